@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+
+#include "objects/CDC.h"
+#include "objects/Geometry.h"
+
+class CGroup;
+
+// Kind codes: the class of an object and its record tag in files.
+enum : std::int32_t {
+  KIND_FORMULA = 6,
+  KIND_DOT = 8,
+  KIND_GROUP = 9,
+  KIND_END = 10,  // not an object: the end of a list in files
+  KIND_ELLIPSE = 11,
+  KIND_COUPLING = 12,
+  KIND_PLUS = 13,
+  KIND_MINUS = 14,
+};
+
+// The common base of every drawing object. Positions are drawing units with y up; a box
+// is (left, top, right, bottom) with top >= bottom.
+class CKVObject {
+ public:
+  explicit CKVObject(std::int32_t nKind);
+  CKVObject(const CKVObject&) = delete;
+  CKVObject& operator=(const CKVObject&) = delete;
+  virtual ~CKVObject() = default;
+
+  // The virtual operations, in their slot order.
+  virtual void ResetDone();
+  virtual int IsSelected();
+  virtual void SetSelected(int nValue);
+  virtual CKVObject* ObjectAt(CPoint pt);
+  virtual int HitTest(CPoint pt);
+  virtual bool HitHandle(CPoint pt);
+  virtual void ResizeBy(CSize delta);
+  virtual void SetScale(double dScale);
+  virtual bool IsInside(const CRect& rc);
+  virtual int Intersects(const CRect& rc);
+  virtual void MoveTo(CPoint pt);
+  virtual CPoint GetAnchor();
+  virtual void DrawMarks(CDC* pDC);
+  virtual void DragBy(CDC* pDC, CSize offset, int nFlag);
+  virtual void DrawDragFrames(CDC* pDC, const CRect& rcOld, const CRect& rcNew);
+  virtual int GetKind();
+  virtual CKVObject* FindSame(const CRect& rc, CPoint pt);
+  virtual void Draw(CDC* pDC);
+  virtual void Deselect();
+  virtual void SetColor(COLORREF cr);
+  virtual int GetStoredSize();
+
+  // The topmost ancestor (the object itself when it has no parent).
+  CKVObject* GetTop();
+  // Box of half-size (hx, hy) around the anchor; the anchor becomes the top-left corner.
+  void SetHalfSize(int hx, int hy);
+  // The box widened by 30 left and right and 20 up and down, clamped to int32.
+  CRect GetSelectionFrame() const { return SelectionFrameOf(m_rcBounds); }
+  static CRect SelectionFrameOf(const CRect& rc);
+
+  std::int32_t m_nKind;
+  std::int32_t m_bDone = 0;
+  double m_dScale = 1.0;
+  CGroup* m_pParent = nullptr;
+  CRect m_rcBounds;
+  CPoint m_ptAnchor;
+  COLORREF m_crColor = 0;
+  std::int32_t m_bKeepAspect = 1;
+  std::int32_t m_nExactLeft = 0;
+  std::int32_t m_nExactRight = 0;
+  std::int32_t m_nExactTop = 0;
+  std::int32_t m_nExactBottom = 0;
+  std::int32_t m_nExactX = 0;
+  std::int32_t m_nExactY = 0;
+  std::int32_t m_bSelected = 0;
+
+ protected:
+  // The eight handle squares of DrawMarks and DrawDragFrames for frame f, handle 1 first.
+  static void HandleSquares(const CRect& f, CRect out[8]);
+  // Whether this kind offers handles 2 to 8 when its aspect is free.
+  bool ShowsAllHandles() const;
+};

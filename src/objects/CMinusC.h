@@ -1,0 +1,15 @@
+#pragma once
+
+#include "objects/CKVObject.h"
+
+// A minus charge: a circle with a minus sign. Its anchor is the top-left corner of its box.
+class CMinusC : public CKVObject {
+ public:
+  CMinusC();
+
+  void ResizeBy(CSize delta) override;
+  void SetScale(double dScale) override;
+  void Draw(CDC* pDC) override;
+
+  double m_dThickness = 1.0;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "objects/CKVObject.h"
+
+// A plus charge: a circle with a plus sign. Its anchor is the top-left corner of its box.
+class CPlusC : public CKVObject {
+ public:
+  CPlusC();
+
+  void ResizeBy(CSize delta) override;
+  void SetScale(double dScale) override;
+  void Draw(CDC* pDC) override;
+
+  double m_dThickness = 1.0;
+};
+
+// Draws the circle of a charge and its horizontal stroke, and the vertical one for a plus.
+void DrawChargeSign(CDC* pDC, const CRect& rc, COLORREF cr, double dThickness, bool bPlus);

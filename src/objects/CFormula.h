@@ -26,6 +26,34 @@ class CFormula : public CKVObject {
 
   int GetStoredSize() override { return 44 + static_cast<int>(m_strText.size()); }
 
+  // --- Layout, caret and editing (defined in formula/) ---
+  // Draws the text and recomputes the box from the pieces drawn.
+  void Draw(CDC* pDC) override;
+  // As MeasureString, and draws the string with its cell's top-left corner at (x, y).
+  CSize PaintString(CDC* pDC, std::string_view str, const char* pszFace, int nSize, int x, int y);
+  // Width of a run of ordinary text (escaped pairs and Greek letters resolved) and the line
+  // height of its size; PaintRun also draws it with its top-left corner at (x, y).
+  CSize MeasureRun(CDC* pDC, std::string_view run, int nSize);
+  CSize PaintRun(CDC* pDC, std::string_view run, int nSize, int x, int y);
+  // The stop kind of a position and, for a stop, the caret's top point and height.
+  int CaretGeometry(CDC* pDC, int nPos, CPoint* pptTop, int* pnHeight);
+  // Moves the caret to the stop nearest to pt (drawing units) and shows it there; the
+  // first form takes a surface of the view's window, the second uses the given one.
+  void PlaceCaretAtPoint(CPoint pt);
+  void PlaceCaretAtPoint(CDC* pDC, CPoint pt);
+  // Editing at m_nCaret. A single '#', '<' or '>' is inserted doubled.
+  void InsertText(std::string_view str);
+  void DeleteRange(int nFrom, int nTo);
+  void DeleteForward(CDC* pDC);
+  void DeleteBackward(CDC* pDC);
+  void CaretLeft(CDC* pDC);
+  void CaretRight(CDC* pDC);
+  void CaretUp(CDC* pDC);
+  void CaretDown(CDC* pDC);
+  // The palette insertions: an index template (1030 ... 1033, refused inside a slot) or a
+  // Greek letter (1034 ... 1085). True when the text changed.
+  bool InsertFromPalette(CDC* pDC, int nMessage);
+
   std::string m_strText;
   std::int32_t m_nCaret = 0;
 };

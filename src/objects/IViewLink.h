@@ -1,5 +1,9 @@
 #pragma once
 
+#include <memory>
+
+#include "objects/CDC.h"
+
 // What drawing objects need from the single editing view. The view implements it and
 // registers itself here from its constructor (and clears it from its destructor), so that
 // the objects reach the view without depending on its class. There is no other global.
@@ -12,6 +16,18 @@ class IViewLink {
   virtual void SetActiveHandle(int nHandle) = 0;
   // True while a handle drag (a resize) is in progress.
   virtual bool IsResizing() const = 0;
+
+  // --- Formula caret ---
+  // Whether the document is drawing its embedding picture: the surface's mapping is then
+  // the picture's own and no caret is shown.
+  virtual bool IsRenderingPicture() const { return false; }
+  // Gives a surface the view's mapping, so that measurements come out in drawing units.
+  virtual void PrepareSurface(CDC* /*pDC*/) {}
+  // A surface of the view's window, or null when none can be obtained.
+  virtual std::unique_ptr<CDC> GetWindowSurface() { return nullptr; }
+  // Shows the caret: a vertical bar nHeight drawing units high whose top is at ptTop,
+  // placed through the view's mapping (pDC gives the pixels per inch).
+  virtual void ShowCaretAt(CDC* /*pDC*/, CPoint /*ptTop*/, int /*nHeight*/) {}
 };
 
 // The registered view, or null when there is none (tests, command-line conversions).

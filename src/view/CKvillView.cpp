@@ -10,3 +10,9 @@ CKvillView* CKvillView::GetView() {
   // Only the view registers itself as the link, so the cast is exact.
   return static_cast<CKvillView*>(GetViewLink());
 }
+
+void CKvillView::ShowCaretAt(CDC*, CPoint ptTop, int nHeight) {
+  m_ptCaretTop = ptTop;
+  m_nCaretHeight = nHeight;
+  ++m_nCaretRequests;
+}

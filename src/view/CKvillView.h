@@ -21,4 +21,12 @@ class CKvillView : public IViewLink {
 
   std::int32_t m_nActiveHandle = 0;
   std::int32_t m_bResizing = 0;
+
+  // --- Formula caret ---
+  // The formula engine's request to show the caret, kept until the window shows it: the
+  // caret's top in drawing units, its height and how many requests came.
+  void ShowCaretAt(CDC* pDC, CPoint ptTop, int nHeight) override;
+  CPoint m_ptCaretTop;
+  std::int32_t m_nCaretHeight = 0;
+  std::int32_t m_nCaretRequests = 0;
 };

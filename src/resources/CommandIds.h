@@ -1,0 +1,64 @@
+#pragma once
+
+// Command identifiers of the menus, accelerators and toolbars. The numbers are the ones the
+// program has always used (the framework's standard commands keep the framework's numbers),
+// so that the view, the document and the frame agree on them.
+namespace cmd {
+
+// Framework commands.
+inline constexpr int kFileNew = 57600;
+inline constexpr int kFileOpenFramework = 57601;  // Ctrl+O: the framework's open dialog
+inline constexpr int kFileSaveFramework = 57603;  // Ctrl+S: the framework's save
+inline constexpr int kFilePrintSetup = 57606;
+inline constexpr int kFilePrint = 57607;
+inline constexpr int kFilePrintDirect = 57608;
+inline constexpr int kFilePrintPreview = 57609;
+inline constexpr int kFileUpdate = 57610;
+inline constexpr int kFileSaveCopyAs = 57611;
+inline constexpr int kFileMru1 = 57616;
+inline constexpr int kFileMru4 = 57619;
+inline constexpr int kEditCopy = 57634;
+inline constexpr int kEditCut = 57635;
+inline constexpr int kEditPaste = 57637;
+inline constexpr int kEditUndo = 57643;
+inline constexpr int kAppAbout = 57664;
+inline constexpr int kAppExit = 57665;
+inline constexpr int kNextPane = 57680;
+inline constexpr int kPrevPane = 57681;
+inline constexpr int kViewToolbar = 59392;
+inline constexpr int kViewStatusBar = 59393;
+
+// The program's own commands.
+inline constexpr int kCancelInPlace = 32769;
+inline constexpr int kViewDrawBar = 32779;
+inline constexpr int kEditDelete = 32787;
+inline constexpr int kEditCopySelection = 32794;
+inline constexpr int kEditRedo = 32796;
+inline constexpr int kGroup = 32797;
+inline constexpr int kUngroup = 32798;
+inline constexpr int kZoomIn = 32800;
+inline constexpr int kZoomOut = 32801;
+inline constexpr int kZoomDefault = 32804;
+inline constexpr int kKeyLeft = 32813;
+inline constexpr int kKeyRight = 32814;
+inline constexpr int kKeyUp = 32815;
+inline constexpr int kKeyDown = 32816;
+inline constexpr int kCtrlLeft = 32817;
+inline constexpr int kCtrlRight = 32818;
+inline constexpr int kCtrlUp = 32819;
+inline constexpr int kCtrlDown = 32820;
+inline constexpr int kMirrorHorizontal = 32839;
+inline constexpr int kMirrorVertical = 32840;
+inline constexpr int kSelectAll = 32842;
+inline constexpr int kCtrlAlone = 32843;
+inline constexpr int kEscape = 32846;
+inline constexpr int kBringFront = 32849;
+inline constexpr int kBringBack = 32850;
+inline constexpr int kFileOpen = 32886;
+inline constexpr int kFileSave = 32887;
+inline constexpr int kFileSaveAs = 32888;
+inline constexpr int kLanguageCzech = 32892;
+inline constexpr int kLanguageEnglish = 32893;
+inline constexpr int kEscapeShadowed = 1078;  // a second Esc entry that never takes effect
+
+}  // namespace cmd

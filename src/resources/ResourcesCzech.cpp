@@ -1,0 +1,169 @@
+// The Czech resource tables.
+#include "resources/CommandIds.h"
+#include "resources/ResourceTables.h"
+
+namespace res::detail {
+namespace {
+
+constexpr MenuItem kFile128[] = {
+    Cmd("&Nový\tCtrl+N", cmd::kFileNew),
+    Cmd("&Otevřít...\tCtrl+O", cmd::kFileOpen),
+    Cmd("&Uložit\tCtrl+S", cmd::kFileSave),
+    Cmd("Uložit j&ako...", cmd::kFileSaveAs),
+    Sep(),
+    Cmd("&Tisk...\tCtrl+P", cmd::kFilePrint),
+    Cmd("Náhl&ed tisku", cmd::kFilePrintPreview),
+    Cmd("T&isková nastavení...", cmd::kFilePrintSetup),
+    Sep(),
+    Cmd("Recent File", cmd::kFileMru1),
+    Sep(),
+    Cmd("U&končit", cmd::kAppExit),
+};
+
+constexpr MenuItem kFile5[] = {
+    Cmd("&Aktualizovat\tCtrl+S", cmd::kFileUpdate),
+    Cmd("Uložit &kopii jako...", cmd::kFileSaveCopyAs),
+    Sep(),
+    Cmd("&Tisk...\tCtrl+P", cmd::kFilePrint),
+    Cmd("Náhl&ed tisku", cmd::kFilePrintPreview),
+    Cmd("T&isková nastavení...", cmd::kFilePrintSetup),
+    Sep(),
+    Cmd("&Ukončit", cmd::kAppExit),
+};
+
+constexpr MenuItem kEdit[] = {
+    Cmd("&Zpět\tCtrl+Z", cmd::kEditUndo),
+    Cmd("&Dopředu\tCtrl+R", cmd::kEditRedo),
+    Sep(),
+    Cmd("Zvětšit\tCtrl++", cmd::kZoomIn),
+    Cmd("Zmenšit\tCtrl+-", cmd::kZoomOut),
+    Cmd("Výchozí zvětšení\tCtrl+*", cmd::kZoomDefault),
+    Sep(),
+    Cmd("Vybr&at vše\tCtrl+A", cmd::kSelectAll),
+    Cmd("Vyjmou&t\tCtrl+X", cmd::kEditCut),
+    Cmd("&Kopírovat\tCtrl+E", cmd::kEditCopy),
+    Cmd("K&opírovat výběr\tCtrl+C", cmd::kEditCopySelection),
+    Cmd("&Vložit\tCtrl+V", cmd::kEditPaste),
+    Cmd("&Smazat\tDel", cmd::kEditDelete),
+    Sep(),
+    Cmd("Přenést do&předu", cmd::kBringFront),
+    Cmd("Pře&nést dozadu", cmd::kBringBack),
+    Sep(),
+    Cmd("S&eskupit", cmd::kGroup),
+    Cmd("&Rozdělit", cmd::kUngroup),
+    Sep(),
+    Cmd("Svislé zrcad&lení", cmd::kMirrorVertical),
+    Cmd("V&odorovné zrcadlení", cmd::kMirrorHorizontal),
+};
+
+constexpr MenuItem kView[] = {
+    Cmd("&Nástroje", cmd::kViewToolbar),
+    Cmd("&Stavový řádek", cmd::kViewStatusBar),
+    Cmd("&Kreslení", cmd::kViewDrawBar),
+};
+
+constexpr MenuItem kLanguageItems[] = {
+    Cmd("&Čeština", cmd::kLanguageCzech),
+    Cmd("&English", cmd::kLanguageEnglish),
+};
+
+constexpr MenuItem kHelp128[] = {
+    Cmd("&O aplikaci Valendra...", cmd::kAppAbout),
+    Popup("&Jazyk aplikace / Language", kLanguageItems),
+};
+
+constexpr MenuItem kHelp5[] = {
+    Cmd("&O aplikaci Valendra...", cmd::kAppAbout),
+};
+
+constexpr MenuItem kMenu128[] = {
+    Popup("&Soubor", kFile128),
+    Popup("&Upravit", kEdit),
+    Popup("&Zobrazit", kView),
+    Popup("&Nápověda", kHelp128),
+};
+
+constexpr MenuItem kMenu5[] = {
+    Popup("&Soubor", kFile5),
+    Popup("&Upravit", kEdit),
+    Popup("&Zobrazit", kView),
+    Popup("&Nápověda", kHelp5),
+};
+
+constexpr NumberedString kPrompts[] = {
+    {cmd::kFileNew, "Nový dokument\nNový"},
+    {cmd::kFileOpen, "Otevřít existující dokument\nOtevřít"},
+    {cmd::kFileSave, "Uložit dokument\nUložit"},
+    {cmd::kFileSaveAs, "Uložit pod novým názvem"},
+    {cmd::kFilePrint, "Vytisknout dokument\nTisk"},
+    // The print preview prompt says what the command does, not what Update does.
+    {cmd::kFilePrintPreview, "Zobrazit celé stránky\nNáhled tisku"},
+    {cmd::kFilePrintSetup, "Změnit nastavení tiskárny"},
+    {cmd::kFileUpdate, "Aktualizovat schránku a uložit změny\nAktualizovat"},
+    {cmd::kFileSaveCopyAs, "Uložit kopii aktivního dokumentu s novým názvem\nUložit kopii"},
+    {cmd::kFileMru1, "Otevřít dokument"},
+    {cmd::kFileMru1 + 1, "Otevřít dokument"},
+    {cmd::kFileMru1 + 2, "Otevřít dokument"},
+    {cmd::kFileMru4, "Otevřít dokument"},
+    {cmd::kAppExit, "Ukončit aplikaci"},
+    {cmd::kEditUndo, "Vrátit zpět\nVrátit zpět"},
+    {cmd::kEditRedo, "Krok dopředu\nKrok dopředu"},
+    {cmd::kZoomIn, "Zvětšení\nZvětšit"},
+    {cmd::kZoomOut, "Zmenšení\nZmenšit"},
+    {cmd::kZoomDefault, "Výchozí zvětšení\nVýchozí zvětšení"},
+    {cmd::kSelectAll, "Vybrat všechny objekty\nVybrat vše"},
+    {cmd::kEditCut, "Vyjmout vybrané a vložit do schránky\nVyjmout"},
+    {cmd::kEditCopy, "Kopírovat vše do schránky\nKopírovat"},
+    {cmd::kEditCopySelection, "Kopírovat výběr\nKopírovat výběr"},
+    {cmd::kEditPaste, "Vložit ze schránky\nVložit"},
+    {cmd::kEditDelete, "Smazat vybrané"},
+    {cmd::kBringFront, "Přenést vybrané objekty dopředu"},
+    {cmd::kBringBack, "Přenést vybrané objekty dozadu"},
+    {cmd::kGroup, "Seskupit vybrané objekty"},
+    {cmd::kUngroup, "Rozdělit objekt"},
+    {cmd::kMirrorVertical, "Svislé zrcadlení\nSvislé zrcadlení"},
+    {cmd::kMirrorHorizontal, "Vodorovné zrcadlení\nVodorovné zrcadlení"},
+    {cmd::kViewToolbar, "Zobrazit / skrýt základní nástroje"},
+    {cmd::kViewStatusBar, "Zobrazit / skrýt stavový řádek"},
+    {cmd::kViewDrawBar, "Zobrazit / skrýt Kreslení"},
+    {cmd::kAppAbout, "Zobrazit základní informace\nO aplikaci"},
+};
+
+// String 100 exists only in English; the lookup falls back to the English table.
+constexpr NumberedString kStrings[] = {
+    {128,
+     "Valendra\nBez názvu\nValendra Document\nValendra Files (*.vld)\n.vld\nValendra.Document\n"
+     "Valendra Document\nVLDR\nValendra Files"},
+    {57344, "Valendra"},
+    {57345, "Připraven"},
+    {59137, "CAP"},
+    {59138, "NUM"},
+    {59139, "SCRL"},
+};
+
+constexpr MessageTexts kMessages = {
+    "%s nebyl nalezen.",
+    "Otevřít soubor",
+    "%s\nSoubor nenalezen.\nOvěřte, zda je zadán správný název souboru.",
+    "Uložit změny do %s?",
+    "Valendra dokumenty (*.vld)|*.vld|Kvill dokumenty (*.kvl)|*.kvl|Všechny soubory (*.*)|*.*|",
+    "Valendra Documents (*.vld)|*.vld|",
+    "Valendra dokument",
+    "O aplikaci Valendra",
+    "Valendra",
+    "Chyba Valendra",
+    "%1 nelze uložit.\n%2\nPředchozí soubor, pokud existoval, zůstal beze změny.",
+    "%1 nelze přečíst.\n%2",
+    "Tento příkaz zatím není k dispozici.",
+};
+
+constexpr const char* kAbout[] = {
+    "Valendra 0.1",
+    "Editor chemických vzorců a reakčních schémat.",
+};
+
+}  // namespace
+
+const LanguageTables kCzechTables = {kMenu128, kMenu5, kPrompts, kStrings, &kMessages, kAbout};
+
+}  // namespace res::detail

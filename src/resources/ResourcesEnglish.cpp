@@ -1,0 +1,169 @@
+// The English resource tables.
+#include "resources/CommandIds.h"
+#include "resources/ResourceTables.h"
+
+namespace res::detail {
+namespace {
+
+constexpr MenuItem kFile128[] = {
+    Cmd("&New\tCtrl+N", cmd::kFileNew),
+    Cmd("&Open...\tCtrl+O", cmd::kFileOpen),
+    Cmd("&Save\tCtrl+S", cmd::kFileSave),
+    Cmd("Save &As...", cmd::kFileSaveAs),
+    Sep(),
+    Cmd("&Print...\tCtrl+P", cmd::kFilePrint),
+    Cmd("Print Pre&view", cmd::kFilePrintPreview),
+    Cmd("P&rint Setup...", cmd::kFilePrintSetup),
+    Sep(),
+    Cmd("Recent File", cmd::kFileMru1),
+    Sep(),
+    Cmd("E&xit", cmd::kAppExit),
+};
+
+constexpr MenuItem kFile5[] = {
+    Cmd("&Update\tCtrl+S", cmd::kFileUpdate),
+    Cmd("Save Copy &As...", cmd::kFileSaveCopyAs),
+    Sep(),
+    Cmd("&Print...\tCtrl+P", cmd::kFilePrint),
+    Cmd("Print Pre&view", cmd::kFilePrintPreview),
+    Cmd("P&rint Setup...", cmd::kFilePrintSetup),
+    Sep(),
+    Cmd("E&xit", cmd::kAppExit),
+};
+
+constexpr MenuItem kEdit[] = {
+    Cmd("&Undo\tCtrl+Z", cmd::kEditUndo),
+    Cmd("&Redo\tCtrl+R", cmd::kEditRedo),
+    Sep(),
+    Cmd("Zoom In\tCtrl++", cmd::kZoomIn),
+    Cmd("Zoom Out\tCtrl+-", cmd::kZoomOut),
+    Cmd("Default Zoom\tCtrl+*", cmd::kZoomDefault),
+    Sep(),
+    Cmd("Select &All\tCtrl+A", cmd::kSelectAll),
+    Cmd("Cu&t\tCtrl+X", cmd::kEditCut),
+    Cmd("&Copy\tCtrl+E", cmd::kEditCopy),
+    Cmd("Copy &Selection\tCtrl+C", cmd::kEditCopySelection),
+    Cmd("&Paste\tCtrl+V", cmd::kEditPaste),
+    Cmd("&Delete\tDel", cmd::kEditDelete),
+    Sep(),
+    Cmd("Bring &Front", cmd::kBringFront),
+    Cmd("Bring &Back", cmd::kBringBack),
+    Sep(),
+    Cmd("&Group", cmd::kGroup),
+    Cmd("U&ngroup", cmd::kUngroup),
+    Sep(),
+    Cmd("Vert&ical Mirror", cmd::kMirrorVertical),
+    Cmd("&Horizontal Mirror", cmd::kMirrorHorizontal),
+};
+
+constexpr MenuItem kView[] = {
+    Cmd("&Toolbar", cmd::kViewToolbar),
+    Cmd("&Status Bar", cmd::kViewStatusBar),
+    Cmd("&Draw Bar", cmd::kViewDrawBar),
+};
+
+// The English menu has always spelt the Czech item without its accent.
+constexpr MenuItem kLanguageItems[] = {
+    Cmd("&Ceština", cmd::kLanguageCzech),
+    Cmd("&English", cmd::kLanguageEnglish),
+};
+
+constexpr MenuItem kHelp128[] = {
+    Cmd("&About Valendra...", cmd::kAppAbout),
+    Popup("&Language", kLanguageItems),
+};
+
+constexpr MenuItem kHelp5[] = {
+    Cmd("&About Valendra...", cmd::kAppAbout),
+};
+
+constexpr MenuItem kMenu128[] = {
+    Popup("&File", kFile128),
+    Popup("&Edit", kEdit),
+    Popup("&View", kView),
+    Popup("&Help", kHelp128),
+};
+
+constexpr MenuItem kMenu5[] = {
+    Popup("&File", kFile5),
+    Popup("&Edit", kEdit),
+    Popup("&View", kView),
+    Popup("&Help", kHelp5),
+};
+
+constexpr NumberedString kPrompts[] = {
+    {cmd::kFileNew, "Create a new document\nNew"},
+    {cmd::kFileOpen, "Open an existing document\nOpen"},
+    {cmd::kFileSave, "Save the active document\nSave"},
+    {cmd::kFileSaveAs, "Save the active document with a new name\nSave As"},
+    {cmd::kFilePrint, "Print the active document\nPrint"},
+    {cmd::kFilePrintPreview, "Display full pages\nPrint Preview"},
+    {cmd::kFilePrintSetup, "Change the printer and printing options\nPrint Setup"},
+    {cmd::kFileUpdate, "Update the container to show any changes\nUpdate"},
+    {cmd::kFileSaveCopyAs, "Save a copy of the active document with a new name\nSave copy"},
+    {cmd::kFileMru1, "Open this document"},
+    {cmd::kFileMru1 + 1, "Open this document"},
+    {cmd::kFileMru1 + 2, "Open this document"},
+    {cmd::kFileMru4, "Open this document"},
+    {cmd::kAppExit, "Quit the application; prompts to save documents\nExit"},
+    {cmd::kEditUndo, "Undo the last action\nUndo"},
+    {cmd::kEditRedo, "Redo the last action\nRedo"},
+    {cmd::kZoomIn, "Zoom in\nZoom in"},
+    {cmd::kZoomOut, "Zoom out\nZoom out"},
+    {cmd::kZoomDefault, "Default zoom\nDefault zoom"},
+    {cmd::kSelectAll, "Select all objects\nSelect all"},
+    {cmd::kEditCut, "Cut the selection and put it on the Clipboard\nCut"},
+    {cmd::kEditCopy, "Copy all data and put it on the Clipboard\nCopy"},
+    {cmd::kEditCopySelection, "Copy selection to the Clipboard\nCopy selection"},
+    {cmd::kEditPaste, "Insert Clipboard contents\nPaste"},
+    {cmd::kEditDelete, "Delete selected items"},
+    {cmd::kBringFront, "Bring selected objects front"},
+    {cmd::kBringBack, "Bring selected objects back"},
+    {cmd::kGroup, "Group selected items"},
+    {cmd::kUngroup, "Ungroup item"},
+    {cmd::kMirrorVertical, "Vertical mirror\nVertical mirror"},
+    {cmd::kMirrorHorizontal, "Horizontal mirror\nHorizontal mirror"},
+    {cmd::kViewToolbar, "Show or hide the toolba\nToggle ToolBar"},
+    {cmd::kViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
+    {cmd::kViewDrawBar, "Show or hide draw bar\nToggle ToolBar1"},
+    {cmd::kAppAbout, "Display program information and version\nAbout"},
+};
+
+constexpr NumberedString kStrings[] = {
+    {100, "OLE initialization failed.  Make sure that the OLE libraries are the correct version."},
+    {128,
+     "Valendra\nnoname\nValendra Document\nValendra Files (*.vld)\n.vld\nValendra.Document\n"
+     "Valendra Document\nVLDR\nValendra Files"},
+    {57344, "Valendra"},
+    {57345, "Ready"},
+    {59137, "CAP"},
+    {59138, "NUM"},
+    {59139, "SCRL"},
+};
+
+constexpr MessageTexts kMessages = {
+    "%s was not found.",
+    "Open",
+    "%s\nFile not found.\nPlease verify the correct file name was given.",
+    "Save changes to %s?",
+    "Valendra Documents (*.vld)|*.vld|Kvill Documents (*.kvl)|*.kvl|All Files (*.*)|*.*|",
+    "Valendra Documents (*.vld)|*.vld|",
+    "Valendra dokument",
+    "About Valendra",
+    "Valendra",
+    "Valendra Error",
+    "%1 could not be saved.\n%2\nThe previous file, if there was one, is unchanged.",
+    "%1 could not be read.\n%2",
+    "This command is not available yet.",
+};
+
+constexpr const char* kAbout[] = {
+    "Valendra 0.1",
+    "An editor for chemical structure drawings and reaction schemes.",
+};
+
+}  // namespace
+
+const LanguageTables kEnglishTables = {kMenu128, kMenu5, kPrompts, kStrings, &kMessages, kAbout};
+
+}  // namespace res::detail

@@ -1,0 +1,254 @@
+// The resource tables: menus item by item, accelerators key by key, toolbars in order,
+// prompts and tooltips, and the numbered strings, in both languages.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/CommandIds.h"
+#include "resources/Resources.h"
+#include "tests/shell/MenuExpectations.h"
+
+namespace {
+
+using res::Language;
+
+void Flatten(std::span<const res::MenuItem> items, int nDepth, std::vector<std::string>& out) {
+  const std::string indent(2 * nDepth, ' ');
+  for (const res::MenuItem& item : items) {
+    switch (item.kind) {
+      case res::MenuItemKind::Separator:
+        out.push_back(indent + "---");
+        break;
+      case res::MenuItemKind::Command:
+        out.push_back(indent + item.text + " = " + std::to_string(item.id));
+        break;
+      case res::MenuItemKind::Popup:
+        out.push_back(indent + item.text);
+        Flatten(item.items, nDepth + 1, out);
+        break;
+    }
+  }
+}
+
+std::vector<std::string> Lines(int nSet, Language lang) {
+  std::vector<std::string> out;
+  Flatten(res::MenuBar(nSet, lang), 0, out);
+  return out;
+}
+
+std::vector<int> Buttons(int nSet) {
+  std::vector<int> ids;
+  for (const res::ToolButton& b : res::ToolBar(nSet)) ids.push_back(b.id);
+  return ids;
+}
+
+}  // namespace
+
+TEST(ResourceMenus, MainAndEmbeddedMenusInBothLanguages) {
+  EXPECT_EQ(Lines(128, Language::English), expect::kEnglish128);
+  EXPECT_EQ(Lines(128, Language::Czech), expect::kCzech128);
+  EXPECT_EQ(Lines(5, Language::English),
+            expect::Embedded(expect::kEnglish128, expect::kEnglishFile5, expect::kEnglishHelp5));
+  EXPECT_EQ(Lines(5, Language::Czech),
+            expect::Embedded(expect::kCzech128, expect::kCzechFile5, expect::kCzechHelp5));
+}
+
+TEST(ResourceMenus, InPlaceMenuExistsOnlyInEnglish) {
+  const std::vector<std::string> expected = {
+      "&Edit",
+      "  &Undo\tCtrl+Z = 57643",
+      "  ---",
+      "  Cu&t\tCtrl+X = 57635",
+      "  &Copy\tCtrl+C = 57634",
+      "  &Paste\tCtrl+V = 57637",
+      "&View",
+      "  &Toolbar = 59392",
+      "  &Draw bar = 32779",
+      "---",
+      "---",
+      "&Help",
+      "  &About Valendra... = 57664",
+  };
+  EXPECT_EQ(Lines(4, Language::English), expected);
+  EXPECT_EQ(Lines(4, Language::Czech), expected);
+  EXPECT_TRUE(res::MenuBar(3, Language::English).empty());
+}
+
+TEST(ResourceMenus, PrintPreviewItemTellsTheMenuLanguage) {
+  // The program decides the language of its messages from the first letter of this item.
+  auto previewText = [](Language lang) {
+    for (const auto& line : Lines(128, lang)) {
+      if (line.ends_with(" = 57609")) return line.substr(2);
+    }
+    return std::string();
+  };
+  EXPECT_EQ(previewText(Language::English).front(), 'P');
+  EXPECT_EQ(previewText(Language::Czech), "Náhl&ed tisku = 57609");
+}
+
+TEST(ResourceAccelerators, MainSetMapsKeysToCommands) {
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+  const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+  const Qt::KeyboardModifiers alt = Qt::AltModifier;
+  const Qt::KeyboardModifiers none = Qt::NoModifier;
+  const Qt::KeyboardModifiers pad = Qt::KeypadModifier;
+  struct Case {
+    int key;
+    Qt::KeyboardModifiers mods;
+    int id;
+  };
+  const Case cases[] = {
+      {Qt::Key_A, ctrl, 32842},           {Qt::Key_C, ctrl, 32794},
+      {Qt::Key_E, ctrl, 57634},           {Qt::Key_N, ctrl, 57600},
+      {Qt::Key_O, ctrl, 57601},           {Qt::Key_P, ctrl, 57607},
+      {Qt::Key_R, ctrl, 32796},           {Qt::Key_S, ctrl, 57603},
+      {Qt::Key_V, ctrl, 57637},           {Qt::Key_Plus, ctrl | pad, 32800},
+      {Qt::Key_Minus, ctrl | pad, 32801}, {Qt::Key_Asterisk, ctrl | pad, 32804},
+      {Qt::Key_Backspace, alt, 57643},    {Qt::Key_Z, ctrl, 57643},
+      {Qt::Key_Control, ctrl, 32843},     {Qt::Key_Control, none, 32843},
+      {Qt::Key_Delete, none, 32787},      {Qt::Key_Delete, pad, 32787},
+      {Qt::Key_Delete, shift, 57635},     {Qt::Key_X, ctrl, 57635},
+      {Qt::Key_Insert, ctrl, 57634},      {Qt::Key_Insert, shift, 57637},
+      {Qt::Key_Left, none, 32813},        {Qt::Key_Right, none, 32814},
+      {Qt::Key_Up, none, 32815},          {Qt::Key_Down, pad, 32816},
+      {Qt::Key_Left, ctrl, 32817},        {Qt::Key_Right, ctrl, 32818},
+      {Qt::Key_Up, ctrl, 32819},          {Qt::Key_Down, ctrl, 32820},
+      {Qt::Key_Escape, none, 32846},      {Qt::Key_F6, none, 57680},
+      {Qt::Key_F6, shift, 57681},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(res::TranslateAccelerator(128, c.key, c.mods), c.id) << "key " << c.key;
+  }
+  // Zoom keys are the keypad's; the main keyboard's plus and minus are not accelerators.
+  EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_Plus, ctrl), 0);
+  EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_Minus, ctrl), 0);
+  // Modifiers must match exactly.
+  EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_A, none), 0);
+  EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_S, ctrl | shift), 0);
+  EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_Z, ctrl | alt), 0);
+  EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_Left, shift), 0);
+  // The Meta key is not part of any accelerator and does not stop one.
+  EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_Z, ctrl | Qt::MetaModifier), 57643);
+}
+
+TEST(ResourceAccelerators, SecondEscapeEntryNeverTakesEffect) {
+  const auto table = res::Accelerators(128);
+  int nEscapes = 0;
+  for (const auto& a : table) nEscapes += a.key == Qt::Key_Escape;
+  EXPECT_EQ(nEscapes, 2);
+  EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_Escape, Qt::NoModifier), cmd::kEscape);
+  EXPECT_EQ(res::TranslateAccelerator(5, Qt::Key_Escape, Qt::NoModifier), cmd::kEscape);
+}
+
+TEST(ResourceAccelerators, EmbeddedSetHasNoNewOrOpenAndUpdatesOnCtrlS) {
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+  EXPECT_EQ(res::TranslateAccelerator(5, Qt::Key_N, ctrl), 0);
+  EXPECT_EQ(res::TranslateAccelerator(5, Qt::Key_O, ctrl), 0);
+  EXPECT_EQ(res::TranslateAccelerator(5, Qt::Key_S, ctrl), 57610);
+  // Everything else is as in the main set.
+  EXPECT_EQ(res::Accelerators(5).size() + 2, res::Accelerators(128).size());
+  for (const auto& a : res::Accelerators(128)) {
+    if (a.id == 57600 || a.id == 57601 || a.id == 57603) continue;
+    const Qt::KeyboardModifiers mods = a.keypad ? a.modifiers | Qt::KeypadModifier : a.modifiers;
+    EXPECT_EQ(res::TranslateAccelerator(5, a.key, mods),
+              res::TranslateAccelerator(128, a.key, mods));
+  }
+}
+
+TEST(ResourceAccelerators, InPlaceSet) {
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+  const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+  EXPECT_EQ(res::TranslateAccelerator(4, Qt::Key_Z, ctrl), 57643);
+  EXPECT_EQ(res::TranslateAccelerator(4, Qt::Key_Backspace, Qt::AltModifier), 57643);
+  EXPECT_EQ(res::TranslateAccelerator(4, Qt::Key_X, ctrl), 57635);
+  EXPECT_EQ(res::TranslateAccelerator(4, Qt::Key_Delete, shift), 57635);
+  EXPECT_EQ(res::TranslateAccelerator(4, Qt::Key_C, ctrl), 57634);
+  EXPECT_EQ(res::TranslateAccelerator(4, Qt::Key_Insert, ctrl), 57634);
+  EXPECT_EQ(res::TranslateAccelerator(4, Qt::Key_V, ctrl), 57637);
+  EXPECT_EQ(res::TranslateAccelerator(4, Qt::Key_Insert, shift), 57637);
+  EXPECT_EQ(res::TranslateAccelerator(4, Qt::Key_Escape, Qt::NoModifier), 32769);
+  EXPECT_EQ(res::TranslateAccelerator(4, Qt::Key_A, ctrl), 0);
+  EXPECT_EQ(res::Accelerators(4).size(), 9u);
+}
+
+TEST(ResourceToolBars, ButtonsInOrderWithGaps) {
+  const std::vector<int> common = {57635, 32794, 57637, 57643, 32796, 0,     32800, 32801,
+                                   32804, 0,     32840, 32839, 0,     57607, 57664};
+  std::vector<int> t128 = {57600, 32886, 32887, 0};
+  t128.insert(t128.end(), common.begin(), common.end());
+  std::vector<int> t5 = {57610, 57611, 0};
+  t5.insert(t5.end(), common.begin(), common.end());
+  EXPECT_EQ(Buttons(128), t128);
+  EXPECT_EQ(Buttons(5), t5);
+  EXPECT_EQ(Buttons(4), (std::vector<int>{57635, 57634, 57637, 0, 57664}));
+}
+
+TEST(ResourcePrompts, PromptsAndTooltipsInBothLanguages) {
+  EXPECT_STREQ(res::PromptString(57600, Language::English), "Create a new document\nNew");
+  EXPECT_STREQ(res::PromptString(57600, Language::Czech), "Nový dokument\nNový");
+  EXPECT_STREQ(res::PromptString(32888, Language::Czech), "Uložit pod novým názvem");
+  EXPECT_STREQ(res::PromptString(57610, Language::Czech),
+               "Aktualizovat schránku a uložit změny\nAktualizovat");
+  EXPECT_STREQ(res::PromptString(57609, Language::English), "Display full pages\nPrint Preview");
+  EXPECT_STREQ(res::PromptString(59392, Language::English),
+               "Show or hide the toolba\nToggle ToolBar");
+  EXPECT_STREQ(res::PromptString(32779, Language::Czech), "Zobrazit / skrýt Kreslení");
+  EXPECT_STREQ(res::PromptString(57619, Language::English), "Open this document");
+  EXPECT_STREQ(res::PromptString(57616, Language::Czech), "Otevřít dokument");
+  EXPECT_STREQ(res::PromptString(57664, Language::Czech),
+               "Zobrazit základní informace\nO aplikaci");
+  EXPECT_TRUE(std::string(res::PromptString(57664, Language::English)).ends_with("\nAbout"));
+  EXPECT_EQ(res::PromptString(12345, Language::English), nullptr);
+
+  // Every command on a toolbar has a prompt in both languages, and every English one has
+  // a tooltip.
+  for (int nSet : {128, 5, 4}) {
+    for (const res::ToolButton& b : res::ToolBar(nSet)) {
+      if (b.id == 0) continue;
+      for (Language lang : {Language::English, Language::Czech}) {
+        ASSERT_NE(res::PromptString(b.id, lang), nullptr) << b.id;
+      }
+      EXPECT_NE(std::string(res::PromptString(b.id, Language::English)).find('\n'),
+                std::string::npos)
+          << b.id;
+    }
+  }
+}
+
+TEST(ResourceStrings, NumberedStringsAndMessages) {
+  EXPECT_STREQ(res::LoadString(57345, Language::English), "Ready");
+  EXPECT_STREQ(res::LoadString(57345, Language::Czech), "Připraven");
+  EXPECT_STREQ(res::LoadString(57344, Language::Czech), "Valendra");
+  EXPECT_STREQ(res::LoadString(59137, Language::English), "CAP");
+  EXPECT_STREQ(res::LoadString(59138, Language::Czech), "NUM");
+  EXPECT_STREQ(res::LoadString(59139, Language::Czech), "SCRL");
+  EXPECT_STREQ(res::LoadString(128, Language::English),
+               "Valendra\nnoname\nValendra Document\nValendra Files (*.vld)\n.vld\n"
+               "Valendra.Document\nValendra Document\nVLDR\nValendra Files");
+  EXPECT_STREQ(res::LoadString(128, Language::Czech),
+               "Valendra\nBez názvu\nValendra Document\nValendra Files (*.vld)\n.vld\n"
+               "Valendra.Document\nValendra Document\nVLDR\nValendra Files");
+  // A string that exists only in English is shown in English.
+  EXPECT_STREQ(res::LoadString(100, Language::Czech), res::LoadString(100, Language::English));
+  EXPECT_EQ(res::LoadString(4242, Language::Czech), nullptr);
+
+  const res::MessageTexts& en = res::Messages(Language::English);
+  const res::MessageTexts& cs = res::Messages(Language::Czech);
+  EXPECT_STREQ(en.notFound, "%s was not found.");
+  EXPECT_STREQ(cs.notFound, "%s nebyl nalezen.");
+  EXPECT_STREQ(en.openCaption, "Open");
+  EXPECT_STREQ(cs.openCaption, "Otevřít soubor");
+  EXPECT_STREQ(cs.dialogNotFound,
+               "%s\nSoubor nenalezen.\nOvěřte, zda je zadán správný název souboru.");
+  EXPECT_STREQ(en.saveChangesTo, "Save changes to %s?");
+  EXPECT_STREQ(cs.saveChangesTo, "Uložit změny do %s?");
+  EXPECT_STREQ(cs.openFilter,
+               "Valendra dokumenty (*.vld)|*.vld|Kvill dokumenty (*.kvl)|*.kvl|"
+               "Všechny soubory (*.*)|*.*|");
+  EXPECT_STREQ(en.aboutCaption, "About Valendra");
+  EXPECT_STREQ(cs.aboutCaption, "O aplikaci Valendra");
+  EXPECT_STREQ(cs.errorCaption, "Chyba Valendra");
+  EXPECT_STREQ(cs.embeddedTitle, "Valendra dokument");
+  EXPECT_FALSE(res::AboutLines(Language::Czech).empty());
+}

@@ -1,6 +1,84 @@
 #include "view/CKvillView.h"
 
-CKvillView::CKvillView() { SetViewLink(this); }
+#include <algorithm>
+#include <memory>
+
+#include "document/CKvillDoc.h"
+#include "objects/CCoupling.h"
+#include "objects/CFormula.h"
+#include "objects/CKVObject.h"
+#include "view/CHeadlessViewHost.h"
+#include "view/CMeasuringDC.h"
+#include "view/IViewHost.h"
+
+namespace {
+
+// A window surface borrowed from the host for one routine.
+class CWindowDC {
+ public:
+  explicit CWindowDC(IViewHost& host) : m_host(host), m_pDC(host.GetDC()) {}
+  CWindowDC(const CWindowDC&) = delete;
+  CWindowDC& operator=(const CWindowDC&) = delete;
+  ~CWindowDC() {
+    if (m_pDC != nullptr) m_host.ReleaseDC(m_pDC);
+  }
+  CDC* Get() const { return m_pDC; }
+
+ private:
+  IViewHost& m_host;
+  CDC* m_pDC;
+};
+
+// A memory surface of the host, freed with its bitmap when it leaves scope.
+class CMemoryDC {
+ public:
+  CMemoryDC(IViewHost& host, CDC* pCompatible, int cx, int cy)
+      : m_host(host), m_pDC(host.CreateMemoryDC(pCompatible, cx, cy)) {}
+  CMemoryDC(const CMemoryDC&) = delete;
+  CMemoryDC& operator=(const CMemoryDC&) = delete;
+  ~CMemoryDC() {
+    if (m_pDC != nullptr) m_host.DeleteMemoryDC(m_pDC);
+  }
+  CDC* Get() const { return m_pDC; }
+
+ private:
+  IViewHost& m_host;
+  CDC* m_pDC;
+};
+
+// A window surface handed to the formula engine for measuring; the window surface goes
+// back to the host when it is destroyed.
+class CBorrowedWindowDC : public CMeasuringDC {
+ public:
+  CBorrowedWindowDC(IViewHost& host, CDC* pDC) : CMeasuringDC(pDC), m_host(host), m_pDC(pDC) {}
+  ~CBorrowedWindowDC() override { m_host.ReleaseDC(m_pDC); }
+
+ private:
+  IViewHost& m_host;
+  CDC* m_pDC;
+};
+
+// Integer division of 64-bit values that cannot trap: a zero divisor gives 0.
+std::int64_t SafeDiv(std::int64_t a, std::int64_t b) { return b == 0 ? 0 : a / b; }
+
+// Unlinks *it and inserts it at the head or the tail of the list; returns the next one.
+CObList::iterator MoveTo(CObList& list, CObList::iterator it, bool bToHead) {
+  const auto next = std::next(it);
+  list.splice(bToHead ? list.begin() : list.end(), list, it);
+  return next;
+}
+
+}  // namespace
+
+CKvillView::CKvillView(IViewHost* pHost, CKvillDoc* pDoc) : m_pDocument(pDoc) {
+  SetViewLink(this);
+  SetHost(pHost);
+  m_bEnglish = m_pHost->GetUserDefaultUILanguage() == 1033 ? 1 : 0;
+  if (m_cfNative == 0) m_cfNative = m_pHost->RegisterClipboardFormat("Valendra Native");
+  if (m_cfObjectDescriptor == 0) {
+    m_cfObjectDescriptor = m_pHost->RegisterClipboardFormat("Object Descriptor");
+  }
+}
 
 CKvillView::~CKvillView() {
   if (GetViewLink() == this) SetViewLink(nullptr);
@@ -11,8 +89,683 @@ CKvillView* CKvillView::GetView() {
   return static_cast<CKvillView*>(GetViewLink());
 }
 
-void CKvillView::ShowCaretAt(CDC*, CPoint ptTop, int nHeight) {
+bool CKvillView::IsRenderingPicture() const {
+  return m_pDocument != nullptr && m_pDocument->m_bRenderingPicture != 0;
+}
+
+std::unique_ptr<CDC> CKvillView::GetWindowSurface() {
+  CDC* pDC = m_pHost->GetDC();
+  if (pDC == nullptr) return nullptr;
+  return std::make_unique<CBorrowedWindowDC>(*m_pHost, pDC);
+}
+
+void CKvillView::ShowCaretAt(CDC* pDC, CPoint ptTop, int nHeight) {
   m_ptCaretTop = ptTop;
   m_nCaretHeight = nHeight;
   ++m_nCaretRequests;
+  const int dpiY = pDC != nullptr ? pDC->GetDeviceCaps(LOGPIXELSY) : m_pHost->GetPixelsPerInchY();
+  const std::int64_t h = static_cast<std::int64_t>(nHeight) * dpiY / 1440;
+  m_pHost->CreateSolidCaret(0, Trunc32(static_cast<double>(h) / m_dZoom));
+  m_pHost->SetCaretPos(LogicalToDevice(ptTop, pDC));
+  m_pHost->ShowCaret();
+}
+
+void CKvillView::SetHost(IViewHost* pHost) {
+  if (pHost == nullptr) {
+    if (!m_pOwnHost) m_pOwnHost = std::make_unique<CHeadlessViewHost>();
+    m_pHost = m_pOwnHost.get();
+  } else {
+    m_pHost = pHost;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Coordinates
+
+int CKvillView::ScrollOffsetX() const {
+  return Trunc32(5.0 * m_nScrollX / m_dZoom / m_dZoom / 100.0);
+}
+
+int CKvillView::ScrollOffsetY() const { return Trunc32(5.0 * m_nScrollY / m_dZoom / 100.0); }
+
+CPoint CKvillView::DeviceToLogical(CPoint p) const {
+  const double z = m_dZoom;
+  const int dpiX = std::max(1, m_pHost->GetPixelsPerInchX());
+  const int dpiY = std::max(1, m_pHost->GetPixelsPerInchY());
+  const double x = static_cast<double>(p.x) + ScrollOffsetX();
+  const double y = static_cast<double>(p.y) + ScrollOffsetY();
+  return CPoint{Trunc32(x * 1440.0 * z / dpiX), Trunc32(-y * 1440.0 * z / dpiY)};
+}
+
+CPoint CKvillView::LogicalToDevice(CPoint pt, const CDC* pDC) const {
+  const double z = m_dZoom;
+  const int dpiX =
+      std::max(1, pDC != nullptr ? pDC->GetDeviceCaps(LOGPIXELSX) : m_pHost->GetPixelsPerInchX());
+  const int dpiY =
+      std::max(1, pDC != nullptr ? pDC->GetDeviceCaps(LOGPIXELSY) : m_pHost->GetPixelsPerInchY());
+  const std::int64_t x = Trunc32(pt.x / (z * 1440.0 / dpiX));
+  const std::int64_t y = Trunc32(-static_cast<double>(pt.y) / (z * 1440.0 / dpiY));
+  return CPoint{Clamp32(x - ScrollOffsetX()), Clamp32(y - ScrollOffsetY())};
+}
+
+void CKvillView::OnPrepareDC(CDC* pDC) const {
+  const int dpiX = pDC->GetDeviceCaps(LOGPIXELSX);
+  const int dpiY = pDC->GetDeviceCaps(LOGPIXELSY);
+  const int w = Trunc32(m_dZoom * 1440.0);
+  pDC->SetMapMode(MM_ANISOTROPIC);
+  pDC->SetWindowExt(w, w);
+  pDC->SetViewportExt(dpiX, -dpiY);
+  pDC->SetViewportOrg(Trunc32(-5.0 * m_nScrollX / m_dZoom / m_dZoom / 100.0),
+                      Trunc32(-5.0 * m_nScrollY / m_dZoom / 100.0));
+}
+
+// ---------------------------------------------------------------------------------------
+// Zoom
+
+void CKvillView::OnZoomIn() {
+  if (m_bResizing || !(m_dZoom > 0.2)) return;
+  const std::int32_t hOld = m_nHPage, vOld = m_nVPage;
+  m_bPaintEnabled = 0;
+  m_dZoom /= 1.2;
+  UpdateView();
+  const std::int32_t hNew = m_nHPage, vNew = m_nVPage;
+  if (m_nScrollX > 0 && hNew != 0) {
+    const std::int32_t half = Trunc32(0.5 * hNew - 0.5 * hOld);
+    m_nScrollX = Trunc32((static_cast<double>(m_nScrollX) - half) / 1.2);
+  }
+  if (m_nScrollY > 0 && vNew != 0) {
+    m_nScrollY = SatAdd(m_nScrollY, static_cast<std::int64_t>(vOld / 2) - vNew / 2);
+  }
+  m_bPaintEnabled = 1;
+  UpdateView();
+}
+
+void CKvillView::OnZoomOut() {
+  if (m_bResizing || !(m_dZoom < 4.0)) return;
+  const std::int32_t hOld = m_nHPage, vOld = m_nVPage;
+  m_dZoom *= 1.2;
+  m_bPaintEnabled = 0;
+  UpdateView();
+  const std::int32_t hNew = m_nHPage, vNew = m_nVPage;
+  if (hOld != 0) {
+    const std::int32_t half = Trunc32(0.5 * hNew - 0.5 * hOld);
+    m_nScrollX = std::max(0, Trunc32((static_cast<double>(m_nScrollX) - half) * 1.2));
+  }
+  if (vOld != 0) {
+    m_nScrollY = std::max(0, SatAdd(m_nScrollY, static_cast<std::int64_t>(vOld / 2) - vNew / 2));
+  }
+  m_bPaintEnabled = 1;
+  UpdateView();
+}
+
+void CKvillView::OnZoomDefault() {
+  m_dZoom = 1.0;
+  m_nScrollX = 0;
+  m_nScrollY = 0;
+  UpdateView();
+}
+
+void CKvillView::OnMouseWheel(int nDelta) {
+  // One step per message, however far the wheel turned; the wheel never scrolls.
+  if (nDelta > 0) {
+    OnZoomIn();
+  } else if (nDelta < 0) {
+    OnZoomOut();
+  }
+}
+
+void CKvillView::OnSize() {
+  CRect rc = m_pHost->GetClientRect();
+  const int nToolBar = m_bToolBarHidden ? 2 : 32;
+  rc.top = SatAdd(rc.top, nToolBar);
+  rc.bottom = SatAdd(rc.bottom, nToolBar);
+  rc.left = SatAdd(rc.left, 2);
+  rc.right = SatAdd(rc.right, -2);
+  m_pHost->ValidateParentRect(rc);
+  UpdateView();
+}
+
+// ---------------------------------------------------------------------------------------
+// UpdateView and NormalizePosition
+
+void CKvillView::UpdateView() {
+  CKvillDoc* pDoc = m_pDocument;
+
+  // Keep the selection over (or, once, under) everything else.
+  if (pDoc != nullptr) {
+    CObList& list = pDoc->m_listObjects;
+    const std::size_t nCount = list.size();
+    std::size_t nSeen = 0;
+    auto it = list.begin();
+    while (nSeen < nCount && it != list.end()) {
+      if ((*it)->m_bSelected) {
+        it = MoveTo(list, it, m_bSendToBack != 0);
+      } else {
+        ++it;
+      }
+      ++nSeen;
+    }
+  }
+  m_bSendToBack = 0;
+
+  if (m_bPaintEnabled) {
+    CWindowDC dc(*m_pHost);
+    if (dc.Get() != nullptr) {
+      if (m_nEditState == 1) m_pHost->HideCaret();
+      OnPrepareDC(dc.Get());
+      m_bPainting = 1;
+      {
+        CRop2Guard rop(dc.Get(), R2_COPYPEN);
+        RenderDrawing(dc.Get(), pDoc);
+      }
+      if (m_nEditState == 1) RestoreEditCaret(dc.Get());
+    }
+  }
+
+  if (m_bPendingModified && pDoc != nullptr) pDoc->SetModifiedFlag();
+  m_bPendingModified = 0;
+
+  std::int32_t B = 0, T = 0, R = 0, L = 0;
+  if (pDoc != nullptr) {
+    for (const auto& p : pDoc->m_listObjects) {
+      if (p->GetKind() == KIND_COUPLING) continue;
+      const CRect& rc = p->m_rcBounds;
+      B = std::min(B, rc.bottom);
+      T = std::max(T, rc.top);
+      R = std::max(R, rc.right);
+      L = std::min(L, rc.left);
+    }
+  }
+  m_rcWindow = m_pHost->GetWindowRect();
+  m_nRawBottom = B;
+  m_nRawRight = R;
+  m_nRawTop = T;
+  m_nRawLeft = L;
+  m_nExtBottom = Clamp32(static_cast<std::int64_t>(B) / -3);
+  m_nExtRight = R / 3;
+  m_nExtTop = Clamp32(static_cast<std::int64_t>(T) / -3);
+  m_nExtLeft = L / 3;
+  if (m_nExtBottom == 0 || m_nExtRight == 0) {
+    m_nExtBottom = 10;
+    m_nExtRight = 10;
+    m_nExtTop = 0;
+    m_nExtLeft = 0;
+    m_pHost->ShowScrollBar(SB_HORZ, false);
+    m_pHost->ShowScrollBar(SB_VERT, false);
+    m_bHBarShown = 0;
+    m_bVBarShown = 0;
+    return;
+  }
+
+  const double z = m_dZoom;
+  {
+    const double Wr = m_rcWindow.right;
+    const double E = m_nExtRight;
+    if (E / z / z > Wr || m_nScrollX != 0) {
+      m_pHost->ShowScrollBar(SB_HORZ, true);
+      m_pHost->SetScrollRange(SB_HORZ, 0, 100, false);
+      m_pHost->SetScrollPage(SB_HORZ, Trunc32(Wr * 100.0 / (E / z)));
+      m_nHPage = Trunc32(Wr * 10000.0 / (E / z));
+      m_pHost->SetScrollPos(SB_HORZ,
+                            Clamp32(SafeDiv(static_cast<std::int64_t>(m_nScrollX) * 100,
+                                            static_cast<std::int64_t>(m_nExtRight) * 5)),
+                            true);
+      m_bHBarShown = 1;
+    } else {
+      m_pHost->ShowScrollBar(SB_HORZ, false);
+      m_bHBarShown = 0;
+    }
+  }
+  m_nExtTop = std::min(m_nExtTop, 0);
+  {
+    const double Wb = m_rcWindow.bottom;
+    const double E = m_nExtBottom;
+    if (E / z > Wb || m_nScrollY != 0) {
+      m_pHost->ShowScrollBar(SB_VERT, true);
+      m_pHost->SetScrollRange(SB_VERT, 0, 100, false);
+      m_pHost->SetScrollPage(SB_VERT, Trunc32(Wb * 100.0 / (E / z)));
+      m_nVPage = Trunc32(Wb * 10000.0 / (E / z));
+      m_pHost->SetScrollPos(SB_VERT,
+                            Clamp32(SafeDiv(static_cast<std::int64_t>(m_nScrollY) * 100,
+                                            static_cast<std::int64_t>(m_nExtBottom) * 5)),
+                            true);
+      m_bVBarShown = 1;
+    } else {
+      m_pHost->ShowScrollBar(SB_VERT, false);
+      m_bVBarShown = 0;
+    }
+  }
+}
+
+void CKvillView::NormalizePosition() {
+  CKvillDoc* pDoc = m_pDocument;
+  if (pDoc != nullptr) {
+    for (const auto& p : pDoc->m_listObjects) {
+      if (p->GetKind() == KIND_COUPLING) continue;
+      const CRect& rc = p->m_rcBounds;
+      m_nExtBottom = std::min(m_nExtBottom, rc.bottom);
+      m_nExtTop = std::max(m_nExtTop, rc.top);
+      m_nExtRight = std::max(m_nExtRight, rc.right);
+      m_nExtLeft = std::min(m_nExtLeft, rc.left);
+    }
+  }
+  if (m_nEditState == 1) {
+    m_pHost->HideCaret();
+    m_nEditState = 0;
+  }
+  m_nExtLeft = std::min(m_nExtLeft, 0);
+  m_nExtTop = std::max(m_nExtTop, 0);
+  if (m_nExtLeft < -500 || m_nExtTop > 500) {
+    const std::int64_t dx = m_nExtLeft < -500 ? 500 - static_cast<std::int64_t>(m_nExtLeft)
+                                              : -static_cast<std::int64_t>(m_nExtLeft);
+    const std::int64_t dy = m_nExtTop > 500 ? -500 - static_cast<std::int64_t>(m_nExtTop)
+                                            : -static_cast<std::int64_t>(m_nExtTop);
+    CWindowDC dc(*m_pHost);
+    if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
+    ShiftAll(dc.Get(), CSize{Clamp32(dx), Clamp32(dy)});
+  }
+
+  m_rcWindow = m_pHost->GetWindowRect();
+  m_nExtBottom = Clamp32(static_cast<std::int64_t>(m_nExtBottom) / -9);
+  m_nExtRight = m_nExtRight / 9;
+  m_nExtTop = Clamp32(static_cast<std::int64_t>(m_nExtTop) / -9);
+  m_nExtLeft = m_nExtLeft / 9;
+  if (m_nExtBottom == 0 || m_nExtRight == 0) {
+    m_nExtBottom = 10;
+    m_nExtRight = 10;
+    m_nExtTop = 0;
+    m_nExtLeft = 0;
+    return;
+  }
+
+  const double z = m_dZoom;
+  m_nExtLeft = std::min(m_nExtLeft, 0);
+  if (m_nExtRight / z > m_rcWindow.right || m_rcWindow.left > m_nExtLeft / z) {
+    m_pHost->ShowScrollBar(SB_HORZ, true);
+    m_pHost->SetScrollRange(SB_HORZ, 0, 100, false);
+    m_pHost->SetScrollPage(SB_HORZ, Trunc32(m_rcWindow.right / (m_nExtRight / z) * 100.0));
+    ScheduleScrollRefresh();
+  } else {
+    m_pHost->ShowScrollBar(SB_HORZ, false);
+  }
+  m_nExtTop = std::min(m_nExtTop, 0);
+  if (m_nExtBottom / z > m_rcWindow.bottom || m_rcWindow.top > m_nExtTop / z) {
+    m_pHost->ShowScrollBar(SB_VERT, true);
+    m_pHost->SetScrollPage(SB_VERT, Trunc32(m_rcWindow.bottom / (m_nExtBottom / z) * 100.0));
+    ScheduleScrollRefresh();
+  } else {
+    m_pHost->ShowScrollBar(SB_VERT, false);
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Scroll bars
+
+void CKvillView::OnHScroll(int nCode, int nPos) { OnScroll(true, nCode, nPos); }
+
+void CKvillView::OnVScroll(int nCode, int nPos) { OnScroll(false, nCode, nPos); }
+
+void CKvillView::OnScroll(bool bHorizontal, int nCode, int nPos) {
+  if ((bHorizontal ? m_nExtRight : m_nExtBottom) == 0) UpdateView();
+  std::int32_t& S = bHorizontal ? m_nScrollX : m_nScrollY;
+  const double E = bHorizontal ? m_nExtRight : m_nExtBottom;
+  const double W = bHorizontal ? m_rcWindow.right : m_rcWindow.bottom;
+  const std::int32_t P = bHorizontal ? m_nHPage : m_nVPage;
+  const double k = bHorizontal ? m_dZoom * m_dZoom : m_dZoom;
+  // The position that shows the end of the drawing. On a drawing smaller than the window
+  // it would be negative, which would push the drawing away from the window's corner, so
+  // the scroll position never goes below 0.
+  const std::int32_t nLast = std::max(0, Trunc32((E + 100.0 - W * k) * 5.0));
+
+  switch (nCode) {
+    case SB_LINEUP:
+      S = std::max(0, SatAdd(S, -100));
+      break;
+    case SB_LINEDOWN:
+      S = SatAdd(S, 100);
+      if (S / 5 + W * k > E) S = nLast;
+      break;
+    case SB_PAGEUP:
+      S = std::max(0, SatAdd(S, Trunc32(-5.0 * W * k)));
+      break;
+    case SB_PAGEDOWN:
+      S = SatAdd(S, Trunc32(5.0 * W * k));
+      if (S > (E - W * k) * 5.0) S = nLast;
+      break;
+    default:
+      break;
+  }
+  ScheduleScrollRefresh();
+  if (nPos != 0) {
+    const std::int64_t n = nPos <= 1 ? 0 : nPos;
+    S = Clamp32(static_cast<std::int64_t>(E) * n * 5 / 100);
+    const std::int64_t m = 100 - P / 100;
+    if (n >= m) S = nLast;
+  }
+}
+
+void CKvillView::ScheduleScrollRefresh() {
+  m_pHost->SetTimer(TIMER_SCROLL_REFRESH, 10);
+  ++m_nRefreshPending;
+}
+
+void CKvillView::ScrollRefresh() {
+  m_pHost->SetScrollPos(SB_HORZ,
+                        Clamp32(SafeDiv(static_cast<std::int64_t>(m_nScrollX) * 100,
+                                        static_cast<std::int64_t>(m_nExtRight) * 5)),
+                        false);
+  m_pHost->SetScrollPos(SB_VERT,
+                        Clamp32(SafeDiv(static_cast<std::int64_t>(m_nScrollY) * 100,
+                                        static_cast<std::int64_t>(m_nExtBottom) * 5)),
+                        false);
+  --m_nRefreshPending;
+  UpdateView();
+}
+
+// ---------------------------------------------------------------------------------------
+// Selection upkeep
+
+void CKvillView::ResetAllDone() {
+  if (m_pDocument == nullptr) return;
+  for (const auto& p : m_pDocument->m_listObjects) p->ResetDone();
+}
+
+void CKvillView::DeselectAll() {
+  if (m_pDocument != nullptr) {
+    for (const auto& p : m_pDocument->m_listObjects) p->m_bSelected = 0;
+  }
+  m_nSelCount = 0;
+}
+
+void CKvillView::CountSelection() {
+  m_nSelCount = 0;
+  if (m_pDocument == nullptr) return;
+  for (const auto& p : m_pDocument->m_listObjects) {
+    if (p->m_bSelected) ++m_nSelCount;
+  }
+}
+
+void CKvillView::DragSelection(CDC* pDC, CSize offset) {
+  if (m_pDocument == nullptr) return;
+  ResetAllDone();
+  CObList& list = m_pDocument->m_listObjects;
+  for (const auto& p : list) {
+    if (p->GetKind() != KIND_COUPLING && p->m_bSelected) p->DragBy(pDC, offset, 0);
+  }
+  // A selected bond drags those of its ends that are not selected themselves; the bond
+  // follows its ends. The pass flag keeps a shared end from moving twice.
+  for (const auto& p : list) {
+    if (p->GetKind() != KIND_COUPLING || !p->m_bSelected) continue;
+    auto* pBond = static_cast<CCoupling*>(p.get());
+    for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
+      if (pEnd != nullptr && !pEnd->IsSelected()) pEnd->GetTop()->DragBy(pDC, offset, 0);
+    }
+  }
+}
+
+void CKvillView::ShiftAll(CDC* pDC, CSize offset) {
+  if (m_pDocument == nullptr) return;
+  ResetAllDone();
+  for (const auto& p : m_pDocument->m_listObjects) {
+    if (p->GetKind() == KIND_COUPLING) continue;
+    // Selected for the move, so that groups draw their feedback frames too.
+    const std::int32_t bSelected = p->m_bSelected;
+    p->m_bSelected = 1;
+    p->DragBy(pDC, offset, 0);
+    p->m_bSelected = bSelected;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Painting
+
+void CKvillView::OnDraw(CDC* pDC) {
+  if (m_nEditState == 1) m_pHost->HideCaret();
+  RenderDrawing(pDC, m_pDocument);
+  m_bPendingModified = 0;
+  if (m_nEditState == 1) RestoreEditCaret(pDC);
+}
+
+void CKvillView::RestoreEditCaret(CDC* pDC) {
+  if (m_pCurrent == nullptr || m_pCurrent->GetKind() != KIND_FORMULA) return;
+  auto* pFormula = static_cast<CFormula*>(m_pCurrent);
+  CPoint pt;
+  pFormula->LocateCaret(pDC, 1, pFormula->m_nCaret, &pt);
+}
+
+void CKvillView::AddToExportExtent(CKVObject* pObj) {
+  const int nKind = pObj->GetKind();
+  if (nKind == KIND_COUPLING) return;
+  CRect rc = pObj->m_rcBounds;
+  if (nKind == KIND_DOT) {
+    const CPoint pt = pObj->GetAnchor();
+    rc = CRect{pt.x, pt.y, pt.x, pt.y};
+  }
+  if (m_bFirstExport) {
+    m_rcExport = rc;
+    m_bFirstExport = 0;
+    return;
+  }
+  m_rcExport.bottom = std::min(m_rcExport.bottom, rc.bottom);
+  m_rcExport.top = std::max(m_rcExport.top, rc.top);
+  m_rcExport.right = std::max(m_rcExport.right, rc.right);
+  m_rcExport.left = std::min(m_rcExport.left, rc.left);
+}
+
+std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc) {
+  const bool bDirect = m_bDirectRender != 0;
+  const bool bBitmap = !bDirect && m_bBitmapRender != 0;
+  const bool bScreen = !bDirect && !bBitmap;
+
+  const double dSavedZoom = m_dZoom;
+  const std::int32_t nSavedX = m_nScrollX, nSavedY = m_nScrollY;
+  if (bBitmap) {
+    m_nScrollX = 0;
+    m_nScrollY = 0;
+    m_dZoom = 1.0;
+  }
+  const double z = m_dZoom;
+  const int dpiX = std::max(1, pDC->GetDeviceCaps(LOGPIXELSX));
+  const int dpiY = std::max(1, pDC->GetDeviceCaps(LOGPIXELSY));
+
+  // The off-screen buffer: the client area for the screen, the drawing's extents for a
+  // bitmap. Without one, the drawing goes straight to the surface.
+  std::int32_t Lw = 0, Lh = 0;
+  std::unique_ptr<CMemoryDC> pBuffer;
+  CDC* pTarget = pDC;
+  if (!bDirect) {
+    const CRect rcClient = m_pHost->GetClientRect();
+    const std::int64_t cw = static_cast<std::int64_t>(rcClient.right) - rcClient.left;
+    const std::int64_t ch = static_cast<std::int64_t>(rcClient.bottom) - rcClient.top;
+    Lw = Trunc32(static_cast<double>(cw + ScrollOffsetX()) * 1440.0 * z / dpiX);
+    Lh = Trunc32(static_cast<double>(ch + ScrollOffsetY()) * 1440.0 * z / dpiY);
+    std::int32_t bw = Clamp32(cw), bh = Clamp32(ch);
+    if (bBitmap) {
+      bw = Trunc32((m_nRawRight + 350.0) / (z * 1440.0 / dpiX));
+      bh = -Trunc32((m_nRawBottom - 75.0) / (z * 1440.0 / dpiY));
+    }
+    pBuffer = std::make_unique<CMemoryDC>(*m_pHost, pDC, bw, bh);
+    if (pBuffer->Get() != nullptr) {
+      pTarget = pBuffer->Get();
+      m_pHost->FillSolidRect(pTarget, CRect{0, 0, bw, bh}, RGB(255, 255, 255));
+    } else {
+      pBuffer.reset();
+    }
+  }
+
+  OnPrepareDC(pTarget);
+  pTarget->SetROP2(R2_COPYPEN);
+
+  if (pDoc != nullptr) {
+    CObList& list = pDoc->m_listObjects;
+    for (const auto& p : list) p->ResetDone();
+    m_nExtBottom = 0;
+    m_nExtRight = 0;
+    for (const auto& p : list) p->ResetDone();
+    m_bFirstExport = 1;
+
+    for (const auto& p : list) {
+      CKVObject* pObj = p.get();
+      const int nKind = pObj->GetKind();
+      if (pObj->m_bSelected && bScreen) {
+        switch (nKind) {
+          case KIND_DOT:
+            pObj->DrawMarks(pTarget);
+            break;
+          case KIND_COUPLING:
+            pObj->Draw(pTarget);
+            break;
+          default:
+            pObj->Draw(pTarget);
+            pObj->DrawMarks(pTarget);
+            break;
+        }
+      } else if (pDoc->m_bSelectionOnly) {
+        if (!pObj->m_bSelected) continue;
+        if (nKind == KIND_COUPLING) {
+          // A bond copied alone brings the objects it hangs between.
+          auto* pBond = static_cast<CCoupling*>(pObj);
+          for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
+            if (pEnd == nullptr || pEnd->m_bSelected) continue;
+            CKVObject* pTop = pEnd->GetTop();
+            pTop->Draw(pTarget);
+            if (bBitmap) AddToExportExtent(pTop);
+          }
+        }
+        pObj->Draw(pTarget);
+        if (bBitmap) AddToExportExtent(pObj);
+      } else {
+        pObj->Draw(pTarget);
+        if (bBitmap && nKind != KIND_COUPLING) AddToExportExtent(pObj);
+      }
+    }
+
+    // The bond being placed lies over everything else.
+    if (m_nTool == 3 && m_pCurrent != nullptr && m_pCurrent->GetKind() == KIND_COUPLING) {
+      m_pCurrent->Draw(pTarget);
+    }
+  }
+  if (bBitmap && m_bFirstExport) {
+    // Nothing was drawn: the extents are those of an empty drawing, not of an earlier one.
+    m_rcExport = CRect{};
+  }
+
+  if (pBuffer) m_pHost->BitBlt(pDC, 0, 0, Lw, -Lh, pTarget, 0, 0);
+
+  std::optional<CExportBitmap> result;
+  if (bBitmap && pBuffer) {
+    const CRect E = m_rcExport;
+    const std::int64_t left = std::max<std::int64_t>(static_cast<std::int64_t>(E.left) - 150, 0);
+    const std::int64_t top = std::min<std::int64_t>(static_cast<std::int64_t>(E.top) + 75, 0);
+    const std::int64_t width = E.right - left + 150;
+    const std::int64_t height = top - E.bottom + 75;
+    CExportBitmap bmp;
+    bmp.szPixels = CSize{Trunc32(static_cast<double>(width) / (z * 1440.0 / dpiX)),
+                         Trunc32(static_cast<double>(height) / (z * 1440.0 / dpiY))};
+    CMemoryDC cut(*m_pHost, pDC, bmp.szPixels.cx, bmp.szPixels.cy);
+    if (cut.Get() != nullptr) {
+      OnPrepareDC(cut.Get());
+      m_pHost->BitBlt(cut.Get(), 0, 0, Clamp32(width), Clamp32(-height), pTarget, Clamp32(left),
+                      Clamp32(top));
+      bmp.szDimension =
+          CSize{Clamp32(static_cast<std::int64_t>(bmp.szPixels.cx) * 2540 / dpiX / 10),
+                Clamp32(static_cast<std::int64_t>(bmp.szPixels.cy) * 2540 / dpiY / 10)};
+      m_pHost->SetBitmapDimension(cut.Get(), bmp.szDimension);
+      result = bmp;
+    }
+  }
+
+  pBuffer.reset();
+  if (bBitmap) {
+    m_nScrollX = nSavedX;
+    m_nScrollY = nSavedY;
+    m_dZoom = dSavedZoom;
+  }
+  m_bPainting = 0;
+  return result;
+}
+
+// ---------------------------------------------------------------------------------------
+// Timers, messages and commands
+
+void CKvillView::OnTimer(int nId) {
+  switch (nId) {
+    case TIMER_SCROLL_REFRESH:
+      m_pHost->KillTimer(nId);
+      if (m_pDocument != nullptr && m_pDocument->m_bJustSaved) {
+        MarkSavedSnapshot();
+        return;
+      }
+      m_pHost->EndStartingUp();
+      if (m_nRefreshPending > 0) ScrollRefresh();
+      if (m_bApplyShowState == 1) {
+        m_bApplyShowState = 0;
+        m_pHost->ShowMainWindow(SW_MAXIMIZE);
+        if (!m_bMaximized) m_pHost->ShowMainWindow(SW_SHOWNORMAL);
+      }
+      break;
+    case TIMER_INCOMPATIBLE_FILE:
+      m_pHost->KillTimer(nId);
+      ShowIncompatibleFile();
+      break;
+    default:
+      break;
+  }
+}
+
+void CKvillView::OnPostedMessage(int, std::intptr_t, std::intptr_t) {}
+
+bool CKvillView::OnCommand(int nId) {
+  switch (nId) {
+    case ID_ZOOM_IN:
+      OnZoomIn();
+      return true;
+    case ID_ZOOM_OUT:
+      OnZoomOut();
+      return true;
+    case ID_ZOOM_DEFAULT:
+      OnZoomDefault();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Undo history bookkeeping that does not touch the stream
+
+void CKvillView::ClearHistory() {
+  m_listHistory.clear();
+  m_posHistory = m_listHistory.end();
+  m_bHistoryAtOldest = 0;
+}
+
+void CKvillView::MarkSavedSnapshot() {
+  if (m_pDocument != nullptr) m_pDocument->m_bJustSaved = 0;
+  if (m_listHistory.empty()) return;
+  const auto saved =
+      m_posHistory != m_listHistory.end() ? m_posHistory : std::prev(m_listHistory.end());
+  for (auto it = m_listHistory.begin(); it != m_listHistory.end(); ++it) {
+    it->m_bModified = it == saved ? 0 : 1;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Messages
+
+void CKvillView::ShowMemoryError() {
+  if (m_bEnglish) {
+    m_pHost->MessageBox(
+        "Error: Memory full.\nPlease, save your work, close application and reload.",
+        "Valendra Error", MB_ICONERROR, false);
+  } else {
+    m_pHost->MessageBox(
+        "Chyba: Nedostatek volné paměti.\nUložte kresbu, ukončete aplikaci a znova ji otevřete.",
+        "Chyba Valendra", MB_ICONERROR, false);
+  }
+}
+
+void CKvillView::ShowIncompatibleFile() {
+  m_pHost->MessageBox(m_bEnglish ? "Error: Incompatible file." : "Chyba: Nekompatibilní soubor.",
+                      "Valendra", MB_ICONERROR, true);
 }

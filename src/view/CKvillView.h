@@ -1,13 +1,61 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "objects/CDC.h"
+#include "objects/Geometry.h"
 #include "objects/IViewLink.h"
 
-// The single editing view. It registers itself as the objects' view link while it lives.
+class CKVObject;
+class CKvillDoc;
+class CKvillSrvrItem;
+class IViewHost;
+
+// Timers of the view window.
+enum {
+  TIMER_FOCUS_VERTEX_DIALOG = 1118,
+  TIMER_FILL_THICKNESS_DIALOG = 1120,
+  TIMER_SCROLL_REFRESH = 1121,
+  TIMER_RESET_HISTORY = 1122,
+  TIMER_CURSOR_FEEDBACK = 1123,
+  TIMER_INCOMPATIBLE_FILE = 1127,
+  TIMER_FIRST_IDLE = 1128,
+  TIMER_KILL_MAILBOX = 1130,
+  TIMER_CZECH_TITLE = 1131,
+};
+
+// View commands handled here.
+enum {
+  ID_ZOOM_IN = 32800,
+  ID_ZOOM_OUT = 32801,
+  ID_ZOOM_DEFAULT = 32804,
+};
+
+// One undo snapshot: exactly the bytes of the native stream, and the document's modified
+// flag when it was taken.
+struct CFileObject {
+  std::vector<std::uint8_t> m_block;
+  std::int32_t m_bModified = 0;
+};
+
+// The bitmap that RenderDrawing cuts to the drawing's extents in bitmap mode.
+struct CExportBitmap {
+  CSize szPixels;
+  CSize szDimension;  // 0.1 mm
+};
+
+// The single editing view. It keeps its own zoom and scroll positions, maps every surface
+// itself and drives the scroll bars; it reaches its window through an IViewHost and its
+// drawing through the document. It registers itself as the objects' view link while it
+// lives, which is also the one global of the program.
 class CKvillView : public IViewLink {
  public:
-  CKvillView();
+  explicit CKvillView(IViewHost* pHost = nullptr, CKvillDoc* pDoc = nullptr);
   CKvillView(const CKvillView&) = delete;
   CKvillView& operator=(const CKvillView&) = delete;
   ~CKvillView() override;
@@ -15,18 +63,156 @@ class CKvillView : public IViewLink {
   // The view of the process, or null when none exists.
   static CKvillView* GetView();
 
-  int GetActiveHandle() const override { return m_nActiveHandle; }
-  void SetActiveHandle(int nHandle) override { m_nActiveHandle = nHandle; }
+  // IViewLink.
+  int GetActiveHandle() const override { return m_nHandle; }
+  void SetActiveHandle(int nHandle) override { m_nHandle = nHandle; }
   bool IsResizing() const override { return m_bResizing != 0; }
-
-  std::int32_t m_nActiveHandle = 0;
-  std::int32_t m_bResizing = 0;
-
-  // --- Formula caret ---
-  // The formula engine's request to show the caret, kept until the window shows it: the
-  // caret's top in drawing units, its height and how many requests came.
+  bool IsRenderingPicture() const override;
+  void PrepareSurface(CDC* pDC) override { OnPrepareDC(pDC); }
+  std::unique_ptr<CDC> GetWindowSurface() override;
+  // The formula engine's request to show the caret: a bar nHeight drawing units high whose
+  // top is at ptTop. The request is kept (for tests and the window) and the caret shown.
   void ShowCaretAt(CDC* pDC, CPoint ptTop, int nHeight) override;
+
+  void SetHost(IViewHost* pHost);
+  IViewHost& Host() const { return *m_pHost; }
+  void SetDocument(CKvillDoc* pDoc) { m_pDocument = pDoc; }
+  CKvillDoc* GetDocument() const { return m_pDocument; }
+
+  // Coordinates.
+  // Scroll offsets in client pixels: trunc(5 sx / z / z / 100) and trunc(5 sy / z / 100).
+  int ScrollOffsetX() const;
+  int ScrollOffsetY() const;
+  CPoint DeviceToLogical(CPoint ptClient) const;
+  // Drawing units to client pixels, with the pixels per inch of pDC (of the window if null).
+  CPoint LogicalToDevice(CPoint ptLogical, const CDC* pDC = nullptr) const;
+  void OnPrepareDC(CDC* pDC) const;
+
+  // Zoom and scrolling.
+  void OnZoomIn();
+  void OnZoomOut();
+  void OnZoomDefault();
+  void OnMouseWheel(int nDelta);
+  void OnSize();
+  void OnHScroll(int nCode, int nPos);
+  void OnVScroll(int nCode, int nPos);
+  void ScheduleScrollRefresh();
+  void UpdateView();
+  void NormalizePosition();
+
+  // Selection upkeep shared by the moves.
+  void ResetAllDone();
+  void DeselectAll();
+  void CountSelection();
+  void DragSelection(CDC* pDC, CSize offset);
+  void ShiftAll(CDC* pDC, CSize offset);
+
+  // Painting.
+  void OnDraw(CDC* pDC);
+  std::optional<CExportBitmap> RenderDrawing(CDC* pDC, CKvillDoc* pDoc);
+  void AddToExportExtent(CKVObject* pObj);
+
+  // Window events delivered by the host.
+  void OnTimer(int nId);
+  void OnPostedMessage(int nMessage, std::intptr_t wParam, std::intptr_t lParam);
+  bool OnCommand(int nId);
+
+  // Undo history.
+  void ClearHistory();
+  void MarkSavedSnapshot();
+
+  // Message boxes in the interface language (texts are UTF-8).
+  void ShowMemoryError();
+  void ShowIncompatibleFile();
+
+  // State of the view. Field names and initial values are the program's own.
+  double m_dZoom = 10.0;
+  std::int32_t m_nScrollX = 0;
+  std::int32_t m_nScrollY = 0;
+  std::int32_t m_nExtBottom = 10;
+  std::int32_t m_nExtRight = 10;
+  std::int32_t m_nExtTop = 0;
+  std::int32_t m_nExtLeft = 0;
+  std::int32_t m_nRawBottom = 0;
+  std::int32_t m_nRawTop = 0;
+  std::int32_t m_nRawRight = 0;
+  std::int32_t m_nRawLeft = 0;
+  CRect m_rcWindow;
+  std::int32_t m_nHPage = 0;
+  std::int32_t m_nVPage = 0;
+  std::int32_t m_bHBarShown = 0;
+  std::int32_t m_bVBarShown = 0;
+  std::int32_t m_nRefreshPending = 0;
+  std::int32_t m_bPaintEnabled = 1;
+  std::int32_t m_bPainting = 0;
+  std::int32_t m_bDirectRender = 0;
+  std::int32_t m_bBitmapRender = 0;
+  std::int32_t m_nTool = 0;
+  std::int32_t m_nEditState = 0;
+  CKVObject* m_pCurrent = nullptr;
+  std::int32_t m_nSelCount = 0;
+  std::int32_t m_bMoving = 0;
+  std::int32_t m_bDragStart = 0;
+  std::int32_t m_bPendingModified = 1;
+  CPoint m_ptDragAnchor;
+  CPoint m_ptDragLast;
+  std::int32_t m_bRubberBand = 0;
+  std::int32_t m_bResizing = 0;
+  std::int32_t m_bRubberDone = 0;
+  std::int32_t m_bSkipNextClick = 0;
+  CRect m_rcDrag;
+  CRect m_rcDragOld;
+  std::int32_t m_bRotating = 0;
+  CPoint m_ptRotate;
+  std::int32_t m_bEnglish = 1;
+  std::int32_t m_nPolyVertices = 0;
+  double m_dPolyParsed = 0.0;
+  double m_dStartAngle = 0.0;
+  double m_dCustomThickness = 0.0;
+  CPoint m_ptLastMouse;
+  std::int32_t m_bSendToBack = 0;
+  std::int32_t m_bBondCursor = 0;
+  std::int32_t m_nHandle = 0;
+  CRect m_rcExport;
+  std::int32_t m_bFirstExport = 0;
+
+  // Undo history: oldest snapshot at the head; m_posHistory == end() stands for "none".
+  std::list<CFileObject> m_listHistory;
+  std::list<CFileObject>::iterator m_posHistory = m_listHistory.end();
+  std::int32_t m_bHistoryAtOldest = 0;
+
+  // Fields of formula editing, start-up, settings and embedding.
+  std::int32_t m_bSkipNextChar = 0;
+  std::int32_t m_bRedrawOnEndEdit = 0;
+  std::uint16_t m_wLanguageId = 0;
+  std::int32_t m_bDrawBarPlaced = 0;
+  std::int32_t m_bDrawBarVisible = 1;
+  std::int32_t m_bMaximized = 0;
+  CRect m_rcMainWnd;
+  std::int32_t m_bToolBarHidden = 0;
+  std::int32_t m_bStatusBarVisible = 1;
+  std::int32_t m_bMainRectValid = 0;
+  std::int32_t m_bApplyShowState = 0;
+  std::int32_t m_bEmbedded = 0;
+  std::int32_t m_bKillArmed = 1;
+  std::int32_t m_bContainerUpdated = 0;
+  CKvillSrvrItem* m_pServerItem = nullptr;
+  unsigned m_cfNative = 0;
+  unsigned m_cfObjectDescriptor = 0;
+  // The latest caret request of the formula engine, and how many came.
   CPoint m_ptCaretTop;
   std::int32_t m_nCaretHeight = 0;
   std::int32_t m_nCaretRequests = 0;
+  // The picture frame (0, 0, cx, cy) of the last picture extent.
+  CRect m_rcPictureFrame;
+
+ private:
+  // Shows the caret of the edited formula again after painting.
+  void RestoreEditCaret(CDC* pDC);
+  void OnScroll(bool bHorizontal, int nCode, int nPos);
+  void ScrollRefresh();
+
+  IViewHost* m_pHost = nullptr;
+  std::unique_ptr<IViewHost> m_pOwnHost;  // used while no window host is given
+  CKvillDoc* m_pDocument = nullptr;
 };

@@ -67,24 +67,24 @@ TEST(ObjectHitHandle, ZonesWithFreeAspect) {
       {{1150, 1861}, 8}, {{1230, 1900}, 8},  // right middle
   };
   for (const Case& c : cases) {
-    view.m_nActiveHandle = 0;
+    view.m_nHandle = 0;
     EXPECT_TRUE(p->HitHandle(c.pt)) << c.pt.x << "," << c.pt.y;
-    EXPECT_EQ(view.m_nActiveHandle, c.nHandle) << c.pt.x << "," << c.pt.y;
+    EXPECT_EQ(view.m_nHandle, c.nHandle) << c.pt.x << "," << c.pt.y;
   }
   // One unit outside each corner zone, and the centre, are no handle.
-  view.m_nActiveHandle = 0;
+  view.m_nHandle = 0;
   EXPECT_FALSE(p->HitHandle(CPoint{1149, 1800}));  // left of handle 1, right of handle 2
   EXPECT_FALSE(p->HitHandle(CPoint{1231, 1780}));
   EXPECT_FALSE(p->HitHandle(CPoint{1100, 1900}));
   EXPECT_FALSE(p->HitHandle(CPoint{969, 2020}));
-  EXPECT_EQ(view.m_nActiveHandle, 0);
+  EXPECT_EQ(view.m_nHandle, 0);
 }
 
 TEST(ObjectHitHandle, LockedAspectOffersOnlyHandleOne) {
   CKvillView view;
   auto p = MakeCharge(true);
   EXPECT_TRUE(p->HitHandle(CPoint{1230, 1780}));
-  EXPECT_EQ(view.m_nActiveHandle, 1);
+  EXPECT_EQ(view.m_nHandle, 1);
   EXPECT_FALSE(p->HitHandle(CPoint{1100, 1800}));  // bottom middle zone
   EXPECT_FALSE(p->HitHandle(CPoint{970, 2020}));   // top-left zone
   EXPECT_FALSE(p->HitHandle(CPoint{1149, 1780}));  // one unit left of handle 1

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "objects/CDC.h"
+#include "objects/Geometry.h"
+
+// Window-system constants the view speaks in. The host translates them to its toolkit.
+
+// Scroll bars and scroll codes.
+enum { SB_HORZ = 0, SB_VERT = 1 };
+enum {
+  SB_LINEUP = 0,
+  SB_LINELEFT = 0,
+  SB_LINEDOWN = 1,
+  SB_LINERIGHT = 1,
+  SB_PAGEUP = 2,
+  SB_PAGELEFT = 2,
+  SB_PAGEDOWN = 3,
+  SB_PAGERIGHT = 3,
+  SB_THUMBPOSITION = 4,
+  SB_THUMBTRACK = 5,
+  SB_TOP = 6,
+  SB_BOTTOM = 7,
+  SB_ENDSCROLL = 8,
+};
+
+// Message boxes: buttons, icons and answers.
+enum : unsigned {
+  MB_OK = 0x0,
+  MB_YESNOCANCEL = 0x3,
+  MB_YESNO = 0x4,
+  MB_ICONERROR = 0x10,
+  MB_ICONWARNING = 0x30,
+  MB_ICONINFORMATION = 0x40,
+};
+enum { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+// Standard cursors; the program's own cursors are their icon resource numbers.
+enum {
+  IDC_ARROW = 32512,
+  IDC_IBEAM = 32513,
+  IDC_WAIT = 32514,
+  IDC_CROSS = 32515,
+  IDC_SIZENWSE = 32642,
+  IDC_SIZENESW = 32643,
+  IDC_SIZEWE = 32644,
+  IDC_SIZENS = 32645,
+  IDC_SIZEALL = 32646,
+  IDI_ROTATE_CURSOR = 422,
+  IDI_COPY_CURSOR = 426,
+  IDI_TEMPLATE_CURSOR = 429,
+  IDI_PLUS_CURSOR = 337,
+  IDI_MINUS_CURSOR = 432,
+};
+
+// Show commands for the main window.
+enum { SW_SHOWNORMAL = 1, SW_MAXIMIZE = 3, SW_SHOW = 5 };
+
+// Keys the view asks about.
+enum { VK_CONTROL = 0x11, VK_LCONTROL = 0xA2 };
+
+// One item of a popup menu whose check mark the view sets before showing it.
+struct CMenuCheck {
+  int nCommand = 0;
+  bool bChecked = false;
+};
+
+// Everything the view needs from the window it lives in: geometry, surfaces, scroll bars,
+// the caret, cursors, timers, posted messages, message boxes, menus and the few calls it
+// makes on the frame around it. The shell's view widget implements it on Qt; tests use a
+// fake that records every call. Client coordinates are pixels with y down (top <= bottom);
+// window and screen rectangles are screen pixels.
+class IViewHost {
+ public:
+  virtual ~IViewHost() = default;
+
+  // Geometry.
+  virtual CRect GetClientRect() = 0;
+  virtual CRect GetWindowRect() = 0;      // the view window on the screen
+  virtual CRect GetMainWindowRect() = 0;  // the main frame window on the screen
+  virtual CPoint GetCursorPos() = 0;      // the pointer on the screen
+  virtual int GetPixelsPerInchX() = 0;
+  virtual int GetPixelsPerInchY() = 0;
+
+  // Surfaces. GetDC hands out a surface that draws on the window (null when none can be
+  // obtained); ReleaseDC gives it back. A memory surface compatible with another one holds
+  // a bitmap of cx x cy pixels; DeleteMemoryDC frees it with its bitmap.
+  virtual CDC* GetDC() = 0;
+  virtual void ReleaseDC(CDC* pDC) = 0;
+  virtual CDC* CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) = 0;
+  virtual void DeleteMemoryDC(CDC* pDC) = 0;
+  // Paints the device rectangle rcPixels of a surface in one solid colour.
+  virtual void FillSolidRect(CDC* pDC, const CRect& rcPixels, COLORREF cr) = 0;
+  // Copies a block, given in each surface's logical units, from pSrc to pDest.
+  virtual void BitBlt(CDC* pDest, int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc) = 0;
+  // Records the physical size of a memory surface's bitmap in 0.1 mm.
+  virtual void SetBitmapDimension(CDC* pMemDC, CSize szTenthsMm) = 0;
+  // Marks the window for repainting / keeps an area of the frame from being repainted.
+  virtual void Invalidate() = 0;
+  virtual void ValidateParentRect(const CRect& rcClient) = 0;
+
+  // Scroll bars (SB_HORZ or SB_VERT).
+  virtual void ShowScrollBar(int nBar, bool bShow) = 0;
+  virtual void SetScrollRange(int nBar, int nMin, int nMax, bool bRedraw) = 0;
+  virtual void SetScrollPage(int nBar, int nPage) = 0;
+  virtual void SetScrollPos(int nBar, int nPos, bool bRedraw) = 0;
+
+  // The caret, in client pixels.
+  virtual void CreateSolidCaret(int cx, int cy) = 0;
+  virtual void SetCaretPos(CPoint ptClient) = 0;
+  virtual void ShowCaret() = 0;
+  virtual void HideCaret() = 0;
+  virtual void DestroyCaret() = 0;
+
+  // Cursors: IDC_* or one of the program's own cursor resources.
+  virtual void SetCursor(int nCursor) = 0;
+  virtual void BeginWaitCursor() = 0;
+  virtual void EndWaitCursor() = 0;
+
+  // Input state and mouse capture.
+  virtual bool IsKeyDown(int nVirtualKey) = 0;
+  virtual void SetCapture() = 0;
+  virtual void ReleaseCapture() = 0;
+
+  // Timers by id; the host calls CKvillView::OnTimer when one elapses. Setting a running
+  // timer restarts it.
+  virtual void SetTimer(int nId, int nMilliseconds) = 0;
+  virtual void KillTimer(int nId) = 0;
+
+  // Posted messages: queued, delivered later through CKvillView::OnPostedMessage.
+  virtual void PostMessage(int nMessage, std::intptr_t wParam, std::intptr_t lParam) = 0;
+
+  // A modal message box; returns the answer (IDOK, IDYES, IDNO, IDCANCEL). bOwned says
+  // whether the view window owns it.
+  virtual int MessageBox(const std::string& strText, const std::string& strCaption, unsigned nFlags,
+                         bool bOwned) = 0;
+
+  // A popup menu resource shown at a screen point with the given check marks; returns the
+  // chosen command or 0. The choice is also delivered to the view as a command.
+  virtual int TrackPopupMenu(int nMenuId, CPoint ptScreen,
+                             const std::vector<CMenuCheck>& checks) = 0;
+
+  // Platform and frame calls.
+  virtual int GetUserDefaultUILanguage() = 0;
+  virtual unsigned RegisterClipboardFormat(const std::string& strName) = 0;
+  virtual void EndStartingUp() = 0;  // the frame's start-up phase is over
+  virtual void ShowMainWindow(int nShowCommand) = 0;
+  virtual void UpdateAllItems() = 0;  // refresh the embedding items' pictures
+  virtual bool DoFileSaveAs() = 0;    // the application's Save As command
+  virtual bool OpenFileAtStart(const std::string& strPath) = 0;
+  // The Draw bar's reset: clear its latched buttons, hide its palettes, release buttons.
+  virtual void ResetDrawBar() = 0;
+};

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "objects/CRecordingDC.h"
+#include "view/CKvillView.h"
+#include "view/IViewHost.h"
+
+// A host for driving the view headless in tests. Every call is written to a log, the state
+// a window would show (scroll bars, caret, cursor, timers, posted messages, message boxes)
+// is kept for inspection, and surfaces are recording surfaces that stay alive after they
+// are released so a test can read what was drawn. Timers fire and posted messages arrive
+// only when the test says so.
+class FakeViewHost : public IViewHost {
+ public:
+  struct ScrollBar {
+    bool bShown = false;
+    int nMin = 0, nMax = 0, nPage = 0, nPos = 0;
+  };
+  struct Box {
+    std::string strText, strCaption;
+    unsigned nFlags = 0;
+    bool bOwned = false;
+  };
+  struct Blit {
+    CDC* pDest;
+    int x, y, cx, cy;
+    CDC* pSrc;
+    int xSrc, ySrc;
+  };
+  struct Surface {
+    std::unique_ptr<CRecordingDC> pDC;
+    bool bMemory = false;
+    int cx = 0, cy = 0;
+    bool bReleased = false;
+    CSize szDimension;
+    std::vector<CRect> fills;
+  };
+  struct Posted {
+    int nMessage;
+    std::intptr_t wParam, lParam;
+  };
+
+  // The view that receives timers and posted messages.
+  CKvillView* m_pView = nullptr;
+
+  // What the window reports.
+  CRect m_rcClient{0, 0, 800, 600};
+  CRect m_rcWindow{0, 0, 800, 600};
+  CRect m_rcMainWindow{0, 0, 820, 700};
+  CPoint m_ptCursor;
+  int m_nDpiX = 96, m_nDpiY = 96;
+  int m_nLanguage = 1033;
+  bool m_bDCAvailable = true;
+  bool m_bMemoryAvailable = true;
+
+  // What the window shows and was asked.
+  std::vector<std::string> m_log;
+  std::vector<Surface> m_surfaces;
+  std::vector<Blit> m_blits;
+  ScrollBar m_bars[2];
+  int m_nCaretHidden = 0, m_nCaretShown = 0;
+  CPoint m_ptCaret;
+  int m_nCursor = 0;
+  int m_nWaitDepth = 0;
+  std::map<int, int> m_timers;  // running timers: id -> period
+  std::deque<Posted> m_posted;
+  std::vector<Box> m_boxes;
+  std::deque<int> m_answers;  // scripted message-box answers, first used first
+  std::vector<int> m_shows;
+  int m_nSaveAsCalls = 0;
+  bool m_bSaveAsResult = true;
+  int m_nUpdateAllItems = 0;
+
+  // Test controls.
+  bool IsTimerRunning(int nId) const { return m_timers.count(nId) != 0; }
+  // Fires a running timer (a one-shot timer kills itself in the view); false if not running.
+  bool FireTimer(int nId);
+  // Delivers every posted message, including those posted while delivering.
+  int PumpMessages();
+  int CountLog(const std::string& strPrefix) const;
+  // The recording surfaces handed out, window (bMemory false) or memory ones.
+  std::vector<CRecordingDC*> SurfacesOf(bool bMemory) const;
+  Surface* Find(CDC* pDC);
+
+  // IViewHost.
+  CRect GetClientRect() override;
+  CRect GetWindowRect() override;
+  CRect GetMainWindowRect() override;
+  CPoint GetCursorPos() override;
+  int GetPixelsPerInchX() override;
+  int GetPixelsPerInchY() override;
+  CDC* GetDC() override;
+  void ReleaseDC(CDC* pDC) override;
+  CDC* CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) override;
+  void DeleteMemoryDC(CDC* pDC) override;
+  void FillSolidRect(CDC* pDC, const CRect& rcPixels, COLORREF cr) override;
+  void BitBlt(CDC* pDest, int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc) override;
+  void SetBitmapDimension(CDC* pMemDC, CSize szTenthsMm) override;
+  void Invalidate() override;
+  void ValidateParentRect(const CRect& rcClient) override;
+  void ShowScrollBar(int nBar, bool bShow) override;
+  void SetScrollRange(int nBar, int nMin, int nMax, bool bRedraw) override;
+  void SetScrollPage(int nBar, int nPage) override;
+  void SetScrollPos(int nBar, int nPos, bool bRedraw) override;
+  void CreateSolidCaret(int cx, int cy) override;
+  void SetCaretPos(CPoint ptClient) override;
+  void ShowCaret() override;
+  void HideCaret() override;
+  void DestroyCaret() override;
+  void SetCursor(int nCursor) override;
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
+  bool IsKeyDown(int nVirtualKey) override;
+  void SetCapture() override;
+  void ReleaseCapture() override;
+  void SetTimer(int nId, int nMilliseconds) override;
+  void KillTimer(int nId) override;
+  void PostMessage(int nMessage, std::intptr_t wParam, std::intptr_t lParam) override;
+  int MessageBox(const std::string& strText, const std::string& strCaption, unsigned nFlags,
+                 bool bOwned) override;
+  int TrackPopupMenu(int nMenuId, CPoint ptScreen, const std::vector<CMenuCheck>& checks) override;
+  int GetUserDefaultUILanguage() override;
+  unsigned RegisterClipboardFormat(const std::string& strName) override;
+  void EndStartingUp() override;
+  void ShowMainWindow(int nShowCommand) override;
+  void UpdateAllItems() override;
+  bool DoFileSaveAs() override;
+  bool OpenFileAtStart(const std::string& strPath) override;
+  void ResetDrawBar() override;
+
+  std::vector<int> m_keysDown;
+  int m_nMenuAnswer = 0;
+  std::map<std::string, unsigned> m_formats;
+};

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include "ViewFixture.h"
+
+using ViewExtents = ViewFixture;
+
+TEST_F(ViewExtents, EmptyDrawingHasExtentsTenAndNoScrollBars) {
+  view.OnZoomDefault();
+  EXPECT_EQ(view.m_nExtBottom, 10);
+  EXPECT_EQ(view.m_nExtRight, 10);
+  EXPECT_EQ(view.m_nExtTop, 0);
+  EXPECT_EQ(view.m_nExtLeft, 0);
+  EXPECT_FALSE(host.m_bars[SB_HORZ].bShown);
+  EXPECT_FALSE(host.m_bars[SB_VERT].bShown);
+  EXPECT_EQ(view.m_bHBarShown, 0);
+  EXPECT_EQ(view.m_bVBarShown, 0);
+}
+
+TEST_F(ViewExtents, ReducedExtentsRawExtentsAndBothBars) {
+  AddEllipse(-600, 900, 30000, -30000);
+  auto bond = std::make_unique<CCoupling>();
+  bond->m_rcBounds = CRect{-90000, 90000, 90000, -90000};  // bonds never count
+  Add(std::move(bond));
+  view.OnZoomDefault();
+  EXPECT_EQ(view.m_nRawBottom, -30000);
+  EXPECT_EQ(view.m_nRawTop, 900);
+  EXPECT_EQ(view.m_nRawRight, 30000);
+  EXPECT_EQ(view.m_nRawLeft, -600);
+  EXPECT_EQ(view.m_nExtBottom, 10000);
+  EXPECT_EQ(view.m_nExtRight, 10000);
+  EXPECT_EQ(view.m_nExtTop, -300);
+  EXPECT_EQ(view.m_nExtLeft, -200);
+  EXPECT_TRUE(host.m_bars[SB_HORZ].bShown);
+  EXPECT_EQ(host.m_bars[SB_HORZ].nMax, 100);
+  EXPECT_EQ(host.m_bars[SB_HORZ].nPage, 8);  // 800 * 100 / 10000
+  EXPECT_EQ(view.m_nHPage, 800);
+  EXPECT_TRUE(host.m_bars[SB_VERT].bShown);
+  EXPECT_EQ(host.m_bars[SB_VERT].nPage, 6);
+  EXPECT_EQ(view.m_nVPage, 600);
+  EXPECT_EQ(view.m_bHBarShown, 1);
+  EXPECT_EQ(view.m_bVBarShown, 1);
+
+  view.m_nScrollX = 5000;
+  view.UpdateView();
+  EXPECT_EQ(host.m_bars[SB_HORZ].nPos, 10);  // 5000 * 100 / 50000
+}
+
+TEST_F(ViewExtents, HorizontalBarComparesWithZoomSquared) {
+  AddEllipse(0, 0, 3000, -3000);  // reduced 1000 x 1000, window 800 x 600
+  view.m_dZoom = 1.2;
+  view.UpdateView();
+  // 1000 / 1.44 = 694 <= 800: no horizontal bar; 1000 / 1.2 = 833 > 600: vertical bar.
+  EXPECT_FALSE(host.m_bars[SB_HORZ].bShown);
+  EXPECT_TRUE(host.m_bars[SB_VERT].bShown);
+  // Scrolled, the bar stays whatever the size.
+  view.m_nScrollX = 100;
+  view.UpdateView();
+  EXPECT_TRUE(host.m_bars[SB_HORZ].bShown);
+}
+
+TEST_F(ViewExtents, UpdateViewMarksModifiedOnlyWhenPending) {
+  view.UpdateView();
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(view.m_bPendingModified, 0);
+  doc.SetModifiedFlag(false);
+  view.UpdateView();
+  EXPECT_FALSE(doc.IsModified());
+}
+
+using ViewScroll = ViewFixture;
+
+class ViewScrollBig : public ViewFixture {
+ protected:
+  void SetUp() override {
+    AddEllipse(0, 0, 30000, -30000);  // E = 10000 on both axes, window 800 x 600
+    view.OnZoomDefault();
+  }
+};
+
+TEST_F(ViewScrollBig, LineScrollsAddHundredAndNeverGoNegative) {
+  view.OnHScroll(SB_LINERIGHT, 0);
+  EXPECT_EQ(view.m_nScrollX, 100);
+  view.OnHScroll(SB_LINERIGHT, 0);
+  EXPECT_EQ(view.m_nScrollX, 200);
+  view.m_nScrollX = 50;
+  view.OnHScroll(SB_LINELEFT, 0);
+  EXPECT_EQ(view.m_nScrollX, 0);
+  view.OnHScroll(SB_LINELEFT, 0);
+  EXPECT_EQ(view.m_nScrollX, 0);
+  view.OnVScroll(SB_LINEDOWN, 0);
+  EXPECT_EQ(view.m_nScrollY, 100);
+  view.OnVScroll(SB_LINEUP, 0);
+  view.OnVScroll(SB_LINEUP, 0);
+  EXPECT_EQ(view.m_nScrollY, 0);
+}
+
+TEST_F(ViewScrollBig, LineAndPageStopAtTheEndOfTheDrawing) {
+  view.m_nScrollX = 46000;
+  view.OnHScroll(SB_LINERIGHT, 0);
+  // 46100 / 5 + 800 > 10000: (10000 + 100 - 800) * 5.
+  EXPECT_EQ(view.m_nScrollX, 46500);
+  view.m_nScrollX = 0;
+  view.OnHScroll(SB_PAGERIGHT, 0);
+  EXPECT_EQ(view.m_nScrollX, 4000);
+  view.OnHScroll(SB_PAGELEFT, 0);
+  EXPECT_EQ(view.m_nScrollX, 0);
+  view.m_nScrollX = 44000;
+  view.OnHScroll(SB_PAGERIGHT, 0);
+  EXPECT_EQ(view.m_nScrollX, 46500);
+  // Vertically k = z: at zoom 2 a page is 5 * 600 * 2.
+  view.m_dZoom = 2.0;
+  view.m_nScrollY = 0;
+  view.OnVScroll(SB_PAGEDOWN, 0);
+  EXPECT_EQ(view.m_nScrollY, 6000);
+}
+
+TEST_F(ViewScrollBig, ThumbPositionsMapToTheExtent) {
+  view.OnHScroll(SB_THUMBTRACK, 50);
+  EXPECT_EQ(view.m_nScrollX, 25000);     // 10000 * 50 * 5 / 100
+  view.OnHScroll(SB_THUMBPOSITION, 95);  // beyond 100 - 800 / 100 = 92
+  EXPECT_EQ(view.m_nScrollX, 46500);
+  view.OnHScroll(SB_THUMBTRACK, 1);
+  EXPECT_EQ(view.m_nScrollX, 0);
+}
+
+TEST_F(ViewScroll, ScrollingASmallDrawingNeverGivesANegativePosition) {
+  AddEllipse(0, 0, 600, -600);
+  view.OnZoomDefault();
+  view.OnHScroll(SB_LINERIGHT, 0);
+  EXPECT_EQ(view.m_nScrollX, 0);
+  view.OnVScroll(SB_PAGEDOWN, 0);
+  EXPECT_EQ(view.m_nScrollY, 0);
+}
+
+TEST_F(ViewScrollBig, ScrollSchedulesOneDeferredRefresh) {
+  view.OnHScroll(SB_LINERIGHT, 0);
+  EXPECT_TRUE(host.IsTimerRunning(TIMER_SCROLL_REFRESH));
+  EXPECT_EQ(host.m_timers[TIMER_SCROLL_REFRESH], 10);
+  EXPECT_EQ(view.m_nRefreshPending, 1);
+  view.m_nScrollX = 25000;
+  view.m_nScrollY = 5000;
+  const int nBlitsBefore = static_cast<int>(host.m_blits.size());
+  EXPECT_TRUE(host.FireTimer(TIMER_SCROLL_REFRESH));
+  EXPECT_FALSE(host.IsTimerRunning(TIMER_SCROLL_REFRESH));
+  EXPECT_EQ(view.m_nRefreshPending, 0);
+  // Thumbs placed without redrawing, then the picture painted again.
+  EXPECT_EQ(host.CountLog("SetScrollPos 0 50 0"), 1);
+  EXPECT_EQ(host.CountLog("SetScrollPos 1 10 0"), 1);
+  EXPECT_EQ(static_cast<int>(host.m_blits.size()), nBlitsBefore + 1);
+  EXPECT_EQ(host.CountLog("EndStartingUp"), 1);
+}
+
+TEST_F(ViewScroll, StartUpTimerAppliesTheSavedShowStateOnce) {
+  view.m_bApplyShowState = 1;
+  view.m_bMaximized = 0;
+  host.SetTimer(TIMER_SCROLL_REFRESH, 10);
+  host.FireTimer(TIMER_SCROLL_REFRESH);
+  EXPECT_EQ(host.m_shows, (std::vector<int>{SW_MAXIMIZE, SW_SHOWNORMAL}));
+  EXPECT_EQ(view.m_bApplyShowState, 0);
+  host.SetTimer(TIMER_SCROLL_REFRESH, 10);
+  host.FireTimer(TIMER_SCROLL_REFRESH);
+  EXPECT_EQ(host.m_shows.size(), 2u);
+}
+
+TEST_F(ViewScroll, TimerAfterASaveOnlyMarksTheSavedSnapshot) {
+  view.m_listHistory.resize(3);
+  for (auto& s : view.m_listHistory) s.m_bModified = 0;
+  view.m_posHistory = std::next(view.m_listHistory.begin());
+  doc.m_bJustSaved = 1;
+  view.ScheduleScrollRefresh();
+  host.FireTimer(TIMER_SCROLL_REFRESH);
+  EXPECT_EQ(doc.m_bJustSaved, 0);
+  EXPECT_EQ(view.m_nRefreshPending, 1);  // the refresh waits for the next tick
+  EXPECT_EQ(host.CountLog("EndStartingUp"), 0);
+  std::vector<int> flags;
+  for (const auto& s : view.m_listHistory) flags.push_back(s.m_bModified);
+  EXPECT_EQ(flags, (std::vector<int>{1, 0, 1}));
+  // With no current position the newest snapshot is the saved one.
+  view.m_posHistory = view.m_listHistory.end();
+  view.MarkSavedSnapshot();
+  flags.clear();
+  for (const auto& s : view.m_listHistory) flags.push_back(s.m_bModified);
+  EXPECT_EQ(flags, (std::vector<int>{1, 1, 0}));
+}
+
+using ViewNormalize = ViewFixture;
+
+TEST_F(ViewNormalize, FarLeftEdgeShiftsRightByFiveHundredMore) {
+  CEllipse* e = AddEllipse(-800, 300, 200, -100);
+  view.OnZoomDefault();
+  view.NormalizePosition();
+  // dx = 500 + 800, dy = -300.
+  EXPECT_EQ(e->m_rcBounds, (CRect{500, 0, 1500, -400}));
+}
+
+TEST_F(ViewNormalize, SmallOverhangLeftAndLowTopStayPut) {
+  CEllipse* e = AddEllipse(-300, 300, 200, -100);
+  view.OnZoomDefault();
+  view.NormalizePosition();
+  EXPECT_EQ(e->m_rcBounds, (CRect{-300, 300, 200, -100}));
+}
+
+TEST_F(ViewNormalize, HighTopShiftsDownToMinusFiveHundred) {
+  CEllipse* e = AddEllipse(-300, 700, 200, -100);
+  CDot* d = AddDot(1000, -1000);
+  d->m_bSelected = 0;
+  view.OnZoomDefault();
+  view.NormalizePosition();
+  EXPECT_EQ(e->m_rcBounds, (CRect{0, -500, 500, -1300}));
+  EXPECT_EQ(d->m_ptAnchor, (CPoint{1300, -2200}));
+  // The move leaves the selection flags as they were.
+  EXPECT_EQ(d->m_bSelected, 0);
+  EXPECT_EQ(e->m_bSelected, 0);
+}
+
+TEST_F(ViewNormalize, EditingEndsAndLargeDrawingsScheduleARefresh) {
+  AddEllipse(0, 0, 30000, -30000);
+  view.OnZoomDefault();
+  view.m_nEditState = 1;
+  view.NormalizePosition();
+  EXPECT_EQ(view.m_nEditState, 0);
+  EXPECT_GE(host.m_nCaretHidden, 1);
+  EXPECT_TRUE(host.IsTimerRunning(TIMER_SCROLL_REFRESH));
+}

@@ -686,6 +686,126 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
 }
 
 // ---------------------------------------------------------------------------------------
+// The embedding picture
+
+CSize CKvillView::GetPictureExtent() {
+  const std::int32_t nSavedX = m_nScrollX, nSavedY = m_nScrollY;
+  const double dSavedZoom = m_dZoom;
+  m_nScrollX = 0;
+  m_nScrollY = 0;
+  m_dZoom = 1.0;
+  {
+    CWindowDC dc(*m_pHost);
+    if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
+    // The rendering only gathers the extents; what it draws is thrown away.
+    CMeasuringDC meta(dc.Get());
+    meta.SetMapMode(MM_HIMETRIC);
+    m_bBitmapRender = 1;
+    RenderDrawing(&meta, m_pDocument);
+    m_bBitmapRender = 0;
+  }
+  const CRect E = m_rcExport;
+  const std::int32_t cx = Clamp32(static_cast<std::int64_t>(E.right) - E.left + 200);
+  const std::int32_t cy = Clamp32(static_cast<std::int64_t>(E.bottom) - E.top - 200);
+  m_rcPictureFrame = CRect{0, 0, cx, cy};
+  m_nScrollX = nSavedX;
+  m_nScrollY = nSavedY;
+  m_dZoom = dSavedZoom;
+  return CSize{cx, cy};
+}
+
+void CKvillView::MovePictureObjects(CDC* pDC, CSize offset) {
+  if (m_bEmbedded || m_pDocument == nullptr || !m_pDocument->m_bSelectionOnly) {
+    ShiftAll(pDC, offset);
+  } else {
+    DragSelection(pDC, offset);
+  }
+}
+
+CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt) {
+  const CSize ext = GetPictureExtent();
+  const CRect E = m_rcExport;
+  // The moves draw feedback frames; a scratch surface absorbs them.
+  CMeasuringDC scratch(pDC);
+  const CSize O{Clamp32(100 - static_cast<std::int64_t>(E.left)),
+                Clamp32(-100 - static_cast<std::int64_t>(E.top))};
+
+  const std::int32_t nSavedX = m_nScrollX, nSavedY = m_nScrollY;
+  const double dSavedZoom = m_dZoom;
+  m_nScrollX = 0;
+  m_nScrollY = 0;
+  m_dZoom = 1.0;
+  MovePictureObjects(&scratch, O);
+
+  OnPrepareDC(pDC);
+  pDC->SetWindowOrg(0, 0);
+  pDC->SetWindowExt(ext.cx, ext.cy);
+  const CSize vp = szViewportExt.value_or(ext);
+  pDC->SetViewportExt(vp.cx, vp.cy);
+
+  // The size reported to the container: a fraction of the picture in 0.01 mm.
+  const double f = (!m_bContainerUpdated && m_bKillArmed && m_bEmbedded) ? 2.5 : 15.6;
+  const int dpiX = std::max(1, pDC->GetDeviceCaps(LOGPIXELSX));
+  const int dpiY = std::max(1, pDC->GetDeviceCaps(LOGPIXELSY));
+  const CPoint dev = pDC->LPtoDP(CPoint{Round32(ext.cx / f), Round32(ext.cy / f)});
+  const CPoint org = pDC->LPtoDP(CPoint{0, 0});
+  const CSize szReported{Clamp32((static_cast<std::int64_t>(dev.x) - org.x) * 2540 / dpiX),
+                         Clamp32(-(static_cast<std::int64_t>(dev.y) - org.y) * 2540 / dpiY)};
+
+  CKvillDoc* pDoc = m_pDocument;
+  if (pDoc != nullptr) pDoc->m_bRenderingPicture = 1;
+  m_bDirectRender = 1;
+  ResetAllDone();
+  m_nExtBottom = 0;
+  m_nExtRight = 0;
+  ResetAllDone();
+  if (pDoc != nullptr) {
+    for (const auto& p : pDoc->m_listObjects) {
+      CKVObject* pObj = p.get();
+      if (pDoc->m_bSelectionOnly) {
+        if (!pObj->m_bSelected) continue;
+        if (pObj->GetKind() == KIND_COUPLING) {
+          auto* pBond = static_cast<CCoupling*>(pObj);
+          for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
+            if (pEnd != nullptr && !pEnd->IsSelected()) pEnd->GetTop()->Draw(pDC);
+          }
+        }
+      }
+      pObj->Draw(pDC);
+    }
+  }
+  m_bPainting = 0;
+  m_bDirectRender = 0;
+  if (pDoc != nullptr) pDoc->m_bRenderingPicture = 0;
+
+  MovePictureObjects(&scratch, CSize{Clamp32(-static_cast<std::int64_t>(O.cx)),
+                                     Clamp32(-static_cast<std::int64_t>(O.cy))});
+  m_nScrollX = nSavedX;
+  m_nScrollY = nSavedY;
+  m_dZoom = dSavedZoom;
+  return szReported;
+}
+
+// ---------------------------------------------------------------------------------------
+// What the document's loaders and store reach
+
+void CKvillView::EndFormulaEditing() {
+  if (m_nEditState != 1) return;
+  m_pHost->HideCaret();
+  m_nEditState = 0;
+}
+
+void CKvillView::StartTimer(int nId, int nElapse) { m_pHost->SetTimer(nId, nElapse); }
+
+void CKvillView::ResetZoomAndScroll() {
+  m_dZoom = 1.0;
+  m_nScrollX = 0;
+  m_nScrollY = 0;
+  m_pHost->SetScrollPos(SB_HORZ, 0, true);
+  m_pHost->SetScrollPos(SB_VERT, 0, true);
+}
+
+// ---------------------------------------------------------------------------------------
 // Timers, messages and commands
 
 void CKvillView::OnTimer(int nId) {

@@ -112,10 +112,31 @@ class CKvillView : public IViewLink {
   std::optional<CExportBitmap> RenderDrawing(CDC* pDC, CKvillDoc* pDoc);
   void AddToExportExtent(CKVObject* pObj);
 
+  // The embedding picture. GetPictureExtent renders the drawing once to gather its extents
+  // and returns (cx, cy) in drawing units (cy < 0): the drawing plus a margin of 100 on
+  // every side. DrawPicture paints the drawing on pDC with its top-left corner at
+  // (100, -100), mapped so that the frame (0, 0, cx, cy) fills the viewport extent (by
+  // default (cx, cy) itself), and returns the reported size in 0.01 mm.
+  CSize GetPictureExtent();
+  CSize DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt = std::nullopt);
+
   // Window events delivered by the host.
   void OnTimer(int nId);
   void OnPostedMessage(int nMessage, std::intptr_t wParam, std::intptr_t lParam);
   bool OnCommand(int nId);
+
+  // ---- What the document's loaders and store reach in the view. ----
+  // Ends in-place formula editing, if any.
+  void EndFormulaEditing();
+  // Starts a one-shot window timer.
+  void StartTimer(int nId, int nElapse);
+  // Zoom 1.0, scroll position (0, 0) and both scroll bars at 0.
+  void ResetZoomAndScroll();
+  // Repaints the drawing and brings extents and scroll bars up to date.
+  void RedrawView() { UpdateView(); }
+  // The object under the mouse, which a replacing load lets go of.
+  CKVObject* m_pHover = nullptr;
+  // ---- end of the document's block ----
 
   // Undo history.
   void ClearHistory();
@@ -210,6 +231,8 @@ class CKvillView : public IViewLink {
   // Shows the caret of the edited formula again after painting.
   void RestoreEditCaret(CDC* pDC);
   void OnScroll(bool bHorizontal, int nCode, int nPos);
+  // Moves the objects of the picture: all of them, or the selection for a copied selection.
+  void MovePictureObjects(CDC* pDC, CSize offset);
   void ScrollRefresh();
 
   IViewHost* m_pHost = nullptr;

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "ViewFixture.h"
+#include "document/CKvillSrvrItem.h"
+#include "objects/CRecordingDC.h"
+#include "view/CHeadlessViewHost.h"
+
+using ViewPicture = ViewFixture;
+
+TEST_F(ViewPicture, ExtentAddsAHundredUnitMarginAllRound) {
+  AddEllipse(500, 3000, 2500, 1000);
+  view.m_dZoom = 2.0;
+  view.m_nScrollX = 300;
+  view.m_nScrollY = 700;
+  EXPECT_EQ(view.GetPictureExtent(), (CSize{2200, -2200}));
+  EXPECT_EQ(view.m_rcPictureFrame, (CRect{0, 0, 2200, -2200}));
+  EXPECT_EQ(view.m_rcExport, (CRect{500, 3000, 2500, 1000}));
+  EXPECT_EQ(view.m_dZoom, 2.0);
+  EXPECT_EQ(view.m_nScrollX, 300);
+  EXPECT_EQ(view.m_nScrollY, 700);
+}
+
+TEST_F(ViewPicture, DrawingLandsAtTheMarginAndComesBack) {
+  CEllipse* e = AddEllipse(500, 3000, 2500, 1000);
+  CDot* d = AddDot(1500, 2000);
+  e->m_bSelected = 1;
+  CRecordingDC dc;
+  const CSize size = view.DrawPicture(&dc);
+
+  const auto ellipses = dc.RecordsOf(CRecordingDC::Op::Ellipse);
+  ASSERT_EQ(ellipses.size(), 1u);
+  EXPECT_EQ(ellipses[0].pts[0], (CPoint{100, -100}));
+  EXPECT_EQ(ellipses[0].pts[1], (CPoint{2100, -2100}));
+  // No selection marks in a picture.
+  EXPECT_EQ(dc.Records().size(), 1u);
+  // The frame (0, 0)-(2200, -2200) maps one to one.
+  EXPECT_EQ(dc.GetWindowOrg(), (CPoint{0, 0}));
+  EXPECT_EQ(dc.GetWindowExt(), (CSize{2200, -2200}));
+  EXPECT_EQ(dc.GetViewportExt(), (CSize{2200, -2200}));
+  // round(2200 / 15.6) = 141 logical units at 96 per inch: 141 * 2540 / 96 = 3730.
+  EXPECT_EQ(size, (CSize{3730, 3730}));
+
+  EXPECT_EQ(e->m_rcBounds, (CRect{500, 3000, 2500, 1000}));
+  EXPECT_EQ(e->m_ptAnchor, (CPoint{500, 3000}));
+  EXPECT_EQ(d->m_ptAnchor, (CPoint{1500, 2000}));
+  EXPECT_EQ(e->m_bSelected, 1);
+  EXPECT_EQ(d->m_bSelected, 0);
+  EXPECT_EQ(doc.m_bRenderingPicture, 0);
+  EXPECT_EQ(view.m_bDirectRender, 0);
+}
+
+TEST_F(ViewPicture, ServerSizeIsLargerForAFreshEmbedding) {
+  AddEllipse(500, 3000, 2500, 1000);
+  view.m_bEmbedded = 1;
+  view.m_bKillArmed = 1;
+  CRecordingDC dc;
+  // round(2200 / 2.5) = 880 units: 880 * 2540 / 96 = 23283.
+  EXPECT_EQ(view.DrawPicture(&dc), (CSize{23283, 23283}));
+  view.m_bContainerUpdated = 1;
+  EXPECT_EQ(view.DrawPicture(&dc), (CSize{3730, 3730}));
+}
+
+TEST_F(ViewPicture, ViewportExtentScalesThePictureToAnImage) {
+  AddEllipse(500, 3000, 2500, 1000);
+  CRecordingDC dc;
+  dc.SetPixelsPerInch(300);
+  // 2200 units at 300 per inch: 458 pixels; y grows downward in the image.
+  view.DrawPicture(&dc, CSize{458, 458});
+  EXPECT_EQ(dc.LPtoDP(CPoint{0, 0}), (CPoint{0, 0}));
+  EXPECT_EQ(dc.LPtoDP(CPoint{2200, -2200}), (CPoint{458, 458}));
+}
+
+TEST_F(ViewPicture, CopiedSelectionShowsOnlyTheSelectionAndItsBondEnds) {
+  CEllipse* e = AddEllipse(500, 3000, 2500, 1000);  // unselected, not in the picture
+  CDot* a = AddDot(4000, 0);
+  CDot* b = AddDot(6000, -1000);
+  auto bond = std::make_unique<CCoupling>();
+  bond->m_pEndA = a;
+  bond->m_pEndB = b;
+  CCoupling* pBond = Add(std::move(bond));
+  CEllipse* f = AddEllipse(7000, 500, 7400, 100);
+  pBond->m_bSelected = 1;
+  f->m_bSelected = 1;
+  doc.m_bSelectionOnly = 1;
+
+  // Extents: the ends by their anchors and the selected ellipse.
+  EXPECT_EQ(view.GetPictureExtent(), (CSize{3400 + 200, -1500 - 200}));
+  CRecordingDC dc;
+  view.DrawPicture(&dc);
+  const auto ellipses = dc.RecordsOf(CRecordingDC::Op::Ellipse);
+  ASSERT_EQ(ellipses.size(), 1u);
+  // O = (100 - 4000, -100 - 500): the selected ellipse moved, the other one not drawn.
+  EXPECT_EQ(ellipses[0].pts[0], (CPoint{3100, -100}));
+  EXPECT_EQ(e->m_rcBounds, (CRect{500, 3000, 2500, 1000}));
+  EXPECT_EQ(f->m_rcBounds, (CRect{7000, 500, 7400, 100}));
+  EXPECT_EQ(a->m_ptAnchor, (CPoint{4000, 0}));
+  EXPECT_EQ(b->m_ptAnchor, (CPoint{6000, -1000}));
+  doc.m_bSelectionOnly = 0;
+}
+
+TEST_F(ViewPicture, EmptyDrawingIsJustTheMargin) {
+  EXPECT_EQ(view.GetPictureExtent(), (CSize{200, -200}));
+}
+
+TEST(ViewPictureHeadless, HeadlessHostMeasuresOnTheTargetSurface) {
+  CKvillDoc doc;
+  CRecordingDC target;
+  target.SetPixelsPerInch(300);
+  CHeadlessViewHost host(&target);
+  CKvillView view(&host, &doc);
+  auto e = std::make_unique<CEllipse>();
+  e->m_rcBounds = CRect{0, 0, 1440, -1440};
+  doc.m_listObjects.push_back(std::move(e));
+  EXPECT_EQ(view.GetPictureExtent(), (CSize{1640, -1640}));
+  view.DrawPicture(&target);
+  ASSERT_EQ(target.Records().size(), 1u);
+  EXPECT_EQ(target.Records()[0].pts[0], (CPoint{100, -100}));
+}
+
+using ServerItem = ViewFixture;
+
+TEST_F(ServerItem, NewItemRegistersItselfAndCopiesTheViewFlags) {
+  view.m_bEmbedded = 1;
+  view.m_bKillArmed = 1;
+  {
+    CKvillSrvrItem item(&doc);
+    EXPECT_EQ(doc.m_pItem, &item);
+    EXPECT_EQ(view.m_pServerItem, &item);
+    EXPECT_EQ(item.m_bEmbedded, 1);
+    EXPECT_EQ(item.m_bKillArmed, 1);
+    item.OnShow();
+    EXPECT_EQ(view.m_bKillArmed, 0);
+    EXPECT_EQ(item.m_bKillArmed, 1);  // the item keeps its copy
+  }
+  EXPECT_EQ(doc.m_pItem, nullptr);
+  EXPECT_EQ(view.m_pServerItem, nullptr);
+}
+
+TEST_F(ServerItem, ExtentOnlyForTheContentAspect) {
+  AddEllipse(500, 3000, 2500, 1000);
+  CKvillSrvrItem item(&doc);
+  CSize size{7, 7};
+  EXPECT_FALSE(item.OnGetExtent(4, &size));
+  EXPECT_EQ(size, (CSize{0, 0}));
+  EXPECT_TRUE(item.OnGetExtent(DVASPECT_CONTENT, &size));
+  EXPECT_EQ(size, (CSize{2200, -2200}));
+  CRecordingDC dc;
+  EXPECT_TRUE(item.OnDraw(&dc, &size));
+  EXPECT_EQ(size, (CSize{3730, 3730}));
+}

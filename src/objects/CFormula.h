@@ -50,6 +50,9 @@ class CFormula : public CKVObject {
   void CaretRight(CDC* pDC);
   void CaretUp(CDC* pDC);
   void CaretDown(CDC* pDC);
+  // Puts the caret back on a caret stop (the nearest one, the earlier on a tie) when the
+  // text around it no longer offers one there; position 0 always does.
+  void KeepCaretOnStop();
   // The palette insertions: an index template (1030 ... 1033, refused inside a slot) or a
   // Greek letter (1034 ... 1085). True when the text changed.
   bool InsertFromPalette(CDC* pDC, int nMessage);

@@ -1,18 +1,116 @@
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QSaveFile>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "objects/CKVObject.h"
+#include "shell/DrawingRenderer.h"
+#include "shell/SampleDrawing.h"
+
+namespace {
+
+constexpr const char* kVersion = "0.1.0";
+
+// The sample pictures: 6 x 3 inches at 192 pixels per inch.
+constexpr int kSampleWidth = 1152;
+constexpr int kSampleHeight = 576;
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: valendra [OPTION]\n"
+               "Valendra, an editor for chemical structure drawings.\n"
+               "\n"
+               "Without arguments, renders a built-in sample drawing to sample.png and\n"
+               "sample.svg in the current folder and prints their paths.\n"
+               "\n"
+               "  --help     show this help and exit\n"
+               "  --version  show the version and exit\n");
+}
+
+// Without a display the Qt platform plugin would fail to start; pictures need none.
+void UseOffscreenWithoutDisplay() {
+  if (std::getenv("QT_QPA_PLATFORM") != nullptr) return;
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const bool bNoDisplay =
+      (display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0');
+  if (bNoDisplay) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+bool WriteFile(const QString& path, const QByteArray& data, QString* pError) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+    *pError = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+int WriteSamplePictures() {
+  CObList list;
+  BuildSampleDrawing(list);
+  const CRect box = SampleDrawingBox();
+  const QDir dir = QDir::current();
+  const QString pngPath = dir.absoluteFilePath(QStringLiteral("sample.png"));
+  const QString svgPath = dir.absoluteFilePath(QStringLiteral("sample.svg"));
+
+  const QImage image = RenderImage(list, box, kSampleWidth, kSampleHeight);
+  QByteArray png;
+  {
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+  }
+  QString error;
+  if (png.isEmpty() || !WriteFile(pngPath, png, &error)) {
+    std::fprintf(stderr, "valendra: cannot write %s: %s\n", qPrintable(pngPath),
+                 png.isEmpty() ? "PNG encoding failed" : qPrintable(error));
+    return 1;
+  }
+  const std::string svg = RenderSvg(list, box, kSampleWidth, kSampleHeight);
+  if (!WriteFile(svgPath, QByteArray(svg.data(), static_cast<qsizetype>(svg.size())), &error)) {
+    std::fprintf(stderr, "valendra: cannot write %s: %s\n", qPrintable(svgPath), qPrintable(error));
+    return 1;
+  }
+  std::printf("%s\n%s\n", qPrintable(pngPath), qPrintable(svgPath));
+  return 0;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("Valendra %s\n", "0.1.0");
+    const char* arg = argv[i];
+    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+      PrintUsage(stdout);
       return 0;
     }
-    if (std::strcmp(argv[i], "--help") == 0) {
-      std::printf("Usage: valendra [FILE]\n");
+    if (std::strcmp(arg, "--version") == 0) {
+      std::printf("Valendra %s\n", kVersion);
       return 0;
     }
   }
+  if (argc > 1) {
+    const char* arg = argv[1];
+    if (arg[0] == '-') {
+      std::fprintf(stderr, "valendra: unknown option '%s'\nTry 'valendra --help'.\n", arg);
+    } else {
+      std::fprintf(stderr,
+                   "valendra: cannot open '%s': this build has no editor window yet\n"
+                   "Try 'valendra --help'.\n",
+                   arg);
+    }
+    return 2;
+  }
+
+  UseOffscreenWithoutDisplay();
   QGuiApplication app(argc, argv);
-  return 0;
+  QGuiApplication::setApplicationName(QStringLiteral("Valendra"));
+  QGuiApplication::setApplicationVersion(QString::fromLatin1(kVersion));
+  return WriteSamplePictures();
 }

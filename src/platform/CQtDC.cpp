@@ -1,0 +1,210 @@
+#include "platform/CQtDC.h"
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainterPathStroker>
+#include <QPolygonF>
+#include <cmath>
+
+#include "platform/CTextMetrics.h"
+
+namespace {
+
+QColor ToQColor(COLORREF cr) { return QColor(GetRValue(cr), GetGValue(cr), GetBValue(cr)); }
+
+// Dots of a dotted pen, in pen widths: a one-pixel pen draws three pixels on and three off,
+// a wider pen square dots as long as it is wide with gaps of the same length.
+const QList<qreal>& DotPattern(bool bHairline) {
+  static const QList<qreal> hairline{3, 3};
+  static const QList<qreal> wide{1, 1};
+  return bHairline ? hairline : wide;
+}
+
+QRectF ToQRect(const CRect& rc) {
+  return QRectF(QPointF(rc.left, rc.bottom), QPointF(rc.right, rc.top));
+}
+
+}  // namespace
+
+CQtDC::CQtDC(QPaintDevice* pDevice)
+    : m_pOwnPainter(std::make_unique<QPainter>(pDevice)), m_pPainter(m_pOwnPainter.get()) {
+  m_base = m_pPainter->worldTransform();
+  OnMappingChanged();
+}
+
+CQtDC::CQtDC(QPainter* pPainter) : m_pPainter(pPainter) {
+  m_pPainter->save();
+  m_base = m_pPainter->worldTransform();
+  OnMappingChanged();
+}
+
+CQtDC::~CQtDC() {
+  if (m_pOwnPainter) {
+    if (m_pOwnPainter->isActive()) m_pOwnPainter->end();
+  } else {
+    m_pPainter->restore();
+  }
+}
+
+int CQtDC::GetDeviceCaps(int nIndex) const {
+  const QPaintDevice* pDevice = m_pPainter->device();
+  if (pDevice != nullptr) {
+    if (nIndex == LOGPIXELSX) return pDevice->logicalDpiX();
+    if (nIndex == LOGPIXELSY) return pDevice->logicalDpiY();
+  }
+  return CDC::GetDeviceCaps(nIndex);
+}
+
+QTransform CQtDC::Mapping() const {
+  const double sx = ScaleX(), sy = ScaleY();
+  const CPoint wo = GetWindowOrg(), vo = GetViewportOrg();
+  return QTransform(sx, 0, 0, sy, vo.x - wo.x * sx, vo.y - wo.y * sy);
+}
+
+void CQtDC::OnMappingChanged() {
+  if (m_pPainter->isActive()) m_pPainter->setWorldTransform(Mapping() * m_base);
+}
+
+double CQtDC::PixelsPerUnit() const {
+  const QTransform t = Mapping() * m_base;
+  const QPaintDevice* pDevice = m_pPainter->device();
+  const double dpr = pDevice != nullptr ? pDevice->devicePixelRatioF() : 1.0;
+  return std::sqrt(std::abs(t.determinant())) * dpr;
+}
+
+double CQtDC::DeviceWidthOf(const CPen& pen) const { return pen.nWidth * PixelsPerUnit(); }
+
+QPen CQtDC::MakePen() const {
+  const CPen& p = GetCurrentPen();
+  QPen pen(ToQColor(p.crColor));
+  const bool bHairline = DeviceWidthOf(p) <= 1.0;
+  if (bHairline) {
+    // One device pixel whatever the mapping, like a thin GDI pen.
+    pen.setWidth(0);
+    pen.setCosmetic(true);
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+  } else {
+    pen.setWidthF(p.nWidth);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+  }
+  if (p.nStyle == PS_DOT) {
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setDashPattern(DotPattern(bHairline));
+  }
+  return pen;
+}
+
+void CQtDC::DrawPath(const QPainterPath& path, bool bFill) {
+  if (!m_pPainter->isActive()) return;
+  if (GetROP2() == R2_NOTXORPEN) {
+    DrawInverted(path, bFill);
+    return;
+  }
+  m_pPainter->setWorldTransform(Mapping() * m_base);
+  m_pPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  m_pPainter->setRenderHint(QPainter::Antialiasing, true);
+  m_pPainter->setPen(MakePen());
+  const CBrush& b = GetCurrentBrush();
+  if (bFill && b.nStyle == BS_SOLID) {
+    m_pPainter->setBrush(ToQColor(b.crColor));
+  } else {
+    m_pPainter->setBrush(Qt::NoBrush);
+  }
+  m_pPainter->drawPath(path);
+}
+
+void CQtDC::DrawInverted(const QPainterPath& path, bool bFill) {
+  QPaintEngine* pEngine = m_pPainter->paintEngine();
+  if (pEngine == nullptr || !pEngine->hasFeature(QPaintEngine::RasterOpModes)) return;
+
+  // Work in device pixels so that the outline and the interior can be told apart exactly:
+  // a pixel inverted by both would come out unchanged.
+  const QPaintDevice* pDevice = m_pPainter->device();
+  const double dpr = pDevice != nullptr ? pDevice->devicePixelRatioF() : 1.0;
+  const QTransform toDevice = Mapping() * m_base * QTransform::fromScale(dpr, dpr);
+  const QPainterPath devPath = toDevice.map(path);
+
+  const CPen& p = GetCurrentPen();
+  const double dWidth = DeviceWidthOf(p);
+  const bool bHairline = dWidth <= 1.0;
+  QPainterPathStroker stroker;
+  stroker.setWidth(bHairline ? 1.0 : dWidth);
+  stroker.setCapStyle(bHairline || p.nStyle == PS_DOT ? Qt::FlatCap : Qt::RoundCap);
+  stroker.setJoinStyle(bHairline ? Qt::MiterJoin : Qt::RoundJoin);
+  if (p.nStyle == PS_DOT) stroker.setDashPattern(DotPattern(bHairline));
+  const QPainterPath outline = stroker.createStroke(devPath);
+
+  m_pPainter->setWorldTransform(QTransform::fromScale(1.0 / dpr, 1.0 / dpr));
+  m_pPainter->setRenderHint(QPainter::Antialiasing, false);
+  m_pPainter->setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+  const CBrush& b = GetCurrentBrush();
+  if (bFill && b.nStyle == BS_SOLID) {
+    m_pPainter->fillPath(devPath.subtracted(outline), ToQColor(b.crColor));
+  }
+  m_pPainter->fillPath(outline, ToQColor(p.crColor));
+  m_pPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  m_pPainter->setWorldTransform(Mapping() * m_base);
+}
+
+void CQtDC::DoLine(CPoint from, CPoint to) {
+  QPainterPath path(QPointF(from.x, from.y));
+  path.lineTo(to.x, to.y);
+  DrawPath(path, false);
+}
+
+void CQtDC::DoRectangle(const CRect& rc) {
+  QPainterPath path;
+  path.addRect(ToQRect(rc));
+  DrawPath(path, true);
+}
+
+void CQtDC::DoEllipse(const CRect& rc) {
+  QPainterPath path;
+  path.addEllipse(ToQRect(rc));
+  DrawPath(path, true);
+}
+
+void CQtDC::DoPolygon(const CPoint* pts, int nCount) {
+  QPolygonF poly;
+  poly.reserve(nCount);
+  for (int i = 0; i < nCount; ++i) poly.append(QPointF(pts[i].x, pts[i].y));
+  QPainterPath path;
+  path.setFillRule(Qt::OddEvenFill);
+  path.addPolygon(poly);
+  path.closeSubpath();
+  DrawPath(path, true);
+}
+
+CSize CQtDC::DoTextExtent(std::string_view text) {
+  return CTextMetrics::Extent(GetCurrentFont(), text);
+}
+
+void CQtDC::DoTextOut(CPoint pt, std::string_view text, CSize extent) {
+  if (text.empty() || !m_pPainter->isActive()) return;
+  // The text stands upright and runs right and down from the cell's top-left corner,
+  // whichever way the mapping turns the axes; only its size follows the mapping.
+  const QTransform map = Mapping();
+  const QPointF origin = map.map(QPointF(pt.x, pt.y));
+  const QTransform cell(std::abs(map.m11()), 0, 0, std::abs(map.m22()), origin.x(), origin.y());
+  m_pPainter->setWorldTransform(cell * m_base);
+  // Text is not subject to the raster operation: it is always painted, cell and all.
+  m_pPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  m_pPainter->setRenderHint(QPainter::Antialiasing, true);
+  m_pPainter->setRenderHint(QPainter::TextAntialiasing, true);
+  m_pPainter->fillRect(QRectF(0, 0, extent.cx, extent.cy), Qt::white);
+
+  const CFont& font = GetCurrentFont();
+  const double k = CTextMetrics::ScaleOf(font);
+  if (k > 0) {
+    const QFont qfont = CTextMetrics::ReferenceFont(font);
+    const QFontMetricsF fm(qfont);
+    m_pPainter->setWorldTransform(QTransform::fromScale(k, k) * cell * m_base);
+    m_pPainter->setFont(qfont);
+    m_pPainter->setPen(ToQColor(GetTextColor()));
+    m_pPainter->drawText(QPointF(0, fm.ascent()), CTextMetrics::TextFor(font, text));
+  }
+  m_pPainter->setWorldTransform(Mapping() * m_base);
+}

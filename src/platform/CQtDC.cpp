@@ -28,27 +28,32 @@ QRectF ToQRect(const CRect& rc) {
 }  // namespace
 
 CQtDC::CQtDC(QPaintDevice* pDevice)
-    : m_pOwnPainter(std::make_unique<QPainter>(pDevice)), m_pPainter(m_pOwnPainter.get()) {
-  m_base = m_pPainter->worldTransform();
+    : m_pOwnPainter(std::make_unique<QPainter>()), m_pPainter(m_pOwnPainter.get()) {
+  // A device that cannot be painted on (a null image) leaves the surface inactive: it
+  // still measures text, and draws nothing.
+  if (pDevice != nullptr && pDevice->paintEngine() != nullptr) m_pPainter->begin(pDevice);
   OnMappingChanged();
 }
 
 CQtDC::CQtDC(QPainter* pPainter) : m_pPainter(pPainter) {
-  m_pPainter->save();
-  m_base = m_pPainter->worldTransform();
+  if (m_pPainter->isActive()) {
+    m_pPainter->save();
+    m_base = m_pPainter->worldTransform();
+    m_bRestore = true;
+  }
   OnMappingChanged();
 }
 
 CQtDC::~CQtDC() {
   if (m_pOwnPainter) {
     if (m_pOwnPainter->isActive()) m_pOwnPainter->end();
-  } else {
+  } else if (m_bRestore && m_pPainter->isActive()) {
     m_pPainter->restore();
   }
 }
 
 int CQtDC::GetDeviceCaps(int nIndex) const {
-  const QPaintDevice* pDevice = m_pPainter->device();
+  const QPaintDevice* pDevice = m_pPainter->isActive() ? m_pPainter->device() : nullptr;
   if (pDevice != nullptr) {
     if (nIndex == LOGPIXELSX) return pDevice->logicalDpiX();
     if (nIndex == LOGPIXELSY) return pDevice->logicalDpiY();
@@ -67,6 +72,7 @@ void CQtDC::OnMappingChanged() {
 }
 
 double CQtDC::PixelsPerUnit() const {
+  if (!m_pPainter->isActive()) return 1.0;
   const QTransform t = Mapping() * m_base;
   const QPaintDevice* pDevice = m_pPainter->device();
   const double dpr = pDevice != nullptr ? pDevice->devicePixelRatioF() : 1.0;

@@ -54,4 +54,5 @@ class CQtDC : public CDC {
   std::unique_ptr<QPainter> m_pOwnPainter;
   QPainter* m_pPainter = nullptr;
   QTransform m_base;  // the painter's transform before any mapping
+  bool m_bRestore = false;
 };

@@ -5,6 +5,7 @@
 
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
+#include "objects/CFormula.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"
 
@@ -15,7 +16,8 @@ constexpr int kLeft = 400;
 constexpr int kEllipseRow = -300;
 constexpr int kPlusRow = -1700;
 constexpr int kMinusRow = -2700;
-constexpr int kDotRow = -3700;
+constexpr int kFormulaRow = -3600;
+constexpr int kDotRow = -4500;
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kRed = RGB(200, 0, 0);
@@ -58,6 +60,18 @@ void AddCharge(CObList& list, int x, int y, double dScale, double dThickness, CO
   Add(list, std::move(c));
 }
 
+// A formula with its first cell's top-left corner at (x, y).
+void AddFormula(CObList& list, int x, int y, const char* pszText, double dScale, COLORREF cr,
+                bool bSelected) {
+  auto f = std::make_unique<CFormula>();
+  f->MoveTo(CPoint{x, y});
+  f->m_strText = pszText;
+  f->m_dScale = dScale;
+  f->m_crColor = cr;
+  f->m_bSelected = bSelected ? 1 : 0;
+  Add(list, std::move(f));
+}
+
 void AddDot(CObList& list, int x, int y, bool bSelected) {
   auto d = std::make_unique<CDot>();
   d->MoveTo(CPoint{x, y});
@@ -67,7 +81,7 @@ void AddDot(CObList& list, int x, int y, bool bSelected) {
 
 }  // namespace
 
-CRect SampleDrawingBox() { return CRect{0, 0, 8640, -4320}; }
+CRect SampleDrawingBox() { return CRect{0, 0, 8640, -5040}; }
 
 void BuildSampleDrawing(CObList& list) {
   // Ellipses: the tool's circle (radius 181), wide and tall ones, hairline to thick.
@@ -92,6 +106,14 @@ void BuildSampleDrawing(CObList& list) {
   AddCharge<CMinusC>(list, kLeft + 1300, kMinusRow, 1.5, 2.0, kBlue, false, true);
   AddCharge<CMinusC>(list, kLeft + 2300, kMinusRow, 2.0, 3.0, kRed, true, false);
   AddCharge<CMinusC>(list, kLeft + 3300, kMinusRow, 3.0, 0.1, kGreen, false, true);
+
+  // Formulas: lower, right and left indices, Greek letters, at three scales.
+  AddFormula(list, kLeft, kFormulaRow, "H#idown 2# O", 1.0, kBlack, false);
+  AddFormula(list, kLeft + 900, kFormulaRow, "SO#iudr 2-# 4# ", 1.0, kBlue, true);
+  AddFormula(list, kLeft + 1900, kFormulaRow, "#iudl 14# # C", 1.0, kRed, false);
+  AddFormula(list, kLeft + 2900, kFormulaRow, "<D>H = -286 kJ", 1.0, kBlack, false);
+  AddFormula(list, kLeft + 5000, kFormulaRow, "Ca#iup 2+# ", 1.5, kMagenta, false);
+  AddFormula(list, kLeft + 6200, kFormulaRow, "<a>-<b>", 2.0, kGreen, true);
 
   // Junction dots: invisible unless selected, when they show their frame only.
   AddDot(list, kLeft + 100, kDotRow, false);

@@ -16,9 +16,9 @@ namespace {
 
 constexpr const char* kVersion = "0.1.0";
 
-// The sample pictures: 6 x 3 inches at 192 pixels per inch.
+// The sample pictures: 6 x 3.5 inches at 192 pixels per inch.
 constexpr int kSampleWidth = 1152;
-constexpr int kSampleHeight = 576;
+constexpr int kSampleHeight = 672;
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,

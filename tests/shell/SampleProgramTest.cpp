@@ -118,7 +118,7 @@ TEST(SampleDrawing, HasEveryKindSelectedAndNot) {
                 f.top <= box.top)
         << "kind " << obj->m_nKind << " leaves the picture";
   }
-  const std::set<int> expected{KIND_DOT, KIND_ELLIPSE, KIND_PLUS, KIND_MINUS};
+  const std::set<int> expected{KIND_FORMULA, KIND_DOT, KIND_ELLIPSE, KIND_PLUS, KIND_MINUS};
   EXPECT_EQ(kinds, expected);
   EXPECT_EQ(selectedKinds, expected);
   EXPECT_EQ(plainKinds, expected);

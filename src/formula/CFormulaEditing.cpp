@@ -139,7 +139,7 @@ void CFormula::CaretRight(CDC* pDC) {
   const int a = m_nCaret;
   if (a >= n) return;
   auto K = [&](int q) { return StopKindAt(m_strText, q); };
-  int b = a;
+  int b = 0;
   if (IsPairAt(s, a)) {
     b = a + 2;
   } else if (At(s, a) == '<') {
@@ -168,7 +168,7 @@ void CFormula::CaretLeft(CDC* pDC) {
   const int a = m_nCaret;
   if (a < 1) return;
   auto K = [&](int q) { return StopKindAt(m_strText, q); };
-  int b = a;
+  int b = 0;
   if (a >= 2 && IsPairAt(s, a - 2)) {
     b = a - 2;
   } else if (At(s, a - 1) == '>') {

@@ -136,24 +136,24 @@ void CFormula::Draw(CDC* pDC) {
       case FormulaTemplate::Down: {
         const std::int64_t top = piece.tmpl == FormulaTemplate::Up ? yUp : yDn;
         const CSize sz =
-            PaintRun(pDC, SlotRun(text, piece.slots[0]), kIndexSize, Clamp32(cur), Clamp32(top));
+            PaintRun(pDC, SlotRun(text, piece.slot[0]), kIndexSize, Clamp32(cur), Clamp32(top));
         cur += sz.cx;
         box.Extend(cur, top, top - sz.cy);
         break;
       }
       case FormulaTemplate::UpDownRight: {
         const CSize s1 =
-            PaintRun(pDC, SlotRun(text, piece.slots[0]), kIndexSize, Clamp32(cur), Clamp32(yUp));
+            PaintRun(pDC, SlotRun(text, piece.slot[0]), kIndexSize, Clamp32(cur), Clamp32(yUp));
         box.Extend(cur + s1.cx, yUp, yUp - s1.cy);
         const CSize s2 =
-            PaintRun(pDC, SlotRun(text, piece.slots[1]), kIndexSize, Clamp32(cur), Clamp32(yDn));
+            PaintRun(pDC, SlotRun(text, piece.slot[1]), kIndexSize, Clamp32(cur), Clamp32(yDn));
         box.Extend(cur + s2.cx, yDn, yDn - s1.cy);
         cur += std::max(s1.cx, s2.cx);
         break;
       }
       case FormulaTemplate::UpDownLeft: {
-        const std::string r1 = SlotRun(text, piece.slots[0]);
-        const std::string r2 = SlotRun(text, piece.slots[1]);
+        const std::string r1 = SlotRun(text, piece.slot[0]);
+        const std::string r2 = SlotRun(text, piece.slot[1]);
         const std::int64_t w1 = MeasureRun(pDC, r1, kIndexSize).cx;
         const std::int64_t w2 = MeasureRun(pDC, r2, kIndexSize).cx;
         cur += std::max(w1, w2);
@@ -192,10 +192,10 @@ int CFormula::CaretGeometry(CDC* pDC, int nPos, CPoint* pptTop, int* pnHeight) {
     if (piece.type == FormulaPiece::Type::Run) {
       cur += MeasureRun(pDC, UnescapeHashes(Sub(text, piece.nStart, piece.nEnd)), kBaseSize).cx;
     } else if (piece.tmpl == FormulaTemplate::Up || piece.tmpl == FormulaTemplate::Down) {
-      cur += MeasureRun(pDC, SlotRun(text, piece.slots[0]), kIndexSize).cx;
+      cur += MeasureRun(pDC, SlotRun(text, piece.slot[0]), kIndexSize).cx;
     } else if (piece.tmpl != FormulaTemplate::None) {
-      cur += std::max(MeasureRun(pDC, SlotRun(text, piece.slots[0]), kIndexSize).cx,
-                      MeasureRun(pDC, SlotRun(text, piece.slots[1]), kIndexSize).cx);
+      cur += std::max(MeasureRun(pDC, SlotRun(text, piece.slot[0]), kIndexSize).cx,
+                      MeasureRun(pDC, SlotRun(text, piece.slot[1]), kIndexSize).cx);
     }
   }
 
@@ -214,8 +214,8 @@ int CFormula::CaretGeometry(CDC* pDC, int nPos, CPoint* pptTop, int* pnHeight) {
     const std::int64_t wp = MeasureRun(pDC, prefix, kIndexSize).cx;
     if (holder.tmpl == FormulaTemplate::UpDownLeft) {
       // Both slots end at the same x, right against what follows.
-      const std::int64_t w1 = MeasureRun(pDC, SlotRun(text, holder.slots[0]), kIndexSize).cx;
-      const std::int64_t w2 = MeasureRun(pDC, SlotRun(text, holder.slots[1]), kIndexSize).cx;
+      const std::int64_t w1 = MeasureRun(pDC, SlotRun(text, holder.slot[0]), kIndexSize).cx;
+      const std::int64_t w2 = MeasureRun(pDC, SlotRun(text, holder.slot[1]), kIndexSize).cx;
       const std::int64_t end = cur + std::max(w1, w2);
       x = end - (place.nSlot == 0 ? w1 : w2) + wp;
     } else {

@@ -144,7 +144,7 @@ std::vector<FormulaPiece> WalkFormula(std::string_view text) {
     int u = k + 1;
     bool bOpen = false;
     for (int i = 0; i < kw.nSlots; ++i) {
-      FormulaPiece::Slot& slot = kw.slots[i];
+      FormulaPiece::Slot& slot = kw.slot[i];
       slot.nStart = u;
       if (bOpen) {
         // The slot before ran to the end; this one is empty there.
@@ -188,7 +188,7 @@ FormulaPlace PlaceInWalk(const std::vector<FormulaPiece>& pieces, int nLength, i
     }
     if (p <= piece.nEnd) return place;  // inside the keyword or at its space
     for (int i = 0; i < piece.nSlots; ++i) {
-      const FormulaPiece::Slot& slot = piece.slots[i];
+      const FormulaPiece::Slot& slot = piece.slot[i];
       if (p <= slot.nEnd) {
         place.candidate = IndexStop;
         place.nPiece = static_cast<int>(idx);

@@ -47,7 +47,7 @@ struct FormulaPiece {
   bool bFinal = false;
   FormulaTemplate tmpl = FormulaTemplate::None;  // None: a foreign keyword, drawn as text
   int nSlots = 0;
-  Slot slots[2];
+  Slot slot[2];  // not "slots": Qt reserves that word
 };
 
 // Splits text into base-line runs and keywords with their slots, in text order. A foreign

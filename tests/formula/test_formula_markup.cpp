@@ -79,10 +79,10 @@ TEST(FormulaWalk, SplitsRunsAndTemplates) {
   EXPECT_EQ(pieces[1].nStart, 2);
   EXPECT_EQ(pieces[1].nEnd, 7);
   ASSERT_EQ(pieces[1].nSlots, 2);
-  EXPECT_EQ(pieces[1].slots[0].nStart, 8);
-  EXPECT_EQ(pieces[1].slots[0].nEnd, 10);
-  EXPECT_EQ(pieces[1].slots[1].nStart, 12);
-  EXPECT_EQ(pieces[1].slots[1].nEnd, 13);
+  EXPECT_EQ(pieces[1].slot[0].nStart, 8);
+  EXPECT_EQ(pieces[1].slot[0].nEnd, 10);
+  EXPECT_EQ(pieces[1].slot[1].nStart, 12);
+  EXPECT_EQ(pieces[1].slot[1].nEnd, 13);
   EXPECT_TRUE(pieces[2].bFinal);
   EXPECT_EQ(pieces[2].nStart, 15);
   EXPECT_EQ(pieces[2].nEnd, 16);

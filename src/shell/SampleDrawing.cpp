@@ -18,6 +18,10 @@ constexpr int kPlusRow = -1700;
 constexpr int kMinusRow = -2700;
 constexpr int kFormulaRow = -3600;
 constexpr int kDotRow = -4500;
+constexpr int kTemplateRow = -5300;
+constexpr int kSmallGreekRow = -6200;
+constexpr int kCapitalGreekRow = -6800;
+constexpr int kScaledFormulaRow = -7500;
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kRed = RGB(200, 0, 0);
@@ -81,7 +85,7 @@ void AddDot(CObList& list, int x, int y, bool bSelected) {
 
 }  // namespace
 
-CRect SampleDrawingBox() { return CRect{0, 0, 8640, -5040}; }
+CRect SampleDrawingBox() { return CRect{0, 0, 8640, -8640}; }
 
 void BuildSampleDrawing(CObList& list) {
   // Ellipses: the tool's circle (radius 181), wide and tall ones, hairline to thick.
@@ -120,4 +124,25 @@ void BuildSampleDrawing(CObList& list) {
   AddDot(list, kLeft + 700, kDotRow, true);
   AddDot(list, kLeft + 1300, kDotRow, true);
   AddDot(list, kLeft + 1900, kDotRow, false);
+
+  // More formulas: both slots of a left index, Greek letters in base text and in slots,
+  // escaped marker characters, a foreign keyword drawn as it stands and an empty formula
+  // (its frame and handle); then every Greek letter of the palettes.
+  AddFormula(list, kLeft, kTemplateRow, "#iudl 14# 6# C", 1.0, kRed, false);
+  AddFormula(list, kLeft + 1000, kTemplateRow, "<D>H#idown r# <a>#iudr <b># <g># ", 1.0, kMagenta,
+             true);
+  AddFormula(list, kLeft + 2600, kTemplateRow, "#iup <p># X#idown <m># ", 1.0, kBlue, false);
+  AddFormula(list, kLeft + 4000, kTemplateRow, "a##b <<c>> #abc def", 1.0, kBlack, false);
+  AddFormula(list, kLeft + 6200, kTemplateRow, "", 1.0, kBlack, false);
+  AddFormula(list, kLeft, kSmallGreekRow,
+             "<a><b><c><d><e><f><j><g><h><i><k><l><m><n><o><p><v><q><J><r><s><V><t><u><w><x><y>"
+             "<z>",
+             1.0, kBlack, false);
+  AddFormula(list, kLeft, kCapitalGreekRow,
+             "<A><B><C><D><E><F><G><H><I><K><L><M><N><O><P><Q><R><S><T><U><W><X><Y><Z>", 1.0, kBlue,
+             false);
+  // Scaled: fonts, slot offsets and the box all follow the scale.
+  AddFormula(list, kLeft, kScaledFormulaRow, "CH#idown 3# COOH", 1.0, kBlack, false);
+  AddFormula(list, kLeft + 2000, kScaledFormulaRow, "CH#idown 3# COOH", 2.0, kRed, true);
+  AddFormula(list, kLeft + 5200, kScaledFormulaRow, "<p>#iup 2# r#iup 2# ", 2.0, kGreen, false);
 }

@@ -16,9 +16,12 @@ namespace {
 
 constexpr const char* kVersion = "0.1.0";
 
-// The sample pictures: 6 x 3.5 inches at 192 pixels per inch.
-constexpr int kSampleWidth = 1152;
-constexpr int kSampleHeight = 672;
+// The sample pictures: 192 pixels per inch of the sample's box (1440 units per inch).
+constexpr int kSamplePixelsPerInch = 192;
+
+int SamplePixels(std::int64_t nUnits) {
+  return static_cast<int>(std::llabs(nUnits) * kSamplePixelsPerInch / 1440);
+}
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
@@ -59,7 +62,9 @@ int WriteSamplePictures() {
   const QString pngPath = dir.absoluteFilePath(QStringLiteral("sample.png"));
   const QString svgPath = dir.absoluteFilePath(QStringLiteral("sample.svg"));
 
-  const QImage image = RenderImage(list, box, kSampleWidth, kSampleHeight);
+  const int nWidth = SamplePixels(static_cast<std::int64_t>(box.right) - box.left);
+  const int nHeight = SamplePixels(static_cast<std::int64_t>(box.top) - box.bottom);
+  const QImage image = RenderImage(list, box, nWidth, nHeight);
   QByteArray png;
   {
     QBuffer buffer(&png);
@@ -72,7 +77,7 @@ int WriteSamplePictures() {
                  png.isEmpty() ? "PNG encoding failed" : qPrintable(error));
     return 1;
   }
-  const std::string svg = RenderSvg(list, box, kSampleWidth, kSampleHeight);
+  const std::string svg = RenderSvg(list, box, nWidth, nHeight);
   if (!WriteFile(svgPath, QByteArray(svg.data(), static_cast<qsizetype>(svg.size())), &error)) {
     std::fprintf(stderr, "valendra: cannot write %s: %s\n", qPrintable(svgPath), qPrintable(error));
     return 1;

@@ -10,6 +10,7 @@
 #include "view/CHeadlessViewHost.h"
 #include "view/CMeasuringDC.h"
 #include "view/IViewHost.h"
+#include "view/PaintReach.h"
 
 namespace {
 
@@ -571,6 +572,7 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
   // The off-screen buffer: the client area for the screen, the drawing's extents for a
   // bitmap. Without one, the drawing goes straight to the surface.
   std::int32_t Lw = 0, Lh = 0;
+  std::int32_t cwVisible = 0, chVisible = 0;
   std::unique_ptr<CMemoryDC> pBuffer;
   CDC* pTarget = pDC;
   if (!bDirect) {
@@ -580,6 +582,8 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
     Lw = Trunc32(static_cast<double>(cw + ScrollOffsetX()) * 1440.0 * z / dpiX);
     Lh = Trunc32(static_cast<double>(ch + ScrollOffsetY()) * 1440.0 * z / dpiY);
     std::int32_t bw = Clamp32(cw), bh = Clamp32(ch);
+    cwVisible = bw;
+    chVisible = bh;
     if (bBitmap) {
       bw = Trunc32((m_nRawRight + 350.0) / (z * 1440.0 / dpiX));
       bh = -Trunc32((m_nRawBottom - 75.0) / (z * 1440.0 / dpiY));
@@ -604,9 +608,18 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
     for (const auto& p : list) p->ResetDone();
     m_bFirstExport = 1;
 
+    // On the screen, objects that cannot reach the visible area are left out; the picture
+    // is the same without them.
+    CRect rcVisible;
+    if (bScreen) {
+      const CPoint a = pTarget->DPtoLP(CPoint{-2, -2});
+      const CPoint b = pTarget->DPtoLP(CPoint{SatAdd(cwVisible, 2), SatAdd(chVisible, 2)});
+      rcVisible = CRect{a.x, a.y, b.x, b.y};
+    }
     for (const auto& p : list) {
       CKVObject* pObj = p.get();
       const int nKind = pObj->GetKind();
+      if (bScreen && !BoxesMeet(PaintReach(pObj), rcVisible)) continue;
       if (pObj->m_bSelected && bScreen) {
         switch (nKind) {
           case KIND_DOT:

@@ -115,7 +115,7 @@ TEST_F(ViewPainting, PaintingIsSkippedWhileDisabledOrWithoutASurface) {
 }
 
 TEST_F(ViewPainting, SelectedJunctionShowsOnlyItsFrame) {
-  CDot* dot = AddDot(1000, 1000);
+  CDot* dot = AddDot(1000, -1000);
   view.OnZoomDefault();
   EXPECT_TRUE(LastBuffer()->Records().empty());  // an unselected junction is invisible
 
@@ -127,7 +127,7 @@ TEST_F(ViewPainting, SelectedJunctionShowsOnlyItsFrame) {
   const CPoint tl = recs[0].pts[0], br = recs[0].pts[1];
   EXPECT_EQ(br.x - tl.x, 120);
   EXPECT_EQ(tl.y - br.y, 100);
-  EXPECT_EQ(tl, (CPoint{940, 1050}));
+  EXPECT_EQ(tl, (CPoint{940, -950}));
 }
 
 TEST_F(ViewPainting, SelectedShapesGetMarksAndBondsDoNot) {
@@ -293,4 +293,42 @@ TEST_F(ViewPainting, EditedFormulaLosesAndRegainsItsCaretAroundAPaint) {
   EXPECT_EQ(host.m_ptCaret, view.LogicalToDevice(view.m_ptCaretTop));
   view.m_nEditState = 0;
   view.m_pCurrent = nullptr;
+}
+
+TEST_F(ViewPainting, ScreenLeavesOutOnlyWhatCannotShow) {
+  view.OnZoomDefault();                     // the window shows x 0..12000, y 0..-9000
+  AddEllipse(1000, -1000, 2000, -2000);     // inside
+  AddEllipse(11900, -8900, 20000, -20000);  // partly inside
+  AddEllipse(50000, -1000, 51000, -2000);   // far right
+  AddEllipse(1000, 9000, 2000, 8000);       // far above
+  CDot* a = AddDot(-20000, -4000);          // a bond across the whole window
+  CDot* b = AddDot(40000, -4000);
+  auto bond = std::make_unique<LineBond>();
+  bond->m_pEndA = a;
+  bond->m_pEndB = b;
+  Add(std::move(bond));
+  view.UpdateView();
+  const auto& recs = LastBuffer()->Records();
+  EXPECT_EQ(LastBuffer()->RecordsOf(CRecordingDC::Op::Ellipse).size(), 2u);
+  EXPECT_EQ(LastBuffer()->RecordsOf(CRecordingDC::Op::Line).size(), 1u);
+  EXPECT_EQ(recs.size(), 3u);
+  // Scrolled far to the right, the far ellipse shows up.
+  view.m_nScrollX = 50000 * 20 / 15;  // 50000 units at 15 per pixel and 20 per pixel
+  view.UpdateView();
+  bool bFar = false;
+  for (const auto& r : LastBuffer()->RecordsOf(CRecordingDC::Op::Ellipse)) {
+    bFar = bFar || r.pts[0].x == 50000;
+  }
+  EXPECT_TRUE(bFar);
+}
+
+TEST_F(ViewPainting, ThickStrokesKeepTheirObjectVisible) {
+  view.OnZoomDefault();
+  CEllipse* e = AddEllipse(-3000, -1000, -1000, -2000);  // just left of the window
+  e->m_dThickness = 100.0;                               // a 2000-unit pen reaches into the window
+  view.UpdateView();
+  EXPECT_EQ(LastBuffer()->RecordsOf(CRecordingDC::Op::Ellipse).size(), 1u);
+  e->m_dThickness = 1.0;
+  view.UpdateView();
+  EXPECT_TRUE(LastBuffer()->Records().empty());
 }

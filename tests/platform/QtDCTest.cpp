@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <algorithm>
 #include <vector>
 
@@ -351,4 +353,50 @@ TEST(QtDCDevice, InactivePainterDrawsNothingAndDoesNotCrash) {
   dc.TextOut(0, 0, "x");
   // Measuring needs no device: the default font's "D" still measures.
   EXPECT_EQ(dc.GetTextExtent("D").cy, 268);
+}
+
+TEST(QtDCMapping, HimetricMapsHundredthsOfAMillimetre) {
+  QImage image(300, 300, QImage::Format_RGB32);
+  image.setDotsPerMeterX(10000);  // 254 dpi: one pixel per 0.1 mm
+  image.setDotsPerMeterY(10000);
+  image.fill(Qt::white);
+  {
+    CQtDC dc(&image);
+    ASSERT_EQ(dc.GetDeviceCaps(LOGPIXELSX), 254);
+    dc.SetMapMode(MM_HIMETRIC);  // y up from the device origin
+    dc.SetROP2(R2_NOTXORPEN);
+    dc.SelectObject(CBrush{BS_SOLID, RGB(0, 0, 0)});
+    dc.SelectObject(CPen{PS_SOLID, 0, RGB(0, 0, 0)});
+    dc.Rectangle(1000, -1000, 2000, -2000);  // device 100..200
+  }
+  EXPECT_TRUE(IsColour(image.pixel(103, 103), Qt::black));
+  EXPECT_TRUE(IsColour(image.pixel(196, 196), Qt::black));
+  EXPECT_TRUE(IsColour(image.pixel(96, 150), Qt::white));
+  EXPECT_TRUE(IsColour(image.pixel(150, 204), Qt::white));
+}
+
+TEST(QtDCDevice, PdfWriterGetsShapesAndTextButNoInvertingFigures) {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setResolution(1200);
+    CQtDC dc(&writer);
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSX), 1200);
+    dc.SetMapMode(MM_ANISOTROPIC);
+    dc.SetWindowExt(1440, 1440);
+    dc.SetViewportExt(1200, -1200);
+    dc.SelectObject(CPen{PS_SOLID, 20, RGB(0, 0, 0)});
+    dc.Ellipse(100, -100, 1000, -800);
+    dc.SelectObject(CFont{"Arial", -240, 400});
+    dc.TextOut(200, -1000, "Valendra");
+    {
+      CRop2Guard rop(&dc, R2_NOTXORPEN);  // skipped: a PDF has no raster operations
+      dc.Rectangle(0, 0, 500, -500);
+    }
+  }
+  const QByteArray pdf = buffer.data();
+  ASSERT_TRUE(pdf.startsWith("%PDF"));
+  // The text is embedded as text in Liberation Sans, not drawn as outlines.
+  EXPECT_TRUE(pdf.contains("LiberationSans"));
 }

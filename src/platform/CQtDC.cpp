@@ -5,6 +5,7 @@
 #include <QPaintEngine>
 #include <QPainterPathStroker>
 #include <QPolygonF>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/CTextMetrics.h"
@@ -19,6 +20,35 @@ const QList<qreal>& DotPattern(bool bHairline) {
   static const QList<qreal> hairline{3, 3};
   static const QList<qreal> wide{1, 1};
   return bHairline ? hairline : wide;
+}
+
+// Cuts a one-segment path down to the part inside the clip box (Liang-Barsky); false when
+// nothing of it lies inside.
+bool ClipSegment(QPainterPath& path, const QRectF& clip) {
+  if (path.elementCount() != 2) return true;
+  const QPointF a = path.elementAt(0), b = path.elementAt(1);
+  const double dx = b.x() - a.x(), dy = b.y() - a.y();
+  double t0 = 0.0, t1 = 1.0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x() - clip.left(), clip.right() - a.x(), a.y() - clip.top(),
+                       clip.bottom() - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0.0) {
+      t0 = std::max(t0, t);
+    } else {
+      t1 = std::min(t1, t);
+    }
+    if (t0 > t1) return false;
+  }
+  QPainterPath cut(QPointF(a.x() + t0 * dx, a.y() + t0 * dy));
+  cut.lineTo(a.x() + t1 * dx, a.y() + t1 * dy);
+  path = cut;
+  return true;
 }
 
 QRectF ToQRect(const CRect& rc) {
@@ -131,11 +161,29 @@ void CQtDC::DrawInverted(const QPainterPath& path, bool bFill) {
   const QPaintDevice* pDevice = m_pPainter->device();
   const double dpr = pDevice != nullptr ? pDevice->devicePixelRatioF() : 1.0;
   const QTransform toDevice = Mapping() * m_base * QTransform::fromScale(dpr, dpr);
-  const QPainterPath devPath = toDevice.map(path);
+  QPainterPath devPath = toDevice.map(path);
 
   const CPen& p = GetCurrentPen();
   const double dWidth = DeviceWidthOf(p);
   const bool bHairline = dWidth <= 1.0;
+
+  // A figure reaching far beyond the device is cut down to it first, with a margin wider
+  // than the pen so that the cut edges stay out of sight: dotting an outline hundreds of
+  // millions of pixels long would take minutes. The cut is the same for both drawings of
+  // a figure, so the second still restores the first.
+  const double margin = (bHairline ? 1.0 : dWidth) + 8.0;
+  const QRectF clip = QRectF(0, 0, pDevice->width() * dpr, pDevice->height() * dpr)
+                          .adjusted(-margin, -margin, margin, margin);
+  if (!clip.contains(devPath.controlPointRect())) {
+    if (bFill) {
+      QPainterPath area;
+      area.addRect(clip);
+      devPath = devPath.intersected(area);
+    } else if (!ClipSegment(devPath, clip)) {
+      return;
+    }
+    if (devPath.isEmpty()) return;
+  }
   QPainterPathStroker stroker;
   stroker.setWidth(bHairline ? 1.0 : dWidth);
   stroker.setCapStyle(bHairline || p.nStyle == PS_DOT ? Qt::FlatCap : Qt::RoundCap);

@@ -47,7 +47,8 @@ class CQtDC : public CDC {
   double PixelsPerUnit() const;
   double DeviceWidthOf(const CPen& pen) const;
   QPen MakePen() const;
-  // Draws a path in logical units with the selected pen, and the brush when bFill is set.
+  // Draws a path in logical units with the selected pen; bFill marks a closed figure,
+  // whose interior gets the selected brush.
   void DrawPath(const QPainterPath& path, bool bFill);
   void DrawInverted(const QPainterPath& path, bool bFill);
 

@@ -400,3 +400,51 @@ TEST(QtDCDevice, PdfWriterGetsShapesAndTextButNoInvertingFigures) {
   // The text is embedded as text in Liberation Sans, not drawn as outlines.
   EXPECT_TRUE(pdf.contains("LiberationSans"));
 }
+
+TEST(QtDCDevice, ExtremeCoordinatesDrawWithoutHarm) {
+  QImage image = MakeImage(64, 64);
+  CQtDC dc(&image);
+  MapZoomOne(dc, 0, 0);
+  dc.SelectObject(CBrush{BS_SOLID, RGB(0, 0, 0)});
+  for (int rop : {R2_COPYPEN, R2_NOTXORPEN}) {
+    dc.SetROP2(rop);
+    for (int width : {0, kMaxPenWidth}) {
+      dc.SelectObject(CPen{PS_DOT, width, RGB(0, 0, 0)});
+      dc.Rectangle(INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN);
+      dc.Ellipse(INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN);
+      dc.MoveToEx(INT32_MIN, INT32_MIN);
+      dc.LineTo(INT32_MAX, INT32_MAX);
+      const CPoint tri[3] = {{INT32_MIN, 0}, {INT32_MAX, INT32_MAX}, {0, INT32_MIN}};
+      dc.Polygon(tri, 3);
+    }
+  }
+  dc.SelectObject(CFont{"Arial", INT32_MIN, 400});
+  dc.TextOut(INT32_MAX, INT32_MIN, "Extreme");
+  dc.SetWindowOrg(INT32_MIN, INT32_MAX);
+  dc.SetViewportExt(INT32_MAX, INT32_MIN);
+  dc.SelectObject(CFont{"Arial", -240, 400});
+  dc.TextOut(INT32_MIN, INT32_MAX, "x");
+  dc.Rectangle(0, 0, 10, 10);
+  SUCCEED();
+}
+
+TEST(QtDCInvert, FiguresFarBeyondTheDeviceStillInvertWhatShows) {
+  QImage image = MakeImage(64, 64);
+  for (int pass = 0; pass < 2; ++pass) {
+    CQtDC dc(&image);
+    MapZoomOne(dc, 0, 0);
+    dc.SetROP2(R2_NOTXORPEN);
+    dc.SelectObject(CBrush{BS_SOLID, RGB(0, 0, 0)});
+    dc.SelectObject(CPen{PS_DOT, 300, RGB(0, 0, 0)});
+    dc.Rectangle(-2000000000, 2000000000, 2000000000, -2000000000);  // covers the image
+    dc.SelectObject(CPen{PS_SOLID, 0, RGB(0, 0, 0)});
+    dc.MoveToEx(-2000000000, -487);  // the row of device y 32
+    dc.LineTo(2000000000, -487);
+    dc.GetPainter()->end();
+    // First pass: the interior inverted, and the line inverted back; second: all restored.
+    const QColor fill = pass == 0 ? Qt::black : Qt::white;
+    EXPECT_EQ(CountNot(image, fill, QRect(0, 0, 64, 32)), 0) << "pass " << pass;
+    EXPECT_EQ(CountNot(image, fill, QRect(0, 33, 64, 31)), 0) << "pass " << pass;
+    EXPECT_EQ(CountNot(image, Qt::white, QRect(0, 32, 64, 1)), 0) << "pass " << pass;
+  }
+}

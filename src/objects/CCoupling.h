@@ -2,6 +2,8 @@
 
 #include "objects/CKVObject.h"
 
+class CFormula;
+
 // A bond, arrow or harmonic curve stretched between two other objects, its ends, which it
 // refers to without owning them.
 class CCoupling : public CKVObject {
@@ -10,6 +12,32 @@ class CCoupling : public CKVObject {
 
   int GetStoredSize() override { return 140; }
 
+  // Drawing, hit testing and selection. A bond has no handles, no size and no marks of
+  // its own; it follows its ends, whose positions it reads again at every drawing.
+  int IsSelected() override;
+  int HitTest(CPoint pt) override;
+  bool HitHandle(CPoint) override { return false; }
+  void ResizeBy(CSize) override {}
+  bool IsInside(const CRect&) override { return false; }
+  int Intersects(const CRect& rc) override;
+  void Draw(CDC* pDC) override;
+  void Deselect() override;
+  // The context command: cycles a double bond through side 1, side 2 and centred, and
+  // turns wedges and one-sided arrows end for end.
+  void Swap();
+  // Recomputes m_ptA and m_ptB from the ends (formulas through their letter frame).
+  void ComputeEndPoints(CDC* pDC);
+  // Where the ray from S toward T leaves the box.
+  static CPoint ClipRay(CPoint S, CPoint T, const CRect& rc);
+
+ private:
+  // The attachment centre of formula F; its letter frame goes to m_rcBounds.
+  CPoint AttachCentre(CDC* pDC, CFormula& F);
+  // The attachment point of formula F toward T.
+  CPoint AttachPoint(CDC* pDC, CFormula& F, CPoint T);
+  void DrawShape(CDC* pDC) const;
+
+ public:
   CKVObject* m_pEndA = nullptr;
   CKVObject* m_pEndB = nullptr;
   std::int32_t m_nReserved1 = 0;

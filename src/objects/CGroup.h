@@ -13,6 +13,33 @@ class CGroup : public CKVObject {
   // Appends the object and makes the group its parent.
   void AddChild(std::unique_ptr<CKVObject> pObj);
 
+  // Behaving as one object. Every operation that reaches the descendants walks them with
+  // WalkGroup (GroupWalk.h), depth first and without recursion.
+  void ResetDone() override;
+  CKVObject* ObjectAt(CPoint pt) override;
+  int HitTest(CPoint pt) override;
+  void ResizeBy(CSize delta) override;
+  int Intersects(const CRect& rc) override;
+  void MoveTo(CPoint pt) override;
+  void DrawMarks(CDC* pDC) override;
+  void DragBy(CDC* pDC, CSize offset, int nFlag) override;
+  CKVObject* FindSame(const CRect& rc, CPoint pt) override;
+  void Draw(CDC* pDC) override;
+  void Deselect() override;
+  void SetColor(COLORREF cr) override;
+  int GetStoredSize() override;
+  // Rotation about (cx, cy), given x 100, by dAngle radians, working on the exact values
+  // that SaveExact recorded; ellipses turn into 200-vertex rings on the way.
+  virtual void Rotate(int cx, int cy, double dAngle);
+  virtual void SaveExact();
+
+  // The box: the union of the direct children that are not bonds; anchor top-left.
+  void RecalcBounds();
+  // Mirror about the vertical (horizontal) centre line of the box, moving objects without
+  // mirroring their shapes.
+  void MirrorVertical();
+  void MirrorHorizontal();
+
   CSize m_szResize;
   CSize m_szChild;
   CPoint m_ptChild;

@@ -1,0 +1,290 @@
+#include "objects/CCoupling.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "objects/CFormula.h"
+#include "objects/ShapeRules.h"
+
+namespace {
+
+// Vectors of the drawing in 64 bits: stored points span the whole int32 range and the
+// offsets added to them are rounded doubles already clamped to int32, so sums of a few of
+// them cannot overflow. They are clamped back to int32 only when handed to the surface.
+struct V {
+  std::int64_t x = 0;
+  std::int64_t y = 0;
+};
+V operator+(V a, V b) { return V{a.x + b.x, a.y + b.y}; }
+V operator-(V a, V b) { return V{a.x - b.x, a.y - b.y}; }
+V operator*(std::int64_t k, V a) { return V{k * a.x, k * a.y}; }
+V FromPoint(CPoint p) { return V{p.x, p.y}; }
+CPoint ToPoint(V v) { return CPoint{Clamp32(v.x), Clamp32(v.y)}; }
+double Length(V v) { return std::hypot(static_cast<double>(v.x), static_cast<double>(v.y)); }
+
+// The thickness as drawn. A thickness read from a file or typed by the user may be zero,
+// negative, huge, infinite or not a number; the drawing works with 0 to 1000 (20 x 1000 is
+// kMaxPenWidth, the widest pen a surface is asked to draw) and draws "not a number" at the
+// default 1.0. The stored value itself is kept as it is, so files round-trip unchanged.
+double DrawnThickness(double t) {
+  if (std::isnan(t)) return 1.0;
+  return std::clamp(t, 0.0, kMaxPenWidth / 20.0);
+}
+
+// Strokes and curve samples are spaced by nStep along the bond. Only a bond longer than
+// kMaxSteps of them (metres of paper: 16384 curve samples span about 3 m, as many dashes
+// about 23 m) gets a wider spacing, so that a bond across the whole coordinate range still
+// draws a bounded number of primitives.
+constexpr std::int64_t kMaxSteps = 1 << 14;
+std::int64_t StepFor(std::int64_t l, std::int64_t nStep) {
+  return std::max(nStep, (l + kMaxSteps - 1) / kMaxSteps);
+}
+
+void Line(CDC* pDC, V from, V to) {
+  const CPoint a = ToPoint(from), b = ToPoint(to);
+  pDC->MoveToEx(a.x, a.y);
+  pDC->LineTo(b.x, b.y);
+}
+
+void Triangle(CDC* pDC, V p0, V p1, V p2) {
+  const CPoint pts[3] = {ToPoint(p0), ToPoint(p1), ToPoint(p2)};
+  const int nCounts[1] = {3};
+  pDC->PolyPolygon(pts, nCounts, 1);
+}
+
+}  // namespace
+
+int CCoupling::IsSelected() {
+  if (m_bSelected) return 1;
+  if (m_pEndA != nullptr && m_pEndA->IsSelected()) return 1;
+  if (m_pEndB != nullptr && m_pEndB->IsSelected()) return 1;
+  return 0;
+}
+
+int CCoupling::HitTest(CPoint pt) {
+  if (m_pParent != nullptr) return 0;  // inside a group the group is hit, not the bond
+  const double ax = m_ptA.x, ay = m_ptA.y, bx = m_ptB.x, by = m_ptB.y;
+  const double px = pt.x, py = pt.y;
+  if (std::fabs(bx - ax) > std::fabs(by - ay)) {
+    // Closer to horizontal: measure the vertical distance.
+    const bool bAFirst = ax <= bx;
+    const double lx = bAFirst ? ax : bx, ly = bAFirst ? ay : by;
+    const double rx = bAFirst ? bx : ax, ry = bAFirst ? by : ay;
+    const double g = (px - lx) / (rx - lx);
+    if (g < 0.0 || g > 1.0) return 0;
+    const double tol = std::floor(120.0 * (rx - lx) / std::hypot(rx - lx, ry - ly) + 0.5);
+    return std::fabs(py - (ly + g * (ry - ly))) <= tol ? KIND_COUPLING : 0;
+  }
+  if (ay == by) return 0;  // both ends on one point: nothing to hit but the ends
+  const bool bALower = ay <= by;
+  const double lx = bALower ? ax : bx, ly = bALower ? ay : by;
+  const double ux = bALower ? bx : ax, uy = bALower ? by : ay;
+  const double g = (py - ly) / (uy - ly);
+  if (g < 0.0 || g > 1.0) return 0;
+  const double tol = std::floor(120.0 * (uy - ly) / std::hypot(ux - lx, uy - ly) + 0.5);
+  return std::fabs(px - (lx + g * (ux - lx))) <= tol ? KIND_COUPLING : 0;
+}
+
+int CCoupling::Intersects(const CRect& rc) {
+  if (m_pEndA == nullptr) return m_pEndB != nullptr ? m_pEndB->Intersects(rc) : 0;
+  if (m_pEndA->Intersects(rc)) return 1;
+  return (m_pEndB != nullptr && m_pEndB->Intersects(rc)) ? 1 : 0;
+}
+
+void CCoupling::Deselect() { m_bSelected = 0; }
+
+void CCoupling::Swap() {
+  if (m_nStyle == 5) {
+    m_nStyle = 2;
+    m_nSide = 1;
+  } else if (m_nStyle == 2 && m_nSide == 1) {
+    m_nSide = 2;
+  } else if (m_nStyle == 2 && m_nSide == 2) {
+    m_nStyle = 5;
+  }
+  if (m_nStyle == 4 || m_nStyle == 6 || m_nStyle == 7) {
+    if (m_nSide == 1) {
+      m_nSide = 2;
+    } else if (m_nSide == 2) {
+      m_nSide = 1;
+    }
+  }
+}
+
+CPoint CCoupling::ClipRay(CPoint S, CPoint T, const CRect& rc) {
+  const double sx = S.x, sy = S.y;
+  if (T.x == S.x) return CPoint{S.x, T.y <= S.y ? rc.bottom : rc.top};
+  const double k = (static_cast<double>(T.y) - sy) / (static_cast<double>(T.x) - sx);
+  const std::int32_t side = T.x < S.x ? rc.left : rc.right;
+  const std::int64_t y = static_cast<std::int64_t>(S.y) + Round32((side - sx) * k);
+  if (rc.bottom < y && y < rc.top) return CPoint{side, Clamp32(y)};
+  const std::int32_t Y = y >= rc.top ? rc.top : rc.bottom;
+  // A flat ray from a centre outside the frame's height never meets the horizontal edge;
+  // it keeps to the side it points at.
+  if (k == 0.0) return CPoint{side, Y};
+  return CPoint{SatAdd(S.x, Round32((Y - sy) / k)), Y};
+}
+
+void CCoupling::ComputeEndPoints(CDC*) {
+  if (m_pEndA == nullptr) return;
+  if (m_bLive) {
+    m_ptA = m_pEndA->GetAnchor();
+    return;
+  }
+  if (m_pEndB == nullptr) return;
+  m_ptA = m_pEndA->GetAnchor();
+  m_ptB = m_pEndB->GetAnchor();
+}
+
+void CCoupling::Draw(CDC* pDC) {
+  if (pDC == nullptr) return;
+  ComputeEndPoints(pDC);
+  CRop2Guard rop(pDC, R2_COPYPEN);
+  DrawShape(pDC);
+}
+
+void CCoupling::DrawShape(CDC* pDC) const {
+  const double t = DrawnThickness(m_dThickness);
+  V A = FromPoint(m_ptA), B = FromPoint(m_ptB);
+  const double L = Length(B - A);
+  // The unit normal points to the right of the direction from A to B.
+  double nx = 0.0, ny = 0.0;
+  if (L > 0.0) {
+    nx = static_cast<double>(B.y - A.y) / L;
+    ny = static_cast<double>(A.x - B.x) / L;
+  }
+  auto N = [&](double s) { return V{Round32(s * nx), Round32(s * ny)}; };
+  const V H = N(30.0 + 10.0 * t);
+  const double e = 70.0 + 10.0 * t;
+  const V E{Round32(-e * ny), Round32(e * nx)};
+  const V N30 = N(30.0 * t), N45 = N(45.0 * t), N60 = N(60.0 * t);
+  const V F = 2 * V{-N60.y, N60.x};
+  const double lenE = Length(E);
+  const int nStyle = m_nStyle;
+  const bool bSide2 = m_nSide == 2;
+  // Only the dotted pen is kept; any other stored pen style draws solid.
+  const int nPenStyle = m_nPenStyle == PS_DOT ? PS_DOT : PS_SOLID;
+
+  // The white band behind the bond, so that it cuts cleanly through what lies beneath.
+  if (nStyle != 6 && nStyle != 8 && L > lenE) {
+    V PA = H, QA = H, PB = H, QB = H;
+    switch (nStyle) {
+      case 2:
+        (bSide2 ? QA : PA) = H + 2 * N30;
+        (bSide2 ? QB : PB) = H + 2 * N30;
+        break;
+      case 3:
+        PA = QA = PB = QB = H + N45;
+        break;
+      case 4:
+      case 7: {
+        const V W{Round32(static_cast<double>(N30.x) * lenE / L),
+                  Round32(static_cast<double>(N30.y) * lenE / L)};
+        const V wide = H + N30, narrow = H + W;
+        PA = QA = bSide2 ? narrow : wide;
+        PB = QB = bSide2 ? wide : narrow;
+        break;
+      }
+      case 5:
+      case 9:
+      case 10:
+        PA = QA = PB = QB = H + N30;
+        break;
+      default:
+        break;
+    }
+    const CPoint band[4] = {ToPoint(A + E + PA), ToPoint(B - E + PB), ToPoint(B - E - QB),
+                            ToPoint(A + E - QA)};
+    CSelectGuard<CBrush> brush(pDC, CBrush{BS_SOLID, RGB(255, 255, 255)});
+    CSelectGuard<CPen> pen(pDC, CPen{nPenStyle, 1, RGB(255, 255, 255)});
+    pDC->Polygon(band, 4);
+  }
+
+  CSelectGuard<CBrush> brush(pDC, CBrush{BS_SOLID, m_crColor});
+  CSelectGuard<CPen> pen(pDC, CPen{nPenStyle, ThicknessPenWidth(t), m_crColor});
+  switch (nStyle) {
+    case 2: {
+      const V off = bSide2 ? V{} - 2 * N30 : 2 * N30;
+      Line(pDC, A, B);
+      Line(pDC, A + off, B + off);
+      break;
+    }
+    case 3:
+      Line(pDC, A, B);
+      Line(pDC, A + N45, B + N45);
+      Line(pDC, A - N45, B - N45);
+      break;
+    case 4: {
+      pDC->SelectObject(CPen{nPenStyle, 1, m_crColor});
+      if (bSide2) {
+        Triangle(pDC, B + N30, A, B - N30);
+      } else {
+        Triangle(pDC, A + N30, B, A - N30);
+      }
+      break;
+    }
+    case 5:
+      Line(pDC, A + N30, B + N30);
+      Line(pDC, A - N30, B - N30);
+      break;
+    case 6:
+      if (bSide2) {
+        Line(pDC, A, B - F);
+        Triangle(pDC, B - F - N45, B, B - F + N45);
+      } else {
+        Line(pDC, B, A + F);
+        Triangle(pDC, A + F - N45, A, A + F + N45);
+      }
+      break;
+    case 8:
+      Line(pDC, B - F, A + F);
+      Triangle(pDC, A + F - N45, A, A + F + N45);
+      Triangle(pDC, B - F - N45, B, B - F + N45);
+      break;
+    case 7:
+    case 9: {
+      // Dashes 80 units apart from B toward A: the dashed wedge widens from nothing at B
+      // (the narrow end; side 2 turns it round), the wide dashed bond keeps its width.
+      if (nStyle == 7 && bSide2) std::swap(A, B);
+      const V D = A - B;
+      const std::int64_t l = static_cast<std::int64_t>(Length(D));
+      if (l <= 0) break;
+      pDC->SelectObject(CPen{nPenStyle, 30, m_crColor});
+      const std::int64_t step = StepFor(l, 80);
+      const std::int64_t nCount = (l + step) / step;
+      const double dl = static_cast<double>(l);
+      for (std::int64_t k = 0; k < nCount; ++k) {
+        const double s = static_cast<double>(step * k);
+        const V C = B + V{Round32(s * D.x / dl), Round32(s * D.y / dl)};
+        const V half = nStyle == 7 ? V{Round32(s * N30.x / dl), Round32(s * N30.y / dl)} : N30;
+        Line(pDC, C + half, C - half);
+      }
+      break;
+    }
+    case 10: {
+      const V D = A - B;
+      const std::int64_t l = static_cast<std::int64_t>(Length(D));
+      if (l <= 0) break;
+      const std::int64_t step = StepFor(l, 10);
+      const double dl = static_cast<double>(l);
+      for (std::int64_t s = 0; s <= l; s += step) {
+        const double ds = static_cast<double>(s);
+        const double w = std::sin((ds / 3.14159265) * 0.5 * 0.25);
+        const V p = B + V{Round32(ds * D.x / dl), Round32(ds * D.y / dl)} +
+                    V{Round32(30.0 * nx * t * w), Round32(30.0 * ny * t * w)};
+        const CPoint q = ToPoint(p);
+        if (s == 0) {
+          pDC->MoveToEx(q.x, q.y);
+        } else {
+          pDC->LineTo(q.x, q.y);
+        }
+      }
+      break;
+    }
+    default:
+      // Style 1, and any style no tool makes (a damaged file), as a plain line.
+      Line(pDC, A, B);
+      break;
+  }
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "objects/CFormula.h"
@@ -126,15 +127,73 @@ CPoint CCoupling::ClipRay(CPoint S, CPoint T, const CRect& rc) {
   return CPoint{SatAdd(S.x, Round32((Y - sy) / k)), Y};
 }
 
-void CCoupling::ComputeEndPoints(CDC*) {
+CPoint CCoupling::AttachCentre(CDC* pDC, CFormula& F) {
+  // The frame of a letter "C" at the formula's scale, hung from the anchor's height.
+  m_szLetter = F.MeasureString(pDC, "C", "Arial", 8);
+  const CRect ref{F.m_rcBounds.left, F.m_ptAnchor.y, F.m_rcBounds.right,
+                  SatAdd(F.m_ptAnchor.y, -static_cast<std::int64_t>(m_szLetter.cy))};
+  m_rcBounds = SelectionFrameOf(ref);
+
+  // Across the first base character: the middle between the first base stop and its
+  // neighbour, so that a bond meets "CH3" at its "C".
+  CPoint pt;
+  std::int64_t x = 0;
+  const int nLen = static_cast<int>(std::min<std::size_t>(F.m_strText.size(), INT32_MAX - 1));
+  if (nLen == 0) {
+    F.LocateCaret(pDC, 0, 0, &pt);
+    x = pt.x;
+  } else {
+    // The end of the text is always a base stop, so the search ends there at the latest.
+    int i = 1;
+    while (F.LocateCaret(pDC, 0, i, &pt) != BaseStop && i < nLen) ++i;
+    const std::int64_t xi = pt.x;
+    CPoint ptNear;
+    if (F.LocateCaret(pDC, 0, i - 1, &ptNear) == BaseStop) {
+      x = (ptNear.x + xi) / 2;
+    } else if (i < nLen && F.LocateCaret(pDC, 0, i + 1, &ptNear) == BaseStop) {
+      x = (xi + ptNear.x) / 2;
+    } else {
+      x = xi;
+    }
+  }
+  m_nAttachDx = Clamp32(x - m_rcBounds.left);
+  m_nAttachDy = m_szLetter.cy / 2;
+  return CPoint{SatAdd(m_rcBounds.left, m_nAttachDx), SatAdd(m_rcBounds.top, -m_nAttachDy)};
+}
+
+CPoint CCoupling::AttachPoint(CDC* pDC, CFormula& F, CPoint T) {
+  const CPoint S = AttachCentre(pDC, F);
+  return ClipRay(S, T, m_rcBounds);
+}
+
+void CCoupling::ComputeEndPoints(CDC* pDC) {
   if (m_pEndA == nullptr) return;
+  auto* pFormA = dynamic_cast<CFormula*>(m_pEndA);
   if (m_bLive) {
-    m_ptA = m_pEndA->GetAnchor();
+    // End B is not attached yet: m_ptB is the mouse.
+    m_ptA = pFormA != nullptr ? AttachPoint(pDC, *pFormA, m_ptB) : m_pEndA->GetAnchor();
     return;
   }
   if (m_pEndB == nullptr) return;
-  m_ptA = m_pEndA->GetAnchor();
-  m_ptB = m_pEndB->GetAnchor();
+  auto* pFormB = dynamic_cast<CFormula*>(m_pEndB);
+  const bool bDotA = m_pEndA->m_nKind == KIND_DOT, bDotB = m_pEndB->m_nKind == KIND_DOT;
+  if (pFormA != nullptr && pFormB != nullptr) {
+    // Each formula toward the other's attachment centre.
+    const CPoint SA = AttachCentre(pDC, *pFormA);
+    const CRect frameA = m_rcBounds;
+    const CPoint SB = AttachCentre(pDC, *pFormB);
+    m_ptA = ClipRay(SA, SB, frameA);
+    m_ptB = ClipRay(SB, SA, m_rcBounds);
+  } else if (pFormA != nullptr && bDotB) {
+    m_ptB = m_pEndB->GetAnchor();
+    m_ptA = AttachPoint(pDC, *pFormA, m_ptB);
+  } else if (pFormB != nullptr && bDotA) {
+    m_ptA = m_pEndA->GetAnchor();
+    m_ptB = AttachPoint(pDC, *pFormB, m_ptA);
+  } else {
+    m_ptA = m_pEndA->GetAnchor();
+    m_ptB = m_pEndB->GetAnchor();
+  }
 }
 
 void CCoupling::Draw(CDC* pDC) {

@@ -8,6 +8,7 @@
 
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
+#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/CRecordingDC.h"
 
@@ -421,6 +422,113 @@ TEST(CouplingClip, RayLeavesTheFrame) {
   // Steep: y would be 50 + 100 * 4 = 450, so the top edge at x = 100 + round(50 / 4) = 113.
   EXPECT_EQ(CCoupling::ClipRay(S, {200, 450}, box), (CPoint{113, 100}));
   EXPECT_EQ(CCoupling::ClipRay(S, {0, -350}, box), (CPoint{88, 0}));
+}
+
+}  // namespace
+
+namespace {
+
+// A formula drawn once, as the view draws every object before the bonds, so that its box
+// is the one of its text: with the recording metrics a "C" at scale 1 is 120 x 270.
+std::unique_ptr<CFormula> MakeFormula(const char* pszText, CPoint anchor, CRecordingDC& dc) {
+  auto p = std::make_unique<CFormula>();
+  p->m_strText = pszText;
+  p->ResetDone();
+  p->MoveTo(anchor);
+  p->Draw(&dc);
+  return p;
+}
+
+TEST(CouplingAttach, BondToAFormulaLeavesTheLetterFrame) {
+  CRecordingDC dc;
+  auto pF = MakeFormula("C", {0, 1000}, dc);
+  EXPECT_EQ(pF->m_rcBounds, (CRect{0, 1000, 120, 730}));
+  CDot dot;
+  dot.MoveTo({5060, 885});
+  CCoupling bond;
+  bond.m_pEndA = pF.get();
+  bond.m_pEndB = &dot;
+  bond.Draw(&dc);
+  // Letter frame (-30, 1020, 150, 710); the centre is the middle of the "C", half a
+  // letter below the frame's top.
+  EXPECT_EQ(bond.m_szLetter, (CSize{120, 270}));
+  EXPECT_EQ(bond.m_rcBounds, (CRect{-30, 1020, 150, 710}));
+  EXPECT_EQ(bond.m_nAttachDx, 90);
+  EXPECT_EQ(bond.m_nAttachDy, 135);
+  EXPECT_EQ(bond.m_ptA, (CPoint{150, 885}));
+  EXPECT_EQ(bond.m_ptB, (CPoint{5060, 885}));
+
+  // Straight down, and with the formula as end B.
+  dot.ResetDone();
+  dot.MoveTo({60, -5000});
+  bond.Draw(&dc);
+  EXPECT_EQ(bond.m_ptA, (CPoint{60, 710}));
+  std::swap(bond.m_pEndA, bond.m_pEndB);
+  bond.Draw(&dc);
+  EXPECT_EQ(bond.m_ptA, (CPoint{60, -5000}));
+  EXPECT_EQ(bond.m_ptB, (CPoint{60, 710}));
+}
+
+TEST(CouplingAttach, BondBetweenTwoFormulasFollowsBoth) {
+  CRecordingDC dc;
+  auto p1 = MakeFormula("C", {0, 1000}, dc);
+  auto p2 = MakeFormula("C", {3000, 1000}, dc);
+  CCoupling bond;
+  bond.m_pEndA = p1.get();
+  bond.m_pEndB = p2.get();
+  bond.Draw(&dc);
+  EXPECT_EQ(bond.m_ptA, (CPoint{150, 885}));
+  EXPECT_EQ(bond.m_ptB, (CPoint{2970, 885}));
+
+  // Move the second formula up and to the right: both end points change.
+  p2->ResetDone();
+  p2->MoveTo({3000, 4000});
+  p2->Draw(&dc);
+  bond.Draw(&dc);
+  EXPECT_EQ(bond.m_ptA, (CPoint{150, 975}));
+  EXPECT_EQ(bond.m_ptB, (CPoint{2970, 3795}));
+  const auto lines = dc.RecordsOf(CRecordingDC::Op::Line);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().pts[0], (CPoint{150, 975}));
+  EXPECT_EQ(lines.back().pts[1], (CPoint{2970, 3795}));
+}
+
+TEST(CouplingAttach, LetterSizeFollowsScaleAndEmptyTextAndLiveDrawing) {
+  CRecordingDC dc;
+  auto pF = MakeFormula("OH", {0, 0}, dc);
+  CDot dot;
+  dot.MoveTo({0, -9000});
+  CCoupling bond;
+  bond.m_pEndA = pF.get();
+  bond.m_pEndB = &dot;
+  bond.Draw(&dc);
+  // The middle of the first letter, not of the whole text: x = 60, 90 from the frame's left.
+  EXPECT_EQ(bond.m_nAttachDx, 90);
+
+  pF->m_dScale = 2.0;
+  pF->Draw(&dc);
+  bond.Draw(&dc);
+  EXPECT_EQ(bond.m_szLetter, (CSize{240, 540}));
+  EXPECT_EQ(bond.m_nAttachDx, 150);
+  EXPECT_EQ(bond.m_nAttachDy, 270);
+
+  // An empty text attaches where its caret stands.
+  auto pEmpty = MakeFormula("", {1000, 0}, dc);
+  CCoupling toEmpty;
+  toEmpty.m_pEndA = &dot;
+  toEmpty.m_pEndB = pEmpty.get();
+  toEmpty.Draw(&dc);
+  EXPECT_EQ(toEmpty.m_ptA, (CPoint{0, -9000}));
+  EXPECT_EQ(toEmpty.m_rcBounds.left + toEmpty.m_nAttachDx, 1000) << pEmpty->m_rcBounds.left;
+
+  // While the bond is dragged out of a formula, A leaves the frame toward the mouse.
+  CCoupling live;
+  live.m_pEndA = pF.get();
+  live.m_bLive = 1;
+  live.m_ptB = CPoint{10000, pF->m_ptAnchor.y - 270};
+  live.Draw(&dc);
+  EXPECT_EQ(live.m_ptA.x, live.m_rcBounds.right);
+  EXPECT_EQ(live.m_ptB, (CPoint{10000, -270}));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 namespace {
 
 struct Box {
-  std::int64_t x0, y0, x1, y1;  // x0 <= x1, y0 <= y1
+  std::int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // x0 <= x1, y0 <= y1
   bool bEmpty = true;
 
   void Add(const CRect& rc, std::int64_t margin) {

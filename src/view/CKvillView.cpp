@@ -619,7 +619,11 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
     for (const auto& p : list) {
       CKVObject* pObj = p.get();
       const int nKind = pObj->GetKind();
-      if (bScreen && !BoxesMeet(PaintReach(pObj), rcVisible)) continue;
+      if (bScreen && !BoxesMeet(PaintReach(pObj), rcVisible)) {
+        // A bond left out still follows its ends, so that it is hit where it really is.
+        if (nKind == KIND_COUPLING) static_cast<CCoupling*>(pObj)->ComputeEndPoints(pTarget);
+        continue;
+      }
       if (pObj->m_bSelected && bScreen) {
         switch (nKind) {
           case KIND_DOT:
@@ -793,6 +797,13 @@ CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt) {
 
   MovePictureObjects(&scratch, CSize{Clamp32(-static_cast<std::int64_t>(O.cx)),
                                      Clamp32(-static_cast<std::int64_t>(O.cy))});
+  // The bonds drawn in the picture's place follow their ends back.
+  if (pDoc != nullptr) {
+    for (const auto& p : pDoc->m_listObjects) {
+      if (p->GetKind() == KIND_COUPLING)
+        static_cast<CCoupling*>(p.get())->ComputeEndPoints(&scratch);
+    }
+  }
   m_nScrollX = nSavedX;
   m_nScrollY = nSavedY;
   m_dZoom = dSavedZoom;

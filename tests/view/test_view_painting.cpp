@@ -332,3 +332,21 @@ TEST_F(ViewPainting, ThickStrokesKeepTheirObjectVisible) {
   view.UpdateView();
   EXPECT_TRUE(LastBuffer()->Records().empty());
 }
+
+TEST_F(ViewPainting, BondLeftOutOfThePaintStillFollowsItsEnds) {
+  view.OnZoomDefault();
+  CDot* a = AddDot(50000, -1000);
+  CDot* b = AddDot(52000, -1000);
+  auto bond = std::make_unique<CCoupling>();
+  bond->m_pEndA = a;
+  bond->m_pEndB = b;
+  CCoupling* pBond = Add(std::move(bond));
+  view.UpdateView();
+  EXPECT_EQ(pBond->m_ptA, (CPoint{50000, -1000}));
+  EXPECT_TRUE(LastBuffer()->Records().empty());
+  a->ResetDone();
+  a->MoveTo(CPoint{60000, -2000});
+  view.UpdateView();
+  EXPECT_EQ(pBond->m_ptA, (CPoint{60000, -2000}));
+  EXPECT_EQ(pBond->m_ptB, (CPoint{52000, -1000}));
+}

@@ -98,6 +98,22 @@ TEST_F(ViewPicture, CopiedSelectionShowsOnlyTheSelectionAndItsBondEnds) {
   doc.m_bSelectionOnly = 0;
 }
 
+TEST_F(ViewPicture, BondsAreBackOnTheirEndsAfterThePicture) {
+  CDot* a = AddDot(1000, -1000);
+  CDot* b = AddDot(3000, -2000);
+  auto bond = std::make_unique<CCoupling>();
+  bond->m_pEndA = a;
+  bond->m_pEndB = b;
+  CCoupling* pBond = Add(std::move(bond));
+  CRecordingDC dc;
+  view.DrawPicture(&dc);
+  // Drawn in the picture's place: the top-left junction at (100, -100).
+  const auto lines = dc.RecordsOf(CRecordingDC::Op::Line);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(pBond->m_ptA, (CPoint{1000, -1000}));
+  EXPECT_EQ(pBond->m_ptB, (CPoint{3000, -2000}));
+}
+
 TEST_F(ViewPicture, EmptyDrawingIsJustTheMargin) {
   EXPECT_EQ(view.GetPictureExtent(), (CSize{200, -200}));
 }

@@ -22,6 +22,7 @@ V operator-(V a, V b) { return V{a.x - b.x, a.y - b.y}; }
 V operator*(std::int64_t k, V a) { return V{k * a.x, k * a.y}; }
 V FromPoint(CPoint p) { return V{p.x, p.y}; }
 CPoint ToPoint(V v) { return CPoint{Clamp32(v.x), Clamp32(v.y)}; }
+double Dbl(std::int64_t v) { return static_cast<double>(v); }
 double Length(V v) { return std::hypot(static_cast<double>(v.x), static_cast<double>(v.y)); }
 
 // The thickness as drawn. A thickness read from a file or typed by the user may be zero,
@@ -315,8 +316,9 @@ void CCoupling::DrawShape(CDC* pDC) const {
       const double dl = static_cast<double>(l);
       for (std::int64_t k = 0; k < nCount; ++k) {
         const double s = static_cast<double>(step * k);
-        const V C = B + V{Round32(s * D.x / dl), Round32(s * D.y / dl)};
-        const V half = nStyle == 7 ? V{Round32(s * N30.x / dl), Round32(s * N30.y / dl)} : N30;
+        const V C = B + V{Round32(s * Dbl(D.x) / dl), Round32(s * Dbl(D.y) / dl)};
+        const V half =
+            nStyle == 7 ? V{Round32(s * Dbl(N30.x) / dl), Round32(s * Dbl(N30.y) / dl)} : N30;
         Line(pDC, C + half, C - half);
       }
       break;
@@ -330,7 +332,7 @@ void CCoupling::DrawShape(CDC* pDC) const {
       for (std::int64_t s = 0; s <= l; s += step) {
         const double ds = static_cast<double>(s);
         const double w = std::sin((ds / 3.14159265) * 0.5 * 0.25);
-        const V p = B + V{Round32(ds * D.x / dl), Round32(ds * D.y / dl)} +
+        const V p = B + V{Round32(ds * Dbl(D.x) / dl), Round32(ds * Dbl(D.y) / dl)} +
                     V{Round32(30.0 * nx * t * w), Round32(30.0 * ny * t * w)};
         const CPoint q = ToPoint(p);
         if (s == 0) {

@@ -7,6 +7,7 @@
 #include "objects/CCoupling.h"
 #include "objects/CEllipse.h"
 #include "objects/GroupWalk.h"
+#include "objects/IViewLink.h"
 #include "view/RingTemplates.h"
 
 namespace {
@@ -59,6 +60,25 @@ void ApplyExact(CKVObject& obj) {
 }
 
 }  // namespace
+
+void RedirectBondEnds(CObList& list, const CKVObject* pOld, CKVObject* pNew) {
+  auto redirect = [&](CKVObject* p) {
+    if (auto* pBond = dynamic_cast<CCoupling*>(p)) {
+      if (pBond->m_pEndA == pOld) pBond->m_pEndA = pNew;
+      if (pBond->m_pEndB == pOld) pBond->m_pEndB = pNew;
+    }
+  };
+  for (auto& p : list) {
+    if (!p) continue;
+    redirect(p.get());
+    if (auto* pGroup = dynamic_cast<CGroup*>(p.get())) {
+      WalkGroup(*pGroup, [&](std::unique_ptr<CKVObject>& q, CGroup&) {
+        redirect(q.get());
+        return WalkStep::Enter;
+      });
+    }
+  }
+}
 
 void CGroup::AddChild(std::unique_ptr<CKVObject> pObj) {
   pObj->m_pParent = this;
@@ -321,16 +341,18 @@ void CGroup::Rotate(int cx, int cy, double dAngle) {
   WalkGroup(*this, [&](std::unique_ptr<CKVObject>& p, CGroup& g) {
     if (p->m_nKind == KIND_ELLIPSE && dynamic_cast<CEllipse*>(p.get()) != nullptr) {
       std::unique_ptr<CGroup> pRing = RingForEllipse(*p, g);
-      // A bond of this group that ended at the ellipse now ends at the ring that replaces
-      // it, rather than at a deleted object.
-      const CKVObject* pOld = p.get();
-      WalkGroup(*this, [&](std::unique_ptr<CKVObject>& q, CGroup&) {
-        if (auto* pBond = dynamic_cast<CCoupling*>(q.get())) {
-          if (pBond->m_pEndA == pOld) pBond->m_pEndA = pRing.get();
-          if (pBond->m_pEndB == pOld) pBond->m_pEndB = pRing.get();
+      // Bonds that ended at the ellipse now end at the ring that replaces it, rather
+      // than at a deleted object: those of the whole tree this group belongs to and, when
+      // the view can name it, those of the whole drawing.
+      CKVObject* pOld = p.get();
+      CGroup* pTop = this;
+      while (pTop->m_pParent != nullptr) pTop = pTop->m_pParent;
+      RedirectBondEnds(pTop->m_listChildren, pOld, pRing.get());
+      if (IViewLink* pView = GetViewLink()) {
+        if (CObList* pList = pView->GetDocumentObjects()) {
+          RedirectBondEnds(*pList, pOld, pRing.get());
         }
-        return WalkStep::Enter;
-      });
+      }
       p = std::move(pRing);  // the ellipse is deleted here
       SaveExact();
     }

@@ -55,3 +55,7 @@ template <typename Visit>
 bool WalkGroup(CGroup& root, Visit&& visit) {
   return WalkGroup(root, std::forward<Visit>(visit), [](CGroup&) {});
 }
+
+// Makes every bond in the list (top-level or inside its groups, at any depth) that ends at
+// pOld end at pNew instead.
+void RedirectBondEnds(CObList& list, const CKVObject* pOld, CKVObject* pNew);

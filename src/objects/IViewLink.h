@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "objects/CDC.h"
+#include "objects/CObList.h"
 
 // What drawing objects need from the single editing view. The view implements it and
 // registers itself here from its constructor (and clears it from its destructor), so that
@@ -28,6 +29,12 @@ class IViewLink {
   // Shows the caret: a vertical bar nHeight drawing units high whose top is at ptTop,
   // placed through the view's mapping (pDC gives the pixels per inch).
   virtual void ShowCaretAt(CDC* /*pDC*/, CPoint /*ptTop*/, int /*nHeight*/) {}
+
+  // --- Groups ---
+  // The document's list of top-level objects. Rotating a group replaces its ellipses by
+  // polygons; bonds anywhere in the drawing that ended at such an ellipse are moved over to
+  // its polygon through this list rather than left pointing at a deleted object.
+  virtual CObList* GetDocumentObjects() { return nullptr; }
 };
 
 // The registered view, or null when there is none (tests, command-line conversions).

@@ -12,6 +12,8 @@
 #include "objects/CGroup.h"
 #include "objects/CPlusC.h"
 #include "objects/CRecordingDC.h"
+#include "objects/GroupWalk.h"
+#include "objects/IViewLink.h"
 #include "view/RingTemplates.h"
 
 namespace {
@@ -337,6 +339,55 @@ TEST(GroupRotate, EllipseBecomesATwoHundredVertexRing) {
   EXPECT_TRUE(Near(pRing->m_listChildren.front()->m_ptAnchor,
                    CPoint{1000 - (first.y - 500), 500 + (first.x - 1000)}));
   EXPECT_TRUE(Near(pDot->m_ptAnchor, CPoint{1000 + 500, 500 + 4000}));
+}
+
+// A view that only names the document's list.
+class CListView : public IViewLink {
+ public:
+  explicit CListView(CObList* pList) : m_pList(pList) { SetViewLink(this); }
+  ~CListView() override { SetViewLink(nullptr); }
+  int GetActiveHandle() const override { return 0; }
+  void SetActiveHandle(int) override {}
+  bool IsResizing() const override { return false; }
+  CObList* GetDocumentObjects() override { return m_pList; }
+
+ private:
+  CObList* m_pList;
+};
+
+TEST(GroupRotate, BondsOutsideTheGroupFollowTheEllipseToItsRing) {
+  CObList doc;
+  auto pOwned = std::make_unique<CGroup>();
+  CGroup* pGroup = pOwned.get();
+  doc.push_back(std::move(pOwned));
+  CGroup* pInner = AddGroup(*pGroup);
+  CEllipse* pE = AddEllipse(*pInner, CRect{0, 1000, 1000, 0});
+  AddDot(*pGroup, {3000, 0});
+  auto pDot = std::make_unique<CDot>();
+  pDot->MoveTo({5000, 0});
+  CDot* pFar = pDot.get();
+  doc.push_back(std::move(pDot));
+  auto pBond = std::make_unique<CCoupling>();
+  pBond->m_pEndA = pFar;
+  pBond->m_pEndB = pE;
+  CCoupling* pOutside = pBond.get();
+  doc.push_back(std::move(pBond));
+
+  CListView view(&doc);
+  // Rotating the inner group alone still reaches the bond through the view's list.
+  pInner->SaveExact();
+  pInner->Rotate(0, 0, 0.2);
+  auto* pRing = dynamic_cast<CGroup*>(pInner->m_listChildren.front().get());
+  ASSERT_NE(pRing, nullptr);
+  EXPECT_EQ(pOutside->m_pEndB, pRing);
+  EXPECT_EQ(pOutside->m_pEndA, pFar);
+  CRecordingDC dc;
+  pOutside->Draw(&dc);  // no use of the deleted ellipse (the sanitizer would see it)
+  EXPECT_EQ(pOutside->m_ptB, pRing->m_ptAnchor);
+
+  // The same helper for any replacement: bonds at every depth are redirected.
+  RedirectBondEnds(doc, pRing, pFar);
+  EXPECT_EQ(pOutside->m_pEndB, pFar);
 }
 
 TEST(GroupRotate, QuarterTurnAndBack) {

@@ -57,11 +57,28 @@ void Triangle(CDC* pDC, V p0, V p1, V p2) {
 
 }  // namespace
 
+namespace {
+
+// An end's own answer. An end is normally a junction or a formula; a damaged file could
+// make it a bond, even this one, and asking a bond end as a bond could then go round in a
+// circle, so a bond end answers for its own box and flag only.
+int EndSelected(CKVObject* pEnd) {
+  if (pEnd == nullptr) return 0;
+  if (dynamic_cast<CCoupling*>(pEnd) != nullptr) return pEnd->CKVObject::IsSelected();
+  return pEnd->IsSelected();
+}
+
+int EndIntersects(CKVObject* pEnd, const CRect& rc) {
+  if (pEnd == nullptr) return 0;
+  if (dynamic_cast<CCoupling*>(pEnd) != nullptr) return pEnd->CKVObject::Intersects(rc);
+  return pEnd->Intersects(rc);
+}
+
+}  // namespace
+
 int CCoupling::IsSelected() {
   if (m_bSelected) return 1;
-  if (m_pEndA != nullptr && m_pEndA->IsSelected()) return 1;
-  if (m_pEndB != nullptr && m_pEndB->IsSelected()) return 1;
-  return 0;
+  return (EndSelected(m_pEndA) || EndSelected(m_pEndB)) ? 1 : 0;
 }
 
 int CCoupling::HitTest(CPoint pt) {
@@ -89,9 +106,8 @@ int CCoupling::HitTest(CPoint pt) {
 }
 
 int CCoupling::Intersects(const CRect& rc) {
-  if (m_pEndA == nullptr) return m_pEndB != nullptr ? m_pEndB->Intersects(rc) : 0;
-  if (m_pEndA->Intersects(rc)) return 1;
-  return (m_pEndB != nullptr && m_pEndB->Intersects(rc)) ? 1 : 0;
+  if (m_pEndA == nullptr) return EndIntersects(m_pEndB, rc);
+  return (EndIntersects(m_pEndA, rc) || EndIntersects(m_pEndB, rc)) ? 1 : 0;
 }
 
 void CCoupling::Deselect() { m_bSelected = 0; }

@@ -409,6 +409,23 @@ TEST(CouplingSelection, IntersectsThroughItsEndsAndIsNeverInside) {
   EXPECT_FALSE(f.bond.HitHandle({0, 0}));
 }
 
+TEST(CouplingSelection, BondEndsThatAreBondsDoNotGoRoundInCircles) {
+  CCoupling a, b;
+  a.m_pEndA = &b;
+  a.m_pEndB = &a;
+  b.m_pEndA = &a;
+  b.m_pEndB = &b;
+  a.m_rcBounds = CRect{0, 100, 100, 0};
+  EXPECT_EQ(a.IsSelected(), 0);
+  EXPECT_EQ(a.Intersects(CRect{50, 500, 500, 50}), 1);
+  EXPECT_EQ(b.Intersects(CRect{500, 900, 900, 500}), 0);
+  b.m_bSelected = 1;
+  EXPECT_EQ(a.IsSelected(), 1);
+  CRecordingDC dc;
+  a.Draw(&dc);
+  EXPECT_EQ(a.m_ptA, b.m_ptAnchor);
+}
+
 TEST(CouplingClip, RayLeavesTheFrame) {
   const CRect box{0, 100, 200, 0};
   const CPoint S{100, 50};

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -388,6 +389,24 @@ TEST(GroupRotate, BondsOutsideTheGroupFollowTheEllipseToItsRing) {
   // The same helper for any replacement: bonds at every depth are redirected.
   RedirectBondEnds(doc, pRing, pFar);
   EXPECT_EQ(pOutside->m_pEndB, pFar);
+}
+
+TEST(GroupRotate, DegenerateEllipsesBecomeRingsWithoutFault) {
+  const std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  const std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  const CRect boxes[] = {CRect{500, 500, 500, 500}, CRect{0, -1000, 1000, 0},
+                         CRect{kMin, kMax, kMax, kMin}, CRect{kMax, kMax, kMax, kMax}};
+  for (const CRect& rc : boxes) {
+    CGroup g;
+    AddEllipse(g, rc);
+    g.SaveExact();
+    g.Rotate(0, 0, 0.3);
+    auto* pRing = dynamic_cast<CGroup*>(g.m_listChildren.front().get());
+    ASSERT_NE(pRing, nullptr);
+    EXPECT_EQ(CountKind(*pRing, KIND_DOT), 200);
+    CRecordingDC dc;
+    g.Draw(&dc);
+  }
 }
 
 TEST(GroupRotate, QuarterTurnAndBack) {

@@ -853,11 +853,14 @@ void CKvillView::OnTimer(int nId) {
       ShowIncompatibleFile();
       break;
     default:
+      OnInteractionTimer(nId);
       break;
   }
 }
 
-void CKvillView::OnPostedMessage(int, std::intptr_t, std::intptr_t) {}
+void CKvillView::OnPostedMessage(int nMessage, std::intptr_t, std::intptr_t) {
+  OnDrawBarMessage(nMessage);
+}
 
 bool CKvillView::OnCommand(int nId) {
   switch (nId) {
@@ -871,7 +874,7 @@ bool CKvillView::OnCommand(int nId) {
       OnZoomDefault();
       return true;
     default:
-      return false;
+      return OnInteractionCommand(nId);
   }
 }
 

@@ -5,12 +5,16 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "objects/CDC.h"
 #include "objects/Geometry.h"
 #include "objects/IViewLink.h"
+#include "view/IViewHost.h"
 
+class CFormula;
+class CGroup;
 class CKVObject;
 class CKvillDoc;
 class CKvillSrvrItem;
@@ -204,7 +208,7 @@ class CKvillView : public IViewLink {
 
   // Fields of formula editing, start-up, settings and embedding.
   std::int32_t m_bSkipNextChar = 0;
-  std::int32_t m_bRedrawOnEndEdit = 0;
+  std::int32_t m_bRedrawOnEndEdit = 1;
   std::uint16_t m_wLanguageId = 0;
   std::int32_t m_bDrawBarPlaced = 0;
   std::int32_t m_bDrawBarVisible = 1;
@@ -227,7 +231,85 @@ class CKvillView : public IViewLink {
   // The picture frame (0, 0, cx, cy) of the last picture extent.
   CRect m_rcPictureFrame;
 
+  // ---- Drawing with the mouse and the keyboard ----
+  // What FindObjectAt found: the kind its HitTest returned (0 for nothing) and the object.
+  struct CHit {
+    int nKind = 0;
+    CKVObject* pObj = nullptr;
+  };
+
+  // Hit testing and selection. Non-bonds win over bonds; among equals the last one wins.
+  CHit FindObjectAt(CPoint pt);
+  // The first selected top-level object with a handle at pt; m_nHandle says which.
+  CKVObject* FindHandleAt(CPoint pt);
+  // A click with the select tool (or a template tool) on an object, with the message's
+  // key flags.
+  void ClickSelect(CKVObject* pObj, unsigned nFlags);
+  void OnSelectAll();
+
+  // The mouse, with the message's key flags (MK_*) and the client pixel point.
+  void OnLButtonDown(unsigned nFlags, CPoint ptClient);
+  void OnMouseMove(unsigned nFlags, CPoint ptClient);
+  void OnLButtonUp(unsigned nFlags, CPoint ptClient);
+  void OnLButtonDblClk(unsigned nFlags, CPoint ptClient);
+  // A new formula with its anchor at pt, edited from caret 0.
+  CFormula* CreateFormulaAt(CPoint pt);
+
+  // Window messages from the Draw bar and the palettes (1029 ... 1134): true if handled.
+  bool OnDrawBarMessage(int nMessage);
+  // Fills a new group with the template of a template tool at pt.
+  void PlaceTemplate(int nTool, CPoint pt, CGroup& group);
+  // Messages 1115 and 1116: ask for the vertex count until it is good or cancelled.
+  void AskVertexCount(int nMessage);
+
+  // The two entry dialogs: their texts in the interface language, and the reading of the
+  // edit field when it loses the focus (412 vertex count, 418 line thickness).
+  CEntryDialogText EntryDialogText(int nTemplate) const;
+  void OnEntryFieldKillFocus(int nTemplate, std::string_view strText);
+  // Runs the thickness dialog once, as the custom-thickness command does; IDOK/IDCANCEL.
+  int RunThicknessDialog();
+
+  // Formula editing. OnChar takes a byte of the typing code page; any other value is a
+  // character that code page cannot hold and is refused with a beep.
+  int TypingCodePage() const { return m_bEnglish ? 1252 : 1250; }
+  void OnChar(int nChar);
+  void OnKeyDown(int nVirtualKey);
+  void OnEndEdit();                    // message 1095
+  void OnEditFormula();                // command 32791
+  void OnPaletteInsert(int nMessage);  // messages 1030 ... 1085
+  // The cursor feedback of the 10 ms timer, the mouse move and WM_SETCURSOR.
+  void OnUpdateCursor() { UpdateCursor(); }
+  // Timers 1118 and 1120 of the entry dialogs; true if handled.
+  bool OnInteractionTimer(int nId);
+  // Commands of this block (select all, edit, the caret keys while editing); true if handled.
+  bool OnInteractionCommand(int nId);
+
+  // The entry dialog that is open (its template number), or 0.
+  int m_nOpenEntryDialog = 0;
+  // ---- end of drawing with the mouse and the keyboard ----
+
+  // ---- Until the undo history lands: records an empty snapshot ----
+  void PushSnapshot();
+  // ----
+
  private:
+  // ---- Helpers of drawing with the mouse and the keyboard ----
+  void ShowHandleCursor(CKVObject* pObj);
+  void StartBond(CKVObject* pEnd);
+  void FinishBondOn(CKVObject* pEnd);
+  void FinishBondAtNew(CPoint pt);
+  void EndMove();
+  void TrackRubberBand(CPoint ptClient);
+  void EndRubberBand();
+  void ResizeFeedback(CPoint ptClient);
+  void ResizeRelease();
+  bool LeftCtrlDown();
+  CFormula* EditedFormula() const;
+  void UpdateCursor();
+  // The bond being placed (tool 3) until its second end is placed; not yet in the list.
+  std::unique_ptr<CKVObject> m_pLiveBond;
+  // ----
+
   // Shows the caret of the edited formula again after painting.
   void RestoreEditCaret(CDC* pDC);
   void OnScroll(bool bHorizontal, int nCode, int nPos);

@@ -62,6 +62,20 @@ enum { SW_SHOWNORMAL = 1, SW_MAXIMIZE = 3, SW_SHOW = 5 };
 // Keys the view asks about.
 enum { VK_CONTROL = 0x11, VK_LCONTROL = 0xA2 };
 
+// Mouse-message key flags and the keys of formula editing.
+enum : unsigned { MK_LBUTTON = 0x1, MK_RBUTTON = 0x2, MK_SHIFT = 0x4, MK_CONTROL = 0x8 };
+enum { VK_BACK = 0x08, VK_RETURN = 0x0D, VK_ESCAPE = 0x1B, VK_DELETE = 0x2E };
+
+// The texts of one of the two entry dialogs (a caption, a prompt, an edit field, OK and
+// Cancel), in the interface language. nTemplate is the dialog's resource number.
+struct CEntryDialogText {
+  int nTemplate = 0;
+  std::string strCaption;
+  std::string strPrompt;
+  std::string strOk;
+  std::string strCancel;
+};
+
 // One item of a popup menu whose check mark the view sets before showing it.
 struct CMenuCheck {
   int nCommand = 0;
@@ -153,4 +167,23 @@ class IViewHost {
   virtual bool OpenFileAtStart(const std::string& strPath) = 0;
   // The Draw bar's reset: clear its latched buttons, hide its palettes, release buttons.
   virtual void ResetDrawBar() = 0;
+
+  // ---- Drawing with the mouse and the keyboard ----
+  // The Draw bar's parts: clear the latched buttons; show every button released.
+  virtual void ClearDrawBarLatches() {}
+  virtual void ReleaseDrawBarButtons() {}
+  // The refusal sound, e.g. for a typed character the formula's code page cannot hold.
+  virtual void MessageBeep() {}
+  // The selection rectangle, in client pixels, drawn by inverting a one-pixel frame on the
+  // window surface pDC: with prcLast the old frame is erased as the new one is drawn.
+  virtual void DrawDragRect(CDC* /*pDC*/, const CRect& /*rcPixels*/, const CRect* /*prcLast*/) {}
+  // Runs an entry dialog modally and returns IDOK or IDCANCEL. Whenever its edit field
+  // loses the keyboard focus the host passes the field's text (UTF-8) to the view's
+  // OnEntryFieldKillFocus, so the view has read the entry before the dialog returns.
+  virtual int DoEntryDialog(const CEntryDialogText& /*text*/) { return IDCANCEL; }
+  // The open entry dialog's edit field: give it the focus; or put a text into it, select
+  // all of it, scroll the caret into view and give it the focus.
+  virtual void FocusEntryField() {}
+  virtual void SetEntryFieldText(const std::string& /*strText*/) {}
+  // ---- end of drawing with the mouse and the keyboard ----
 };

@@ -1,0 +1,344 @@
+// The view's side of formula editing (typing, keys, palette insertions, starting and
+// ending an edit), the Draw bar's tool messages, and the two entry dialogs.
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "document/CKvillDoc.h"
+#include "objects/CFormula.h"
+#include "view/CKvillView.h"
+#include "view/EntryParsing.h"
+#include "view/IViewHost.h"
+
+namespace {
+
+// Commands that reach this part of the view.
+enum {
+  ID_EDIT_DELETE = 32787,
+  ID_EDIT_FORMULA = 32791,
+  ID_CARET_LEFT = 32813,
+  ID_CARET_RIGHT = 32814,
+  ID_CARET_UP = 32815,
+  ID_CARET_DOWN = 32816,
+  ID_SELECT_ALL = 32842,
+  ID_ESCAPE = 32846,
+};
+
+// Window messages of the Draw bar and its palettes.
+enum {
+  WM_TOOL_FORMULA = 1029,
+  WM_INSERT_FIRST = 1030,
+  WM_INSERT_LAST = 1085,
+  WM_TOOL_SELECT = 1094,
+  WM_END_EDIT = 1095,
+  WM_BONDS_PALETTE = 1096,
+  WM_ASK_POLYGON = 1115,
+  WM_ASK_AROMATIC_POLYGON = 1116,
+};
+
+constexpr int kVertexDialog = 412;
+constexpr int kThicknessDialog = 418;
+constexpr int kMaxVertices = 1000;
+
+// The tool that each tool message selects; every one of them clears the Draw bar's latches.
+struct ToolMessage {
+  int nMessage;
+  int nTool;
+};
+constexpr ToolMessage kToolMessages[] = {
+    {1086, 2},  {1087, 4},  {1088, 5},  {1089, 6},  {1090, 7},  {1091, 8},  {1092, 9},  {1093, 10},
+    {1097, 11}, {1098, 12}, {1099, 13}, {1100, 14}, {1101, 15}, {1102, 16}, {1103, 17}, {1104, 18},
+    {1105, 19}, {1106, 20}, {1107, 21}, {1108, 22}, {1109, 23}, {1111, 24}, {1112, 25}, {1113, 26},
+    {1114, 27}, {1124, 30}, {1125, 31}, {1126, 32}, {1128, 33}, {1132, 34}, {1133, 35}, {1134, 36},
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Starting and ending an edit
+
+void CKvillView::OnEditFormula() {
+  if (m_pCurrent == nullptr || m_pCurrent->GetKind() != KIND_FORMULA) return;
+  auto* pFormula = static_cast<CFormula*>(m_pCurrent);
+  DeselectAll();
+  pFormula->m_nCaret = static_cast<std::int32_t>(pFormula->m_strText.size());
+  if (const std::unique_ptr<CDC> pDC = GetWindowSurface()) {
+    CPoint pt;
+    pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt);
+  }
+  m_nEditState = 1;
+  pFormula->m_bSelected = 1;
+  m_nSelCount = 1;
+  m_bPendingModified = 0;
+  UpdateView();
+}
+
+void CKvillView::OnEndEdit() {
+  m_pHost->HideCaret();
+  m_pCurrent = nullptr;
+  m_nTool = 0;
+  m_nEditState = 0;
+  m_bBondCursor = 0;
+  if (m_pDocument != nullptr) {
+    m_pDocument->m_bIBeamShown = 0;
+    m_pDocument->m_bDrawBarActive = 0;
+  }
+  DeselectAll();
+  if (m_bRedrawOnEndEdit) UpdateView();
+  m_bRedrawOnEndEdit = 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Typing and keys
+
+void CKvillView::OnChar(int nChar) {
+  const std::unique_ptr<CDC> pDC = GetWindowSurface();
+  m_bPendingModified = 0;
+  CFormula* pFormula = EditedFormula();
+  if (!m_bSkipNextChar && pFormula != nullptr && pDC != nullptr) {
+    if (nChar < 0 || nChar > 255) {
+      // The formula's bytes are read in the interface's code page; a character outside
+      // it would be stored as some other character, so it is refused.
+      m_pHost->MessageBeep();
+    } else {
+      pFormula->InsertText(std::string(1, static_cast<char>(nChar)));
+      CPoint pt;
+      pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt);
+      m_bPendingModified = 1;
+      UpdateView();
+      PushSnapshot();
+    }
+  }
+  m_bSkipNextChar = 0;
+  if (m_bPendingModified && m_pDocument != nullptr) m_pDocument->SetModifiedFlag();
+}
+
+void CKvillView::OnKeyDown(int nVirtualKey) {
+  const std::unique_ptr<CDC> pDC = GetWindowSurface();
+  if (nVirtualKey == VK_ESCAPE) m_pHost->PostMessage(WM_END_EDIT, 0, 0);
+  CFormula* pFormula = EditedFormula();
+  if (pFormula != nullptr && pDC != nullptr &&
+      (nVirtualKey == VK_BACK || nVirtualKey == VK_DELETE)) {
+    if (nVirtualKey == VK_BACK) {
+      pFormula->DeleteBackward(pDC.get());
+      // The keyboard follows Backspace with a character message that must insert nothing.
+      m_bSkipNextChar = 1;
+    } else {
+      pFormula->DeleteForward(pDC.get());
+    }
+    m_bPendingModified = 1;
+    UpdateView();
+    PushSnapshot();
+  }
+  if (m_bPendingModified && m_pDocument != nullptr) m_pDocument->SetModifiedFlag();
+}
+
+void CKvillView::OnPaletteInsert(int nMessage) {
+  CFormula* pFormula = EditedFormula();
+  if (pFormula != nullptr) {
+    const std::unique_ptr<CDC> pDC = GetWindowSurface();
+    if (pDC != nullptr && pFormula->InsertFromPalette(pDC.get(), nMessage)) {
+      m_bPendingModified = 1;
+      UpdateView();
+      // A template waits for its contents: the next recorded change includes it.
+      if (nMessage > 1033) PushSnapshot();
+    }
+  }
+  m_pHost->ReleaseDrawBarButtons();
+}
+
+// ---------------------------------------------------------------------------------------
+// Commands, messages and timers
+
+bool CKvillView::OnInteractionCommand(int nId) {
+  CFormula* pFormula = EditedFormula();
+  switch (nId) {
+    case ID_SELECT_ALL:
+      OnSelectAll();
+      return true;
+    case ID_EDIT_FORMULA:
+      OnEditFormula();
+      return true;
+    case ID_ESCAPE:
+      m_pHost->PostMessage(WM_END_EDIT, 0, 0);
+      return true;
+    case ID_EDIT_DELETE: {
+      if (pFormula == nullptr) return false;  // the deletion of the selection
+      const std::unique_ptr<CDC> pDC = GetWindowSurface();
+      if (pDC != nullptr) pFormula->DeleteForward(pDC.get());
+      m_bPendingModified = 1;
+      UpdateView();
+      PushSnapshot();
+      return true;
+    }
+    case ID_CARET_LEFT:
+    case ID_CARET_RIGHT:
+    case ID_CARET_UP:
+    case ID_CARET_DOWN: {
+      if (pFormula == nullptr) return false;  // the nudges of the selection
+      const std::unique_ptr<CDC> pDC = GetWindowSurface();
+      if (pDC == nullptr) return true;
+      if (nId == ID_CARET_LEFT) pFormula->CaretLeft(pDC.get());
+      if (nId == ID_CARET_RIGHT) pFormula->CaretRight(pDC.get());
+      if (nId == ID_CARET_UP) pFormula->CaretUp(pDC.get());
+      if (nId == ID_CARET_DOWN) pFormula->CaretDown(pDC.get());
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool CKvillView::OnDrawBarMessage(int nMessage) {
+  if (nMessage == WM_TOOL_FORMULA) {
+    m_nTool = 1;
+    return true;
+  }
+  if (nMessage == WM_TOOL_SELECT) {
+    m_nTool = 0;
+    return true;
+  }
+  if (nMessage >= WM_INSERT_FIRST && nMessage <= WM_INSERT_LAST) {
+    OnPaletteInsert(nMessage);
+    return true;
+  }
+  if (nMessage == WM_END_EDIT) {
+    OnEndEdit();
+    return true;
+  }
+  if (nMessage == WM_BONDS_PALETTE) {
+    m_pHost->HideCaret();
+    m_pCurrent = nullptr;
+    m_nTool = 0;
+    m_nEditState = 0;
+    if (m_bRotating) {
+      m_bRotating = 0;
+      PushSnapshot();
+    }
+    return true;
+  }
+  if (nMessage == WM_ASK_POLYGON || nMessage == WM_ASK_AROMATIC_POLYGON) {
+    AskVertexCount(nMessage);
+    return true;
+  }
+  for (const ToolMessage& t : kToolMessages) {
+    if (t.nMessage == nMessage) {
+      m_nTool = t.nTool;
+      m_pHost->ClearDrawBarLatches();
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CKvillView::OnInteractionTimer(int nId) {
+  if (nId == TIMER_FOCUS_VERTEX_DIALOG) {
+    m_pHost->KillTimer(nId);
+    if (m_nOpenEntryDialog == kVertexDialog) m_pHost->FocusEntryField();
+    return true;
+  }
+  if (nId == TIMER_FILL_THICKNESS_DIALOG) {
+    m_pHost->KillTimer(nId);
+    if (m_nOpenEntryDialog == kThicknessDialog) {
+      char buf[50];
+      std::snprintf(buf, sizeof buf, "%.2f", m_dCustomThickness);
+      m_pHost->SetEntryFieldText(buf);
+    }
+    return true;
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// The entry dialogs
+
+CEntryDialogText CKvillView::EntryDialogText(int nTemplate) const {
+  CEntryDialogText t;
+  t.nTemplate = nTemplate;
+  const bool bEnglish = m_bEnglish != 0;
+  if (nTemplate == kVertexDialog) {
+    t.strCaption = bEnglish ? "Polygon" : "Mnohoúhelník";
+    t.strPrompt = bEnglish ? "Enter nuber of vertices:" : "Zadejte počet vrcholů:";
+  } else {
+    t.strCaption = bEnglish ? "Line" : "Čára";
+    t.strPrompt = bEnglish ? "Enter line thickness:" : "Zadejte tloušťku čáry:";
+  }
+  t.strOk = "OK";
+  t.strCancel = bEnglish ? "Cancel" : "Zrušit";
+  return t;
+}
+
+void CKvillView::OnEntryFieldKillFocus(int nTemplate, std::string_view strText) {
+  const std::string_view entry = strText.substr(0, kEntryFieldLimit);
+  if (nTemplate == kVertexDialog) {
+    m_nPolyVertices = 0;
+    const CIntEntry e = ScanIntEntry(entry);
+    m_dPolyParsed = e.nResult;
+    if (e.nResult == 1) m_nPolyVertices = e.nValue;
+    if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 0;
+  } else if (nTemplate == kThicknessDialog) {
+    m_dCustomThickness = 0.0;
+    const double d = ScanDoubleEntry(entry);
+    m_dPolyParsed = d > 0.0 ? 1.0 : 0.0;
+    if (m_dPolyParsed == 1.0) m_dCustomThickness = d;
+  }
+}
+
+int CKvillView::RunThicknessDialog() {
+  if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 1;
+  m_nOpenEntryDialog = kThicknessDialog;
+  m_pHost->SetTimer(TIMER_FILL_THICKNESS_DIALOG, 10);
+  const int nResult = m_pHost->DoEntryDialog(EntryDialogText(kThicknessDialog));
+  m_nOpenEntryDialog = 0;
+  if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 0;
+  return nResult;
+}
+
+void CKvillView::AskVertexCount(int nMessage) {
+  m_pHost->ClearDrawBarLatches();
+  m_dPolyParsed = 0.0;
+  m_nPolyVertices = 0;
+  const bool bEnglish = m_bEnglish != 0;
+  const char* pszCaption = bEnglish ? "Valendra Error" : "Chyba Valendra";
+  // Counts above 1000 would build rings of millions of objects from one typo.
+  while (m_dPolyParsed <= 0.0 || m_nPolyVertices < 3 || m_nPolyVertices > kMaxVertices) {
+    if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 1;
+    m_nOpenEntryDialog = kVertexDialog;
+    m_pHost->SetTimer(TIMER_FOCUS_VERTEX_DIALOG, 10);
+    const int nResult = m_pHost->DoEntryDialog(EntryDialogText(kVertexDialog));
+    m_nOpenEntryDialog = 0;
+    if (nResult != IDOK) {
+      m_dPolyParsed = 0.0;
+      break;
+    }
+    if (m_dPolyParsed <= 0.0) {
+      m_pHost->MessageBox(bEnglish ? "Error: Not a number." : "Chyba: Zadaná hodnota není číslo.",
+                          pszCaption, MB_ICONERROR, false);
+    } else if (m_nPolyVertices < 3) {
+      m_pHost->MessageBox(bEnglish ? "Error: Entered value cannot be less than three."
+                                   : "Chyba: Zadaná hodnota nesmí být menší než tři.",
+                          pszCaption, MB_ICONERROR, false);
+    } else if (m_nPolyVertices > kMaxVertices) {
+      m_pHost->MessageBox(bEnglish ? "Error: Entered value cannot be greater than 1000."
+                                   : "Chyba: Zadaná hodnota nesmí být větší než 1000.",
+                          pszCaption, MB_ICONERROR, false);
+    }
+  }
+  if (m_dPolyParsed == 0.0) {
+    m_nTool = 0;
+  } else {
+    m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
+    m_nTool = nMessage == WM_ASK_POLYGON ? 28 : 29;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Until the undo history lands: every change records an (empty) snapshot, so that callers
+// and tests can already count them.
+
+void CKvillView::PushSnapshot() {
+  m_listHistory.emplace_back();
+  m_posHistory = m_listHistory.end();
+}

@@ -1,0 +1,775 @@
+// Tools and the mouse: the press, move, release and double click of the left button,
+// object creation, bond placement, moves and handle resizes, and the cursor feedback.
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "document/CKvillDoc.h"
+#include "objects/CCoupling.h"
+#include "objects/CDot.h"
+#include "objects/CEllipse.h"
+#include "objects/CFormula.h"
+#include "objects/CGroup.h"
+#include "objects/CMinusC.h"
+#include "objects/CPlusC.h"
+#include "view/CKvillView.h"
+#include "view/IViewHost.h"
+
+namespace {
+
+class CScopedWindowDC {
+ public:
+  explicit CScopedWindowDC(IViewHost& host) : m_host(host), m_pDC(host.GetDC()) {}
+  CScopedWindowDC(const CScopedWindowDC&) = delete;
+  CScopedWindowDC& operator=(const CScopedWindowDC&) = delete;
+  ~CScopedWindowDC() {
+    if (m_pDC != nullptr) m_host.ReleaseDC(m_pDC);
+  }
+  CDC* Get() const { return m_pDC; }
+
+ private:
+  IViewHost& m_host;
+  CDC* m_pDC;
+};
+
+struct BondTool {
+  int nTool;
+  int nStyle;
+  int nPenStyle;
+  int nSide;
+};
+
+// The bond-type tools with the style, pen style and side of the bonds they start.
+constexpr BondTool kBondTools[] = {
+    {2, 1, PS_SOLID, 1},  {4, 2, PS_SOLID, 1},   {5, 3, PS_SOLID, 1},  {6, 1, PS_DOT, 1},
+    {7, 4, PS_SOLID, 1},  {21, 6, PS_SOLID, 2},  {30, 7, PS_SOLID, 1}, {32, 8, PS_SOLID, 1},
+    {33, 9, PS_SOLID, 1}, {36, 10, PS_SOLID, 1},
+};
+
+const BondTool* FindBondTool(int nTool) {
+  for (const BondTool& t : kBondTools) {
+    if (t.nTool == nTool) return &t;
+  }
+  return nullptr;
+}
+
+bool IsBondTool(int nTool) { return FindBondTool(nTool) != nullptr; }
+bool IsTemplateTool(int nTool) {
+  return (nTool >= 8 && nTool <= 20) || (nTool >= 22 && nTool <= 29);
+}
+bool IsSingleObjectTool(int nTool) { return nTool == 31 || nTool == 34 || nTool == 35; }
+
+// The groups, ellipses and charges whose free aspect lets every handle drive its own edges.
+bool HasFreeHandles(CKVObject* p) {
+  const int k = p->GetKind();
+  return (k == KIND_GROUP || k == KIND_ELLIPSE || k == KIND_PLUS || k == KIND_MINUS) &&
+         p->m_bKeepAspect == 0;
+}
+
+std::int64_t Floor64(double v) { return static_cast<std::int64_t>(std::floor(v)); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Small helpers
+
+bool CKvillView::LeftCtrlDown() { return m_pHost->IsKeyDown(VK_LCONTROL); }
+
+CFormula* CKvillView::EditedFormula() const {
+  if (m_nEditState != 1 || m_pCurrent == nullptr || m_pCurrent->GetKind() != KIND_FORMULA) {
+    return nullptr;
+  }
+  return static_cast<CFormula*>(m_pCurrent);
+}
+
+void CKvillView::ShowHandleCursor(CKVObject* pObj) {
+  if (pObj == nullptr) return;
+  if (!HasFreeHandles(pObj)) {
+    m_pHost->SetCursor(IDC_SIZENWSE);
+    return;
+  }
+  switch (m_nHandle) {
+    case 1:
+    case 5:
+      m_pHost->SetCursor(IDC_SIZENWSE);
+      break;
+    case 2:
+    case 6:
+      m_pHost->SetCursor(IDC_SIZENS);
+      break;
+    case 3:
+    case 7:
+      m_pHost->SetCursor(IDC_SIZENESW);
+      break;
+    case 4:
+    case 8:
+      m_pHost->SetCursor(IDC_SIZEWE);
+      break;
+    default:
+      break;
+  }
+}
+
+CFormula* CKvillView::CreateFormulaAt(CPoint pt) {
+  if (m_pDocument == nullptr) return nullptr;
+  auto pNew = std::make_unique<CFormula>();
+  CFormula* pFormula = pNew.get();
+  m_pDocument->m_listObjects.push_back(std::move(pNew));
+  pFormula->m_bSelected = 1;
+  pFormula->MoveTo(pt);
+  m_nEditState = 1;
+  m_pCurrent = pFormula;
+  if (const std::unique_ptr<CDC> pDC = GetWindowSurface()) {
+    CPoint ptCentre;
+    pFormula->LocateCaret(pDC.get(), 1, 0, &ptCentre);
+  }
+  return pFormula;
+}
+
+// ---------------------------------------------------------------------------------------
+// Bond placement
+
+void CKvillView::StartBond(CKVObject* pEnd) {
+  const BondTool* pTool = FindBondTool(m_nTool);
+  if (pTool == nullptr || pEnd == nullptr) return;
+  auto pBond = std::make_unique<CCoupling>();
+  pBond->m_nStyle = pTool->nStyle;
+  pBond->m_nPenStyle = pTool->nPenStyle;
+  pBond->m_nSide = pTool->nSide;
+  pBond->m_bLive = 1;
+  pBond->m_pEndA = pEnd;
+  pBond->m_pEndB = nullptr;
+  pBond->m_bSelected = 0;
+  pBond->m_ptA = pEnd->GetAnchor();
+  pBond->m_ptB = pBond->m_ptA;
+  m_pCurrent = pBond.get();
+  m_pLiveBond = std::move(pBond);
+  m_nTool = 3;
+  m_bMoving = 0;
+  m_bDragStart = 1;
+}
+
+void CKvillView::FinishBondOn(CKVObject* pEnd) {
+  auto* pBond = static_cast<CCoupling*>(m_pLiveBond.get());
+  pBond->m_pEndB = pEnd;
+  // Between two real ends a double bond is drawn centred.
+  if (pBond->m_nStyle == 2) pBond->m_nStyle = 5;
+  pBond->m_dScale = (pBond->m_pEndA->m_dScale + pEnd->m_dScale) / 2.0;
+  pBond->m_bLive = 0;
+  if (!pBond->m_bSelected) {
+    pBond->m_bSelected = 1;
+    ++m_nSelCount;
+  }
+  m_pCurrent = nullptr;
+  m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
+  m_nTool = 0;
+  m_pHost->ReleaseDrawBarButtons();
+  m_bPendingModified = 1;
+  for (CKVObject* p : {pBond->m_pEndA, pBond->m_pEndB}) {
+    if (!p->IsSelected()) {
+      p->SetSelected(1);
+      ++m_nSelCount;
+    }
+  }
+  PushSnapshot();
+  UpdateView();
+  m_bMoving = 0;
+}
+
+void CKvillView::FinishBondAtNew(CPoint pt) {
+  auto* pBond = static_cast<CCoupling*>(m_pLiveBond.get());
+  auto pNew = std::make_unique<CDot>();
+  CDot* pDot = pNew.get();
+  pDot->MoveTo(pt);
+  m_pDocument->m_listObjects.push_back(std::move(pNew));
+  pBond->m_pEndB = pDot;
+  pBond->m_dScale = pBond->m_pEndA->m_dScale;
+  pDot->m_dScale = pBond->m_pEndA->m_dScale;
+  pBond->m_bLive = 0;
+  m_pCurrent = nullptr;
+  m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
+  m_nTool = 0;
+  m_bMoving = 0;
+  m_bPendingModified = 1;
+  if (!pBond->m_bSelected) {
+    pBond->m_bSelected = 1;
+    ++m_nSelCount;
+  }
+  for (CKVObject* p : {pBond->m_pEndA, pBond->m_pEndB}) {
+    if (!p->IsSelected()) {
+      p->SetSelected(1);
+      ++m_nSelCount;
+    }
+  }
+  UpdateView();
+  m_pHost->ReleaseDrawBarButtons();
+  PushSnapshot();
+}
+
+// ---------------------------------------------------------------------------------------
+// The press
+
+void CKvillView::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
+  CPoint P = DeviceToLogical(ptClient);
+  if (m_bSkipNextClick) {
+    m_bSkipNextClick = 0;
+    return;
+  }
+  CKvillDoc* pDoc = m_pDocument;
+  if (pDoc == nullptr) return;
+  // A bond in placement that lost its object (a load or an undo replaced the drawing, or
+  // editing ended) cannot be finished: the press starts afresh with the select tool.
+  if (m_nTool == 3 && (m_pLiveBond == nullptr || m_pCurrent != m_pLiveBond.get())) {
+    m_pLiveBond.reset();
+    m_nTool = 0;
+  }
+  CountSelection();
+
+  // A handle of a selected object starts a resize.
+  if (m_nTool != 3) {
+    CKVObject* O = FindHandleAt(P);
+    if (O != nullptr && !LeftCtrlDown() && !m_bRotating && (m_nEditState != 1 || O != m_pCurrent)) {
+      ShowHandleCursor(O);
+      m_pCurrent = O;
+      O->m_bSelected = 1;
+      m_nSelCount = 1;
+      m_bResizing = 1;
+      m_ptDragAnchor = P;
+      m_ptDragLast = P;
+      m_bDragStart = 1;
+      UpdateView();
+      m_bPendingModified = 0;
+      return;
+    }
+  }
+
+  const CHit hit = FindObjectAt(P);
+  int k = hit.nKind;
+  CKVObject* O = hit.pObj;
+  pDoc->m_nKindUnderMouse = k;
+  pDoc->m_bIBeamShown = 0;
+  if (k != 0) {
+    if (m_nEditState == 1 && O->IsSelected() && k == KIND_FORMULA) {
+      m_pHost->SetCursor(IDC_IBEAM);
+      pDoc->m_bIBeamShown = 1;
+    } else if (k == KIND_GROUP) {
+      if (CKVObject* pInner = O->ObjectAt(P)) {
+        O = pInner;
+        k = O->GetKind();
+      }
+    }
+  }
+
+  if (m_bRotating) {
+    NormalizePosition();
+    PushSnapshot();
+    m_bRotating = 0;
+    m_pCurrent = nullptr;
+    return;
+  }
+
+  const bool bCtrl = LeftCtrlDown();
+  m_bBondCursor = 0;
+  if (IsBondTool(m_nTool)) {
+    m_pHost->SetCursor(IDC_CROSS);
+    m_bBondCursor = 1;
+  } else if (IsTemplateTool(m_nTool) || IsSingleObjectTool(m_nTool)) {
+    if (k == 0 && !bCtrl) m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
+  } else if (m_nTool == 1) {
+    m_pHost->SetCursor(IDC_IBEAM);
+    pDoc->m_bIBeamShown = 1;
+  }
+
+  // Whether the creation step below still runs, and whether it sees empty space.
+  bool bCreate = true;
+  if (k != 0 && m_nTool != 1) {
+    m_ptDragAnchor = P;
+    if (m_nEditState == 1 && O->IsSelected() && k == KIND_FORMULA) {
+      static_cast<CFormula*>(O)->PlaceCaretAtPoint(P);
+      m_bMoving = 0;
+    } else if (IsBondTool(m_nTool)) {
+      if (k == KIND_FORMULA || k == KIND_DOT) {
+        StartBond(O);
+        bCreate = false;
+      } else {
+        k = 0;  // any other object: the bond starts on a new junction at the press
+      }
+    } else if (m_nTool == 3) {
+      if (k == KIND_FORMULA || k == KIND_DOT) {
+        FinishBondOn(O);
+        bCreate = false;
+      } else {
+        k = 0;
+      }
+    } else {
+      if (m_nTool == 0 && !m_bBondCursor) {
+        if (bCtrl) {
+          m_pHost->SetCursor(IDI_COPY_CURSOR);
+          pDoc->m_bCopyDrag = 1;
+        } else {
+          m_pCurrent = nullptr;
+          m_pHost->SetCursor(IDC_SIZEALL);
+          m_bMoving = 1;
+        }
+      }
+      ClickSelect(O, nFlags);
+    }
+  }
+
+  if (bCreate) {
+    const int nTool = m_nTool;
+    CKVObject* pNew = nullptr;
+    if (nTool == 0) {
+      if (k == 0) {
+        DeselectAll();
+        UpdateView();
+        m_pHost->HideCaret();
+        m_nEditState = 0;
+        m_bRubberBand = 1;
+        m_bRubberDone = 0;
+        m_pCurrent = nullptr;
+        m_ptDragAnchor = ptClient;
+        m_ptDragLast = ptClient;
+        m_rcDrag = CRect{ptClient.x, ptClient.y, ptClient.x, ptClient.y};
+        m_bDragStart = 1;
+      }
+    } else if (nTool == 1) {
+      // The anchor is the top-left of the first text cell: 8 pixels up, the text sits
+      // about on the pointer.
+      P = DeviceToLogical(CPoint{ptClient.x, SatAdd(ptClient.y, -8)});
+      CreateFormulaAt(P);
+      m_nTool = 0;
+      m_bPendingModified = 1;
+      ++m_nSelCount;
+      UpdateView();
+      PushSnapshot();
+    } else if (IsBondTool(nTool)) {
+      auto pDot = std::make_unique<CDot>();
+      CDot* pEnd = pDot.get();
+      pDot->MoveTo(P);
+      pDoc->m_listObjects.push_back(std::move(pDot));
+      StartBond(pEnd);
+    } else if (nTool == 3) {
+      FinishBondAtNew(P);
+    } else if (IsTemplateTool(nTool)) {
+      auto pGroup = std::make_unique<CGroup>();
+      CGroup* pRing = pGroup.get();
+      pDoc->m_listObjects.push_back(std::move(pGroup));
+      PlaceTemplate(nTool, P, *pRing);
+      pNew = pRing;
+    } else if (nTool == 31) {
+      auto pEllipse = std::make_unique<CEllipse>();
+      CEllipse* p = pEllipse.get();
+      pDoc->m_listObjects.push_back(std::move(pEllipse));
+      m_nPolyVertices = 6;
+      p->MoveTo(P);
+      const int h = static_cast<int>(std::floor(std::cos(3.14159265 / 6) * 210));
+      p->SetHalfSize(h, h);
+      p->m_pParent = nullptr;
+      pNew = p;
+    } else if (nTool == 34 || nTool == 35) {
+      std::unique_ptr<CKVObject> pCharge;
+      if (nTool == 34) {
+        pCharge = std::make_unique<CPlusC>();
+      } else {
+        pCharge = std::make_unique<CMinusC>();
+      }
+      CKVObject* p = pCharge.get();
+      pDoc->m_listObjects.push_back(std::move(pCharge));
+      p->ResetDone();
+      p->MoveTo(CPoint{SatAdd(P.x, -100), SatAdd(P.y, 100)});
+      p->m_pParent = nullptr;
+      pNew = p;
+    }
+    if (pNew != nullptr) {
+      m_nTool = 0;
+      m_nEditState = 0;
+      m_pHost->ReleaseDrawBarButtons();
+      m_bPendingModified = 1;
+      pNew->m_bSelected = 1;
+      ++m_nSelCount;
+      UpdateView();
+      PushSnapshot();
+    }
+  }
+
+  if (m_bPendingModified) pDoc->SetModifiedFlag();
+}
+
+// ---------------------------------------------------------------------------------------
+// The move
+
+void CKvillView::EndMove() {
+  NormalizePosition();
+  m_bMoving = 0;
+  m_bPendingModified = 1;
+  UpdateView();
+  PushSnapshot();
+}
+
+void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
+  if (m_bDirectRender) {
+    m_bDirectRender = 0;
+    UpdateView();
+  }
+  m_ptLastMouse = ptClient;
+  CKvillDoc* pDoc = m_pDocument;
+  if (pDoc == nullptr) return;
+  pDoc->m_bHoverSuppressed = 0;
+  pDoc->m_bDrawBarActive = 0;
+  const CPoint P = DeviceToLogical(ptClient);
+  pDoc->m_nKindUnderMouse = FindObjectAt(P).nKind;
+  pDoc->m_bIBeamShown = 0;
+  m_bBondCursor = 0;
+
+  const bool bButton = (nFlags & MK_LBUTTON) != 0;
+  if (m_bMoving && !bButton) EndMove();
+
+  pDoc->m_bFromMouseMove = 1;
+  UpdateCursor();
+  pDoc->m_bFromMouseMove = 0;
+
+  if (m_nTool == 3 && m_pCurrent != nullptr && m_pCurrent == m_pLiveBond.get()) {
+    static_cast<CCoupling*>(m_pCurrent)->m_ptB = P;
+    UpdateView();
+  }
+
+  if (m_bMoving && bButton && !LeftCtrlDown()) {
+    m_pCurrent = nullptr;
+    CScopedWindowDC dc(*m_pHost);
+    if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
+    const CPoint P2 = DeviceToLogical(ptClient);
+    if (m_nEditState == 1) {
+      m_pHost->HideCaret();
+      m_nEditState = 0;
+    }
+    DragSelection(dc.Get(), CSize{Clamp32(static_cast<std::int64_t>(P2.x) - m_ptDragAnchor.x),
+                                  Clamp32(static_cast<std::int64_t>(P2.y) - m_ptDragAnchor.y)});
+    m_ptDragAnchor = P2;
+    UpdateView();
+  }
+
+  if (m_bRubberBand && bButton) TrackRubberBand(ptClient);
+  if (m_bResizing) ResizeFeedback(ptClient);
+}
+
+// ---------------------------------------------------------------------------------------
+// Resizing with a handle
+
+void CKvillView::ResizeFeedback(CPoint ptClient) {
+  CKVObject* O = m_pCurrent;
+  if (O == nullptr) return;
+  const std::int64_t L = O->m_rcBounds.left, T = O->m_rcBounds.top, R = O->m_rcBounds.right,
+                     B = O->m_rcBounds.bottom;
+  CScopedWindowDC dc(*m_pHost);
+  if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
+  m_ptDragLast = DeviceToLogical(ptClient);
+  if (m_bDragStart) {
+    m_rcDragOld = O->GetSelectionFrame();
+    m_ptDragAnchor = CPoint{O->m_rcBounds.right, O->m_rcBounds.bottom};
+  } else {
+    m_rcDragOld = m_rcDrag;
+  }
+
+  std::int64_t dx = static_cast<std::int64_t>(m_ptDragLast.x) - m_ptDragAnchor.x;
+  std::int64_t dy = static_cast<std::int64_t>(m_ptDragLast.y) - m_ptDragAnchor.y;
+  const bool bKeep = O->m_bKeepAspect != 0;
+  const bool bWidthDrives = R - L > T - B;
+  double r = 0.0;
+  if (bKeep) {
+    if (bWidthDrives) {
+      r = R != L ? static_cast<double>(T - B) / static_cast<double>(R - L) : 0.0;
+      dy = -Floor64(static_cast<double>(dx) * r + 0.5);
+    } else {
+      r = T != B ? static_cast<double>(R - L) / static_cast<double>(T - B) : 0.0;
+      dx = -Floor64(static_cast<double>(dy) * r + 0.5);
+    }
+  }
+
+  std::int64_t L2 = L, T2 = T, R2 = R, B2 = B;
+  if (HasFreeHandles(O)) {
+    const auto right = [&] { R2 = R + dx > L ? R + dx : L + 20; };
+    const auto bottom = [&] { B2 = B + dy < T ? B + dy : T - 20; };
+    const auto left = [&] { L2 = R + dx < R ? R + dx : R - 20; };
+    const auto top = [&] { T2 = B + dy > B ? B + dy : B + 20; };
+    switch (m_nHandle) {
+      case 1:
+        right();
+        bottom();
+        break;
+      case 2:
+        bottom();
+        break;
+      case 3:
+        left();
+        bottom();
+        break;
+      case 4:
+        left();
+        break;
+      case 5:
+        top();
+        left();
+        break;
+      case 6:
+        top();
+        break;
+      case 7:
+        right();
+        top();
+        break;
+      case 8:
+        right();
+        break;
+      default:
+        break;
+    }
+  } else {
+    R2 = R + dx;
+    B2 = B + dy;
+  }
+
+  if (bKeep) {
+    if (bWidthDrives && R2 - L < 200) {
+      R2 = L + 200;
+      B2 = T - Floor64(200.0 * r + 0.5);
+      m_ptDragLast = CPoint{Clamp32(R2), Clamp32(B2)};
+    } else if (!bWidthDrives && T - B2 < 200) {
+      B2 = T - 200;
+      R2 = L + Floor64(200.0 * r + 0.5);
+      m_ptDragLast = CPoint{Clamp32(R2), Clamp32(B2)};
+    }
+  }
+  m_rcDrag = CRect{Clamp32(L2), Clamp32(T2), Clamp32(R2), Clamp32(B2)};
+  if (dc.Get() != nullptr) O->DrawDragFrames(dc.Get(), m_rcDragOld, m_rcDrag);
+  m_bDragStart = 0;
+}
+
+void CKvillView::ResizeRelease() {
+  m_bResizing = 0;
+  ResetAllDone();
+  CKVObject* O = m_pCurrent;
+  // Without a feedback step the anchor is still the press point rather than the box's
+  // corner, and the rules below would move a clicked edge; a click alone resizes nothing.
+  if (O != nullptr && !m_bDragStart) {
+    const std::int64_t L = O->m_rcBounds.left, T = O->m_rcBounds.top, R = O->m_rcBounds.right,
+                       B = O->m_rcBounds.bottom;
+    const std::int64_t Ax = m_ptDragAnchor.x, Ay = m_ptDragAnchor.y;
+    std::int64_t Qx = m_ptDragLast.x, Qy = m_ptDragLast.y;
+    const CPoint anchor = O->GetAnchor();
+    const std::int64_t ax = anchor.x, ay = anchor.y;
+    const auto Resize = [&](std::int64_t cx, std::int64_t cy) {
+      O->ResizeBy(CSize{Clamp32(cx), Clamp32(cy)});
+    };
+    const auto Move = [&](std::int64_t x, std::int64_t y) {
+      O->MoveTo(CPoint{Clamp32(x), Clamp32(y)});
+    };
+    const auto GuardY = [&] {
+      if (B - Ay - T + ay + Qy <= B) Qy = B + 20;
+    };
+    const auto GuardX = [&] {
+      if (Qx - Ax - L + R + ax >= R) Qx = R - 20;
+    };
+    if (HasFreeHandles(O)) {
+      switch (m_nHandle) {
+        case 1:
+          Resize(Qx - Ax, Qy - Ay);
+          break;
+        case 2:
+          Resize(0, Qy - Ay);
+          break;
+        case 8:
+          Resize(Qx - Ax, 0);
+          break;
+        case 5:
+          GuardY();
+          GuardX();
+          Move(ax + Qx - Ax - L + R, ay + B - Ay - T + Qy);
+          Resize(L - Qx + Ax - R, Ay - B - Qy + T);
+          break;
+        case 6:
+          GuardY();
+          Move(ax, ay + B - Ay - T + Qy);
+          Resize(0, Ay - B - Qy + T);
+          break;
+        case 7:
+          GuardY();
+          Move(ax, ay + B - Ay - T + Qy);
+          Resize(Qx - Ax, Ay - B - Qy + T);
+          break;
+        case 3:
+          GuardX();
+          Move(ax + Qx - Ax - L + R, ay);
+          Resize(L - Qx + Ax - R, Qy - Ay);
+          break;
+        case 4:
+          GuardX();
+          Move(ax + Qx - Ax - L + R, ay);
+          Resize(L - Qx + Ax - R, 0);
+          break;
+        default:
+          break;
+      }
+    } else {
+      Resize(Qx - Ax, Qy - Ay);
+    }
+  }
+  m_pCurrent = nullptr;
+  m_bPendingModified = 1;
+  UpdateView();
+  PushSnapshot();
+}
+
+// ---------------------------------------------------------------------------------------
+// The release and the double click
+
+void CKvillView::OnLButtonUp(unsigned, CPoint ptClient) {
+  CKvillDoc* pDoc = m_pDocument;
+  if (pDoc == nullptr) return;
+  const CPoint P = DeviceToLogical(ptClient);
+  const CHit hit = FindObjectAt(P);
+  pDoc->m_nKindUnderMouse = hit.nKind;
+
+  if (pDoc->m_bCopyDrag) {
+    pDoc->SetModifiedFlag();
+    PushSnapshot();
+    pDoc->m_bCopyDrag = 0;
+  }
+
+  const bool bCtrl = LeftCtrlDown();
+  if (m_nTool != 0 && m_nTool != 1 && !m_bResizing) {
+    if (IsBondTool(m_nTool) || m_nTool == 3) {
+      m_pHost->SetCursor(IDC_CROSS);
+    } else if (hit.nKind == 0 && !bCtrl) {
+      m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
+    }
+  }
+  if (m_nTool == 1) {
+    m_pHost->SetCursor(IDC_IBEAM);
+    pDoc->m_bIBeamShown = 1;
+  } else if (bCtrl && !m_bRotating && hit.nKind != 0 && !pDoc->m_bIBeamShown && m_nTool != 3 &&
+             (m_nEditState != 1 || hit.pObj != m_pCurrent)) {
+    m_pHost->SetCursor(IDI_COPY_CURSOR);
+  }
+
+  if (m_bMoving) EndMove();
+  if (m_bRubberBand) EndRubberBand();
+  if (m_bResizing) ResizeRelease();
+  if (hit.nKind == KIND_FORMULA && m_nEditState == 1 && hit.pObj->IsSelected()) {
+    m_pHost->SetCursor(IDC_IBEAM);
+  }
+  if (m_bPendingModified) pDoc->SetModifiedFlag();
+}
+
+void CKvillView::OnLButtonDblClk(unsigned nFlags, CPoint ptClient) {
+  const CPoint P = DeviceToLogical(ptClient);
+  const CHit hit = FindObjectAt(P);
+  if (hit.nKind == 0) {
+    m_pCurrent = nullptr;
+    DeselectAll();
+    UpdateView();
+  } else if (hit.nKind == KIND_FORMULA) {
+    m_nTool = 0;
+    m_nEditState = 0;
+    if (m_pDocument != nullptr) m_pDocument->m_bIBeamShown = 0;
+    m_pCurrent = hit.pObj;
+    OnEditFormula();
+  }
+  OnLButtonDown(nFlags, ptClient);
+}
+
+// ---------------------------------------------------------------------------------------
+// Cursor feedback
+
+void CKvillView::UpdateCursor() {
+  CKvillDoc* pDoc = m_pDocument;
+  if (m_bDirectRender || pDoc == nullptr) return;
+  const CPoint pt = m_pHost->GetCursorPos();
+  pDoc->m_bCursorOutside = 0;
+
+  const CRect F = m_pHost->GetMainWindowRect();
+  const std::int64_t right = m_bVBarShown ? 28 : 12;
+  const std::int64_t top = m_bToolBarHidden ? 0 : 82;
+  std::int64_t bottom = 0;
+  if (m_bStatusBarVisible) {
+    bottom = m_bHBarShown ? 47 : 31;
+  } else {
+    bottom = m_bHBarShown ? 28 : 12;
+  }
+  const bool bInside = static_cast<std::int64_t>(F.left) + 12 <= pt.x &&
+                       pt.x <= static_cast<std::int64_t>(F.right) - right &&
+                       static_cast<std::int64_t>(F.top) + top <= pt.y &&
+                       pt.y <= static_cast<std::int64_t>(F.bottom) - bottom;
+  if (!bInside) {
+    if (m_bResizing) {
+      // A handle drag is abandoned when the pointer leaves the window's inner area.
+      m_bResizing = 0;
+      m_pCurrent = nullptr;
+      UpdateView();
+    }
+    pDoc->m_bCursorOutside = 1;
+    return;
+  }
+  if (pDoc->m_bHoverSuppressed || pDoc->m_bDrawBarActive) return;
+  const bool bFromMove = pDoc->m_bFromMouseMove != 0;
+  if (m_nTool == 3) {
+    if (bFromMove) m_pHost->SetCursor(IDC_CROSS);
+    return;
+  }
+  if (m_bMoving) {
+    if (bFromMove) m_pHost->SetCursor(IDC_SIZEALL);
+    return;
+  }
+  if (bFromMove && m_bRotating) {
+    m_pHost->SetCursor(IDI_ROTATE_CURSOR);
+    return;
+  }
+  {
+    CScopedWindowDC dc(*m_pHost);
+    if (dc.Get() == nullptr) return;
+  }
+  const CPoint P = DeviceToLogical(m_ptLastMouse);
+  const CHit hit = FindObjectAt(P);
+  pDoc->m_nKindUnderMouse = hit.nKind;
+  const bool bOverEdited = m_nEditState == 1 && hit.pObj == m_pCurrent;
+  if ((hit.nKind != 0 || m_nTool == 1) && !m_bResizing &&
+      (m_nTool == 1 || (hit.nKind != 0 && bOverEdited))) {
+    m_pHost->SetCursor(IDC_IBEAM);
+    return;
+  }
+  if (m_bResizing) {
+    ShowHandleCursor(m_pCurrent);
+    return;
+  }
+  const bool bCtrl = LeftCtrlDown();
+  CKVObject* H = FindHandleAt(P);
+  if (H != nullptr && !bCtrl && !m_bRotating && (m_nEditState == 0 || m_nEditState == 1)) {
+    ShowHandleCursor(H);
+    return;
+  }
+  if (bFromMove && m_nTool != 0 && m_nTool != 1) {
+    if (IsBondTool(m_nTool)) {
+      m_pHost->SetCursor(IDC_CROSS);
+    } else if (m_nTool == 34) {
+      m_pHost->SetCursor(IDI_PLUS_CURSOR);
+    } else if (m_nTool == 35) {
+      m_pHost->SetCursor(IDI_MINUS_CURSOR);
+    } else {
+      m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
+    }
+    pDoc->m_bIBeamShown = 1;
+    m_bBondCursor = 1;
+    return;
+  }
+  const bool bNotOverEdited = m_nEditState == 0 || (m_nEditState == 1 && hit.pObj != m_pCurrent);
+  if (bCtrl && !m_bRotating && hit.nKind != 0 && !pDoc->m_bIBeamShown && m_nTool == 0 &&
+      bNotOverEdited && !m_bRubberBand && hit.pObj != nullptr) {
+    m_pHost->SetCursor(IDI_COPY_CURSOR);
+    return;
+  }
+  if (!pDoc->m_bIBeamShown && m_nTool == 0 && bNotOverEdited && !m_bBondCursor && !m_bResizing &&
+      !m_bRotating) {
+    m_pHost->SetCursor(IDC_ARROW);
+  }
+}

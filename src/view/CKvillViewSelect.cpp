@@ -1,0 +1,191 @@
+// Hit testing and selection: which object lies under the mouse, clicks with and without
+// Ctrl, the selection rectangle and Select All.
+
+#include <vector>
+
+#include "document/CKvillDoc.h"
+#include "objects/CCoupling.h"
+#include "objects/CGroup.h"
+#include "objects/CKVObject.h"
+#include "view/CKvillView.h"
+#include "view/IViewHost.h"
+
+namespace {
+
+// A window surface borrowed for one step and given back at the end of the scope.
+class CScopedWindowDC {
+ public:
+  explicit CScopedWindowDC(IViewHost& host) : m_host(host), m_pDC(host.GetDC()) {}
+  CScopedWindowDC(const CScopedWindowDC&) = delete;
+  CScopedWindowDC& operator=(const CScopedWindowDC&) = delete;
+  ~CScopedWindowDC() {
+    if (m_pDC != nullptr) m_host.ReleaseDC(m_pDC);
+  }
+  CDC* Get() const { return m_pDC; }
+
+ private:
+  IViewHost& m_host;
+  CDC* m_pDC;
+};
+
+bool IsBond(CKVObject* p) { return p->GetKind() == KIND_COUPLING; }
+
+// Every descendant of a group that is not a group itself, depth first, without recursion so
+// that nesting of any depth is safe.
+std::vector<CKVObject*> LeafDescendants(CGroup& group) {
+  std::vector<CKVObject*> out;
+  std::vector<std::pair<CObList*, CObList::iterator>> stack;
+  stack.emplace_back(&group.m_listChildren, group.m_listChildren.begin());
+  while (!stack.empty()) {
+    auto& [pList, it] = stack.back();
+    if (it == pList->end()) {
+      stack.pop_back();
+      continue;
+    }
+    CKVObject* p = (it++)->get();
+    if (p->GetKind() == KIND_GROUP) {
+      auto* pGroup = static_cast<CGroup*>(p);
+      stack.emplace_back(&pGroup->m_listChildren, pGroup->m_listChildren.begin());
+    } else {
+      out.push_back(p);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+CKvillView::CHit CKvillView::FindObjectAt(CPoint pt) {
+  CHit bond, other;
+  if (m_pDocument == nullptr) return other;
+  // Bonds are found only where nothing else is: a formula, junction, ring or ellipse wins
+  // over a bond drawn across it. Among objects of one class the topmost (last) one wins.
+  for (const auto& p : m_pDocument->m_listObjects) {
+    if (p->HitTest(pt) == KIND_COUPLING) bond = CHit{KIND_COUPLING, p.get()};
+  }
+  for (const auto& p : m_pDocument->m_listObjects) {
+    const int nKind = p->HitTest(pt);
+    if (nKind != 0 && nKind != KIND_COUPLING) other = CHit{nKind, p.get()};
+  }
+  return other.nKind != 0 ? other : bond;
+}
+
+CKVObject* CKvillView::FindHandleAt(CPoint pt) {
+  if (m_pDocument == nullptr) return nullptr;
+  for (const auto& p : m_pDocument->m_listObjects) {
+    if (p->HitHandle(pt) && p->m_bSelected) return p.get();
+  }
+  return nullptr;
+}
+
+void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags) {
+  if (pObj == nullptr || m_pDocument == nullptr) return;
+  CObList& list = m_pDocument->m_listObjects;
+  CKVObject* O = pObj->GetTop();
+  const bool bCtrl = (nFlags & MK_CONTROL) != 0;
+
+  if (!bCtrl && !O->m_bSelected && m_nTool == 0) {
+    m_pCurrent = nullptr;
+    DeselectAll();
+  }
+  if (m_nEditState == 1) {
+    m_pHost->ResetDrawBar();
+    m_nTool = 0;
+    m_nEditState = 0;
+    m_pHost->HideCaret();
+  }
+  if (!O->m_bSelected && m_nTool == 0) {
+    O->m_bSelected = 1;
+    m_pCurrent = O;
+    ++m_nSelCount;
+    if (IsBond(O)) {
+      auto* pBond = static_cast<CCoupling*>(O);
+      for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
+        if (pEnd != nullptr && !pEnd->IsSelected()) {
+          pEnd->SetSelected(1);
+          ++m_nSelCount;
+        }
+      }
+    }
+  } else if (bCtrl && m_nTool == 0) {
+    O->SetSelected(0);
+    if (!IsBond(O)) --m_nSelCount;
+    if (O->GetKind() == KIND_GROUP) {
+      // The bonds hanging on the group's members lose their flags; the count, which
+      // treats a bond with its selected ends as one object, is left as it is.
+      for (CKVObject* pLeaf : LeafDescendants(*static_cast<CGroup*>(O))) {
+        for (const auto& p : list) {
+          if (!IsBond(p.get())) continue;
+          auto* pBond = static_cast<CCoupling*>(p.get());
+          if (pBond->m_pEndA == pLeaf || pBond->m_pEndB == pLeaf) pBond->m_bSelected = 0;
+        }
+      }
+    } else {
+      for (const auto& p : list) {
+        if (!IsBond(p.get()) || !p->m_bSelected) continue;
+        auto* pBond = static_cast<CCoupling*>(p.get());
+        if (pBond->m_pEndA == O || pBond->m_pEndB == O) {
+          pBond->m_bSelected = 0;
+          --m_nSelCount;
+        }
+      }
+    }
+    if (m_pCurrent != nullptr && !m_pCurrent->IsSelected()) m_pCurrent = nullptr;
+  }
+  UpdateView();
+}
+
+void CKvillView::TrackRubberBand(CPoint ptClient) {
+  CScopedWindowDC dc(*m_pHost);
+  if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
+  if (m_bDragStart) {
+    m_pHost->DrawDragRect(dc.Get(), m_rcDrag, nullptr);
+    m_bDragStart = 0;
+  }
+  m_ptDragLast = ptClient;
+  m_rcDragOld = m_rcDrag;
+  m_rcDrag = CRect{std::min(m_ptDragAnchor.x, ptClient.x), std::min(m_ptDragAnchor.y, ptClient.y),
+                   std::max(m_ptDragAnchor.x, ptClient.x), std::max(m_ptDragAnchor.y, ptClient.y)};
+  m_pHost->DrawDragRect(dc.Get(), m_rcDrag, &m_rcDragOld);
+  m_bRubberDone = 1;
+}
+
+void CKvillView::EndRubberBand() {
+  m_bRubberBand = 0;
+  // Client pixels have y down; in drawing units the rectangle's top lies above its bottom.
+  const CPoint a = DeviceToLogical(CPoint{m_rcDrag.left, m_rcDrag.top});
+  const CPoint b = DeviceToLogical(CPoint{m_rcDrag.right, m_rcDrag.bottom});
+  const CRect rc{a.x, a.y, b.x, b.y};
+  if (m_pDocument != nullptr) {
+    CObList& list = m_pDocument->m_listObjects;
+    for (const auto& p : list) {
+      if (p->IsInside(rc)) {
+        p->m_bSelected = 1;
+        ++m_nSelCount;
+        m_pCurrent = p.get();
+        m_bRubberDone = 1;
+      }
+    }
+    for (const auto& p : list) {
+      if (!IsBond(p.get())) continue;
+      auto* pBond = static_cast<CCoupling*>(p.get());
+      if (pBond->m_pEndA != nullptr && pBond->m_pEndB != nullptr && pBond->m_pEndA->IsSelected() &&
+          pBond->m_pEndB->IsSelected()) {
+        pBond->m_bSelected = 1;
+        ++m_nSelCount;
+        m_bRubberDone = 1;
+      }
+    }
+  }
+  UpdateView();
+  m_bRubberDone = 0;
+}
+
+void CKvillView::OnSelectAll() {
+  if (m_pDocument != nullptr) {
+    for (const auto& p : m_pDocument->m_listObjects) p->m_bSelected = 1;
+  }
+  CountSelection();
+  UpdateView();
+  PushSnapshot();
+}

@@ -1,0 +1,226 @@
+#include "view/TemplatePlacement.h"
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "objects/CCoupling.h"
+#include "objects/CDot.h"
+#include "objects/CEllipse.h"
+#include "objects/CGroup.h"
+#include "view/CKvillView.h"
+#include "view/RingTemplates.h"
+
+namespace {
+
+// The constant the templates' angles are products of.
+constexpr double kPi = 3.14159265;
+
+// Children of one template, appended to its group in the order they are made.
+class CTemplateBuilder {
+ public:
+  CTemplateBuilder(CGroup& group, CPoint origin) : m_group(group), m_origin(origin) {}
+
+  // A junction at the origin + (dx, dy); returns its number, counting from 1.
+  int Vertex(std::int64_t dx, std::int64_t dy) {
+    auto pDot = std::make_unique<CDot>();
+    pDot->MoveTo(CPoint{SatAdd(m_origin.x, dx), SatAdd(m_origin.y, dy)});
+    m_vertices.push_back(pDot.get());
+    m_group.AddChild(std::move(pDot));
+    return static_cast<int>(m_vertices.size());
+  }
+
+  // A bond between junctions a and b (numbers from 1).
+  void Bond(int a, int b, int nStyle, int nSide = 1) {
+    auto pBond = std::make_unique<CCoupling>();
+    pBond->m_pEndA = m_vertices[static_cast<std::size_t>(a - 1)];
+    pBond->m_pEndB = m_vertices[static_cast<std::size_t>(b - 1)];
+    pBond->m_nStyle = nStyle;
+    pBond->m_nSide = nSide;
+    pBond->m_nPenStyle = PS_SOLID;
+    pBond->m_bLive = 0;
+    pBond->m_bSelected = 0;
+    m_group.AddChild(std::move(pBond));
+  }
+
+ private:
+  CGroup& m_group;
+  CPoint m_origin;
+  std::vector<CDot*> m_vertices;
+};
+
+std::int64_t Round(double v) { return static_cast<std::int64_t>(std::floor(v + 0.5)); }
+
+// The naphthalene steps: rings H(x, y) and H(x + 2d, y), junctions J1 to J10.
+void Naphthalene(CTemplateBuilder& b, std::int64_t d, std::int64_t c) {
+  b.Vertex(-d, -c);                                           // J1
+  b.Vertex(-d, c), b.Bond(1, 2, 1);                           // J2
+  b.Vertex(0, 300), b.Bond(2, 3, 2);                          // J3
+  b.Vertex(d, c), b.Bond(3, 4, 1);                            // J4
+  b.Vertex(d, -c), b.Bond(4, 5, 5);                           // J5, the shared bond
+  b.Vertex(0, -300), b.Bond(5, 6, 1), b.Bond(6, 1, 2);        // J6
+  b.Vertex(2 * d, 300), b.Bond(4, 7, 1);                      // J7
+  b.Vertex(3 * d, c), b.Bond(7, 8, 2);                        // J8
+  b.Vertex(3 * d, -c), b.Bond(8, 9, 1);                       // J9
+  b.Vertex(2 * d, -300), b.Bond(9, 10, 2), b.Bond(10, 5, 1);  // J10
+}
+
+// The angled third ring H(x + 3d, y - 450) on the bond J9-J10, junctions J11 to J14.
+void AngledRing(CTemplateBuilder& b, std::int64_t d, int nSharedStyle) {
+  b.Vertex(4 * d, -300), b.Bond(9, 11, 1);                      // J11
+  b.Vertex(4 * d, -600), b.Bond(11, 12, nSharedStyle);          // J12
+  b.Vertex(3 * d, -750), b.Bond(12, 13, 1);                     // J13
+  b.Vertex(2 * d, -600), b.Bond(13, 14, 2), b.Bond(14, 10, 1);  // J14
+}
+
+}  // namespace
+
+void PlaceAromaticRing(CPoint pt, CGroup& group, int nVertices, double dStartAngle) {
+  PlaceRing(pt, group, nVertices, dStartAngle);
+  if (nVertices <= 2) return;
+  const int h = static_cast<int>(std::floor(std::cos(kPi / nVertices) * 210));
+  auto pCircle = std::make_unique<CEllipse>();
+  pCircle->MoveTo(CPoint{SatAdd(pt.x, 5), SatAdd(pt.y, -5)});
+  pCircle->SetHalfSize(h, h);
+  group.AddChild(std::move(pCircle));
+}
+
+void PlaceKekuleBenzene(CPoint pt, CGroup& group, double dStartAngle) {
+  CTemplateBuilder b(group, pt);
+  b.Vertex(Round(300 * std::cos(dStartAngle)), Round(300 * std::sin(dStartAngle)));
+  for (int i = 1; i < 6; ++i) {
+    const double a = 6.2831853 / 6 * i + dStartAngle;
+    b.Vertex(Round(300 * std::cos(a)), Round(300 * std::sin(a)));
+    if (i % 2 == 1) {
+      b.Bond(i, i + 1, 2, 2);
+    } else {
+      b.Bond(i, i + 1, 1, 1);
+    }
+  }
+  b.Bond(6, 1, 1);
+}
+
+void PlaceFused(CPoint pt, CGroup& group, FusedTemplate which) {
+  const std::int64_t d = Round(300 * std::sin(1.04719755));  // 260
+  const std::int64_t c = Round(150);
+  CTemplateBuilder b(group, pt);
+  Naphthalene(b, d, c);
+  switch (which) {
+    case FusedTemplate::Naphthalene:
+      break;
+    case FusedTemplate::Anthracene:
+    case FusedTemplate::Tetracene:
+      b.Vertex(4 * d, 300), b.Bond(8, 11, 1);                      // J11
+      b.Vertex(5 * d, c), b.Bond(11, 12, 2);                       // J12
+      b.Vertex(5 * d, -c), b.Bond(12, 13, 1);                      // J13
+      b.Vertex(4 * d, -300), b.Bond(13, 14, 2), b.Bond(14, 9, 1);  // J14
+      if (which == FusedTemplate::Tetracene) {
+        b.Vertex(6 * d, 300), b.Bond(12, 15, 1);                      // J15
+        b.Vertex(7 * d, c), b.Bond(15, 16, 2);                        // J16
+        b.Vertex(7 * d, -c), b.Bond(16, 17, 1);                       // J17
+        b.Vertex(6 * d, -300), b.Bond(17, 18, 2), b.Bond(18, 13, 1);  // J18
+      }
+      break;
+    case FusedTemplate::Phenanthrene:
+      AngledRing(b, d, 2);
+      break;
+    case FusedTemplate::Chrysene:
+      AngledRing(b, d, 5);
+      b.Vertex(5 * d, -150), b.Bond(11, 15, 1);                     // J15
+      b.Vertex(6 * d, -300), b.Bond(15, 16, 2);                     // J16
+      b.Vertex(6 * d, -600), b.Bond(16, 17, 1);                     // J17
+      b.Vertex(5 * d, -750), b.Bond(17, 18, 2), b.Bond(18, 12, 1);  // J18
+      break;
+  }
+}
+
+void CKvillView::PlaceTemplate(int nTool, CPoint pt, CGroup& group) {
+  constexpr double k0 = 0.523598775;   // a hexagon with a vertex straight up
+  constexpr double k5 = 0.314159265;   // a pentagon pointing up
+  constexpr double k5d = 3.455751915;  // ... down
+  constexpr double k5l = 3.14159265;   // ... left
+  const auto Ring = [&](int n, double a) {
+    m_nPolyVertices = n;
+    m_dStartAngle = a;
+    PlaceRing(pt, group, n, a);
+  };
+  const auto Aromatic = [&](int n, double a) {
+    m_nPolyVertices = n;
+    m_dStartAngle = a;
+    PlaceAromaticRing(pt, group, n, a);
+  };
+  const auto Kekule = [&](double a) {
+    m_nPolyVertices = 6;
+    m_dStartAngle = a;
+    PlaceKekuleBenzene(pt, group, a);
+  };
+  switch (nTool) {
+    case 8:
+      Ring(6, k0);
+      break;
+    case 11:
+      Ring(6, 0.0);
+      break;
+    case 9:
+      Kekule(k0);
+      break;
+    case 12:
+      Kekule(0.0);
+      break;
+    case 10:
+      Aromatic(6, k0);
+      break;
+    case 13:
+      Aromatic(6, 0.0);
+      break;
+    case 19:
+      Ring(5, k5);
+      break;
+    case 22:
+      Ring(5, 0.0);
+      break;
+    case 20:
+      Ring(5, k5d);
+      break;
+    case 23:
+      Ring(5, k5l);
+      break;
+    case 24:
+      Aromatic(5, k5);
+      break;
+    case 25:
+      Aromatic(5, 0.0);
+      break;
+    case 26:
+      Aromatic(5, k5d);
+      break;
+    case 27:
+      Aromatic(5, k5l);
+      break;
+    case 28:
+      Ring(m_nPolyVertices, 0.0);
+      break;
+    case 29:
+      Aromatic(m_nPolyVertices, 0.0);
+      break;
+    case 14:
+      PlaceFused(pt, group, FusedTemplate::Naphthalene);
+      break;
+    case 15:
+      PlaceFused(pt, group, FusedTemplate::Anthracene);
+      break;
+    case 16:
+      PlaceFused(pt, group, FusedTemplate::Tetracene);
+      break;
+    case 17:
+      PlaceFused(pt, group, FusedTemplate::Phenanthrene);
+      break;
+    case 18:
+      PlaceFused(pt, group, FusedTemplate::Chrysene);
+      break;
+    default:
+      break;
+  }
+  group.m_bSelected = 0;
+  group.m_pParent = nullptr;
+}

@@ -80,6 +80,15 @@ char16_t CTextMetrics::DecodeByte(unsigned char byte, int nCodePage) {
   return byte;
 }
 
+int CTextMetrics::EncodeChar(char32_t ch, int nCodePage) {
+  if (ch < 0x80) return static_cast<int>(ch);
+  if (ch < 0xA0) return -1;
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    if (DecodeByte(static_cast<unsigned char>(b), nCodePage) == ch) return b;
+  }
+  return -1;
+}
+
 char16_t CTextMetrics::SymbolByte(unsigned char byte) {
   if (byte >= 'A' && byte <= 'z') {
     const char16_t c = kSymbolLetters[byte - 'A'];

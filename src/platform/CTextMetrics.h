@@ -31,6 +31,13 @@ class CTextMetrics {
   // The Unicode character of one byte in a code page (1250 or 1252; others fall back to
   // 1252). Bytes the code page leaves undefined map to the C1 control of the same value.
   static char16_t DecodeByte(unsigned char byte, int nCodePage);
+  // ---- Typing ----
+  // The byte that stands for a typed Unicode character in a code page (1250 or 1252;
+  // others as 1252), or -1 when the code page has no byte for it. The C1 controls, which
+  // stand in for the code pages' undefined bytes, are never typed and are refused too.
+  static int EncodeChar(char32_t ch, int nCodePage);
+  // ----
+
   // The Unicode character of one byte in the Symbol face: the 52 letter bytes give Greek
   // letters; every other byte stands for itself.
   static char16_t SymbolByte(unsigned char byte);

@@ -1,23 +1,57 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "objects/CObList.h"
+#include "objects/Geometry.h"
 
+class CArchive;
+class CBondEndIndex;
+class CKVObject;
 class CKvillSrvrItem;
+
+// The magic a stream began with: the current family (selection count and selection flags
+// follow) or the older "KvillDoc" family (neither).
+enum class StreamFamily { None, Valendra, KvillDoc };
 
 // The single document: the owning, ordered list of top-level drawing objects (the drawing
 // order) and the flags with which callers steer one store or load.
 class CKvillDoc {
  public:
-  CKvillDoc() = default;
+  CKvillDoc();
   CKvillDoc(const CKvillDoc&) = delete;
   CKvillDoc& operator=(const CKvillDoc&) = delete;
-  virtual ~CKvillDoc() = default;
+  virtual ~CKvillDoc();
 
   // Deletes every top-level object (a group deletes its descendants) and empties the list.
   void DeleteContents() { m_listObjects.clear(); }
+
+  // Stores the whole stream (or the selection) when the archive is storing; otherwise loads
+  // with the scanning loader when m_bScanForHeader is set and the plain loader if not. The
+  // steps after a store or load that reach the view follow. Returns false for a load that
+  // found no stream or whose data ended before the end marker (an incompatible file, which
+  // the view reports), and for a store whose archive could not write.
+  bool Serialize(CArchive& ar);
+  // Buffer size for a stream of the drawing: (16402 + stored sizes) x 1.2.
+  virtual std::int64_t EstimateNativeSize();
+
+  // The view's selection count; kept here while the process has no view (command line).
+  std::int32_t GetSelCount() const;
+  void SetSelCount(std::int32_t n);
+
+  // Used by the records while a stream is read.
+  // The end object a bond reference names: the first object of the walk over the
+  // top-level list (only selected top-level objects when bSelectedOnly) whose box and
+  // anchor equal the given ones; bonds are never ends.
+  CKVObject* FindBondEnd(const CRect& rc, CPoint pt, bool bSelectedOnly);
+  // A loader announces an object that has just been read, in walk order.
+  void NoteLoadedObject(CKVObject* pObj);
+
+  // Which magic the last load found (StreamFamily::None when it found none) and its text.
+  StreamFamily m_nLoadedFamily = StreamFamily::None;
+  std::string m_strLoadedMagic;
 
   bool IsModified() const { return m_bModified; }
   void SetModifiedFlag(bool bModified = true) { m_bModified = bModified; }
@@ -49,5 +83,28 @@ class CKvillDoc {
   std::string m_strPathName;
 
  private:
+  bool StoreStream(CArchive& ar);
+  bool LoadPlain(CArchive& ar);
+  bool LoadScanning(CArchive& ar);
+  // Replace mode: the drawing and the view's hold on it go before anything is read.
+  void ClearForReplace();
+  // Reads the selection count after a magic of the current family.
+  void BeginRecords(CArchive& ar, StreamFamily family);
+  // Reads records up to the end marker; false when the data ends first.
+  bool ReadRecords(CArchive& ar, bool bSkipUnknown);
+  void AfterStore();
+  void AfterLoad(bool bOk);
+
   bool m_bModified = false;
+  std::int32_t m_nSelCountNoView = 0;
+  // Bond-end lookup of the load in progress, built when the first bond asks.
+  std::unique_ptr<CBondEndIndex> m_pEndIndex;
+  bool m_bEndIndexSelectedOnly = false;
+  bool m_bLoading = false;
 };
+
+// Which magic ten bytes hold, and its text ("8Valendra", "Valendra", "KvillDoc", ...).
+StreamFamily MatchMagic(const std::uint8_t magic[10], std::string* pText = nullptr);
+// An object of the class a kind code of a stream names (old codes included), or null for a
+// code no class answers to.
+std::unique_ptr<CKVObject> CreateObjectForKind(std::int32_t nKind);

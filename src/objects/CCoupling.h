@@ -38,6 +38,10 @@ class CCoupling : public CKVObject {
   void DrawShape(CDC* pDC) const;
 
  public:
+  // Stream records; defined with the document's stream code.
+  void Store(CArchive& ar, int nPass, CKvillDoc* pDoc) override;
+  void Load(CArchive& ar, CKvillDoc* pDoc) override;
+
   CKVObject* m_pEndA = nullptr;
   CKVObject* m_pEndB = nullptr;
   std::int32_t m_nReserved1 = 0;

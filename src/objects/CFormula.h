@@ -57,6 +57,10 @@ class CFormula : public CKVObject {
   // Greek letter (1034 ... 1085). True when the text changed.
   bool InsertFromPalette(CDC* pDC, int nMessage);
 
+  // Stream records; defined with the document's stream code.
+  void Store(CArchive& ar, int nPass, CKvillDoc* pDoc) override;
+  void Load(CArchive& ar, CKvillDoc* pDoc) override;
+
   std::string m_strText;
   std::int32_t m_nCaret = 0;
 };

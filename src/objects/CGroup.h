@@ -40,6 +40,10 @@ class CGroup : public CKVObject {
   void MirrorVertical();
   void MirrorHorizontal();
 
+  // Stream records; defined with the document's stream code.
+  void Store(CArchive& ar, int nPass, CKvillDoc* pDoc) override;
+  void Load(CArchive& ar, CKvillDoc* pDoc) override;
+
   CSize m_szResize;
   CSize m_szChild;
   CPoint m_ptChild;

@@ -5,7 +5,9 @@
 #include "objects/CDC.h"
 #include "objects/Geometry.h"
 
+class CArchive;
 class CGroup;
+class CKvillDoc;
 
 // Kind codes: the class of an object and its record tag in files.
 enum : std::int32_t {
@@ -45,6 +47,10 @@ class CKVObject {
   virtual void DragBy(CDC* pDC, CSize offset, int nFlag);
   virtual void DrawDragFrames(CDC* pDC, const CRect& rcOld, const CRect& rcNew);
   virtual int GetKind();
+  // One record of the native stream: Store writes it in its pass (0 for every kind but
+  // bonds, 1 for bonds); Load reads it with m_nKind already set to the code read.
+  virtual void Store(CArchive& ar, int nPass, CKvillDoc* pDoc);
+  virtual void Load(CArchive& ar, CKvillDoc* pDoc);
   virtual CKVObject* FindSame(const CRect& rc, CPoint pt);
   virtual void Draw(CDC* pDC);
   virtual void Deselect();

@@ -1,0 +1,287 @@
+#include "document/CKvillDoc.h"
+
+#include <cstring>
+#include <iterator>
+
+#include "document/CArchive.h"
+#include "document/CBondEndIndex.h"
+#include "objects/CCoupling.h"
+#include "objects/CDot.h"
+#include "objects/CEllipse.h"
+#include "objects/CFormula.h"
+#include "objects/CGroup.h"
+#include "objects/CMinusC.h"
+#include "objects/CPlusC.h"
+#include "view/CKvillView.h"
+
+namespace {
+
+constexpr std::size_t kMagicSize = 10;
+constexpr std::uint64_t kBlockSize = 256;
+constexpr char kWrittenMagic[kMagicSize] = {'8', 'V', 'a', 'l', 'e', 'n', 'd', 'r', 'a', 0};
+
+constexpr int kTimerElapse = 10;
+
+}  // namespace
+
+StreamFamily MatchMagic(const std::uint8_t magic[10], std::string* pText) {
+  // The order of the comparisons matters only for the plain "Valendra", which ignores
+  // its tenth byte.
+  struct Known {
+    const char* text;
+    std::size_t compared;
+    StreamFamily family;
+  };
+  static constexpr Known kKnown[] = {
+      {"Valendra", 9, StreamFamily::Valendra},   {"8Valendra", 10, StreamFamily::Valendra},
+      {"7Valendra", 10, StreamFamily::Valendra}, {"6Valendra", 10, StreamFamily::Valendra},
+      {"5Valendra", 10, StreamFamily::Valendra}, {"4Valendra", 10, StreamFamily::Valendra},
+      {"Valendra2", 10, StreamFamily::Valendra}, {"Valendra3", 10, StreamFamily::Valendra},
+      {"KvillDoc", 9, StreamFamily::KvillDoc},
+  };
+  for (const Known& k : kKnown) {
+    // The compared bytes are the text and its terminating zero.
+    if (std::memcmp(magic, k.text, k.compared) == 0) {
+      if (pText) *pText = k.text;
+      return k.family;
+    }
+  }
+  return StreamFamily::None;
+}
+
+std::unique_ptr<CKVObject> CreateObjectForKind(std::int32_t nKind) {
+  switch (nKind) {
+    case 1:
+    case KIND_FORMULA:
+      return std::make_unique<CFormula>();
+    case 2:
+    case 7:
+    case KIND_COUPLING:
+      return std::make_unique<CCoupling>();
+    case 3:
+    case KIND_DOT:
+      return std::make_unique<CDot>();
+    case 4:
+    case KIND_GROUP:
+      return std::make_unique<CGroup>();
+    case 5:
+    case KIND_ELLIPSE:
+      return std::make_unique<CEllipse>();
+    case KIND_PLUS:
+      return std::make_unique<CPlusC>();
+    case KIND_MINUS:
+      return std::make_unique<CMinusC>();
+    default:
+      return nullptr;
+  }
+}
+
+CKvillDoc::CKvillDoc() = default;
+
+CKvillDoc::~CKvillDoc() = default;
+
+std::int32_t CKvillDoc::GetSelCount() const {
+  if (CKvillView* pView = CKvillView::GetView()) return pView->m_nSelCount;
+  return m_nSelCountNoView;
+}
+
+void CKvillDoc::SetSelCount(std::int32_t n) {
+  if (CKvillView* pView = CKvillView::GetView())
+    pView->m_nSelCount = n;
+  else
+    m_nSelCountNoView = n;
+}
+
+std::int64_t CKvillDoc::EstimateNativeSize() {
+  std::int64_t nSum = 16402;
+  for (const auto& p : m_listObjects) nSum += p->GetStoredSize();
+  return static_cast<std::int64_t>(static_cast<double>(nSum) * 1.2);
+}
+
+bool CKvillDoc::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    const bool bOk = StoreStream(ar);
+    AfterStore();
+    return bOk;
+  }
+  m_bLoading = true;
+  m_pEndIndex.reset();
+  const bool bOk = m_bScanForHeader ? LoadScanning(ar) : LoadPlain(ar);
+  m_bLoading = false;
+  m_pEndIndex.reset();
+  AfterLoad(bOk);
+  return bOk;
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing
+
+bool CKvillDoc::StoreStream(CArchive& ar) {
+  ar.Write(kWrittenMagic, kMagicSize);
+  ar.WriteInt32(GetSelCount());
+  const bool bSelOnly = m_bSelectionOnly != 0;
+  for (const auto& p : m_listObjects) {
+    if (bSelOnly) {
+      if (!p->IsSelected()) continue;
+      if (auto* pBond = dynamic_cast<CCoupling*>(p.get())) {
+        // A pasted bond must find its ends, so the unselected ones travel with it: their
+        // topmost ancestors, once for every bond that needs them.
+        for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB})
+          if (pEnd && !pEnd->IsSelected()) pEnd->GetTop()->Store(ar, 0, this);
+        continue;
+      }
+    }
+    p->Store(ar, 0, this);
+  }
+  for (const auto& p : m_listObjects) {
+    if (bSelOnly && !p->m_bSelected) continue;
+    p->Store(ar, 1, this);
+  }
+  ar.WriteInt32(KIND_END);
+  return ar.Flush();
+}
+
+void CKvillDoc::AfterStore() {
+  if (m_bClearModifiedOnStore && !m_bSelectionOnly && m_bStoringToFile) {
+    SetModifiedFlag(false);
+    m_bJustSaved = 1;
+    if (CKvillView* pView = CKvillView::GetView()) pView->ScheduleScrollRefresh();
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Reading
+
+void CKvillDoc::ClearForReplace() {
+  // The view lets go of the objects before they are deleted, so nothing it holds dangles.
+  if (CKvillView* pView = CKvillView::GetView()) {
+    pView->EndFormulaEditing();
+    pView->m_pCurrent = nullptr;
+    pView->m_pHover = nullptr;
+  }
+  DeleteContents();
+  SetSelCount(0);
+}
+
+void CKvillDoc::BeginRecords(CArchive& ar, StreamFamily family) {
+  m_nLoadedFamily = family;
+  if (family == StreamFamily::KvillDoc) {
+    m_bRecordsHaveSelection = 0;
+    return;
+  }
+  m_bRecordsHaveSelection = 1;
+  std::int32_t nCount = 0;
+  if (ar.ReadInt32(nCount)) SetSelCount(nCount);
+}
+
+bool CKvillDoc::LoadPlain(CArchive& ar) {
+  if (m_bReplaceOnLoad) ClearForReplace();
+  m_nLoadedFamily = StreamFamily::None;
+  m_strLoadedMagic.clear();
+  std::uint8_t magic[kMagicSize];
+  if (!ar.Read(magic, kMagicSize)) return false;
+  const StreamFamily family = MatchMagic(magic, &m_strLoadedMagic);
+  if (family == StreamFamily::None) return false;
+  BeginRecords(ar, family);
+  return ReadRecords(ar, false);
+}
+
+bool CKvillDoc::LoadScanning(CArchive& ar) {
+  // Find the last 256-byte block that begins with a magic. A block counts when its first
+  // ten bytes are there; the scan ends at the first block that is not complete.
+  m_nLoadedFamily = StreamFamily::None;
+  m_strLoadedMagic.clear();
+  std::int64_t nFound = -1;
+  StreamFamily found = StreamFamily::None;
+  std::string strFound;
+  if (ar.Seek(0)) {
+    for (std::int64_t nBlock = 0;; ++nBlock) {
+      std::uint8_t magic[kMagicSize];
+      if (!ar.Read(magic, kMagicSize)) break;
+      std::string strText;
+      const StreamFamily family = MatchMagic(magic, &strText);
+      if (family != StreamFamily::None) {
+        nFound = nBlock;
+        found = family;
+        strFound = strText;
+      }
+      if (!ar.Skip(kBlockSize - kMagicSize)) break;
+    }
+  }
+  if (m_bReplaceOnLoad) ClearForReplace();
+  if (nFound < 0) return false;
+  if (!ar.Seek(static_cast<std::uint64_t>(nFound) * kBlockSize + kMagicSize)) return false;
+  m_strLoadedMagic = strFound;
+  BeginRecords(ar, found);
+  return ReadRecords(ar, true);
+}
+
+bool CKvillDoc::ReadRecords(CArchive& ar, bool bSkipUnknown) {
+  const bool bPaste = !m_bReplaceOnLoad;
+  for (;;) {
+    std::int32_t nKind = 0;
+    if (!ar.ReadInt32(nKind)) return false;
+    if (nKind == KIND_END) return true;
+    std::unique_ptr<CKVObject> pNew = CreateObjectForKind(nKind);
+    if (!pNew) {
+      // A code no class answers to: the scanning loader steps over it, the plain loader
+      // reads an ellipse record that keeps the code.
+      if (bSkipUnknown) continue;
+      pNew = std::make_unique<CEllipse>();
+    }
+    CKVObject* pObj = pNew.get();
+    pObj->m_nKind = nKind;
+    pObj->m_pParent = nullptr;
+    m_listObjects.push_back(std::move(pNew));
+    pObj->Load(ar, this);
+    if (auto* pBond = dynamic_cast<CCoupling*>(pObj)) {
+      if (!pBond->m_pEndA || !pBond->m_pEndB) {
+        m_listObjects.pop_back();
+        continue;
+      }
+    } else if (!dynamic_cast<CGroup*>(pObj)) {
+      // A group has announced itself and its descendants while they were read.
+      NoteLoadedObject(pObj);
+    }
+    if (bPaste && !pObj->m_bSelected) {
+      SetSelCount(GetSelCount() + 1);
+      pObj->m_bSelected = 1;
+    }
+  }
+}
+
+void CKvillDoc::NoteLoadedObject(CKVObject* pObj) {
+  // Before the first bond asks, the index does not exist and will be built from the list.
+  if (m_pEndIndex) m_pEndIndex->Add(pObj);
+}
+
+CKVObject* CKvillDoc::FindBondEnd(const CRect& rc, CPoint pt, bool bSelectedOnly) {
+  if (!m_pEndIndex || m_bEndIndexSelectedOnly != bSelectedOnly) {
+    // Objects read from now on are added as they arrive (NoteLoadedObject), in walk
+    // order, so one pass over the list suffices for the whole load.
+    m_pEndIndex = std::make_unique<CBondEndIndex>();
+    m_bEndIndexSelectedOnly = bSelectedOnly;
+    for (const auto& p : m_listObjects)
+      if (!bSelectedOnly || p->m_bSelected) m_pEndIndex->AddTree(p.get());
+  }
+  CKVObject* pEnd = m_pEndIndex->Find(rc, pt);
+  if (!m_bLoading) m_pEndIndex.reset();  // outside a load the list may change at any time
+  return pEnd;
+}
+
+void CKvillDoc::AfterLoad(bool bOk) {
+  CKvillView* pView = CKvillView::GetView();
+  if (!pView) return;
+  const bool bReplace = m_bReplaceOnLoad != 0;
+  if (!m_bQuietLoad) {
+    if (!bReplace) {
+      pView->RedrawView();
+      if (!bOk) pView->StartTimer(TIMER_INCOMPATIBLE_FILE, kTimerElapse);
+      return;
+    }
+    pView->StartTimer(TIMER_RESET_HISTORY, kTimerElapse);
+  }
+  if (bReplace && !m_bKeepViewOnLoad) pView->ResetZoomAndScroll();
+  pView->RedrawView();
+  if (!bOk) pView->StartTimer(TIMER_INCOMPATIBLE_FILE, kTimerElapse);
+}

@@ -1,0 +1,278 @@
+// The records of the native stream, one per class: Store and Load of every object kind.
+
+#include <utility>
+#include <vector>
+
+#include "document/CArchive.h"
+#include "document/CKvillDoc.h"
+#include "objects/CCoupling.h"
+#include "objects/CFormula.h"
+#include "objects/CGroup.h"
+#include "objects/CMinusC.h"
+#include "objects/CPlusC.h"
+
+namespace {
+
+void WriteRect(CArchive& ar, const CRect& rc) {
+  ar.WriteInt32(rc.left);
+  ar.WriteInt32(rc.top);
+  ar.WriteInt32(rc.right);
+  ar.WriteInt32(rc.bottom);
+}
+
+void WritePoint(CArchive& ar, CPoint pt) {
+  ar.WriteInt32(pt.x);
+  ar.WriteInt32(pt.y);
+}
+
+// Fields whose bytes are missing keep what they held.
+void ReadRect(CArchive& ar, CRect& rc) {
+  ar.ReadInt32(rc.left);
+  ar.ReadInt32(rc.top);
+  ar.ReadInt32(rc.right);
+  ar.ReadInt32(rc.bottom);
+}
+
+void ReadPoint(CArchive& ar, CPoint& pt) {
+  ar.ReadInt32(pt.x);
+  ar.ReadInt32(pt.y);
+}
+
+bool IsPasting(const CKvillDoc* pDoc) { return pDoc && !pDoc->m_bReplaceOnLoad; }
+
+// Clears the selection flag of every descendant of the group.
+void ClearDescendantSelection(CGroup& root) {
+  std::vector<CGroup*> pending{&root};
+  while (!pending.empty()) {
+    CGroup* pGroup = pending.back();
+    pending.pop_back();
+    for (auto& p : pGroup->m_listChildren) {
+      p->m_bSelected = 0;
+      if (auto* pChild = dynamic_cast<CGroup*>(p.get())) pending.push_back(pChild);
+    }
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// The common part
+
+void CKVObject::Store(CArchive& ar, int nPass, CKvillDoc*) {
+  if (nPass != 0) return;
+  // The writer always writes the current family; the colour follows the same rule the
+  // reader applies, so every record written reads back with the same length.
+  ar.WriteInt32(m_nKind);
+  ar.WriteInt32(m_bSelected);
+  ar.WriteDouble(m_dScale);
+  WriteRect(ar, m_rcBounds);
+  WritePoint(ar, m_ptAnchor);
+  if (m_nKind > 5) ar.WriteUInt32(m_crColor);
+}
+
+void CKVObject::Load(CArchive& ar, CKvillDoc* pDoc) {
+  if (!pDoc || pDoc->m_bRecordsHaveSelection) ar.ReadInt32(m_bSelected);
+  ar.ReadDouble(m_dScale);
+  ReadRect(ar, m_rcBounds);
+  ReadPoint(ar, m_ptAnchor);
+  // An ellipse is anchored at its top-left corner whatever was stored.
+  if (m_nKind == 5 || m_nKind == KIND_ELLIPSE) m_ptAnchor = CPoint{m_rcBounds.left, m_rcBounds.top};
+  if (m_nKind > 5) {
+    ar.ReadUInt32(m_crColor);
+    return;
+  }
+  // Older codes carry no colour and become the current ones; a bond upgrades its own.
+  switch (m_nKind) {
+    case 1:
+      m_nKind = KIND_FORMULA;
+      break;
+    case 3:
+      m_nKind = KIND_DOT;
+      break;
+    case 4:
+      m_nKind = KIND_GROUP;
+      break;
+    case 5:
+      m_nKind = KIND_ELLIPSE;
+      break;
+    default:
+      break;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Formulas and charges
+
+void CFormula::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
+  if (nPass != 0) return;
+  CKVObject::Store(ar, 0, pDoc);
+  ar.WriteInt32(static_cast<std::int32_t>(m_strText.size()));
+  ar.Write(m_strText.data(), m_strText.size());
+}
+
+void CFormula::Load(CArchive& ar, CKvillDoc* pDoc) {
+  CKVObject::Load(ar, pDoc);
+  std::int32_t n = 0;
+  if (!ar.ReadInt32(n)) return;
+  // A length the data cannot hold is a corrupt stream: the load ends as cut short, and
+  // nothing is allocated for text that is not there.
+  if (n < 0 || static_cast<std::uint64_t>(n) > ar.GetRemaining()) {
+    ar.SetCutShort();
+    return;
+  }
+  std::string strText(static_cast<std::size_t>(n), '\0');
+  if (ar.Read(strText.data(), strText.size())) m_strText = std::move(strText);
+}
+
+void CPlusC::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
+  if (nPass != 0) return;
+  CKVObject::Store(ar, 0, pDoc);
+  ar.WriteDouble(m_dThickness);
+}
+
+void CPlusC::Load(CArchive& ar, CKvillDoc* pDoc) {
+  CKVObject::Load(ar, pDoc);
+  ar.ReadDouble(m_dThickness);
+}
+
+void CMinusC::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
+  if (nPass != 0) return;
+  CKVObject::Store(ar, 0, pDoc);
+  ar.WriteDouble(m_dThickness);
+}
+
+void CMinusC::Load(CArchive& ar, CKvillDoc* pDoc) {
+  CKVObject::Load(ar, pDoc);
+  ar.ReadDouble(m_dThickness);
+}
+
+// ---------------------------------------------------------------------------------------
+// Bonds
+
+void CCoupling::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
+  // Bonds come after every other object of their list.
+  if (nPass != 1) return;
+  CKVObject::Store(ar, 0, pDoc);
+  ar.WriteInt32(m_nReserved1);
+  ar.WriteInt32(m_nReserved2);
+  ar.WriteInt32(m_nSide);
+  WritePoint(ar, m_ptA);
+  WritePoint(ar, m_ptB);
+  ar.WriteInt32(m_nStyle);
+  ar.WriteInt32(m_nPenStyle);
+  ar.WriteInt32(m_nAttachDx);
+  ar.WriteInt32(m_nAttachDy);
+  ar.WriteInt32(m_nReserved3);
+  // An end is named by its anchor and box; a missing end is written as zeros.
+  for (const CKVObject* pEnd : {m_pEndA, m_pEndB}) {
+    WritePoint(ar, pEnd ? pEnd->m_ptAnchor : CPoint{});
+    WriteRect(ar, pEnd ? pEnd->m_rcBounds : CRect{});
+  }
+  if (m_nKind == KIND_COUPLING) ar.WriteDouble(m_dThickness);
+}
+
+void CCoupling::Load(CArchive& ar, CKvillDoc* pDoc) {
+  CKVObject::Load(ar, pDoc);
+  if (IsPasting(pDoc)) m_bSelected = 1;
+  ar.ReadInt32(m_nReserved1);
+  ar.ReadInt32(m_nReserved2);
+  ar.ReadInt32(m_nSide);
+  ReadPoint(ar, m_ptA);
+  ReadPoint(ar, m_ptB);
+  ar.ReadInt32(m_nStyle);
+  ar.ReadInt32(m_nPenStyle);
+  ar.ReadInt32(m_nAttachDx);
+  ar.ReadInt32(m_nAttachDy);
+  ar.ReadInt32(m_nReserved3);
+  // A pasted bond attaches to the pasted copies, not to identical objects already drawn.
+  const bool bSelectedOnly = IsPasting(pDoc) && m_bSelected;
+  for (CKVObject** ppEnd : {&m_pEndA, &m_pEndB}) {
+    CPoint pt;
+    CRect rc;
+    ReadPoint(ar, pt);
+    ReadRect(ar, rc);
+    *ppEnd = pDoc ? pDoc->FindBondEnd(rc, pt, bSelectedOnly) : nullptr;
+  }
+  if (m_nKind == KIND_COUPLING)
+    ar.ReadDouble(m_dThickness);
+  else
+    m_nKind = KIND_COUPLING;
+}
+
+// ---------------------------------------------------------------------------------------
+// Groups
+
+void CGroup::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
+  if (nPass != 0) return;
+  CKVObject::Store(ar, 0, pDoc);
+  // Depth first without recursion: a child group writes its common part where it stands
+  // and its children next; when a list is exhausted its bonds follow, then its end marker.
+  std::vector<std::pair<CGroup*, CObList::iterator>> stack;
+  CGroup* pCur = this;
+  CObList::iterator it = m_listChildren.begin();
+  for (;;) {
+    if (it == pCur->m_listChildren.end()) {
+      for (auto& p : pCur->m_listChildren) p->Store(ar, 1, pDoc);
+      ar.WriteInt32(KIND_END);
+      if (stack.empty()) return;
+      pCur = stack.back().first;
+      it = stack.back().second;
+      stack.pop_back();
+      continue;
+    }
+    CKVObject* p = (it++)->get();
+    if (auto* pGroup = dynamic_cast<CGroup*>(p)) {
+      pGroup->CKVObject::Store(ar, 0, pDoc);
+      stack.emplace_back(pCur, it);
+      pCur = pGroup;
+      it = pGroup->m_listChildren.begin();
+    } else {
+      p->Store(ar, 0, pDoc);
+    }
+  }
+}
+
+void CGroup::Load(CArchive& ar, CKvillDoc* pDoc) {
+  CKVObject::Load(ar, pDoc);
+  const bool bPaste = IsPasting(pDoc);
+  // A top-level group is a bond end candidate before any of its descendants.
+  if (pDoc && !m_pParent) pDoc->NoteLoadedObject(this);
+  // Open groups without recursion; the depth is the stack size plus one.
+  std::vector<CGroup*> stack;
+  CGroup* pCur = this;
+  for (;;) {
+    if (bPaste) m_bSelected = 1;
+    std::int32_t nKind = KIND_END;
+    // Data that ends closes the current level as an end marker would.
+    if (!ar.ReadInt32(nKind)) nKind = KIND_END;
+    if (nKind == KIND_END) {
+      if (stack.empty()) break;
+      pCur = stack.back();
+      stack.pop_back();
+      continue;
+    }
+    std::unique_ptr<CKVObject> pNew = CreateObjectForKind(nKind);
+    if (!pNew) continue;  // unknown codes are stepped over
+    CKVObject* pObj = pNew.get();
+    pCur->AddChild(std::move(pNew));
+    pObj->m_nKind = nKind;
+    pObj->m_bSelected = 1;
+    if (auto* pGroup = dynamic_cast<CGroup*>(pObj)) {
+      pGroup->CKVObject::Load(ar, pDoc);
+      stack.push_back(pCur);
+      pCur = pGroup;
+      continue;
+    }
+    pObj->Load(ar, pDoc);
+    pObj->m_bSelected = 1;
+    if (auto* pBond = dynamic_cast<CCoupling*>(pObj)) {
+      if (!pBond->m_pEndA || !pBond->m_pEndB) pCur->m_listChildren.pop_back();
+    } else if (pDoc) {
+      pDoc->NoteLoadedObject(pObj);
+    }
+  }
+  // Inside a group only the outermost group carries a selection flag.
+  const std::int32_t bSelected = m_bSelected;
+  ClearDescendantSelection(*this);
+  m_bSelected = bSelected;
+}

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "../view/ViewFixture.h"
+#include "StreamBytes.h"
+#include "StreamTestUtil.h"
+
+using StreamViewSteps = ViewFixture;
+
+TEST_F(StreamViewSteps, ReplacingLoadResetsTheViewAndStartsTheHistoryTimer) {
+  CDot* old = AddDot(0, 0);
+  view.m_pCurrent = old;
+  view.m_pHover = old;
+  view.m_nSelCount = 9;
+  view.m_dZoom = 2.0;
+  view.m_nScrollX = 500;
+  doc.m_bQuietLoad = 0;
+  ASSERT_TRUE(LoadDoc(doc, Bytes().header(2).dot(5, 5, 1).end().v));
+  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.m_pHover, nullptr);
+  EXPECT_EQ(view.m_nSelCount, 2);
+  EXPECT_EQ(doc.GetSelCount(), 2);
+  EXPECT_TRUE(host.IsTimerRunning(TIMER_RESET_HISTORY));
+  EXPECT_FALSE(host.IsTimerRunning(TIMER_INCOMPATIBLE_FILE));
+  EXPECT_EQ(view.m_dZoom, 1.0);
+  EXPECT_EQ(view.m_nScrollX, 0);
+}
+
+TEST_F(StreamViewSteps, UndoKeepsZoomAndScrollAndRunsNoTimer) {
+  view.m_dZoom = 2.0;
+  view.m_nScrollY = 300;
+  doc.m_bQuietLoad = 1;
+  doc.m_bKeepViewOnLoad = 1;
+  ASSERT_TRUE(LoadDoc(doc, Bytes().header(0).dot(5, 5).end().v));
+  EXPECT_EQ(view.m_dZoom, 2.0);
+  EXPECT_EQ(view.m_nScrollY, 300);
+  EXPECT_FALSE(host.IsTimerRunning(TIMER_RESET_HISTORY));
+}
+
+TEST_F(StreamViewSteps, PasteRedrawsOnlyAndAFailedLoadSchedulesTheMessage) {
+  view.m_dZoom = 2.0;
+  doc.m_bQuietLoad = 0;
+  doc.m_bReplaceOnLoad = 0;
+  EXPECT_FALSE(LoadDoc(doc, Bytes().header(0).dot(5, 5).v));  // no end marker
+  doc.m_bReplaceOnLoad = 1;
+  EXPECT_EQ(doc.m_listObjects.size(), 1u);
+  EXPECT_EQ(view.m_dZoom, 2.0);
+  EXPECT_FALSE(host.IsTimerRunning(TIMER_RESET_HISTORY));
+  EXPECT_TRUE(host.IsTimerRunning(TIMER_INCOMPATIBLE_FILE));
+}
+
+TEST_F(StreamViewSteps, TheSelectionCountWrittenIsTheViews) {
+  view.m_nSelCount = 4;
+  doc.SetModifiedFlag(true);
+  EXPECT_EQ(StoreDoc(doc), Bytes().header(4).end().v);
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_TRUE(host.IsTimerRunning(TIMER_SCROLL_REFRESH));
+}

@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <string>
+#include <vector>
 
+#include "document/CommandLine.h"
 #include "objects/CKVObject.h"
 #include "shell/DrawingRenderer.h"
 #include "shell/SampleDrawing.h"
@@ -31,8 +34,10 @@ void PrintUsage(std::FILE* out) {
                "Without arguments, renders a built-in sample drawing to sample.png and\n"
                "sample.svg in the current folder and prints their paths.\n"
                "\n"
-               "  --help     show this help and exit\n"
-               "  --version  show the version and exit\n");
+               "  --convert IN OUT  read IN as Open does and write OUT as Save does\n"
+               "  --info IN         summary of a drawing file\n"
+               "  --help            show this help and exit\n"
+               "  --version         show the version and exit\n");
 }
 
 // Without a display the Qt platform plugin would fail to start; pictures need none.
@@ -89,6 +94,10 @@ int WriteSamplePictures() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // --convert and --info work without a window.
+  const int nToolStatus =
+      RunDocumentTool(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+  if (nToolStatus >= 0) return nToolStatus;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// The command-line tools of the document: they read and write streams without a window.
+// Each returns the process exit status and writes only to the streams it is given.
+
+// Reads IN as the Open command does (scanning loader, replacing) and writes OUT as Save
+// does. A stream that is not one gives "Error: Incompatible file." and status 1.
+int RunConvert(const std::string& strIn, const std::string& strOut, std::ostream& out,
+               std::ostream& err);
+
+// Reads IN as the Open command does and prints its magic family, the selection count, the
+// number of objects of each kind (top level and inside groups) and the deepest nesting.
+int RunInfo(const std::string& strIn, std::ostream& out, std::ostream& err);
+
+// Runs --convert IN OUT or --info IN when args (the arguments after the program name) start
+// with one of them; a wrong number of arguments prints the usage and gives status 2.
+// Returns -1 when args name no document tool.
+int RunDocumentTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

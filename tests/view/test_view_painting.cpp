@@ -191,6 +191,34 @@ TEST_F(ViewPainting, SelectionOnlyDrawsTheEndsOfSelectedBondsAndNothingUnrelated
   EXPECT_TRUE(dc.RecordsOf(CRecordingDC::Op::Ellipse).empty());
 }
 
+TEST_F(ViewPainting, SelectionOnlyWithTheRealFormulaAndBond) {
+  auto formula = std::make_unique<CFormula>();
+  formula->m_strText = "OH";
+  formula->MoveTo(CPoint{0, 0});
+  CFormula* f = Add(std::move(formula));
+  CDot* d = AddDot(3000, -1000);
+  auto bond = std::make_unique<CCoupling>();
+  bond->m_pEndA = d;
+  bond->m_pEndB = f;
+  CCoupling* pBond = Add(std::move(bond));
+  auto other = std::make_unique<CFormula>();
+  other->m_strText = "Cl";
+  other->MoveTo(CPoint{8000, -3000});
+  Add(std::move(other));  // unrelated, unselected
+  pBond->m_bSelected = 1;
+  d->m_bSelected = 1;
+  doc.m_bSelectionOnly = 1;
+  view.m_dZoom = 1.0;
+  view.m_bDirectRender = 1;
+  CRecordingDC dc;
+  view.RenderDrawing(&dc, &doc);
+  std::string text;
+  for (const auto& r : dc.RecordsOf(CRecordingDC::Op::Text)) text += r.text;
+  EXPECT_NE(text.find('O'), std::string::npos);                // the formula at the bond's end
+  EXPECT_EQ(text.find('C'), std::string::npos);                // not the unrelated one
+  EXPECT_FALSE(dc.RecordsOf(CRecordingDC::Op::Line).empty());  // the bond
+}
+
 TEST_F(ViewPainting, LiveBondIsDrawnAfterEverything) {
   CDot* a = AddDot(0, 0);
   AddEllipse(-500, 500, 500, -500);

@@ -270,7 +270,8 @@ class CKvillView : public IViewLink {
   int RunThicknessDialog();
 
   // Formula editing. OnChar takes a byte of the typing code page; any other value is a
-  // character that code page cannot hold and is refused with a beep.
+  // character that code page cannot hold and is refused with a beep. Keys that the
+  // accelerators turn into commands (Escape, Delete, the arrows) bring no character.
   int TypingCodePage() const { return m_bEnglish ? 1252 : 1250; }
   void OnChar(int nChar);
   void OnKeyDown(int nVirtualKey);
@@ -279,7 +280,8 @@ class CKvillView : public IViewLink {
   void OnPaletteInsert(int nMessage);  // messages 1030 ... 1085
   // The cursor feedback of the 10 ms timer, the mouse move and WM_SETCURSOR.
   void OnUpdateCursor() { UpdateCursor(); }
-  // Timers 1118 and 1120 of the entry dialogs; true if handled.
+  // Timers 1118 and 1120 of the entry dialogs and 1123 of the cursor feedback; true if
+  // handled.
   bool OnInteractionTimer(int nId);
   // Commands of this block (select all, edit, the caret keys while editing); true if handled.
   bool OnInteractionCommand(int nId);

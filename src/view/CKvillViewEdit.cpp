@@ -234,6 +234,10 @@ bool CKvillView::OnDrawBarMessage(int nMessage) {
 }
 
 bool CKvillView::OnInteractionTimer(int nId) {
+  if (nId == TIMER_CURSOR_FEEDBACK) {
+    UpdateCursor();
+    return true;
+  }
   if (nId == TIMER_FOCUS_VERTEX_DIALOG) {
     m_pHost->KillTimer(nId);
     if (m_nOpenEntryDialog == kVertexDialog) m_pHost->FocusEntryField();

@@ -325,3 +325,80 @@ TEST_F(ViewTools, BondsPaletteMessageDropsTheToolAndEndsRotation) {
   EXPECT_EQ(view.m_bRotating, 0);
   EXPECT_EQ(Snapshots(), 1u);
 }
+
+// ---------------------------------------------------------------------------------------
+// Cursor feedback
+
+class ViewCursorFeedback : public InteractFixture {
+ protected:
+  void Hover(CPoint pt) {
+    view.m_ptLastMouse = Px(pt);
+    host.m_ptCursor = CPoint{Px(pt).x + 20, Px(pt).y + 90};
+    host.SetTimer(1123, 10);
+    host.FireTimer(1123);
+  }
+};
+
+TEST_F(ViewCursorFeedback, CtrlOverAnObjectShowsTheCopyCursorWithoutAMove) {
+  AddEllipse(300, -300, 900, -900);
+  doc.m_bHoverSuppressed = 0;
+  host.m_keysDown = {VK_LCONTROL};
+  Hover(CPoint{600, -600});
+  EXPECT_EQ(host.m_nCursor, IDI_COPY_CURSOR);
+  EXPECT_EQ(doc.m_nKindUnderMouse, KIND_ELLIPSE);
+  host.m_keysDown.clear();
+  Hover(CPoint{600, -600});
+  EXPECT_EQ(host.m_nCursor, IDC_ARROW);
+  // The timer keeps running.
+  EXPECT_TRUE(host.IsTimerRunning(1123));
+}
+
+TEST_F(ViewCursorFeedback, NothingChangesWhileADialogOrMenuIsOpen) {
+  AddEllipse(300, -300, 900, -900);
+  host.m_keysDown = {VK_LCONTROL};
+  host.m_nCursor = 0;
+  Hover(CPoint{600, -600});  // the document starts with the feedback suppressed
+  EXPECT_EQ(host.m_nCursor, 0);
+}
+
+TEST_F(ViewCursorFeedback, IBeamOverTheEditedFormulaArrowElsewhere) {
+  doc.m_bHoverSuppressed = 0;
+  Tool(1029);
+  Press(CPoint{1500, -1500});
+  view.OnChar('C');
+  CFormula* f = Last<CFormula>(KIND_FORMULA);
+  const CPoint inside{f->m_rcBounds.left + 30, f->m_rcBounds.top - 60};
+  Hover(CPoint{inside.x / 15 * 15, inside.y / 15 * 15});
+  EXPECT_EQ(host.m_nCursor, IDC_IBEAM);
+  // The formula tool's I-beam flag stays until a mouse move's hit test clears it.
+  Move(CPoint{6000, -6000}, 0);
+  EXPECT_EQ(host.m_nCursor, IDC_ARROW);
+}
+
+TEST_F(ViewCursorFeedback, LeavingTheInnerAreaAbandonsAResize) {
+  CEllipse* e = AddEllipse(300, -300, 900, -700);
+  e->m_bSelected = 1;
+  doc.m_bHoverSuppressed = 0;
+  Press(CPoint{900, -690});
+  ASSERT_EQ(view.m_bResizing, 1);
+  host.m_ptCursor = CPoint{2, 2};  // over the main window's frame
+  host.SetTimer(1123, 10);
+  host.FireTimer(1123);
+  EXPECT_EQ(view.m_bResizing, 0);
+  EXPECT_EQ(doc.m_bCursorOutside, 1);
+  Release(CPoint{300, -300});
+  EXPECT_EQ(e->m_rcBounds, (CRect{300, -300, 900, -700}));
+}
+
+TEST_F(ViewCursorFeedback, ToolCursorsFromMouseMoves) {
+  doc.m_bHoverSuppressed = 0;
+  Tool(1086);
+  Move(CPoint{600, -600}, 0);
+  EXPECT_EQ(host.m_nCursor, IDC_CROSS);
+  Tool(1132);
+  Move(CPoint{600, -600}, 0);
+  EXPECT_EQ(host.m_nCursor, IDI_PLUS_CURSOR);
+  Tool(1092);
+  Move(CPoint{600, -600}, 0);
+  EXPECT_EQ(host.m_nCursor, IDI_TEMPLATE_CURSOR);
+}

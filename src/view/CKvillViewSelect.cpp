@@ -136,17 +136,18 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags) {
 }
 
 void CKvillView::TrackRubberBand(CPoint ptClient) {
+  // Without a window surface the rectangle is still tracked, only not shown.
   CScopedWindowDC dc(*m_pHost);
   if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
   if (m_bDragStart) {
-    m_pHost->DrawDragRect(dc.Get(), m_rcDrag, nullptr);
+    if (dc.Get() != nullptr) m_pHost->DrawDragRect(dc.Get(), m_rcDrag, nullptr);
     m_bDragStart = 0;
   }
   m_ptDragLast = ptClient;
   m_rcDragOld = m_rcDrag;
   m_rcDrag = CRect{std::min(m_ptDragAnchor.x, ptClient.x), std::min(m_ptDragAnchor.y, ptClient.y),
                    std::max(m_ptDragAnchor.x, ptClient.x), std::max(m_ptDragAnchor.y, ptClient.y)};
-  m_pHost->DrawDragRect(dc.Get(), m_rcDrag, &m_rcDragOld);
+  if (dc.Get() != nullptr) m_pHost->DrawDragRect(dc.Get(), m_rcDrag, &m_rcDragOld);
   m_bRubberDone = 1;
 }
 

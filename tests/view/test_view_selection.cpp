@@ -181,3 +181,14 @@ TEST_F(ViewSelection, DeselectAllAndCountSelection) {
   EXPECT_EQ(view.m_nSelCount, 0);
   EXPECT_FALSE(a->m_bSelected);
 }
+
+TEST_F(ViewSelection, RectangleWithoutAWindowSurfaceStillSelects) {
+  CDot* a = AddDot(450, -450);
+  Press(CPoint{300, -300});
+  host.m_bDCAvailable = false;
+  Move(CPoint{900, -900});
+  Release(CPoint{900, -900});
+  host.m_bDCAvailable = true;
+  EXPECT_TRUE(host.m_dragRects.empty());
+  EXPECT_TRUE(a->m_bSelected);
+}

@@ -18,6 +18,7 @@
 #include "platform/CQtDC.h"
 #include "shell/DrawingRenderer.h"
 #include "view/RingTemplates.h"
+#include "view/TemplatePlacement.h"
 
 namespace {
 
@@ -130,55 +131,32 @@ const std::map<std::string, RingPicture>& RingPictures() {
 
 CGroup* AddGroup(CObList& list) { return Add(list, std::make_unique<CGroup>()); }
 
-// The inner circle of an aromatic ring about pt.
-void AddInnerCircle(CGroup& group, CPoint pt, int nVertices) {
-  auto e = std::make_unique<CEllipse>();
-  const int h = static_cast<int>(std::floor(std::cos(kPi / nVertices) * 210));
-  e->MoveTo(CPoint{pt.x + 5, pt.y - 5});
-  e->SetHalfSize(h, h);
-  group.AddChild(std::move(e));
-}
-
 void BuildRing(const RingPicture& ring, CPictureContent& content) {
   CGroup* pGroup = AddGroup(content.list);
-  PlaceRing(CPoint{0, 0}, *pGroup, ring.nVertices, ring.dStartAngle);
-  if (ring.bAromatic) AddInnerCircle(*pGroup, CPoint{0, 0}, ring.nVertices);
+  if (ring.bAromatic) {
+    PlaceAromaticRing(CPoint{0, 0}, *pGroup, ring.nVertices, ring.dStartAngle);
+  } else {
+    PlaceRing(CPoint{0, 0}, *pGroup, ring.nVertices, ring.dStartAngle);
+  }
   content.box = TemplateBox(*pGroup);
 }
 
 void BuildKekule(double dStartAngle, CPictureContent& content) {
   CGroup* pGroup = AddGroup(content.list);
-  PlaceRing(CPoint{0, 0}, *pGroup, 6, dStartAngle);
-  // Bonds 0-1, 2-3 and 4-5 are double, their second line inside the ring.
-  int i = 0;
-  for (const auto& p : pGroup->m_listChildren) {
-    if (p->m_nKind != KIND_COUPLING) continue;
-    auto* pBond = static_cast<CCoupling*>(p.get());
-    if (i % 2 == 0 && i < 5) {
-      pBond->m_nStyle = 2;
-      pBond->m_nSide = 2;
-    }
-    ++i;
-  }
+  PlaceKekuleBenzene(CPoint{0, 0}, *pGroup, dStartAngle);
   content.box = TemplateBox(*pGroup);
 }
 
-// Hexagons standing on a vertex, as the fused templates are built of them: each entry is
-// a ring centre in units of (d, 150) with d the half width of a hexagon.
-void BuildFused(std::initializer_list<std::pair<int, int>> centres, CPictureContent& content) {
+void BuildFused(FusedTemplate which, CPictureContent& content) {
   CGroup* pGroup = AddGroup(content.list);
-  constexpr int d = 260;
-  for (const auto& [nx, ny] : centres) {
-    PlaceRing(CPoint{nx * d, ny * 150}, *pGroup, 6, kPi / 6);
-  }
+  PlaceFused(CPoint{0, 0}, *pGroup, which);
   content.box = TemplateBox(*pGroup);
 }
 
 // The Draw bar's aromatic button: an aromatic benzene beside a cyclopentane.
 void BuildRingRow(CPictureContent& content) {
   CGroup* pGroup = AddGroup(content.list);
-  PlaceRing(CPoint{0, 0}, *pGroup, 6, kPi / 6);
-  AddInnerCircle(*pGroup, CPoint{0, 0}, 6);
+  PlaceAromaticRing(CPoint{0, 0}, *pGroup, 6, kPi / 6);
   PlaceRing(CPoint{640, -20}, *pGroup, 5, kPi / 10);
   content.box = TemplateBox(*pGroup);
 }
@@ -311,15 +289,15 @@ bool BuildPictureContent(const std::string& caption, CPictureContent& content) {
   } else if (caption == "BENZEN1R") {
     BuildKekule(0.0, content);
   } else if (caption == "NAFTALEN") {
-    BuildFused({{0, 0}, {2, 0}}, content);
+    BuildFused(FusedTemplate::Naphthalene, content);
   } else if (caption == "ANTHRACEN") {
-    BuildFused({{0, 0}, {2, 0}, {4, 0}}, content);
+    BuildFused(FusedTemplate::Anthracene, content);
   } else if (caption == "TETRACEN") {
-    BuildFused({{0, 0}, {2, 0}, {4, 0}, {6, 0}}, content);
+    BuildFused(FusedTemplate::Tetracene, content);
   } else if (caption == "FENANTHREN") {
-    BuildFused({{0, 0}, {2, 0}, {3, -3}}, content);
+    BuildFused(FusedTemplate::Phenanthrene, content);
   } else if (caption == "CHRYSEN") {
-    BuildFused({{0, 0}, {2, 0}, {3, -3}, {5, -3}}, content);
+    BuildFused(FusedTemplate::Chrysene, content);
   } else if (caption == "ELLIPSE") {
     BuildEllipse(content);
   } else if (caption == "PLUSC") {

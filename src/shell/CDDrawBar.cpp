@@ -9,12 +9,16 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "document/CKvillDoc.h"
+#include "objects/CKVObject.h"
 #include "shell/CAromatic.h"
 #include "shell/CCouple.h"
 #include "shell/CIndexes.h"
 #include "shell/CMainButton.h"
 #include "shell/CSymbol1.h"
 #include "shell/CSymbol2.h"
+#include "view/CKvillView.h"
+#include "view/IViewHost.h"
 
 namespace {
 
@@ -86,6 +90,22 @@ CDDrawBar::CDDrawBar(CDrawBarLinks links) : m_links(std::move(links)) {
   m_palettes[static_cast<int>(res::PaletteKind::Symbol2)] = std::make_unique<CSymbol2>();
   m_palettes[static_cast<int>(res::PaletteKind::Couple)] = std::make_unique<CCouple>();
   m_palettes[static_cast<int>(res::PaletteKind::Aromatic)] = std::make_unique<CAromatic>();
+}
+
+CDrawBarLinks CDDrawBar::LinksForView(CKvillView& view, std::array<std::int32_t, 11>& wpDrawBar,
+                                      QWidget* pOwner, std::function<void(bool)> fnCheckMark,
+                                      res::Language lang) {
+  CDrawBarLinks links;
+  CKvillView* pView = &view;
+  links.fnPost = [pView](int nMessage) { pView->Host().PostMessage(nMessage, 0, 0); };
+  if (CKvillDoc* pDoc = view.GetDocument()) links.pDrawBarActive = &pDoc->m_bDrawBarActive;
+  links.pDrawBarPlaced = &view.m_bDrawBarPlaced;
+  links.pDrawBarVisible = &view.m_bDrawBarVisible;
+  links.pPlacement = &wpDrawBar;
+  links.fnCheckMark = std::move(fnCheckMark);
+  links.pOwner = pOwner;
+  links.lang = lang;
+  return links;
 }
 
 CDDrawBar::~CDDrawBar() {
@@ -188,6 +208,16 @@ void CDDrawBar::ReleaseButtons() {
   for (CMainButton* p : m_buttons) {
     if (p != nullptr) p->SetState(false);
   }
+}
+
+void CDDrawBar::Reset() {
+  ClearLatches();
+  HidePalettes();
+  ReleaseButtons();
+}
+
+void CDDrawBar::RecordPlacement() {
+  if (IsWindow() && m_links.pPlacement != nullptr) *m_links.pPlacement = GetWindowPlacement();
 }
 
 void CDDrawBar::PumpMessages() {

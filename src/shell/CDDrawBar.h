@@ -11,6 +11,7 @@
 
 #include "resources/PaletteTables.h"
 
+class CKvillView;
 class CMainButton;
 class CPaletteDialog;
 
@@ -36,6 +37,11 @@ struct CDrawBarLinks {
 class CDDrawBar {
  public:
   explicit CDDrawBar(CDrawBarLinks links);
+  // The links of the bar of a view: messages go to the view's queue, the flags are the
+  // view's and its document's; wpDrawBar is where the frame keeps the placement.
+  static CDrawBarLinks LinksForView(CKvillView& view, std::array<std::int32_t, 11>& wpDrawBar,
+                                    QWidget* pOwner, std::function<void(bool)> fnCheckMark,
+                                    res::Language lang);
   CDDrawBar(const CDDrawBar&) = delete;
   CDDrawBar& operator=(const CDDrawBar&) = delete;
   ~CDDrawBar();
@@ -55,6 +61,11 @@ class CDDrawBar {
   void HidePalettes();
   void ClearLatches();
   void ReleaseButtons();
+  // The view's reset of the bar (focus, its own commands, a context menu): ClearLatches,
+  // HidePalettes, ReleaseButtons.
+  void Reset();
+  // Records the window's current placement in m_wpDrawBar, if the window exists.
+  void RecordPlacement();
   // Handles every pending event of the thread's queue before going on.
   static void PumpMessages();
 

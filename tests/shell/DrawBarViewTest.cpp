@@ -36,10 +36,7 @@ class BarHost : public CHeadlessViewHost {
     if (m_pBar != nullptr) m_pBar->ReleaseButtons();
   }
   void ResetDrawBar() override {
-    if (m_pBar == nullptr) return;
-    m_pBar->ClearLatches();
-    m_pBar->HidePalettes();
-    m_pBar->ReleaseButtons();
+    if (m_pBar != nullptr) m_pBar->Reset();
   }
   void Pump() {
     while (!m_queue.empty()) {
@@ -62,13 +59,8 @@ class DrawBarViewTest : public ::testing::Test {
   DrawBarViewTest() : view(&host, &doc) {
     host.m_pView = &view;
     owner.setGeometry(100, 100, 600, 400);
-    CDrawBarLinks links;
-    links.fnPost = [this](int n) { host.PostMessage(n, 0, 0); };
-    links.pDrawBarActive = &doc.m_bDrawBarActive;
-    links.pDrawBarPlaced = &view.m_bDrawBarPlaced;
-    links.pDrawBarVisible = &view.m_bDrawBarVisible;
-    links.pPlacement = &wpDrawBar;
-    links.pOwner = &owner;
+    CDrawBarLinks links = CDDrawBar::LinksForView(
+        view, wpDrawBar, &owner, [this](bool b) { checks.push_back(b); }, res::Language::English);
     bar = std::make_unique<CDDrawBar>(links);
     host.m_pBar = bar.get();
     bar->OnDrawBarCommand();
@@ -107,6 +99,7 @@ class DrawBarViewTest : public ::testing::Test {
   BarHost host;
   CKvillView view;
   std::array<std::int32_t, 11> wpDrawBar{};
+  std::vector<bool> checks;
   std::unique_ptr<CDDrawBar> bar;
 };
 
@@ -180,6 +173,34 @@ TEST_F(DrawBarViewTest, IndexTemplateChosenDuringAnEditGoesIntoTheFormula) {
   PressPaletteButton(PaletteKind::Indexes, 1004);  // lower index
   EXPECT_EQ(host.m_delivered, std::vector<int>{1032});
   EXPECT_EQ(f->m_strText, "H#idown # ");
+}
+
+TEST_F(DrawBarViewTest, TheViewsLinksReachItsFieldsAndItsDocument) {
+  EXPECT_EQ(view.m_bDrawBarPlaced, 1);
+  EXPECT_EQ(view.m_bDrawBarVisible, 1);
+  EXPECT_EQ(checks, std::vector<bool>{true});
+  EXPECT_EQ(doc.m_bDrawBarActive, 0);
+  bar->OnFilterEvent();
+  EXPECT_EQ(doc.m_bDrawBarActive, 1);
+  // The end of an edit clears the suppression flag again.
+  view.OnPostedMessage(1095, 0, 0);
+  EXPECT_EQ(doc.m_bDrawBarActive, 0);
+  bar->GetWindow()->move(owner.mapToGlobal(QPoint(60, 70)));
+  bar->RecordPlacement();
+  EXPECT_EQ(wpDrawBar[7], bar->GetWindow()->pos().x());
+  EXPECT_EQ(wpDrawBar[8], bar->GetWindow()->pos().y());
+  bar->OnDrawBarCommand();
+  EXPECT_EQ(view.m_bDrawBarVisible, 0);
+}
+
+TEST_F(DrawBarViewTest, ViewResetHidesThePaletteAndReleasesTheLatchedButton) {
+  bar->Button(2006)->click();
+  host.Pump();
+  ASSERT_TRUE(bar->Palette(PaletteKind::Aromatic)->IsVisible());
+  host.ResetDrawBar();
+  EXPECT_FALSE(bar->Palette(PaletteKind::Aromatic)->IsVisible());
+  EXPECT_EQ(bar->Button(2006)->m_bLatched, 0);
+  EXPECT_FALSE(bar->Button(2006)->GetState());
 }
 
 }  // namespace

@@ -10,76 +10,86 @@ bool IsBond(const CKVObject* pObj) { return dynamic_cast<const CCoupling*>(pObj)
 
 namespace {
 
-void MakeKey(const CRect& rc, CPoint pt, std::int32_t key[6]) {
-  key[0] = rc.left;
-  key[1] = rc.top;
-  key[2] = rc.right;
-  key[3] = rc.bottom;
-  key[4] = pt.x;
-  key[5] = pt.y;
+std::uint32_t HashOf(const CRect& rc, CPoint pt) {
+  const std::int32_t key[6] = {rc.left, rc.top, rc.right, rc.bottom, pt.x, pt.y};
+  std::uint64_t h = 0x9E3779B97F4A7C15ull;
+  for (std::int32_t v : key) {
+    h ^= static_cast<std::uint32_t>(v);
+    h *= 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 31;
+  }
+  return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
+
+bool SameKey(const CKVObject* p, const CRect& rc, CPoint pt) {
+  return p->m_rcBounds == rc && p->m_ptAnchor == pt;
 }
 
 }  // namespace
 
 void CBondEndIndex::Clear() {
   m_table.clear();
-  m_nUsed = 0;
-}
-
-std::uint64_t CBondEndIndex::Hash(const std::int32_t key[6]) {
-  std::uint64_t h = 0x9E3779B97F4A7C15ull;
-  for (int i = 0; i < 6; ++i) {
-    h ^= static_cast<std::uint32_t>(key[i]);
-    h *= 0xBF58476D1CE4E5B9ull;
-    h ^= h >> 31;
-  }
-  return h;
+  m_objects.clear();
+  m_pending.clear();
 }
 
 void CBondEndIndex::Grow() {
-  std::vector<Entry> old = std::move(m_table);
-  m_table.assign(old.empty() ? 1024 : old.size() * 2, Entry{{0, 0, 0, 0, 0, 0}, nullptr});
-  m_nUsed = 0;
-  for (const Entry& e : old)
-    if (e.pObj) Insert(e.key, e.pObj);
-}
-
-void CBondEndIndex::Insert(const std::int32_t key[6], CKVObject* pObj) {
-  // Keep the load factor at most one half.
-  if ((m_nUsed + 1) * 2 > m_table.size()) Grow();
+  std::vector<Slot> old = std::move(m_table);
+  m_table.assign(old.empty() ? 1024 : old.size() * 2, Slot{0, 0});
   const std::size_t mask = m_table.size() - 1;
-  for (std::size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
-    Entry& e = m_table[i];
-    if (!e.pObj) {
-      std::memcpy(e.key, key, sizeof e.key);
-      e.pObj = pObj;
-      ++m_nUsed;
-      return;
-    }
-    if (std::memcmp(e.key, key, sizeof e.key) == 0) return;  // the earlier object wins
+  for (const Slot& s : old) {
+    if (s.nObject == 0) continue;
+    std::size_t i = s.nHash & mask;
+    while (m_table[i].nObject != 0) i = (i + 1) & mask;
+    m_table[i] = s;
   }
 }
 
-CKVObject* CBondEndIndex::Find(const CRect& rc, CPoint pt) const {
+CKVObject* CBondEndIndex::Find(const CRect& rc, CPoint pt) {
+  Flush();
   if (m_table.empty()) return nullptr;
-  std::int32_t key[6];
-  MakeKey(rc, pt, key);
+  const std::uint32_t h = HashOf(rc, pt);
   const std::size_t mask = m_table.size() - 1;
-  for (std::size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
-    const Entry& e = m_table[i];
-    if (!e.pObj) return nullptr;
-    if (std::memcmp(e.key, key, sizeof e.key) == 0) return e.pObj;
+  for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+    const Slot& s = m_table[i];
+    if (s.nObject == 0) return nullptr;
+    if (s.nHash == h && SameKey(m_objects[s.nObject - 1], rc, pt)) return m_objects[s.nObject - 1];
   }
 }
 
 void CBondEndIndex::Add(CKVObject* pObj) {
-  if (!pObj || IsBond(pObj)) return;
-  std::int32_t key[6];
-  MakeKey(pObj->m_rcBounds, pObj->m_ptAnchor, key);
-  Insert(key, pObj);
+  if (!pObj) return;
+  const std::uint32_t h = HashOf(pObj->m_rcBounds, pObj->m_ptAnchor);
+  if (!m_table.empty()) __builtin_prefetch(&m_table[h & (m_table.size() - 1)], 1);
+  m_pending.push_back(Pending{pObj, h});
+  if (m_pending.size() >= 32) Flush();
+}
+
+void CBondEndIndex::Flush() {
+  for (const Pending& p : m_pending) Insert(p);
+  m_pending.clear();
+}
+
+void CBondEndIndex::Insert(const Pending& p) {
+  // Keep the load factor at most one half.
+  if ((m_objects.size() + 1) * 2 > m_table.size()) Grow();
+  const CRect& rc = p.pObj->m_rcBounds;
+  const CPoint pt = p.pObj->m_ptAnchor;
+  const std::size_t mask = m_table.size() - 1;
+  for (std::size_t i = p.nHash & mask;; i = (i + 1) & mask) {
+    Slot& s = m_table[i];
+    if (s.nObject == 0) {
+      m_objects.push_back(p.pObj);
+      s = Slot{p.nHash, static_cast<std::uint32_t>(m_objects.size())};
+      return;
+    }
+    // An earlier object with the same key keeps it.
+    if (s.nHash == p.nHash && SameKey(m_objects[s.nObject - 1], rc, pt)) return;
+  }
 }
 
 void CBondEndIndex::AddTree(CKVObject* pTop) {
+  if (IsBond(pTop)) return;
   Add(pTop);
   auto* pRoot = dynamic_cast<CGroup*>(pTop);
   if (!pRoot) return;
@@ -99,7 +109,7 @@ void CBondEndIndex::AddTree(CKVObject* pTop) {
       stack.emplace_back(pCur, it);
       pCur = pGroup;
       it = pGroup->m_listChildren.begin();
-    } else {
+    } else if (!IsBond(p)) {
       Add(p);
     }
   }

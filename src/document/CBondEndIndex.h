@@ -19,24 +19,37 @@ class CKVObject;
 class CBondEndIndex {
  public:
   void Clear();
-  // Adds the object itself (if it may be an end) under its current box and anchor.
+  // Adds the object itself, which must not be a bond, under its current box and anchor.
   void Add(CKVObject* pObj);
   // Adds a top-level object and, for a group, its descendants, in walk order.
   void AddTree(CKVObject* pTop);
-  CKVObject* Find(const CRect& rc, CPoint pt) const;
-  std::size_t Size() const { return m_nUsed; }
+  CKVObject* Find(const CRect& rc, CPoint pt);
 
  private:
-  struct Entry {
-    std::int32_t key[6];
-    CKVObject* pObj;  // null: empty slot
+  // Open addressing with small slots, so that a table for a million objects stays mostly
+  // in cache: 32 bits of the key's hash (which also place the slot) and the position of the
+  // object in m_objects plus one (0: empty). A key is compared in full, from the object's
+  // own box and anchor, only when the hash bits agree; the objects do not move while the
+  // index lives.
+  struct Slot {
+    std::uint32_t nHash;
+    std::uint32_t nObject;
   };
-  static std::uint64_t Hash(const std::int32_t key[6]);
-  void Insert(const std::int32_t key[6], CKVObject* pObj);
+  struct Pending {
+    CKVObject* pObj;
+    std::uint32_t nHash;
+  };
   void Grow();
+  void Insert(const Pending& p);
+  void Flush();
 
-  std::vector<Entry> m_table;
-  std::size_t m_nUsed = 0;
+  std::vector<Slot> m_table;
+  std::vector<CKVObject*> m_objects;
+  // Objects added but not yet in the table. Their slots were asked into the cache when
+  // they arrived and are written at the next lookup (or when a few have gathered), so
+  // the misses of a run of insertions overlap instead of following one another; bonds
+  // mostly ask for objects that arrived just before them.
+  std::vector<Pending> m_pending;
 };
 
 // Whether the object is a bond (and so never a bond end).

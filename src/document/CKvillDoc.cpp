@@ -234,12 +234,14 @@ bool CKvillDoc::ReadRecords(CArchive& ar, bool bSkipUnknown) {
     pObj->m_pParent = nullptr;
     m_listObjects.push_back(std::move(pNew));
     pObj->Load(ar, this);
-    if (auto* pBond = dynamic_cast<CCoupling*>(pObj)) {
+    // The code read tells the class (an unknown code made an ellipse).
+    if (IsBondCode(nKind)) {
+      const auto* pBond = static_cast<CCoupling*>(pObj);
       if (!pBond->m_pEndA || !pBond->m_pEndB) {
         m_listObjects.pop_back();
         continue;
       }
-    } else if (!dynamic_cast<CGroup*>(pObj)) {
+    } else if (!IsGroupCode(nKind)) {
       // A group has announced itself and its descendants while they were read.
       NoteLoadedObject(pObj);
     }

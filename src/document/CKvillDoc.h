@@ -46,7 +46,7 @@ class CKvillDoc {
   // top-level list (only selected top-level objects when bSelectedOnly) whose box and
   // anchor equal the given ones; bonds are never ends.
   CKVObject* FindBondEnd(const CRect& rc, CPoint pt, bool bSelectedOnly);
-  // A loader announces an object that has just been read, in walk order.
+  // A loader announces an object that has just been read, in walk order; never a bond.
   void NoteLoadedObject(CKVObject* pObj);
 
   // Which magic the last load found (StreamFamily::None when it found none) and its text.
@@ -108,3 +108,6 @@ StreamFamily MatchMagic(const std::uint8_t magic[10], std::string* pText = nullp
 // An object of the class a kind code of a stream names (old codes included), or null for a
 // code no class answers to.
 std::unique_ptr<CKVObject> CreateObjectForKind(std::int32_t nKind);
+// Kind codes of a stream, old ones included, that name a bond or a group.
+inline bool IsBondCode(std::int32_t nKind) { return nKind == 2 || nKind == 7 || nKind == 12; }
+inline bool IsGroupCode(std::int32_t nKind) { return nKind == 4 || nKind == 9; }

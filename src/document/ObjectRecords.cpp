@@ -40,15 +40,17 @@ void ReadPoint(CArchive& ar, CPoint& pt) {
 
 bool IsPasting(const CKvillDoc* pDoc) { return pDoc && !pDoc->m_bReplaceOnLoad; }
 
-// Clears the selection flag of every descendant of the group.
-void ClearDescendantSelection(CGroup& root) {
+// Clears the selection flag of every descendant of a group the group loader has just
+// read. Inside it, kind 9 is exactly the groups: the loader made them from codes 4 and 9,
+// and no other class it creates ends with that kind.
+void ClearLoadedDescendantSelection(CGroup& root) {
   std::vector<CGroup*> pending{&root};
   while (!pending.empty()) {
     CGroup* pGroup = pending.back();
     pending.pop_back();
     for (auto& p : pGroup->m_listChildren) {
       p->m_bSelected = 0;
-      if (auto* pChild = dynamic_cast<CGroup*>(p.get())) pending.push_back(pChild);
+      if (p->m_nKind == KIND_GROUP) pending.push_back(static_cast<CGroup*>(p.get()));
     }
   }
 }
@@ -257,7 +259,8 @@ void CGroup::Load(CArchive& ar, CKvillDoc* pDoc) {
     pCur->AddChild(std::move(pNew));
     pObj->m_nKind = nKind;
     pObj->m_bSelected = 1;
-    if (auto* pGroup = dynamic_cast<CGroup*>(pObj)) {
+    if (IsGroupCode(nKind)) {
+      auto* pGroup = static_cast<CGroup*>(pObj);
       pGroup->CKVObject::Load(ar, pDoc);
       stack.push_back(pCur);
       pCur = pGroup;
@@ -265,7 +268,8 @@ void CGroup::Load(CArchive& ar, CKvillDoc* pDoc) {
     }
     pObj->Load(ar, pDoc);
     pObj->m_bSelected = 1;
-    if (auto* pBond = dynamic_cast<CCoupling*>(pObj)) {
+    if (IsBondCode(nKind)) {
+      const auto* pBond = static_cast<CCoupling*>(pObj);
       if (!pBond->m_pEndA || !pBond->m_pEndB) pCur->m_listChildren.pop_back();
     } else if (pDoc) {
       pDoc->NoteLoadedObject(pObj);
@@ -273,6 +277,6 @@ void CGroup::Load(CArchive& ar, CKvillDoc* pDoc) {
   }
   // Inside a group only the outermost group carries a selection flag.
   const std::int32_t bSelected = m_bSelected;
-  ClearDescendantSelection(*this);
+  ClearLoadedDescendantSelection(*this);
   m_bSelected = bSelected;
 }

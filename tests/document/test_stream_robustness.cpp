@@ -43,7 +43,7 @@ CKVObject* LinearFindEnd(CKvillDoc& doc, const CRect& rc, CPoint pt, bool bSelec
 
 // A drawing with many duplicate keys: positions on a small grid, nested groups whose own
 // boxes repeat those of dots, and bonds whose boxes repeat them too.
-void FillWithDuplicates(CKvillDoc& doc, std::mt19937& rng) {
+void FillWithDuplicates(CKvillDoc& doc, std::mt19937& rng, bool bBondsCollide = true) {
   auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
   for (int i = 0; i < 60; ++i) {
     const int x = pick(4) * 100, y = pick(3) * 100;
@@ -57,8 +57,10 @@ void FillWithDuplicates(CKvillDoc& doc, std::mt19937& rng) {
       for (int d = 0; d < 3; ++d) {
         AppendChild(*cur, MakeDot(pick(4) * 100, pick(3) * 100));
         auto b = MakeBond(nullptr, nullptr);
-        b->m_rcBounds = CRect{x - 30, y + 30, x + 30, y - 30};
-        b->m_ptAnchor = CPoint{x, y};
+        if (bBondsCollide) {
+          b->m_rcBounds = CRect{x - 30, y + 30, x + 30, y - 30};
+          b->m_ptAnchor = CPoint{x, y};
+        }
         AppendChild(*cur, std::move(b));
         auto h = std::make_unique<CGroup>();
         h->m_rcBounds = CRect{x - 30, y + 30, x + 30, y - 30};
@@ -94,6 +96,30 @@ TEST(BondEndIndex, GivesTheSameEndAsTheLinearWalk) {
         }
       }
       EXPECT_GT(found, 0);
+    }
+  }
+}
+
+// Where no bond shares a box and anchor with another object, the index agrees with the
+// objects' own FindSame asked in list order.
+TEST(BondEndIndex, AgreesWithTheObjectsOwnFindSame) {
+  for (unsigned seed = 1; seed <= 10; ++seed) {
+    std::mt19937 rng(seed);
+    CKvillDoc doc;
+    FillWithDuplicates(doc, rng, false);
+    for (bool bSelectedOnly : {false, true}) {
+      for (int x = -100; x <= 400; x += 100) {
+        for (int y = -100; y <= 300; y += 100) {
+          const CRect rc{x - 30, y + 30, x + 30, y - 30};
+          const CPoint pt{x, y};
+          CKVObject* expected = nullptr;
+          for (auto& top : doc.m_listObjects) {
+            if (bSelectedOnly && !top->m_bSelected) continue;
+            if ((expected = top->FindSame(rc, pt)) != nullptr) break;
+          }
+          EXPECT_EQ(doc.FindBondEnd(rc, pt, bSelectedOnly), expected) << seed;
+        }
+      }
     }
   }
 }
@@ -228,4 +254,28 @@ TEST(NativeStreamBadInput, GarbageRandomBytesAndMagicsInGarbage) {
       }
     }
   }
+}
+
+TEST(BondEndIndex, EarliestAddedWinsAcrossBatchesAndGrowth) {
+  std::vector<std::unique_ptr<CDot>> dots;
+  CBondEndIndex index;
+  // 5000 objects on 2500 keys: every key twice, the second copy added much later.
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 2500; ++i) {
+      dots.push_back(MakeDot(i * 100, 0));
+      index.Add(dots.back().get());
+      if (i % 97 == 0) {
+        // Lookups in between force the batch of waiting objects into the table.
+        const CRect rc{i * 100 - 30, 30, i * 100 + 30, -30};
+        EXPECT_EQ(index.Find(rc, CPoint{i * 100, 0}), dots[static_cast<std::size_t>(i)].get());
+      }
+    }
+  }
+  for (int i = 0; i < 2500; ++i) {
+    const CRect rc{i * 100 - 30, 30, i * 100 + 30, -30};
+    ASSERT_EQ(index.Find(rc, CPoint{i * 100, 0}), dots[static_cast<std::size_t>(i)].get()) << i;
+  }
+  EXPECT_EQ(index.Find(CRect{0, 0, 0, 0}, CPoint{0, 0}), nullptr);
+  index.Clear();
+  EXPECT_EQ(index.Find(CRect{-30, 30, 30, -30}, CPoint{0, 0}), nullptr);
 }

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct ToolRun {
+  int exitCode = -1;
+  QByteArray out;
+  QByteArray err;
+};
+
+// Runs the program with no display at all: the document tools must not need a window.
+ToolRun RunTool(const QString& folder, const QStringList& args) {
+  QProcess process;
+  process.setWorkingDirectory(folder);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  env.remove(QStringLiteral("DISPLAY"));
+  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  process.setProcessEnvironment(env);
+  process.start(QStringLiteral(VALENDRA_BINARY), args);
+  ToolRun run;
+  if (!process.waitForFinished(60000)) return run;
+  run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  run.out = process.readAllStandardOutput();
+  run.err = process.readAllStandardError();
+  return run;
+}
+
+void Write(const QString& path, const QByteArray& data) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(data);
+}
+
+QByteArray Int32(qint32 v) {
+  QByteArray b(4, '\0');
+  for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((static_cast<quint32>(v) >> (8 * i)) & 0xFF);
+  return b;
+}
+
+}  // namespace
+
+TEST(DocumentToolsProgram, ConvertAndInfoOnAnOldFile) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  // A "KvillDoc" stream with one dot of the old code 3: no selection count, no colour.
+  QByteArray old = QByteArray("KvillDoc", 8) + QByteArray(2, '\0');
+  old += Int32(3) + QByteArray("\0\0\0\0\0\0\xF0\x3F", 8);
+  for (qint32 v : {-30, 30, 30, -30, 0, 0}) old += Int32(v);
+  old += Int32(10);
+  Write(dir.filePath(QStringLiteral("old.kvl")), old);
+
+  const ToolRun convert =
+      RunTool(dir.path(),
+              {QStringLiteral("--convert"), QStringLiteral("old.kvl"), QStringLiteral("new.vld")});
+  EXPECT_EQ(convert.exitCode, 0) << convert.err.toStdString();
+  QFile converted(dir.filePath(QStringLiteral("new.vld")));
+  ASSERT_TRUE(converted.open(QIODevice::ReadOnly));
+  const QByteArray bytes = converted.readAll();
+  EXPECT_EQ(bytes.size(), 14 + 44 + 4);
+  EXPECT_EQ(bytes.left(10), QByteArray("8Valendra\0", 10));
+
+  const ToolRun info = RunTool(dir.path(), {QStringLiteral("--info"), QStringLiteral("old.kvl")});
+  EXPECT_EQ(info.exitCode, 0);
+  EXPECT_TRUE(info.out.startsWith("magic: KvillDoc (KvillDoc family)\n")) << info.out.toStdString();
+  EXPECT_TRUE(info.out.contains("  dot (8): 1, 0\n")) << info.out.toStdString();
+}
+
+TEST(DocumentToolsProgram, IncompatibleFileIsReportedOnStderr) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  Write(dir.filePath(QStringLiteral("junk.vld")), QByteArray(600, 'j'));
+  for (const QStringList& args :
+       {QStringList{QStringLiteral("--convert"), QStringLiteral("junk.vld"),
+                    QStringLiteral("out.vld")},
+        QStringList{QStringLiteral("--info"), QStringLiteral("junk.vld")}}) {
+    const ToolRun run = RunTool(dir.path(), args);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.exitCode, -1);  // it ended by itself
+    EXPECT_EQ(run.err, QByteArray("Error: Incompatible file.\n"));
+    EXPECT_TRUE(run.out.isEmpty());
+  }
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.vld"))));
+}

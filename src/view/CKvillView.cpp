@@ -1,8 +1,11 @@
 #include "view/CKvillView.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
+#include <new>
 
+#include "document/CArchive.h"
 #include "document/CKvillDoc.h"
 #include "objects/CCoupling.h"
 #include "objects/CFormula.h"
@@ -848,6 +851,16 @@ void CKvillView::OnTimer(int nId) {
         if (!m_bMaximized) m_pHost->ShowMainWindow(SW_SHOWNORMAL);
       }
       break;
+    case TIMER_RESET_HISTORY:
+      m_pHost->KillTimer(nId);
+      ClearHistory();
+      PushSnapshot();
+      if (!m_strOpenAtStart.empty()) {
+        const std::string strPath = m_strOpenAtStart;
+        m_strOpenAtStart.clear();
+        m_pHost->OpenFileAtStart(strPath);
+      }
+      break;
     case TIMER_INCOMPATIBLE_FILE:
       m_pHost->KillTimer(nId);
       ShowIncompatibleFile();
@@ -873,13 +886,113 @@ bool CKvillView::OnCommand(int nId) {
     case ID_ZOOM_DEFAULT:
       OnZoomDefault();
       return true;
+    case ID_EDIT_UNDO:
+      Undo();
+      return true;
+    case ID_EDIT_REDO:
+      Redo();
+      return true;
     default:
       return OnInteractionCommand(nId);
   }
 }
 
 // ---------------------------------------------------------------------------------------
-// Undo history bookkeeping that does not touch the stream
+// Undo history
+
+void CKvillView::PushSnapshot() {
+  CKvillDoc* pDoc = m_pDocument;
+  if (pDoc == nullptr) return;
+  try {
+    CFileObject snapshot;
+    const std::int64_t n = pDoc->EstimateNativeSize();
+    if (n > 0) snapshot.m_block.reserve(static_cast<std::size_t>(n));
+    pDoc->m_bClearModifiedOnStore = 0;
+    pDoc->m_bSelectionOnly = 0;
+    {
+      CArchive ar(&snapshot.m_block);
+      pDoc->Serialize(ar);
+      ar.Flush();
+    }
+    pDoc->m_bClearModifiedOnStore = 1;
+
+    if (!m_listHistory.empty()) {
+      pDoc->SetModifiedFlag();
+      if (m_posHistory == m_listHistory.end() && m_bHistoryAtOldest) {
+        m_posHistory = m_listHistory.begin();
+      }
+    }
+    // A change after an undo drops the undone states.
+    if (m_posHistory != m_listHistory.end()) {
+      m_listHistory.erase(std::next(m_posHistory), m_listHistory.end());
+    }
+    snapshot.m_bModified = pDoc->IsModified() ? 1 : 0;
+    m_listHistory.push_back(std::move(snapshot));
+    m_posHistory = m_listHistory.end();
+    m_bHistoryAtOldest = 0;
+  } catch (const std::bad_alloc&) {
+    pDoc->m_bClearModifiedOnStore = 1;
+    ShowMemoryError();
+    ClearHistory();
+  }
+}
+
+void CKvillView::Undo() {
+  std::list<CFileObject>::iterator S;
+  if (m_posHistory == m_listHistory.end()) {
+    if (m_bHistoryAtOldest || m_listHistory.size() < 2) {
+      m_bHistoryAtOldest = 1;
+      return;
+    }
+    S = std::prev(m_listHistory.end(), 2);
+  } else {
+    if (m_posHistory == m_listHistory.begin()) {
+      m_bHistoryAtOldest = 1;
+      return;
+    }
+    S = std::prev(m_posHistory);
+  }
+  m_posHistory = S;
+  ReloadFrom(*S);
+  m_bHistoryAtOldest = 0;
+}
+
+void CKvillView::Redo() {
+  std::list<CFileObject>::iterator S;
+  if (m_posHistory == m_listHistory.end()) {
+    if (!m_bHistoryAtOldest || m_listHistory.empty()) return;
+    S = std::next(m_listHistory.begin());
+  } else {
+    S = std::next(m_posHistory);
+  }
+  m_bHistoryAtOldest = 0;
+  m_posHistory = S;
+  if (S == m_listHistory.end()) return;
+  ReloadFrom(*S);
+}
+
+void CKvillView::ReloadFrom(const CFileObject& snapshot) {
+  CKvillDoc* pDoc = m_pDocument;
+  if (pDoc == nullptr) return;
+  pDoc->SetModifiedFlag(snapshot.m_bModified != 0);
+  m_pHost->BeginWaitCursor();
+  pDoc->m_bReplaceOnLoad = 1;
+  pDoc->m_bKeepViewOnLoad = 1;
+  pDoc->m_bQuietLoad = 1;
+  try {
+    CArchive ar(std::span<const std::uint8_t>(snapshot.m_block.data(), snapshot.m_block.size()));
+    pDoc->Serialize(ar);
+  } catch (const std::bad_alloc&) {
+    ShowMemoryError();
+    ClearHistory();
+  } catch (const std::exception&) {
+    // The document keeps whatever the loader had read.
+  }
+  pDoc->m_bReplaceOnLoad = 1;
+  pDoc->m_bKeepViewOnLoad = 0;
+  pDoc->m_bQuietLoad = 0;
+  m_pHost->EndWaitCursor();
+}
 
 void CKvillView::ClearHistory() {
   m_listHistory.clear();

@@ -38,6 +38,8 @@ enum {
   ID_ZOOM_IN = 32800,
   ID_ZOOM_OUT = 32801,
   ID_ZOOM_DEFAULT = 32804,
+  ID_EDIT_UNDO = 57643,
+  ID_EDIT_REDO = 32796,
 };
 
 // One undo snapshot: exactly the bytes of the native stream, and the document's modified
@@ -143,8 +145,13 @@ class CKvillView : public IViewLink {
   // ---- end of the document's block ----
 
   // Undo history.
+  void PushSnapshot();
+  void Undo();
+  void Redo();
   void ClearHistory();
   void MarkSavedSnapshot();
+  // The file named on the command line, opened by the first history reset.
+  std::string m_strOpenAtStart;
 
   // Message boxes in the interface language (texts are UTF-8).
   void ShowMemoryError();
@@ -318,6 +325,7 @@ class CKvillView : public IViewLink {
   // Moves the objects of the picture: all of them, or the selection for a copied selection.
   void MovePictureObjects(CDC* pDC, CSize offset);
   void ScrollRefresh();
+  void ReloadFrom(const CFileObject& snapshot);
 
   IViewHost* m_pHost = nullptr;
   std::unique_ptr<IViewHost> m_pOwnHost;  // used while no window host is given

@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <span>
+
+#include "ViewFixture.h"
+#include "document/CArchive.h"
+
+namespace {
+
+std::vector<std::uint8_t> Store(CKvillDoc& doc) {
+  std::vector<std::uint8_t> out;
+  doc.m_bClearModifiedOnStore = 0;
+  {
+    CArchive ar(&out);
+    doc.Serialize(ar);
+    ar.Flush();
+  }
+  doc.m_bClearModifiedOnStore = 1;
+  return out;
+}
+
+}  // namespace
+
+// A drawing of one ellipse whose left edge is the state that changes.
+class ViewHistory : public ViewFixture {
+ protected:
+  void SetUp() override {
+    AddEllipse(0, 0, 400, -400);
+    view.OnZoomDefault();
+    doc.SetModifiedFlag(false);
+    // As after start-up: the history holds the loaded drawing.
+    host.SetTimer(TIMER_RESET_HISTORY, 10);
+    host.FireTimer(TIMER_RESET_HISTORY);
+  }
+
+  int Left() const { return doc.m_listObjects.front()->m_rcBounds.left; }
+
+  // A change: the ellipse moves to a new left edge, then the view records it.
+  void Change(int nLeft) {
+    CKVObject* p = doc.m_listObjects.front().get();
+    p->ResetDone();
+    p->MoveTo(CPoint{nLeft, 0});
+    view.m_bPendingModified = 1;
+    view.UpdateView();
+    view.PushSnapshot();
+  }
+};
+
+TEST_F(ViewHistory, SnapshotIsExactlyTheNativeStream) {
+  ASSERT_EQ(view.m_listHistory.size(), 1u);
+  EXPECT_EQ(view.m_listHistory.front().m_block, Store(doc));
+  EXPECT_EQ(view.m_listHistory.front().m_bModified, 0);
+  doc.m_listObjects.clear();
+  view.ClearHistory();
+  view.PushSnapshot();
+  // An empty drawing: magic, selection count and end marker.
+  EXPECT_EQ(view.m_listHistory.front().m_block.size(), 18u);
+}
+
+TEST_F(ViewHistory, UndoTwiceThenRunsOffTheOldestAndRedoComesBack) {
+  Change(1000);  // A
+  Change(2000);  // B
+  EXPECT_EQ(view.m_listHistory.size(), 3u);
+  EXPECT_TRUE(doc.IsModified());
+  view.Undo();
+  EXPECT_EQ(Left(), 1000);
+  view.Undo();
+  EXPECT_EQ(Left(), 0);  // before A
+  EXPECT_EQ(view.m_bHistoryAtOldest, 0);
+  view.Undo();
+  EXPECT_EQ(Left(), 0);
+  EXPECT_EQ(view.m_bHistoryAtOldest, 1);
+  view.Redo();
+  EXPECT_EQ(Left(), 1000);  // after A
+  EXPECT_EQ(view.m_bHistoryAtOldest, 0);
+  view.Redo();
+  EXPECT_EQ(Left(), 2000);
+  view.Redo();  // already the newest
+  EXPECT_EQ(Left(), 2000);
+  EXPECT_EQ(host.m_nWaitDepth, 0);
+}
+
+TEST_F(ViewHistory, ChangeAfterUndoDropsTheRedoBranch) {
+  Change(1000);
+  Change(2000);
+  view.Undo();
+  view.Undo();
+  Change(3000);  // C
+  EXPECT_EQ(view.m_listHistory.size(), 2u);
+  EXPECT_EQ(view.m_posHistory, view.m_listHistory.end());
+  view.Redo();
+  EXPECT_EQ(Left(), 3000);
+  view.Undo();
+  EXPECT_EQ(Left(), 0);
+}
+
+TEST_F(ViewHistory, ChangeAfterRunningOffTheOldestKeepsTheOldest) {
+  Change(1000);
+  view.Undo();
+  view.Undo();  // at-oldest
+  EXPECT_EQ(view.m_bHistoryAtOldest, 1);
+  Change(5000);
+  EXPECT_EQ(view.m_listHistory.size(), 2u);
+  view.Undo();
+  EXPECT_EQ(Left(), 0);
+}
+
+TEST_F(ViewHistory, UndoToTheSavedStateClearsTheModifiedFlag) {
+  const std::string strPath = ::testing::TempDir() + "view_history_save.vld";
+  {
+    CArchive ar(strPath, CArchive::store);
+    ASSERT_TRUE(ar.IsOpen());
+    doc.Serialize(ar);  // a save of the framework's kind clears the flag and re-marks
+  }
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(doc.m_bJustSaved, 1);
+  host.FireTimer(TIMER_SCROLL_REFRESH);
+  EXPECT_EQ(doc.m_bJustSaved, 0);
+  Change(1000);
+  EXPECT_TRUE(doc.IsModified());
+  view.Undo();
+  EXPECT_EQ(Left(), 0);
+  EXPECT_FALSE(doc.IsModified());
+  view.Redo();
+  EXPECT_TRUE(doc.IsModified());
+  std::remove(strPath.c_str());
+}
+
+TEST_F(ViewHistory, AfterClearingTheHistoryTheFirstChangeCannotBeUndone) {
+  view.ClearHistory();
+  Change(1000);
+  EXPECT_EQ(view.m_listHistory.size(), 1u);
+  view.Undo();
+  EXPECT_EQ(Left(), 1000);
+  EXPECT_EQ(view.m_bHistoryAtOldest, 1);
+}
+
+TEST_F(ViewHistory, UndoKeepsZoomAndScrollAndLeavesNoTimer) {
+  Change(1000);
+  view.m_dZoom = 2.0;
+  view.m_nScrollX = 400;
+  view.m_nScrollY = 800;
+  host.m_timers.clear();
+  view.Undo();
+  EXPECT_EQ(Left(), 0);
+  EXPECT_EQ(view.m_dZoom, 2.0);
+  EXPECT_EQ(view.m_nScrollX, 400);
+  EXPECT_EQ(view.m_nScrollY, 800);
+  EXPECT_FALSE(host.IsTimerRunning(TIMER_RESET_HISTORY));
+  EXPECT_EQ(doc.m_bReplaceOnLoad, 1);
+  EXPECT_EQ(doc.m_bKeepViewOnLoad, 0);
+  EXPECT_EQ(doc.m_bQuietLoad, 0);
+}
+
+TEST_F(ViewHistory, OpeningAFileResetsTheViewAndTheHistory) {
+  Change(1000);
+  const std::vector<std::uint8_t> bytes = Store(doc);
+  view.m_dZoom = 2.0;
+  view.m_nScrollX = 400;
+  view.m_nScrollY = 800;
+  doc.m_bQuietLoad = 0;
+  CArchive ar{std::span<const std::uint8_t>(bytes)};
+  doc.Serialize(ar);
+  EXPECT_EQ(view.m_dZoom, 1.0);
+  EXPECT_EQ(view.m_nScrollX, 0);
+  EXPECT_EQ(view.m_nScrollY, 0);
+  ASSERT_TRUE(host.IsTimerRunning(TIMER_RESET_HISTORY));
+  host.FireTimer(TIMER_RESET_HISTORY);
+  EXPECT_EQ(view.m_listHistory.size(), 1u);
+  EXPECT_EQ(view.m_listHistory.front().m_block, bytes);
+}
+
+TEST_F(ViewHistory, FileNamedAtStartIsOpenedByTheFirstReset) {
+  view.m_strOpenAtStart = "/tmp/some.vld";
+  host.SetTimer(TIMER_RESET_HISTORY, 10);
+  host.FireTimer(TIMER_RESET_HISTORY);
+  EXPECT_EQ(host.CountLog("OpenFileAtStart /tmp/some.vld"), 1);
+  EXPECT_TRUE(view.m_strOpenAtStart.empty());
+  host.SetTimer(TIMER_RESET_HISTORY, 10);
+  host.FireTimer(TIMER_RESET_HISTORY);
+  EXPECT_EQ(host.CountLog("OpenFileAtStart"), 1);
+}
+
+TEST_F(ViewHistory, UnreadableFileIsReportedAfterTheLoad) {
+  const std::vector<std::uint8_t> junk(40, 0x5A);
+  doc.m_bQuietLoad = 0;
+  CArchive ar{std::span<const std::uint8_t>(junk)};
+  doc.Serialize(ar);
+  EXPECT_TRUE(host.m_boxes.empty());
+  ASSERT_TRUE(host.FireTimer(TIMER_INCOMPATIBLE_FILE));
+  ASSERT_EQ(host.m_boxes.size(), 1u);
+  EXPECT_EQ(host.m_boxes[0].strText, "Error: Incompatible file.");
+  EXPECT_EQ(host.m_boxes[0].strCaption, "Valendra");
+  EXPECT_EQ(host.m_boxes[0].nFlags, static_cast<unsigned>(MB_ICONERROR));
+  view.m_bEnglish = 0;
+  view.ShowIncompatibleFile();
+  EXPECT_EQ(host.m_boxes[1].strText, "Chyba: Nekompatibilní soubor.");
+}
+
+TEST_F(ViewHistory, MemoryMessageInBothLanguages) {
+  view.ShowMemoryError();
+  view.m_bEnglish = 0;
+  view.ShowMemoryError();
+  ASSERT_EQ(host.m_boxes.size(), 2u);
+  EXPECT_EQ(host.m_boxes[0].strText,
+            "Error: Memory full.\nPlease, save your work, close application and reload.");
+  EXPECT_EQ(host.m_boxes[0].strCaption, "Valendra Error");
+  EXPECT_EQ(host.m_boxes[0].nFlags, static_cast<unsigned>(MB_ICONERROR));
+  EXPECT_FALSE(host.m_boxes[0].bOwned);
+  EXPECT_EQ(
+      host.m_boxes[1].strText,
+      "Chyba: Nedostatek volné paměti.\nUložte kresbu, ukončete aplikaci a znova ji otevřete.");
+  EXPECT_EQ(host.m_boxes[1].strCaption, "Chyba Valendra");
+}
+
+TEST_F(ViewHistory, UndoAndRedoCommandsReachTheHistory) {
+  Change(1000);
+  EXPECT_TRUE(view.OnCommand(ID_EDIT_UNDO));
+  EXPECT_EQ(Left(), 0);
+  EXPECT_TRUE(view.OnCommand(ID_EDIT_REDO));
+  EXPECT_EQ(Left(), 1000);
+}

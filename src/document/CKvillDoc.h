@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "objects/CObList.h"
 #include "objects/Geometry.h"
@@ -81,6 +82,22 @@ class CKvillDoc {
 
   std::string m_strTitle = "Untitled";
   std::string m_strPathName;
+
+  // ---- The embedding server's document: new documents, save prompts, server items. ----
+  // Resets the view's zoom and scroll, then empties the drawing; true when done.
+  bool OnNewDocument();
+  // Asks about unsaved changes; true when the drawing may be discarded.
+  bool SaveModified();
+  // The item a container embeds (the most recent one, with a warning, if there is one).
+  CKvillSrvrItem* OnGetEmbeddedItem();
+  // The item of that name, or a new one.
+  CKvillSrvrItem* OnGetLinkedItem(const std::string& strName);
+  // Creates an item owned by the document; it becomes the most recent item.
+  CKvillSrvrItem* CreateServerItem();
+  // Deletes an item the document owns.
+  void ReleaseServerItem(CKvillSrvrItem* pItem);
+  std::vector<std::shared_ptr<CKvillSrvrItem>> m_listServerItems;
+  // ---- end of the server document's block ----
 
  private:
   bool StoreStream(CArchive& ar);

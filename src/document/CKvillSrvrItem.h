@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "objects/Geometry.h"
 
@@ -32,6 +33,8 @@ class CKvillSrvrItem {
 
   std::int32_t m_bEmbedded = 0;
   std::int32_t m_bKillArmed = 0;
+  // The name a link refers to the item by (empty for the embedded item).
+  std::string m_strItemName;
 
  private:
   CKvillDoc* m_pDocument;

@@ -1,0 +1,118 @@
+// The document's part as the embedding server's document: new documents, the prompts
+// before a drawing is discarded, and the server items handed to containers.
+
+#include <algorithm>
+#include <memory>
+
+#include "document/CArchive.h"
+#include "document/CKvillDoc.h"
+#include "document/CKvillSrvrItem.h"
+#include "objects/CKVObject.h"
+#include "view/CKvillView.h"
+#include "view/IViewHost.h"
+
+namespace {
+
+std::string Format(const std::string& strPattern, const std::string& strArg) {
+  std::string out = strPattern;
+  const std::size_t at = out.find("%s");
+  if (at != std::string::npos) out.replace(at, 2, strArg);
+  return out;
+}
+
+}  // namespace
+
+bool CKvillDoc::OnNewDocument() {
+  if (CKvillView* pView = CKvillView::GetView()) {
+    pView->m_dZoom = 1.0;
+    pView->m_nScrollX = 0;
+    pView->m_nScrollY = 0;
+    pView->UpdateView();
+    pView->ScheduleScrollRefresh();
+    // The view lets go of the objects before they are deleted.
+    pView->EndFormulaEditing();
+    pView->m_pCurrent = nullptr;
+    pView->m_pHover = nullptr;
+    pView->m_nSelCount = 0;
+  }
+  DeleteContents();
+  m_strPathName.clear();
+  m_strTitle = "Untitled";
+  SetModifiedFlag(false);
+  return true;
+}
+
+bool CKvillDoc::SaveModified() {
+  CKvillView* pView = CKvillView::GetView();
+  if (m_pItem != nullptr && pView != nullptr) {
+    m_pItem->m_bEmbedded = pView->m_bEmbedded;
+    m_pItem->m_bKillArmed = pView->m_bKillArmed;
+  }
+  if (pView != nullptr && pView->m_bEmbedded) {
+    if (IsModified()) {
+      pView->m_bContainerUpdated = 1;
+      pView->Host().UpdateAllItems();
+    }
+    // The container keeps the embedded drawing; its items have just been brought up to
+    // date, so nothing is lost by discarding it here.
+    return true;
+  }
+  if (!IsModified() || pView == nullptr) return true;
+
+  IViewHost& host = pView->Host();
+  const bool bEnglish = pView->m_bEnglish != 0;
+  const int nDiscard =
+      host.MessageBox(bEnglish ? "Drawing has not been saved. Do you want to discard it?"
+                               : "Dokument nebyl uložen. Chcete ho zrušit?",
+                      "Valendra", MB_ICONWARNING | MB_YESNO, true);
+  if (nDiscard != IDYES) return false;
+
+  const int nSave =
+      host.MessageBox(Format(bEnglish ? "Save changes to %s?" : "Uložit změny do %s?", m_strTitle),
+                      "Valendra", MB_ICONWARNING | MB_YESNOCANCEL, true);
+  if (nSave == IDNO) return true;
+  if (nSave != IDYES) return false;
+
+  if (m_strPathName.empty()) return host.DoFileSaveAs();
+  m_bClearModifiedOnStore = 0;
+  m_bSelectionOnly = 0;
+  bool bOk = false;
+  {
+    CArchive ar(m_strPathName, CArchive::store);
+    if (ar.IsOpen()) {
+      Serialize(ar);
+      bOk = ar.Flush();
+    }
+  }
+  m_bClearModifiedOnStore = 1;
+  // A drawing that could not be written is kept rather than lost.
+  return bOk;
+}
+
+CKvillSrvrItem* CKvillDoc::OnGetEmbeddedItem() {
+  if (m_pItem != nullptr) {
+    if (CKvillView* pView = CKvillView::GetView()) {
+      pView->Host().MessageBox("OnGetEmbeddedItem: pItemRoot != NULL", "Valendra", MB_ICONWARNING,
+                               true);
+    }
+    return m_pItem;
+  }
+  return CreateServerItem();
+}
+
+CKvillSrvrItem* CKvillDoc::OnGetLinkedItem(const std::string& strName) {
+  for (const auto& p : m_listServerItems) {
+    if (p->m_strItemName == strName) return p.get();
+  }
+  return CreateServerItem();
+}
+
+CKvillSrvrItem* CKvillDoc::CreateServerItem() {
+  m_listServerItems.push_back(std::make_shared<CKvillSrvrItem>(this));
+  return m_listServerItems.back().get();
+}
+
+void CKvillDoc::ReleaseServerItem(CKvillSrvrItem* pItem) {
+  std::erase_if(m_listServerItems,
+                [pItem](const std::shared_ptr<CKvillSrvrItem>& p) { return p.get() == pItem; });
+}

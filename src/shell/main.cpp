@@ -13,6 +13,7 @@
 #include "document/CommandLine.h"
 #include "objects/CKVObject.h"
 #include "shell/DrawingRenderer.h"
+#include "shell/ExportPicture.h"
 #include "shell/SampleDrawing.h"
 
 namespace {
@@ -36,6 +37,9 @@ void PrintUsage(std::FILE* out) {
                "\n"
                "  --convert IN OUT  read IN as Open does and write OUT as Save does\n"
                "  --info IN         summary of a drawing file\n"
+               "  --export IN OUT [--dpi N]\n"
+               "                    the drawing IN as a picture: OUT ends in .svg, .png\n"
+               "                    (N pixels per inch, 300 unless given) or .pdf\n"
                "  --help            show this help and exit\n"
                "  --version         show the version and exit\n");
 }
@@ -108,6 +112,11 @@ int main(int argc, char* argv[]) {
       std::printf("Valendra %s\n", kVersion);
       return 0;
     }
+  }
+  if (argc > 1 && std::strcmp(argv[1], "--export") == 0) {
+    UseOffscreenWithoutDisplay();
+    QGuiApplication app(argc, argv);
+    return RunExportCommand(argc - 2, argv + 2);
   }
   if (argc > 1) {
     const char* arg = argv[1];

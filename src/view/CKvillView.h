@@ -297,9 +297,6 @@ class CKvillView : public IViewLink {
   int m_nOpenEntryDialog = 0;
   // ---- end of drawing with the mouse and the keyboard ----
 
-  // ---- Until the undo history lands: records an empty snapshot ----
-  void PushSnapshot();
-  // ----
 
  private:
   // ---- Helpers of drawing with the mouse and the keyboard ----

@@ -337,12 +337,3 @@ void CKvillView::AskVertexCount(int nMessage) {
     m_nTool = nMessage == WM_ASK_POLYGON ? 28 : 29;
   }
 }
-
-// ---------------------------------------------------------------------------------------
-// Until the undo history lands: every change records an (empty) snapshot, so that callers
-// and tests can already count them.
-
-void CKvillView::PushSnapshot() {
-  m_listHistory.emplace_back();
-  m_posHistory = m_listHistory.end();
-}

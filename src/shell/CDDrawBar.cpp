@@ -199,12 +199,14 @@ void CDDrawBar::HidePalettes() {
 }
 
 void CDDrawBar::ClearLatches() {
+  if (m_pWindow.isNull()) return;  // the buttons went with the window
   for (CMainButton* p : m_buttons) {
     if (p != nullptr) p->m_bLatched = 0;
   }
 }
 
 void CDDrawBar::ReleaseButtons() {
+  if (m_pWindow.isNull()) return;
   for (CMainButton* p : m_buttons) {
     if (p != nullptr) p->SetState(false);
   }
@@ -318,6 +320,7 @@ bool CDDrawBar::ClientAreaVisible() const {
 }
 
 CMainButton* CDDrawBar::Button(int nId) const {
+  if (m_pWindow.isNull()) return nullptr;
   for (CMainButton* p : m_buttons) {
     if (p != nullptr && p->GetDlgCtrlID() == nId) return p;
   }

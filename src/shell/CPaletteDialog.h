@@ -42,7 +42,10 @@ class CPaletteDialog {
 
   // The button with a control identifier, or null.
   CBitmapButton* Button(int nId) const;
-  const std::vector<CBitmapButton*>& Buttons() const { return m_buttons; }
+  // The buttons, none once the window has gone.
+  std::vector<CBitmapButton*> Buttons() const {
+    return m_pWindow.isNull() ? std::vector<CBitmapButton*>{} : m_buttons;
+  }
 
   // What pressing a button does: hide, let the index and Greek palettes' pending messages
   // (the repaint after hiding among them) be handled, then post the button's message.

@@ -313,4 +313,23 @@ TEST_F(DrawBarTest, SavedPlacementOffTheScreenBringsTheBarBackToItsDefaultPlace)
   }
 }
 
+TEST(DrawBarOwner, OwnerClosedFirstTakesTheWindowsAlongAndTheBarStaysUsable) {
+  auto pOwner = std::make_unique<QWidget>();
+  std::vector<int> posted;
+  CDrawBarLinks links;
+  links.fnPost = [&posted](int n) { posted.push_back(n); };
+  links.pOwner = pOwner.get();
+  CDDrawBar bar(links);
+  bar.OnDrawBarCommand();
+  bar.OnPaletteButton(PaletteKind::Couple);
+  ASSERT_TRUE(bar.IsWindow());
+  pOwner.reset();
+  EXPECT_FALSE(bar.IsWindow());
+  EXPECT_FALSE(bar.Palette(PaletteKind::Couple)->IsWindow());
+  EXPECT_EQ(bar.Button(2005), nullptr);
+  bar.Reset();
+  bar.RecordPlacement();
+  EXPECT_EQ(posted, std::vector<int>{1096});
+}
+
 }  // namespace

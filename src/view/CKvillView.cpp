@@ -619,12 +619,13 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
       const CPoint b = pTarget->DPtoLP(CPoint{SatAdd(cwVisible, 2), SatAdd(chVisible, 2)});
       rcVisible = CRect{a.x, a.y, b.x, b.y};
     }
+    std::unordered_map<CKVObject*, CBondMemo> memoNext;
     for (const auto& p : list) {
       CKVObject* pObj = p.get();
       const int nKind = pObj->GetKind();
       if (bScreen && !BoxesMeet(PaintReach(pObj), rcVisible)) {
         // A bond left out still follows its ends, so that it is hit where it really is.
-        if (nKind == KIND_COUPLING) static_cast<CCoupling*>(pObj)->ComputeEndPoints(pTarget);
+        if (nKind == KIND_COUPLING) FollowEnds(pObj, pTarget, memoNext);
         continue;
       }
       if (pObj->m_bSelected && bScreen) {
@@ -659,6 +660,8 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
         if (bBitmap && nKind != KIND_COUPLING) AddToExportExtent(pObj);
       }
     }
+
+    if (bScreen) m_bondMemo.swap(memoNext);
 
     // The bond being placed lies over everything else.
     if (m_nTool == 3 && m_pCurrent != nullptr && m_pCurrent->GetKind() == KIND_COUPLING) {
@@ -703,6 +706,51 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
   }
   m_bPainting = 0;
   return result;
+}
+
+CKvillView::CBondEndKey CKvillView::EndKey(CKVObject* pEnd) {
+  CKvillView::CBondEndKey key;
+  if (pEnd == nullptr) return key;
+  key.pEnd = pEnd;
+  key.nKind = pEnd->m_nKind;
+  key.rcBox = pEnd->m_rcBounds;
+  key.ptAnchor = pEnd->m_ptAnchor;
+  key.dScale = pEnd->m_dScale;
+  if (pEnd->m_nKind == KIND_FORMULA) key.strText = static_cast<CFormula*>(pEnd)->m_strText;
+  return key;
+}
+
+void CKvillView::FollowEnds(CKVObject* pObj, CDC* pDC,
+                            std::unordered_map<CKVObject*, CBondMemo>& memoNext) {
+  auto* pBond = static_cast<CCoupling*>(pObj);
+  const bool bFormula = (pBond->m_pEndA != nullptr && pBond->m_pEndA->m_nKind == KIND_FORMULA) ||
+                        (pBond->m_pEndB != nullptr && pBond->m_pEndB->m_nKind == KIND_FORMULA);
+  if (!bFormula) {
+    pBond->ComputeEndPoints(pDC);  // junctions and shapes: their anchors, no measuring
+    return;
+  }
+  CBondMemo memo;
+  memo.keyA = EndKey(pBond->m_pEndA);
+  memo.keyB = EndKey(pBond->m_pEndB);
+  memo.bLive = pBond->m_bLive;
+  memo.ptLive = pBond->m_bLive ? pBond->m_ptB : CPoint{};
+  const auto it = m_bondMemo.find(pObj);
+  if (it != m_bondMemo.end() && it->second.keyA == memo.keyA && it->second.keyB == memo.keyB &&
+      it->second.bLive == memo.bLive && it->second.ptLive == memo.ptLive) {
+    // The same inputs give the same points.
+    memo = it->second;
+    pBond->m_ptA = memo.ptA;
+    pBond->m_ptB = memo.ptB;
+    pBond->m_szLetter = memo.szLetter;
+    pBond->m_rcBounds = memo.rcFrame;
+  } else {
+    pBond->ComputeEndPoints(pDC);
+    memo.ptA = pBond->m_ptA;
+    memo.ptB = pBond->m_ptB;
+    memo.szLetter = pBond->m_szLetter;
+    memo.rcFrame = pBond->m_rcBounds;
+  }
+  memoNext[pObj] = std::move(memo);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "objects/CDC.h"
@@ -297,7 +298,6 @@ class CKvillView : public IViewLink {
   int m_nOpenEntryDialog = 0;
   // ---- end of drawing with the mouse and the keyboard ----
 
-
  private:
   // ---- Helpers of drawing with the mouse and the keyboard ----
   void ShowHandleCursor(CKVObject* pObj);
@@ -315,6 +315,30 @@ class CKvillView : public IViewLink {
   // The bond being placed (tool 3) until its second end is placed; not yet in the list.
   std::unique_ptr<CKVObject> m_pLiveBond;
   // ----
+
+  // End points of bonds left out of a paint: they follow their ends all the same. Finding
+  // where a bond meets a formula measures text, so the result is kept with everything it
+  // depends on and reused while none of that changes. Rebuilt at every screen paint.
+  struct CBondEndKey {
+    CKVObject* pEnd = nullptr;
+    int nKind = 0;
+    CRect rcBox;
+    CPoint ptAnchor;
+    double dScale = 1.0;
+    std::string strText;
+    bool operator==(const CBondEndKey&) const = default;
+  };
+  struct CBondMemo {
+    CBondEndKey keyA, keyB;
+    std::int32_t bLive = 0;
+    CPoint ptLive;
+    CPoint ptA, ptB;
+    CSize szLetter;
+    CRect rcFrame;
+  };
+  static CBondEndKey EndKey(CKVObject* pEnd);
+  void FollowEnds(CKVObject* pBond, CDC* pDC, std::unordered_map<CKVObject*, CBondMemo>& memoNext);
+  std::unordered_map<CKVObject*, CBondMemo> m_bondMemo;
 
   // Shows the caret of the edited formula again after painting.
   void RestoreEditCaret(CDC* pDC);

@@ -378,3 +378,32 @@ TEST_F(ViewPainting, BondLeftOutOfThePaintStillFollowsItsEnds) {
   EXPECT_EQ(pBond->m_ptA, (CPoint{60000, -2000}));
   EXPECT_EQ(pBond->m_ptB, (CPoint{52000, -1000}));
 }
+
+TEST_F(ViewPainting, BondToAFormulaLeftOutOfThePaintFollowsTheFormula) {
+  view.OnZoomDefault();
+  CDot* a = AddDot(50000, -1000);
+  auto formula = std::make_unique<CFormula>();
+  formula->m_strText = "OH";
+  formula->MoveTo(CPoint{53000, -800});
+  CFormula* f = Add(std::move(formula));
+  auto bond = std::make_unique<CCoupling>();
+  bond->m_pEndA = a;
+  bond->m_pEndB = f;
+  CCoupling* pBond = Add(std::move(bond));
+  // Where the bond meets the formula when it is drawn.
+  CRecordingDC dc;
+  view.OnPrepareDC(&dc);
+  f->Draw(&dc);
+  pBond->ComputeEndPoints(&dc);
+  const CPoint ptB = pBond->m_ptB;
+  pBond->m_ptB = CPoint{};
+  view.UpdateView();
+  EXPECT_EQ(pBond->m_ptB, ptB);
+  EXPECT_TRUE(LastBuffer()->Records().empty());
+  view.UpdateView();  // nothing changed: the same points
+  EXPECT_EQ(pBond->m_ptB, ptB);
+  f->ResetDone();
+  f->MoveTo(CPoint{f->m_ptAnchor.x + 1000, f->m_ptAnchor.y});
+  view.UpdateView();
+  EXPECT_EQ(pBond->m_ptB, (CPoint{ptB.x + 1000, ptB.y}));
+}

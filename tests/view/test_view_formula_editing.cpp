@@ -1,5 +1,7 @@
 // Formula editing in the view: typing, keys, palette insertions, starting and ending.
 
+#include <algorithm>
+
 #include "InteractFixture.h"
 #include "objects/CRecordingDC.h"
 
@@ -40,8 +42,15 @@ TEST_F(ViewFormulaEditing, TemplateRecordsNoSnapshotUntilTheNextChange) {
   EXPECT_EQ(f->m_strText, "#iup # ");
   EXPECT_EQ(Snapshots(), nAfterCreate);
   EXPECT_TRUE(doc.IsModified());
+  const auto Holds = [](const CFileObject& snap, const std::string& str) {
+    return std::search(snap.m_block.begin(), snap.m_block.end(), str.begin(), str.end()) !=
+           snap.m_block.end();
+  };
+  EXPECT_FALSE(Holds(view.m_listHistory.back(), "#iup"));
   Type("3");
   EXPECT_EQ(Snapshots(), nAfterCreate + 1);
+  // The first snapshot that holds the template is the one of the change that followed.
+  EXPECT_TRUE(Holds(view.m_listHistory.back(), "#iup 3# "));
   // A Greek letter is recorded at once.
   Tool(1034);
   EXPECT_EQ(f->m_strText, "#iup 3<a># ");

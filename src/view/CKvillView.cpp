@@ -1077,3 +1077,7 @@ void CKvillView::ShowIncompatibleFile() {
   m_pHost->MessageBox(m_bEnglish ? "Error: Incompatible file." : "Chyba: Nekompatibilní soubor.",
                       "Valendra", MB_ICONERROR, true);
 }
+
+CObList* CKvillView::GetDocumentObjects() {
+  return m_pDocument != nullptr ? &m_pDocument->m_listObjects : nullptr;
+}

@@ -80,6 +80,9 @@ class CKvillView : public IViewLink {
   // The formula engine's request to show the caret: a bar nHeight drawing units high whose
   // top is at ptTop. The request is kept (for tests and the window) and the caret shown.
   void ShowCaretAt(CDC* pDC, CPoint ptTop, int nHeight) override;
+  // The document's top-level list, so that a rotation that replaces an ellipse can move
+  // bonds anywhere in the drawing over to its polygon.
+  CObList* GetDocumentObjects() override;
 
   void SetHost(IViewHost* pHost);
   IViewHost& Host() const { return *m_pHost; }

@@ -2,6 +2,7 @@
 
 #include "ViewFixture.h"
 #include "objects/CFormula.h"
+#include "objects/CGroup.h"
 #include "objects/CRecordingDC.h"
 
 namespace {
@@ -406,4 +407,33 @@ TEST_F(ViewPainting, BondToAFormulaLeftOutOfThePaintFollowsTheFormula) {
   f->MoveTo(CPoint{f->m_ptAnchor.x + 1000, f->m_ptAnchor.y});
   view.UpdateView();
   EXPECT_EQ(pBond->m_ptB, (CPoint{ptB.x + 1000, ptB.y}));
+}
+
+// Rotating a group replaces its ellipse by a polygon; a top-level bond that ended at the
+// ellipse must follow to the polygon through the view's document rather than keep a
+// pointer to the deleted ellipse.
+TEST_F(ViewPainting, RotationMovesOutsideBondsToTheRingThroughTheDocument) {
+  auto pOwned = std::make_unique<CGroup>();
+  CGroup* pGroup = pOwned.get();
+  auto pEllipse = std::make_unique<CEllipse>();
+  pEllipse->m_rcBounds = CRect{0, 1000, 1000, 0};
+  pEllipse->m_ptAnchor = CPoint{0, 1000};
+  CEllipse* pE = pEllipse.get();
+  pGroup->AddChild(std::move(pEllipse));
+  pGroup->RecalcBounds();
+  Add(std::move(pOwned));
+  CDot* pFar = AddDot(5000, 0);
+  auto pBond = std::make_unique<CCoupling>();
+  pBond->m_pEndA = pFar;
+  pBond->m_pEndB = pE;
+  CCoupling* pOutside = Add(std::move(pBond));
+
+  pGroup->SaveExact();
+  pGroup->Rotate(0, 0, 0.3);
+  CKVObject* pRing = pGroup->m_listChildren.front().get();
+  EXPECT_EQ(pRing->m_nKind, KIND_GROUP);
+  EXPECT_EQ(pOutside->m_pEndB, pRing);
+  CRecordingDC dc;
+  pOutside->Draw(&dc);  // the sanitizer would report a use of the deleted ellipse
+  EXPECT_EQ(pOutside->m_ptB, pRing->m_ptAnchor);
 }

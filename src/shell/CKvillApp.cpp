@@ -1,0 +1,163 @@
+#include "shell/CKvillApp.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "document/CKvillDoc.h"
+#include "platform/CProcessControl.h"
+#include "platform/CSettingsRecord.h"
+#include "shell/CMainFrame.h"
+#include "shell/CViewWidget.h"
+#include "view/CKvillView.h"
+
+namespace {
+
+constexpr int kRecentFileCount = 4;
+
+// The language of the interface from the language record: Czech for 1029; any other
+// identifier has no tables of its own and gets the English ones; a missing or zero record
+// follows the user's language.
+res::Language LanguageFromRecord(const std::optional<std::string>& record) {
+  const std::uint16_t wId = record ? ParseLanguageRecord(*record) : 0;
+  const int nId = wId != 0 ? wId : CViewWidget::SystemUiLanguage();
+  return nId == 1029 ? res::Language::Czech : res::Language::English;
+}
+
+bool IsSwitch(const QString& arg, const char* pszName) {
+  for (const char* prefix : {"--", "-", "/"}) {
+    if (arg.compare(QLatin1String(prefix) + QLatin1String(pszName), Qt::CaseInsensitive) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+CKvillApp::CKvillApp(std::unique_ptr<CSettingsStore> pStore) : m_pStore(std::move(pStore)) {
+  if (!m_pStore) m_pStore = std::make_unique<CSettingsStore>();
+  m_lang = LanguageFromRecord(m_pStore->Read(CSettingsStore::kLanguage));
+}
+
+CKvillApp::~CKvillApp() {
+  // The frame (with the view) goes before the document it shows.
+  m_pFrame.reset();
+  m_pDoc.reset();
+}
+
+CKvillApp::CommandLine CKvillApp::ParseCommandLine(const QStringList& args) {
+  CommandLine cl;
+  for (const QString& arg : args) {
+    if (IsSwitch(arg, "Embedding")) {
+      cl.bEmbedding = true;
+    } else if (IsSwitch(arg, "Automation")) {
+      cl.bAutomation = true;
+    } else if (arg.startsWith(QLatin1Char('-'))) {
+      // Other switches are not the editor's to act on.
+    } else if (cl.strFile.isEmpty()) {
+      cl.strFile = arg;
+    }
+  }
+  return cl;
+}
+
+bool CKvillApp::InitInstance(const QStringList& args) {
+  // The recent-file list of four entries.
+  LoadRecentFiles();
+
+  const CommandLine cl = ParseCommandLine(args);
+  m_bEmbedded = (cl.bEmbedding || cl.bAutomation) ? 1 : 0;
+  if (m_bEmbedded) m_strEmbeddedPath = cl.strFile;
+  // A file named on the command line opens once the window exists.
+  if (!cl.strFile.isEmpty()) m_strOpenAtStart = cl.strFile;
+
+  // The document, then the frame, whose creation makes the view, the bars and reads the
+  // settings record.
+  m_pDoc = std::make_unique<CKvillDoc>();
+  m_pFrame = std::make_unique<CMainFrame>(this, m_pDoc.get(),
+                                          m_bEmbedded ? res::kSetEmbedded : res::kSetMain, m_lang);
+  CMainFrame* pFrame = m_pFrame.get();
+  CKvillView* pView = pFrame->View();
+
+  pView->m_bEmbedded = m_bEmbedded;
+  pFrame->setAcceptDrops(!m_bEmbedded);
+
+  if (pView->m_bToolBarHidden == 1) pFrame->ToolBar()->hide();
+  if (pView->m_bStatusBarVisible == 0) {
+    // The status bar command toggles the flag back to 0 and hides the bar.
+    pView->m_bStatusBarVisible = 1;
+    pFrame->OnCommand(59393);
+  }
+  if (pView->m_bMainRectValid == 1) {
+    const CRect& rc = pView->m_rcMainWnd;
+    pFrame->setGeometry(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    pFrame->show();
+  } else {
+    pView->m_bMaximized = 0;
+    pFrame->show();
+    const QRect r = pFrame->geometry();
+    pView->m_rcMainWnd = CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+  }
+  pFrame->UpdateTitle();
+  pFrame->UpdateCommandUi();
+
+  m_pDoc->m_bQuietLoad = 0;
+  CViewWidget* pHost = pFrame->ViewWidget();
+  pHost->SetTimer(TIMER_RESET_HISTORY, 10);
+  pHost->SetTimer(TIMER_KILL_MAILBOX, 20);
+  pHost->SetTimer(TIMER_CURSOR_FEEDBACK, 10);
+  QTimer::singleShot(0, qApp, [this] { OnFirstIdle(); });
+  return true;
+}
+
+void CKvillApp::OnFirstIdle() {
+  if (!m_pFrame) return;
+  m_pFrame->ViewWidget()->SetTimer(TIMER_FIRST_IDLE, 100);
+  m_pFrame->ViewWidget()->SetTimer(TIMER_CZECH_TITLE, 500);
+}
+
+void CKvillApp::ExitInstance() {
+  if (!m_pFrame) return;
+  const CKvillView* pView = m_pFrame->View();
+  if (m_bEmbedded && pView->m_bKillArmed) {
+    m_pStore->Write(CSettingsStore::kKill, std::to_string(CProcessControl::CurrentProcessId()));
+    CProcessControl::StartNewInstance();
+  }
+}
+
+CKvillDoc* CKvillApp::OpenDocumentFile(const QString& strPath) {
+  if (!m_pFrame) return nullptr;
+  if (!m_pFrame->SaveModified()) return nullptr;
+  return m_pFrame->OpenFileInto(strPath) ? m_pDoc.get() : nullptr;
+}
+
+void CKvillApp::LoadRecentFiles() {
+  m_recentFiles.clear();
+  for (int i = 1; i <= kRecentFileCount; ++i) {
+    const std::string key = std::string(kRecentFileKey) + "\\File" + std::to_string(i);
+    const auto value = m_pStore->Read(key.c_str());
+    if (value && !value->empty()) m_recentFiles << QString::fromStdString(*value);
+  }
+}
+
+void CKvillApp::SaveRecentFiles() {
+  for (int i = 1; i <= kRecentFileCount; ++i) {
+    const std::string key = std::string(kRecentFileKey) + "\\File" + std::to_string(i);
+    const QString value = i <= m_recentFiles.size() ? m_recentFiles[i - 1] : QString();
+    m_pStore->Write(key.c_str(), value.toStdString());
+  }
+}
+
+void CKvillApp::AddToRecentFileList(const QString& strPath) {
+  if (strPath.isEmpty()) return;
+  m_recentFiles.removeAll(strPath);
+  m_recentFiles.prepend(strPath);
+  while (m_recentFiles.size() > kRecentFileCount) m_recentFiles.removeLast();
+  SaveRecentFiles();
+}
+
+void CKvillApp::RemoveFromRecentFileList(int nIndex) {
+  if (nIndex < 0 || nIndex >= m_recentFiles.size()) return;
+  m_recentFiles.removeAt(nIndex);
+  SaveRecentFiles();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+
+#include "platform/CSettingsStore.h"
+#include "resources/Resources.h"
+
+class CKvillDoc;
+class CMainFrame;
+
+// The application object: chooses the interface language from the language record before
+// any text is loaded, parses the command line, creates the document, the main frame and the
+// view in the start-up order, keeps the recent-file list and opens documents by name.
+class CKvillApp {
+ public:
+  // Reads the language record of the store (the default store when none is given).
+  explicit CKvillApp(std::unique_ptr<CSettingsStore> pStore = nullptr);
+  CKvillApp(const CKvillApp&) = delete;
+  CKvillApp& operator=(const CKvillApp&) = delete;
+  ~CKvillApp();
+
+  // The command line: the embedding or automation switch in any of its spellings, and the
+  // file to open. Unknown switches are ignored.
+  struct CommandLine {
+    bool bEmbedding = false;
+    bool bAutomation = false;
+    QString strFile;
+  };
+  static CommandLine ParseCommandLine(const QStringList& args);
+
+  // The start-up sequence; args without the program name. False ends the process.
+  bool InitInstance(const QStringList& args);
+  // The first idle moment of the message loop.
+  void OnFirstIdle();
+  // The end of the program: an embedding server that is still armed leaves its identifier
+  // in the kill record for a new instance to end it.
+  void ExitInstance();
+
+  // Opens a document by name after the save question; null when it was not opened.
+  CKvillDoc* OpenDocumentFile(const QString& strPath);
+
+  // The recent-file list of four entries, the most recent first.
+  const QStringList& RecentFiles() const { return m_recentFiles; }
+  void AddToRecentFileList(const QString& strPath);
+  void RemoveFromRecentFileList(int nIndex);
+
+  CMainFrame* MainFrame() const { return m_pFrame.get(); }
+  CKvillDoc* Document() const { return m_pDoc.get(); }
+  CSettingsStore& Store() const { return *m_pStore; }
+  res::Language InterfaceLanguage() const { return m_lang; }
+
+  std::int32_t m_bEmbedded = 0;
+  QString m_strOpenAtStart;   // the file named on the command line, opened by timer 1122
+  QString m_strEmbeddedPath;  // the embedded drawing's file, written back by Update
+
+  // The framework's record of the recent files, beside the program's own records.
+  static constexpr const char* kRecentFileKey = "Software\\Valendra\\Valendra\\Recent File List";
+
+ private:
+  void LoadRecentFiles();
+  void SaveRecentFiles();
+
+  std::unique_ptr<CSettingsStore> m_pStore;
+  res::Language m_lang = res::Language::English;
+  QStringList m_recentFiles;
+  std::unique_ptr<CKvillDoc> m_pDoc;
+  std::unique_ptr<CMainFrame> m_pFrame;
+};

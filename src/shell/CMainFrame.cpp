@@ -1,0 +1,778 @@
+#include "shell/CMainFrame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QSaveFile>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <cstdio>
+#include <set>
+
+#include "document/CArchive.h"
+#include "document/CKvillDoc.h"
+#include "platform/CProcessControl.h"
+#include "platform/CQtDC.h"
+#include "platform/CSettingsRecord.h"
+#include "resources/CommandIds.h"
+#include "shell/CAboutDlg.h"
+#include "shell/CKvillApp.h"
+#include "shell/CShellUi.h"
+#include "shell/CViewWidget.h"
+#include "shell/ShellText.h"
+#include "shell/ToolBarIcons.h"
+#include "view/CKvillView.h"
+
+namespace {
+
+// Commands the view carries out today; the others of the view's menus are shown disabled
+// until their commands exist.
+const std::set<int> kViewCommands = {cmd::kZoomIn, cmd::kZoomOut, cmd::kZoomDefault,
+                                     cmd::kEditUndo, cmd::kEditRedo};
+
+// Commands the frame and the application carry out.
+const std::set<int> kFrameCommands = {
+    cmd::kFileNew,          cmd::kFileOpen,          cmd::kFileSave,
+    cmd::kFileSaveAs,       cmd::kFileOpenFramework, cmd::kFileSaveFramework,
+    cmd::kFilePrintSetup,   cmd::kFilePrint,         cmd::kFilePrintPreview,
+    cmd::kFileSaveCopyAs,   cmd::kAppAbout,          cmd::kAppExit,
+    cmd::kViewToolbar,      cmd::kViewStatusBar,     cmd::kLanguageCzech,
+    cmd::kLanguageEnglish,  cmd::kFileMru1,          cmd::kFileMru1 + 1,
+    cmd::kFileMru1 + 2,     cmd::kFileMru4,
+};
+
+QString Utf8(const char* psz) { return QString::fromUtf8(psz); }
+
+// The prompt's two parts: the status-bar text and the tooltip after "\n".
+std::pair<QString, QString> SplitPrompt(const char* psz) {
+  if (psz == nullptr) return {};
+  const QString s = Utf8(psz);
+  const int nl = s.indexOf(QLatin1Char('\n'));
+  if (nl < 0) return {s, QString()};
+  return {s.left(nl), s.mid(nl + 1)};
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(CKvillApp* pApp, CKvillDoc* pDoc, int nSet, res::Language lang)
+    : m_pApp(pApp), m_pDoc(pDoc), m_nSet(nSet), m_lang(lang), m_printer(QPrinter::HighResolution) {
+  setObjectName(QStringLiteral("CMainFrame"));
+  // The client area and the view.
+  m_pViewWidget = new CViewWidget(this, this);
+  setCentralWidget(m_pViewWidget);
+  m_pView = std::make_unique<CKvillView>(m_pViewWidget, m_pDoc);
+  m_pViewWidget->SetView(m_pView.get());
+
+  BuildMenus();
+  BuildToolBar();
+  BuildStatusBar();
+  ReadSettings();
+
+  const QString title = TemplateField(res::LoadString(128, m_lang), 1);
+  m_pDoc->m_strTitle = title.toStdString();
+  resize(900, 640);
+  qApp->installEventFilter(this);
+  m_pViewWidget->setFocus();
+}
+
+CMainFrame::~CMainFrame() {
+  qApp->removeEventFilter(this);
+  // The end of the view: its window state and both records are saved.
+  SaveSettings();
+  m_pViewWidget->SetView(nullptr);
+  m_pView.reset();
+}
+
+bool CMainFrame::IsEnglish() const { return m_pView->m_bEnglish != 0; }
+
+const res::MessageTexts& CMainFrame::Messages() const {
+  return res::Messages(IsEnglish() ? res::Language::English : res::Language::Czech);
+}
+
+// ---------------------------------------------------------------------------------------
+// Menus, toolbar and status bar
+
+void CMainFrame::AddMenuItems(QMenu* pMenu, std::span<const res::MenuItem> items) {
+  for (const res::MenuItem& item : items) {
+    switch (item.kind) {
+      case res::MenuItemKind::Separator:
+        pMenu->addSeparator();
+        break;
+      case res::MenuItemKind::Popup:
+        AddMenuItems(pMenu->addMenu(Utf8(item.text)), item.items);
+        break;
+      case res::MenuItemKind::Command: {
+        QAction* a = pMenu->addAction(Utf8(item.text));
+        a->setData(item.id);
+        a->setStatusTip(SplitPrompt(res::PromptString(item.id, m_lang)).first);
+        const int id = item.id;
+        connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        m_actions[id].push_back(a);
+        if (id == cmd::kFileMru1) {
+          m_pFileMenu = pMenu;
+          m_pRecentPlaceholder = a;
+        }
+        break;
+      }
+    }
+  }
+}
+
+void CMainFrame::BuildMenus() {
+  for (const res::MenuItem& top : res::MenuBar(m_nSet, m_lang)) {
+    if (top.kind != res::MenuItemKind::Popup) continue;
+    QMenu* pMenu = menuBar()->addMenu(Utf8(top.text));
+    AddMenuItems(pMenu, top.items);
+    connect(pMenu, &QMenu::aboutToShow, this, [this] {
+      // The view's hover feedback stops while a menu is open.
+      m_pDoc->m_bHoverSuppressed = 1;
+      RebuildRecentFiles();
+      UpdateCommandUi();
+    });
+  }
+  for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar, cmd::kLanguageCzech,
+                 cmd::kLanguageEnglish, cmd::kViewDrawBar}) {
+    for (QAction* a : m_actions[id]) a->setCheckable(true);
+  }
+  RebuildRecentFiles();
+}
+
+void CMainFrame::BuildToolBar() {
+  m_pToolBar = addToolBar(QString::fromUtf8(res::kToolBarWindowText));
+  m_pToolBar->setObjectName(QStringLiteral("ToolBar"));
+  m_pToolBar->setIconSize(QSize(16, 15));
+  m_pToolBar->setMovable(true);
+  for (const res::ToolButton& b : res::ToolBar(m_nSet)) {
+    if (b.id == 0) {
+      m_pToolBar->addSeparator();
+      continue;
+    }
+    const auto [prompt, tip] = SplitPrompt(res::PromptString(b.id, m_lang));
+    QAction* a = m_pToolBar->addAction(ToolBarIcon(b.id), tip);
+    a->setToolTip(tip);
+    a->setStatusTip(prompt);
+    a->setData(b.id);
+    const int id = b.id;
+    connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    m_actions[id].push_back(a);
+  }
+}
+
+void CMainFrame::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  m_pMessagePane = new QLabel(Utf8(res::LoadString(57345, m_lang)), bar);
+  bar->addWidget(m_pMessagePane, 1);
+  for (int id : {59137, 59138, 59139}) {
+    auto* pane = new QLabel(Utf8(res::LoadString(id, m_lang)), bar);
+    pane->setFrameShape(QFrame::Panel);
+    pane->setFrameShadow(QFrame::Sunken);
+    // The lock indicators are shown greyed; the keyboard's lock state is not queried.
+    pane->setEnabled(false);
+    bar->addPermanentWidget(pane);
+  }
+}
+
+QAction* CMainFrame::MenuAction(int nId) const {
+  const auto it = m_actions.find(nId);
+  if (it == m_actions.end()) return nullptr;
+  for (QAction* a : it->second) {
+    if (!a->associatedObjects().isEmpty() && qobject_cast<QMenu*>(a->associatedObjects().first())) {
+      return a;
+    }
+  }
+  return it->second.empty() ? nullptr : it->second.front();
+}
+
+void CMainFrame::RebuildRecentFiles() {
+  if (m_pFileMenu == nullptr || m_pRecentPlaceholder == nullptr) return;
+  for (QAction* a : m_recentActions) {
+    m_pFileMenu->removeAction(a);
+    a->deleteLater();
+  }
+  m_recentActions.clear();
+  const QStringList& files = m_pApp != nullptr ? m_pApp->RecentFiles() : QStringList();
+  // With no recent files the placeholder stays, disabled.
+  m_pRecentPlaceholder->setVisible(files.isEmpty());
+  const auto [prompt, tip] = SplitPrompt(res::PromptString(cmd::kFileMru1, m_lang));
+  for (int i = 0; i < files.size(); ++i) {
+    QAction* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(files[i]), m_pFileMenu);
+    a->setStatusTip(prompt);
+    a->setData(cmd::kFileMru1 + i);
+    const int id = cmd::kFileMru1 + i;
+    connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    m_pFileMenu->insertAction(m_pRecentPlaceholder, a);
+    m_recentActions.push_back(a);
+  }
+}
+
+bool CMainFrame::IsCommandEnabled(int nId) const {
+  if (nId == cmd::kFileMru1) return m_pApp != nullptr && !m_pApp->RecentFiles().isEmpty();
+  if (nId == cmd::kFileUpdate) return m_nSet == res::kSetEmbedded;
+  return kFrameCommands.count(nId) > 0 || kViewCommands.count(nId) > 0;
+}
+
+void CMainFrame::UpdateCommandUi() {
+  for (auto& [id, actions] : m_actions) {
+    const bool bEnabled = id == cmd::kFileMru1 ? false : IsCommandEnabled(id);
+    for (QAction* a : actions) a->setEnabled(bEnabled);
+  }
+  for (QAction* a : m_actions[cmd::kViewToolbar]) a->setChecked(!m_pToolBar->isHidden());
+  for (QAction* a : m_actions[cmd::kViewStatusBar]) {
+    a->setChecked(m_pView->m_bStatusBarVisible != 0);
+  }
+}
+
+void CMainFrame::UpdateTitle() {
+  setWindowTitle(QStringLiteral("%1 - %2")
+                     .arg(QString::fromStdString(m_pDoc->m_strTitle),
+                          Utf8(res::LoadString(57344, m_lang))));
+}
+
+// ---------------------------------------------------------------------------------------
+// Settings
+
+void CMainFrame::ReadSettings() {
+  CKvillView* v = m_pView.get();
+  const CSettingsStore& store = m_pApp->Store();
+  const auto record = store.Read(CSettingsStore::kSettings);
+  if (record) {
+    CSettingsRecord r;
+    r.m_bDrawBarPlaced = v->m_bDrawBarPlaced;
+    r.m_bDrawBarVisible = v->m_bDrawBarVisible;
+    r.m_bMaximized = v->m_bMaximized;
+    r.m_rcMainWnd = {v->m_rcMainWnd.left, v->m_rcMainWnd.top, v->m_rcMainWnd.right,
+                     v->m_rcMainWnd.bottom};
+    r.m_bToolBarHidden = v->m_bToolBarHidden;
+    r.m_bStatusBarVisible = v->m_bStatusBarVisible;
+    r.Parse(*record);
+    v->m_bDrawBarPlaced = r.m_bDrawBarPlaced;
+    v->m_bDrawBarVisible = r.m_bDrawBarVisible;
+    m_drawBarPlacement = r.m_wpDrawBar;
+    v->m_bMaximized = r.m_bMaximized;
+    v->m_rcMainWnd = CRect{r.m_rcMainWnd[0], r.m_rcMainWnd[1], r.m_rcMainWnd[2], r.m_rcMainWnd[3]};
+    v->m_bToolBarHidden = r.m_bToolBarHidden;
+    v->m_bStatusBarVisible = r.m_bStatusBarVisible;
+    v->m_bMainRectValid = 1;
+  } else {
+    v->m_bDrawBarVisible = 1;
+    v->m_bDrawBarPlaced = 0;
+    v->m_bMainRectValid = 0;
+    v->m_bMaximized = 0;
+    v->m_bToolBarHidden = 0;
+    v->m_bStatusBarVisible = 1;
+  }
+  const auto language = store.Read(CSettingsStore::kLanguage);
+  std::uint16_t wId = language ? ParseLanguageRecord(*language) : 0;
+  if (wId == 0) wId = static_cast<std::uint16_t>(CViewWidget::SystemUiLanguage());
+  v->m_wLanguageId = wId;
+  v->m_bApplyShowState = 1;
+  m_pViewWidget->SetTimer(TIMER_SCROLL_REFRESH, 10);
+}
+
+void CMainFrame::SaveSettings() {
+  CKvillView* v = m_pView.get();
+  if (v == nullptr) return;
+  CSettingsRecord r;
+  r.m_bDrawBarPlaced = v->m_bDrawBarPlaced;
+  r.m_bDrawBarVisible = v->m_bDrawBarVisible;
+  r.m_wpDrawBar = m_drawBarPlacement;
+  r.m_bMaximized = v->m_bMaximized;
+  r.m_rcMainWnd = {v->m_rcMainWnd.left, v->m_rcMainWnd.top, v->m_rcMainWnd.right,
+                   v->m_rcMainWnd.bottom};
+  r.m_bToolBarHidden = v->m_bToolBarHidden;
+  r.m_bStatusBarVisible = v->m_bStatusBarVisible;
+  const CSettingsStore& store = m_pApp->Store();
+  store.Write(CSettingsStore::kSettings, r.Format());
+  store.Write(CSettingsStore::kLanguage, FormatLanguageRecord(v->m_wLanguageId));
+}
+
+void CMainFrame::RecordWindowState() {
+  if (m_bStartingUp || m_pView == nullptr) return;
+  if (isMaximized()) {
+    m_pView->m_bMaximized = 1;
+  } else if (!isMinimized() && !isFullScreen()) {
+    m_pView->m_bMaximized = 0;
+    const QRect r = geometry();
+    m_pView->m_rcMainWnd = CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+  }
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* pEvent) {
+  QMainWindow::resizeEvent(pEvent);
+  RecordWindowState();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* pEvent) {
+  QMainWindow::moveEvent(pEvent);
+  if (!m_bStartingUp && m_pView && !isMaximized() && !isMinimized()) {
+    const QRect r = geometry();
+    m_pView->m_rcMainWnd = CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+  }
+}
+
+void CMainFrame::changeEvent(QEvent* pEvent) {
+  QMainWindow::changeEvent(pEvent);
+  if (pEvent->type() == QEvent::WindowStateChange) RecordWindowState();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* pEvent) {
+  if (!SaveModified()) {
+    pEvent->ignore();
+    return;
+  }
+  m_pView->m_bMaximized = isMaximized() ? 1 : 0;
+  SaveSettings();
+  pEvent->accept();
+}
+
+// ---------------------------------------------------------------------------------------
+// Commands
+
+bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
+  // Accelerators: a key pressed anywhere in this window (not in a dialog or a menu) is
+  // looked up in the accelerator table of the frame's set first.
+  if (pEvent->type() == QEvent::KeyPress || pEvent->type() == QEvent::ShortcutOverride) {
+    auto* w = qobject_cast<QWidget*>(pWatched);
+    if (w != nullptr && w->window() == this && QApplication::activePopupWidget() == nullptr) {
+      auto* k = static_cast<QKeyEvent*>(pEvent);
+      const int id = res::TranslateAccelerator(m_nSet, k->key(), k->modifiers());
+      if (id != 0) {
+        if (pEvent->type() == QEvent::ShortcutOverride) {
+          k->accept();
+          return true;
+        }
+        // A command whose menu item is disabled is not sent, as with a menu accelerator.
+        const QAction* a = MenuAction(id);
+        if (a == nullptr || a->isEnabled()) OnCommand(id);
+        return true;
+      }
+    }
+  }
+  return QMainWindow::eventFilter(pWatched, pEvent);
+}
+
+void CMainFrame::OnCommand(int nId) {
+  CKvillView* v = m_pView.get();
+  // Nothing happens while a selection handle is being dragged.
+  if (v->m_bResizing) return;
+  // A command ends rotate mode and records the rotation as one undo step.
+  if (v->m_bRotating) {
+    v->m_bRotating = 0;
+    v->PushSnapshot();
+    m_pDoc->m_bHoverSuppressed = 0;
+  }
+  if (nId == cmd::kViewStatusBar) v->m_bStatusBarVisible = v->m_bStatusBarVisible ? 0 : 1;
+
+  // The view first, then the frame and the application.
+  if (!v->OnCommand(nId)) RouteToFrame(nId);
+  UpdateTitle();
+  UpdateCommandUi();
+}
+
+bool CMainFrame::RouteToFrame(int nId) {
+  switch (nId) {
+    case cmd::kFileNew:
+      OnFileNew();
+      return true;
+    case cmd::kFileOpen:
+      OnFileOpen();
+      return true;
+    case cmd::kFileSave:
+      OnFileSave();
+      return true;
+    case cmd::kFileSaveAs:
+      SaveAs();
+      return true;
+    case cmd::kFileSaveCopyAs:
+      SaveCopyAs();
+      return true;
+    case cmd::kFileOpenFramework:
+      OnFrameworkOpen();
+      return true;
+    case cmd::kFileSaveFramework:
+      if (m_nSet == res::kSetEmbedded) {
+        UpdateEmbeddedFile();
+      } else {
+        OnFrameworkSave();
+      }
+      return true;
+    case cmd::kFileUpdate:
+      UpdateEmbeddedFile();
+      return true;
+    case cmd::kFilePrint:
+    case cmd::kFilePrintDirect:
+      OnFilePrint();
+      return true;
+    case cmd::kFilePrintPreview:
+      OnFilePrintPreview();
+      return true;
+    case cmd::kFilePrintSetup:
+      OnFilePrintSetup();
+      return true;
+    case cmd::kAppAbout:
+      OnAbout();
+      return true;
+    case cmd::kAppExit:
+      close();
+      return true;
+    case cmd::kEditUndo:
+      m_pView->Undo();
+      return true;
+    case cmd::kEditRedo:
+      m_pView->Redo();
+      return true;
+    case cmd::kViewToolbar:
+      m_pView->m_bToolBarHidden = m_pView->m_bToolBarHidden ? 0 : 1;
+      m_pToolBar->setVisible(m_pView->m_bToolBarHidden == 0);
+      return true;
+    case cmd::kViewStatusBar:
+      // The bar's own toggle; the filter has already turned the flag.
+      statusBar()->setVisible(statusBar()->isHidden());
+      return true;
+    case cmd::kLanguageCzech:
+    case cmd::kLanguageEnglish:
+      OnLanguage(nId);
+      return true;
+    default:
+      if (nId >= cmd::kFileMru1 && nId <= cmd::kFileMru4) {
+        OnRecentFile(nId - cmd::kFileMru1);
+        return true;
+      }
+      return false;
+  }
+}
+
+bool CMainFrame::SaveModified() { return m_pDoc->SaveModified(); }
+
+void CMainFrame::OnLanguage(int nId) {
+  // Unlike a plain restart, the drawing is not thrown away unasked: the save question
+  // comes first, and Cancel leaves everything as it was.
+  if (!SaveModified()) return;
+  m_pView->m_wLanguageId = nId == cmd::kLanguageCzech ? 1029 : 1033;
+  m_pView->m_bMaximized = isMaximized() ? 1 : 0;
+  SaveSettings();
+  CProcessControl::StartNewInstance();
+  // The drawing has been dealt with; the window closes without asking again.
+  m_pDoc->SetModifiedFlag(false);
+  QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void CMainFrame::OnAbout() {
+  CAboutDlg dlg(this, IsEnglish() ? res::Language::English : res::Language::Czech);
+  dlg.exec();
+}
+
+// ---------------------------------------------------------------------------------------
+// Timers of start-up
+
+bool CMainFrame::OnViewTimer(int nId) {
+  CKvillView* v = m_pView.get();
+  switch (nId) {
+    case TIMER_RESET_HISTORY: {
+      m_pViewWidget->KillTimer(nId);
+      v->OnTimer(nId);
+      if (!m_pApp->m_strOpenAtStart.isEmpty()) {
+        const QString path = m_pApp->m_strOpenAtStart;
+        m_pApp->m_strOpenAtStart.clear();
+        OpenFileInto(path);
+        UpdateTitle();
+      }
+      return true;
+    }
+    case TIMER_FIRST_IDLE: {
+      m_pViewWidget->KillTimer(nId);
+      const int checked = v->m_wLanguageId == 1029 ? cmd::kLanguageCzech : cmd::kLanguageEnglish;
+      for (QAction* a : m_actions[checked]) a->setChecked(true);
+      // The Draw bar's command shows the Draw bar at every start.
+      if (IsCommandEnabled(cmd::kViewDrawBar)) OnCommand(cmd::kViewDrawBar);
+      // The language of the loaded menus decides the language of the program's messages.
+      const QAction* preview = MenuAction(cmd::kFilePrintPreview);
+      v->m_bEnglish = preview != nullptr && preview->text().startsWith(QLatin1Char('P')) ? 1 : 0;
+      return true;
+    }
+    case TIMER_KILL_MAILBOX: {
+      m_pViewWidget->KillTimer(nId);
+      const CSettingsStore& store = m_pApp->Store();
+      const auto record = store.Read(CSettingsStore::kKill);
+      if (!record || *record == "0") return true;
+      // The mailbox is emptied in every case; only a process that is verifiably another
+      // instance of this program, run by the same user, is ended.
+      store.Write(CSettingsStore::kKill, "0");
+      const std::int64_t pid = ParseKillRecord(*record);
+      if (pid == 0) return true;
+      CProcessControl::TerminateInstance(pid);
+      QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+      return true;
+    }
+    case TIMER_CZECH_TITLE:
+      m_pViewWidget->KillTimer(nId);
+      if (v->m_bEmbedded && !v->m_bEnglish) {
+        m_pDoc->m_strTitle = Utf8(Messages().embeddedTitle).toStdString();
+        UpdateTitle();
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CMainFrame::OnViewPainted() {
+  if (m_bFirstPaintSeen) return;
+  m_bFirstPaintSeen = true;
+  // Start-up measurement: the time to the first painted window, then the end.
+  if (qEnvironmentVariableIsSet("VALENDRA_QUIT_AFTER_FIRST_PAINT")) {
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Files
+
+void CMainFrame::SetDocumentPath(const QString& strPath) {
+  m_pDoc->m_strPathName = strPath.toStdString();
+  m_pApp->AddToRecentFileList(strPath);
+  m_pDoc->m_strTitle = FileNamePart(strPath).toStdString();
+  UpdateTitle();
+}
+
+bool CMainFrame::ReadFileInto(const QString& strPath) {
+  QFile file(strPath);
+  if (!file.open(QIODevice::ReadOnly)) {
+    CShellUi::MessageBox(this, QString::fromUtf8(Messages().readFailed).arg(strPath, file.errorString()),
+                         Utf8(Messages().errorCaption), CShellUi::kIconError);
+    return false;
+  }
+  const QByteArray data = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    CShellUi::MessageBox(this, QString::fromUtf8(Messages().readFailed).arg(strPath, file.errorString()),
+                         Utf8(Messages().errorCaption), CShellUi::kIconError);
+    return false;
+  }
+  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.constData()),
+                                            static_cast<std::size_t>(data.size()));
+  m_pDoc->m_bScanForHeader = 1;
+  m_pDoc->m_bReplaceOnLoad = 1;
+  CArchive ar(bytes);
+  // A stream that is not a drawing is reported by the document's own after-load timer.
+  m_pDoc->Serialize(ar);
+  m_pDoc->m_bReplaceOnLoad = 1;
+  m_pDoc->m_bScanForHeader = 0;
+  return true;
+}
+
+bool CMainFrame::OpenFileInto(const QString& strPath) {
+  const QByteArray native = strPath.toLocal8Bit();
+  std::FILE* f = std::fopen(native.constData(), "r");
+  if (f == nullptr) {
+    CShellUi::MessageBox(nullptr, FormatS(Messages().notFound, strPath),
+                         Utf8(Messages().openCaption), CShellUi::kIconWarning);
+    return false;
+  }
+  std::fclose(f);
+  if (!ReadFileInto(strPath)) return false;
+  m_pDoc->SetModifiedFlag(false);
+  SetDocumentPath(strPath);
+  m_pView->ClearHistory();
+  return true;
+}
+
+void CMainFrame::OnFileNew() {
+  if (!SaveModified()) return;
+  m_pDoc->DeleteContents();
+  m_pView->ClearHistory();
+  m_pDoc->SetModifiedFlag(false);
+  m_pView->m_nEditState = 0;
+  m_pViewWidget->HideCaret();
+  m_pView->UpdateView();
+  // The framework's new document: default title, no path, the document re-initialised.
+  m_pDoc->m_strPathName.clear();
+  m_pDoc->m_strTitle = TemplateField(res::LoadString(128, m_lang), 1).toStdString();
+  m_pDoc->OnNewDocument();
+  m_pDoc->SetModifiedFlag(false);
+  UpdateTitle();
+}
+
+void CMainFrame::OnFileOpen() {
+  m_pDoc->m_bHoverSuppressed = 1;
+  const QString path = CShellUi::GetFileName(this, CShellUi::FileDialog::Open,
+                                             Utf8(Messages().openFilter), QString(), IsEnglish());
+  if (path.isEmpty()) return;
+  if (!SaveModified()) return;
+  if (!ReadFileInto(path)) return;
+  m_pDoc->SetModifiedFlag(false);
+  SetDocumentPath(path);
+  m_pView->ClearHistory();
+}
+
+bool CMainFrame::StoreTo(const QString& strPath, bool bClearModifiedOnStore) {
+  const bool bWasModified = m_pDoc->IsModified();
+  std::vector<std::uint8_t> bytes;
+  m_pDoc->m_bClearModifiedOnStore = bClearModifiedOnStore ? 1 : 0;
+  m_pDoc->m_bSelectionOnly = 0;
+  {
+    CArchive ar(&bytes);
+    m_pDoc->Serialize(ar);
+    ar.Flush();
+  }
+  m_pDoc->m_bClearModifiedOnStore = 1;
+
+  // The file is written beside its target and takes its place only once it is complete, so
+  // a failed or interrupted save leaves the previous file as it was.
+  QSaveFile file(strPath);
+  bool bOk = file.open(QIODevice::WriteOnly);
+  if (bOk) {
+    bOk = file.write(reinterpret_cast<const char*>(bytes.data()),
+                     static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+    bOk = bOk ? file.commit() : (file.cancelWriting(), false);
+  }
+  if (!bOk) {
+    // The drawing was not saved: it keeps its modified state.
+    m_pDoc->SetModifiedFlag(bWasModified);
+    m_pDoc->m_bJustSaved = 0;
+    CShellUi::MessageBox(this, QString::fromUtf8(Messages().saveFailed).arg(strPath, file.errorString()),
+                         Utf8(Messages().errorCaption), CShellUi::kIconError);
+  }
+  return bOk;
+}
+
+bool CMainFrame::WriteDocumentTo() {
+  if (m_pDoc->m_strPathName.empty()) return false;
+  return StoreTo(QString::fromStdString(m_pDoc->m_strPathName), false);
+}
+
+void CMainFrame::MarkSaved() {
+  m_pDoc->SetModifiedFlag(false);
+  m_pView->MarkSavedSnapshot();
+}
+
+void CMainFrame::OnFileSave() {
+  if (!m_pDoc->m_strPathName.empty()) {
+    if (WriteDocumentTo()) MarkSaved();
+    return;
+  }
+  const int answer = CShellUi::MessageBox(
+      m_pViewWidget, FormatS(Messages().saveChangesTo, QString::fromStdString(m_pDoc->m_strTitle)),
+      Utf8(Messages().appCaption), CShellUi::kIconWarning | CShellUi::kYesNoCancel);
+  if (answer == CShellUi::kIdYes) SaveAs();
+}
+
+bool CMainFrame::SaveCopyAs() {
+  bool bWritten = false;
+  const bool bModified = m_pDoc->IsModified();
+  const QString initial = !m_pDoc->m_strPathName.empty()
+                              ? QString::fromStdString(m_pDoc->m_strPathName)
+                              : QString::fromStdString(m_pDoc->m_strTitle);
+  m_pDoc->m_bHoverSuppressed = 1;
+  const QString path = CShellUi::GetFileName(this, CShellUi::FileDialog::SaveCopyAs,
+                                             Utf8(Messages().saveCopyFilter), initial, IsEnglish());
+  if (!path.isEmpty() && StoreTo(path, false)) {
+    SetDocumentPath(path);
+    MarkSaved();
+    bWritten = true;
+  }
+  m_pDoc->SetModifiedFlag(bModified);
+  return bWritten;
+}
+
+bool CMainFrame::SaveAs() {
+  const bool bWritten = SaveCopyAs();
+  if (bWritten) m_pDoc->SetModifiedFlag(false);
+  UpdateTitle();
+  return bWritten;
+}
+
+void CMainFrame::OnFrameworkSave() {
+  const QString path = QString::fromStdString(m_pDoc->m_strPathName);
+  const QFileInfo info(path);
+  if (!path.isEmpty() && (!info.exists() || info.isWritable())) {
+    // The document's own store clears the modified flag and re-marks the undo history.
+    StoreTo(path, true);
+    return;
+  }
+  const QString filter = QStringLiteral("%1|*%2|All Files (*.*)|*.*|")
+                             .arg(TemplateField(res::LoadString(128, m_lang), 3),
+                                  TemplateField(res::LoadString(128, m_lang), 4));
+  const QString chosen =
+      CShellUi::GetFileName(this, CShellUi::FileDialog::SaveFramework, filter,
+                            path.isEmpty() ? QString::fromStdString(m_pDoc->m_strTitle) : path,
+                            IsEnglish());
+  if (chosen.isEmpty()) return;
+  if (StoreTo(chosen, true)) SetDocumentPath(chosen);
+}
+
+void CMainFrame::OnFrameworkOpen() {
+  const QString filter = QStringLiteral("%1|*%2|All Files (*.*)|*.*|")
+                             .arg(TemplateField(res::LoadString(128, m_lang), 3),
+                                  TemplateField(res::LoadString(128, m_lang), 4));
+  const QString path = CShellUi::GetFileName(this, CShellUi::FileDialog::OpenFramework, filter,
+                                             QString(), IsEnglish());
+  if (!path.isEmpty()) m_pApp->OpenDocumentFile(path);
+}
+
+void CMainFrame::OnRecentFile(int nIndex) {
+  if (nIndex < 0 || nIndex >= m_pApp->RecentFiles().size()) return;
+  const QString path = m_pApp->RecentFiles()[nIndex];
+  if (!SaveModified()) return;
+  // An entry whose file cannot be opened leaves the list (the fourth as well).
+  if (!OpenFileInto(path)) m_pApp->RemoveFromRecentFileList(nIndex);
+  RebuildRecentFiles();
+}
+
+void CMainFrame::UpdateEmbeddedFile() {
+  if (m_pApp->m_strEmbeddedPath.isEmpty()) return;
+  StoreTo(m_pApp->m_strEmbeddedPath, false);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent) {
+  if (pEvent->mimeData()->hasUrls()) pEvent->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* pEvent) {
+  for (const QUrl& url : pEvent->mimeData()->urls()) {
+    if (url.isLocalFile()) m_pApp->OpenDocumentFile(url.toLocalFile());
+  }
+  UpdateTitle();
+  pEvent->acceptProposedAction();
+}
+
+// ---------------------------------------------------------------------------------------
+// Printing
+
+void CMainFrame::PrintTo(QPrinter* pPrinter) {
+  QPainter painter(pPrinter);
+  if (!painter.isActive()) return;
+  CQtDC dc(&painter);
+  m_pView->m_bDirectRender = 1;
+  m_pView->OnDraw(&dc);
+}
+
+void CMainFrame::OnFilePrint() {
+  m_pView->m_bDirectRender = 1;
+  QPrintDialog dlg(&m_printer, this);
+  if (dlg.exec() == QDialog::Accepted) PrintTo(&m_printer);
+}
+
+void CMainFrame::OnFilePrintPreview() {
+  m_pView->m_bDirectRender = 1;
+  QPrintPreviewDialog dlg(&m_printer, this);
+  connect(&dlg, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintTo(p); });
+  dlg.exec();
+}
+
+void CMainFrame::OnFilePrintSetup() {
+  QPageSetupDialog dlg(&m_printer, this);
+  dlg.exec();
+}

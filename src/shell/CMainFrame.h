@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPrinter>
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "resources/Resources.h"
+
+class CKvillApp;
+class CKvillDoc;
+class CKvillView;
+class CViewWidget;
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+// The main window: menu bar, toolbar and status bar from the resource tables around the one
+// view; it records its size and position for the settings record, filters and routes every
+// command, and carries out the file and print commands.
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+ public:
+  // nSet: 128 for a normal start, 5 for an embedded document in a window of its own.
+  CMainFrame(CKvillApp* pApp, CKvillDoc* pDoc, int nSet, res::Language lang);
+  ~CMainFrame() override;
+
+  CKvillView* View() const { return m_pView.get(); }
+  CViewWidget* ViewWidget() const { return m_pViewWidget; }
+  CKvillDoc* Document() const { return m_pDoc; }
+  QToolBar* ToolBar() const { return m_pToolBar; }
+  int ResourceSet() const { return m_nSet; }
+  res::Language Language() const { return m_lang; }
+
+  // Every command of menus, accelerators and toolbar comes here: the filter, then the
+  // routing to the view, the frame and the application.
+  void OnCommand(int nId);
+  // Whether a command can be chosen now (items of commands not available are disabled).
+  bool IsCommandEnabled(int nId) const;
+  // The menu actions of a command (the recent-file placeholder included).
+  QAction* MenuAction(int nId) const;
+  // Refreshes check marks and enabled states of menus and toolbar, and the caption.
+  void UpdateCommandUi();
+  void UpdateTitle();
+
+  // Timers of the view window that the shell carries out; true when handled.
+  bool OnViewTimer(int nId);
+  void OnViewPainted();
+
+  // File commands.
+  void OnFileNew();
+  void OnFileOpen();
+  void OnFileSave();
+  bool SaveAs();
+  bool SaveCopyAs();
+  bool WriteDocumentTo();
+  void MarkSaved();
+  bool OpenFileInto(const QString& strPath);
+  void OnFrameworkSave();
+  void OnFrameworkOpen();
+  void OnRecentFile(int nIndex);
+  void UpdateEmbeddedFile();
+
+  // Printing: the drawing painted in direct mode with the view's mapping.
+  void PrintTo(QPrinter* pPrinter);
+  QPrinter& Printer() { return m_printer; }
+
+  // The settings record and the language record from the view's fields (the view's end).
+  void SaveSettings();
+
+  std::int32_t m_bStartingUp = 1;
+
+ protected:
+  void closeEvent(QCloseEvent* pEvent) override;
+  void resizeEvent(QResizeEvent* pEvent) override;
+  void moveEvent(QMoveEvent* pEvent) override;
+  void changeEvent(QEvent* pEvent) override;
+  void dragEnterEvent(QDragEnterEvent* pEvent) override;
+  void dropEvent(QDropEvent* pEvent) override;
+  bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+ private:
+  friend class CKvillApp;
+
+  void BuildMenus();
+  void AddMenuItems(QMenu* pMenu, std::span<const res::MenuItem> items);
+  void BuildToolBar();
+  void BuildStatusBar();
+  void ReadSettings();
+  void RebuildRecentFiles();
+  void RecordWindowState();
+  bool RouteToFrame(int nId);
+  void OnLanguage(int nId);
+  void OnFilePrint();
+  void OnFilePrintPreview();
+  void OnFilePrintSetup();
+  void OnAbout();
+  bool ReadFileInto(const QString& strPath);
+  bool StoreTo(const QString& strPath, bool bClearModifiedOnStore);
+  void SetDocumentPath(const QString& strPath);
+  bool SaveModified();
+  bool IsEnglish() const;
+  const res::MessageTexts& Messages() const;
+
+  CKvillApp* m_pApp;
+  CKvillDoc* m_pDoc;
+  int m_nSet;
+  res::Language m_lang;
+  CViewWidget* m_pViewWidget;
+  std::unique_ptr<CKvillView> m_pView;
+  QToolBar* m_pToolBar = nullptr;
+  QLabel* m_pMessagePane = nullptr;
+  QMenu* m_pFileMenu = nullptr;
+  QAction* m_pRecentPlaceholder = nullptr;
+  std::vector<QAction*> m_recentActions;
+  std::map<int, std::vector<QAction*>> m_actions;  // command -> menu and toolbar actions
+  QPrinter m_printer;
+  bool m_bFirstPaintSeen = false;
+  // The Draw bar's placement as read from the settings record, written back unchanged.
+  std::array<std::int32_t, 11> m_drawBarPlacement{};
+};

@@ -1,0 +1,589 @@
+#include "shell/CViewWidget.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "platform/CQtDC.h"
+#include "shell/CMainFrame.h"
+#include "shell/CShellUi.h"
+#include "view/CKvillView.h"
+
+namespace {
+
+// The program's own cursors, drawn at run time on a 32 x 32 pixmap with a hot spot.
+QCursor DrawnCursor(int nCursor) {
+  QPixmap pm(32, 32);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  auto outlined = [&](const QPainterPath& path) {
+    p.setPen(QPen(Qt::white, 3));
+    p.drawPath(path);
+    p.setPen(QPen(Qt::black, 1));
+    p.drawPath(path);
+  };
+  QPainterPath cross;
+  cross.moveTo(16, 4);
+  cross.lineTo(16, 28);
+  cross.moveTo(4, 16);
+  cross.lineTo(28, 16);
+  QPoint hot(16, 16);
+  switch (nCursor) {
+    case IDI_ROTATE_CURSOR: {
+      QPainterPath arc;
+      arc.arcMoveTo(6, 6, 20, 20, 60);
+      arc.arcTo(6, 6, 20, 20, 60, 280);
+      arc.moveTo(26, 10);
+      arc.lineTo(23, 16);
+      arc.lineTo(20, 10);
+      outlined(arc);
+      break;
+    }
+    case IDI_COPY_CURSOR: {
+      QPainterPath arrow;
+      arrow.moveTo(2, 2);
+      arrow.lineTo(2, 20);
+      arrow.lineTo(7, 15);
+      arrow.lineTo(11, 23);
+      arrow.lineTo(14, 22);
+      arrow.lineTo(10, 14);
+      arrow.lineTo(16, 14);
+      arrow.closeSubpath();
+      p.setPen(QPen(Qt::black, 1));
+      p.setBrush(Qt::white);
+      p.drawPath(arrow);
+      QPainterPath plus;
+      plus.moveTo(24, 18);
+      plus.lineTo(24, 28);
+      plus.moveTo(19, 23);
+      plus.lineTo(29, 23);
+      outlined(plus);
+      hot = QPoint(2, 2);
+      break;
+    }
+    case IDI_TEMPLATE_CURSOR: {
+      QPainterPath hex = cross;
+      QPolygonF poly;
+      for (int i = 0; i < 6; ++i) {
+        const double a = M_PI / 3 * i + M_PI / 6;
+        poly << QPointF(16 + 8 * std::cos(a), 16 + 8 * std::sin(a));
+      }
+      poly << poly.first();
+      hex.addPolygon(poly);
+      outlined(hex);
+      break;
+    }
+    case IDI_PLUS_CURSOR:
+    case IDI_MINUS_CURSOR: {
+      QPainterPath sign = cross;
+      sign.addEllipse(QPointF(25, 7), 5, 5);
+      sign.moveTo(22, 7);
+      sign.lineTo(28, 7);
+      if (nCursor == IDI_PLUS_CURSOR) {
+        sign.moveTo(25, 4);
+        sign.lineTo(25, 10);
+      }
+      outlined(sign);
+      break;
+    }
+    default:
+      outlined(cross);
+      break;
+  }
+  p.end();
+  return QCursor(pm, hot.x(), hot.y());
+}
+
+}  // namespace
+
+CViewWidget::CViewWidget(CMainFrame* pFrame, QWidget* pParent)
+    : QWidget(pParent), m_pFrame(pFrame), m_pClient(new QWidget(this)), m_pBlink(new QTimer(this)) {
+  m_pBars[SB_HORZ] = new QScrollBar(Qt::Horizontal, this);
+  m_pBars[SB_VERT] = new QScrollBar(Qt::Vertical, this);
+  auto* layout = new QGridLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(m_pClient, 0, 0);
+  layout->addWidget(m_pBars[SB_VERT], 0, 1);
+  layout->addWidget(m_pBars[SB_HORZ], 1, 0);
+  for (int bar : {SB_HORZ, SB_VERT}) {
+    m_pBars[bar]->hide();
+    m_pBars[bar]->setFocusPolicy(Qt::NoFocus);
+    connect(m_pBars[bar], &QScrollBar::actionTriggered, this,
+            [this, bar](int action) { OnScrollAction(bar, action); });
+    connect(m_pBars[bar], &QScrollBar::sliderReleased, this, [this, bar] {
+      if (m_pView == nullptr) return;
+      const int pos = m_pBars[bar]->sliderPosition();
+      if (bar == SB_HORZ) {
+        m_pView->OnHScroll(SB_THUMBPOSITION, pos);
+        m_pView->OnHScroll(SB_ENDSCROLL, pos);
+      } else {
+        m_pView->OnVScroll(SB_THUMBPOSITION, pos);
+        m_pView->OnVScroll(SB_ENDSCROLL, pos);
+      }
+      m_pBars[bar]->setSliderPosition(m_bars[bar].nPos);
+    });
+  }
+  // The client paints itself entirely from the back buffer.
+  m_pClient->setAttribute(Qt::WA_OpaquePaintEvent);
+  m_pClient->setAttribute(Qt::WA_NoSystemBackground);
+  m_pClient->setFocusPolicy(Qt::StrongFocus);
+  m_pClient->setMouseTracking(true);
+  m_pClient->installEventFilter(this);
+  setFocusProxy(m_pClient);
+
+  const int flash = QApplication::cursorFlashTime();
+  m_pBlink->setInterval(flash > 0 ? flash / 2 : 530);
+  connect(m_pBlink, &QTimer::timeout, this, [this] {
+    m_bCaretPhase = !m_bCaretPhase;
+    m_pClient->update(QRect(m_ptCaret, m_szCaret));
+  });
+}
+
+CViewWidget::~CViewWidget() {
+  for (auto& [id, timer] : m_timers) timer->stop();
+}
+
+int CViewWidget::SystemUiLanguage() {
+  return QLocale::system().language() == QLocale::Czech ? 1029 : 1033;
+}
+
+// ---------------------------------------------------------------------------------------
+// Geometry
+
+CRect CViewWidget::GetClientRect() {
+  // Computed from the bars that are shown now, so a bar shown a moment ago counts at once,
+  // as it does for a window whose scroll bars are part of its frame.
+  int cx = width();
+  int cy = height();
+  if (m_pBars[SB_VERT]->isVisibleTo(this)) cx -= m_pBars[SB_VERT]->sizeHint().width();
+  if (m_pBars[SB_HORZ]->isVisibleTo(this)) cy -= m_pBars[SB_HORZ]->sizeHint().height();
+  return CRect{0, 0, std::max(cx, 0), std::max(cy, 0)};
+}
+
+CRect CViewWidget::GetWindowRect() {
+  const QPoint tl = mapToGlobal(QPoint(0, 0));
+  return CRect{tl.x(), tl.y(), tl.x() + width(), tl.y() + height()};
+}
+
+CRect CViewWidget::GetMainWindowRect() {
+  const QRect r = window()->frameGeometry();
+  return CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+CPoint CViewWidget::GetCursorPos() {
+  const QPoint p = QCursor::pos();
+  return CPoint{p.x(), p.y()};
+}
+
+int CViewWidget::GetPixelsPerInchX() { return logicalDpiX(); }
+int CViewWidget::GetPixelsPerInchY() { return logicalDpiY(); }
+
+// ---------------------------------------------------------------------------------------
+// Surfaces
+
+QImage* CViewWidget::ImageOf(CDC* pDC) {
+  const auto it = m_surfaces.find(pDC);
+  return it == m_surfaces.end() ? nullptr : it->second.pImage;
+}
+
+CDC* CViewWidget::GetDC() {
+  const CRect rc = GetClientRect();
+  const QSize size(std::max(rc.right, 1), std::max(rc.bottom, 1));
+  if (m_imgScreen.size() != size) {
+    m_imgScreen = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    m_imgScreen.fill(Qt::white);
+  }
+  m_imgScreen.setDotsPerMeterX(qRound(GetPixelsPerInchX() / 0.0254));
+  m_imgScreen.setDotsPerMeterY(qRound(GetPixelsPerInchY() / 0.0254));
+  Surface s;
+  s.pImage = &m_imgScreen;
+  s.pDC = std::make_unique<CQtDC>(&m_imgScreen);
+  CDC* pDC = s.pDC.get();
+  m_surfaces.emplace(pDC, std::move(s));
+  return pDC;
+}
+
+void CViewWidget::ReleaseDC(CDC* pDC) {
+  m_surfaces.erase(pDC);
+  m_pClient->update();
+}
+
+CDC* CViewWidget::CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) {
+  // A bitmap beyond this many pixels is refused as GDI would refuse it; the caller reports
+  // the failure instead of exhausting memory.
+  constexpr qint64 kMaxPixels = qint64(1) << 28;
+  const int cx = std::max(cxPixels, 1);
+  const int cy = std::max(cyPixels, 1);
+  if (cx > 32767 || cy > 32767 || qint64(cx) * cy > kMaxPixels) return nullptr;
+  Surface s;
+  s.pOwnImage = std::make_unique<QImage>(cx, cy, QImage::Format_ARGB32_Premultiplied);
+  if (s.pOwnImage->isNull()) return nullptr;
+  s.pOwnImage->fill(Qt::white);
+  const QImage* pCompat = ImageOf(pCompatible);
+  const int dpmX = pCompat ? pCompat->dotsPerMeterX() : qRound(GetPixelsPerInchX() / 0.0254);
+  const int dpmY = pCompat ? pCompat->dotsPerMeterY() : qRound(GetPixelsPerInchY() / 0.0254);
+  s.pOwnImage->setDotsPerMeterX(dpmX);
+  s.pOwnImage->setDotsPerMeterY(dpmY);
+  s.pImage = s.pOwnImage.get();
+  s.pDC = std::make_unique<CQtDC>(s.pImage);
+  CDC* pDC = s.pDC.get();
+  m_surfaces.emplace(pDC, std::move(s));
+  return pDC;
+}
+
+void CViewWidget::DeleteMemoryDC(CDC* pDC) { m_surfaces.erase(pDC); }
+
+void CViewWidget::FillSolidRect(CDC* pDC, const CRect& rcPixels, COLORREF cr) {
+  auto* pQt = dynamic_cast<CQtDC*>(pDC);
+  if (pQt == nullptr || pQt->GetPainter() == nullptr) return;
+  QPainter* p = pQt->GetPainter();
+  p->save();
+  p->resetTransform();
+  p->setCompositionMode(QPainter::CompositionMode_Source);
+  const QRect r = QRect(QPoint(rcPixels.left, rcPixels.top), QPoint(rcPixels.right, rcPixels.bottom))
+                      .normalized()
+                      .adjusted(0, 0, -1, -1);
+  p->fillRect(r, QColor(GetRValue(cr), GetGValue(cr), GetBValue(cr)));
+  p->restore();
+}
+
+void CViewWidget::BitBlt(CDC* pDest, int x, int y, int cx, int cy, CDC* pSrc, int xSrc,
+                         int ySrc) {
+  auto* pQtDest = dynamic_cast<CQtDC*>(pDest);
+  const QImage* pSrcImage = ImageOf(pSrc);
+  if (pQtDest == nullptr || pQtDest->GetPainter() == nullptr || pSrcImage == nullptr) return;
+  // The block in device pixels of each surface; both are given in their logical units.
+  const CPoint d0 = pDest->LPtoDP(CPoint{x, y});
+  const CPoint d1 = pDest->LPtoDP(CPoint{x + cx, y + cy});
+  const CPoint s0 = pSrc->LPtoDP(CPoint{xSrc, ySrc});
+  const QRect dest = QRect(QPoint(d0.x, d0.y), QPoint(d1.x, d1.y)).normalized();
+  const QRect src(QPoint(s0.x, s0.y), dest.size());
+  QPainter* p = pQtDest->GetPainter();
+  p->save();
+  p->resetTransform();
+  p->setCompositionMode(QPainter::CompositionMode_Source);
+  p->drawImage(dest.topLeft(), *pSrcImage, src);
+  p->restore();
+}
+
+void CViewWidget::SetBitmapDimension(CDC*, CSize) {}
+
+void CViewWidget::Invalidate() {
+  m_bRenderPending = true;
+  m_pClient->update();
+}
+
+void CViewWidget::ValidateParentRect(const CRect&) {}
+
+void CViewWidget::PaintClient(QPaintEvent*) {
+  const CRect rc = GetClientRect();
+  if (m_imgScreen.size() != QSize(rc.right, rc.bottom)) m_bRenderPending = true;
+  if (m_bRenderPending && m_pView != nullptr && rc.right > 0 && rc.bottom > 0) {
+    m_bRenderPending = false;
+    CDC* pDC = GetDC();
+    m_pView->OnDraw(pDC);
+    m_surfaces.erase(pDC);
+  }
+  QPainter p(m_pClient);
+  if (m_imgScreen.isNull()) {
+    p.fillRect(m_pClient->rect(), Qt::white);
+  } else {
+    p.drawImage(0, 0, m_imgScreen);
+  }
+  if (m_bCaretShown && m_bCaretPhase && m_bCaretCreated) {
+    // The caret inverts what lies under it.
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.fillRect(QRect(m_ptCaret, m_szCaret), Qt::white);
+  }
+  if (m_pFrame != nullptr) m_pFrame->OnViewPainted();
+}
+
+// ---------------------------------------------------------------------------------------
+// Scroll bars
+
+void CViewWidget::ApplyScrollRange(int nBar) {
+  const BarState& s = m_bars[nBar];
+  const int page = std::max(s.nPage, 0);
+  const int top = page > 0 ? std::max(s.nMin, s.nMax - page + 1) : std::max(s.nMin, s.nMax);
+  QSignalBlocker block(m_pBars[nBar]);
+  m_pBars[nBar]->setRange(s.nMin, top);
+  m_pBars[nBar]->setPageStep(std::max(page, 1));
+  m_pBars[nBar]->setSingleStep(std::max(page / 10, 1));
+  m_pBars[nBar]->setSliderPosition(s.nPos);
+}
+
+void CViewWidget::ShowScrollBar(int nBar, bool bShow) {
+  if (nBar != SB_HORZ && nBar != SB_VERT) return;
+  m_pBars[nBar]->setVisible(bShow);
+}
+
+void CViewWidget::SetScrollRange(int nBar, int nMin, int nMax, bool) {
+  if (nBar != SB_HORZ && nBar != SB_VERT) return;
+  m_bars[nBar].nMin = nMin;
+  m_bars[nBar].nMax = nMax;
+  ApplyScrollRange(nBar);
+}
+
+void CViewWidget::SetScrollPage(int nBar, int nPage) {
+  if (nBar != SB_HORZ && nBar != SB_VERT) return;
+  m_bars[nBar].nPage = nPage;
+  ApplyScrollRange(nBar);
+}
+
+void CViewWidget::SetScrollPos(int nBar, int nPos, bool) {
+  if (nBar != SB_HORZ && nBar != SB_VERT) return;
+  m_bars[nBar].nPos = nPos;
+  QSignalBlocker block(m_pBars[nBar]);
+  m_pBars[nBar]->setSliderPosition(nPos);
+}
+
+void CViewWidget::OnScrollAction(int nBar, int nAction) {
+  if (m_pView == nullptr) return;
+  int code = -1;
+  switch (nAction) {
+    case QAbstractSlider::SliderSingleStepSub:
+      code = SB_LINEUP;
+      break;
+    case QAbstractSlider::SliderSingleStepAdd:
+      code = SB_LINEDOWN;
+      break;
+    case QAbstractSlider::SliderPageStepSub:
+      code = SB_PAGEUP;
+      break;
+    case QAbstractSlider::SliderPageStepAdd:
+      code = SB_PAGEDOWN;
+      break;
+    case QAbstractSlider::SliderToMinimum:
+      code = SB_TOP;
+      break;
+    case QAbstractSlider::SliderToMaximum:
+      code = SB_BOTTOM;
+      break;
+    case QAbstractSlider::SliderMove:
+      code = SB_THUMBTRACK;
+      break;
+    default:
+      return;
+  }
+  const int pos = m_pBars[nBar]->sliderPosition();
+  if (nBar == SB_HORZ) {
+    m_pView->OnHScroll(code, pos);
+  } else {
+    m_pView->OnVScroll(code, pos);
+  }
+  // The view decides where the thumb stands; the bar must not move it on its own.
+  m_pBars[nBar]->setSliderPosition(m_bars[nBar].nPos);
+}
+
+// ---------------------------------------------------------------------------------------
+// Caret and cursors
+
+void CViewWidget::CreateSolidCaret(int cx, int cy) {
+  m_szCaret = QSize(std::max(cx, 1), std::max(cy, 1));
+  m_bCaretCreated = true;
+  m_bCaretShown = false;
+}
+
+void CViewWidget::SetCaretPos(CPoint ptClient) {
+  const QRect old(m_ptCaret, m_szCaret);
+  m_ptCaret = QPoint(ptClient.x, ptClient.y);
+  m_pClient->update(old);
+  m_pClient->update(QRect(m_ptCaret, m_szCaret));
+}
+
+void CViewWidget::ShowCaret() {
+  if (!m_bCaretCreated) return;
+  m_bCaretShown = true;
+  m_bCaretPhase = true;
+  m_pBlink->start();
+  m_pClient->update(QRect(m_ptCaret, m_szCaret));
+}
+
+void CViewWidget::HideCaret() {
+  m_bCaretShown = false;
+  m_pBlink->stop();
+  m_pClient->update(QRect(m_ptCaret, m_szCaret));
+}
+
+void CViewWidget::DestroyCaret() {
+  HideCaret();
+  m_bCaretCreated = false;
+}
+
+QCursor CViewWidget::CursorFor(int nCursor) const {
+  switch (nCursor) {
+    case IDC_ARROW:
+      return Qt::ArrowCursor;
+    case IDC_IBEAM:
+      return Qt::IBeamCursor;
+    case IDC_WAIT:
+      return Qt::WaitCursor;
+    case IDC_CROSS:
+      return Qt::CrossCursor;
+    case IDC_SIZENWSE:
+      return Qt::SizeFDiagCursor;
+    case IDC_SIZENESW:
+      return Qt::SizeBDiagCursor;
+    case IDC_SIZEWE:
+      return Qt::SizeHorCursor;
+    case IDC_SIZENS:
+      return Qt::SizeVerCursor;
+    case IDC_SIZEALL:
+      return Qt::SizeAllCursor;
+    default:
+      return DrawnCursor(nCursor);
+  }
+}
+
+void CViewWidget::SetCursor(int nCursor) {
+  if (nCursor == m_nCursor) return;
+  m_nCursor = nCursor;
+  m_pClient->setCursor(CursorFor(nCursor));
+}
+
+void CViewWidget::BeginWaitCursor() {
+  if (m_nWaitDepth++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void CViewWidget::EndWaitCursor() {
+  if (m_nWaitDepth > 0 && --m_nWaitDepth == 0) QApplication::restoreOverrideCursor();
+}
+
+bool CViewWidget::IsKeyDown(int nVirtualKey) {
+  if (nVirtualKey == VK_CONTROL || nVirtualKey == VK_LCONTROL) {
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+  }
+  return false;
+}
+
+void CViewWidget::SetCapture() {
+  if (m_pClient->isVisible()) m_pClient->grabMouse();
+}
+
+void CViewWidget::ReleaseCapture() {
+  if (QWidget::mouseGrabber() == m_pClient) m_pClient->releaseMouse();
+}
+
+// ---------------------------------------------------------------------------------------
+// Timers and messages
+
+void CViewWidget::SetTimer(int nId, int nMilliseconds) {
+  QTimer*& timer = m_timers[nId];
+  if (timer == nullptr) {
+    timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this, nId] { OnTimerElapsed(nId); });
+  }
+  timer->start(std::max(nMilliseconds, 0));
+}
+
+void CViewWidget::KillTimer(int nId) {
+  const auto it = m_timers.find(nId);
+  if (it != m_timers.end()) it->second->stop();
+}
+
+bool CViewWidget::IsTimerRunning(int nId) const {
+  const auto it = m_timers.find(nId);
+  return it != m_timers.end() && it->second->isActive();
+}
+
+void CViewWidget::OnTimerElapsed(int nId) {
+  if (m_pFrame != nullptr && m_pFrame->OnViewTimer(nId)) return;
+  if (m_pView != nullptr) m_pView->OnTimer(nId);
+}
+
+void CViewWidget::PostMessage(int nMessage, std::intptr_t wParam, std::intptr_t lParam) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, nMessage, wParam, lParam] {
+        if (m_pView != nullptr) m_pView->OnPostedMessage(nMessage, wParam, lParam);
+      },
+      Qt::QueuedConnection);
+}
+
+int CViewWidget::MessageBox(const std::string& strText, const std::string& strCaption,
+                            unsigned nFlags, bool bOwned) {
+  return CShellUi::MessageBox(bOwned ? this : nullptr, QString::fromStdString(strText),
+                              QString::fromStdString(strCaption), nFlags);
+}
+
+int CViewWidget::TrackPopupMenu(int, CPoint, const std::vector<CMenuCheck>&) {
+  // The view's context menus come with the editing commands they offer.
+  return 0;
+}
+
+int CViewWidget::GetUserDefaultUILanguage() { return SystemUiLanguage(); }
+
+unsigned CViewWidget::RegisterClipboardFormat(const std::string& strName) {
+  const auto it = m_clipboardFormats.find(strName);
+  if (it != m_clipboardFormats.end()) return it->second;
+  // Registered formats are numbered from 0xC000 up, one number per name.
+  const unsigned n = 0xC000 + static_cast<unsigned>(m_clipboardFormats.size());
+  m_clipboardFormats.emplace(strName, n);
+  return n;
+}
+
+void CViewWidget::EndStartingUp() {
+  if (m_pFrame != nullptr) m_pFrame->m_bStartingUp = 0;
+}
+
+void CViewWidget::ShowMainWindow(int nShowCommand) {
+  if (m_pFrame == nullptr) return;
+  if (nShowCommand == SW_MAXIMIZE) {
+    m_pFrame->showMaximized();
+  } else if (nShowCommand == SW_SHOWNORMAL) {
+    m_pFrame->showNormal();
+  } else {
+    m_pFrame->show();
+  }
+}
+
+void CViewWidget::UpdateAllItems() {
+  if (m_pFrame != nullptr) m_pFrame->UpdateEmbeddedFile();
+}
+
+bool CViewWidget::DoFileSaveAs() { return m_pFrame != nullptr && m_pFrame->SaveAs(); }
+
+bool CViewWidget::OpenFileAtStart(const std::string& strPath) {
+  return m_pFrame != nullptr && m_pFrame->OpenFileInto(QString::fromStdString(strPath));
+}
+
+void CViewWidget::ResetDrawBar() {}
+
+// ---------------------------------------------------------------------------------------
+// Events of the client area
+
+bool CViewWidget::eventFilter(QObject* pWatched, QEvent* pEvent) {
+  if (pWatched != m_pClient) return QWidget::eventFilter(pWatched, pEvent);
+  switch (pEvent->type()) {
+    case QEvent::Paint:
+      PaintClient(static_cast<QPaintEvent*>(pEvent));
+      return true;
+    case QEvent::Resize:
+      m_bRenderPending = true;
+      if (m_pView != nullptr) m_pView->OnSize();
+      return false;
+    case QEvent::Wheel: {
+      const int delta = static_cast<QWheelEvent*>(pEvent)->angleDelta().y();
+      if (delta != 0 && m_pView != nullptr) m_pView->OnMouseWheel(delta);
+      return true;
+    }
+    case QEvent::MouseMove:
+      // Printing leaves the view in direct mode until the mouse comes back over it.
+      if (m_pView != nullptr && m_pView->m_bDirectRender) {
+        m_pView->m_bDirectRender = 0;
+        m_pView->UpdateView();
+      }
+      return false;
+    default:
+      return false;
+  }
+}

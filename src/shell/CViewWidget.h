@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+#include <map>
+#include <memory>
+
+#include "view/IViewHost.h"
+
+class CKvillView;
+class CMainFrame;
+class CQtDC;
+class QScrollBar;
+class QTimer;
+
+// The window of the view: a client area painted from a back buffer in one copy, two scroll
+// bars that the view drives, a blinking caret, cursors, timers by id and queued messages.
+// It implements IViewHost, so CKvillView reaches the window system only through it, and
+// passes the wheel, size, focus, key and mouse events on to the view.
+class CViewWidget : public QWidget, public IViewHost {
+  Q_OBJECT
+ public:
+  explicit CViewWidget(CMainFrame* pFrame, QWidget* pParent = nullptr);
+  ~CViewWidget() override;
+
+  void SetView(CKvillView* pView) { m_pView = pView; }
+  CKvillView* View() const { return m_pView; }
+  QWidget* Client() const { return m_pClient; }
+  // The back buffer as last painted (tests and screenshots).
+  const QImage& BackBuffer() const { return m_imgScreen; }
+  bool IsTimerRunning(int nId) const;
+  bool IsCaretVisible() const { return m_bCaretShown; }
+  QPoint CaretPos() const { return m_ptCaret; }
+
+  // IViewHost.
+  CRect GetClientRect() override;
+  CRect GetWindowRect() override;
+  CRect GetMainWindowRect() override;
+  CPoint GetCursorPos() override;
+  int GetPixelsPerInchX() override;
+  int GetPixelsPerInchY() override;
+  CDC* GetDC() override;
+  void ReleaseDC(CDC* pDC) override;
+  CDC* CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) override;
+  void DeleteMemoryDC(CDC* pDC) override;
+  void FillSolidRect(CDC* pDC, const CRect& rcPixels, COLORREF cr) override;
+  void BitBlt(CDC* pDest, int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc) override;
+  void SetBitmapDimension(CDC* pMemDC, CSize szTenthsMm) override;
+  void Invalidate() override;
+  void ValidateParentRect(const CRect& rcClient) override;
+  void ShowScrollBar(int nBar, bool bShow) override;
+  void SetScrollRange(int nBar, int nMin, int nMax, bool bRedraw) override;
+  void SetScrollPage(int nBar, int nPage) override;
+  void SetScrollPos(int nBar, int nPos, bool bRedraw) override;
+  void CreateSolidCaret(int cx, int cy) override;
+  void SetCaretPos(CPoint ptClient) override;
+  void ShowCaret() override;
+  void HideCaret() override;
+  void DestroyCaret() override;
+  void SetCursor(int nCursor) override;
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
+  bool IsKeyDown(int nVirtualKey) override;
+  void SetCapture() override;
+  void ReleaseCapture() override;
+  void SetTimer(int nId, int nMilliseconds) override;
+  void KillTimer(int nId) override;
+  void PostMessage(int nMessage, std::intptr_t wParam, std::intptr_t lParam) override;
+  int MessageBox(const std::string& strText, const std::string& strCaption, unsigned nFlags,
+                 bool bOwned) override;
+  int TrackPopupMenu(int nMenuId, CPoint ptScreen, const std::vector<CMenuCheck>& checks) override;
+  int GetUserDefaultUILanguage() override;
+  unsigned RegisterClipboardFormat(const std::string& strName) override;
+  void EndStartingUp() override;
+  void ShowMainWindow(int nShowCommand) override;
+  void UpdateAllItems() override;
+  bool DoFileSaveAs() override;
+  bool OpenFileAtStart(const std::string& strPath) override;
+  void ResetDrawBar() override;
+
+  // The user's interface language by the system locale: 1029 for Czech, else 1033.
+  static int SystemUiLanguage();
+
+ protected:
+  bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+ private:
+  struct Surface {
+    std::unique_ptr<QImage> pOwnImage;  // memory surfaces own their bitmap
+    QImage* pImage = nullptr;
+    std::unique_ptr<CQtDC> pDC;
+  };
+
+  void PaintClient(QPaintEvent* pEvent);
+  void ResizeClient();
+  void OnScrollAction(int nBar, int nAction);
+  void OnTimerElapsed(int nId);
+  QImage* ImageOf(CDC* pDC);
+  QCursor CursorFor(int nCursor) const;
+  void ApplyScrollRange(int nBar);
+
+  CMainFrame* m_pFrame;
+  CKvillView* m_pView = nullptr;
+  QWidget* m_pClient;
+  QScrollBar* m_pBars[2];
+  struct BarState {
+    int nMin = 0, nMax = 0, nPage = 0, nPos = 0;
+  } m_bars[2];
+
+  QImage m_imgScreen;
+  bool m_bRenderPending = true;
+  std::map<CDC*, Surface> m_surfaces;
+
+  std::map<int, QTimer*> m_timers;
+
+  QTimer* m_pBlink;
+  QPoint m_ptCaret;
+  QSize m_szCaret;
+  bool m_bCaretCreated = false;
+  bool m_bCaretShown = false;
+  bool m_bCaretPhase = true;
+
+  int m_nCursor = 32512;
+  int m_nWaitDepth = 0;
+  std::map<std::string, unsigned> m_clipboardFormats;
+};

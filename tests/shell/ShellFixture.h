@@ -1,0 +1,88 @@
+#pragma once
+
+// A started application on a settings file of its own in a temporary folder, with message
+// boxes and file dialogs answered by the test.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/CSettingsStore.h"
+#include "shell/CKvillApp.h"
+#include "shell/CShellUi.h"
+
+struct ShownMessage {
+  QString text;
+  QString caption;
+  unsigned flags;
+};
+
+class ShellFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    CShellUi::SetMessageHandler([this](const QString& text, const QString& caption, unsigned f) {
+      m_messages.push_back({text, caption, f});
+      if (!m_answers.empty()) {
+        const int a = m_answers.front();
+        m_answers.pop_front();
+        return a;
+      }
+      // Unplanned questions are declined, so nothing is discarded or saved by accident.
+      if ((f & 0xF) == CShellUi::kYesNoCancel) return CShellUi::kIdCancel;
+      if ((f & 0xF) == CShellUi::kYesNo) return CShellUi::kIdNo;
+      return CShellUi::kIdOk;
+    });
+    CShellUi::SetFileHandler([this](CShellUi::FileDialog kind, const QString& filter,
+                                    const QString& initial) {
+      m_fileDialogs.push_back({kind, filter, initial});
+      if (m_fileAnswers.empty()) return QString();
+      const QString a = m_fileAnswers.front();
+      m_fileAnswers.pop_front();
+      return a;
+    });
+  }
+
+  void TearDown() override {
+    m_app.reset();
+    CShellUi::SetMessageHandler({});
+    CShellUi::SetFileHandler({});
+  }
+
+  QString SettingsPath() const { return m_dir.filePath(QStringLiteral("valendra.ini")); }
+  CSettingsStore Store() const { return CSettingsStore(SettingsPath()); }
+  QString Path(const char* name) const { return m_dir.filePath(QString::fromUtf8(name)); }
+
+  CKvillApp& Start(const QStringList& args = {}) {
+    m_app = std::make_unique<CKvillApp>(std::make_unique<CSettingsStore>(SettingsPath()));
+    EXPECT_TRUE(m_app->InitInstance(args));
+    return *m_app;
+  }
+
+  // Lets timers and queued messages run for a while.
+  static void Pump(int nMilliseconds) {
+    QElapsedTimer t;
+    t.start();
+    do {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    } while (t.elapsed() < nMilliseconds);
+  }
+
+  struct FileDialogCall {
+    CShellUi::FileDialog kind;
+    QString filter;
+    QString initial;
+  };
+
+  QTemporaryDir m_dir;
+  std::unique_ptr<CKvillApp> m_app;
+  std::vector<ShownMessage> m_messages;
+  std::deque<int> m_answers;
+  std::vector<FileDialogCall> m_fileDialogs;
+  std::deque<QString> m_fileAnswers;
+};

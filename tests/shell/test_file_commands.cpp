@@ -1,0 +1,283 @@
+// The file commands in a temporary folder: saving and reopening, Save Copy As, missing
+// files, the recent-file list, New's question, and saves that fail.
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QPrinter>
+
+#include "document/CKvillDoc.h"
+#include "objects/CDot.h"
+#include "objects/CEllipse.h"
+#include "shell/CFileDialogVld.h"
+#include "shell/CMainFrame.h"
+#include "tests/shell/ShellFixture.h"
+#include "view/CKvillView.h"
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& data) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(data);
+}
+
+class FileCommandsTest : public ShellFixture {
+ protected:
+  CMainFrame* StartEnglish() {
+    Store().Write(CSettingsStore::kLanguage, "1033");
+    CMainFrame* frame = Start().MainFrame();
+    frame->View()->m_bEnglish = 1;
+    return frame;
+  }
+
+  // A small drawing: two ellipses and a junction.
+  static void Draw(CKvillDoc* doc, int nOffset = 0) {
+    for (int i = 0; i < 2; ++i) {
+      auto e = std::make_unique<CEllipse>();
+      e->m_rcBounds = CRect{100 + nOffset + 500 * i, -100, 400 + nOffset + 500 * i, -300};
+      e->m_ptAnchor = CPoint{e->m_rcBounds.left, e->m_rcBounds.top};
+      doc->m_listObjects.push_back(std::move(e));
+    }
+    auto d = std::make_unique<CDot>();
+    d->m_ptAnchor = CPoint{700, -700};
+    d->m_rcBounds = CRect{640, -650, 760, -750};
+    doc->m_listObjects.push_back(std::move(d));
+    doc->SetModifiedFlag(true);
+  }
+};
+
+}  // namespace
+
+TEST_F(FileCommandsTest, SaveAndReopenGiveIdenticalBytes) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  Draw(doc);
+  const QString a = Path("a.vld");
+  m_fileAnswers.push_back(a);
+  frame->OnCommand(32888);  // Save As
+  ASSERT_EQ(m_fileDialogs.size(), 1u);
+  EXPECT_EQ(m_fileDialogs[0].kind, CShellUi::FileDialog::SaveCopyAs);
+  EXPECT_EQ(m_fileDialogs[0].initial, "noname");
+  EXPECT_FALSE(doc->IsModified());
+  EXPECT_EQ(doc->m_strTitle, "a.vld");
+  EXPECT_EQ(frame->windowTitle(), "a.vld - Valendra");
+  const QByteArray saved = ReadAll(a);
+  ASSERT_GT(saved.size(), 9);
+  EXPECT_TRUE(saved.mid(1).startsWith("Valendra"));
+
+  // Open it again through New and the recent-file list, then save under another name.
+  frame->OnCommand(57600);
+  EXPECT_TRUE(doc->m_listObjects.empty());
+  EXPECT_EQ(doc->m_strTitle, "noname");
+  ASSERT_EQ(m_app->RecentFiles().value(0), a);
+  frame->OnCommand(57616);
+  EXPECT_EQ(doc->m_listObjects.size(), 3u);
+  EXPECT_EQ(doc->m_strPathName, a.toStdString());
+  const QString b = Path("b.vld");
+  m_fileAnswers.push_back(b);
+  frame->OnCommand(32888);
+  EXPECT_EQ(ReadAll(b), saved);
+
+  // Save with a path writes in place, without asking.
+  doc->SetModifiedFlag(true);
+  m_messages.clear();
+  frame->OnCommand(32887);
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_FALSE(doc->IsModified());
+  EXPECT_EQ(ReadAll(b), saved);
+}
+
+TEST_F(FileCommandsTest, SaveWithoutPathAsksFirst) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  Draw(doc);
+  m_answers.push_back(CShellUi::kIdNo);
+  frame->OnCommand(32887);
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, "Save changes to noname?");
+  EXPECT_EQ(m_messages[0].caption, "Valendra");
+  EXPECT_EQ(m_messages[0].flags, CShellUi::kIconWarning | CShellUi::kYesNoCancel);
+  EXPECT_TRUE(m_fileDialogs.empty());
+  EXPECT_TRUE(doc->IsModified());
+}
+
+TEST_F(FileCommandsTest, SaveCopyAsKeepsTheModifiedFlag) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  Draw(doc);
+  const QString c = Path("copy.vld");
+  m_fileAnswers.push_back(c);
+  frame->OnCommand(57611);
+  EXPECT_TRUE(QFile::exists(c));
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(doc->m_strTitle, "copy.vld");
+  EXPECT_EQ(doc->m_strPathName, c.toStdString());
+  // Cancelling the dialog changes nothing.
+  frame->OnCommand(57611);
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(doc->m_strTitle, "copy.vld");
+}
+
+TEST_F(FileCommandsTest, MissingFileShowsTheFullPath) {
+  CMainFrame* frame = StartEnglish();
+  const QString missing = Path("nowhere/missing.vld");
+  EXPECT_FALSE(frame->OpenFileInto(missing));
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, missing + " was not found.");
+  EXPECT_EQ(m_messages[0].caption, "Open");
+  EXPECT_EQ(m_messages[0].flags, CShellUi::kIconWarning);
+
+  frame->View()->m_bEnglish = 0;
+  EXPECT_FALSE(frame->OpenFileInto(missing));
+  ASSERT_EQ(m_messages.size(), 2u);
+  EXPECT_EQ(m_messages[1].text, missing + " nebyl nalezen.");
+  EXPECT_EQ(m_messages[1].caption, "Otevřít soubor");
+}
+
+TEST_F(FileCommandsTest, OpenDialogRefusesUnreadableNames) {
+  EXPECT_FALSE(CFileDialogVld::CheckFileName(Path("gone.vld"), true));
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, "gone.vld\nFile not found.\nPlease verify the correct file name was given.");
+  EXPECT_EQ(m_messages[0].caption, "Open");
+  EXPECT_FALSE(CFileDialogVld::CheckFileName(Path("gone.vld"), false));
+  EXPECT_EQ(m_messages[1].text,
+            "gone.vld\nSoubor nenalezen.\nOvěřte, zda je zadán správný název souboru.");
+  EXPECT_EQ(m_messages[1].caption, "Otevřít soubor");
+  WriteAll(Path("here.vld"), "x");
+  EXPECT_TRUE(CFileDialogVld::CheckFileName(Path("here.vld"), true));
+  EXPECT_EQ(m_messages.size(), 2u);
+
+  EXPECT_EQ(CFileDialogVld::NameFilters("Valendra Documents (*.vld)|*.vld|All Files (*.*)|*.*|"),
+            (QStringList{"Valendra Documents (*.vld)", "All Files (*)"}));
+}
+
+TEST_F(FileCommandsTest, MissingRecentFileLeavesTheList) {
+  CMainFrame* frame = StartEnglish();
+  const QString p1 = Path("1.vld"), p2 = Path("2.vld"), p3 = Path("3.vld");
+  for (const QString& p : {p1, p2, p3}) {
+    WriteAll(p, "x");
+    m_app->AddToRecentFileList(p);
+  }
+  // Most recent first: 3, 2, 1. Entry 1 (file 2) disappears from the disk.
+  ASSERT_EQ(m_app->RecentFiles(), (QStringList{p3, p2, p1}));
+  QFile::remove(p2);
+  frame->OnCommand(57617);
+  ASSERT_FALSE(m_messages.empty());
+  EXPECT_EQ(m_messages.back().text, p2 + " was not found.");
+  EXPECT_EQ(m_app->RecentFiles(), (QStringList{p3, p1}));
+  // The list is kept across runs.
+  m_app.reset();
+  Start();
+  EXPECT_EQ(m_app->RecentFiles(), (QStringList{p3, p1}));
+  // Only four entries are kept.
+  for (const char* n : {"4.vld", "5.vld", "6.vld"}) m_app->AddToRecentFileList(Path(n));
+  EXPECT_EQ(m_app->RecentFiles().size(), 4);
+  EXPECT_EQ(m_app->RecentFiles().front(), Path("6.vld"));
+}
+
+TEST_F(FileCommandsTest, NewOnModifiedDrawingAsksAndCancelKeepsIt) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  Draw(doc);
+  // "Discard it?" Yes, then "Save changes?" Cancel: nothing happens.
+  m_answers = {CShellUi::kIdYes, CShellUi::kIdCancel};
+  frame->OnCommand(57600);
+  ASSERT_EQ(m_messages.size(), 2u);
+  EXPECT_EQ(m_messages[0].text, "Drawing has not been saved. Do you want to discard it?");
+  EXPECT_EQ(m_messages[1].text, "Save changes to noname?");
+  EXPECT_EQ(doc->m_listObjects.size(), 3u);
+  EXPECT_TRUE(doc->IsModified());
+  // "Discard it?" No also keeps it.
+  m_answers = {CShellUi::kIdNo};
+  frame->OnCommand(57600);
+  EXPECT_EQ(doc->m_listObjects.size(), 3u);
+  // Yes and No discard without saving.
+  m_answers = {CShellUi::kIdYes, CShellUi::kIdNo};
+  frame->OnCommand(57600);
+  EXPECT_TRUE(doc->m_listObjects.empty());
+  EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(FileCommandsTest, LanguageSwitchAsksFirstAndCancelKeepsEverything) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  Draw(doc);
+  const auto before = Store().Read(CSettingsStore::kLanguage);
+  m_answers = {CShellUi::kIdNo};
+  frame->OnCommand(32892);
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, "Drawing has not been saved. Do you want to discard it?");
+  EXPECT_EQ(frame->View()->m_wLanguageId, 1033);
+  EXPECT_EQ(Store().Read(CSettingsStore::kLanguage), before);
+  EXPECT_EQ(doc->m_listObjects.size(), 3u);
+  EXPECT_TRUE(doc->IsModified());
+}
+
+TEST_F(FileCommandsTest, InterruptedSaveLeavesTheOldFileAndTheModifiedState) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  const QString target = Path("kept.vld");
+  const QByteArray old = "previous contents";
+  WriteAll(target, old);
+  Draw(doc);
+  for (int i = 0; i < 20; ++i) Draw(doc, 1000 * i);
+  doc->m_strPathName = target.toStdString();
+
+  // The disk "fills up" after 64 bytes: the write fails part way.
+  struct rlimit saved {};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  struct rlimit small = saved;
+  small.rlim_cur = 64;
+  const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  frame->OnCommand(32887);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, oldHandler);
+
+  EXPECT_EQ(ReadAll(target), old);
+  EXPECT_TRUE(doc->IsModified());
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(m_messages[0].text.startsWith(target + " could not be saved.")) << m_messages[0].text.toStdString();
+  EXPECT_EQ(m_messages[0].caption, "Valendra Error");
+  // No temporary file is left behind.
+  EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), (QStringList{"kept.vld", "valendra.ini"}));
+}
+
+TEST_F(FileCommandsTest, SaveIntoReadOnlyFolderFails) {
+  if (geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind root";
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  QDir(m_dir.path()).mkdir("ro");
+  const QString target = Path("ro/x.vld");
+  WriteAll(target, "old");
+  QFile::setPermissions(Path("ro"), QFile::ReadOwner | QFile::ExeOwner);
+  Draw(doc);
+  m_fileAnswers.push_back(target);
+  EXPECT_FALSE(frame->SaveAs());
+  QFile::setPermissions(Path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_EQ(ReadAll(target), "old");
+  EXPECT_TRUE(doc->IsModified());
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(m_messages[0].text.startsWith(target));
+}
+
+TEST_F(FileCommandsTest, PrintsToPdfWithoutAPrinter) {
+  CMainFrame* frame = StartEnglish();
+  Draw(frame->Document());
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  const QString pdf = Path("out.pdf");
+  printer.setOutputFileName(pdf);
+  frame->PrintTo(&printer);
+  const QByteArray bytes = ReadAll(pdf);
+  EXPECT_TRUE(bytes.startsWith("%PDF"));
+  EXPECT_GT(bytes.size(), 500);
+  EXPECT_EQ(frame->View()->m_bDirectRender, 1);
+}

@@ -1,0 +1,307 @@
+// The main frame as built from the resources: menus, toolbar, status bar, accelerators,
+// the settings and language records at start-up and at the end, and the command filter.
+#include <QAction>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "document/CKvillDoc.h"
+#include "platform/CSettingsRecord.h"
+#include "shell/CAboutDlg.h"
+#include "shell/CMainFrame.h"
+#include "shell/CViewWidget.h"
+#include "tests/shell/MenuExpectations.h"
+#include "tests/shell/ShellFixture.h"
+#include "view/CKvillView.h"
+
+namespace {
+
+void FlattenMenu(const QMenu* menu, int nDepth, std::vector<std::string>& out) {
+  const std::string indent(2 * nDepth, ' ');
+  for (const QAction* a : menu->actions()) {
+    if (a->isSeparator()) {
+      out.push_back(indent + "---");
+    } else if (a->menu() != nullptr) {
+      out.push_back(indent + a->text().toStdString());
+      FlattenMenu(a->menu(), nDepth + 1, out);
+    } else if (a->isVisible()) {
+      out.push_back(indent + a->text().toStdString() + " = " +
+                    std::to_string(a->data().toInt()));
+    }
+  }
+}
+
+std::vector<std::string> MenuLines(CMainFrame* frame) {
+  std::vector<std::string> out;
+  for (const QAction* top : frame->menuBar()->actions()) {
+    out.push_back(top->text().toStdString());
+    FlattenMenu(top->menu(), 1, out);
+  }
+  return out;
+}
+
+std::vector<int> ToolBarIds(CMainFrame* frame) {
+  std::vector<int> ids;
+  for (const QAction* a : frame->ToolBar()->actions()) ids.push_back(a->isSeparator() ? 0 : a->data().toInt());
+  return ids;
+}
+
+std::vector<QString> ToolTips(CMainFrame* frame) {
+  std::vector<QString> tips;
+  for (const QAction* a : frame->ToolBar()->actions()) {
+    if (!a->isSeparator()) tips.push_back(a->toolTip());
+  }
+  return tips;
+}
+
+void PressKey(QWidget* w, int key, Qt::KeyboardModifiers mods) {
+  QKeyEvent press(QEvent::KeyPress, key, mods);
+  QCoreApplication::sendEvent(w, &press);
+}
+
+class MainFrameTest : public ShellFixture {};
+
+}  // namespace
+
+TEST_F(MainFrameTest, EnglishMainWindowShowsSet128) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  EXPECT_EQ(MenuLines(frame), expect::kEnglish128);
+  EXPECT_EQ(ToolBarIds(frame), (std::vector<int>{57600, 32886, 32887, 0, 57635, 32794, 57637,
+                                                 57643, 32796, 0, 32800, 32801, 32804, 0, 32840,
+                                                 32839, 0, 57607, 57664}));
+  EXPECT_EQ(ToolTips(frame)[0], "New");
+  EXPECT_EQ(ToolTips(frame)[2], "Save");
+  EXPECT_EQ(frame->ToolBar()->windowTitle(), "Basic tools - Základní nástroje");
+  EXPECT_EQ(frame->windowTitle(), "noname - Valendra");
+  EXPECT_EQ(frame->MenuAction(57600)->statusTip(), "Create a new document");
+
+  // The status bar: the idle text, then CAP, NUM and SCRL.
+  const auto labels = frame->statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+  std::vector<QString> texts;
+  for (const QLabel* l : labels) texts.push_back(l->text());
+  EXPECT_EQ(texts, (std::vector<QString>{"Ready", "CAP", "NUM", "SCRL"}));
+}
+
+TEST_F(MainFrameTest, CzechMainWindowShowsCzechSet128) {
+  Store().Write(CSettingsStore::kLanguage, "1029");
+  CMainFrame* frame = Start().MainFrame();
+  EXPECT_EQ(MenuLines(frame), expect::kCzech128);
+  EXPECT_EQ(ToolTips(frame)[0], "Nový");
+  EXPECT_EQ(frame->windowTitle(), "Bez názvu - Valendra");
+  const auto labels = frame->statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+  ASSERT_FALSE(labels.isEmpty());
+  EXPECT_EQ(labels.first()->text(), "Připraven");
+}
+
+TEST_F(MainFrameTest, EmbeddingSwitchGivesSet5InEitherSpelling) {
+  for (const char* sw : {"--embedding", "-Embedding", "/Embedding", "-Automation"}) {
+    Store().Write(CSettingsStore::kLanguage, "1033");
+    CMainFrame* frame = Start({QString::fromLatin1(sw)}).MainFrame();
+    EXPECT_EQ(m_app->m_bEmbedded, 1) << sw;
+    EXPECT_EQ(MenuLines(frame), expect::Embedded(expect::kEnglish128, expect::kEnglishFile5,
+                                                 expect::kEnglishHelp5))
+        << sw;
+    const std::vector<int> ids = ToolBarIds(frame);
+    ASSERT_GE(ids.size(), 3u);
+    EXPECT_EQ(ids[0], 57610);
+    EXPECT_EQ(ids[1], 57611);
+    m_app.reset();
+  }
+  Store().Write(CSettingsStore::kLanguage, "1029");
+  CMainFrame* frame = Start({"--embedding"}).MainFrame();
+  EXPECT_EQ(MenuLines(frame),
+            expect::Embedded(expect::kCzech128, expect::kCzechFile5, expect::kCzechHelp5));
+}
+
+TEST_F(MainFrameTest, CommandLineParsing) {
+  auto cl = CKvillApp::ParseCommandLine({"/tmp/a.vld"});
+  EXPECT_FALSE(cl.bEmbedding);
+  EXPECT_EQ(cl.strFile, "/tmp/a.vld");
+  cl = CKvillApp::ParseCommandLine({"-Embedding", "x.vld"});
+  EXPECT_TRUE(cl.bEmbedding);
+  EXPECT_EQ(cl.strFile, "x.vld");
+  cl = CKvillApp::ParseCommandLine({"/automation"});
+  EXPECT_TRUE(cl.bAutomation);
+  EXPECT_TRUE(cl.strFile.isEmpty());
+}
+
+TEST_F(MainFrameTest, AcceleratorsReachTheirCommands) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  CKvillView* view = frame->View();
+  QWidget* client = frame->ViewWidget()->Client();
+  const double z0 = view->m_dZoom;
+  PressKey(client, Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_GT(view->m_dZoom, z0);
+  PressKey(client, Qt::Key_Asterisk, Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_DOUBLE_EQ(view->m_dZoom, z0);
+  // The main keyboard's plus is no accelerator.
+  PressKey(client, Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(view->m_dZoom, z0);
+
+  // Ctrl+S with no path goes to the framework's save dialog straight away, no question.
+  PressKey(client, Qt::Key_S, Qt::ControlModifier);
+  ASSERT_EQ(m_fileDialogs.size(), 1u);
+  EXPECT_EQ(m_fileDialogs[0].kind, CShellUi::FileDialog::SaveFramework);
+  EXPECT_TRUE(m_messages.empty());
+  // Ctrl+O opens the framework's open dialog.
+  PressKey(client, Qt::Key_O, Qt::ControlModifier);
+  ASSERT_EQ(m_fileDialogs.size(), 2u);
+  EXPECT_EQ(m_fileDialogs[1].kind, CShellUi::FileDialog::OpenFramework);
+  EXPECT_EQ(m_fileDialogs[1].filter, "Valendra Files (*.vld)|*.vld|All Files (*.*)|*.*|");
+}
+
+TEST_F(MainFrameTest, MissingSettingsGiveDefaultsAndTheEndWritesTheRecord) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  CKvillView* view = frame->View();
+  EXPECT_EQ(view->m_bMainRectValid, 0);
+  EXPECT_EQ(view->m_bDrawBarVisible, 1);
+  EXPECT_EQ(view->m_bToolBarHidden, 0);
+  EXPECT_EQ(view->m_bStatusBarVisible, 1);
+  EXPECT_FALSE(frame->ToolBar()->isHidden());
+  EXPECT_FALSE(frame->statusBar()->isHidden());
+  EXPECT_EQ(view->m_wLanguageId, 1033);
+  m_app.reset();
+  const auto record = Store().Read(CSettingsStore::kSettings);
+  ASSERT_TRUE(record.has_value());
+  CSettingsRecord r;
+  EXPECT_EQ(r.Parse(*record), 20);
+  EXPECT_EQ(r.Format(), *record);
+  EXPECT_EQ(r.m_bToolBarHidden, 0);
+  EXPECT_EQ(r.m_bStatusBarVisible, 1);
+  EXPECT_EQ(Store().Read(CSettingsStore::kLanguage).value_or(""), "1033");
+}
+
+TEST_F(MainFrameTest, RecordHidesToolBarAndStatusBar) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  Store().Write(CSettingsStore::kSettings, "0 1 0 0 0 0 0 0 0 0 0 0 0 0 40 50 840 650 1 0");
+  CMainFrame* frame = Start().MainFrame();
+  CKvillView* view = frame->View();
+  EXPECT_EQ(view->m_bMainRectValid, 1);
+  EXPECT_TRUE(frame->ToolBar()->isHidden());
+  EXPECT_TRUE(frame->statusBar()->isHidden());
+  EXPECT_EQ(view->m_bStatusBarVisible, 0);
+  frame->UpdateCommandUi();
+  EXPECT_FALSE(frame->MenuAction(59393)->isChecked());
+  EXPECT_FALSE(frame->MenuAction(59392)->isChecked());
+  EXPECT_EQ(frame->geometry(), QRect(40, 50, 800, 600));
+
+  // The View menu's toggles bring both back, with their check marks.
+  frame->OnCommand(59392);
+  frame->OnCommand(59393);
+  EXPECT_FALSE(frame->ToolBar()->isHidden());
+  EXPECT_FALSE(frame->statusBar()->isHidden());
+  EXPECT_TRUE(frame->MenuAction(59393)->isChecked());
+  EXPECT_TRUE(frame->MenuAction(59392)->isChecked());
+  m_app.reset();
+  CSettingsRecord r;
+  r.Parse(Store().Read(CSettingsStore::kSettings).value_or(""));
+  EXPECT_EQ(r.m_bToolBarHidden, 0);
+  EXPECT_EQ(r.m_bStatusBarVisible, 1);
+}
+
+TEST_F(MainFrameTest, LanguageRecordChoosesTheInterfaceAndFirstIdleSettlesIt) {
+  Store().Write(CSettingsStore::kLanguage, "1029");
+  CMainFrame* frame = Start().MainFrame();
+  CKvillView* view = frame->View();
+  EXPECT_EQ(frame->Language(), res::Language::Czech);
+  EXPECT_EQ(view->m_wLanguageId, 1029);
+  // Timer 1128 after the first idle moment: the check mark and m_bEnglish from the menu.
+  ASSERT_TRUE(frame->OnViewTimer(1128));
+  EXPECT_EQ(view->m_bEnglish, 0);
+  EXPECT_TRUE(frame->MenuAction(32892)->isChecked());
+  EXPECT_FALSE(frame->MenuAction(32893)->isChecked());
+  EXPECT_EQ(frame->MenuAction(57609)->text(), "Náhl&ed tisku");
+  m_app.reset();
+
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  frame = Start().MainFrame();
+  view = frame->View();
+  view->m_bEnglish = 0;
+  ASSERT_TRUE(frame->OnViewTimer(1128));
+  EXPECT_EQ(view->m_bEnglish, 1);
+  EXPECT_TRUE(frame->MenuAction(32893)->isChecked());
+}
+
+TEST_F(MainFrameTest, StartUpTimersAndTheirOrder) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  CViewWidget* host = frame->ViewWidget();
+  EXPECT_EQ(frame->m_bStartingUp, 1);
+  EXPECT_TRUE(host->IsTimerRunning(1121));
+  EXPECT_TRUE(host->IsTimerRunning(1122));
+  EXPECT_TRUE(host->IsTimerRunning(1130));
+  EXPECT_TRUE(host->IsTimerRunning(1123));
+  Pump(200);
+  // 1121 ended the start-up phase; the one-shot timers are gone, the cursor timer runs on.
+  EXPECT_EQ(frame->m_bStartingUp, 0);
+  EXPECT_FALSE(host->IsTimerRunning(1121));
+  EXPECT_FALSE(host->IsTimerRunning(1122));
+  EXPECT_FALSE(host->IsTimerRunning(1130));
+  EXPECT_FALSE(host->IsTimerRunning(1128));
+  EXPECT_TRUE(host->IsTimerRunning(1123));
+  EXPECT_TRUE(frame->MenuAction(32893)->isChecked());
+}
+
+TEST_F(MainFrameTest, CzechEmbeddedDocumentIsRetitled) {
+  Store().Write(CSettingsStore::kLanguage, "1029");
+  CMainFrame* frame = Start({"--embedding"}).MainFrame();
+  frame->OnViewTimer(1128);
+  frame->OnViewTimer(1131);
+  EXPECT_EQ(frame->Document()->m_strTitle, "Valendra dokument");
+  EXPECT_EQ(frame->windowTitle(), "Valendra dokument - Valendra");
+}
+
+TEST_F(MainFrameTest, CommandFilter) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  CKvillView* view = frame->View();
+  const double z0 = view->m_dZoom;
+  // During a handle drag every command is dropped.
+  view->m_bResizing = 1;
+  frame->OnCommand(32800);
+  frame->OnCommand(59393);
+  EXPECT_DOUBLE_EQ(view->m_dZoom, z0);
+  EXPECT_EQ(view->m_bStatusBarVisible, 1);
+  view->m_bResizing = 0;
+  // A command ends rotate mode, records one snapshot, and then runs.
+  view->m_bRotating = 1;
+  frame->Document()->m_bHoverSuppressed = 1;
+  const std::size_t before = view->m_listHistory.size();
+  frame->OnCommand(32800);
+  EXPECT_EQ(view->m_bRotating, 0);
+  EXPECT_EQ(view->m_listHistory.size(), before + 1);
+  EXPECT_EQ(frame->Document()->m_bHoverSuppressed, 0);
+  EXPECT_GT(view->m_dZoom, z0);
+}
+
+TEST_F(MainFrameTest, CommandsOfLaterWorkAreShownDisabled) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  frame->UpdateCommandUi();
+  for (int id : {57600, 32886, 32887, 32888, 57607, 57609, 57606, 57665, 32800, 32801, 32804,
+                 59392, 59393, 57664, 32892, 32893}) {
+    EXPECT_TRUE(frame->MenuAction(id)->isEnabled()) << id;
+  }
+  for (int id : {32842, 57635, 57634, 32794, 57637, 32787, 32849, 32850, 32797, 32798, 32840,
+                 32839, 32779}) {
+    ASSERT_NE(frame->MenuAction(id), nullptr) << id;
+    EXPECT_FALSE(frame->MenuAction(id)->isEnabled()) << id;
+  }
+  // No recent files yet: the placeholder is there, disabled.
+  EXPECT_EQ(frame->MenuAction(57616)->text(), "Recent File");
+  EXPECT_FALSE(frame->MenuAction(57616)->isEnabled());
+}
+
+TEST_F(MainFrameTest, AboutBoxCaptionInBothLanguages) {
+  CAboutDlg en(nullptr, res::Language::English);
+  EXPECT_EQ(en.windowTitle(), "About Valendra");
+  CAboutDlg cs(nullptr, res::Language::Czech);
+  EXPECT_EQ(cs.windowTitle(), "O aplikaci Valendra");
+  EXPECT_GE(cs.findChildren<QLabel*>().size(), 3);
+}

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QToolBar>
 
 #include "document/CKvillDoc.h"
+#include "objects/CKVObject.h"
 #include "platform/CProcessControl.h"
 #include "platform/CSettingsRecord.h"
 #include "shell/CMainFrame.h"
@@ -34,7 +36,9 @@ bool IsSwitch(const QString& arg, const char* pszName) {
 
 }  // namespace
 
-CKvillApp::CKvillApp(std::unique_ptr<CSettingsStore> pStore) : m_pStore(std::move(pStore)) {
+CKvillApp::CKvillApp(std::unique_ptr<CSettingsStore> pStore)
+    : m_startNewInstance([] { return CProcessControl::StartNewInstance(); }),
+      m_pStore(std::move(pStore)) {
   if (!m_pStore) m_pStore = std::make_unique<CSettingsStore>();
   m_lang = LanguageFromRecord(m_pStore->Read(CSettingsStore::kLanguage));
 }
@@ -106,7 +110,7 @@ bool CKvillApp::InitInstance(const QStringList& args) {
   pHost->SetTimer(TIMER_RESET_HISTORY, 10);
   pHost->SetTimer(TIMER_KILL_MAILBOX, 20);
   pHost->SetTimer(TIMER_CURSOR_FEEDBACK, 10);
-  QTimer::singleShot(0, qApp, [this] { OnFirstIdle(); });
+  QTimer::singleShot(0, pFrame, [this] { OnFirstIdle(); });
   return true;
 }
 
@@ -121,7 +125,7 @@ void CKvillApp::ExitInstance() {
   const CKvillView* pView = m_pFrame->View();
   if (m_bEmbedded && pView->m_bKillArmed) {
     m_pStore->Write(CSettingsStore::kKill, std::to_string(CProcessControl::CurrentProcessId()));
-    CProcessControl::StartNewInstance();
+    m_startNewInstance();
   }
 }
 

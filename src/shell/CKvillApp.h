@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "platform/CSettingsStore.h"
@@ -51,6 +52,9 @@ class CKvillApp {
   CKvillDoc* Document() const { return m_pDoc.get(); }
   CSettingsStore& Store() const { return *m_pStore; }
   res::Language InterfaceLanguage() const { return m_lang; }
+
+  // Starts another instance of the program (the language switch, the kill protocol).
+  std::function<bool()> m_startNewInstance;
 
   std::int32_t m_bEmbedded = 0;
   QString m_strOpenAtStart;   // the file named on the command line, opened by timer 1122

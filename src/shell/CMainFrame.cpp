@@ -15,7 +15,6 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -24,8 +23,10 @@
 
 #include "document/CArchive.h"
 #include "document/CKvillDoc.h"
+#include "objects/CKVObject.h"
 #include "platform/CProcessControl.h"
 #include "platform/CQtDC.h"
+#include "platform/CSafeFile.h"
 #include "platform/CSettingsRecord.h"
 #include "resources/CommandIds.h"
 #include "shell/CAboutDlg.h"
@@ -464,7 +465,7 @@ void CMainFrame::OnLanguage(int nId) {
   m_pView->m_wLanguageId = nId == cmd::kLanguageCzech ? 1029 : 1033;
   m_pView->m_bMaximized = isMaximized() ? 1 : 0;
   SaveSettings();
-  CProcessControl::StartNewInstance();
+  m_pApp->m_startNewInstance();
   // The drawing has been dealt with; the window closes without asking again.
   m_pDoc->SetModifiedFlag(false);
   QTimer::singleShot(0, qApp, &QCoreApplication::quit);
@@ -631,18 +632,13 @@ bool CMainFrame::StoreTo(const QString& strPath, bool bClearModifiedOnStore) {
 
   // The file is written beside its target and takes its place only once it is complete, so
   // a failed or interrupted save leaves the previous file as it was.
-  QSaveFile file(strPath);
-  bool bOk = file.open(QIODevice::WriteOnly);
-  if (bOk) {
-    bOk = file.write(reinterpret_cast<const char*>(bytes.data()),
-                     static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
-    bOk = bOk ? file.commit() : (file.cancelWriting(), false);
-  }
+  QString reason;
+  const bool bOk = CSafeFile::Write(strPath, bytes, &reason);
   if (!bOk) {
     // The drawing was not saved: it keeps its modified state.
     m_pDoc->SetModifiedFlag(bWasModified);
     m_pDoc->m_bJustSaved = 0;
-    CShellUi::MessageBox(this, QString::fromUtf8(Messages().saveFailed).arg(strPath, file.errorString()),
+    CShellUi::MessageBox(this, QString::fromUtf8(Messages().saveFailed).arg(strPath, reason),
                          Utf8(Messages().errorCaption), CShellUi::kIconError);
   }
   return bOk;

@@ -60,6 +60,11 @@ class ShellFixture : public ::testing::Test {
 
   CKvillApp& Start(const QStringList& args = {}) {
     m_app = std::make_unique<CKvillApp>(std::make_unique<CSettingsStore>(SettingsPath()));
+    // Tests never start other processes.
+    m_app->m_startNewInstance = [this] {
+      ++m_nInstancesStarted;
+      return true;
+    };
     EXPECT_TRUE(m_app->InitInstance(args));
     return *m_app;
   }
@@ -85,4 +90,5 @@ class ShellFixture : public ::testing::Test {
   std::deque<int> m_answers;
   std::vector<FileDialogCall> m_fileDialogs;
   std::deque<QString> m_fileAnswers;
+  int m_nInstancesStarted = 0;
 };

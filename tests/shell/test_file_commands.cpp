@@ -8,6 +8,7 @@
 #include <QPrinter>
 
 #include "document/CKvillDoc.h"
+#include "objects/CKVObject.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
 #include "shell/CFileDialogVld.h"
@@ -218,6 +219,14 @@ TEST_F(FileCommandsTest, LanguageSwitchAsksFirstAndCancelKeepsEverything) {
   EXPECT_EQ(Store().Read(CSettingsStore::kLanguage), before);
   EXPECT_EQ(doc->m_listObjects.size(), 3u);
   EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(m_nInstancesStarted, 0);
+
+  // Without unsaved changes the switch saves both records and starts the new instance.
+  doc->SetModifiedFlag(false);
+  frame->OnCommand(32892);
+  EXPECT_EQ(m_nInstancesStarted, 1);
+  EXPECT_EQ(Store().Read(CSettingsStore::kLanguage).value_or(""), "1029");
+  EXPECT_TRUE(Store().Read(CSettingsStore::kSettings).has_value());
 }
 
 TEST_F(FileCommandsTest, InterruptedSaveLeavesTheOldFileAndTheModifiedState) {

@@ -17,10 +17,11 @@ class CProcessControl {
   // True only when the process exists, belongs to the same user, is not this process, and
   // runs this program's executable (the same file, or a file of the same name), so that an
   // identifier that a restart has handed to an unrelated program is never taken for ours.
-  static bool IsValendraInstance(std::int64_t nPid);
+  // strProgram names the program's executable (this process's by default).
+  static bool IsValendraInstance(std::int64_t nPid, const QString& strProgram = {});
 
   // Terminates a process that IsValendraInstance accepts; false otherwise.
-  static bool TerminateInstance(std::int64_t nPid);
+  static bool TerminateInstance(std::int64_t nPid, const QString& strProgram = {});
 
   // The executable a process runs, or an empty string when it cannot be told.
   static QString ExecutableOf(std::int64_t nPid);

@@ -23,8 +23,8 @@ bool CSafeFile::Write(const QString& strPath, std::span<const std::uint8_t> byte
   const QFileInfo info(strPath);
   if (info.isDir()) return Fail(pReason, EISDIR);
   const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-  QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
-                                      info.fileName() + QStringLiteral(".XXXXXX"));
+  QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                                      QStringLiteral(".XXXXXX"));
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return Fail(pReason, errno);
 

@@ -12,6 +12,5 @@ class CSafeFile {
  public:
   // False with the reason (the system's error text) when the file could not be written;
   // the target is then as it was and no temporary file is left.
-  static bool Write(const QString& strPath, std::span<const std::uint8_t> bytes,
-                    QString* pReason);
+  static bool Write(const QString& strPath, std::span<const std::uint8_t> bytes, QString* pReason);
 };

@@ -35,7 +35,8 @@ CAboutDlg::CAboutDlg(QWidget* pParent, res::Language lang) : QDialog(pParent) {
   auto* picture = new QLabel(this);
   picture->setPixmap(RingPicture());
   auto* text = new QVBoxLayout;
-  for (const char* line : res::AboutLines(lang)) text->addWidget(new QLabel(QString::fromUtf8(line), this));
+  for (const char* line : res::AboutLines(lang))
+    text->addWidget(new QLabel(QString::fromUtf8(line), this));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   buttons->button(QDialogButtonBox::Ok)->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -36,7 +36,8 @@ bool CFileDialogVld::CheckFileName(const QString& strPath, bool bEnglish) {
     std::fclose(f);
     return true;
   }
-  const res::MessageTexts& m = res::Messages(bEnglish ? res::Language::English : res::Language::Czech);
+  const res::MessageTexts& m =
+      res::Messages(bEnglish ? res::Language::English : res::Language::Czech);
   CShellUi::MessageBox(nullptr, FormatS(m.dialogNotFound, FileNamePart(strPath)),
                        QString::fromUtf8(m.openCaption), CShellUi::kIconWarning);
   return false;

@@ -55,6 +55,8 @@ class CKvillApp {
 
   // Starts another instance of the program (the language switch, the kill protocol).
   std::function<bool()> m_startNewInstance;
+  // The program whose instances the kill protocol may end (this executable).
+  QString m_strProgramFile;
 
   std::int32_t m_bEmbedded = 0;
   QString m_strOpenAtStart;   // the file named on the command line, opened by timer 1122

@@ -41,18 +41,16 @@ namespace {
 
 // Commands the view carries out today; the others of the view's menus are shown disabled
 // until their commands exist.
-const std::set<int> kViewCommands = {cmd::kZoomIn, cmd::kZoomOut, cmd::kZoomDefault,
-                                     cmd::kEditUndo, cmd::kEditRedo};
+const std::set<int> kViewCommands = {cmd::kZoomIn, cmd::kZoomOut, cmd::kZoomDefault, cmd::kEditUndo,
+                                     cmd::kEditRedo};
 
 // Commands the frame and the application carry out.
 const std::set<int> kFrameCommands = {
-    cmd::kFileNew,          cmd::kFileOpen,          cmd::kFileSave,
-    cmd::kFileSaveAs,       cmd::kFileOpenFramework, cmd::kFileSaveFramework,
-    cmd::kFilePrintSetup,   cmd::kFilePrint,         cmd::kFilePrintPreview,
-    cmd::kFileSaveCopyAs,   cmd::kAppAbout,          cmd::kAppExit,
-    cmd::kViewToolbar,      cmd::kViewStatusBar,     cmd::kLanguageCzech,
-    cmd::kLanguageEnglish,  cmd::kFileMru1,          cmd::kFileMru1 + 1,
-    cmd::kFileMru1 + 2,     cmd::kFileMru4,
+    cmd::kFileNew,           cmd::kFileOpen,          cmd::kFileSave,       cmd::kFileSaveAs,
+    cmd::kFileOpenFramework, cmd::kFileSaveFramework, cmd::kFilePrintSetup, cmd::kFilePrint,
+    cmd::kFilePrintPreview,  cmd::kFileSaveCopyAs,    cmd::kAppAbout,       cmd::kAppExit,
+    cmd::kViewToolbar,       cmd::kViewStatusBar,     cmd::kLanguageCzech,  cmd::kLanguageEnglish,
+    cmd::kFileMru1,          cmd::kFileMru1 + 1,      cmd::kFileMru1 + 2,   cmd::kFileMru4,
 };
 
 QString Utf8(const char* psz) { return QString::fromUtf8(psz); }
@@ -144,8 +142,8 @@ void CMainFrame::BuildMenus() {
       UpdateCommandUi();
     });
   }
-  for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar, cmd::kLanguageCzech,
-                 cmd::kLanguageEnglish, cmd::kViewDrawBar}) {
+  for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar, cmd::kLanguageCzech, cmd::kLanguageEnglish,
+                 cmd::kViewDrawBar}) {
     for (QAction* a : m_actions[id]) a->setCheckable(true);
   }
   RebuildRecentFiles();
@@ -237,9 +235,8 @@ void CMainFrame::UpdateCommandUi() {
 }
 
 void CMainFrame::UpdateTitle() {
-  setWindowTitle(QStringLiteral("%1 - %2")
-                     .arg(QString::fromStdString(m_pDoc->m_strTitle),
-                          Utf8(res::LoadString(57344, m_lang))));
+  setWindowTitle(QStringLiteral("%1 - %2").arg(QString::fromStdString(m_pDoc->m_strTitle),
+                                               Utf8(res::LoadString(57344, m_lang))));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -514,7 +511,7 @@ bool CMainFrame::OnViewTimer(int nId) {
       store.Write(CSettingsStore::kKill, "0");
       const std::int64_t pid = ParseKillRecord(*record);
       if (pid == 0) return true;
-      CProcessControl::TerminateInstance(pid);
+      CProcessControl::TerminateInstance(pid, m_pApp->m_strProgramFile);
       QTimer::singleShot(0, qApp, &QCoreApplication::quit);
       return true;
     }
@@ -552,13 +549,15 @@ void CMainFrame::SetDocumentPath(const QString& strPath) {
 bool CMainFrame::ReadFileInto(const QString& strPath) {
   QFile file(strPath);
   if (!file.open(QIODevice::ReadOnly)) {
-    CShellUi::MessageBox(this, QString::fromUtf8(Messages().readFailed).arg(strPath, file.errorString()),
+    CShellUi::MessageBox(this,
+                         QString::fromUtf8(Messages().readFailed).arg(strPath, file.errorString()),
                          Utf8(Messages().errorCaption), CShellUi::kIconError);
     return false;
   }
   const QByteArray data = file.readAll();
   if (file.error() != QFileDevice::NoError) {
-    CShellUi::MessageBox(this, QString::fromUtf8(Messages().readFailed).arg(strPath, file.errorString()),
+    CShellUi::MessageBox(this,
+                         QString::fromUtf8(Messages().readFailed).arg(strPath, file.errorString()),
                          Utf8(Messages().errorCaption), CShellUi::kIconError);
     return false;
   }
@@ -701,10 +700,9 @@ void CMainFrame::OnFrameworkSave() {
   const QString filter = QStringLiteral("%1|*%2|All Files (*.*)|*.*|")
                              .arg(TemplateField(res::LoadString(128, m_lang), 3),
                                   TemplateField(res::LoadString(128, m_lang), 4));
-  const QString chosen =
-      CShellUi::GetFileName(this, CShellUi::FileDialog::SaveFramework, filter,
-                            path.isEmpty() ? QString::fromStdString(m_pDoc->m_strTitle) : path,
-                            IsEnglish());
+  const QString chosen = CShellUi::GetFileName(
+      this, CShellUi::FileDialog::SaveFramework, filter,
+      path.isEmpty() ? QString::fromStdString(m_pDoc->m_strTitle) : path, IsEnglish());
   if (chosen.isEmpty()) return;
   if (StoreTo(chosen, true)) SetDocumentPath(chosen);
 }

@@ -28,8 +28,8 @@ class CShellUi {
       std::function<int(const QString& text, const QString& caption, unsigned flags)>;
   // Returns the chosen path, or an empty string for Cancel. The filter is "|"-separated
   // pairs of description and pattern.
-  using FileHandler = std::function<QString(FileDialog kind, const QString& filter,
-                                            const QString& initialName)>;
+  using FileHandler =
+      std::function<QString(FileDialog kind, const QString& filter, const QString& initialName)>;
 
   // A message box: buttons and icon from the flags; returns the answer. pOwner may be null
   // (a message box without owner window).

@@ -249,15 +249,15 @@ void CViewWidget::FillSolidRect(CDC* pDC, const CRect& rcPixels, COLORREF cr) {
   p->save();
   p->resetTransform();
   p->setCompositionMode(QPainter::CompositionMode_Source);
-  const QRect r = QRect(QPoint(rcPixels.left, rcPixels.top), QPoint(rcPixels.right, rcPixels.bottom))
-                      .normalized()
-                      .adjusted(0, 0, -1, -1);
+  const QRect r =
+      QRect(QPoint(rcPixels.left, rcPixels.top), QPoint(rcPixels.right, rcPixels.bottom))
+          .normalized()
+          .adjusted(0, 0, -1, -1);
   p->fillRect(r, QColor(GetRValue(cr), GetGValue(cr), GetBValue(cr)));
   p->restore();
 }
 
-void CViewWidget::BitBlt(CDC* pDest, int x, int y, int cx, int cy, CDC* pSrc, int xSrc,
-                         int ySrc) {
+void CViewWidget::BitBlt(CDC* pDest, int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc) {
   auto* pQtDest = dynamic_cast<CQtDC*>(pDest);
   const QImage* pSrcImage = ImageOf(pSrc);
   if (pQtDest == nullptr || pQtDest->GetPainter() == nullptr || pSrcImage == nullptr) return;

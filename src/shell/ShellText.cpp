@@ -10,8 +10,8 @@ QString FormatS(const char* pszFormat, const QString& arg) {
 }
 
 QString FileNamePart(const QString& strPath) {
-  const int slash = std::max(strPath.lastIndexOf(QLatin1Char('/')),
-                             strPath.lastIndexOf(QLatin1Char('\\')));
+  const int slash =
+      std::max(strPath.lastIndexOf(QLatin1Char('/')), strPath.lastIndexOf(QLatin1Char('\\')));
   return slash < 0 ? strPath : strPath.mid(slash + 1);
 }
 

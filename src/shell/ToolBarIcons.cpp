@@ -99,8 +99,8 @@ void Draw(QPainter& p, int id) {
       p.setBrush(QColor(240, 200, 80));
       p.drawRect(QRectF(1.5, 4.5, 12, 8));
       p.setBrush(QColor(250, 225, 130));
-      p.drawPolygon(QPolygonF({QPointF(1.5, 12.5), QPointF(4.5, 7.5), QPointF(15.5, 7.5),
-                               QPointF(13.5, 12.5)}));
+      p.drawPolygon(QPolygonF(
+          {QPointF(1.5, 12.5), QPointF(4.5, 7.5), QPointF(15.5, 7.5), QPointF(13.5, 12.5)}));
       break;
     case cmd::kFileSave:
       Disk(p, QColor(40, 80, 170));

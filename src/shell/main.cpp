@@ -13,6 +13,7 @@
 #include "document/CommandLine.h"
 #include "objects/CKVObject.h"
 #include "shell/DrawingRenderer.h"
+#include "shell/EditorMain.h"
 #include "shell/ExportPicture.h"
 #include "shell/SampleDrawing.h"
 
@@ -29,11 +30,15 @@ int SamplePixels(std::int64_t nUnits) {
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: valendra [OPTION]\n"
+               "Usage: valendra [FILE]\n"
+               "       valendra --embedding FILE\n"
+               "       valendra [OPTION]\n"
                "Valendra, an editor for chemical structure drawings.\n"
                "\n"
-               "Without arguments, renders a built-in sample drawing to sample.png and\n"
-               "sample.svg in the current folder and prints their paths.\n"
+               "With a display, opens the editor window; FILE opens in it after start-up.\n"
+               "--embedding FILE edits FILE for another program (Update writes it back).\n"
+               "Without a display and without arguments, renders a built-in sample drawing\n"
+               "to sample.png and sample.svg in the current folder and prints their paths.\n"
                "\n"
                "  --convert IN OUT  read IN as Open does and write OUT as Save does\n"
                "  --info IN         summary of a drawing file\n"
@@ -118,16 +123,20 @@ int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     return RunExportCommand(argc - 2, argv + 2);
   }
-  if (argc > 1) {
-    const char* arg = argv[1];
-    if (arg[0] == '-') {
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (arg[0] == '-' && !IsEditorSwitch(arg)) {
       std::fprintf(stderr, "valendra: unknown option '%s'\nTry 'valendra --help'.\n", arg);
-    } else {
-      std::fprintf(stderr,
-                   "valendra: cannot open '%s': this build has no editor window yet\n"
-                   "Try 'valendra --help'.\n",
-                   arg);
+      return 2;
     }
+  }
+  // With a display, the editor; a file named opens in it.
+  if (HaveDisplay()) return RunEditor(argc, argv);
+  if (argc > 1) {
+    std::fprintf(stderr,
+                 "valendra: cannot open '%s': no display for the editor window\n"
+                 "Try 'valendra --help'.\n",
+                 argv[argc - 1]);
     return 2;
   }
 

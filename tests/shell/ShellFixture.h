@@ -38,14 +38,14 @@ class ShellFixture : public ::testing::Test {
       if ((f & 0xF) == CShellUi::kYesNo) return CShellUi::kIdNo;
       return CShellUi::kIdOk;
     });
-    CShellUi::SetFileHandler([this](CShellUi::FileDialog kind, const QString& filter,
-                                    const QString& initial) {
-      m_fileDialogs.push_back({kind, filter, initial});
-      if (m_fileAnswers.empty()) return QString();
-      const QString a = m_fileAnswers.front();
-      m_fileAnswers.pop_front();
-      return a;
-    });
+    CShellUi::SetFileHandler(
+        [this](CShellUi::FileDialog kind, const QString& filter, const QString& initial) {
+          m_fileDialogs.push_back({kind, filter, initial});
+          if (m_fileAnswers.empty()) return QString();
+          const QString a = m_fileAnswers.front();
+          m_fileAnswers.pop_front();
+          return a;
+        });
   }
 
   void TearDown() override {

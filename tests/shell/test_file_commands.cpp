@@ -8,9 +8,9 @@
 #include <QPrinter>
 
 #include "document/CKvillDoc.h"
-#include "objects/CKVObject.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
+#include "objects/CKVObject.h"
 #include "shell/CFileDialogVld.h"
 #include "shell/CMainFrame.h"
 #include "tests/shell/ShellFixture.h"
@@ -145,7 +145,8 @@ TEST_F(FileCommandsTest, MissingFileShowsTheFullPath) {
 TEST_F(FileCommandsTest, OpenDialogRefusesUnreadableNames) {
   EXPECT_FALSE(CFileDialogVld::CheckFileName(Path("gone.vld"), true));
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(m_messages[0].text, "gone.vld\nFile not found.\nPlease verify the correct file name was given.");
+  EXPECT_EQ(m_messages[0].text,
+            "gone.vld\nFile not found.\nPlease verify the correct file name was given.");
   EXPECT_EQ(m_messages[0].caption, "Open");
   EXPECT_FALSE(CFileDialogVld::CheckFileName(Path("gone.vld"), false));
   EXPECT_EQ(m_messages[1].text,
@@ -253,7 +254,8 @@ TEST_F(FileCommandsTest, InterruptedSaveLeavesTheOldFileAndTheModifiedState) {
   EXPECT_EQ(ReadAll(target), old);
   EXPECT_TRUE(doc->IsModified());
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_TRUE(m_messages[0].text.startsWith(target + " could not be saved.")) << m_messages[0].text.toStdString();
+  EXPECT_TRUE(m_messages[0].text.startsWith(target + " could not be saved."))
+      << m_messages[0].text.toStdString();
   EXPECT_EQ(m_messages[0].caption, "Valendra Error");
   // No temporary file is left behind.
   EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), (QStringList{"kept.vld", "valendra.ini"}));

@@ -29,8 +29,7 @@ void FlattenMenu(const QMenu* menu, int nDepth, std::vector<std::string>& out) {
       out.push_back(indent + a->text().toStdString());
       FlattenMenu(a->menu(), nDepth + 1, out);
     } else if (a->isVisible()) {
-      out.push_back(indent + a->text().toStdString() + " = " +
-                    std::to_string(a->data().toInt()));
+      out.push_back(indent + a->text().toStdString() + " = " + std::to_string(a->data().toInt()));
     }
   }
 }
@@ -46,7 +45,8 @@ std::vector<std::string> MenuLines(CMainFrame* frame) {
 
 std::vector<int> ToolBarIds(CMainFrame* frame) {
   std::vector<int> ids;
-  for (const QAction* a : frame->ToolBar()->actions()) ids.push_back(a->isSeparator() ? 0 : a->data().toInt());
+  for (const QAction* a : frame->ToolBar()->actions())
+    ids.push_back(a->isSeparator() ? 0 : a->data().toInt());
   return ids;
 }
 
@@ -71,9 +71,9 @@ TEST_F(MainFrameTest, EnglishMainWindowShowsSet128) {
   Store().Write(CSettingsStore::kLanguage, "1033");
   CMainFrame* frame = Start().MainFrame();
   EXPECT_EQ(MenuLines(frame), expect::kEnglish128);
-  EXPECT_EQ(ToolBarIds(frame), (std::vector<int>{57600, 32886, 32887, 0, 57635, 32794, 57637,
-                                                 57643, 32796, 0, 32800, 32801, 32804, 0, 32840,
-                                                 32839, 0, 57607, 57664}));
+  EXPECT_EQ(ToolBarIds(frame),
+            (std::vector<int>{57600, 32886, 32887, 0, 57635, 32794, 57637, 57643, 32796, 0, 32800,
+                              32801, 32804, 0, 32840, 32839, 0, 57607, 57664}));
   EXPECT_EQ(ToolTips(frame)[0], "New");
   EXPECT_EQ(ToolTips(frame)[2], "Save");
   EXPECT_EQ(frame->ToolBar()->windowTitle(), "Basic tools - Základní nástroje");
@@ -81,7 +81,8 @@ TEST_F(MainFrameTest, EnglishMainWindowShowsSet128) {
   EXPECT_EQ(frame->MenuAction(57600)->statusTip(), "Create a new document");
 
   // The status bar: the idle text, then CAP, NUM and SCRL.
-  const auto labels = frame->statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+  const auto labels =
+      frame->statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
   std::vector<QString> texts;
   for (const QLabel* l : labels) texts.push_back(l->text());
   EXPECT_EQ(texts, (std::vector<QString>{"Ready", "CAP", "NUM", "SCRL"}));
@@ -93,7 +94,8 @@ TEST_F(MainFrameTest, CzechMainWindowShowsCzechSet128) {
   EXPECT_EQ(MenuLines(frame), expect::kCzech128);
   EXPECT_EQ(ToolTips(frame)[0], "Nový");
   EXPECT_EQ(frame->windowTitle(), "Bez názvu - Valendra");
-  const auto labels = frame->statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+  const auto labels =
+      frame->statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
   ASSERT_FALSE(labels.isEmpty());
   EXPECT_EQ(labels.first()->text(), "Připraven");
 }
@@ -103,8 +105,8 @@ TEST_F(MainFrameTest, EmbeddingSwitchGivesSet5InEitherSpelling) {
     Store().Write(CSettingsStore::kLanguage, "1033");
     CMainFrame* frame = Start({QString::fromLatin1(sw)}).MainFrame();
     EXPECT_EQ(m_app->m_bEmbedded, 1) << sw;
-    EXPECT_EQ(MenuLines(frame), expect::Embedded(expect::kEnglish128, expect::kEnglishFile5,
-                                                 expect::kEnglishHelp5))
+    EXPECT_EQ(MenuLines(frame),
+              expect::Embedded(expect::kEnglish128, expect::kEnglishFile5, expect::kEnglishHelp5))
         << sw;
     const std::vector<int> ids = ToolBarIds(frame);
     ASSERT_GE(ids.size(), 3u);
@@ -285,12 +287,12 @@ TEST_F(MainFrameTest, CommandsOfLaterWorkAreShownDisabled) {
   Store().Write(CSettingsStore::kLanguage, "1033");
   CMainFrame* frame = Start().MainFrame();
   frame->UpdateCommandUi();
-  for (int id : {57600, 32886, 32887, 32888, 57607, 57609, 57606, 57665, 32800, 32801, 32804,
-                 59392, 59393, 57664, 32892, 32893}) {
+  for (int id : {57600, 32886, 32887, 32888, 57607, 57609, 57606, 57665, 32800, 32801, 32804, 59392,
+                 59393, 57664, 32892, 32893}) {
     EXPECT_TRUE(frame->MenuAction(id)->isEnabled()) << id;
   }
-  for (int id : {32842, 57635, 57634, 32794, 57637, 32787, 32849, 32850, 32797, 32798, 32840,
-                 32839, 32779}) {
+  for (int id : {32842, 57635, 57634, 32794, 57637, 32787, 32849, 32850, 32797, 32798, 32840, 32839,
+                 32779}) {
     ASSERT_NE(frame->MenuAction(id), nullptr) << id;
     EXPECT_FALSE(frame->MenuAction(id)->isEnabled()) << id;
   }

@@ -1,0 +1,34 @@
+#include "shell/EditorMain.h"
+
+#include <QApplication>
+#include <cstdlib>
+
+#include "platform/CTextMetrics.h"
+#include "shell/CKvillApp.h"
+
+bool HaveDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+bool IsEditorSwitch(const char* pszArg) {
+  const QStringList one{QString::fromLocal8Bit(pszArg)};
+  const CKvillApp::CommandLine cl = CKvillApp::ParseCommandLine(one);
+  return cl.bEmbedding || cl.bAutomation;
+}
+
+int RunEditor(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Valendra"));
+  // The language record decides the interface before any text is loaded.
+  CKvillApp theApp;
+  // Formula bytes typed and drawn in the Czech interface are Central European.
+  CTextMetrics::SetCodePage(theApp.InterfaceLanguage() == res::Language::Czech ? 1250 : 1252);
+  if (!theApp.InitInstance(QApplication::arguments().mid(1))) return 1;
+  const int nStatus = QApplication::exec();
+  theApp.ExitInstance();
+  return nStatus;
+}

@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-liberation2 xvfb xauth
+  fonts-liberation2 xvfb xauth imagemagick xdotool
   libxml2-utils poppler-utils
 )
 

@@ -82,6 +82,9 @@ bool CKvillApp::InitInstance(const QStringList& args) {
                                           m_bEmbedded ? res::kSetEmbedded : res::kSetMain, m_lang);
   CMainFrame* pFrame = m_pFrame.get();
   CKvillView* pView = pFrame->View();
+  // The shell command of a start is a new document (a file named is opened later).
+  m_pDoc->OnNewDocument();
+  m_pDoc->SetModifiedFlag(false);
 
   pView->m_bEmbedded = m_bEmbedded;
   pFrame->setAcceptDrops(!m_bEmbedded);

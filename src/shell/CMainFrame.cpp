@@ -90,6 +90,7 @@ CMainFrame::CMainFrame(CKvillApp* pApp, CKvillDoc* pDoc, int nSet, res::Language
 CMainFrame::~CMainFrame() {
   qApp->removeEventFilter(this);
   // The end of the view: its window state and both records are saved.
+  if (m_pView) m_pView->m_bMaximized = isMaximized() ? 1 : 0;
   SaveSettings();
   m_pViewWidget->SetView(nullptr);
   m_pView.reset();
@@ -528,9 +529,10 @@ bool CMainFrame::OnViewTimer(int nId) {
 }
 
 void CMainFrame::OnViewPainted() {
-  if (m_bFirstPaintSeen) return;
+  // Start-up measurement: the program ends after the first paint that shows the window
+  // with the drawing named on the command line (if any) already opened.
+  if (m_bFirstPaintSeen || !m_pApp->m_strOpenAtStart.isEmpty()) return;
   m_bFirstPaintSeen = true;
-  // Start-up measurement: the time to the first painted window, then the end.
   if (qEnvironmentVariableIsSet("VALENDRA_QUIT_AFTER_FIRST_PAINT")) {
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
   }
@@ -730,16 +732,29 @@ void CMainFrame::UpdateEmbeddedFile() {
   StoreTo(m_pApp->m_strEmbeddedPath, false);
 }
 
-void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent) {
-  if (pEvent->mimeData()->hasUrls()) pEvent->acceptProposedAction();
-}
-
-void CMainFrame::dropEvent(QDropEvent* pEvent) {
-  for (const QUrl& url : pEvent->mimeData()->urls()) {
+void CMainFrame::OpenDroppedFiles(const QList<QUrl>& urls) {
+  for (const QUrl& url : urls) {
     if (url.isLocalFile()) m_pApp->OpenDocumentFile(url.toLocalFile());
   }
   UpdateTitle();
-  pEvent->acceptProposedAction();
+}
+
+bool CMainFrame::event(QEvent* pEvent) {
+  if (pEvent->type() == QEvent::DragEnter || pEvent->type() == QEvent::DragMove) {
+    auto* e = static_cast<QDragMoveEvent*>(pEvent);
+    if (acceptDrops() && e->mimeData()->hasUrls()) {
+      e->acceptProposedAction();
+      return true;
+    }
+  } else if (pEvent->type() == QEvent::Drop) {
+    auto* e = static_cast<QDropEvent*>(pEvent);
+    if (acceptDrops() && e->mimeData()->hasUrls()) {
+      OpenDroppedFiles(e->mimeData()->urls());
+      e->acceptProposedAction();
+      return true;
+    }
+  }
+  return QMainWindow::event(pEvent);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QPrinter>
+#include <QUrl>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -64,6 +65,8 @@ class CMainFrame : public QMainWindow {
   void OnFrameworkOpen();
   void OnRecentFile(int nIndex);
   void UpdateEmbeddedFile();
+  // Files dropped on the window: each is opened by name, after the save question.
+  void OpenDroppedFiles(const QList<QUrl>& urls);
 
   // Printing: the drawing painted in direct mode with the view's mapping.
   void PrintTo(QPrinter* pPrinter);
@@ -79,8 +82,8 @@ class CMainFrame : public QMainWindow {
   void resizeEvent(QResizeEvent* pEvent) override;
   void moveEvent(QMoveEvent* pEvent) override;
   void changeEvent(QEvent* pEvent) override;
-  void dragEnterEvent(QDragEnterEvent* pEvent) override;
-  void dropEvent(QDropEvent* pEvent) override;
+  // Files dropped on the window (QMainWindow keeps drops for its own docking otherwise).
+  bool event(QEvent* pEvent) override;
   bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
  private:

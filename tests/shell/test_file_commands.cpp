@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QPrinter>
+#include <QUrl>
 
 #include "document/CKvillDoc.h"
 #include "objects/CDot.h"
@@ -291,4 +292,49 @@ TEST_F(FileCommandsTest, PrintsToPdfWithoutAPrinter) {
   EXPECT_TRUE(bytes.startsWith("%PDF"));
   EXPECT_GT(bytes.size(), 500);
   EXPECT_EQ(frame->View()->m_bDirectRender, 1);
+}
+
+TEST_F(FileCommandsTest, FileNamedOnTheCommandLineOpensAfterStartUp) {
+  // Write a drawing with one run, then start another with its name.
+  CMainFrame* frame = StartEnglish();
+  Draw(frame->Document());
+  const QString a = Path("start.vld");
+  m_fileAnswers.push_back(a);
+  ASSERT_TRUE(frame->SaveAs());
+  m_app.reset();
+
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  frame = Start({a}).MainFrame();
+  // Nothing is read before the window exists; timer 1122 opens it.
+  EXPECT_TRUE(frame->Document()->m_listObjects.empty());
+  Pump(150);
+  EXPECT_EQ(frame->Document()->m_listObjects.size(), 3u);
+  EXPECT_EQ(frame->windowTitle(), "start.vld - Valendra");
+  EXPECT_TRUE(m_app->m_strOpenAtStart.isEmpty());
+  m_app.reset();
+
+  // A name that cannot be opened: the message, and the empty document stays.
+  m_messages.clear();
+  frame = Start({Path("absent.vld")}).MainFrame();
+  Pump(150);
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, Path("absent.vld") + " was not found.");
+  EXPECT_TRUE(frame->Document()->m_listObjects.empty());
+  EXPECT_EQ(frame->windowTitle(), "noname - Valendra");
+}
+
+TEST_F(FileCommandsTest, DroppedFilesOpen) {
+  CMainFrame* frame = StartEnglish();
+  Draw(frame->Document());
+  const QString a = Path("dropped.vld");
+  m_fileAnswers.push_back(a);
+  ASSERT_TRUE(frame->SaveAs());
+  frame->OnCommand(57600);
+  ASSERT_TRUE(frame->Document()->m_listObjects.empty());
+  EXPECT_TRUE(frame->acceptDrops());
+
+  frame->OpenDroppedFiles(
+      {QUrl::fromLocalFile(a), QUrl(QStringLiteral("https://example.org/x.vld"))});
+  EXPECT_EQ(frame->Document()->m_listObjects.size(), 3u);
+  EXPECT_EQ(frame->Document()->m_strTitle, "dropped.vld");
 }

@@ -105,6 +105,7 @@ TEST_F(MainFrameTest, EmbeddingSwitchGivesSet5InEitherSpelling) {
     Store().Write(CSettingsStore::kLanguage, "1033");
     CMainFrame* frame = Start({QString::fromLatin1(sw)}).MainFrame();
     EXPECT_EQ(m_app->m_bEmbedded, 1) << sw;
+    EXPECT_FALSE(frame->acceptDrops()) << sw;
     EXPECT_EQ(MenuLines(frame),
               expect::Embedded(expect::kEnglish128, expect::kEnglishFile5, expect::kEnglishHelp5))
         << sw;

@@ -1,0 +1,127 @@
+// The view's window on Qt: client area and scroll bars, surfaces and block copies, the
+// caret, timers by id and the painted back buffer.
+#include <QScrollBar>
+
+#include "document/CKvillDoc.h"
+#include "objects/CEllipse.h"
+#include "objects/CKVObject.h"
+#include "shell/CMainFrame.h"
+#include "shell/CViewWidget.h"
+#include "tests/shell/ShellFixture.h"
+#include "view/CKvillView.h"
+
+namespace {
+
+class ViewWidgetTest : public ShellFixture {
+ protected:
+  CViewWidget* StartHost() {
+    Store().Write(CSettingsStore::kLanguage, "1033");
+    Store().Write(CSettingsStore::kSettings, "0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 800 600 0 1");
+    CMainFrame* frame = Start().MainFrame();
+    Pump(100);
+    return frame->ViewWidget();
+  }
+};
+
+}  // namespace
+
+TEST_F(ViewWidgetTest, ScrollBarsTakeTheirRoomAtOnceAndFollowTheView) {
+  CViewWidget* host = StartHost();
+  // The window alone: the view would answer a size change with scroll bars of its own.
+  CKvillView* view = host->View();
+  host->SetView(nullptr);
+  host->ShowScrollBar(SB_HORZ, false);
+  host->ShowScrollBar(SB_VERT, false);
+  const CRect full = host->GetClientRect();
+  EXPECT_EQ(full.right, host->width());
+  EXPECT_EQ(full.bottom, host->height());
+  host->ShowScrollBar(SB_VERT, true);
+  const CRect narrower = host->GetClientRect();
+  EXPECT_LT(narrower.right, full.right);
+  EXPECT_EQ(narrower.bottom, full.bottom);
+
+  // Range 0..1000 with a page of 100: the thumb's positions are 0..901.
+  host->SetScrollRange(SB_VERT, 0, 1000, true);
+  host->SetScrollPage(SB_VERT, 100);
+  host->SetScrollPos(SB_VERT, 250, true);
+  auto* bar = host->findChildren<QScrollBar*>().value(SB_VERT);
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->orientation(), Qt::Vertical);
+  EXPECT_EQ(bar->maximum(), 901);
+  EXPECT_EQ(bar->pageStep(), 100);
+  EXPECT_EQ(bar->value(), 250);
+  host->SetView(view);
+}
+
+TEST_F(ViewWidgetTest, MemorySurfacesFillAndCopyInDevicePixels) {
+  CViewWidget* host = StartHost();
+  CDC* pWindow = host->GetDC();
+  CDC* pMem = host->CreateMemoryDC(pWindow, 40, 30);
+  ASSERT_NE(pMem, nullptr);
+  host->FillSolidRect(pMem, CRect{0, 0, 40, 30}, RGB(255, 0, 0));
+  host->FillSolidRect(pMem, CRect{10, 5, 20, 15}, RGB(0, 0, 255));
+  host->BitBlt(pWindow, 3, 4, 40, 30, pMem, 0, 0);
+  host->DeleteMemoryDC(pMem);
+  host->ReleaseDC(pWindow);
+  const QImage& img = host->BackBuffer();
+  EXPECT_EQ(img.pixelColor(3, 4), QColor(255, 0, 0));
+  EXPECT_EQ(img.pixelColor(3 + 10, 4 + 5), QColor(0, 0, 255));
+  EXPECT_EQ(img.pixelColor(3 + 19, 4 + 14), QColor(0, 0, 255));
+  EXPECT_EQ(img.pixelColor(3 + 20, 4 + 15), QColor(255, 0, 0));
+  EXPECT_EQ(img.pixelColor(3 + 40, 4 + 30), QColor(Qt::white));
+  // A bitmap larger than the program would ever need is refused, not allocated.
+  EXPECT_EQ(host->CreateMemoryDC(nullptr, 100000, 100000), nullptr);
+}
+
+TEST_F(ViewWidgetTest, PaintShowsTheDrawingFromTheBackBuffer) {
+  CViewWidget* host = StartHost();
+  CKvillDoc* doc = m_app->Document();
+  auto e = std::make_unique<CEllipse>();
+  e->m_rcBounds = CRect{200, -200, 1600, -1000};
+  e->m_ptAnchor = CPoint{200, -200};
+  doc->m_listObjects.push_back(std::move(e));
+  host->View()->m_dZoom = 1.0;
+  host->View()->UpdateView();
+  host->Invalidate();
+  host->Client()->repaint();
+  const QImage& img = host->BackBuffer();
+  ASSERT_FALSE(img.isNull());
+  int dark = 0;
+  for (int y = 0; y < img.height(); ++y) {
+    for (int x = 0; x < img.width(); ++x) dark += img.pixelColor(x, y).lightness() < 128;
+  }
+  EXPECT_GT(dark, 50);
+  EXPECT_EQ(img.pixelColor(img.width() - 1, img.height() - 1), QColor(Qt::white));
+}
+
+TEST_F(ViewWidgetTest, CaretTimersAndCursors) {
+  CViewWidget* host = StartHost();
+  host->CreateSolidCaret(2, 20);
+  EXPECT_FALSE(host->IsCaretVisible());
+  host->SetCaretPos(CPoint{30, 40});
+  host->ShowCaret();
+  EXPECT_TRUE(host->IsCaretVisible());
+  EXPECT_EQ(host->CaretPos(), QPoint(30, 40));
+  host->HideCaret();
+  EXPECT_FALSE(host->IsCaretVisible());
+  host->DestroyCaret();
+  host->ShowCaret();
+  EXPECT_FALSE(host->IsCaretVisible());
+
+  host->SetTimer(4242, 5);
+  EXPECT_TRUE(host->IsTimerRunning(4242));
+  host->KillTimer(4242);
+  EXPECT_FALSE(host->IsTimerRunning(4242));
+  host->KillTimer(4343);  // never set: nothing happens
+
+  host->SetCursor(IDC_SIZEALL);
+  EXPECT_EQ(host->Client()->cursor().shape(), Qt::SizeAllCursor);
+  host->SetCursor(IDI_ROTATE_CURSOR);
+  EXPECT_EQ(host->Client()->cursor().shape(), Qt::BitmapCursor);
+  EXPECT_FALSE(host->Client()->cursor().pixmap().isNull());
+
+  EXPECT_EQ(host->RegisterClipboardFormat("Valendra Native"),
+            host->RegisterClipboardFormat("Valendra Native"));
+  EXPECT_NE(host->RegisterClipboardFormat("Valendra Native"),
+            host->RegisterClipboardFormat("Object Descriptor"));
+}

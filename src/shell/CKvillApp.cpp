@@ -10,6 +10,7 @@
 #include "platform/CSettingsRecord.h"
 #include "shell/CMainFrame.h"
 #include "shell/CViewWidget.h"
+#include "shell/ViewCalls.h"
 #include "view/CKvillView.h"
 
 namespace {
@@ -83,7 +84,7 @@ bool CKvillApp::InitInstance(const QStringList& args) {
   CMainFrame* pFrame = m_pFrame.get();
   CKvillView* pView = pFrame->View();
   // The shell command of a start is a new document (a file named is opened later).
-  m_pDoc->OnNewDocument();
+  viewcalls::OnNewDocument(m_pDoc.get(), pView);
   m_pDoc->SetModifiedFlag(false);
 
   pView->m_bEmbedded = m_bEmbedded;

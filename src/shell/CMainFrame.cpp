@@ -35,6 +35,7 @@
 #include "shell/CViewWidget.h"
 #include "shell/ShellText.h"
 #include "shell/ToolBarIcons.h"
+#include "shell/ViewCalls.h"
 #include "view/CKvillView.h"
 
 namespace {
@@ -138,7 +139,7 @@ void CMainFrame::BuildMenus() {
     AddMenuItems(pMenu, top.items);
     connect(pMenu, &QMenu::aboutToShow, this, [this] {
       // The view's hover feedback stops while a menu is open.
-      m_pDoc->m_bHoverSuppressed = 1;
+      viewcalls::SetHoverSuppressed(m_pDoc, 1);
       RebuildRecentFiles();
       UpdateCommandUi();
     });
@@ -370,8 +371,8 @@ void CMainFrame::OnCommand(int nId) {
   // A command ends rotate mode and records the rotation as one undo step.
   if (v->m_bRotating) {
     v->m_bRotating = 0;
-    v->PushSnapshot();
-    m_pDoc->m_bHoverSuppressed = 0;
+    viewcalls::PushSnapshot(v);
+    viewcalls::SetHoverSuppressed(m_pDoc, 0);
   }
   if (nId == cmd::kViewStatusBar) v->m_bStatusBarVisible = v->m_bStatusBarVisible ? 0 : 1;
 
@@ -428,10 +429,10 @@ bool CMainFrame::RouteToFrame(int nId) {
       close();
       return true;
     case cmd::kEditUndo:
-      m_pView->Undo();
+      viewcalls::Undo(m_pView.get());
       return true;
     case cmd::kEditRedo:
-      m_pView->Redo();
+      viewcalls::Redo(m_pView.get());
       return true;
     case cmd::kViewToolbar:
       m_pView->m_bToolBarHidden = m_pView->m_bToolBarHidden ? 0 : 1;
@@ -454,7 +455,7 @@ bool CMainFrame::RouteToFrame(int nId) {
   }
 }
 
-bool CMainFrame::SaveModified() { return m_pDoc->SaveModified(); }
+bool CMainFrame::SaveModified() { return viewcalls::SaveModified(m_pDoc); }
 
 void CMainFrame::OnLanguage(int nId) {
   // Unlike a plain restart, the drawing is not thrown away unasked: the save question
@@ -602,13 +603,13 @@ void CMainFrame::OnFileNew() {
   // The framework's new document: default title, no path, the document re-initialised.
   m_pDoc->m_strPathName.clear();
   m_pDoc->m_strTitle = TemplateField(res::LoadString(128, m_lang), 1).toStdString();
-  m_pDoc->OnNewDocument();
+  viewcalls::OnNewDocument(m_pDoc, m_pView.get());
   m_pDoc->SetModifiedFlag(false);
   UpdateTitle();
 }
 
 void CMainFrame::OnFileOpen() {
-  m_pDoc->m_bHoverSuppressed = 1;
+  viewcalls::SetHoverSuppressed(m_pDoc, 1);
   const QString path = CShellUi::GetFileName(this, CShellUi::FileDialog::Open,
                                              Utf8(Messages().openFilter), QString(), IsEnglish());
   if (path.isEmpty()) return;
@@ -672,7 +673,7 @@ bool CMainFrame::SaveCopyAs() {
   const QString initial = !m_pDoc->m_strPathName.empty()
                               ? QString::fromStdString(m_pDoc->m_strPathName)
                               : QString::fromStdString(m_pDoc->m_strTitle);
-  m_pDoc->m_bHoverSuppressed = 1;
+  viewcalls::SetHoverSuppressed(m_pDoc, 1);
   const QString path = CShellUi::GetFileName(this, CShellUi::FileDialog::SaveCopyAs,
                                              Utf8(Messages().saveCopyFilter), initial, IsEnglish());
   if (!path.isEmpty() && StoreTo(path, false)) {

@@ -28,6 +28,7 @@
 #include "platform/CQtDC.h"
 #include "platform/CSafeFile.h"
 #include "platform/CSettingsRecord.h"
+#include "platform/CSvgDC.h"
 #include "resources/CommandIds.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CKvillApp.h"
@@ -729,8 +730,27 @@ void CMainFrame::OnRecentFile(int nIndex) {
 }
 
 void CMainFrame::UpdateEmbeddedFile() {
-  if (m_pApp->m_strEmbeddedPath.isEmpty()) return;
-  StoreTo(m_pApp->m_strEmbeddedPath, false);
+  const QString path = m_pApp->m_strEmbeddedPath;
+  if (path.isEmpty()) return;
+  // The drawing goes back into the embedded file, and its picture beside it for the
+  // container to show.
+  if (!StoreTo(path, false)) return;
+  const CSize ext = m_pView->GetPictureExtent();
+  const int cx = std::max<std::int64_t>(1, std::int64_t(ext.cx) * 96 / 1440);
+  const int cy = std::max<std::int64_t>(1, -std::int64_t(ext.cy) * 96 / 1440);
+  CSvgDC dc(CRect{0, 0, ext.cx, ext.cy}, cx, cy);
+  m_pView->DrawPicture(&dc);
+  const std::string svg = dc.GetSvg();
+  QString reason;
+  const QString svgPath = path + QStringLiteral(".svg");
+  if (!CSafeFile::Write(svgPath,
+                        std::span(reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size()),
+                        &reason)) {
+    CShellUi::MessageBox(this, QString::fromUtf8(Messages().saveFailed).arg(svgPath, reason),
+                         Utf8(Messages().errorCaption), CShellUi::kIconError);
+    return;
+  }
+  MarkSaved();
 }
 
 void CMainFrame::OpenDroppedFiles(const QList<QUrl>& urls) {

@@ -343,3 +343,34 @@ TEST_F(FileCommandsTest, DroppedFilesOpen) {
   EXPECT_EQ(frame->Document()->m_listObjects.size(), 3u);
   EXPECT_EQ(frame->Document()->m_strTitle, "dropped.vld");
 }
+
+TEST_F(FileCommandsTest, UpdateWritesTheEmbeddedFileAndItsPicture) {
+  // The embedded drawing's file, made by an ordinary save first.
+  CMainFrame* frame = StartEnglish();
+  Draw(frame->Document());
+  const QString file = Path("embedded.vld");
+  m_fileAnswers.push_back(file);
+  ASSERT_TRUE(frame->SaveAs());
+  const QByteArray saved = ReadAll(file);
+  m_app.reset();
+
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  frame = Start({"--embedding", file}).MainFrame();
+  Pump(150);
+  CKvillDoc* doc = frame->Document();
+  ASSERT_EQ(doc->m_listObjects.size(), 3u);
+  doc->m_listObjects.pop_back();
+  doc->SetModifiedFlag(true);
+  frame->OnCommand(57610);
+  EXPECT_FALSE(doc->IsModified());
+  const QByteArray updated = ReadAll(file);
+  EXPECT_TRUE(updated.mid(1).startsWith("Valendra"));
+  EXPECT_LT(updated.size(), saved.size());
+  const QByteArray svg = ReadAll(file + ".svg");
+  EXPECT_TRUE(svg.contains("<svg")) << svg.left(200).constData();
+  EXPECT_TRUE(svg.contains("</svg>"));
+  // Ctrl+S in the embedding window is Update as well.
+  doc->SetModifiedFlag(true);
+  frame->OnCommand(57603);
+  EXPECT_FALSE(doc->IsModified());
+}

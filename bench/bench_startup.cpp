@@ -53,6 +53,7 @@ void BM_StartUpToFirstPaint(benchmark::State& state) {
   const std::string settings = "/tmp/valendra_bench_startup_" + std::to_string(getpid()) + ".ini";
   setenv("VALENDRA_SETTINGS", settings.c_str(), 1);
   setenv("VALENDRA_QUIT_AFTER_FIRST_PAINT", "1", 1);
+  setenv("VALENDRA_EDITOR", "1", 1);
   if (getenv("DISPLAY") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
   std::vector<std::string> args = {VALENDRA_BINARY};
   if (!file.empty()) args.push_back(file);

@@ -2,16 +2,21 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <string>
 
 #include "platform/CTextMetrics.h"
 #include "shell/CKvillApp.h"
 
 bool HaveDisplay() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "VALENDRA_EDITOR"}) {
     const char* value = std::getenv(name);
     if (value != nullptr && *value != '\0') return true;
   }
-  return false;
+  // A Qt platform chosen by name counts, except the ones that show nothing.
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform == nullptr || *platform == '\0') return false;
+  const std::string name(platform);
+  return name.rfind("offscreen", 0) != 0 && name.rfind("minimal", 0) != 0;
 }
 
 bool IsEditorSwitch(const char* pszArg) {

@@ -4,7 +4,9 @@
 // the process's exit status.
 int RunEditor(int argc, char* argv[]);
 
-// Whether a window can be shown: a display is named, or a Qt platform was chosen.
+// Whether the editor window is wanted: a display is named, a Qt platform that shows
+// windows was chosen, or VALENDRA_EDITOR asks for the window whatever the platform (tests
+// and measurements run it offscreen).
 bool HaveDisplay();
 
 // Whether an argument belongs to the editor (a switch of the embedding start).

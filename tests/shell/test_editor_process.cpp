@@ -16,6 +16,7 @@ class EditorProcessTest : public ShellFixture {
   void StartEditor(QProcess& p, const QString& settings, bool bQuitAfterPaint) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("VALENDRA_EDITOR", "1");
     env.insert("VALENDRA_SETTINGS", settings);
     if (bQuitAfterPaint) env.insert("VALENDRA_QUIT_AFTER_FIRST_PAINT", "1");
     p.setProcessEnvironment(env);

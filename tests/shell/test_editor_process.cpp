@@ -89,3 +89,19 @@ TEST_F(EditorProcessTest, GarbledKillRecordIsResetAndEndsNothing) {
   ASSERT_TRUE(frame->OnViewTimer(1130));
   EXPECT_EQ(Store().Read(CSettingsStore::kKill).value_or(""), "0");
 }
+
+TEST_F(EditorProcessTest, WithoutADisplayAFileNamedIsAnError) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("DISPLAY");
+  env.remove("WAYLAND_DISPLAY");
+  env.remove("VALENDRA_EDITOR");
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("VALENDRA_SETTINGS", Path("none.ini"));
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral(VALENDRA_BINARY), {Path("x.vld")});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitCode(), 2);
+  EXPECT_TRUE(p.readAllStandardError().contains("no display"));
+  EXPECT_FALSE(QFileInfo::exists(Path("none.ini")));
+}

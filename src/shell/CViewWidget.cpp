@@ -537,13 +537,23 @@ void CViewWidget::EndStartingUp() {
 
 void CViewWidget::ShowMainWindow(int nShowCommand) {
   if (m_pFrame == nullptr) return;
-  if (nShowCommand == SW_MAXIMIZE) {
-    m_pFrame->showMaximized();
-  } else if (nShowCommand == SW_SHOWNORMAL) {
-    m_pFrame->showNormal();
-  } else {
-    m_pFrame->show();
-  }
+  // Show commands given one after another in one handler (maximize, then restore at once)
+  // end in the last one: only that is applied, once control is back in the event loop, so
+  // the window neither flickers nor is left with a state the window system reports late.
+  const bool bPending = m_nPendingShow != 0;
+  m_nPendingShow = nShowCommand;
+  if (bPending) return;
+  QTimer::singleShot(0, this, [this] {
+    const int nShow = m_nPendingShow;
+    m_nPendingShow = 0;
+    if (nShow == SW_MAXIMIZE) {
+      m_pFrame->showMaximized();
+    } else if (nShow == SW_SHOWNORMAL) {
+      m_pFrame->showNormal();
+    } else {
+      m_pFrame->show();
+    }
+  });
 }
 
 void CViewWidget::UpdateAllItems() {

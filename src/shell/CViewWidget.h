@@ -121,6 +121,7 @@ class CViewWidget : public QWidget, public IViewHost {
   bool m_bCaretShown = false;
   bool m_bCaretPhase = true;
 
+  int m_nPendingShow = 0;  // the last show command not yet applied
   int m_nCursor = 32512;
   int m_nWaitDepth = 0;
   std::map<std::string, unsigned> m_clipboardFormats;

@@ -251,6 +251,24 @@ TEST_F(MainFrameTest, StartUpTimersAndTheirOrder) {
   EXPECT_FALSE(host->IsTimerRunning(1128));
   EXPECT_TRUE(host->IsTimerRunning(1123));
   EXPECT_TRUE(frame->MenuAction(32893)->isChecked());
+  // Maximized and restored at once: a normal window, recorded as such.
+  EXPECT_FALSE(frame->isMaximized());
+  EXPECT_EQ(frame->View()->m_bMaximized, 0);
+}
+
+TEST_F(MainFrameTest, MaximizedRecordOpensMaximizedAndTheEndRecordsIt) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  Store().Write(CSettingsStore::kSettings, "0 1 0 0 0 0 0 0 0 0 0 0 0 1 30 40 830 640 0 1");
+  CMainFrame* frame = Start().MainFrame();
+  Pump(200);
+  EXPECT_TRUE(frame->isMaximized());
+  EXPECT_EQ(frame->View()->m_bMaximized, 1);
+  m_app.reset();
+  CSettingsRecord r;
+  r.Parse(Store().Read(CSettingsStore::kSettings).value_or(""));
+  EXPECT_EQ(r.m_bMaximized, 1);
+  // The normal rectangle is kept for the restore.
+  EXPECT_EQ(r.m_rcMainWnd, (std::array<std::int32_t, 4>{30, 40, 830, 640}));
 }
 
 TEST_F(MainFrameTest, CzechEmbeddedDocumentIsRetitled) {

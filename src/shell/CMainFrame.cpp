@@ -140,7 +140,7 @@ void CMainFrame::BuildMenus() {
     AddMenuItems(pMenu, top.items);
     connect(pMenu, &QMenu::aboutToShow, this, [this] {
       // The view's hover feedback stops while a menu is open.
-      viewcalls::SetHoverSuppressed(m_pDoc, 1);
+      m_pDoc->m_bHoverSuppressed = 1;
       RebuildRecentFiles();
       UpdateCommandUi();
     });
@@ -355,9 +355,9 @@ bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
           k->accept();
           return true;
         }
-        // A command whose menu item is disabled is not sent, as with a menu accelerator.
-        const QAction* a = MenuAction(id);
-        if (a == nullptr || a->isEnabled()) OnCommand(id);
+        // Every accelerator reaches the command routing; what nobody carries out yet is
+        // dropped there (Del, for one, already deletes in a formula being edited).
+        OnCommand(id);
         return true;
       }
     }
@@ -372,8 +372,8 @@ void CMainFrame::OnCommand(int nId) {
   // A command ends rotate mode and records the rotation as one undo step.
   if (v->m_bRotating) {
     v->m_bRotating = 0;
-    viewcalls::PushSnapshot(v);
-    viewcalls::SetHoverSuppressed(m_pDoc, 0);
+    v->PushSnapshot();
+    m_pDoc->m_bHoverSuppressed = 0;
   }
   if (nId == cmd::kViewStatusBar) v->m_bStatusBarVisible = v->m_bStatusBarVisible ? 0 : 1;
 
@@ -610,7 +610,7 @@ void CMainFrame::OnFileNew() {
 }
 
 void CMainFrame::OnFileOpen() {
-  viewcalls::SetHoverSuppressed(m_pDoc, 1);
+  m_pDoc->m_bHoverSuppressed = 1;
   const QString path = CShellUi::GetFileName(this, CShellUi::FileDialog::Open,
                                              Utf8(Messages().openFilter), QString(), IsEnglish());
   if (path.isEmpty()) return;
@@ -674,7 +674,7 @@ bool CMainFrame::SaveCopyAs() {
   const QString initial = !m_pDoc->m_strPathName.empty()
                               ? QString::fromStdString(m_pDoc->m_strPathName)
                               : QString::fromStdString(m_pDoc->m_strTitle);
-  viewcalls::SetHoverSuppressed(m_pDoc, 1);
+  m_pDoc->m_bHoverSuppressed = 1;
   const QString path = CShellUi::GetFileName(this, CShellUi::FileDialog::SaveCopyAs,
                                              Utf8(Messages().saveCopyFilter), initial, IsEnglish());
   if (!path.isEmpty() && StoreTo(path, false)) {

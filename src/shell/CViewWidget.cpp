@@ -1,17 +1,26 @@
 #include "shell/CViewWidget.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "document/CKvillDoc.h"
 #include "platform/CQtDC.h"
+#include "platform/CTextMetrics.h"
 #include "shell/CMainFrame.h"
 #include "shell/CShellUi.h"
 #include "view/CKvillView.h"
@@ -568,8 +577,172 @@ bool CViewWidget::OpenFileAtStart(const std::string& strPath) {
 
 void CViewWidget::ResetDrawBar() {}
 
+void CViewWidget::MessageBeep() { QApplication::beep(); }
+
+namespace {
+
+// Inverts the one-pixel frame of a rectangle on an image.
+void InvertFrame(QImage& img, QRect r) {
+  r = r.normalized().intersected(img.rect());
+  if (r.isEmpty()) return;
+  auto invert = [&img](int x, int y) {
+    QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+    line[x] = (line[x] & 0xFF000000u) | (~line[x] & 0x00FFFFFFu);
+  };
+  for (int x = r.left(); x <= r.right(); ++x) {
+    invert(x, r.top());
+    if (r.bottom() != r.top()) invert(x, r.bottom());
+  }
+  for (int y = r.top() + 1; y < r.bottom(); ++y) {
+    invert(r.left(), y);
+    if (r.right() != r.left()) invert(r.right(), y);
+  }
+}
+
+QRect PixelRect(const CRect& rc) {
+  return QRect(QPoint(rc.left, rc.top), QPoint(rc.right, rc.bottom)).normalized();
+}
+
+}  // namespace
+
+void CViewWidget::DrawDragRect(CDC* pDC, const CRect& rcPixels, const CRect* prcLast) {
+  QImage* pImage = ImageOf(pDC);
+  if (pImage == nullptr || pImage->format() != QImage::Format_ARGB32_Premultiplied) return;
+  auto* pQt = dynamic_cast<CQtDC*>(pDC);
+  // What the surface's painter has drawn so far must be in the image before it is inverted.
+  QPainter* p = pQt != nullptr ? pQt->GetPainter() : nullptr;
+  if (p != nullptr && p->isActive()) p->end();
+  if (prcLast != nullptr) InvertFrame(*pImage, PixelRect(*prcLast));
+  InvertFrame(*pImage, PixelRect(rcPixels));
+  if (p != nullptr) p->begin(pImage);
+  m_pClient->update();
+}
+
+int CViewWidget::DoEntryDialog(const CEntryDialogText& text) {
+  QDialog dlg(window());
+  dlg.setWindowTitle(QString::fromStdString(text.strCaption));
+  auto* layout = new QVBoxLayout(&dlg);
+  layout->addWidget(new QLabel(QString::fromStdString(text.strPrompt), &dlg));
+  auto* field = new QLineEdit(&dlg);
+  layout->addWidget(field);
+  auto* buttons = new QDialogButtonBox(&dlg);
+  QPushButton* ok =
+      buttons->addButton(QString::fromStdString(text.strOk), QDialogButtonBox::AcceptRole);
+  buttons->addButton(QString::fromStdString(text.strCancel), QDialogButtonBox::RejectRole);
+  ok->setDefault(true);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+  // The view reads the entry whenever the field loses the keyboard focus, and when the
+  // dialog closes while the field still has it.
+  const int nTemplate = text.nTemplate;
+  auto notify = [this, field, nTemplate] {
+    if (m_pView != nullptr) m_pView->OnEntryFieldKillFocus(nTemplate, field->text().toStdString());
+  };
+  struct FocusWatcher : QObject {
+    std::function<void()> onLeave;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::FocusOut) onLeave();
+      return false;
+    }
+  } watcher;
+  watcher.onLeave = notify;
+  field->installEventFilter(&watcher);
+  connect(&dlg, &QDialog::finished, &dlg, [field, notify] {
+    if (field->hasFocus()) notify();
+  });
+
+  m_pEntryDialog = &dlg;
+  m_pEntryField = field;
+  const int result = dlg.exec();
+  field->removeEventFilter(&watcher);
+  m_pEntryDialog = nullptr;
+  m_pEntryField = nullptr;
+  return result == QDialog::Accepted ? IDOK : IDCANCEL;
+}
+
+void CViewWidget::FocusEntryField() {
+  if (m_pEntryField != nullptr) m_pEntryField->setFocus();
+}
+
+void CViewWidget::SetEntryFieldText(const std::string& strText) {
+  if (m_pEntryField == nullptr) return;
+  m_pEntryField->setText(QString::fromStdString(strText));
+  m_pEntryField->selectAll();
+  m_pEntryField->setFocus();
+}
+
 // ---------------------------------------------------------------------------------------
 // Events of the client area
+
+int CViewWidget::VirtualKeyOf(int nQtKey) {
+  if (nQtKey >= Qt::Key_A && nQtKey <= Qt::Key_Z) return 0x41 + (nQtKey - Qt::Key_A);
+  if (nQtKey >= Qt::Key_0 && nQtKey <= Qt::Key_9) return 0x30 + (nQtKey - Qt::Key_0);
+  if (nQtKey >= Qt::Key_F1 && nQtKey <= Qt::Key_F24) return 0x70 + (nQtKey - Qt::Key_F1);
+  switch (nQtKey) {
+    case Qt::Key_Backspace:
+      return 0x08;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      return 0x09;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return 0x0D;
+    case Qt::Key_Shift:
+      return 0x10;
+    case Qt::Key_Control:
+      return 0x11;
+    case Qt::Key_Alt:
+      return 0x12;
+    case Qt::Key_Escape:
+      return 0x1B;
+    case Qt::Key_Space:
+      return 0x20;
+    case Qt::Key_PageUp:
+      return 0x21;
+    case Qt::Key_PageDown:
+      return 0x22;
+    case Qt::Key_End:
+      return 0x23;
+    case Qt::Key_Home:
+      return 0x24;
+    case Qt::Key_Left:
+      return 0x25;
+    case Qt::Key_Up:
+      return 0x26;
+    case Qt::Key_Right:
+      return 0x27;
+    case Qt::Key_Down:
+      return 0x28;
+    case Qt::Key_Insert:
+      return 0x2D;
+    case Qt::Key_Delete:
+      return 0x2E;
+    default:
+      return 0;
+  }
+}
+
+unsigned CViewWidget::MouseFlagsOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+  unsigned flags = 0;
+  if (buttons.testFlag(Qt::LeftButton)) flags |= MK_LBUTTON;
+  if (buttons.testFlag(Qt::RightButton)) flags |= MK_RBUTTON;
+  if (modifiers.testFlag(Qt::ShiftModifier)) flags |= MK_SHIFT;
+  if (modifiers.testFlag(Qt::ControlModifier)) flags |= MK_CONTROL;
+  return flags;
+}
+
+void CViewWidget::OnKeyPress(QKeyEvent* pEvent) {
+  if (m_pView == nullptr) return;
+  // Accelerators have been taken by the frame already; the rest is a key and its text.
+  const int vk = VirtualKeyOf(pEvent->key());
+  if (vk != 0) m_pView->OnKeyDown(vk);
+  if (m_pView == nullptr) return;
+  const QString text = pEvent->text();
+  for (const char32_t ch : text.toUcs4()) {
+    m_pView->OnChar(CTextMetrics::EncodeChar(ch, m_pView->TypingCodePage()));
+  }
+}
 
 bool CViewWidget::eventFilter(QObject* pWatched, QEvent* pEvent) {
   if (pWatched != m_pClient) return QWidget::eventFilter(pWatched, pEvent);
@@ -586,11 +759,36 @@ bool CViewWidget::eventFilter(QObject* pWatched, QEvent* pEvent) {
       if (delta != 0 && m_pView != nullptr) m_pView->OnMouseWheel(delta);
       return true;
     }
-    case QEvent::MouseMove:
-      // Printing leaves the view in direct mode until the mouse comes back over it.
-      if (m_pView != nullptr && m_pView->m_bDirectRender) {
-        m_pView->m_bDirectRender = 0;
-        m_pView->UpdateView();
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+      if (m_pView == nullptr) return false;
+      auto* e = static_cast<QMouseEvent*>(pEvent);
+      const QPoint pos = e->position().toPoint();
+      const CPoint pt{pos.x(), pos.y()};
+      const unsigned flags = MouseFlagsOf(e->buttons(), e->modifiers());
+      if (pEvent->type() == QEvent::MouseMove) {
+        m_pView->OnMouseMove(flags, pt);
+      } else if (e->button() == Qt::LeftButton) {
+        if (pEvent->type() == QEvent::MouseButtonPress) {
+          m_pClient->setFocus(Qt::MouseFocusReason);
+          m_pView->OnLButtonDown(flags, pt);
+        } else if (pEvent->type() == QEvent::MouseButtonRelease) {
+          m_pView->OnLButtonUp(flags, pt);
+        } else {
+          m_pView->OnLButtonDblClk(flags, pt);
+        }
+      }
+      return true;
+    }
+    case QEvent::KeyPress:
+      OnKeyPress(static_cast<QKeyEvent*>(pEvent));
+      return true;
+    case QEvent::FocusIn:
+      // Hover feedback waits until the mouse moves in the view again.
+      if (m_pView != nullptr && m_pView->GetDocument() != nullptr) {
+        m_pView->GetDocument()->m_bHoverSuppressed = 1;
       }
       return false;
     default:

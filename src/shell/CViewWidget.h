@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
+
+class QKeyEvent;
 #include <map>
 #include <memory>
 
@@ -11,6 +13,8 @@
 class CKvillView;
 class CMainFrame;
 class CQtDC;
+class QDialog;
+class QLineEdit;
 class QScrollBar;
 class QTimer;
 
@@ -78,6 +82,18 @@ class CViewWidget : public QWidget, public IViewHost {
   bool DoFileSaveAs() override;
   bool OpenFileAtStart(const std::string& strPath) override;
   void ResetDrawBar() override;
+  void MessageBeep() override;
+  void DrawDragRect(CDC* pDC, const CRect& rcPixels, const CRect* prcLast) override;
+  int DoEntryDialog(const CEntryDialogText& text) override;
+  void FocusEntryField() override;
+  void SetEntryFieldText(const std::string& strText) override;
+
+  // The virtual-key code of a Qt key (0 when it has none), and the key flags of a mouse
+  // message from Qt's buttons and modifiers.
+  static int VirtualKeyOf(int nQtKey);
+  static unsigned MouseFlagsOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+  // The entry dialog that is open, if any (tests).
+  QDialog* EntryDialog() const { return m_pEntryDialog; }
 
   // The user's interface language by the system locale: 1029 for Czech, else 1033.
   static int SystemUiLanguage();
@@ -99,6 +115,7 @@ class CViewWidget : public QWidget, public IViewHost {
   QImage* ImageOf(CDC* pDC);
   QCursor CursorFor(int nCursor) const;
   void ApplyScrollRange(int nBar);
+  void OnKeyPress(QKeyEvent* pEvent);
 
   CMainFrame* m_pFrame;
   CKvillView* m_pView = nullptr;
@@ -125,4 +142,7 @@ class CViewWidget : public QWidget, public IViewHost {
   int m_nCursor = 32512;
   int m_nWaitDepth = 0;
   std::map<std::string, unsigned> m_clipboardFormats;
+
+  QDialog* m_pEntryDialog = nullptr;
+  QLineEdit* m_pEntryField = nullptr;
 };

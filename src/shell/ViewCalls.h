@@ -2,8 +2,8 @@
 
 // The calls the shell makes into the view and the document that are still arriving in
 // those classes. Each forwards to the member when the class has it; until then the shell
-// does without (no hover feedback to stop, no undo step to record) or, for the save
-// question, keeps any drawing with unsaved changes rather than discard it unasked.
+// does without (no undo step to take) or, for the save question, keeps any drawing with
+// unsaved changes rather than discard it unasked.
 #include "document/CKvillDoc.h"
 #include "view/CKvillView.h"
 
@@ -31,16 +31,6 @@ void OnNewDocument(D* pDoc, CKvillView* pView) {
   }
 }
 
-template <class D = CKvillDoc>
-void SetHoverSuppressed(D* pDoc, int nValue) {
-  if constexpr (requires { pDoc->m_bHoverSuppressed = nValue; }) pDoc->m_bHoverSuppressed = nValue;
-}
-
-template <class V = CKvillView>
-void PushSnapshot(V* pView) {
-  if constexpr (requires { pView->PushSnapshot(); }) pView->PushSnapshot();
-}
-
 template <class V = CKvillView>
 void Undo(V* pView) {
   if constexpr (requires { pView->Undo(); }) pView->Undo();
@@ -59,24 +49,9 @@ constexpr bool HasUndo() {
   };
 }
 
-// The hover-suppression flag, or -1 while the document has none.
-template <class D = CKvillDoc>
-int HoverSuppressed(const D* pDoc) {
-  if constexpr (requires { pDoc->m_bHoverSuppressed; }) {
-    return pDoc->m_bHoverSuppressed;
-  } else {
-    return -1;
-  }
-}
-
 template <class D = CKvillDoc>
 constexpr bool HasSaveModified() {
   return requires(D * d) { d->SaveModified(); };
-}
-
-template <class V = CKvillView>
-constexpr bool HasSnapshots() {
-  return requires(V * v) { v->PushSnapshot(); };
 }
 
 }  // namespace viewcalls

@@ -14,7 +14,6 @@
 #include "shell/CAboutDlg.h"
 #include "shell/CMainFrame.h"
 #include "shell/CViewWidget.h"
-#include "shell/ViewCalls.h"
 #include "tests/shell/MenuExpectations.h"
 #include "tests/shell/ShellFixture.h"
 #include "view/CKvillView.h"
@@ -294,14 +293,12 @@ TEST_F(MainFrameTest, CommandFilter) {
   view->m_bResizing = 0;
   // A command ends rotate mode, records one snapshot, and then runs.
   view->m_bRotating = 1;
-  viewcalls::SetHoverSuppressed(frame->Document(), 1);
+  frame->Document()->m_bHoverSuppressed = 1;
   const std::size_t before = view->m_listHistory.size();
   frame->OnCommand(32800);
   EXPECT_EQ(view->m_bRotating, 0);
-  if (viewcalls::HasSnapshots()) EXPECT_EQ(view->m_listHistory.size(), before + 1);
-  if (viewcalls::HoverSuppressed(frame->Document()) >= 0) {
-    EXPECT_EQ(viewcalls::HoverSuppressed(frame->Document()), 0);
-  }
+  EXPECT_EQ(view->m_listHistory.size(), before + 1);
+  EXPECT_EQ(frame->Document()->m_bHoverSuppressed, 0);
   EXPECT_NE(view->m_dZoom, z0);
 }
 

@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "document/CKvillDoc.h"
+#include "objects/CKVObject.h"
 #include "platform/CQtDC.h"
 #include "platform/CTextMetrics.h"
 #include "shell/CMainFrame.h"

@@ -86,6 +86,7 @@ bool CKvillApp::InitInstance(const QStringList& args) {
   // The shell command of a start is a new document (a file named is opened later).
   viewcalls::OnNewDocument(m_pDoc.get(), pView);
   m_pDoc->SetModifiedFlag(false);
+  pFrame->SetDefaultTitle();
 
   pView->m_bEmbedded = m_bEmbedded;
   pFrame->setAcceptDrops(!m_bEmbedded);

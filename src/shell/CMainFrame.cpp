@@ -82,8 +82,7 @@ CMainFrame::CMainFrame(CKvillApp* pApp, CKvillDoc* pDoc, int nSet, res::Language
   BuildStatusBar();
   ReadSettings();
 
-  const QString title = TemplateField(res::LoadString(128, m_lang), 1);
-  m_pDoc->m_strTitle = title.toStdString();
+  SetDefaultTitle();
   resize(900, 640);
   qApp->installEventFilter(this);
   m_pViewWidget->setFocus();
@@ -235,6 +234,12 @@ void CMainFrame::UpdateCommandUi() {
   for (QAction* a : m_actions[cmd::kViewStatusBar]) {
     a->setChecked(m_pView->m_bStatusBarVisible != 0);
   }
+}
+
+void CMainFrame::SetDefaultTitle() {
+  m_pDoc->m_strPathName.clear();
+  m_pDoc->m_strTitle = TemplateField(res::LoadString(128, m_lang), 1).toStdString();
+  UpdateTitle();
 }
 
 void CMainFrame::UpdateTitle() {
@@ -601,12 +606,10 @@ void CMainFrame::OnFileNew() {
   m_pView->m_nEditState = 0;
   m_pViewWidget->HideCaret();
   m_pView->UpdateView();
-  // The framework's new document: default title, no path, the document re-initialised.
-  m_pDoc->m_strPathName.clear();
-  m_pDoc->m_strTitle = TemplateField(res::LoadString(128, m_lang), 1).toStdString();
+  // The framework's new document: re-initialised, no path, the default title.
   viewcalls::OnNewDocument(m_pDoc, m_pView.get());
   m_pDoc->SetModifiedFlag(false);
-  UpdateTitle();
+  SetDefaultTitle();
 }
 
 void CMainFrame::OnFileOpen() {

@@ -47,6 +47,8 @@ class CMainFrame : public QMainWindow {
   // Refreshes check marks and enabled states of menus and toolbar, and the caption.
   void UpdateCommandUi();
   void UpdateTitle();
+  // A new document's title: the second field of the document template string; no path.
+  void SetDefaultTitle();
 
   // Timers of the view window that the shell carries out; true when handled.
   bool OnViewTimer(int nId);

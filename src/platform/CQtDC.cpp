@@ -253,12 +253,11 @@ void CQtDC::DoTextOut(CPoint pt, std::string_view text, CSize extent) {
   const CFont& font = GetCurrentFont();
   const double k = CTextMetrics::ScaleOf(font);
   if (k > 0) {
-    const QFont qfont = CTextMetrics::ReferenceFont(font);
-    const QFontMetricsF fm(qfont);
+    const CTextMetrics::ReferenceFace face = CTextMetrics::CachedReferenceFace(font);
     m_pPainter->setWorldTransform(QTransform::fromScale(k, k) * cell * m_base);
-    m_pPainter->setFont(qfont);
+    m_pPainter->setFont(face.font);
     m_pPainter->setPen(ToQColor(GetTextColor()));
-    m_pPainter->drawText(QPointF(0, fm.ascent()), CTextMetrics::TextFor(font, text));
+    m_pPainter->drawText(QPointF(0, face.dAscent), CTextMetrics::TextFor(font, text));
   }
   m_pPainter->setWorldTransform(Mapping() * m_base);
 }

@@ -4,7 +4,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
 
 namespace {
 
@@ -61,6 +66,61 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (lower(a[i]) != lower(b[i])) return false;
   }
   return true;
+}
+
+// Font objects per face and weight, and unscaled advances per face, weight, code page and
+// bytes. Height only scales the reference measurements, so it is not part of the keys.
+struct FaceMetrics {
+  QFont font;
+  QFontMetricsF fm;
+  double dAscent;
+  double dDescent;
+  explicit FaceMetrics(const QFont& f)
+      : font(f), fm(f), dAscent(fm.ascent()), dDescent(fm.descent()) {}
+};
+
+struct MetricsCache {
+  std::mutex mutex;
+  std::map<std::pair<std::string, int>, std::unique_ptr<FaceMetrics>> faces;
+  std::unordered_map<std::string, double> advances;
+};
+
+// Never destroyed: font objects must not outlive the application's font system at exit.
+MetricsCache& Cache() {
+  static MetricsCache* const pCache = new MetricsCache;
+  return *pCache;
+}
+
+constexpr std::size_t kMaxCachedFaces = 256;
+
+// Called with the cache locked.
+FaceMetrics& FaceOf(MetricsCache& cache, const CFont& font) {
+  auto key = std::make_pair(font.strFace, font.nWeight);
+  auto it = cache.faces.find(key);
+  if (it == cache.faces.end()) {
+    if (cache.faces.size() >= kMaxCachedFaces) {
+      // Advances of forgotten faces would still be right, but keep the two in step.
+      cache.faces.clear();
+      cache.advances.clear();
+    }
+    it = cache.faces
+             .emplace(std::move(key),
+                      std::make_unique<FaceMetrics>(CTextMetrics::ReferenceFont(font)))
+             .first;
+  }
+  return *it->second;
+}
+
+// Face length, face, weight and code page in front of the bytes, so keys never collide.
+std::string AdvanceKey(const CFont& font, int nCodePage, std::string_view text) {
+  std::string key;
+  const std::uint32_t nFace = static_cast<std::uint32_t>(font.strFace.size());
+  const std::int32_t nums[3] = {static_cast<std::int32_t>(nFace), font.nWeight, nCodePage};
+  key.reserve(sizeof nums + font.strFace.size() + text.size());
+  key.append(reinterpret_cast<const char*>(nums), sizeof nums);
+  key.append(font.strFace);
+  key.append(text);
+  return key;
 }
 
 }  // namespace
@@ -135,13 +195,44 @@ double CTextMetrics::ScaleOf(const CFont& font) {
 }
 
 CTextMetrics::Metrics CTextMetrics::Measure(const CFont& font, std::string_view text) {
-  const QFontMetricsF fm(ReferenceFont(font));
+  MetricsCache& cache = Cache();
+  const std::lock_guard<std::mutex> lock(cache.mutex);
+  FaceMetrics& face = FaceOf(cache, font);
   const double k = ScaleOf(font);
   Metrics m;
-  m.dAscent = fm.ascent() * k;
-  m.dDescent = fm.descent() * k;
-  if (!text.empty()) m.dAdvance = fm.horizontalAdvance(TextFor(font, text)) * k;
+  m.dAscent = face.dAscent * k;
+  m.dDescent = face.dDescent * k;
+  if (!text.empty()) {
+    std::string key = AdvanceKey(font, GetCodePage(), text);
+    auto it = cache.advances.find(key);
+    if (it == cache.advances.end()) {
+      if (cache.advances.size() >= kMaxCachedTexts) cache.advances.clear();
+      const double dAdvance = face.fm.horizontalAdvance(TextFor(font, text));
+      it = cache.advances.emplace(std::move(key), dAdvance).first;
+    }
+    m.dAdvance = it->second * k;
+  }
   return m;
+}
+
+CTextMetrics::ReferenceFace CTextMetrics::CachedReferenceFace(const CFont& font) {
+  MetricsCache& cache = Cache();
+  const std::lock_guard<std::mutex> lock(cache.mutex);
+  const FaceMetrics& face = FaceOf(cache, font);
+  return ReferenceFace{face.font, face.dAscent};
+}
+
+std::size_t CTextMetrics::CachedTextCount() {
+  MetricsCache& cache = Cache();
+  const std::lock_guard<std::mutex> lock(cache.mutex);
+  return cache.advances.size();
+}
+
+void CTextMetrics::ClearCache() {
+  MetricsCache& cache = Cache();
+  const std::lock_guard<std::mutex> lock(cache.mutex);
+  cache.faces.clear();
+  cache.advances.clear();
 }
 
 CSize CTextMetrics::Extent(const CFont& font, std::string_view text) {

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QString>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -58,7 +59,22 @@ class CTextMetrics {
     double dAscent = 0;
     double dDescent = 0;
   };
+  // Measurements are remembered per face, weight, code page and byte string (the font
+  // objects per face and weight), so repeated paints of the same formulas do not shape
+  // their strings again. The results are exactly those of measuring afresh.
   static Metrics Measure(const CFont& font, std::string_view text);
   // (round(advance), round(ascent + descent)) in drawing units, clamped to int32.
   static CSize Extent(const CFont& font, std::string_view text);
+
+  // The reference font of a face and weight with its unscaled ascent, both remembered.
+  struct ReferenceFace {
+    QFont font;
+    double dAscent = 0;  // reference pixels
+  };
+  static ReferenceFace CachedReferenceFace(const CFont& font);
+
+  // The remembered byte strings are forgotten all at once when there are more than this.
+  static constexpr std::size_t kMaxCachedTexts = 100000;
+  static std::size_t CachedTextCount();
+  static void ClearCache();
 };

@@ -18,21 +18,6 @@
 
 namespace {
 
-class CScopedWindowDC {
- public:
-  explicit CScopedWindowDC(IViewHost& host) : m_host(host), m_pDC(host.GetDC()) {}
-  CScopedWindowDC(const CScopedWindowDC&) = delete;
-  CScopedWindowDC& operator=(const CScopedWindowDC&) = delete;
-  ~CScopedWindowDC() {
-    if (m_pDC != nullptr) m_host.ReleaseDC(m_pDC);
-  }
-  CDC* Get() const { return m_pDC; }
-
- private:
-  IViewHost& m_host;
-  CDC* m_pDC;
-};
-
 struct BondTool {
   int nTool;
   int nStyle;

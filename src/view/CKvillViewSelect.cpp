@@ -7,26 +7,11 @@
 #include "objects/CCoupling.h"
 #include "objects/CGroup.h"
 #include "objects/CKVObject.h"
+#include "objects/GroupWalk.h"
 #include "view/CKvillView.h"
 #include "view/IViewHost.h"
 
 namespace {
-
-// A window surface borrowed for one step and given back at the end of the scope.
-class CScopedWindowDC {
- public:
-  explicit CScopedWindowDC(IViewHost& host) : m_host(host), m_pDC(host.GetDC()) {}
-  CScopedWindowDC(const CScopedWindowDC&) = delete;
-  CScopedWindowDC& operator=(const CScopedWindowDC&) = delete;
-  ~CScopedWindowDC() {
-    if (m_pDC != nullptr) m_host.ReleaseDC(m_pDC);
-  }
-  CDC* Get() const { return m_pDC; }
-
- private:
-  IViewHost& m_host;
-  CDC* m_pDC;
-};
 
 bool IsBond(CKVObject* p) { return p->GetKind() == KIND_COUPLING; }
 
@@ -34,22 +19,11 @@ bool IsBond(CKVObject* p) { return p->GetKind() == KIND_COUPLING; }
 // that nesting of any depth is safe.
 std::vector<CKVObject*> LeafDescendants(CGroup& group) {
   std::vector<CKVObject*> out;
-  std::vector<std::pair<CObList*, CObList::iterator>> stack;
-  stack.emplace_back(&group.m_listChildren, group.m_listChildren.begin());
-  while (!stack.empty()) {
-    auto& [pList, it] = stack.back();
-    if (it == pList->end()) {
-      stack.pop_back();
-      continue;
-    }
-    CKVObject* p = (it++)->get();
-    if (p->GetKind() == KIND_GROUP) {
-      auto* pGroup = static_cast<CGroup*>(p);
-      stack.emplace_back(&pGroup->m_listChildren, pGroup->m_listChildren.begin());
-    } else {
-      out.push_back(p);
-    }
-  }
+  WalkGroup(group, [&out](std::unique_ptr<CKVObject>& slot, CGroup&) {
+    if (slot->GetKind() == KIND_GROUP) return WalkStep::Enter;
+    out.push_back(slot.get());
+    return WalkStep::Next;
+  });
   return out;
 }
 

@@ -187,3 +187,20 @@ class IViewHost {
   virtual void SetEntryFieldText(const std::string& /*strText*/) {}
   // ---- end of drawing with the mouse and the keyboard ----
 };
+
+// A window surface borrowed from the host for one step and given back at the end of the
+// scope.
+class CScopedWindowDC {
+ public:
+  explicit CScopedWindowDC(IViewHost& host) : m_host(host), m_pDC(host.GetDC()) {}
+  CScopedWindowDC(const CScopedWindowDC&) = delete;
+  CScopedWindowDC& operator=(const CScopedWindowDC&) = delete;
+  ~CScopedWindowDC() {
+    if (m_pDC != nullptr) m_host.ReleaseDC(m_pDC);
+  }
+  CDC* Get() const { return m_pDC; }
+
+ private:
+  IViewHost& m_host;
+  CDC* m_pDC;
+};

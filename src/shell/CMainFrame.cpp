@@ -31,6 +31,7 @@
 #include "platform/CSvgDC.h"
 #include "resources/CommandIds.h"
 #include "shell/CAboutDlg.h"
+#include "shell/CDDrawBar.h"
 #include "shell/CKvillApp.h"
 #include "shell/CShellUi.h"
 #include "shell/CViewWidget.h"
@@ -53,6 +54,7 @@ const std::set<int> kFrameCommands = {
     cmd::kFilePrintPreview,  cmd::kFileSaveCopyAs,    cmd::kAppAbout,       cmd::kAppExit,
     cmd::kViewToolbar,       cmd::kViewStatusBar,     cmd::kLanguageCzech,  cmd::kLanguageEnglish,
     cmd::kFileMru1,          cmd::kFileMru1 + 1,      cmd::kFileMru1 + 2,   cmd::kFileMru4,
+    cmd::kViewDrawBar,
 };
 
 QString Utf8(const char* psz) { return QString::fromUtf8(psz); }
@@ -78,6 +80,13 @@ CMainFrame::CMainFrame(CKvillApp* pApp, CKvillDoc* pDoc, int nSet, res::Language
   m_pViewWidget->SetView(m_pView.get());
 
   BuildMenus();
+  // The bar object lives as long as the view; its window comes with the Draw Bar command.
+  m_pDrawBar = std::make_unique<CDDrawBar>(CDDrawBar::LinksForView(
+      *m_pView, m_drawBarPlacement, this,
+      [this](bool bChecked) {
+        for (QAction* a : m_actions[cmd::kViewDrawBar]) a->setChecked(bChecked);
+      },
+      m_lang));
   BuildToolBar();
   BuildStatusBar();
   ReadSettings();
@@ -93,6 +102,8 @@ CMainFrame::~CMainFrame() {
   // The end of the view: its window state and both records are saved.
   if (m_pView) m_pView->m_bMaximized = isMaximized() ? 1 : 0;
   SaveSettings();
+  // The palettes and the bar go before the view, and before Qt deletes the windows they own.
+  m_pDrawBar.reset();
   m_pViewWidget->SetView(nullptr);
   m_pView.reset();
 }
@@ -291,6 +302,8 @@ void CMainFrame::ReadSettings() {
 void CMainFrame::SaveSettings() {
   CKvillView* v = m_pView.get();
   if (v == nullptr) return;
+  // A bar moved since the view last had the focus is saved where it is now.
+  if (m_pDrawBar && v->m_bDrawBarPlaced == 1) m_pDrawBar->RecordPlacement();
   CSettingsRecord r;
   r.m_bDrawBarPlaced = v->m_bDrawBarPlaced;
   r.m_bDrawBarVisible = v->m_bDrawBarVisible;
@@ -417,6 +430,9 @@ bool CMainFrame::RouteToFrame(int nId) {
       return true;
     case cmd::kFileUpdate:
       UpdateEmbeddedFile();
+      return true;
+    case cmd::kViewDrawBar:
+      m_pDrawBar->OnDrawBarCommand();
       return true;
     case cmd::kFilePrint:
     case cmd::kFilePrintDirect:

@@ -11,6 +11,7 @@
 
 #include "resources/Resources.h"
 
+class CDDrawBar;
 class CKvillApp;
 class CKvillDoc;
 class CKvillView;
@@ -35,6 +36,8 @@ class CMainFrame : public QMainWindow {
   CKvillDoc* Document() const { return m_pDoc; }
   QToolBar* ToolBar() const { return m_pToolBar; }
   int ResourceSet() const { return m_nSet; }
+  // The Draw bar of the view; its window exists while the bar is shown.
+  CDDrawBar* DrawBar() const { return m_pDrawBar.get(); }
   res::Language Language() const { return m_lang; }
 
   // Every command of menus, accelerators and toolbar comes here: the filter, then the
@@ -117,6 +120,7 @@ class CMainFrame : public QMainWindow {
   res::Language m_lang;
   CViewWidget* m_pViewWidget;
   std::unique_ptr<CKvillView> m_pView;
+  std::unique_ptr<CDDrawBar> m_pDrawBar;
   QToolBar* m_pToolBar = nullptr;
   QLabel* m_pMessagePane = nullptr;
   QMenu* m_pFileMenu = nullptr;

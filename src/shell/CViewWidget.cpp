@@ -22,6 +22,7 @@
 #include "objects/CKVObject.h"
 #include "platform/CQtDC.h"
 #include "platform/CTextMetrics.h"
+#include "shell/CDDrawBar.h"
 #include "shell/CMainFrame.h"
 #include "shell/CShellUi.h"
 #include "view/CKvillView.h"
@@ -576,7 +577,19 @@ bool CViewWidget::OpenFileAtStart(const std::string& strPath) {
   return m_pFrame != nullptr && m_pFrame->OpenFileInto(QString::fromStdString(strPath));
 }
 
-void CViewWidget::ResetDrawBar() {}
+void CViewWidget::ResetDrawBar() {
+  if (CDDrawBar* pBar = m_pFrame != nullptr ? m_pFrame->DrawBar() : nullptr) pBar->Reset();
+}
+
+void CViewWidget::ClearDrawBarLatches() {
+  if (CDDrawBar* pBar = m_pFrame != nullptr ? m_pFrame->DrawBar() : nullptr) pBar->ClearLatches();
+}
+
+void CViewWidget::ReleaseDrawBarButtons() {
+  if (CDDrawBar* pBar = m_pFrame != nullptr ? m_pFrame->DrawBar() : nullptr) {
+    pBar->ReleaseButtons();
+  }
+}
 
 void CViewWidget::MessageBeep() { QApplication::beep(); }
 
@@ -790,6 +803,13 @@ bool CViewWidget::eventFilter(QObject* pWatched, QEvent* pEvent) {
       // Hover feedback waits until the mouse moves in the view again.
       if (m_pView != nullptr && m_pView->GetDocument() != nullptr) {
         m_pView->GetDocument()->m_bHoverSuppressed = 1;
+      }
+      // Coming back to the drawing puts the Draw bar at rest, and a bar the user moved
+      // keeps its new place in the settings.
+      ResetDrawBar();
+      if (m_pView != nullptr && m_pView->m_bDrawBarPlaced == 1 && m_pFrame != nullptr &&
+          m_pFrame->DrawBar() != nullptr) {
+        m_pFrame->DrawBar()->RecordPlacement();
       }
       return false;
     default:

@@ -82,6 +82,8 @@ class CViewWidget : public QWidget, public IViewHost {
   bool DoFileSaveAs() override;
   bool OpenFileAtStart(const std::string& strPath) override;
   void ResetDrawBar() override;
+  void ClearDrawBarLatches() override;
+  void ReleaseDrawBarButtons() override;
   void MessageBeep() override;
   void DrawDragRect(CDC* pDC, const CRect& rcPixels, const CRect* prcLast) override;
   int DoEntryDialog(const CEntryDialogText& text) override;

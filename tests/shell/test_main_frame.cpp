@@ -12,6 +12,9 @@
 #include "objects/CKVObject.h"
 #include "platform/CSettingsRecord.h"
 #include "shell/CAboutDlg.h"
+#include "shell/CDDrawBar.h"
+#include "shell/CMainButton.h"
+#include "shell/CPaletteDialog.h"
 #include "shell/CMainFrame.h"
 #include "shell/CViewWidget.h"
 #include "tests/shell/MenuExpectations.h"
@@ -307,11 +310,11 @@ TEST_F(MainFrameTest, CommandsOfLaterWorkAreShownDisabled) {
   CMainFrame* frame = Start().MainFrame();
   frame->UpdateCommandUi();
   for (int id : {57600, 32886, 32887, 32888, 57607, 57609, 57606, 57665, 32800, 32801, 32804, 59392,
-                 59393, 57664, 32892, 32893}) {
+                 59393, 57664, 32892, 32893, 32779}) {
     EXPECT_TRUE(frame->MenuAction(id)->isEnabled()) << id;
   }
-  for (int id : {32842, 57635, 57634, 32794, 57637, 32787, 32849, 32850, 32797, 32798, 32840, 32839,
-                 32779}) {
+  for (int id :
+       {32842, 57635, 57634, 32794, 57637, 32787, 32849, 32850, 32797, 32798, 32840, 32839}) {
     ASSERT_NE(frame->MenuAction(id), nullptr) << id;
     EXPECT_FALSE(frame->MenuAction(id)->isEnabled()) << id;
   }
@@ -326,4 +329,65 @@ TEST_F(MainFrameTest, AboutBoxCaptionInBothLanguages) {
   CAboutDlg cs(nullptr, res::Language::Czech);
   EXPECT_EQ(cs.windowTitle(), "O aplikaci Valendra");
   EXPECT_GE(cs.findChildren<QLabel*>().size(), 3);
+}
+
+TEST_F(MainFrameTest, DrawBarCommandShowsHidesAndPlacesTheBarOfTheMainWindow) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  frame->show();
+  CKvillView* view = frame->View();
+  CDDrawBar* bar = frame->DrawBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(bar->IsWindow());
+  // The first idle moment shows the bar, checked, at the top-left of the client area.
+  ASSERT_TRUE(frame->OnViewTimer(1128));
+  ASSERT_TRUE(bar->IsWindow());
+  EXPECT_TRUE(bar->GetWindow()->isVisible());
+  EXPECT_EQ(bar->GetWindow()->windowTitle(), "Draw bar");
+  EXPECT_TRUE(frame->MenuAction(32779)->isChecked());
+  EXPECT_EQ(view->m_bDrawBarPlaced, 1);
+  EXPECT_EQ(view->m_bDrawBarVisible, 1);
+
+  // Moved by the user, hidden and shown again by the menu: the same place, the check mark
+  // following the bar.
+  const QPoint ptMoved = bar->DefaultPosition() + QPoint(40, 30);
+  bar->GetWindow()->move(ptMoved);
+  frame->OnCommand(32779);
+  EXPECT_FALSE(bar->IsWindow());
+  EXPECT_FALSE(frame->MenuAction(32779)->isChecked());
+  EXPECT_EQ(view->m_bDrawBarVisible, 0);
+  frame->OnCommand(32779);
+  ASSERT_TRUE(bar->IsWindow());
+  EXPECT_EQ(bar->GetWindow()->pos(), ptMoved);
+  EXPECT_TRUE(frame->MenuAction(32779)->isChecked());
+
+  // A tool message from the bar's palette reaches this view; coming back to the view with
+  // the focus releases the latched Bonds button and hides its palette.
+  bar->OnPaletteButton(res::PaletteKind::Couple);
+  Pump(50);
+  CMainButton* bonds = bar->Button(res::DrawBarButtonOf(res::PaletteKind::Couple).id);
+  ASSERT_NE(bonds, nullptr);
+  EXPECT_EQ(bonds->m_bLatched, 1);
+  ASSERT_TRUE(bar->Palette(res::PaletteKind::Couple)->IsWindow());
+  EXPECT_TRUE(bar->Palette(res::PaletteKind::Couple)->GetWindow()->isVisible());
+  QFocusEvent focus(QEvent::FocusIn, Qt::MouseFocusReason);
+  QCoreApplication::sendEvent(frame->ViewWidget()->Client(), &focus);
+  EXPECT_EQ(bonds->m_bLatched, 0);
+  EXPECT_FALSE(bar->Palette(res::PaletteKind::Couple)->GetWindow()->isVisible());
+
+  // The place the bar has at the end is the one saved, and the next start uses it.
+  const QPoint ptLast = bar->DefaultPosition() + QPoint(70, 10);
+  bar->GetWindow()->move(ptLast);
+  m_app.reset();
+  CSettingsRecord r;
+  r.Parse(Store().Read(CSettingsStore::kSettings).value_or(""));
+  EXPECT_EQ(r.m_bDrawBarPlaced, 1);
+  EXPECT_EQ(r.m_bDrawBarVisible, 1);
+  EXPECT_EQ(r.m_wpDrawBar[7], ptLast.x());
+  EXPECT_EQ(r.m_wpDrawBar[8], ptLast.y());
+  frame = Start().MainFrame();
+  frame->show();
+  ASSERT_TRUE(frame->OnViewTimer(1128));
+  ASSERT_TRUE(frame->DrawBar()->IsWindow());
+  EXPECT_EQ(frame->DrawBar()->GetWindow()->pos(), ptLast);
 }

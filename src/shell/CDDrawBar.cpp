@@ -32,7 +32,10 @@ constexpr std::int32_t kShowNormal = 1;
 class CDrawBarWindow : public QWidget {
  public:
   CDrawBarWindow(CDDrawBar* pBar, QWidget* pOwner)
-      : QWidget(pOwner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_pBar(pBar) {}
+      : QWidget(pOwner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_pBar(pBar) {
+    // The bar names its buttons while the drawing has the focus, as a toolbar does.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+  }
 
   bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
     if (IsInputEvent(pEvent->type())) m_pBar->OnFilterEvent();

@@ -14,7 +14,11 @@ class CPaletteWindow : public QWidget {
  public:
   CPaletteWindow(QWidget* pOwner, int nBackground)
       : QWidget(pOwner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
-        m_nBackground(nBackground) {}
+        m_nBackground(nBackground) {
+    // The palette never takes the focus, so it is never the active window; its tooltips
+    // must show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+  }
 
  protected:
   void paintEvent(QPaintEvent*) override {

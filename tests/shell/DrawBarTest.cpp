@@ -167,6 +167,10 @@ TEST_F(DrawBarTest, PaletteWindowIsCreatedOnceThenOnlyHiddenAndShown) {
   Press(2005);
   EXPECT_EQ(p->GetWindow(), pFirst);
   EXPECT_TRUE(p->IsVisible());
+  // Neither window is ever the active one while the user draws, and both name their
+  // buttons all the same.
+  EXPECT_TRUE(pFirst->testAttribute(Qt::WA_AlwaysShowToolTips));
+  EXPECT_TRUE(bar->GetWindow()->testAttribute(Qt::WA_AlwaysShowToolTips));
 }
 
 TEST_F(DrawBarTest, EveryPaletteButtonHidesThePaletteAndPostsExactlyItsMessage) {

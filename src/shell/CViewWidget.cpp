@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,7 +13,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -25,6 +23,7 @@
 #include "shell/CDDrawBar.h"
 #include "shell/CMainFrame.h"
 #include "shell/CShellUi.h"
+#include "shell/EntryDialog.h"
 #include "view/CKvillView.h"
 
 namespace {
@@ -633,57 +632,15 @@ void CViewWidget::DrawDragRect(CDC* pDC, const CRect& rcPixels, const CRect* prc
 }
 
 int CViewWidget::DoEntryDialog(const CEntryDialogText& text) {
-  QDialog dlg(window());
-  dlg.setWindowTitle(QString::fromStdString(text.strCaption));
-  auto* layout = new QVBoxLayout(&dlg);
-  layout->addWidget(new QLabel(QString::fromStdString(text.strPrompt), &dlg));
-  auto* field = new QLineEdit(&dlg);
-  layout->addWidget(field);
-  auto* buttons = new QDialogButtonBox(&dlg);
-  QPushButton* ok =
-      buttons->addButton(QString::fromStdString(text.strOk), QDialogButtonBox::AcceptRole);
-  buttons->addButton(QString::fromStdString(text.strCancel), QDialogButtonBox::RejectRole);
-  ok->setDefault(true);
-  layout->addWidget(buttons);
-  connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-  // The view reads the entry whenever the field loses the keyboard focus, and when the
-  // dialog closes while the field still has it.
-  const int nTemplate = text.nTemplate;
-  auto notify = [this, field, nTemplate] {
-    if (m_pView != nullptr) m_pView->OnEntryFieldKillFocus(nTemplate, field->text().toStdString());
-  };
-  struct FocusWatcher : QObject {
-    std::function<void()> onLeave;
-    bool eventFilter(QObject*, QEvent* e) override {
-      if (e->type() == QEvent::FocusOut) onLeave();
-      return false;
-    }
-  } watcher;
-  watcher.onLeave = notify;
-  field->installEventFilter(&watcher);
-  connect(&dlg, &QDialog::finished, &dlg, [field, notify] {
-    if (field->hasFocus()) notify();
-  });
-
-  m_pEntryDialog = &dlg;
-  m_pEntryField = field;
-  const int result = dlg.exec();
-  field->removeEventFilter(&watcher);
-  m_pEntryDialog = nullptr;
-  m_pEntryField = nullptr;
-  return result == QDialog::Accepted ? IDOK : IDCANCEL;
+  return CEntryDialog::Run(m_pView, text, window());
 }
 
 void CViewWidget::FocusEntryField() {
-  if (m_pEntryField != nullptr) m_pEntryField->setFocus();
+  if (CEntryDialog* pDialog = CEntryDialog::Open()) pDialog->FocusField();
 }
 
 void CViewWidget::SetEntryFieldText(const std::string& strText) {
-  if (m_pEntryField == nullptr) return;
-  m_pEntryField->setText(QString::fromStdString(strText));
-  m_pEntryField->selectAll();
-  m_pEntryField->setFocus();
+  if (CEntryDialog* pDialog = CEntryDialog::Open()) pDialog->SetFieldText(strText);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -816,3 +773,5 @@ bool CViewWidget::eventFilter(QObject* pWatched, QEvent* pEvent) {
       return false;
   }
 }
+
+QDialog* CViewWidget::EntryDialog() { return CEntryDialog::Open(); }

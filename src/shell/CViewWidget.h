@@ -95,7 +95,7 @@ class CViewWidget : public QWidget, public IViewHost {
   static int VirtualKeyOf(int nQtKey);
   static unsigned MouseFlagsOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
   // The entry dialog that is open, if any (tests).
-  QDialog* EntryDialog() const { return m_pEntryDialog; }
+  static QDialog* EntryDialog();
 
   // The user's interface language by the system locale: 1029 for Czech, else 1033.
   static int SystemUiLanguage();
@@ -144,7 +144,4 @@ class CViewWidget : public QWidget, public IViewHost {
   int m_nCursor = 32512;
   int m_nWaitDepth = 0;
   std::map<std::string, unsigned> m_clipboardFormats;
-
-  QDialog* m_pEntryDialog = nullptr;
-  QLineEdit* m_pEntryField = nullptr;
 };

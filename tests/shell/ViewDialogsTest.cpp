@@ -1,0 +1,102 @@
+// The view's entry dialogs as the main window runs them: the polygon entries of the
+// aromatic palette ask for the vertex count in a modal dialog until the answer is usable.
+#include <QDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <functional>
+
+#include "document/CKvillDoc.h"
+#include "objects/CKVObject.h"
+#include "shell/CMainFrame.h"
+#include "shell/CViewWidget.h"
+#include "shell/EntryDialog.h"
+#include "tests/shell/ShellFixture.h"
+#include "view/CKvillView.h"
+
+namespace {
+
+class ViewDialogsTest : public ShellFixture {
+ protected:
+  // Answers each vertex-count dialog as it opens with the next text, OK for a text and
+  // Cancel for nullptr. Records the field's focus and caption seen by each answer.
+  void AnswerDialogs(std::vector<const char*> answers) {
+    m_answersLeft = std::move(answers);
+    Poll();
+  }
+
+  void Poll() {
+    QTimer::singleShot(20, [this] {
+      auto* pDialog = static_cast<CEntryDialog*>(CViewWidget::EntryDialog());
+      if (pDialog == nullptr || !pDialog->isVisible()) {
+        if (!m_answersLeft.empty()) Poll();
+        return;
+      }
+      // The focus timer has had its 10 ms by the time the answer comes.
+      m_focused.push_back(pDialog->Field()->hasFocus());
+      m_captions.push_back(pDialog->windowTitle());
+      const char* pszAnswer = m_answersLeft.front();
+      m_answersLeft.erase(m_answersLeft.begin());
+      if (pszAnswer == nullptr) {
+        pDialog->reject();
+      } else {
+        pDialog->Field()->setText(QString::fromUtf8(pszAnswer));
+        pDialog->accept();
+      }
+      if (!m_answersLeft.empty()) Poll();
+    });
+  }
+
+  std::vector<const char*> m_answersLeft;
+  std::vector<bool> m_focused;
+  std::vector<QString> m_captions;
+};
+
+TEST_F(ViewDialogsTest, VertexCountIsAskedAgainUntilUsableThenChoosesThePolygonTool) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  frame->show();
+  ASSERT_TRUE(frame->OnViewTimer(1128));
+  CKvillView* view = frame->View();
+  m_messages.clear();
+  AnswerDialogs({"2", "abc", "2000000000", "7x"});
+  frame->ViewWidget()->PostMessage(1115, 0, 0);
+  Pump(100);
+  while (!m_answersLeft.empty() || CViewWidget::EntryDialog() != nullptr) Pump(20);
+  EXPECT_EQ(view->m_nTool, 28);
+  EXPECT_EQ(view->m_nPolyVertices, 7);
+  ASSERT_EQ(m_messages.size(), 3u);
+  EXPECT_EQ(m_messages[0].text, "Error: Entered value cannot be less than three.");
+  EXPECT_EQ(m_messages[1].text, "Error: Not a number.");
+  EXPECT_EQ(m_messages[2].text, "Error: Entered value cannot be greater than 1000.");
+  EXPECT_EQ(m_captions, std::vector<QString>(4, QStringLiteral("Polygon")));
+  EXPECT_EQ(m_focused, std::vector<bool>(4, true));
+
+  // Cancel leaves the select tool and asks nothing more.
+  m_messages.clear();
+  AnswerDialogs({nullptr});
+  frame->ViewWidget()->PostMessage(1116, 0, 0);
+  Pump(100);
+  while (!m_answersLeft.empty() || CViewWidget::EntryDialog() != nullptr) Pump(20);
+  EXPECT_EQ(view->m_nTool, 0);
+  EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(ViewDialogsTest, CzechVertexCountDialog) {
+  Store().Write(CSettingsStore::kLanguage, "1029");
+  CMainFrame* frame = Start().MainFrame();
+  frame->show();
+  ASSERT_TRUE(frame->OnViewTimer(1128));
+  m_messages.clear();
+  AnswerDialogs({"1", "5"});
+  frame->ViewWidget()->PostMessage(1116, 0, 0);
+  Pump(100);
+  while (!m_answersLeft.empty() || CViewWidget::EntryDialog() != nullptr) Pump(20);
+  EXPECT_EQ(frame->View()->m_nTool, 29);
+  EXPECT_EQ(frame->View()->m_nPolyVertices, 5);
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text,
+            QString::fromUtf8("Chyba: Zadaná hodnota nesmí být menší než tři."));
+  EXPECT_EQ(m_captions, std::vector<QString>(2, QString::fromUtf8("Mnohoúhelník")));
+}
+
+}  // namespace

@@ -88,6 +88,11 @@ CBitmapButton* CPaletteDialog::Button(int nId) const {
 
 void CPaletteDialog::OnButton(const res::PaletteButton& button) {
   Hide();
+  // The click on the Draw bar made the bar the active window; the activation goes back to
+  // the main window, so that typing reaches the formula being edited again.
+  if (QWidget* pOwner = m_pWindow ? m_pWindow->parentWidget() : nullptr) {
+    pOwner->window()->activateWindow();
+  }
   // An insertion repaints the formula; the palette's hole must be painted over first.
   if (m_kind == res::PaletteKind::Indexes || m_kind == res::PaletteKind::Symbol1 ||
       m_kind == res::PaletteKind::Symbol2) {

@@ -1,6 +1,7 @@
 // The main frame as built from the resources: menus, toolbar, status bar, accelerators,
 // the settings and language records at start-up and at the end, and the command filter.
 #include <QAction>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -14,8 +15,8 @@
 #include "shell/CAboutDlg.h"
 #include "shell/CDDrawBar.h"
 #include "shell/CMainButton.h"
-#include "shell/CPaletteDialog.h"
 #include "shell/CMainFrame.h"
+#include "shell/CPaletteDialog.h"
 #include "shell/CViewWidget.h"
 #include "tests/shell/MenuExpectations.h"
 #include "tests/shell/ShellFixture.h"
@@ -374,6 +375,18 @@ TEST_F(MainFrameTest, DrawBarCommandShowsHidesAndPlacesTheBarOfTheMainWindow) {
   QCoreApplication::sendEvent(frame->ViewWidget()->Client(), &focus);
   EXPECT_EQ(bonds->m_bLatched, 0);
   EXPECT_FALSE(bar->Palette(res::PaletteKind::Couple)->GetWindow()->isVisible());
+
+  // A palette button gives the activation back to the main window (the bar's button took
+  // it), so that typing goes on in the drawing.
+  bar->GetWindow()->activateWindow();
+  Pump(50);
+  ASSERT_EQ(QApplication::activeWindow(), bar->GetWindow());
+  bar->OnPaletteButton(res::PaletteKind::Symbol1);
+  Pump(50);
+  bar->Palette(res::PaletteKind::Symbol1)->Button(5006)->click();
+  Pump(50);
+  EXPECT_EQ(QApplication::activeWindow(), frame);
+  EXPECT_TRUE(frame->ViewWidget()->Client()->hasFocus());
 
   // The place the bar has at the end is the one saved, and the next start uses it.
   const QPoint ptLast = bar->DefaultPosition() + QPoint(70, 10);

@@ -10,7 +10,6 @@
 #include "platform/CSettingsRecord.h"
 #include "shell/CMainFrame.h"
 #include "shell/CViewWidget.h"
-#include "shell/ViewCalls.h"
 #include "view/CKvillView.h"
 
 namespace {
@@ -84,7 +83,7 @@ bool CKvillApp::InitInstance(const QStringList& args) {
   CMainFrame* pFrame = m_pFrame.get();
   CKvillView* pView = pFrame->View();
   // The shell command of a start is a new document (a file named is opened later).
-  viewcalls::OnNewDocument(m_pDoc.get(), pView);
+  m_pDoc->OnNewDocument();
   m_pDoc->SetModifiedFlag(false);
   pFrame->SetDefaultTitle();
 

@@ -37,7 +37,6 @@
 #include "shell/CViewWidget.h"
 #include "shell/ShellText.h"
 #include "shell/ToolBarIcons.h"
-#include "shell/ViewCalls.h"
 #include "view/CKvillView.h"
 
 namespace {
@@ -451,10 +450,10 @@ bool CMainFrame::RouteToFrame(int nId) {
       close();
       return true;
     case cmd::kEditUndo:
-      viewcalls::Undo(m_pView.get());
+      m_pView->Undo();
       return true;
     case cmd::kEditRedo:
-      viewcalls::Redo(m_pView.get());
+      m_pView->Redo();
       return true;
     case cmd::kViewToolbar:
       m_pView->m_bToolBarHidden = m_pView->m_bToolBarHidden ? 0 : 1;
@@ -477,7 +476,7 @@ bool CMainFrame::RouteToFrame(int nId) {
   }
 }
 
-bool CMainFrame::SaveModified() { return viewcalls::SaveModified(m_pDoc); }
+bool CMainFrame::SaveModified() { return m_pDoc->SaveModified(); }
 
 void CMainFrame::OnLanguage(int nId) {
   // Unlike a plain restart, the drawing is not thrown away unasked: the save question
@@ -623,7 +622,7 @@ void CMainFrame::OnFileNew() {
   m_pViewWidget->HideCaret();
   m_pView->UpdateView();
   // The framework's new document: re-initialised, no path, the default title.
-  viewcalls::OnNewDocument(m_pDoc, m_pView.get());
+  m_pDoc->OnNewDocument();
   m_pDoc->SetModifiedFlag(false);
   SetDefaultTitle();
 }

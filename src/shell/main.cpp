@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "document/CKvillDoc.h"
 #include "document/CommandLine.h"
 #include "objects/CKVObject.h"
 #include "shell/DrawingRenderer.h"
@@ -37,8 +38,9 @@ void PrintUsage(std::FILE* out) {
                "\n"
                "With a display, opens the editor window; FILE opens in it after start-up.\n"
                "--embedding FILE edits FILE for another program (Update writes it back).\n"
-               "Without a display and without arguments, renders a built-in sample drawing\n"
-               "to sample.png and sample.svg in the current folder and prints their paths.\n"
+               "Without a display and without arguments, exports a built-in sample drawing\n"
+               "to sample.png, sample.svg and sample.pdf in the current folder, with\n"
+               "sample-view.png showing it as the editor's window does, and prints their paths.\n"
                "\n"
                "  --convert IN OUT  read IN as Open does and write OUT as Save does\n"
                "  --info IN         summary of a drawing file\n"
@@ -69,16 +71,17 @@ bool WriteFile(const QString& path, const QByteArray& data, QString* pError) {
 }
 
 int WriteSamplePictures() {
-  CObList list;
-  BuildSampleDrawing(list);
+  CKvillDoc doc;
+  BuildSampleDrawing(doc.m_listObjects);
   const CRect box = SampleDrawingBox();
   const QDir dir = QDir::current();
-  const QString pngPath = dir.absoluteFilePath(QStringLiteral("sample.png"));
-  const QString svgPath = dir.absoluteFilePath(QStringLiteral("sample.svg"));
+  const QString viewPath = dir.absoluteFilePath(QStringLiteral("sample-view.png"));
+  std::vector<QString> paths;
 
+  // The drawing as the editor's window shows it, selection marks and all.
   const int nWidth = SamplePixels(static_cast<std::int64_t>(box.right) - box.left);
   const int nHeight = SamplePixels(static_cast<std::int64_t>(box.top) - box.bottom);
-  const QImage image = RenderImage(list, box, nWidth, nHeight);
+  const QImage image = RenderImage(doc.m_listObjects, box, nWidth, nHeight);
   QByteArray png;
   {
     QBuffer buffer(&png);
@@ -86,17 +89,24 @@ int WriteSamplePictures() {
     image.save(&buffer, "PNG");
   }
   QString error;
-  if (png.isEmpty() || !WriteFile(pngPath, png, &error)) {
-    std::fprintf(stderr, "valendra: cannot write %s: %s\n", qPrintable(pngPath),
+  if (png.isEmpty() || !WriteFile(viewPath, png, &error)) {
+    std::fprintf(stderr, "valendra: cannot write %s: %s\n", qPrintable(viewPath),
                  png.isEmpty() ? "PNG encoding failed" : qPrintable(error));
     return 1;
   }
-  const std::string svg = RenderSvg(list, box, nWidth, nHeight);
-  if (!WriteFile(svgPath, QByteArray(svg.data(), static_cast<qsizetype>(svg.size())), &error)) {
-    std::fprintf(stderr, "valendra: cannot write %s: %s\n", qPrintable(svgPath), qPrintable(error));
-    return 1;
+  paths.push_back(viewPath);
+
+  // The picture of the drawing as --export writes it, in each of its formats.
+  for (const char* pszName : {"sample.png", "sample.svg", "sample.pdf"}) {
+    const QString path = dir.absoluteFilePath(QString::fromLatin1(pszName));
+    std::string strError;
+    if (ExportDocument(doc, path.toStdString(), kSamplePixelsPerInch, &strError) != 0) {
+      std::fprintf(stderr, "valendra: %s\n", strError.c_str());
+      return 1;
+    }
+    paths.push_back(path);
   }
-  std::printf("%s\n%s\n", qPrintable(pngPath), qPrintable(svgPath));
+  for (const QString& path : paths) std::printf("%s\n", qPrintable(path));
   return 0;
 }
 

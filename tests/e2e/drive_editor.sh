@@ -14,7 +14,9 @@ for tool in Xvfb xdotool import; do
   command -v $tool >/dev/null || { echo "missing $tool"; exit 2; }
 done
 
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+# The editor window is ended by a signal, so leaks are not looked for in it; and the X
+# keyboard library's own strndup reads past what strict string checks allow.
+EDITOR_ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=0
 export VALENDRA_SETTINGS=$OUT/settings.ini
 export QT_QPA_PLATFORM=xcb
 rm -f "$VALENDRA_SETTINGS" "$OUT"/*.png "$OUT"/drawing.vld "$OUT"/picture.*
@@ -43,7 +45,7 @@ shot() { import -window root "$OUT/$1.png"; }
 pause() { sleep "$(awk "BEGIN { print ${1:-0.6} * $SCALE }")"; }
 
 start_editor() {
-  "$BIN" "$@" >"$OUT/editor.log" 2>&1 &
+  ASAN_OPTIONS=$EDITOR_ASAN_OPTIONS "$BIN" "$@" >"$OUT/editor.log" 2>&1 &
   APP=$!
   BAR=$(timeout 120 xdotool search --sync --name '^Draw bar$' | head -1)
   [ -n "$BAR" ] || fail "the Draw bar did not appear"
@@ -160,6 +162,6 @@ grep -q "H#idown 2# O" "$OUT/drawing.vld" || fail "the formula is not H#idown 2#
 start_editor "$OUT/drawing.vld"
 shot 14_reopened
 kill $APP; wait $APP 2>/dev/null; APP=
-"$BIN" --export "$OUT/drawing.vld" "$OUT/picture.png" --dpi 150 || fail "export"
+QT_QPA_PLATFORM=offscreen "$BIN" --export "$OUT/drawing.vld" "$OUT/picture.png" --dpi 150 || fail "export"
 [ -s "$OUT/picture.png" ] || fail "no picture"
 echo "PASSED: screenshots in $OUT"

@@ -42,21 +42,40 @@ ProcessResult RunValendra(const QString& folder, const QStringList& args) {
 
 }  // namespace
 
-TEST(SampleProgram, WritesBothPicturesAndPrintsTheirPaths) {
+TEST(SampleProgram, ExportsThePictureInEveryFormatAndTheViewAndPrintsTheirPaths) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const ProcessResult run = RunValendra(dir.path(), {});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
 
+  const QString view = dir.filePath(QStringLiteral("sample-view.png"));
   const QString png = dir.filePath(QStringLiteral("sample.png"));
   const QString svg = dir.filePath(QStringLiteral("sample.svg"));
+  const QString pdf = dir.filePath(QStringLiteral("sample.pdf"));
   const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
-  EXPECT_EQ(QFileInfo(lines[0]).canonicalFilePath(), QFileInfo(png).canonicalFilePath());
-  EXPECT_EQ(QFileInfo(lines[1]).canonicalFilePath(), QFileInfo(svg).canonicalFilePath());
+  ASSERT_EQ(lines.size(), 4) << run.out.toStdString();
+  EXPECT_EQ(QFileInfo(lines[0]).canonicalFilePath(), QFileInfo(view).canonicalFilePath());
+  EXPECT_EQ(QFileInfo(lines[1]).canonicalFilePath(), QFileInfo(png).canonicalFilePath());
+  EXPECT_EQ(QFileInfo(lines[2]).canonicalFilePath(), QFileInfo(svg).canonicalFilePath());
+  EXPECT_EQ(QFileInfo(lines[3]).canonicalFilePath(), QFileInfo(pdf).canonicalFilePath());
 
-  QImage image;
+  QFile pdfFile(pdf);
+  ASSERT_TRUE(pdfFile.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(pdfFile.read(5) == "%PDF-");
+
+  // The picture leaves out the selection marks that the window shows: the window's look
+  // has more black than the picture of the same drawing at the same scale.
+  QImage viewImage, image;
+  ASSERT_TRUE(viewImage.load(view)) << "sample-view.png does not load";
   ASSERT_TRUE(image.load(png)) << "sample.png does not load";
+  const auto countDark = [](const QImage& img) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y) {
+      for (int x = 0; x < img.width(); ++x) n += img.pixelColor(x, y).lightness() < 40 ? 1 : 0;
+    }
+    return n;
+  };
+  EXPECT_GT(countDark(viewImage), countDark(image));
   EXPECT_GT(image.width(), 100);
   // Not blank: black, and the red, green and blue of the coloured objects all appear.
   int dark = 0;

@@ -14,7 +14,6 @@
 #include "objects/CKVObject.h"
 #include "shell/CFileDialogVld.h"
 #include "shell/CMainFrame.h"
-#include "shell/ViewCalls.h"
 #include "tests/shell/ShellFixture.h"
 #include "view/CKvillView.h"
 
@@ -187,8 +186,6 @@ TEST_F(FileCommandsTest, MissingRecentFileLeavesTheList) {
 }
 
 TEST_F(FileCommandsTest, NewOnModifiedDrawingAsksAndCancelKeepsIt) {
-  if (!viewcalls::HasSaveModified())
-    GTEST_SKIP() << "the document's save question is not there yet";
   CMainFrame* frame = StartEnglish();
   CKvillDoc* doc = frame->Document();
   Draw(doc);
@@ -212,8 +209,6 @@ TEST_F(FileCommandsTest, NewOnModifiedDrawingAsksAndCancelKeepsIt) {
 }
 
 TEST_F(FileCommandsTest, LanguageSwitchAsksFirstAndCancelKeepsEverything) {
-  if (!viewcalls::HasSaveModified())
-    GTEST_SKIP() << "the document's save question is not there yet";
   CMainFrame* frame = StartEnglish();
   CKvillDoc* doc = frame->Document();
   Draw(doc);

@@ -86,6 +86,19 @@ info_count() {  # kind name, 1 for the top level or 2 for inside groups
 start_editor
 shot 01_start
 
+# Each palette of the Draw bar opened, with the tooltip of its first button showing.
+for barx_offset in "32 51" "64 99" "96 147" "128 195" "160 243"; do
+  read -r BARX OFFSET <<<"$barx_offset"
+  bar_button "$BARX"
+  xdotool mousemove $((BX + OFFSET + 9)) $((BY + BH + 9))
+  pause 1.5
+  shot "palette_$BARX"
+done
+# The tooltip of the Draw bar's Formula button.
+xdotool mousemove $((BX + 12)) $((BY + 8))
+pause 1.5
+shot palette_formula_tip
+
 # A Kekule benzene ring from the aromatic palette, centred at (400, 300) of the window.
 bar_button 96
 shot 02_aromatic_palette

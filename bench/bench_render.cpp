@@ -26,7 +26,10 @@ namespace {
 // widget keeps it.
 class ImageHost : public CHeadlessViewHost {
  public:
-  ImageHost() : CHeadlessViewHost(nullptr, CRect{0, 0, 1920, 1080}) { m_window.fill(Qt::white); }
+  ImageHost() : CHeadlessViewHost(nullptr, CRect{0, 0, 1920, 1080}) {
+    SetScreenResolution(m_window);
+    m_window.fill(Qt::white);
+  }
 
   int GetPixelsPerInchX() override { return 96; }
   int GetPixelsPerInchY() override { return 96; }
@@ -35,6 +38,7 @@ class ImageHost : public CHeadlessViewHost {
   CDC* CreateMemoryDC(CDC*, int cx, int cy) override {
     if (m_buffer.width() != cx || m_buffer.height() != cy) {
       m_buffer = QImage(cx, cy, QImage::Format_ARGB32_Premultiplied);
+      SetScreenResolution(m_buffer);
     }
     return Make(&m_buffer);
   }
@@ -60,6 +64,13 @@ class ImageHost : public CHeadlessViewHost {
   }
 
  private:
+  // The window's images have the resolution the host reports, as on the screen; an image's
+  // own default of 72 dots per inch would show a third more of the drawing.
+  static void SetScreenResolution(QImage& image) {
+    image.setDotsPerMeterX(3780);  // 96 dots per inch
+    image.setDotsPerMeterY(3780);
+  }
+
   CDC* Make(QImage* pImage) {
     auto dc = std::make_unique<CQtDC>(pImage);
     CDC* p = dc.get();

@@ -185,14 +185,14 @@ CPoint CCoupling::AttachPoint(CDC* pDC, CFormula& F, CPoint T) {
 
 void CCoupling::ComputeEndPoints(CDC* pDC) {
   if (m_pEndA == nullptr) return;
-  auto* pFormA = dynamic_cast<CFormula*>(m_pEndA);
+  CFormula* pFormA = m_pEndA->AsFormula();
   if (m_bLive) {
     // End B is not attached yet: m_ptB is the mouse.
     m_ptA = pFormA != nullptr ? AttachPoint(pDC, *pFormA, m_ptB) : m_pEndA->GetAnchor();
     return;
   }
   if (m_pEndB == nullptr) return;
-  auto* pFormB = dynamic_cast<CFormula*>(m_pEndB);
+  CFormula* pFormB = m_pEndB->AsFormula();
   const bool bDotA = m_pEndA->m_nKind == KIND_DOT, bDotB = m_pEndB->m_nKind == KIND_DOT;
   if (pFormA != nullptr && pFormB != nullptr) {
     // Each formula toward the other's attachment centre.

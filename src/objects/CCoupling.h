@@ -11,6 +11,7 @@ class CCoupling : public CKVObject {
   CCoupling() : CKVObject(KIND_COUPLING) {}
 
   int GetStoredSize() override { return 140; }
+  CCoupling* AsBond() override { return this; }
 
   // Drawing, hit testing and selection. A bond has no handles, no size and no marks of
   // its own; it follows its ends, whose positions it reads again at every drawing.

@@ -25,6 +25,7 @@ class CFormula : public CKVObject {
   int LocateCaret(CDC* pDC, int bShow, int nPos, CPoint* pptOut);
 
   int GetStoredSize() override { return 44 + static_cast<int>(m_strText.size()); }
+  CFormula* AsFormula() override { return this; }
 
   // --- Layout, caret and editing (defined in formula/) ---
   // Draws the text and recomputes the box from the pieces drawn.

@@ -12,8 +12,8 @@
 
 namespace {
 
-bool IsBond(const CKVObject* p) { return dynamic_cast<const CCoupling*>(p) != nullptr; }
-bool IsGroup(const CKVObject* p) { return dynamic_cast<const CGroup*>(p) != nullptr; }
+bool IsBond(CKVObject* p) { return p->AsBond() != nullptr; }
+bool IsGroup(CKVObject* p) { return p->AsGroup() != nullptr; }
 
 CPoint Offset(CPoint pt, std::int64_t dx, std::int64_t dy) {
   return CPoint{SatAdd(pt.x, dx), SatAdd(pt.y, dy)};

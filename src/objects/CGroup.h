@@ -28,6 +28,7 @@ class CGroup : public CKVObject {
   void Deselect() override;
   void SetColor(COLORREF cr) override;
   int GetStoredSize() override;
+  CGroup* AsGroup() override { return this; }
   // Rotation about (cx, cy), given x 100, by dAngle radians, working on the exact values
   // that SaveExact recorded; ellipses turn into 200-vertex rings on the way.
   virtual void Rotate(int cx, int cy, double dAngle);

@@ -6,6 +6,8 @@
 #include "objects/Geometry.h"
 
 class CArchive;
+class CCoupling;
+class CFormula;
 class CGroup;
 class CKvillDoc;
 
@@ -56,6 +58,15 @@ class CKVObject {
   virtual void Deselect();
   virtual void SetColor(COLORREF cr);
   virtual int GetStoredSize();
+
+  // ---- Class tests for walks over every object of a drawing ----
+  // The object as a group, bond or formula, or null: exact tests without the cost of a
+  // dynamic_cast, which adds up when every object of a large drawing is visited at each
+  // paint.
+  virtual CGroup* AsGroup() { return nullptr; }
+  virtual CCoupling* AsBond() { return nullptr; }
+  virtual CFormula* AsFormula() { return nullptr; }
+  // ----
 
   // The topmost ancestor (the object itself when it has no parent).
   CKVObject* GetTop();

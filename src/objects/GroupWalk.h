@@ -42,7 +42,7 @@ bool WalkGroup(CGroup& root, Visit&& visit, Leave&& leave) {
     const WalkStep step = visit(slot, *pCurrent);
     if (step == WalkStep::Stop) return false;
     if (step != WalkStep::Enter || !slot) continue;
-    if (auto* pChild = dynamic_cast<CGroup*>(slot.get())) {
+    if (CGroup* pChild = slot->AsGroup()) {
       stack.emplace_back(pCurrent, it);
       pCurrent = pChild;
       it = pChild->m_listChildren.begin();

@@ -62,6 +62,13 @@ CQtDC::CQtDC(QPaintDevice* pDevice)
   // A device that cannot be painted on (a null image) leaves the surface inactive: it
   // still measures text, and draws nothing.
   if (pDevice != nullptr && pDevice->paintEngine() != nullptr) m_pPainter->begin(pDevice);
+  // On an image of our own painter nothing but the world transform stands between a
+  // figure and the pixels, so figures wholly off the image can be told apart and skipped.
+  // Any device pixel ratio only shrinks the part of the image that coordinates reach.
+  if (m_pPainter->isActive() && pDevice->devType() == QInternal::Image) {
+    m_rcDevice = QRectF(0, 0, pDevice->width(), pDevice->height());
+    m_bCull = true;
+  }
   OnMappingChanged();
 }
 
@@ -98,12 +105,15 @@ QTransform CQtDC::Mapping() const {
 }
 
 void CQtDC::OnMappingChanged() {
-  if (m_pPainter->isActive()) m_pPainter->setWorldTransform(Mapping() * m_base);
+  m_xform = Mapping() * m_base;
+  // Pen widths in pixels depend on the mapping.
+  m_bPenValid = false;
+  if (m_pPainter->isActive()) m_pPainter->setWorldTransform(m_xform);
 }
 
 double CQtDC::PixelsPerUnit() const {
   if (!m_pPainter->isActive()) return 1.0;
-  const QTransform t = Mapping() * m_base;
+  const QTransform& t = m_xform;
   const QPaintDevice* pDevice = m_pPainter->device();
   const double dpr = pDevice != nullptr ? pDevice->devicePixelRatioF() : 1.0;
   return std::sqrt(std::abs(t.determinant())) * dpr;
@@ -133,22 +143,64 @@ QPen CQtDC::MakePen() const {
   return pen;
 }
 
+void CQtDC::ApplyDrawingState(bool bFill) {
+  // Someone else may have drawn through a borrowed painter in between, so the painter's
+  // own state is what is compared.
+  if (m_pPainter->worldTransform() != m_xform) m_pPainter->setWorldTransform(m_xform);
+  if (m_pPainter->compositionMode() != QPainter::CompositionMode_SourceOver) {
+    m_pPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  }
+  if (!m_pPainter->testRenderHint(QPainter::Antialiasing)) {
+    m_pPainter->setRenderHint(QPainter::Antialiasing, true);
+  }
+  const CPen& pen = GetCurrentPen();
+  const bool bHairline = DeviceWidthOf(pen) <= 1.0;
+  if (!m_bPenValid || !(m_penKey == pen) || m_bPenHairline != bHairline) {
+    m_qpen = MakePen();
+    m_penKey = pen;
+    m_bPenHairline = bHairline;
+    m_bPenValid = true;
+  }
+  m_pPainter->setPen(m_qpen);  // returns at once when it is the painter's pen already
+  const CBrush& b = GetCurrentBrush();
+  if (bFill && b.nStyle == BS_SOLID) {
+    if (!m_bBrushValid || !(m_brushKey == b)) {
+      m_qbrush = QBrush(ToQColor(b.crColor));
+      m_brushKey = b;
+      m_bBrushValid = true;
+    }
+    m_pPainter->setBrush(m_qbrush);
+  } else {
+    m_pPainter->setBrush(Qt::NoBrush);
+  }
+}
+
+bool CQtDC::MissesDevice(const QRectF& rcLogical) const {
+  if (!m_bCull) return false;
+  // Room for half the pen (its widest extent under the mapping, at least the one pixel of
+  // a thin pen), round caps and joins, and the antialiased fringe, with a good margin.
+  const double dScale =
+      std::max(std::hypot(m_xform.m11(), m_xform.m12()), std::hypot(m_xform.m21(), m_xform.m22()));
+  const double dPen = std::max(1.0, std::abs(static_cast<double>(GetCurrentPen().nWidth)) * dScale);
+  if (!std::isfinite(dPen)) return false;
+  const double margin = dPen + 4.0;
+  const QRectF rc = m_xform.mapRect(rcLogical).adjusted(-margin, -margin, margin, margin);
+  if (!std::isfinite(rc.left()) || !std::isfinite(rc.right()) || !std::isfinite(rc.top()) ||
+      !std::isfinite(rc.bottom())) {
+    return false;
+  }
+  return rc.right() < m_rcDevice.left() || rc.left() > m_rcDevice.right() ||
+         rc.bottom() < m_rcDevice.top() || rc.top() > m_rcDevice.bottom();
+}
+
 void CQtDC::DrawPath(const QPainterPath& path, bool bFill) {
   if (!m_pPainter->isActive()) return;
   if (GetROP2() == R2_NOTXORPEN) {
     DrawInverted(path, bFill);
     return;
   }
-  m_pPainter->setWorldTransform(Mapping() * m_base);
-  m_pPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-  m_pPainter->setRenderHint(QPainter::Antialiasing, true);
-  m_pPainter->setPen(MakePen());
-  const CBrush& b = GetCurrentBrush();
-  if (bFill && b.nStyle == BS_SOLID) {
-    m_pPainter->setBrush(ToQColor(b.crColor));
-  } else {
-    m_pPainter->setBrush(Qt::NoBrush);
-  }
+  if (MissesDevice(path.controlPointRect())) return;
+  ApplyDrawingState(bFill);
   m_pPainter->drawPath(path);
 }
 
@@ -200,7 +252,7 @@ void CQtDC::DrawInverted(const QPainterPath& path, bool bFill) {
   }
   m_pPainter->fillPath(outline, ToQColor(p.crColor));
   m_pPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-  m_pPainter->setWorldTransform(Mapping() * m_base);
+  m_pPainter->setWorldTransform(m_xform);
 }
 
 void CQtDC::DoLine(CPoint from, CPoint to) {
@@ -243,6 +295,18 @@ void CQtDC::DoTextOut(CPoint pt, std::string_view text, CSize extent) {
   const QTransform map = Mapping();
   const QPointF origin = map.map(QPointF(pt.x, pt.y));
   const QTransform cell(std::abs(map.m11()), 0, 0, std::abs(map.m22()), origin.x(), origin.y());
+  if (m_bCull) {
+    // Ink may stand out of the cell a little (overhangs, accents); a cell height of room
+    // on every side is plenty.
+    const QRectF rc = (cell * m_base).mapRect(QRectF(0, 0, extent.cx, extent.cy));
+    const double margin = rc.height() + 4.0;
+    if (std::isfinite(margin) && std::isfinite(rc.left()) && std::isfinite(rc.top()) &&
+        std::isfinite(rc.right()) && std::isfinite(rc.bottom()) &&
+        (rc.right() + margin < m_rcDevice.left() || rc.left() - margin > m_rcDevice.right() ||
+         rc.bottom() + margin < m_rcDevice.top() || rc.top() - margin > m_rcDevice.bottom())) {
+      return;
+    }
+  }
   m_pPainter->setWorldTransform(cell * m_base);
   // Text is not subject to the raster operation: it is always painted, cell and all.
   m_pPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -259,5 +323,5 @@ void CQtDC::DoTextOut(CPoint pt, std::string_view text, CSize extent) {
     m_pPainter->setPen(ToQColor(GetTextColor()));
     m_pPainter->drawText(QPointF(0, face.dAscent), CTextMetrics::TextFor(font, text));
   }
-  m_pPainter->setWorldTransform(Mapping() * m_base);
+  m_pPainter->setWorldTransform(m_xform);
 }

@@ -47,6 +47,15 @@ class CQtDC : public CDC {
   double PixelsPerUnit() const;
   double DeviceWidthOf(const CPen& pen) const;
   QPen MakePen() const;
+  // The painter state for normal drawing with the selected pen and brush. Painter state
+  // changes are costly in Qt (a new transform alone recomputes the engine's state), so
+  // only what differs is set, and pens and brushes are built only when the selection
+  // changes.
+  void ApplyDrawingState(bool bFill);
+  // Whether a figure with this box (logical units), stroked with the selected pen, leaves
+  // every pixel of the device alone: Qt would draw nothing of it but still pay for
+  // stroking and scan-converting it.
+  bool MissesDevice(const QRectF& rcLogical) const;
   // Draws a path in logical units with the selected pen; bFill marks a closed figure,
   // whose interior gets the selected brush.
   void DrawPath(const QPainterPath& path, bool bFill);
@@ -56,4 +65,17 @@ class CQtDC : public CDC {
   QPainter* m_pPainter = nullptr;
   QTransform m_base;  // the painter's transform before any mapping
   bool m_bRestore = false;
+
+  // ---- Painter state kept between primitives ----
+  QTransform m_xform;        // Mapping() * m_base, the transform of normal drawing
+  QRectF m_rcDevice;         // the device's pixels when figures off it may be skipped
+  bool m_bCull = false;      // only for an own painter on an image
+  bool m_bPenValid = false;  // m_qpen was built from m_penKey (and m_bPenHairline)
+  CPen m_penKey;
+  bool m_bPenHairline = false;
+  QPen m_qpen;
+  bool m_bBrushValid = false;  // m_qbrush stands for m_brushKey (filled figures)
+  CBrush m_brushKey;
+  QBrush m_qbrush;
+  // ----
 };

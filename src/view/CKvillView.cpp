@@ -9,7 +9,9 @@
 #include "document/CKvillDoc.h"
 #include "objects/CCoupling.h"
 #include "objects/CFormula.h"
+#include "objects/CGroup.h"
 #include "objects/CKVObject.h"
+#include "objects/GroupWalk.h"
 #include "view/CHeadlessViewHost.h"
 #include "view/CMeasuringDC.h"
 #include "view/IViewHost.h"
@@ -605,27 +607,39 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
 
   if (pDoc != nullptr) {
     CObList& list = pDoc->m_listObjects;
-    for (const auto& p : list) p->ResetDone();
+    // Every object starts the paint with its pass flags cleared. Each is cleared just
+    // before its turn rather than in a walk of its own: drawing never touches another
+    // object's flags, and the object is then still in the cache for its reach and drawing.
     m_nExtBottom = 0;
     m_nExtRight = 0;
-    for (const auto& p : list) p->ResetDone();
     m_bFirstExport = 1;
 
     // On the screen, objects that cannot reach the visible area are left out; the picture
-    // is the same without them.
+    // is the same without them. A selection-only paint draws objects for the sake of other
+    // objects, so it leaves nothing out.
+    const bool bLeaveOut = bScreen && !pDoc->m_bSelectionOnly;
     CRect rcVisible;
-    if (bScreen) {
+    if (bLeaveOut) {
       const CPoint a = pTarget->DPtoLP(CPoint{-2, -2});
       const CPoint b = pTarget->DPtoLP(CPoint{SatAdd(cwVisible, 2), SatAdd(chVisible, 2)});
       rcVisible = CRect{a.x, a.y, b.x, b.y};
+      CheckTextMetrics(pTarget);
     }
-    std::unordered_map<CKVObject*, CBondMemo> memoNext;
+    CMeasuringDC measure(pTarget);
+    ++m_nPaintSerial;
+    m_nBondMemosUsed = 0;
+    m_nLayoutMemosUsed = 0;
     for (const auto& p : list) {
       CKVObject* pObj = p.get();
+      pObj->ResetDone();
       const int nKind = pObj->GetKind();
-      if (bScreen && !BoxesMeet(PaintReach(pObj), rcVisible)) {
-        // A bond left out still follows its ends, so that it is hit where it really is.
-        if (nKind == KIND_COUPLING) FollowEnds(pObj, pTarget, memoNext);
+      if (bLeaveOut && !BoxesMeet(PaintReach(pObj), rcVisible)) {
+        // Drawing changes more than pixels: bonds follow their ends, formulas lay
+        // themselves out, groups recompute their boxes, marks set the pass flag. An
+        // object left out goes through all of it without drawing, so that hit testing,
+        // saving and the next paint find it as a full paint leaves it.
+        if (!(pObj->m_bSelected && nKind == KIND_DOT)) FollowLeftOut(pObj, pTarget, measure);
+        if (pObj->m_bSelected && nKind != KIND_COUPLING) pObj->DrawMarks(&measure);
         continue;
       }
       if (pObj->m_bSelected && bScreen) {
@@ -661,7 +675,14 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
       }
     }
 
-    if (bScreen) m_bondMemo.swap(memoNext);
+    // Forget what was remembered of objects that were drawn or are gone.
+    if (bScreen && m_nBondMemosUsed != m_bondMemo.size()) {
+      std::erase_if(m_bondMemo, [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
+    }
+    if (bScreen && m_nLayoutMemosUsed != m_layoutMemo.size()) {
+      std::erase_if(m_layoutMemo,
+                    [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
+    }
 
     // The bond being placed lies over everything else.
     if (m_nTool == 3 && m_pCurrent != nullptr && m_pCurrent->GetKind() == KIND_COUPLING) {
@@ -708,20 +729,94 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
   return result;
 }
 
-CKvillView::CBondEndKey CKvillView::EndKey(CKVObject* pEnd) {
-  CKvillView::CBondEndKey key;
-  if (pEnd == nullptr) return key;
-  key.pEnd = pEnd;
-  key.nKind = pEnd->m_nKind;
-  key.rcBox = pEnd->m_rcBounds;
-  key.ptAnchor = pEnd->m_ptAnchor;
-  key.dScale = pEnd->m_dScale;
-  if (pEnd->m_nKind == KIND_FORMULA) key.strText = static_cast<CFormula*>(pEnd)->m_strText;
-  return key;
+bool CKvillView::CBondEndKey::Matches(const CKVObject* p) const {
+  if (p != pEnd) return false;
+  if (p == nullptr) return true;
+  if (p->m_nKind != nKind || !(p->m_rcBounds == rcBox) || !(p->m_ptAnchor == ptAnchor) ||
+      p->m_dScale != dScale) {
+    return false;
+  }
+  return p->m_nKind != KIND_FORMULA || static_cast<const CFormula*>(p)->m_strText == strText;
 }
 
-void CKvillView::FollowEnds(CKVObject* pObj, CDC* pDC,
-                            std::unordered_map<CKVObject*, CBondMemo>& memoNext) {
+void CKvillView::CBondEndKey::Set(CKVObject* p) {
+  pEnd = p;
+  if (p == nullptr) {
+    nKind = 0;
+    rcBox = CRect{};
+    ptAnchor = CPoint{};
+    dScale = 1.0;
+    strText.clear();
+    return;
+  }
+  nKind = p->m_nKind;
+  rcBox = p->m_rcBounds;
+  ptAnchor = p->m_ptAnchor;
+  dScale = p->m_dScale;
+  if (p->m_nKind == KIND_FORMULA) {
+    strText = static_cast<CFormula*>(p)->m_strText;
+  } else {
+    strText.clear();
+  }
+}
+
+void CKvillView::CheckTextMetrics(CDC* pDC) {
+  // Bytes that stand for different letters in the two code pages, in a face and size of
+  // formulas: any change of text metrics changes this extent.
+  CSelectGuard<CFont> font(pDC, CFont{"Arial", -2400, 400});
+  const CSize probe = pDC->GetTextExtent(
+      "\x8a\x8c\xa5\xb9\xbc\xe8\xf0"
+      "Dg");
+  if (probe == m_szMetricsProbe) return;
+  m_szMetricsProbe = probe;
+  m_bondMemo.clear();
+  m_layoutMemo.clear();
+}
+
+void CKvillView::FollowLeftOut(CKVObject* pObj, CDC* pDC, CMeasuringDC& measure) {
+  const auto follow = [&](CKVObject* p) {
+    if (CCoupling* pBond = p->AsBond()) {
+      FollowEnds(pBond, pDC);
+    } else if (CFormula* pFormula = p->AsFormula()) {
+      LayOutLeftOut(pFormula, measure);
+    }
+  };
+  CGroup* pGroup = pObj->AsGroup();
+  if (pGroup == nullptr) {
+    follow(pObj);
+    return;
+  }
+  // In the order of the group's drawing, which recomputes each group's box when its list
+  // is done.
+  WalkGroup(
+      *pGroup,
+      [&](std::unique_ptr<CKVObject>& p, CGroup&) {
+        if (p->AsGroup() == nullptr) follow(p.get());
+        return WalkStep::Enter;
+      },
+      [](CGroup& g) { g.RecalcBounds(); });
+}
+
+void CKvillView::LayOutLeftOut(CFormula* pFormula, CMeasuringDC& measure) {
+  CLayoutMemo& memo = m_layoutMemo[pFormula];
+  // A formula lays itself out from its text, anchor and scale alone; while none of them
+  // nor the box it got changed, laying out again gives the same box. An empty formula
+  // also shows its frame, which sets its pass flag: it always goes through its drawing.
+  const bool bSame = memo.nSerial != 0 && memo.ptAnchor == pFormula->m_ptAnchor &&
+                     memo.dScale == pFormula->m_dScale && memo.rcBox == pFormula->m_rcBounds &&
+                     memo.strText == pFormula->m_strText && !pFormula->m_strText.empty();
+  if (!bSame) {
+    pFormula->Draw(&measure);
+    memo.strText = pFormula->m_strText;
+    memo.ptAnchor = pFormula->m_ptAnchor;
+    memo.dScale = pFormula->m_dScale;
+    memo.rcBox = pFormula->m_rcBounds;
+  }
+  memo.nSerial = m_nPaintSerial;
+  ++m_nLayoutMemosUsed;
+}
+
+void CKvillView::FollowEnds(CKVObject* pObj, CDC* pDC) {
   auto* pBond = static_cast<CCoupling*>(pObj);
   const bool bFormula = (pBond->m_pEndA != nullptr && pBond->m_pEndA->m_nKind == KIND_FORMULA) ||
                         (pBond->m_pEndB != nullptr && pBond->m_pEndB->m_nKind == KIND_FORMULA);
@@ -729,28 +824,28 @@ void CKvillView::FollowEnds(CKVObject* pObj, CDC* pDC,
     pBond->ComputeEndPoints(pDC);  // junctions and shapes: their anchors, no measuring
     return;
   }
-  CBondMemo memo;
-  memo.keyA = EndKey(pBond->m_pEndA);
-  memo.keyB = EndKey(pBond->m_pEndB);
-  memo.bLive = pBond->m_bLive;
-  memo.ptLive = pBond->m_bLive ? pBond->m_ptB : CPoint{};
-  const auto it = m_bondMemo.find(pObj);
-  if (it != m_bondMemo.end() && it->second.keyA == memo.keyA && it->second.keyB == memo.keyB &&
-      it->second.bLive == memo.bLive && it->second.ptLive == memo.ptLive) {
+  const CPoint ptLive = pBond->m_bLive ? pBond->m_ptB : CPoint{};
+  CBondMemo& memo = m_bondMemo[pObj];
+  if (memo.nSerial != 0 && memo.keyA.Matches(pBond->m_pEndA) && memo.keyB.Matches(pBond->m_pEndB) &&
+      memo.bLive == pBond->m_bLive && memo.ptLive == ptLive) {
     // The same inputs give the same points.
-    memo = it->second;
     pBond->m_ptA = memo.ptA;
     pBond->m_ptB = memo.ptB;
     pBond->m_szLetter = memo.szLetter;
     pBond->m_rcBounds = memo.rcFrame;
   } else {
+    memo.keyA.Set(pBond->m_pEndA);
+    memo.keyB.Set(pBond->m_pEndB);
+    memo.bLive = pBond->m_bLive;
+    memo.ptLive = ptLive;
     pBond->ComputeEndPoints(pDC);
     memo.ptA = pBond->m_ptA;
     memo.ptB = pBond->m_ptB;
     memo.szLetter = pBond->m_szLetter;
     memo.rcFrame = pBond->m_rcBounds;
   }
-  memoNext[pObj] = std::move(memo);
+  memo.nSerial = m_nPaintSerial;
+  ++m_nBondMemosUsed;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -19,6 +19,7 @@ class CGroup;
 class CKVObject;
 class CKvillDoc;
 class CKvillSrvrItem;
+class CMeasuringDC;
 class IViewHost;
 
 // Timers of the view window.
@@ -321,7 +322,7 @@ class CKvillView : public IViewLink {
 
   // End points of bonds left out of a paint: they follow their ends all the same. Finding
   // where a bond meets a formula measures text, so the result is kept with everything it
-  // depends on and reused while none of that changes. Rebuilt at every screen paint.
+  // depends on and reused while none of that changes.
   struct CBondEndKey {
     CKVObject* pEnd = nullptr;
     int nKind = 0;
@@ -329,7 +330,9 @@ class CKvillView : public IViewLink {
     CPoint ptAnchor;
     double dScale = 1.0;
     std::string strText;
-    bool operator==(const CBondEndKey&) const = default;
+    // Whether the end p is still the one remembered, unchanged.
+    bool Matches(const CKVObject* p) const;
+    void Set(CKVObject* p);
   };
   struct CBondMemo {
     CBondEndKey keyA, keyB;
@@ -338,10 +341,31 @@ class CKvillView : public IViewLink {
     CPoint ptA, ptB;
     CSize szLetter;
     CRect rcFrame;
+    std::uint64_t nSerial = 0;  // the paint that last used it; 0 for a new entry
   };
-  static CBondEndKey EndKey(CKVObject* pEnd);
-  void FollowEnds(CKVObject* pBond, CDC* pDC, std::unordered_map<CKVObject*, CBondMemo>& memoNext);
+  // Brings a bond left out of the paint up to date with its ends.
+  void FollowEnds(CKVObject* pBond, CDC* pDC);
+  // A formula left out of the paint gets the box its drawing would give it; the layout is
+  // remembered with what it depends on.
+  struct CLayoutMemo {
+    std::string strText;
+    CPoint ptAnchor;
+    double dScale = 1.0;
+    CRect rcBox;
+    std::uint64_t nSerial = 0;
+  };
+  void LayOutLeftOut(CFormula* pFormula, CMeasuringDC& measure);
+  // Everything drawing would change in an object left out (and in its descendants).
+  void FollowLeftOut(CKVObject* pObj, CDC* pDC, CMeasuringDC& measure);
+  // Forgets what was remembered when the text metrics of the paint's surface change.
+  void CheckTextMetrics(CDC* pDC);
+  // Kept from paint to paint; entries not used by a paint are dropped at its end.
   std::unordered_map<CKVObject*, CBondMemo> m_bondMemo;
+  std::unordered_map<CKVObject*, CLayoutMemo> m_layoutMemo;
+  std::uint64_t m_nPaintSerial = 0;
+  std::size_t m_nBondMemosUsed = 0;
+  std::size_t m_nLayoutMemosUsed = 0;
+  CSize m_szMetricsProbe;
 
   // Shows the caret of the edited formula again after painting.
   void RestoreEditCaret(CDC* pDC);

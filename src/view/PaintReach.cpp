@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <vector>
 
 #include "objects/CCoupling.h"
 #include "objects/CEllipse.h"
 #include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"
+#include "objects/GroupWalk.h"
 
 namespace {
 
@@ -86,17 +86,20 @@ void AddOne(Box& box, CKVObject* p) {
 
 CRect PaintReach(CKVObject* pObj) {
   Box box;
-  // Groups are walked without recursion, so any depth is safe.
-  std::vector<CKVObject*> pending{pObj};
-  while (!pending.empty()) {
-    CKVObject* p = pending.back();
-    pending.pop_back();
-    if (p->m_nKind == KIND_GROUP) {
-      box.Add(p->m_rcBounds, StrokeMargin(1.0));
-      for (const auto& c : static_cast<CGroup*>(p)->m_listChildren) pending.push_back(c.get());
-    } else {
-      AddOne(box, p);
-    }
+  if (CGroup* pGroup = pObj->AsGroup()) {
+    // WalkGroup keeps nested groups on a stack of its own, so any depth is safe; a group
+    // of plain objects costs no allocation, which matters at every paint.
+    box.Add(pGroup->m_rcBounds, StrokeMargin(1.0));
+    WalkGroup(*pGroup, [&](std::unique_ptr<CKVObject>& p, CGroup&) {
+      if (p->AsGroup() != nullptr) {
+        box.Add(p->m_rcBounds, StrokeMargin(1.0));
+      } else {
+        AddOne(box, p.get());
+      }
+      return WalkStep::Enter;
+    });
+  } else {
+    AddOne(box, pObj);
   }
   return CRect{Clamp32(box.x0), Clamp32(box.y1), Clamp32(box.x1), Clamp32(box.y0)};
 }

@@ -1,0 +1,284 @@
+// The image surface skips figures and text that cannot touch the image, and keeps the
+// painter's state between primitives. Neither may change a single pixel: every case here
+// compares against a surface that does neither.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <functional>
+#include <string>
+
+#include "platform/CQtDC.h"
+
+namespace {
+
+constexpr int kW = 160, kH = 120;
+constexpr int kDotsPerMeter96 = 3780;
+
+// The view's mapping at zoom 1.0 (15 units a pixel, y up), device origin at (ox, oy).
+void MapZoomOne(CDC& dc, int ox, int oy) {
+  dc.SetMapMode(MM_ANISOTROPIC);
+  dc.SetWindowExt(1440, 1440);
+  dc.SetViewportExt(dc.GetDeviceCaps(LOGPIXELSX), -dc.GetDeviceCaps(LOGPIXELSY));
+  dc.SetViewportOrg(ox, oy);
+}
+
+QImage Blank() {
+  QImage image(kW, kH, QImage::Format_ARGB32_Premultiplied);
+  image.setDotsPerMeterX(kDotsPerMeter96);
+  image.setDotsPerMeterY(kDotsPerMeter96);
+  image.fill(Qt::white);
+  return image;
+}
+
+using Scene = std::function<void(CDC&)>;
+
+// Drawn by a surface with its own painter: the one that skips what cannot show.
+QImage OnOwnPainter(const Scene& scene) {
+  QImage image = Blank();
+  {
+    CQtDC dc(&image);
+    scene(dc);
+  }
+  return image;
+}
+
+// Drawn through a borrowed painter, which never skips anything.
+QImage OnBorrowedPainter(const Scene& scene) {
+  QImage image = Blank();
+  QPainter painter(&image);
+  {
+    CQtDC dc(&painter);
+    scene(dc);
+  }
+  painter.end();
+  return image;
+}
+
+int CountDifferent(const QImage& a, const QImage& b) {
+  int n = 0;
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) n += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+  }
+  return n;
+}
+
+int CountInk(const QImage& a) {
+  int n = 0;
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) n += a.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+  }
+  return n;
+}
+
+void Line(CDC& dc, int x0, int y0, int x1, int y1) {
+  dc.MoveToEx(x0, y0);
+  dc.LineTo(x1, y1);
+}
+
+// Logical units of the image's edges with MapZoomOne(dc, 0, 0): x 0 .. 2400, y 0 .. -1800.
+constexpr int kRight = kW * 15, kBottom = -kH * 15;
+
+}  // namespace
+
+TEST(QtDCSkipping, FiguresAtAndBeyondTheEdgesPaintExactlyAsWithoutSkipping) {
+  const Scene scene = [](CDC& dc) {
+    MapZoomOne(dc, 0, 0);
+    // Underneath everything, an ellipse enclosing the whole image (only its outline
+    // misses it) and a polygon around it.
+    dc.SelectObject(CPen{PS_SOLID, 20, RGB(90, 90, 90)});
+    dc.SelectObject(CBrush{BS_SOLID, RGB(240, 240, 200)});
+    dc.Ellipse(-20000, 20000, kRight + 20000, kBottom - 20000);
+    const CPoint around[4] = {{-3000, 3000},
+                              {kRight + 3000, 2500},
+                              {kRight + 2000, kBottom - 3000},
+                              {-2500, kBottom - 2000}};
+    dc.SelectObject(CBrush{BS_SOLID, RGB(200, 240, 255)});
+    dc.Polygon(around, 4);
+    // A wide pen whose middle line runs outside the left edge but whose half width and
+    // antialiased fringe reach in, and one just far enough out to leave the image alone.
+    dc.SelectObject(CPen{PS_SOLID, 120, RGB(200, 0, 0)});
+    Line(dc, -40, -200, -40, -1500);
+    Line(dc, -2000, -200, -2000, -1500);
+    // A round cap poking in over the top edge.
+    Line(dc, 600, 50, 600, 2000);
+    // Both ends outside, the line crossing the whole image diagonally.
+    dc.SelectObject(CPen{PS_SOLID, 20, RGB(0, 0, 200)});
+    Line(dc, -5000, 3000, kRight + 5000, kBottom - 3000);
+    // A thin pen one pixel inside the right edge and one far beyond it.
+    dc.SelectObject(CPen{PS_SOLID, 0, RGB(0, 120, 0)});
+    Line(dc, kRight - 10, 0, kRight - 10, kBottom);
+    Line(dc, kRight + 400, 0, kRight + 400, kBottom);
+    // A dotted pen along the bottom edge.
+    dc.SelectObject(CPen{PS_DOT, 0, RGB(0, 0, 0)});
+    Line(dc, 0, kBottom + 5, kRight, kBottom + 5);
+    // A frame straddling a corner.
+    dc.SelectObject(CBrush{BS_HOLLOW, 0});
+    dc.Rectangle(kRight - 300, 300, kRight + 300, -300);
+    // Filled figures wholly outside, on every side.
+    dc.SelectObject(CBrush{BS_SOLID, RGB(0, 0, 0)});
+    dc.Rectangle(-900, -100, -400, -600);
+    dc.Rectangle(kRight + 400, -100, kRight + 900, -600);
+    dc.Ellipse(100, 900, 600, 400);
+    dc.Ellipse(100, kBottom - 400, 600, kBottom - 900);
+  };
+  const QImage own = OnOwnPainter(scene);
+  const QImage borrowed = OnBorrowedPainter(scene);
+  EXPECT_GT(CountInk(own), kW * kH / 2);  // the scene really paints
+  EXPECT_EQ(CountDifferent(own, borrowed), 0);
+}
+
+TEST(QtDCSkipping, TextCellsAtTheEdgesPaintExactlyAsWithoutSkipping) {
+  const Scene scene = [](CDC& dc) {
+    MapZoomOne(dc, 0, 0);
+    dc.SelectObject(CBrush{BS_SOLID, RGB(220, 220, 220)});
+    dc.SelectObject(CPen{PS_SOLID, 0, RGB(220, 220, 220)});
+    dc.Rectangle(0, 0, kRight, kBottom);  // a grey ground, so that the white cells show
+    dc.SetTextColor(RGB(0, 0, 0));
+    CFont font;
+    font.nHeight = -300;
+    dc.SelectObject(font);
+    const CSize ext = dc.GetTextExtent("Wg");
+    // Cells hanging over each edge, one just outside each edge, one far away.
+    dc.TextOut(-ext.cx / 2, -600, "Wg");
+    dc.TextOut(kRight - ext.cx / 2, -600, "Wg");
+    dc.TextOut(900, ext.cy / 2, "Wg");
+    dc.TextOut(900, kBottom + ext.cy / 2, "Wg");
+    dc.TextOut(-ext.cx - 20, -900, "Wg");
+    dc.TextOut(kRight + 20, -900, "Wg");
+    dc.TextOut(1200, ext.cy + 20, "Wg");
+    dc.TextOut(1200, kBottom - 20, "Wg");
+    dc.TextOut(-100000, 100000, "Wg");
+  };
+  const QImage own = OnOwnPainter(scene);
+  EXPECT_EQ(CountDifferent(own, OnBorrowedPainter(scene)), 0);
+  // The cells over the edges did paint: some white inside the grey ground.
+  int nWhite = 0;
+  for (int y = 0; y < kH; ++y) nWhite += own.pixel(0, y) == qRgb(255, 255, 255) ? 1 : 0;
+  EXPECT_GT(nWhite, 0);
+}
+
+TEST(QtDCSkipping, ScrolledMappingsAndStrokesAcrossTheImagePaintTheSame) {
+  // The view's mapping at other zooms and scroll positions, with figures on a grid that
+  // the image cuts through.
+  for (const int scale : {1440, 4300, 480}) {
+    for (const CPoint org : {CPoint{0, 0}, CPoint{-70, -33}, CPoint{45, 90}}) {
+      const Scene scene = [&](CDC& dc) {
+        dc.SetMapMode(MM_ANISOTROPIC);
+        dc.SetWindowExt(scale, scale);
+        dc.SetViewportExt(96, -96);
+        dc.SetViewportOrg(org.x, org.y);
+        for (int i = 0; i < 40; ++i) {
+          const int x = (i % 8) * 700 - 400, y = -(i / 8) * 700 + 300;
+          dc.SelectObject(CPen{i % 3 == 0 ? PS_DOT : PS_SOLID, (i % 4) * 20, RGB(i * 6, 0, 0)});
+          dc.SelectObject(CBrush{i % 2 == 0 ? BS_SOLID : BS_HOLLOW, RGB(0, 255 - i * 5, 0)});
+          const CPoint band[4] = {{x, y}, {x + 300, y - 170}, {x + 260, y - 240}, {x - 40, y - 70}};
+          dc.Polygon(band, 4);
+          Line(dc, x, y, x + 300, y - 170);
+          dc.Ellipse(x + 100, y + 50, x + 400, y - 250);
+        }
+      };
+      EXPECT_EQ(CountDifferent(OnOwnPainter(scene), OnBorrowedPainter(scene)), 0)
+          << "scale " << scale << " origin " << org.x << "," << org.y;
+    }
+  }
+}
+
+// One surface keeps pens, brushes and the transform between primitives; a fresh surface
+// for every primitive starts from nothing. A state kept too long (a brush on a figure
+// that has none, a pen whose width in pixels changed with the mapping) shows as a
+// difference.
+TEST(QtDCSkipping, KeptPainterStateDrawsAsAFreshSurfaceForEachFigure) {
+  struct Step {
+    int nScale;
+    CPen pen;
+    CBrush brush;
+    int nFigure;  // 0 line, 1 rectangle, 2 ellipse, 3 polygon, 4 text
+  };
+  const Step steps[] = {
+      {1440, CPen{PS_SOLID, 40, RGB(255, 0, 0)}, CBrush{BS_SOLID, RGB(0, 0, 255)}, 1},
+      {1440, CPen{PS_SOLID, 40, RGB(255, 0, 0)}, CBrush{BS_SOLID, RGB(0, 0, 255)}, 0},
+      {1440, CPen{PS_SOLID, 40, RGB(255, 0, 0)}, CBrush{BS_HOLLOW, 0}, 2},
+      {1440, CPen{PS_SOLID, 10, RGB(0, 0, 0)}, CBrush{BS_HOLLOW, 0}, 3},
+      // The same pen is one pixel wide at this zoom and wider at the next.
+      {14400, CPen{PS_SOLID, 10, RGB(0, 0, 0)}, CBrush{BS_SOLID, RGB(0, 200, 0)}, 3},
+      {144, CPen{PS_SOLID, 10, RGB(0, 0, 0)}, CBrush{BS_SOLID, RGB(0, 200, 0)}, 3},
+      {1440, CPen{PS_DOT, 30, RGB(0, 90, 0)}, CBrush{BS_SOLID, RGB(200, 200, 0)}, 4},
+      {1440, CPen{PS_DOT, 30, RGB(0, 90, 0)}, CBrush{BS_SOLID, RGB(200, 200, 0)}, 1},
+      {1440, CPen{PS_SOLID, 30, RGB(0, 90, 0)}, CBrush{BS_SOLID, RGB(200, 0, 200)}, 2},
+  };
+  const auto draw = [](CDC& dc, const Step& s) {
+    dc.SetMapMode(MM_ANISOTROPIC);
+    dc.SetWindowExt(s.nScale, s.nScale);
+    dc.SetViewportExt(96, -96);
+    dc.SetViewportOrg(10, 10);
+    dc.SelectObject(s.pen);
+    dc.SelectObject(s.brush);
+    const int u = s.nScale / 96;  // logical units a pixel
+    switch (s.nFigure) {
+      case 0:
+        Line(dc, 5 * u, -5 * u, 120 * u, -90 * u);
+        break;
+      case 1:
+        dc.Rectangle(20 * u, -10 * u, 90 * u, -60 * u);
+        break;
+      case 2:
+        dc.Ellipse(30 * u, -20 * u, 140 * u, -100 * u);
+        break;
+      case 3: {
+        const CPoint tri[3] = {{2 * u, -50 * u}, {70 * u, -2 * u}, {130 * u, -95 * u}};
+        dc.Polygon(tri, 3);
+        break;
+      }
+      default: {
+        CFont font;
+        font.nHeight = -20 * u;
+        dc.SelectObject(font);
+        dc.TextOut(15 * u, -40 * u, "Kept");
+        break;
+      }
+    }
+  };
+  QImage kept = Blank();
+  {
+    CQtDC dc(&kept);
+    for (const Step& s : steps) draw(dc, s);
+  }
+  QImage fresh = Blank();
+  for (const Step& s : steps) {
+    CQtDC dc(&fresh);
+    draw(dc, s);
+  }
+  EXPECT_GT(CountInk(kept), 1000);
+  EXPECT_EQ(CountDifferent(kept, fresh), 0);
+}
+
+TEST(QtDCSkipping, AnotherUserOfABorrowedPainterDoesNotLeaveItsStateOnOurFigures) {
+  const auto scene = [](QPainter& painter, bool bInterfere) {
+    CQtDC dc(&painter);
+    MapZoomOne(dc, 0, 0);
+    dc.SelectObject(CPen{PS_SOLID, 40, RGB(0, 0, 160)});
+    dc.SelectObject(CBrush{BS_SOLID, RGB(160, 0, 0)});
+    dc.Rectangle(150, -150, 1200, -900);
+    if (bInterfere) {
+      // The window's own drawing between two of ours, through the same painter.
+      painter.setWorldTransform(QTransform::fromScale(3, 3));
+      painter.setCompositionMode(QPainter::CompositionMode_Xor);
+      painter.setRenderHint(QPainter::Antialiasing, false);
+      painter.setPen(QPen(Qt::green, 7));
+      painter.setBrush(Qt::yellow);
+    }
+    dc.Rectangle(900, -600, 2000, -1500);
+  };
+  QImage plain = Blank(), interfered = Blank();
+  {
+    QPainter p(&plain);
+    scene(p, false);
+  }
+  {
+    QPainter p(&interfered);
+    scene(p, true);
+  }
+  EXPECT_EQ(CountDifferent(plain, interfered), 0);
+}

@@ -1,0 +1,299 @@
+// The screen paint leaves out objects that cannot reach the window. What shows must be
+// exactly what a paint of everything shows: the same primitives reaching the window, in
+// the same order, with the same pens, brushes and texts.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ViewFixture.h"
+#include "objects/CFormula.h"
+#include "objects/CGroup.h"
+#include "objects/CRecordingDC.h"
+#include "objects/GroupWalk.h"
+#include "view/RingTemplates.h"
+
+namespace {
+
+using Records = std::vector<CRecordingDC::Record>;
+
+std::string Describe(const CRecordingDC::Record& r) {
+  std::ostringstream out;
+  out << static_cast<int>(r.op) << " rop " << r.nRop << " pen " << r.pen.nStyle << "/"
+      << r.pen.nWidth << "/" << r.pen.crColor << " brush " << r.brush.nStyle << "/"
+      << r.brush.crColor;
+  if (r.op == CRecordingDC::Op::Text) {
+    out << " text '" << r.text << "' " << r.font.strFace << " " << r.font.nHeight << " colour "
+        << r.crText;
+  }
+  for (const CPoint& p : r.pts) out << " (" << p.x << "," << p.y << ")";
+  return out.str();
+}
+
+// Whether a primitive can put anything into the box (logical units, y up): its points'
+// box, widened by half its pen and one pixel (15 units at zoom 1) of fringe.
+bool Reaches(const CRecordingDC::Record& r, const CRect& rcWindow) {
+  if (r.pts.empty()) return false;
+  std::int64_t x0 = r.pts[0].x, x1 = x0, y0 = r.pts[0].y, y1 = y0;
+  for (const CPoint& p : r.pts) {
+    x0 = std::min<std::int64_t>(x0, p.x), x1 = std::max<std::int64_t>(x1, p.x);
+    y0 = std::min<std::int64_t>(y0, p.y), y1 = std::max<std::int64_t>(y1, p.y);
+  }
+  const std::int64_t m = (r.op == CRecordingDC::Op::Text ? 0 : r.pen.nWidth / 2) + 15;
+  return x0 - m <= rcWindow.right && x1 + m >= rcWindow.left && y0 - m <= rcWindow.top &&
+         y1 + m >= rcWindow.bottom;
+}
+
+std::vector<std::string> Reaching(const Records& records, const CRect& rcWindow) {
+  std::vector<std::string> out;
+  for (const auto& r : records) {
+    if (Reaches(r, rcWindow)) out.push_back(Describe(r));
+  }
+  return out;
+}
+
+// Builds a drawing into a document.
+class SceneBuilder {
+ public:
+  explicit SceneBuilder(CKvillDoc& doc) : m_doc(doc) {}
+
+  template <typename T>
+  T* Add(std::unique_ptr<T> p) {
+    T* raw = p.get();
+    m_doc.m_listObjects.push_back(std::move(p));
+    return raw;
+  }
+  CEllipse* Ellipse(int l, int t, int r, int b) {
+    auto p = std::make_unique<CEllipse>();
+    p->m_rcBounds = CRect{l, t, r, b};
+    p->m_ptAnchor = CPoint{l, t};
+    return Add(std::move(p));
+  }
+  CDot* Dot(int x, int y) {
+    auto p = std::make_unique<CDot>();
+    p->MoveTo(CPoint{x, y});
+    p->ResetDone();
+    return Add(std::move(p));
+  }
+  CFormula* Formula(const char* text, CPoint pt) {
+    auto f = std::make_unique<CFormula>();
+    f->m_strText = text;
+    f->MoveTo(pt);
+    f->ResetDone();
+    return Add(std::move(f));
+  }
+  CCoupling* Bond(CKVObject* a, CKVObject* b, int nStyle = 1) {
+    auto bond = std::make_unique<CCoupling>();
+    bond->m_pEndA = a;
+    bond->m_pEndB = b;
+    bond->m_nStyle = nStyle;
+    return Add(std::move(bond));
+  }
+  CGroup* Ring(CPoint c) {
+    auto g = std::make_unique<CGroup>();
+    PlaceRing(c, *g, 6, 0.5235988);
+    g->RecalcBounds();
+    return Add(std::move(g));
+  }
+  CKvillDoc& Doc() { return m_doc; }
+
+ private:
+  CKvillDoc& m_doc;
+};
+
+using Scene = void (*)(SceneBuilder&);
+
+}  // namespace
+
+// The same drawing is built twice: the view paints one copy in the window, leaving out
+// what cannot show, and the other in a window so large that nothing is left out.
+class ViewLeavingOut : public ViewFixture {
+ protected:
+  ViewLeavingOut() { view.m_dZoom = 1.0; }
+
+  void Build(Scene scene) {
+    SceneBuilder a(doc), b(docFull);
+    scene(a);
+    scene(b);
+  }
+
+  // One screen paint of a document into a window of the given client size, as the
+  // window's paint does it; the records of its buffer.
+  Records Paint(CKvillDoc& d, int cx, int cy) {
+    view.SetDocument(&d);
+    host.m_rcClient = CRect{0, 0, cx, cy};
+    CDC* pDC = host.GetDC();
+    view.OnPrepareDC(pDC);
+    view.RenderDrawing(pDC, &d);
+    host.ReleaseDC(pDC);
+    view.SetDocument(&doc);
+    return host.SurfacesOf(true).back()->Records();
+  }
+
+  // The large window starts far up and left of the small one; records are in drawing
+  // units, so the scroll position makes no difference to them.
+  Records PaintEverything() {
+    const std::int32_t nScrollX = view.m_nScrollX, nScrollY = view.m_nScrollY;
+    const double z = view.m_dZoom;
+    view.m_nScrollX = static_cast<std::int32_t>(-40000.0 * 100.0 * z * z / 5.0);
+    view.m_nScrollY = static_cast<std::int32_t>(-40000.0 * 100.0 * z / 5.0);
+    Records all = Paint(docFull, 80000, 80000);
+    view.m_nScrollX = nScrollX;
+    view.m_nScrollY = nScrollY;
+    return all;
+  }
+
+  // The logical box of the 800 x 600 window at the current zoom and scroll position.
+  CRect Window() const {
+    const CPoint a = view.DeviceToLogical(CPoint{0, 0});
+    const CPoint b = view.DeviceToLogical(CPoint{800, 600});
+    return CRect{a.x, a.y, b.x, b.y};
+  }
+
+  // Paints both copies three times (the later paints reuse what the first remembered)
+  // and compares what reaches the window and what drawing changed in the objects: boxes
+  // of formulas and groups, bond end points, pass flags. Returns the sizes of the last
+  // two paints.
+  std::pair<std::size_t, std::size_t> ExpectSamePicture() {
+    std::pair<std::size_t, std::size_t> sizes;
+    for (int nPaint = 1; nPaint <= 3; ++nPaint) {
+      SCOPED_TRACE("paint " + std::to_string(nPaint));
+      const Records small = Paint(doc, 800, 600);
+      const Records all = PaintEverything();
+      const CRect rc = Window();
+      EXPECT_EQ(Reaching(small, rc), Reaching(all, rc));
+      EXPECT_EQ(State(doc), State(docFull));
+      sizes = {small.size(), all.size()};
+    }
+    return sizes;
+  }
+
+  static std::vector<std::string> State(CKvillDoc& d) {
+    std::vector<std::string> out;
+    const auto one = [&](CKVObject* p) {
+      std::ostringstream s;
+      s << p->m_nKind << " box " << p->m_rcBounds.left << "," << p->m_rcBounds.top << ","
+        << p->m_rcBounds.right << "," << p->m_rcBounds.bottom << " anchor " << p->m_ptAnchor.x
+        << "," << p->m_ptAnchor.y << " done " << p->m_bDone;
+      if (CCoupling* b = p->AsBond()) {
+        s << " ends " << b->m_ptA.x << "," << b->m_ptA.y << " " << b->m_ptB.x << "," << b->m_ptB.y;
+      }
+      out.push_back(s.str());
+    };
+    for (const auto& p : d.m_listObjects) {
+      one(p.get());
+      if (CGroup* g = p->AsGroup()) {
+        WalkGroup(*g, [&](std::unique_ptr<CKVObject>& c, CGroup&) {
+          one(c.get());
+          return WalkStep::Enter;
+        });
+      }
+    }
+    return out;
+  }
+
+  CKvillDoc docFull;
+};
+
+// At zoom 1 and no scrolling the window shows x 0 .. 12000 and y 0 .. -9000.
+TEST_F(ViewLeavingOut, EdgeCasesAroundTheWindowPaintAsEverythingDoes) {
+  Build([](SceneBuilder& s) {
+    // A bond listed before the formula it ends at, both outside, the line crossing the
+    // window: it meets the formula where the formula's previous drawing left its box.
+    auto early = std::make_unique<CCoupling>();
+    CCoupling* pEarly = early.get();
+    s.Doc().m_listObjects.push_back(std::move(early));
+    pEarly->m_pEndA = s.Dot(14000, -8500);
+    pEarly->m_pEndB = s.Formula("CH<d2>OH", CPoint{-3000, 1200});
+    // Straddling the right edge, and wholly outside below.
+    s.Ellipse(11500, -3000, 12600, -4000);
+    s.Ellipse(3000, -9800, 4000, -10800);
+    // A bond whose ends both lie outside, left and right, and whose line crosses the
+    // window; a double bond and a wedge between ends above and below.
+    s.Bond(s.Dot(-6000, -4500), s.Dot(19000, -4600));
+    s.Bond(s.Dot(5000, 4000), s.Dot(5200, -14000), 2);
+    s.Bond(s.Dot(7000, 3000), s.Dot(7600, -13000), 4);
+    // A big ellipse enclosing the whole window.
+    s.Ellipse(-40000, 40000, 50000, -50000);
+    // Selected objects just outside: their frames and handles reach in by a few units.
+    CEllipse* justLeft = s.Ellipse(-900, -2000, -25, -2500);
+    justLeft->m_bSelected = 1;
+    justLeft->m_bKeepAspect = 0;  // all eight handles
+    s.Dot(6000, 25)->m_bSelected = 1;
+    // A thick outline outside whose pen reaches in.
+    s.Ellipse(12100, -6000, 13000, -7000)->m_dThickness = 20.0;
+    // A ring cut by the bottom edge, one wholly outside, and a formula outside the window
+    // whose bond to a junction of the cut ring runs into the window.
+    CGroup* cut = s.Ring(CPoint{2000, -9000});
+    s.Ring(CPoint{2000, -13000});
+    s.Bond(cut->m_listChildren.front().get(), s.Formula("CH<d3>", CPoint{2600, -10500}));
+    // A formula hanging over the left edge, and one far away bonded to a junction far
+    // away on the other side, the line passing through the window.
+    s.Formula("NO<d2>", CPoint{-300, -6000});
+    s.Bond(s.Formula("OH", CPoint{-9000, -2000}), s.Dot(21000, -7000));
+    // A formula inside a group outside, bonded to a junction on the far side.
+    auto holder = std::make_unique<CGroup>();
+    auto inner = std::make_unique<CFormula>();
+    inner->m_strText = "NH<d2>";
+    inner->MoveTo(CPoint{-4000, -7000});
+    CFormula* pInner = inner.get();
+    holder->AddChild(std::move(inner));
+    holder->RecalcBounds();
+    s.Add(std::move(holder));
+    s.Bond(pInner, s.Dot(16000, -1000));
+    // Formulas outside: an empty one shows its frame when drawn, which sets its pass
+    // flag; a selected one gets its marks.
+    s.Formula("", CPoint{-5000, -5000});
+    s.Formula("SO<d4>", CPoint{-5000, -8000})->m_bSelected = 1;
+    // A selected ring outside whose frame does not reach.
+    s.Ring(CPoint{30000, -4000})->m_bSelected = 1;
+  });
+  const auto [nSmall, nAll] = ExpectSamePicture();
+  EXPECT_LT(nSmall, nAll);  // something was left out
+}
+
+TEST_F(ViewLeavingOut, ScrollingThroughAGridOfRingsShowsTheSameAtEveryStop) {
+  Build([](SceneBuilder& s) {
+    for (int i = 0; i < 60; ++i) {
+      const CPoint c{500 + (i % 10) * 1000, -500 - (i / 10) * 1000};
+      CGroup* g = s.Ring(c);
+      CFormula* f = s.Formula(i % 2 == 0 ? "OH" : "CH<d3>", CPoint{c.x + 250, c.y + 450});
+      s.Bond(g->m_listChildren.front().get(), f);
+      if (i % 7 == 0) g->m_bSelected = 1;
+      if (i % 11 == 0) f->m_bSelected = 1;
+    }
+  });
+  // Zoomed in, so that the window cuts through rings and formulas at each stop.
+  view.m_dZoom = 0.6;
+  for (const CPoint scroll :
+       {CPoint{0, 0}, CPoint{1100, 700}, CPoint{2513, 1877}, CPoint{4000, 3333}}) {
+    view.m_nScrollX = scroll.x;
+    view.m_nScrollY = scroll.y;
+    SCOPED_TRACE("scroll " + std::to_string(scroll.x) + "," + std::to_string(scroll.y));
+    const auto [nSmall, nAll] = ExpectSamePicture();
+    EXPECT_LT(nSmall, nAll);
+  }
+}
+
+TEST_F(ViewLeavingOut, AFormulaMovedIntoTheWindowBringsItsBondAlong) {
+  Build([](SceneBuilder& s) {
+    CDot* a = s.Dot(40000, -1000);
+    s.Bond(a, s.Formula("OH", CPoint{43000, -800}));
+  });
+  EXPECT_TRUE(Reaching(Paint(doc, 800, 600), Window()).empty());
+  for (CKvillDoc* d : {&doc, &docFull}) {
+    auto* f = dynamic_cast<CFormula*>(std::next(d->m_listObjects.begin())->get());
+    ASSERT_NE(f, nullptr);
+    f->ResetDone();
+    f->MoveTo(CPoint{3000, -800});
+  }
+  const auto [nSmall, nAll] = ExpectSamePicture();
+  EXPECT_GT(nSmall, 0u);
+  auto* bond = dynamic_cast<CCoupling*>(doc.m_listObjects.back().get());
+  ASSERT_NE(bond, nullptr);
+  EXPECT_LT(bond->m_ptB.x, 4000);
+  (void)nAll;
+}

@@ -1,12 +1,15 @@
 #include "platform/CQtDC.h"
 
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainterPathStroker>
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "platform/CTextMetrics.h"
 
@@ -51,6 +54,23 @@ bool ClipSegment(QPainterPath& path, const QRectF& clip) {
   return true;
 }
 
+// Whether n pixels are all opaque white, compared a block at a time against a white line.
+bool AllWhite(const quint32* p, int n) {
+  static constexpr int kBlock = 256;
+  static const auto* const kWhite = [] {
+    auto* line = new quint32[kBlock];
+    std::fill(line, line + kBlock, 0xFFFFFFFFu);
+    return line;
+  }();
+  while (n > 0) {
+    const int k = std::min(n, kBlock);
+    if (std::memcmp(p, kWhite, static_cast<std::size_t>(k) * sizeof(quint32)) != 0) return false;
+    p += k;
+    n -= k;
+  }
+  return true;
+}
+
 QRectF ToQRect(const CRect& rc) {
   return QRectF(QPointF(rc.left, rc.bottom), QPointF(rc.right, rc.top));
 }
@@ -68,6 +88,12 @@ CQtDC::CQtDC(QPaintDevice* pDevice)
   if (m_pPainter->isActive() && pDevice->devType() == QInternal::Image) {
     m_rcDevice = QRectF(0, 0, pDevice->width(), pDevice->height());
     m_bCull = true;
+    auto* pImage = static_cast<QImage*>(pDevice);
+    const QImage::Format format = pImage->format();
+    if ((format == QImage::Format_ARGB32_Premultiplied || format == QImage::Format_RGB32) &&
+        pImage->devicePixelRatio() == 1.0) {
+      m_pImage = pImage;
+    }
   }
   OnMappingChanged();
 }
@@ -193,6 +219,67 @@ bool CQtDC::MissesDevice(const QRectF& rcLogical) const {
          rc.bottom() < m_rcDevice.top() || rc.top() > m_rcDevice.bottom();
 }
 
+bool CQtDC::WhiteOnWhite(const QPainterPath& path, bool bFill) const {
+  if (m_pImage == nullptr) return false;
+  const CPen& pen = GetCurrentPen();
+  const CBrush& brush = GetCurrentBrush();
+  if (pen.crColor != RGB(255, 255, 255)) return false;
+  if (bFill && brush.nStyle == BS_SOLID && brush.crColor != RGB(255, 255, 255)) return false;
+  // What the figure can touch: within the pen's width plus the antialiased fringe of its
+  // outline in device pixels, with room to spare.
+  const double dScale =
+      std::max(std::hypot(m_xform.m11(), m_xform.m12()), std::hypot(m_xform.m21(), m_xform.m22()));
+  const double margin = std::max(1.0, std::abs(static_cast<double>(pen.nWidth)) * dScale) + 3.0;
+  const QRectF box = m_xform.mapRect(path.controlPointRect());
+  if (!std::isfinite(margin) || !std::isfinite(box.left()) || !std::isfinite(box.right()) ||
+      !std::isfinite(box.top()) || !std::isfinite(box.bottom()) || path.elementCount() > 64) {
+    return false;
+  }
+  const int w = m_pImage->width(), h = m_pImage->height();
+  const int y0 = static_cast<int>(std::max(0.0, std::floor(box.top() - margin)));
+  const int y1 = static_cast<int>(std::min(h - 1.0, std::ceil(box.bottom() + margin)));
+  // A figure of straight edges only is followed row by row: its edges within reach of a
+  // row bound the pixels of that row it can touch. A curved figure uses its box.
+  QPointF pts[64];
+  const int n = path.elementCount();
+  bool bStraight = n >= 2;
+  for (int i = 0; i < n; ++i) {
+    const QPainterPath::Element e = path.elementAt(i);
+    if (e.isCurveTo() || e.type == QPainterPath::CurveToDataElement) bStraight = false;
+    pts[i] = m_xform.map(QPointF(e.x, e.y));
+  }
+  for (int y = y0; y <= y1; ++y) {
+    double xl = box.left(), xr = box.right();
+    if (bStraight) {
+      // Every edge, the closing one included, clipped to the rows within reach.
+      const double lo = y - margin, hi = y + 1 + margin;
+      xl = std::numeric_limits<double>::infinity();
+      xr = -xl;
+      for (int i = 0; i < n; ++i) {
+        const QPointF a = pts[i], b = pts[(i + 1) % n];
+        if (std::max(a.y(), b.y()) < lo || std::min(a.y(), b.y()) > hi) continue;
+        double t0 = 0.0, t1 = 1.0;
+        const double dy = b.y() - a.y();
+        if (dy != 0.0) {
+          const double ta = (lo - a.y()) / dy, tb = (hi - a.y()) / dy;
+          t0 = std::max(0.0, std::min(ta, tb));
+          t1 = std::min(1.0, std::max(ta, tb));
+        }
+        const double xa = a.x() + t0 * (b.x() - a.x()), xb = a.x() + t1 * (b.x() - a.x());
+        xl = std::min({xl, xa, xb});
+        xr = std::max({xr, xa, xb});
+      }
+      if (xl > xr) continue;  // nothing of the figure near this row
+    }
+    if (xr + margin < 0.0 || xl - margin > w - 1.0) continue;
+    const int x0 = static_cast<int>(std::max(0.0, std::floor(xl - margin)));
+    const int x1 = static_cast<int>(std::min(w - 1.0, std::ceil(xr + margin)));
+    const auto* row = reinterpret_cast<const quint32*>(m_pImage->constScanLine(y));
+    if (!AllWhite(row + x0, x1 - x0 + 1)) return false;
+  }
+  return true;
+}
+
 void CQtDC::DrawPath(const QPainterPath& path, bool bFill) {
   if (!m_pPainter->isActive()) return;
   if (GetROP2() == R2_NOTXORPEN) {
@@ -200,6 +287,7 @@ void CQtDC::DrawPath(const QPainterPath& path, bool bFill) {
     return;
   }
   if (MissesDevice(path.controlPointRect())) return;
+  if (WhiteOnWhite(path, bFill)) return;
   ApplyDrawingState(bFill);
   m_pPainter->drawPath(path);
 }

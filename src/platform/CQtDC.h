@@ -7,6 +7,7 @@
 
 #include "objects/CDC.h"
 
+class QImage;
 class QPaintDevice;
 
 // The drawing surface on a QPainter: an image (the view's back buffer, PNG export), a
@@ -56,6 +57,11 @@ class CQtDC : public CDC {
   // every pixel of the device alone: Qt would draw nothing of it but still pay for
   // stroking and scan-converting it.
   bool MissesDevice(const QRectF& rcLogical) const;
+  // Whether painting the figure could not change a pixel because it is all white (pen and
+  // any fill) and everything it can touch is white already. Opaque white blended over
+  // white at any coverage gives white again, so leaving such a figure out keeps the
+  // picture, and the white bands behind bonds mostly fall on empty paper.
+  bool WhiteOnWhite(const QPainterPath& path, bool bFill) const;
   // Draws a path in logical units with the selected pen; bFill marks a closed figure,
   // whose interior gets the selected brush.
   void DrawPath(const QPainterPath& path, bool bFill);
@@ -67,10 +73,11 @@ class CQtDC : public CDC {
   bool m_bRestore = false;
 
   // ---- Painter state kept between primitives ----
-  QTransform m_xform;        // Mapping() * m_base, the transform of normal drawing
-  QRectF m_rcDevice;         // the device's pixels when figures off it may be skipped
-  bool m_bCull = false;      // only for an own painter on an image
-  bool m_bPenValid = false;  // m_qpen was built from m_penKey (and m_bPenHairline)
+  QTransform m_xform;          // Mapping() * m_base, the transform of normal drawing
+  QRectF m_rcDevice;           // the device's pixels when figures off it may be skipped
+  bool m_bCull = false;        // only for an own painter on an image
+  QImage* m_pImage = nullptr;  // that image, when its pixels can be read as 32-bit words
+  bool m_bPenValid = false;    // m_qpen was built from m_penKey (and m_bPenHairline)
   CPen m_penKey;
   bool m_bPenHairline = false;
   QPen m_qpen;

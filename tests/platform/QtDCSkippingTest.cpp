@@ -282,3 +282,78 @@ TEST(QtDCSkipping, AnotherUserOfABorrowedPainterDoesNotLeaveItsStateOnOurFigures
   }
   EXPECT_EQ(CountDifferent(plain, interfered), 0);
 }
+
+// A white figure on white paper is left out: blending opaque white over white at any
+// coverage gives white again. The premise itself, on a surface that leaves nothing out.
+TEST(QtDCSkipping, WhiteFiguresOnWhitePaperChangeNoPixel) {
+  const Scene scene = [](CDC& dc) {
+    MapZoomOne(dc, 3, -2);
+    dc.SelectObject(CBrush{BS_SOLID, RGB(255, 255, 255)});
+    for (int i = 0; i < 60; ++i) {
+      // Odd sizes and angles put the edges at every fraction of a pixel.
+      const int x = (i * 397) % 2300, y = -((i * 251) % 1700);
+      dc.SelectObject(CPen{PS_SOLID, (i % 5) * 17 + 1, RGB(255, 255, 255)});
+      const CPoint band[4] = {
+          {x, y}, {x + 333 + i, y - 117 - 3 * i}, {x + 301, y - 197}, {x - 29, y - 61 - i}};
+      dc.Polygon(band, 4);
+      Line(dc, x + 7, y - 3, x + 250 - 4 * i, y - 311 + 2 * i);
+      dc.Ellipse(x + 11, y - 13, x + 171 + i, y - 97);
+    }
+  };
+  EXPECT_EQ(CountInk(OnBorrowedPainter(scene)), 0);
+  EXPECT_EQ(CountInk(OnOwnPainter(scene)), 0);
+}
+
+// White bands behind bonds over other strokes, close beside them, and on paper only, the
+// way a drawing of rings paints them: whatever is left out, the picture is the same.
+TEST(QtDCSkipping, WhiteBandsNearOtherStrokesPaintExactlyAsWithoutSkipping) {
+  for (const int scale : {1440, 700, 3000}) {
+    const Scene scene = [&](CDC& dc) {
+      dc.SetMapMode(MM_ANISOTROPIC);
+      dc.SetWindowExt(scale, scale);
+      dc.SetViewportExt(96, -96);
+      dc.SetViewportOrg(0, 0);
+      const int u = scale / 96;  // units a pixel
+      for (int i = 0; i < 12; ++i) {
+        const int x = (i % 4) * 40 * u, y = -(i / 4) * 40 * u;
+        // A black stroke, then a white band at a distance from it growing with i: over it,
+        // touching its fringe, a pixel or two away, far away.
+        dc.SelectObject(CPen{PS_SOLID, 3 * u, RGB(0, 0, 0)});
+        Line(dc, x + 5 * u, y - 5 * u, x + 35 * u, y - 30 * u);
+        const int d = (i - 2) * u / 2;
+        const CPoint band[4] = {{x + 5 * u + d, y - 12 * u},
+                                {x + 30 * u + d, y - 34 * u},
+                                {x + 34 * u + d, y - 30 * u},
+                                {x + 9 * u + d, y - 8 * u}};
+        dc.SelectObject(CBrush{BS_SOLID, RGB(255, 255, 255)});
+        dc.SelectObject(CPen{PS_SOLID, 1, RGB(255, 255, 255)});
+        dc.Polygon(band, 4);
+        // A thick white line across the black one.
+        dc.SelectObject(CPen{PS_SOLID, 2 * u, RGB(255, 255, 255)});
+        Line(dc, x + 2 * u, y - 38 * u, x + 38 * u, y - 2 * u);
+      }
+    };
+    const QImage own = OnOwnPainter(scene);
+    EXPECT_GT(CountInk(own), 500);
+    EXPECT_EQ(CountDifferent(own, OnBorrowedPainter(scene)), 0) << "scale " << scale;
+  }
+}
+
+TEST(QtDCSkipping, AThickWhiteStrokeBesideABlackOneIsLeftOutOnlyBeyondItsReach) {
+  const Scene scene = [](CDC& dc) {
+    MapZoomOne(dc, 0, 0);
+    // Its middle line a little farther away each time: the half width and fringe of the
+    // white stroke reach the black one until they no longer do.
+    for (int i = 0; i < 10; ++i) {
+      const int y = -(6 + i * 11) * 15;
+      dc.SelectObject(CPen{PS_SOLID, 0, RGB(0, 0, 0)});
+      Line(dc, 75, y, 2000, y);
+      dc.SelectObject(CPen{PS_SOLID, 90, RGB(255, 255, 255)});
+      const int d = (2 + i) * 10;  // two thirds of a pixel a step
+      Line(dc, 75, y - d, 2000, y - d);
+    }
+  };
+  const QImage own = OnOwnPainter(scene);
+  EXPECT_GT(CountInk(own), 500);
+  EXPECT_EQ(CountDifferent(own, OnBorrowedPainter(scene)), 0);
+}

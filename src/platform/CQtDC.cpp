@@ -280,6 +280,24 @@ bool CQtDC::WhiteOnWhite(const QPainterPath& path, bool bFill) const {
   return true;
 }
 
+bool CQtDC::AreaWhite(const QRectF& rcDevice, double margin) const {
+  if (m_pImage == nullptr || !std::isfinite(rcDevice.left()) || !std::isfinite(rcDevice.right()) ||
+      !std::isfinite(rcDevice.top()) || !std::isfinite(rcDevice.bottom())) {
+    return false;
+  }
+  const int w = m_pImage->width(), h = m_pImage->height();
+  const double l = std::max(0.0, std::floor(rcDevice.left() - margin));
+  const double r = std::min(w - 1.0, std::ceil(rcDevice.right() + margin));
+  const double t = std::max(0.0, std::floor(rcDevice.top() - margin));
+  const double b = std::min(h - 1.0, std::ceil(rcDevice.bottom() + margin));
+  for (int y = static_cast<int>(t); y <= static_cast<int>(b); ++y) {
+    if (l > r) break;
+    const auto* row = reinterpret_cast<const quint32*>(m_pImage->constScanLine(y));
+    if (!AllWhite(row + static_cast<int>(l), static_cast<int>(r - l) + 1)) return false;
+  }
+  return true;
+}
+
 void CQtDC::DrawPath(const QPainterPath& path, bool bFill) {
   if (!m_pPainter->isActive()) return;
   if (GetROP2() == R2_NOTXORPEN) {
@@ -400,7 +418,10 @@ void CQtDC::DoTextOut(CPoint pt, std::string_view text, CSize extent) {
   m_pPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
   m_pPainter->setRenderHint(QPainter::Antialiasing, true);
   m_pPainter->setRenderHint(QPainter::TextAntialiasing, true);
-  m_pPainter->fillRect(QRectF(0, 0, extent.cx, extent.cy), Qt::white);
+  // The opaque white cell changes nothing where the paper under it is white already.
+  if (!AreaWhite((cell * m_base).mapRect(QRectF(0, 0, extent.cx, extent.cy)), 2.0)) {
+    m_pPainter->fillRect(QRectF(0, 0, extent.cx, extent.cy), Qt::white);
+  }
 
   const CFont& font = GetCurrentFont();
   const double k = CTextMetrics::ScaleOf(font);

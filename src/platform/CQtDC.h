@@ -62,6 +62,8 @@ class CQtDC : public CDC {
   // white at any coverage gives white again, so leaving such a figure out keeps the
   // picture, and the white bands behind bonds mostly fall on empty paper.
   bool WhiteOnWhite(const QPainterPath& path, bool bFill) const;
+  // Whether every pixel of the image within margin pixels of the box is opaque white.
+  bool AreaWhite(const QRectF& rcDevice, double margin) const;
   // Draws a path in logical units with the selected pen; bFill marks a closed figure,
   // whose interior gets the selected brush.
   void DrawPath(const QPainterPath& path, bool bFill);

@@ -357,3 +357,26 @@ TEST(QtDCSkipping, AThickWhiteStrokeBesideABlackOneIsLeftOutOnlyBeyondItsReach) 
   EXPECT_GT(CountInk(own), 500);
   EXPECT_EQ(CountDifferent(own, OnBorrowedPainter(scene)), 0);
 }
+
+// A text cell is opaque white: on white paper it is left out, next to ink it is painted.
+TEST(QtDCSkipping, TextCellsOnPaperAndBesideInkPaintExactlyAsWithoutSkipping) {
+  const Scene scene = [](CDC& dc) {
+    MapZoomOne(dc, 0, 0);
+    dc.SetTextColor(RGB(0, 0, 120));
+    CFont font;
+    font.nHeight = -240;
+    dc.SelectObject(font);
+    const CSize ext = dc.GetTextExtent("CH");
+    for (int i = 0; i < 8; ++i) {
+      const int x = 60 + (i % 4) * 560, y = -60 - (i / 4) * 900;
+      // A thin line above the cell, nearer with each i, the last ones through the cell.
+      dc.SelectObject(CPen{PS_SOLID, 0, RGB(0, 0, 0)});
+      Line(dc, x - 30, y + 60 - i * 10, x + ext.cx + 30, y + 60 - i * 10);
+      dc.TextOut(x, y, "CH");
+    }
+    dc.TextOut(300, -1500, "on paper");
+  };
+  const QImage own = OnOwnPainter(scene);
+  EXPECT_GT(CountInk(own), 200);
+  EXPECT_EQ(CountDifferent(own, OnBorrowedPainter(scene)), 0);
+}

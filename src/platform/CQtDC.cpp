@@ -225,11 +225,11 @@ bool CQtDC::WhiteOnWhite(const QPainterPath& path, bool bFill) const {
   const CBrush& brush = GetCurrentBrush();
   if (pen.crColor != RGB(255, 255, 255)) return false;
   if (bFill && brush.nStyle == BS_SOLID && brush.crColor != RGB(255, 255, 255)) return false;
-  // What the figure can touch: within the pen's width plus the antialiased fringe of its
-  // outline in device pixels, with room to spare.
+  // What the figure can touch: half the pen around its edges (a thin pen is one pixel
+  // wide), the pixel of antialiased fringe beyond, and a pixel to spare.
   const double dScale =
       std::max(std::hypot(m_xform.m11(), m_xform.m12()), std::hypot(m_xform.m21(), m_xform.m22()));
-  const double margin = std::max(1.0, std::abs(static_cast<double>(pen.nWidth)) * dScale) + 3.0;
+  const double margin = std::max(1.0, std::abs(static_cast<double>(pen.nWidth)) * dScale) / 2 + 2.0;
   const QRectF box = m_xform.mapRect(path.controlPointRect());
   if (!std::isfinite(margin) || !std::isfinite(box.left()) || !std::isfinite(box.right()) ||
       !std::isfinite(box.top()) || !std::isfinite(box.bottom()) || path.elementCount() > 64) {

@@ -344,13 +344,15 @@ TEST(QtDCSkipping, AThickWhiteStrokeBesideABlackOneIsLeftOutOnlyBeyondItsReach) 
     MapZoomOne(dc, 0, 0);
     // Its middle line a little farther away each time: the half width and fringe of the
     // white stroke reach the black one until they no longer do.
-    for (int i = 0; i < 10; ++i) {
-      const int y = -(6 + i * 11) * 15;
+    for (int i = 0; i < 20; ++i) {
+      // Two columns of ten, a quarter of a pixel farther each time from 3 to 8 pixels,
+      // at fractional positions.
+      const int x = (i % 2) * 1200, y = -(7 + (i / 2) * 11) * 15 - 7 * (i % 3);
       dc.SelectObject(CPen{PS_SOLID, 0, RGB(0, 0, 0)});
-      Line(dc, 75, y, 2000, y);
+      Line(dc, x + 75, y, x + 1100, y);
       dc.SelectObject(CPen{PS_SOLID, 90, RGB(255, 255, 255)});
-      const int d = (2 + i) * 10;  // two thirds of a pixel a step
-      Line(dc, 75, y - d, 2000, y - d);
+      const int d = 45 + i * 4;  // in units, 15 a pixel
+      Line(dc, x + 75, y - d, x + 1100, y - d);
     }
   };
   const QImage own = OnOwnPainter(scene);

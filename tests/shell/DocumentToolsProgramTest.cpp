@@ -5,30 +5,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "tests/shell/ProgramRun.h"
+
 namespace {
 
-struct ToolRun {
-  int exitCode = -1;
-  QByteArray out;
-  QByteArray err;
-};
+using ToolRun = ProgramRun;
 
-// Runs the program with no display at all: the document tools must not need a window.
+// The document tools must not need a window.
 ToolRun RunTool(const QString& folder, const QStringList& args) {
-  QProcess process;
-  process.setWorkingDirectory(folder);
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-  env.remove(QStringLiteral("DISPLAY"));
-  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-  process.setProcessEnvironment(env);
-  process.start(QStringLiteral(VALENDRA_BINARY), args);
-  ToolRun run;
-  if (!process.waitForFinished(60000)) return run;
-  run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  run.out = process.readAllStandardOutput();
-  run.err = process.readAllStandardError();
-  return run;
+  return RunProgramWithoutDisplay(folder, args);
 }
 
 void Write(const QString& path, const QByteArray& data) {

@@ -13,6 +13,7 @@
 #include "objects/CRecordingDC.h"
 #include "shell/DrawingRenderer.h"
 #include "shell/SampleDrawing.h"
+#include "tests/shell/ProgramRun.h"
 
 namespace {
 
@@ -22,22 +23,9 @@ struct ProcessResult {
   QString err;
 };
 
-// Runs the program in a folder, without a display and without a platform chosen for it.
 ProcessResult RunValendra(const QString& folder, const QStringList& args) {
-  QProcess process;
-  process.setWorkingDirectory(folder);
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-  env.remove(QStringLiteral("DISPLAY"));
-  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-  process.setProcessEnvironment(env);
-  process.start(QStringLiteral(VALENDRA_BINARY), args);
-  ProcessResult run;
-  if (!process.waitForFinished(120000)) return run;
-  run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  run.out = QString::fromUtf8(process.readAllStandardOutput());
-  run.err = QString::fromUtf8(process.readAllStandardError());
-  return run;
+  const ProgramRun run = RunProgramWithoutDisplay(folder, args);
+  return {run.exitCode, QString::fromUtf8(run.out), QString::fromUtf8(run.err)};
 }
 
 }  // namespace

@@ -22,10 +22,11 @@ export QT_QPA_PLATFORM=xcb
 rm -f "$VALENDRA_SETTINGS" "$OUT"/*.png "$OUT"/drawing.vld "$OUT"/picture.*
 SCALE=${E2E_PAUSE_SCALE:-1}
 
-DISPLAY_NUMBER=$((90 + RANDOM % 400))
-Xvfb :$DISPLAY_NUMBER -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display number itself and writes it to the file named below.
+DISPLAY_FILE=$OUT/display
+rm -f "$DISPLAY_FILE"
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$DISPLAY_FILE" >/dev/null 2>&1 &
 XVFB=$!
-export DISPLAY=:$DISPLAY_NUMBER
 APP=
 cleanup() {
   [ -n "$APP" ] && kill $APP 2>/dev/null
@@ -33,6 +34,9 @@ cleanup() {
   wait 2>/dev/null
 }
 trap cleanup EXIT
+for i in $(seq 100); do [ -s "$DISPLAY_FILE" ] && break; sleep 0.1; done
+[ -s "$DISPLAY_FILE" ] || { echo "FAILED: Xvfb did not start"; exit 1; }
+export DISPLAY=:$(head -1 "$DISPLAY_FILE")
 for i in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
 fail() {

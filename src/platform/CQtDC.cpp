@@ -240,32 +240,42 @@ bool CQtDC::WhiteOnWhite(const QPainterPath& path, bool bFill) const {
   const int y1 = static_cast<int>(std::min(h - 1.0, std::ceil(box.bottom() + margin)));
   // A figure of straight edges only is followed row by row: its edges within reach of a
   // row bound the pixels of that row it can touch. A curved figure uses its box.
-  QPointF pts[64];
+  struct Edge {
+    double y0, y1;  // y0 <= y1
+    double x0, x1;  // x at y0 and at y1
+    double slope;   // dx / dy; unused for a level edge
+  };
+  Edge edges[64];
   const int n = path.elementCount();
   bool bStraight = n >= 2;
+  QPointF pts[64];
   for (int i = 0; i < n; ++i) {
     const QPainterPath::Element e = path.elementAt(i);
     if (e.isCurveTo() || e.type == QPainterPath::CurveToDataElement) bStraight = false;
     pts[i] = m_xform.map(QPointF(e.x, e.y));
   }
+  // Every edge, the closing one included.
+  for (int i = 0; bStraight && i < n; ++i) {
+    QPointF a = pts[i], b = pts[(i + 1) % n];
+    if (a.y() > b.y()) std::swap(a, b);
+    const double dy = b.y() - a.y();
+    edges[i] = Edge{a.y(), b.y(), a.x(), b.x(), dy > 0.0 ? (b.x() - a.x()) / dy : 0.0};
+  }
   for (int y = y0; y <= y1; ++y) {
     double xl = box.left(), xr = box.right();
     if (bStraight) {
-      // Every edge, the closing one included, clipped to the rows within reach.
+      // The edges clipped to the rows within reach.
       const double lo = y - margin, hi = y + 1 + margin;
       xl = std::numeric_limits<double>::infinity();
       xr = -xl;
       for (int i = 0; i < n; ++i) {
-        const QPointF a = pts[i], b = pts[(i + 1) % n];
-        if (std::max(a.y(), b.y()) < lo || std::min(a.y(), b.y()) > hi) continue;
-        double t0 = 0.0, t1 = 1.0;
-        const double dy = b.y() - a.y();
-        if (dy != 0.0) {
-          const double ta = (lo - a.y()) / dy, tb = (hi - a.y()) / dy;
-          t0 = std::max(0.0, std::min(ta, tb));
-          t1 = std::min(1.0, std::max(ta, tb));
+        const Edge& e = edges[i];
+        if (e.y1 < lo || e.y0 > hi) continue;
+        double xa = e.x0, xb = e.x1;
+        if (e.y1 > e.y0) {
+          xa = e.x0 + (std::max(lo, e.y0) - e.y0) * e.slope;
+          xb = e.x0 + (std::min(hi, e.y1) - e.y0) * e.slope;
         }
-        const double xa = a.x() + t0 * (b.x() - a.x()), xb = a.x() + t1 * (b.x() - a.x());
         xl = std::min({xl, xa, xb});
         xr = std::max({xr, xa, xb});
       }

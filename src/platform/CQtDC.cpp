@@ -1,15 +1,19 @@
 #include "platform/CQtDC.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainterPathStroker>
 #include <QPolygonF>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <unordered_map>
 
 #include "platform/CTextMetrics.h"
 
@@ -69,6 +73,47 @@ bool AllWhite(const quint32* p, int n) {
     n -= k;
   }
   return true;
+}
+
+// A byte string shaped in a reference font: its glyph runs, with the ascent of the line
+// they were laid out on.
+struct ShapedText {
+  QList<QGlyphRun> runs;
+  double dLineAscent = 0;
+  double dFaceAscent = 0;  // of the reference face, where drawText puts the baseline
+};
+
+// Shaping (finding glyphs and their places) is the dearest part of drawing a string, and a
+// drawing repeats the same few strings in the same few faces. The glyph runs are those
+// QPainter::drawText would find, so drawing them paints the same pixels. Each thread keeps
+// its own, as font engines belong to a thread; they are never destroyed, because font
+// objects must not outlive the application's font system at exit.
+const ShapedText& Shaped(const CFont& font, std::string_view text) {
+  static constexpr std::size_t kMaxShaped = 20000;
+  thread_local auto* const pCache = new std::unordered_map<std::string, ShapedText>;
+  // Face length, face, weight and code page in front of the bytes, so keys never collide.
+  const std::int32_t nums[3] = {static_cast<std::int32_t>(font.strFace.size()), font.nWeight,
+                                CTextMetrics::GetCodePage()};
+  std::string key;
+  key.reserve(sizeof nums + font.strFace.size() + text.size());
+  key.append(reinterpret_cast<const char*>(nums), sizeof nums);
+  key.append(font.strFace);
+  key.append(text);
+  auto it = pCache->find(key);
+  if (it == pCache->end()) {
+    if (pCache->size() >= kMaxShaped) pCache->clear();
+    const CTextMetrics::ReferenceFace face = CTextMetrics::CachedReferenceFace(font);
+    QTextLayout layout(CTextMetrics::TextFor(font, text), face.font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    ShapedText shaped;
+    shaped.runs = layout.glyphRuns();
+    shaped.dLineAscent = line.isValid() ? line.ascent() : 0.0;
+    shaped.dFaceAscent = face.dAscent;
+    it = pCache->emplace(std::move(key), std::move(shaped)).first;
+  }
+  return it->second;
 }
 
 QRectF ToQRect(const CRect& rc) {
@@ -436,11 +481,13 @@ void CQtDC::DoTextOut(CPoint pt, std::string_view text, CSize extent) {
   const CFont& font = GetCurrentFont();
   const double k = CTextMetrics::ScaleOf(font);
   if (k > 0) {
-    const CTextMetrics::ReferenceFace face = CTextMetrics::CachedReferenceFace(font);
     m_pPainter->setWorldTransform(QTransform::fromScale(k, k) * cell * m_base);
-    m_pPainter->setFont(face.font);
     m_pPainter->setPen(ToQColor(GetTextColor()));
-    m_pPainter->drawText(QPointF(0, face.dAscent), CTextMetrics::TextFor(font, text));
+    // The glyph runs carry their font; the baseline lies at the face's ascent below the
+    // cell's top, where drawText puts it.
+    const ShapedText& shaped = Shaped(font, text);
+    const QPointF baseline(0, shaped.dFaceAscent - shaped.dLineAscent);
+    for (const QGlyphRun& run : shaped.runs) m_pPainter->drawGlyphRun(baseline, run);
   }
   m_pPainter->setWorldTransform(m_xform);
 }

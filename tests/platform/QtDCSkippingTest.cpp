@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/CQtDC.h"
+#include "platform/CTextMetrics.h"
 
 namespace {
 
@@ -381,4 +382,63 @@ TEST(QtDCSkipping, TextCellsOnPaperAndBesideInkPaintExactlyAsWithoutSkipping) {
   const QImage own = OnOwnPainter(scene);
   EXPECT_GT(CountInk(own), 200);
   EXPECT_EQ(CountDifferent(own, OnBorrowedPainter(scene)), 0);
+}
+
+// Strings are shaped once and their glyphs kept; drawn again from what was kept, they
+// paint exactly what QPainter::drawText paints for them, in every face, size and place.
+TEST(QtDCSkipping, KeptShapesPaintAsDrawingTheTextAfresh) {
+  struct Case {
+    const char* face;
+    int nHeight;
+    const char* text;
+  };
+  const Case cases[] = {{"Arial", -240, "CH"},    {"Arial", -180, "3"},
+                        {"Arial", -240, "NO"},    {"Arial", -517, "Wgf;x"},
+                        {"Symbol", -240, "abpD"}, {"Arial", -240, "\x8a\xe8\xbe"},
+                        {"Arial", 300, "O\xf0H"}, {"Times New Roman", -333, "Kq"}};
+  for (const int nCodePage : {1252, 1250}) {
+    ASSERT_TRUE(CTextMetrics::SetCodePage(nCodePage));
+    QImage kept = Blank(), fresh = Blank();
+    {
+      CQtDC dc(&kept);
+      for (int pass = 0; pass < 2; ++pass) {  // the second pass draws from what was kept
+        MapZoomOne(dc, pass * 7, 0);
+        int y = -30;
+        for (const Case& c : cases) {
+          dc.SelectObject(CFont{c.face, c.nHeight, 400});
+          dc.SetTextColor(RGB(0, 0, 0));
+          dc.TextOut(40 + pass * 1150, y, c.text);
+          y -= 210;
+        }
+      }
+    }
+    {
+      // The same cells through a plain painter: the cell's transform, its white fill, the
+      // reference font scaled to the height, the text at its ascent.
+      QPainter p(&fresh);
+      p.setRenderHint(QPainter::Antialiasing, true);
+      p.setRenderHint(QPainter::TextAntialiasing, true);
+      for (int pass = 0; pass < 2; ++pass) {
+        int y = -30;
+        for (const Case& c : cases) {
+          const CFont font{c.face, c.nHeight, 400};
+          const double s = 96.0 / 1440.0;
+          const QTransform cell(s, 0, 0, s, pass * 7 + (40 + pass * 1150) * s, -y * s);
+          const double k = CTextMetrics::ScaleOf(font);
+          const CTextMetrics::ReferenceFace face = CTextMetrics::CachedReferenceFace(font);
+          const CSize ext = CTextMetrics::Extent(font, c.text);
+          p.setWorldTransform(cell);
+          p.fillRect(QRectF(0, 0, ext.cx, ext.cy), Qt::white);  // cells overlap here
+          p.setWorldTransform(QTransform::fromScale(k, k) * cell);
+          p.setFont(face.font);
+          p.setPen(Qt::black);
+          p.drawText(QPointF(0, face.dAscent), CTextMetrics::TextFor(font, c.text));
+          y -= 210;
+        }
+      }
+    }
+    EXPECT_GT(CountInk(kept), 300);
+    EXPECT_EQ(CountDifferent(kept, fresh), 0) << "code page " << nCodePage;
+  }
+  CTextMetrics::SetCodePage(1252);
 }

@@ -235,8 +235,14 @@ CDC* CViewWidget::CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) {
   const int cy = std::max(cyPixels, 1);
   if (cx > 32767 || cy > 32767 || qint64(cx) * cy > kMaxPixels) return nullptr;
   Surface s;
-  s.pOwnImage = std::make_unique<QImage>(cx, cy, QImage::Format_ARGB32_Premultiplied);
-  if (s.pOwnImage->isNull()) return nullptr;
+  if (m_pSpareImage && m_pSpareImage->size() == QSize(cx, cy)) {
+    s.pOwnImage = std::move(m_pSpareImage);
+  } else {
+    m_pSpareImage.reset();
+    s.pOwnImage = std::make_unique<QImage>(cx, cy, QImage::Format_ARGB32_Premultiplied);
+    if (s.pOwnImage->isNull()) return nullptr;
+  }
+  // A new bitmap is blank paper, whatever the last user of a kept one drew on it.
   s.pOwnImage->fill(Qt::white);
   const QImage* pCompat = ImageOf(pCompatible);
   const int dpmX = pCompat ? pCompat->dotsPerMeterX() : qRound(GetPixelsPerInchX() / 0.0254);
@@ -250,7 +256,19 @@ CDC* CViewWidget::CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) {
   return pDC;
 }
 
-void CViewWidget::DeleteMemoryDC(CDC* pDC) { m_surfaces.erase(pDC); }
+void CViewWidget::DeleteMemoryDC(CDC* pDC) {
+  const auto it = m_surfaces.find(pDC);
+  if (it == m_surfaces.end()) return;
+  // The surface lets go of its bitmap before the bitmap is kept for the next one.
+  it->second.pDC.reset();
+  // Window-sized bitmaps are kept; a large export bitmap is not held on to.
+  constexpr qint64 kMaxSparePixels = qint64(1) << 24;
+  std::unique_ptr<QImage> pImage = std::move(it->second.pOwnImage);
+  m_surfaces.erase(it);
+  if (pImage && qint64(pImage->width()) * pImage->height() <= kMaxSparePixels) {
+    m_pSpareImage = std::move(pImage);
+  }
+}
 
 void CViewWidget::FillSolidRect(CDC* pDC, const CRect& rcPixels, COLORREF cr) {
   auto* pQt = dynamic_cast<CQtDC*>(pDC);

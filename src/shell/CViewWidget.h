@@ -130,6 +130,9 @@ class CViewWidget : public QWidget, public IViewHost {
   QImage m_imgScreen;
   bool m_bRenderPending = true;
   std::map<CDC*, Surface> m_surfaces;
+  // The last memory bitmap let go, kept for the next paint of the same size: the back
+  // buffer of every frame would otherwise be a fresh allocation of megabytes.
+  std::unique_ptr<QImage> m_pSpareImage;
 
   std::map<int, QTimer*> m_timers;
 

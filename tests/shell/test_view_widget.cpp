@@ -71,6 +71,25 @@ TEST_F(ViewWidgetTest, MemorySurfacesFillAndCopyInDevicePixels) {
   EXPECT_EQ(img.pixelColor(3 + 40, 4 + 30), QColor(Qt::white));
   // A bitmap larger than the program would ever need is refused, not allocated.
   EXPECT_EQ(host->CreateMemoryDC(nullptr, 100000, 100000), nullptr);
+
+  // The next bitmap of the same size starts as blank paper, though the last one's pixels
+  // are reused, and it keeps the window's pixels per inch.
+  CDC* pWindow2 = host->GetDC();
+  CDC* pAgain = host->CreateMemoryDC(pWindow2, 40, 30);
+  ASSERT_NE(pAgain, nullptr);
+  host->BitBlt(pWindow2, 50, 40, 40, 30, pAgain, 0, 0);
+  host->FillSolidRect(pAgain, CRect{0, 0, 40, 30}, RGB(0, 255, 0));
+  host->DeleteMemoryDC(pAgain);
+  CDC* pThird = host->CreateMemoryDC(pWindow2, 40, 30);
+  ASSERT_NE(pThird, nullptr);
+  EXPECT_EQ(pThird->GetDeviceCaps(LOGPIXELSX), pWindow2->GetDeviceCaps(LOGPIXELSX));
+  host->BitBlt(pWindow2, 100, 40, 40, 30, pThird, 0, 0);
+  host->DeleteMemoryDC(pThird);
+  host->ReleaseDC(pWindow2);
+  const QImage& after = host->BackBuffer();
+  for (const QPoint pt : {QPoint(50, 40), QPoint(89, 69), QPoint(100, 40), QPoint(139, 69)}) {
+    EXPECT_EQ(after.pixelColor(pt), QColor(Qt::white)) << pt.x() << "," << pt.y();
+  }
 }
 
 TEST_F(ViewWidgetTest, PaintShowsTheDrawingFromTheBackBuffer) {

@@ -1,5 +1,6 @@
 #include "document/CKvillDoc.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -171,7 +172,10 @@ void CKvillDoc::BeginRecords(CArchive& ar, StreamFamily family) {
   }
   m_bRecordsHaveSelection = 1;
   std::int32_t nCount = 0;
-  if (ar.ReadInt32(nCount)) SetSelCount(nCount);
+  // The stored count is not checked against the records; kept within a range that no real
+  // drawing leaves, it cannot overflow as pasted objects and later clicks add to it.
+  constexpr std::int32_t kCountLimit = std::int32_t(1) << 30;
+  if (ar.ReadInt32(nCount)) SetSelCount(std::clamp(nCount, -kCountLimit, kCountLimit));
 }
 
 bool CKvillDoc::LoadPlain(CArchive& ar) {

@@ -427,6 +427,25 @@ TEST(NativeStreamLoader, PasteAttachesOnlyToSelectedTopLevelObjects) {
   EXPECT_EQ(doc.GetSelCount(), 1);  // 0 read, +1 for the dot; the bond arrived selected
 }
 
+TEST(NativeStreamLoader, OutlandishSelectionCountIsKeptInRange) {
+  // A count at the int32 limits, then pasted objects that each add one: nothing overflows,
+  // in either loader, and a count a real drawing could hold is kept as it is.
+  for (const bool bScan : {false, true}) {
+    for (const std::int32_t nStored : {INT32_MAX, INT32_MIN, 12345}) {
+      SCOPED_TRACE(nStored);
+      Bytes b;
+      b.header(nStored).dot(0, 0).dot(100, 0).end();
+      CKvillDoc doc;
+      doc.m_bReplaceOnLoad = 0;
+      ASSERT_TRUE(LoadDoc(doc, b.v, bScan));
+      const std::int32_t nExpected = nStored == INT32_MAX   ? (1 << 30) + 2
+                                     : nStored == INT32_MIN ? -(1 << 30) + 2
+                                                            : 12347;
+      EXPECT_EQ(doc.GetSelCount(), nExpected);
+    }
+  }
+}
+
 TEST(NativeStreamLoader, PasteSelectsTheOutermostGroupOnly) {
   Bytes b;
   b.header()

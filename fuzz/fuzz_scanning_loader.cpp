@@ -1,33 +1,9 @@
-// Feeds arbitrary bytes to the scanning loader (256-byte blocks, the last magic wins), in replace
-// and in paste mode, and writes back whatever was read. Any crash, sanitizer report or runaway
-// allocation is a bug.
+// Feeds arbitrary bytes to the scanning loader (256-byte blocks, the last magic wins), in
+// replace and in paste mode, and writes back whatever was read.
 
-#include <cstddef>
-#include <cstdint>
-#include <span>
-#include <vector>
-
-#include "document/CArchive.h"
-#include "document/CKvillDoc.h"
-#include "objects/CDot.h"
+#include "LoaderRoundTrip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  for (int replace : {1, 0}) {
-    CKvillDoc doc;
-    // Something to paste next to, selected so pasted bonds may attach to it.
-    auto dot = std::make_unique<CDot>();
-    dot->m_rcBounds = CRect{-30, 30, 30, -30};
-    dot->m_bSelected = 1;
-    doc.m_listObjects.push_back(std::move(dot));
-    doc.m_bReplaceOnLoad = replace;
-    doc.m_bScanForHeader = 1;
-    CArchive in{std::span<const std::uint8_t>(data, size)};
-    doc.Serialize(in);
-    doc.m_bScanForHeader = 0;
-    doc.m_bReplaceOnLoad = 1;
-    std::vector<std::uint8_t> out;
-    CArchive ar(&out);
-    doc.Serialize(ar);
-  }
+  LoadAndStoreBack(data, size, true);
   return 0;
 }

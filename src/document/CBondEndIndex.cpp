@@ -5,6 +5,7 @@
 
 #include "objects/CCoupling.h"
 #include "objects/CGroup.h"
+#include "objects/GroupWalk.h"
 
 bool IsBond(const CKVObject* pObj) { return dynamic_cast<const CCoupling*>(pObj) != nullptr; }
 
@@ -91,26 +92,11 @@ void CBondEndIndex::Insert(const Pending& p) {
 void CBondEndIndex::AddTree(CKVObject* pTop) {
   if (IsBond(pTop)) return;
   Add(pTop);
-  auto* pRoot = dynamic_cast<CGroup*>(pTop);
+  CGroup* pRoot = pTop->AsGroup();
   if (!pRoot) return;
-  std::vector<std::pair<CGroup*, CObList::iterator>> stack;
-  CGroup* pCur = pRoot;
-  CObList::iterator it = pCur->m_listChildren.begin();
-  for (;;) {
-    if (it == pCur->m_listChildren.end()) {
-      if (stack.empty()) return;
-      pCur = stack.back().first;
-      it = stack.back().second;
-      stack.pop_back();
-      continue;
-    }
-    CKVObject* p = (it++)->get();
-    if (auto* pGroup = dynamic_cast<CGroup*>(p)) {
-      stack.emplace_back(pCur, it);
-      pCur = pGroup;
-      it = pGroup->m_listChildren.begin();
-    } else if (!IsBond(p)) {
-      Add(p);
-    }
-  }
+  // Groups inside are walked through, not added themselves.
+  WalkGroup(*pRoot, [&](std::unique_ptr<CKVObject>& slot, CGroup&) {
+    if (slot->AsGroup() == nullptr && !IsBond(slot.get())) Add(slot.get());
+    return WalkStep::Enter;
+  });
 }

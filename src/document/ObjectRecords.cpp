@@ -10,6 +10,7 @@
 #include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"
+#include "objects/GroupWalk.h"
 
 namespace {
 
@@ -40,19 +41,12 @@ void ReadPoint(CArchive& ar, CPoint& pt) {
 
 bool IsPasting(const CKvillDoc* pDoc) { return pDoc && !pDoc->m_bReplaceOnLoad; }
 
-// Clears the selection flag of every descendant of a group the group loader has just
-// read. Inside it, kind 9 is exactly the groups: the loader made them from codes 4 and 9,
-// and no other class it creates ends with that kind.
+// Clears the selection flag of every descendant of a group the group loader has just read.
 void ClearLoadedDescendantSelection(CGroup& root) {
-  std::vector<CGroup*> pending{&root};
-  while (!pending.empty()) {
-    CGroup* pGroup = pending.back();
-    pending.pop_back();
-    for (auto& p : pGroup->m_listChildren) {
-      p->m_bSelected = 0;
-      if (p->m_nKind == KIND_GROUP) pending.push_back(static_cast<CGroup*>(p.get()));
-    }
-  }
+  WalkGroup(root, [](std::unique_ptr<CKVObject>& slot, CGroup&) {
+    slot->m_bSelected = 0;
+    return WalkStep::Enter;
+  });
 }
 
 }  // namespace
@@ -207,31 +201,22 @@ void CCoupling::Load(CArchive& ar, CKvillDoc* pDoc) {
 void CGroup::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
   if (nPass != 0) return;
   CKVObject::Store(ar, 0, pDoc);
-  // Depth first without recursion: a child group writes its common part where it stands
-  // and its children next; when a list is exhausted its bonds follow, then its end marker.
-  std::vector<std::pair<CGroup*, CObList::iterator>> stack;
-  CGroup* pCur = this;
-  CObList::iterator it = m_listChildren.begin();
-  for (;;) {
-    if (it == pCur->m_listChildren.end()) {
-      for (auto& p : pCur->m_listChildren) p->Store(ar, 1, pDoc);
-      ar.WriteInt32(KIND_END);
-      if (stack.empty()) return;
-      pCur = stack.back().first;
-      it = stack.back().second;
-      stack.pop_back();
-      continue;
-    }
-    CKVObject* p = (it++)->get();
-    if (auto* pGroup = dynamic_cast<CGroup*>(p)) {
-      pGroup->CKVObject::Store(ar, 0, pDoc);
-      stack.emplace_back(pCur, it);
-      pCur = pGroup;
-      it = pGroup->m_listChildren.begin();
-    } else {
-      p->Store(ar, 0, pDoc);
-    }
-  }
+  // A child group writes its common part where it stands and its children next; when a
+  // list is exhausted its bonds follow, then its end marker.
+  WalkGroup(
+      *this,
+      [&](std::unique_ptr<CKVObject>& slot, CGroup&) {
+        if (CGroup* pGroup = slot->AsGroup()) {
+          pGroup->CKVObject::Store(ar, 0, pDoc);
+        } else {
+          slot->Store(ar, 0, pDoc);
+        }
+        return WalkStep::Enter;
+      },
+      [&](CGroup& group) {
+        for (auto& p : group.m_listChildren) p->Store(ar, 1, pDoc);
+        ar.WriteInt32(KIND_END);
+      });
 }
 
 void CGroup::Load(CArchive& ar, CKvillDoc* pDoc) {

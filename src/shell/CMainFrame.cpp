@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -265,14 +264,8 @@ void CMainFrame::ReadSettings() {
   const CSettingsStore& store = m_pApp->Store();
   const auto record = store.Read(CSettingsStore::kSettings);
   if (record) {
-    CSettingsRecord r;
-    r.m_bDrawBarPlaced = v->m_bDrawBarPlaced;
-    r.m_bDrawBarVisible = v->m_bDrawBarVisible;
-    r.m_bMaximized = v->m_bMaximized;
-    r.m_rcMainWnd = {v->m_rcMainWnd.left, v->m_rcMainWnd.top, v->m_rcMainWnd.right,
-                     v->m_rcMainWnd.bottom};
-    r.m_bToolBarHidden = v->m_bToolBarHidden;
-    r.m_bStatusBarVisible = v->m_bStatusBarVisible;
+    // Items the record lacks keep the values the view has now.
+    CSettingsRecord r = RecordFromView();
     r.Parse(*record);
     v->m_bDrawBarPlaced = r.m_bDrawBarPlaced;
     v->m_bDrawBarVisible = r.m_bDrawBarVisible;
@@ -298,11 +291,8 @@ void CMainFrame::ReadSettings() {
   m_pViewWidget->SetTimer(TIMER_SCROLL_REFRESH, 10);
 }
 
-void CMainFrame::SaveSettings() {
-  CKvillView* v = m_pView.get();
-  if (v == nullptr) return;
-  // A bar moved since the view last had the focus is saved where it is now.
-  if (m_pDrawBar && v->m_bDrawBarPlaced == 1) m_pDrawBar->RecordPlacement();
+CSettingsRecord CMainFrame::RecordFromView() const {
+  const CKvillView* v = m_pView.get();
   CSettingsRecord r;
   r.m_bDrawBarPlaced = v->m_bDrawBarPlaced;
   r.m_bDrawBarVisible = v->m_bDrawBarVisible;
@@ -312,8 +302,16 @@ void CMainFrame::SaveSettings() {
                    v->m_rcMainWnd.bottom};
   r.m_bToolBarHidden = v->m_bToolBarHidden;
   r.m_bStatusBarVisible = v->m_bStatusBarVisible;
+  return r;
+}
+
+void CMainFrame::SaveSettings() {
+  CKvillView* v = m_pView.get();
+  if (v == nullptr) return;
+  // A bar moved since the view last had the focus is saved where it is now.
+  if (m_pDrawBar && v->m_bDrawBarPlaced == 1) m_pDrawBar->RecordPlacement();
   const CSettingsStore& store = m_pApp->Store();
-  store.Write(CSettingsStore::kSettings, r.Format());
+  store.Write(CSettingsStore::kSettings, RecordFromView().Format());
   store.Write(CSettingsStore::kLanguage, FormatLanguageRecord(v->m_wLanguageId));
 }
 
@@ -572,14 +570,9 @@ void CMainFrame::SetDocumentPath(const QString& strPath) {
 
 bool CMainFrame::ReadFileInto(const QString& strPath) {
   QFile file(strPath);
-  if (!file.open(QIODevice::ReadOnly)) {
-    CShellUi::MessageBox(this,
-                         QString::fromUtf8(Messages().readFailed).arg(strPath, file.errorString()),
-                         Utf8(Messages().errorCaption), CShellUi::kIconError);
-    return false;
-  }
-  const QByteArray data = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
+  QByteArray data;
+  if (file.open(QIODevice::ReadOnly)) data = file.readAll();
+  if (!file.isOpen() || file.error() != QFileDevice::NoError) {
     CShellUi::MessageBox(this,
                          QString::fromUtf8(Messages().readFailed).arg(strPath, file.errorString()),
                          Utf8(Messages().errorCaption), CShellUi::kIconError);
@@ -594,6 +587,11 @@ bool CMainFrame::ReadFileInto(const QString& strPath) {
   m_pDoc->Serialize(ar);
   m_pDoc->m_bReplaceOnLoad = 1;
   m_pDoc->m_bScanForHeader = 0;
+  // The drawing read is the document's now: unmodified, named by its file, with a fresh
+  // undo history.
+  m_pDoc->SetModifiedFlag(false);
+  SetDocumentPath(strPath);
+  m_pView->ClearHistory();
   return true;
 }
 
@@ -606,11 +604,7 @@ bool CMainFrame::OpenFileInto(const QString& strPath) {
     return false;
   }
   std::fclose(f);
-  if (!ReadFileInto(strPath)) return false;
-  m_pDoc->SetModifiedFlag(false);
-  SetDocumentPath(strPath);
-  m_pView->ClearHistory();
-  return true;
+  return ReadFileInto(strPath);
 }
 
 void CMainFrame::OnFileNew() {
@@ -633,10 +627,7 @@ void CMainFrame::OnFileOpen() {
                                              Utf8(Messages().openFilter), QString(), IsEnglish());
   if (path.isEmpty()) return;
   if (!SaveModified()) return;
-  if (!ReadFileInto(path)) return;
-  m_pDoc->SetModifiedFlag(false);
-  SetDocumentPath(path);
-  m_pView->ClearHistory();
+  ReadFileInto(path);
 }
 
 bool CMainFrame::StoreTo(const QString& strPath, bool bClearModifiedOnStore) {
@@ -711,6 +702,13 @@ bool CMainFrame::SaveAs() {
   return bWritten;
 }
 
+QString CMainFrame::FrameworkFilter() const {
+  // The document template's filter name and extension.
+  const char* pszTemplate = res::LoadString(128, m_lang);
+  return QStringLiteral("%1|*%2|All Files (*.*)|*.*|")
+      .arg(TemplateField(pszTemplate, 3), TemplateField(pszTemplate, 4));
+}
+
 void CMainFrame::OnFrameworkSave() {
   const QString path = QString::fromStdString(m_pDoc->m_strPathName);
   const QFileInfo info(path);
@@ -719,9 +717,7 @@ void CMainFrame::OnFrameworkSave() {
     StoreTo(path, true);
     return;
   }
-  const QString filter = QStringLiteral("%1|*%2|All Files (*.*)|*.*|")
-                             .arg(TemplateField(res::LoadString(128, m_lang), 3),
-                                  TemplateField(res::LoadString(128, m_lang), 4));
+  const QString filter = FrameworkFilter();
   const QString chosen = CShellUi::GetFileName(
       this, CShellUi::FileDialog::SaveFramework, filter,
       path.isEmpty() ? QString::fromStdString(m_pDoc->m_strTitle) : path, IsEnglish());
@@ -730,9 +726,7 @@ void CMainFrame::OnFrameworkSave() {
 }
 
 void CMainFrame::OnFrameworkOpen() {
-  const QString filter = QStringLiteral("%1|*%2|All Files (*.*)|*.*|")
-                             .arg(TemplateField(res::LoadString(128, m_lang), 3),
-                                  TemplateField(res::LoadString(128, m_lang), 4));
+  const QString filter = FrameworkFilter();
   const QString path = CShellUi::GetFileName(this, CShellUi::FileDialog::OpenFramework, filter,
                                              QString(), IsEnglish());
   if (!path.isEmpty()) m_pApp->OpenDocumentFile(path);

@@ -13,6 +13,7 @@
 
 class CDDrawBar;
 class CKvillApp;
+class CSettingsRecord;
 class CKvillDoc;
 class CKvillView;
 class CViewWidget;
@@ -99,6 +100,8 @@ class CMainFrame : public QMainWindow {
   void BuildToolBar();
   void BuildStatusBar();
   void ReadSettings();
+  // The settings record of the view's fields and the Draw bar's placement as they are now.
+  CSettingsRecord RecordFromView() const;
   void RebuildRecentFiles();
   void RecordWindowState();
   bool RouteToFrame(int nId);
@@ -107,8 +110,12 @@ class CMainFrame : public QMainWindow {
   void OnFilePrintPreview();
   void OnFilePrintSetup();
   void OnAbout();
+  // Reads a file into the document in place of the drawing and makes it the document's file;
+  // a file that cannot be read is reported and changes nothing.
   bool ReadFileInto(const QString& strPath);
   bool StoreTo(const QString& strPath, bool bClearModifiedOnStore);
+  // The file filter of the framework's own Open and Save dialogs.
+  QString FrameworkFilter() const;
   void SetDocumentPath(const QString& strPath);
   bool SaveModified();
   bool IsEnglish() const;

@@ -14,7 +14,6 @@ class CKvillView;
 class CMainFrame;
 class CQtDC;
 class QDialog;
-class QLineEdit;
 class QScrollBar;
 class QTimer;
 
@@ -111,7 +110,6 @@ class CViewWidget : public QWidget, public IViewHost {
   };
 
   void PaintClient(QPaintEvent* pEvent);
-  void ResizeClient();
   void OnScrollAction(int nBar, int nAction);
   void OnTimerElapsed(int nId);
   QImage* ImageOf(CDC* pDC);

@@ -19,22 +19,6 @@
 
 namespace {
 
-// A window surface borrowed from the host for one routine.
-class CWindowDC {
- public:
-  explicit CWindowDC(IViewHost& host) : m_host(host), m_pDC(host.GetDC()) {}
-  CWindowDC(const CWindowDC&) = delete;
-  CWindowDC& operator=(const CWindowDC&) = delete;
-  ~CWindowDC() {
-    if (m_pDC != nullptr) m_host.ReleaseDC(m_pDC);
-  }
-  CDC* Get() const { return m_pDC; }
-
- private:
-  IViewHost& m_host;
-  CDC* m_pDC;
-};
-
 // A memory surface of the host, freed with its bitmap when it leaves scope.
 class CMemoryDC {
  public:
@@ -255,7 +239,7 @@ void CKvillView::UpdateView() {
   m_bSendToBack = 0;
 
   if (m_bPaintEnabled) {
-    CWindowDC dc(*m_pHost);
+    CScopedWindowDC dc(*m_pHost);
     if (dc.Get() != nullptr) {
       if (m_nEditState == 1) m_pHost->HideCaret();
       OnPrepareDC(dc.Get());
@@ -366,7 +350,7 @@ void CKvillView::NormalizePosition() {
                                               : -static_cast<std::int64_t>(m_nExtLeft);
     const std::int64_t dy = m_nExtTop > 500 ? -500 - static_cast<std::int64_t>(m_nExtTop)
                                             : -static_cast<std::int64_t>(m_nExtTop);
-    CWindowDC dc(*m_pHost);
+    CScopedWindowDC dc(*m_pHost);
     if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
     ShiftAll(dc.Get(), CSize{Clamp32(dx), Clamp32(dy)});
   }
@@ -802,15 +786,11 @@ void CKvillView::LayOutLeftOut(CFormula* pFormula, CMeasuringDC& measure) {
   // A formula lays itself out from its text, anchor and scale alone; while none of them
   // nor the box it got changed, laying out again gives the same box. An empty formula
   // also shows its frame, which sets its pass flag: it always goes through its drawing.
-  const bool bSame = memo.nSerial != 0 && memo.ptAnchor == pFormula->m_ptAnchor &&
-                     memo.dScale == pFormula->m_dScale && memo.rcBox == pFormula->m_rcBounds &&
-                     memo.strText == pFormula->m_strText && !pFormula->m_strText.empty();
+  const bool bSame =
+      memo.nSerial != 0 && memo.key.Matches(pFormula) && !pFormula->m_strText.empty();
   if (!bSame) {
     pFormula->Draw(&measure);
-    memo.strText = pFormula->m_strText;
-    memo.ptAnchor = pFormula->m_ptAnchor;
-    memo.dScale = pFormula->m_dScale;
-    memo.rcBox = pFormula->m_rcBounds;
+    memo.key.Set(pFormula);
   }
   memo.nSerial = m_nPaintSerial;
   ++m_nLayoutMemosUsed;
@@ -858,7 +838,7 @@ CSize CKvillView::GetPictureExtent() {
   m_nScrollY = 0;
   m_dZoom = 1.0;
   {
-    CWindowDC dc(*m_pHost);
+    CScopedWindowDC dc(*m_pHost);
     if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
     // The rendering only gathers the extents; what it draws is thrown away.
     CMeasuringDC meta(dc.Get());

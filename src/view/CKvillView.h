@@ -290,8 +290,6 @@ class CKvillView : public IViewLink {
   void OnEndEdit();                    // message 1095
   void OnEditFormula();                // command 32791
   void OnPaletteInsert(int nMessage);  // messages 1030 ... 1085
-  // The cursor feedback of the 10 ms timer, the mouse move and WM_SETCURSOR.
-  void OnUpdateCursor() { UpdateCursor(); }
   // Timers 1118 and 1120 of the entry dialogs and 1123 of the cursor feedback; true if
   // handled.
   bool OnInteractionTimer(int nId);
@@ -348,10 +346,7 @@ class CKvillView : public IViewLink {
   // A formula left out of the paint gets the box its drawing would give it; the layout is
   // remembered with what it depends on.
   struct CLayoutMemo {
-    std::string strText;
-    CPoint ptAnchor;
-    double dScale = 1.0;
-    CRect rcBox;
+    CBondEndKey key;  // the formula's text, anchor, scale and box when last laid out
     std::uint64_t nSerial = 0;
   };
   void LayOutLeftOut(CFormula* pFormula, CMeasuringDC& measure);

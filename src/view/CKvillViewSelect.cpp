@@ -35,11 +35,12 @@ CKvillView::CHit CKvillView::FindObjectAt(CPoint pt) {
   // Bonds are found only where nothing else is: a formula, junction, ring or ellipse wins
   // over a bond drawn across it. Among objects of one class the topmost (last) one wins.
   for (const auto& p : m_pDocument->m_listObjects) {
-    if (p->HitTest(pt) == KIND_COUPLING) bond = CHit{KIND_COUPLING, p.get()};
-  }
-  for (const auto& p : m_pDocument->m_listObjects) {
     const int nKind = p->HitTest(pt);
-    if (nKind != 0 && nKind != KIND_COUPLING) other = CHit{nKind, p.get()};
+    if (nKind == KIND_COUPLING) {
+      bond = CHit{nKind, p.get()};
+    } else if (nKind != 0) {
+      other = CHit{nKind, p.get()};
+    }
   }
   return other.nKind != 0 ? other : bond;
 }

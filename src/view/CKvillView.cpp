@@ -154,6 +154,7 @@ void CKvillView::OnPrepareDC(CDC* pDC) const {
 
 void CKvillView::OnZoomIn() {
   if (m_bResizing || !(m_dZoom > 0.2)) return;
+  CRedisplayScope redisplay(*this);
   const std::int32_t hOld = m_nHPage, vOld = m_nVPage;
   m_bPaintEnabled = 0;
   m_dZoom /= 1.2;
@@ -172,6 +173,7 @@ void CKvillView::OnZoomIn() {
 
 void CKvillView::OnZoomOut() {
   if (m_bResizing || !(m_dZoom < 4.0)) return;
+  CRedisplayScope redisplay(*this);
   const std::int32_t hOld = m_nHPage, vOld = m_nVPage;
   m_dZoom *= 1.2;
   m_bPaintEnabled = 0;
@@ -189,6 +191,7 @@ void CKvillView::OnZoomOut() {
 }
 
 void CKvillView::OnZoomDefault() {
+  CRedisplayScope redisplay(*this);
   m_dZoom = 1.0;
   m_nScrollX = 0;
   m_nScrollY = 0;
@@ -205,6 +208,7 @@ void CKvillView::OnMouseWheel(int nDelta) {
 }
 
 void CKvillView::OnSize() {
+  CRedisplayScope redisplay(*this);
   CRect rc = m_pHost->GetClientRect();
   const int nToolBar = m_bToolBarHidden ? 2 : 32;
   rc.top = SatAdd(rc.top, nToolBar);
@@ -226,6 +230,19 @@ void CKvillView::UpdateView() {
     CObList& list = pDoc->m_listObjects;
     const std::size_t nCount = list.size();
     std::size_t nSeen = 0;
+    // The order changes unless the selection is already where it goes, in its order.
+    bool bSelectedSeen = false, bUnselectedSeen = false, bReordered = false;
+    for (const auto& p : list) {
+      if (p->m_bSelected) {
+        bSelectedSeen = true;
+        if (m_bSendToBack != 0 && bUnselectedSeen) bReordered = true;
+      } else {
+        bUnselectedSeen = true;
+        if (m_bSendToBack == 0 && bSelectedSeen) bReordered = true;
+      }
+    }
+    if (m_bSendToBack != 0 && bSelectedSeen) bReordered = true;  // sent back reversed
+    if (bReordered) Unsettle();
     auto it = list.begin();
     while (nSeen < nCount && it != list.end()) {
       if ((*it)->m_bSelected) {
@@ -396,6 +413,7 @@ void CKvillView::OnHScroll(int nCode, int nPos) { OnScroll(true, nCode, nPos); }
 void CKvillView::OnVScroll(int nCode, int nPos) { OnScroll(false, nCode, nPos); }
 
 void CKvillView::OnScroll(bool bHorizontal, int nCode, int nPos) {
+  CRedisplayScope redisplay(*this);
   if ((bHorizontal ? m_nExtRight : m_nExtBottom) == 0) UpdateView();
   std::int32_t& S = bHorizontal ? m_nScrollX : m_nScrollY;
   const double E = bHorizontal ? m_nExtRight : m_nExtBottom;
@@ -449,6 +467,7 @@ void CKvillView::ScrollRefresh() {
                                         static_cast<std::int64_t>(m_nExtBottom) * 5)),
                         false);
   --m_nRefreshPending;
+  CRedisplayScope redisplay(*this);
   UpdateView();
 }
 
@@ -456,11 +475,13 @@ void CKvillView::ScrollRefresh() {
 // Selection upkeep
 
 void CKvillView::ResetAllDone() {
+  Unsettle();
   if (m_pDocument == nullptr) return;
   for (const auto& p : m_pDocument->m_listObjects) p->ResetDone();
 }
 
 void CKvillView::DeselectAll() {
+  Unsettle();
   if (m_pDocument != nullptr) {
     for (const auto& p : m_pDocument->m_listObjects) p->m_bSelected = 0;
   }
@@ -476,6 +497,7 @@ void CKvillView::CountSelection() {
 }
 
 void CKvillView::DragSelection(CDC* pDC, CSize offset) {
+  Unsettle();
   if (m_pDocument == nullptr) return;
   ResetAllDone();
   CObList& list = m_pDocument->m_listObjects;
@@ -494,6 +516,7 @@ void CKvillView::DragSelection(CDC* pDC, CSize offset) {
 }
 
 void CKvillView::ShiftAll(CDC* pDC, CSize offset) {
+  Unsettle();
   if (m_pDocument == nullptr) return;
   ResetAllDone();
   for (const auto& p : m_pDocument->m_listObjects) {
@@ -510,6 +533,7 @@ void CKvillView::ShiftAll(CDC* pDC, CSize offset) {
 // Painting
 
 void CKvillView::OnDraw(CDC* pDC) {
+  CRedisplayScope redisplay(*this);
   if (m_nEditState == 1) m_pHost->HideCaret();
   RenderDrawing(pDC, m_pDocument);
   m_bPendingModified = 0;
@@ -603,29 +627,23 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
     // objects, so it leaves nothing out.
     const bool bLeaveOut = bScreen && !pDoc->m_bSelectionOnly;
     CRect rcVisible;
+    bool bMetricsSame = false;
     if (bLeaveOut) {
       const CPoint a = pTarget->DPtoLP(CPoint{-2, -2});
       const CPoint b = pTarget->DPtoLP(CPoint{SatAdd(cwVisible, 2), SatAdd(chVisible, 2)});
       rcVisible = CRect{a.x, a.y, b.x, b.y};
-      CheckTextMetrics(pTarget);
+      bMetricsSame = CheckTextMetrics(pTarget);
     }
-    CMeasuringDC measure(pTarget);
-    ++m_nPaintSerial;
-    m_nBondMemosUsed = 0;
-    m_nLayoutMemosUsed = 0;
-    for (const auto& p : list) {
-      CKVObject* pObj = p.get();
-      pObj->ResetDone();
-      const int nKind = pObj->GetKind();
-      if (bLeaveOut && !BoxesMeet(PaintReach(pObj), rcVisible)) {
-        // Drawing changes more than pixels: bonds follow their ends, formulas lay
-        // themselves out, groups recompute their boxes, marks set the pass flag. An
-        // object left out goes through all of it without drawing, so that hit testing,
-        // saving and the next paint find it as a full paint leaves it.
-        if (!(pObj->m_bSelected && nKind == KIND_DOT)) FollowLeftOut(pObj, pTarget, measure);
-        if (pObj->m_bSelected && nKind != KIND_COUPLING) pObj->DrawMarks(&measure);
-        continue;
-      }
+    // Paints that draw for another purpose, or all of a selection, may move or change
+    // anything; so may a change of text metrics.
+    if (!bLeaveOut || !bMetricsSame) Unsettle();
+    const bool bQuiet = bLeaveOut && m_nRedisplay > 0 && m_nRestingPaints >= 2 &&
+                        m_pRestingDoc == pDoc && m_nRestingCount == list.size() &&
+                        m_pRestingFront == (list.empty() ? nullptr : list.front().get()) &&
+                        m_pRestingBack == (list.empty() ? nullptr : list.back().get());
+
+    // One object's drawing in this paint.
+    const auto draw = [&](CKVObject* pObj, int nKind) {
       if (pObj->m_bSelected && bScreen) {
         switch (nKind) {
           case KIND_DOT:
@@ -640,7 +658,7 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
             break;
         }
       } else if (pDoc->m_bSelectionOnly) {
-        if (!pObj->m_bSelected) continue;
+        if (!pObj->m_bSelected) return;
         if (nKind == KIND_COUPLING) {
           // A bond copied alone brings the objects it hangs between.
           auto* pBond = static_cast<CCoupling*>(pObj);
@@ -657,15 +675,46 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
         pObj->Draw(pTarget);
         if (bBitmap && nKind != KIND_COUPLING) AddToExportExtent(pObj);
       }
-    }
+    };
 
-    // Forget what was remembered of objects that were drawn or are gone.
-    if (bScreen && m_nBondMemosUsed != m_bondMemo.size()) {
-      std::erase_if(m_bondMemo, [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
-    }
-    if (bScreen && m_nLayoutMemosUsed != m_layoutMemo.size()) {
-      std::erase_if(m_layoutMemo,
-                    [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
+    if (bQuiet) {
+      // Nothing has changed since the drawing came to rest: objects out of reach would
+      // only do again what they did then, so only those the window can show are visited.
+      for (CKVObject* pObj : m_paintIndex.Meeting(rcVisible)) {
+        pObj->ResetDone();
+        draw(pObj, pObj->GetKind());
+      }
+    } else {
+      CMeasuringDC measure(pTarget);
+      ++m_nPaintSerial;
+      m_nBondMemosUsed = 0;
+      m_nLayoutMemosUsed = 0;
+      for (const auto& p : list) {
+        CKVObject* pObj = p.get();
+        pObj->ResetDone();
+        const int nKind = pObj->GetKind();
+        if (bLeaveOut && !BoxesMeet(PaintReach(pObj), rcVisible)) {
+          // Drawing changes more than pixels: bonds follow their ends, formulas lay
+          // themselves out, groups recompute their boxes, marks set the pass flag. An
+          // object left out goes through all of it without drawing, so that hit testing,
+          // saving and the next paint find it as a full paint leaves it.
+          if (!(pObj->m_bSelected && nKind == KIND_DOT)) FollowLeftOut(pObj, pTarget, measure);
+          if (pObj->m_bSelected && nKind != KIND_COUPLING) pObj->DrawMarks(&measure);
+          continue;
+        }
+        draw(pObj, nKind);
+      }
+
+      // Forget what was remembered of objects that were drawn or are gone.
+      if (bScreen && m_nBondMemosUsed != m_bondMemo.size()) {
+        std::erase_if(m_bondMemo,
+                      [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
+      }
+      if (bScreen && m_nLayoutMemosUsed != m_layoutMemo.size()) {
+        std::erase_if(m_layoutMemo,
+                      [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
+      }
+      if (bLeaveOut) NoteFullPaint(pDoc);
     }
 
     // The bond being placed lies over everything else.
@@ -744,17 +793,46 @@ void CKvillView::CBondEndKey::Set(CKVObject* p) {
   }
 }
 
-void CKvillView::CheckTextMetrics(CDC* pDC) {
+bool CKvillView::CheckTextMetrics(CDC* pDC) {
   // Bytes that stand for different letters in the two code pages, in a face and size of
   // formulas: any change of text metrics changes this extent.
   CSelectGuard<CFont> font(pDC, CFont{"Arial", -2400, 400});
   const CSize probe = pDC->GetTextExtent(
       "\x8a\x8c\xa5\xb9\xbc\xe8\xf0"
       "Dg");
-  if (probe == m_szMetricsProbe) return;
+  if (probe == m_szMetricsProbe) return true;
   m_szMetricsProbe = probe;
   m_bondMemo.clear();
   m_layoutMemo.clear();
+  return false;
+}
+
+void CKvillView::Unsettle() {
+  m_nRestingPaints = 0;
+  m_paintIndex.Clear();
+}
+
+void CKvillView::NoteFullPaint(CKvillDoc* pDoc) {
+  const CObList& list = pDoc->m_listObjects;
+  CKVObject* pFront = list.empty() ? nullptr : list.front().get();
+  CKVObject* pBack = list.empty() ? nullptr : list.back().get();
+  const bool bSameDrawing = m_pRestingDoc == pDoc && m_nRestingCount == list.size() &&
+                            m_pRestingFront == pFront && m_pRestingBack == pBack;
+  // A paint on its own is no proof of rest: a bond listed before the formula it meets
+  // followed the formula's old layout. Formulas depend on nothing else, so after a
+  // second paint every bond has followed final layouts and every group's box its
+  // children. Only a repaint that changed nothing but the window's place counts as
+  // the second.
+  m_nRestingPaints = (m_nRedisplay > 0 && bSameDrawing && m_nRestingPaints > 0) ? 2 : 1;
+  m_pRestingDoc = pDoc;
+  m_nRestingCount = list.size();
+  m_pRestingFront = pFront;
+  m_pRestingBack = pBack;
+  if (m_nRestingPaints == 2) {
+    m_paintIndex.Build(list);
+  } else {
+    m_paintIndex.Clear();
+  }
 }
 
 void CKvillView::FollowLeftOut(CKVObject* pObj, CDC* pDC, CMeasuringDC& measure) {
@@ -940,6 +1018,7 @@ CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt) {
 // What the document's loaders and store reach
 
 void CKvillView::EndFormulaEditing() {
+  Unsettle();
   if (m_nEditState != 1) return;
   m_pHost->HideCaret();
   m_nEditState = 0;
@@ -948,6 +1027,7 @@ void CKvillView::EndFormulaEditing() {
 void CKvillView::StartTimer(int nId, int nElapse) { m_pHost->SetTimer(nId, nElapse); }
 
 void CKvillView::ResetZoomAndScroll() {
+  Unsettle();
   m_dZoom = 1.0;
   m_nScrollX = 0;
   m_nScrollY = 0;
@@ -959,6 +1039,8 @@ void CKvillView::ResetZoomAndScroll() {
 // Timers, messages and commands
 
 void CKvillView::OnTimer(int nId) {
+  // Only the scroll refresh and the cursor feedback leave the drawing as it is.
+  if (nId != TIMER_SCROLL_REFRESH && nId != TIMER_CURSOR_FEEDBACK) Unsettle();
   switch (nId) {
     case TIMER_SCROLL_REFRESH:
       m_pHost->KillTimer(nId);
@@ -995,6 +1077,7 @@ void CKvillView::OnTimer(int nId) {
 }
 
 void CKvillView::OnPostedMessage(int nMessage, std::intptr_t, std::intptr_t) {
+  Unsettle();
   OnDrawBarMessage(nMessage);
 }
 
@@ -1016,6 +1099,7 @@ bool CKvillView::OnCommand(int nId) {
       Redo();
       return true;
     default:
+      Unsettle();
       return OnInteractionCommand(nId);
   }
 }
@@ -1061,6 +1145,7 @@ void CKvillView::PushSnapshot() {
 }
 
 void CKvillView::Undo() {
+  Unsettle();
   std::list<CFileObject>::iterator S;
   if (m_posHistory == m_listHistory.end()) {
     if (m_bHistoryAtOldest || m_listHistory.size() < 2) {
@@ -1081,6 +1166,7 @@ void CKvillView::Undo() {
 }
 
 void CKvillView::Redo() {
+  Unsettle();
   std::list<CFileObject>::iterator S;
   if (m_posHistory == m_listHistory.end()) {
     if (!m_bHistoryAtOldest || m_listHistory.empty()) return;
@@ -1095,6 +1181,7 @@ void CKvillView::Redo() {
 }
 
 void CKvillView::ReloadFrom(const CFileObject& snapshot) {
+  Unsettle();
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc == nullptr) return;
   pDoc->SetModifiedFlag(snapshot.m_bModified != 0);

@@ -13,6 +13,7 @@
 #include "objects/Geometry.h"
 #include "objects/IViewLink.h"
 #include "view/IViewHost.h"
+#include "view/PaintIndex.h"
 
 class CFormula;
 class CGroup;
@@ -87,7 +88,10 @@ class CKvillView : public IViewLink {
 
   void SetHost(IViewHost* pHost);
   IViewHost& Host() const { return *m_pHost; }
-  void SetDocument(CKvillDoc* pDoc) { m_pDocument = pDoc; }
+  void SetDocument(CKvillDoc* pDoc) {
+    m_pDocument = pDoc;
+    Unsettle();
+  }
   CKvillDoc* GetDocument() const { return m_pDocument; }
 
   // Coordinates.
@@ -122,6 +126,12 @@ class CKvillView : public IViewLink {
   void OnDraw(CDC* pDC);
   std::optional<CExportBitmap> RenderDrawing(CDC* pDC, CKvillDoc* pDoc);
   void AddToExportExtent(CKVObject* pObj);
+  // Whatever may change an object calls this, so that the next repaints visit every
+  // object again until the drawing is at rest.
+  void Unsettle();
+  // Whether a repaint that changes nothing but the window's place, zoom or exposure
+  // visits only the objects the window can show.
+  bool IsDrawingAtRest() const { return m_nRestingPaints >= 2; }
 
   // The embedding picture. GetPictureExtent renders the drawing once to gather its extents
   // and returns (cx, cy) in drawing units (cy < 0): the drawing plus a margin of 100 on
@@ -352,8 +362,9 @@ class CKvillView : public IViewLink {
   void LayOutLeftOut(CFormula* pFormula, CMeasuringDC& measure);
   // Everything drawing would change in an object left out (and in its descendants).
   void FollowLeftOut(CKVObject* pObj, CDC* pDC, CMeasuringDC& measure);
-  // Forgets what was remembered when the text metrics of the paint's surface change.
-  void CheckTextMetrics(CDC* pDC);
+  // Forgets what was remembered when the text metrics of the paint's surface change;
+  // false when they did.
+  bool CheckTextMetrics(CDC* pDC);
   // Kept from paint to paint; entries not used by a paint are dropped at its end.
   std::unordered_map<CKVObject*, CBondMemo> m_bondMemo;
   std::unordered_map<CKVObject*, CLayoutMemo> m_layoutMemo;
@@ -361,6 +372,35 @@ class CKvillView : public IViewLink {
   std::size_t m_nBondMemosUsed = 0;
   std::size_t m_nLayoutMemosUsed = 0;
   CSize m_szMetricsProbe;
+
+  // ---- Repaints of a drawing at rest ----
+  // Scrolling, zooming and exposing the window change no object. Once two full paints
+  // in a row have brought every object's drawing state to rest and nothing has changed
+  // since, such a repaint visits only the objects the window can show, found in an
+  // index of where each object paints.
+  // Marks a repaint that changes nothing but the window's place, zoom or exposure.
+  class CRedisplayScope {
+   public:
+    explicit CRedisplayScope(CKvillView& view) : m_view(view) { ++m_view.m_nRedisplay; }
+    ~CRedisplayScope() { --m_view.m_nRedisplay; }
+    CRedisplayScope(const CRedisplayScope&) = delete;
+    CRedisplayScope& operator=(const CRedisplayScope&) = delete;
+
+   private:
+    CKvillView& m_view;
+  };
+  // After a full screen paint of pDoc: counts it towards rest and, at rest, indexes
+  // where the objects paint.
+  void NoteFullPaint(CKvillDoc* pDoc);
+  int m_nRedisplay = 0;
+  int m_nRestingPaints = 0;
+  // The drawing the resting paints were of: a list of another length or with other
+  // ends is another drawing.
+  const CKvillDoc* m_pRestingDoc = nullptr;
+  std::size_t m_nRestingCount = 0;
+  const CKVObject* m_pRestingFront = nullptr;
+  const CKVObject* m_pRestingBack = nullptr;
+  CPaintIndex m_paintIndex;
 
   // Shows the caret of the edited formula again after painting.
   void RestoreEditCaret(CDC* pDC);

@@ -60,6 +60,7 @@ constexpr ToolMessage kToolMessages[] = {
 // Starting and ending an edit
 
 void CKvillView::OnEditFormula() {
+  Unsettle();
   if (m_pCurrent == nullptr || m_pCurrent->GetKind() != KIND_FORMULA) return;
   auto* pFormula = static_cast<CFormula*>(m_pCurrent);
   DeselectAll();
@@ -76,6 +77,7 @@ void CKvillView::OnEditFormula() {
 }
 
 void CKvillView::OnEndEdit() {
+  Unsettle();
   m_pHost->HideCaret();
   m_pCurrent = nullptr;
   m_nTool = 0;
@@ -94,6 +96,7 @@ void CKvillView::OnEndEdit() {
 // Typing and keys
 
 void CKvillView::OnChar(int nChar) {
+  Unsettle();
   const std::unique_ptr<CDC> pDC = GetWindowSurface();
   m_bPendingModified = 0;
   CFormula* pFormula = EditedFormula();
@@ -116,6 +119,7 @@ void CKvillView::OnChar(int nChar) {
 }
 
 void CKvillView::OnKeyDown(int nVirtualKey) {
+  Unsettle();
   const std::unique_ptr<CDC> pDC = GetWindowSurface();
   if (nVirtualKey == VK_ESCAPE) m_pHost->PostMessage(WM_END_EDIT, 0, 0);
   CFormula* pFormula = EditedFormula();
@@ -136,6 +140,7 @@ void CKvillView::OnKeyDown(int nVirtualKey) {
 }
 
 void CKvillView::OnPaletteInsert(int nMessage) {
+  Unsettle();
   CFormula* pFormula = EditedFormula();
   if (pFormula != nullptr) {
     const std::unique_ptr<CDC> pDC = GetWindowSurface();
@@ -192,6 +197,7 @@ bool CKvillView::OnInteractionCommand(int nId) {
 }
 
 bool CKvillView::OnDrawBarMessage(int nMessage) {
+  Unsettle();
   if (nMessage == WM_TOOL_FORMULA) {
     m_nTool = 1;
     return true;
@@ -275,6 +281,7 @@ CEntryDialogText CKvillView::EntryDialogText(int nTemplate) const {
 }
 
 void CKvillView::OnEntryFieldKillFocus(int nTemplate, std::string_view strText) {
+  Unsettle();
   const std::string_view entry = strText.substr(0, kEntryFieldLimit);
   if (nTemplate == kVertexDialog) {
     m_nPolyVertices = 0;

@@ -97,6 +97,7 @@ void CKvillView::ShowHandleCursor(CKVObject* pObj) {
 }
 
 CFormula* CKvillView::CreateFormulaAt(CPoint pt) {
+  Unsettle();
   if (m_pDocument == nullptr) return nullptr;
   auto pNew = std::make_unique<CFormula>();
   CFormula* pFormula = pNew.get();
@@ -196,6 +197,7 @@ void CKvillView::FinishBondAtNew(CPoint pt) {
 // The press
 
 void CKvillView::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
+  Unsettle();
   CPoint P = DeviceToLogical(ptClient);
   if (m_bSkipNextClick) {
     m_bSkipNextClick = 0;
@@ -394,6 +396,7 @@ void CKvillView::EndMove() {
 }
 
 void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
+  Unsettle();
   if (m_bDirectRender) {
     m_bDirectRender = 0;
     UpdateView();
@@ -610,6 +613,7 @@ void CKvillView::ResizeRelease() {
 // The release and the double click
 
 void CKvillView::OnLButtonUp(unsigned, CPoint ptClient) {
+  Unsettle();
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc == nullptr) return;
   const CPoint P = DeviceToLogical(ptClient);
@@ -648,6 +652,7 @@ void CKvillView::OnLButtonUp(unsigned, CPoint ptClient) {
 }
 
 void CKvillView::OnLButtonDblClk(unsigned nFlags, CPoint ptClient) {
+  Unsettle();
   const CPoint P = DeviceToLogical(ptClient);
   const CHit hit = FindObjectAt(P);
   if (hit.nKind == 0) {

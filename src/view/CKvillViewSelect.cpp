@@ -54,6 +54,7 @@ CKVObject* CKvillView::FindHandleAt(CPoint pt) {
 }
 
 void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags) {
+  Unsettle();
   if (pObj == nullptr || m_pDocument == nullptr) return;
   CObList& list = m_pDocument->m_listObjects;
   CKVObject* O = pObj->GetTop();
@@ -158,6 +159,7 @@ void CKvillView::EndRubberBand() {
 }
 
 void CKvillView::OnSelectAll() {
+  Unsettle();
   if (m_pDocument != nullptr) {
     for (const auto& p : m_pDocument->m_listObjects) p->m_bSelected = 1;
   }

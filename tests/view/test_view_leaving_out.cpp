@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -296,4 +297,182 @@ TEST_F(ViewLeavingOut, AFormulaMovedIntoTheWindowBringsItsBondAlong) {
   ASSERT_NE(bond, nullptr);
   EXPECT_LT(bond->m_ptB.x, 4000);
   (void)nAll;
+}
+
+// Scrolling, zooming and exposing the window change no object: once the drawing is at
+// rest, such a repaint visits only what the window can show. It must show and leave
+// behind exactly what a full paint does.
+class ViewRepaintAtRest : public ViewLeavingOut {
+ protected:
+  // The window's own repaint, as an exposure or a scroll brings it.
+  Records Repaint() {
+    host.m_rcClient = CRect{0, 0, 800, 600};
+    CDC* pDC = host.GetDC();
+    view.OnDraw(pDC);
+    host.ReleaseDC(pDC);
+    return host.SurfacesOf(true).back()->Records();
+  }
+
+  // A repaint that must leave objects out without visiting them: objects it does not
+  // visit keep a pass flag no paint sets, which is then put back.
+  Records QuietRepaint(std::size_t& nUnvisited) {
+    EXPECT_TRUE(view.IsDrawingAtRest());
+    std::vector<std::int32_t> saved;
+    for (const auto& p : doc.m_listObjects) {
+      saved.push_back(p->m_bDone);
+      p->m_bDone = 77;
+    }
+    Records records = Repaint();
+    nUnvisited = 0;
+    auto it = saved.begin();
+    for (const auto& p : doc.m_listObjects) {
+      if (p->m_bDone == 77) {
+        ++nUnvisited;
+        p->m_bDone = *it;
+      }
+      ++it;
+    }
+    return records;
+  }
+
+  void BuildGrid() {
+    Build([](SceneBuilder& s) {
+      for (int i = 0; i < 60; ++i) {
+        const CPoint c{500 + (i % 10) * 1000, -500 - (i / 10) * 1000};
+        CGroup* g = s.Ring(c);
+        CFormula* f = s.Formula(i % 2 == 0 ? "OH" : "CH<d3>", CPoint{c.x + 250, c.y + 450});
+        s.Bond(g->m_listChildren.front().get(), f);
+        if (i % 7 == 0) g->m_bSelected = 1;
+      }
+    });
+    view.m_dZoom = 0.6;
+  }
+
+  // The formula of ring n in a document built by BuildGrid.
+  static CFormula* FormulaOf(CKvillDoc& d, int n) {
+    auto it = d.m_listObjects.begin();
+    std::advance(it, 3 * n + 1);
+    return (*it)->AsFormula();
+  }
+};
+
+TEST_F(ViewRepaintAtRest, AnEditFarAwayIsFollowedBeforeRepaintsLeaveObjectsOut) {
+  BuildGrid();
+  // The window shows rings 0 .. 7 across and 0 .. 5 down. A formula out of sight gets a
+  // longer text and the selection; the update puts it last, after the bond that meets
+  // it, so that bond follows the old layout in the update's paint.
+  for (CKvillDoc* d : {&doc, &docFull}) {
+    CFormula* f = FormulaOf(*d, 59);
+    ASSERT_NE(f, nullptr);
+    f->m_strText = "CH<d2>CH<d2>CH<d2>OH";
+    f->m_bSelected = 1;
+  }
+  // The full copy first: updated, then everything painted, so its bonds have followed the
+  // new layout.
+  view.SetDocument(&docFull);
+  view.UpdateView();
+  PaintEverything();
+  view.SetDocument(&doc);
+  view.UpdateView();
+  ASSERT_NE(doc.m_listObjects.back()->AsFormula(), nullptr);
+  EXPECT_FALSE(view.IsDrawingAtRest());
+  Repaint();  // the second paint since the edit brings the drawing to rest
+
+  for (const CPoint scroll :
+       {CPoint{0, 0}, CPoint{1100, 700}, CPoint{2513, 1877}, CPoint{4000, 3333}, CPoint{0, 0}}) {
+    SCOPED_TRACE("scroll " + std::to_string(scroll.x) + "," + std::to_string(scroll.y));
+    view.m_nScrollX = scroll.x;
+    view.m_nScrollY = scroll.y;
+    std::size_t nUnvisited = 0;
+    const Records quiet = QuietRepaint(nUnvisited);
+    EXPECT_GT(nUnvisited, 0u);
+    const std::vector<std::string> stateQuiet = State(doc);
+    const Records all = PaintEverything();  // also lets go of the rest, as any change would
+    EXPECT_EQ(Reaching(quiet, Window()), Reaching(all, Window()));
+    EXPECT_EQ(stateQuiet, State(docFull));
+    EXPECT_FALSE(view.IsDrawingAtRest());
+    Repaint();
+    Repaint();
+  }
+}
+
+TEST_F(ViewRepaintAtRest, ZoomingAndScrollingRepaintQuietlyAndEditsEndTheRest) {
+  BuildGrid();
+  view.UpdateView();
+  EXPECT_FALSE(view.IsDrawingAtRest());
+  view.OnZoomIn();  // paints once more: at rest
+  EXPECT_TRUE(view.IsDrawingAtRest());
+
+  // Zooming, scrolling and its deferred refresh, the window's size and the cursor
+  // feedback keep the rest; what they paint is what a full paint shows.
+  std::size_t nUnvisited = 0;
+  view.OnZoomOut();
+  EXPECT_TRUE(view.IsDrawingAtRest());
+  view.OnVScroll(SB_PAGEDOWN, 0);
+  view.OnTimer(TIMER_SCROLL_REFRESH);
+  view.OnTimer(TIMER_CURSOR_FEEDBACK);
+  view.OnSize();
+  EXPECT_TRUE(view.IsDrawingAtRest());
+  const Records quiet = QuietRepaint(nUnvisited);
+  EXPECT_GT(nUnvisited, 0u);
+  const std::vector<std::string> stateQuiet = State(doc);
+  view.Unsettle();
+  const Records full = Repaint();
+  EXPECT_EQ(Reaching(quiet, Window()), Reaching(full, Window()));
+  EXPECT_EQ(stateQuiet, State(doc));
+
+  // Everything that may change an object ends the rest.
+  const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+      {"button down",
+       [&] {
+         view.OnLButtonDown(0, CPoint{300, 300});
+       }},
+      {"button up",
+       [&] {
+         view.OnLButtonUp(0, CPoint{300, 300});
+       }},
+      {"mouse move",
+       [&] {
+         view.OnMouseMove(0, CPoint{310, 300});
+       }},
+      {"double click",
+       [&] {
+         view.OnLButtonDblClk(0, CPoint{5, 5});
+       }},
+      {"key", [&] { view.OnKeyDown(VK_DELETE); }},
+      {"character", [&] { view.OnChar('x'); }},
+      {"select all", [&] { view.OnCommand(32842); }},
+      {"undo", [&] { view.OnCommand(ID_EDIT_UNDO); }},
+      {"history timer", [&] { view.OnTimer(TIMER_RESET_HISTORY); }},
+      {"draw bar message", [&] { view.OnPostedMessage(1031, 0, 0); }},
+      {"move of everything",
+       [&] {
+         view.ShiftAll(nullptr, CSize{10, 10});
+       }},
+      {"another document", [&] { view.SetDocument(&doc); }},
+  };
+  for (const auto& [name, change] : changes) {
+    SCOPED_TRACE(name);
+    view.Unsettle();
+    Repaint();
+    Repaint();
+    ASSERT_TRUE(view.IsDrawingAtRest());
+    change();
+    EXPECT_FALSE(view.IsDrawingAtRest());
+  }
+
+  // A new object, added behind the view's back, makes another drawing.
+  view.Unsettle();
+  Repaint();
+  Repaint();
+  ASSERT_TRUE(view.IsDrawingAtRest());
+  const CRect rcWindow = Window();
+  SceneBuilder(doc).Ellipse(rcWindow.left + 100, rcWindow.top - 100, rcWindow.left + 900,
+                            rcWindow.top - 900);
+  const Records after = Repaint();
+  EXPECT_FALSE(view.IsDrawingAtRest());
+  // The grid has no ellipse but the new one.
+  EXPECT_TRUE(std::any_of(after.begin(), after.end(), [](const CRecordingDC::Record& r) {
+    return r.op == CRecordingDC::Op::Ellipse;
+  }));
 }

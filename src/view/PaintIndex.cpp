@@ -1,0 +1,137 @@
+#include "view/PaintIndex.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "objects/CKVObject.h"
+#include "view/PaintReach.h"
+
+namespace {
+
+// An object in more cells than this lies across much of the drawing; testing it at every
+// query is cheaper than filling the cells with it.
+constexpr std::int64_t kMaxCellsPerObject = 16;
+constexpr int kMaxSide = 1024;
+
+}  // namespace
+
+CPaintIndex::Box CPaintIndex::Normal(const CRect& rc) {
+  return Box{std::min<std::int64_t>(rc.left, rc.right), std::min<std::int64_t>(rc.bottom, rc.top),
+             std::max<std::int64_t>(rc.left, rc.right), std::max<std::int64_t>(rc.bottom, rc.top)};
+}
+
+void CPaintIndex::Clear() {
+  m_objects.clear();
+  m_reach.clear();
+  m_wide.clear();
+  m_cellStart.clear();
+  m_cellItems.clear();
+  m_seen.clear();
+  m_nCols = m_nRows = 0;
+}
+
+void CPaintIndex::CellRange(const Box& b, int& c0, int& r0, int& c1, int& r1) const {
+  const auto cell = [](std::int64_t v, std::int64_t origin, std::int64_t size, int n) {
+    const std::int64_t k = (v - origin) / size;
+    return static_cast<int>(std::clamp<std::int64_t>(k, 0, n - 1));
+  };
+  c0 = cell(b.x0, m_extent.x0, m_nCellW, m_nCols);
+  c1 = cell(b.x1, m_extent.x0, m_nCellW, m_nCols);
+  r0 = cell(b.y0, m_extent.y0, m_nCellH, m_nRows);
+  r1 = cell(b.y1, m_extent.y0, m_nCellH, m_nRows);
+}
+
+void CPaintIndex::Build(const CObList& list) {
+  Clear();
+  m_objects.reserve(list.size());
+  m_reach.reserve(list.size());
+  for (const auto& p : list) {
+    m_objects.push_back(p.get());
+    m_reach.push_back(Normal(PaintReach(p.get())));
+  }
+  m_seen.assign(m_objects.size(), 0);
+  m_nQuery = 0;
+  if (m_objects.empty()) return;
+
+  // Cells of equal size over the extent of all reaches, about one per object, so that a
+  // window's share of the drawing costs about its share of the objects.
+  Box e = m_reach[0];
+  for (const Box& b : m_reach) {
+    e.x0 = std::min(e.x0, b.x0), e.y0 = std::min(e.y0, b.y0);
+    e.x1 = std::max(e.x1, b.x1), e.y1 = std::max(e.y1, b.y1);
+  }
+  m_extent = e;
+  const double w = static_cast<double>(e.x1 - e.x0) + 1.0;
+  const double h = static_cast<double>(e.y1 - e.y0) + 1.0;
+  const double n = static_cast<double>(m_objects.size());
+  const double side = std::sqrt(w * h / n);
+  m_nCols = static_cast<int>(std::clamp(std::ceil(w / side), 1.0, static_cast<double>(kMaxSide)));
+  m_nRows = static_cast<int>(std::clamp(std::ceil(h / side), 1.0, static_cast<double>(kMaxSide)));
+  m_nCellW = static_cast<std::int64_t>(std::ceil(w / m_nCols));
+  m_nCellH = static_cast<std::int64_t>(std::ceil(h / m_nRows));
+  m_nCellW = std::max<std::int64_t>(m_nCellW, 1);
+  m_nCellH = std::max<std::int64_t>(m_nCellH, 1);
+
+  // Two passes: count the entries of each cell, then place them.
+  const std::size_t nCells = static_cast<std::size_t>(m_nCols) * static_cast<std::size_t>(m_nRows);
+  m_cellStart.assign(nCells + 1, 0);
+  std::vector<bool> wide(m_objects.size(), false);
+  for (std::size_t i = 0; i < m_reach.size(); ++i) {
+    int c0, r0, c1, r1;
+    CellRange(m_reach[i], c0, r0, c1, r1);
+    if (static_cast<std::int64_t>(c1 - c0 + 1) * (r1 - r0 + 1) > kMaxCellsPerObject) {
+      wide[i] = true;
+      m_wide.push_back(static_cast<std::uint32_t>(i));
+      continue;
+    }
+    for (int r = r0; r <= r1; ++r) {
+      for (int c = c0; c <= c1; ++c) ++m_cellStart[static_cast<std::size_t>(r) * m_nCols + c + 1];
+    }
+  }
+  for (std::size_t k = 0; k < nCells; ++k) m_cellStart[k + 1] += m_cellStart[k];
+  m_cellItems.resize(m_cellStart[nCells]);
+  std::vector<std::uint32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
+  for (std::size_t i = 0; i < m_reach.size(); ++i) {
+    if (wide[i]) continue;
+    int c0, r0, c1, r1;
+    CellRange(m_reach[i], c0, r0, c1, r1);
+    for (int r = r0; r <= r1; ++r) {
+      for (int c = c0; c <= c1; ++c) {
+        m_cellItems[fill[static_cast<std::size_t>(r) * m_nCols + c]++] =
+            static_cast<std::uint32_t>(i);
+      }
+    }
+  }
+}
+
+const std::vector<CKVObject*>& CPaintIndex::Meeting(const CRect& rc) {
+  m_hits.clear();
+  m_result.clear();
+  if (m_objects.empty()) return m_result;
+  if (++m_nQuery == 0) {
+    // The stamps wrapped around: start them again.
+    std::fill(m_seen.begin(), m_seen.end(), 0);
+    m_nQuery = 1;
+  }
+  const Box q = Normal(rc);
+  const auto take = [&](std::uint32_t i) {
+    if (m_seen[i] == m_nQuery) return;
+    m_seen[i] = m_nQuery;
+    if (Meet(m_reach[i], q)) m_hits.push_back(i);
+  };
+  for (std::uint32_t i : m_wide) take(i);
+  if (Meet(m_extent, q)) {
+    int c0, r0, c1, r1;
+    CellRange(q, c0, r0, c1, r1);
+    for (int r = r0; r <= r1; ++r) {
+      for (int c = c0; c <= c1; ++c) {
+        const std::size_t k = static_cast<std::size_t>(r) * m_nCols + c;
+        for (std::uint32_t j = m_cellStart[k]; j < m_cellStart[k + 1]; ++j) take(m_cellItems[j]);
+      }
+    }
+  }
+  std::sort(m_hits.begin(), m_hits.end());
+  m_result.reserve(m_hits.size());
+  for (std::uint32_t i : m_hits) m_result.push_back(m_objects[i]);
+  return m_result;
+}

@@ -107,6 +107,19 @@ class SceneBuilder {
 
 using Scene = void (*)(SceneBuilder&);
 
+// 60 rings in rows of 10, 1000 units apart, each with a formula bonded to one of its
+// junctions; every seventh ring and every eleventh formula selected.
+void RingGrid(SceneBuilder& s) {
+  for (int i = 0; i < 60; ++i) {
+    const CPoint c{500 + (i % 10) * 1000, -500 - (i / 10) * 1000};
+    CGroup* g = s.Ring(c);
+    CFormula* f = s.Formula(i % 2 == 0 ? "OH" : "CH<d3>", CPoint{c.x + 250, c.y + 450});
+    s.Bond(g->m_listChildren.front().get(), f);
+    if (i % 7 == 0) g->m_bSelected = 1;
+    if (i % 11 == 0) f->m_bSelected = 1;
+  }
+}
+
 }  // namespace
 
 // The same drawing is built twice: the view paints one copy in the window, leaving out
@@ -257,16 +270,7 @@ TEST_F(ViewLeavingOut, EdgeCasesAroundTheWindowPaintAsEverythingDoes) {
 }
 
 TEST_F(ViewLeavingOut, ScrollingThroughAGridOfRingsShowsTheSameAtEveryStop) {
-  Build([](SceneBuilder& s) {
-    for (int i = 0; i < 60; ++i) {
-      const CPoint c{500 + (i % 10) * 1000, -500 - (i / 10) * 1000};
-      CGroup* g = s.Ring(c);
-      CFormula* f = s.Formula(i % 2 == 0 ? "OH" : "CH<d3>", CPoint{c.x + 250, c.y + 450});
-      s.Bond(g->m_listChildren.front().get(), f);
-      if (i % 7 == 0) g->m_bSelected = 1;
-      if (i % 11 == 0) f->m_bSelected = 1;
-    }
-  });
+  Build(RingGrid);
   // Zoomed in, so that the window cuts through rings and formulas at each stop.
   view.m_dZoom = 0.6;
   for (const CPoint scroll :
@@ -336,15 +340,7 @@ class ViewRepaintAtRest : public ViewLeavingOut {
   }
 
   void BuildGrid() {
-    Build([](SceneBuilder& s) {
-      for (int i = 0; i < 60; ++i) {
-        const CPoint c{500 + (i % 10) * 1000, -500 - (i / 10) * 1000};
-        CGroup* g = s.Ring(c);
-        CFormula* f = s.Formula(i % 2 == 0 ? "OH" : "CH<d3>", CPoint{c.x + 250, c.y + 450});
-        s.Bond(g->m_listChildren.front().get(), f);
-        if (i % 7 == 0) g->m_bSelected = 1;
-      }
-    });
+    Build(RingGrid);
     view.m_dZoom = 0.6;
   }
 

@@ -108,7 +108,7 @@ void BuildRings(CKvillDoc& doc, int nRings) {
     group->RecalcBounds();
     doc.m_listObjects.push_back(std::move(group));
     auto formula = std::make_unique<CFormula>();
-    formula->m_strText = (i % 3 == 0) ? "OH" : (i % 3 == 1) ? "CH<d3>" : "NO<d2>";
+    formula->m_strText = (i % 3 == 0) ? "OH" : (i % 3 == 1) ? "CH#idown 3#" : "NO#idown 2#";
     formula->MoveTo(CPoint{c.x + 250, c.y + 450});
     CFormula* pFormula = formula.get();
     doc.m_listObjects.push_back(std::move(formula));

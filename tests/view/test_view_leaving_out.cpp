@@ -113,7 +113,7 @@ void RingGrid(SceneBuilder& s) {
   for (int i = 0; i < 60; ++i) {
     const CPoint c{500 + (i % 10) * 1000, -500 - (i / 10) * 1000};
     CGroup* g = s.Ring(c);
-    CFormula* f = s.Formula(i % 2 == 0 ? "OH" : "CH<d3>", CPoint{c.x + 250, c.y + 450});
+    CFormula* f = s.Formula(i % 2 == 0 ? "OH" : "CH#idown 3#", CPoint{c.x + 250, c.y + 450});
     s.Bond(g->m_listChildren.front().get(), f);
     if (i % 7 == 0) g->m_bSelected = 1;
     if (i % 11 == 0) f->m_bSelected = 1;
@@ -221,7 +221,7 @@ TEST_F(ViewLeavingOut, EdgeCasesAroundTheWindowPaintAsEverythingDoes) {
     CCoupling* pEarly = early.get();
     s.Doc().m_listObjects.push_back(std::move(early));
     pEarly->m_pEndA = s.Dot(14000, -8500);
-    pEarly->m_pEndB = s.Formula("CH<d2>OH", CPoint{-3000, 1200});
+    pEarly->m_pEndB = s.Formula("CH#idown 2#OH", CPoint{-3000, 1200});
     // Straddling the right edge, and wholly outside below.
     s.Ellipse(11500, -3000, 12600, -4000);
     s.Ellipse(3000, -9800, 4000, -10800);
@@ -243,15 +243,15 @@ TEST_F(ViewLeavingOut, EdgeCasesAroundTheWindowPaintAsEverythingDoes) {
     // whose bond to a junction of the cut ring runs into the window.
     CGroup* cut = s.Ring(CPoint{2000, -9000});
     s.Ring(CPoint{2000, -13000});
-    s.Bond(cut->m_listChildren.front().get(), s.Formula("CH<d3>", CPoint{2600, -10500}));
+    s.Bond(cut->m_listChildren.front().get(), s.Formula("CH#idown 3#", CPoint{2600, -10500}));
     // A formula hanging over the left edge, and one far away bonded to a junction far
     // away on the other side, the line passing through the window.
-    s.Formula("NO<d2>", CPoint{-300, -6000});
+    s.Formula("NO#idown 2#", CPoint{-300, -6000});
     s.Bond(s.Formula("OH", CPoint{-9000, -2000}), s.Dot(21000, -7000));
     // A formula inside a group outside, bonded to a junction on the far side.
     auto holder = std::make_unique<CGroup>();
     auto inner = std::make_unique<CFormula>();
-    inner->m_strText = "NH<d2>";
+    inner->m_strText = "NH#idown 2#";
     inner->MoveTo(CPoint{-4000, -7000});
     CFormula* pInner = inner.get();
     holder->AddChild(std::move(inner));
@@ -261,7 +261,7 @@ TEST_F(ViewLeavingOut, EdgeCasesAroundTheWindowPaintAsEverythingDoes) {
     // Formulas outside: an empty one shows its frame when drawn, which sets its pass
     // flag; a selected one gets its marks.
     s.Formula("", CPoint{-5000, -5000});
-    s.Formula("SO<d4>", CPoint{-5000, -8000})->m_bSelected = 1;
+    s.Formula("SO#idown 4#", CPoint{-5000, -8000})->m_bSelected = 1;
     // A selected ring outside whose frame does not reach.
     s.Ring(CPoint{30000, -4000})->m_bSelected = 1;
   });
@@ -360,7 +360,7 @@ TEST_F(ViewRepaintAtRest, AnEditFarAwayIsFollowedBeforeRepaintsLeaveObjectsOut) 
   for (CKvillDoc* d : {&doc, &docFull}) {
     CFormula* f = FormulaOf(*d, 59);
     ASSERT_NE(f, nullptr);
-    f->m_strText = "CH<d2>CH<d2>CH<d2>OH";
+    f->m_strText = "CH#idown 2#CH#idown 2#CH#idown 2#OH";
     f->m_bSelected = 1;
   }
   // The full copy first: updated, then everything painted, so its bonds have followed the

@@ -16,6 +16,7 @@
 #include <unordered_map>
 
 #include "platform/CTextMetrics.h"
+#include "platform/LineRaster.h"
 
 namespace {
 
@@ -416,7 +417,40 @@ void CQtDC::DrawInverted(const QPainterPath& path, bool bFill) {
   m_pPainter->setWorldTransform(m_xform);
 }
 
+bool CQtDC::DrawLineDirect(CPoint from, CPoint to) {
+  if (m_pImage == nullptr || !m_pPainter->isActive() || GetROP2() != R2_COPYPEN) return false;
+  const CPen& pen = GetCurrentPen();
+  if (pen.nStyle == PS_DOT) return false;
+  // Qt strokes a pen of logical width through the mapping, so only a mapping that scales
+  // both axes alike gives a round pen of one device width.
+  const QTransform& t = m_xform;
+  if (t.type() > QTransform::TxScale) return false;
+  const double sx = std::abs(t.m11()), sy = std::abs(t.m22());
+  if (!(std::abs(sx - sy) <= 1e-9 * std::max(sx, sy))) return false;
+  const double dWidth = DeviceWidthOf(pen);
+  if (!(dWidth > 1.0)) return false;
+  if (m_pPainter->hasClipping() || m_pPainter->opacity() != 1.0) return false;
+
+  const QPointF a(from.x, from.y), b(to.x, to.y);
+  if (MissesDevice(QRectF(a, b).normalized())) return true;
+  // The painter's raster engine writes every figure into the image before its call
+  // returns, so pixels written here fall in order between its figures. The bits are
+  // those the engine writes to: the non-const accessor could detach a shared image and
+  // part the two.
+  const LineRasterTarget target{
+      reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(m_pImage->constBits())),
+      m_pImage->bytesPerLine() / 4, m_pImage->width(), m_pImage->height()};
+  const COLORREF cr = pen.crColor;
+  const std::uint32_t argb = 0xFF000000u | static_cast<std::uint32_t>(GetRValue(cr) << 16) |
+                             static_cast<std::uint32_t>(GetGValue(cr) << 8) |
+                             static_cast<std::uint32_t>(GetBValue(cr));
+  const QPointF da = t.map(a), db = t.map(b);
+  FillCapsule(target, da.x(), da.y(), db.x(), db.y(), dWidth / 2, argb);
+  return true;
+}
+
 void CQtDC::DoLine(CPoint from, CPoint to) {
+  if (DrawLineDirect(from, to)) return;
   QPainterPath path(QPointF(from.x, from.y));
   path.lineTo(to.x, to.y);
   DrawPath(path, false);

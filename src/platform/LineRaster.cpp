@@ -1,0 +1,242 @@
+#include "platform/LineRaster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr int kRowsAhead = 6;
+
+// Cuts the segment down to the part inside the box (Liang-Barsky); false when nothing of it
+// lies inside.
+bool ClipToBox(double& ax, double& ay, double& bx, double& by, double l, double t, double r,
+               double b) {
+  const double dx = bx - ax, dy = by - ay;
+  double t0 = 0.0, t1 = 1.0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {ax - l, r - ax, ay - t, b - ay};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;
+      continue;
+    }
+    const double u = q[i] / p[i];
+    if (p[i] < 0.0) {
+      t0 = std::max(t0, u);
+    } else {
+      t1 = std::min(t1, u);
+    }
+    if (t0 > t1) return false;
+  }
+  const double x0 = ax + t0 * dx, y0 = ay + t0 * dy;
+  bx = ax + t1 * dx;
+  by = ay + t1 * dy;
+  ax = x0;
+  ay = y0;
+  return true;
+}
+
+// A pixel's four channels, one in each 16-bit lane of a 64-bit word (blue, red, green,
+// alpha from the bottom), so that one multiplication scales all four.
+inline std::uint64_t Spread(std::uint32_t p) {
+  return (std::uint64_t{p & 0xFF00FF00u} << 24) | (p & 0x00FF00FFu);
+}
+
+// Opaque source (spread) over a premultiplied pixel at coverage a of 255, each channel
+// divided by 255 with rounding; a coverage of 0 gives the pixel back, 255 the source, and
+// white over white stays white at any coverage.
+inline std::uint32_t Blend(std::uint64_t src, std::uint32_t dst, std::uint32_t a) {
+  constexpr std::uint64_t kLanes = 0x00FF00FF00FF00FFull;
+  std::uint64_t t = src * a + Spread(dst) * (255 - a);
+  t = ((t + ((t >> 8) & kLanes) + 0x0080008000800080ull) >> 8) & kLanes;
+  return static_cast<std::uint32_t>(t & 0x00FF00FFu) |
+         static_cast<std::uint32_t>((t >> 24) & 0xFF00FF00u);
+}
+
+// Pixel columns from a row position: positions are first held to a little beyond the
+// target, so the conversions neither overflow nor need the library's floor and ceil.
+inline double Hold(double x, int w) { return std::clamp(x, -2.0, w + 2.0); }
+inline int Floor(double x) {
+  const int i = static_cast<int>(x);
+  return i - (x < i ? 1 : 0);
+}
+inline int Ceil(double x) {
+  const int i = static_cast<int>(x);
+  return i + (x > i ? 1 : 0);
+}
+
+// The first and last pixel of a row whose centres lie within [lo, hi]; none when lo > hi
+// (and when either is NaN).
+inline void CentresWithin(double lo, double hi, int w, int& i0, int& i1) {
+  if (!(lo <= hi)) {
+    i0 = 0;
+    i1 = -1;
+    return;
+  }
+  i0 = Ceil(Hold(lo, w) - 0.5);
+  i1 = Floor(Hold(hi, w) - 0.5);
+}
+
+// Widens [lo, hi] by the section of a row with the disc of radius r (r2 = r * r) around a
+// point at x = cx, dy above or below the row.
+inline void AddDisc(double cx, double dy, double r2, double& lo, double& hi) {
+  if (dy * dy <= r2) {
+    const double h = std::sqrt(r2 - dy * dy);
+    lo = std::min(lo, cx - h);
+    hi = std::max(hi, cx + h);
+  }
+}
+
+// Coverage of 255 from a signed depth inside the stroke's outer edge (rOut - distance).
+inline std::uint32_t Alpha(double depth) {
+  return static_cast<std::uint32_t>(std::clamp(depth, 0.0, 1.0) * 255.0 + 0.5);
+}
+
+// Paints the outer run o0..o1 of a row, whose pixels i0..i1 the stroke covers wholly, at
+// the coverage depth(i) gives.
+template <class Depth>
+inline void PaintRun(std::uint32_t* row, int o0, int o1, int i0, int i1, std::uint32_t argb,
+                     const Depth& depth) {
+  const std::uint64_t src = Spread(argb);
+  for (int i = o0; i < i0; ++i) row[i] = Blend(src, row[i], Alpha(depth(i)));
+  std::fill(row + i0, row + i1 + 1, argb);
+  for (int i = i1 + 1; i <= o1; ++i) row[i] = Blend(src, row[i], Alpha(depth(i)));
+}
+
+}  // namespace
+
+LineRasterBox FillCapsule(const LineRasterTarget& target, double ax, double ay, double bx,
+                          double by, double dRadius, std::uint32_t argb) {
+  LineRasterBox box;
+  const int w = target.nWidth, h = target.nHeight;
+  if (target.pBits == nullptr || w <= 0 || h <= 0) return box;
+  if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by) ||
+      !std::isfinite(dRadius) || !(dRadius > 0.5)) {
+    return box;
+  }
+  // Far ends are cut off a little beyond the reach of the stroke, so that the ends made by
+  // the cut stay out of sight and every number below stays small.
+  const double margin = dRadius + 2.0;
+  if (!ClipToBox(ax, ay, bx, by, -margin, -margin, w + margin, h + margin)) return box;
+
+  // The unit direction a -> b; a segment of no length is a point, around which the stroke
+  // is a disc. Relative to a, the distance across the segment is s = -uy x + ux y and the
+  // distance along it t = ux x + uy y: both change linearly along a row, and within the
+  // band between the end discs (0 <= t <= len) the distance to the segment is |s|.
+  double ux = 1.0, uy = 0.0, len = 0.0;
+  {
+    const double dx = bx - ax, dy = by - ay;
+    const double d = std::hypot(dx, dy);
+    if (d > 1e-9) {
+      ux = dx / d;
+      uy = dy / d;
+      len = d;
+    }
+  }
+  const double invUx = ux != 0.0 ? 1.0 / ux : 0.0, invUy = uy != 0.0 ? 1.0 / uy : 0.0;
+  const double rIn = dRadius - 0.5, rOut = dRadius + 0.5;
+  const double rIn2 = rIn * rIn, rOut2 = rOut * rOut;
+
+  const double top = std::min(ay, by) - rOut, bottom = std::max(ay, by) + rOut;
+  const int j0 = std::max(0, Ceil(Hold(top, h) - 0.5));
+  const int j1 = std::min(h - 1, Floor(Hold(bottom, h) - 0.5));
+  // Rows lie a whole image width apart, too far for the processor to guess that the next
+  // row is wanted, and nearly every row of a stroke would wait for memory: rows are asked
+  // for a few ahead of their turn, across the stroke's reach in them.
+  const std::ptrdiff_t stride = target.nStride;
+  const double dxPerRow = uy != 0.0 ? std::min(std::abs(ux * invUy), 64.0) : 0.0;
+  const auto prefetch = [&](int j, double lo, double hi) {
+    if (j > j1) return;
+    const std::uint32_t* p = target.pBits + j * stride;
+    const int x0 = std::max(0, Floor(Hold(lo, w))), x1 = std::min(w - 1, Ceil(Hold(hi, w)));
+    for (int x = x0; x <= x1; x += 16) __builtin_prefetch(p + x, 1);
+    if (x1 >= x0) __builtin_prefetch(p + x1, 1);
+  };
+  for (int k = 0; k < kRowsAhead; ++k) {
+    prefetch(j0 + k, std::min(ax, bx) - rOut, std::max(ax, bx) + rOut);
+  }
+
+  box.x0 = w;
+  box.x1 = -1;
+  box.y0 = h;
+  box.y1 = -1;
+  for (int j = j0; j <= j1; ++j) {
+    const double y = j + 0.5;
+    const double dyA = y - ay, dyB = y - by;
+    const double s0 = dyA * ux, t0 = dyA * uy;  // at x = ax
+
+    // The band's part of the row (offsets from ax), then its points within each radius.
+    double tl = kInf, th = -kInf;
+    if (len > 0.0) {
+      if (ux != 0.0) {
+        tl = -t0 * invUx;
+        th = (len - t0) * invUx;
+        if (tl > th) std::swap(tl, th);
+      } else if (t0 >= 0.0 && t0 <= len) {
+        tl = -kInf;
+        th = kInf;
+      }
+    }
+    double loIn = kInf, hiIn = -kInf, loOut = kInf, hiOut = -kInf;
+    if (tl <= th) {
+      const auto across = [&](double r, double& lo, double& hi) {
+        double l = tl, u = th;
+        if (uy != 0.0) {
+          double a = (s0 - r) * invUy, b = (s0 + r) * invUy;
+          if (a > b) std::swap(a, b);
+          l = std::max(l, a);
+          u = std::min(u, b);
+        } else if (std::abs(s0) > r) {
+          return;
+        }
+        if (l <= u) {
+          lo = ax + l;
+          hi = ax + u;
+        }
+      };
+      across(rIn, loIn, hiIn);
+      across(rOut, loOut, hiOut);
+    }
+    AddDisc(ax, dyA, rOut2, loOut, hiOut);
+    AddDisc(bx, dyB, rOut2, loOut, hiOut);
+    int o0, o1;
+    CentresWithin(loOut, hiOut, w, o0, o1);
+    o0 = std::max(o0, 0);
+    o1 = std::min(o1, w - 1);
+    prefetch(j + kRowsAhead, o0 - kRowsAhead * dxPerRow, o1 + kRowsAhead * dxPerRow);
+    if (o0 > o1) continue;
+    AddDisc(ax, dyA, rIn2, loIn, hiIn);
+    AddDisc(bx, dyB, rIn2, loIn, hiIn);
+    int i0, i1;
+    CentresWithin(loIn, hiIn, w, i0, i1);
+    // The inner run lies within the outer one; rounding must not push it out.
+    i0 = std::max(i0, o0);
+    i1 = std::min(i1, o1);
+    if (i0 > i1) {
+      i0 = o1 + 1;
+      i1 = o1;
+    }
+    std::uint32_t* row = target.pBits + static_cast<std::ptrdiff_t>(j) * target.nStride;
+    if (dyA * dyA > rOut2 && dyB * dyB > rOut2) {
+      // Out of reach of the end discs, every pixel of the outer run lies in the band,
+      // where the distance to the segment is the one across it.
+      const double sAt0 = s0 - uy * (o0 + 0.5 - ax);
+      PaintRun(row, o0, o1, i0, i1, argb,
+               [&](int i) { return rOut - std::abs(sAt0 - uy * (i - o0)); });
+    } else {
+      PaintRun(row, o0, o1, i0, i1, argb, [&](int i) {
+        const double xa = i + 0.5 - ax;
+        const double t = std::clamp(t0 + ux * xa, 0.0, len);
+        const double ex = xa - t * ux, ey = dyA - t * uy;
+        return rOut - std::sqrt(ex * ex + ey * ey);
+      });
+    }
+    box.x0 = std::min(box.x0, o0);
+    box.x1 = std::max(box.x1, o1);
+    box.y0 = std::min(box.y0, j);
+    box.y1 = j;
+  }
+  return box;
+}

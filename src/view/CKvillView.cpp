@@ -637,10 +637,13 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
     // Paints that draw for another purpose, or all of a selection, may move or change
     // anything; so may a change of text metrics.
     if (!bLeaveOut || !bMetricsSame) Unsettle();
-    const bool bQuiet = bLeaveOut && m_nRedisplay > 0 && m_nRestingPaints >= 2 &&
-                        m_pRestingDoc == pDoc && m_nRestingCount == list.size() &&
-                        m_pRestingFront == (list.empty() ? nullptr : list.front().get()) &&
-                        m_pRestingBack == (list.empty() ? nullptr : list.back().get());
+    // The list is compared with the index object by object: a list changed behind the
+    // view's back would otherwise send the paint to objects that are gone. Such a change
+    // ends the rest like any other.
+    if (m_nRestingPaints >= 2 && !(m_pRestingDoc == pDoc && m_paintIndex.Matches(list))) {
+      Unsettle();
+    }
+    const bool bQuiet = bLeaveOut && m_nRedisplay > 0 && m_nRestingPaints >= 2;
 
     // One object's drawing in this paint.
     const auto draw = [&](CKVObject* pObj, int nKind) {

@@ -472,3 +472,28 @@ TEST_F(ViewRepaintAtRest, ZoomingAndScrollingRepaintQuietlyAndEditsEndTheRest) {
     return r.op == CRecordingDC::Op::Ellipse;
   }));
 }
+
+TEST_F(ViewRepaintAtRest, AnObjectReplacedBehindTheViewsBackIsNeverVisitedAgain) {
+  BuildGrid();
+  view.UpdateView();
+  Repaint();
+  ASSERT_TRUE(view.IsDrawingAtRest());
+  // A bond is replaced by an ellipse in the middle of the list, without a word to the
+  // view: the list keeps its length and its ends. The old bond is gone, so the next
+  // repaint must not go by what it knew.
+  auto it = std::find_if(std::next(doc.m_listObjects.begin()), doc.m_listObjects.end(),
+                         [](const auto& p) { return p->AsBond() != nullptr; });
+  ASSERT_NE(it, doc.m_listObjects.end());
+  ASSERT_NE(std::next(it), doc.m_listObjects.end());
+  const CRect rcWindow = Window();
+  auto ellipse = std::make_unique<CEllipse>();
+  ellipse->m_rcBounds =
+      CRect{rcWindow.left + 100, rcWindow.top - 100, rcWindow.left + 700, rcWindow.top - 700};
+  ellipse->m_ptAnchor = CPoint{ellipse->m_rcBounds.left, ellipse->m_rcBounds.top};
+  *it = std::move(ellipse);
+  const Records after = Repaint();
+  EXPECT_FALSE(view.IsDrawingAtRest());
+  EXPECT_TRUE(std::any_of(after.begin(), after.end(), [](const CRecordingDC::Record& r) {
+    return r.op == CRecordingDC::Op::Ellipse;
+  }));
+}

@@ -27,7 +27,12 @@ class CKvillDoc {
   virtual ~CKvillDoc();
 
   // Deletes every top-level object (a group deletes its descendants) and empties the list.
-  void DeleteContents() { m_listObjects.clear(); }
+  // Callers make the view let go of the objects first (ClearForReplace does both).
+  void DeleteContents();
+  // The drawing and the view's hold on it go: the edit ends, the view forgets its current
+  // and hovered objects, the list empties and the selection count drops to 0. A replacing
+  // load does this before anything is read, and New before it starts over.
+  void ClearForReplace();
 
   // Stores the whole stream (or the selection) when the archive is storing; otherwise loads
   // with the scanning loader when m_bScanForHeader is set and the plain loader if not. The
@@ -103,8 +108,6 @@ class CKvillDoc {
   bool StoreStream(CArchive& ar);
   bool LoadPlain(CArchive& ar);
   bool LoadScanning(CArchive& ar);
-  // Replace mode: the drawing and the view's hold on it go before anything is read.
-  void ClearForReplace();
   // Reads the selection count after a magic of the current family.
   void BeginRecords(CArchive& ar, StreamFamily family);
   // Reads records up to the end marker; false when the data ends first.

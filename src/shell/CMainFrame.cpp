@@ -609,7 +609,9 @@ bool CMainFrame::OpenFileInto(const QString& strPath) {
 
 void CMainFrame::OnFileNew() {
   if (!SaveModified()) return;
-  m_pDoc->DeleteContents();
+  // The view lets go of the objects before they are deleted: a bond being placed still
+  // holds the junction it started from.
+  m_pDoc->ClearForReplace();
   m_pView->ClearHistory();
   m_pDoc->SetModifiedFlag(false);
   m_pView->m_nEditState = 0;

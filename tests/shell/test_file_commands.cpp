@@ -208,6 +208,28 @@ TEST_F(FileCommandsTest, NewOnModifiedDrawingAsksAndCancelKeepsIt) {
   EXPECT_FALSE(doc->IsModified());
 }
 
+TEST_F(FileCommandsTest, NewWhileABondIsBeingPlacedLetsGoOfItsJunction) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  CKvillView* view = frame->View();
+  Draw(doc);
+  // The single-bond tool pressed on the junction: the bond now hangs from it.
+  view->m_nTool = 2;
+  view->OnLButtonDown(0, view->LogicalToDevice(CPoint{700, -700}));
+  ASSERT_EQ(view->m_nTool, 3);
+  ASSERT_NE(view->m_pCurrent, nullptr);
+  // New, discarding the drawing: the junction is deleted, and the repaint that follows
+  // must not reach it through the bond.
+  m_answers = {CShellUi::kIdYes, CShellUi::kIdNo};
+  frame->OnCommand(57600);
+  EXPECT_TRUE(doc->m_listObjects.empty());
+  EXPECT_EQ(view->m_pCurrent, nullptr);
+  // The next press starts afresh rather than finishing the lost bond.
+  view->OnLButtonDown(0, view->LogicalToDevice(CPoint{2000, -2000}));
+  EXPECT_NE(view->m_nTool, 3);
+  view->OnLButtonUp(0, view->LogicalToDevice(CPoint{2000, -2000}));
+}
+
 TEST_F(FileCommandsTest, LanguageSwitchAsksFirstAndCancelKeepsEverything) {
   CMainFrame* frame = StartEnglish();
   CKvillDoc* doc = frame->Document();

@@ -7,6 +7,7 @@
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr int kRowsAhead = 6;
 
 // Cuts the segment down to the part inside the box (Liang-Barsky); false when nothing of it
 // lies inside.
@@ -141,6 +142,23 @@ LineRasterBox FillCapsule(const LineRasterTarget& target, double ax, double ay, 
   const double top = std::min(ay, by) - rOut, bottom = std::max(ay, by) + rOut;
   const int j0 = std::max(0, Ceil(Hold(top, h) - 0.5));
   const int j1 = std::min(h - 1, Floor(Hold(bottom, h) - 0.5));
+  // Rows lie a whole image width apart, too far for the processor to guess that the next
+  // row is wanted, and on an image just filled most rows of a stroke would wait for
+  // memory: rows are asked for a few ahead of their turn, across the stroke's reach in
+  // them (a shallow stroke's next rows mostly lie under its current one).
+  const std::ptrdiff_t stride = target.nStride;
+  const double dxPerRow = uy != 0.0 ? std::min(std::abs(ux * invUy), 8.0) : 0.0;
+  const auto prefetch = [&](int j, double lo, double hi) {
+    if (j > j1) return;
+    const std::uint32_t* p = target.pBits + j * stride;
+    const int x0 = std::max(0, Floor(Hold(lo, w))), x1 = std::min(w - 1, Ceil(Hold(hi, w)));
+    for (int x = x0; x <= x1; x += 16) __builtin_prefetch(p + x, 1);
+    if (x1 >= x0) __builtin_prefetch(p + x1, 1);
+  };
+  for (int k = 0; k < kRowsAhead; ++k) {
+    prefetch(j0 + k, std::min(ax, bx) - rOut, std::max(ax, bx) + rOut);
+  }
+
   box.x0 = w;
   box.x1 = -1;
   box.y0 = h;
@@ -188,6 +206,7 @@ LineRasterBox FillCapsule(const LineRasterTarget& target, double ax, double ay, 
     CentresWithin(loOut, hiOut, w, o0, o1);
     o0 = std::max(o0, 0);
     o1 = std::min(o1, w - 1);
+    prefetch(j + kRowsAhead, o0 - kRowsAhead * dxPerRow, o1 + kRowsAhead * dxPerRow);
     if (o0 > o1) continue;
     AddDisc(ax, dyA, rIn2, loIn, hiIn);
     AddDisc(bx, dyB, rIn2, loIn, hiIn);

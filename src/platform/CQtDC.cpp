@@ -419,6 +419,9 @@ void CQtDC::DrawInverted(const QPainterPath& path, bool bFill) {
 
 bool CQtDC::DrawLineDirect(CPoint from, CPoint to) {
   if (m_pImage == nullptr || !m_pPainter->isActive() || GetROP2() != R2_COPYPEN) return false;
+  // The painter draws nothing for a line of no length (the first stroke of a dashed
+  // wedge is one), and exports and printing go through it: the screen shows the same.
+  if (from == to) return false;
   const CPen& pen = GetCurrentPen();
   if (pen.nStyle == PS_DOT) return false;
   // Qt strokes a pen of logical width through the mapping, so only a mapping that scales

@@ -459,6 +459,22 @@ TEST(DirectLine, OtherLinesAndSurfacesStayWithQt) {
   EXPECT_EQ(clipped.pixel(120, 60), qRgb(255, 255, 255));
 }
 
+TEST(DirectLine, ALineOfNoLengthShowsOnTheScreenAsInExports) {
+  // Exports and printing draw through a borrowed painter, so Qt decides what a line of
+  // no length shows; the screen's own painter must agree with it.
+  const Scene point = [](CDC& dc) {
+    MapZoomOne(dc);
+    dc.SelectObject(CPen{PS_SOLID, 90, RGB(0, 0, 0)});
+    Line(dc, 1000, -800, 1000, -800);
+    dc.SelectObject(CPen{PS_SOLID, 60, RGB(200, 0, 0)});
+    Line(dc, 1500, -1000, 1800, -1000);  // a real line beside it still shows
+  };
+  const QImage own = OnOwnPainter(point, QImage::Format_ARGB32_Premultiplied);
+  EXPECT_LE(Compare(own, AllQt(point)).nMaxDiff, 40);
+  EXPECT_EQ(own.pixel(66, 53), AllQt(point).pixel(66, 53));  // where the dot would be
+  EXPECT_NE(own, White(kSW, kSH));
+}
+
 TEST(DirectLine, ExtremeMappingsAndCoordinatesAreSafe) {
   QImage image = White(kSW, kSH);
   {

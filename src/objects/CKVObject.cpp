@@ -52,6 +52,10 @@ void CKVObject::SetSelected(int nValue) { GetTop()->m_bSelected = nValue; }
 
 CKVObject* CKVObject::ObjectAt(CPoint) { return this; }
 
+CKVObject::~CKVObject() {
+  if (IViewLink* pView = GetViewLink()) pView->ObjectDestroyed();
+}
+
 int CKVObject::HitTest(CPoint pt) {
   const CRect f = GetSelectionFrame();
   if (f.left <= pt.x && pt.x <= f.right && f.bottom <= pt.y && pt.y <= f.top) return m_nKind;

@@ -30,7 +30,8 @@ class CKVObject {
   explicit CKVObject(std::int32_t nKind);
   CKVObject(const CKVObject&) = delete;
   CKVObject& operator=(const CKVObject&) = delete;
-  virtual ~CKVObject() = default;
+  // Tells the view, which must not keep pointing at it.
+  virtual ~CKVObject();
 
   // The virtual operations, in their slot order.
   virtual void ResetDone();

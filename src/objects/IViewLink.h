@@ -35,6 +35,10 @@ class IViewLink {
   // polygons; bonds anywhere in the drawing that ended at such an ellipse are moved over to
   // its polygon through this list rather than left pointing at a deleted object.
   virtual CObList* GetDocumentObjects() { return nullptr; }
+
+  // --- Objects going ---
+  // An object is being destroyed: anything the view keeps about objects may name it.
+  virtual void ObjectDestroyed() {}
 };
 
 // The registered view, or null when there is none (tests, command-line conversions).

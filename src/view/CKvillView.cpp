@@ -637,10 +637,13 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
     // Paints that draw for another purpose, or all of a selection, may move or change
     // anything; so may a change of text metrics.
     if (!bLeaveOut || !bMetricsSame) Unsettle();
-    // The list is compared with the index object by object: a list changed behind the
-    // view's back would otherwise send the paint to objects that are gone. Such a change
-    // ends the rest like any other.
-    if (m_nRestingPaints >= 2 && !(m_pRestingDoc == pDoc && m_paintIndex.Matches(list))) {
+    // Objects that go end the rest as they are destroyed, so the index never names a
+    // freed object. A list that changed length or ends without that is another drawing
+    // all the same.
+    CKVObject* pFront = list.empty() ? nullptr : list.front().get();
+    CKVObject* pBack = list.empty() ? nullptr : list.back().get();
+    if (m_nRestingPaints >= 2 && !(m_pRestingDoc == pDoc && m_nRestingCount == list.size() &&
+                                   m_pRestingFront == pFront && m_pRestingBack == pBack)) {
       Unsettle();
     }
     const bool bQuiet = bLeaveOut && m_nRedisplay > 0 && m_nRestingPaints >= 2;

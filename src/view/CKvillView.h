@@ -85,6 +85,8 @@ class CKvillView : public IViewLink {
   // The document's top-level list, so that a rotation that replaces an ellipse can move
   // bonds anywhere in the drawing over to its polygon.
   CObList* GetDocumentObjects() override;
+  // Any object destroyed ends the rest, so a repaint never goes by an index naming it.
+  void ObjectDestroyed() override { Unsettle(); }
 
   void SetHost(IViewHost* pHost);
   IViewHost& Host() const { return *m_pHost; }

@@ -104,15 +104,6 @@ void CPaintIndex::Build(const CObList& list) {
   }
 }
 
-bool CPaintIndex::Matches(const CObList& list) const {
-  if (list.size() != m_objects.size()) return false;
-  auto it = m_objects.begin();
-  for (const auto& p : list) {
-    if (p.get() != *it++) return false;
-  }
-  return true;
-}
-
 const std::vector<CKVObject*>& CPaintIndex::Meeting(const CRect& rc) {
   m_hits.clear();
   m_result.clear();

@@ -21,10 +21,6 @@ class CPaintIndex {
   bool IsEmpty() const { return m_objects.empty(); }
   std::size_t Size() const { return m_objects.size(); }
 
-  // Whether the list holds exactly the indexed objects, in the same order. An index of
-  // another list must not be asked: its objects may be gone.
-  bool Matches(const CObList& list) const;
-
   // The objects whose reach meets the box (drawing units, either orientation), in the
   // order of the list. The result stays valid until the next call.
   const std::vector<CKVObject*>& Meeting(const CRect& rc);

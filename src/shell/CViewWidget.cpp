@@ -399,7 +399,10 @@ void CViewWidget::OnScrollAction(int nBar, int nAction) {
     default:
       return;
   }
-  const int pos = m_pBars[nBar]->sliderPosition();
+  // Only a dragged thumb has a position to report; with any other code the view takes a
+  // position other than 0 for one to jump to, and a line step from the top (position 1)
+  // would jump back to the top.
+  const int pos = code == SB_THUMBTRACK ? m_pBars[nBar]->sliderPosition() : 0;
   if (nBar == SB_HORZ) {
     m_pView->OnHScroll(code, pos);
   } else {

@@ -53,6 +53,38 @@ TEST_F(ViewWidgetTest, ScrollBarsTakeTheirRoomAtOnceAndFollowTheView) {
   host->SetView(view);
 }
 
+TEST_F(ViewWidgetTest, ScrollBarArrowsAndTrackStepTheView) {
+  CViewWidget* host = StartHost();
+  CKvillView* view = host->View();
+  // A drawing far taller and wider than the window, so that both bars show.
+  auto e = std::make_unique<CEllipse>();
+  e->m_rcBounds = CRect{100, -100, 90000, -90000};
+  e->m_ptAnchor = CPoint{100, -100};
+  view->GetDocument()->m_listObjects.push_back(std::move(e));
+  view->UpdateView();
+  auto* bar = host->findChildren<QScrollBar*>().value(SB_VERT);
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(bar->isVisible());
+  ASSERT_EQ(view->m_nScrollY, 0);
+  // The arrow adds a line, as often as it is pressed.
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(view->m_nScrollY, 100);
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(view->m_nScrollY, 200);
+  bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(view->m_nScrollY, 100);
+  // A click in the track moves by a window's height.
+  const std::int32_t nBefore = view->m_nScrollY;
+  bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  const std::int32_t nPage = view->m_nScrollY - nBefore;
+  EXPECT_EQ(nPage, static_cast<std::int32_t>(5.0 * view->m_rcWindow.bottom * view->m_dZoom));
+  // The horizontal arrow the same.
+  auto* hbar = host->findChildren<QScrollBar*>().value(SB_HORZ);
+  ASSERT_NE(hbar, nullptr);
+  hbar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(view->m_nScrollX, 100);
+}
+
 TEST_F(ViewWidgetTest, MemorySurfacesFillAndCopyInDevicePixels) {
   CViewWidget* host = StartHost();
   CDC* pWindow = host->GetDC();

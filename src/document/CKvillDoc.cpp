@@ -153,12 +153,6 @@ void CKvillDoc::AfterStore() {
 // ---------------------------------------------------------------------------------------
 // Reading
 
-void CKvillDoc::DeleteContents() {
-  // What the view knew of where objects paint is about objects that are going.
-  if (CKvillView* pView = CKvillView::GetView()) pView->Unsettle();
-  m_listObjects.clear();
-}
-
 void CKvillDoc::ClearForReplace() {
   // The view lets go of the objects before they are deleted, so nothing it holds dangles.
   if (CKvillView* pView = CKvillView::GetView()) {

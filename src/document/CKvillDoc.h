@@ -28,7 +28,7 @@ class CKvillDoc {
 
   // Deletes every top-level object (a group deletes its descendants) and empties the list.
   // Callers make the view let go of the objects first (ClearForReplace does both).
-  void DeleteContents();
+  void DeleteContents() { m_listObjects.clear(); }
   // The drawing and the view's hold on it go: the edit ends, the view forgets its current
   // and hovered objects, the list empties and the selection count drops to 0. A replacing
   // load does this before anything is read, and New before it starts over.

@@ -34,27 +34,13 @@ const QList<qreal>& DotPattern(bool bHairline) {
 // nothing of it lies inside.
 bool ClipSegment(QPainterPath& path, const QRectF& clip) {
   if (path.elementCount() != 2) return true;
-  const QPointF a = path.elementAt(0), b = path.elementAt(1);
-  const double dx = b.x() - a.x(), dy = b.y() - a.y();
-  double t0 = 0.0, t1 = 1.0;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {a.x() - clip.left(), clip.right() - a.x(), a.y() - clip.top(),
-                       clip.bottom() - a.y()};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0.0) {
-      if (q[i] < 0.0) return false;
-      continue;
-    }
-    const double t = q[i] / p[i];
-    if (p[i] < 0.0) {
-      t0 = std::max(t0, t);
-    } else {
-      t1 = std::min(t1, t);
-    }
-    if (t0 > t1) return false;
+  double ax = path.elementAt(0).x, ay = path.elementAt(0).y;
+  double bx = path.elementAt(1).x, by = path.elementAt(1).y;
+  if (!ClipSegmentToBox(ax, ay, bx, by, clip.left(), clip.top(), clip.right(), clip.bottom())) {
+    return false;
   }
-  QPainterPath cut(QPointF(a.x() + t0 * dx, a.y() + t0 * dy));
-  cut.lineTo(a.x() + t1 * dx, a.y() + t1 * dy);
+  QPainterPath cut(QPointF(ax, ay));
+  cut.lineTo(bx, by);
   path = cut;
   return true;
 }
@@ -115,6 +101,11 @@ const ShapedText& Shaped(const CFont& font, std::string_view text) {
     it = pCache->emplace(std::move(key), std::move(shaped)).first;
   }
   return it->second;
+}
+
+bool IsFinite(const QRectF& rc) {
+  return std::isfinite(rc.left()) && std::isfinite(rc.right()) && std::isfinite(rc.top()) &&
+         std::isfinite(rc.bottom());
 }
 
 QRectF ToQRect(const CRect& rc) {
@@ -247,22 +238,24 @@ void CQtDC::ApplyDrawingState(bool bFill) {
   }
 }
 
-bool CQtDC::MissesDevice(const QRectF& rcLogical) const {
-  if (!m_bCull) return false;
-  // Room for half the pen (its widest extent under the mapping, at least the one pixel of
-  // a thin pen), round caps and joins, and the antialiased fringe, with a good margin.
+double CQtDC::PenSpan() const {
   const double dScale =
       std::max(std::hypot(m_xform.m11(), m_xform.m12()), std::hypot(m_xform.m21(), m_xform.m22()));
-  const double dPen = std::max(1.0, std::abs(static_cast<double>(GetCurrentPen().nWidth)) * dScale);
-  if (!std::isfinite(dPen)) return false;
-  const double margin = dPen + 4.0;
-  const QRectF rc = m_xform.mapRect(rcLogical).adjusted(-margin, -margin, margin, margin);
-  if (!std::isfinite(rc.left()) || !std::isfinite(rc.right()) || !std::isfinite(rc.top()) ||
-      !std::isfinite(rc.bottom())) {
-    return false;
-  }
-  return rc.right() < m_rcDevice.left() || rc.left() > m_rcDevice.right() ||
-         rc.bottom() < m_rcDevice.top() || rc.top() > m_rcDevice.bottom();
+  return std::max(1.0, std::abs(static_cast<double>(GetCurrentPen().nWidth)) * dScale);
+}
+
+bool CQtDC::OffDevice(const QRectF& rcDevice, double margin) const {
+  if (!m_bCull || !std::isfinite(margin) || !IsFinite(rcDevice)) return false;
+  return rcDevice.right() + margin < m_rcDevice.left() ||
+         rcDevice.left() - margin > m_rcDevice.right() ||
+         rcDevice.bottom() + margin < m_rcDevice.top() ||
+         rcDevice.top() - margin > m_rcDevice.bottom();
+}
+
+bool CQtDC::MissesDevice(const QRectF& rcLogical) const {
+  // Room for half the pen, round caps and joins, and the antialiased fringe, with a good
+  // margin.
+  return OffDevice(m_xform.mapRect(rcLogical), PenSpan() + 4.0);
 }
 
 bool CQtDC::WhiteOnWhite(const QPainterPath& path, bool bFill) const {
@@ -271,16 +264,11 @@ bool CQtDC::WhiteOnWhite(const QPainterPath& path, bool bFill) const {
   const CBrush& brush = GetCurrentBrush();
   if (pen.crColor != RGB(255, 255, 255)) return false;
   if (bFill && brush.nStyle == BS_SOLID && brush.crColor != RGB(255, 255, 255)) return false;
-  // What the figure can touch: half the pen around its edges (a thin pen is one pixel
-  // wide), the pixel of antialiased fringe beyond, and a pixel to spare.
-  const double dScale =
-      std::max(std::hypot(m_xform.m11(), m_xform.m12()), std::hypot(m_xform.m21(), m_xform.m22()));
-  const double margin = std::max(1.0, std::abs(static_cast<double>(pen.nWidth)) * dScale) / 2 + 2.0;
+  // What the figure can touch: half the pen around its edges, the pixel of antialiased
+  // fringe beyond, and a pixel to spare.
+  const double margin = PenSpan() / 2 + 2.0;
   const QRectF box = m_xform.mapRect(path.controlPointRect());
-  if (!std::isfinite(margin) || !std::isfinite(box.left()) || !std::isfinite(box.right()) ||
-      !std::isfinite(box.top()) || !std::isfinite(box.bottom()) || path.elementCount() > 64) {
-    return false;
-  }
+  if (!std::isfinite(margin) || !IsFinite(box) || path.elementCount() > 64) return false;
   const int w = m_pImage->width(), h = m_pImage->height();
   const int y0 = static_cast<int>(std::max(0.0, std::floor(box.top() - margin)));
   const int y1 = static_cast<int>(std::min(h - 1.0, std::ceil(box.bottom() + margin)));
@@ -337,10 +325,7 @@ bool CQtDC::WhiteOnWhite(const QPainterPath& path, bool bFill) const {
 }
 
 bool CQtDC::AreaWhite(const QRectF& rcDevice, double margin) const {
-  if (m_pImage == nullptr || !std::isfinite(rcDevice.left()) || !std::isfinite(rcDevice.right()) ||
-      !std::isfinite(rcDevice.top()) || !std::isfinite(rcDevice.bottom())) {
-    return false;
-  }
+  if (m_pImage == nullptr || !IsFinite(rcDevice)) return false;
   const int w = m_pImage->width(), h = m_pImage->height();
   const double l = std::max(0.0, std::floor(rcDevice.left() - margin));
   const double r = std::min(w - 1.0, std::ceil(rcDevice.right() + margin));
@@ -498,25 +483,17 @@ void CQtDC::DoTextOut(CPoint pt, std::string_view text, CSize extent) {
   const QTransform map = Mapping();
   const QPointF origin = map.map(QPointF(pt.x, pt.y));
   const QTransform cell(std::abs(map.m11()), 0, 0, std::abs(map.m22()), origin.x(), origin.y());
-  if (m_bCull) {
-    // Ink may stand out of the cell a little (overhangs, accents); a cell height of room
-    // on every side is plenty.
-    const QRectF rc = (cell * m_base).mapRect(QRectF(0, 0, extent.cx, extent.cy));
-    const double margin = rc.height() + 4.0;
-    if (std::isfinite(margin) && std::isfinite(rc.left()) && std::isfinite(rc.top()) &&
-        std::isfinite(rc.right()) && std::isfinite(rc.bottom()) &&
-        (rc.right() + margin < m_rcDevice.left() || rc.left() - margin > m_rcDevice.right() ||
-         rc.bottom() + margin < m_rcDevice.top() || rc.top() - margin > m_rcDevice.bottom())) {
-      return;
-    }
-  }
+  // Ink may stand out of the cell a little (overhangs, accents); a cell height of room on
+  // every side is plenty.
+  const QRectF rcCell = (cell * m_base).mapRect(QRectF(0, 0, extent.cx, extent.cy));
+  if (OffDevice(rcCell, rcCell.height() + 4.0)) return;
   m_pPainter->setWorldTransform(cell * m_base);
   // Text is not subject to the raster operation: it is always painted, cell and all.
   m_pPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
   m_pPainter->setRenderHint(QPainter::Antialiasing, true);
   m_pPainter->setRenderHint(QPainter::TextAntialiasing, true);
   // The opaque white cell changes nothing where the paper under it is white already.
-  if (!AreaWhite((cell * m_base).mapRect(QRectF(0, 0, extent.cx, extent.cy)), 2.0)) {
+  if (!AreaWhite(rcCell, 2.0)) {
     m_pPainter->fillRect(QRectF(0, 0, extent.cx, extent.cy), Qt::white);
   }
 

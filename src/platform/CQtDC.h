@@ -53,6 +53,12 @@ class CQtDC : public CDC {
   // only what differs is set, and pens and brushes are built only when the selection
   // changes.
   void ApplyDrawingState(bool bFill);
+  // Device pixels the selected pen covers across (its widest extent under the mapping), at
+  // least the one pixel of a thin pen.
+  double PenSpan() const;
+  // Whether a box of device pixels, widened by margin on every side, lies wholly off the
+  // device (only known for an own painter on an image; false for anything not finite).
+  bool OffDevice(const QRectF& rcDevice, double margin) const;
   // Whether a figure with this box (logical units), stroked with the selected pen, leaves
   // every pixel of the device alone: Qt would draw nothing of it but still pay for
   // stroking and scan-converting it.

@@ -9,10 +9,10 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr int kRowsAhead = 6;
 
-// Cuts the segment down to the part inside the box (Liang-Barsky); false when nothing of it
-// lies inside.
-bool ClipToBox(double& ax, double& ay, double& bx, double& by, double l, double t, double r,
-               double b) {
+}  // namespace
+
+bool ClipSegmentToBox(double& ax, double& ay, double& bx, double& by, double l, double t, double r,
+                      double b) {
   const double dx = bx - ax, dy = by - ay;
   double t0 = 0.0, t1 = 1.0;
   const double p[4] = {-dx, dx, -dy, dy};
@@ -37,6 +37,8 @@ bool ClipToBox(double& ax, double& ay, double& bx, double& by, double l, double 
   ay = y0;
   return true;
 }
+
+namespace {
 
 // A pixel's four channels, one in each 16-bit lane of a 64-bit word (blue, red, green,
 // alpha from the bottom), so that one multiplication scales all four.
@@ -119,7 +121,7 @@ LineRasterBox FillCapsule(const LineRasterTarget& target, double ax, double ay, 
   // Far ends are cut off a little beyond the reach of the stroke, so that the ends made by
   // the cut stay out of sight and every number below stays small.
   const double margin = dRadius + 2.0;
-  if (!ClipToBox(ax, ay, bx, by, -margin, -margin, w + margin, h + margin)) return box;
+  if (!ClipSegmentToBox(ax, ay, bx, by, -margin, -margin, w + margin, h + margin)) return box;
 
   // The unit direction a -> b; a segment of no length is a point, around which the stroke
   // is a disc. Relative to a, the distance across the segment is s = -uy x + ux y and the

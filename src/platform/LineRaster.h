@@ -21,6 +21,11 @@ struct LineRasterBox {
   bool IsEmpty() const { return x0 > x1 || y0 > y1; }
 };
 
+// Cuts the segment a-b down to its part inside the box [l, r] x [t, b] (Liang-Barsky);
+// false when nothing of it lies inside.
+bool ClipSegmentToBox(double& ax, double& ay, double& bx, double& by, double l, double t, double r,
+                      double b);
+
 // Strokes the segment a-b (device pixels; pixel (i, j) is the square [i, i+1] x [j, j+1])
 // with round ends, dRadius being half the pen's width (more than half a pixel), in the
 // opaque colour argb (0xFFRRGGBB), blended over the pixels (premultiplied, source over) by

@@ -594,18 +594,20 @@ bool CViewWidget::OpenFileAtStart(const std::string& strPath) {
   return m_pFrame != nullptr && m_pFrame->OpenFileInto(QString::fromStdString(strPath));
 }
 
+CDDrawBar* CViewWidget::DrawBar() const {
+  return m_pFrame != nullptr ? m_pFrame->DrawBar() : nullptr;
+}
+
 void CViewWidget::ResetDrawBar() {
-  if (CDDrawBar* pBar = m_pFrame != nullptr ? m_pFrame->DrawBar() : nullptr) pBar->Reset();
+  if (CDDrawBar* pBar = DrawBar()) pBar->Reset();
 }
 
 void CViewWidget::ClearDrawBarLatches() {
-  if (CDDrawBar* pBar = m_pFrame != nullptr ? m_pFrame->DrawBar() : nullptr) pBar->ClearLatches();
+  if (CDDrawBar* pBar = DrawBar()) pBar->ClearLatches();
 }
 
 void CViewWidget::ReleaseDrawBarButtons() {
-  if (CDDrawBar* pBar = m_pFrame != nullptr ? m_pFrame->DrawBar() : nullptr) {
-    pBar->ReleaseButtons();
-  }
+  if (CDDrawBar* pBar = DrawBar()) pBar->ReleaseButtons();
 }
 
 void CViewWidget::MessageBeep() { QApplication::beep(); }
@@ -782,9 +784,9 @@ bool CViewWidget::eventFilter(QObject* pWatched, QEvent* pEvent) {
       // Coming back to the drawing puts the Draw bar at rest, and a bar the user moved
       // keeps its new place in the settings.
       ResetDrawBar();
-      if (m_pView != nullptr && m_pView->m_bDrawBarPlaced == 1 && m_pFrame != nullptr &&
-          m_pFrame->DrawBar() != nullptr) {
-        m_pFrame->DrawBar()->RecordPlacement();
+      if (CDDrawBar* pBar = DrawBar();
+          pBar != nullptr && m_pView != nullptr && m_pView->m_bDrawBarPlaced == 1) {
+        pBar->RecordPlacement();
       }
       return false;
     default:

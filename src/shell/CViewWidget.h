@@ -10,6 +10,7 @@ class QKeyEvent;
 
 #include "view/IViewHost.h"
 
+class CDDrawBar;
 class CKvillView;
 class CMainFrame;
 class CQtDC;
@@ -103,6 +104,8 @@ class CViewWidget : public QWidget, public IViewHost {
   bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
  private:
+  // The Draw bar of the main window, or null before it is made.
+  CDDrawBar* DrawBar() const;
   struct Surface {
     std::unique_ptr<QImage> pOwnImage;  // memory surfaces own their bitmap
     QImage* pImage = nullptr;

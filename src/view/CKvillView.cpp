@@ -230,28 +230,21 @@ void CKvillView::UpdateView() {
     CObList& list = pDoc->m_listObjects;
     const std::size_t nCount = list.size();
     std::size_t nSeen = 0;
-    // The order changes unless the selection is already where it goes, in its order.
-    bool bSelectedSeen = false, bUnselectedSeen = false, bReordered = false;
-    for (const auto& p : list) {
-      if (p->m_bSelected) {
-        bSelectedSeen = true;
-        if (m_bSendToBack != 0 && bUnselectedSeen) bReordered = true;
-      } else {
-        bUnselectedSeen = true;
-        if (m_bSendToBack == 0 && bSelectedSeen) bReordered = true;
-      }
-    }
-    if (m_bSendToBack != 0 && bSelectedSeen) bReordered = true;  // sent back reversed
-    if (bReordered) Unsettle();
+    // The order changes when the selection goes to the head (reversed), or when an object
+    // left in place came after one moved to the end.
+    bool bMovedToEnd = false, bReordered = false;
     auto it = list.begin();
     while (nSeen < nCount && it != list.end()) {
       if ((*it)->m_bSelected) {
+        (m_bSendToBack != 0 ? bReordered : bMovedToEnd) = true;
         it = MoveTo(list, it, m_bSendToBack != 0);
       } else {
+        if (bMovedToEnd) bReordered = true;
         ++it;
       }
       ++nSeen;
     }
+    if (bReordered) Unsettle();
   }
   m_bSendToBack = 0;
 
@@ -497,7 +490,6 @@ void CKvillView::CountSelection() {
 }
 
 void CKvillView::DragSelection(CDC* pDC, CSize offset) {
-  Unsettle();
   if (m_pDocument == nullptr) return;
   ResetAllDone();
   CObList& list = m_pDocument->m_listObjects;
@@ -516,7 +508,6 @@ void CKvillView::DragSelection(CDC* pDC, CSize offset) {
 }
 
 void CKvillView::ShiftAll(CDC* pDC, CSize offset) {
-  Unsettle();
   if (m_pDocument == nullptr) return;
   ResetAllDone();
   for (const auto& p : m_pDocument->m_listObjects) {
@@ -640,12 +631,7 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
     // Objects that go end the rest as they are destroyed, so the index never names a
     // freed object. A list that changed length or ends without that is another drawing
     // all the same.
-    CKVObject* pFront = list.empty() ? nullptr : list.front().get();
-    CKVObject* pBack = list.empty() ? nullptr : list.back().get();
-    if (m_nRestingPaints >= 2 && !(m_pRestingDoc == pDoc && m_nRestingCount == list.size() &&
-                                   m_pRestingFront == pFront && m_pRestingBack == pBack)) {
-      Unsettle();
-    }
+    if (m_nRestingPaints >= 2 && !IsRestingDrawing(pDoc)) Unsettle();
     const bool bQuiet = bLeaveOut && m_nRedisplay > 0 && m_nRestingPaints >= 2;
 
     // One object's drawing in this paint.
@@ -818,22 +804,25 @@ void CKvillView::Unsettle() {
   m_paintIndex.Clear();
 }
 
+bool CKvillView::IsRestingDrawing(const CKvillDoc* pDoc) const {
+  const CObList& list = pDoc->m_listObjects;
+  return m_pRestingDoc == pDoc && m_nRestingCount == list.size() &&
+         m_pRestingFront == (list.empty() ? nullptr : list.front().get()) &&
+         m_pRestingBack == (list.empty() ? nullptr : list.back().get());
+}
+
 void CKvillView::NoteFullPaint(CKvillDoc* pDoc) {
   const CObList& list = pDoc->m_listObjects;
-  CKVObject* pFront = list.empty() ? nullptr : list.front().get();
-  CKVObject* pBack = list.empty() ? nullptr : list.back().get();
-  const bool bSameDrawing = m_pRestingDoc == pDoc && m_nRestingCount == list.size() &&
-                            m_pRestingFront == pFront && m_pRestingBack == pBack;
   // A paint on its own is no proof of rest: a bond listed before the formula it meets
   // followed the formula's old layout. Formulas depend on nothing else, so after a
   // second paint every bond has followed final layouts and every group's box its
   // children. Only a repaint that changed nothing but the window's place counts as
   // the second.
-  m_nRestingPaints = (m_nRedisplay > 0 && bSameDrawing && m_nRestingPaints > 0) ? 2 : 1;
+  m_nRestingPaints = (m_nRedisplay > 0 && m_nRestingPaints > 0 && IsRestingDrawing(pDoc)) ? 2 : 1;
   m_pRestingDoc = pDoc;
   m_nRestingCount = list.size();
-  m_pRestingFront = pFront;
-  m_pRestingBack = pBack;
+  m_pRestingFront = list.empty() ? nullptr : list.front().get();
+  m_pRestingBack = list.empty() ? nullptr : list.back().get();
   if (m_nRestingPaints == 2) {
     m_paintIndex.Build(list);
   } else {
@@ -1187,7 +1176,6 @@ void CKvillView::Redo() {
 }
 
 void CKvillView::ReloadFrom(const CFileObject& snapshot) {
-  Unsettle();
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc == nullptr) return;
   pDoc->SetModifiedFlag(snapshot.m_bModified != 0);

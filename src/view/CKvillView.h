@@ -394,6 +394,8 @@ class CKvillView : public IViewLink {
   // After a full screen paint of pDoc: counts it towards rest and, at rest, indexes
   // where the objects paint.
   void NoteFullPaint(CKvillDoc* pDoc);
+  // Whether pDoc's list is the one the resting paints were of, by its length and ends.
+  bool IsRestingDrawing(const CKvillDoc* pDoc) const;
   int m_nRedisplay = 0;
   int m_nRestingPaints = 0;
   // The drawing the resting paints were of: a list of another length or with other

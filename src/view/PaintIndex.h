@@ -18,7 +18,6 @@ class CPaintIndex {
   // Indexes the objects of the list, in its order, with their reach now.
   void Build(const CObList& list);
   void Clear();
-  bool IsEmpty() const { return m_objects.empty(); }
   std::size_t Size() const { return m_objects.size(); }
 
   // The objects whose reach meets the box (drawing units, either orientation), in the

@@ -21,6 +21,13 @@ class ViewWidgetTest : public ShellFixture {
     Pump(100);
     return frame->ViewWidget();
   }
+  // An ellipse with box rc at the end of the document's list.
+  static void AddEllipse(CKvillDoc* doc, const CRect& rc) {
+    auto e = std::make_unique<CEllipse>();
+    e->m_rcBounds = rc;
+    e->m_ptAnchor = CPoint{rc.left, rc.top};
+    doc->m_listObjects.push_back(std::move(e));
+  }
 };
 
 }  // namespace
@@ -57,10 +64,7 @@ TEST_F(ViewWidgetTest, ScrollBarArrowsAndTrackStepTheView) {
   CViewWidget* host = StartHost();
   CKvillView* view = host->View();
   // A drawing far taller and wider than the window, so that both bars show.
-  auto e = std::make_unique<CEllipse>();
-  e->m_rcBounds = CRect{100, -100, 90000, -90000};
-  e->m_ptAnchor = CPoint{100, -100};
-  view->GetDocument()->m_listObjects.push_back(std::move(e));
+  AddEllipse(view->GetDocument(), CRect{100, -100, 90000, -90000});
   view->UpdateView();
   auto* bar = host->findChildren<QScrollBar*>().value(SB_VERT);
   ASSERT_NE(bar, nullptr);
@@ -127,10 +131,7 @@ TEST_F(ViewWidgetTest, MemorySurfacesFillAndCopyInDevicePixels) {
 TEST_F(ViewWidgetTest, PaintShowsTheDrawingFromTheBackBuffer) {
   CViewWidget* host = StartHost();
   CKvillDoc* doc = m_app->Document();
-  auto e = std::make_unique<CEllipse>();
-  e->m_rcBounds = CRect{200, -200, 1600, -1000};
-  e->m_ptAnchor = CPoint{200, -200};
-  doc->m_listObjects.push_back(std::move(e));
+  AddEllipse(doc, CRect{200, -200, 1600, -1000});
   host->View()->m_dZoom = 1.0;
   host->View()->UpdateView();
   host->Invalidate();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "DrawingBuilder.h"
 #include "FakeViewHost.h"
 #include "document/CKvillDoc.h"
 #include "objects/CCoupling.h"
@@ -98,16 +99,9 @@ class InteractFixture : public ::testing::Test {
 
   template <typename T>
   T* Add(std::unique_ptr<T> p) {
-    T* raw = p.get();
-    doc.m_listObjects.push_back(std::move(p));
-    return raw;
+    return DrawingBuilder(doc).Add(std::move(p));
   }
-  CDot* AddDot(int x, int y) {
-    auto p = std::make_unique<CDot>();
-    p->MoveTo(CPoint{x, y});
-    p->ResetDone();
-    return Add(std::move(p));
-  }
+  CDot* AddDot(int x, int y) { return DrawingBuilder(doc).Dot(x, y); }
   // A formula whose box is (l, t, r, b), anchored at its top-left corner.
   CFormula* AddFormula(int l, int t, int r, int b, const char* pszText = "C") {
     auto p = std::make_unique<CFormula>();
@@ -117,10 +111,7 @@ class InteractFixture : public ::testing::Test {
     return Add(std::move(p));
   }
   CEllipse* AddEllipse(int l, int t, int r, int b) {
-    auto p = std::make_unique<CEllipse>();
-    p->m_rcBounds = CRect{l, t, r, b};
-    p->m_ptAnchor = CPoint{l, t};
-    return Add(std::move(p));
+    return DrawingBuilder(doc).Ellipse(l, t, r, b);
   }
   // A bond whose end points are already where its ends are.
   CCoupling* AddBond(CKVObject* a, CKVObject* b, int nStyle = 1) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "DrawingBuilder.h"
 #include "FakeViewHost.h"
 #include "document/CKvillDoc.h"
 #include "objects/CCoupling.h"
@@ -19,25 +20,13 @@ class ViewFixture : public ::testing::Test {
 
   template <typename T>
   T* Add(std::unique_ptr<T> p) {
-    T* raw = p.get();
-    doc.m_listObjects.push_back(std::move(p));
-    return raw;
+    return DrawingBuilder(doc).Add(std::move(p));
   }
-
   // An ellipse with box (l, t, r, b); its anchor is the top-left corner.
   CEllipse* AddEllipse(int l, int t, int r, int b) {
-    auto p = std::make_unique<CEllipse>();
-    p->m_rcBounds = CRect{l, t, r, b};
-    p->m_ptAnchor = CPoint{l, t};
-    return Add(std::move(p));
+    return DrawingBuilder(doc).Ellipse(l, t, r, b);
   }
-
-  CDot* AddDot(int x, int y) {
-    auto p = std::make_unique<CDot>();
-    p->MoveTo(CPoint{x, y});
-    p->ResetDone();
-    return Add(std::move(p));
-  }
+  CDot* AddDot(int x, int y) { return DrawingBuilder(doc).Dot(x, y); }
 
   std::vector<CKVObject*> Order() const {
     std::vector<CKVObject*> out;

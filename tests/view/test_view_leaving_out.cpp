@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "DrawingBuilder.h"
 #include "ViewFixture.h"
 #include "objects/CFormula.h"
 #include "objects/CGroup.h"
@@ -56,60 +57,11 @@ std::vector<std::string> Reaching(const Records& records, const CRect& rcWindow)
   return out;
 }
 
-// Builds a drawing into a document.
-class SceneBuilder {
- public:
-  explicit SceneBuilder(CKvillDoc& doc) : m_doc(doc) {}
-
-  template <typename T>
-  T* Add(std::unique_ptr<T> p) {
-    T* raw = p.get();
-    m_doc.m_listObjects.push_back(std::move(p));
-    return raw;
-  }
-  CEllipse* Ellipse(int l, int t, int r, int b) {
-    auto p = std::make_unique<CEllipse>();
-    p->m_rcBounds = CRect{l, t, r, b};
-    p->m_ptAnchor = CPoint{l, t};
-    return Add(std::move(p));
-  }
-  CDot* Dot(int x, int y) {
-    auto p = std::make_unique<CDot>();
-    p->MoveTo(CPoint{x, y});
-    p->ResetDone();
-    return Add(std::move(p));
-  }
-  CFormula* Formula(const char* text, CPoint pt) {
-    auto f = std::make_unique<CFormula>();
-    f->m_strText = text;
-    f->MoveTo(pt);
-    f->ResetDone();
-    return Add(std::move(f));
-  }
-  CCoupling* Bond(CKVObject* a, CKVObject* b, int nStyle = 1) {
-    auto bond = std::make_unique<CCoupling>();
-    bond->m_pEndA = a;
-    bond->m_pEndB = b;
-    bond->m_nStyle = nStyle;
-    return Add(std::move(bond));
-  }
-  CGroup* Ring(CPoint c) {
-    auto g = std::make_unique<CGroup>();
-    PlaceRing(c, *g, 6, 0.5235988);
-    g->RecalcBounds();
-    return Add(std::move(g));
-  }
-  CKvillDoc& Doc() { return m_doc; }
-
- private:
-  CKvillDoc& m_doc;
-};
-
-using Scene = void (*)(SceneBuilder&);
+using Scene = void (*)(DrawingBuilder&);
 
 // 60 rings in rows of 10, 1000 units apart, each with a formula bonded to one of its
 // junctions; every seventh ring and every eleventh formula selected.
-void RingGrid(SceneBuilder& s) {
+void RingGrid(DrawingBuilder& s) {
   for (int i = 0; i < 60; ++i) {
     const CPoint c{500 + (i % 10) * 1000, -500 - (i / 10) * 1000};
     CGroup* g = s.Ring(c);
@@ -129,7 +81,7 @@ class ViewLeavingOut : public ViewFixture {
   ViewLeavingOut() { view.m_dZoom = 1.0; }
 
   void Build(Scene scene) {
-    SceneBuilder a(doc), b(docFull);
+    DrawingBuilder a(doc), b(docFull);
     scene(a);
     scene(b);
   }
@@ -214,7 +166,7 @@ class ViewLeavingOut : public ViewFixture {
 
 // At zoom 1 and no scrolling the window shows x 0 .. 12000 and y 0 .. -9000.
 TEST_F(ViewLeavingOut, EdgeCasesAroundTheWindowPaintAsEverythingDoes) {
-  Build([](SceneBuilder& s) {
+  Build([](DrawingBuilder& s) {
     // A bond listed before the formula it ends at, both outside, the line crossing the
     // window: it meets the formula where the formula's previous drawing left its box.
     auto early = std::make_unique<CCoupling>();
@@ -284,7 +236,7 @@ TEST_F(ViewLeavingOut, ScrollingThroughAGridOfRingsShowsTheSameAtEveryStop) {
 }
 
 TEST_F(ViewLeavingOut, AFormulaMovedIntoTheWindowBringsItsBondAlong) {
-  Build([](SceneBuilder& s) {
+  Build([](DrawingBuilder& s) {
     CDot* a = s.Dot(40000, -1000);
     s.Bond(a, s.Formula("OH", CPoint{43000, -800}));
   });
@@ -463,8 +415,8 @@ TEST_F(ViewRepaintAtRest, ZoomingAndScrollingRepaintQuietlyAndEditsEndTheRest) {
   Repaint();
   ASSERT_TRUE(view.IsDrawingAtRest());
   const CRect rcWindow = Window();
-  SceneBuilder(doc).Ellipse(rcWindow.left + 100, rcWindow.top - 100, rcWindow.left + 900,
-                            rcWindow.top - 900);
+  DrawingBuilder(doc).Ellipse(rcWindow.left + 100, rcWindow.top - 100, rcWindow.left + 900,
+                              rcWindow.top - 900);
   const Records after = Repaint();
   EXPECT_FALSE(view.IsDrawingAtRest());
   // The grid has no ellipse but the new one.

@@ -366,6 +366,28 @@ TEST(NativeStreamLoader, KvillDocFamilyHasNoSelectionFlagsNoColourAndOldCodes) {
   EXPECT_EQ(again.size(), 14u + 50 + 44 + 44 + (44 + 44 + 4) + 148 + 148 + 4);
 }
 
+TEST(NativeStreamLoader, CurrentEllipseTakesItsAnchorFromItsBoxWhateverWasStored) {
+  // Code 11 at the top level and inside a group, each stored with an anchor off its corner;
+  // a dot stored the same way keeps its anchor.
+  Bytes b;
+  b.header().common(11, 0, 1.0, 10, 90, 50, 20, 33, 44, 0x00A0B0C0);
+  b.common(9, 0, 1.0, -200, 200, 0, 0, -100, 100, 0);
+  b.common(11, 0, 1.0, -180, 170, -20, 30, -50, 60, 0x12).end();
+  b.common(8, 0, 1.0, 300, 330, 360, 270, 333, 301, 0).end();
+  CKvillDoc doc;
+  ASSERT_TRUE(LoadDoc(doc, b.v));
+  ASSERT_EQ(doc.m_listObjects.size(), 3u);
+  EXPECT_EQ(At(doc.m_listObjects, 0)->m_ptAnchor, (CPoint{10, 90}));
+  auto* g = dynamic_cast<CGroup*>(At(doc.m_listObjects, 1));
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->m_ptAnchor, (CPoint{-100, 100}));
+  ASSERT_EQ(g->m_listChildren.size(), 1u);
+  EXPECT_EQ(At(g->m_listChildren, 0)->m_ptAnchor, (CPoint{-180, 170}));
+  EXPECT_EQ(At(doc.m_listObjects, 2)->m_ptAnchor, (CPoint{333, 301}));
+  // The colour, present in a record of code 11, was read too.
+  EXPECT_EQ(At(doc.m_listObjects, 0)->m_crColor, 0x00A0B0C0u);
+}
+
 TEST(NativeStreamLoader, UnknownCodesAndDroppedBonds) {
   // Plain loader: a code outside 1..14 reads an ellipse record and keeps its code.
   Bytes b;

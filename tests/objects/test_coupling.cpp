@@ -327,6 +327,21 @@ TEST(CouplingHitTest, DistanceRule) {
   EXPECT_EQ(s.bond.HitTest({50 + 119, 500}), KIND_COUPLING);
   EXPECT_EQ(s.bond.HitTest({50 + 120, 500}), 0);
 
+  // Nearly horizontal bonds, measured across y, with tolerances that are not whole units.
+  // (1000, 300): 120 * 1000 / 1044.03 = 114.94, rounded up to 115; the middle is (500, 150).
+  BondFixture h({1000, 300}, {0, 0}, 1);
+  h.Draw();
+  EXPECT_EQ(h.bond.HitTest({500, 150 + 115}), KIND_COUPLING);
+  EXPECT_EQ(h.bond.HitTest({500, 150 - 115}), KIND_COUPLING);
+  EXPECT_EQ(h.bond.HitTest({500, 150 + 116}), 0);
+  EXPECT_EQ(h.bond.HitTest({500, 150 - 116}), 0);
+  // (1000, 100): 120 * 1000 / 1004.99 = 119.40, rounded down to 119; the middle is (500, 50).
+  BondFixture l({0, 0}, {1000, 100}, 1);
+  l.Draw();
+  EXPECT_EQ(l.bond.HitTest({500, 50 + 119}), KIND_COUPLING);
+  EXPECT_EQ(l.bond.HitTest({500, 50 + 120}), 0);
+  EXPECT_EQ(l.bond.HitTest({500, 50 - 120}), 0);
+
   // Inside a group the group is hit, never the bond.
   CGroup g;
   auto pBond = std::make_unique<CCoupling>();

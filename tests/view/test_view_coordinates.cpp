@@ -83,11 +83,18 @@ TEST_F(ViewCoordinates, SurfaceMappingInvertsTheMouseConversion) {
 TEST_F(ViewCoordinates, InverseConversionSubtractsTheScrollOffset) {
   view.m_dZoom = 1.0;
   EXPECT_EQ(view.LogicalToDevice(CPoint{150, -150}), (CPoint{10, 10}));
+  // Parts of a pixel are cut off toward zero on both sides of the origin:
+  // 158 / 15 = 10.53 gives 10, and -158 / 15 gives -10.
+  EXPECT_EQ(view.LogicalToDevice(CPoint{158, -158}), (CPoint{10, 10}));
+  EXPECT_EQ(view.LogicalToDevice(CPoint{-158, 158}), (CPoint{-10, -10}));
+  EXPECT_EQ(view.LogicalToDevice(CPoint{164, -164}), (CPoint{10, 10}));
   view.m_dZoom = 2.0;
   view.m_nScrollX = 400;
   view.m_nScrollY = 400;
   // trunc(3000 / 30) - 5 = 95; trunc(3000 / 30) - 10 = 90.
   EXPECT_EQ(view.LogicalToDevice(CPoint{3000, -3000}), (CPoint{95, 90}));
+  // trunc(3029 / 30) = trunc(100.97) = 100, before the offset.
+  EXPECT_EQ(view.LogicalToDevice(CPoint{3029, -3029}), (CPoint{95, 90}));
 }
 
 using ViewZoom = ViewFixture;

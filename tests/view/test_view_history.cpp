@@ -106,6 +106,36 @@ TEST_F(ViewHistory, ChangeAfterRunningOffTheOldestKeepsTheOldest) {
   EXPECT_EQ(Left(), 0);
 }
 
+TEST_F(ViewHistory, RedoAfterRunningOffTheOnlySnapshotKeepsWhatWasSelectedSince) {
+  // As after opening a file: the drawing, the ellipse at (600, -600), is the only snapshot.
+  CKVObject* e = doc.m_listObjects.front().get();
+  e->ResetDone();
+  e->MoveTo(CPoint{600, -600});
+  view.UpdateView();
+  host.SetTimer(TIMER_RESET_HISTORY, 10);
+  host.FireTimer(TIMER_RESET_HISTORY);
+  ASSERT_EQ(view.m_listHistory.size(), 1u);
+  // A selection rectangle around it, from (300, -300) to (1200, -1200), records nothing.
+  view.OnLButtonDown(MK_LBUTTON, CPoint{20, 20});
+  view.OnMouseMove(MK_LBUTTON, CPoint{50, 50});
+  view.OnMouseMove(MK_LBUTTON, CPoint{80, 80});
+  view.OnLButtonUp(0, CPoint{80, 80});
+  ASSERT_EQ(e->m_bSelected, 1);
+  ASSERT_EQ(view.m_nSelCount, 1);
+  ASSERT_EQ(view.m_listHistory.size(), 1u);
+
+  view.Undo();
+  EXPECT_EQ(view.m_bHistoryAtOldest, 1);
+  view.Redo();
+  EXPECT_EQ(view.m_bHistoryAtOldest, 0);
+  EXPECT_EQ(view.m_posHistory, view.m_listHistory.end());
+  // Nothing was reloaded: the ellipse is still selected, and is not a reloaded copy.
+  ASSERT_EQ(doc.m_listObjects.size(), 1u);
+  EXPECT_EQ(doc.m_listObjects.front()->m_bSelected, 1);
+  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(doc.m_listObjects.front().get(), e);
+}
+
 TEST_F(ViewHistory, UndoToTheSavedStateClearsTheModifiedFlag) {
   const std::string strPath = ::testing::TempDir() + "view_history_save.vld";
   {

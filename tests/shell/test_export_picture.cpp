@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "document/CArchive.h"
@@ -61,6 +62,28 @@ TEST(ExportPicture, PngIsTheDrawingWithItsMarginAtTheRequestedResolution) {
   EXPECT_TRUE(IsWhite(img, 154, 82));             // its empty middle
   // The document is untouched.
   EXPECT_EQ(doc.m_listObjects.front()->m_rcBounds, (CRect{1000, -500, 3880, -1940}));
+}
+
+TEST(ExportPicture, PartOfAPixelAddsAWholePixel) {
+  QTemporaryDir dir;
+  CKvillDoc doc;
+  // 1016 x 1082 units of drawing, 1216 x 1282 with the margin.
+  AddEllipse(doc, CRect{0, 0, 1016, -1082});
+  std::string err;
+  const QString png = dir.filePath("f.png"), svg = dir.filePath("f.svg");
+  ASSERT_EQ(ExportDocument(doc, png.toStdString(), 100, &err), 0) << err;
+  ASSERT_EQ(ExportDocument(doc, svg.toStdString(), 100, &err), 0) << err;
+  // 1216 * 100 / 1440 = 84.44 and 1282 * 100 / 1440 = 89.03 pixels.
+  const QImage img(png);
+  EXPECT_EQ(img.width(), 85);
+  EXPECT_EQ(img.height(), 90);
+  // The SVG's nominal size is at 96 pixels per inch: 1216 / 15 = 81.07, 1282 / 15 = 85.47.
+  const QRegularExpressionMatch m =
+      QRegularExpression(QStringLiteral("<svg [^>]*width=\"(\\d+)\" height=\"(\\d+)\""))
+          .match(QString::fromUtf8(ReadAll(svg)));
+  ASSERT_TRUE(m.hasMatch());
+  EXPECT_EQ(m.captured(1).toInt(), 82);
+  EXPECT_EQ(m.captured(2).toInt(), 86);
 }
 
 TEST(ExportPicture, SvgAndPdfOfEveryKind) {

@@ -4,8 +4,6 @@
 // boxes and file dialogs answered by the test.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <deque>
 #include <memory>
@@ -13,8 +11,13 @@
 #include <string>
 
 #include "platform/CSettingsStore.h"
+#include "shell/CDDrawBar.h"
 #include "shell/CKvillApp.h"
+#include "shell/CMainFrame.h"
 #include "shell/CShellUi.h"
+#include "shell/CViewWidget.h"
+#include "tests/shell/PumpUntil.h"
+#include "view/CKvillView.h"
 
 struct ShownMessage {
   QString text;
@@ -69,13 +72,20 @@ class ShellFixture : public ::testing::Test {
     return *m_app;
   }
 
-  // Lets timers and queued messages run for a while.
-  static void Pump(int nMilliseconds) {
-    QElapsedTimer t;
-    t.start();
-    do {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    } while (t.elapsed() < nMilliseconds);
+  // Runs the start-up to its end: the one-shot start-up timers have fired, the first idle
+  // moment has shown the Draw bar, and what they posted has been handled. A test that goes
+  // on before then meets those timers at a moment that depends on the machine's load.
+  static bool PumpUntilStartedUp(CMainFrame* frame) {
+    const CViewWidget* host = frame->ViewWidget();
+    const bool bStarted = PumpUntil([frame, host] {
+      return frame->m_bStartingUp == 0 && frame->DrawBar()->IsWindow() &&
+             !host->IsTimerRunning(TIMER_SCROLL_REFRESH) &&
+             !host->IsTimerRunning(TIMER_RESET_HISTORY) &&
+             !host->IsTimerRunning(TIMER_KILL_MAILBOX) && !host->IsTimerRunning(TIMER_FIRST_IDLE);
+    });
+    // The main window's show command that the start-up posted is applied here.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return bStarted;
   }
 
   struct FileDialogCall {

@@ -32,8 +32,8 @@ class ViewDialogsTest : public ShellFixture {
         return;
       }
       // The focus timer gives the field the focus soon after the dialog opens; on a busy
-      // machine that may take a few rounds.
-      if (!pDialog->Field()->hasFocus() && ++m_nWaits < 200) {
+      // machine that may take many rounds (up to half a minute before it counts as lost).
+      if (!pDialog->Field()->hasFocus() && ++m_nWaits < 1500) {
         Poll();
         return;
       }
@@ -62,13 +62,13 @@ TEST_F(ViewDialogsTest, VertexCountIsAskedAgainUntilUsableThenChoosesThePolygonT
   Store().Write(CSettingsStore::kLanguage, "1033");
   CMainFrame* frame = Start().MainFrame();
   frame->show();
-  ASSERT_TRUE(frame->OnViewTimer(1128));
+  ASSERT_TRUE(PumpUntilStartedUp(frame));
   CKvillView* view = frame->View();
   m_messages.clear();
   AnswerDialogs({"2", "abc", "2000000000", "7x"});
   frame->ViewWidget()->PostMessage(1115, 0, 0);
-  Pump(100);
-  while (!m_answersLeft.empty() || CViewWidget::EntryDialog() != nullptr) Pump(20);
+  ASSERT_TRUE(
+      PumpUntil([this] { return m_answersLeft.empty() && CViewWidget::EntryDialog() == nullptr; }));
   EXPECT_EQ(view->m_nTool, 28);
   EXPECT_EQ(view->m_nPolyVertices, 7);
   ASSERT_EQ(m_messages.size(), 3u);
@@ -82,8 +82,8 @@ TEST_F(ViewDialogsTest, VertexCountIsAskedAgainUntilUsableThenChoosesThePolygonT
   m_messages.clear();
   AnswerDialogs({nullptr});
   frame->ViewWidget()->PostMessage(1116, 0, 0);
-  Pump(100);
-  while (!m_answersLeft.empty() || CViewWidget::EntryDialog() != nullptr) Pump(20);
+  ASSERT_TRUE(
+      PumpUntil([this] { return m_answersLeft.empty() && CViewWidget::EntryDialog() == nullptr; }));
   EXPECT_EQ(view->m_nTool, 0);
   EXPECT_TRUE(m_messages.empty());
 }
@@ -92,12 +92,12 @@ TEST_F(ViewDialogsTest, CzechVertexCountDialog) {
   Store().Write(CSettingsStore::kLanguage, "1029");
   CMainFrame* frame = Start().MainFrame();
   frame->show();
-  ASSERT_TRUE(frame->OnViewTimer(1128));
+  ASSERT_TRUE(PumpUntilStartedUp(frame));
   m_messages.clear();
   AnswerDialogs({"1", "5"});
   frame->ViewWidget()->PostMessage(1116, 0, 0);
-  Pump(100);
-  while (!m_answersLeft.empty() || CViewWidget::EntryDialog() != nullptr) Pump(20);
+  ASSERT_TRUE(
+      PumpUntil([this] { return m_answersLeft.empty() && CViewWidget::EntryDialog() == nullptr; }));
   EXPECT_EQ(frame->View()->m_nTool, 29);
   EXPECT_EQ(frame->View()->m_nPolyVertices, 5);
   ASSERT_EQ(m_messages.size(), 1u);

@@ -1,6 +1,5 @@
 // The editor as a process: it starts, paints and writes its records; the kill protocol ends
 // only an instance of this program.
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -63,12 +62,9 @@ TEST_F(EditorProcessTest, KillRecordEndsOnlyAnInstanceOfThisProgram) {
   // A running editor whose identifier is in the mailbox is ended.
   QProcess editor;
   StartEditor(editor, Path("other.ini"), false);
-  QElapsedTimer t;
-  t.start();
-  while (!CProcessControl::IsValendraInstance(editor.processId(), VALENDRA_BINARY) &&
-         t.elapsed() < 10000) {
-    Pump(20);
-  }
+  PumpUntil([&editor] {
+    return CProcessControl::IsValendraInstance(editor.processId(), VALENDRA_BINARY);
+  });
   ASSERT_TRUE(CProcessControl::IsValendraInstance(editor.processId(), VALENDRA_BINARY))
       << CProcessControl::ExecutableOf(editor.processId()).toStdString();
   Store().Write(CSettingsStore::kKill, std::to_string(editor.processId()));

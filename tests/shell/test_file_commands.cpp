@@ -329,7 +329,7 @@ TEST_F(FileCommandsTest, FileNamedOnTheCommandLineOpensAfterStartUp) {
   frame = Start({a}).MainFrame();
   // Nothing is read before the window exists; timer 1122 opens it.
   EXPECT_TRUE(frame->Document()->m_listObjects.empty());
-  Pump(150);
+  ASSERT_TRUE(PumpUntil([this] { return m_app->m_strOpenAtStart.isEmpty(); }));
   EXPECT_EQ(frame->Document()->m_listObjects.size(), 3u);
   EXPECT_EQ(frame->windowTitle(), "start.vld - Valendra");
   EXPECT_TRUE(m_app->m_strOpenAtStart.isEmpty());
@@ -338,7 +338,7 @@ TEST_F(FileCommandsTest, FileNamedOnTheCommandLineOpensAfterStartUp) {
   // A name that cannot be opened: the message, and the empty document stays.
   m_messages.clear();
   frame = Start({Path("absent.vld")}).MainFrame();
-  Pump(150);
+  ASSERT_TRUE(PumpUntil([this] { return m_app->m_strOpenAtStart.isEmpty(); }));
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_EQ(m_messages[0].text, Path("absent.vld") + " was not found.");
   EXPECT_TRUE(frame->Document()->m_listObjects.empty());
@@ -373,7 +373,7 @@ TEST_F(FileCommandsTest, UpdateWritesTheEmbeddedFileAndItsPicture) {
 
   Store().Write(CSettingsStore::kLanguage, "1033");
   frame = Start({"--embedding", file}).MainFrame();
-  Pump(150);
+  ASSERT_TRUE(PumpUntil([this] { return m_app->m_strOpenAtStart.isEmpty(); }));
   CKvillDoc* doc = frame->Document();
   ASSERT_EQ(doc->m_listObjects.size(), 3u);
   doc->m_listObjects.pop_back();

@@ -245,7 +245,7 @@ TEST_F(MainFrameTest, StartUpTimersAndTheirOrder) {
   EXPECT_TRUE(host->IsTimerRunning(1122));
   EXPECT_TRUE(host->IsTimerRunning(1130));
   EXPECT_TRUE(host->IsTimerRunning(1123));
-  Pump(200);
+  ASSERT_TRUE(PumpUntilStartedUp(frame));
   // 1121 ended the start-up phase; the one-shot timers are gone, the cursor timer runs on.
   EXPECT_EQ(frame->m_bStartingUp, 0);
   EXPECT_FALSE(host->IsTimerRunning(1121));
@@ -263,8 +263,8 @@ TEST_F(MainFrameTest, MaximizedRecordOpensMaximizedAndTheEndRecordsIt) {
   Store().Write(CSettingsStore::kLanguage, "1033");
   Store().Write(CSettingsStore::kSettings, "0 1 0 0 0 0 0 0 0 0 0 0 0 1 30 40 830 640 0 1");
   CMainFrame* frame = Start().MainFrame();
-  Pump(200);
-  EXPECT_TRUE(frame->isMaximized());
+  ASSERT_TRUE(PumpUntilStartedUp(frame));
+  EXPECT_TRUE(PumpUntil([frame] { return frame->isMaximized(); }));
   EXPECT_EQ(frame->View()->m_bMaximized, 1);
   m_app.reset();
   CSettingsRecord r;
@@ -341,7 +341,7 @@ TEST_F(MainFrameTest, DrawBarCommandShowsHidesAndPlacesTheBarOfTheMainWindow) {
   ASSERT_NE(bar, nullptr);
   EXPECT_FALSE(bar->IsWindow());
   // The first idle moment shows the bar, checked, at the top-left of the client area.
-  ASSERT_TRUE(frame->OnViewTimer(1128));
+  ASSERT_TRUE(PumpUntilStartedUp(frame));
   ASSERT_TRUE(bar->IsWindow());
   EXPECT_TRUE(bar->GetWindow()->isVisible());
   EXPECT_EQ(bar->GetWindow()->windowTitle(), "Draw bar");
@@ -364,8 +364,9 @@ TEST_F(MainFrameTest, DrawBarCommandShowsHidesAndPlacesTheBarOfTheMainWindow) {
 
   // A tool message from the bar's palette reaches this view; coming back to the view with
   // the focus releases the latched Bonds button and hides its palette.
+  view->m_nTool = 3;
   bar->OnPaletteButton(res::PaletteKind::Couple);
-  Pump(50);
+  ASSERT_TRUE(PumpUntil([view] { return view->m_nTool == 0; }));
   CMainButton* bonds = bar->Button(res::DrawBarButtonOf(res::PaletteKind::Couple).id);
   ASSERT_NE(bonds, nullptr);
   EXPECT_EQ(bonds->m_bLatched, 1);
@@ -379,12 +380,13 @@ TEST_F(MainFrameTest, DrawBarCommandShowsHidesAndPlacesTheBarOfTheMainWindow) {
   // A palette button gives the activation back to the main window (the bar's button took
   // it), so that typing goes on in the drawing.
   bar->GetWindow()->activateWindow();
-  Pump(50);
-  ASSERT_EQ(QApplication::activeWindow(), bar->GetWindow());
+  ASSERT_TRUE(PumpUntil([bar] { return QApplication::activeWindow() == bar->GetWindow(); }));
   bar->OnPaletteButton(res::PaletteKind::Symbol1);
-  Pump(50);
+  ASSERT_TRUE(bar->Palette(res::PaletteKind::Symbol1)->IsVisible());
   bar->Palette(res::PaletteKind::Symbol1)->Button(5006)->click();
-  Pump(50);
+  EXPECT_TRUE(PumpUntil([frame] {
+    return QApplication::activeWindow() == frame && frame->ViewWidget()->Client()->hasFocus();
+  }));
   EXPECT_EQ(QApplication::activeWindow(), frame);
   EXPECT_TRUE(frame->ViewWidget()->Client()->hasFocus());
 
@@ -400,7 +402,7 @@ TEST_F(MainFrameTest, DrawBarCommandShowsHidesAndPlacesTheBarOfTheMainWindow) {
   EXPECT_EQ(r.m_wpDrawBar[8], ptLast.y());
   frame = Start().MainFrame();
   frame->show();
-  ASSERT_TRUE(frame->OnViewTimer(1128));
+  ASSERT_TRUE(PumpUntilStartedUp(frame));
   ASSERT_TRUE(frame->DrawBar()->IsWindow());
   EXPECT_EQ(frame->DrawBar()->GetWindow()->pos(), ptLast);
 }

@@ -18,7 +18,7 @@ class ViewWidgetTest : public ShellFixture {
     Store().Write(CSettingsStore::kLanguage, "1033");
     Store().Write(CSettingsStore::kSettings, "0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 800 600 0 1");
     CMainFrame* frame = Start().MainFrame();
-    Pump(100);
+    EXPECT_TRUE(PumpUntilStartedUp(frame));
     return frame->ViewWidget();
   }
   // An ellipse with box rc at the end of the document's list.

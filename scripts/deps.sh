@@ -10,6 +10,9 @@ PACKAGES=(
   clang libclang-rt-14-dev
   fonts-liberation2 xvfb xauth imagemagick xdotool
   libxml2-utils poppler-utils
+  libpng-dev librsvg2-bin
+  desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
+  dpkg-dev lintian
 )
 
 missing=()

@@ -1,11 +1,21 @@
 #include "shell/EditorMain.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdlib>
 #include <string>
 
 #include "platform/CTextMetrics.h"
 #include "shell/CKvillApp.h"
+
+QIcon ProgramIcon() {
+  // The icon drawn for the program, in the sizes rendered from it at build time.
+  QIcon icon;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/valendra-%1.png").arg(size), QSize(size, size));
+  }
+  return icon;
+}
 
 bool HaveDisplay() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "VALENDRA_EDITOR"}) {
@@ -28,6 +38,9 @@ bool IsEditorSwitch(const char* pszArg) {
 int RunEditor(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Valendra"));
+  // The desktop matches the window with the installed desktop entry and shows its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("valendra"));
+  QApplication::setWindowIcon(ProgramIcon());
   // The language record decides the interface before any text is loaded.
   CKvillApp theApp;
   // Formula bytes typed and drawn in the Czech interface are Central European.

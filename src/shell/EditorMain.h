@@ -1,5 +1,7 @@
 #pragma once
 
+class QIcon;
+
 // The editor window: the application object, its start-up and the message loop. Returns
 // the process's exit status.
 int RunEditor(int argc, char* argv[]);
@@ -11,3 +13,6 @@ bool HaveDisplay();
 
 // Whether an argument belongs to the editor (a switch of the embedding start).
 bool IsEditorSwitch(const char* pszArg);
+
+// The program's icon in every size it is drawn in (window, About box, desktop).
+QIcon ProgramIcon();

@@ -121,7 +121,14 @@ bool CKvillDoc::StoreStream(CArchive& ar) {
   ar.Write(kWrittenMagic, kMagicSize);
   ar.WriteInt32(GetSelCount());
   const bool bSelOnly = m_bSelectionOnly != 0;
+  // Both passes count: the records of the first, the bonds of the second.
+  const std::int64_t nTotal = 2 * static_cast<std::int64_t>(m_listObjects.size());
+  std::int64_t nDone = 0;
+  const auto step = [&] {
+    if (m_fnProgress) m_fnProgress(++nDone, nTotal);
+  };
   for (const auto& p : m_listObjects) {
+    step();
     if (bSelOnly) {
       if (!p->IsSelected()) continue;
       if (auto* pBond = dynamic_cast<CCoupling*>(p.get())) {
@@ -135,6 +142,7 @@ bool CKvillDoc::StoreStream(CArchive& ar) {
     p->Store(ar, 0, this);
   }
   for (const auto& p : m_listObjects) {
+    step();
     if (bSelOnly && !p->m_bSelected) continue;
     p->Store(ar, 1, this);
   }
@@ -222,7 +230,9 @@ bool CKvillDoc::LoadScanning(CArchive& ar) {
 
 bool CKvillDoc::ReadRecords(CArchive& ar, bool bSkipUnknown) {
   const bool bPaste = !m_bReplaceOnLoad;
+  const std::int64_t nTotal = static_cast<std::int64_t>(ar.GetPosition() + ar.GetRemaining());
   for (;;) {
+    if (m_fnProgress) m_fnProgress(static_cast<std::int64_t>(ar.GetPosition()), nTotal);
     std::int32_t nKind = 0;
     if (!ar.ReadInt32(nKind)) return false;
     if (nKind == KIND_END) return true;

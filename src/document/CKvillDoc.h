@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "document/WorkProgress.h"
 #include "objects/CObList.h"
 #include "objects/Geometry.h"
 
@@ -74,6 +75,10 @@ class CKvillDoc {
   CKvillSrvrItem* m_pItem = nullptr;
   std::int32_t m_bScanForHeader = 0;
   CObList m_listObjects;
+  // Told how far a whole stream has been read (bytes of the data) or written (top-level
+  // objects) while Serialize runs; its answer is not heeded, as a half-read or half-written
+  // drawing is of no use. Empty when nobody watches.
+  WorkProgress m_fnProgress;
 
   // ---- Flags that the view's mouse handlers and cursor feedback share; never stored ----
   std::int32_t m_nKindUnderMouse = 0;   // kind under the mouse as FindObjectAt found it

@@ -54,9 +54,18 @@ std::size_t RowOf(std::int32_t nKind) {
 }  // namespace
 
 int RunConvert(const std::string& strIn, const std::string& strOut, std::ostream&,
-               std::ostream& err) {
+               std::ostream& err, const WorkProgress& progress) {
   CKvillDoc doc;
+  // Reading is the first half of the work, writing the second.
+  const auto half = [&progress](int nFrom) -> WorkProgress {
+    if (!progress) return {};
+    return [&progress, nFrom](std::int64_t nDone, std::int64_t nTotal) {
+      return progress(nFrom + (nTotal > 0 ? nDone * 50 / nTotal : 0), 100);
+    };
+  };
+  doc.m_fnProgress = half(0);
   if (!OpenLikeOpenCommand(doc, strIn, err)) return 1;
+  doc.m_fnProgress = half(50);
   CArchive ar(strOut, CArchive::store);
   if (!ar.IsOpen()) {
     err << "Error: cannot write " << strOut << "\n";
@@ -111,14 +120,15 @@ int RunInfo(const std::string& strIn, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
-int RunDocumentTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunDocumentTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    const WorkProgress& progress) {
   if (args.empty()) return -1;
   if (args[0] == "--convert") {
     if (args.size() != 3) {
       err << "Usage: valendra --convert IN OUT\n";
       return 2;
     }
-    return RunConvert(args[1], args[2], out, err);
+    return RunConvert(args[1], args[2], out, err, progress);
   }
   if (args[0] == "--info") {
     if (args.size() != 2) {

@@ -1,21 +1,27 @@
 #include "shell/ExportPicture.h"
 
+#include <png.h>
+
 #include <QFile>
 #include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QString>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "document/CArchive.h"
 #include "document/CKvillDoc.h"
 #include "objects/CKVObject.h"
 #include "platform/CQtDC.h"
 #include "platform/CSvgDC.h"
+#include "shell/CTerminalProgress.h"
 #include "view/CHeadlessViewHost.h"
 #include "view/CKvillView.h"
 
@@ -36,18 +42,204 @@ std::int64_t DeviceUnits(std::int64_t nUnits, int nDpi) {
   return (std::llabs(nUnits) * nDpi + 1439) / 1440;
 }
 
-bool WriteBytes(const std::string& strPath, const QByteArray& data, std::string* pError) {
-  QSaveFile file(QString::fromStdString(strPath));
-  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-    *pError = "cannot write " + strPath + ": " + file.errorString().toStdString();
+int DotsPerMeter(int nDpi) { return static_cast<int>(std::lround(nDpi / 0.0254)); }
+
+// The parts of an export on the progress scale of 0 to 100: gathering the extents, drawing,
+// and encoding and writing the file.
+constexpr int kExtentsDone = 10;
+constexpr int kDrawingDone = 70;
+
+bool Report(const WorkProgress& progress, int nPercent) {
+  return !progress || progress(nPercent, 100);
+}
+
+// A file written beside its target that takes the target's place only when complete.
+class CPictureFile {
+ public:
+  explicit CPictureFile(const std::string& strPath) : m_file(QString::fromStdString(strPath)) {}
+  bool Open() { return m_file.open(QIODevice::WriteOnly); }
+  QIODevice* Device() { return &m_file; }
+  bool Commit() { return m_file.commit(); }
+  QString ErrorString() const { return m_file.errorString(); }
+
+ private:
+  QSaveFile m_file;
+};
+
+int CannotWrite(const std::string& strOut, const QString& reason, std::string* pError) {
+  *pError = "cannot write " + strOut + (reason.isEmpty() ? "" : ": " + reason.toStdString());
+  return 1;
+}
+
+// A white picture of w x h pixels showing the whole picture frame, in *pImage; 0,
+// kExportCancelled, or 1 with the reason.
+int DrawPng(CKvillView& view, std::int64_t w, std::int64_t h, int nDpi, QImage* pImage,
+            std::string* pError, const WorkProgress& progress) {
+  QImage image(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
+  if (image.isNull()) {
+    *pError = "not enough memory for a picture of " + std::to_string(w) + " x " +
+              std::to_string(h) + " pixels";
+    return 1;
+  }
+  image.setDotsPerMeterX(DotsPerMeter(nDpi));
+  image.setDotsPerMeterY(DotsPerMeter(nDpi));
+  image.fill(Qt::white);
+  bool bCancelled = false;
+  {
+    CQtDC dc(&image);
+    const WorkProgress drawing = StageProgress(progress, kExtentsDone, kDrawingDone);
+    view.DrawPicture(&dc, CSize{static_cast<std::int32_t>(w), static_cast<std::int32_t>(h)},
+                     [&](std::int64_t nDone, std::int64_t nTotal) {
+                       bCancelled = drawing && !drawing(nDone, nTotal);
+                       return !bCancelled;
+                     });
+  }
+  if (bCancelled) return kExportCancelled;
+  *pImage = std::move(image);
+  return 0;
+}
+
+// PNG encoding goes straight to libpng rather than through Qt's writer: Qt lets libpng
+// try every row filter on every row and keeps the alpha channel of an opaque picture,
+// which made encoding most of the time of a large export. Unfiltered rows at a moderate
+// compression level give files of the same size for drawings (long runs of white) in a
+// fraction of the time, and the rows report progress as they go.
+constexpr int kPngCompression = 3;
+
+struct CPngSink {
+  QIODevice* pDevice;
+  bool bWriteFailed = false;
+};
+
+void PngWrite(png_structp png, png_bytep data, png_size_t n) {
+  auto* pSink = static_cast<CPngSink*>(png_get_io_ptr(png));
+  if (pSink->pDevice->write(reinterpret_cast<const char*>(data), static_cast<qint64>(n)) !=
+      static_cast<qint64>(n)) {
+    pSink->bWriteFailed = true;
+    png_error(png, "write failed");
+  }
+}
+
+void PngFlush(png_structp) {}
+
+void PngWarning(png_structp, png_const_charp) {}
+
+// Encodes an opaque picture as 8-bit RGB with its resolution; 0, 1 (with the reason) or
+// kExportCancelled. libpng reports errors by a jump back to the setjmp below, so nothing
+// between the two owns anything that needs destroying.
+int EncodePng(const QImage& image, int nDpi, QIODevice* pDevice, std::string* pError,
+              const WorkProgress& progress) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, PngWarning);
+  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+  if (png == nullptr || info == nullptr) {
+    png_destroy_write_struct(&png, &info);
+    *pError = "not enough memory to encode the picture";
+    return 1;
+  }
+  const int w = image.width(), h = image.height();
+  std::vector<png_byte> row(static_cast<std::size_t>(w) * 3);
+  CPngSink sink{pDevice};
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    *pError = sink.bWriteFailed ? pDevice->errorString().toStdString() : "PNG encoding failed";
+    return 1;
+  }
+  png_set_write_fn(png, &sink, PngWrite, PngFlush);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  const auto dpm = static_cast<png_uint_32>(DotsPerMeter(nDpi));
+  png_set_pHYs(png, info, dpm, dpm, PNG_RESOLUTION_METER);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  png_set_compression_level(png, kPngCompression);
+  png_write_info(png, info);
+  for (int y = 0; y < h; ++y) {
+    const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    png_byte* dst = row.data();
+    for (int x = 0; x < w; ++x) {
+      *dst++ = static_cast<png_byte>(qRed(src[x]));
+      *dst++ = static_cast<png_byte>(qGreen(src[x]));
+      *dst++ = static_cast<png_byte>(qBlue(src[x]));
+    }
+    png_write_row(png, row.data());
+    if (progress && !progress(y + 1, h)) {
+      png_destroy_write_struct(&png, &info);
+      return kExportCancelled;
+    }
+  }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return 0;
+}
+
+int WritePng(const QImage& image, int nDpi, const std::string& strOut, std::string* pError,
+             const WorkProgress& progress) {
+  CPictureFile file(strOut);
+  if (!file.Open()) return CannotWrite(strOut, file.ErrorString(), pError);
+  std::string strReason;
+  const int nStatus = EncodePng(image, nDpi, file.Device(), &strReason, progress);
+  if (nStatus == kExportCancelled) return nStatus;  // the file is never committed
+  if (nStatus != 0) return CannotWrite(strOut, QString::fromStdString(strReason), pError);
+  if (!file.Commit()) return CannotWrite(strOut, file.ErrorString(), pError);
+  return 0;
+}
+
+// A view without a window that draws a document's picture, measuring text as the Qt and
+// SVG surfaces measure it, on a reference surface of the picture's resolution.
+class CPictureView {
+ public:
+  CPictureView(CKvillDoc& doc, int nDpi)
+      : m_reference(1, 1, QImage::Format_ARGB32_Premultiplied),
+        m_referenceDC(Prepared(m_reference, nDpi)),
+        m_host(&m_referenceDC),
+        m_view(&m_host, &doc) {
+    m_view.OnZoomDefault();
+  }
+  CKvillView& View() { return m_view; }
+
+ private:
+  static QImage* Prepared(QImage& image, int nDpi) {
+    image.setDotsPerMeterX(DotsPerMeter(nDpi));
+    image.setDotsPerMeterY(DotsPerMeter(nDpi));
+    return &image;
+  }
+
+  QImage m_reference;
+  CQtDC m_referenceDC;
+  CHeadlessViewHost m_host;
+  CKvillView m_view;
+};
+
+// Reads a file as the Open command does; false with the reason when it holds no drawing.
+bool ReadDrawing(CKvillDoc& doc, const std::string& strIn, std::string* pError,
+                 const WorkProgress& progress) {
+  CArchive ar(strIn, CArchive::load);
+  if (!ar.IsOpen()) {
+    *pError = "cannot open " + strIn;
     return false;
   }
-  return true;
+  doc.m_bScanForHeader = 1;
+  doc.m_bReplaceOnLoad = 1;
+  doc.m_fnProgress = progress;
+  const bool bOk = doc.Serialize(ar);
+  doc.m_fnProgress = nullptr;
+  doc.m_bScanForHeader = 0;
+  if (!bOk) *pError = "Error: Incompatible file.";
+  return bOk;
+}
+
+// A whole number from lo to hi, or nothing.
+std::optional<int> ParseNumber(const char* psz, long lo, long hi) {
+  char* end = nullptr;
+  const long n = std::strtol(psz, &end, 10);
+  if (end == psz || *end != '\0' || n < lo || n > hi) return std::nullopt;
+  return static_cast<int>(n);
 }
 
 }  // namespace
 
-int ExportDocument(CKvillDoc& doc, const std::string& strOut, int nDpi, std::string* pError) {
+int ExportViewPicture(CKvillView& view, const std::string& strOut, int nDpi, std::string* pError,
+                      const WorkProgress& progress) {
   const Format format = FormatOf(strOut);
   if (format == Format::None) {
     *pError = "the output file must end in .svg, .png or .pdf: " + strOut;
@@ -57,18 +249,10 @@ int ExportDocument(CKvillDoc& doc, const std::string& strOut, int nDpi, std::str
     *pError = "--dpi must be between 1 and 9600";
     return 2;
   }
-
-  // Text is measured as the Qt and SVG surfaces measure it, on a reference surface.
-  QImage reference(1, 1, QImage::Format_ARGB32_Premultiplied);
-  const int nDotsPerMeter = static_cast<int>(std::lround(nDpi / 0.0254));
-  reference.setDotsPerMeterX(nDotsPerMeter);
-  reference.setDotsPerMeterY(nDotsPerMeter);
-  CQtDC referenceDC(&reference);
-  CHeadlessViewHost host(&referenceDC);
-  CKvillView view(&host, &doc);
-  view.OnZoomDefault();
-
+  if (!Report(progress, 0)) return kExportCancelled;
   const CSize ext = view.GetPictureExtent();
+  if (!Report(progress, kExtentsDone)) return kExportCancelled;
+
   switch (format) {
     case Format::Png: {
       const std::int64_t w = DeviceUnits(ext.cx, nDpi), h = DeviceUnits(ext.cy, nDpi);
@@ -76,28 +260,17 @@ int ExportDocument(CKvillDoc& doc, const std::string& strOut, int nDpi, std::str
         *pError = "the picture would be " + std::to_string(w) + " x " + std::to_string(h) +
                   " pixels at " + std::to_string(nDpi) + " pixels per inch, more than " +
                   std::to_string(kMaxExportPixels) +
-                  " on a side; choose a smaller --dpi or export SVG or PDF";
+                  " on a side; choose a smaller resolution or export SVG or PDF";
         return 1;
       }
-      QImage image(static_cast<int>(w), static_cast<int>(h), QImage::Format_ARGB32_Premultiplied);
-      if (image.isNull()) {
-        *pError = "not enough memory for a picture of " + std::to_string(w) + " x " +
-                  std::to_string(h) + " pixels";
-        return 1;
-      }
-      image.setDotsPerMeterX(nDotsPerMeter);
-      image.setDotsPerMeterY(nDotsPerMeter);
-      image.fill(Qt::white);
-      {
-        CQtDC dc(&image);
-        view.DrawPicture(&dc, CSize{static_cast<std::int32_t>(w), static_cast<std::int32_t>(h)});
-      }
-      QSaveFile file(QString::fromStdString(strOut));
-      if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        *pError = "cannot write " + strOut;
-        return 1;
-      }
-      return 0;
+      QImage image;
+      const int nStatus = DrawPng(view, w, h, nDpi, &image, pError, progress);
+      if (nStatus != 0) return nStatus;
+      if (!Report(progress, kDrawingDone)) return kExportCancelled;
+      const int nWritten =
+          WritePng(image, nDpi, strOut, pError, StageProgress(progress, kDrawingDone, 100));
+      if (nWritten == 0) Report(progress, 100);
+      return nWritten;
     }
     case Format::Svg: {
       // The nominal size is that of the picture at 96 pixels per inch.
@@ -105,32 +278,53 @@ int ExportDocument(CKvillDoc& doc, const std::string& strOut, int nDpi, std::str
       const std::int64_t h = std::max<std::int64_t>(1, DeviceUnits(ext.cy, 96));
       CSvgDC dc(CRect{0, 0, ext.cx, ext.cy}, static_cast<int>(std::min<std::int64_t>(w, 1 << 30)),
                 static_cast<int>(std::min<std::int64_t>(h, 1 << 30)));
-      view.DrawPicture(&dc);
+      bool bCancelled = false;
+      const WorkProgress drawing = StageProgress(progress, kExtentsDone, kDrawingDone);
+      view.DrawPicture(&dc, std::nullopt, [&](std::int64_t nDone, std::int64_t nTotal) {
+        bCancelled = drawing && !drawing(nDone, nTotal);
+        return !bCancelled;
+      });
+      if (bCancelled || !Report(progress, kDrawingDone)) return kExportCancelled;
       const std::string svg = dc.GetSvg();
-      return WriteBytes(strOut, QByteArray(svg.data(), static_cast<qsizetype>(svg.size())), pError)
-                 ? 0
-                 : 1;
+      CPictureFile file(strOut);
+      if (!file.Open()) return CannotWrite(strOut, file.ErrorString(), pError);
+      const auto nSize = static_cast<qint64>(svg.size());
+      if (file.Device()->write(svg.data(), nSize) != nSize || !file.Commit()) {
+        return CannotWrite(strOut, file.ErrorString(), pError);
+      }
+      Report(progress, 100);
+      return 0;
     }
     case Format::Pdf: {
       // One page the size of the picture; 1200 device units per inch keep strokes exact.
+      // The writer fills a file beside the target, which replaces it once the page is done.
       constexpr int kPdfDpi = 1200;
-      QPdfWriter pdf(QString::fromStdString(strOut));
-      pdf.setResolution(kPdfDpi);
-      pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-      const QSizeF points(std::abs(ext.cx) / 20.0, std::abs(ext.cy) / 20.0);
-      if (!pdf.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch))) {
-        *pError = "the picture is too large for a PDF page";
-        return 1;
-      }
-      const std::int64_t w = DeviceUnits(ext.cx, kPdfDpi), h = DeviceUnits(ext.cy, kPdfDpi);
+      CPictureFile file(strOut);
+      if (!file.Open()) return CannotWrite(strOut, file.ErrorString(), pError);
+      bool bCancelled = false;
       {
+        QPdfWriter pdf(file.Device());
+        pdf.setResolution(kPdfDpi);
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        const QSizeF points(std::abs(ext.cx) / 20.0, std::abs(ext.cy) / 20.0);
+        if (!pdf.setPageSize(
+                QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch))) {
+          *pError = "the picture is too large for a PDF page";
+          return 1;
+        }
+        const std::int64_t w = DeviceUnits(ext.cx, kPdfDpi), h = DeviceUnits(ext.cy, kPdfDpi);
         CQtDC dc(&pdf);
-        view.DrawPicture(&dc, CSize{Clamp32(w), Clamp32(h)});
+        const WorkProgress drawing = StageProgress(progress, kExtentsDone, 95);
+        view.DrawPicture(&dc, CSize{Clamp32(w), Clamp32(h)},
+                         [&](std::int64_t nDone, std::int64_t nTotal) {
+                           bCancelled = drawing && !drawing(nDone, nTotal);
+                           return !bCancelled;
+                         });
       }
-      if (!QFile::exists(QString::fromStdString(strOut))) {
-        *pError = "cannot write " + strOut;
-        return 1;
-      }
+      // The file is left uncommitted when cancelled, and so disappears.
+      if (bCancelled) return kExportCancelled;
+      if (!file.Commit()) return CannotWrite(strOut, file.ErrorString(), pError);
+      Report(progress, 100);
       return 0;
     }
     case Format::None:
@@ -139,24 +333,44 @@ int ExportDocument(CKvillDoc& doc, const std::string& strOut, int nDpi, std::str
   return 2;
 }
 
-int ExportFile(const std::string& strIn, const std::string& strOut, int nDpi, std::string* pError) {
+int ExportDocument(CKvillDoc& doc, const std::string& strOut, int nDpi, std::string* pError,
+                   const WorkProgress& progress) {
+  CPictureView picture(doc, std::clamp(nDpi, 1, 9600));
+  return ExportViewPicture(picture.View(), strOut, nDpi, pError, progress);
+}
+
+int ExportFile(const std::string& strIn, const std::string& strOut, int nDpi, std::string* pError,
+               const WorkProgress& progress) {
   CKvillDoc doc;
-  {
-    CArchive ar(strIn, CArchive::load);
-    if (!ar.IsOpen()) {
-      *pError = "cannot open " + strIn;
-      return 1;
-    }
-    doc.m_bScanForHeader = 1;
-    doc.m_bReplaceOnLoad = 1;
-    const bool bOk = doc.Serialize(ar);
-    doc.m_bScanForHeader = 0;
-    if (!bOk) {
-      *pError = "Error: Incompatible file.";
-      return 1;
-    }
+  if (!ReadDrawing(doc, strIn, pError, StageProgress(progress, 0, 10))) return 1;
+  return ExportDocument(doc, strOut, nDpi, pError, StageProgress(progress, 10, 100));
+}
+
+int ThumbnailFile(const std::string& strIn, const std::string& strOut, int nSize,
+                  std::string* pError) {
+  if (nSize < 1 || nSize > kMaxExportPixels) {
+    *pError = "the size must be from 1 to " + std::to_string(kMaxExportPixels);
+    return 2;
   }
-  return ExportDocument(doc, strOut, nDpi, pError);
+  CKvillDoc doc;
+  if (!ReadDrawing(doc, strIn, pError, {})) return 1;
+  // The picture's own resolution does not matter: it is scaled to the size asked for.
+  CPictureView picture(doc, 96);
+  CKvillView& view = picture.View();
+  const CSize ext = view.GetPictureExtent();
+  const double cx = std::abs(static_cast<double>(ext.cx));
+  const double cy = std::abs(static_cast<double>(ext.cy));
+  const double longer = std::max({cx, cy, 1.0});
+  const auto side = [&](double d) {
+    return std::clamp<std::int64_t>(std::llround(d * nSize / longer), 1, nSize);
+  };
+  const std::int64_t w = side(cx), h = side(cy);
+  QImage image;
+  const int nDpi =
+      static_cast<int>(std::clamp<double>(std::round(nSize * 1440.0 / longer), 1, 9600));
+  const int nStatus = DrawPng(view, w, h, nDpi, &image, pError, {});
+  if (nStatus != 0) return nStatus;
+  return WritePng(image, nDpi, strOut, pError, {});
 }
 
 int RunExportCommand(int argc, char* argv[]) {
@@ -165,13 +379,12 @@ int RunExportCommand(int argc, char* argv[]) {
   for (int i = 0; i < argc; ++i) {
     const char* arg = argv[i];
     if (std::strcmp(arg, "--dpi") == 0 && i + 1 < argc) {
-      char* end = nullptr;
-      const long n = std::strtol(argv[++i], &end, 10);
-      if (end == argv[i] || *end != '\0' || n < 1 || n > 9600) {
+      const std::optional<int> n = ParseNumber(argv[++i], 1, 9600);
+      if (!n) {
         std::fprintf(stderr, "valendra: --dpi needs a number from 1 to 9600\n");
         return 2;
       }
-      nDpi = static_cast<int>(n);
+      nDpi = *n;
     } else if (strIn.empty()) {
       strIn = arg;
     } else if (strOut.empty()) {
@@ -186,7 +399,26 @@ int RunExportCommand(int argc, char* argv[]) {
     return 2;
   }
   std::string strError;
-  const int nStatus = ExportFile(strIn, strOut, nDpi, &strError);
+  int nStatus = 0;
+  {
+    CTerminalProgress progress("exporting " + strOut);
+    nStatus = ExportFile(strIn, strOut, nDpi, &strError, progress.Callback());
+    if (nStatus == 0) progress.Finish();
+  }
+  if (nStatus != 0) std::fprintf(stderr, "valendra: %s\n", strError.c_str());
+  return nStatus;
+}
+
+int RunThumbnailCommand(int argc, char* argv[]) {
+  const std::optional<int> nSize =
+      argc == 3 ? ParseNumber(argv[2], 1, kMaxExportPixels) : std::nullopt;
+  if (!nSize) {
+    std::fprintf(stderr, "valendra: --thumbnail takes IN OUT SIZE, SIZE from 1 to %d\n",
+                 kMaxExportPixels);
+    return 2;
+  }
+  std::string strError;
+  const int nStatus = ThumbnailFile(argv[0], argv[1], *nSize, &strError);
   if (nStatus != 0) std::fprintf(stderr, "valendra: %s\n", strError.c_str());
   return nStatus;
 }

@@ -2,20 +2,41 @@
 
 #include <string>
 
+#include "document/WorkProgress.h"
+
 class CKvillDoc;
+class CKvillView;
 
 // The largest picture, in pixels on a side, that an export will allocate.
 constexpr int kMaxExportPixels = 16384;
+// The exit status of an export that its progress stopped; nothing was written.
+constexpr int kExportCancelled = 3;
 
-// Renders a drawing as the embedding picture (the drawing with a margin of 100 units, no
-// selection marks) into strOut, whose extension chooses the format: .svg, .png (at nDpi
-// pixels per inch) or .pdf. The document is drawn by a view of its own that has no window.
-// Returns 0, or a non-zero exit status with the reason in *pError. Needs a Qt application.
-int ExportDocument(CKvillDoc& doc, const std::string& strOut, int nDpi, std::string* pError);
+// Renders the drawing of a view's document as the embedding picture (the drawing with a
+// margin of 100 units, no selection marks) into strOut, whose extension chooses the format:
+// .svg, .png (at nDpi pixels per inch) or .pdf. The file appears complete or not at all.
+// The progress runs from 0 to 100; when it answers false the export stops and writes
+// nothing. Returns 0, kExportCancelled, or another non-zero exit status with the reason in
+// *pError. Needs a Qt application.
+int ExportViewPicture(CKvillView& view, const std::string& strOut, int nDpi, std::string* pError,
+                      const WorkProgress& progress = {});
+
+// The same for a document, drawn by a view of its own that has no window (only where no
+// other view exists: the process has one view at a time).
+int ExportDocument(CKvillDoc& doc, const std::string& strOut, int nDpi, std::string* pError,
+                   const WorkProgress& progress = {});
 
 // Reads strIn as the Open command does and exports it as above.
-int ExportFile(const std::string& strIn, const std::string& strOut, int nDpi, std::string* pError);
+int ExportFile(const std::string& strIn, const std::string& strOut, int nDpi, std::string* pError,
+               const WorkProgress& progress = {});
 
-// The command line `--export IN OUT [--dpi N]` (arguments after "--export"); prints errors
-// on stderr and returns the exit status.
+// A preview for file managers: the same picture as a PNG whose longer side is nSize pixels,
+// on white. Returns 0 or a non-zero exit status with the reason in *pError.
+int ThumbnailFile(const std::string& strIn, const std::string& strOut, int nSize,
+                  std::string* pError);
+
+// The command lines `--export IN OUT [--dpi N]` and `--thumbnail IN OUT SIZE` (arguments
+// after the switch); they print errors on stderr and return the exit status. A long export
+// shows its progress on stderr when that is a terminal.
 int RunExportCommand(int argc, char* argv[]);
+int RunThumbnailCommand(int argc, char* argv[]);

@@ -13,6 +13,7 @@
 #include "document/CKvillDoc.h"
 #include "document/CommandLine.h"
 #include "objects/CKVObject.h"
+#include "shell/CTerminalProgress.h"
 #include "shell/DrawingRenderer.h"
 #include "shell/EditorMain.h"
 #include "shell/ExportPicture.h"
@@ -47,6 +48,9 @@ void PrintUsage(std::FILE* out) {
                "  --export IN OUT [--dpi N]\n"
                "                    the drawing IN as a picture: OUT ends in .svg, .png\n"
                "                    (N pixels per inch, 300 unless given) or .pdf\n"
+               "  --thumbnail IN OUT SIZE\n"
+               "                    a PNG preview of IN for file managers, its longer side\n"
+               "                    SIZE pixels, on white\n"
                "  --help            show this help and exit\n"
                "  --version         show the version and exit\n");
 }
@@ -114,9 +118,13 @@ int WriteSamplePictures() {
 
 int main(int argc, char* argv[]) {
   // --convert and --info work without a window.
-  const int nToolStatus =
-      RunDocumentTool(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
-  if (nToolStatus >= 0) return nToolStatus;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty()) {
+    CTerminalProgress progress(args.size() == 3 ? "converting " + args[2] : std::string());
+    const int nToolStatus = RunDocumentTool(args, std::cout, std::cerr, progress.Callback());
+    if (nToolStatus == 0) progress.Finish();
+    if (nToolStatus >= 0) return nToolStatus;
+  }
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -132,6 +140,17 @@ int main(int argc, char* argv[]) {
     UseOffscreenWithoutDisplay();
     QGuiApplication app(argc, argv);
     return RunExportCommand(argc - 2, argv + 2);
+  }
+  if (argc > 1 && std::strcmp(argv[1], "--thumbnail") == 0) {
+    // File managers run thumbnailers with a display or without; neither shows a window.
+    // Their error output lands in the file manager's log, where Qt's remarks about the
+    // environment (no runtime folder in a sandbox) would only be noise: our own errors stay.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+      if (type == QtFatalMsg) std::fprintf(stderr, "valendra: %s\n", qPrintable(msg));
+    });
+    QGuiApplication app(argc, argv);
+    return RunThumbnailCommand(argc - 2, argv + 2);
   }
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];

@@ -938,7 +938,8 @@ void CKvillView::MovePictureObjects(CDC* pDC, CSize offset) {
   }
 }
 
-CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt) {
+CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt,
+                              const WorkProgress& progress) {
   const CSize ext = GetPictureExtent();
   const CRect E = m_rcExport;
   // The moves draw feedback frames; a scratch surface absorbs them.
@@ -976,7 +977,10 @@ CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt) {
   m_nExtRight = 0;
   ResetAllDone();
   if (pDoc != nullptr) {
+    const std::int64_t nTotal = static_cast<std::int64_t>(pDoc->m_listObjects.size());
+    std::int64_t nDone = 0;
     for (const auto& p : pDoc->m_listObjects) {
+      if (progress && !progress(nDone++, nTotal)) break;
       CKVObject* pObj = p.get();
       if (pDoc->m_bSelectionOnly) {
         if (!pObj->m_bSelected) continue;

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "document/WorkProgress.h"
 #include "objects/CDC.h"
 #include "objects/Geometry.h"
 #include "objects/IViewLink.h"
@@ -139,9 +140,12 @@ class CKvillView : public IViewLink {
   // and returns (cx, cy) in drawing units (cy < 0): the drawing plus a margin of 100 on
   // every side. DrawPicture paints the drawing on pDC with its top-left corner at
   // (100, -100), mapped so that the frame (0, 0, cx, cy) fills the viewport extent (by
-  // default (cx, cy) itself), and returns the reported size in 0.01 mm.
+  // default (cx, cy) itself), and returns the reported size in 0.01 mm. The progress hears
+  // of every top-level object drawn; when it answers false no further object is drawn, and
+  // the drawing is left as it was all the same.
   CSize GetPictureExtent();
-  CSize DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt = std::nullopt);
+  CSize DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt = std::nullopt,
+                    const WorkProgress& progress = {});
 
   // Window events delivered by the host.
   void OnTimer(int nId);

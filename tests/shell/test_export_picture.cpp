@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "document/CArchive.h"
 #include "document/CKvillDoc.h"
@@ -37,6 +39,21 @@ bool AnyInk(const QImage& img, QRect r) {
 QByteArray ReadAll(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Writes a drawing file as Save does.
+void SaveDrawing(CKvillDoc& doc, const QString& path) {
+  CArchive ar(path.toStdString(), CArchive::store);
+  ASSERT_TRUE(ar.IsOpen());
+  doc.Serialize(ar);
+}
+
+// The program started as from a terminal without a display.
+void WithoutDisplay(QProcess& p) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("DISPLAY"));
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  p.setProcessEnvironment(env);
 }
 
 }  // namespace
@@ -119,16 +136,9 @@ TEST(ExportPicture, CommandLineReadsTheFileAndReportsProblemsOnStderr) {
   CKvillDoc doc;
   AddEllipse(doc, CRect{0, 0, 1440, -1440});
   const QString in = dir.filePath("in.vld");
-  {
-    CArchive ar(in.toStdString(), CArchive::store);
-    ASSERT_TRUE(ar.IsOpen());
-    doc.Serialize(ar);
-  }
+  SaveDrawing(doc, in);
   QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove(QStringLiteral("DISPLAY"));
-  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-  p.setProcessEnvironment(env);
+  WithoutDisplay(p);
   const QString out = dir.filePath("out.png");
   p.start(QStringLiteral(VALENDRA_BINARY),
           {QStringLiteral("--export"), in, out, QStringLiteral("--dpi"), QStringLiteral("72")});
@@ -152,4 +162,116 @@ TEST(ExportPicture, CommandLineReadsTheFileAndReportsProblemsOnStderr) {
   ASSERT_TRUE(p.waitForFinished(60000));
   EXPECT_NE(p.exitCode(), 0);
   EXPECT_TRUE(p.readAllStandardError().contains(".svg, .png or .pdf"));
+}
+
+TEST(ThumbnailPicture, LongerSideIsTheSizeAskedForOnWhite) {
+  QTemporaryDir dir;
+  // A wide and a tall drawing: the longer side becomes the size either way.
+  const struct {
+    CRect rc;
+    int nWidth, nHeight;  // (2880 + 200) x (1440 + 200) units and the other way round
+  } cases[] = {{CRect{0, 0, 2880, -1440}, 128, 68}, {CRect{0, 0, 1440, -2880}, 68, 128}};
+  for (const auto& c : cases) {
+    CKvillDoc doc;
+    AddEllipse(doc, c.rc);
+    const QString in = dir.filePath("in.vld"), out = dir.filePath("thumb.png");
+    SaveDrawing(doc, in);
+    std::string err;
+    ASSERT_EQ(ThumbnailFile(in.toStdString(), out.toStdString(), 128, &err), 0) << err;
+    const QImage img(out);
+    ASSERT_EQ(img.width(), c.nWidth);
+    ASSERT_EQ(img.height(), c.nHeight);
+    // White around and inside the ellipse, its outline where the margin ends.
+    EXPECT_TRUE(IsWhite(img, 0, 0));
+    EXPECT_TRUE(IsWhite(img, img.width() - 1, img.height() - 1));
+    EXPECT_TRUE(IsWhite(img, img.width() / 2, img.height() / 2));
+    EXPECT_TRUE(AnyInk(img, QRect(img.width() / 2 - 2, 0, 5, 8)));
+    EXPECT_FALSE(img.hasAlphaChannel());
+  }
+}
+
+TEST(ThumbnailPicture, RefusesWhatItCannotDraw) {
+  QTemporaryDir dir;
+  const QString junk = dir.filePath("junk.vld"), out = dir.filePath("t.png");
+  {
+    QFile f(junk);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("just text, no drawing");
+  }
+  std::string err;
+  EXPECT_EQ(ThumbnailFile(junk.toStdString(), out.toStdString(), 64, &err), 1);
+  EXPECT_NE(err.find("Incompatible"), std::string::npos) << err;
+  EXPECT_EQ(ThumbnailFile(dir.filePath("missing.vld").toStdString(), out.toStdString(), 64, &err),
+            1);
+  EXPECT_EQ(ThumbnailFile(junk.toStdString(), out.toStdString(), 0, &err), 2);
+  EXPECT_EQ(ThumbnailFile(junk.toStdString(), out.toStdString(), kMaxExportPixels + 1, &err), 2);
+  EXPECT_FALSE(QFile::exists(out));
+
+  // The command line: a size that is no number is a usage error, with nothing written.
+  QProcess p;
+  p.start(QStringLiteral(VALENDRA_BINARY),
+          {QStringLiteral("--thumbnail"), junk, out, QStringLiteral("big")});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitCode(), 2);
+  EXPECT_TRUE(p.readAllStandardError().contains("IN OUT SIZE"));
+  EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST(ThumbnailPicture, CommandLineNeedsNoDisplayAndSaysNothing) {
+  QTemporaryDir dir;
+  CKvillDoc doc;
+  BuildSampleDrawing(doc.m_listObjects);
+  const QString in = dir.filePath("sample.vld"), out = dir.filePath("sample.png");
+  SaveDrawing(doc, in);
+  QProcess p;
+  WithoutDisplay(p);
+  p.start(QStringLiteral(VALENDRA_BINARY),
+          {QStringLiteral("--thumbnail"), in, out, QStringLiteral("256")});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitCode(), 0);
+  const QByteArray err = p.readAllStandardError();
+  EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+  const QImage img(out);
+  EXPECT_EQ(std::max(img.width(), img.height()), 256);
+}
+
+TEST(ExportPicture, PngIsOpaqueRgbAndCancelledExportsWriteNothing) {
+  QTemporaryDir dir;
+  CKvillDoc doc;
+  BuildSampleDrawing(doc.m_listObjects);
+  const std::string png = dir.filePath("s.png").toStdString();
+  std::string err;
+  std::vector<std::int64_t> seen;
+  ASSERT_EQ(ExportDocument(doc, png, 150, &err,
+                           [&](std::int64_t n, std::int64_t total) {
+                             EXPECT_EQ(total, 100);
+                             seen.push_back(n);
+                             return true;
+                           }),
+            0)
+      << err;
+  // The progress climbs from 0 to 100 and never goes back.
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), 0);
+  EXPECT_EQ(seen.back(), 100);
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  const QImage img(QString::fromStdString(png));
+  EXPECT_FALSE(img.hasAlphaChannel());
+  EXPECT_EQ(img.dotsPerMeterX(), 5906);  // 150 pixels per inch
+
+  // Stopped at any point before it is written, an export leaves no file of its own and no
+  // temporary one: while the extents are gathered, while it is drawn, and (a PNG) while it
+  // is encoded, or (a PDF) while its page goes into the file.
+  for (const auto& [name, nLast] :
+       {std::pair{"c.png", 90}, std::pair{"c.svg", 69}, std::pair{"c.pdf", 90}}) {
+    for (const std::int64_t nStopAt :
+         {std::int64_t{0}, std::int64_t{10}, std::int64_t{40}, std::int64_t{nLast}}) {
+      SCOPED_TRACE(std::string(name) + " at " + std::to_string(nStopAt));
+      const std::string out = dir.filePath(name).toStdString();
+      EXPECT_EQ(ExportDocument(doc, out, 150, &err,
+                               [&](std::int64_t n, std::int64_t) { return n < nStopAt; }),
+                kExportCancelled);
+      EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"s.png"});
+    }
+  }
 }

@@ -119,16 +119,17 @@ CQtDC::CQtDC(QPaintDevice* pDevice)
   // A device that cannot be painted on (a null image) leaves the surface inactive: it
   // still measures text, and draws nothing.
   if (pDevice != nullptr && pDevice->paintEngine() != nullptr) m_pPainter->begin(pDevice);
-  // On an image of our own painter nothing but the world transform stands between a
-  // figure and the pixels, so figures wholly off the image can be told apart and skipped.
-  // Any device pixel ratio only shrinks the part of the image that coordinates reach.
+  // On an image of our own painter nothing but the world transform and the image's device
+  // pixel ratio stand between a figure and the pixels, so figures wholly off the image can
+  // be told apart and skipped, and the image's pixels read and written directly.
   if (m_pPainter->isActive() && pDevice->devType() == QInternal::Image) {
     m_rcDevice = QRectF(0, 0, pDevice->width(), pDevice->height());
     m_bCull = true;
     auto* pImage = static_cast<QImage*>(pDevice);
     const QImage::Format format = pImage->format();
-    if ((format == QImage::Format_ARGB32_Premultiplied || format == QImage::Format_RGB32) &&
-        pImage->devicePixelRatio() == 1.0) {
+    const double dRatio = pImage->devicePixelRatio();
+    if (dRatio > 0.0 && std::isfinite(dRatio)) m_dRatio = dRatio;
+    if (format == QImage::Format_ARGB32_Premultiplied || format == QImage::Format_RGB32) {
       m_pImage = pImage;
     }
   }
@@ -169,6 +170,7 @@ QTransform CQtDC::Mapping() const {
 
 void CQtDC::OnMappingChanged() {
   m_xform = Mapping() * m_base;
+  m_xformPixels = m_dRatio == 1.0 ? m_xform : m_xform * QTransform::fromScale(m_dRatio, m_dRatio);
   // Pen widths in pixels depend on the mapping.
   m_bPenValid = false;
   if (m_pPainter->isActive()) m_pPainter->setWorldTransform(m_xform);
@@ -239,8 +241,8 @@ void CQtDC::ApplyDrawingState(bool bFill) {
 }
 
 double CQtDC::PenSpan() const {
-  const double dScale =
-      std::max(std::hypot(m_xform.m11(), m_xform.m12()), std::hypot(m_xform.m21(), m_xform.m22()));
+  const double dScale = std::max(std::hypot(m_xformPixels.m11(), m_xformPixels.m12()),
+                                 std::hypot(m_xformPixels.m21(), m_xformPixels.m22()));
   return std::max(1.0, std::abs(static_cast<double>(GetCurrentPen().nWidth)) * dScale);
 }
 
@@ -255,7 +257,7 @@ bool CQtDC::OffDevice(const QRectF& rcDevice, double margin) const {
 bool CQtDC::MissesDevice(const QRectF& rcLogical) const {
   // Room for half the pen, round caps and joins, and the antialiased fringe, with a good
   // margin.
-  return OffDevice(m_xform.mapRect(rcLogical), PenSpan() + 4.0);
+  return OffDevice(m_xformPixels.mapRect(rcLogical), PenSpan() + 4.0);
 }
 
 bool CQtDC::WhiteOnWhite(const QPainterPath& path, bool bFill) const {
@@ -267,7 +269,7 @@ bool CQtDC::WhiteOnWhite(const QPainterPath& path, bool bFill) const {
   // What the figure can touch: half the pen around its edges, the pixel of antialiased
   // fringe beyond, and a pixel to spare.
   const double margin = PenSpan() / 2 + 2.0;
-  const QRectF box = m_xform.mapRect(path.controlPointRect());
+  const QRectF box = m_xformPixels.mapRect(path.controlPointRect());
   if (!std::isfinite(margin) || !IsFinite(box) || path.elementCount() > 64) return false;
   const int w = m_pImage->width(), h = m_pImage->height();
   const int y0 = static_cast<int>(std::max(0.0, std::floor(box.top() - margin)));
@@ -286,7 +288,7 @@ bool CQtDC::WhiteOnWhite(const QPainterPath& path, bool bFill) const {
   for (int i = 0; i < n; ++i) {
     const QPainterPath::Element e = path.elementAt(i);
     if (e.isCurveTo() || e.type == QPainterPath::CurveToDataElement) bStraight = false;
-    pts[i] = m_xform.map(QPointF(e.x, e.y));
+    pts[i] = m_xformPixels.map(QPointF(e.x, e.y));
   }
   // Every edge, the closing one included.
   for (int i = 0; bStraight && i < n; ++i) {
@@ -411,7 +413,7 @@ bool CQtDC::DrawLineDirect(CPoint from, CPoint to) {
   if (pen.nStyle == PS_DOT) return false;
   // Qt strokes a pen of logical width through the mapping, so only a mapping that scales
   // both axes alike gives a round pen of one device width.
-  const QTransform& t = m_xform;
+  const QTransform& t = m_xformPixels;
   if (t.type() > QTransform::TxScale) return false;
   // A mapping gone to infinity (a window extent of nothing) shows nothing sensible.
   if (!std::isfinite(t.m11()) || !std::isfinite(t.m22()) || !std::isfinite(t.dx()) ||
@@ -485,7 +487,8 @@ void CQtDC::DoTextOut(CPoint pt, std::string_view text, CSize extent) {
   const QTransform cell(std::abs(map.m11()), 0, 0, std::abs(map.m22()), origin.x(), origin.y());
   // Ink may stand out of the cell a little (overhangs, accents); a cell height of room on
   // every side is plenty.
-  const QRectF rcCell = (cell * m_base).mapRect(QRectF(0, 0, extent.cx, extent.cy));
+  const QRectF rcCell = (cell * m_base * QTransform::fromScale(m_dRatio, m_dRatio))
+                            .mapRect(QRectF(0, 0, extent.cx, extent.cy));
   if (OffDevice(rcCell, rcCell.height() + 4.0)) return;
   m_pPainter->setWorldTransform(cell * m_base);
   // Text is not subject to the raster operation: it is always painted, cell and all.

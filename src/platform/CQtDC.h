@@ -88,7 +88,11 @@ class CQtDC : public CDC {
   bool m_bRestore = false;
 
   // ---- Painter state kept between primitives ----
-  QTransform m_xform;          // Mapping() * m_base, the transform of normal drawing
+  QTransform m_xform;  // Mapping() * m_base, the transform of normal drawing
+  // On an image of our own painter: m_xform followed by the image's device pixel ratio,
+  // which takes logical units to the image's pixels (the same as m_xform at ratio 1).
+  QTransform m_xformPixels;
+  double m_dRatio = 1.0;
   QRectF m_rcDevice;           // the device's pixels when figures off it may be skipped
   bool m_bCull = false;        // only for an own painter on an image
   QImage* m_pImage = nullptr;  // that image, when its pixels can be read as 32-bit words

@@ -1,18 +1,22 @@
 #include "shell/CAboutDlg.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QtMath>
 #include <cmath>
 
 namespace {
 
 // A benzene ring, the program's picture.
-QPixmap RingPicture() {
-  QPixmap pm(40, 42);
+// Drawn at the screen's device pixel ratio, so that it is sharp on a scaled screen.
+QPixmap RingPicture(qreal dpr) {
+  QPixmap pm(qCeil(40 * dpr), qCeil(42 * dpr));
+  pm.setDevicePixelRatio(dpr);
   pm.fill(Qt::transparent);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
@@ -33,7 +37,8 @@ CAboutDlg::CAboutDlg(QWidget* pParent, res::Language lang) : QDialog(pParent) {
   setObjectName(QStringLiteral("CAboutDlg"));
   setWindowTitle(QString::fromUtf8(res::Messages(lang).aboutCaption));
   auto* picture = new QLabel(this);
-  picture->setPixmap(RingPicture());
+  picture->setPixmap(
+      RingPicture(pParent != nullptr ? pParent->devicePixelRatioF() : qApp->devicePixelRatio()));
   auto* text = new QVBoxLayout;
   for (const char* line : res::AboutLines(lang))
     text->addWidget(new QLabel(QString::fromUtf8(line), this));

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QtMath>
 #include <algorithm>
 
 #include "document/CKvillDoc.h"
@@ -25,9 +26,11 @@
 
 namespace {
 
-// The program's own cursors, drawn at run time on a 32 x 32 pixmap with a hot spot.
-QCursor DrawnCursor(int nCursor) {
-  QPixmap pm(32, 32);
+// The program's own cursors, drawn at run time on a 32 x 32 pixmap with a hot spot, at the
+// screen's device pixel ratio so that a scaled screen shows them sharp.
+QCursor DrawnCursor(int nCursor, qreal dpr) {
+  QPixmap pm(qCeil(32 * dpr), qCeil(32 * dpr));
+  pm.setDevicePixelRatio(dpr);
   pm.fill(Qt::transparent);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
@@ -202,11 +205,22 @@ QImage* CViewWidget::ImageOf(CDC* pDC) {
   return it == m_surfaces.end() ? nullptr : it->second.pImage;
 }
 
+qreal CViewWidget::PixelRatio() const { return m_pClient->devicePixelRatioF(); }
+
+QSize CViewWidget::PixelsOf(QSize logical) const {
+  const qreal dpr = PixelRatio();
+  return QSize(qCeil(logical.width() * dpr), qCeil(logical.height() * dpr));
+}
+
 CDC* CViewWidget::GetDC() {
   const CRect rc = GetClientRect();
-  const QSize size(std::max(rc.right, 1), std::max(rc.bottom, 1));
-  if (m_imgScreen.size() != size) {
+  // The window's surface has as many pixels as the screen shows, so that on a scaled screen
+  // the drawing is drawn at the screen's resolution and not enlarged afterwards; the view
+  // still works in the window's own (device-independent) pixels.
+  const QSize size = PixelsOf(QSize(std::max(rc.right, 1), std::max(rc.bottom, 1)));
+  if (m_imgScreen.size() != size || m_imgScreen.devicePixelRatio() != PixelRatio()) {
     m_imgScreen = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    m_imgScreen.setDevicePixelRatio(PixelRatio());
     m_imgScreen.fill(Qt::white);
   }
   m_imgScreen.setDotsPerMeterX(qRound(GetPixelsPerInchX() / 0.0254));
@@ -232,12 +246,17 @@ CDC* CViewWidget::CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) {
   const int cy = std::max(cyPixels, 1);
   if (cx > 32767 || cy > 32767 || qint64(cx) * cy > kMaxPixels) return nullptr;
   Surface s;
-  if (m_pSpareImage && m_pSpareImage->size() == QSize(cx, cy)) {
+  // A bitmap as large as the window's pixels, like the window's surface.
+  const qreal dpr = PixelRatio();
+  const QSize pixels = PixelsOf(QSize(cx, cy));
+  if (m_pSpareImage && m_pSpareImage->size() == pixels &&
+      m_pSpareImage->devicePixelRatio() == dpr) {
     s.pOwnImage = std::move(m_pSpareImage);
   } else {
     m_pSpareImage.reset();
-    s.pOwnImage = std::make_unique<QImage>(cx, cy, QImage::Format_ARGB32_Premultiplied);
+    s.pOwnImage = std::make_unique<QImage>(pixels, QImage::Format_ARGB32_Premultiplied);
     if (s.pOwnImage->isNull()) return nullptr;
+    s.pOwnImage->setDevicePixelRatio(dpr);
   }
   // A new bitmap is blank paper, whatever the last user of a kept one drew on it.
   s.pOwnImage->fill(Qt::white);
@@ -291,12 +310,14 @@ void CViewWidget::BitBlt(CDC* pDest, int x, int y, int cx, int cy, CDC* pSrc, in
   const CPoint d1 = pDest->LPtoDP(CPoint{x + cx, y + cy});
   const CPoint s0 = pSrc->LPtoDP(CPoint{xSrc, ySrc});
   const QRect dest = QRect(QPoint(d0.x, d0.y), QPoint(d1.x, d1.y)).normalized();
-  const QRect src(QPoint(s0.x, s0.y), dest.size());
+  // The source rectangle is in the source bitmap's own pixels.
+  const qreal dpr = pSrcImage->devicePixelRatio();
+  const QRectF src(s0.x * dpr, s0.y * dpr, dest.width() * dpr, dest.height() * dpr);
   QPainter* p = pQtDest->GetPainter();
   p->save();
   p->resetTransform();
   p->setCompositionMode(QPainter::CompositionMode_Source);
-  p->drawImage(dest.topLeft(), *pSrcImage, src);
+  p->drawImage(QRectF(dest), *pSrcImage, src);
   p->restore();
 }
 
@@ -311,8 +332,11 @@ void CViewWidget::ValidateParentRect(const CRect&) {}
 
 void CViewWidget::PaintClient(QPaintEvent*) {
   const CRect rc = GetClientRect();
-  if (m_imgScreen.size() != QSize(rc.right, rc.bottom)) m_bRenderPending = true;
-  if (m_bRenderPending && m_pView != nullptr && rc.right > 0 && rc.bottom > 0) {
+  if (m_imgScreen.size() != PixelsOf(QSize(rc.right, rc.bottom)) ||
+      m_imgScreen.devicePixelRatio() != PixelRatio()) {
+    m_bRenderPending = true;
+  }
+  if (m_bRenderPending && m_pView != nullptr && rc.right > 0 && rc.bottom > 0 && !IsBusy()) {
     m_bRenderPending = false;
     CDC* pDC = GetDC();
     m_pView->OnDraw(pDC);
@@ -468,7 +492,7 @@ QCursor CViewWidget::CursorFor(int nCursor) const {
     case IDC_SIZEALL:
       return Qt::SizeAllCursor;
     default:
-      return DrawnCursor(nCursor);
+      return DrawnCursor(nCursor, PixelRatio());
   }
 }
 
@@ -524,6 +548,8 @@ bool CViewWidget::IsTimerRunning(int nId) const {
 }
 
 void CViewWidget::OnTimerElapsed(int nId) {
+  // The view's timers repeat until they are killed, so a tick let pass comes again.
+  if (IsBusy()) return;
   if (m_pFrame != nullptr && m_pFrame->OnViewTimer(nId)) return;
   if (m_pView != nullptr) m_pView->OnTimer(nId);
 }
@@ -532,9 +558,26 @@ void CViewWidget::PostMessage(int nMessage, std::intptr_t wParam, std::intptr_t 
   QMetaObject::invokeMethod(
       this,
       [this, nMessage, wParam, lParam] {
-        if (m_pView != nullptr) m_pView->OnPostedMessage(nMessage, wParam, lParam);
+        if (IsBusy()) {
+          m_heldMessages.push_back({nMessage, wParam, lParam});
+        } else if (m_pView != nullptr) {
+          m_pView->OnPostedMessage(nMessage, wParam, lParam);
+        }
       },
       Qt::QueuedConnection);
+}
+
+void CViewWidget::SetBusy(bool bBusy) {
+  if (bBusy) {
+    ++m_nBusy;
+    return;
+  }
+  if (m_nBusy == 0 || --m_nBusy > 0) return;
+  // What waited is delivered in the order it came, after the work.
+  std::vector<PostedMessage> held;
+  held.swap(m_heldMessages);
+  for (const PostedMessage& m : held) PostMessage(m.nMessage, m.wParam, m.lParam);
+  m_pClient->update();
 }
 
 int CViewWidget::MessageBox(const std::string& strText, const std::string& strCaption,
@@ -614,21 +657,34 @@ void CViewWidget::MessageBeep() { QApplication::beep(); }
 
 namespace {
 
-// Inverts the one-pixel frame of a rectangle on an image.
+// Inverts the frame of a rectangle of the window's pixels on an image: one window pixel
+// wide, which is as many of the image's pixels as its device pixel ratio says.
 void InvertFrame(QImage& img, QRect r) {
-  r = r.normalized().intersected(img.rect());
+  const qreal dpr = img.devicePixelRatio();
+  const int k = std::max(1, qRound(dpr));
+  r = r.normalized();
+  r = QRect(QPoint(qFloor(r.left() * dpr), qFloor(r.top() * dpr)),
+            QSize(std::max(1, (r.width() - 1) * k + k), std::max(1, (r.height() - 1) * k + k)))
+          .intersected(img.rect());
   if (r.isEmpty()) return;
   auto invert = [&img](int x, int y) {
     QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
     line[x] = (line[x] & 0xFF000000u) | (~line[x] & 0x00FFFFFFu);
   };
-  for (int x = r.left(); x <= r.right(); ++x) {
-    invert(x, r.top());
-    if (r.bottom() != r.top()) invert(x, r.bottom());
+  // Each pixel of the frame once: the top and bottom bands whole, the sides between them.
+  const int nBand = std::min(k, (r.height() + 1) / 2);
+  const int nSide = std::min(k, (r.width() + 1) / 2);
+  for (int i = 0; i < nBand; ++i) {
+    for (int x = r.left(); x <= r.right(); ++x) {
+      invert(x, r.top() + i);
+      if (r.bottom() - i != r.top() + i) invert(x, r.bottom() - i);
+    }
   }
-  for (int y = r.top() + 1; y < r.bottom(); ++y) {
-    invert(r.left(), y);
-    if (r.right() != r.left()) invert(r.right(), y);
+  for (int y = r.top() + nBand; y <= r.bottom() - nBand; ++y) {
+    for (int i = 0; i < nSide; ++i) {
+      invert(r.left() + i, y);
+      if (r.right() - i != r.left() + i) invert(r.right() - i, y);
+    }
   }
 }
 

@@ -7,6 +7,7 @@
 class QKeyEvent;
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "view/IViewHost.h"
 
@@ -100,10 +101,19 @@ class CViewWidget : public QWidget, public IViewHost {
   // The user's interface language by the system locale: 1029 for Czech, else 1033.
   static int SystemUiLanguage();
 
+  // While long work runs with a progress dialog, events still flow; the busy window then
+  // shows its last picture instead of painting the drawing, lets its timers pass, and keeps
+  // the messages posted to the view until the work is over. Calls nest.
+  void SetBusy(bool bBusy);
+  bool IsBusy() const { return m_nBusy > 0; }
+
  protected:
   bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
  private:
+  // The window's device pixel ratio, and the size in its pixels of a size in the view's.
+  qreal PixelRatio() const;
+  QSize PixelsOf(QSize logical) const;
   // The Draw bar of the main window, or null before it is made.
   CDDrawBar* DrawBar() const;
   struct Surface {
@@ -143,6 +153,13 @@ class CViewWidget : public QWidget, public IViewHost {
   bool m_bCaretCreated = false;
   bool m_bCaretShown = false;
   bool m_bCaretPhase = true;
+
+  int m_nBusy = 0;
+  struct PostedMessage {
+    int nMessage;
+    std::intptr_t wParam, lParam;
+  };
+  std::vector<PostedMessage> m_heldMessages;  // posted while busy
 
   int m_nPendingShow = 0;  // the last show command not yet applied
   int m_nCursor = 32512;

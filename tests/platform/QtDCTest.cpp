@@ -448,3 +448,58 @@ TEST(QtDCInvert, FiguresFarBeyondTheDeviceStillInvertWhatShows) {
     EXPECT_EQ(CountNot(image, Qt::white, QRect(0, 32, 64, 1)), 0) << "pass " << pass;
   }
 }
+
+// On a screen of device pixel ratio 2 the view draws on an image with twice the pixels and
+// that ratio, in the window's own pixels: every figure must come out exactly as drawn at
+// twice the scale on an ordinary image, sharp, and not as the smaller picture enlarged.
+TEST(QtDCDevice, DevicePixelRatioDrawsAtTheImagesResolution) {
+  const auto draw = [](CDC& dc) {
+    dc.SelectObject(CPen{PS_SOLID, 45, RGB(20, 40, 160)});  // wide: stroked into the pixels
+    dc.MoveToEx(100, -100);
+    dc.LineTo(1300, -700);
+    dc.SelectObject(CPen{PS_SOLID, 0, RGB(0, 0, 0)});  // thin: one device pixel
+    dc.MoveToEx(100, -900);
+    dc.LineTo(1400, -1000);
+    dc.SelectObject(CBrush{BS_SOLID, RGB(240, 200, 20)});
+    dc.Ellipse(700, -200, 1400, -600);
+    dc.SelectObject(CPen{PS_SOLID, 15, RGB(255, 255, 255)});  // white on white: left out
+    dc.Rectangle(50, -1100, 400, -1300);
+    dc.SelectObject(CFont{"Arial", -180, 400});
+    dc.TextOut(200, -1150, "CH3");
+    dc.SelectObject(CPen{PS_SOLID, 30, RGB(200, 0, 0)});  // far off the image: skipped
+    dc.MoveToEx(90000, -90000);
+    dc.LineTo(99000, -99000);
+  };
+  // 1500 x 1500 units at 96 pixels per inch are 100 x 100 window pixels.
+  QImage hi(200, 200, QImage::Format_ARGB32_Premultiplied);
+  hi.setDotsPerMeterX(kDotsPerMeter96);
+  hi.setDotsPerMeterY(kDotsPerMeter96);
+  hi.setDevicePixelRatio(2.0);
+  hi.fill(Qt::white);
+  {
+    CQtDC dc(&hi);
+    MapZoomOne(dc);
+    draw(dc);
+  }
+  QImage plain(200, 200, QImage::Format_ARGB32_Premultiplied);
+  plain.setDotsPerMeterX(2 * kDotsPerMeter96);
+  plain.setDotsPerMeterY(2 * kDotsPerMeter96);
+  plain.fill(Qt::white);
+  {
+    CQtDC dc(&plain);
+    MapZoomOne(dc);
+    draw(dc);
+  }
+  ASSERT_GT(CountNot(plain, Qt::white, plain.rect()), 500);
+  hi.setDevicePixelRatio(1.0);
+  int nDiffer = 0;
+  for (int y = 0; y < 200; ++y) {
+    for (int x = 0; x < 200; ++x) nDiffer += hi.pixel(x, y) != plain.pixel(x, y);
+  }
+  EXPECT_EQ(nDiffer, 0);
+  // The thin line is one image pixel thick: sharp, not a doubled window pixel.
+  int nInk = 0;
+  for (int y = 100; y < 140; ++y) nInk += !IsColour(hi.pixel(20, y), Qt::white) ? 1 : 0;
+  EXPECT_GE(nInk, 1);
+  EXPECT_LE(nInk, 2);
+}

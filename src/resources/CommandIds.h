@@ -59,6 +59,7 @@ inline constexpr int kFileSave = 32887;
 inline constexpr int kFileSaveAs = 32888;
 inline constexpr int kLanguageCzech = 32892;
 inline constexpr int kLanguageEnglish = 32893;
+inline constexpr int kFileExportPicture = 32894;
 inline constexpr int kEscapeShadowed = 1078;  // a second Esc entry that never takes effect
 
 }  // namespace cmd

@@ -69,19 +69,25 @@ const char* LoadString(int id, Language lang);
 
 // Texts the program builds itself; the view's m_bEnglish chooses the language.
 struct MessageTexts {
-  const char* notFound;        // "%s was not found.", %s the full path
-  const char* openCaption;     // caption of the file-not-found messages
-  const char* dialogNotFound;  // open dialog: "%s\n...", %s the file name part
-  const char* saveChangesTo;   // "Save changes to %s?", %s the title
-  const char* openFilter;      // the Open dialog's filter, "|"-separated pairs
-  const char* saveCopyFilter;  // the Save Copy As dialog's single file type
-  const char* embeddedTitle;   // title of an embedded document in the Czech interface
-  const char* aboutCaption;    // caption of the About box
-  const char* appCaption;      // caption of the save prompts
-  const char* errorCaption;    // caption of error messages
-  const char* saveFailed;      // "%1" path, "%2" reason: a write that did not succeed
-  const char* readFailed;      // "%1" path, "%2" reason: a read that did not succeed
-  const char* notImplemented;  // status text of a command that is not available yet
+  const char* notFound;           // "%s was not found.", %s the full path
+  const char* openCaption;        // caption of the file-not-found messages
+  const char* dialogNotFound;     // open dialog: "%s\n...", %s the file name part
+  const char* saveChangesTo;      // "Save changes to %s?", %s the title
+  const char* openFilter;         // the Open dialog's filter, "|"-separated pairs
+  const char* saveCopyFilter;     // the Save Copy As dialog's single file type
+  const char* embeddedTitle;      // title of an embedded document in the Czech interface
+  const char* aboutCaption;       // caption of the About box
+  const char* appCaption;         // caption of the save prompts
+  const char* errorCaption;       // caption of error messages
+  const char* saveFailed;         // "%1" path, "%2" reason: a write that did not succeed
+  const char* readFailed;         // "%1" path, "%2" reason: a read that did not succeed
+  const char* notImplemented;     // status text of a command that is not available yet
+  const char* exportFilter;       // the Export Picture dialog's file types
+  const char* exportFailed;       // "%1" path, "%2" reason: a picture that was not written
+  const char* progressOpening;    // "%1" the file: the progress of a long open
+  const char* progressSaving;     // "%1" the file: the progress of a long save
+  const char* progressExporting;  // "%1" the file: the progress of a long export
+  const char* cancel;             // the progress dialog's button
 };
 const MessageTexts& Messages(Language lang);
 

@@ -10,6 +10,7 @@ constexpr MenuItem kFile128[] = {
     Cmd("&Otevřít...\tCtrl+O", cmd::kFileOpen),
     Cmd("&Uložit\tCtrl+S", cmd::kFileSave),
     Cmd("Uložit j&ako...", cmd::kFileSaveAs),
+    Cmd("&Exportovat obrázek...", cmd::kFileExportPicture),
     Sep(),
     Cmd("&Tisk...\tCtrl+P", cmd::kFilePrint),
     Cmd("Náhl&ed tisku", cmd::kFilePrintPreview),
@@ -23,6 +24,7 @@ constexpr MenuItem kFile128[] = {
 constexpr MenuItem kFile5[] = {
     Cmd("&Aktualizovat\tCtrl+S", cmd::kFileUpdate),
     Cmd("Uložit &kopii jako...", cmd::kFileSaveCopyAs),
+    Cmd("&Exportovat obrázek...", cmd::kFileExportPicture),
     Sep(),
     Cmd("&Tisk...\tCtrl+P", cmd::kFilePrint),
     Cmd("Náhl&ed tisku", cmd::kFilePrintPreview),
@@ -101,6 +103,8 @@ constexpr NumberedString kPrompts[] = {
     {cmd::kFilePrintSetup, "Změnit nastavení tiskárny"},
     {cmd::kFileUpdate, "Aktualizovat schránku a uložit změny\nAktualizovat"},
     {cmd::kFileSaveCopyAs, "Uložit kopii aktivního dokumentu s novým názvem\nUložit kopii"},
+    {cmd::kFileExportPicture,
+     "Exportovat kresbu jako obrázek SVG, PNG nebo PDF\nExportovat obrázek"},
     {cmd::kFileMru1, "Otevřít dokument"},
     {cmd::kFileMru1 + 1, "Otevřít dokument"},
     {cmd::kFileMru1 + 2, "Otevřít dokument"},
@@ -155,6 +159,12 @@ constexpr MessageTexts kMessages = {
     "%1 nelze uložit.\n%2\nPředchozí soubor, pokud existoval, zůstal beze změny.",
     "%1 nelze přečíst.\n%2",
     "Tento příkaz zatím není k dispozici.",
+    "Obrázky SVG (*.svg)|*.svg|Obrázky PNG (*.png)|*.png|Dokumenty PDF (*.pdf)|*.pdf|",
+    "Obrázek %1 nelze exportovat.\n%2",
+    "Otevírání souboru %1...",
+    "Ukládání souboru %1...",
+    "Export obrázku %1...",
+    "Zrušit",
 };
 
 constexpr const char* kAbout[] = {

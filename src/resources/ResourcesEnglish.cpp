@@ -10,6 +10,7 @@ constexpr MenuItem kFile128[] = {
     Cmd("&Open...\tCtrl+O", cmd::kFileOpen),
     Cmd("&Save\tCtrl+S", cmd::kFileSave),
     Cmd("Save &As...", cmd::kFileSaveAs),
+    Cmd("&Export Picture...", cmd::kFileExportPicture),
     Sep(),
     Cmd("&Print...\tCtrl+P", cmd::kFilePrint),
     Cmd("Print Pre&view", cmd::kFilePrintPreview),
@@ -23,6 +24,7 @@ constexpr MenuItem kFile128[] = {
 constexpr MenuItem kFile5[] = {
     Cmd("&Update\tCtrl+S", cmd::kFileUpdate),
     Cmd("Save Copy &As...", cmd::kFileSaveCopyAs),
+    Cmd("&Export Picture...", cmd::kFileExportPicture),
     Sep(),
     Cmd("&Print...\tCtrl+P", cmd::kFilePrint),
     Cmd("Print Pre&view", cmd::kFilePrintPreview),
@@ -101,6 +103,7 @@ constexpr NumberedString kPrompts[] = {
     {cmd::kFilePrintSetup, "Change the printer and printing options\nPrint Setup"},
     {cmd::kFileUpdate, "Update the container to show any changes\nUpdate"},
     {cmd::kFileSaveCopyAs, "Save a copy of the active document with a new name\nSave copy"},
+    {cmd::kFileExportPicture, "Export the drawing as an SVG, PNG or PDF picture\nExport Picture"},
     {cmd::kFileMru1, "Open this document"},
     {cmd::kFileMru1 + 1, "Open this document"},
     {cmd::kFileMru1 + 2, "Open this document"},
@@ -155,6 +158,12 @@ constexpr MessageTexts kMessages = {
     "%1 could not be saved.\n%2\nThe previous file, if there was one, is unchanged.",
     "%1 could not be read.\n%2",
     "This command is not available yet.",
+    "SVG Pictures (*.svg)|*.svg|PNG Pictures (*.png)|*.png|PDF Documents (*.pdf)|*.pdf|",
+    "%1 could not be exported.\n%2",
+    "Opening %1...",
+    "Saving %1...",
+    "Exporting %1...",
+    "Cancel",
 };
 
 constexpr const char* kAbout[] = {

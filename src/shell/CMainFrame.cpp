@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -34,6 +35,8 @@
 #include "shell/CKvillApp.h"
 #include "shell/CShellUi.h"
 #include "shell/CViewWidget.h"
+#include "shell/CWorkProgress.h"
+#include "shell/ExportPicture.h"
 #include "shell/ShellText.h"
 #include "shell/ToolBarIcons.h"
 #include "view/CKvillView.h"
@@ -52,7 +55,7 @@ const std::set<int> kFrameCommands = {
     cmd::kFilePrintPreview,  cmd::kFileSaveCopyAs,    cmd::kAppAbout,       cmd::kAppExit,
     cmd::kViewToolbar,       cmd::kViewStatusBar,     cmd::kLanguageCzech,  cmd::kLanguageEnglish,
     cmd::kFileMru1,          cmd::kFileMru1 + 1,      cmd::kFileMru1 + 2,   cmd::kFileMru4,
-    cmd::kViewDrawBar,
+    cmd::kViewDrawBar,       cmd::kFileExportPicture,
 };
 
 QString Utf8(const char* psz) { return QString::fromUtf8(psz); }
@@ -415,6 +418,9 @@ bool CMainFrame::RouteToFrame(int nId) {
     case cmd::kFileSaveCopyAs:
       SaveCopyAs();
       return true;
+    case cmd::kFileExportPicture:
+      OnFileExportPicture();
+      return true;
     case cmd::kFileOpenFramework:
       OnFrameworkOpen();
       return true;
@@ -583,8 +589,15 @@ bool CMainFrame::ReadFileInto(const QString& strPath) {
   m_pDoc->m_bScanForHeader = 1;
   m_pDoc->m_bReplaceOnLoad = 1;
   CArchive ar(bytes);
-  // A stream that is not a drawing is reported by the document's own after-load timer.
-  m_pDoc->Serialize(ar);
+  {
+    CWorkProgress progress(this, m_pViewWidget,
+                           QString::fromUtf8(Messages().progressOpening).arg(FileNamePart(strPath)),
+                           QString());
+    m_pDoc->m_fnProgress = progress.Callback();
+    // A stream that is not a drawing is reported by the document's own after-load timer.
+    m_pDoc->Serialize(ar);
+    m_pDoc->m_fnProgress = nullptr;
+  }
   m_pDoc->m_bReplaceOnLoad = 1;
   m_pDoc->m_bScanForHeader = 0;
   // The drawing read is the document's now: unmodified, named by its file, with a fresh
@@ -638,9 +651,14 @@ bool CMainFrame::StoreTo(const QString& strPath, bool bClearModifiedOnStore) {
   m_pDoc->m_bClearModifiedOnStore = bClearModifiedOnStore ? 1 : 0;
   m_pDoc->m_bSelectionOnly = 0;
   {
+    CWorkProgress progress(this, m_pViewWidget,
+                           QString::fromUtf8(Messages().progressSaving).arg(FileNamePart(strPath)),
+                           QString());
+    m_pDoc->m_fnProgress = progress.Callback();
     CArchive ar(&bytes);
     m_pDoc->Serialize(ar);
     ar.Flush();
+    m_pDoc->m_fnProgress = nullptr;
   }
   m_pDoc->m_bClearModifiedOnStore = 1;
 
@@ -765,6 +783,62 @@ void CMainFrame::UpdateEmbeddedFile() {
     return;
   }
   MarkSaved();
+}
+
+QString CMainFrame::InitialExportPath() const {
+  const CSettingsStore& store = m_pApp->Store();
+  const auto folder = store.Read(kExportFolderKey);
+  QString dir;
+  if (folder && !folder->empty() && QFileInfo(QString::fromStdString(*folder)).isDir()) {
+    dir = QString::fromStdString(*folder);
+  } else if (!m_pDoc->m_strPathName.empty()) {
+    dir = QFileInfo(QString::fromStdString(m_pDoc->m_strPathName)).absolutePath();
+  } else {
+    dir = QDir::homePath();
+  }
+  const auto type = store.Read(kExportTypeKey);
+  const QString suffix = type && (*type == "svg" || *type == "png" || *type == "pdf")
+                             ? QString::fromStdString(*type)
+                             : QStringLiteral("svg");
+  QString name = QFileInfo(QString::fromStdString(m_pDoc->m_strTitle)).completeBaseName();
+  if (name.isEmpty()) name = QStringLiteral("picture");
+  return QDir(dir).filePath(name + u'.' + suffix);
+}
+
+void CMainFrame::OnFileExportPicture() {
+  m_pDoc->m_bHoverSuppressed = 1;
+  const QString path =
+      CShellUi::GetFileName(this, CShellUi::FileDialog::ExportPicture,
+                            Utf8(Messages().exportFilter), InitialExportPath(), IsEnglish());
+  if (path.isEmpty()) return;
+  const QFileInfo info(path);
+  // The next export starts where this one went, whether or not it succeeds.
+  m_pApp->Store().Write(kExportFolderKey, info.absolutePath().toStdString());
+  m_pApp->Store().Write(kExportTypeKey, info.suffix().toLower().toStdString());
+  ExportPictureTo(path);
+}
+
+bool CMainFrame::ExportPictureTo(const QString& strPath) {
+  std::string strError;
+  int nStatus = 0;
+  {
+    CWorkProgress progress(
+        this, m_pViewWidget,
+        QString::fromUtf8(Messages().progressExporting).arg(FileNamePart(strPath)),
+        Utf8(Messages().cancel));
+    nStatus = ExportViewPicture(*m_pView, strPath.toStdString(), kExportDpi, &strError,
+                                progress.Callback());
+  }
+  // A cancelled export has written nothing and says nothing more.
+  if (nStatus == kExportCancelled) return false;
+  if (nStatus != 0) {
+    CShellUi::MessageBox(
+        this,
+        QString::fromUtf8(Messages().exportFailed).arg(strPath, QString::fromStdString(strError)),
+        Utf8(Messages().errorCaption), CShellUi::kIconError);
+    return false;
+  }
+  return true;
 }
 
 void CMainFrame::OpenDroppedFiles(const QList<QUrl>& urls) {

@@ -71,6 +71,18 @@ class CMainFrame : public QMainWindow {
   void OnFrameworkOpen();
   void OnRecentFile(int nIndex);
   void UpdateEmbeddedFile();
+  // File > Export Picture: asks for a file name (in the folder of the last export) and
+  // writes the picture there as --export does; ExportPictureTo writes it and reports a
+  // failure with the path and the reason. False when nothing was written.
+  void OnFileExportPicture();
+  bool ExportPictureTo(const QString& strPath);
+  // Where the Export Picture dialog opens: the last export's folder, the drawing's name.
+  QString InitialExportPath() const;
+  // The settings that remember the last export's folder and file type.
+  static constexpr const char* kExportFolderKey = "Software\\Valendra\\Valendra\\Export\\Folder";
+  static constexpr const char* kExportTypeKey = "Software\\Valendra\\Valendra\\Export\\Type";
+  // PNG pictures are written at this many pixels per inch, as --export writes them.
+  static constexpr int kExportDpi = 300;
   // Files dropped on the window: each is opened by name, after the save question.
   void OpenDroppedFiles(const QList<QUrl>& urls);
 

@@ -1,9 +1,13 @@
 #include "shell/CShellUi.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <utility>
 
+#include "resources/CommandIds.h"
+#include "resources/Resources.h"
 #include "shell/CFileDialogVld.h"
 
 namespace {
@@ -18,7 +22,58 @@ CShellUi::FileHandler& FileHandlerSlot() {
   return handler;
 }
 
+// The Export Picture dialog (see FileDialog::ExportPicture).
+QString GetPictureName(QWidget* pOwner, const QString& filter, const QString& initialName,
+                       bool bEnglish) {
+  QFileDialog dlg(pOwner);
+  dlg.setObjectName(QStringLiteral("ExportPictureDialog"));
+  // The title is the command's tooltip, "Export Picture" in the language of the menus.
+  const QString prompt = QString::fromUtf8(res::PromptString(
+      cmd::kFileExportPicture, bEnglish ? res::Language::English : res::Language::Czech));
+  dlg.setWindowTitle(prompt.mid(prompt.indexOf(QLatin1Char('\n')) + 1));
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setFileMode(QFileDialog::AnyFile);
+  const QStringList filters = CFileDialogVld::NameFilters(filter);
+  dlg.setNameFilters(filters);
+  const QFileInfo initial(initialName);
+  dlg.setDirectory(initial.absolutePath());
+  QString suffix = initial.suffix().toLower();
+  for (const QString& f : filters) {
+    if (CShellUi::SuffixOfFilter(f) == suffix) dlg.selectNameFilter(f);
+  }
+  suffix = CShellUi::SuffixOfFilter(dlg.selectedNameFilter());
+  dlg.setDefaultSuffix(suffix);
+  dlg.selectFile(initial.fileName());
+  const auto isPicture = [&filters](const QString& s) {
+    for (const QString& f : filters) {
+      if (CShellUi::SuffixOfFilter(f) == s.toLower()) return true;
+    }
+    return false;
+  };
+  // Choosing another type renames a picture already named, as its extension would lie.
+  QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&](const QString& f) {
+    const QString newSuffix = CShellUi::SuffixOfFilter(f);
+    dlg.setDefaultSuffix(newSuffix);
+    const QStringList chosen = dlg.selectedFiles();
+    if (chosen.isEmpty()) return;
+    const QFileInfo name(chosen.first());
+    if (isPicture(name.suffix())) dlg.selectFile(name.completeBaseName() + u'.' + newSuffix);
+  });
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+  QString path = dlg.selectedFiles().first();
+  if (!isPicture(QFileInfo(path).suffix())) {
+    path += u'.' + CShellUi::SuffixOfFilter(dlg.selectedNameFilter());
+  }
+  return path;
+}
+
 }  // namespace
+
+QString CShellUi::SuffixOfFilter(const QString& nameFilter) {
+  static const QRegularExpression kPattern(QStringLiteral("\\*\\.(\\w+)"));
+  const QRegularExpressionMatch m = kPattern.match(nameFilter);
+  return m.hasMatch() ? m.captured(1).toLower() : QString();
+}
 
 void CShellUi::SetMessageHandler(MessageHandler handler) {
   MessageHandlerSlot() = std::move(handler);
@@ -76,6 +131,8 @@ QString CShellUi::GetFileName(QWidget* pOwner, FileDialog kind, const QString& f
                               const QString& initialName, bool bEnglish) {
   if (FileHandlerSlot()) return FileHandlerSlot()(kind, filter, initialName);
 
+  if (kind == FileDialog::ExportPicture)
+    return GetPictureName(pOwner, filter, initialName, bEnglish);
   if (kind == FileDialog::Open) {
     CFileDialogVld dlg(pOwner, filter, bEnglish);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};

@@ -22,7 +22,10 @@ class CShellUi {
   static constexpr int kIdYes = 6;
   static constexpr int kIdNo = 7;
 
-  enum class FileDialog { Open, OpenFramework, SaveCopyAs, SaveFramework };
+  // ExportPicture: a save dialog for pictures. The initial name's folder is where it opens
+  // and its extension picks the file type offered first; a name typed without one of the
+  // types' extensions gets the extension of the chosen type.
+  enum class FileDialog { Open, OpenFramework, SaveCopyAs, SaveFramework, ExportPicture };
 
   using MessageHandler =
       std::function<int(const QString& text, const QString& caption, unsigned flags)>;
@@ -39,6 +42,8 @@ class CShellUi {
   // dialog, which keeps asking while the chosen file cannot be read.
   static QString GetFileName(QWidget* pOwner, FileDialog kind, const QString& filter,
                              const QString& initialName, bool bEnglish);
+  // The extension a Qt name filter such as "PNG Pictures (*.png)" names ("png").
+  static QString SuffixOfFilter(const QString& nameFilter);
 
   static void SetMessageHandler(MessageHandler handler);
   static void SetFileHandler(FileHandler handler);

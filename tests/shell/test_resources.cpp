@@ -200,6 +200,11 @@ TEST(ResourcePrompts, PromptsAndTooltipsInBothLanguages) {
                "Zobrazit základní informace\nO aplikaci");
   EXPECT_TRUE(std::string(res::PromptString(57664, Language::English)).ends_with("\nAbout"));
   EXPECT_EQ(res::PromptString(12345, Language::English), nullptr);
+  // Export Picture: its prompt, then the tooltip that also titles its dialog.
+  EXPECT_STREQ(res::PromptString(32894, Language::English),
+               "Export the drawing as an SVG, PNG or PDF picture\nExport Picture");
+  EXPECT_STREQ(res::PromptString(32894, Language::Czech),
+               "Exportovat kresbu jako obrázek SVG, PNG nebo PDF\nExportovat obrázek");
 
   // Every command on a toolbar has a prompt in both languages, and every English one has
   // a tooltip.
@@ -251,4 +256,12 @@ TEST(ResourceStrings, NumberedStringsAndMessages) {
   EXPECT_STREQ(cs.errorCaption, "Chyba Valendra");
   EXPECT_STREQ(cs.embeddedTitle, "Valendra dokument");
   EXPECT_FALSE(res::AboutLines(Language::Czech).empty());
+  // The texts of Export Picture and of the progress of long work.
+  EXPECT_STREQ(cs.exportFilter,
+               "Obrázky SVG (*.svg)|*.svg|Obrázky PNG (*.png)|*.png|Dokumenty PDF (*.pdf)|*.pdf|");
+  EXPECT_STREQ(en.exportFailed, "%1 could not be exported.\n%2");
+  EXPECT_STREQ(cs.exportFailed, "Obrázek %1 nelze exportovat.\n%2");
+  EXPECT_STREQ(en.progressExporting, "Exporting %1...");
+  EXPECT_STREQ(cs.progressOpening, "Otevírání souboru %1...");
+  EXPECT_STREQ(cs.cancel, "Zrušit");
 }

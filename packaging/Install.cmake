@@ -88,12 +88,13 @@ set(CPACK_PACKAGE_NAME valendra)
 set(CPACK_PACKAGE_VENDOR "The Valendra authors")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for chemical structure drawings")
+# Lines of the extended description stay within 80 columns, as Debian asks.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Valendra draws chemical structures and reaction schemes: formulas with upper, lower\n"
-    "and left indices and Greek letters, bonds of ten styles meeting at invisible\n"
-    "junctions, arrows, curves, ring templates, charges and groups, with rotation,\n"
-    "mirroring and undo. It reads and writes .vld drawings, opens the older .kvl\n"
-    "family, prints, and exports pictures as SVG, PNG and PDF.")
+    "Valendra draws chemical structures and reaction schemes: formulas with\n"
+    "upper, lower and left indices and Greek letters, bonds of ten styles meeting\n"
+    "at invisible junctions, arrows, curves, ring templates, charges and groups,\n"
+    "with rotation, mirroring and undo. It reads and writes .vld drawings, opens\n"
+    "the older .kvl family, prints, and exports pictures as SVG, PNG and PDF.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES TRUE)
@@ -106,7 +107,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VALENDRA_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The fonts the drawings are measured and drawn with.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils")
+# The caches the maintainer scripts refresh, and Qt's Wayland platform (X11 is in Qt Gui).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${VALENDRA_PACKAGING_DIR}/debian/postinst
                                        ${VALENDRA_PACKAGING_DIR}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)

@@ -56,6 +56,7 @@ class ExportCommandTest : public ShellFixture {
   CMainFrame* StartIn(res::Language lang) {
     Store().Write(CSettingsStore::kLanguage, lang == res::Language::Czech ? "1029" : "1033");
     CMainFrame* frame = Start().MainFrame();
+    EXPECT_TRUE(PumpUntilStartedUp(frame));
     frame->View()->m_bEnglish = lang == res::Language::English ? 1 : 0;
     BuildSampleDrawing(frame->Document()->m_listObjects);
     frame->View()->UpdateView();
@@ -138,6 +139,7 @@ TEST_F(ExportCommandTest, TheDialogStartsInTheFolderOfTheLastExport) {
   EXPECT_EQ(frame->InitialExportPath(), Path("pictures/benzene.pdf"));
   m_app.reset();
   CMainFrame* again = Start().MainFrame();
+  ASSERT_TRUE(PumpUntilStartedUp(again));
   again->OnCommand(cmd::kFileExportPicture);
   EXPECT_EQ(m_fileDialogs.back().initial, Path("pictures/noname.pdf"));
 }

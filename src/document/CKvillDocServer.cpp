@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <memory>
 
-#include "document/CArchive.h"
 #include "document/CKvillDoc.h"
 #include "document/CKvillSrvrItem.h"
 #include "objects/CKVObject.h"
@@ -74,19 +73,10 @@ bool CKvillDoc::SaveModified() {
   if (nSave != IDYES) return false;
 
   if (m_strPathName.empty()) return host.DoFileSaveAs();
-  m_bClearModifiedOnStore = 0;
-  m_bSelectionOnly = 0;
-  bool bOk = false;
-  {
-    CArchive ar(m_strPathName, CArchive::store);
-    if (ar.IsOpen()) {
-      Serialize(ar);
-      bOk = ar.Flush();
-    }
-  }
-  m_bClearModifiedOnStore = 1;
-  // A drawing that could not be written is kept rather than lost.
-  return bOk;
+  // The file is written as Save writes it: beside the old one first, so that a failed
+  // write leaves the old file whole and is reported. A drawing that could not be written
+  // is kept rather than lost.
+  return host.DoFileSave();
 }
 
 CKvillSrvrItem* CKvillDoc::OnGetEmbeddedItem() {

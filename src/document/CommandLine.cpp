@@ -53,8 +53,8 @@ std::size_t RowOf(std::int32_t nKind) {
 
 }  // namespace
 
-int RunConvert(const std::string& strIn, const std::string& strOut, std::ostream&,
-               std::ostream& err, const WorkProgress& progress) {
+int RunConvert(const std::string& strIn, const std::string& strOut, const DrawingFileWriter& write,
+               std::ostream&, std::ostream& err, const WorkProgress& progress) {
   CKvillDoc doc;
   // Reading is the first half of the work, writing the second.
   const auto half = [&progress](int nFrom) -> WorkProgress {
@@ -66,18 +66,21 @@ int RunConvert(const std::string& strIn, const std::string& strOut, std::ostream
   doc.m_fnProgress = half(0);
   if (!OpenLikeOpenCommand(doc, strIn, err)) return 1;
   doc.m_fnProgress = half(50);
-  CArchive ar(strOut, CArchive::store);
-  if (!ar.IsOpen()) {
-    err << "Error: cannot write " << strOut << "\n";
-    return 1;
-  }
   // As Save: the whole drawing, the modified flag left to the file command.
+  std::vector<std::uint8_t> bytes;
   doc.m_bClearModifiedOnStore = 0;
   doc.m_bSelectionOnly = 0;
-  const bool bOk = doc.Serialize(ar);
+  {
+    CArchive ar(&bytes);
+    doc.Serialize(ar);
+    ar.Flush();
+  }
   doc.m_bClearModifiedOnStore = 1;
-  if (!bOk || !ar.Flush()) {
-    err << "Error: cannot write " << strOut << "\n";
+  std::string strReason;
+  if (!write || !write(strOut, bytes, &strReason)) {
+    err << "Error: cannot write " << strOut;
+    if (!strReason.empty()) err << ": " << strReason;
+    err << "\n";
     return 1;
   }
   return 0;
@@ -120,15 +123,15 @@ int RunInfo(const std::string& strIn, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
-int RunDocumentTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                    const WorkProgress& progress) {
+int RunDocumentTool(const std::vector<std::string>& args, const DrawingFileWriter& write,
+                    std::ostream& out, std::ostream& err, const WorkProgress& progress) {
   if (args.empty()) return -1;
   if (args[0] == "--convert") {
     if (args.size() != 3) {
       err << "Usage: valendra --convert IN OUT\n";
       return 2;
     }
-    return RunConvert(args[1], args[2], out, err, progress);
+    return RunConvert(args[1], args[2], write, out, err, progress);
   }
   if (args[0] == "--info") {
     if (args.size() != 2) {

@@ -589,22 +589,31 @@ bool CMainFrame::ReadFileInto(const QString& strPath) {
   m_pDoc->m_bScanForHeader = 1;
   m_pDoc->m_bReplaceOnLoad = 1;
   CArchive ar(bytes);
+  bool bRead = false;
   {
     CWorkProgress progress(this, m_pViewWidget,
                            QString::fromUtf8(Messages().progressOpening).arg(FileNamePart(strPath)),
                            QString());
     m_pDoc->m_fnProgress = progress.Callback();
-    // A stream that is not a drawing is reported by the document's own after-load timer.
-    m_pDoc->Serialize(ar);
+    bRead = m_pDoc->Serialize(ar);
     m_pDoc->m_fnProgress = nullptr;
   }
   m_pDoc->m_bReplaceOnLoad = 1;
   m_pDoc->m_bScanForHeader = 0;
+  m_pView->ClearHistory();
+  if (!bRead) {
+    // Not a drawing, or one cut short: the document's own after-load timer reports it.
+    // The file must not become the document's, or the next Save would write a drawing
+    // over it; whatever was read stays, untitled, and counts as a change so that it is
+    // not discarded unasked.
+    SetDefaultTitle();
+    m_pDoc->SetModifiedFlag(!m_pDoc->m_listObjects.empty());
+    return false;
+  }
   // The drawing read is the document's now: unmodified, named by its file, with a fresh
   // undo history.
   m_pDoc->SetModifiedFlag(false);
   SetDocumentPath(strPath);
-  m_pView->ClearHistory();
   return true;
 }
 
@@ -686,9 +695,15 @@ void CMainFrame::MarkSaved() {
   m_pView->MarkSavedSnapshot();
 }
 
+bool CMainFrame::SaveToOwnPath() {
+  if (!WriteDocumentTo()) return false;
+  MarkSaved();
+  return true;
+}
+
 void CMainFrame::OnFileSave() {
   if (!m_pDoc->m_strPathName.empty()) {
-    if (WriteDocumentTo()) MarkSaved();
+    SaveToOwnPath();
     return;
   }
   const int answer = CShellUi::MessageBox(

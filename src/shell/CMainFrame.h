@@ -66,6 +66,9 @@ class CMainFrame : public QMainWindow {
   bool SaveCopyAs();
   bool WriteDocumentTo();
   void MarkSaved();
+  // Save of a drawing that has a path: its file is written anew and the drawing counts as
+  // saved; false, after the failure has been shown, when the file could not be written.
+  bool SaveToOwnPath();
   bool OpenFileInto(const QString& strPath);
   void OnFrameworkSave();
   void OnFrameworkOpen();
@@ -123,7 +126,8 @@ class CMainFrame : public QMainWindow {
   void OnFilePrintSetup();
   void OnAbout();
   // Reads a file into the document in place of the drawing and makes it the document's file;
-  // a file that cannot be read is reported and changes nothing.
+  // a file that cannot be read is reported and changes nothing. A file that holds no
+  // complete drawing leaves what was read in an untitled document and returns false.
   bool ReadFileInto(const QString& strPath);
   bool StoreTo(const QString& strPath, bool bClearModifiedOnStore);
   // The file filter of the framework's own Open and Save dialogs.

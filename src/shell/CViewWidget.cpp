@@ -633,6 +633,8 @@ void CViewWidget::UpdateAllItems() {
 
 bool CViewWidget::DoFileSaveAs() { return m_pFrame != nullptr && m_pFrame->SaveAs(); }
 
+bool CViewWidget::DoFileSave() { return m_pFrame != nullptr && m_pFrame->SaveToOwnPath(); }
+
 bool CViewWidget::OpenFileAtStart(const std::string& strPath) {
   return m_pFrame != nullptr && m_pFrame->OpenFileInto(QString::fromStdString(strPath));
 }

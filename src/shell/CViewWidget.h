@@ -81,6 +81,7 @@ class CViewWidget : public QWidget, public IViewHost {
   void ShowMainWindow(int nShowCommand) override;
   void UpdateAllItems() override;
   bool DoFileSaveAs() override;
+  bool DoFileSave() override;
   bool OpenFileAtStart(const std::string& strPath) override;
   void ResetDrawBar() override;
   void ClearDrawBarLatches() override;

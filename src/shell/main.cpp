@@ -13,6 +13,7 @@
 #include "document/CKvillDoc.h"
 #include "document/CommandLine.h"
 #include "objects/CKVObject.h"
+#include "platform/CSafeFile.h"
 #include "shell/CTerminalProgress.h"
 #include "shell/DrawingRenderer.h"
 #include "shell/EditorMain.h"
@@ -117,11 +118,20 @@ int WriteSamplePictures() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // --convert and --info work without a window.
+  // --convert and --info work without a window. A converted drawing is written as the
+  // editor writes its files.
+  const auto writeDrawing = [](const std::string& strPath, std::span<const std::uint8_t> bytes,
+                               std::string* pReason) {
+    QString reason;
+    const bool bOk = CSafeFile::Write(QString::fromLocal8Bit(strPath.c_str()), bytes, &reason);
+    if (!bOk && pReason != nullptr) *pReason = reason.toStdString();
+    return bOk;
+  };
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty()) {
     CTerminalProgress progress(args.size() == 3 ? "converting " + args[2] : std::string());
-    const int nToolStatus = RunDocumentTool(args, std::cout, std::cerr, progress.Callback());
+    const int nToolStatus =
+        RunDocumentTool(args, writeDrawing, std::cout, std::cerr, progress.Callback());
     if (nToolStatus == 0) progress.Finish();
     if (nToolStatus >= 0) return nToolStatus;
   }

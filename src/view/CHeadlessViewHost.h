@@ -62,6 +62,7 @@ class CHeadlessViewHost : public IViewHost {
   void ShowMainWindow(int) override {}
   void UpdateAllItems() override {}
   bool DoFileSaveAs() override { return false; }
+  bool DoFileSave() override { return false; }
   bool OpenFileAtStart(const std::string&) override { return false; }
   void ResetDrawBar() override {}
 

@@ -164,6 +164,9 @@ class IViewHost {
   virtual void ShowMainWindow(int nShowCommand) = 0;
   virtual void UpdateAllItems() = 0;  // refresh the embedding items' pictures
   virtual bool DoFileSaveAs() = 0;    // the application's Save As command
+  // The application's Save of a drawing that has a path: true when its file was written;
+  // a failure has been reported and the file is as it was.
+  virtual bool DoFileSave() = 0;
   virtual bool OpenFileAtStart(const std::string& strPath) = 0;
   // The Draw bar's reset: clear its latched buttons, hide its palettes, release buttons.
   virtual void ResetDrawBar() = 0;

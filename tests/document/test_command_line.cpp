@@ -32,7 +32,24 @@ class CommandLineTest : public ::testing::Test {
     return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
   }
 
+  // The writer the program hands in, as seen from the document: every call is recorded
+  // and the bytes land in the file (or the write is refused with a reason).
+  DrawingFileWriter Writer() {
+    return [this](const std::string& strPath, std::span<const std::uint8_t> bytes,
+                  std::string* pReason) {
+      m_writes.emplace_back(strPath, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+      if (!m_strRefusal.empty()) {
+        *pReason = m_strRefusal;
+        return false;
+      }
+      WriteFile(strPath, m_writes.back().second);
+      return true;
+    };
+  }
+
   std::filesystem::path m_dir;
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> m_writes;
+  std::string m_strRefusal;
 };
 
 }  // namespace
@@ -43,9 +60,28 @@ TEST_F(CommandLineTest, ConvertPassesEveryStoredValueThrough) {
   const auto bytes = StoreDoc(doc);
   WriteFile(Path("in.vld"), bytes);
   std::ostringstream out, err;
-  EXPECT_EQ(RunConvert(Path("in.vld"), Path("out.vld"), out, err), 0) << err.str();
+  EXPECT_EQ(RunConvert(Path("in.vld"), Path("out.vld"), Writer(), out, err), 0) << err.str();
   EXPECT_EQ(ReadFile(Path("out.vld")), bytes);
   EXPECT_TRUE(err.str().empty());
+  // The whole file goes to the writer in one piece.
+  ASSERT_EQ(m_writes.size(), 1u);
+  EXPECT_EQ(m_writes[0].first, Path("out.vld"));
+}
+
+TEST_F(CommandLineTest, ConvertReportsAWriteTheWriterRefused) {
+  Bytes b;
+  b.header().dot(0, 0).end();
+  WriteFile(Path("in.vld"), b.v);
+  const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+  WriteFile(Path("out.vld"), old);
+  m_strRefusal = "Permission denied";
+  std::ostringstream out, err;
+  EXPECT_EQ(RunConvert(Path("in.vld"), Path("out.vld"), Writer(), out, err), 1);
+  EXPECT_EQ(err.str(), "Error: cannot write " + Path("out.vld") + ": Permission denied\n");
+  ASSERT_EQ(m_writes.size(), 1u);
+  EXPECT_EQ(m_writes[0].second, b.v);
+  // Nothing but the writer touches the file.
+  EXPECT_EQ(ReadFile(Path("out.vld")), old);
 }
 
 TEST_F(CommandLineTest, ConvertUpgradesAnOldFileAndWritesSelectionCountZero) {
@@ -57,7 +93,7 @@ TEST_F(CommandLineTest, ConvertUpgradesAnOldFileAndWritesSelectionCountZero) {
   b.v.resize(256 + 7, 0xEE);  // trailing junk the scan ignores
   WriteFile(Path("old.kvl"), b.v);
   std::ostringstream out, err;
-  ASSERT_EQ(RunConvert(Path("old.kvl"), Path("new.vld"), out, err), 0) << err.str();
+  ASSERT_EQ(RunConvert(Path("old.kvl"), Path("new.vld"), Writer(), out, err), 0) << err.str();
   const Bytes expected =
       Bytes().header(0).dot(0, 0).common(11, 0, 2.0, 10, 90, 50, 20, 10, 90, 0).end();
   EXPECT_EQ(ReadFile(Path("new.vld")), expected.v);
@@ -70,7 +106,7 @@ TEST_F(CommandLineTest, IncompatibleInputIsAnErrorWithoutOutput) {
   WriteFile(Path("cut.vld"), cut.v);
   for (const char* name : {"junk.vld", "cut.vld", "missing.vld"}) {
     std::ostringstream out, err;
-    EXPECT_NE(RunConvert(Path(name), Path("never.vld"), out, err), 0) << name;
+    EXPECT_NE(RunConvert(Path(name), Path("never.vld"), Writer(), out, err), 0) << name;
     EXPECT_FALSE(std::filesystem::exists(Path("never.vld"))) << name;
     std::ostringstream iout, ierr;
     EXPECT_NE(RunInfo(Path(name), iout, ierr), 0) << name;
@@ -115,11 +151,11 @@ TEST_F(CommandLineTest, DispatchesOnlyTheDocumentTools) {
   b.header().end();
   WriteFile(Path("e.vld"), b.v);
   std::ostringstream out, err;
-  EXPECT_EQ(RunDocumentTool({"--help"}, out, err), -1);
-  EXPECT_EQ(RunDocumentTool({}, out, err), -1);
-  EXPECT_EQ(RunDocumentTool({"--convert", Path("e.vld")}, out, err), 2);
+  EXPECT_EQ(RunDocumentTool({"--help"}, Writer(), out, err), -1);
+  EXPECT_EQ(RunDocumentTool({}, Writer(), out, err), -1);
+  EXPECT_EQ(RunDocumentTool({"--convert", Path("e.vld")}, Writer(), out, err), 2);
   EXPECT_EQ(err.str(), "Usage: valendra --convert IN OUT\n");
-  EXPECT_EQ(RunDocumentTool({"--info", Path("e.vld")}, out, err), 0);
-  EXPECT_EQ(RunDocumentTool({"--convert", Path("e.vld"), Path("f.vld")}, out, err), 0);
+  EXPECT_EQ(RunDocumentTool({"--info", Path("e.vld")}, Writer(), out, err), 0);
+  EXPECT_EQ(RunDocumentTool({"--convert", Path("e.vld"), Path("f.vld")}, Writer(), out, err), 0);
   EXPECT_EQ(ReadFile(Path("f.vld")), b.v);
 }

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "tests/shell/FileSizeLimit.h"
 #include "tests/shell/ProgramRun.h"
 
 namespace {
@@ -71,4 +72,38 @@ TEST(DocumentToolsProgram, IncompatibleFileIsReportedOnStderr) {
     EXPECT_TRUE(run.out.isEmpty());
   }
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.vld"))));
+}
+
+TEST(DocumentToolsProgram, ConvertThatCannotFinishKeepsTheOldFile) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  // A drawing of twenty junctions: its converted stream is far longer than 100 bytes.
+  QByteArray in = QByteArray("8Valendra", 9) + QByteArray(1, '\0') + Int32(0);
+  for (int i = 0; i < 20; ++i) {
+    in += Int32(8) + Int32(0) + QByteArray("\0\0\0\0\0\0\xF0\x3F", 8);
+    for (qint32 v : {i * 100, 30, i * 100 + 60, -30, i * 100 + 30, 0}) in += Int32(v);
+    in += Int32(0);
+  }
+  in += Int32(10);
+  Write(dir.filePath(QStringLiteral("in.vld")), in);
+  const QByteArray old = "the previous drawing";
+  Write(dir.filePath(QStringLiteral("out.vld")), old);
+
+  // The disk "fills up" after 100 bytes for the program.
+  ToolRun run;
+  {
+    FileSizeLimit limit(100);
+    ASSERT_TRUE(limit.IsSet());
+    run = RunTool(dir.path(), {QStringLiteral("--convert"), QStringLiteral("in.vld"),
+                               QStringLiteral("out.vld")});
+  }
+
+  EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+  EXPECT_TRUE(run.err.startsWith("Error: cannot write out.vld: ")) << run.err.toStdString();
+  QFile kept(dir.filePath(QStringLiteral("out.vld")));
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), old);
+  // No half-written file is left beside it.
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{QStringLiteral("in.vld"), QStringLiteral("out.vld")}));
 }

@@ -1,10 +1,15 @@
 // The file commands in a temporary folder: saving and reopening, Save Copy As, missing
 // files, the recent-file list, New's question, and saves that fail.
 #include <signal.h>
+#include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QCloseEvent>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QPrinter>
 #include <QUrl>
 
@@ -29,6 +34,21 @@ void WriteAll(const QString& path, const QByteArray& data) {
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write(data);
 }
+
+// Tests may run as root, whose file access ignores permission bits. While this lives, the
+// thread's file access is an unprivileged user's (its file system user id), so a folder
+// without write permission refuses root too; the real user's access comes back after.
+class UnprivilegedFileAccess {
+ public:
+  static constexpr uid_t kNobody = 65534;
+  UnprivilegedFileAccess() : m_uidBefore(static_cast<uid_t>(setfsuid(kNobody))) {}
+  ~UnprivilegedFileAccess() { setfsuid(m_uidBefore); }
+  UnprivilegedFileAccess(const UnprivilegedFileAccess&) = delete;
+  UnprivilegedFileAccess& operator=(const UnprivilegedFileAccess&) = delete;
+
+ private:
+  uid_t m_uidBefore;
+};
 
 class FileCommandsTest : public ShellFixture {
  protected:
@@ -390,4 +410,177 @@ TEST_F(FileCommandsTest, UpdateWritesTheEmbeddedFileAndItsPicture) {
   doc->SetModifiedFlag(true);
   frame->OnCommand(57603);
   EXPECT_FALSE(doc->IsModified());
+}
+
+namespace {
+
+// A few hundred bytes of a PNG image: its signature, then chunk-like data without any
+// of the drawing magics.
+QByteArray PngBytes() {
+  QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+  for (int i = 0; i < 600; ++i) png += static_cast<char>((i * 37 + 11) % 251);
+  return png;
+}
+
+}  // namespace
+
+TEST_F(FileCommandsTest, AFileThatHoldsNoDrawingNeverBecomesTheDocumentsFile) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  const QString png = Path("picture.png");
+  WriteAll(png, PngBytes());
+  const QString drawing = Path("a.vld");
+  Draw(doc);
+  m_fileAnswers.push_back(drawing);
+  ASSERT_TRUE(frame->SaveAs());
+  const QByteArray drawingBytes = ReadAll(drawing);
+
+  // After each way of opening the image: the message, an untitled empty document, the image
+  // not among the recent files; then Save asks for a name (Cancel) and Ctrl+S shows its
+  // dialog (cancelled), so nothing is written.
+  const auto expectRefused = [&](const char* pszWay) {
+    SCOPED_TRACE(pszWay);
+    ASSERT_TRUE(PumpUntil([&] { return !m_messages.empty(); }));
+    EXPECT_EQ(m_messages.back().text, "Error: Incompatible file.");
+    EXPECT_EQ(m_messages.back().caption, "Valendra");
+    EXPECT_EQ(m_messages.back().flags, CShellUi::kIconError);
+    EXPECT_EQ(frame->windowTitle(), "noname - Valendra");
+    EXPECT_TRUE(doc->m_strPathName.empty());
+    EXPECT_FALSE(m_app->RecentFiles().contains(png));
+    EXPECT_TRUE(doc->m_listObjects.empty());
+    EXPECT_FALSE(doc->IsModified());
+    m_messages.clear();
+    frame->OnCommand(32887);  // Save
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "Save changes to noname?");
+    const std::size_t nDialogs = m_fileDialogs.size();
+    frame->OnCommand(57603);  // Ctrl+S
+    ASSERT_EQ(m_fileDialogs.size(), nDialogs + 1);
+    EXPECT_EQ(m_fileDialogs.back().kind, CShellUi::FileDialog::SaveFramework);
+    EXPECT_EQ(ReadAll(png), PngBytes());
+    // The drawing is opened again for the next way.
+    m_messages.clear();
+    ASSERT_TRUE(frame->OpenFileInto(drawing));
+    ASSERT_EQ(doc->m_listObjects.size(), 3u);
+  };
+
+  m_fileAnswers.push_back(png);
+  frame->OnCommand(32886);  // Open
+  expectRefused("Open");
+
+  m_fileAnswers.push_back(png);
+  frame->OnCommand(57601);  // Ctrl+O: by name, after the framework's dialog
+  expectRefused("Ctrl+O");
+
+  m_app->AddToRecentFileList(png);
+  ASSERT_EQ(m_app->RecentFiles().value(0), png);
+  frame->OnCommand(57616);  // the first recent file
+  expectRefused("recent file");
+
+  // Dragged over the window (which takes it), then dropped.
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(png)});
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(frame, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(frame, &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  expectRefused("dropped");
+
+  // Named on the command line.
+  m_app.reset();
+  m_messages.clear();
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  frame = Start({png}).MainFrame();
+  frame->View()->m_bEnglish = 1;
+  doc = frame->Document();
+  expectRefused("command line");
+
+  EXPECT_EQ(ReadAll(drawing), drawingBytes);
+}
+
+TEST_F(FileCommandsTest, ADrawingCutShortStaysUntitledAndModifiedWithWhatWasRead) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  Draw(doc);
+  const QString whole = Path("whole.vld");
+  m_fileAnswers.push_back(whole);
+  ASSERT_TRUE(frame->SaveAs());
+  frame->OnCommand(57600);  // New
+  // The same drawing without its end marker.
+  const QString cut = Path("cut.vld");
+  const QByteArray cutBytes = ReadAll(whole).chopped(4);
+  WriteAll(cut, cutBytes);
+
+  m_fileAnswers.push_back(cut);
+  frame->OnCommand(32886);  // Open
+  ASSERT_TRUE(PumpUntil([&] { return !m_messages.empty(); }));
+  EXPECT_EQ(m_messages.back().text, "Error: Incompatible file.");
+  EXPECT_EQ(doc->m_listObjects.size(), 3u);
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(frame->windowTitle(), "noname - Valendra");
+  EXPECT_FALSE(m_app->RecentFiles().contains(cut));
+
+  // Closing asks first; saving from the question asks for a name (cancelled), so the
+  // drawing stays and the file is left alone.
+  m_messages.clear();
+  m_answers = {CShellUi::kIdYes, CShellUi::kIdYes};
+  QCloseEvent close;
+  QCoreApplication::sendEvent(frame, &close);
+  EXPECT_FALSE(close.isAccepted());
+  ASSERT_EQ(m_messages.size(), 2u);
+  EXPECT_EQ(m_messages[0].text, "Drawing has not been saved. Do you want to discard it?");
+  EXPECT_EQ(m_messages[1].text, "Save changes to noname?");
+  EXPECT_EQ(m_fileDialogs.back().kind, CShellUi::FileDialog::SaveCopyAs);
+  EXPECT_EQ(doc->m_listObjects.size(), 3u);
+  EXPECT_EQ(ReadAll(cut), cutBytes);
+}
+
+TEST_F(FileCommandsTest, SaveFromTheQuestionIntoAFolderThatRefusesWritesKeepsFileAndDrawing) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("locked")));
+  const QString target = Path("locked/kept.vld");
+  Draw(doc);
+  m_fileAnswers.push_back(target);
+  ASSERT_TRUE(frame->SaveAs());
+  const QByteArray old = ReadAll(target);
+  ASSERT_FALSE(old.isEmpty());
+  doc->m_listObjects.pop_back();
+  doc->SetModifiedFlag(true);
+
+  // The file itself may be written by anyone; its folder takes no new files.
+  const auto rwx = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+  const auto rx = QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+  const auto rw = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+  QFile::setPermissions(m_dir.path(), rwx | rx);
+  QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | rw);
+  QFile::setPermissions(Path("locked"), QFile::ReadOwner | QFile::ExeOwner | rx);
+  m_answers = {CShellUi::kIdYes, CShellUi::kIdYes};
+  {
+    UnprivilegedFileAccess asAUser;
+    frame->OnCommand(57600);  // New: "discard it?" Yes, "Save changes?" Yes
+  }
+  QFile::setPermissions(Path("locked"), rwx);
+
+  EXPECT_EQ(ReadAll(target), old);
+  EXPECT_EQ(doc->m_listObjects.size(), 2u);
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(doc->m_strPathName, target.toStdString());
+  ASSERT_EQ(m_messages.size(), 3u);
+  EXPECT_EQ(m_messages[1].text, "Save changes to kept.vld?");
+  EXPECT_TRUE(m_messages[2].text.startsWith(target + " could not be saved."))
+      << m_messages[2].text.toStdString();
+  EXPECT_TRUE(m_messages[2].text.contains("Permission denied")) << m_messages[2].text.toStdString();
+  EXPECT_EQ(m_messages[2].caption, "Valendra Error");
+  EXPECT_EQ(QDir(Path("locked")).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.vld"});
+
+  // Where it can be written, the same answers save the drawing and let New go on.
+  m_messages.clear();
+  m_answers = {CShellUi::kIdYes, CShellUi::kIdYes};
+  frame->OnCommand(57600);
+  EXPECT_TRUE(doc->m_listObjects.empty());
+  EXPECT_NE(ReadAll(target), old);
+  EXPECT_EQ(ReadAll(target).size(), old.size() - 44);  // one junction record fewer
 }

@@ -238,6 +238,12 @@ bool FakeViewHost::DoFileSaveAs() {
   return m_bSaveAsResult;
 }
 
+bool FakeViewHost::DoFileSave() {
+  m_log.push_back("DoFileSave");
+  ++m_nSaveCalls;
+  return m_bSaveResult;
+}
+
 bool FakeViewHost::OpenFileAtStart(const std::string& strPath) {
   m_log.push_back("OpenFileAtStart " + strPath);
   return true;

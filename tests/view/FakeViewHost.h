@@ -74,6 +74,8 @@ class FakeViewHost : public IViewHost {
   std::vector<int> m_shows;
   int m_nSaveAsCalls = 0;
   bool m_bSaveAsResult = true;
+  int m_nSaveCalls = 0;
+  bool m_bSaveResult = true;
   int m_nUpdateAllItems = 0;
 
   // Test controls.
@@ -130,6 +132,7 @@ class FakeViewHost : public IViewHost {
   void ShowMainWindow(int nShowCommand) override;
   void UpdateAllItems() override;
   bool DoFileSaveAs() override;
+  bool DoFileSave() override;
   bool OpenFileAtStart(const std::string& strPath) override;
   void ResetDrawBar() override;
 

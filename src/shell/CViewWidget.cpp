@@ -213,28 +213,44 @@ QSize CViewWidget::PixelsOf(QSize logical) const {
 }
 
 CDC* CViewWidget::GetDC() {
-  const CRect rc = GetClientRect();
-  // The window's surface has as many pixels as the screen shows, so that on a scaled screen
-  // the drawing is drawn at the screen's resolution and not enlarged afterwards; the view
-  // still works in the window's own (device-independent) pixels.
-  const QSize size = PixelsOf(QSize(std::max(rc.right, 1), std::max(rc.bottom, 1)));
-  if (m_imgScreen.size() != size || m_imgScreen.devicePixelRatio() != PixelRatio()) {
-    m_imgScreen = QImage(size, QImage::Format_ARGB32_Premultiplied);
-    m_imgScreen.setDevicePixelRatio(PixelRatio());
-    m_imgScreen.fill(Qt::white);
+  if (m_nWindowSurfaces == 0) {
+    const CRect rc = GetClientRect();
+    // The window's surface has as many pixels as the screen shows, so that on a scaled
+    // screen the drawing is drawn at the screen's resolution and not enlarged afterwards;
+    // the view still works in the window's own (device-independent) pixels.
+    const QSize size = PixelsOf(QSize(std::max(rc.right, 1), std::max(rc.bottom, 1)));
+    if (m_imgScreen.size() != size || m_imgScreen.devicePixelRatio() != PixelRatio()) {
+      m_imgScreen = QImage(size, QImage::Format_ARGB32_Premultiplied);
+      m_imgScreen.setDevicePixelRatio(PixelRatio());
+      m_imgScreen.fill(Qt::white);
+    }
+    m_imgScreen.setDotsPerMeterX(qRound(GetPixelsPerInchX() / 0.0254));
+    m_imgScreen.setDotsPerMeterY(qRound(GetPixelsPerInchY() / 0.0254));
+    m_screenPainter.begin(&m_imgScreen);
   }
-  m_imgScreen.setDotsPerMeterX(qRound(GetPixelsPerInchX() / 0.0254));
-  m_imgScreen.setDotsPerMeterY(qRound(GetPixelsPerInchY() / 0.0254));
+  ++m_nWindowSurfaces;
+  // Each surface starts from the painter's plain state and gives it back when it goes, so
+  // one that is out while another draws finds its own state again.
+  m_screenPainter.save();
+  m_screenPainter.resetTransform();
   Surface s;
   s.pImage = &m_imgScreen;
-  s.pDC = std::make_unique<CQtDC>(&m_imgScreen);
+  s.pDC = std::make_unique<CQtDC>(&m_screenPainter);
   CDC* pDC = s.pDC.get();
   m_surfaces.emplace(pDC, std::move(s));
   return pDC;
 }
 
+void CViewWidget::FreeWindowSurface(CDC* pDC) {
+  const auto it = m_surfaces.find(pDC);
+  if (it == m_surfaces.end() || it->second.pImage != &m_imgScreen) return;
+  m_surfaces.erase(it);
+  if (m_screenPainter.isActive()) m_screenPainter.restore();
+  if (--m_nWindowSurfaces == 0 && m_screenPainter.isActive()) m_screenPainter.end();
+}
+
 void CViewWidget::ReleaseDC(CDC* pDC) {
-  m_surfaces.erase(pDC);
+  FreeWindowSurface(pDC);
   m_pClient->update();
 }
 
@@ -340,7 +356,7 @@ void CViewWidget::PaintClient(QPaintEvent*) {
     m_bRenderPending = false;
     CDC* pDC = GetDC();
     m_pView->OnDraw(pDC);
-    m_surfaces.erase(pDC);
+    FreeWindowSurface(pDC);
   }
   QPainter p(m_pClient);
   if (m_imgScreen.isNull()) {
@@ -701,7 +717,10 @@ void CViewWidget::DrawDragRect(CDC* pDC, const CRect& rcPixels, const CRect* prc
   if (pImage == nullptr || pImage->format() != QImage::Format_ARGB32_Premultiplied) return;
   auto* pQt = dynamic_cast<CQtDC*>(pDC);
   // What the surface's painter has drawn so far must be in the image before it is inverted.
+  // The back buffer's painter draws straight into the image's pixels and stays active: the
+  // other window surfaces that share it keep their saved states.
   QPainter* p = pQt != nullptr ? pQt->GetPainter() : nullptr;
+  if (p == &m_screenPainter) p = nullptr;
   if (p != nullptr && p->isActive()) p->end();
   if (prcLast != nullptr) InvertFrame(*pImage, PixelRect(*prcLast));
   InvertFrame(*pImage, PixelRect(rcPixels));

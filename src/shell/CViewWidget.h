@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 #include <QWidget>
 
@@ -123,6 +124,8 @@ class CViewWidget : public QWidget, public IViewHost {
     std::unique_ptr<CQtDC> pDC;
   };
 
+  // Gives back a window surface; the back buffer's painter ends with the last of them.
+  void FreeWindowSurface(CDC* pDC);
   void PaintClient(QPaintEvent* pEvent);
   void OnScrollAction(int nBar, int nAction);
   void OnTimerElapsed(int nId);
@@ -140,6 +143,11 @@ class CViewWidget : public QWidget, public IViewHost {
   } m_bars[2];
 
   QImage m_imgScreen;
+  // The one painter of the back buffer, active while any window surface is out: an image
+  // takes one painter at a time, and the view may hold a surface while it asks for another
+  // (a key measures the formula on one, and the redraw after it takes another).
+  QPainter m_screenPainter;
+  int m_nWindowSurfaces = 0;
   bool m_bRenderPending = true;
   std::map<CDC*, Surface> m_surfaces;
   // The last memory bitmap let go, kept for the next paint of the same size: the back

@@ -3,14 +3,14 @@
 # the Draw bar, a benzene ring, a bond from one of its vertices, H2O written with the
 # lower-index template, a move and a resize, undo and redo, save, reopen and export.
 # Screenshots of each step land in the output folder. Exits non-zero on the first step
-# whose result is not there.
+# whose result is not there, or when the editor complains about its painting on stderr.
 #
 # usage: drive_editor.sh VALENDRA_BINARY OUTPUT_FOLDER
 # E2E_PAUSE_SCALE stretches every wait (a sanitized build on a busy machine needs more).
 set -u
 BIN=$(readlink -f "$1")
 OUT=$(mkdir -p "$2" && readlink -f "$2")
-for tool in Xvfb xdotool import; do
+for tool in Xvfb xdotool import convert compare; do
   command -v $tool >/dev/null || { echo "missing $tool"; exit 2; }
 done
 
@@ -83,6 +83,22 @@ drag() {
   xdotool mouseup 1; pause
 }
 key() { xdotool key --clearmodifiers "$@"; pause 0.3; }
+# The pixels darker than mid-grey in a part (WxH+X+Y) of a screenshot.
+dark_pixels() {
+  convert "$1" -crop "$2" +repage -colorspace Gray -threshold 50% \
+    -format "%[fx:int(w*h*(1-mean)+0.5)]" info:
+}
+# The box (WxH+X+Y, screen pixels) of the ink in a part of a screenshot.
+ink_box() {
+  local x=$3 y=$4
+  convert "$1" -crop "$2+$x+$y" +repage -colorspace Gray -threshold 50% -negate -trim \
+    -format "%w %h %[fx:page.x] %[fx:page.y]" info: |
+    { read -r w h px py; echo "${w}x${h}+$((x + px))+$((y + py))"; }
+}
+# The editor may not complain about its painting on stderr.
+check_editor_log() {
+  if grep -q "QPainter" "$OUT/editor.log"; then fail "the editor's painting failed: $(grep -m1 QPainter "$OUT/editor.log")"; fi
+}
 info_count() {  # kind name, 1 for the top level or 2 for inside groups
   "$BIN" --info "$OUT/drawing.vld" | sed -n "s/^  $1 ([0-9]*): \([0-9]*\), \([0-9]*\)$/\\$2/p"
 }
@@ -132,6 +148,21 @@ xdotool type --delay 80 O; pause 0.3
 shot 05_h2o_editing
 key Escape
 shot 06_h2o
+# What was typed showed while it was typed: where the finished formula has its ink, the
+# screenshot taken while editing holds nearly the same dark pixels (the caret aside).
+BOX=$(ink_box "$OUT/06_h2o.png" 160x70 $((FX - 30)) $((FY - 35)))
+TEXT_DONE=$(dark_pixels "$OUT/06_h2o.png" "$BOX")
+TEXT_TYPED=$(dark_pixels "$OUT/05_h2o_editing.png" "$BOX")
+[ "$TEXT_DONE" -ge 30 ] || fail "H2O after Escape: only $TEXT_DONE dark pixels in $BOX"
+[ $((TEXT_TYPED * 10)) -ge $((TEXT_DONE * 8)) ] && [ "$TEXT_TYPED" -le $((TEXT_DONE * 12 / 10 + 40)) ] ||
+  fail "H2O while typed: $TEXT_TYPED dark pixels in $BOX, $TEXT_DONE after Escape"
+convert "$OUT/05_h2o_editing.png" -crop "$BOX" +repage "$OUT/h2o_typed.png"
+convert "$OUT/06_h2o.png" -crop "$BOX" +repage "$OUT/h2o_done.png"
+DIFFERENT=$(compare -metric AE -fuzz 25% "$OUT/h2o_typed.png" "$OUT/h2o_done.png" null: 2>&1 |
+  cut -d' ' -f1)
+echo "H2O in $BOX: $TEXT_TYPED dark pixels while typed, $TEXT_DONE after Escape, $DIFFERENT differ"
+[ "${DIFFERENT%.*}" -le $((TEXT_DONE / 3 + 40)) ] ||
+  fail "H2O while typed differs from H2O after Escape in $DIFFERENT pixels of $BOX"
 
 # Move the formula 150 px right, then draw an ellipse and pull its lower-right handle.
 click $((CX + 300)) $((CY + 250))
@@ -163,6 +194,7 @@ pause 1.5
 shot 13_saved
 
 kill $APP; wait $APP 2>/dev/null; APP=
+check_editor_log
 
 # The saved file holds what was drawn: the ring's six junctions and six bonds in its group,
 # one more junction and one bond at the top level (the bond started on the ring's vertex),
@@ -179,6 +211,7 @@ grep -q "H#idown 2# O" "$OUT/drawing.vld" || fail "the formula is not H#idown 2#
 start_editor "$OUT/drawing.vld"
 shot 14_reopened
 kill $APP; wait $APP 2>/dev/null; APP=
+check_editor_log
 QT_QPA_PLATFORM=offscreen "$BIN" --export "$OUT/drawing.vld" "$OUT/picture.png" --dpi 150 || fail "export"
 [ -s "$OUT/picture.png" ] || fail "no picture"
 echo "PASSED: screenshots in $OUT"

@@ -1,16 +1,40 @@
 // The view's window on Qt: client area and scroll bars, surfaces and block copies, the
 // caret, timers by id and the painted back buffer.
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 #include "document/CKvillDoc.h"
 #include "objects/CEllipse.h"
+#include "objects/CFormula.h"
 #include "objects/CKVObject.h"
+#include "shell/CDDrawBar.h"
 #include "shell/CMainFrame.h"
 #include "shell/CViewWidget.h"
 #include "tests/shell/ShellFixture.h"
 #include "view/CKvillView.h"
 
 namespace {
+
+// Qt's complaints about painters while a test runs.
+QStringList& PainterWarnings() {
+  static QStringList warnings;
+  return warnings;
+}
+
+void RecordPainterWarnings(QtMsgType, const QMessageLogContext&, const QString& text) {
+  if (text.contains(QStringLiteral("QPainter"))) PainterWarnings() << text;
+}
+
+// Pixels darker than mid-grey inside a rectangle of an image.
+int DarkPixels(const QImage& img, const QRect& r) {
+  int n = 0;
+  const QRect in = r.intersected(img.rect());
+  for (int y = in.top(); y <= in.bottom(); ++y) {
+    for (int x = in.left(); x <= in.right(); ++x) n += img.pixelColor(x, y).lightness() < 128;
+  }
+  return n;
+}
 
 class ViewWidgetTest : public ShellFixture {
  protected:
@@ -176,4 +200,56 @@ TEST_F(ViewWidgetTest, CaretTimersAndCursors) {
             host->RegisterClipboardFormat("Valendra Native"));
   EXPECT_NE(host->RegisterClipboardFormat("Valendra Native"),
             host->RegisterClipboardFormat("Object Descriptor"));
+}
+
+TEST_F(ViewWidgetTest, TypedFormulaShowsAtOnceAsTheNextFullPaintShowsIt) {
+  PainterWarnings().clear();
+  const QtMessageHandler previous = qInstallMessageHandler(RecordPainterWarnings);
+  CViewWidget* host = StartHost();
+  CKvillView* view = host->View();
+  QWidget* client = host->Client();
+  // The Draw bar's Formula button, then a click into the drawing.
+  m_app->MainFrame()->DrawBar()->OnFormula();
+  ASSERT_TRUE(PumpUntil([&] { return view->m_nTool == 1; }));
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QMouseEvent click(type, QPointF(200, 150), QPointF(200, 150), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(client, &click);
+  }
+  ASSERT_EQ(view->m_nEditState, 1);
+  auto* formula = dynamic_cast<CFormula*>(view->m_pCurrent);
+  ASSERT_NE(formula, nullptr);
+
+  // What the window shows after each key, before anything else is painted, against a full
+  // paint of the drawing afterwards; and the dark pixels inside the formula's box (its
+  // frame lies outside it), which only text can make.
+  const auto afterKey = [&](int nKey, const QString& text, const char* pszExpected) {
+    SCOPED_TRACE(pszExpected);
+    QKeyEvent press(QEvent::KeyPress, nKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(client, &press);
+    EXPECT_EQ(formula->m_strText, pszExpected);
+    const QImage shown = host->BackBuffer().copy();
+    host->Invalidate();
+    client->grab();
+    EXPECT_TRUE(shown == host->BackBuffer()) << "the window shows something else than a paint";
+    const CPoint a =
+        view->LogicalToDevice(CPoint{formula->m_rcBounds.left, formula->m_rcBounds.top});
+    const CPoint b =
+        view->LogicalToDevice(CPoint{formula->m_rcBounds.right, formula->m_rcBounds.bottom});
+    return DarkPixels(shown, QRect(QPoint(a.x, a.y), QPoint(b.x, b.y)).adjusted(1, 1, -1, -1));
+  };
+  const int nH = afterKey(Qt::Key_H, QStringLiteral("H"), "H");
+  EXPECT_GT(nH, 10);
+  const int nH2 = afterKey(Qt::Key_2, QStringLiteral("2"), "H2");
+  EXPECT_GT(nH2, nH);
+  const int nH2O = afterKey(Qt::Key_O, QStringLiteral("O"), "H2O");
+  EXPECT_GT(nH2O, nH2);
+  afterKey(Qt::Key_Left, QString(), "H2O");
+  EXPECT_LT(afterKey(Qt::Key_Backspace, QString(), "HO"), nH2O);
+  EXPECT_LT(afterKey(Qt::Key_Left, QString(), "HO"), nH2O);
+  EXPECT_LT(afterKey(Qt::Key_Delete, QString(), "O"), nH2);
+
+  qInstallMessageHandler(previous);
+  EXPECT_TRUE(PainterWarnings().isEmpty()) << PainterWarnings().join('\n').toStdString();
 }

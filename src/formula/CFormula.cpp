@@ -167,8 +167,9 @@ void CFormula::Draw(CDC* pDC) {
   }
   m_rcBounds = box.Rect();
 
-  // An empty formula would be invisible; it shows its frame and handle instead.
-  if (m_strText.empty() && !IsSelected()) DrawMarks(pDC);
+  // An empty formula would be invisible in the window; it shows its frame and handle
+  // there so that it can be found and deleted. On paper and in pictures it is nothing.
+  if (m_strText.empty() && !IsSelected() && !pDC->IsForOutput()) DrawMarks(pDC);
 }
 
 int CFormula::CaretGeometry(CDC* pDC, int nPos, CPoint* pptTop, int* pnHeight) {

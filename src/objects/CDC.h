@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "objects/Geometry.h"
 
@@ -95,6 +96,12 @@ class CDC {
   double ScaleX() const;
   double ScaleY() const;
 
+  // Whether the surface is paper or a picture rather than the editor's window: what only
+  // helps editing (an empty formula's frame) is not drawn on it. Setting returns the old
+  // value, which the setter gives back when it is done.
+  bool IsForOutput() const { return m_bForOutput; }
+  bool SetForOutput(bool bForOutput) { return std::exchange(m_bForOutput, bForOutput); }
+
  protected:
   // What an implementation draws. Pen, brush, font, text colour and raster operation are
   // read from the accessors above; coordinates are logical.
@@ -119,6 +126,7 @@ class CDC {
   CSize m_szWindowExt{1, 1};
   CPoint m_ptViewportOrg;
   CSize m_szViewportExt{1, 1};
+  bool m_bForOutput = false;
 };
 
 // Restores a selected drawing object or raster operation when it leaves scope.

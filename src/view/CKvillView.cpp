@@ -561,6 +561,8 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
   const bool bDirect = m_bDirectRender != 0;
   const bool bBitmap = !bDirect && m_bBitmapRender != 0;
   const bool bScreen = !bDirect && !bBitmap;
+  // Paper and pictures get no editing aids; the caller's surface is given back as it was.
+  const bool bCallerForOutput = pDC->IsForOutput();
 
   const double dSavedZoom = m_dZoom;
   const std::int32_t nSavedX = m_nScrollX, nSavedY = m_nScrollY;
@@ -603,6 +605,7 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
 
   OnPrepareDC(pTarget);
   pTarget->SetROP2(R2_COPYPEN);
+  if (!bScreen) pTarget->SetForOutput(true);
 
   if (pDoc != nullptr) {
     CObList& list = pDoc->m_listObjects;
@@ -751,6 +754,7 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
     m_dZoom = dSavedZoom;
   }
   m_bPainting = 0;
+  pDC->SetForOutput(bCallerForOutput);
   return result;
 }
 
@@ -972,6 +976,7 @@ CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt,
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc != nullptr) pDoc->m_bRenderingPicture = 1;
   m_bDirectRender = 1;
+  const bool bCallerForOutput = pDC->SetForOutput(true);
   ResetAllDone();
   m_nExtBottom = 0;
   m_nExtRight = 0;
@@ -996,6 +1001,7 @@ CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt,
   }
   m_bPainting = 0;
   m_bDirectRender = 0;
+  pDC->SetForOutput(bCallerForOutput);
   if (pDoc != nullptr) pDoc->m_bRenderingPicture = 0;
 
   MovePictureObjects(&scratch, CSize{Clamp32(-static_cast<std::int64_t>(O.cx)),

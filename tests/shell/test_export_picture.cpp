@@ -11,9 +11,11 @@
 #include "document/CArchive.h"
 #include "document/CKvillDoc.h"
 #include "objects/CEllipse.h"
+#include "objects/CFormula.h"
 #include "objects/CKVObject.h"
 #include "shell/ExportPicture.h"
 #include "shell/SampleDrawing.h"
+#include "tests/shell/PdfPages.h"
 
 namespace {
 
@@ -274,4 +276,34 @@ TEST(ExportPicture, PngIsOpaqueRgbAndCancelledExportsWriteNothing) {
       EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"s.png"});
     }
   }
+}
+
+TEST(ExportPicture, AnEmptyFormulaLeavesNoTraceInAnyFormat) {
+  QTemporaryDir dir;
+  CKvillDoc doc;
+  // The empty formula at the picture's top-left corner, an ellipse further down.
+  auto f = std::make_unique<CFormula>();
+  f->MoveTo(CPoint{1000, -1000});
+  doc.m_listObjects.push_back(std::move(f));
+  AddEllipse(doc, CRect{3000, -3000, 4000, -4000});
+  std::string err;
+  const QString png = dir.filePath("f.png"), svg = dir.filePath("f.svg"),
+                pdf = dir.filePath("f.pdf");
+  ASSERT_EQ(ExportDocument(doc, png.toStdString(), 144, &err), 0) << err;
+  ASSERT_EQ(ExportDocument(doc, svg.toStdString(), 144, &err), 0) << err;
+  ASSERT_EQ(ExportDocument(doc, pdf.toStdString(), 144, &err), 0) << err;
+  const QImage img(png);
+  ASSERT_FALSE(img.isNull());
+  // The formula's box starts 100 units (10 pixels) in; its frame would lie 3 pixels around
+  // it and its handle just outside.
+  EXPECT_FALSE(AnyInk(img, QRect(0, 0, 60, 60)));
+  EXPECT_TRUE(AnyInk(img, QRect(0, 0, img.width(), img.height())));
+  const QByteArray s = ReadAll(svg);
+  EXPECT_TRUE(s.contains("<ellipse"));
+  EXPECT_FALSE(s.contains("<rect")) << s.toStdString();
+  // The PDF's page at the same resolution shows the same.
+  const QImage page = FirstPdfPage(pdf, 144);
+  ASSERT_FALSE(page.isNull());
+  EXPECT_FALSE(AnyInk(page, QRect(0, 0, 60, 60)));
+  EXPECT_TRUE(AnyInk(page, QRect(0, 0, page.width(), page.height())));
 }

@@ -16,9 +16,11 @@
 #include "document/CKvillDoc.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
+#include "objects/CFormula.h"
 #include "objects/CKVObject.h"
 #include "shell/CFileDialogVld.h"
 #include "shell/CMainFrame.h"
+#include "tests/shell/PdfPages.h"
 #include "tests/shell/ShellFixture.h"
 #include "view/CKvillView.h"
 
@@ -583,4 +585,27 @@ TEST_F(FileCommandsTest, SaveFromTheQuestionIntoAFolderThatRefusesWritesKeepsFil
   EXPECT_TRUE(doc->m_listObjects.empty());
   EXPECT_NE(ReadAll(target), old);
   EXPECT_EQ(ReadAll(target).size(), old.size() - 44);  // one junction record fewer
+}
+
+TEST_F(FileCommandsTest, AnEmptyFormulaIsNotPrinted) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  Draw(doc);
+  // The page of the drawing, printed to PDF and looked at as pixels.
+  const auto printed = [&](const char* pszName) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Path(pszName));
+    frame->PrintTo(&printer);
+    return FirstPdfPage(Path(pszName), 72);
+  };
+  const QImage without = printed("without.pdf");
+  ASSERT_FALSE(without.isNull());
+  // An empty formula above the drawing, as Escape leaves it after a click with the tool.
+  auto f = std::make_unique<CFormula>();
+  f->MoveTo(CPoint{1500, -1200});
+  doc->m_listObjects.push_back(std::move(f));
+  frame->View()->m_bDirectRender = 0;
+  frame->View()->UpdateView();
+  EXPECT_TRUE(printed("with.pdf") == without);
 }

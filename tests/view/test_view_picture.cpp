@@ -2,6 +2,7 @@
 
 #include "ViewFixture.h"
 #include "document/CKvillSrvrItem.h"
+#include "objects/CFormula.h"
 #include "objects/CRecordingDC.h"
 #include "view/CHeadlessViewHost.h"
 
@@ -112,6 +113,43 @@ TEST_F(ViewPicture, BondsAreBackOnTheirEndsAfterThePicture) {
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(pBond->m_ptA, (CPoint{1000, -1000}));
   EXPECT_EQ(pBond->m_ptB, (CPoint{3000, -2000}));
+}
+
+TEST_F(ViewPicture, AnEmptyFormulaIsFoundOnScreenButIsNothingOnPaperOrInAPicture) {
+  auto pNew = std::make_unique<CFormula>();
+  pNew->MoveTo(CPoint{1000, -1000});
+  CFormula* f = Add(std::move(pNew));
+  AddEllipse(3000, -3000, 4000, -4000);
+  const auto rectangles = [](const CRecordingDC& dc) {
+    return dc.RecordsOf(CRecordingDC::Op::Rectangle).size();
+  };
+
+  // The window: its frame and handle, so that it can be found and deleted.
+  view.UpdateView();
+  const CRecordingDC* screen = host.SurfacesOf(true).back();
+  EXPECT_EQ(rectangles(*screen), 2u);
+  EXPECT_EQ(screen->RecordsOf(CRecordingDC::Op::Ellipse).size(), 1u);
+
+  // Paper: the view paints straight onto the printer's surface.
+  view.m_bDirectRender = 1;
+  CRecordingDC paper;
+  view.OnDraw(&paper);
+  EXPECT_EQ(rectangles(paper), 0u);
+  EXPECT_EQ(paper.RecordsOf(CRecordingDC::Op::Ellipse).size(), 1u);
+  EXPECT_FALSE(paper.IsForOutput());  // the caller's surface as it was
+  view.m_bDirectRender = 0;
+
+  // The picture for containers and exports.
+  CRecordingDC picture;
+  view.DrawPicture(&picture);
+  EXPECT_EQ(rectangles(picture), 0u);
+  EXPECT_EQ(picture.RecordsOf(CRecordingDC::Op::Ellipse).size(), 1u);
+  EXPECT_FALSE(picture.IsForOutput());
+
+  // Back on the screen it shows again.
+  view.UpdateView();
+  EXPECT_EQ(rectangles(*host.SurfacesOf(true).back()), 2u);
+  EXPECT_EQ(f->m_bSelected, 0);
 }
 
 TEST_F(ViewPicture, EmptyDrawingIsJustTheMargin) {

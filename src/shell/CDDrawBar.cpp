@@ -303,11 +303,12 @@ void CDDrawBar::SetWindowPlacement(const std::array<std::int32_t, 11>& wp) {
 QPoint CDDrawBar::DefaultPosition() const {
   QWidget* pOwner = m_links.pOwner;
   if (pOwner == nullptr) return QPoint(0, 0);
-  int nTop = 0;
+  // The client area is the drawing area: here the menu bar and the toolbars lie outside
+  // it, and a bar placed at the window's top would hide the toolbar's first buttons.
   if (auto* pFrame = qobject_cast<QMainWindow*>(pOwner)) {
-    if (QWidget* pMenu = pFrame->menuWidget()) nTop = pMenu->height();
+    if (QWidget* pCentral = pFrame->centralWidget()) return pCentral->mapToGlobal(QPoint(0, 0));
   }
-  return pOwner->mapToGlobal(QPoint(0, nTop));
+  return pOwner->mapToGlobal(QPoint(0, 0));
 }
 
 bool CDDrawBar::ClientAreaVisible() const {

@@ -81,7 +81,8 @@ class CDDrawBar {
   // show command, minimized and maximized positions, normal rectangle (screen pixels).
   std::array<std::int32_t, 11> GetWindowPlacement() const;
   void SetWindowPlacement(const std::array<std::int32_t, 11>& wp);
-  // The bar's default place: the top-left corner of the owner's client area.
+  // The bar's default place: the top-left corner of the owner's client area, which in a
+  // main window is the drawing area below its menu bar and toolbar.
   QPoint DefaultPosition() const;
   // The placement test: true when the whole client area of the bar lies on a screen.
   bool ClientAreaVisible() const;

@@ -45,8 +45,8 @@ namespace {
 
 // Commands the view carries out today; the others of the view's menus are shown disabled
 // until their commands exist.
-const std::set<int> kViewCommands = {cmd::kZoomIn, cmd::kZoomOut, cmd::kZoomDefault, cmd::kEditUndo,
-                                     cmd::kEditRedo};
+const std::set<int> kViewCommands = {cmd::kZoomIn,   cmd::kZoomOut,  cmd::kZoomDefault,
+                                     cmd::kEditUndo, cmd::kEditRedo, cmd::kSelectAll};
 
 // Commands the frame and the application carry out.
 const std::set<int> kFrameCommands = {
@@ -452,12 +452,6 @@ bool CMainFrame::RouteToFrame(int nId) {
       return true;
     case cmd::kAppExit:
       close();
-      return true;
-    case cmd::kEditUndo:
-      m_pView->Undo();
-      return true;
-    case cmd::kEditRedo:
-      m_pView->Redo();
       return true;
     case cmd::kViewToolbar:
       m_pView->m_bToolBarHidden = m_pView->m_bToolBarHidden ? 0 : 1;

@@ -10,6 +10,7 @@
 #include <QToolBar>
 
 #include "document/CKvillDoc.h"
+#include "objects/CEllipse.h"
 #include "objects/CKVObject.h"
 #include "platform/CSettingsRecord.h"
 #include "shell/CAboutDlg.h"
@@ -311,11 +312,10 @@ TEST_F(MainFrameTest, CommandsOfLaterWorkAreShownDisabled) {
   CMainFrame* frame = Start().MainFrame();
   frame->UpdateCommandUi();
   for (int id : {57600, 32886, 32887, 32888, 57607, 57609, 57606, 57665, 32800, 32801, 32804, 59392,
-                 59393, 57664, 32892, 32893, 32779}) {
+                 59393, 57664, 32892, 32893, 32779, 32842}) {
     EXPECT_TRUE(frame->MenuAction(id)->isEnabled()) << id;
   }
-  for (int id :
-       {32842, 57635, 57634, 32794, 57637, 32787, 32849, 32850, 32797, 32798, 32840, 32839}) {
+  for (int id : {57635, 57634, 32794, 57637, 32787, 32849, 32850, 32797, 32798, 32840, 32839}) {
     ASSERT_NE(frame->MenuAction(id), nullptr) << id;
     EXPECT_FALSE(frame->MenuAction(id)->isEnabled()) << id;
   }
@@ -406,3 +406,58 @@ TEST_F(MainFrameTest, DrawBarCommandShowsHidesAndPlacesTheBarOfTheMainWindow) {
   ASSERT_TRUE(frame->DrawBar()->IsWindow());
   EXPECT_EQ(frame->DrawBar()->GetWindow()->pos(), ptLast);
 }
+
+TEST_F(MainFrameTest, SelectAllOfTheEditMenuSelectsTheWholeDrawing) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  CKvillView* view = frame->View();
+  CKvillDoc* doc = frame->Document();
+  for (int i = 0; i < 3; ++i) {
+    auto e = std::make_unique<CEllipse>();
+    e->m_rcBounds = CRect{100 + 600 * i, -100, 500 + 600 * i, -500};
+    e->m_ptAnchor = CPoint{e->m_rcBounds.left, e->m_rcBounds.top};
+    doc->m_listObjects.push_back(std::move(e));
+  }
+  view->UpdateView();
+  view->PushSnapshot();
+  frame->UpdateCommandUi();
+  QAction* selectAll = frame->MenuAction(32842);
+  ASSERT_NE(selectAll, nullptr);
+  EXPECT_TRUE(selectAll->isEnabled());
+  selectAll->trigger();
+  EXPECT_EQ(view->m_nSelCount, 3);
+  for (const auto& p : doc->m_listObjects) EXPECT_EQ(p->m_bSelected, 1);
+  // The menu stays usable after a command, and Undo and Redo still reach the history.
+  EXPECT_TRUE(frame->MenuAction(32842)->isEnabled());
+  doc->m_listObjects.pop_back();
+  view->UpdateView();
+  view->PushSnapshot();
+  frame->MenuAction(57643)->trigger();  // Undo
+  EXPECT_EQ(doc->m_listObjects.size(), 3u);
+  frame->MenuAction(32796)->trigger();  // Redo
+  EXPECT_EQ(doc->m_listObjects.size(), 2u);
+}
+
+TEST_F(MainFrameTest, DrawBarFirstOpensAtTheDrawingAreasCornerBelowTheToolbar) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  frame->show();
+  // The first idle moment shows the bar.
+  ASSERT_TRUE(PumpUntil([&] { return frame->DrawBar()->IsWindow(); }));
+  const QWidget* bar = frame->DrawBar()->GetWindow();
+  const QPoint corner = frame->ViewWidget()->mapToGlobal(QPoint(0, 0));
+  EXPECT_EQ(bar->pos(), corner);
+  const QToolBar* toolbar = frame->ToolBar();
+  ASSERT_TRUE(toolbar->isVisible());
+  const QRect rcToolBar(toolbar->mapToGlobal(QPoint(0, 0)), toolbar->size());
+  EXPECT_FALSE(bar->frameGeometry().intersects(rcToolBar));
+  EXPECT_GT(corner.y(), rcToolBar.top());
+  // No toolbar button lies under the bar.
+  for (QAction* a : toolbar->actions()) {
+    const QWidget* button = toolbar->widgetForAction(a);
+    if (button == nullptr || !button->isVisible()) continue;
+    const QRect rcButton(button->mapToGlobal(QPoint(0, 0)), button->size());
+    EXPECT_FALSE(bar->frameGeometry().intersects(rcButton)) << a->data().toInt();
+  }
+}
+

@@ -9,6 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation2 xvfb xauth imagemagick xdotool
+  qt6-translations-l10n
   libxml2-utils poppler-utils
   libpng-dev librsvg2-bin
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl

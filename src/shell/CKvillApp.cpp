@@ -1,8 +1,10 @@
 #include "shell/CKvillApp.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QTimer>
 #include <QToolBar>
+#include <QTranslator>
 
 #include "document/CKvillDoc.h"
 #include "objects/CKVObject.h"
@@ -37,7 +39,8 @@ bool IsSwitch(const QString& arg, const char* pszName) {
 }  // namespace
 
 CKvillApp::CKvillApp(std::unique_ptr<CSettingsStore> pStore)
-    : m_startNewInstance([] { return CProcessControl::StartNewInstance(); }),
+    : m_startNewInstance(
+          [](const QStringList& args) { return CProcessControl::StartNewInstance(args); }),
       m_pStore(std::move(pStore)) {
   if (!m_pStore) m_pStore = std::make_unique<CSettingsStore>();
   m_lang = LanguageFromRecord(m_pStore->Read(CSettingsStore::kLanguage));
@@ -47,6 +50,19 @@ CKvillApp::~CKvillApp() {
   // The frame (with the view) goes before the document it shows.
   m_pFrame.reset();
   m_pDoc.reset();
+  if (m_pQtTranslator) QCoreApplication::removeTranslator(m_pQtTranslator.get());
+}
+
+void CKvillApp::InstallQtTranslations() {
+  if (m_lang != res::Language::Czech || m_pQtTranslator) return;
+  auto pTranslator = std::make_unique<QTranslator>();
+  // Without the translations installed, Qt's dialogs simply stay in English.
+  if (!pTranslator->load(QStringLiteral("qtbase_cs"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    return;
+  }
+  QCoreApplication::installTranslator(pTranslator.get());
+  m_pQtTranslator = std::move(pTranslator);
 }
 
 CKvillApp::CommandLine CKvillApp::ParseCommandLine(const QStringList& args) {
@@ -66,6 +82,7 @@ CKvillApp::CommandLine CKvillApp::ParseCommandLine(const QStringList& args) {
 }
 
 bool CKvillApp::InitInstance(const QStringList& args) {
+  InstallQtTranslations();
   // The recent-file list of four entries.
   LoadRecentFiles();
 
@@ -129,7 +146,7 @@ void CKvillApp::ExitInstance() {
   const CKvillView* pView = m_pFrame->View();
   if (m_bEmbedded && pView->m_bKillArmed) {
     m_pStore->Write(CSettingsStore::kKill, std::to_string(CProcessControl::CurrentProcessId()));
-    m_startNewInstance();
+    m_startNewInstance({});
   }
 }
 

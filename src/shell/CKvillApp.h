@@ -11,6 +11,7 @@
 
 class CKvillDoc;
 class CMainFrame;
+class QTranslator;
 
 // The application object: chooses the interface language from the language record before
 // any text is loaded, parses the command line, creates the document, the main frame and the
@@ -53,8 +54,9 @@ class CKvillApp {
   CSettingsStore& Store() const { return *m_pStore; }
   res::Language InterfaceLanguage() const { return m_lang; }
 
-  // Starts another instance of the program (the language switch, the kill protocol).
-  std::function<bool()> m_startNewInstance;
+  // Starts another instance of the program with the given arguments (the language switch,
+  // the kill protocol).
+  std::function<bool(const QStringList& args)> m_startNewInstance;
   // The program whose instances the kill protocol may end (this executable).
   QString m_strProgramFile;
 
@@ -68,10 +70,14 @@ class CKvillApp {
  private:
   void LoadRecentFiles();
   void SaveRecentFiles();
+  // Qt's own texts (standard buttons, file, print and colour dialogs) in the interface's
+  // language, when Qt has them in it.
+  void InstallQtTranslations();
 
   std::unique_ptr<CSettingsStore> m_pStore;
   res::Language m_lang = res::Language::English;
   QStringList m_recentFiles;
   std::unique_ptr<CKvillDoc> m_pDoc;
   std::unique_ptr<CMainFrame> m_pFrame;
+  std::unique_ptr<QTranslator> m_pQtTranslator;
 };

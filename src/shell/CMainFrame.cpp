@@ -483,7 +483,13 @@ void CMainFrame::OnLanguage(int nId) {
   m_pView->m_wLanguageId = nId == cmd::kLanguageCzech ? 1029 : 1033;
   m_pView->m_bMaximized = isMaximized() ? 1 : 0;
   SaveSettings();
-  m_pApp->m_startNewInstance();
+  // A drawing that has a file (opened, or saved just now by the question) comes back in
+  // the new instance; the switch would otherwise cost the user their place.
+  QStringList args;
+  if (!m_pDoc->m_strPathName.empty()) {
+    args << QFileInfo(QString::fromStdString(m_pDoc->m_strPathName)).absoluteFilePath();
+  }
+  m_pApp->m_startNewInstance(args);
   // The drawing has been dealt with; the window closes without asking again.
   m_pDoc->SetModifiedFlag(false);
   QTimer::singleShot(0, qApp, &QCoreApplication::quit);

@@ -64,8 +64,9 @@ class ShellFixture : public ::testing::Test {
   CKvillApp& Start(const QStringList& args = {}) {
     m_app = std::make_unique<CKvillApp>(std::make_unique<CSettingsStore>(SettingsPath()));
     // Tests never start other processes.
-    m_app->m_startNewInstance = [this] {
+    m_app->m_startNewInstance = [this](const QStringList& args) {
       ++m_nInstancesStarted;
+      m_lastInstanceArgs = args;
       return true;
     };
     EXPECT_TRUE(m_app->InitInstance(args));
@@ -101,4 +102,5 @@ class ShellFixture : public ::testing::Test {
   std::vector<FileDialogCall> m_fileDialogs;
   std::deque<QString> m_fileAnswers;
   int m_nInstancesStarted = 0;
+  QStringList m_lastInstanceArgs;
 };

@@ -587,6 +587,41 @@ TEST_F(FileCommandsTest, SaveFromTheQuestionIntoAFolderThatRefusesWritesKeepsFil
   EXPECT_EQ(ReadAll(target).size(), old.size() - 44);  // one junction record fewer
 }
 
+TEST_F(FileCommandsTest, LanguageSwitchBringsTheDrawingsFileIntoTheNewInstance) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  // Untitled and unchanged: the new instance starts empty.
+  frame->OnCommand(32892);
+  EXPECT_EQ(m_nInstancesStarted, 1);
+  EXPECT_TRUE(m_lastInstanceArgs.isEmpty());
+
+  // Untitled with changes, saved by the question under a name: that file comes back.
+  Draw(doc);
+  const QString saved = Path("switch.vld");
+  m_answers = {CShellUi::kIdYes, CShellUi::kIdYes};
+  m_fileAnswers.push_back(saved);
+  frame->OnCommand(32893);
+  EXPECT_EQ(m_nInstancesStarted, 2);
+  EXPECT_EQ(m_lastInstanceArgs, QStringList{saved});
+  EXPECT_TRUE(QFile::exists(saved));
+
+  // An opened drawing whose changes the question discards: its file as it is on disk.
+  ASSERT_TRUE(frame->OpenFileInto(saved));
+  doc->m_listObjects.pop_back();
+  doc->SetModifiedFlag(true);
+  m_answers = {CShellUi::kIdYes, CShellUi::kIdNo};
+  frame->OnCommand(32892);
+  EXPECT_EQ(m_nInstancesStarted, 3);
+  EXPECT_EQ(m_lastInstanceArgs, QStringList{saved});
+
+  // The new instance, started so, shows that drawing.
+  m_app.reset();
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  frame = Start(m_lastInstanceArgs).MainFrame();
+  ASSERT_TRUE(PumpUntil([&] { return frame->Document()->m_listObjects.size() == 3u; }));
+  EXPECT_EQ(frame->windowTitle(), "switch.vld - Valendra");
+}
+
 TEST_F(FileCommandsTest, AnEmptyFormulaIsNotPrinted) {
   CMainFrame* frame = StartEnglish();
   CKvillDoc* doc = frame->Document();

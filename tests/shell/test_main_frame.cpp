@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -461,3 +463,19 @@ TEST_F(MainFrameTest, DrawBarFirstOpensAtTheDrawingAreasCornerBelowTheToolbar) {
   }
 }
 
+TEST_F(MainFrameTest, CzechInterfaceShowsQtsOwnButtonsInCzech) {
+  const auto buttonTexts = [] {
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    return QStringList{box.button(QMessageBox::Yes)->text(), box.button(QMessageBox::No)->text(),
+                       box.button(QMessageBox::Cancel)->text()};
+  };
+  Store().Write(CSettingsStore::kLanguage, "1029");
+  Start();
+  EXPECT_EQ(buttonTexts(), (QStringList{"&Ano", "&Ne", "Zrušit"}));
+  // The English interface keeps Qt's English, also after a Czech run in the same process.
+  m_app.reset();
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  Start();
+  EXPECT_EQ(buttonTexts(), (QStringList{"&Yes", "&No", "Cancel"}));
+}

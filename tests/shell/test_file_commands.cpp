@@ -307,16 +307,21 @@ TEST_F(FileCommandsTest, InterruptedSaveLeavesTheOldFileAndTheModifiedState) {
 }
 
 TEST_F(FileCommandsTest, SaveIntoReadOnlyFolderFails) {
-  if (geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind root";
   CMainFrame* frame = StartEnglish();
   CKvillDoc* doc = frame->Document();
   QDir(m_dir.path()).mkdir("ro");
   const QString target = Path("ro/x.vld");
   WriteAll(target, "old");
-  QFile::setPermissions(Path("ro"), QFile::ReadOwner | QFile::ExeOwner);
+  const auto rx = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                  QFile::ReadOther | QFile::ExeOther;
+  QFile::setPermissions(m_dir.path(), rx | QFile::WriteOwner);
+  QFile::setPermissions(Path("ro"), rx);
   Draw(doc);
   m_fileAnswers.push_back(target);
-  EXPECT_FALSE(frame->SaveAs());
+  {
+    UnprivilegedFileAccess asAUser;
+    EXPECT_FALSE(frame->SaveAs());
+  }
   QFile::setPermissions(Path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   EXPECT_EQ(ReadAll(target), "old");
   EXPECT_TRUE(doc->IsModified());

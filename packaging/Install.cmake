@@ -107,8 +107,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VALENDRA_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The fonts the drawings are measured and drawn with.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
-# The caches the maintainer scripts refresh, and Qt's Wayland platform (X11 is in Qt Gui).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, qt6-wayland")
+# The caches the maintainer scripts refresh, Qt's Wayland platform (X11 is in Qt Gui), and
+# Qt's own translations, which the Czech interface loads for Qt's buttons and dialogs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "shared-mime-info, desktop-file-utils, qt6-wayland, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${VALENDRA_PACKAGING_DIR}/debian/postinst
                                        ${VALENDRA_PACKAGING_DIR}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)

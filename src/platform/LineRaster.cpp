@@ -107,6 +107,114 @@ inline void PaintRun(std::uint32_t* row, int o0, int o1, int i0, int i1, std::ui
   for (int i = i1 + 1; i <= o1; ++i) row[i] = Blend(src, row[i], Alpha(depth(i)));
 }
 
+// A stroke with round ends prepared for its rows. Relative to a, the distance across the
+// segment is s = -uy x + ux y and the distance along it t = ux x + uy y: both change
+// linearly along a row, and within the band between the end discs (0 <= t <= len) the
+// distance to the segment is |s|. A segment of no length is a point, around which the
+// stroke is a disc.
+struct Capsule {
+  Capsule(double ax_, double ay_, double bx_, double by_, double dRadius)
+      : ax(ax_), ay(ay_), bx(bx_), by(by_), rIn(dRadius - 0.5), rOut(dRadius + 0.5) {
+    const double dx = bx - ax, dy = by - ay;
+    const double d = std::hypot(dx, dy);
+    if (d > 1e-9) {
+      ux = dx / d;
+      uy = dy / d;
+      len = d;
+    }
+    invUx = ux != 0.0 ? 1.0 / ux : 0.0;
+    invUy = uy != 0.0 ? 1.0 / uy : 0.0;
+    rIn2 = rIn * rIn;
+    rOut2 = rOut * rOut;
+  }
+
+  // The parts of row j (its centre line at y = j + 0.5) within the inner and the outer
+  // radius: the band's part, then the end discs'. The pixels of the outer run get the
+  // colour by their coverage, those of the inner run wholly. False when the row has no
+  // pixel of the outer run; o0 and o1 are its ends all the same.
+  bool Runs(int j, int w, int& o0, int& o1, int& i0, int& i1) const {
+    const double y = j + 0.5;
+    const double dyA = y - ay, dyB = y - by;
+    const double s0 = dyA * ux, t0 = dyA * uy;  // at x = ax
+    double tl = kInf, th = -kInf;
+    if (len > 0.0) {
+      if (ux != 0.0) {
+        tl = -t0 * invUx;
+        th = (len - t0) * invUx;
+        if (tl > th) std::swap(tl, th);
+      } else if (t0 >= 0.0 && t0 <= len) {
+        tl = -kInf;
+        th = kInf;
+      }
+    }
+    double loIn = kInf, hiIn = -kInf, loOut = kInf, hiOut = -kInf;
+    if (tl <= th) {
+      Across(s0, tl, th, rIn, loIn, hiIn);
+      Across(s0, tl, th, rOut, loOut, hiOut);
+    }
+    AddDisc(ax, dyA, rOut2, loOut, hiOut);
+    AddDisc(bx, dyB, rOut2, loOut, hiOut);
+    CentresWithin(loOut, hiOut, w, o0, o1);
+    o0 = std::max(o0, 0);
+    o1 = std::min(o1, w - 1);
+    if (o0 > o1) return false;
+    AddDisc(ax, dyA, rIn2, loIn, hiIn);
+    AddDisc(bx, dyB, rIn2, loIn, hiIn);
+    CentresWithin(loIn, hiIn, w, i0, i1);
+    // The inner run lies within the outer one; rounding must not push it out.
+    i0 = std::max(i0, o0);
+    i1 = std::min(i1, o1);
+    if (i0 > i1) {
+      i0 = o1 + 1;
+      i1 = o1;
+    }
+    return true;
+  }
+
+  // Paints row j's runs: out of reach of the end discs every pixel of the outer run lies
+  // in the band, where the distance to the segment is the one across it.
+  void PaintRow(std::uint32_t* row, int j, int o0, int o1, int i0, int i1,
+                std::uint32_t argb) const {
+    const double dyA = j + 0.5 - ay, dyB = j + 0.5 - by;
+    if (dyA * dyA > rOut2 && dyB * dyB > rOut2) {
+      const double sAt0 = dyA * ux - uy * (o0 + 0.5 - ax);
+      PaintRun(row, o0, o1, i0, i1, argb,
+               [&](int i) { return rOut - std::abs(sAt0 - uy * (i - o0)); });
+      return;
+    }
+    const double t0 = dyA * uy;
+    PaintRun(row, o0, o1, i0, i1, argb, [&](int i) {
+      const double xa = i + 0.5 - ax;
+      const double t = std::clamp(t0 + ux * xa, 0.0, len);
+      const double ex = xa - t * ux, ey = dyA - t * uy;
+      return rOut - std::sqrt(ex * ex + ey * ey);
+    });
+  }
+
+  // Narrows the band's part [tl, th] of a row (offsets from ax) to its points within
+  // radius r of the segment; [lo, hi] gets them as row positions when any are left.
+  void Across(double s0, double tl, double th, double r, double& lo, double& hi) const {
+    double l = tl, u = th;
+    if (uy != 0.0) {
+      double a = (s0 - r) * invUy, b = (s0 + r) * invUy;
+      if (a > b) std::swap(a, b);
+      l = std::max(l, a);
+      u = std::min(u, b);
+    } else if (std::abs(s0) > r) {
+      return;
+    }
+    if (l <= u) {
+      lo = ax + l;
+      hi = ax + u;
+    }
+  }
+
+  double ax, ay, bx, by;
+  double ux = 1.0, uy = 0.0, len = 0.0;
+  double invUx = 0.0, invUy = 0.0;
+  double rIn, rOut, rIn2 = 0.0, rOut2 = 0.0;
+};
+
 }  // namespace
 
 LineRasterBox FillCapsule(const LineRasterTarget& target, double ax, double ay, double bx,
@@ -122,26 +230,9 @@ LineRasterBox FillCapsule(const LineRasterTarget& target, double ax, double ay, 
   // the cut stay out of sight and every number below stays small.
   const double margin = dRadius + 2.0;
   if (!ClipSegmentToBox(ax, ay, bx, by, -margin, -margin, w + margin, h + margin)) return box;
+  const Capsule c(ax, ay, bx, by, dRadius);
 
-  // The unit direction a -> b; a segment of no length is a point, around which the stroke
-  // is a disc. Relative to a, the distance across the segment is s = -uy x + ux y and the
-  // distance along it t = ux x + uy y: both change linearly along a row, and within the
-  // band between the end discs (0 <= t <= len) the distance to the segment is |s|.
-  double ux = 1.0, uy = 0.0, len = 0.0;
-  {
-    const double dx = bx - ax, dy = by - ay;
-    const double d = std::hypot(dx, dy);
-    if (d > 1e-9) {
-      ux = dx / d;
-      uy = dy / d;
-      len = d;
-    }
-  }
-  const double invUx = ux != 0.0 ? 1.0 / ux : 0.0, invUy = uy != 0.0 ? 1.0 / uy : 0.0;
-  const double rIn = dRadius - 0.5, rOut = dRadius + 0.5;
-  const double rIn2 = rIn * rIn, rOut2 = rOut * rOut;
-
-  const double top = std::min(ay, by) - rOut, bottom = std::max(ay, by) + rOut;
+  const double top = std::min(ay, by) - c.rOut, bottom = std::max(ay, by) + c.rOut;
   const int j0 = std::max(0, Ceil(Hold(top, h) - 0.5));
   const int j1 = std::min(h - 1, Floor(Hold(bottom, h) - 0.5));
   // Rows lie a whole image width apart, too far for the processor to guess that the next
@@ -149,7 +240,7 @@ LineRasterBox FillCapsule(const LineRasterTarget& target, double ax, double ay, 
   // memory: rows are asked for a few ahead of their turn, across the stroke's reach in
   // them (a shallow stroke's next rows mostly lie under its current one).
   const std::ptrdiff_t stride = target.nStride;
-  const double dxPerRow = uy != 0.0 ? std::min(std::abs(ux * invUy), 8.0) : 0.0;
+  const double dxPerRow = c.uy != 0.0 ? std::min(std::abs(c.ux * c.invUy), 8.0) : 0.0;
   const auto prefetch = [&](int j, double lo, double hi) {
     if (j > j1) return;
     const std::uint32_t* p = target.pBits + j * stride;
@@ -158,7 +249,7 @@ LineRasterBox FillCapsule(const LineRasterTarget& target, double ax, double ay, 
     if (x1 >= x0) __builtin_prefetch(p + x1, 1);
   };
   for (int k = 0; k < kRowsAhead; ++k) {
-    prefetch(j0 + k, std::min(ax, bx) - rOut, std::max(ax, bx) + rOut);
+    prefetch(j0 + k, std::min(ax, bx) - c.rOut, std::max(ax, bx) + c.rOut);
   }
 
   box.x0 = w;
@@ -166,76 +257,11 @@ LineRasterBox FillCapsule(const LineRasterTarget& target, double ax, double ay, 
   box.y0 = h;
   box.y1 = -1;
   for (int j = j0; j <= j1; ++j) {
-    const double y = j + 0.5;
-    const double dyA = y - ay, dyB = y - by;
-    const double s0 = dyA * ux, t0 = dyA * uy;  // at x = ax
-
-    // The band's part of the row (offsets from ax), then its points within each radius.
-    double tl = kInf, th = -kInf;
-    if (len > 0.0) {
-      if (ux != 0.0) {
-        tl = -t0 * invUx;
-        th = (len - t0) * invUx;
-        if (tl > th) std::swap(tl, th);
-      } else if (t0 >= 0.0 && t0 <= len) {
-        tl = -kInf;
-        th = kInf;
-      }
-    }
-    double loIn = kInf, hiIn = -kInf, loOut = kInf, hiOut = -kInf;
-    if (tl <= th) {
-      const auto across = [&](double r, double& lo, double& hi) {
-        double l = tl, u = th;
-        if (uy != 0.0) {
-          double a = (s0 - r) * invUy, b = (s0 + r) * invUy;
-          if (a > b) std::swap(a, b);
-          l = std::max(l, a);
-          u = std::min(u, b);
-        } else if (std::abs(s0) > r) {
-          return;
-        }
-        if (l <= u) {
-          lo = ax + l;
-          hi = ax + u;
-        }
-      };
-      across(rIn, loIn, hiIn);
-      across(rOut, loOut, hiOut);
-    }
-    AddDisc(ax, dyA, rOut2, loOut, hiOut);
-    AddDisc(bx, dyB, rOut2, loOut, hiOut);
-    int o0, o1;
-    CentresWithin(loOut, hiOut, w, o0, o1);
-    o0 = std::max(o0, 0);
-    o1 = std::min(o1, w - 1);
+    int o0, o1, i0 = 0, i1 = -1;
+    const bool bRow = c.Runs(j, w, o0, o1, i0, i1);
     prefetch(j + kRowsAhead, o0 - kRowsAhead * dxPerRow, o1 + kRowsAhead * dxPerRow);
-    if (o0 > o1) continue;
-    AddDisc(ax, dyA, rIn2, loIn, hiIn);
-    AddDisc(bx, dyB, rIn2, loIn, hiIn);
-    int i0, i1;
-    CentresWithin(loIn, hiIn, w, i0, i1);
-    // The inner run lies within the outer one; rounding must not push it out.
-    i0 = std::max(i0, o0);
-    i1 = std::min(i1, o1);
-    if (i0 > i1) {
-      i0 = o1 + 1;
-      i1 = o1;
-    }
-    std::uint32_t* row = target.pBits + static_cast<std::ptrdiff_t>(j) * target.nStride;
-    if (dyA * dyA > rOut2 && dyB * dyB > rOut2) {
-      // Out of reach of the end discs, every pixel of the outer run lies in the band,
-      // where the distance to the segment is the one across it.
-      const double sAt0 = s0 - uy * (o0 + 0.5 - ax);
-      PaintRun(row, o0, o1, i0, i1, argb,
-               [&](int i) { return rOut - std::abs(sAt0 - uy * (i - o0)); });
-    } else {
-      PaintRun(row, o0, o1, i0, i1, argb, [&](int i) {
-        const double xa = i + 0.5 - ax;
-        const double t = std::clamp(t0 + ux * xa, 0.0, len);
-        const double ex = xa - t * ux, ey = dyA - t * uy;
-        return rOut - std::sqrt(ex * ex + ey * ey);
-      });
-    }
+    if (!bRow) continue;
+    c.PaintRow(target.pBits + static_cast<std::ptrdiff_t>(j) * stride, j, o0, o1, i0, i1, argb);
     box.x0 = std::min(box.x0, o0);
     box.x1 = std::max(box.x1, o1);
     box.y0 = std::min(box.y0, j);

@@ -9,7 +9,7 @@
 #include "objects/CCoupling.h"
 #include "objects/CFormula.h"
 #include "objects/CGroup.h"
-#include "view/RingTemplates.h"
+#include "objects/RingTemplates.h"
 
 // nRings benzene rings (a group of six junctions and six bonds, three of them double) in
 // rows of 50, 1000 units apart, each with a formula joined to it by a bond.

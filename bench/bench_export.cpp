@@ -15,7 +15,7 @@
 #include <string>
 
 #include "bench/RingDrawing.h"
-#include "document/CArchive.h"
+#include "objects/CArchive.h"
 #include "document/CKvillDoc.h"
 #include "shell/ExportPicture.h"
 

@@ -8,7 +8,7 @@
 
 #include "objects/CEllipse.h"
 #include "objects/CGroup.h"
-#include "view/RingTemplates.h"
+#include "objects/RingTemplates.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "document/CArchive.h"
 #include "document/CKvillDoc.h"
+#include "objects/CArchive.h"
 #include "objects/CEllipse.h"
 
 extern char** environ;

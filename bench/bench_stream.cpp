@@ -10,8 +10,8 @@
 #include <span>
 #include <vector>
 
-#include "document/CArchive.h"
 #include "document/CKvillDoc.h"
+#include "objects/CArchive.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
 #include "objects/CFormula.h"

@@ -8,8 +8,8 @@
 #include <span>
 #include <vector>
 
-#include "document/CArchive.h"
 #include "document/CKvillDoc.h"
+#include "objects/CArchive.h"
 #include "objects/CDot.h"
 
 inline void LoadAndStoreBack(const std::uint8_t* data, std::size_t size, bool bScan) {
@@ -20,12 +20,8 @@ inline void LoadAndStoreBack(const std::uint8_t* data, std::size_t size, bool bS
     dot->m_rcBounds = CRect{-30, 30, 30, -30};
     dot->m_bSelected = 1;
     doc.m_listObjects.push_back(std::move(dot));
-    doc.m_bReplaceOnLoad = replace;
-    doc.m_bScanForHeader = bScan ? 1 : 0;
     CArchive in{std::span<const std::uint8_t>(data, size)};
-    doc.Serialize(in);
-    doc.m_bScanForHeader = 0;
-    doc.m_bReplaceOnLoad = 1;
+    doc.Serialize(in, {.bReplaceOnLoad = replace != 0, .bScanForHeader = bScan});
     std::vector<std::uint8_t> out;
     CArchive ar(&out);
     doc.Serialize(ar);

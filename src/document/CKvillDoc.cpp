@@ -4,8 +4,9 @@
 #include <cstring>
 #include <iterator>
 
-#include "document/CArchive.h"
 #include "document/CBondEndIndex.h"
+#include "document/IDocClient.h"
+#include "objects/CArchive.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
@@ -13,7 +14,6 @@
 #include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"
-#include "view/CKvillView.h"
 
 namespace {
 
@@ -21,7 +21,41 @@ constexpr std::size_t kMagicSize = 10;
 constexpr std::uint64_t kBlockSize = 256;
 constexpr char kWrittenMagic[kMagicSize] = {'8', 'V', 'a', 'l', 'e', 'n', 'd', 'r', 'a', 0};
 
-constexpr int kTimerElapse = 10;
+// Each mode flag of the document and the option that sets it.
+struct ModeFlag {
+  std::int32_t CKvillDoc::*pFlag;
+  std::optional<bool> CSerializeOptions::*pOption;
+};
+constexpr ModeFlag kModeFlags[] = {
+    {&CKvillDoc::m_bSelectionOnly, &CSerializeOptions::bSelectionOnly},
+    {&CKvillDoc::m_bStoringToFile, &CSerializeOptions::bStoringToFile},
+    {&CKvillDoc::m_bClearModifiedOnStore, &CSerializeOptions::bClearModifiedOnStore},
+    {&CKvillDoc::m_bReplaceOnLoad, &CSerializeOptions::bReplaceOnLoad},
+    {&CKvillDoc::m_bKeepViewOnLoad, &CSerializeOptions::bKeepViewOnLoad},
+    {&CKvillDoc::m_bQuietLoad, &CSerializeOptions::bQuietLoad},
+    {&CKvillDoc::m_bScanForHeader, &CSerializeOptions::bScanForHeader},
+};
+
+// Sets the flags an options value gives and puts all of them back when it goes.
+class CModeScope {
+ public:
+  CModeScope(CKvillDoc& doc, const CSerializeOptions& options) : m_doc(doc) {
+    for (std::size_t i = 0; i < std::size(kModeFlags); ++i) {
+      std::int32_t& flag = m_doc.*kModeFlags[i].pFlag;
+      m_saved[i] = flag;
+      if (const std::optional<bool>& value = options.*kModeFlags[i].pOption) flag = *value ? 1 : 0;
+    }
+  }
+  CModeScope(const CModeScope&) = delete;
+  CModeScope& operator=(const CModeScope&) = delete;
+  ~CModeScope() {
+    for (std::size_t i = 0; i < std::size(kModeFlags); ++i) m_doc.*kModeFlags[i].pFlag = m_saved[i];
+  }
+
+ private:
+  CKvillDoc& m_doc;
+  std::int32_t m_saved[std::size(kModeFlags)] = {};
+};
 
 }  // namespace
 
@@ -79,16 +113,20 @@ std::unique_ptr<CKVObject> CreateObjectForKind(std::int32_t nKind) {
 
 CKvillDoc::CKvillDoc() = default;
 
+std::unique_ptr<CKVObject> CKvillDoc::CreateRecordObject(std::int32_t nKind) {
+  return CreateObjectForKind(nKind);
+}
+
 CKvillDoc::~CKvillDoc() = default;
 
 std::int32_t CKvillDoc::GetSelCount() const {
-  if (CKvillView* pView = CKvillView::GetView()) return pView->m_nSelCount;
+  if (const IDocClient* pClient = GetDocClient()) return pClient->GetSelCount();
   return m_nSelCountNoView;
 }
 
 void CKvillDoc::SetSelCount(std::int32_t n) {
-  if (CKvillView* pView = CKvillView::GetView())
-    pView->m_nSelCount = n;
+  if (IDocClient* pClient = GetDocClient())
+    pClient->SetSelCount(n);
   else
     m_nSelCountNoView = n;
 }
@@ -112,6 +150,11 @@ bool CKvillDoc::Serialize(CArchive& ar) {
   m_pEndIndex.reset();
   AfterLoad(bOk);
   return bOk;
+}
+
+bool CKvillDoc::Serialize(CArchive& ar, const CSerializeOptions& options) {
+  const CModeScope mode(*this, options);
+  return Serialize(ar);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -154,7 +197,7 @@ void CKvillDoc::AfterStore() {
   if (m_bClearModifiedOnStore && !m_bSelectionOnly && m_bStoringToFile) {
     SetModifiedFlag(false);
     m_bJustSaved = 1;
-    if (CKvillView* pView = CKvillView::GetView()) pView->ScheduleScrollRefresh();
+    if (IDocClient* pClient = GetDocClient()) pClient->ScheduleScrollRefresh();
   }
 }
 
@@ -163,11 +206,7 @@ void CKvillDoc::AfterStore() {
 
 void CKvillDoc::ClearForReplace() {
   // The view lets go of the objects before they are deleted, so nothing it holds dangles.
-  if (CKvillView* pView = CKvillView::GetView()) {
-    pView->EndFormulaEditing();
-    pView->m_pCurrent = nullptr;
-    pView->m_pHover = nullptr;
-  }
+  if (IDocClient* pClient = GetDocClient()) pClient->ReleaseObjects();
   DeleteContents();
   SetSelCount(0);
 }
@@ -286,18 +325,18 @@ CKVObject* CKvillDoc::FindBondEnd(const CRect& rc, CPoint pt, bool bSelectedOnly
 }
 
 void CKvillDoc::AfterLoad(bool bOk) {
-  CKvillView* pView = CKvillView::GetView();
-  if (!pView) return;
+  IDocClient* pClient = GetDocClient();
+  if (!pClient) return;
   const bool bReplace = m_bReplaceOnLoad != 0;
   if (!m_bQuietLoad) {
     if (!bReplace) {
-      pView->RedrawView();
-      if (!bOk) pView->StartTimer(TIMER_INCOMPATIBLE_FILE, kTimerElapse);
+      pClient->RedrawView();
+      if (!bOk) pClient->ScheduleIncompatibleFileMessage();
       return;
     }
-    pView->StartTimer(TIMER_RESET_HISTORY, kTimerElapse);
+    pClient->ScheduleHistoryReset();
   }
-  if (bReplace && !m_bKeepViewOnLoad) pView->ResetZoomAndScroll();
-  pView->RedrawView();
-  if (!bOk) pView->StartTimer(TIMER_INCOMPATIBLE_FILE, kTimerElapse);
+  if (bReplace && !m_bKeepViewOnLoad) pClient->ResetZoomAndScroll();
+  pClient->RedrawView();
+  if (!bOk) pClient->ScheduleIncompatibleFileMessage();
 }

@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "document/WorkProgress.h"
 #include "objects/CObList.h"
 #include "objects/Geometry.h"
+#include "objects/ObjectRecords.h"
 
 class CArchive;
 class CBondEndIndex;
@@ -18,14 +20,39 @@ class CKvillSrvrItem;
 // follow) or the older "KvillDoc" family (neither).
 enum class StreamFamily { None, Valendra, KvillDoc };
 
+// The mode of one store or load: the document's flags that steer Serialize, each one set
+// for the call only when it is given here.
+struct CSerializeOptions {
+  std::optional<bool> bSelectionOnly{};
+  std::optional<bool> bStoringToFile{};
+  std::optional<bool> bClearModifiedOnStore{};
+  std::optional<bool> bReplaceOnLoad{};
+  std::optional<bool> bKeepViewOnLoad{};
+  std::optional<bool> bQuietLoad{};
+  std::optional<bool> bScanForHeader{};
+
+  // A file read as the Open command reads it: the scanning loader, replacing the drawing.
+  static CSerializeOptions OpenFile() { return {.bReplaceOnLoad = true, .bScanForHeader = true}; }
+  // The whole drawing written as the application's Save writes it: the modified flag is
+  // left to the caller, so the store neither clears it nor re-marks the undo history.
+  static CSerializeOptions SaveWhole() {
+    return {.bSelectionOnly = false, .bClearModifiedOnStore = false};
+  }
+  // An undo or redo: the snapshot replaces the drawing, the view keeps its zoom and scroll
+  // position, and no history reset follows.
+  static CSerializeOptions HistoryReload() {
+    return {.bReplaceOnLoad = true, .bKeepViewOnLoad = true, .bQuietLoad = true};
+  }
+};
+
 // The single document: the owning, ordered list of top-level drawing objects (the drawing
 // order) and the flags with which callers steer one store or load.
-class CKvillDoc {
+class CKvillDoc : public IRecordDocument {
  public:
   CKvillDoc();
   CKvillDoc(const CKvillDoc&) = delete;
   CKvillDoc& operator=(const CKvillDoc&) = delete;
-  virtual ~CKvillDoc();
+  ~CKvillDoc() override;
 
   // Deletes every top-level object (a group deletes its descendants) and empties the list.
   // Callers make the view let go of the objects first (ClearForReplace does both).
@@ -41,6 +68,10 @@ class CKvillDoc {
   // found no stream or whose data ended before the end marker (an incompatible file, which
   // the view reports), and for a store whose archive could not write.
   bool Serialize(CArchive& ar);
+  // Serialize with the flags that options gives set for the call. Every flag is put back
+  // as it was when the call ends, whether it returns or throws, so no caller can leave the
+  // document in a mode that the next store or load would inherit.
+  bool Serialize(CArchive& ar, const CSerializeOptions& options);
   // Buffer size for a stream of the drawing: (16402 + stored sizes) x 1.2.
   virtual std::int64_t EstimateNativeSize();
 
@@ -48,13 +79,12 @@ class CKvillDoc {
   std::int32_t GetSelCount() const;
   void SetSelCount(std::int32_t n);
 
-  // Used by the records while a stream is read.
-  // The end object a bond reference names: the first object of the walk over the
-  // top-level list (only selected top-level objects when bSelectedOnly) whose box and
-  // anchor equal the given ones; bonds are never ends.
-  CKVObject* FindBondEnd(const CRect& rc, CPoint pt, bool bSelectedOnly);
-  // A loader announces an object that has just been read, in walk order; never a bond.
-  void NoteLoadedObject(CKVObject* pObj);
+  // IRecordDocument: what the records need while a stream is read.
+  bool RecordsHaveSelection() const override { return m_bRecordsHaveSelection != 0; }
+  bool IsPastingRecords() const override { return m_bReplaceOnLoad == 0; }
+  std::unique_ptr<CKVObject> CreateRecordObject(std::int32_t nKind) override;
+  CKVObject* FindBondEnd(const CRect& rc, CPoint pt, bool bSelectedOnly) override;
+  void NoteLoadedObject(CKVObject* pObj) override;
 
   // Which magic the last load found (StreamFamily::None when it found none) and its text.
   StreamFamily m_nLoadedFamily = StreamFamily::None;
@@ -128,11 +158,8 @@ class CKvillDoc {
   bool m_bLoading = false;
 };
 
-// Which magic ten bytes hold, and its text ("8Valendra", "Valendra", "KvillDoc", ...).
-StreamFamily MatchMagic(const std::uint8_t magic[10], std::string* pText = nullptr);
 // An object of the class a kind code of a stream names (old codes included), or null for a
 // code no class answers to.
 std::unique_ptr<CKVObject> CreateObjectForKind(std::int32_t nKind);
-// Kind codes of a stream, old ones included, that name a bond or a group.
-inline bool IsBondCode(std::int32_t nKind) { return nKind == 2 || nKind == 7 || nKind == 12; }
-inline bool IsGroupCode(std::int32_t nKind) { return nKind == 4 || nKind == 9; }
+// Which magic ten bytes hold, and its text ("8Valendra", "Valendra", "KvillDoc", ...).
+StreamFamily MatchMagic(const std::uint8_t magic[10], std::string* pText = nullptr);

@@ -6,9 +6,9 @@
 
 #include "document/CKvillDoc.h"
 #include "document/CKvillSrvrItem.h"
+#include "document/IDocClient.h"
+#include "objects/CArchive.h"
 #include "objects/CKVObject.h"
-#include "view/CKvillView.h"
-#include "view/IViewHost.h"
 
 namespace {
 
@@ -22,18 +22,8 @@ std::string Format(const std::string& strPattern, const std::string& strArg) {
 }  // namespace
 
 bool CKvillDoc::OnNewDocument() {
-  if (CKvillView* pView = CKvillView::GetView()) {
-    pView->m_dZoom = 1.0;
-    pView->m_nScrollX = 0;
-    pView->m_nScrollY = 0;
-    pView->UpdateView();
-    pView->ScheduleScrollRefresh();
-    // The view lets go of the objects before they are deleted.
-    pView->EndFormulaEditing();
-    pView->m_pCurrent = nullptr;
-    pView->m_pHover = nullptr;
-    pView->m_nSelCount = 0;
-  }
+  // The view lets go of the objects before they are deleted.
+  if (IDocClient* pClient = GetDocClient()) pClient->ResetForNewDocument();
   DeleteContents();
   m_strPathName.clear();
   m_strTitle = "Untitled";
@@ -42,48 +32,43 @@ bool CKvillDoc::OnNewDocument() {
 }
 
 bool CKvillDoc::SaveModified() {
-  CKvillView* pView = CKvillView::GetView();
-  if (m_pItem != nullptr && pView != nullptr) {
-    m_pItem->m_bEmbedded = pView->m_bEmbedded;
-    m_pItem->m_bKillArmed = pView->m_bKillArmed;
+  IDocClient* pClient = GetDocClient();
+  if (m_pItem != nullptr && pClient != nullptr) {
+    m_pItem->m_bEmbedded = pClient->IsEmbedded() ? 1 : 0;
+    m_pItem->m_bKillArmed = pClient->IsKillArmed() ? 1 : 0;
   }
-  if (pView != nullptr && pView->m_bEmbedded) {
-    if (IsModified()) {
-      pView->m_bContainerUpdated = 1;
-      pView->Host().UpdateAllItems();
-    }
+  if (pClient != nullptr && pClient->IsEmbedded()) {
+    if (IsModified()) pClient->UpdateContainer();
     // The container keeps the embedded drawing; its items have just been brought up to
     // date, so nothing is lost by discarding it here.
     return true;
   }
-  if (!IsModified() || pView == nullptr) return true;
+  if (!IsModified() || pClient == nullptr) return true;
 
-  IViewHost& host = pView->Host();
-  const bool bEnglish = pView->m_bEnglish != 0;
+  const bool bEnglish = pClient->IsEnglish();
   const int nDiscard =
-      host.MessageBox(bEnglish ? "Drawing has not been saved. Do you want to discard it?"
-                               : "Dokument nebyl uložen. Chcete ho zrušit?",
-                      "Valendra", MB_ICONWARNING | MB_YESNO, true);
+      pClient->MessageBox(bEnglish ? "Drawing has not been saved. Do you want to discard it?"
+                                   : "Dokument nebyl uložen. Chcete ho zrušit?",
+                          "Valendra", MB_ICONWARNING | MB_YESNO, true);
   if (nDiscard != IDYES) return false;
 
-  const int nSave =
-      host.MessageBox(Format(bEnglish ? "Save changes to %s?" : "Uložit změny do %s?", m_strTitle),
-                      "Valendra", MB_ICONWARNING | MB_YESNOCANCEL, true);
+  const int nSave = pClient->MessageBox(
+      Format(bEnglish ? "Save changes to %s?" : "Uložit změny do %s?", m_strTitle), "Valendra",
+      MB_ICONWARNING | MB_YESNOCANCEL, true);
   if (nSave == IDNO) return true;
   if (nSave != IDYES) return false;
 
-  if (m_strPathName.empty()) return host.DoFileSaveAs();
+  if (m_strPathName.empty()) return pClient->DoFileSaveAs();
   // The file is written as Save writes it: beside the old one first, so that a failed
   // write leaves the old file whole and is reported. A drawing that could not be written
   // is kept rather than lost.
-  return host.DoFileSave();
+  return pClient->DoFileSave();
 }
 
 CKvillSrvrItem* CKvillDoc::OnGetEmbeddedItem() {
   if (m_pItem != nullptr) {
-    if (CKvillView* pView = CKvillView::GetView()) {
-      pView->Host().MessageBox("OnGetEmbeddedItem: pItemRoot != NULL", "Valendra", MB_ICONWARNING,
-                               true);
+    if (IDocClient* pClient = GetDocClient()) {
+      pClient->MessageBox("OnGetEmbeddedItem: pItemRoot != NULL", "Valendra", MB_ICONWARNING, true);
     }
     return m_pItem;
   }

@@ -1,42 +1,41 @@
 #include "document/CKvillSrvrItem.h"
 
 #include "document/CKvillDoc.h"
+#include "document/IDocClient.h"
 #include "objects/CKVObject.h"
-#include "view/CKvillView.h"
 
 CKvillSrvrItem::CKvillSrvrItem(CKvillDoc* pDoc) : m_pDocument(pDoc) {
   if (pDoc != nullptr) pDoc->m_pItem = this;
-  if (CKvillView* pView = CKvillView::GetView()) {
-    pView->m_pServerItem = this;
-    m_bEmbedded = pView->m_bEmbedded;
-    m_bKillArmed = pView->m_bKillArmed;
+  if (IDocClient* pClient = GetDocClient()) {
+    pClient->ServerItemCreated(this);
+    m_bEmbedded = pClient->IsEmbedded() ? 1 : 0;
+    m_bKillArmed = pClient->IsKillArmed() ? 1 : 0;
   }
 }
 
 CKvillSrvrItem::~CKvillSrvrItem() {
   // Nobody may reach a deleted item through the document or the view.
   if (m_pDocument != nullptr && m_pDocument->m_pItem == this) m_pDocument->m_pItem = nullptr;
-  CKvillView* pView = CKvillView::GetView();
-  if (pView != nullptr && pView->m_pServerItem == this) pView->m_pServerItem = nullptr;
+  if (IDocClient* pClient = GetDocClient()) pClient->ServerItemDestroyed(this);
 }
 
 bool CKvillSrvrItem::OnGetExtent(int nAspect, CSize* pSize) {
-  CKvillView* pView = CKvillView::GetView();
-  if (nAspect != DVASPECT_CONTENT || pView == nullptr) {
+  IDocClient* pClient = GetDocClient();
+  if (nAspect != DVASPECT_CONTENT || pClient == nullptr) {
     *pSize = CSize{};
     return false;
   }
-  *pSize = pView->GetPictureExtent();
+  *pSize = pClient->GetPictureExtent();
   return true;
 }
 
 bool CKvillSrvrItem::OnDraw(CDC* pDC, CSize* pSize) {
-  CKvillView* pView = CKvillView::GetView();
-  if (pView == nullptr) return false;
-  *pSize = pView->DrawPicture(pDC);
+  IDocClient* pClient = GetDocClient();
+  if (pClient == nullptr) return false;
+  *pSize = pClient->DrawPicture(pDC);
   return true;
 }
 
 void CKvillSrvrItem::OnShow() {
-  if (CKvillView* pView = CKvillView::GetView()) pView->m_bKillArmed = 0;
+  if (IDocClient* pClient = GetDocClient()) pClient->DisarmKill();
 }

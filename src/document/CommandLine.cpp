@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "document/CArchive.h"
 #include "document/CKvillDoc.h"
+#include "objects/CArchive.h"
 #include "objects/CGroup.h"
 
 namespace {
@@ -22,11 +22,7 @@ bool OpenLikeOpenCommand(CKvillDoc& doc, const std::string& strIn, std::ostream&
     err << "Error: cannot open " << strIn << "\n";
     return false;
   }
-  doc.m_bScanForHeader = 1;
-  doc.m_bReplaceOnLoad = 1;
-  const bool bOk = doc.Serialize(ar);
-  doc.m_bScanForHeader = 0;
-  if (!bOk) {
+  if (!doc.Serialize(ar, CSerializeOptions::OpenFile())) {
     err << kIncompatible << "\n";
     return false;
   }
@@ -68,14 +64,11 @@ int RunConvert(const std::string& strIn, const std::string& strOut, const Drawin
   doc.m_fnProgress = half(50);
   // As Save: the whole drawing, the modified flag left to the file command.
   std::vector<std::uint8_t> bytes;
-  doc.m_bClearModifiedOnStore = 0;
-  doc.m_bSelectionOnly = 0;
   {
     CArchive ar(&bytes);
-    doc.Serialize(ar);
+    doc.Serialize(ar, CSerializeOptions::SaveWhole());
     ar.Flush();
   }
-  doc.m_bClearModifiedOnStore = 1;
   std::string strReason;
   if (!write || !write(strOut, bytes, &strReason)) {
     err << "Error: cannot write " << strOut;

@@ -228,6 +228,33 @@ int CFormula::CaretGeometry(CDC* pDC, int nPos, CPoint* pptTop, int* pnHeight) {
   return kind;
 }
 
+std::optional<CBondAttachment> CFormula::GetBondAttachment(CDC* pDC) {
+  CBondAttachment at;
+  at.szLetter = MeasureString(pDC, "C", "Arial", 8);
+  // Across the first base character: the middle between the first base stop and its
+  // neighbour.
+  CPoint pt;
+  const int nLen = static_cast<int>(std::min<std::size_t>(m_strText.size(), INT32_MAX - 1));
+  if (nLen == 0) {
+    LocateCaret(pDC, 0, 0, &pt);
+    at.x = pt.x;
+    return at;
+  }
+  // The end of the text is always a base stop, so the search ends there at the latest.
+  int i = 1;
+  while (LocateCaret(pDC, 0, i, &pt) != BaseStop && i < nLen) ++i;
+  const std::int64_t xi = pt.x;
+  CPoint ptNear;
+  if (LocateCaret(pDC, 0, i - 1, &ptNear) == BaseStop) {
+    at.x = (ptNear.x + xi) / 2;
+  } else if (i < nLen && LocateCaret(pDC, 0, i + 1, &ptNear) == BaseStop) {
+    at.x = (xi + ptNear.x) / 2;
+  } else {
+    at.x = xi;
+  }
+  return at;
+}
+
 int CFormula::LocateCaret(CDC* pDC, int bShow, int nPos, CPoint* pptOut) {
   IViewLink* pView = GetViewLink();
   const bool bPicture = pView != nullptr && pView->IsRenderingPicture();

@@ -1,4 +1,4 @@
-#include "document/CArchive.h"
+#include "objects/CArchive.h"
 
 #include <algorithm>
 

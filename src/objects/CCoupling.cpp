@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "objects/CFormula.h"
 #include "objects/ShapeRules.h"
 
 namespace {
@@ -144,55 +143,34 @@ CPoint CCoupling::ClipRay(CPoint S, CPoint T, const CRect& rc) {
   return CPoint{SatAdd(S.x, Round32((Y - sy) / k)), Y};
 }
 
-CPoint CCoupling::AttachCentre(CDC* pDC, CFormula& F) {
+CPoint CCoupling::AttachCentre(CDC* pDC, CKVObject& F) {
+  const CBondAttachment at = F.GetBondAttachment(pDC).value_or(CBondAttachment{});
   // The frame of a letter "C" at the formula's scale, hung from the anchor's height.
-  m_szLetter = F.MeasureString(pDC, "C", "Arial", 8);
+  m_szLetter = at.szLetter;
   const CRect ref{F.m_rcBounds.left, F.m_ptAnchor.y, F.m_rcBounds.right,
                   SatAdd(F.m_ptAnchor.y, -static_cast<std::int64_t>(m_szLetter.cy))};
   m_rcBounds = SelectionFrameOf(ref);
-
-  // Across the first base character: the middle between the first base stop and its
-  // neighbour, so that a bond meets "CH3" at its "C".
-  CPoint pt;
-  std::int64_t x = 0;
-  const int nLen = static_cast<int>(std::min<std::size_t>(F.m_strText.size(), INT32_MAX - 1));
-  if (nLen == 0) {
-    F.LocateCaret(pDC, 0, 0, &pt);
-    x = pt.x;
-  } else {
-    // The end of the text is always a base stop, so the search ends there at the latest.
-    int i = 1;
-    while (F.LocateCaret(pDC, 0, i, &pt) != BaseStop && i < nLen) ++i;
-    const std::int64_t xi = pt.x;
-    CPoint ptNear;
-    if (F.LocateCaret(pDC, 0, i - 1, &ptNear) == BaseStop) {
-      x = (ptNear.x + xi) / 2;
-    } else if (i < nLen && F.LocateCaret(pDC, 0, i + 1, &ptNear) == BaseStop) {
-      x = (xi + ptNear.x) / 2;
-    } else {
-      x = xi;
-    }
-  }
-  m_nAttachDx = Clamp32(x - m_rcBounds.left);
+  m_nAttachDx = Clamp32(at.x - m_rcBounds.left);
   m_nAttachDy = m_szLetter.cy / 2;
   return CPoint{SatAdd(m_rcBounds.left, m_nAttachDx), SatAdd(m_rcBounds.top, -m_nAttachDy)};
 }
 
-CPoint CCoupling::AttachPoint(CDC* pDC, CFormula& F, CPoint T) {
+CPoint CCoupling::AttachPoint(CDC* pDC, CKVObject& F, CPoint T) {
   const CPoint S = AttachCentre(pDC, F);
   return ClipRay(S, T, m_rcBounds);
 }
 
 void CCoupling::ComputeEndPoints(CDC* pDC) {
   if (m_pEndA == nullptr) return;
-  CFormula* pFormA = m_pEndA->AsFormula();
+  // Formula ends are met through their letter frame, other ends at their anchor.
+  CKVObject* pFormA = m_pEndA->AsFormula() != nullptr ? m_pEndA : nullptr;
   if (m_bLive) {
     // End B is not attached yet: m_ptB is the mouse.
     m_ptA = pFormA != nullptr ? AttachPoint(pDC, *pFormA, m_ptB) : m_pEndA->GetAnchor();
     return;
   }
   if (m_pEndB == nullptr) return;
-  CFormula* pFormB = m_pEndB->AsFormula();
+  CKVObject* pFormB = m_pEndB->AsFormula() != nullptr ? m_pEndB : nullptr;
   const bool bDotA = m_pEndA->m_nKind == KIND_DOT, bDotB = m_pEndB->m_nKind == KIND_DOT;
   if (pFormA != nullptr && pFormB != nullptr) {
     // Each formula toward the other's attachment centre.
@@ -220,65 +198,128 @@ void CCoupling::Draw(CDC* pDC) {
   DrawShape(pDC);
 }
 
-void CCoupling::DrawShape(CDC* pDC) const {
-  const double t = DrawnThickness(m_dThickness);
-  V A = FromPoint(m_ptA), B = FromPoint(m_ptB);
-  const double L = Length(B - A);
-  // The unit normal points to the right of the direction from A to B.
-  double nx = 0.0, ny = 0.0;
-  if (L > 0.0) {
-    nx = static_cast<double>(B.y - A.y) / L;
-    ny = static_cast<double>(A.x - B.x) / L;
+namespace {
+
+// The vectors a bond is drawn with, at its drawn thickness t: the ends A and B, the length
+// L, the unit normal (nx, ny) to the right of the direction from A to B, the band's
+// half-width H and its end inset E, the offsets N30, N45 and N60 along the normal, and the
+// arrow head's length F.
+struct BondFrame {
+  double t = 1.0;
+  V A, B;
+  double L = 0.0, nx = 0.0, ny = 0.0;
+  V H, E, N30, N45, N60, F;
+  double lenE = 0.0;
+
+  BondFrame(CPoint ptA, CPoint ptB, double dThickness)
+      : t(dThickness), A(FromPoint(ptA)), B(FromPoint(ptB)), L(Length(B - A)) {
+    if (L > 0.0) {
+      nx = static_cast<double>(B.y - A.y) / L;
+      ny = static_cast<double>(A.x - B.x) / L;
+    }
+    H = N(30.0 + 10.0 * t);
+    const double e = 70.0 + 10.0 * t;
+    E = V{Round32(-e * ny), Round32(e * nx)};
+    N30 = N(30.0 * t);
+    N45 = N(45.0 * t);
+    N60 = N(60.0 * t);
+    F = 2 * V{-N60.y, N60.x};
+    lenE = Length(E);
   }
-  auto N = [&](double s) { return V{Round32(s * nx), Round32(s * ny)}; };
-  const V H = N(30.0 + 10.0 * t);
-  const double e = 70.0 + 10.0 * t;
-  const V E{Round32(-e * ny), Round32(e * nx)};
-  const V N30 = N(30.0 * t), N45 = N(45.0 * t), N60 = N(60.0 * t);
-  const V F = 2 * V{-N60.y, N60.x};
-  const double lenE = Length(E);
+  V N(double s) const { return V{Round32(s * nx), Round32(s * ny)}; }
+};
+
+// The white band behind the bond, so that it cuts cleanly through what lies beneath; its
+// edges follow the strokes of each style.
+void DrawBand(CDC* pDC, const BondFrame& f, int nStyle, bool bSide2, int nPenStyle) {
+  const V H = f.H;
+  V PA = H, QA = H, PB = H, QB = H;
+  switch (nStyle) {
+    case 2:
+      (bSide2 ? QA : PA) = H + 2 * f.N30;
+      (bSide2 ? QB : PB) = H + 2 * f.N30;
+      break;
+    case 3:
+      PA = QA = PB = QB = H + f.N45;
+      break;
+    case 4:
+    case 7: {
+      const V W{Round32(static_cast<double>(f.N30.x) * f.lenE / f.L),
+                Round32(static_cast<double>(f.N30.y) * f.lenE / f.L)};
+      const V wide = H + f.N30, narrow = H + W;
+      PA = QA = bSide2 ? narrow : wide;
+      PB = QB = bSide2 ? wide : narrow;
+      break;
+    }
+    case 5:
+    case 9:
+    case 10:
+      PA = QA = PB = QB = H + f.N30;
+      break;
+    default:
+      break;
+  }
+  const V A = f.A, B = f.B, E = f.E;
+  const CPoint band[4] = {ToPoint(A + E + PA), ToPoint(B - E + PB), ToPoint(B - E - QB),
+                          ToPoint(A + E - QA)};
+  CSelectGuard<CBrush> brush(pDC, CBrush{BS_SOLID, RGB(255, 255, 255)});
+  CSelectGuard<CPen> pen(pDC, CPen{nPenStyle, 1, RGB(255, 255, 255)});
+  pDC->Polygon(band, 4);
+}
+
+// Dashes 80 units apart from B toward A, drawn with pen: the dashed wedge (style 7) widens
+// from nothing at B, the wide dashed bond (style 9) keeps its width.
+void DrawDashes(CDC* pDC, V A, V B, V N30, bool bWedge, const CPen& pen) {
+  const V D = A - B;
+  const std::int64_t l = static_cast<std::int64_t>(Length(D));
+  if (l <= 0) return;
+  pDC->SelectObject(pen);
+  const std::int64_t step = StepFor(l, 80);
+  const std::int64_t nCount = (l + step) / step;
+  const double dl = static_cast<double>(l);
+  for (std::int64_t k = 0; k < nCount; ++k) {
+    const double s = static_cast<double>(step * k);
+    const V C = B + V{Round32(s * Dbl(D.x) / dl), Round32(s * Dbl(D.y) / dl)};
+    const V half = bWedge ? V{Round32(s * Dbl(N30.x) / dl), Round32(s * Dbl(N30.y) / dl)} : N30;
+    Line(pDC, C + half, C - half);
+  }
+}
+
+// The harmonic curve: a sine wave along the bond from B, sampled every 10 units.
+void DrawHarmonic(CDC* pDC, const BondFrame& f) {
+  const V D = f.A - f.B;
+  const std::int64_t l = static_cast<std::int64_t>(Length(D));
+  if (l <= 0) return;
+  const std::int64_t step = StepFor(l, 10);
+  const double dl = static_cast<double>(l);
+  for (std::int64_t s = 0; s <= l; s += step) {
+    const double ds = static_cast<double>(s);
+    const double w = std::sin((ds / 3.14159265) * 0.5 * 0.25);
+    const V p = f.B + V{Round32(ds * Dbl(D.x) / dl), Round32(ds * Dbl(D.y) / dl)} +
+                V{Round32(30.0 * f.nx * f.t * w), Round32(30.0 * f.ny * f.t * w)};
+    const CPoint q = ToPoint(p);
+    if (s == 0) {
+      pDC->MoveToEx(q.x, q.y);
+    } else {
+      pDC->LineTo(q.x, q.y);
+    }
+  }
+}
+
+}  // namespace
+
+void CCoupling::DrawShape(CDC* pDC) const {
+  const BondFrame f(m_ptA, m_ptB, DrawnThickness(m_dThickness));
+  const V A = f.A, B = f.B, N30 = f.N30, N45 = f.N45, F = f.F;
   const int nStyle = m_nStyle;
   const bool bSide2 = m_nSide == 2;
   // Only the dotted pen is kept; any other stored pen style draws solid.
   const int nPenStyle = m_nPenStyle == PS_DOT ? PS_DOT : PS_SOLID;
 
-  // The white band behind the bond, so that it cuts cleanly through what lies beneath.
-  if (nStyle != 6 && nStyle != 8 && L > lenE) {
-    V PA = H, QA = H, PB = H, QB = H;
-    switch (nStyle) {
-      case 2:
-        (bSide2 ? QA : PA) = H + 2 * N30;
-        (bSide2 ? QB : PB) = H + 2 * N30;
-        break;
-      case 3:
-        PA = QA = PB = QB = H + N45;
-        break;
-      case 4:
-      case 7: {
-        const V W{Round32(static_cast<double>(N30.x) * lenE / L),
-                  Round32(static_cast<double>(N30.y) * lenE / L)};
-        const V wide = H + N30, narrow = H + W;
-        PA = QA = bSide2 ? narrow : wide;
-        PB = QB = bSide2 ? wide : narrow;
-        break;
-      }
-      case 5:
-      case 9:
-      case 10:
-        PA = QA = PB = QB = H + N30;
-        break;
-      default:
-        break;
-    }
-    const CPoint band[4] = {ToPoint(A + E + PA), ToPoint(B - E + PB), ToPoint(B - E - QB),
-                            ToPoint(A + E - QA)};
-    CSelectGuard<CBrush> brush(pDC, CBrush{BS_SOLID, RGB(255, 255, 255)});
-    CSelectGuard<CPen> pen(pDC, CPen{nPenStyle, 1, RGB(255, 255, 255)});
-    pDC->Polygon(band, 4);
-  }
+  if (nStyle != 6 && nStyle != 8 && f.L > f.lenE) DrawBand(pDC, f, nStyle, bSide2, nPenStyle);
 
   CSelectGuard<CBrush> brush(pDC, CBrush{BS_SOLID, m_crColor});
-  CSelectGuard<CPen> pen(pDC, CPen{nPenStyle, ThicknessPenWidth(t), m_crColor});
+  CSelectGuard<CPen> pen(pDC, CPen{nPenStyle, ThicknessPenWidth(f.t), m_crColor});
   switch (nStyle) {
     case 2: {
       const V off = bSide2 ? V{} - 2 * N30 : 2 * N30;
@@ -320,45 +361,15 @@ void CCoupling::DrawShape(CDC* pDC) const {
       break;
     case 7:
     case 9: {
-      // Dashes 80 units apart from B toward A: the dashed wedge widens from nothing at B
-      // (the narrow end; side 2 turns it round), the wide dashed bond keeps its width.
-      if (nStyle == 7 && bSide2) std::swap(A, B);
-      const V D = A - B;
-      const std::int64_t l = static_cast<std::int64_t>(Length(D));
-      if (l <= 0) break;
-      pDC->SelectObject(CPen{nPenStyle, 30, m_crColor});
-      const std::int64_t step = StepFor(l, 80);
-      const std::int64_t nCount = (l + step) / step;
-      const double dl = static_cast<double>(l);
-      for (std::int64_t k = 0; k < nCount; ++k) {
-        const double s = static_cast<double>(step * k);
-        const V C = B + V{Round32(s * Dbl(D.x) / dl), Round32(s * Dbl(D.y) / dl)};
-        const V half =
-            nStyle == 7 ? V{Round32(s * Dbl(N30.x) / dl), Round32(s * Dbl(N30.y) / dl)} : N30;
-        Line(pDC, C + half, C - half);
-      }
+      // Side 2 turns the wedge round.
+      const bool bTurn = nStyle == 7 && bSide2;
+      DrawDashes(pDC, bTurn ? B : A, bTurn ? A : B, N30, nStyle == 7,
+                 CPen{nPenStyle, 30, m_crColor});
       break;
     }
-    case 10: {
-      const V D = A - B;
-      const std::int64_t l = static_cast<std::int64_t>(Length(D));
-      if (l <= 0) break;
-      const std::int64_t step = StepFor(l, 10);
-      const double dl = static_cast<double>(l);
-      for (std::int64_t s = 0; s <= l; s += step) {
-        const double ds = static_cast<double>(s);
-        const double w = std::sin((ds / 3.14159265) * 0.5 * 0.25);
-        const V p = B + V{Round32(ds * Dbl(D.x) / dl), Round32(ds * Dbl(D.y) / dl)} +
-                    V{Round32(30.0 * nx * t * w), Round32(30.0 * ny * t * w)};
-        const CPoint q = ToPoint(p);
-        if (s == 0) {
-          pDC->MoveToEx(q.x, q.y);
-        } else {
-          pDC->LineTo(q.x, q.y);
-        }
-      }
+    case 10:
+      DrawHarmonic(pDC, f);
       break;
-    }
     default:
       // Style 1, and any style no tool makes (a damaged file), as a plain line.
       Line(pDC, A, B);

@@ -2,8 +2,6 @@
 
 #include "objects/CKVObject.h"
 
-class CFormula;
-
 // A bond, arrow or harmonic curve stretched between two other objects, its ends, which it
 // refers to without owning them.
 class CCoupling : public CKVObject {
@@ -33,15 +31,15 @@ class CCoupling : public CKVObject {
 
  private:
   // The attachment centre of formula F; its letter frame goes to m_rcBounds.
-  CPoint AttachCentre(CDC* pDC, CFormula& F);
+  CPoint AttachCentre(CDC* pDC, CKVObject& F);
   // The attachment point of formula F toward T.
-  CPoint AttachPoint(CDC* pDC, CFormula& F, CPoint T);
+  CPoint AttachPoint(CDC* pDC, CKVObject& F, CPoint T);
   void DrawShape(CDC* pDC) const;
 
  public:
-  // Stream records; defined with the document's stream code.
-  void Store(CArchive& ar, int nPass, CKvillDoc* pDoc) override;
-  void Load(CArchive& ar, CKvillDoc* pDoc) override;
+  // Stream records; defined with the other records in ObjectRecords.cpp.
+  void Store(CArchive& ar, int nPass, IRecordDocument* pDoc) override;
+  void Load(CArchive& ar, IRecordDocument* pDoc) override;
 
   CKVObject* m_pEndA = nullptr;
   CKVObject* m_pEndB = nullptr;

@@ -26,6 +26,10 @@ class CFormula : public CKVObject {
 
   int GetStoredSize() override { return 44 + static_cast<int>(m_strText.size()); }
   CFormula* AsFormula() override { return this; }
+  // The letter "C" measured at this formula's scale, and the middle of its first base
+  // character: the stop after it and the stop before or after that, so that a bond meets
+  // "CH3" at its "C".
+  std::optional<CBondAttachment> GetBondAttachment(CDC* pDC) override;
 
   // --- Layout, caret and editing (defined in formula/) ---
   // Draws the text and recomputes the box from the pieces drawn.
@@ -58,9 +62,9 @@ class CFormula : public CKVObject {
   // Greek letter (1034 ... 1085). True when the text changed.
   bool InsertFromPalette(CDC* pDC, int nMessage);
 
-  // Stream records; defined with the document's stream code.
-  void Store(CArchive& ar, int nPass, CKvillDoc* pDoc) override;
-  void Load(CArchive& ar, CKvillDoc* pDoc) override;
+  // Stream records; defined with the other records in ObjectRecords.cpp.
+  void Store(CArchive& ar, int nPass, IRecordDocument* pDoc) override;
+  void Load(CArchive& ar, IRecordDocument* pDoc) override;
 
   std::string m_strText;
   std::int32_t m_nCaret = 0;

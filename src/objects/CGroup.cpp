@@ -8,7 +8,7 @@
 #include "objects/CEllipse.h"
 #include "objects/GroupWalk.h"
 #include "objects/IViewLink.h"
-#include "view/RingTemplates.h"
+#include "objects/RingTemplates.h"
 
 namespace {
 

@@ -41,9 +41,9 @@ class CGroup : public CKVObject {
   void MirrorVertical();
   void MirrorHorizontal();
 
-  // Stream records; defined with the document's stream code.
-  void Store(CArchive& ar, int nPass, CKvillDoc* pDoc) override;
-  void Load(CArchive& ar, CKvillDoc* pDoc) override;
+  // Stream records; defined with the other records in ObjectRecords.cpp.
+  void Store(CArchive& ar, int nPass, IRecordDocument* pDoc) override;
+  void Load(CArchive& ar, IRecordDocument* pDoc) override;
 
   CSize m_szResize;
   CSize m_szChild;

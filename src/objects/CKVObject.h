@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "objects/CDC.h"
 #include "objects/Geometry.h"
@@ -9,7 +10,7 @@ class CArchive;
 class CCoupling;
 class CFormula;
 class CGroup;
-class CKvillDoc;
+class IRecordDocument;
 
 // Kind codes: the class of an object and its record tag in files.
 enum : std::int32_t {
@@ -21,6 +22,13 @@ enum : std::int32_t {
   KIND_COUPLING = 12,
   KIND_PLUS = 13,
   KIND_MINUS = 14,
+};
+
+// Where a bond meets a formula: the extent of the reference letter "C" at the formula's
+// scale, and the x of the attachment centre in drawing units.
+struct CBondAttachment {
+  CSize szLetter;
+  std::int64_t x = 0;
 };
 
 // The common base of every drawing object. Positions are drawing units with y up; a box
@@ -52,8 +60,8 @@ class CKVObject {
   virtual int GetKind();
   // One record of the native stream: Store writes it in its pass (0 for every kind but
   // bonds, 1 for bonds); Load reads it with m_nKind already set to the code read.
-  virtual void Store(CArchive& ar, int nPass, CKvillDoc* pDoc);
-  virtual void Load(CArchive& ar, CKvillDoc* pDoc);
+  virtual void Store(CArchive& ar, int nPass, IRecordDocument* pDoc);
+  virtual void Load(CArchive& ar, IRecordDocument* pDoc);
   virtual CKVObject* FindSame(const CRect& rc, CPoint pt);
   virtual void Draw(CDC* pDC);
   virtual void Deselect();
@@ -68,6 +76,11 @@ class CKVObject {
   virtual CCoupling* AsBond() { return nullptr; }
   virtual CFormula* AsFormula() { return nullptr; }
   // ----
+
+  // Where a bond ending at this object meets it, for an object that measures text (a
+  // formula); none for every other kind, which a bond meets at its anchor. The formula
+  // engine answers it, so the bond needs nothing of the engine itself.
+  virtual std::optional<CBondAttachment> GetBondAttachment(CDC* /*pDC*/) { return std::nullopt; }
 
   // The topmost ancestor (the object itself when it has no parent).
   CKVObject* GetTop();

@@ -11,9 +11,9 @@ class CPlusC : public CKVObject {
   void SetScale(double dScale) override;
   void Draw(CDC* pDC) override;
 
-  // Stream records; defined with the document's stream code.
-  void Store(CArchive& ar, int nPass, CKvillDoc* pDoc) override;
-  void Load(CArchive& ar, CKvillDoc* pDoc) override;
+  // Stream records; defined with the other records in ObjectRecords.cpp.
+  void Store(CArchive& ar, int nPass, IRecordDocument* pDoc) override;
+  void Load(CArchive& ar, IRecordDocument* pDoc) override;
 
   double m_dThickness = 1.0;
 };

@@ -1,10 +1,11 @@
 // The records of the native stream, one per class: Store and Load of every object kind.
 
+#include "objects/ObjectRecords.h"
+
 #include <utility>
 #include <vector>
 
-#include "document/CArchive.h"
-#include "document/CKvillDoc.h"
+#include "objects/CArchive.h"
 #include "objects/CCoupling.h"
 #include "objects/CFormula.h"
 #include "objects/CGroup.h"
@@ -39,7 +40,7 @@ void ReadPoint(CArchive& ar, CPoint& pt) {
   ar.ReadInt32(pt.y);
 }
 
-bool IsPasting(const CKvillDoc* pDoc) { return pDoc && !pDoc->m_bReplaceOnLoad; }
+bool IsPasting(const IRecordDocument* pDoc) { return pDoc && pDoc->IsPastingRecords(); }
 
 // Clears the selection flag of every descendant of a group the group loader has just read.
 void ClearLoadedDescendantSelection(CGroup& root) {
@@ -54,7 +55,7 @@ void ClearLoadedDescendantSelection(CGroup& root) {
 // ---------------------------------------------------------------------------------------
 // The common part
 
-void CKVObject::Store(CArchive& ar, int nPass, CKvillDoc*) {
+void CKVObject::Store(CArchive& ar, int nPass, IRecordDocument*) {
   if (nPass != 0) return;
   // The writer always writes the current family; the colour follows the same rule the
   // reader applies, so every record written reads back with the same length.
@@ -66,8 +67,8 @@ void CKVObject::Store(CArchive& ar, int nPass, CKvillDoc*) {
   if (m_nKind > 5) ar.WriteUInt32(m_crColor);
 }
 
-void CKVObject::Load(CArchive& ar, CKvillDoc* pDoc) {
-  if (!pDoc || pDoc->m_bRecordsHaveSelection) ar.ReadInt32(m_bSelected);
+void CKVObject::Load(CArchive& ar, IRecordDocument* pDoc) {
+  if (!pDoc || pDoc->RecordsHaveSelection()) ar.ReadInt32(m_bSelected);
   ar.ReadDouble(m_dScale);
   ReadRect(ar, m_rcBounds);
   ReadPoint(ar, m_ptAnchor);
@@ -99,14 +100,14 @@ void CKVObject::Load(CArchive& ar, CKvillDoc* pDoc) {
 // ---------------------------------------------------------------------------------------
 // Formulas and charges
 
-void CFormula::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
+void CFormula::Store(CArchive& ar, int nPass, IRecordDocument* pDoc) {
   if (nPass != 0) return;
   CKVObject::Store(ar, 0, pDoc);
   ar.WriteInt32(static_cast<std::int32_t>(m_strText.size()));
   ar.Write(m_strText.data(), m_strText.size());
 }
 
-void CFormula::Load(CArchive& ar, CKvillDoc* pDoc) {
+void CFormula::Load(CArchive& ar, IRecordDocument* pDoc) {
   CKVObject::Load(ar, pDoc);
   std::int32_t n = 0;
   if (!ar.ReadInt32(n)) return;
@@ -120,24 +121,24 @@ void CFormula::Load(CArchive& ar, CKvillDoc* pDoc) {
   if (ar.Read(strText.data(), strText.size())) m_strText = std::move(strText);
 }
 
-void CPlusC::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
+void CPlusC::Store(CArchive& ar, int nPass, IRecordDocument* pDoc) {
   if (nPass != 0) return;
   CKVObject::Store(ar, 0, pDoc);
   ar.WriteDouble(m_dThickness);
 }
 
-void CPlusC::Load(CArchive& ar, CKvillDoc* pDoc) {
+void CPlusC::Load(CArchive& ar, IRecordDocument* pDoc) {
   CKVObject::Load(ar, pDoc);
   ar.ReadDouble(m_dThickness);
 }
 
-void CMinusC::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
+void CMinusC::Store(CArchive& ar, int nPass, IRecordDocument* pDoc) {
   if (nPass != 0) return;
   CKVObject::Store(ar, 0, pDoc);
   ar.WriteDouble(m_dThickness);
 }
 
-void CMinusC::Load(CArchive& ar, CKvillDoc* pDoc) {
+void CMinusC::Load(CArchive& ar, IRecordDocument* pDoc) {
   CKVObject::Load(ar, pDoc);
   ar.ReadDouble(m_dThickness);
 }
@@ -145,7 +146,7 @@ void CMinusC::Load(CArchive& ar, CKvillDoc* pDoc) {
 // ---------------------------------------------------------------------------------------
 // Bonds
 
-void CCoupling::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
+void CCoupling::Store(CArchive& ar, int nPass, IRecordDocument* pDoc) {
   // Bonds come after every other object of their list.
   if (nPass != 1) return;
   CKVObject::Store(ar, 0, pDoc);
@@ -167,7 +168,7 @@ void CCoupling::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
   if (m_nKind == KIND_COUPLING) ar.WriteDouble(m_dThickness);
 }
 
-void CCoupling::Load(CArchive& ar, CKvillDoc* pDoc) {
+void CCoupling::Load(CArchive& ar, IRecordDocument* pDoc) {
   CKVObject::Load(ar, pDoc);
   if (IsPasting(pDoc)) m_bSelected = 1;
   ar.ReadInt32(m_nReserved1);
@@ -198,7 +199,7 @@ void CCoupling::Load(CArchive& ar, CKvillDoc* pDoc) {
 // ---------------------------------------------------------------------------------------
 // Groups
 
-void CGroup::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
+void CGroup::Store(CArchive& ar, int nPass, IRecordDocument* pDoc) {
   if (nPass != 0) return;
   CKVObject::Store(ar, 0, pDoc);
   // A child group writes its common part where it stands and its children next; when a
@@ -219,7 +220,7 @@ void CGroup::Store(CArchive& ar, int nPass, CKvillDoc* pDoc) {
       });
 }
 
-void CGroup::Load(CArchive& ar, CKvillDoc* pDoc) {
+void CGroup::Load(CArchive& ar, IRecordDocument* pDoc) {
   CKVObject::Load(ar, pDoc);
   const bool bPaste = IsPasting(pDoc);
   // A top-level group is a bond end candidate before any of its descendants.
@@ -238,7 +239,7 @@ void CGroup::Load(CArchive& ar, CKvillDoc* pDoc) {
       stack.pop_back();
       continue;
     }
-    std::unique_ptr<CKVObject> pNew = CreateObjectForKind(nKind);
+    std::unique_ptr<CKVObject> pNew = pDoc ? pDoc->CreateRecordObject(nKind) : nullptr;
     if (!pNew) continue;  // unknown codes are stepped over
     CKVObject* pObj = pNew.get();
     pCur->AddChild(std::move(pNew));

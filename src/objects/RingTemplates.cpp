@@ -1,4 +1,4 @@
-#include "view/RingTemplates.h"
+#include "objects/RingTemplates.h"
 
 #include <cmath>
 #include <memory>

@@ -15,9 +15,9 @@
 #include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"
+#include "objects/RingTemplates.h"
 #include "platform/CQtDC.h"
 #include "shell/DrawingRenderer.h"
-#include "view/RingTemplates.h"
 #include "view/TemplatePlacement.h"
 
 namespace {

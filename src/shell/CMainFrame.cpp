@@ -21,8 +21,8 @@
 #include <cstdio>
 #include <set>
 
-#include "document/CArchive.h"
 #include "document/CKvillDoc.h"
+#include "objects/CArchive.h"
 #include "objects/CKVObject.h"
 #include "platform/CProcessControl.h"
 #include "platform/CQtDC.h"

@@ -16,8 +16,8 @@
 #include <optional>
 #include <vector>
 
-#include "document/CArchive.h"
 #include "document/CKvillDoc.h"
+#include "objects/CArchive.h"
 #include "objects/CKVObject.h"
 #include "platform/CQtDC.h"
 #include "platform/CSvgDC.h"

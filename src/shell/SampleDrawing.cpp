@@ -12,8 +12,8 @@
 #include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"
+#include "objects/RingTemplates.h"
 #include "platform/CQtDC.h"
-#include "view/RingTemplates.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <new>
 
-#include "document/CArchive.h"
 #include "document/CKvillDoc.h"
+#include "objects/CArchive.h"
 #include "objects/CCoupling.h"
 #include "objects/CFormula.h"
 #include "objects/CGroup.h"
@@ -62,6 +62,7 @@ CObList::iterator MoveTo(CObList& list, CObList::iterator it, bool bToHead) {
 
 CKvillView::CKvillView(IViewHost* pHost, CKvillDoc* pDoc) : m_pDocument(pDoc) {
   SetViewLink(this);
+  SetDocClient(this);
   SetHost(pHost);
   m_bEnglish = m_pHost->GetUserDefaultUILanguage() == 1033 ? 1 : 0;
   if (m_cfNative == 0) m_cfNative = m_pHost->RegisterClipboardFormat("Valendra Native");
@@ -72,6 +73,7 @@ CKvillView::CKvillView(IViewHost* pHost, CKvillDoc* pDoc) : m_pDocument(pDoc) {
 
 CKvillView::~CKvillView() {
   if (GetViewLink() == this) SetViewLink(nullptr);
+  if (GetDocClient() == this) SetDocClient(nullptr);
 }
 
 CKvillView* CKvillView::GetView() {
@@ -224,28 +226,7 @@ void CKvillView::OnSize() {
 
 void CKvillView::UpdateView() {
   CKvillDoc* pDoc = m_pDocument;
-
-  // Keep the selection over (or, once, under) everything else.
-  if (pDoc != nullptr) {
-    CObList& list = pDoc->m_listObjects;
-    const std::size_t nCount = list.size();
-    std::size_t nSeen = 0;
-    // The order changes when the selection goes to the head (reversed), or when an object
-    // left in place came after one moved to the end.
-    bool bMovedToEnd = false, bReordered = false;
-    auto it = list.begin();
-    while (nSeen < nCount && it != list.end()) {
-      if ((*it)->m_bSelected) {
-        (m_bSendToBack != 0 ? bReordered : bMovedToEnd) = true;
-        it = MoveTo(list, it, m_bSendToBack != 0);
-      } else {
-        if (bMovedToEnd) bReordered = true;
-        ++it;
-      }
-      ++nSeen;
-    }
-    if (bReordered) Unsettle();
-  }
+  if (pDoc != nullptr) KeepSelectionInFront(pDoc->m_listObjects);
   m_bSendToBack = 0;
 
   if (m_bPaintEnabled) {
@@ -264,10 +245,34 @@ void CKvillView::UpdateView() {
 
   if (m_bPendingModified && pDoc != nullptr) pDoc->SetModifiedFlag();
   m_bPendingModified = 0;
+  UpdateExtentsAndScrollBars();
+}
 
+void CKvillView::KeepSelectionInFront(CObList& list) {
+  // The selection goes over (or, once, under) everything else.
+  const std::size_t nCount = list.size();
+  std::size_t nSeen = 0;
+  // The order changes when the selection goes to the head (reversed), or when an object
+  // left in place came after one moved to the end.
+  bool bMovedToEnd = false, bReordered = false;
+  auto it = list.begin();
+  while (nSeen < nCount && it != list.end()) {
+    if ((*it)->m_bSelected) {
+      (m_bSendToBack != 0 ? bReordered : bMovedToEnd) = true;
+      it = MoveTo(list, it, m_bSendToBack != 0);
+    } else {
+      if (bMovedToEnd) bReordered = true;
+      ++it;
+    }
+    ++nSeen;
+  }
+  if (bReordered) Unsettle();
+}
+
+void CKvillView::UpdateExtentsAndScrollBars() {
   std::int32_t B = 0, T = 0, R = 0, L = 0;
-  if (pDoc != nullptr) {
-    for (const auto& p : pDoc->m_listObjects) {
+  if (m_pDocument != nullptr) {
+    for (const auto& p : m_pDocument->m_listObjects) {
       if (p->GetKind() == KIND_COUPLING) continue;
       const CRect& rc = p->m_rcBounds;
       B = std::min(B, rc.bottom);
@@ -298,43 +303,34 @@ void CKvillView::UpdateView() {
   }
 
   const double z = m_dZoom;
-  {
-    const double Wr = m_rcWindow.right;
-    const double E = m_nExtRight;
-    if (E / z / z > Wr || m_nScrollX != 0) {
-      m_pHost->ShowScrollBar(SB_HORZ, true);
-      m_pHost->SetScrollRange(SB_HORZ, 0, 100, false);
-      m_pHost->SetScrollPage(SB_HORZ, Trunc32(Wr * 100.0 / (E / z)));
-      m_nHPage = Trunc32(Wr * 10000.0 / (E / z));
-      m_pHost->SetScrollPos(SB_HORZ,
-                            Clamp32(SafeDiv(static_cast<std::int64_t>(m_nScrollX) * 100,
-                                            static_cast<std::int64_t>(m_nExtRight) * 5)),
-                            true);
-      m_bHBarShown = 1;
-    } else {
-      m_pHost->ShowScrollBar(SB_HORZ, false);
-      m_bHBarShown = 0;
-    }
-  }
+  // The horizontal extent is compared with the window once more divided by the zoom.
+  const double Er = m_nExtRight;
+  UpdateScrollBar(SB_HORZ, Er / z / z, m_rcWindow.right, Er / z, m_nScrollX, m_nExtRight, m_nHPage,
+                  m_bHBarShown);
   m_nExtTop = std::min(m_nExtTop, 0);
-  {
-    const double Wb = m_rcWindow.bottom;
-    const double E = m_nExtBottom;
-    if (E / z > Wb || m_nScrollY != 0) {
-      m_pHost->ShowScrollBar(SB_VERT, true);
-      m_pHost->SetScrollRange(SB_VERT, 0, 100, false);
-      m_pHost->SetScrollPage(SB_VERT, Trunc32(Wb * 100.0 / (E / z)));
-      m_nVPage = Trunc32(Wb * 10000.0 / (E / z));
-      m_pHost->SetScrollPos(SB_VERT,
-                            Clamp32(SafeDiv(static_cast<std::int64_t>(m_nScrollY) * 100,
-                                            static_cast<std::int64_t>(m_nExtBottom) * 5)),
-                            true);
-      m_bVBarShown = 1;
-    } else {
-      m_pHost->ShowScrollBar(SB_VERT, false);
-      m_bVBarShown = 0;
-    }
+  const double Eb = m_nExtBottom;
+  UpdateScrollBar(SB_VERT, Eb / z, m_rcWindow.bottom, Eb / z, m_nScrollY, m_nExtBottom, m_nVPage,
+                  m_bVBarShown);
+}
+
+void CKvillView::UpdateScrollBar(int nBar, double dFit, double W, double dExtent,
+                                 std::int32_t nScroll, std::int32_t nExt, std::int32_t& nPage,
+                                 std::int32_t& bShown) {
+  // Shown while the drawing does not fit the window or the view is scrolled.
+  if (!(dFit > W || nScroll != 0)) {
+    m_pHost->ShowScrollBar(nBar, false);
+    bShown = 0;
+    return;
   }
+  m_pHost->ShowScrollBar(nBar, true);
+  m_pHost->SetScrollRange(nBar, 0, 100, false);
+  m_pHost->SetScrollPage(nBar, Trunc32(W * 100.0 / dExtent));
+  nPage = Trunc32(W * 10000.0 / dExtent);
+  m_pHost->SetScrollPos(nBar,
+                        Clamp32(SafeDiv(static_cast<std::int64_t>(nScroll) * 100,
+                                        static_cast<std::int64_t>(nExt) * 5)),
+                        true);
+  bShown = 1;
 }
 
 void CKvillView::NormalizePosition() {
@@ -558,12 +554,14 @@ void CKvillView::AddToExportExtent(CKVObject* pObj) {
 }
 
 std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc) {
-  const bool bDirect = m_bDirectRender != 0;
-  const bool bBitmap = !bDirect && m_bBitmapRender != 0;
-  const bool bScreen = !bDirect && !bBitmap;
+  const RenderMode mode = m_bDirectRender   ? RenderMode::Direct
+                          : m_bBitmapRender ? RenderMode::Bitmap
+                                            : RenderMode::Screen;
+  const bool bBitmap = mode == RenderMode::Bitmap;
   // Paper and pictures get no editing aids; the caller's surface is given back as it was.
   const bool bCallerForOutput = pDC->IsForOutput();
 
+  // A bitmap is rendered at zoom 1.0 from the origin, whatever the window shows.
   const double dSavedZoom = m_dZoom;
   const std::int32_t nSavedX = m_nScrollX, nSavedY = m_nScrollY;
   if (bBitmap) {
@@ -578,18 +576,17 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
   // The off-screen buffer: the client area for the screen, the drawing's extents for a
   // bitmap. Without one, the drawing goes straight to the surface.
   std::int32_t Lw = 0, Lh = 0;
-  std::int32_t cwVisible = 0, chVisible = 0;
+  CSize szVisible;
   std::unique_ptr<CMemoryDC> pBuffer;
   CDC* pTarget = pDC;
-  if (!bDirect) {
+  if (mode != RenderMode::Direct) {
     const CRect rcClient = m_pHost->GetClientRect();
     const std::int64_t cw = static_cast<std::int64_t>(rcClient.right) - rcClient.left;
     const std::int64_t ch = static_cast<std::int64_t>(rcClient.bottom) - rcClient.top;
     Lw = Trunc32(static_cast<double>(cw + ScrollOffsetX()) * 1440.0 * z / dpiX);
     Lh = Trunc32(static_cast<double>(ch + ScrollOffsetY()) * 1440.0 * z / dpiY);
     std::int32_t bw = Clamp32(cw), bh = Clamp32(ch);
-    cwVisible = bw;
-    chVisible = bh;
+    szVisible = CSize{bw, bh};
     if (bBitmap) {
       bw = Trunc32((m_nRawRight + 350.0) / (z * 1440.0 / dpiX));
       bh = -Trunc32((m_nRawBottom - 75.0) / (z * 1440.0 / dpiY));
@@ -605,147 +602,16 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
 
   OnPrepareDC(pTarget);
   pTarget->SetROP2(R2_COPYPEN);
-  if (!bScreen) pTarget->SetForOutput(true);
-
-  if (pDoc != nullptr) {
-    CObList& list = pDoc->m_listObjects;
-    // Every object starts the paint with its pass flags cleared. Each is cleared just
-    // before its turn rather than in a walk of its own: drawing never touches another
-    // object's flags, and the object is then still in the cache for its reach and drawing.
-    m_nExtBottom = 0;
-    m_nExtRight = 0;
-    m_bFirstExport = 1;
-
-    // On the screen, objects that cannot reach the visible area are left out; the picture
-    // is the same without them. A selection-only paint draws objects for the sake of other
-    // objects, so it leaves nothing out.
-    const bool bLeaveOut = bScreen && !pDoc->m_bSelectionOnly;
-    CRect rcVisible;
-    bool bMetricsSame = false;
-    if (bLeaveOut) {
-      const CPoint a = pTarget->DPtoLP(CPoint{-2, -2});
-      const CPoint b = pTarget->DPtoLP(CPoint{SatAdd(cwVisible, 2), SatAdd(chVisible, 2)});
-      rcVisible = CRect{a.x, a.y, b.x, b.y};
-      bMetricsSame = CheckTextMetrics(pTarget);
-    }
-    // Paints that draw for another purpose, or all of a selection, may move or change
-    // anything; so may a change of text metrics.
-    if (!bLeaveOut || !bMetricsSame) Unsettle();
-    // Objects that go end the rest as they are destroyed, so the index never names a
-    // freed object. A list that changed length or ends without that is another drawing
-    // all the same.
-    if (m_nRestingPaints >= 2 && !IsRestingDrawing(pDoc)) Unsettle();
-    const bool bQuiet = bLeaveOut && m_nRedisplay > 0 && m_nRestingPaints >= 2;
-
-    // One object's drawing in this paint.
-    const auto draw = [&](CKVObject* pObj, int nKind) {
-      if (pObj->m_bSelected && bScreen) {
-        switch (nKind) {
-          case KIND_DOT:
-            pObj->DrawMarks(pTarget);
-            break;
-          case KIND_COUPLING:
-            pObj->Draw(pTarget);
-            break;
-          default:
-            pObj->Draw(pTarget);
-            pObj->DrawMarks(pTarget);
-            break;
-        }
-      } else if (pDoc->m_bSelectionOnly) {
-        if (!pObj->m_bSelected) return;
-        if (nKind == KIND_COUPLING) {
-          // A bond copied alone brings the objects it hangs between.
-          auto* pBond = static_cast<CCoupling*>(pObj);
-          for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
-            if (pEnd == nullptr || pEnd->m_bSelected) continue;
-            CKVObject* pTop = pEnd->GetTop();
-            pTop->Draw(pTarget);
-            if (bBitmap) AddToExportExtent(pTop);
-          }
-        }
-        pObj->Draw(pTarget);
-        if (bBitmap) AddToExportExtent(pObj);
-      } else {
-        pObj->Draw(pTarget);
-        if (bBitmap && nKind != KIND_COUPLING) AddToExportExtent(pObj);
-      }
-    };
-
-    if (bQuiet) {
-      // Nothing has changed since the drawing came to rest: objects out of reach would
-      // only do again what they did then, so only those the window can show are visited.
-      for (CKVObject* pObj : m_paintIndex.Meeting(rcVisible)) {
-        pObj->ResetDone();
-        draw(pObj, pObj->GetKind());
-      }
-    } else {
-      CMeasuringDC measure(pTarget);
-      ++m_nPaintSerial;
-      m_nBondMemosUsed = 0;
-      m_nLayoutMemosUsed = 0;
-      for (const auto& p : list) {
-        CKVObject* pObj = p.get();
-        pObj->ResetDone();
-        const int nKind = pObj->GetKind();
-        if (bLeaveOut && !BoxesMeet(PaintReach(pObj), rcVisible)) {
-          // Drawing changes more than pixels: bonds follow their ends, formulas lay
-          // themselves out, groups recompute their boxes, marks set the pass flag. An
-          // object left out goes through all of it without drawing, so that hit testing,
-          // saving and the next paint find it as a full paint leaves it.
-          if (!(pObj->m_bSelected && nKind == KIND_DOT)) FollowLeftOut(pObj, pTarget, measure);
-          if (pObj->m_bSelected && nKind != KIND_COUPLING) pObj->DrawMarks(&measure);
-          continue;
-        }
-        draw(pObj, nKind);
-      }
-
-      // Forget what was remembered of objects that were drawn or are gone.
-      if (bScreen && m_nBondMemosUsed != m_bondMemo.size()) {
-        std::erase_if(m_bondMemo,
-                      [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
-      }
-      if (bScreen && m_nLayoutMemosUsed != m_layoutMemo.size()) {
-        std::erase_if(m_layoutMemo,
-                      [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
-      }
-      if (bLeaveOut) NoteFullPaint(pDoc);
-    }
-
-    // The bond being placed lies over everything else.
-    if (m_nTool == 3 && m_pCurrent != nullptr && m_pCurrent->GetKind() == KIND_COUPLING) {
-      m_pCurrent->Draw(pTarget);
-    }
-  }
+  if (mode != RenderMode::Screen) pTarget->SetForOutput(true);
+  if (pDoc != nullptr) PaintObjects(pTarget, pDoc, mode, szVisible);
   if (bBitmap && m_bFirstExport) {
     // Nothing was drawn: the extents are those of an empty drawing, not of an earlier one.
     m_rcExport = CRect{};
   }
 
   if (pBuffer) m_pHost->BitBlt(pDC, 0, 0, Lw, -Lh, pTarget, 0, 0);
-
   std::optional<CExportBitmap> result;
-  if (bBitmap && pBuffer) {
-    const CRect E = m_rcExport;
-    const std::int64_t left = std::max<std::int64_t>(static_cast<std::int64_t>(E.left) - 150, 0);
-    const std::int64_t top = std::min<std::int64_t>(static_cast<std::int64_t>(E.top) + 75, 0);
-    const std::int64_t width = E.right - left + 150;
-    const std::int64_t height = top - E.bottom + 75;
-    CExportBitmap bmp;
-    bmp.szPixels = CSize{Trunc32(static_cast<double>(width) / (z * 1440.0 / dpiX)),
-                         Trunc32(static_cast<double>(height) / (z * 1440.0 / dpiY))};
-    CMemoryDC cut(*m_pHost, pDC, bmp.szPixels.cx, bmp.szPixels.cy);
-    if (cut.Get() != nullptr) {
-      OnPrepareDC(cut.Get());
-      m_pHost->BitBlt(cut.Get(), 0, 0, Clamp32(width), Clamp32(-height), pTarget, Clamp32(left),
-                      Clamp32(top));
-      bmp.szDimension =
-          CSize{Clamp32(static_cast<std::int64_t>(bmp.szPixels.cx) * 2540 / dpiX / 10),
-                Clamp32(static_cast<std::int64_t>(bmp.szPixels.cy) * 2540 / dpiY / 10)};
-      m_pHost->SetBitmapDimension(cut.Get(), bmp.szDimension);
-      result = bmp;
-    }
-  }
+  if (bBitmap && pBuffer) result = CutExportBitmap(pDC, pTarget, dpiX, dpiY);
 
   pBuffer.reset();
   if (bBitmap) {
@@ -756,6 +622,141 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
   m_bPainting = 0;
   pDC->SetForOutput(bCallerForOutput);
   return result;
+}
+
+void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CSize szVisible) {
+  CObList& list = pDoc->m_listObjects;
+  const bool bScreen = mode == RenderMode::Screen;
+  // Every object starts the paint with its pass flags cleared. Each is cleared just before
+  // its turn rather than in a walk of its own: drawing never touches another object's
+  // flags, and the object is then still in the cache for its reach and drawing.
+  m_nExtBottom = 0;
+  m_nExtRight = 0;
+  m_bFirstExport = 1;
+
+  // On the screen, objects that cannot reach the visible area are left out; the picture
+  // is the same without them. A selection-only paint draws objects for the sake of other
+  // objects, so it leaves nothing out.
+  const bool bLeaveOut = bScreen && !pDoc->m_bSelectionOnly;
+  CRect rcVisible;
+  bool bMetricsSame = false;
+  if (bLeaveOut) {
+    const CPoint a = pTarget->DPtoLP(CPoint{-2, -2});
+    const CPoint b = pTarget->DPtoLP(CPoint{SatAdd(szVisible.cx, 2), SatAdd(szVisible.cy, 2)});
+    rcVisible = CRect{a.x, a.y, b.x, b.y};
+    bMetricsSame = CheckTextMetrics(pTarget);
+  }
+  // Paints that draw for another purpose, or all of a selection, may move or change
+  // anything; so may a change of text metrics.
+  if (!bLeaveOut || !bMetricsSame) Unsettle();
+  // Objects that go end the rest as they are destroyed, so the index never names a freed
+  // object. A list that changed length or ends without that is another drawing all the
+  // same.
+  if (m_nRestingPaints >= 2 && !IsRestingDrawing(pDoc)) Unsettle();
+
+  if (bLeaveOut && m_nRedisplay > 0 && m_nRestingPaints >= 2) {
+    // Nothing has changed since the drawing came to rest: objects out of reach would only
+    // do again what they did then, so only those the window can show are visited.
+    for (CKVObject* pObj : m_paintIndex.Meeting(rcVisible)) {
+      pObj->ResetDone();
+      PaintObject(pObj, pObj->GetKind(), pTarget, pDoc, mode);
+    }
+  } else {
+    CMeasuringDC measure(pTarget);
+    ++m_nPaintSerial;
+    m_nBondMemosUsed = 0;
+    m_nLayoutMemosUsed = 0;
+    for (const auto& p : list) {
+      CKVObject* pObj = p.get();
+      pObj->ResetDone();
+      const int nKind = pObj->GetKind();
+      if (bLeaveOut && !BoxesMeet(PaintReach(pObj), rcVisible)) {
+        // Drawing changes more than pixels: bonds follow their ends, formulas lay
+        // themselves out, groups recompute their boxes, marks set the pass flag. An
+        // object left out goes through all of it without drawing, so that hit testing,
+        // saving and the next paint find it as a full paint leaves it.
+        if (!(pObj->m_bSelected && nKind == KIND_DOT)) FollowLeftOut(pObj, pTarget, measure);
+        if (pObj->m_bSelected && nKind != KIND_COUPLING) pObj->DrawMarks(&measure);
+        continue;
+      }
+      PaintObject(pObj, nKind, pTarget, pDoc, mode);
+    }
+
+    // Forget what was remembered of objects that were drawn or are gone.
+    if (bScreen && m_nBondMemosUsed != m_bondMemo.size()) {
+      std::erase_if(m_bondMemo, [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
+    }
+    if (bScreen && m_nLayoutMemosUsed != m_layoutMemo.size()) {
+      std::erase_if(m_layoutMemo,
+                    [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
+    }
+    if (bLeaveOut) NoteFullPaint(pDoc);
+  }
+
+  // The bond being placed lies over everything else.
+  if (m_nTool == 3 && m_pCurrent != nullptr && m_pCurrent->GetKind() == KIND_COUPLING) {
+    m_pCurrent->Draw(pTarget);
+  }
+}
+
+void CKvillView::PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc* pDoc,
+                             RenderMode mode) {
+  const bool bBitmap = mode == RenderMode::Bitmap;
+  if (pObj->m_bSelected && mode == RenderMode::Screen) {
+    // On the screen the selection shows its marks.
+    switch (nKind) {
+      case KIND_DOT:
+        pObj->DrawMarks(pTarget);
+        break;
+      case KIND_COUPLING:
+        pObj->Draw(pTarget);
+        break;
+      default:
+        pObj->Draw(pTarget);
+        pObj->DrawMarks(pTarget);
+        break;
+    }
+  } else if (pDoc->m_bSelectionOnly) {
+    if (!pObj->m_bSelected) return;
+    if (nKind == KIND_COUPLING) {
+      // A bond copied alone brings the objects it hangs between.
+      auto* pBond = static_cast<CCoupling*>(pObj);
+      for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
+        if (pEnd == nullptr || pEnd->m_bSelected) continue;
+        CKVObject* pTop = pEnd->GetTop();
+        pTop->Draw(pTarget);
+        if (bBitmap) AddToExportExtent(pTop);
+      }
+    }
+    pObj->Draw(pTarget);
+    if (bBitmap) AddToExportExtent(pObj);
+  } else {
+    pObj->Draw(pTarget);
+    if (bBitmap && nKind != KIND_COUPLING) AddToExportExtent(pObj);
+  }
+}
+
+std::optional<CExportBitmap> CKvillView::CutExportBitmap(CDC* pDC, CDC* pRendered, int dpiX,
+                                                         int dpiY) {
+  // The rendered buffer cut to the drawing's extents and a margin, at zoom 1.0.
+  const double z = m_dZoom;
+  const CRect E = m_rcExport;
+  const std::int64_t left = std::max<std::int64_t>(static_cast<std::int64_t>(E.left) - 150, 0);
+  const std::int64_t top = std::min<std::int64_t>(static_cast<std::int64_t>(E.top) + 75, 0);
+  const std::int64_t width = E.right - left + 150;
+  const std::int64_t height = top - E.bottom + 75;
+  CExportBitmap bmp;
+  bmp.szPixels = CSize{Trunc32(static_cast<double>(width) / (z * 1440.0 / dpiX)),
+                       Trunc32(static_cast<double>(height) / (z * 1440.0 / dpiY))};
+  CMemoryDC cut(*m_pHost, pDC, bmp.szPixels.cx, bmp.szPixels.cy);
+  if (cut.Get() == nullptr) return std::nullopt;
+  OnPrepareDC(cut.Get());
+  m_pHost->BitBlt(cut.Get(), 0, 0, Clamp32(width), Clamp32(-height), pRendered, Clamp32(left),
+                  Clamp32(top));
+  bmp.szDimension = CSize{Clamp32(static_cast<std::int64_t>(bmp.szPixels.cx) * 2540 / dpiX / 10),
+                          Clamp32(static_cast<std::int64_t>(bmp.szPixels.cy) * 2540 / dpiY / 10)};
+  m_pHost->SetBitmapDimension(cut.Get(), bmp.szDimension);
+  return bmp;
 }
 
 bool CKvillView::CBondEndKey::Matches(const CKVObject* p) const {
@@ -1020,7 +1021,7 @@ CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt,
 }
 
 // ---------------------------------------------------------------------------------------
-// What the document's loaders and store reach
+// What the document reaches
 
 void CKvillView::EndFormulaEditing() {
   Unsettle();
@@ -1029,7 +1030,45 @@ void CKvillView::EndFormulaEditing() {
   m_nEditState = 0;
 }
 
-void CKvillView::StartTimer(int nId, int nElapse) { m_pHost->SetTimer(nId, nElapse); }
+void CKvillView::ReleaseObjects() {
+  EndFormulaEditing();
+  m_pCurrent = nullptr;
+  m_pHover = nullptr;
+}
+
+void CKvillView::ScheduleHistoryReset() { m_pHost->SetTimer(TIMER_RESET_HISTORY, 10); }
+
+void CKvillView::ScheduleIncompatibleFileMessage() {
+  m_pHost->SetTimer(TIMER_INCOMPATIBLE_FILE, 10);
+}
+
+void CKvillView::ResetForNewDocument() {
+  m_dZoom = 1.0;
+  m_nScrollX = 0;
+  m_nScrollY = 0;
+  UpdateView();
+  ScheduleScrollRefresh();
+  ReleaseObjects();
+  m_nSelCount = 0;
+}
+
+int CKvillView::MessageBox(const std::string& strText, const std::string& strCaption,
+                           unsigned nFlags, bool bOwned) {
+  return m_pHost->MessageBox(strText, strCaption, nFlags, bOwned);
+}
+
+bool CKvillView::DoFileSaveAs() { return m_pHost->DoFileSaveAs(); }
+
+bool CKvillView::DoFileSave() { return m_pHost->DoFileSave(); }
+
+void CKvillView::UpdateContainer() {
+  m_bContainerUpdated = 1;
+  m_pHost->UpdateAllItems();
+}
+
+void CKvillView::ServerItemDestroyed(CKvillSrvrItem* pItem) {
+  if (m_pServerItem == pItem) m_pServerItem = nullptr;
+}
 
 void CKvillView::ResetZoomAndScroll() {
   Unsettle();
@@ -1116,34 +1155,17 @@ void CKvillView::PushSnapshot() {
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc == nullptr) return;
   try {
-    CFileObject snapshot;
+    std::vector<std::uint8_t> block;
     const std::int64_t n = pDoc->EstimateNativeSize();
-    if (n > 0) snapshot.m_block.reserve(static_cast<std::size_t>(n));
-    pDoc->m_bClearModifiedOnStore = 0;
-    pDoc->m_bSelectionOnly = 0;
+    if (n > 0) block.reserve(static_cast<std::size_t>(n));
     {
-      CArchive ar(&snapshot.m_block);
-      pDoc->Serialize(ar);
+      CArchive ar(&block);
+      pDoc->Serialize(ar, CSerializeOptions::SaveWhole());
       ar.Flush();
     }
-    pDoc->m_bClearModifiedOnStore = 1;
-
-    if (!m_listHistory.empty()) {
-      pDoc->SetModifiedFlag();
-      if (m_posHistory == m_listHistory.end() && m_bHistoryAtOldest) {
-        m_posHistory = m_listHistory.begin();
-      }
-    }
-    // A change after an undo drops the undone states.
-    if (m_posHistory != m_listHistory.end()) {
-      m_listHistory.erase(std::next(m_posHistory), m_listHistory.end());
-    }
-    snapshot.m_bModified = pDoc->IsModified() ? 1 : 0;
-    m_listHistory.push_back(std::move(snapshot));
-    m_posHistory = m_listHistory.end();
-    m_bHistoryAtOldest = 0;
+    if (!m_history.IsEmpty()) pDoc->SetModifiedFlag();
+    m_history.Push(std::move(block), pDoc->IsModified());
   } catch (const std::bad_alloc&) {
-    pDoc->m_bClearModifiedOnStore = 1;
     ShowMemoryError();
     ClearHistory();
   }
@@ -1151,77 +1173,36 @@ void CKvillView::PushSnapshot() {
 
 void CKvillView::Undo() {
   Unsettle();
-  std::list<CFileObject>::iterator S;
-  if (m_posHistory == m_listHistory.end()) {
-    if (m_bHistoryAtOldest || m_listHistory.size() < 2) {
-      m_bHistoryAtOldest = 1;
-      return;
-    }
-    S = std::prev(m_listHistory.end(), 2);
-  } else {
-    if (m_posHistory == m_listHistory.begin()) {
-      m_bHistoryAtOldest = 1;
-      return;
-    }
-    S = std::prev(m_posHistory);
-  }
-  m_posHistory = S;
-  ReloadFrom(*S);
-  m_bHistoryAtOldest = 0;
+  if (const auto snapshot = m_history.Undo()) ReloadFrom(*snapshot);
 }
 
 void CKvillView::Redo() {
   Unsettle();
-  std::list<CFileObject>::iterator S;
-  if (m_posHistory == m_listHistory.end()) {
-    if (!m_bHistoryAtOldest || m_listHistory.empty()) return;
-    S = std::next(m_listHistory.begin());
-  } else {
-    S = std::next(m_posHistory);
-  }
-  m_bHistoryAtOldest = 0;
-  m_posHistory = S;
-  if (S == m_listHistory.end()) return;
-  ReloadFrom(*S);
+  if (const auto snapshot = m_history.Redo()) ReloadFrom(*snapshot);
 }
 
-void CKvillView::ReloadFrom(const CFileObject& snapshot) {
+void CKvillView::ReloadFrom(const CUndoHistory::CReload& snapshot) {
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc == nullptr) return;
-  pDoc->SetModifiedFlag(snapshot.m_bModified != 0);
+  pDoc->SetModifiedFlag(snapshot.bModified);
   m_pHost->BeginWaitCursor();
-  pDoc->m_bReplaceOnLoad = 1;
-  pDoc->m_bKeepViewOnLoad = 1;
-  pDoc->m_bQuietLoad = 1;
   try {
-    CArchive ar(std::span<const std::uint8_t>(snapshot.m_block.data(), snapshot.m_block.size()));
-    pDoc->Serialize(ar);
+    CArchive ar(snapshot.bytes);
+    pDoc->Serialize(ar, CSerializeOptions::HistoryReload());
   } catch (const std::bad_alloc&) {
     ShowMemoryError();
     ClearHistory();
   } catch (const std::exception&) {
     // The document keeps whatever the loader had read.
   }
-  pDoc->m_bReplaceOnLoad = 1;
-  pDoc->m_bKeepViewOnLoad = 0;
-  pDoc->m_bQuietLoad = 0;
   m_pHost->EndWaitCursor();
 }
 
-void CKvillView::ClearHistory() {
-  m_listHistory.clear();
-  m_posHistory = m_listHistory.end();
-  m_bHistoryAtOldest = 0;
-}
+void CKvillView::ClearHistory() { m_history.Clear(); }
 
 void CKvillView::MarkSavedSnapshot() {
   if (m_pDocument != nullptr) m_pDocument->m_bJustSaved = 0;
-  if (m_listHistory.empty()) return;
-  const auto saved =
-      m_posHistory != m_listHistory.end() ? m_posHistory : std::prev(m_listHistory.end());
-  for (auto it = m_listHistory.begin(); it != m_listHistory.end(); ++it) {
-    it->m_bModified = it == saved ? 0 : 1;
-  }
+  m_history.MarkSaved();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -9,10 +9,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "document/IDocClient.h"
 #include "document/WorkProgress.h"
 #include "objects/CDC.h"
 #include "objects/Geometry.h"
 #include "objects/IViewLink.h"
+#include "view/CUndoHistory.h"
 #include "view/IViewHost.h"
 #include "view/PaintIndex.h"
 
@@ -46,13 +48,6 @@ enum {
   ID_EDIT_REDO = 32796,
 };
 
-// One undo snapshot: exactly the bytes of the native stream, and the document's modified
-// flag when it was taken.
-struct CFileObject {
-  std::vector<std::uint8_t> m_block;
-  std::int32_t m_bModified = 0;
-};
-
 // The bitmap that RenderDrawing cuts to the drawing's extents in bitmap mode.
 struct CExportBitmap {
   CSize szPixels;
@@ -61,9 +56,10 @@ struct CExportBitmap {
 
 // The single editing view. It keeps its own zoom and scroll positions, maps every surface
 // itself and drives the scroll bars; it reaches its window through an IViewHost and its
-// drawing through the document. It registers itself as the objects' view link while it
-// lives, which is also the one global of the program.
-class CKvillView : public IViewLink {
+// drawing through the document. It registers itself as the objects' view link and as the
+// document's client while it lives: the one global object of the program, reached by the
+// two lower layers each through an interface of its own.
+class CKvillView : public IViewLink, public IDocClient {
  public:
   explicit CKvillView(IViewHost* pHost = nullptr, CKvillDoc* pDoc = nullptr);
   CKvillView(const CKvillView&) = delete;
@@ -88,6 +84,31 @@ class CKvillView : public IViewLink {
   CObList* GetDocumentObjects() override;
   // Any object destroyed ends the rest, so a repaint never goes by an index naming it.
   void ObjectDestroyed() override { Unsettle(); }
+
+  // IDocClient.
+  std::int32_t GetSelCount() const override { return m_nSelCount; }
+  void SetSelCount(std::int32_t n) override { m_nSelCount = n; }
+  // Ends in-place formula editing, if any, and lets go of the current and hovered objects.
+  void ReleaseObjects() override;
+  // Repaints the drawing and brings extents and scroll bars up to date.
+  void RedrawView() override { UpdateView(); }
+  // Zoom 1.0, scroll position (0, 0) and both scroll bars at 0.
+  void ResetZoomAndScroll() override;
+  void ScheduleScrollRefresh() override;
+  void ScheduleHistoryReset() override;
+  void ScheduleIncompatibleFileMessage() override;
+  void ResetForNewDocument() override;
+  bool IsEnglish() const override { return m_bEnglish != 0; }
+  int MessageBox(const std::string& strText, const std::string& strCaption, unsigned nFlags,
+                 bool bOwned) override;
+  bool DoFileSaveAs() override;
+  bool DoFileSave() override;
+  bool IsEmbedded() const override { return m_bEmbedded != 0; }
+  bool IsKillArmed() const override { return m_bKillArmed != 0; }
+  void DisarmKill() override { m_bKillArmed = 0; }
+  void UpdateContainer() override;
+  void ServerItemCreated(CKvillSrvrItem* pItem) override { m_pServerItem = pItem; }
+  void ServerItemDestroyed(CKvillSrvrItem* pItem) override;
 
   void SetHost(IViewHost* pHost);
   IViewHost& Host() const { return *m_pHost; }
@@ -114,7 +135,6 @@ class CKvillView : public IViewLink {
   void OnSize();
   void OnHScroll(int nCode, int nPos);
   void OnVScroll(int nCode, int nPos);
-  void ScheduleScrollRefresh();
   void UpdateView();
   void NormalizePosition();
 
@@ -143,8 +163,9 @@ class CKvillView : public IViewLink {
   // default (cx, cy) itself), and returns the reported size in 0.01 mm. The progress hears
   // of every top-level object drawn; when it answers false no further object is drawn, and
   // the drawing is left as it was all the same.
-  CSize GetPictureExtent();
-  CSize DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt = std::nullopt,
+  CSize GetPictureExtent() override;
+  CSize DrawPicture(CDC* pDC) override { return DrawPicture(pDC, std::nullopt); }
+  CSize DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt,
                     const WorkProgress& progress = {});
 
   // Window events delivered by the host.
@@ -152,20 +173,14 @@ class CKvillView : public IViewLink {
   void OnPostedMessage(int nMessage, std::intptr_t wParam, std::intptr_t lParam);
   bool OnCommand(int nId);
 
-  // ---- What the document's loaders and store reach in the view. ----
   // Ends in-place formula editing, if any.
   void EndFormulaEditing();
-  // Starts a one-shot window timer.
-  void StartTimer(int nId, int nElapse);
-  // Zoom 1.0, scroll position (0, 0) and both scroll bars at 0.
-  void ResetZoomAndScroll();
-  // Repaints the drawing and brings extents and scroll bars up to date.
-  void RedrawView() { UpdateView(); }
   // The object under the mouse, which a replacing load lets go of.
   CKVObject* m_pHover = nullptr;
-  // ---- end of the document's block ----
 
-  // Undo history.
+  // Undo history: the view writes and reloads the snapshots the history keeps.
+  CUndoHistory& History() { return m_history; }
+  const CUndoHistory& History() const { return m_history; }
   void PushSnapshot();
   void Undo();
   void Redo();
@@ -228,11 +243,6 @@ class CKvillView : public IViewLink {
   std::int32_t m_nHandle = 0;
   CRect m_rcExport;
   std::int32_t m_bFirstExport = 0;
-
-  // Undo history: oldest snapshot at the head; m_posHistory == end() stands for "none".
-  std::list<CFileObject> m_listHistory;
-  std::list<CFileObject>::iterator m_posHistory = m_listHistory.end();
-  std::int32_t m_bHistoryAtOldest = 0;
 
   // Fields of formula editing, start-up, settings and embedding.
   std::int32_t m_bSkipNextChar = 0;
@@ -328,6 +338,18 @@ class CKvillView : public IViewLink {
   void ResizeFeedback(CPoint ptClient);
   void ResizeRelease();
   bool LeftCtrlDown();
+  // The press, step by step: a handle starts a resize; the object under the press (inside
+  // a group, the one inside it answers); the tool's cursor; a press on an object (false
+  // when it attached a bond and nothing is created); creation with the tool.
+  bool StartResizeAt(CPoint P);
+  CHit PressedObject(CPoint P);
+  void ShowPressCursor(int nKind, bool bCtrl);
+  bool PressOnObject(CHit& hit, CPoint P, unsigned nFlags, bool bCtrl);
+  void CreateWithTool(int nKind, CPoint P, CPoint ptClient);
+  void StartRubberBand(CPoint ptClient);
+  void PlaceFormula(CPoint ptClient);
+  // A new template group, ellipse or charge of a placing tool at P, in the list; or null.
+  CKVObject* PlaceObjectOfTool(int nTool, CPoint P);
   CFormula* EditedFormula() const;
   void UpdateCursor();
   // The bond being placed (tool 3) until its second end is placed; not yet in the list.
@@ -410,13 +432,30 @@ class CKvillView : public IViewLink {
   const CKVObject* m_pRestingBack = nullptr;
   CPaintIndex m_paintIndex;
 
+  // ---- Painting, by the mode RenderDrawing runs in ----
+  // Direct: straight on the given surface (printing, the picture). Bitmap: through a
+  // buffer of the drawing's extents at zoom 1.0, cut to them. Screen: through a buffer of
+  // the client area, leaving out what the window cannot show.
+  enum class RenderMode { Direct, Bitmap, Screen };
+  void PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CSize szVisible);
+  void PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc* pDoc, RenderMode mode);
+  std::optional<CExportBitmap> CutExportBitmap(CDC* pDC, CDC* pRendered, int dpiX, int dpiY);
+  // UpdateView's steps: the selection goes to the front (or, once, to the back); the
+  // extents and the scroll bars follow the drawing.
+  void KeepSelectionInFront(CObList& list);
+  void UpdateExtentsAndScrollBars();
+  void UpdateScrollBar(int nBar, double dFit, double W, double dExtent, std::int32_t nScroll,
+                       std::int32_t nExt, std::int32_t& nPage, std::int32_t& bShown);
+
   // Shows the caret of the edited formula again after painting.
   void RestoreEditCaret(CDC* pDC);
   void OnScroll(bool bHorizontal, int nCode, int nPos);
   // Moves the objects of the picture: all of them, or the selection for a copied selection.
   void MovePictureObjects(CDC* pDC, CSize offset);
   void ScrollRefresh();
-  void ReloadFrom(const CFileObject& snapshot);
+  void ReloadFrom(const CUndoHistory::CReload& snapshot);
+
+  CUndoHistory m_history;
 
   IViewHost* m_pHost = nullptr;
   std::unique_ptr<IViewHost> m_pOwnHost;  // used while no window host is given

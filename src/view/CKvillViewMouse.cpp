@@ -198,7 +198,7 @@ void CKvillView::FinishBondAtNew(CPoint pt) {
 
 void CKvillView::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
   Unsettle();
-  CPoint P = DeviceToLogical(ptClient);
+  const CPoint P = DeviceToLogical(ptClient);
   if (m_bSkipNextClick) {
     m_bSkipNextClick = 0;
     return;
@@ -214,41 +214,11 @@ void CKvillView::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
   CountSelection();
 
   // A handle of a selected object starts a resize.
-  if (m_nTool != 3) {
-    CKVObject* O = FindHandleAt(P);
-    if (O != nullptr && !LeftCtrlDown() && !m_bRotating && (m_nEditState != 1 || O != m_pCurrent)) {
-      ShowHandleCursor(O);
-      m_pCurrent = O;
-      O->m_bSelected = 1;
-      m_nSelCount = 1;
-      m_bResizing = 1;
-      m_ptDragAnchor = P;
-      m_ptDragLast = P;
-      m_bDragStart = 1;
-      UpdateView();
-      m_bPendingModified = 0;
-      return;
-    }
-  }
+  if (m_nTool != 3 && StartResizeAt(P)) return;
 
-  const CHit hit = FindObjectAt(P);
-  int k = hit.nKind;
-  CKVObject* O = hit.pObj;
-  pDoc->m_nKindUnderMouse = k;
-  pDoc->m_bIBeamShown = 0;
-  if (k != 0) {
-    if (m_nEditState == 1 && O->IsSelected() && k == KIND_FORMULA) {
-      m_pHost->SetCursor(IDC_IBEAM);
-      pDoc->m_bIBeamShown = 1;
-    } else if (k == KIND_GROUP) {
-      if (CKVObject* pInner = O->ObjectAt(P)) {
-        O = pInner;
-        k = O->GetKind();
-      }
-    }
-  }
-
+  CHit hit = PressedObject(P);
   if (m_bRotating) {
+    // The press ends rotate mode and records the rotation as one step.
     NormalizePosition();
     PushSnapshot();
     m_bRotating = 0;
@@ -257,131 +227,186 @@ void CKvillView::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
   }
 
   const bool bCtrl = LeftCtrlDown();
+  ShowPressCursor(hit.nKind, bCtrl);
+  // A press on an object selects it or attaches a bond to it; what is left creates with
+  // the tool, in empty space and with the formula tool everywhere.
+  const bool bCreate = hit.nKind == 0 || m_nTool == 1 || PressOnObject(hit, P, nFlags, bCtrl);
+  if (bCreate) CreateWithTool(hit.nKind, P, ptClient);
+
+  if (m_bPendingModified) pDoc->SetModifiedFlag();
+}
+
+bool CKvillView::StartResizeAt(CPoint P) {
+  CKVObject* O = FindHandleAt(P);
+  if (O == nullptr || LeftCtrlDown() || m_bRotating || (m_nEditState == 1 && O == m_pCurrent)) {
+    return false;
+  }
+  ShowHandleCursor(O);
+  m_pCurrent = O;
+  O->m_bSelected = 1;
+  m_nSelCount = 1;
+  m_bResizing = 1;
+  m_ptDragAnchor = P;
+  m_ptDragLast = P;
+  m_bDragStart = 1;
+  UpdateView();
+  m_bPendingModified = 0;
+  return true;
+}
+
+CKvillView::CHit CKvillView::PressedObject(CPoint P) {
+  CKvillDoc* pDoc = m_pDocument;
+  CHit hit = FindObjectAt(P);
+  pDoc->m_nKindUnderMouse = hit.nKind;
+  pDoc->m_bIBeamShown = 0;
+  if (hit.nKind == 0) return hit;
+  if (m_nEditState == 1 && hit.pObj->IsSelected() && hit.nKind == KIND_FORMULA) {
+    m_pHost->SetCursor(IDC_IBEAM);
+    pDoc->m_bIBeamShown = 1;
+  } else if (hit.nKind == KIND_GROUP) {
+    // Inside a group the object under the press answers for it.
+    if (CKVObject* pInner = hit.pObj->ObjectAt(P)) {
+      hit.pObj = pInner;
+      hit.nKind = pInner->GetKind();
+    }
+  }
+  return hit;
+}
+
+void CKvillView::ShowPressCursor(int nKind, bool bCtrl) {
   m_bBondCursor = 0;
   if (IsBondTool(m_nTool)) {
     m_pHost->SetCursor(IDC_CROSS);
     m_bBondCursor = 1;
   } else if (IsTemplateTool(m_nTool) || IsSingleObjectTool(m_nTool)) {
-    if (k == 0 && !bCtrl) m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
+    if (nKind == 0 && !bCtrl) m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
   } else if (m_nTool == 1) {
     m_pHost->SetCursor(IDC_IBEAM);
-    pDoc->m_bIBeamShown = 1;
+    m_pDocument->m_bIBeamShown = 1;
   }
+}
 
-  // Whether the creation step below still runs, and whether it sees empty space.
-  bool bCreate = true;
-  if (k != 0 && m_nTool != 1) {
-    m_ptDragAnchor = P;
-    if (m_nEditState == 1 && O->IsSelected() && k == KIND_FORMULA) {
-      static_cast<CFormula*>(O)->PlaceCaretAtPoint(P);
-      m_bMoving = 0;
-    } else if (IsBondTool(m_nTool)) {
-      if (k == KIND_FORMULA || k == KIND_DOT) {
-        StartBond(O);
-        bCreate = false;
-      } else {
-        k = 0;  // any other object: the bond starts on a new junction at the press
-      }
-    } else if (m_nTool == 3) {
-      if (k == KIND_FORMULA || k == KIND_DOT) {
+bool CKvillView::PressOnObject(CHit& hit, CPoint P, unsigned nFlags, bool bCtrl) {
+  CKVObject* O = hit.pObj;
+  m_ptDragAnchor = P;
+  if (m_nEditState == 1 && O->IsSelected() && hit.nKind == KIND_FORMULA) {
+    static_cast<CFormula*>(O)->PlaceCaretAtPoint(P);
+    m_bMoving = 0;
+    return true;
+  }
+  if (IsBondTool(m_nTool) || m_nTool == 3) {
+    if (hit.nKind == KIND_FORMULA || hit.nKind == KIND_DOT) {
+      if (m_nTool == 3) {
         FinishBondOn(O);
-        bCreate = false;
       } else {
-        k = 0;
+        StartBond(O);
       }
+      return false;
+    }
+    // Any other object: the bond starts or ends on a new junction at the press.
+    hit.nKind = 0;
+    return true;
+  }
+  if (m_nTool == 0 && !m_bBondCursor) {
+    if (bCtrl) {
+      m_pHost->SetCursor(IDI_COPY_CURSOR);
+      m_pDocument->m_bCopyDrag = 1;
     } else {
-      if (m_nTool == 0 && !m_bBondCursor) {
-        if (bCtrl) {
-          m_pHost->SetCursor(IDI_COPY_CURSOR);
-          pDoc->m_bCopyDrag = 1;
-        } else {
-          m_pCurrent = nullptr;
-          m_pHost->SetCursor(IDC_SIZEALL);
-          m_bMoving = 1;
-        }
-      }
-      ClickSelect(O, nFlags);
+      m_pCurrent = nullptr;
+      m_pHost->SetCursor(IDC_SIZEALL);
+      m_bMoving = 1;
     }
   }
+  ClickSelect(O, nFlags);
+  return true;
+}
 
-  if (bCreate) {
-    const int nTool = m_nTool;
-    CKVObject* pNew = nullptr;
-    if (nTool == 0) {
-      if (k == 0) {
-        DeselectAll();
-        UpdateView();
-        m_pHost->HideCaret();
-        m_nEditState = 0;
-        m_bRubberBand = 1;
-        m_bRubberDone = 0;
-        m_pCurrent = nullptr;
-        m_ptDragAnchor = ptClient;
-        m_ptDragLast = ptClient;
-        m_rcDrag = CRect{ptClient.x, ptClient.y, ptClient.x, ptClient.y};
-        m_bDragStart = 1;
-      }
-    } else if (nTool == 1) {
-      // The anchor is the top-left of the first text cell: 8 pixels up, the text sits
-      // about on the pointer.
-      P = DeviceToLogical(CPoint{ptClient.x, SatAdd(ptClient.y, -8)});
-      CreateFormulaAt(P);
-      m_nTool = 0;
-      m_bPendingModified = 1;
-      ++m_nSelCount;
-      UpdateView();
-      PushSnapshot();
-    } else if (IsBondTool(nTool)) {
-      auto pDot = std::make_unique<CDot>();
-      CDot* pEnd = pDot.get();
-      pDot->MoveTo(P);
-      pDoc->m_listObjects.push_back(std::move(pDot));
-      StartBond(pEnd);
-    } else if (nTool == 3) {
-      FinishBondAtNew(P);
-    } else if (IsTemplateTool(nTool)) {
-      auto pGroup = std::make_unique<CGroup>();
-      CGroup* pRing = pGroup.get();
-      pDoc->m_listObjects.push_back(std::move(pGroup));
-      PlaceTemplate(nTool, P, *pRing);
-      pNew = pRing;
-    } else if (nTool == 31) {
-      auto pEllipse = std::make_unique<CEllipse>();
-      CEllipse* p = pEllipse.get();
-      pDoc->m_listObjects.push_back(std::move(pEllipse));
-      m_nPolyVertices = 6;
-      p->MoveTo(P);
-      const int h = static_cast<int>(std::floor(std::cos(3.14159265 / 6) * 210));
-      p->SetHalfSize(h, h);
-      p->m_pParent = nullptr;
-      pNew = p;
-    } else if (nTool == 34 || nTool == 35) {
-      std::unique_ptr<CKVObject> pCharge;
-      if (nTool == 34) {
-        pCharge = std::make_unique<CPlusC>();
-      } else {
-        pCharge = std::make_unique<CMinusC>();
-      }
-      CKVObject* p = pCharge.get();
-      pDoc->m_listObjects.push_back(std::move(pCharge));
-      p->ResetDone();
-      p->MoveTo(CPoint{SatAdd(P.x, -100), SatAdd(P.y, 100)});
-      p->m_pParent = nullptr;
-      pNew = p;
-    }
-    if (pNew != nullptr) {
-      m_nTool = 0;
-      m_nEditState = 0;
-      m_pHost->ReleaseDrawBarButtons();
-      m_bPendingModified = 1;
-      pNew->m_bSelected = 1;
-      ++m_nSelCount;
-      UpdateView();
-      PushSnapshot();
-    }
+void CKvillView::CreateWithTool(int nKind, CPoint P, CPoint ptClient) {
+  const int nTool = m_nTool;
+  if (nTool == 0) {
+    if (nKind == 0) StartRubberBand(ptClient);
+  } else if (nTool == 1) {
+    PlaceFormula(ptClient);
+  } else if (IsBondTool(nTool)) {
+    auto pDot = std::make_unique<CDot>();
+    CDot* pEnd = pDot.get();
+    pDot->MoveTo(P);
+    m_pDocument->m_listObjects.push_back(std::move(pDot));
+    StartBond(pEnd);
+  } else if (nTool == 3) {
+    FinishBondAtNew(P);
+  } else if (CKVObject* pNew = PlaceObjectOfTool(nTool, P)) {
+    m_nTool = 0;
+    m_nEditState = 0;
+    m_pHost->ReleaseDrawBarButtons();
+    m_bPendingModified = 1;
+    pNew->m_bSelected = 1;
+    ++m_nSelCount;
+    UpdateView();
+    PushSnapshot();
   }
+}
 
-  if (m_bPendingModified) pDoc->SetModifiedFlag();
+void CKvillView::StartRubberBand(CPoint ptClient) {
+  DeselectAll();
+  UpdateView();
+  m_pHost->HideCaret();
+  m_nEditState = 0;
+  m_bRubberBand = 1;
+  m_bRubberDone = 0;
+  m_pCurrent = nullptr;
+  m_ptDragAnchor = ptClient;
+  m_ptDragLast = ptClient;
+  m_rcDrag = CRect{ptClient.x, ptClient.y, ptClient.x, ptClient.y};
+  m_bDragStart = 1;
+}
+
+void CKvillView::PlaceFormula(CPoint ptClient) {
+  // The anchor is the top-left of the first text cell: 8 pixels up, the text sits about on
+  // the pointer.
+  CreateFormulaAt(DeviceToLogical(CPoint{ptClient.x, SatAdd(ptClient.y, -8)}));
+  m_nTool = 0;
+  m_bPendingModified = 1;
+  ++m_nSelCount;
+  UpdateView();
+  PushSnapshot();
+}
+
+CKVObject* CKvillView::PlaceObjectOfTool(int nTool, CPoint P) {
+  CObList& list = m_pDocument->m_listObjects;
+  if (IsTemplateTool(nTool)) {
+    auto pGroup = std::make_unique<CGroup>();
+    CGroup* pRing = pGroup.get();
+    list.push_back(std::move(pGroup));
+    PlaceTemplate(nTool, P, *pRing);
+    return pRing;
+  }
+  if (nTool == 31) {
+    auto pEllipse = std::make_unique<CEllipse>();
+    CEllipse* p = pEllipse.get();
+    list.push_back(std::move(pEllipse));
+    m_nPolyVertices = 6;
+    p->MoveTo(P);
+    const int h = static_cast<int>(std::floor(std::cos(3.14159265 / 6) * 210));
+    p->SetHalfSize(h, h);
+    p->m_pParent = nullptr;
+    return p;
+  }
+  if (nTool == 34 || nTool == 35) {
+    std::unique_ptr<CKVObject> pCharge;
+    if (nTool == 34) {
+      pCharge = std::make_unique<CPlusC>();
+    } else {
+      pCharge = std::make_unique<CMinusC>();
+    }
+    CKVObject* p = pCharge.get();
+    list.push_back(std::move(pCharge));
+    p->ResetDone();
+    p->MoveTo(CPoint{SatAdd(P.x, -100), SatAdd(P.y, 100)});
+    p->m_pParent = nullptr;
+    return p;
+  }
+  return nullptr;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "document/IDocClient.h"
 #include "objects/CDC.h"
 #include "objects/Geometry.h"
 
@@ -27,16 +28,7 @@ enum {
   SB_ENDSCROLL = 8,
 };
 
-// Message boxes: buttons, icons and answers.
-enum : unsigned {
-  MB_OK = 0x0,
-  MB_YESNOCANCEL = 0x3,
-  MB_YESNO = 0x4,
-  MB_ICONERROR = 0x10,
-  MB_ICONWARNING = 0x30,
-  MB_ICONINFORMATION = 0x40,
-};
-enum { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+// Message boxes speak the codes of document/IDocClient.h.
 
 // Standard cursors; the program's own cursors are their icon resource numbers.
 enum {

@@ -8,8 +8,8 @@
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
 #include "objects/CGroup.h"
+#include "objects/RingTemplates.h"
 #include "view/CKvillView.h"
-#include "view/RingTemplates.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <span>
 #include <vector>
 
-#include "document/CArchive.h"
 #include "document/CKvillDoc.h"
+#include "objects/CArchive.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
@@ -16,20 +16,22 @@
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"
 
-inline std::vector<std::uint8_t> StoreDoc(CKvillDoc& doc) {
+// The stream the document writes, in the mode that options gives for the store.
+inline std::vector<std::uint8_t> StoreDoc(CKvillDoc& doc, const CSerializeOptions& options = {}) {
   std::vector<std::uint8_t> out;
   CArchive ar(&out);
-  doc.Serialize(ar);
+  doc.Serialize(ar, options);
   ar.Flush();
   return out;
 }
 
-inline bool LoadDoc(CKvillDoc& doc, const std::vector<std::uint8_t>& data, bool bScan = false) {
+// Loads data with the plain loader, or the scanning one with bScan, in the mode that
+// options gives for the load.
+inline bool LoadDoc(CKvillDoc& doc, const std::vector<std::uint8_t>& data, bool bScan = false,
+                    CSerializeOptions options = {}) {
   CArchive ar{std::span<const std::uint8_t>(data)};
-  doc.m_bScanForHeader = bScan ? 1 : 0;
-  const bool bOk = doc.Serialize(ar);
-  doc.m_bScanForHeader = 0;
-  return bOk;
+  options.bScanForHeader = bScan;
+  return doc.Serialize(ar, options);
 }
 
 inline std::unique_ptr<CDot> MakeDot(int x, int y) {

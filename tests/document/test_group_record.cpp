@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "StreamTestUtil.h"
-#include "document/CArchive.h"
+#include "objects/CArchive.h"
 #include "objects/CGroup.h"
-#include "view/RingTemplates.h"
+#include "objects/RingTemplates.h"
 
 namespace {
 

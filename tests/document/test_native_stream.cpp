@@ -193,10 +193,8 @@ TEST(NativeStreamWriter, CopySelectionOfALoneBondWritesItsEndsFirst) {
   CCoupling* bond = Append(doc.m_listObjects, MakeBond(a, b));
   bond->m_bSelected = 1;
   doc.SetSelCount(1);
-  doc.m_bSelectionOnly = 1;
   doc.SetModifiedFlag(true);
-  const auto bytes = StoreDoc(doc);
-  doc.m_bSelectionOnly = 0;
+  const auto bytes = StoreDoc(doc, {.bSelectionOnly = true});
   const Bytes expected = Bytes().header(1).dot(0, 0).dot(100, 0).bond(0, 0, 100, 0, 1).end();
   EXPECT_EQ(bytes, expected.v);
   // Copying does not touch the modified flag.
@@ -204,9 +202,7 @@ TEST(NativeStreamWriter, CopySelectionOfALoneBondWritesItsEndsFirst) {
   EXPECT_EQ(doc.m_bJustSaved, 0);
 
   // Pasted into the same drawing, the bond attaches to the pasted copies.
-  doc.m_bReplaceOnLoad = 0;
-  ASSERT_TRUE(LoadDoc(doc, bytes));
-  doc.m_bReplaceOnLoad = 1;
+  ASSERT_TRUE(LoadDoc(doc, bytes, false, {.bReplaceOnLoad = false}));
   ASSERT_EQ(doc.m_listObjects.size(), 7u);
   auto* pasted = dynamic_cast<CCoupling*>(At(doc.m_listObjects, 6));
   ASSERT_NE(pasted, nullptr);
@@ -228,8 +224,7 @@ TEST(NativeStreamWriter, SharedUnselectedEndIsWrittenOncePerBond) {
   y->m_bSelected = 1;
   Append(doc.m_listObjects, MakeBond(inGroup, x))->m_bSelected = 1;
   Append(doc.m_listObjects, MakeBond(inGroup, y))->m_bSelected = 1;
-  doc.m_bSelectionOnly = 1;
-  const auto bytes = StoreDoc(doc);
+  const auto bytes = StoreDoc(doc, {.bSelectionOnly = true});
   Bytes groupRec;
   groupRec.common(9, 0, 1.0, 0, 0, 0, 0, 0, 0, 0).dot(0, 0).end();
   const Bytes expected = Bytes()
@@ -437,9 +432,7 @@ TEST(NativeStreamLoader, PasteAttachesOnlyToSelectedTopLevelObjects) {
   doc.SetSelCount(1);
   Bytes b;
   b.header(0).dot(0, 0).bond(0, 0, 50, 50).bond(0, 0, 77, 77).end();
-  doc.m_bReplaceOnLoad = 0;
-  ASSERT_TRUE(LoadDoc(doc, b.v));
-  doc.m_bReplaceOnLoad = 1;
+  ASSERT_TRUE(LoadDoc(doc, b.v, false, {.bReplaceOnLoad = false}));
   ASSERT_EQ(doc.m_listObjects.size(), 4u);  // the bond to (77, 77) is dropped
   auto* bond = dynamic_cast<CCoupling*>(At(doc.m_listObjects, 3));
   ASSERT_NE(bond, nullptr);
@@ -458,8 +451,7 @@ TEST(NativeStreamLoader, OutlandishSelectionCountIsKeptInRange) {
       Bytes b;
       b.header(nStored).dot(0, 0).dot(100, 0).end();
       CKvillDoc doc;
-      doc.m_bReplaceOnLoad = 0;
-      ASSERT_TRUE(LoadDoc(doc, b.v, bScan));
+      ASSERT_TRUE(LoadDoc(doc, b.v, bScan, {.bReplaceOnLoad = false}));
       const std::int32_t nExpected = nStored == INT32_MAX   ? (1 << 30) + 2
                                      : nStored == INT32_MIN ? -(1 << 30) + 2
                                                             : 12347;
@@ -478,9 +470,7 @@ TEST(NativeStreamLoader, PasteSelectsTheOutermostGroupOnly) {
       .end()
       .end();
   CKvillDoc doc;
-  doc.m_bReplaceOnLoad = 0;
-  ASSERT_TRUE(LoadDoc(doc, b.v));
-  doc.m_bReplaceOnLoad = 1;
+  ASSERT_TRUE(LoadDoc(doc, b.v, false, {.bReplaceOnLoad = false}));
   auto* g = dynamic_cast<CGroup*>(At(doc.m_listObjects, 0));
   ASSERT_NE(g, nullptr);
   EXPECT_EQ(g->m_bSelected, 1);

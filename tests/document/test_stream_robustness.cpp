@@ -244,9 +244,7 @@ TEST(NativeStreamBadInput, GarbageRandomBytesAndMagicsInGarbage) {
       for (int replace : {1, 0}) {
         CKvillDoc doc;
         Append(doc.m_listObjects, MakeDot(0, 0))->m_bSelected = 1;
-        doc.m_bReplaceOnLoad = replace;
-        LoadDoc(doc, data, bScan);
-        doc.m_bReplaceOnLoad = 1;
+        LoadDoc(doc, data, bScan, {.bReplaceOnLoad = replace != 0});
         // Whatever was read can be written and read back.
         const auto again = StoreDoc(doc);
         CKvillDoc back;

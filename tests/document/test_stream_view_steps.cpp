@@ -28,9 +28,8 @@ TEST_F(StreamViewSteps, ReplacingLoadResetsTheViewAndStartsTheHistoryTimer) {
 TEST_F(StreamViewSteps, UndoKeepsZoomAndScrollAndRunsNoTimer) {
   view.m_dZoom = 2.0;
   view.m_nScrollY = 300;
-  doc.m_bQuietLoad = 1;
-  doc.m_bKeepViewOnLoad = 1;
-  ASSERT_TRUE(LoadDoc(doc, Bytes().header(0).dot(5, 5).end().v));
+  ASSERT_TRUE(LoadDoc(doc, Bytes().header(0).dot(5, 5).end().v, false,
+                      {.bKeepViewOnLoad = true, .bQuietLoad = true}));
   EXPECT_EQ(view.m_dZoom, 2.0);
   EXPECT_EQ(view.m_nScrollY, 300);
   EXPECT_FALSE(host.IsTimerRunning(TIMER_RESET_HISTORY));
@@ -39,9 +38,8 @@ TEST_F(StreamViewSteps, UndoKeepsZoomAndScrollAndRunsNoTimer) {
 TEST_F(StreamViewSteps, PasteRedrawsOnlyAndAFailedLoadSchedulesTheMessage) {
   view.m_dZoom = 2.0;
   doc.m_bQuietLoad = 0;
-  doc.m_bReplaceOnLoad = 0;
-  EXPECT_FALSE(LoadDoc(doc, Bytes().header(0).dot(5, 5).v));  // no end marker
-  doc.m_bReplaceOnLoad = 1;
+  // No end marker.
+  EXPECT_FALSE(LoadDoc(doc, Bytes().header(0).dot(5, 5).v, false, {.bReplaceOnLoad = false}));
   EXPECT_EQ(doc.m_listObjects.size(), 1u);
   EXPECT_EQ(view.m_dZoom, 2.0);
   EXPECT_FALSE(host.IsTimerRunning(TIMER_RESET_HISTORY));

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "StreamBytes.h"
-#include "document/CArchive.h"
+#include "../document/StreamBytes.h"
+#include "objects/CArchive.h"
 
 namespace {
 

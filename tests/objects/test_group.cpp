@@ -15,7 +15,7 @@
 #include "objects/CRecordingDC.h"
 #include "objects/GroupWalk.h"
 #include "objects/IViewLink.h"
-#include "view/RingTemplates.h"
+#include "objects/RingTemplates.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
 #include "objects/CGroup.h"
-#include "view/RingTemplates.h"
+#include "objects/RingTemplates.h"
 
 namespace {
 

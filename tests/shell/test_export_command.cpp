@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "document/CArchive.h"
+#include "objects/CArchive.h"
 #include "document/CKvillDoc.h"
 #include "objects/CEllipse.h"
 #include "objects/CKVObject.h"

@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
-#include "document/CArchive.h"
 #include "document/CKvillDoc.h"
+#include "objects/CArchive.h"
 #include "objects/CEllipse.h"
 #include "objects/CFormula.h"
 #include "objects/CKVObject.h"

@@ -8,7 +8,7 @@
 #include "objects/CEllipse.h"
 #include "objects/CFormula.h"
 #include "objects/CGroup.h"
-#include "view/RingTemplates.h"
+#include "objects/RingTemplates.h"
 
 // Places objects at the end of a document's list, as the view tests build their drawings.
 class DrawingBuilder {

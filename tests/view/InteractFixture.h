@@ -137,7 +137,7 @@ class InteractFixture : public ::testing::Test {
     }
     return found;
   }
-  std::size_t Snapshots() const { return view.m_listHistory.size(); }
+  std::size_t Snapshots() const { return view.History().Size(); }
 
   CKvillDoc doc;
   InteractHost host;

@@ -5,6 +5,7 @@
 
 #include "ViewFixture.h"
 #include "document/CKvillSrvrItem.h"
+#include "objects/CArchive.h"
 
 using DocumentPrompts = ViewFixture;
 

@@ -17,8 +17,8 @@ TEST_F(ViewState, ConstructionStateAndGlobalAccessor) {
   EXPECT_EQ(view.m_bKillArmed, 1);
   EXPECT_EQ(view.m_nSelCount, 0);
   EXPECT_EQ(view.m_pCurrent, nullptr);
-  EXPECT_TRUE(view.m_listHistory.empty());
-  EXPECT_EQ(view.m_posHistory, view.m_listHistory.end());
+  EXPECT_TRUE(view.History().IsEmpty());
+  EXPECT_EQ(view.History().Position(), std::nullopt);
   EXPECT_EQ(view.m_bEnglish, 1);
   EXPECT_NE(view.m_cfNative, 0u);
   EXPECT_EQ(host.m_formats.count("Valendra Native"), 1u);

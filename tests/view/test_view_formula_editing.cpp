@@ -42,15 +42,16 @@ TEST_F(ViewFormulaEditing, TemplateRecordsNoSnapshotUntilTheNextChange) {
   EXPECT_EQ(f->m_strText, "#iup # ");
   EXPECT_EQ(Snapshots(), nAfterCreate);
   EXPECT_TRUE(doc.IsModified());
-  const auto Holds = [](const CFileObject& snap, const std::string& str) {
-    return std::search(snap.m_block.begin(), snap.m_block.end(), str.begin(), str.end()) !=
-           snap.m_block.end();
+  // Whether the newest snapshot holds str.
+  const auto Holds = [this](const std::string& str) {
+    const std::vector<std::uint8_t> snap = view.History().BytesAt(view.History().Size() - 1);
+    return std::search(snap.begin(), snap.end(), str.begin(), str.end()) != snap.end();
   };
-  EXPECT_FALSE(Holds(view.m_listHistory.back(), "#iup"));
+  EXPECT_FALSE(Holds("#iup"));
   Type("3");
   EXPECT_EQ(Snapshots(), nAfterCreate + 1);
   // The first snapshot that holds the template is the one of the change that followed.
-  EXPECT_TRUE(Holds(view.m_listHistory.back(), "#iup 3# "));
+  EXPECT_TRUE(Holds("#iup 3# "));
   // A Greek letter is recorded at once.
   Tool(1034);
   EXPECT_EQ(f->m_strText, "#iup 3<a># ");

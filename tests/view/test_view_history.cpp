@@ -4,19 +4,15 @@
 #include <span>
 
 #include "ViewFixture.h"
-#include "document/CArchive.h"
+#include "objects/CArchive.h"
 
 namespace {
 
 std::vector<std::uint8_t> Store(CKvillDoc& doc) {
   std::vector<std::uint8_t> out;
-  doc.m_bClearModifiedOnStore = 0;
-  {
-    CArchive ar(&out);
-    doc.Serialize(ar);
-    ar.Flush();
-  }
-  doc.m_bClearModifiedOnStore = 1;
+  CArchive ar(&out);
+  doc.Serialize(ar, {.bClearModifiedOnStore = false});
+  ar.Flush();
   return out;
 }
 
@@ -29,7 +25,9 @@ class ViewHistory : public ViewFixture {
     AddEllipse(0, 0, 400, -400);
     view.OnZoomDefault();
     doc.SetModifiedFlag(false);
-    // As after start-up: the history holds the loaded drawing.
+    // As after start-up: loads are no longer quiet, and the history holds the loaded
+    // drawing.
+    doc.m_bQuietLoad = 0;
     host.SetTimer(TIMER_RESET_HISTORY, 10);
     host.FireTimer(TIMER_RESET_HISTORY);
   }
@@ -48,32 +46,32 @@ class ViewHistory : public ViewFixture {
 };
 
 TEST_F(ViewHistory, SnapshotIsExactlyTheNativeStream) {
-  ASSERT_EQ(view.m_listHistory.size(), 1u);
-  EXPECT_EQ(view.m_listHistory.front().m_block, Store(doc));
-  EXPECT_EQ(view.m_listHistory.front().m_bModified, 0);
+  ASSERT_EQ(view.History().Size(), 1u);
+  EXPECT_EQ(view.History().BytesAt(0), Store(doc));
+  EXPECT_EQ(view.History().IsModifiedAt(0), false);
   doc.m_listObjects.clear();
   view.ClearHistory();
   view.PushSnapshot();
   // An empty drawing: magic, selection count and end marker.
-  EXPECT_EQ(view.m_listHistory.front().m_block.size(), 18u);
+  EXPECT_EQ(view.History().BytesAt(0).size(), 18u);
 }
 
 TEST_F(ViewHistory, UndoTwiceThenRunsOffTheOldestAndRedoComesBack) {
   Change(1000);  // A
   Change(2000);  // B
-  EXPECT_EQ(view.m_listHistory.size(), 3u);
+  EXPECT_EQ(view.History().Size(), 3u);
   EXPECT_TRUE(doc.IsModified());
   view.Undo();
   EXPECT_EQ(Left(), 1000);
   view.Undo();
   EXPECT_EQ(Left(), 0);  // before A
-  EXPECT_EQ(view.m_bHistoryAtOldest, 0);
+  EXPECT_EQ(view.History().IsAtOldest(), false);
   view.Undo();
   EXPECT_EQ(Left(), 0);
-  EXPECT_EQ(view.m_bHistoryAtOldest, 1);
+  EXPECT_EQ(view.History().IsAtOldest(), true);
   view.Redo();
   EXPECT_EQ(Left(), 1000);  // after A
-  EXPECT_EQ(view.m_bHistoryAtOldest, 0);
+  EXPECT_EQ(view.History().IsAtOldest(), false);
   view.Redo();
   EXPECT_EQ(Left(), 2000);
   view.Redo();  // already the newest
@@ -87,8 +85,8 @@ TEST_F(ViewHistory, ChangeAfterUndoDropsTheRedoBranch) {
   view.Undo();
   view.Undo();
   Change(3000);  // C
-  EXPECT_EQ(view.m_listHistory.size(), 2u);
-  EXPECT_EQ(view.m_posHistory, view.m_listHistory.end());
+  EXPECT_EQ(view.History().Size(), 2u);
+  EXPECT_EQ(view.History().Position(), std::nullopt);
   view.Redo();
   EXPECT_EQ(Left(), 3000);
   view.Undo();
@@ -99,9 +97,9 @@ TEST_F(ViewHistory, ChangeAfterRunningOffTheOldestKeepsTheOldest) {
   Change(1000);
   view.Undo();
   view.Undo();  // at-oldest
-  EXPECT_EQ(view.m_bHistoryAtOldest, 1);
+  EXPECT_EQ(view.History().IsAtOldest(), true);
   Change(5000);
-  EXPECT_EQ(view.m_listHistory.size(), 2u);
+  EXPECT_EQ(view.History().Size(), 2u);
   view.Undo();
   EXPECT_EQ(Left(), 0);
 }
@@ -114,7 +112,7 @@ TEST_F(ViewHistory, RedoAfterRunningOffTheOnlySnapshotKeepsWhatWasSelectedSince)
   view.UpdateView();
   host.SetTimer(TIMER_RESET_HISTORY, 10);
   host.FireTimer(TIMER_RESET_HISTORY);
-  ASSERT_EQ(view.m_listHistory.size(), 1u);
+  ASSERT_EQ(view.History().Size(), 1u);
   // A selection rectangle around it, from (300, -300) to (1200, -1200), records nothing.
   view.OnLButtonDown(MK_LBUTTON, CPoint{20, 20});
   view.OnMouseMove(MK_LBUTTON, CPoint{50, 50});
@@ -122,13 +120,13 @@ TEST_F(ViewHistory, RedoAfterRunningOffTheOnlySnapshotKeepsWhatWasSelectedSince)
   view.OnLButtonUp(0, CPoint{80, 80});
   ASSERT_EQ(e->m_bSelected, 1);
   ASSERT_EQ(view.m_nSelCount, 1);
-  ASSERT_EQ(view.m_listHistory.size(), 1u);
+  ASSERT_EQ(view.History().Size(), 1u);
 
   view.Undo();
-  EXPECT_EQ(view.m_bHistoryAtOldest, 1);
+  EXPECT_EQ(view.History().IsAtOldest(), true);
   view.Redo();
-  EXPECT_EQ(view.m_bHistoryAtOldest, 0);
-  EXPECT_EQ(view.m_posHistory, view.m_listHistory.end());
+  EXPECT_EQ(view.History().IsAtOldest(), false);
+  EXPECT_EQ(view.History().Position(), std::nullopt);
   // Nothing was reloaded: the ellipse is still selected, and is not a reloaded copy.
   ASSERT_EQ(doc.m_listObjects.size(), 1u);
   EXPECT_EQ(doc.m_listObjects.front()->m_bSelected, 1);
@@ -160,10 +158,10 @@ TEST_F(ViewHistory, UndoToTheSavedStateClearsTheModifiedFlag) {
 TEST_F(ViewHistory, AfterClearingTheHistoryTheFirstChangeCannotBeUndone) {
   view.ClearHistory();
   Change(1000);
-  EXPECT_EQ(view.m_listHistory.size(), 1u);
+  EXPECT_EQ(view.History().Size(), 1u);
   view.Undo();
   EXPECT_EQ(Left(), 1000);
-  EXPECT_EQ(view.m_bHistoryAtOldest, 1);
+  EXPECT_EQ(view.History().IsAtOldest(), true);
 }
 
 TEST_F(ViewHistory, UndoKeepsZoomAndScrollAndLeavesNoTimer) {
@@ -197,8 +195,8 @@ TEST_F(ViewHistory, OpeningAFileResetsTheViewAndTheHistory) {
   EXPECT_EQ(view.m_nScrollY, 0);
   ASSERT_TRUE(host.IsTimerRunning(TIMER_RESET_HISTORY));
   host.FireTimer(TIMER_RESET_HISTORY);
-  EXPECT_EQ(view.m_listHistory.size(), 1u);
-  EXPECT_EQ(view.m_listHistory.front().m_block, bytes);
+  EXPECT_EQ(view.History().Size(), 1u);
+  EXPECT_EQ(view.History().BytesAt(0), bytes);
 }
 
 TEST_F(ViewHistory, FileNamedAtStartIsOpenedByTheFirstReset) {

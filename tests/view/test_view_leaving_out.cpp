@@ -16,7 +16,7 @@
 #include "objects/CGroup.h"
 #include "objects/CRecordingDC.h"
 #include "objects/GroupWalk.h"
-#include "view/RingTemplates.h"
+#include "objects/RingTemplates.h"
 
 namespace {
 

@@ -163,9 +163,9 @@ TEST_F(ViewScroll, StartUpTimerAppliesTheSavedShowStateOnce) {
 }
 
 TEST_F(ViewScroll, TimerAfterASaveOnlyMarksTheSavedSnapshot) {
-  view.m_listHistory.resize(3);
-  for (auto& s : view.m_listHistory) s.m_bModified = 0;
-  view.m_posHistory = std::next(view.m_listHistory.begin());
+  // Three snapshots, none modified, the document showing the middle one.
+  for (int i = 0; i < 3; ++i) view.History().Push({}, false);
+  view.History().Undo();
   doc.m_bJustSaved = 1;
   view.ScheduleScrollRefresh();
   host.FireTimer(TIMER_SCROLL_REFRESH);
@@ -173,13 +173,18 @@ TEST_F(ViewScroll, TimerAfterASaveOnlyMarksTheSavedSnapshot) {
   EXPECT_EQ(view.m_nRefreshPending, 1);  // the refresh waits for the next tick
   EXPECT_EQ(host.CountLog("EndStartingUp"), 0);
   std::vector<int> flags;
-  for (const auto& s : view.m_listHistory) flags.push_back(s.m_bModified);
+  for (std::size_t i = 0; i < view.History().Size(); ++i) {
+    flags.push_back(view.History().IsModifiedAt(i));
+  }
   EXPECT_EQ(flags, (std::vector<int>{1, 0, 1}));
   // With no current position the newest snapshot is the saved one.
-  view.m_posHistory = view.m_listHistory.end();
+  view.History().Redo();
+  view.History().Redo();
   view.MarkSavedSnapshot();
   flags.clear();
-  for (const auto& s : view.m_listHistory) flags.push_back(s.m_bModified);
+  for (std::size_t i = 0; i < view.History().Size(); ++i) {
+    flags.push_back(view.History().IsModifiedAt(i));
+  }
   EXPECT_EQ(flags, (std::vector<int>{1, 1, 0}));
 }
 

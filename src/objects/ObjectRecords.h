@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "objects/Geometry.h"
+
+class CKVObject;
+
+// What the records of the native stream need from the document they are read into: every
+// object writes and reads its own record (its Store and Load), a group has the objects of
+// its records made, and a bond finds its ends among the objects already read. The document
+// implements it.
+class IRecordDocument {
+ public:
+  virtual ~IRecordDocument() = default;
+
+  // Whether the records of the stream being read carry a selection flag (the current
+  // family) or not (the older family).
+  virtual bool RecordsHaveSelection() const = 0;
+  // Whether the objects read are pasted next to the drawing rather than replacing it.
+  virtual bool IsPastingRecords() const = 0;
+  // A new object of the class a kind code names, or null for a code no class answers to.
+  virtual std::unique_ptr<CKVObject> CreateRecordObject(std::int32_t nKind) = 0;
+  // The end object a bond reference names: the first object of the walk over the top-level
+  // list (only selected top-level objects when bSelectedOnly) whose box and anchor equal the
+  // given ones; bonds are never ends.
+  virtual CKVObject* FindBondEnd(const CRect& rc, CPoint pt, bool bSelectedOnly) = 0;
+  // A loader announces an object that has just been read, in walk order; never a bond.
+  virtual void NoteLoadedObject(CKVObject* pObj) = 0;
+};
+
+// Kind codes of a stream, old ones included, that name a bond or a group.
+inline bool IsBondCode(std::int32_t nKind) { return nKind == 2 || nKind == 7 || nKind == 12; }
+inline bool IsGroupCode(std::int32_t nKind) { return nKind == 4 || nKind == 9; }

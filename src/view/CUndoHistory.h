@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <optional>
+#include <span>
+#include <vector>
+
+// The undo history: whole-document snapshots, each the exact bytes of the native stream and
+// the document's modified flag when it was taken, oldest first, and where the document
+// stands among them. It knows nothing of the document: the view writes the stream, hands it
+// over, and reloads the document from what Undo and Redo give back. How a snapshot is kept
+// is the history's own business; callers see stream bytes only.
+class CUndoHistory {
+ public:
+  CUndoHistory() = default;
+  // The position is an iterator into the list, which a copy would not carry over.
+  CUndoHistory(const CUndoHistory&) = delete;
+  CUndoHistory& operator=(const CUndoHistory&) = delete;
+
+  // What Undo and Redo hand back: the bytes to reload and the modified flag recorded with
+  // them. The bytes stay valid until the history next changes.
+  struct CReload {
+    std::span<const std::uint8_t> bytes;
+    bool bModified = false;
+  };
+
+  // Records a new newest snapshot. A history standing on an older snapshot (after an
+  // undo) first drops every snapshot after that one: the redo branch goes. May throw
+  // std::bad_alloc; the history is then still whole, with the redo branch already gone.
+  void Push(std::vector<std::uint8_t> bytes, bool bModified);
+  // The snapshot before the current one, which becomes current; none when the document
+  // shows the oldest snapshot (or the history is empty), and the history then remembers
+  // that it ran off the oldest end.
+  std::optional<CReload> Undo();
+  // The snapshot after the current one, which becomes current; none when the document
+  // shows the newest snapshot. After running off the oldest end, the one after the oldest.
+  std::optional<CReload> Redo();
+  // The document has been saved as it shows now: that snapshot keeps the modified flag
+  // clear and every other one has it set, so stepping back to the saved state clears the
+  // document's flag again.
+  void MarkSaved();
+  void Clear();
+
+  // Whether Undo and Redo would hand back a snapshot.
+  bool CanUndo() const;
+  bool CanRedo() const;
+
+  bool IsEmpty() const { return m_listHistory.empty(); }
+  std::size_t Size() const { return m_listHistory.size(); }
+  // The snapshot at index i (0 is the oldest): its stream bytes and its modified flag.
+  std::vector<std::uint8_t> BytesAt(std::size_t i) const;
+  bool IsModifiedAt(std::size_t i) const;
+  // The index of the snapshot the document shows, or none when it shows the newest one
+  // (or ran off the oldest end).
+  std::optional<std::size_t> Position() const;
+  // Whether the last Undo ran off the oldest snapshot.
+  bool IsAtOldest() const { return m_bHistoryAtOldest != 0; }
+
+ private:
+  struct CSnapshot {
+    std::vector<std::uint8_t> m_block;
+    std::int32_t m_bModified = 0;
+  };
+  using Iterator = std::list<CSnapshot>::iterator;
+
+  // The snapshot that becomes current, handed back for reloading.
+  CReload Select(Iterator it);
+  const CSnapshot& At(std::size_t i) const;
+
+  std::list<CSnapshot> m_listHistory;
+  // The snapshot the document shows; end() stands for "none", the newest.
+  Iterator m_posHistory = m_listHistory.end();
+  std::int32_t m_bHistoryAtOldest = 0;
+};

@@ -1,0 +1,61 @@
+# Reads every #include of the sources under SRC and fails on any that reaches a higher
+# layer. The layers, from the bottom: objects, formula, document, view (the core), then
+# platform and shell. resources is a leaf: every layer may include it, and it includes
+# nothing of the others. The core includes no Qt header. A folder that is not a layer
+# fails too, so a new one has to be given its place here first.
+#
+#   cmake -DSRC=<folder> -P CheckLayering.cmake
+if(NOT SRC)
+  message(FATAL_ERROR "CheckLayering.cmake needs -DSRC=<folder>")
+endif()
+
+get_filename_component(SRC "${SRC}" ABSOLUTE)
+set(layers objects formula document view platform shell)
+set(core objects formula document view)
+
+file(GLOB_RECURSE files RELATIVE "${SRC}" "${SRC}/*.h" "${SRC}/*.cpp")
+list(SORT files)
+set(faults "")
+set(nIncludes 0)
+foreach(file ${files})
+  string(REGEX MATCH "^[^/]+" layer "${file}")
+  list(FIND layers "${layer}" nLayer)
+  if(nLayer LESS 0 AND NOT layer STREQUAL "resources")
+    list(APPEND faults "${file}: ${layer}/ is not a layer")
+    continue()
+  endif()
+  file(STRINGS "${SRC}/${file}" lines REGEX "^[ \t]*#[ \t]*include")
+  foreach(line ${lines})
+    math(EXPR nIncludes "${nIncludes} + 1")
+    if(line MATCHES "#[ \t]*include[ \t]*[\"<]([A-Za-z_]+)/([^\">]+)[\">]")
+      set(target "${CMAKE_MATCH_1}")
+      set(header "${CMAKE_MATCH_1}/${CMAKE_MATCH_2}")
+      if(target STREQUAL "resources" AND NOT layer STREQUAL "resources")
+        continue()  # the leaf every layer may use
+      endif()
+      list(FIND layers "${target}" nTarget)
+      if(layer STREQUAL "resources")
+        if(NOT target STREQUAL "resources" AND nTarget GREATER_EQUAL 0)
+          list(APPEND faults "${file}: resources includes ${header}, but resources is a leaf")
+        endif()
+      elseif(nTarget GREATER nLayer)
+        list(APPEND faults "${file}: ${layer} includes ${header}, of the higher layer ${target}")
+      endif()
+    elseif(line MATCHES "#[ \t]*include[ \t]*<(Q[A-Za-z]*)>")
+      list(FIND core "${layer}" nCore)
+      if(nCore GREATER_EQUAL 0)
+        list(APPEND faults "${file}: the core layer ${layer} includes the Qt header ${CMAKE_MATCH_1}")
+      endif()
+    endif()
+  endforeach()
+endforeach()
+
+list(LENGTH files nFiles)
+list(LENGTH faults nFaults)
+if(nFaults GREATER 0)
+  foreach(fault ${faults})
+    message("layering: ${fault}")
+  endforeach()
+  message(FATAL_ERROR "layering: ${nFaults} include(s) against the layers in ${nFiles} files")
+endif()
+message("layering: ${nIncludes} includes of ${nFiles} files keep to the layers")

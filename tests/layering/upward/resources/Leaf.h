@@ -1,0 +1,4 @@
+// The resources leaf including a layer: refused.
+#pragma once
+#include "objects/Geometry.h"
+#include "resources/CommandIds.h"

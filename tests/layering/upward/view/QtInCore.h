@@ -1,0 +1,3 @@
+// The core including Qt: refused.
+#pragma once
+#include <QPainter>

@@ -45,16 +45,20 @@ class CModeScope {
       m_saved[i] = flag;
       if (const std::optional<bool>& value = options.*kModeFlags[i].pOption) flag = *value ? 1 : 0;
     }
+    m_savedProgress = m_doc.m_fnProgress;
+    if (options.fnProgress) m_doc.m_fnProgress = options.fnProgress;
   }
   CModeScope(const CModeScope&) = delete;
   CModeScope& operator=(const CModeScope&) = delete;
   ~CModeScope() {
     for (std::size_t i = 0; i < std::size(kModeFlags); ++i) m_doc.*kModeFlags[i].pFlag = m_saved[i];
+    m_doc.m_fnProgress = std::move(m_savedProgress);
   }
 
  private:
   CKvillDoc& m_doc;
   std::int32_t m_saved[std::size(kModeFlags)] = {};
+  WorkProgress m_savedProgress;
 };
 
 }  // namespace

@@ -30,6 +30,8 @@ struct CSerializeOptions {
   std::optional<bool> bKeepViewOnLoad{};
   std::optional<bool> bQuietLoad{};
   std::optional<bool> bScanForHeader{};
+  // Told how far the store or load has come, when given.
+  WorkProgress fnProgress{};
 
   // A file read as the Open command reads it: the scanning loader, replacing the drawing.
   static CSerializeOptions OpenFile() { return {.bReplaceOnLoad = true, .bScanForHeader = true}; }

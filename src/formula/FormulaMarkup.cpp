@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "resources/WindowMessages.h"
+
 namespace {
 
 // The byte at i as 0 ... 255, or -1 when i lies outside the text.
@@ -254,18 +256,15 @@ int TemplateCaretBack(FormulaTemplate tmpl) {
   return 0;
 }
 
-const char kGreekSmall[29] = "abcdefjghiklmnopvqJrsVtuwxyz";
-const char kGreekCapital[25] = "ABCDEFGHIKLMNOPQRSTUWXYZ";
-
 FormulaTemplate TemplateOfMessage(int nMessage) {
   switch (nMessage) {
-    case 1030:
+    case msg::kInsertUpperIndex:
       return FormulaTemplate::Up;
-    case 1031:
+    case msg::kInsertRightIndices:
       return FormulaTemplate::UpDownRight;
-    case 1032:
+    case msg::kInsertLowerIndex:
       return FormulaTemplate::Down;
-    case 1033:
+    case msg::kInsertLeftIndices:
       return FormulaTemplate::UpDownLeft;
     default:
       return FormulaTemplate::None;
@@ -273,11 +272,11 @@ FormulaTemplate TemplateOfMessage(int nMessage) {
 }
 
 char GreekOfMessage(int nMessage) {
-  if (nMessage >= MSG_GREEK_FIRST && nMessage < MSG_GREEK_FIRST + 28) {
-    return kGreekSmall[nMessage - MSG_GREEK_FIRST];
+  if (nMessage >= msg::kGreekFirst && nMessage < msg::kGreekCapitalFirst) {
+    return msg::kGreekSmall[nMessage - msg::kGreekFirst];
   }
-  if (nMessage >= MSG_GREEK_FIRST + 28 && nMessage <= MSG_GREEK_LAST) {
-    return kGreekCapital[nMessage - MSG_GREEK_FIRST - 28];
+  if (nMessage >= msg::kGreekCapitalFirst && nMessage <= msg::kGreekLast) {
+    return msg::kGreekCapital[nMessage - msg::kGreekCapitalFirst];
   }
   return 0;
 }

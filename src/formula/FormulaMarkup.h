@@ -74,19 +74,8 @@ CaretStop StopKindAt(std::string_view text, int p);
 const char* TemplateText(FormulaTemplate tmpl);
 int TemplateCaretBack(FormulaTemplate tmpl);
 
-// The 52 Greek letters offered by the palettes: the byte X of "<X>" drawn in "Symbol".
-// Small letters in palette order (messages 1034 ... 1061), then capitals (1062 ... 1085).
-extern const char kGreekSmall[29];
-extern const char kGreekCapital[25];
-
-// The palette messages of formula editing.
-enum : int {
-  MSG_TEMPLATE_FIRST = 1030,  // 1030 "#iup", 1031 "#iudr", 1032 "#idown", 1033 "#iudl"
-  MSG_TEMPLATE_LAST = 1033,
-  MSG_GREEK_FIRST = 1034,
-  MSG_GREEK_LAST = 1085,
-};
-// The template of a message 1030 ... 1033, or None.
+// The palette messages of formula editing (resources/WindowMessages.h): the template of an
+// index message, or None.
 FormulaTemplate TemplateOfMessage(int nMessage);
-// The Greek byte of a message 1034 ... 1085, or 0.
+// The Greek letter of a Greek message, the byte X of "<X>" drawn in "Symbol"; or 0.
 char GreekOfMessage(int nMessage);

@@ -32,6 +32,7 @@ inline constexpr int kViewStatusBar = 59393;
 inline constexpr int kCancelInPlace = 32769;
 inline constexpr int kViewDrawBar = 32779;
 inline constexpr int kEditDelete = 32787;
+inline constexpr int kEditFormula = 32791;  // the formula's context command: edit it
 inline constexpr int kEditCopySelection = 32794;
 inline constexpr int kEditRedo = 32796;
 inline constexpr int kGroup = 32797;
@@ -61,5 +62,13 @@ inline constexpr int kLanguageCzech = 32892;
 inline constexpr int kLanguageEnglish = 32893;
 inline constexpr int kFileExportPicture = 32894;
 inline constexpr int kEscapeShadowed = 1078;  // a second Esc entry that never takes effect
+
+// Strings of the framework's string table, and the status bar's panes.
+inline constexpr int kIdsDocumentTemplate = 128;
+inline constexpr int kIdsAppTitle = 57344;
+inline constexpr int kIdsIdleMessage = 57345;
+inline constexpr int kIndicatorCaps = 59137;
+inline constexpr int kIndicatorNum = 59138;
+inline constexpr int kIndicatorScroll = 59139;
 
 }  // namespace cmd

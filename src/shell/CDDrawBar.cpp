@@ -11,6 +11,7 @@
 
 #include "document/CKvillDoc.h"
 #include "objects/CKVObject.h"
+#include "resources/WindowMessages.h"
 #include "shell/CAromatic.h"
 #include "shell/CCouple.h"
 #include "shell/CIndexes.h"
@@ -237,7 +238,7 @@ void CDDrawBar::Post(int nMessage) {
 void CDDrawBar::OnFormula() {
   HidePalettes();
   PumpMessages();
-  Post(1095);
+  Post(msg::kEndEdit);
   ClearLatches();
   if (CMainButton* p = Button(res::DrawBarButtons()[0].id)) {
     p->m_bLatched = 1;
@@ -268,7 +269,7 @@ void CDDrawBar::OnPaletteButton(res::PaletteKind kind) {
   pPalette->ShowAt(QPoint(rcBar.left() + row.offset, rcBar.top() + rcBar.height()));
 }
 
-void CDDrawBar::OnCancel() { Post(1095); }
+void CDDrawBar::OnCancel() { Post(msg::kEndEdit); }
 
 void CDDrawBar::OnMoved() {
   HidePalettes();

@@ -24,7 +24,7 @@ struct CDrawBarLinks {
   std::int32_t* pDrawBarPlaced = nullptr;              // the view's m_bDrawBarPlaced
   std::int32_t* pDrawBarVisible = nullptr;             // the view's m_bDrawBarVisible
   std::array<std::int32_t, 11>* pPlacement = nullptr;  // m_wpDrawBar
-  std::function<void(bool bChecked)> fnCheckMark;      // menu item 32779
+  std::function<void(bool bChecked)> fnCheckMark;      // the Draw Bar menu item
   QWidget* pOwner = nullptr;                           // the main window
   res::Language lang = res::Language::English;
 };
@@ -53,7 +53,7 @@ class CDDrawBar {
   bool IsWindow() const { return !m_pWindow.isNull(); }
   QWidget* GetWindow() const { return m_pWindow.data(); }
 
-  // The Draw Bar command (32779): shows the bar at its recorded place (or, when that place
+  // The Draw Bar command: shows the bar at its recorded place (or, when that place
   // leaves part of it off the screen, at its default place) or hides it.
   void OnDrawBarCommand();
 

@@ -10,6 +10,7 @@
 #include "objects/CKVObject.h"
 #include "platform/CProcessControl.h"
 #include "platform/CSettingsRecord.h"
+#include "resources/CommandIds.h"
 #include "shell/CMainFrame.h"
 #include "shell/CViewWidget.h"
 #include "view/CKvillView.h"
@@ -111,7 +112,7 @@ bool CKvillApp::InitInstance(const QStringList& args) {
   if (pView->m_bStatusBarVisible == 0) {
     // The status bar command toggles the flag back to 0 and hides the bar.
     pView->m_bStatusBarVisible = 1;
-    pFrame->OnCommand(59393);
+    pFrame->OnCommand(cmd::kViewStatusBar);
   }
   if (pView->m_bMainRectValid == 1) {
     const CRect& rc = pView->m_rcMainWnd;

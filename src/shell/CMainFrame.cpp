@@ -43,12 +43,9 @@
 
 namespace {
 
-// Commands the view carries out today; the others of the view's menus are shown disabled
-// until their commands exist.
-const std::set<int> kViewCommands = {cmd::kZoomIn,   cmd::kZoomOut,  cmd::kZoomDefault,
-                                     cmd::kEditUndo, cmd::kEditRedo, cmd::kSelectAll};
-
-// Commands the frame and the application carry out.
+// Commands the frame and the application carry out. Every other command of the menus and
+// the toolbar is the view's: it says whether it carries it out now, and a command it does
+// not carry out yet is shown disabled.
 const std::set<int> kFrameCommands = {
     cmd::kFileNew,           cmd::kFileOpen,          cmd::kFileSave,       cmd::kFileSaveAs,
     cmd::kFileOpenFramework, cmd::kFileSaveFramework, cmd::kFilePrintSetup, cmd::kFilePrint,
@@ -186,9 +183,9 @@ void CMainFrame::BuildToolBar() {
 
 void CMainFrame::BuildStatusBar() {
   QStatusBar* bar = statusBar();
-  m_pMessagePane = new QLabel(Utf8(res::LoadString(57345, m_lang)), bar);
+  m_pMessagePane = new QLabel(Utf8(res::LoadString(cmd::kIdsIdleMessage, m_lang)), bar);
   bar->addWidget(m_pMessagePane, 1);
-  for (int id : {59137, 59138, 59139}) {
+  for (int id : {cmd::kIndicatorCaps, cmd::kIndicatorNum, cmd::kIndicatorScroll}) {
     auto* pane = new QLabel(Utf8(res::LoadString(id, m_lang)), bar);
     pane->setFrameShape(QFrame::Panel);
     pane->setFrameShadow(QFrame::Sunken);
@@ -234,13 +231,21 @@ void CMainFrame::RebuildRecentFiles() {
 bool CMainFrame::IsCommandEnabled(int nId) const {
   if (nId == cmd::kFileMru1) return m_pApp != nullptr && !m_pApp->RecentFiles().isEmpty();
   if (nId == cmd::kFileUpdate) return m_nSet == res::kSetEmbedded;
-  return kFrameCommands.count(nId) > 0 || kViewCommands.count(nId) > 0;
+  return kFrameCommands.count(nId) > 0 || m_pView->IsCommandEnabled(nId);
 }
 
 void CMainFrame::UpdateCommandUi() {
   for (auto& [id, actions] : m_actions) {
     const bool bEnabled = id == cmd::kFileMru1 ? false : IsCommandEnabled(id);
     for (QAction* a : actions) a->setEnabled(bEnabled);
+  }
+  for (auto& [id, actions] : m_actions) {
+    if (!m_pView->IsCommandHandled(id)) continue;
+    const bool bChecked = m_pView->IsCommandChecked(id);
+    for (QAction* a : actions) {
+      a->setCheckable(bChecked || a->isCheckable());
+      a->setChecked(bChecked);
+    }
   }
   for (QAction* a : m_actions[cmd::kViewToolbar]) a->setChecked(!m_pToolBar->isHidden());
   for (QAction* a : m_actions[cmd::kViewStatusBar]) {
@@ -250,13 +255,14 @@ void CMainFrame::UpdateCommandUi() {
 
 void CMainFrame::SetDefaultTitle() {
   m_pDoc->m_strPathName.clear();
-  m_pDoc->m_strTitle = TemplateField(res::LoadString(128, m_lang), 1).toStdString();
+  m_pDoc->m_strTitle =
+      TemplateField(res::LoadString(cmd::kIdsDocumentTemplate, m_lang), 1).toStdString();
   UpdateTitle();
 }
 
 void CMainFrame::UpdateTitle() {
   setWindowTitle(QStringLiteral("%1 - %2").arg(QString::fromStdString(m_pDoc->m_strTitle),
-                                               Utf8(res::LoadString(57344, m_lang))));
+                                               Utf8(res::LoadString(cmd::kIdsAppTitle, m_lang))));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -586,20 +592,16 @@ bool CMainFrame::ReadFileInto(const QString& strPath) {
   }
   const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.constData()),
                                             static_cast<std::size_t>(data.size()));
-  m_pDoc->m_bScanForHeader = 1;
-  m_pDoc->m_bReplaceOnLoad = 1;
   CArchive ar(bytes);
   bool bRead = false;
   {
     CWorkProgress progress(this, m_pViewWidget,
                            QString::fromUtf8(Messages().progressOpening).arg(FileNamePart(strPath)),
                            QString());
-    m_pDoc->m_fnProgress = progress.Callback();
-    bRead = m_pDoc->Serialize(ar);
-    m_pDoc->m_fnProgress = nullptr;
+    CSerializeOptions options = CSerializeOptions::OpenFile();
+    options.fnProgress = progress.Callback();
+    bRead = m_pDoc->Serialize(ar, options);
   }
-  m_pDoc->m_bReplaceOnLoad = 1;
-  m_pDoc->m_bScanForHeader = 0;
   m_pView->ClearHistory();
   if (!bRead) {
     // Not a drawing, or one cut short: the document's own after-load timer reports it.
@@ -657,19 +659,16 @@ void CMainFrame::OnFileOpen() {
 bool CMainFrame::StoreTo(const QString& strPath, bool bClearModifiedOnStore) {
   const bool bWasModified = m_pDoc->IsModified();
   std::vector<std::uint8_t> bytes;
-  m_pDoc->m_bClearModifiedOnStore = bClearModifiedOnStore ? 1 : 0;
-  m_pDoc->m_bSelectionOnly = 0;
   {
     CWorkProgress progress(this, m_pViewWidget,
                            QString::fromUtf8(Messages().progressSaving).arg(FileNamePart(strPath)),
                            QString());
-    m_pDoc->m_fnProgress = progress.Callback();
     CArchive ar(&bytes);
-    m_pDoc->Serialize(ar);
+    m_pDoc->Serialize(ar, {.bSelectionOnly = false,
+                           .bClearModifiedOnStore = bClearModifiedOnStore,
+                           .fnProgress = progress.Callback()});
     ar.Flush();
-    m_pDoc->m_fnProgress = nullptr;
   }
-  m_pDoc->m_bClearModifiedOnStore = 1;
 
   // The file is written beside its target and takes its place only once it is complete, so
   // a failed or interrupted save leaves the previous file as it was.
@@ -739,7 +738,7 @@ bool CMainFrame::SaveAs() {
 
 QString CMainFrame::FrameworkFilter() const {
   // The document template's filter name and extension.
-  const char* pszTemplate = res::LoadString(128, m_lang);
+  const char* pszTemplate = res::LoadString(cmd::kIdsDocumentTemplate, m_lang);
   return QStringLiteral("%1|*%2|All Files (*.*)|*.*|")
       .arg(TemplateField(pszTemplate, 3), TemplateField(pszTemplate, 4));
 }

@@ -218,12 +218,9 @@ bool ReadDrawing(CKvillDoc& doc, const std::string& strIn, std::string* pError,
     *pError = "cannot open " + strIn;
     return false;
   }
-  doc.m_bScanForHeader = 1;
-  doc.m_bReplaceOnLoad = 1;
-  doc.m_fnProgress = progress;
-  const bool bOk = doc.Serialize(ar);
-  doc.m_fnProgress = nullptr;
-  doc.m_bScanForHeader = 0;
+  CSerializeOptions options = CSerializeOptions::OpenFile();
+  options.fnProgress = progress;
+  const bool bOk = doc.Serialize(ar, options);
   if (!bOk) *pError = "Error: Incompatible file.";
   return bOk;
 }

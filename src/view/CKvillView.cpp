@@ -12,6 +12,8 @@
 #include "objects/CGroup.h"
 #include "objects/CKVObject.h"
 #include "objects/GroupWalk.h"
+#include "resources/CommandIds.h"
+#include "resources/WindowMessages.h"
 #include "view/CHeadlessViewHost.h"
 #include "view/CMeasuringDC.h"
 #include "view/IViewHost.h"
@@ -694,7 +696,7 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
   }
 
   // The bond being placed lies over everything else.
-  if (m_nTool == 3 && m_pCurrent != nullptr && m_pCurrent->GetKind() == KIND_COUPLING) {
+  if (m_nTool == TOOL_BOND_END && m_pCurrent != nullptr && m_pCurrent->GetKind() == KIND_COUPLING) {
     m_pCurrent->Draw(pTarget);
   }
 }
@@ -1127,25 +1129,52 @@ void CKvillView::OnPostedMessage(int nMessage, std::intptr_t, std::intptr_t) {
 
 bool CKvillView::OnCommand(int nId) {
   switch (nId) {
-    case ID_ZOOM_IN:
+    case cmd::kZoomIn:
       OnZoomIn();
       return true;
-    case ID_ZOOM_OUT:
+    case cmd::kZoomOut:
       OnZoomOut();
       return true;
-    case ID_ZOOM_DEFAULT:
+    case cmd::kZoomDefault:
       OnZoomDefault();
       return true;
-    case ID_EDIT_UNDO:
+    case cmd::kEditUndo:
       Undo();
       return true;
-    case ID_EDIT_REDO:
+    case cmd::kEditRedo:
       Redo();
       return true;
     default:
       Unsettle();
       return OnInteractionCommand(nId);
   }
+}
+
+bool CKvillView::IsCommandHandled(int nId) const {
+  switch (nId) {
+    case cmd::kZoomIn:
+    case cmd::kZoomOut:
+    case cmd::kZoomDefault:
+    case cmd::kEditUndo:
+    case cmd::kEditRedo:
+    case cmd::kSelectAll:
+    case cmd::kEditFormula:
+    case cmd::kEscape:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CKvillView::IsCommandEnabled(int nId) const {
+  // Delete and the arrow keys reach the view too, but only the formula being edited takes
+  // them; until the selection has its own deletion and nudges they stay out of the menus.
+  return IsCommandHandled(nId);
+}
+
+bool CKvillView::IsCommandChecked(int) const {
+  // None of the view's commands shows a check mark.
+  return false;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "objects/CDC.h"
 #include "objects/Geometry.h"
 #include "objects/IViewLink.h"
+#include "resources/WindowMessages.h"
 #include "view/CUndoHistory.h"
 #include "view/IViewHost.h"
 #include "view/PaintIndex.h"
@@ -39,15 +40,6 @@ enum {
   TIMER_CZECH_TITLE = 1131,
 };
 
-// View commands handled here.
-enum {
-  ID_ZOOM_IN = 32800,
-  ID_ZOOM_OUT = 32801,
-  ID_ZOOM_DEFAULT = 32804,
-  ID_EDIT_UNDO = 57643,
-  ID_EDIT_REDO = 32796,
-};
-
 // The bitmap that RenderDrawing cuts to the drawing's extents in bitmap mode.
 struct CExportBitmap {
   CSize szPixels;
@@ -69,7 +61,16 @@ class CKvillView : public IViewLink, public IDocClient {
   // The view of the process, or null when none exists.
   static CKvillView* GetView();
 
-  // IViewLink.
+  void SetHost(IViewHost* pHost);
+  IViewHost& Host() const { return *m_pHost; }
+  void SetDocument(CKvillDoc* pDoc) {
+    m_pDocument = pDoc;
+    Unsettle();
+  }
+  CKvillDoc* GetDocument() const { return m_pDocument; }
+
+  // ======== What the layers below reach ========
+  // IViewLink: the objects and the formula engine.
   int GetActiveHandle() const override { return m_nHandle; }
   void SetActiveHandle(int nHandle) override { m_nHandle = nHandle; }
   bool IsResizing() const override { return m_bResizing != 0; }
@@ -85,7 +86,7 @@ class CKvillView : public IViewLink, public IDocClient {
   // Any object destroyed ends the rest, so a repaint never goes by an index naming it.
   void ObjectDestroyed() override { Unsettle(); }
 
-  // IDocClient.
+  // IDocClient: the document.
   std::int32_t GetSelCount() const override { return m_nSelCount; }
   void SetSelCount(std::int32_t n) override { m_nSelCount = n; }
   // Ends in-place formula editing, if any, and lets go of the current and hovered objects.
@@ -109,53 +110,6 @@ class CKvillView : public IViewLink, public IDocClient {
   void UpdateContainer() override;
   void ServerItemCreated(CKvillSrvrItem* pItem) override { m_pServerItem = pItem; }
   void ServerItemDestroyed(CKvillSrvrItem* pItem) override;
-
-  void SetHost(IViewHost* pHost);
-  IViewHost& Host() const { return *m_pHost; }
-  void SetDocument(CKvillDoc* pDoc) {
-    m_pDocument = pDoc;
-    Unsettle();
-  }
-  CKvillDoc* GetDocument() const { return m_pDocument; }
-
-  // Coordinates.
-  // Scroll offsets in client pixels: trunc(5 sx / z / z / 100) and trunc(5 sy / z / 100).
-  int ScrollOffsetX() const;
-  int ScrollOffsetY() const;
-  CPoint DeviceToLogical(CPoint ptClient) const;
-  // Drawing units to client pixels, with the pixels per inch of pDC (of the window if null).
-  CPoint LogicalToDevice(CPoint ptLogical, const CDC* pDC = nullptr) const;
-  void OnPrepareDC(CDC* pDC) const;
-
-  // Zoom and scrolling.
-  void OnZoomIn();
-  void OnZoomOut();
-  void OnZoomDefault();
-  void OnMouseWheel(int nDelta);
-  void OnSize();
-  void OnHScroll(int nCode, int nPos);
-  void OnVScroll(int nCode, int nPos);
-  void UpdateView();
-  void NormalizePosition();
-
-  // Selection upkeep shared by the moves.
-  void ResetAllDone();
-  void DeselectAll();
-  void CountSelection();
-  void DragSelection(CDC* pDC, CSize offset);
-  void ShiftAll(CDC* pDC, CSize offset);
-
-  // Painting.
-  void OnDraw(CDC* pDC);
-  std::optional<CExportBitmap> RenderDrawing(CDC* pDC, CKvillDoc* pDoc);
-  void AddToExportExtent(CKVObject* pObj);
-  // Whatever may change an object calls this, so that the next repaints visit every
-  // object again until the drawing is at rest.
-  void Unsettle();
-  // Whether a repaint that changes nothing but the window's place, zoom or exposure
-  // visits only the objects the window can show.
-  bool IsDrawingAtRest() const { return m_nRestingPaints >= 2; }
-
   // The embedding picture. GetPictureExtent renders the drawing once to gather its extents
   // and returns (cx, cy) in drawing units (cy < 0): the drawing plus a margin of 100 on
   // every side. DrawPicture paints the drawing on pDC with its top-left corner at
@@ -168,35 +122,39 @@ class CKvillView : public IViewLink, public IDocClient {
   CSize DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt,
                     const WorkProgress& progress = {});
 
-  // Window events delivered by the host.
+  // ======== Window events delivered by the host ========
   void OnTimer(int nId);
   void OnPostedMessage(int nMessage, std::intptr_t wParam, std::intptr_t lParam);
   bool OnCommand(int nId);
+  // The commands the view carries out (the frame routes them here first), and whether each
+  // can be chosen now and shows a check mark; the frame's menus and toolbar follow these.
+  bool IsCommandHandled(int nId) const;
+  bool IsCommandEnabled(int nId) const;
+  bool IsCommandChecked(int nId) const;
 
-  // Ends in-place formula editing, if any.
-  void EndFormulaEditing();
-  // The object under the mouse, which a replacing load lets go of.
-  CKVObject* m_pHover = nullptr;
+  // ======== Coordinates, zoom and scrolling ========
+  // Scroll offsets in client pixels: trunc(5 sx / z / z / 100) and trunc(5 sy / z / 100).
+  int ScrollOffsetX() const;
+  int ScrollOffsetY() const;
+  CPoint DeviceToLogical(CPoint ptClient) const;
+  // Drawing units to client pixels, with the pixels per inch of pDC (of the window if null).
+  CPoint LogicalToDevice(CPoint ptLogical, const CDC* pDC = nullptr) const;
+  void OnPrepareDC(CDC* pDC) const;
+  void OnZoomIn();
+  void OnZoomOut();
+  void OnZoomDefault();
+  void OnMouseWheel(int nDelta);
+  void OnSize();
+  void OnHScroll(int nCode, int nPos);
+  void OnVScroll(int nCode, int nPos);
+  void UpdateView();
+  void NormalizePosition();
 
-  // Undo history: the view writes and reloads the snapshots the history keeps.
-  CUndoHistory& History() { return m_history; }
-  const CUndoHistory& History() const { return m_history; }
-  void PushSnapshot();
-  void Undo();
-  void Redo();
-  void ClearHistory();
-  void MarkSavedSnapshot();
-  // The file named on the command line, opened by the first history reset.
-  std::string m_strOpenAtStart;
-
-  // Message boxes in the interface language (texts are UTF-8).
-  void ShowMemoryError();
-  void ShowIncompatibleFile();
-
-  // State of the view. Field names and initial values are the program's own.
+  // Field names and initial values are the program's own.
   double m_dZoom = 10.0;
   std::int32_t m_nScrollX = 0;
   std::int32_t m_nScrollY = 0;
+  // The drawing's extents as the scroll bars measure them, and as the objects span them.
   std::int32_t m_nExtBottom = 10;
   std::int32_t m_nExtRight = 10;
   std::int32_t m_nExtTop = 0;
@@ -211,42 +169,130 @@ class CKvillView : public IViewLink, public IDocClient {
   std::int32_t m_bHBarShown = 0;
   std::int32_t m_bVBarShown = 0;
   std::int32_t m_nRefreshPending = 0;
+
+  // ======== Painting ========
+  void OnDraw(CDC* pDC);
+  std::optional<CExportBitmap> RenderDrawing(CDC* pDC, CKvillDoc* pDoc);
+  void AddToExportExtent(CKVObject* pObj);
+  // Whatever may change an object calls this, so that the next repaints visit every
+  // object again until the drawing is at rest.
+  void Unsettle();
+  // Whether a repaint that changes nothing but the window's place, zoom or exposure
+  // visits only the objects the window can show.
+  bool IsDrawingAtRest() const { return m_nRestingPaints >= 2; }
+
   std::int32_t m_bPaintEnabled = 1;
   std::int32_t m_bPainting = 0;
   std::int32_t m_bDirectRender = 0;
   std::int32_t m_bBitmapRender = 0;
-  std::int32_t m_nTool = 0;
+  CRect m_rcExport;
+  // The picture frame (0, 0, cx, cy) of the last picture extent.
+  CRect m_rcPictureFrame;
+
+  // ======== Interaction: hit testing, selection, tools and the mouse ========
+  // What FindObjectAt found: the kind its HitTest returned (0 for nothing) and the object.
+  struct CHit {
+    int nKind = 0;
+    CKVObject* pObj = nullptr;
+  };
+  // Hit testing and selection. Non-bonds win over bonds; among equals the last one wins.
+  CHit FindObjectAt(CPoint pt);
+  // The first selected top-level object with a handle at pt; m_nHandle says which.
+  CKVObject* FindHandleAt(CPoint pt);
+  // A click with the select tool (or a template tool) on an object, with the message's
+  // key flags.
+  void ClickSelect(CKVObject* pObj, unsigned nFlags);
+  void OnSelectAll();
+  // Selection upkeep shared by the moves.
+  void ResetAllDone();
+  void DeselectAll();
+  void CountSelection();
+  void DragSelection(CDC* pDC, CSize offset);
+  void ShiftAll(CDC* pDC, CSize offset);
+  // The mouse, with the message's key flags (MK_*) and the client pixel point.
+  void OnLButtonDown(unsigned nFlags, CPoint ptClient);
+  void OnMouseMove(unsigned nFlags, CPoint ptClient);
+  void OnLButtonUp(unsigned nFlags, CPoint ptClient);
+  void OnLButtonDblClk(unsigned nFlags, CPoint ptClient);
+  // Window messages from the Draw bar and the palettes (resources/WindowMessages.h): true
+  // if handled.
+  bool OnDrawBarMessage(int nMessage);
+  // Ends in-place formula editing, if any.
+  void EndFormulaEditing();
+
+  std::int32_t m_nTool = TOOL_SELECT;
   std::int32_t m_nEditState = 0;
   CKVObject* m_pCurrent = nullptr;
+  // The object under the mouse, which a replacing load lets go of.
+  CKVObject* m_pHover = nullptr;
   std::int32_t m_nSelCount = 0;
+  std::int32_t m_nHandle = 0;
   std::int32_t m_bMoving = 0;
-  std::int32_t m_bDragStart = 0;
-  std::int32_t m_bPendingModified = 1;
+  std::int32_t m_bResizing = 0;
+  std::int32_t m_bRotating = 0;
+  std::int32_t m_bRubberBand = 0;
+  std::int32_t m_bSkipNextClick = 0;
+  std::int32_t m_bSendToBack = 0;
   CPoint m_ptDragAnchor;
   CPoint m_ptDragLast;
-  std::int32_t m_bRubberBand = 0;
-  std::int32_t m_bResizing = 0;
-  std::int32_t m_bRubberDone = 0;
-  std::int32_t m_bSkipNextClick = 0;
   CRect m_rcDrag;
-  CRect m_rcDragOld;
-  std::int32_t m_bRotating = 0;
-  CPoint m_ptRotate;
-  std::int32_t m_bEnglish = 1;
+  CPoint m_ptLastMouse;
+
+  // ======== Editing: formulas, templates and the entry dialogs ========
+  // A new formula with its anchor at pt, edited from caret 0.
+  CFormula* CreateFormulaAt(CPoint pt);
+  // Fills a new group with the template of a template tool at pt.
+  void PlaceTemplate(int nTool, CPoint pt, CGroup& group);
+  // The polygon messages: ask for the vertex count until it is good or cancelled.
+  void AskVertexCount(int nMessage);
+  // The two entry dialogs: their texts in the interface language, and the reading of the
+  // edit field when it loses the focus (412 vertex count, 418 line thickness).
+  CEntryDialogText EntryDialogText(int nTemplate) const;
+  void OnEntryFieldKillFocus(int nTemplate, std::string_view strText);
+  // Runs the thickness dialog once, as the custom-thickness command does; IDOK/IDCANCEL.
+  int RunThicknessDialog();
+  // Formula editing. OnChar takes a byte of the typing code page; any other value is a
+  // character that code page cannot hold and is refused with a beep. Keys that the
+  // accelerators turn into commands (Escape, Delete, the arrows) bring no character.
+  int TypingCodePage() const { return m_bEnglish ? 1252 : 1250; }
+  void OnChar(int nChar);
+  void OnKeyDown(int nVirtualKey);
+  void OnEndEdit();                    // the end-of-edit message
+  void OnEditFormula();                // the edit-formula command
+  void OnPaletteInsert(int nMessage);  // an index template or a Greek letter
+  // The entry dialogs' timers and the cursor feedback's; true if handled.
+  bool OnInteractionTimer(int nId);
+  // Commands of editing (select all, edit, the caret keys while editing); true if handled.
+  bool OnInteractionCommand(int nId);
+
+  // A change not yet marked: the next UpdateView sets the document's modified flag.
+  std::int32_t m_bPendingModified = 1;
   std::int32_t m_nPolyVertices = 0;
   double m_dPolyParsed = 0.0;
-  double m_dStartAngle = 0.0;
   double m_dCustomThickness = 0.0;
-  CPoint m_ptLastMouse;
-  std::int32_t m_bSendToBack = 0;
-  std::int32_t m_bBondCursor = 0;
-  std::int32_t m_nHandle = 0;
-  CRect m_rcExport;
-  std::int32_t m_bFirstExport = 0;
-
-  // Fields of formula editing, start-up, settings and embedding.
   std::int32_t m_bSkipNextChar = 0;
   std::int32_t m_bRedrawOnEndEdit = 1;
+  // The latest caret request of the formula engine, and how many came.
+  CPoint m_ptCaretTop;
+  std::int32_t m_nCaretHeight = 0;
+  std::int32_t m_nCaretRequests = 0;
+
+  // ======== History ========
+  // The view writes and reloads the snapshots the history keeps.
+  CUndoHistory& History() { return m_history; }
+  const CUndoHistory& History() const { return m_history; }
+  void PushSnapshot();
+  void Undo();
+  void Redo();
+  void ClearHistory();
+  void MarkSavedSnapshot();
+
+  // ======== What the shell keeps on the view: language, settings, start-up, embedding ==
+  // Message boxes in the interface language (texts are UTF-8).
+  void ShowMemoryError();
+  void ShowIncompatibleFile();
+
+  std::int32_t m_bEnglish = 1;
   std::uint16_t m_wLanguageId = 0;
   std::int32_t m_bDrawBarPlaced = 0;
   std::int32_t m_bDrawBarVisible = 1;
@@ -256,77 +302,27 @@ class CKvillView : public IViewLink, public IDocClient {
   std::int32_t m_bStatusBarVisible = 1;
   std::int32_t m_bMainRectValid = 0;
   std::int32_t m_bApplyShowState = 0;
+  // The file named on the command line, opened by the first history reset.
+  std::string m_strOpenAtStart;
   std::int32_t m_bEmbedded = 0;
   std::int32_t m_bKillArmed = 1;
   std::int32_t m_bContainerUpdated = 0;
   CKvillSrvrItem* m_pServerItem = nullptr;
   unsigned m_cfNative = 0;
-  unsigned m_cfObjectDescriptor = 0;
-  // The latest caret request of the formula engine, and how many came.
-  CPoint m_ptCaretTop;
-  std::int32_t m_nCaretHeight = 0;
-  std::int32_t m_nCaretRequests = 0;
-  // The picture frame (0, 0, cx, cy) of the last picture extent.
-  CRect m_rcPictureFrame;
-
-  // ---- Drawing with the mouse and the keyboard ----
-  // What FindObjectAt found: the kind its HitTest returned (0 for nothing) and the object.
-  struct CHit {
-    int nKind = 0;
-    CKVObject* pObj = nullptr;
-  };
-
-  // Hit testing and selection. Non-bonds win over bonds; among equals the last one wins.
-  CHit FindObjectAt(CPoint pt);
-  // The first selected top-level object with a handle at pt; m_nHandle says which.
-  CKVObject* FindHandleAt(CPoint pt);
-  // A click with the select tool (or a template tool) on an object, with the message's
-  // key flags.
-  void ClickSelect(CKVObject* pObj, unsigned nFlags);
-  void OnSelectAll();
-
-  // The mouse, with the message's key flags (MK_*) and the client pixel point.
-  void OnLButtonDown(unsigned nFlags, CPoint ptClient);
-  void OnMouseMove(unsigned nFlags, CPoint ptClient);
-  void OnLButtonUp(unsigned nFlags, CPoint ptClient);
-  void OnLButtonDblClk(unsigned nFlags, CPoint ptClient);
-  // A new formula with its anchor at pt, edited from caret 0.
-  CFormula* CreateFormulaAt(CPoint pt);
-
-  // Window messages from the Draw bar and the palettes (1029 ... 1134): true if handled.
-  bool OnDrawBarMessage(int nMessage);
-  // Fills a new group with the template of a template tool at pt.
-  void PlaceTemplate(int nTool, CPoint pt, CGroup& group);
-  // Messages 1115 and 1116: ask for the vertex count until it is good or cancelled.
-  void AskVertexCount(int nMessage);
-
-  // The two entry dialogs: their texts in the interface language, and the reading of the
-  // edit field when it loses the focus (412 vertex count, 418 line thickness).
-  CEntryDialogText EntryDialogText(int nTemplate) const;
-  void OnEntryFieldKillFocus(int nTemplate, std::string_view strText);
-  // Runs the thickness dialog once, as the custom-thickness command does; IDOK/IDCANCEL.
-  int RunThicknessDialog();
-
-  // Formula editing. OnChar takes a byte of the typing code page; any other value is a
-  // character that code page cannot hold and is refused with a beep. Keys that the
-  // accelerators turn into commands (Escape, Delete, the arrows) bring no character.
-  int TypingCodePage() const { return m_bEnglish ? 1252 : 1250; }
-  void OnChar(int nChar);
-  void OnKeyDown(int nVirtualKey);
-  void OnEndEdit();                    // message 1095
-  void OnEditFormula();                // command 32791
-  void OnPaletteInsert(int nMessage);  // messages 1030 ... 1085
-  // Timers 1118 and 1120 of the entry dialogs and 1123 of the cursor feedback; true if
-  // handled.
-  bool OnInteractionTimer(int nId);
-  // Commands of this block (select all, edit, the caret keys while editing); true if handled.
-  bool OnInteractionCommand(int nId);
-
-  // The entry dialog that is open (its template number), or 0.
-  int m_nOpenEntryDialog = 0;
-  // ---- end of drawing with the mouse and the keyboard ----
 
  private:
+  // ---- State used only inside the view ----
+  std::int32_t m_bDragStart = 0;
+  std::int32_t m_bRubberDone = 0;
+  CRect m_rcDragOld;
+  CPoint m_ptRotate;
+  std::int32_t m_bBondCursor = 0;
+  std::int32_t m_bFirstExport = 0;
+  double m_dStartAngle = 0.0;
+  // The entry dialog that is open (its template number), or 0.
+  int m_nOpenEntryDialog = 0;
+  unsigned m_cfObjectDescriptor = 0;
+
   // ---- Helpers of drawing with the mouse and the keyboard ----
   void ShowHandleCursor(CKVObject* pObj);
   void StartBond(CKVObject* pEnd);
@@ -352,7 +348,7 @@ class CKvillView : public IViewLink, public IDocClient {
   CKVObject* PlaceObjectOfTool(int nTool, CPoint P);
   CFormula* EditedFormula() const;
   void UpdateCursor();
-  // The bond being placed (tool 3) until its second end is placed; not yet in the list.
+  // The bond being placed until its second end is placed; not yet in the list.
   std::unique_ptr<CKVObject> m_pLiveBond;
   // ----
 

@@ -8,35 +8,13 @@
 
 #include "document/CKvillDoc.h"
 #include "objects/CFormula.h"
+#include "resources/CommandIds.h"
+#include "resources/WindowMessages.h"
 #include "view/CKvillView.h"
 #include "view/EntryParsing.h"
 #include "view/IViewHost.h"
 
 namespace {
-
-// Commands that reach this part of the view.
-enum {
-  ID_EDIT_DELETE = 32787,
-  ID_EDIT_FORMULA = 32791,
-  ID_CARET_LEFT = 32813,
-  ID_CARET_RIGHT = 32814,
-  ID_CARET_UP = 32815,
-  ID_CARET_DOWN = 32816,
-  ID_SELECT_ALL = 32842,
-  ID_ESCAPE = 32846,
-};
-
-// Window messages of the Draw bar and its palettes.
-enum {
-  WM_TOOL_FORMULA = 1029,
-  WM_INSERT_FIRST = 1030,
-  WM_INSERT_LAST = 1085,
-  WM_TOOL_SELECT = 1094,
-  WM_END_EDIT = 1095,
-  WM_BONDS_PALETTE = 1096,
-  WM_ASK_POLYGON = 1115,
-  WM_ASK_AROMATIC_POLYGON = 1116,
-};
 
 constexpr int kVertexDialog = 412;
 constexpr int kThicknessDialog = 418;
@@ -48,10 +26,38 @@ struct ToolMessage {
   int nTool;
 };
 constexpr ToolMessage kToolMessages[] = {
-    {1086, 2},  {1087, 4},  {1088, 5},  {1089, 6},  {1090, 7},  {1091, 8},  {1092, 9},  {1093, 10},
-    {1097, 11}, {1098, 12}, {1099, 13}, {1100, 14}, {1101, 15}, {1102, 16}, {1103, 17}, {1104, 18},
-    {1105, 19}, {1106, 20}, {1107, 21}, {1108, 22}, {1109, 23}, {1111, 24}, {1112, 25}, {1113, 26},
-    {1114, 27}, {1124, 30}, {1125, 31}, {1126, 32}, {1128, 33}, {1132, 34}, {1133, 35}, {1134, 36},
+    {msg::kToolSingleBond, TOOL_SINGLE_BOND},
+    {msg::kToolDoubleBond, TOOL_DOUBLE_BOND},
+    {msg::kToolTripleBond, TOOL_TRIPLE_BOND},
+    {msg::kToolDottedBond, TOOL_DOTTED_BOND},
+    {msg::kToolWedge, TOOL_WEDGE},
+    {msg::kToolHexane, TOOL_HEXANE},
+    {msg::kToolBenzene, TOOL_BENZENE},
+    {msg::kToolAromaticBenzene, TOOL_AROMATIC_BENZENE},
+    {msg::kToolHexane90, TOOL_HEXANE_90},
+    {msg::kToolBenzene90, TOOL_BENZENE_90},
+    {msg::kToolAromaticBenzene90, TOOL_AROMATIC_BENZENE_90},
+    {msg::kToolNaphthalene, TOOL_NAPHTHALENE},
+    {msg::kToolAnthracene, TOOL_ANTHRACENE},
+    {msg::kToolTetracene, TOOL_TETRACENE},
+    {msg::kToolPhenanthrene, TOOL_PHENANTHRENE},
+    {msg::kToolChrysene, TOOL_CHRYSENE},
+    {msg::kToolPentane, TOOL_PENTANE},
+    {msg::kToolPentane180, TOOL_PENTANE_180},
+    {msg::kToolArrow, TOOL_ARROW},
+    {msg::kToolPentane90, TOOL_PENTANE_90},
+    {msg::kToolPentane270, TOOL_PENTANE_270},
+    {msg::kToolAromaticPentane, TOOL_AROMATIC_PENTANE},
+    {msg::kToolAromaticPentane90, TOOL_AROMATIC_PENTANE_90},
+    {msg::kToolAromaticPentane180, TOOL_AROMATIC_PENTANE_180},
+    {msg::kToolAromaticPentane270, TOOL_AROMATIC_PENTANE_270},
+    {msg::kToolDashedWedge, TOOL_DASHED_WEDGE},
+    {msg::kToolEllipse, TOOL_ELLIPSE},
+    {msg::kToolDoubleArrow, TOOL_DOUBLE_ARROW},
+    {msg::kToolWideDashedBond, TOOL_WIDE_DASHED_BOND},
+    {msg::kToolPlus, TOOL_PLUS},
+    {msg::kToolMinus, TOOL_MINUS},
+    {msg::kToolHarmonic, TOOL_HARMONIC},
 };
 
 }  // namespace
@@ -80,7 +86,7 @@ void CKvillView::OnEndEdit() {
   Unsettle();
   m_pHost->HideCaret();
   m_pCurrent = nullptr;
-  m_nTool = 0;
+  m_nTool = TOOL_SELECT;
   m_nEditState = 0;
   m_bBondCursor = 0;
   if (m_pDocument != nullptr) {
@@ -121,7 +127,7 @@ void CKvillView::OnChar(int nChar) {
 void CKvillView::OnKeyDown(int nVirtualKey) {
   Unsettle();
   const std::unique_ptr<CDC> pDC = GetWindowSurface();
-  if (nVirtualKey == VK_ESCAPE) m_pHost->PostMessage(WM_END_EDIT, 0, 0);
+  if (nVirtualKey == VK_ESCAPE) m_pHost->PostMessage(msg::kEndEdit, 0, 0);
   CFormula* pFormula = EditedFormula();
   if (pFormula != nullptr && pDC != nullptr &&
       (nVirtualKey == VK_BACK || nVirtualKey == VK_DELETE)) {
@@ -148,7 +154,7 @@ void CKvillView::OnPaletteInsert(int nMessage) {
       m_bPendingModified = 1;
       UpdateView();
       // A template waits for its contents: the next recorded change includes it.
-      if (nMessage > 1033) PushSnapshot();
+      if (nMessage > msg::kInsertLeftIndices) PushSnapshot();
     }
   }
   m_pHost->ReleaseDrawBarButtons();
@@ -160,16 +166,16 @@ void CKvillView::OnPaletteInsert(int nMessage) {
 bool CKvillView::OnInteractionCommand(int nId) {
   CFormula* pFormula = EditedFormula();
   switch (nId) {
-    case ID_SELECT_ALL:
+    case cmd::kSelectAll:
       OnSelectAll();
       return true;
-    case ID_EDIT_FORMULA:
+    case cmd::kEditFormula:
       OnEditFormula();
       return true;
-    case ID_ESCAPE:
-      m_pHost->PostMessage(WM_END_EDIT, 0, 0);
+    case cmd::kEscape:
+      m_pHost->PostMessage(msg::kEndEdit, 0, 0);
       return true;
-    case ID_EDIT_DELETE: {
+    case cmd::kEditDelete: {
       if (pFormula == nullptr) return false;  // the deletion of the selection
       const std::unique_ptr<CDC> pDC = GetWindowSurface();
       if (pDC != nullptr) pFormula->DeleteForward(pDC.get());
@@ -178,17 +184,17 @@ bool CKvillView::OnInteractionCommand(int nId) {
       PushSnapshot();
       return true;
     }
-    case ID_CARET_LEFT:
-    case ID_CARET_RIGHT:
-    case ID_CARET_UP:
-    case ID_CARET_DOWN: {
+    case cmd::kKeyLeft:
+    case cmd::kKeyRight:
+    case cmd::kKeyUp:
+    case cmd::kKeyDown: {
       if (pFormula == nullptr) return false;  // the nudges of the selection
       const std::unique_ptr<CDC> pDC = GetWindowSurface();
       if (pDC == nullptr) return true;
-      if (nId == ID_CARET_LEFT) pFormula->CaretLeft(pDC.get());
-      if (nId == ID_CARET_RIGHT) pFormula->CaretRight(pDC.get());
-      if (nId == ID_CARET_UP) pFormula->CaretUp(pDC.get());
-      if (nId == ID_CARET_DOWN) pFormula->CaretDown(pDC.get());
+      if (nId == cmd::kKeyLeft) pFormula->CaretLeft(pDC.get());
+      if (nId == cmd::kKeyRight) pFormula->CaretRight(pDC.get());
+      if (nId == cmd::kKeyUp) pFormula->CaretUp(pDC.get());
+      if (nId == cmd::kKeyDown) pFormula->CaretDown(pDC.get());
       return true;
     }
     default:
@@ -198,26 +204,26 @@ bool CKvillView::OnInteractionCommand(int nId) {
 
 bool CKvillView::OnDrawBarMessage(int nMessage) {
   Unsettle();
-  if (nMessage == WM_TOOL_FORMULA) {
-    m_nTool = 1;
+  if (nMessage == msg::kToolFormula) {
+    m_nTool = TOOL_FORMULA;
     return true;
   }
-  if (nMessage == WM_TOOL_SELECT) {
-    m_nTool = 0;
+  if (nMessage == msg::kToolSelect) {
+    m_nTool = TOOL_SELECT;
     return true;
   }
-  if (nMessage >= WM_INSERT_FIRST && nMessage <= WM_INSERT_LAST) {
+  if (nMessage >= msg::kInsertUpperIndex && nMessage <= msg::kGreekLast) {
     OnPaletteInsert(nMessage);
     return true;
   }
-  if (nMessage == WM_END_EDIT) {
+  if (nMessage == msg::kEndEdit) {
     OnEndEdit();
     return true;
   }
-  if (nMessage == WM_BONDS_PALETTE) {
+  if (nMessage == msg::kBondsPalette) {
     m_pHost->HideCaret();
     m_pCurrent = nullptr;
-    m_nTool = 0;
+    m_nTool = TOOL_SELECT;
     m_nEditState = 0;
     if (m_bRotating) {
       m_bRotating = 0;
@@ -225,7 +231,7 @@ bool CKvillView::OnDrawBarMessage(int nMessage) {
     }
     return true;
   }
-  if (nMessage == WM_ASK_POLYGON || nMessage == WM_ASK_AROMATIC_POLYGON) {
+  if (nMessage == msg::kAskPolygon || nMessage == msg::kAskAromaticPolygon) {
     AskVertexCount(nMessage);
     return true;
   }
@@ -338,9 +344,9 @@ void CKvillView::AskVertexCount(int nMessage) {
     }
   }
   if (m_dPolyParsed == 0.0) {
-    m_nTool = 0;
+    m_nTool = TOOL_SELECT;
   } else {
     m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
-    m_nTool = nMessage == WM_ASK_POLYGON ? 28 : 29;
+    m_nTool = nMessage == msg::kAskPolygon ? TOOL_POLYGON : TOOL_AROMATIC_POLYGON;
   }
 }

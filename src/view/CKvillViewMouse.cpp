@@ -13,6 +13,7 @@
 #include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"
+#include "resources/WindowMessages.h"
 #include "view/CKvillView.h"
 #include "view/IViewHost.h"
 
@@ -27,9 +28,16 @@ struct BondTool {
 
 // The bond-type tools with the style, pen style and side of the bonds they start.
 constexpr BondTool kBondTools[] = {
-    {2, 1, PS_SOLID, 1},  {4, 2, PS_SOLID, 1},   {5, 3, PS_SOLID, 1},  {6, 1, PS_DOT, 1},
-    {7, 4, PS_SOLID, 1},  {21, 6, PS_SOLID, 2},  {30, 7, PS_SOLID, 1}, {32, 8, PS_SOLID, 1},
-    {33, 9, PS_SOLID, 1}, {36, 10, PS_SOLID, 1},
+    {TOOL_SINGLE_BOND, 1, PS_SOLID, 1},
+    {TOOL_DOUBLE_BOND, 2, PS_SOLID, 1},
+    {TOOL_TRIPLE_BOND, 3, PS_SOLID, 1},
+    {TOOL_DOTTED_BOND, 1, PS_DOT, 1},
+    {TOOL_WEDGE, 4, PS_SOLID, 1},
+    {TOOL_ARROW, 6, PS_SOLID, 2},
+    {TOOL_DASHED_WEDGE, 7, PS_SOLID, 1},
+    {TOOL_DOUBLE_ARROW, 8, PS_SOLID, 1},
+    {TOOL_WIDE_DASHED_BOND, 9, PS_SOLID, 1},
+    {TOOL_HARMONIC, 10, PS_SOLID, 1},
 };
 
 const BondTool* FindBondTool(int nTool) {
@@ -41,9 +49,12 @@ const BondTool* FindBondTool(int nTool) {
 
 bool IsBondTool(int nTool) { return FindBondTool(nTool) != nullptr; }
 bool IsTemplateTool(int nTool) {
-  return (nTool >= 8 && nTool <= 20) || (nTool >= 22 && nTool <= 29);
+  return (nTool >= TOOL_HEXANE && nTool <= TOOL_PENTANE_180) ||
+         (nTool >= TOOL_PENTANE_90 && nTool <= TOOL_AROMATIC_POLYGON);
 }
-bool IsSingleObjectTool(int nTool) { return nTool == 31 || nTool == 34 || nTool == 35; }
+bool IsSingleObjectTool(int nTool) {
+  return nTool == TOOL_ELLIPSE || nTool == TOOL_PLUS || nTool == TOOL_MINUS;
+}
 
 // The groups, ellipses and charges whose free aspect lets every handle drive its own edges.
 bool HasFreeHandles(CKVObject* p) {
@@ -131,7 +142,7 @@ void CKvillView::StartBond(CKVObject* pEnd) {
   pBond->m_ptB = pBond->m_ptA;
   m_pCurrent = pBond.get();
   m_pLiveBond = std::move(pBond);
-  m_nTool = 3;
+  m_nTool = TOOL_BOND_END;
   m_bMoving = 0;
   m_bDragStart = 1;
 }
@@ -149,7 +160,7 @@ void CKvillView::FinishBondOn(CKVObject* pEnd) {
   }
   m_pCurrent = nullptr;
   m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
-  m_nTool = 0;
+  m_nTool = TOOL_SELECT;
   m_pHost->ReleaseDrawBarButtons();
   m_bPendingModified = 1;
   for (CKVObject* p : {pBond->m_pEndA, pBond->m_pEndB}) {
@@ -175,7 +186,7 @@ void CKvillView::FinishBondAtNew(CPoint pt) {
   pBond->m_bLive = 0;
   m_pCurrent = nullptr;
   m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
-  m_nTool = 0;
+  m_nTool = TOOL_SELECT;
   m_bMoving = 0;
   m_bPendingModified = 1;
   if (!pBond->m_bSelected) {
@@ -207,14 +218,14 @@ void CKvillView::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
   if (pDoc == nullptr) return;
   // A bond in placement that lost its object (a load or an undo replaced the drawing, or
   // editing ended) cannot be finished: the press starts afresh with the select tool.
-  if (m_nTool == 3 && (m_pLiveBond == nullptr || m_pCurrent != m_pLiveBond.get())) {
+  if (m_nTool == TOOL_BOND_END && (m_pLiveBond == nullptr || m_pCurrent != m_pLiveBond.get())) {
     m_pLiveBond.reset();
-    m_nTool = 0;
+    m_nTool = TOOL_SELECT;
   }
   CountSelection();
 
   // A handle of a selected object starts a resize.
-  if (m_nTool != 3 && StartResizeAt(P)) return;
+  if (m_nTool != TOOL_BOND_END && StartResizeAt(P)) return;
 
   CHit hit = PressedObject(P);
   if (m_bRotating) {
@@ -230,7 +241,8 @@ void CKvillView::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
   ShowPressCursor(hit.nKind, bCtrl);
   // A press on an object selects it or attaches a bond to it; what is left creates with
   // the tool, in empty space and with the formula tool everywhere.
-  const bool bCreate = hit.nKind == 0 || m_nTool == 1 || PressOnObject(hit, P, nFlags, bCtrl);
+  const bool bCreate =
+      hit.nKind == 0 || m_nTool == TOOL_FORMULA || PressOnObject(hit, P, nFlags, bCtrl);
   if (bCreate) CreateWithTool(hit.nKind, P, ptClient);
 
   if (m_bPendingModified) pDoc->SetModifiedFlag();
@@ -280,7 +292,7 @@ void CKvillView::ShowPressCursor(int nKind, bool bCtrl) {
     m_bBondCursor = 1;
   } else if (IsTemplateTool(m_nTool) || IsSingleObjectTool(m_nTool)) {
     if (nKind == 0 && !bCtrl) m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
-  } else if (m_nTool == 1) {
+  } else if (m_nTool == TOOL_FORMULA) {
     m_pHost->SetCursor(IDC_IBEAM);
     m_pDocument->m_bIBeamShown = 1;
   }
@@ -294,9 +306,9 @@ bool CKvillView::PressOnObject(CHit& hit, CPoint P, unsigned nFlags, bool bCtrl)
     m_bMoving = 0;
     return true;
   }
-  if (IsBondTool(m_nTool) || m_nTool == 3) {
+  if (IsBondTool(m_nTool) || m_nTool == TOOL_BOND_END) {
     if (hit.nKind == KIND_FORMULA || hit.nKind == KIND_DOT) {
-      if (m_nTool == 3) {
+      if (m_nTool == TOOL_BOND_END) {
         FinishBondOn(O);
       } else {
         StartBond(O);
@@ -307,7 +319,7 @@ bool CKvillView::PressOnObject(CHit& hit, CPoint P, unsigned nFlags, bool bCtrl)
     hit.nKind = 0;
     return true;
   }
-  if (m_nTool == 0 && !m_bBondCursor) {
+  if (m_nTool == TOOL_SELECT && !m_bBondCursor) {
     if (bCtrl) {
       m_pHost->SetCursor(IDI_COPY_CURSOR);
       m_pDocument->m_bCopyDrag = 1;
@@ -323,9 +335,9 @@ bool CKvillView::PressOnObject(CHit& hit, CPoint P, unsigned nFlags, bool bCtrl)
 
 void CKvillView::CreateWithTool(int nKind, CPoint P, CPoint ptClient) {
   const int nTool = m_nTool;
-  if (nTool == 0) {
+  if (nTool == TOOL_SELECT) {
     if (nKind == 0) StartRubberBand(ptClient);
-  } else if (nTool == 1) {
+  } else if (nTool == TOOL_FORMULA) {
     PlaceFormula(ptClient);
   } else if (IsBondTool(nTool)) {
     auto pDot = std::make_unique<CDot>();
@@ -333,10 +345,10 @@ void CKvillView::CreateWithTool(int nKind, CPoint P, CPoint ptClient) {
     pDot->MoveTo(P);
     m_pDocument->m_listObjects.push_back(std::move(pDot));
     StartBond(pEnd);
-  } else if (nTool == 3) {
+  } else if (nTool == TOOL_BOND_END) {
     FinishBondAtNew(P);
   } else if (CKVObject* pNew = PlaceObjectOfTool(nTool, P)) {
-    m_nTool = 0;
+    m_nTool = TOOL_SELECT;
     m_nEditState = 0;
     m_pHost->ReleaseDrawBarButtons();
     m_bPendingModified = 1;
@@ -365,7 +377,7 @@ void CKvillView::PlaceFormula(CPoint ptClient) {
   // The anchor is the top-left of the first text cell: 8 pixels up, the text sits about on
   // the pointer.
   CreateFormulaAt(DeviceToLogical(CPoint{ptClient.x, SatAdd(ptClient.y, -8)}));
-  m_nTool = 0;
+  m_nTool = TOOL_SELECT;
   m_bPendingModified = 1;
   ++m_nSelCount;
   UpdateView();
@@ -381,7 +393,7 @@ CKVObject* CKvillView::PlaceObjectOfTool(int nTool, CPoint P) {
     PlaceTemplate(nTool, P, *pRing);
     return pRing;
   }
-  if (nTool == 31) {
+  if (nTool == TOOL_ELLIPSE) {
     auto pEllipse = std::make_unique<CEllipse>();
     CEllipse* p = pEllipse.get();
     list.push_back(std::move(pEllipse));
@@ -392,9 +404,9 @@ CKVObject* CKvillView::PlaceObjectOfTool(int nTool, CPoint P) {
     p->m_pParent = nullptr;
     return p;
   }
-  if (nTool == 34 || nTool == 35) {
+  if (nTool == TOOL_PLUS || nTool == TOOL_MINUS) {
     std::unique_ptr<CKVObject> pCharge;
-    if (nTool == 34) {
+    if (nTool == TOOL_PLUS) {
       pCharge = std::make_unique<CPlusC>();
     } else {
       pCharge = std::make_unique<CMinusC>();
@@ -443,7 +455,7 @@ void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
   UpdateCursor();
   pDoc->m_bFromMouseMove = 0;
 
-  if (m_nTool == 3 && m_pCurrent != nullptr && m_pCurrent == m_pLiveBond.get()) {
+  if (m_nTool == TOOL_BOND_END && m_pCurrent != nullptr && m_pCurrent == m_pLiveBond.get()) {
     static_cast<CCoupling*>(m_pCurrent)->m_ptB = P;
     UpdateView();
   }
@@ -652,18 +664,18 @@ void CKvillView::OnLButtonUp(unsigned, CPoint ptClient) {
   }
 
   const bool bCtrl = LeftCtrlDown();
-  if (m_nTool != 0 && m_nTool != 1 && !m_bResizing) {
-    if (IsBondTool(m_nTool) || m_nTool == 3) {
+  if (m_nTool != TOOL_SELECT && m_nTool != TOOL_FORMULA && !m_bResizing) {
+    if (IsBondTool(m_nTool) || m_nTool == TOOL_BOND_END) {
       m_pHost->SetCursor(IDC_CROSS);
     } else if (hit.nKind == 0 && !bCtrl) {
       m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
     }
   }
-  if (m_nTool == 1) {
+  if (m_nTool == TOOL_FORMULA) {
     m_pHost->SetCursor(IDC_IBEAM);
     pDoc->m_bIBeamShown = 1;
-  } else if (bCtrl && !m_bRotating && hit.nKind != 0 && !pDoc->m_bIBeamShown && m_nTool != 3 &&
-             (m_nEditState != 1 || hit.pObj != m_pCurrent)) {
+  } else if (bCtrl && !m_bRotating && hit.nKind != 0 && !pDoc->m_bIBeamShown &&
+             m_nTool != TOOL_BOND_END && (m_nEditState != 1 || hit.pObj != m_pCurrent)) {
     m_pHost->SetCursor(IDI_COPY_CURSOR);
   }
 
@@ -685,7 +697,7 @@ void CKvillView::OnLButtonDblClk(unsigned nFlags, CPoint ptClient) {
     DeselectAll();
     UpdateView();
   } else if (hit.nKind == KIND_FORMULA) {
-    m_nTool = 0;
+    m_nTool = TOOL_SELECT;
     m_nEditState = 0;
     if (m_pDocument != nullptr) m_pDocument->m_bIBeamShown = 0;
     m_pCurrent = hit.pObj;
@@ -728,7 +740,7 @@ void CKvillView::UpdateCursor() {
   }
   if (pDoc->m_bHoverSuppressed || pDoc->m_bDrawBarActive) return;
   const bool bFromMove = pDoc->m_bFromMouseMove != 0;
-  if (m_nTool == 3) {
+  if (m_nTool == TOOL_BOND_END) {
     if (bFromMove) m_pHost->SetCursor(IDC_CROSS);
     return;
   }
@@ -748,8 +760,8 @@ void CKvillView::UpdateCursor() {
   const CHit hit = FindObjectAt(P);
   pDoc->m_nKindUnderMouse = hit.nKind;
   const bool bOverEdited = m_nEditState == 1 && hit.pObj == m_pCurrent;
-  if ((hit.nKind != 0 || m_nTool == 1) && !m_bResizing &&
-      (m_nTool == 1 || (hit.nKind != 0 && bOverEdited))) {
+  if ((hit.nKind != 0 || m_nTool == TOOL_FORMULA) && !m_bResizing &&
+      (m_nTool == TOOL_FORMULA || (hit.nKind != 0 && bOverEdited))) {
     m_pHost->SetCursor(IDC_IBEAM);
     return;
   }
@@ -763,12 +775,12 @@ void CKvillView::UpdateCursor() {
     ShowHandleCursor(H);
     return;
   }
-  if (bFromMove && m_nTool != 0 && m_nTool != 1) {
+  if (bFromMove && m_nTool != TOOL_SELECT && m_nTool != TOOL_FORMULA) {
     if (IsBondTool(m_nTool)) {
       m_pHost->SetCursor(IDC_CROSS);
-    } else if (m_nTool == 34) {
+    } else if (m_nTool == TOOL_PLUS) {
       m_pHost->SetCursor(IDI_PLUS_CURSOR);
-    } else if (m_nTool == 35) {
+    } else if (m_nTool == TOOL_MINUS) {
       m_pHost->SetCursor(IDI_MINUS_CURSOR);
     } else {
       m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
@@ -778,13 +790,13 @@ void CKvillView::UpdateCursor() {
     return;
   }
   const bool bNotOverEdited = m_nEditState == 0 || (m_nEditState == 1 && hit.pObj != m_pCurrent);
-  if (bCtrl && !m_bRotating && hit.nKind != 0 && !pDoc->m_bIBeamShown && m_nTool == 0 &&
+  if (bCtrl && !m_bRotating && hit.nKind != 0 && !pDoc->m_bIBeamShown && m_nTool == TOOL_SELECT &&
       bNotOverEdited && !m_bRubberBand && hit.pObj != nullptr) {
     m_pHost->SetCursor(IDI_COPY_CURSOR);
     return;
   }
-  if (!pDoc->m_bIBeamShown && m_nTool == 0 && bNotOverEdited && !m_bBondCursor && !m_bResizing &&
-      !m_bRotating) {
+  if (!pDoc->m_bIBeamShown && m_nTool == TOOL_SELECT && bNotOverEdited && !m_bBondCursor &&
+      !m_bResizing && !m_bRotating) {
     m_pHost->SetCursor(IDC_ARROW);
   }
 }

@@ -60,17 +60,17 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags) {
   CKVObject* O = pObj->GetTop();
   const bool bCtrl = (nFlags & MK_CONTROL) != 0;
 
-  if (!bCtrl && !O->m_bSelected && m_nTool == 0) {
+  if (!bCtrl && !O->m_bSelected && m_nTool == TOOL_SELECT) {
     m_pCurrent = nullptr;
     DeselectAll();
   }
   if (m_nEditState == 1) {
     m_pHost->ResetDrawBar();
-    m_nTool = 0;
+    m_nTool = TOOL_SELECT;
     m_nEditState = 0;
     m_pHost->HideCaret();
   }
-  if (!O->m_bSelected && m_nTool == 0) {
+  if (!O->m_bSelected && m_nTool == TOOL_SELECT) {
     O->m_bSelected = 1;
     m_pCurrent = O;
     ++m_nSelCount;
@@ -83,7 +83,7 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags) {
         }
       }
     }
-  } else if (bCtrl && m_nTool == 0) {
+  } else if (bCtrl && m_nTool == TOOL_SELECT) {
     O->SetSelected(0);
     if (!IsBond(O)) --m_nSelCount;
     if (O->GetKind() == KIND_GROUP) {

@@ -9,6 +9,7 @@
 #include "objects/CEllipse.h"
 #include "objects/CGroup.h"
 #include "objects/RingTemplates.h"
+#include "resources/WindowMessages.h"
 #include "view/CKvillView.h"
 
 namespace {
@@ -155,67 +156,67 @@ void CKvillView::PlaceTemplate(int nTool, CPoint pt, CGroup& group) {
     PlaceKekuleBenzene(pt, group, a);
   };
   switch (nTool) {
-    case 8:
+    case TOOL_HEXANE:
       Ring(6, k0);
       break;
-    case 11:
+    case TOOL_HEXANE_90:
       Ring(6, 0.0);
       break;
-    case 9:
+    case TOOL_BENZENE:
       Kekule(k0);
       break;
-    case 12:
+    case TOOL_BENZENE_90:
       Kekule(0.0);
       break;
-    case 10:
+    case TOOL_AROMATIC_BENZENE:
       Aromatic(6, k0);
       break;
-    case 13:
+    case TOOL_AROMATIC_BENZENE_90:
       Aromatic(6, 0.0);
       break;
-    case 19:
+    case TOOL_PENTANE:
       Ring(5, k5);
       break;
-    case 22:
+    case TOOL_PENTANE_90:
       Ring(5, 0.0);
       break;
-    case 20:
+    case TOOL_PENTANE_180:
       Ring(5, k5d);
       break;
-    case 23:
+    case TOOL_PENTANE_270:
       Ring(5, k5l);
       break;
-    case 24:
+    case TOOL_AROMATIC_PENTANE:
       Aromatic(5, k5);
       break;
-    case 25:
+    case TOOL_AROMATIC_PENTANE_90:
       Aromatic(5, 0.0);
       break;
-    case 26:
+    case TOOL_AROMATIC_PENTANE_180:
       Aromatic(5, k5d);
       break;
-    case 27:
+    case TOOL_AROMATIC_PENTANE_270:
       Aromatic(5, k5l);
       break;
-    case 28:
+    case TOOL_POLYGON:
       Ring(m_nPolyVertices, 0.0);
       break;
-    case 29:
+    case TOOL_AROMATIC_POLYGON:
       Aromatic(m_nPolyVertices, 0.0);
       break;
-    case 14:
+    case TOOL_NAPHTHALENE:
       PlaceFused(pt, group, FusedTemplate::Naphthalene);
       break;
-    case 15:
+    case TOOL_ANTHRACENE:
       PlaceFused(pt, group, FusedTemplate::Anthracene);
       break;
-    case 16:
+    case TOOL_TETRACENE:
       PlaceFused(pt, group, FusedTemplate::Tetracene);
       break;
-    case 17:
+    case TOOL_PHENANTHRENE:
       PlaceFused(pt, group, FusedTemplate::Phenanthrene);
       break;
-    case 18:
+    case TOOL_CHRYSENE:
       PlaceFused(pt, group, FusedTemplate::Chrysene);
       break;
     default:

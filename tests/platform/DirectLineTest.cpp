@@ -14,6 +14,7 @@
 #include <limits>
 #include <random>
 
+#include "PixelCompare.h"
 #include "platform/CQtDC.h"
 #include "platform/LineRaster.h"
 
@@ -48,11 +49,6 @@ void QtStroke(QImage& image, QPointF a, QPointF b, double width, QColor color) {
 
 std::uint32_t Argb(QColor c) { return 0xFF000000u | (c.rgb() & 0xFFFFFFu); }
 
-int ChannelDiff(QRgb a, QRgb b) {
-  return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                   std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
-}
-
 // Distance of pixel (x, y)'s centre to the segment a-b.
 double CentreDistance(int x, int y, QPointF a, QPointF b) {
   const double px = x + 0.5 - a.x(), py = y + 0.5 - a.y();
@@ -83,9 +79,7 @@ QImage Patterned(int w, int h) {
 }
 
 QImage White(int w, int h, QImage::Format format = QImage::Format_ARGB32_Premultiplied) {
-  QImage image(w, h, format);
-  image.fill(Qt::white);
-  return image;
+  return MakeImage(w, h, Qt::white, format);
 }
 
 // Checks every pixel of an image stroked directly against the coverage rule applied to the
@@ -302,13 +296,6 @@ namespace {
 
 constexpr int kSW = 160, kSH = 120;
 
-void MapZoomOne(CDC& dc) {
-  dc.SetMapMode(MM_ANISOTROPIC);
-  dc.SetWindowExt(1440, 1440);
-  dc.SetViewportExt(96, -96);
-  dc.SetViewportOrg(0, 0);
-}
-
 void Line(CDC& dc, int x0, int y0, int x1, int y1) {
   dc.MoveToEx(x0, y0);
   dc.LineTo(x1, y1);
@@ -337,22 +324,7 @@ QImage AllQt(const Scene& scene) {
   return image;
 }
 
-struct Comparison {
-  int nDifferent = 0;
-  int nMaxDiff = 0;
-};
-
-Comparison Compare(const QImage& a, const QImage& b) {
-  Comparison c;
-  for (int y = 0; y < a.height(); ++y) {
-    for (int x = 0; x < a.width(); ++x) {
-      const int d = ChannelDiff(a.pixel(x, y), b.pixel(x, y));
-      c.nDifferent += d > 0 ? 1 : 0;
-      c.nMaxDiff = std::max(c.nMaxDiff, d);
-    }
-  }
-  return c;
-}
+PixelComparison Compare(const QImage& a, const QImage& b) { return ComparePixels(a, b); }
 
 }  // namespace
 
@@ -382,7 +354,7 @@ TEST(DirectLine, LinesInterleaveWithQtFiguresInDrawingOrder) {
   };
   const QImage direct = OnOwnPainter(scene, QImage::Format_ARGB32_Premultiplied);
   const QImage qt = AllQt(scene);
-  const Comparison c = Compare(direct, qt);
+  const PixelComparison c = Compare(direct, qt);
   EXPECT_GT(c.nDifferent, 0);  // the lines were stroked directly, not by Qt
   EXPECT_LE(c.nMaxDiff, kMaxChannelDiff);
   // Pixels well inside each figure show the last one drawn there.
@@ -406,7 +378,7 @@ TEST(DirectLine, AnRgb32ImageGetsTheSameOpaquePixels) {
   const QImage premultiplied = OnOwnPainter(scene, QImage::Format_ARGB32_Premultiplied);
   const QImage rgb32 = OnOwnPainter(scene, QImage::Format_RGB32);
   EXPECT_EQ(Compare(premultiplied, rgb32).nDifferent, 0);
-  const Comparison c = Compare(rgb32, AllQt(scene));
+  const PixelComparison c = Compare(rgb32, AllQt(scene));
   EXPECT_GT(c.nDifferent, 0);
   EXPECT_LE(c.nMaxDiff, kMaxChannelDiff);
 }

@@ -11,29 +11,15 @@
 #include <functional>
 #include <string>
 
+#include "PixelCompare.h"
 #include "platform/CQtDC.h"
 #include "platform/CTextMetrics.h"
 
 namespace {
 
 constexpr int kW = 160, kH = 120;
-constexpr int kDotsPerMeter96 = 3780;
 
-// The view's mapping at zoom 1.0 (15 units a pixel, y up), device origin at (ox, oy).
-void MapZoomOne(CDC& dc, int ox, int oy) {
-  dc.SetMapMode(MM_ANISOTROPIC);
-  dc.SetWindowExt(1440, 1440);
-  dc.SetViewportExt(dc.GetDeviceCaps(LOGPIXELSX), -dc.GetDeviceCaps(LOGPIXELSY));
-  dc.SetViewportOrg(ox, oy);
-}
-
-QImage Blank() {
-  QImage image(kW, kH, QImage::Format_ARGB32_Premultiplied);
-  image.setDotsPerMeterX(kDotsPerMeter96);
-  image.setDotsPerMeterY(kDotsPerMeter96);
-  image.fill(Qt::white);
-  return image;
-}
+QImage Blank() { return MakeImage(kW, kH, Qt::white, QImage::Format_ARGB32_Premultiplied); }
 
 using Scene = std::function<void(CDC&)>;
 
@@ -61,16 +47,7 @@ QImage OnBorrowedPainter(const Scene& scene) {
 
 // Pixels where a channel differs by more than the tolerance.
 int CountDifferent(const QImage& a, const QImage& b, int tolerance = 0) {
-  int n = 0;
-  for (int y = 0; y < kH; ++y) {
-    for (int x = 0; x < kW; ++x) {
-      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-      const int d = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                              std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
-      n += d > tolerance ? 1 : 0;
-    }
-  }
-  return n;
+  return ComparePixels(a, b, tolerance).nDifferent;
 }
 
 // A surface with its own painter on an image strokes wide solid lines itself, a borrowed

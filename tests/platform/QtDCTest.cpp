@@ -7,41 +7,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "PixelCompare.h"
 #include "platform/CQtDC.h"
 
 namespace {
-
-constexpr int kDotsPerMeter96 = 3780;  // 96 pixels per inch
-
-QImage MakeImage(int w, int h, QColor fill = Qt::white) {
-  QImage image(w, h, QImage::Format_RGB32);
-  image.setDotsPerMeterX(kDotsPerMeter96);
-  image.setDotsPerMeterY(kDotsPerMeter96);
-  image.fill(fill);
-  return image;
-}
-
-// The view's mapping at zoom 1.0: 1440 units per inch, y up, origin at device (ox, oy).
-void MapZoomOne(CDC& dc, int ox = 0, int oy = 0) {
-  dc.SetMapMode(MM_ANISOTROPIC);
-  dc.SetWindowExt(1440, 1440);
-  dc.SetViewportExt(dc.GetDeviceCaps(LOGPIXELSX), -dc.GetDeviceCaps(LOGPIXELSY));
-  dc.SetViewportOrg(ox, oy);
-}
-
-bool IsColour(QRgb px, QColor c) {
-  return qRed(px) == c.red() && qGreen(px) == c.green() && qBlue(px) == c.blue();
-}
-
-int CountNot(const QImage& image, QColor c, QRect area) {
-  int n = 0;
-  for (int y = area.top(); y <= area.bottom(); ++y) {
-    for (int x = area.left(); x <= area.right(); ++x) {
-      if (!IsColour(image.pixel(x, y), c)) ++n;
-    }
-  }
-  return n;
-}
 
 // A background with every pixel different, drawn over with ordinary antialiased figures,
 // so that an inverting figure meets many colours.

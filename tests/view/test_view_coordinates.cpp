@@ -4,6 +4,7 @@
 
 #include "ViewFixture.h"
 #include "objects/CRecordingDC.h"
+#include "resources/CommandIds.h"
 
 using ViewState = ViewFixture;
 
@@ -145,7 +146,7 @@ TEST_F(ViewZoom, WheelTakesOneStepPerMessageAndNothingWhileResizing) {
   EXPECT_NEAR(view.m_dZoom, 1.0, 1e-12);
   view.m_bResizing = 1;
   view.OnMouseWheel(120);
-  view.OnCommand(ID_ZOOM_OUT);
+  view.OnCommand(cmd::kZoomOut);
   EXPECT_NEAR(view.m_dZoom, 1.0, 1e-12);
 }
 
@@ -174,7 +175,7 @@ TEST_F(ViewZoom, DefaultZoomResetsZoomAndScroll) {
   view.m_dZoom = 2.0;
   view.m_nScrollX = 500;
   view.m_nScrollY = 700;
-  EXPECT_TRUE(view.OnCommand(ID_ZOOM_DEFAULT));
+  EXPECT_TRUE(view.OnCommand(cmd::kZoomDefault));
   EXPECT_EQ(view.m_dZoom, 1.0);
   EXPECT_EQ(view.m_nScrollX, 0);
   EXPECT_EQ(view.m_nScrollY, 0);

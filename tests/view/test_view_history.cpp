@@ -5,6 +5,7 @@
 
 #include "ViewFixture.h"
 #include "objects/CArchive.h"
+#include "resources/CommandIds.h"
 
 namespace {
 
@@ -244,8 +245,8 @@ TEST_F(ViewHistory, MemoryMessageInBothLanguages) {
 
 TEST_F(ViewHistory, UndoAndRedoCommandsReachTheHistory) {
   Change(1000);
-  EXPECT_TRUE(view.OnCommand(ID_EDIT_UNDO));
+  EXPECT_TRUE(view.OnCommand(cmd::kEditUndo));
   EXPECT_EQ(Left(), 0);
-  EXPECT_TRUE(view.OnCommand(ID_EDIT_REDO));
+  EXPECT_TRUE(view.OnCommand(cmd::kEditRedo));
   EXPECT_EQ(Left(), 1000);
 }

@@ -17,6 +17,7 @@
 #include "objects/CRecordingDC.h"
 #include "objects/GroupWalk.h"
 #include "objects/RingTemplates.h"
+#include "resources/CommandIds.h"
 
 namespace {
 
@@ -390,7 +391,7 @@ TEST_F(ViewRepaintAtRest, ZoomingAndScrollingRepaintQuietlyAndEditsEndTheRest) {
       {"key", [&] { view.OnKeyDown(VK_DELETE); }},
       {"character", [&] { view.OnChar('x'); }},
       {"select all", [&] { view.OnCommand(32842); }},
-      {"undo", [&] { view.OnCommand(ID_EDIT_UNDO); }},
+      {"undo", [&] { view.OnCommand(cmd::kEditUndo); }},
       {"history timer", [&] { view.OnTimer(TIMER_RESET_HISTORY); }},
       {"draw bar message", [&] { view.OnPostedMessage(1031, 0, 0); }},
       {"move of everything",

@@ -171,7 +171,7 @@ class CViewWidget : public QWidget, public IViewHost {
   std::vector<PostedMessage> m_heldMessages;  // posted while busy
 
   int m_nPendingShow = 0;  // the last show command not yet applied
-  int m_nCursor = 32512;
+  int m_nCursor = IDC_ARROW;
   int m_nWaitDepth = 0;
   std::map<std::string, unsigned> m_clipboardFormats;
 };

@@ -251,6 +251,12 @@ class CKvillView : public IViewLink, public IDocClient {
   void OnEntryFieldKillFocus(int nTemplate, std::string_view strText);
   // Runs the thickness dialog once, as the custom-thickness command does; IDOK/IDCANCEL.
   int RunThicknessDialog();
+  // Takes the selected top-level objects out of the drawing: first every bond that is
+  // selected or ends on a selected object, then every other selected object. With bDestroy
+  // they are deleted (and so are bonds anywhere in the drawing left ending on them) and the
+  // view is redrawn; otherwise the unlinked objects are handed back in their list order,
+  // the bonds of the first step not among them (they are always deleted).
+  std::vector<std::unique_ptr<CKVObject>> RemoveSelected(bool bDestroy);
   // Formula editing. OnChar takes a byte of the typing code page; any other value is a
   // character that code page cannot hold and is refused with a beep. Keys that the
   // accelerators turn into commands (Escape, Delete, the arrows) bring no character.

@@ -172,7 +172,9 @@ TEST(UndoHistoryEdges, CanUndoAndCanRedoForetellUndoAndRedo) {
         const bool bCan = history.CanRedo();
         const auto reload = history.Redo();
         ASSERT_EQ(reload.has_value(), bCan) << step;
-        if (reload) EXPECT_EQ(Shown(reload), states[*history.Position()]) << step;
+        if (reload) {
+          EXPECT_EQ(Shown(reload), states[*history.Position()]) << step;
+        }
         break;
       }
       default:

@@ -78,7 +78,9 @@ TEST_F(ViewCommands, HandledCommandsAreTheOnesTheRoutingTakes) {
     // Nothing the view offers carries a check mark, and nothing it does not carry out is
     // offered.
     EXPECT_FALSE(view.IsCommandChecked(id));
-    if (!view.IsCommandHandled(id)) EXPECT_FALSE(view.IsCommandEnabled(id));
+    if (!view.IsCommandHandled(id)) {
+      EXPECT_FALSE(view.IsCommandEnabled(id));
+    }
   }
   for (int id : {cmd::kZoomIn, cmd::kZoomOut, cmd::kZoomDefault, cmd::kEditUndo, cmd::kEditRedo}) {
     EXPECT_TRUE(view.IsCommandEnabled(id)) << id;

@@ -1144,6 +1144,10 @@ bool CKvillView::OnCommand(int nId) {
     case cmd::kEditRedo:
       Redo();
       return true;
+    case cmd::kCancelInPlace:
+      // Esc while editing in place: the container gets the drawing back.
+      m_pHost->DeactivateInPlace();
+      return true;
     default:
       Unsettle();
       return OnInteractionCommand(nId);
@@ -1160,6 +1164,7 @@ bool CKvillView::IsCommandHandled(int nId) const {
     case cmd::kSelectAll:
     case cmd::kEditFormula:
     case cmd::kEscape:
+    case cmd::kCancelInPlace:
       return true;
     default:
       return false;

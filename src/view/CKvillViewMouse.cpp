@@ -724,10 +724,16 @@ void CKvillView::UpdateCursor() {
   } else {
     bottom = m_bHBarShown ? 28 : 12;
   }
-  const bool bInside = static_cast<std::int64_t>(F.left) + 12 <= pt.x &&
-                       pt.x <= static_cast<std::int64_t>(F.right) - right &&
-                       static_cast<std::int64_t>(F.top) + top <= pt.y &&
-                       pt.y <= static_cast<std::int64_t>(F.bottom) - bottom;
+  bool bInside = static_cast<std::int64_t>(F.left) + 12 <= pt.x &&
+                 pt.x <= static_cast<std::int64_t>(F.right) - right &&
+                 static_cast<std::int64_t>(F.top) + top <= pt.y &&
+                 pt.y <= static_cast<std::int64_t>(F.bottom) - bottom;
+  if (m_pHost->IsInPlaceActive()) {
+    // In place no main window's bars and borders surround the view: the inner area is the
+    // view window itself.
+    const CRect W = m_pHost->GetWindowRect();
+    bInside = W.left <= pt.x && pt.x < W.right && W.top <= pt.y && pt.y < W.bottom;
+  }
   if (!bInside) {
     if (m_bResizing) {
       // A handle drag is abandoned when the pointer leaves the window's inner area.

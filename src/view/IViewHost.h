@@ -162,6 +162,11 @@ class IViewHost {
   virtual bool OpenFileAtStart(const std::string& strPath) = 0;
   // The Draw bar's reset: clear its latched buttons, hide its palettes, release buttons.
   virtual void ResetDrawBar() = 0;
+  // Editing in place inside a container's window: whether the view is shown there (its
+  // window then has no main window around it), and the end of it, after which the
+  // container shows the updated picture again.
+  virtual bool IsInPlaceActive() { return false; }
+  virtual void DeactivateInPlace() {}
 
   // ---- Drawing with the mouse and the keyboard ----
   // The Draw bar's parts: clear the latched buttons; show every button released.

@@ -36,9 +36,9 @@
 #include "shell/CShellUi.h"
 #include "shell/CViewWidget.h"
 #include "shell/CWorkProgress.h"
+#include "shell/CommandActions.h"
 #include "shell/ExportPicture.h"
 #include "shell/ShellText.h"
-#include "shell/ToolBarIcons.h"
 #include "view/CKvillView.h"
 
 namespace {
@@ -56,15 +56,6 @@ const std::set<int> kFrameCommands = {
 };
 
 QString Utf8(const char* psz) { return QString::fromUtf8(psz); }
-
-// The prompt's two parts: the status-bar text and the tooltip after "\n".
-std::pair<QString, QString> SplitPrompt(const char* psz) {
-  if (psz == nullptr) return {};
-  const QString s = Utf8(psz);
-  const int nl = s.indexOf(QLatin1Char('\n'));
-  if (nl < 0) return {s, QString()};
-  return {s.left(nl), s.mid(nl + 1)};
-}
 
 }  // namespace
 
@@ -116,29 +107,15 @@ const res::MessageTexts& CMainFrame::Messages() const {
 // Menus, toolbar and status bar
 
 void CMainFrame::AddMenuItems(QMenu* pMenu, std::span<const res::MenuItem> items) {
-  for (const res::MenuItem& item : items) {
-    switch (item.kind) {
-      case res::MenuItemKind::Separator:
-        pMenu->addSeparator();
-        break;
-      case res::MenuItemKind::Popup:
-        AddMenuItems(pMenu->addMenu(Utf8(item.text)), item.items);
-        break;
-      case res::MenuItemKind::Command: {
-        QAction* a = pMenu->addAction(Utf8(item.text));
-        a->setData(item.id);
-        a->setStatusTip(SplitPrompt(res::PromptString(item.id, m_lang)).first);
-        const int id = item.id;
-        connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
-        m_actions[id].push_back(a);
-        if (id == cmd::kFileMru1) {
-          m_pFileMenu = pMenu;
-          m_pRecentPlaceholder = a;
-        }
-        break;
-      }
+  ::AddMenuItems(pMenu, items, m_lang, [this](QMenu* pIn, QAction* a) {
+    const int id = a->data().toInt();
+    connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    m_actions[id].push_back(a);
+    if (id == cmd::kFileMru1) {
+      m_pFileMenu = pIn;
+      m_pRecentPlaceholder = a;
     }
-  }
+  });
 }
 
 void CMainFrame::BuildMenus() {
@@ -163,22 +140,12 @@ void CMainFrame::BuildMenus() {
 void CMainFrame::BuildToolBar() {
   m_pToolBar = addToolBar(QString::fromUtf8(res::kToolBarWindowText));
   m_pToolBar->setObjectName(QStringLiteral("ToolBar"));
-  m_pToolBar->setIconSize(QSize(16, 15));
   m_pToolBar->setMovable(true);
-  for (const res::ToolButton& b : res::ToolBar(m_nSet)) {
-    if (b.id == 0) {
-      m_pToolBar->addSeparator();
-      continue;
-    }
-    const auto [prompt, tip] = SplitPrompt(res::PromptString(b.id, m_lang));
-    QAction* a = m_pToolBar->addAction(ToolBarIcon(b.id), tip);
-    a->setToolTip(tip);
-    a->setStatusTip(prompt);
-    a->setData(b.id);
-    const int id = b.id;
+  AddToolButtons(m_pToolBar, m_nSet, m_lang, [this](QAction* a) {
+    const int id = a->data().toInt();
     connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
     m_actions[id].push_back(a);
-  }
+  });
 }
 
 void CMainFrame::BuildStatusBar() {

@@ -5,10 +5,10 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-svg-dev pkg-config libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-liberation2 xvfb xauth imagemagick xdotool
+  fonts-liberation2 xvfb xauth imagemagick xdotool x11-utils
   qt6-translations-l10n
   libxml2-utils poppler-utils
   libpng-dev librsvg2-bin

@@ -252,7 +252,10 @@ void CDDrawBar::OnPaletteButton(res::PaletteKind kind) {
   CPaletteDialog* pPalette = Palette(kind);
   const res::DrawBarButton& row = res::DrawBarButtonOf(kind);
   if (!pPalette->IsWindow()) {
-    pPalette->Create(m_links.pOwner, m_links.lang, m_links.fnPost);
+    pPalette->Create(m_links.pOwner, m_links.lang, [this](int nMessage) {
+      if (m_pInPlaceFrame && m_fnActivateInPlace) m_fnActivateInPlace();
+      m_links.fnPost(nMessage);
+    });
   }
   HidePalettes();
   PumpMessages();
@@ -301,7 +304,23 @@ void CDDrawBar::SetWindowPlacement(const std::array<std::int32_t, 11>& wp) {
   m_pWindow->move(wp[7], wp[8]);
 }
 
+void CDDrawBar::SetInPlaceFrame(QWidget* pFrame, std::function<void()> fnActivate) {
+  m_pInPlaceFrame = pFrame;
+  m_fnActivateInPlace = pFrame != nullptr ? std::move(fnActivate) : nullptr;
+}
+
 QPoint CDDrawBar::DefaultPosition() const {
+  if (m_pInPlaceFrame) {
+    constexpr int kGap = 8;
+    const QRect rcFrame(m_pInPlaceFrame->mapToGlobal(QPoint(0, 0)), m_pInPlaceFrame->size());
+    const int cx = res::DialogUnitsToPixelsX(res::kDrawBarCx);
+    const QScreen* pScreen = m_pInPlaceFrame->screen();
+    const QRect rcScreen = pScreen != nullptr ? pScreen->availableGeometry() : rcFrame;
+    QPoint pt(rcFrame.right() + 1 + kGap, rcFrame.top());
+    if (pt.x() + cx > rcScreen.right() + 1) pt.setX(rcFrame.left() - kGap - cx);
+    if (pt.x() < rcScreen.left()) pt = rcFrame.topLeft();
+    return pt;
+  }
   QWidget* pOwner = m_links.pOwner;
   if (pOwner == nullptr) return QPoint(0, 0);
   // The client area is the drawing area: here the menu bar and the toolbars lie outside

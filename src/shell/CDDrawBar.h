@@ -51,6 +51,11 @@ class CDDrawBar {
   bool Create();
   void DestroyWindow();
   bool IsWindow() const { return !m_pWindow.isNull(); }
+  // While the view is edited in place inside another program's window: the bar's default
+  // place is beside that frame rather than over it, and a palette's choice gives the frame
+  // the keyboard back with fnActivate, as it activates the main window otherwise. A null
+  // frame ends it.
+  void SetInPlaceFrame(QWidget* pFrame, std::function<void()> fnActivate = {});
   QWidget* GetWindow() const { return m_pWindow.data(); }
 
   // The Draw Bar command: shows the bar at its recorded place (or, when that place
@@ -82,7 +87,8 @@ class CDDrawBar {
   std::array<std::int32_t, 11> GetWindowPlacement() const;
   void SetWindowPlacement(const std::array<std::int32_t, 11>& wp);
   // The bar's default place: the top-left corner of the owner's client area, which in a
-  // main window is the drawing area below its menu bar and toolbar.
+  // main window is the drawing area below its menu bar and toolbar; beside an in-place
+  // frame, to its right (its left when the screen ends there).
   QPoint DefaultPosition() const;
   // The placement test: true when the whole client area of the bar lies on a screen.
   bool ClientAreaVisible() const;
@@ -103,5 +109,7 @@ class CDDrawBar {
   std::array<std::unique_ptr<CPaletteDialog>, res::kPaletteCount> m_palettes;
   // The owner deletes the window if it goes first, hence the guarded pointer.
   QPointer<QWidget> m_pWindow;
+  QPointer<QWidget> m_pInPlaceFrame;
+  std::function<void()> m_fnActivateInPlace;
   std::array<CMainButton*, 6> m_buttons{};  // children of the window
 };

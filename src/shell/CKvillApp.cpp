@@ -5,12 +5,16 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTranslator>
+#include <QWindow>
 
 #include "document/CKvillDoc.h"
 #include "objects/CKVObject.h"
+#include "platform/CContainerChannel.h"
+#include "platform/CInPlaceSite.h"
 #include "platform/CProcessControl.h"
 #include "platform/CSettingsRecord.h"
 #include "resources/CommandIds.h"
+#include "shell/CInPlaceFrame.h"
 #include "shell/CMainFrame.h"
 #include "shell/CViewWidget.h"
 #include "view/CKvillView.h"
@@ -42,13 +46,18 @@ bool IsSwitch(const QString& arg, const char* pszName) {
 CKvillApp::CKvillApp(std::unique_ptr<CSettingsStore> pStore)
     : m_startNewInstance(
           [](const QStringList& args) { return CProcessControl::StartNewInstance(args); }),
+      m_fnOpenSite(&CInPlaceSite::Open),
+      m_fnExit([](int nStatus) { QCoreApplication::exit(nStatus); }),
       m_pStore(std::move(pStore)) {
   if (!m_pStore) m_pStore = std::make_unique<CSettingsStore>();
   m_lang = LanguageFromRecord(m_pStore->Read(CSettingsStore::kLanguage));
 }
 
 CKvillApp::~CKvillApp() {
-  // The frame (with the view) goes before the document it shows.
+  // The in-place frame gives the view back before the main frame (with the view) goes,
+  // and the frame before the document it shows.
+  m_pChannel.reset();
+  m_pInPlaceFrame.reset();
   m_pFrame.reset();
   m_pDoc.reset();
   if (m_pQtTranslator) QCoreApplication::removeTranslator(m_pQtTranslator.get());
@@ -68,11 +77,19 @@ void CKvillApp::InstallQtTranslations() {
 
 CKvillApp::CommandLine CKvillApp::ParseCommandLine(const QStringList& args) {
   CommandLine cl;
-  for (const QString& arg : args) {
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString& arg = args[i];
     if (IsSwitch(arg, "Embedding")) {
       cl.bEmbedding = true;
     } else if (IsSwitch(arg, "Automation")) {
       cl.bAutomation = true;
+    } else if (IsSwitch(arg, "in-place")) {
+      // The site's window, then the toolbar area's window if the container lends one.
+      cl.bInPlace = true;
+      for (QString* pId : {&cl.strSite, &cl.strToolBarSite}) {
+        if (i + 1 >= args.size() || args[i + 1].startsWith(QLatin1Char('-'))) break;
+        *pId = args[++i];
+      }
     } else if (arg.startsWith(QLatin1Char('-'))) {
       // Other switches are not the editor's to act on.
     } else if (cl.strFile.isEmpty()) {
@@ -92,6 +109,8 @@ bool CKvillApp::InitInstance(const QStringList& args) {
   if (m_bEmbedded) m_strEmbeddedPath = cl.strFile;
   // A file named on the command line opens once the window exists.
   if (!cl.strFile.isEmpty()) m_strOpenAtStart = cl.strFile;
+  // A container's window that cannot be used ends the start before anything is made.
+  if (cl.bInPlace && !OpenInPlaceSites(cl)) return false;
 
   // The document, then the frame, whose creation makes the view, the bars and reads the
   // settings record.
@@ -108,6 +127,26 @@ bool CKvillApp::InitInstance(const QStringList& args) {
   pView->m_bEmbedded = m_bEmbedded;
   pFrame->setAcceptDrops(!m_bEmbedded);
 
+  if (m_pSite) {
+    if (!ActivateInPlace()) return false;
+  } else {
+    ShowMainFrame();
+  }
+  pFrame->UpdateTitle();
+  pFrame->UpdateCommandUi();
+
+  m_pDoc->m_bQuietLoad = 0;
+  CViewWidget* pHost = pFrame->ViewWidget();
+  pHost->SetTimer(TIMER_RESET_HISTORY, 10);
+  pHost->SetTimer(TIMER_KILL_MAILBOX, 20);
+  pHost->SetTimer(TIMER_CURSOR_FEEDBACK, 10);
+  QTimer::singleShot(0, pFrame, [this] { OnFirstIdle(); });
+  return true;
+}
+
+void CKvillApp::ShowMainFrame() {
+  CMainFrame* pFrame = m_pFrame.get();
+  CKvillView* pView = pFrame->View();
   if (pView->m_bToolBarHidden == 1) pFrame->ToolBar()->hide();
   if (pView->m_bStatusBarVisible == 0) {
     // The status bar command toggles the flag back to 0 and hides the bar.
@@ -124,15 +163,67 @@ bool CKvillApp::InitInstance(const QStringList& args) {
     const QRect r = pFrame->geometry();
     pView->m_rcMainWnd = CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
   }
-  pFrame->UpdateTitle();
-  pFrame->UpdateCommandUi();
+}
 
-  m_pDoc->m_bQuietLoad = 0;
-  CViewWidget* pHost = pFrame->ViewWidget();
-  pHost->SetTimer(TIMER_RESET_HISTORY, 10);
-  pHost->SetTimer(TIMER_KILL_MAILBOX, 20);
-  pHost->SetTimer(TIMER_CURSOR_FEEDBACK, 10);
-  QTimer::singleShot(0, pFrame, [this] { OnFirstIdle(); });
+bool CKvillApp::OpenInPlaceSites(const CommandLine& cl) {
+  if (!m_bEmbedded || cl.strFile.isEmpty()) {
+    m_strStartError = QStringLiteral("--in-place needs --embedding FILE, the drawing to edit");
+    return false;
+  }
+  if (cl.strSite.isEmpty()) {
+    m_strStartError = QStringLiteral(
+        "--in-place needs the id of the container's window (decimal, or hexadecimal with 0x)");
+    return false;
+  }
+  m_pSite = m_fnOpenSite(cl.strSite, &m_strStartError);
+  if (m_pSite && !cl.strToolBarSite.isEmpty()) {
+    m_pToolBarSite = m_fnOpenSite(cl.strToolBarSite, &m_strStartError);
+    if (!m_pToolBarSite) m_pSite.reset();
+  }
+  return m_pSite != nullptr;
+}
+
+bool CKvillApp::ActivateInPlace() {
+  CMainFrame* pFrame = m_pFrame.get();
+  CKvillView* pView = pFrame->View();
+  // The container's double click is the verb that shows the drawing: the kill protocol is
+  // for a server that nobody shows, not for one that ends with its editing.
+  pView->m_bKillArmed = 0;
+  // The main window is not shown, so it has no state to restore.
+  pView->m_bApplyShowState = 0;
+  m_pInPlaceFrame = std::make_unique<CInPlaceFrame>(pFrame);
+  if (!m_pInPlaceFrame->Create(std::move(m_pSite)) ||
+      !m_pInPlaceFrame->CreateControlBars(std::move(m_pToolBarSite))) {
+    m_strStartError = QStringLiteral("the in-place frame could not be created");
+    return false;
+  }
+  // The drawing is read before the container may ask for it back: a request that came
+  // before would write the empty drawing over the file.
+  if (!m_strOpenAtStart.isEmpty()) {
+    const QString path = m_strOpenAtStart;
+    m_strOpenAtStart.clear();
+    pFrame->OpenFileInto(path);
+  }
+
+  m_pChannel = std::make_unique<CContainerChannel>(m_nContainerIn, m_pContainerOut);
+  CInPlaceFrame* pInPlace = m_pInPlaceFrame.get();
+  CContainerChannel* pChannel = m_pChannel.get();
+  pInPlace->m_fnSizeChanged = [pChannel](QSize sz) { pChannel->SendSize(sz.width(), sz.height()); };
+  pInPlace->m_fnStatusText = [pChannel](const QString& strText) {
+    const QString line = QString(strText).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    pChannel->Send(line.isEmpty() ? QStringLiteral("status") : QStringLiteral("status ") + line);
+  };
+  pInPlace->m_fnDeactivated = [this, pChannel](bool bUpdated) {
+    pChannel->Send(QStringLiteral("deactivated"));
+    m_fnExit(bUpdated ? 0 : 1);
+  };
+  pChannel->m_fnDeactivate = [pInPlace] { pInPlace->Deactivate(); };
+  pChannel->m_fnUnknown = [](const QString& strLine) {
+    std::fprintf(stderr, "valendra: '%s' is no request of the in-place protocol\n",
+                 qPrintable(strLine));
+  };
+  pInPlace->Activate();
+  pChannel->Send(QStringLiteral("activated"));
   return true;
 }
 

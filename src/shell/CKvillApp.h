@@ -3,15 +3,19 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 
 #include "platform/CSettingsStore.h"
 #include "resources/Resources.h"
 
+class CContainerChannel;
+class CInPlaceFrame;
 class CKvillDoc;
 class CMainFrame;
 class QTranslator;
+class QWindow;
 
 // The application object: chooses the interface language from the language record before
 // any text is loaded, parses the command line, creates the document, the main frame and the
@@ -24,17 +28,23 @@ class CKvillApp {
   CKvillApp& operator=(const CKvillApp&) = delete;
   ~CKvillApp();
 
-  // The command line: the embedding or automation switch in any of its spellings, and the
-  // file to open. Unknown switches are ignored.
+  // The command line: the embedding or automation switch in any of its spellings, the
+  // file to open, and the container's windows of an in-place start (--in-place WINDOW
+  // [TOOLBARWINDOW]). Unknown switches are ignored.
   struct CommandLine {
     bool bEmbedding = false;
     bool bAutomation = false;
     QString strFile;
+    bool bInPlace = false;
+    QString strSite;
+    QString strToolBarSite;
   };
   static CommandLine ParseCommandLine(const QStringList& args);
 
-  // The start-up sequence; args without the program name. False ends the process.
+  // The start-up sequence; args without the program name. False ends the process, with
+  // the reason in m_strStartError when it is the command line's fault.
   bool InitInstance(const QStringList& args);
+  QString m_strStartError;
   // The first idle moment of the message loop.
   void OnFirstIdle();
   // The end of the program: an embedding server that is still armed leaves its identifier
@@ -50,6 +60,8 @@ class CKvillApp {
   void RemoveFromRecentFileList(int nIndex);
 
   CMainFrame* MainFrame() const { return m_pFrame.get(); }
+  // The in-place frame of an in-place start, else null.
+  CInPlaceFrame* InPlaceFrame() const { return m_pInPlaceFrame.get(); }
   CKvillDoc* Document() const { return m_pDoc.get(); }
   CSettingsStore& Store() const { return *m_pStore; }
   res::Language InterfaceLanguage() const { return m_lang; }
@@ -59,6 +71,14 @@ class CKvillApp {
   std::function<bool(const QStringList& args)> m_startNewInstance;
   // The program whose instances the kill protocol may end (this executable).
   QString m_strProgramFile;
+
+  // In-place editing: how a container's window named on the command line is opened (null
+  // with the reason when it cannot be used), where the container's requests come from and
+  // its news go, and how the process ends once the editing is over.
+  std::function<std::unique_ptr<QWindow>(const QString& strId, QString* pError)> m_fnOpenSite;
+  int m_nContainerIn = 0;
+  std::FILE* m_pContainerOut = stdout;
+  std::function<void(int nStatus)> m_fnExit;
 
   std::int32_t m_bEmbedded = 0;
   QString m_strOpenAtStart;   // the file named on the command line, opened by timer 1122
@@ -73,6 +93,10 @@ class CKvillApp {
   // Qt's own texts (standard buttons, file, print and colour dialogs) in the interface's
   // language, when Qt has them in it.
   void InstallQtTranslations();
+  void ShowMainFrame();
+  // The container's windows of an in-place start, opened before anything else is made.
+  bool OpenInPlaceSites(const CommandLine& cl);
+  bool ActivateInPlace();
 
   std::unique_ptr<CSettingsStore> m_pStore;
   res::Language m_lang = res::Language::English;
@@ -80,4 +104,8 @@ class CKvillApp {
   std::unique_ptr<CKvillDoc> m_pDoc;
   std::unique_ptr<CMainFrame> m_pFrame;
   std::unique_ptr<QTranslator> m_pQtTranslator;
+  std::unique_ptr<QWindow> m_pSite;
+  std::unique_ptr<QWindow> m_pToolBarSite;
+  std::unique_ptr<CContainerChannel> m_pChannel;
+  std::unique_ptr<CInPlaceFrame> m_pInPlaceFrame;
 };

@@ -742,12 +742,12 @@ void CMainFrame::OnRecentFile(int nIndex) {
   RebuildRecentFiles();
 }
 
-void CMainFrame::UpdateEmbeddedFile() {
+bool CMainFrame::UpdateEmbeddedFile() {
   const QString path = m_pApp->m_strEmbeddedPath;
-  if (path.isEmpty()) return;
+  if (path.isEmpty()) return false;
   // The drawing goes back into the embedded file, and its picture beside it for the
   // container to show.
-  if (!StoreTo(path, false)) return;
+  if (!StoreTo(path, false)) return false;
   const CSize ext = m_pView->GetPictureExtent();
   const int cx = std::max<std::int64_t>(1, std::int64_t(ext.cx) * 96 / 1440);
   const int cy = std::max<std::int64_t>(1, -std::int64_t(ext.cy) * 96 / 1440);
@@ -761,9 +761,10 @@ void CMainFrame::UpdateEmbeddedFile() {
                         &reason)) {
     CShellUi::MessageBox(this, QString::fromUtf8(Messages().saveFailed).arg(svgPath, reason),
                          Utf8(Messages().errorCaption), CShellUi::kIconError);
-    return;
+    return false;
   }
   MarkSaved();
+  return true;
 }
 
 QString CMainFrame::InitialExportPath() const {

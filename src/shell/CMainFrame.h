@@ -73,7 +73,8 @@ class CMainFrame : public QMainWindow {
   void OnFrameworkSave();
   void OnFrameworkOpen();
   void OnRecentFile(int nIndex);
-  void UpdateEmbeddedFile();
+  // Update: the embedded file and its picture written; false (after a message) if not.
+  bool UpdateEmbeddedFile();
   // File > Export Picture: asks for a file name (in the folder of the last export) and
   // writes the picture there as --export does; ExportPictureTo writes it and reports a
   // failure with the path and the reason. False when nothing was written.

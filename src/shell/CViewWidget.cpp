@@ -19,6 +19,7 @@
 #include "platform/CQtDC.h"
 #include "platform/CTextMetrics.h"
 #include "shell/CDDrawBar.h"
+#include "shell/CInPlaceFrame.h"
 #include "shell/CMainFrame.h"
 #include "shell/CShellUi.h"
 #include "shell/EntryDialog.h"
@@ -661,6 +662,10 @@ CDDrawBar* CViewWidget::DrawBar() const {
 
 void CViewWidget::ResetDrawBar() {
   if (CDDrawBar* pBar = DrawBar()) pBar->Reset();
+}
+
+void CViewWidget::DeactivateInPlace() {
+  if (m_pInPlaceFrame != nullptr) m_pInPlaceFrame->Deactivate();
 }
 
 void CViewWidget::ClearDrawBarLatches() {

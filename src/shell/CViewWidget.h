@@ -13,6 +13,7 @@ class QKeyEvent;
 #include "view/IViewHost.h"
 
 class CDDrawBar;
+class CInPlaceFrame;
 class CKvillView;
 class CMainFrame;
 class CQtDC;
@@ -31,6 +32,8 @@ class CViewWidget : public QWidget, public IViewHost {
   ~CViewWidget() override;
 
   void SetView(CKvillView* pView) { m_pView = pView; }
+  // The in-place frame the view is shown in while a container has it, else null.
+  void SetInPlaceFrame(CInPlaceFrame* pFrame) { m_pInPlaceFrame = pFrame; }
   CKvillView* View() const { return m_pView; }
   QWidget* Client() const { return m_pClient; }
   // The back buffer as last painted (tests and screenshots).
@@ -85,6 +88,8 @@ class CViewWidget : public QWidget, public IViewHost {
   bool DoFileSave() override;
   bool OpenFileAtStart(const std::string& strPath) override;
   void ResetDrawBar() override;
+  bool IsInPlaceActive() override { return m_pInPlaceFrame != nullptr; }
+  void DeactivateInPlace() override;
   void ClearDrawBarLatches() override;
   void ReleaseDrawBarButtons() override;
   void MessageBeep() override;
@@ -135,6 +140,7 @@ class CViewWidget : public QWidget, public IViewHost {
   void OnKeyPress(QKeyEvent* pEvent);
 
   CMainFrame* m_pFrame;
+  CInPlaceFrame* m_pInPlaceFrame = nullptr;
   CKvillView* m_pView = nullptr;
   QWidget* m_pClient;
   QScrollBar* m_pBars[2];

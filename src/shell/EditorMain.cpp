@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -32,7 +33,7 @@ bool HaveDisplay() {
 bool IsEditorSwitch(const char* pszArg) {
   const QStringList one{QString::fromLocal8Bit(pszArg)};
   const CKvillApp::CommandLine cl = CKvillApp::ParseCommandLine(one);
-  return cl.bEmbedding || cl.bAutomation;
+  return cl.bEmbedding || cl.bAutomation || cl.bInPlace;
 }
 
 int RunEditor(int argc, char* argv[]) {
@@ -45,7 +46,12 @@ int RunEditor(int argc, char* argv[]) {
   CKvillApp theApp;
   // Formula bytes typed and drawn in the Czech interface are Central European.
   CTextMetrics::SetCodePage(theApp.InterfaceLanguage() == res::Language::Czech ? 1250 : 1252);
-  if (!theApp.InitInstance(QApplication::arguments().mid(1))) return 1;
+  if (!theApp.InitInstance(QApplication::arguments().mid(1))) {
+    if (!theApp.m_strStartError.isEmpty()) {
+      std::fprintf(stderr, "valendra: %s\n", qPrintable(theApp.m_strStartError));
+    }
+    return 1;
+  }
   const int nStatus = QApplication::exec();
   theApp.ExitInstance();
   return nStatus;

@@ -34,12 +34,15 @@ int SamplePixels(std::int64_t nUnits) {
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
                "Usage: valendra [FILE]\n"
-               "       valendra --embedding FILE\n"
+               "       valendra --embedding FILE [--in-place WINDOW [TOOLBARWINDOW]]\n"
                "       valendra [OPTION]\n"
                "Valendra, an editor for chemical structure drawings.\n"
                "\n"
                "With a display, opens the editor window; FILE opens in it after start-up.\n"
                "--embedding FILE edits FILE for another program (Update writes it back).\n"
+               "--in-place WINDOW edits it inside that program's X11 window (an id in\n"
+               "decimal or 0x-hex), the toolbar in TOOLBARWINDOW if given; Esc or a\n"
+               "'deactivate' line on standard input ends it (see valendra(1)).\n"
                "Without a display and without arguments, exports a built-in sample drawing\n"
                "to sample.png, sample.svg and sample.pdf in the current folder, with\n"
                "sample-view.png showing it as the editor's window does, and prints their paths.\n"

@@ -1,7 +1,7 @@
 #pragma once
 
-// Runs the program as a separate process with no display and no Qt platform chosen for
-// it, as it runs on a machine without a desktop.
+// Runs the program as a separate process: with no display and no Qt platform chosen for
+// it, as it runs on a machine without a desktop, or with an environment of the test's.
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
@@ -13,13 +13,11 @@ struct ProgramRun {
   QByteArray err;
 };
 
-inline ProgramRun RunProgramWithoutDisplay(const QString& folder, const QStringList& args) {
+// Runs the program in a folder with the given environment.
+inline ProgramRun RunProgram(const QString& folder, const QStringList& args,
+                             const QProcessEnvironment& env) {
   QProcess process;
   process.setWorkingDirectory(folder);
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-  env.remove(QStringLiteral("DISPLAY"));
-  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
   process.setProcessEnvironment(env);
   process.start(QStringLiteral(VALENDRA_BINARY), args);
   ProgramRun run;
@@ -28,4 +26,12 @@ inline ProgramRun RunProgramWithoutDisplay(const QString& folder, const QStringL
   run.out = process.readAllStandardOutput();
   run.err = process.readAllStandardError();
   return run;
+}
+
+inline ProgramRun RunProgramWithoutDisplay(const QString& folder, const QStringList& args) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  env.remove(QStringLiteral("DISPLAY"));
+  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  return RunProgram(folder, args, env);
 }

@@ -42,16 +42,19 @@ install(FILES ${VALENDRA_PACKAGING_DIR}/valendra.svg
 qt_add_resources(valendra_shell valendra_icons PREFIX /icons BASE ${VALENDRA_GENERATED_DIR}/icons
                  FILES ${VALENDRA_ICON_PNGS})
 
-# The manual page, compressed as man expects it.
-set(VALENDRA_MAN_GZ ${VALENDRA_GENERATED_DIR}/valendra.1.gz)
-add_custom_command(
-  OUTPUT ${VALENDRA_MAN_GZ}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${VALENDRA_GENERATED_DIR}
-  COMMAND sh -c "gzip -9 -n -c \"$0\" > \"$1\"" ${VALENDRA_PACKAGING_DIR}/valendra.1
-          ${VALENDRA_MAN_GZ}
-  DEPENDS ${VALENDRA_PACKAGING_DIR}/valendra.1
-  COMMENT "Compressing the manual page"
-  VERBATIM)
+# The manual pages, compressed as man expects them.
+set(VALENDRA_MAN_GZ)
+foreach(page valendra valendra-container)
+  set(gz ${VALENDRA_GENERATED_DIR}/${page}.1.gz)
+  add_custom_command(
+    OUTPUT ${gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${VALENDRA_GENERATED_DIR}
+    COMMAND sh -c "gzip -9 -n -c \"$0\" > \"$1\"" ${VALENDRA_PACKAGING_DIR}/${page}.1 ${gz}
+    DEPENDS ${VALENDRA_PACKAGING_DIR}/${page}.1
+    COMMENT "Compressing the manual page ${page}(1)"
+    VERBATIM)
+  list(APPEND VALENDRA_MAN_GZ ${gz})
+endforeach()
 
 # The Debian changelog, compressed as policy asks.
 set(VALENDRA_CHANGELOG_GZ ${VALENDRA_GENERATED_DIR}/changelog.gz)
@@ -69,7 +72,7 @@ add_custom_target(valendra_packaging_files ALL DEPENDS ${VALENDRA_ICON_PNGS} ${V
 configure_file(${VALENDRA_PACKAGING_DIR}/valendra.metainfo.xml.in
                ${VALENDRA_GENERATED_DIR}/${VALENDRA_APP_ID}.metainfo.xml @ONLY)
 
-install(TARGETS valendra RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS valendra valendra-container RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${VALENDRA_PACKAGING_DIR}/valendra.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${VALENDRA_PACKAGING_DIR}/valendra-mime.xml

@@ -23,7 +23,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 dpkg -x "$deb" "$scratch"
 (cd "$scratch" && find . -type f | sort)
-for f in usr/bin/valendra usr/share/applications/valendra.desktop \
+for f in usr/bin/valendra usr/bin/valendra-container usr/share/applications/valendra.desktop \
   usr/share/mime/packages/valendra.xml usr/share/thumbnailers/valendra.thumbnailer \
   usr/share/man/man1/valendra.1.gz usr/share/icons/hicolor/scalable/apps/valendra.svg \
   usr/share/icons/hicolor/256x256/apps/valendra.png usr/share/doc/valendra/copyright; do

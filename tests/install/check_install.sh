@@ -21,8 +21,9 @@ fail() {
 
 DESTDIR=$DEST cmake --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log"
 
-for f in bin/valendra share/applications/valendra.desktop share/mime/packages/valendra.xml \
-  share/thumbnailers/valendra.thumbnailer share/man/man1/valendra.1.gz \
+for f in bin/valendra bin/valendra-container share/applications/valendra.desktop \
+  share/mime/packages/valendra.xml share/thumbnailers/valendra.thumbnailer \
+  share/man/man1/valendra.1.gz share/man/man1/valendra-container.1.gz \
   share/icons/hicolor/scalable/apps/valendra.svg share/doc/valendra/copyright; do
   [ -e "$ROOT/$f" ] || fail "$f was not installed"
 done

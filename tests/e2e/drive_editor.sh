@@ -22,22 +22,8 @@ export QT_QPA_PLATFORM=xcb
 rm -f "$VALENDRA_SETTINGS" "$OUT"/*.png "$OUT"/drawing.vld "$OUT"/picture.*
 SCALE=${E2E_PAUSE_SCALE:-1}
 
-# Xvfb picks a free display number itself and writes it to the file named below.
-DISPLAY_FILE=$OUT/display
-rm -f "$DISPLAY_FILE"
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$DISPLAY_FILE" >/dev/null 2>&1 &
-XVFB=$!
-APP=
-cleanup() {
-  [ -n "$APP" ] && kill $APP 2>/dev/null
-  kill $XVFB 2>/dev/null
-  wait 2>/dev/null
-}
-trap cleanup EXIT
-for i in $(seq 100); do [ -s "$DISPLAY_FILE" ] && break; sleep 0.1; done
-[ -s "$DISPLAY_FILE" ] || { echo "FAILED: Xvfb did not start"; exit 1; }
-export DISPLAY=:$(head -1 "$DISPLAY_FILE")
-for i in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$0")/xserver.sh"
+start_x_server "$OUT"
 
 fail() {
   echo "FAILED: $*"

@@ -88,8 +88,10 @@ CMainFrame::CMainFrame(CKvillApp* pApp, CKvillDoc* pDoc, int nSet, res::Language
 
 CMainFrame::~CMainFrame() {
   qApp->removeEventFilter(this);
-  // The end of the view: its window state and both records are saved.
-  if (m_pView) m_pView->m_bMaximized = isMaximized() ? 1 : 0;
+  // The end of the view: its window state and both records are saved. A main window that
+  // is not shown (closed already, or hidden behind an in-place frame) has no state to
+  // record: the one it was given is kept.
+  if (m_pView && isVisible()) m_pView->m_bMaximized = isMaximized() ? 1 : 0;
   SaveSettings();
   // The palettes and the bar go before the view, and before Qt deletes the windows they own.
   m_pDrawBar.reset();

@@ -24,6 +24,7 @@
 #include "objects/CArchive.h"
 #include "objects/CEllipse.h"
 #include "platform/CInPlaceSite.h"
+#include "platform/CSettingsRecord.h"
 #include "resources/Resources.h"
 #include "shell/CInPlaceFrame.h"
 #include "shell/CResizeBar.h"
@@ -382,6 +383,25 @@ TEST_F(InPlaceFrameTest, EscUpdatesTheFileLeavesTheSiteAndSaysDeactivated) {
   CloseContainerInput();
   QCoreApplication::processEvents();
   EXPECT_EQ(ContainerLines(), (QStringList{"activated", "deactivated"}));
+}
+
+TEST_F(InPlaceFrameTest, TheMainWindowsSettingsOutliveAnInPlaceSession) {
+  // A main window last seen maximized at (30, 40)-(830, 640) with its toolbar shown.
+  Store().Write(CSettingsStore::kSettings, "0 1 0 0 0 0 0 0 0 0 0 0 0 1 30 40 830 640 0 1");
+  CInPlaceFrame* frame = StartedFrame();
+  ASSERT_NE(frame, nullptr);
+  frame->Actions(59392).front()->trigger();  // toolbar 4 hidden
+  ASSERT_TRUE(frame->ToolBar()->isHidden());
+  PressKey(Qt::Key_Escape);
+  ASSERT_EQ(m_nExitStatus, 0);
+  m_app.reset();
+  CSettingsRecord r;
+  ASSERT_EQ(r.Parse(Store().Read(CSettingsStore::kSettings).value_or("")), 20);
+  EXPECT_EQ(r.m_bMaximized, 1);
+  EXPECT_EQ(r.m_rcMainWnd, (std::array<std::int32_t, 4>{30, 40, 830, 640}));
+  EXPECT_EQ(r.m_bToolBarHidden, 0);
+  // The Draw bar's place beside the frame is remembered as the user left it.
+  EXPECT_EQ(r.m_bDrawBarPlaced, 1);
 }
 
 TEST_F(InPlaceFrameTest, TheContainerEndsTheEditingByALineOrByClosingTheInput) {

@@ -229,9 +229,10 @@ bool CInPlaceFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
     if (m_fnStatusText) m_fnStatusText(static_cast<QStatusTipEvent*>(pEvent)->tip());
     return true;
   }
-  if (type == QEvent::MouseButtonPress && m_bActive && !isActiveWindow()) {
+  if (type == QEvent::MouseButtonPress && m_bActive) {
     // A window inside another program's window is given the keyboard by nobody else: a
-    // click in the drawing takes it, as a click in a window of its own would.
+    // click in the drawing takes it, as a click in a window of its own would. (Qt counts
+    // the frame as active all the while, so it is asked every time.)
     auto* w = qobject_cast<QWidget*>(pWatched);
     if (w != nullptr && w->window() == this) TakeKeyboard();
   }

@@ -25,8 +25,11 @@
 #include "objects/CEllipse.h"
 #include "platform/CInPlaceSite.h"
 #include "platform/CSettingsRecord.h"
+#include "resources/PaletteTables.h"
 #include "resources/Resources.h"
+#include "shell/CBitmapButton.h"
 #include "shell/CInPlaceFrame.h"
+#include "shell/CPaletteDialog.h"
 #include "shell/CResizeBar.h"
 #include "tests/shell/ProgramRun.h"
 #include "tests/shell/ShellFixture.h"
@@ -314,6 +317,27 @@ TEST_F(InPlaceFrameTest, CommandsOfMenuAndAcceleratorsFour) {
   // It opens beside the frame, not over the drawing.
   const QRect rcFrame(frame->mapToGlobal(QPoint(0, 0)), frame->size());
   EXPECT_FALSE(drawBar->GetWindow()->frameGeometry().intersects(rcFrame));
+}
+
+TEST_F(InPlaceFrameTest, AChoiceInAPaletteGivesTheFrameTheKeyboardBack) {
+  CInPlaceFrame* frame = StartedFrame();
+  ASSERT_NE(frame, nullptr);
+  // The frame's own way of taking the keyboard needs an X server; what counts here is
+  // that a palette's choice asks for it before the view hears of the choice.
+  CDDrawBar* bar = m_app->MainFrame()->DrawBar();
+  std::vector<std::string> calls;
+  bar->SetInPlaceFrame(frame, [&calls] { calls.push_back("keyboard"); });
+  const int toolBefore = m_app->MainFrame()->View()->m_nTool;
+  const res::PaletteTemplate& tmpl = res::Palette(res::PaletteKind::Couple);
+  bar->OnPaletteButton(res::PaletteKind::Couple);
+  bar->Palette(res::PaletteKind::Couple)->Button(tmpl.buttons[0].id)->click();
+  EXPECT_EQ(calls, std::vector<std::string>{"keyboard"});
+  ASSERT_TRUE(PumpUntil([&] { return m_app->MainFrame()->View()->m_nTool != toolBefore; }));
+  // Outside in-place editing the palette activates the main window, as it always did.
+  bar->SetInPlaceFrame(nullptr);
+  bar->OnPaletteButton(res::PaletteKind::Couple);
+  bar->Palette(res::PaletteKind::Couple)->Button(tmpl.buttons[0].id)->click();
+  EXPECT_EQ(calls.size(), 1u);
 }
 
 TEST_F(InPlaceFrameTest, TheDropTargetRefusesEverything) {

@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <cstdio>
 
 #include "document/CKvillDoc.h"
 #include "objects/CKVObject.h"
@@ -38,6 +39,36 @@ void LeaveSite(QWidget* pWidget, std::unique_ptr<QWindow>& pSite) {
   pWidget->windowHandle()->setParent(nullptr);
 }
 
+// Qt gives every popup of a widget (a menu, a tooltip) the widget's window as its transient
+// parent, and warns when that window lives inside another window, as ours do inside the
+// container's. Such a popup rightly has no transient parent; while the frame is there the
+// warning about our own windows is dropped, and every other message goes where it went.
+QtMessageHandler g_previousHandler = nullptr;
+int g_nFiltering = 0;
+
+void DropEmbeddedTransientWarnings(QtMsgType type, const QMessageLogContext& context,
+                                   const QString& strMessage) {
+  if (type == QtWarningMsg && strMessage.endsWith(QLatin1String("must be a top level window.")) &&
+      (strMessage.contains(QLatin1String("CInPlaceFrameWindow")) ||
+       strMessage.contains(QLatin1String("InPlaceBarsWindow")))) {
+    return;
+  }
+  if (g_previousHandler != nullptr) {
+    g_previousHandler(type, context, strMessage);
+  } else {
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, strMessage)));
+  }
+}
+
+void FilterEmbeddedTransientWarnings(bool bOn) {
+  if (bOn && g_nFiltering++ == 0) {
+    g_previousHandler = qInstallMessageHandler(DropEmbeddedTransientWarnings);
+  } else if (!bOn && --g_nFiltering == 0) {
+    qInstallMessageHandler(g_previousHandler);
+    g_previousHandler = nullptr;
+  }
+}
+
 // Puts a window of ours into a container's window, at its top-left corner.
 void EnterSite(QWidget* pWidget, QWindow* pSite) {
   pWidget->winId();
@@ -52,12 +83,14 @@ CInPlaceFrame::CInPlaceFrame(CMainFrame* pMainFrame)
   setObjectName(QStringLiteral("CInPlaceFrame"));
   setWindowTitle(QStringLiteral("Valendra"));
   qApp->installEventFilter(this);
+  FilterEmbeddedTransientWarnings(true);
 }
 
 CInPlaceFrame::~CInPlaceFrame() {
   qApp->removeEventFilter(this);
   Leave();
   if (m_pBars && m_pBars->isWindow()) delete m_pBars.data();
+  FilterEmbeddedTransientWarnings(false);
 }
 
 bool CInPlaceFrame::Create(std::unique_ptr<QWindow> pSite) {
@@ -100,6 +133,8 @@ void CInPlaceFrame::BuildControlBars() {
   const res::Language lang = m_pMainFrame->Language();
   m_pBars = new QWidget(nullptr, Qt::FramelessWindowHint);
   m_pBars->setObjectName(QStringLiteral("InPlaceBars"));
+  // The buttons name themselves while the drawing has the keyboard, as a toolbar does.
+  m_pBars->setAttribute(Qt::WA_AlwaysShowToolTips);
   auto* pRow = new QHBoxLayout(m_pBars);
   pRow->setContentsMargins(0, 0, 0, 0);
   pRow->setSpacing(0);

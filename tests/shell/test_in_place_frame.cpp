@@ -18,6 +18,7 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QWindow>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -338,6 +339,37 @@ TEST_F(InPlaceFrameTest, AChoiceInAPaletteGivesTheFrameTheKeyboardBack) {
   bar->OnPaletteButton(res::PaletteKind::Couple);
   bar->Palette(res::PaletteKind::Couple)->Button(tmpl.buttons[0].id)->click();
   EXPECT_EQ(calls.size(), 1u);
+}
+
+std::vector<QString> g_logged;
+void LogInto(QtMsgType, const QMessageLogContext&, const QString& strMessage) {
+  g_logged.push_back(strMessage);
+}
+
+TEST_F(InPlaceFrameTest, PopupsOfTheEmbeddedWindowsRaiseNoTransientParentWarnings) {
+  g_logged.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(LogInto);
+  const QString transient =
+      QStringLiteral("QWidgetWindow(0x1, name=\"InPlaceBarsWindow\") must be a top level window.");
+  CInPlaceFrame* frame = StartedFrame({QStringLiteral("0x1"), QStringLiteral("0x2")});
+  ASSERT_NE(frame, nullptr);
+  // A menu of the bars, and the warning as Qt words it.
+  QMenu* help = frame->MenuBar()->actions().last()->menu();
+  help->popup(frame->ControlBars()->mapToGlobal(QPoint(0, 30)));
+  ASSERT_TRUE(PumpUntil([help] { return help->isVisible(); }));
+  help->hide();
+  qWarning("%s", qPrintable(transient));
+  qWarning("another warning");
+  m_app.reset();
+  // Once the frame is gone, nothing is dropped any more.
+  qWarning("%s", qPrintable(transient));
+  qInstallMessageHandler(previous);
+  const auto count = [](const QString& text) {
+    return std::count_if(g_logged.begin(), g_logged.end(),
+                         [&](const QString& m) { return m.contains(text); });
+  };
+  EXPECT_EQ(count(QStringLiteral("must be a top level window")), 1);
+  EXPECT_EQ(count(QStringLiteral("another warning")), 1);
 }
 
 TEST_F(InPlaceFrameTest, TheDropTargetRefusesEverything) {

@@ -174,6 +174,13 @@ int main(int argc, char* argv[]) {
   }
   // With a display, the editor; a file named opens in it.
   if (HaveDisplay()) return RunEditor(argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    // The last argument is a window id then, not a file.
+    if (std::strcmp(argv[i], "--in-place") == 0) {
+      std::fprintf(stderr, "valendra: in-place editing needs an X11 display, and none is set\n");
+      return 2;
+    }
+  }
   if (argc > 1) {
     std::fprintf(stderr,
                  "valendra: cannot open '%s': no display for the editor window\n"

@@ -531,6 +531,11 @@ TEST_F(InPlaceFrameTest, StartsThatCannotUseTheContainersWindowsChangeNothing) {
       RunProgram(m_dir.path(), {"--embedding", file, "--in-place", "0x400001"}, env);
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_TRUE(run.out.isEmpty()) << run.out.constData();
+  // Without any display the start says the same, before Qt is asked for one.
+  const ProgramRun bare =
+      RunProgramWithoutDisplay(m_dir.path(), {"--embedding", file, "--in-place", "0x400001"});
+  EXPECT_EQ(bare.exitCode, 2);
+  EXPECT_EQ(bare.err, "valendra: in-place editing needs an X11 display, and none is set\n");
   // One line that says what is wrong, and nothing else.
   EXPECT_TRUE(run.err.startsWith("valendra: in-place editing needs an X11 display"))
       << run.err.constData();

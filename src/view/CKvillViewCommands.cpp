@@ -44,8 +44,9 @@ void DeleteNestedBondsEndingIn(CObList& list, const std::unordered_set<const CKV
       return WalkStep::Enter;
     });
   }
-  for (auto [pParent, pBond] : doomed) {
-    pParent->m_listChildren.remove_if([pBond](const auto& q) { return q.get() == pBond; });
+  for (const auto& entry : doomed) {
+    const CKVObject* pBond = entry.second;
+    entry.first->m_listChildren.remove_if([pBond](const auto& q) { return q.get() == pBond; });
   }
 }
 

@@ -63,6 +63,25 @@ inline constexpr int kLanguageEnglish = 32893;
 inline constexpr int kFileExportPicture = 32894;
 inline constexpr int kEscapeShadowed = 1078;  // a second Esc entry that never takes effect
 
+// The editing commands that the context menus offer on the object under the mouse.
+inline constexpr int kContextGroup = 32780;    // the selection, as the menu's Group
+inline constexpr int kContextUngroup = 32784;  // the current group, as the menu's Ungroup
+inline constexpr int kSwap = 32789;
+inline constexpr int kRotate = 32812;
+inline constexpr int kChangeColor = 32821;
+inline constexpr int kThickness1 = 32823;
+inline constexpr int kThickness15 = 32824;
+inline constexpr int kThickness2 = 32825;
+inline constexpr int kThickness3 = 32826;
+inline constexpr int kThickness4 = 32827;
+inline constexpr int kThickness5 = 32828;
+inline constexpr int kThicknessCustom = 32837;
+inline constexpr int kLockAspect = 32871;
+inline constexpr int kThickness075 = 32878;
+inline constexpr int kThickness05 = 32879;
+inline constexpr int kThickness02 = 32880;
+inline constexpr int kThickness01 = 32881;
+
 // Strings of the framework's string table, and the status bar's panes.
 inline constexpr int kIdsDocumentTemplate = 128;
 inline constexpr int kIdsAppTitle = 57344;

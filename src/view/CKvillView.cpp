@@ -1150,7 +1150,7 @@ bool CKvillView::OnCommand(int nId) {
       return true;
     default:
       Unsettle();
-      return OnInteractionCommand(nId);
+      return OnEditingCommand(nId) || OnInteractionCommand(nId);
   }
 }
 
@@ -1167,19 +1167,18 @@ bool CKvillView::IsCommandHandled(int nId) const {
     case cmd::kCancelInPlace:
       return true;
     default:
-      return false;
+      return IsEditingCommand(nId);
   }
 }
 
 bool CKvillView::IsCommandEnabled(int nId) const {
-  // Delete and the arrow keys reach the view too, but only the formula being edited takes
-  // them; until the selection has its own deletion and nudges they stay out of the menus.
+  if (IsEditingCommand(nId)) return IsEditingCommandEnabled(nId);
   return IsCommandHandled(nId);
 }
 
-bool CKvillView::IsCommandChecked(int) const {
-  // None of the view's commands shows a check mark.
-  return false;
+bool CKvillView::IsCommandChecked(int nId) const {
+  // Only the editing commands on the current object show check marks.
+  return IsEditingCommand(nId) && IsEditingCommandChecked(nId);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -268,7 +268,7 @@ class CKvillView : public IViewLink, public IDocClient {
   void OnPaletteInsert(int nMessage);  // an index template or a Greek letter
   // The entry dialogs' timers and the cursor feedback's; true if handled.
   bool OnInteractionTimer(int nId);
-  // Commands of editing (select all, edit, the caret keys while editing); true if handled.
+  // Commands of formula editing and selection (select all, edit, Esc); true if handled.
   bool OnInteractionCommand(int nId);
 
   // A change not yet marked: the next UpdateView sets the document's modified flag.
@@ -282,6 +282,37 @@ class CKvillView : public IViewLink, public IDocClient {
   CPoint m_ptCaretTop;
   std::int32_t m_nCaretHeight = 0;
   std::int32_t m_nCaretRequests = 0;
+
+  // ======== Editing commands on the selection ========
+  // Each one is carried out by OnCommand with its id, whichever menu, key, button or
+  // context menu sent it; these are the handlers behind it.
+  static bool IsEditingCommand(int nId);
+  bool IsEditingCommandEnabled(int nId) const;
+  bool IsEditingCommandChecked(int nId) const;
+  bool OnEditingCommand(int nId);
+  // The selection goes (or, while a formula is edited, the character after the caret);
+  // the clipboard's Cut deletes through it too.
+  void OnEditDelete();
+  void OnGroup();
+  void OnUngroup();
+  void OnBringFront();
+  void OnBringBack();
+  // Mirror the selection about the vertical (or horizontal) centre line of its span.
+  void OnMirror(bool bVertical);
+  // Rotate mode for the current group: every mouse move turns it about its centre.
+  void OnRotate();
+  void RotateStep(CPoint ptMouse);
+  void OnLockAspect();
+  void OnChangeColor();
+  void OnThickness(double dThickness);
+  void OnThicknessCustom();
+  void OnSwap();
+  // The arrow keys (32813 to 32816) and Ctrl with them (32817 to 32820).
+  void OnNudge(int nId);
+
+  // Where the next rotation step measures from: set where the context menu that chose
+  // Rotate was opened, and moved along with every step taken.
+  CPoint m_ptRotate;
 
   // ======== History ========
   // The view writes and reloads the snapshots the history keeps.
@@ -321,7 +352,6 @@ class CKvillView : public IViewLink, public IDocClient {
   std::int32_t m_bDragStart = 0;
   std::int32_t m_bRubberDone = 0;
   CRect m_rcDragOld;
-  CPoint m_ptRotate;
   std::int32_t m_bBondCursor = 0;
   std::int32_t m_bFirstExport = 0;
   double m_dStartAngle = 0.0;

@@ -1,5 +1,8 @@
-// The editing commands that act on the selection.
+// The editing commands that act on the selection or on the current object: delete, group
+// and ungroup, front and back, the mirrors, rotate, aspect, colour, thickness, swap and the
+// arrow-key nudges.
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <unordered_set>
 #include <utility>
@@ -7,13 +10,69 @@
 
 #include "document/CKvillDoc.h"
 #include "objects/CCoupling.h"
+#include "objects/CEllipse.h"
+#include "objects/CFormula.h"
 #include "objects/CGroup.h"
+#include "objects/CMinusC.h"
+#include "objects/CPlusC.h"
 #include "objects/GroupWalk.h"
+#include "resources/CommandIds.h"
 #include "view/CKvillView.h"
+#include "view/IViewHost.h"
 
 namespace {
 
 bool IsBondObject(CKVObject* p) { return p->AsBond() != nullptr; }
+
+// The line-thickness presets and the commands that set them.
+struct ThicknessPreset {
+  int nId;
+  double dValue;
+};
+constexpr ThicknessPreset kThicknessPresets[] = {
+    {cmd::kThickness01, 0.1},   {cmd::kThickness02, 0.2}, {cmd::kThickness05, 0.5},
+    {cmd::kThickness075, 0.75}, {cmd::kThickness1, 1.0},  {cmd::kThickness15, 1.5},
+    {cmd::kThickness2, 2.0},    {cmd::kThickness3, 3.0},  {cmd::kThickness4, 4.0},
+    {cmd::kThickness5, 5.0},
+};
+
+const ThicknessPreset* FindThicknessPreset(int nId) {
+  for (const ThicknessPreset& t : kThicknessPresets) {
+    if (t.nId == nId) return &t;
+  }
+  return nullptr;
+}
+
+// The line thickness of a bond, ellipse or charge; null for the kinds that have none.
+double* ThicknessOf(CKVObject* p) {
+  if (p == nullptr) return nullptr;
+  if (CCoupling* pBond = p->AsBond()) return &pBond->m_dThickness;
+  if (auto* pEllipse = dynamic_cast<CEllipse*>(p)) return &pEllipse->m_dThickness;
+  if (auto* pPlus = dynamic_cast<CPlusC*>(p)) return &pPlus->m_dThickness;
+  if (auto* pMinus = dynamic_cast<CMinusC*>(p)) return &pMinus->m_dThickness;
+  return nullptr;
+}
+
+// The kinds whose anchor lies on the left edge (and top edge) of their box.
+bool AnchoredAtCorner(int nKind) {
+  return nKind == KIND_FORMULA || nKind == KIND_GROUP || nKind == KIND_ELLIPSE ||
+         nKind == KIND_PLUS || nKind == KIND_MINUS;
+}
+
+// The offset of an arrow key (0 left, 1 right, 2 up, 3 down), 100 units or 10 with Ctrl.
+CSize NudgeOffset(int nKey, bool bFine) {
+  const int d = bFine ? 10 : 100;
+  switch (nKey) {
+    case 0:
+      return CSize{-d, 0};
+    case 1:
+      return CSize{d, 0};
+    case 2:
+      return CSize{0, d};
+    default:
+      return CSize{0, -d};
+  }
+}
 
 // Adds p and, for a group, every descendant of it.
 void AddTree(CKVObject* p, std::unordered_set<const CKVObject*>& set) {
@@ -26,20 +85,21 @@ void AddTree(CKVObject* p, std::unordered_set<const CKVObject*>& set) {
   }
 }
 
-// A bond inside a group may end on an object outside it (a file can say so, and a rotated
-// ellipse hands its bonds to its polygon wherever they are). Deleting that object must not
-// leave such a bond pointing at freed memory: the bond goes with it, as a top-level bond
-// would.
-void DeleteNestedBondsEndingIn(CObList& list, const std::unordered_set<const CKVObject*>& gone) {
+// A bond may end on an object that is not where the bond is: a bond inside a group on an
+// object outside it (a file can say so, and a rotated ellipse hands its bonds to its
+// polygon wherever they are), or any bond on a group that is taken apart. Deleting that
+// object must not leave the bond pointing at freed memory: the bond goes with it.
+void DeleteBondsEndingIn(CObList& list, const std::unordered_set<const CKVObject*>& gone) {
+  const auto endsInGone = [&gone](CCoupling* pBond) {
+    return gone.count(pBond->m_pEndA) != 0 || gone.count(pBond->m_pEndB) != 0;
+  };
   std::vector<std::pair<CGroup*, CKVObject*>> doomed;
   for (auto& p : list) {
     CGroup* pTop = p ? p->AsGroup() : nullptr;
     if (pTop == nullptr) continue;
     WalkGroup(*pTop, [&](std::unique_ptr<CKVObject>& q, CGroup& parent) {
-      if (CCoupling* pBond = q->AsBond()) {
-        if (gone.count(pBond->m_pEndA) != 0 || gone.count(pBond->m_pEndB) != 0) {
-          doomed.emplace_back(&parent, pBond);
-        }
+      if (CCoupling* pBond = q->AsBond(); pBond != nullptr && endsInGone(pBond)) {
+        doomed.emplace_back(&parent, pBond);
       }
       return WalkStep::Enter;
     });
@@ -48,6 +108,10 @@ void DeleteNestedBondsEndingIn(CObList& list, const std::unordered_set<const CKV
     const CKVObject* pBond = entry.second;
     entry.first->m_listChildren.remove_if([pBond](const auto& q) { return q.get() == pBond; });
   }
+  list.remove_if([&](const auto& p) {
+    CCoupling* pBond = p ? p->AsBond() : nullptr;
+    return pBond != nullptr && endsInGone(pBond);
+  });
 }
 
 }  // namespace
@@ -84,9 +148,497 @@ std::vector<std::unique_ptr<CKVObject>> CKvillView::RemoveSelected(bool bDestroy
     std::unordered_set<const CKVObject*> gone;
     for (const auto& p : unlinked) AddTree(p.get(), gone);
     if (gone.count(m_pHover) != 0) m_pHover = nullptr;
-    DeleteNestedBondsEndingIn(list, gone);
+    DeleteBondsEndingIn(list, gone);
     unlinked.clear();
     UpdateView();
   }
   return unlinked;
+}
+
+// ---------------------------------------------------------------------------------------
+// The command table
+
+bool CKvillView::IsEditingCommand(int nId) {
+  if (FindThicknessPreset(nId) != nullptr) return true;
+  if (nId >= cmd::kKeyLeft && nId <= cmd::kCtrlDown) return true;
+  switch (nId) {
+    case cmd::kEditDelete:
+    case cmd::kGroup:
+    case cmd::kContextGroup:
+    case cmd::kUngroup:
+    case cmd::kContextUngroup:
+    case cmd::kBringFront:
+    case cmd::kBringBack:
+    case cmd::kMirrorVertical:
+    case cmd::kMirrorHorizontal:
+    case cmd::kRotate:
+    case cmd::kLockAspect:
+    case cmd::kChangeColor:
+    case cmd::kThicknessCustom:
+    case cmd::kSwap:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CKvillView::IsEditingCommandEnabled(int nId) const {
+  CKVObject* O = m_pCurrent;
+  if (FindThicknessPreset(nId) != nullptr || nId == cmd::kThicknessCustom) {
+    return ThicknessOf(O) != nullptr;
+  }
+  switch (nId) {
+    case cmd::kEditDelete:
+      return m_nSelCount > 0 || EditedFormula() != nullptr;
+    case cmd::kGroup:
+    case cmd::kContextGroup:
+      return m_nSelCount >= 2;
+    case cmd::kUngroup:
+    case cmd::kContextUngroup:
+      return O != nullptr && O->AsGroup() != nullptr && m_nSelCount == 1;
+    case cmd::kBringFront:
+    case cmd::kBringBack:
+      return m_nSelCount > 0;
+    case cmd::kRotate:
+      return O != nullptr && O->AsGroup() != nullptr;
+    case cmd::kLockAspect:
+    case cmd::kChangeColor:
+      return O != nullptr;
+    case cmd::kSwap:
+      return O != nullptr && O->AsBond() != nullptr;
+    default:
+      // The mirrors say themselves when nothing is selected; the arrows scroll then.
+      return true;
+  }
+}
+
+bool CKvillView::IsEditingCommandChecked(int nId) const {
+  if (nId == cmd::kLockAspect) return m_pCurrent != nullptr && m_pCurrent->m_bKeepAspect != 0;
+  const double* pThickness = ThicknessOf(m_pCurrent);
+  if (pThickness == nullptr) return false;
+  if (const ThicknessPreset* t = FindThicknessPreset(nId)) return *pThickness == t->dValue;
+  if (nId == cmd::kThicknessCustom) {
+    return std::none_of(std::begin(kThicknessPresets), std::end(kThicknessPresets),
+                        [&](const ThicknessPreset& t) { return *pThickness == t.dValue; });
+  }
+  return false;
+}
+
+bool CKvillView::OnEditingCommand(int nId) {
+  if (const ThicknessPreset* t = FindThicknessPreset(nId)) {
+    OnThickness(t->dValue);
+    return true;
+  }
+  if (nId >= cmd::kKeyLeft && nId <= cmd::kCtrlDown) {
+    OnNudge(nId);
+    return true;
+  }
+  switch (nId) {
+    case cmd::kEditDelete:
+      OnEditDelete();
+      return true;
+    case cmd::kGroup:
+    case cmd::kContextGroup:
+      OnGroup();
+      return true;
+    case cmd::kUngroup:
+    case cmd::kContextUngroup:
+      OnUngroup();
+      return true;
+    case cmd::kBringFront:
+      OnBringFront();
+      return true;
+    case cmd::kBringBack:
+      OnBringBack();
+      return true;
+    case cmd::kMirrorVertical:
+      OnMirror(true);
+      return true;
+    case cmd::kMirrorHorizontal:
+      OnMirror(false);
+      return true;
+    case cmd::kRotate:
+      OnRotate();
+      return true;
+    case cmd::kLockAspect:
+      OnLockAspect();
+      return true;
+    case cmd::kChangeColor:
+      OnChangeColor();
+      return true;
+    case cmd::kThicknessCustom:
+      OnThicknessCustom();
+      return true;
+    case cmd::kSwap:
+      OnSwap();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Delete, group and ungroup, front and back
+
+void CKvillView::OnEditDelete() {
+  if (CFormula* pFormula = EditedFormula()) {
+    if (const std::unique_ptr<CDC> pDC = GetWindowSurface()) pFormula->DeleteForward(pDC.get());
+    m_bPendingModified = 1;
+    UpdateView();
+    PushSnapshot();
+    return;
+  }
+  if (m_pDocument == nullptr || m_nSelCount <= 0) return;
+  RemoveSelected(true);
+  PushSnapshot();
+}
+
+void CKvillView::OnGroup() {
+  CKvillDoc* pDoc = m_pDocument;
+  if (pDoc == nullptr || m_nSelCount < 2) return;
+  CObList& list = pDoc->m_listObjects;
+  auto pNew = std::make_unique<CGroup>();
+  CGroup* G = pNew.get();
+  // Moving an object into the group changes no other object's selection, so one pass in
+  // list order takes them in the order a scan restarted from the head would. Bonds between
+  // two selected objects go in first; a bond with one selected end stays outside and keeps
+  // joining the group's member to the object outside.
+  for (auto it = list.begin(); it != list.end();) {
+    CCoupling* pBond = (*it)->AsBond();
+    if (pBond != nullptr && pBond->m_pEndA != nullptr && pBond->m_pEndB != nullptr &&
+        pBond->m_pEndA->IsSelected() && pBond->m_pEndB->IsSelected()) {
+      pBond->m_bSelected = 0;
+      G->AddChild(std::move(*it));
+      it = list.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (auto it = list.begin(); it != list.end();) {
+    if (!IsBondObject(it->get()) && (*it)->IsSelected()) {
+      (*it)->m_bSelected = 0;
+      G->AddChild(std::move(*it));
+      it = list.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  // A count that claims a selection nobody has makes no empty, invisible group.
+  if (G->m_listChildren.empty()) return;
+  G->RecalcBounds();
+  list.push_back(std::move(pNew));
+  G->m_pParent = nullptr;
+  G->m_bSelected = 1;
+  m_pCurrent = G;
+  m_nSelCount = 1;
+  m_nTool = TOOL_SELECT;
+  m_bPendingModified = 1;
+  UpdateView();
+  pDoc->SetModifiedFlag();
+  PushSnapshot();
+}
+
+void CKvillView::OnUngroup() {
+  CKvillDoc* pDoc = m_pDocument;
+  CGroup* G = m_pCurrent != nullptr ? m_pCurrent->AsGroup() : nullptr;
+  if (pDoc == nullptr || G == nullptr || m_nSelCount != 1) return;
+  // Only a group that the unlinking takes out of the drawing can hand over its children:
+  // one nested in another group or not selected would leave them in two lists at once.
+  if (G->m_pParent != nullptr || !G->m_bSelected) return;
+  CObList& list = pDoc->m_listObjects;
+  std::vector<std::unique_ptr<CKVObject>> unlinked = RemoveSelected(false);
+  m_nSelCount = 0;
+  std::unique_ptr<CKVObject> pGroup;
+  for (auto& p : unlinked) {
+    if (p.get() == G) {
+      pGroup = std::move(p);
+    } else {
+      // Other objects still selected by a count that had them wrong stay in the drawing.
+      list.push_back(std::move(p));
+      ++m_nSelCount;
+    }
+  }
+  for (auto& p : G->m_listChildren) {
+    p->m_bSelected = 1;
+    p->m_pParent = nullptr;
+    list.push_back(std::move(p));
+    ++m_nSelCount;
+  }
+  G->m_listChildren.clear();
+  // A bond that ended on the group itself has nothing left to end on.
+  DeleteBondsEndingIn(list, std::unordered_set<const CKVObject*>{G});
+  if (m_pHover == G) m_pHover = nullptr;
+  pGroup.reset();
+  m_bPendingModified = 1;
+  UpdateView();
+  pDoc->SetModifiedFlag();
+  PushSnapshot();
+}
+
+void CKvillView::OnBringFront() {
+  m_bSendToBack = 0;
+  UpdateView();
+}
+
+void CKvillView::OnBringBack() {
+  m_bSendToBack = 1;
+  UpdateView();
+}
+
+// ---------------------------------------------------------------------------------------
+// The mirrors
+
+namespace {
+
+// What both mirrors do first: nothing selected is said and ends the command (false); a
+// single selected bond is mirrored through its ends. The bonds selected on their own are
+// returned, to keep the second line of a double bond on its side.
+bool PrepareMirror(CKvillView& view, CObList& list, std::vector<CCoupling*>& bonds) {
+  if (view.m_nSelCount < 1) {
+    const bool bEnglish = view.m_bEnglish != 0;
+    view.Host().MessageBox(bEnglish ? "No objects selected." : "Není vybrán žádný objekt.",
+                           bEnglish ? "Valendra Error" : "Chyba Valendra", MB_ICONERROR, false);
+    return false;
+  }
+  for (const auto& p : list) {
+    CCoupling* pBond = p->AsBond();
+    if (pBond != nullptr && pBond->m_bSelected) bonds.push_back(pBond);
+  }
+  if (view.m_nSelCount == 1 && !bonds.empty()) {
+    for (CCoupling* pBond : bonds) {
+      for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
+        if (pEnd != nullptr) pEnd->SetSelected(1);
+      }
+      pBond->m_bSelected = 0;
+    }
+    view.m_nSelCount = 2;
+  }
+  return true;
+}
+
+// The second line of a double bond drawn beside it stays on the mirrored side when its ends
+// change places.
+void KeepSecondLines(const std::vector<CCoupling*>& bonds) {
+  for (CCoupling* pBond : bonds) {
+    if (pBond->m_nStyle == 2) std::swap(pBond->m_pEndA, pBond->m_pEndB);
+  }
+}
+
+// The top-level objects that are not bonds and carry their own selection flag.
+std::vector<CKVObject*> SelectedShapes(CObList& list) {
+  std::vector<CKVObject*> out;
+  for (const auto& p : list) {
+    if (!IsBondObject(p.get()) && p->m_bSelected) out.push_back(p.get());
+  }
+  return out;
+}
+
+// Moves an object to a new anchor, with every pass flag in its subtree cleared so that a
+// group moves all of its members.
+void MoveWhole(CKVObject* p, std::int64_t x, std::int64_t y) {
+  p->ResetDone();
+  p->MoveTo(CPoint{Clamp32(x), Clamp32(y)});
+}
+
+}  // namespace
+
+void CKvillView::OnMirror(bool bVertical) {
+  CKvillDoc* pDoc = m_pDocument;
+  if (pDoc == nullptr) return;
+  CObList& list = pDoc->m_listObjects;
+  std::vector<CCoupling*> bonds;
+  if (!PrepareMirror(*this, list, bonds)) return;
+  const std::vector<CKVObject*> shapes = SelectedShapes(list);
+  // The span of the selection across the axis: left and right for the vertical mirror,
+  // bottom and top for the horizontal one.
+  std::int64_t lo = 0, hi = 0;
+  for (std::size_t i = 0; i < shapes.size(); ++i) {
+    const CRect& rc = shapes[i]->m_rcBounds;
+    const std::int64_t a = bVertical ? rc.left : rc.bottom;
+    const std::int64_t b = bVertical ? rc.right : rc.top;
+    lo = i == 0 ? a : std::min(lo, a);
+    hi = i == 0 ? b : std::max(hi, b);
+  }
+  for (CKVObject* p : shapes) {
+    const CRect rc = p->m_rcBounds;
+    const CPoint a = p->m_ptAnchor;
+    const int nKind = p->m_nKind;
+    if (bVertical) {
+      std::int64_t x = lo - a.x + hi;
+      if (AnchoredAtCorner(nKind)) x += static_cast<std::int64_t>(rc.left) - rc.right;
+      MoveWhole(p, x, a.y);
+    } else {
+      std::int64_t y = hi - a.y + lo;
+      if (nKind == KIND_FORMULA) {
+        // The box is mirrored and the anchor keeps its place below the box's top.
+        y = hi - rc.top + lo + (static_cast<std::int64_t>(rc.top) - rc.bottom) + (a.y - rc.top);
+      } else if (AnchoredAtCorner(nKind)) {
+        y += static_cast<std::int64_t>(rc.top) - rc.bottom;
+      }
+      MoveWhole(p, a.x, y);
+    }
+    if (CGroup* pGroup = p->AsGroup()) {
+      pGroup->ResetDone();
+      if (bVertical) {
+        pGroup->MirrorVertical();
+      } else {
+        pGroup->MirrorHorizontal();
+      }
+    }
+  }
+  KeepSecondLines(bonds);
+  UpdateView();
+  if (!shapes.empty()) pDoc->SetModifiedFlag();
+  PushSnapshot();
+}
+
+// ---------------------------------------------------------------------------------------
+// Rotate mode
+
+void CKvillView::OnRotate() {
+  CGroup* pGroup = m_pCurrent != nullptr ? m_pCurrent->AsGroup() : nullptr;
+  if (pGroup == nullptr || m_pDocument == nullptr) return;
+  m_bRotating = 1;
+  pGroup->SaveExact();
+  m_pDocument->SetModifiedFlag();
+}
+
+void CKvillView::RotateStep(CPoint P) {
+  CGroup* pGroup = m_pCurrent != nullptr ? m_pCurrent->AsGroup() : nullptr;
+  if (pGroup == nullptr) return;
+  const CRect& rc = pGroup->m_rcBounds;
+  const std::int64_t cx = (static_cast<std::int64_t>(rc.left) + rc.right) / 2;
+  const std::int64_t cy = (static_cast<std::int64_t>(rc.top) + rc.bottom) / 2;
+  const double vox = static_cast<double>(m_ptRotate.x - cx);
+  const double voy = static_cast<double>(m_ptRotate.y - cy);
+  const double vnx = static_cast<double>(P.x - cx);
+  const double vny = static_cast<double>(P.y - cy);
+  // A pointer on the centre has no direction: the angle is not a number and no step is
+  // taken.
+  double dAngle = std::acos((vnx * vox + vny * voy) / std::hypot(vnx, vny) / std::hypot(vox, voy));
+  const double dx = static_cast<double>(P.x) - m_ptRotate.x;
+  const double dy = static_cast<double>(P.y) - m_ptRotate.y;
+  if (std::fabs(vox) > std::fabs(voy)) {
+    if ((dy < 0 && vox > 0) || (dy > 0 && vox < 0)) dAngle = -dAngle;
+  } else if ((dx > 0 && voy > 0) || (dx < 0 && voy < 0)) {
+    dAngle = -dAngle;
+  }
+  // Smaller movements add up until they turn the group by a whole degree.
+  if (!(std::fabs(dAngle * 180.0 / 3.14159265) >= 1.0)) return;
+  m_ptRotate = P;
+  pGroup->Rotate(Clamp32(cx * 100), Clamp32(cy * 100), dAngle);
+  pGroup->m_bSelected = 1;
+  m_nSelCount = 1;
+  UpdateView();
+}
+
+// ---------------------------------------------------------------------------------------
+// Aspect, colour, thickness and swap of the current object
+
+void CKvillView::OnLockAspect() {
+  if (m_pCurrent == nullptr) return;
+  m_pCurrent->m_bKeepAspect = m_pCurrent->m_bKeepAspect ? 0 : 1;
+  m_pCurrent = nullptr;
+  UpdateView();
+}
+
+void CKvillView::OnChangeColor() {
+  CKvillDoc* pDoc = m_pDocument;
+  CKVObject* O = m_pCurrent;
+  if (pDoc == nullptr || O == nullptr) return;
+  pDoc->m_bHoverSuppressed = 1;
+  COLORREF cr = O->m_crColor;
+  // The dialog runs its own event loop; an object the view has let go of meanwhile is not
+  // touched.
+  if (m_pHost->ChooseColor(O->m_crColor, cr) && m_pCurrent == O) {
+    O->SetColor(cr);
+    pDoc->SetModifiedFlag();
+    PushSnapshot();
+    UpdateView();
+  }
+  pDoc->m_bHoverSuppressed = 0;
+  m_pCurrent = nullptr;
+}
+
+void CKvillView::OnThickness(double dThickness) {
+  double* pThickness = ThicknessOf(m_pCurrent);
+  if (pThickness == nullptr || m_pDocument == nullptr) return;
+  *pThickness = dThickness;
+  UpdateView();
+  m_pDocument->SetModifiedFlag();
+  m_pCurrent = nullptr;
+  PushSnapshot();
+}
+
+void CKvillView::OnThicknessCustom() {
+  CKVObject* O = m_pCurrent;
+  if (ThicknessOf(O) == nullptr || m_pDocument == nullptr) return;
+  m_dPolyParsed = 0.0;
+  m_dCustomThickness = *ThicknessOf(O);
+  const bool bEnglish = m_bEnglish != 0;
+  do {
+    if (RunThicknessDialog() != IDOK || m_pCurrent != O) break;
+    if (m_dPolyParsed != 0.0) {
+      *ThicknessOf(O) = m_dCustomThickness;
+      UpdateView();
+      m_pDocument->SetModifiedFlag();
+      PushSnapshot();
+    } else {
+      m_pHost->MessageBox(bEnglish ? "Error: Not a number or zero."
+                                   : "Chyba: Zadaná hodnota není číslo nebo je nulová.",
+                          bEnglish ? "Valendra Error" : "Chyba Valendra", MB_ICONERROR, false);
+    }
+  } while (m_dPolyParsed == 0.0);
+  m_pCurrent = nullptr;
+}
+
+void CKvillView::OnSwap() {
+  CCoupling* pBond = m_pCurrent != nullptr ? m_pCurrent->AsBond() : nullptr;
+  if (pBond == nullptr || m_pDocument == nullptr) return;
+  pBond->Swap();
+  m_bPendingModified = 1;
+  UpdateView();
+  m_pDocument->SetModifiedFlag();
+  PushSnapshot();
+}
+
+// ---------------------------------------------------------------------------------------
+// The arrow keys
+
+void CKvillView::OnNudge(int nId) {
+  const bool bFine = nId >= cmd::kCtrlLeft;
+  const int nKey = nId - (bFine ? cmd::kCtrlLeft : cmd::kKeyLeft);
+  if (!bFine) {
+    if (CFormula* pFormula = EditedFormula()) {
+      // In the formula being edited the arrows move the caret and do nothing else.
+      const std::unique_ptr<CDC> pDC = GetWindowSurface();
+      if (pDC == nullptr) return;
+      if (nKey == 0) pFormula->CaretLeft(pDC.get());
+      if (nKey == 1) pFormula->CaretRight(pDC.get());
+      if (nKey == 2) pFormula->CaretUp(pDC.get());
+      if (nKey == 3) pFormula->CaretDown(pDC.get());
+      return;
+    }
+    if (m_nSelCount <= 0) {
+      // Nothing to move: the drawing scrolls a line.
+      if (nKey == 0) OnHScroll(SB_LINELEFT, 0);
+      if (nKey == 1) OnHScroll(SB_LINERIGHT, 0);
+      if (nKey == 2) OnVScroll(SB_LINEUP, 0);
+      if (nKey == 3) OnVScroll(SB_LINEDOWN, 0);
+      return;
+    }
+  }
+  {
+    CScopedWindowDC dc(*m_pHost);
+    if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
+    if (m_nEditState == 1) {
+      m_pHost->HideCaret();
+      m_nEditState = 0;
+    }
+    DragSelection(dc.Get(), NudgeOffset(nKey, bFine));
+  }
+  if (nKey == 0 || nKey == 2) NormalizePosition();
+  if (m_pDocument != nullptr) m_pDocument->SetModifiedFlag();
+  PushSnapshot();
+  UpdateView();
 }

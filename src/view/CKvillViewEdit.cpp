@@ -164,7 +164,6 @@ void CKvillView::OnPaletteInsert(int nMessage) {
 // Commands, messages and timers
 
 bool CKvillView::OnInteractionCommand(int nId) {
-  CFormula* pFormula = EditedFormula();
   switch (nId) {
     case cmd::kSelectAll:
       OnSelectAll();
@@ -175,28 +174,6 @@ bool CKvillView::OnInteractionCommand(int nId) {
     case cmd::kEscape:
       m_pHost->PostMessage(msg::kEndEdit, 0, 0);
       return true;
-    case cmd::kEditDelete: {
-      if (pFormula == nullptr) return false;  // the deletion of the selection
-      const std::unique_ptr<CDC> pDC = GetWindowSurface();
-      if (pDC != nullptr) pFormula->DeleteForward(pDC.get());
-      m_bPendingModified = 1;
-      UpdateView();
-      PushSnapshot();
-      return true;
-    }
-    case cmd::kKeyLeft:
-    case cmd::kKeyRight:
-    case cmd::kKeyUp:
-    case cmd::kKeyDown: {
-      if (pFormula == nullptr) return false;  // the nudges of the selection
-      const std::unique_ptr<CDC> pDC = GetWindowSurface();
-      if (pDC == nullptr) return true;
-      if (nId == cmd::kKeyLeft) pFormula->CaretLeft(pDC.get());
-      if (nId == cmd::kKeyRight) pFormula->CaretRight(pDC.get());
-      if (nId == cmd::kKeyUp) pFormula->CaretUp(pDC.get());
-      if (nId == cmd::kKeyDown) pFormula->CaretDown(pDC.get());
-      return true;
-    }
     default:
       return false;
   }

@@ -454,6 +454,7 @@ void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
   pDoc->m_bFromMouseMove = 1;
   UpdateCursor();
   pDoc->m_bFromMouseMove = 0;
+  if (m_bRotating) RotateStep(P);
 
   if (m_nTool == TOOL_BOND_END && m_pCurrent != nullptr && m_pCurrent == m_pLiveBond.get()) {
     static_cast<CCoupling*>(m_pCurrent)->m_ptB = P;

@@ -186,6 +186,12 @@ class IViewHost {
   virtual void FocusEntryField() {}
   virtual void SetEntryFieldText(const std::string& /*strText*/) {}
   // ---- end of drawing with the mouse and the keyboard ----
+
+  // ---- Editing commands ----
+  // The platform's colour dialog, run modally and opened on crInitial: true with the colour
+  // chosen in crChosen, false when it was cancelled.
+  virtual bool ChooseColor(COLORREF /*crInitial*/, COLORREF& /*crChosen*/) { return false; }
+  // ---- end of editing commands ----
 };
 
 // A window surface borrowed from the host for one step and given back at the end of the

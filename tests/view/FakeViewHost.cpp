@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "document/CKvillDoc.h"
+#include "objects/CKVObject.h"
+
 namespace {
 
 std::string Str(const CRect& rc) {
@@ -250,3 +253,19 @@ bool FakeViewHost::OpenFileAtStart(const std::string& strPath) {
 }
 
 void FakeViewHost::ResetDrawBar() { m_log.push_back("ResetDrawBar"); }
+
+bool FakeViewHost::ChooseColor(COLORREF crInitial, COLORREF& crChosen) {
+  m_log.push_back("ChooseColor");
+  m_colorInitials.push_back(crInitial);
+  if (m_pView != nullptr && m_pView->GetDocument() != nullptr) {
+    m_bHoverDuringColor.push_back(m_pView->GetDocument()->m_bHoverSuppressed != 0);
+  }
+  std::optional<COLORREF> answer;
+  if (!m_colorAnswers.empty()) {
+    answer = m_colorAnswers.front();
+    m_colorAnswers.pop_front();
+  }
+  if (!answer) return false;
+  crChosen = *answer;
+  return true;
+}

@@ -3,6 +3,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -135,8 +136,14 @@ class FakeViewHost : public IViewHost {
   bool DoFileSave() override;
   bool OpenFileAtStart(const std::string& strPath) override;
   void ResetDrawBar() override;
+  // The colour dialog answers from m_colorAnswers, first used first (none: cancelled), and
+  // records the colour it was opened on and whether hover feedback was suppressed.
+  bool ChooseColor(COLORREF crInitial, COLORREF& crChosen) override;
 
   std::vector<int> m_keysDown;
   int m_nMenuAnswer = 0;
   std::map<std::string, unsigned> m_formats;
+  std::deque<std::optional<COLORREF>> m_colorAnswers;
+  std::vector<COLORREF> m_colorInitials;
+  std::vector<bool> m_bHoverDuringColor;
 };

@@ -124,6 +124,17 @@ class InteractFixture : public ::testing::Test {
     return Add(std::move(p));
   }
 
+  // What a context menu does to the object under the mouse before one of its commands is
+  // chosen: that object alone is selected and current, and a rotation measures from pt.
+  void Pick(CKVObject* pObj, CPoint pt = CPoint{}) {
+    view.DeselectAll();
+    pObj->m_bSelected = 1;
+    view.m_nSelCount = 1;
+    view.m_pCurrent = pObj;
+    view.m_ptRotate = pt;
+    view.UpdateView();
+  }
+
   int CountKind(int nKind) const {
     int n = 0;
     for (const auto& p : doc.m_listObjects) n += p->GetKind() == nKind ? 1 : 0;

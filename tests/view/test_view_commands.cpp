@@ -63,6 +63,23 @@ constexpr int kAllCommands[] = {
     cmd::kLanguageEnglish,
     cmd::kFileExportPicture,
     cmd::kEscapeShadowed,
+    cmd::kContextGroup,
+    cmd::kContextUngroup,
+    cmd::kSwap,
+    cmd::kRotate,
+    cmd::kChangeColor,
+    cmd::kThickness1,
+    cmd::kThickness15,
+    cmd::kThickness2,
+    cmd::kThickness3,
+    cmd::kThickness4,
+    cmd::kThickness5,
+    cmd::kThicknessCustom,
+    cmd::kLockAspect,
+    cmd::kThickness075,
+    cmd::kThickness05,
+    cmd::kThickness02,
+    cmd::kThickness01,
 };
 
 using ViewCommands = ViewFixture;
@@ -91,20 +108,26 @@ TEST_F(ViewCommands, HandledCommandsAreTheOnesTheRoutingTakes) {
   }
 }
 
-// Delete and the caret keys are taken only while a formula is edited; they stay out of the
-// menus, and are routed on otherwise.
-TEST_F(ViewCommands, FormulaKeysAreTakenOnlyWhileEditing) {
+// Delete and the arrow keys are the view's with or without an edit: without one they act on
+// the selection (Delete then needs one to be enabled), in an edited formula on its text.
+TEST_F(ViewCommands, DeleteAndArrowsActOnTheSelectionOrTheEditedFormula) {
   for (int id : {cmd::kEditDelete, cmd::kKeyLeft, cmd::kKeyRight, cmd::kKeyUp, cmd::kKeyDown}) {
-    EXPECT_FALSE(view.OnCommand(id)) << id;
-    EXPECT_FALSE(view.IsCommandEnabled(id)) << id;
-  }
-  CFormula* f = view.CreateFormulaAt(CPoint{0, 0});
-  ASSERT_NE(f, nullptr);
-  for (int id : {cmd::kKeyLeft, cmd::kKeyRight, cmd::kKeyUp, cmd::kKeyDown}) {
+    EXPECT_TRUE(view.IsCommandHandled(id)) << id;
     EXPECT_TRUE(view.OnCommand(id)) << id;
   }
-  EXPECT_TRUE(view.OnCommand(cmd::kEditDelete));
   EXPECT_FALSE(view.IsCommandEnabled(cmd::kEditDelete));
+  EXPECT_TRUE(view.IsCommandEnabled(cmd::kKeyLeft));  // with nothing selected it scrolls
+  CFormula* f = view.CreateFormulaAt(CPoint{0, 0});
+  ASSERT_NE(f, nullptr);
+  f->m_strText = "AB";
+  f->m_nCaret = 2;
+  EXPECT_TRUE(view.IsCommandEnabled(cmd::kEditDelete));
+  EXPECT_TRUE(view.OnCommand(cmd::kKeyLeft));
+  EXPECT_EQ(f->m_nCaret, 1);
+  EXPECT_EQ(f->m_ptAnchor, (CPoint{0, 0}));  // the caret moved, not the formula
+  EXPECT_TRUE(view.OnCommand(cmd::kEditDelete));
+  EXPECT_EQ(f->m_strText, "A");
+  EXPECT_EQ(doc.m_listObjects.size(), 1u);
 }
 
 }  // namespace

@@ -122,9 +122,13 @@ TEST_F(ViewFormulaEditing, TypingWithoutAnEditChangesNothing) {
   EXPECT_EQ(f->m_strText, "C");
   EXPECT_EQ(Snapshots(), 0u);
   EXPECT_EQ(host.m_nBeeps, 0);
-  // Without an edit the caret commands and Delete belong to the selection commands.
-  EXPECT_FALSE(view.OnCommand(32814));
-  EXPECT_FALSE(view.OnCommand(32787));
+  // Without an edit the arrow keys and Delete act on the selection, and nothing is selected.
+  EXPECT_TRUE(view.OnCommand(32814));
+  EXPECT_TRUE(view.OnCommand(32787));
+  EXPECT_EQ(f->m_strText, "C");
+  EXPECT_EQ(f->m_ptAnchor, (CPoint{300, -300}));
+  EXPECT_EQ(CountKind(KIND_FORMULA), 1);
+  EXPECT_EQ(Snapshots(), 0u);
 }
 
 TEST_F(ViewFormulaEditing, EscapeOnANewEmptyFormulaLeavesItsFrame) {

@@ -348,8 +348,8 @@ bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
           k->accept();
           return true;
         }
-        // Every accelerator reaches the command routing; what nobody carries out yet is
-        // dropped there (Del, for one, already deletes in a formula being edited).
+        // Every accelerator reaches the command routing, enabled or not: the view decides
+        // (Del with nothing selected does nothing, an arrow then scrolls).
         OnCommand(id);
         return true;
       }

@@ -1,6 +1,7 @@
 #include "shell/CViewWidget.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDialog>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -743,6 +744,15 @@ void CViewWidget::FocusEntryField() {
 
 void CViewWidget::SetEntryFieldText(const std::string& strText) {
   if (CEntryDialog* pDialog = CEntryDialog::Open()) pDialog->SetFieldText(strText);
+}
+
+bool CViewWidget::ChooseColor(COLORREF crInitial, COLORREF& crChosen) {
+  const QColor initial(GetRValue(crInitial), GetGValue(crInitial), GetBValue(crInitial));
+  // Cancelled, the dialog answers with an invalid colour.
+  const QColor chosen = QColorDialog::getColor(initial, window());
+  if (!chosen.isValid()) return false;
+  crChosen = RGB(chosen.red(), chosen.green(), chosen.blue());
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -97,6 +97,7 @@ class CViewWidget : public QWidget, public IViewHost {
   int DoEntryDialog(const CEntryDialogText& text) override;
   void FocusEntryField() override;
   void SetEntryFieldText(const std::string& strText) override;
+  bool ChooseColor(COLORREF crInitial, COLORREF& crChosen) override;
 
   // The virtual-key code of a Qt key (0 when it has none), and the key flags of a mouse
   // message from Qt's buttons and modifiers.

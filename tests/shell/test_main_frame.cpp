@@ -317,10 +317,13 @@ TEST_F(MainFrameTest, CommandsOfLaterWorkAreShownDisabled) {
                  59393, 57664, 32892, 32893, 32779, 32842}) {
     EXPECT_TRUE(frame->MenuAction(id)->isEnabled()) << id;
   }
-  for (int id : {57635, 57634, 32794, 57637, 32787, 32849, 32850, 32797, 32798, 32840, 32839}) {
+  // The clipboard's commands come later; the editing commands wait for a selection. The
+  // mirrors say themselves that nothing is selected.
+  for (int id : {57635, 57634, 32794, 57637, 32787, 32849, 32850, 32797, 32798}) {
     ASSERT_NE(frame->MenuAction(id), nullptr) << id;
     EXPECT_FALSE(frame->MenuAction(id)->isEnabled()) << id;
   }
+  for (int id : {32840, 32839}) EXPECT_TRUE(frame->MenuAction(id)->isEnabled()) << id;
   // No recent files yet: the placeholder is there, disabled.
   EXPECT_EQ(frame->MenuAction(57616)->text(), "Recent File");
   EXPECT_FALSE(frame->MenuAction(57616)->isEnabled());
@@ -437,6 +440,63 @@ TEST_F(MainFrameTest, SelectAllOfTheEditMenuSelectsTheWholeDrawing) {
   frame->MenuAction(57643)->trigger();  // Undo
   EXPECT_EQ(doc->m_listObjects.size(), 3u);
   frame->MenuAction(32796)->trigger();  // Redo
+  EXPECT_EQ(doc->m_listObjects.size(), 2u);
+}
+
+// The Edit menu follows the selection; Del, the menu's Group and the toolbar's mirror reach
+// the view from the window, and each change can be undone.
+TEST_F(MainFrameTest, EditingCommandsFollowTheSelectionFromKeysMenusAndButtons) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  frame->show();
+  ASSERT_TRUE(PumpUntilStartedUp(frame));
+  CKvillView* view = frame->View();
+  CKvillDoc* doc = frame->Document();
+  std::vector<CKVObject*> ellipses;
+  for (int i = 0; i < 3; ++i) {
+    auto e = std::make_unique<CEllipse>();
+    e->m_rcBounds = CRect{100 + 600 * i, -100, 500 + 600 * i, -500};
+    e->m_ptAnchor = CPoint{e->m_rcBounds.left, e->m_rcBounds.top};
+    ellipses.push_back(e.get());
+    doc->m_listObjects.push_back(std::move(e));
+  }
+  view->UpdateView();
+  view->PushSnapshot();
+
+  ellipses[0]->m_bSelected = 1;
+  view->m_nSelCount = 1;
+  frame->UpdateCommandUi();
+  for (int id : {32787, 32849, 32850, 32840, 32839}) {
+    EXPECT_TRUE(frame->MenuAction(id)->isEnabled()) << id;
+  }
+  EXPECT_FALSE(frame->MenuAction(32797)->isEnabled());  // Group needs two
+
+  ellipses[1]->m_bSelected = 1;
+  view->m_nSelCount = 2;
+  frame->UpdateCommandUi();
+  ASSERT_TRUE(frame->MenuAction(32797)->isEnabled());
+  frame->MenuAction(32797)->trigger();
+  ASSERT_EQ(doc->m_listObjects.size(), 2u);
+  EXPECT_NE(doc->m_listObjects.back()->AsGroup(), nullptr);
+  EXPECT_TRUE(frame->MenuAction(32798)->isEnabled());  // the new group is current
+
+  // The toolbar's vertical mirror turns the group about the middle of its span.
+  QAction* mirror = nullptr;
+  for (QAction* a : frame->ToolBar()->actions()) {
+    if (a->data().toInt() == 32840) mirror = a;
+  }
+  ASSERT_NE(mirror, nullptr);
+  mirror->trigger();
+  EXPECT_EQ(ellipses[0]->m_rcBounds, (CRect{700, -100, 1100, -500}));
+  EXPECT_EQ(ellipses[1]->m_rcBounds, (CRect{100, -100, 500, -500}));
+
+  PressKey(frame->ViewWidget()->Client(), Qt::Key_Delete, Qt::NoModifier);
+  ASSERT_EQ(doc->m_listObjects.size(), 1u);
+  EXPECT_EQ(doc->m_listObjects.front().get(), ellipses[2]);
+  frame->UpdateCommandUi();
+  EXPECT_FALSE(frame->MenuAction(32787)->isEnabled());
+
+  frame->MenuAction(57643)->trigger();  // Undo the deletion
   EXPECT_EQ(doc->m_listObjects.size(), 2u);
 }
 

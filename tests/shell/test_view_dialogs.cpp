@@ -1,12 +1,17 @@
 // The view's entry dialogs as the main window runs them: the polygon entries of the
 // aromatic palette ask for the vertex count in a modal dialog until the answer is usable.
+#include <QApplication>
+#include <QColorDialog>
 #include <QDialog>
 #include <QLineEdit>
 #include <QTimer>
 #include <functional>
 
 #include "document/CKvillDoc.h"
+#include "objects/CCoupling.h"
+#include "objects/CDot.h"
 #include "objects/CKVObject.h"
+#include "resources/CommandIds.h"
 #include "shell/CMainFrame.h"
 #include "shell/CViewWidget.h"
 #include "shell/EntryDialog.h"
@@ -104,6 +109,82 @@ TEST_F(ViewDialogsTest, CzechVertexCountDialog) {
   EXPECT_EQ(m_messages[0].text,
             QString::fromUtf8("Chyba: Zadaná hodnota nesmí být menší než tři."));
   EXPECT_EQ(m_captions, std::vector<QString>(2, QString::fromUtf8("Mnohoúhelník")));
+}
+
+// Change Color runs Qt's colour dialog modally, opened on the current object's colour.
+class ColourDialogTest : public ShellFixture {
+ protected:
+  // Answers the next colour dialog as soon as it shows: with the colour, or Cancel when
+  // none is given. Records the colour the dialog opened on.
+  void AnswerColourDialog(std::optional<QColor> answer) {
+    m_bAnswered = false;
+    QTimer::singleShot(20, [this, answer] {
+      auto* pDialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+      if (pDialog == nullptr || !pDialog->isVisible()) {
+        AnswerColourDialog(answer);
+        return;
+      }
+      m_opened.push_back(pDialog->currentColor());
+      if (answer) {
+        pDialog->setCurrentColor(*answer);
+        pDialog->accept();
+      } else {
+        pDialog->reject();
+      }
+      m_bAnswered = true;
+    });
+  }
+
+  CCoupling* AddBond(CKvillDoc* doc) {
+    std::vector<CKVObject*> ends;
+    for (int x : {1000, 2500}) {
+      auto d = std::make_unique<CDot>();
+      d->MoveTo(CPoint{x, -1000});
+      d->ResetDone();
+      ends.push_back(d.get());
+      doc->m_listObjects.push_back(std::move(d));
+    }
+    auto b = std::make_unique<CCoupling>();
+    b->m_pEndA = ends[0];
+    b->m_pEndB = ends[1];
+    CCoupling* raw = b.get();
+    doc->m_listObjects.push_back(std::move(b));
+    return raw;
+  }
+
+  bool m_bAnswered = false;
+  std::vector<QColor> m_opened;
+};
+
+TEST_F(ColourDialogTest, TheChosenColourGoesToTheObjectCancelLeavesIt) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  frame->show();
+  ASSERT_TRUE(PumpUntilStartedUp(frame));
+  CKvillView* view = frame->View();
+  CCoupling* bond = AddBond(frame->Document());
+  bond->m_crColor = RGB(0, 0, 255);
+  view->UpdateView();
+  const std::size_t nSnapshots = view->History().Size();
+
+  view->m_pCurrent = bond;
+  AnswerColourDialog(QColor(200, 100, 0));
+  frame->OnCommand(cmd::kChangeColor);
+  ASSERT_TRUE(PumpUntil([this] { return m_bAnswered; }));
+  ASSERT_EQ(m_opened.size(), 1u);
+  EXPECT_EQ(m_opened[0], QColor(0, 0, 255));
+  EXPECT_EQ(bond->m_crColor, RGB(200, 100, 0));
+  EXPECT_EQ(view->History().Size(), nSnapshots + 1);
+  EXPECT_EQ(frame->Document()->m_bHoverSuppressed, 0);
+
+  view->m_pCurrent = bond;
+  AnswerColourDialog(std::nullopt);
+  frame->OnCommand(cmd::kChangeColor);
+  ASSERT_TRUE(PumpUntil([this] { return m_bAnswered; }));
+  EXPECT_EQ(m_opened.at(1), QColor(200, 100, 0));
+  EXPECT_EQ(bond->m_crColor, RGB(200, 100, 0));
+  EXPECT_EQ(view->History().Size(), nSnapshots + 1);
+  EXPECT_EQ(view->m_pCurrent, nullptr);
 }
 
 }  // namespace

@@ -130,7 +130,8 @@ class CKvillDoc : public IRecordDocument {
   bool OnNewDocument();
   // Asks about unsaved changes; true when the drawing may be discarded.
   bool SaveModified();
-  // The item a container embeds (the most recent one, with a warning, if there is one).
+  // The item a container embeds (the most recent one, with a warning, if there is one);
+  // it is remembered in m_pEmbeddedItem.
   CKvillSrvrItem* OnGetEmbeddedItem();
   // The item of that name, or a new one.
   CKvillSrvrItem* OnGetLinkedItem(const std::string& strName);
@@ -138,6 +139,12 @@ class CKvillDoc : public IRecordDocument {
   CKvillSrvrItem* CreateServerItem();
   // Deletes an item the document owns.
   void ReleaseServerItem(CKvillSrvrItem* pItem);
+  // The document closes: every item goes, the container's last, each with its copies of
+  // the view's embedding and kill-protocol flags brought up to date first, so that the
+  // kill protocol follows the process's state at its end.
+  void ReleaseServerItems();
+  // The item handed to the container, while it exists.
+  CKvillSrvrItem* m_pEmbeddedItem = nullptr;
   std::vector<std::shared_ptr<CKvillSrvrItem>> m_listServerItems;
   // ---- end of the server document's block ----
 

@@ -70,9 +70,11 @@ CKvillSrvrItem* CKvillDoc::OnGetEmbeddedItem() {
     if (IDocClient* pClient = GetDocClient()) {
       pClient->MessageBox("OnGetEmbeddedItem: pItemRoot != NULL", "Valendra", MB_ICONWARNING, true);
     }
+    m_pEmbeddedItem = m_pItem;
     return m_pItem;
   }
-  return CreateServerItem();
+  m_pEmbeddedItem = CreateServerItem();
+  return m_pEmbeddedItem;
 }
 
 CKvillSrvrItem* CKvillDoc::OnGetLinkedItem(const std::string& strName) {
@@ -88,6 +90,25 @@ CKvillSrvrItem* CKvillDoc::CreateServerItem() {
 }
 
 void CKvillDoc::ReleaseServerItem(CKvillSrvrItem* pItem) {
-  std::erase_if(m_listServerItems,
-                [pItem](const std::shared_ptr<CKvillSrvrItem>& p) { return p.get() == pItem; });
+  // The item leaves the list before it is destroyed, so that nothing its destructor sets
+  // off finds it there.
+  const auto it = std::find_if(m_listServerItems.begin(), m_listServerItems.end(),
+                               [pItem](const auto& p) { return p.get() == pItem; });
+  if (it == m_listServerItems.end()) return;
+  const std::shared_ptr<CKvillSrvrItem> pGoing = std::move(*it);
+  m_listServerItems.erase(it);
+}
+
+void CKvillDoc::ReleaseServerItems() {
+  if (const IDocClient* pClient = GetDocClient()) {
+    for (const auto& p : m_listServerItems) {
+      p->m_bEmbedded = pClient->IsEmbedded() ? 1 : 0;
+      p->m_bKillArmed = pClient->IsKillArmed() ? 1 : 0;
+    }
+  }
+  while (!m_listServerItems.empty()) {
+    // The newest first, the container's item (made at start-up) last.
+    const std::shared_ptr<CKvillSrvrItem> pGoing = std::move(m_listServerItems.back());
+    m_listServerItems.pop_back();
+  }
 }

@@ -63,6 +63,8 @@ class IDocClient {
   // The application's Save As and Save commands; true when the drawing was written.
   virtual bool DoFileSaveAs() = 0;
   virtual bool DoFileSave() = 0;
+  // The message that memory is exhausted, in the interface language.
+  virtual void ShowMemoryError() = 0;
 
   // --- Embedding ---
   // The application runs as an embedding server; the kill protocol is armed.
@@ -74,6 +76,9 @@ class IDocClient {
   // A server item has been made or is going; the view keeps the most recent one.
   virtual void ServerItemCreated(CKvillSrvrItem* pItem) = 0;
   virtual void ServerItemDestroyed(CKvillSrvrItem* pItem) = 0;
+  // The server is closing while still armed: the process identifier goes into the kill
+  // record and a new instance starts, which ends this one.
+  virtual void RunKillProtocol() = 0;
   // The embedding picture: its extent in drawing units, and the drawing painted on pDC
   // with the picture's mapping, returning its size in 0.01 mm.
   virtual CSize GetPictureExtent() = 0;

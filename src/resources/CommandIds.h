@@ -62,6 +62,10 @@ inline constexpr int kLanguageCzech = 32892;
 inline constexpr int kLanguageEnglish = 32893;
 inline constexpr int kFileExportPicture = 32894;
 inline constexpr int kEscapeShadowed = 1078;  // a second Esc entry that never takes effect
+// The context menus' Cut, Copy (of the selection) and Paste.
+inline constexpr int kCutContext = 32782;
+inline constexpr int kCopyContext = 32783;
+inline constexpr int kPasteContext = 32795;
 
 // The editing commands that the context menus offer on the object under the mouse.
 inline constexpr int kContextGroup = 32780;    // the selection, as the menu's Group

@@ -1070,6 +1070,7 @@ void CKvillView::UpdateContainer() {
 
 void CKvillView::ServerItemDestroyed(CKvillSrvrItem* pItem) {
   if (m_pServerItem == pItem) m_pServerItem = nullptr;
+  if (m_pTransferItem == pItem) m_pTransferItem = nullptr;
 }
 
 void CKvillView::ResetZoomAndScroll() {
@@ -1150,7 +1151,7 @@ bool CKvillView::OnCommand(int nId) {
       return true;
     default:
       Unsettle();
-      return OnEditingCommand(nId) || OnInteractionCommand(nId);
+      return OnClipboardCommand(nId) || OnEditingCommand(nId) || OnInteractionCommand(nId);
   }
 }
 
@@ -1167,7 +1168,7 @@ bool CKvillView::IsCommandHandled(int nId) const {
     case cmd::kCancelInPlace:
       return true;
     default:
-      return IsEditingCommand(nId);
+      return IsEditingCommand(nId) || IsClipboardCommand(nId);
   }
 }
 

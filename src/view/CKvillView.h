@@ -110,6 +110,7 @@ class CKvillView : public IViewLink, public IDocClient {
   void UpdateContainer() override;
   void ServerItemCreated(CKvillSrvrItem* pItem) override { m_pServerItem = pItem; }
   void ServerItemDestroyed(CKvillSrvrItem* pItem) override;
+  void RunKillProtocol() override { m_pHost->RunKillProtocol(); }
   // The embedding picture. GetPictureExtent renders the drawing once to gather its extents
   // and returns (cx, cy) in drawing units (cy < 0): the drawing plus a margin of 100 on
   // every side. DrawPicture paints the drawing on pDC with its top-left corner at
@@ -314,6 +315,27 @@ class CKvillView : public IViewLink, public IDocClient {
   // Rotate was opened, and moved along with every step taken.
   CPoint m_ptRotate;
 
+  // ======== The clipboard ========
+  // Copy puts the whole drawing on the clipboard; Copy Selection the selection with the
+  // ends its bonds need; Cut is Copy Selection, then the selection is deleted as Delete
+  // deletes it. Each offers the native stream and the picture (drawn when a program asks).
+  void OnEditCopy();
+  void OnEditCopySelection();
+  void OnEditCut();
+  // Paste: the paste routine with the wait cursor shown, then the drawing is marked
+  // modified and a snapshot recorded, whether or not the clipboard held a drawing.
+  void OnEditPaste();
+  // The paste routine: the clipboard's native stream is read in paste mode, everything it
+  // brings is selected (a lone object becomes the current one) and moved by (1000, -1000).
+  // False, and nothing changed, when the clipboard holds no drawing.
+  bool PasteNative();
+  // The clipboard commands of the menus, the accelerators and the context menus.
+  static bool IsClipboardCommand(int nId);
+  bool OnClipboardCommand(int nId);
+  // The server item of the latest copy or paste; the one before it goes when a new one is
+  // made, so that items do not pile up over a session.
+  CKvillSrvrItem* m_pTransferItem = nullptr;
+
   // ======== History ========
   // The view writes and reloads the snapshots the history keeps.
   CUndoHistory& History() { return m_history; }
@@ -326,7 +348,7 @@ class CKvillView : public IViewLink, public IDocClient {
 
   // ======== What the shell keeps on the view: language, settings, start-up, embedding ==
   // Message boxes in the interface language (texts are UTF-8).
-  void ShowMemoryError();
+  void ShowMemoryError() override;
   void ShowIncompatibleFile();
 
   std::int32_t m_bEnglish = 1;
@@ -358,6 +380,10 @@ class CKvillView : public IViewLink, public IDocClient {
   // The entry dialog that is open (its template number), or 0.
   int m_nOpenEntryDialog = 0;
   unsigned m_cfObjectDescriptor = 0;
+
+  // ---- Helpers of the clipboard ----
+  CKvillSrvrItem* NewTransferItem();
+  void ReleaseTransferItem();
 
   // ---- Helpers of drawing with the mouse and the keyboard ----
   void ShowHandleCursor(CKVObject* pObj);

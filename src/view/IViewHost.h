@@ -8,6 +8,8 @@
 #include "objects/CDC.h"
 #include "objects/Geometry.h"
 
+class IClipboard;
+
 // Window-system constants the view speaks in. The host translates them to its toolkit.
 
 // Scroll bars and scroll codes.
@@ -192,6 +194,13 @@ class IViewHost {
   // chosen in crChosen, false when it was cancelled.
   virtual bool ChooseColor(COLORREF /*crInitial*/, COLORREF& /*crChosen*/) { return false; }
   // ---- end of editing commands ----
+
+  // ---- The clipboard and the embedding server ----
+  // The system clipboard, or null where there is none (the command line).
+  virtual IClipboard* GetClipboard() { return nullptr; }
+  // The kill protocol of a closing embedding server: the kill record and a new instance.
+  virtual void RunKillProtocol() {}
+  // ---- end of the clipboard and the embedding server ----
 };
 
 // A window surface borrowed from the host for one step and given back at the end of the

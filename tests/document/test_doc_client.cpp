@@ -50,12 +50,14 @@ class RecordingClient : public IDocClient {
   }
   bool DoFileSaveAs() override { return false; }
   bool DoFileSave() override { return false; }
+  void ShowMemoryError() override { Note("ShowMemoryError"); }
   bool IsEmbedded() const override { return false; }
   bool IsKillArmed() const override { return true; }
   void DisarmKill() override {}
   void UpdateContainer() override {}
   void ServerItemCreated(CKvillSrvrItem*) override {}
   void ServerItemDestroyed(CKvillSrvrItem*) override {}
+  void RunKillProtocol() override { Note("RunKillProtocol"); }
   CSize GetPictureExtent() override { return CSize{}; }
   CSize DrawPicture(CDC*) override { return CSize{}; }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeClipboard.h"
 #include "objects/CRecordingDC.h"
 #include "view/CKvillView.h"
 #include "view/IViewHost.h"
@@ -139,6 +140,12 @@ class FakeViewHost : public IViewHost {
   // The colour dialog answers from m_colorAnswers, first used first (none: cancelled), and
   // records the colour it was opened on and whether hover feedback was suppressed.
   bool ChooseColor(COLORREF crInitial, COLORREF& crChosen) override;
+  IClipboard* GetClipboard() override { return m_bHasClipboard ? &m_clipboard : nullptr; }
+  void RunKillProtocol() override { ++m_nKillProtocolRuns; }
+
+  FakeClipboard m_clipboard;
+  bool m_bHasClipboard = true;
+  int m_nKillProtocolRuns = 0;
 
   std::vector<int> m_keysDown;
   int m_nMenuAnswer = 0;

@@ -1,0 +1,196 @@
+// The clipboard commands: Copy, Copy Selection, Cut and Paste, and the paste routine.
+#include <memory>
+#include <new>
+#include <optional>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "document/CClipboardSource.h"
+#include "document/CKvillDoc.h"
+#include "document/CKvillSrvrItem.h"
+#include "objects/CArchive.h"
+#include "objects/CKVObject.h"
+#include "resources/CommandIds.h"
+#include "view/CKvillView.h"
+#include "view/IClipboard.h"
+#include "view/IViewHost.h"
+
+namespace {
+
+// The wait cursor for the length of a scope.
+class CWaitCursor {
+ public:
+  explicit CWaitCursor(IViewHost& host) : m_host(host) { m_host.BeginWaitCursor(); }
+  CWaitCursor(const CWaitCursor&) = delete;
+  CWaitCursor& operator=(const CWaitCursor&) = delete;
+  ~CWaitCursor() { m_host.EndWaitCursor(); }
+
+ private:
+  IViewHost& m_host;
+};
+
+// A document flag set for one command and put back however the command ends.
+class CFlagScope {
+ public:
+  CFlagScope(std::int32_t& flag, std::int32_t value) : m_flag(flag), m_saved(flag) {
+    m_flag = value;
+  }
+  CFlagScope(const CFlagScope&) = delete;
+  CFlagScope& operator=(const CFlagScope&) = delete;
+  ~CFlagScope() { m_flag = m_saved; }
+
+ private:
+  std::int32_t& m_flag;
+  std::int32_t m_saved;
+};
+
+// Where a paste puts what it brings: right of and below where it was copied from.
+constexpr CSize kPasteOffset{1000, -1000};
+
+}  // namespace
+
+bool CKvillView::IsClipboardCommand(int nId) {
+  switch (nId) {
+    case cmd::kEditCopy:
+    case cmd::kEditCopySelection:
+    case cmd::kCopyContext:
+    case cmd::kEditCut:
+    case cmd::kCutContext:
+    case cmd::kEditPaste:
+    case cmd::kPasteContext:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CKvillView::OnClipboardCommand(int nId) {
+  switch (nId) {
+    case cmd::kEditCopy:
+      OnEditCopy();
+      return true;
+    case cmd::kEditCopySelection:
+    case cmd::kCopyContext:
+      OnEditCopySelection();
+      return true;
+    case cmd::kEditCut:
+    case cmd::kCutContext:
+      OnEditCut();
+      return true;
+    case cmd::kEditPaste:
+    case cmd::kPasteContext:
+      OnEditPaste();
+      return true;
+    default:
+      return false;
+  }
+}
+
+CKvillSrvrItem* CKvillView::NewTransferItem() {
+  ReleaseTransferItem();
+  m_pTransferItem = m_pDocument->CreateServerItem();
+  return m_pTransferItem;
+}
+
+void CKvillView::ReleaseTransferItem() {
+  CKvillSrvrItem* pItem = m_pTransferItem;
+  // An item a container was handed stays; the container may still use it.
+  if (pItem == nullptr || pItem == m_pDocument->m_pEmbeddedItem) return;
+  // Only moving data through the clipboard was this item's work: its going is not the end
+  // of an embedding server, so it must not set off the kill protocol.
+  pItem->m_bKillArmed = 0;
+  m_pDocument->ReleaseServerItem(pItem);  // clears m_pTransferItem through the destructor
+  m_pTransferItem = nullptr;
+}
+
+void CKvillView::OnEditCopy() {
+  if (m_pDocument == nullptr) return;
+  CKvillSrvrItem* pItem = NewTransferItem();
+  CWaitCursor wait(*m_pHost);
+  std::unique_ptr<CClipboardSource> pSource = pItem->OnGetClipboardData(true, nullptr, nullptr);
+  IClipboard* pClipboard = m_pHost->GetClipboard();
+  if (pSource != nullptr && pClipboard != nullptr) pClipboard->SetData(std::move(*pSource));
+}
+
+void CKvillView::OnEditCopySelection() {
+  if (m_pDocument == nullptr) return;
+  CFlagScope selectionOnly(m_pDocument->m_bSelectionOnly, 1);
+  OnEditCopy();
+}
+
+void CKvillView::OnEditCut() {
+  OnEditCopySelection();
+  // Then the Delete command: the selection goes, or, while a formula is edited, the
+  // character after the caret.
+  OnEditDelete();
+}
+
+void CKvillView::OnEditPaste() {
+  if (m_pDocument == nullptr) return;
+  m_pHost->Invalidate();
+  {
+    CWaitCursor wait(*m_pHost);
+    try {
+      PasteNative();
+    } catch (const std::bad_alloc&) {
+      // Whatever was read before memory ran out stays, and is recorded below.
+      ShowMemoryError();
+    }
+  }
+  m_pDocument->SetModifiedFlag();
+  PushSnapshot();
+}
+
+bool CKvillView::PasteNative() {
+  CKvillDoc* pDoc = m_pDocument;
+  IClipboard* pClipboard = m_pHost->GetClipboard();
+  if (pDoc == nullptr || pClipboard == nullptr || !pClipboard->HasNativeData()) return false;
+  CKvillSrvrItem* pItem = NewTransferItem();
+  const std::optional<std::vector<std::uint8_t>> data = pClipboard->GetNativeData();
+  if (!data) {
+    ReleaseTransferItem();
+    return false;
+  }
+
+  // What was being edited, current or selected before gives way to what is pasted.
+  EndFormulaEditing();
+  m_pCurrent = nullptr;
+  DeselectAll();
+  {
+    CArchive ar{std::span<const std::uint8_t>(*data)};
+    // Paste mode: every object read arrives selected and counted, and a pasted bond looks
+    // for its ends among the pasted objects only.
+    pItem->Serialize(ar, CSerializeOptions{.bReplaceOnLoad = false});
+  }
+
+  // The stored selection count says nothing about this drawing: count again.
+  CObList& list = pDoc->m_listObjects;
+  m_nSelCount = 0;
+  for (const auto& p : list) {
+    if (p->IsSelected()) ++m_nSelCount;
+  }
+  if (m_nSelCount == 1) {
+    // The one pasted object is normally the last one.
+    CKVObject* pOnly = nullptr;
+    if (list.back()->IsSelected()) {
+      pOnly = list.back().get();
+    } else {
+      for (const auto& p : list) {
+        if (p->IsSelected()) {
+          pOnly = p.get();
+          break;
+        }
+      }
+    }
+    if (pOnly != nullptr && pOnly->m_bSelected) m_pCurrent = pOnly;
+  }
+
+  {
+    CScopedWindowDC dc(*m_pHost);
+    if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
+    DragSelection(dc.Get(), kPasteOffset);
+  }
+  UpdateView();
+  return true;
+}

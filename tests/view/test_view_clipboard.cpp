@@ -1,0 +1,338 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <new>
+#include <span>
+#include <vector>
+
+#include "ViewFixture.h"
+#include "document/CClipboardSource.h"
+#include "document/CKvillSrvrItem.h"
+#include "document/IDocClient.h"
+#include "objects/CArchive.h"
+#include "objects/IViewLink.h"
+#include "resources/CommandIds.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The bytes Save writes for the drawing as it is now.
+Bytes SavedBytes(CKvillDoc& doc) {
+  Bytes bytes;
+  CArchive ar(&bytes);
+  doc.Serialize(ar, CSerializeOptions::SaveWhole());
+  ar.Flush();
+  return bytes;
+}
+
+// The kinds of the top-level objects a stream holds, read into a document of its own
+// without the view hearing of it.
+std::vector<int> KindsIn(const Bytes& stream) {
+  IViewLink* pLink = GetViewLink();
+  IDocClient* pClient = GetDocClient();
+  SetViewLink(nullptr);
+  SetDocClient(nullptr);
+  CKvillDoc doc;
+  CArchive ar{std::span<const std::uint8_t>(stream)};
+  doc.Serialize(ar, {.bReplaceOnLoad = true, .bQuietLoad = true});
+  std::vector<int> kinds;
+  for (const auto& p : doc.m_listObjects) kinds.push_back(p->m_nKind);
+  doc.m_listObjects.clear();
+  SetViewLink(pLink);
+  SetDocClient(pClient);
+  return kinds;
+}
+
+// An item whose native block can never be had.
+class StarvedItem : public CKvillSrvrItem {
+ public:
+  using CKvillSrvrItem::CKvillSrvrItem;
+
+ protected:
+  std::shared_ptr<std::vector<std::uint8_t>> NewNativeBlock(std::int64_t) override {
+    throw std::bad_alloc();
+  }
+};
+
+}  // namespace
+
+class ViewClipboard : public ViewFixture {
+ protected:
+  // Two dots at (1000, -1000) and (3000, -2000) joined by a bond.
+  struct Molecule {
+    CDot* a;
+    CDot* b;
+    CCoupling* bond;
+  };
+  Molecule AddMolecule() {
+    CDot* a = AddDot(1000, -1000);
+    CDot* b = AddDot(3000, -2000);
+    return {a, b, DrawingBuilder(doc).Bond(a, b)};
+  }
+  std::vector<CKVObject*> Selected() const {
+    std::vector<CKVObject*> out;
+    for (CKVObject* p : Order()) {
+      if (p->m_bSelected) out.push_back(p);
+    }
+    return out;
+  }
+  Bytes Clip() const { return host.m_clipboard.Native(); }
+};
+
+// ---- What a copy puts on the clipboard ----
+
+TEST_F(ViewClipboard, CopyOfAnEmptyDrawingIsEighteenBytes) {
+  EXPECT_TRUE(view.OnCommand(cmd::kEditCopy));
+  EXPECT_EQ(host.m_clipboard.m_nSets, 1);
+  EXPECT_EQ(Clip().size(), 18u);
+  // The pictures are drawn from the same stream, when a program asks for them.
+  ASSERT_TRUE(host.m_clipboard.m_source.HasPicture());
+  EXPECT_EQ(*host.m_clipboard.m_source.PictureStream(), Clip());
+  // The wait cursor came and went.
+  EXPECT_EQ(host.CountLog("BeginWaitCursor"), 1);
+  EXPECT_EQ(host.m_nWaitDepth, 0);
+}
+
+TEST_F(ViewClipboard, CopyWithNothingSelectedIsWhatSaveWritesAndLeavesTheFlagAlone) {
+  Molecule m = AddMolecule();
+  AddEllipse(500, 3000, 2500, 1000);
+  DrawingBuilder(doc).Ring(CPoint{6000, -6000});
+  DrawingBuilder(doc).Formula("H#idown 2# O", CPoint{4000, 2000});
+  view.UpdateView();
+  ASSERT_EQ(m.bond->m_pEndA, m.a);
+
+  for (bool bModified : {false, true}) {
+    doc.SetModifiedFlag(bModified);
+    const Bytes saved = SavedBytes(doc);
+    view.OnCommand(cmd::kEditCopy);
+    EXPECT_EQ(Clip(), saved);
+    EXPECT_EQ(doc.IsModified(), bModified);
+  }
+  // What was copied stays as it was when the drawing changes afterwards.
+  const Bytes copied = Clip();
+  AddDot(9000, -9000);
+  EXPECT_EQ(Clip(), copied);
+  EXPECT_NE(SavedBytes(doc), copied);
+}
+
+TEST_F(ViewClipboard, CopySelectionOfABondCarriesItsEndsAndLeavesTheFlagAlone) {
+  Molecule m = AddMolecule();
+  AddEllipse(5000, -5000, 6000, -6000);
+  view.UpdateView();
+  m.bond->m_bSelected = 1;
+  view.m_nSelCount = 1;
+  doc.SetModifiedFlag(false);
+
+  view.OnCommand(cmd::kEditCopySelection);
+  EXPECT_EQ(KindsIn(Clip()), (std::vector<int>{KIND_DOT, KIND_DOT, KIND_COUPLING}));
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(doc.m_bSelectionOnly, 0);
+  // The context menu's Copy is the same command.
+  const Bytes fromMenu = Clip();
+  view.OnCommand(cmd::kCopyContext);
+  EXPECT_EQ(Clip(), fromMenu);
+  // The whole drawing again with Copy.
+  view.OnCommand(cmd::kEditCopy);
+  EXPECT_EQ(KindsIn(Clip()).size(), 4u);
+}
+
+// ---- Paste ----
+
+TEST_F(ViewClipboard, APastedBondArrivesWithItsEndsSelectedAndMoved) {
+  Molecule m = AddMolecule();
+  view.UpdateView();
+  m.bond->m_bSelected = 1;
+  view.m_nSelCount = 1;
+  view.OnCommand(cmd::kEditCopySelection);
+
+  EXPECT_TRUE(view.OnCommand(cmd::kEditPaste));
+  const std::vector<CKVObject*> all = Order();
+  ASSERT_EQ(all.size(), 6u);
+  EXPECT_EQ(Selected(), (std::vector<CKVObject*>{all[3], all[4], all[5]}));
+  EXPECT_EQ(view.m_nSelCount, 3);
+  EXPECT_EQ(view.m_pCurrent, nullptr);
+  // 1000 to the right and 1000 down from where they were copied.
+  EXPECT_EQ(all[3]->m_ptAnchor, (CPoint{2000, -2000}));
+  EXPECT_EQ(all[4]->m_ptAnchor, (CPoint{4000, -3000}));
+  // The bond holds on to the pasted ends, never to the identical originals, which stay.
+  ASSERT_EQ(all[5]->m_nKind, KIND_COUPLING);
+  const auto* pasted = static_cast<CCoupling*>(all[5]);
+  EXPECT_EQ(pasted->m_pEndA, all[3]);
+  EXPECT_EQ(pasted->m_pEndB, all[4]);
+  EXPECT_EQ(m.a->m_ptAnchor, (CPoint{1000, -1000}));
+  EXPECT_EQ(m.bond->m_pEndA, m.a);
+  EXPECT_EQ(m.bond->m_pEndB, m.b);
+  EXPECT_EQ(m.bond->m_bSelected, 0);
+  EXPECT_EQ(host.m_nWaitDepth, 0);
+}
+
+TEST_F(ViewClipboard, PastingTwiceGivesTwoCopiesAndOnlyTheNewestIsSelected) {
+  CEllipse* e = AddEllipse(500, 3000, 2500, 1000);
+  CDot* d = AddDot(4000, 0);
+  e->m_bSelected = 1;
+  d->m_bSelected = 1;
+  view.m_nSelCount = 2;
+  view.OnCommand(cmd::kEditCopySelection);
+
+  view.OnCommand(cmd::kEditPaste);
+  view.OnCommand(cmd::kPasteContext);
+  const std::vector<CKVObject*> all = Order();
+  ASSERT_EQ(all.size(), 6u);
+  // Each copy is offset from the copied place, not from the copy before it.
+  for (std::size_t i : {2u, 4u}) {
+    EXPECT_EQ(all[i]->m_rcBounds, (CRect{1500, 2000, 3500, 0})) << i;
+    EXPECT_EQ(all[i + 1]->m_ptAnchor, (CPoint{5000, -1000})) << i;
+  }
+  EXPECT_EQ(Selected(), (std::vector<CKVObject*>{all[4], all[5]}));
+  EXPECT_EQ(view.m_nSelCount, 2);
+}
+
+TEST_F(ViewClipboard, ALonePastedObjectBecomesTheCurrentOne) {
+  CEllipse* e = AddEllipse(0, 0, 400, -400);
+  AddDot(2000, -2000);
+  e->m_bSelected = 1;
+  view.m_nSelCount = 1;
+  view.m_pCurrent = e;
+  view.OnCommand(cmd::kEditCopySelection);
+  view.OnCommand(cmd::kEditPaste);
+  ASSERT_EQ(doc.m_listObjects.size(), 3u);
+  CKVObject* pasted = Order().back();
+  EXPECT_EQ(view.m_pCurrent, pasted);
+  EXPECT_EQ(pasted->m_rcBounds, (CRect{1000, -1000, 1400, -1400}));
+  EXPECT_EQ(e->m_bSelected, 0);
+}
+
+TEST_F(ViewClipboard, PasteWithoutADrawingChangesNothingButIsRecorded) {
+  CEllipse* e = AddEllipse(0, 0, 400, -400);
+  e->m_bSelected = 1;
+  view.m_nSelCount = 1;
+  view.PushSnapshot();
+  doc.SetModifiedFlag(false);
+  const std::size_t nSnapshots = view.History().Size();
+
+  view.OnCommand(cmd::kEditPaste);
+  EXPECT_EQ(doc.m_listObjects.size(), 1u);
+  EXPECT_EQ(e->m_rcBounds, (CRect{0, 0, 400, -400}));
+  EXPECT_EQ(e->m_bSelected, 1);
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(view.History().Size(), nSnapshots + 1);
+
+  // Announced but unreadable data is no drawing either; the item made for it is gone.
+  host.m_clipboard.PutForeign(Bytes(18, 0));
+  host.m_clipboard.m_bUnreadable = true;
+  view.OnCommand(cmd::kEditPaste);
+  EXPECT_EQ(doc.m_listObjects.size(), 1u);
+  EXPECT_EQ(view.History().Size(), nSnapshots + 2);
+  EXPECT_TRUE(doc.m_listServerItems.empty());
+  EXPECT_EQ(doc.m_pItem, nullptr);
+  EXPECT_EQ(host.m_nWaitDepth, 0);
+
+  // No clipboard at all (a window-less run): still recorded.
+  host.m_bHasClipboard = false;
+  view.OnCommand(cmd::kEditPaste);
+  EXPECT_EQ(view.History().Size(), nSnapshots + 3);
+}
+
+TEST_F(ViewClipboard, AnotherProgramsDrawingIsPastedAsOurs) {
+  CKvillDoc other;
+  DrawingBuilder(other).Ellipse(100, -100, 300, -300);
+  host.m_clipboard.PutForeign(SavedBytes(other));
+  view.OnCommand(cmd::kEditPaste);
+  ASSERT_EQ(doc.m_listObjects.size(), 1u);
+  EXPECT_EQ(Order()[0]->m_rcBounds, (CRect{1100, -1100, 1300, -1300}));
+  EXPECT_EQ(view.m_pCurrent, Order()[0]);
+}
+
+// ---- Cut ----
+
+TEST_F(ViewClipboard, CutCopiesTheSelectionThenDeletesIt) {
+  Molecule m = AddMolecule();
+  CEllipse* e = AddEllipse(5000, -5000, 6000, -6000);
+  view.UpdateView();
+  e->m_bSelected = 1;
+  view.m_nSelCount = 1;
+  view.PushSnapshot();
+  doc.SetModifiedFlag(false);
+  const std::size_t nSnapshots = view.History().Size();
+
+  view.OnCommand(cmd::kCutContext);
+  EXPECT_EQ(KindsIn(Clip()), (std::vector<int>{KIND_ELLIPSE}));
+  EXPECT_EQ(Order(), (std::vector<CKVObject*>{m.a, m.b, m.bond}));
+  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(view.History().Size(), nSnapshots + 1);
+
+  // It comes back where it was, moved by the paste.
+  view.OnCommand(cmd::kEditPaste);
+  ASSERT_EQ(doc.m_listObjects.size(), 4u);
+  EXPECT_EQ(Order().back()->m_rcBounds, (CRect{6000, -6000, 7000, -7000}));
+}
+
+TEST_F(ViewClipboard, CutWithNothingSelectedDeletesNothing) {
+  AddMolecule();
+  view.PushSnapshot();
+  doc.SetModifiedFlag(false);
+  const std::size_t nSnapshots = view.History().Size();
+  view.OnCommand(cmd::kEditCut);
+  EXPECT_EQ(Clip().size(), 18u);
+  EXPECT_EQ(doc.m_listObjects.size(), 3u);
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(view.History().Size(), nSnapshots);
+}
+
+// ---- The server item behind the clipboard ----
+
+TEST_F(ViewClipboard, WithoutMemoryForTheStreamTheMessageShowsAndThePictureIsOffered) {
+  AddEllipse(0, 0, 400, -400);
+  StarvedItem item(&doc);
+  const std::unique_ptr<CClipboardSource> pSource = item.OnGetClipboardData(true, nullptr, nullptr);
+  ASSERT_NE(pSource, nullptr);
+  EXPECT_FALSE(pSource->HasNative());
+  ASSERT_TRUE(pSource->HasPicture());
+  EXPECT_EQ(*pSource->PictureStream(), SavedBytes(doc));
+  ASSERT_EQ(host.m_boxes.size(), 1u);
+  EXPECT_EQ(host.m_boxes[0].strCaption, "Valendra Error");
+  EXPECT_EQ(host.m_boxes[0].strText,
+            "Error: Memory full.\nPlease, save your work, close application and reload.");
+}
+
+TEST_F(ViewClipboard, ItemsOfCopiesDoNotPileUpAndLeaveTheContainersItemAlone) {
+  view.m_bEmbedded = 1;
+  view.m_bKillArmed = 1;
+  CKvillSrvrItem* pEmbedded = doc.OnGetEmbeddedItem();
+  for (int i = 0; i < 3; ++i) view.OnCommand(cmd::kEditCopy);
+  view.OnCommand(cmd::kEditPaste);
+  // The container's item and the latest one.
+  EXPECT_EQ(doc.m_listServerItems.size(), 2u);
+  EXPECT_EQ(doc.m_pEmbeddedItem, pEmbedded);
+  EXPECT_EQ(view.m_pServerItem, doc.m_pItem);
+  // Moving data through the clipboard is not the end of the server.
+  EXPECT_EQ(host.m_nKillProtocolRuns, 0);
+
+  // When the document closes, the items of a server still armed end the process.
+  doc.ReleaseServerItems();
+  EXPECT_GE(host.m_nKillProtocolRuns, 1);
+  EXPECT_TRUE(doc.m_listServerItems.empty());
+  EXPECT_EQ(doc.m_pItem, nullptr);
+  EXPECT_EQ(doc.m_pEmbeddedItem, nullptr);
+  EXPECT_EQ(view.m_pServerItem, nullptr);
+  // Nothing reaches a gone item: a copy afterwards makes a new one.
+  view.OnCommand(cmd::kEditCopy);
+  EXPECT_EQ(doc.m_listServerItems.size(), 1u);
+}
+
+TEST_F(ViewClipboard, AServerShownOnItsOwnOrNotEmbeddedEndsWithoutTheKillProtocol) {
+  view.m_bEmbedded = 1;
+  view.m_bKillArmed = 1;
+  doc.OnGetEmbeddedItem()->OnShow();
+  view.OnCommand(cmd::kEditCopy);
+  doc.ReleaseServerItems();
+  EXPECT_EQ(host.m_nKillProtocolRuns, 0);
+
+  view.m_bEmbedded = 0;
+  view.m_bKillArmed = 1;
+  doc.CreateServerItem();
+  doc.ReleaseServerItems();
+  EXPECT_EQ(host.m_nKillProtocolRuns, 0);
+}

@@ -17,6 +17,7 @@
 
 #include "document/CKvillDoc.h"
 #include "objects/CKVObject.h"
+#include "platform/CQtClipboard.h"
 #include "platform/CQtDC.h"
 #include "platform/CTextMetrics.h"
 #include "shell/CDDrawBar.h"
@@ -24,6 +25,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/CShellUi.h"
 #include "shell/EntryDialog.h"
+#include "shell/ExportPicture.h"
 #include "view/CKvillView.h"
 
 namespace {
@@ -643,6 +645,12 @@ void CViewWidget::ShowMainWindow(int nShowCommand) {
       m_pFrame->show();
     }
   });
+}
+
+IClipboard* CViewWidget::GetClipboard() {
+  // The pictures of a copy are drawn as the export draws them, when a program asks.
+  if (!m_pClipboard) m_pClipboard = std::make_unique<CQtClipboard>(ClipboardPicture);
+  return m_pClipboard.get();
 }
 
 void CViewWidget::UpdateAllItems() {

@@ -15,6 +15,7 @@ class QKeyEvent;
 class CDDrawBar;
 class CInPlaceFrame;
 class CKvillView;
+class CQtClipboard;
 class CMainFrame;
 class CQtDC;
 class QDialog;
@@ -98,6 +99,7 @@ class CViewWidget : public QWidget, public IViewHost {
   void FocusEntryField() override;
   void SetEntryFieldText(const std::string& strText) override;
   bool ChooseColor(COLORREF crInitial, COLORREF& crChosen) override;
+  IClipboard* GetClipboard() override;
 
   // The virtual-key code of a Qt key (0 when it has none), and the key flags of a mouse
   // message from Qt's buttons and modifiers.
@@ -181,4 +183,5 @@ class CViewWidget : public QWidget, public IViewHost {
   int m_nCursor = IDC_ARROW;
   int m_nWaitDepth = 0;
   std::map<std::string, unsigned> m_clipboardFormats;
+  std::unique_ptr<CQtClipboard> m_pClipboard;
 };

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QPageSize>
@@ -14,11 +15,14 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "document/CKvillDoc.h"
+#include "document/IDocClient.h"
 #include "objects/CArchive.h"
 #include "objects/CKVObject.h"
+#include "objects/IViewLink.h"
 #include "platform/CQtDC.h"
 #include "platform/CSvgDC.h"
 #include "shell/CTerminalProgress.h"
@@ -97,6 +101,24 @@ int DrawPng(CKvillView& view, std::int64_t w, std::int64_t h, int nDpi, QImage* 
   if (bCancelled) return kExportCancelled;
   *pImage = std::move(image);
   return 0;
+}
+
+// The picture of extent ext as an SVG document in *pSvg, its nominal size that of the
+// picture at 96 pixels per inch (CSS pixels, so the size is the physical one); false when
+// the progress stopped it.
+bool DrawSvg(CKvillView& view, CSize ext, std::string* pSvg, const WorkProgress& progress) {
+  const std::int64_t w = std::max<std::int64_t>(1, DeviceUnits(ext.cx, 96));
+  const std::int64_t h = std::max<std::int64_t>(1, DeviceUnits(ext.cy, 96));
+  CSvgDC dc(CRect{0, 0, ext.cx, ext.cy}, static_cast<int>(std::min<std::int64_t>(w, 1 << 30)),
+            static_cast<int>(std::min<std::int64_t>(h, 1 << 30)));
+  bool bCancelled = false;
+  view.DrawPicture(&dc, std::nullopt, [&](std::int64_t nDone, std::int64_t nTotal) {
+    bCancelled = progress && !progress(nDone, nTotal);
+    return !bCancelled;
+  });
+  if (bCancelled) return false;
+  *pSvg = dc.GetSvg();
+  return true;
 }
 
 // PNG encoding goes straight to libpng rather than through Qt's writer: Qt lets libpng
@@ -210,6 +232,47 @@ class CPictureView {
   CKvillView m_view;
 };
 
+// Gives the objects' link and the document's client back to the process's own view, if it
+// has one, when a view made beside it for a picture has gone.
+class CProcessViewKeeper {
+ public:
+  CProcessViewKeeper() : m_pLink(GetViewLink()), m_pClient(GetDocClient()) {}
+  CProcessViewKeeper(const CProcessViewKeeper&) = delete;
+  CProcessViewKeeper& operator=(const CProcessViewKeeper&) = delete;
+  ~CProcessViewKeeper() {
+    SetViewLink(m_pLink);
+    SetDocClient(m_pClient);
+  }
+
+ private:
+  IViewLink* m_pLink;
+  IDocClient* m_pClient;
+};
+
+// A drawing read from a native stream, with a view of its own that draws its picture. It
+// may live beside the editor's view: while it exists the objects and the document reach
+// this view, and the editor's view has them back when it goes (after its objects).
+class CStreamPicture {
+ public:
+  CStreamPicture(const CClipboardSource::Bytes& stream, int nDpi) : m_picture(m_doc, nDpi) {
+    CKvillView& view = m_picture.View();
+    // The picture is drawn later; the window-less view need not paint the drawing now.
+    view.m_bPaintEnabled = 0;
+    CArchive ar{std::span<const std::uint8_t>(stream)};
+    m_bRead = m_doc.Serialize(ar, {.bReplaceOnLoad = true});
+    view.m_bPaintEnabled = 1;
+  }
+  // Whether the stream held a whole drawing.
+  bool IsRead() const { return m_bRead; }
+  CKvillView& View() { return m_picture.View(); }
+
+ private:
+  CProcessViewKeeper m_keeper;
+  CKvillDoc m_doc;
+  CPictureView m_picture;
+  bool m_bRead = false;
+};
+
 // Reads a file as the Open command does; false with the reason when it holds no drawing.
 bool ReadDrawing(CKvillDoc& doc, const std::string& strIn, std::string* pError,
                  const WorkProgress& progress) {
@@ -270,19 +333,11 @@ int ExportViewPicture(CKvillView& view, const std::string& strOut, int nDpi, std
       return nWritten;
     }
     case Format::Svg: {
-      // The nominal size is that of the picture at 96 pixels per inch.
-      const std::int64_t w = std::max<std::int64_t>(1, DeviceUnits(ext.cx, 96));
-      const std::int64_t h = std::max<std::int64_t>(1, DeviceUnits(ext.cy, 96));
-      CSvgDC dc(CRect{0, 0, ext.cx, ext.cy}, static_cast<int>(std::min<std::int64_t>(w, 1 << 30)),
-                static_cast<int>(std::min<std::int64_t>(h, 1 << 30)));
-      bool bCancelled = false;
-      const WorkProgress drawing = StageProgress(progress, kExtentsDone, kDrawingDone);
-      view.DrawPicture(&dc, std::nullopt, [&](std::int64_t nDone, std::int64_t nTotal) {
-        bCancelled = drawing && !drawing(nDone, nTotal);
-        return !bCancelled;
-      });
-      if (bCancelled || !Report(progress, kDrawingDone)) return kExportCancelled;
-      const std::string svg = dc.GetSvg();
+      std::string svg;
+      if (!DrawSvg(view, ext, &svg, StageProgress(progress, kExtentsDone, kDrawingDone)) ||
+          !Report(progress, kDrawingDone)) {
+        return kExportCancelled;
+      }
       CPictureFile file(strOut);
       if (!file.Open()) return CannotWrite(strOut, file.ErrorString(), pError);
       const auto nSize = static_cast<qint64>(svg.size());
@@ -418,4 +473,38 @@ int RunThumbnailCommand(int argc, char* argv[]) {
   const int nStatus = ThumbnailFile(argv[0], argv[1], *nSize, &strError);
   if (nStatus != 0) std::fprintf(stderr, "valendra: %s\n", strError.c_str());
   return nStatus;
+}
+
+QByteArray ClipboardPicture(const CClipboardSource::Bytes& stream, const QString& strMimeType) {
+  const bool bSvg = strMimeType == QLatin1String(kSvgMimeType);
+  if (!bSvg && strMimeType != QLatin1String(kPngMimeType)) return {};
+  CStreamPicture picture(stream, kClipboardPngDpi);
+  if (!picture.IsRead()) return {};
+  CKvillView& view = picture.View();
+  const CSize ext = view.GetPictureExtent();
+  if (bSvg) {
+    std::string svg;
+    if (!DrawSvg(view, ext, &svg, {})) return {};
+    return QByteArray(svg.data(), static_cast<qsizetype>(svg.size()));
+  }
+  // A large drawing is scaled down until its longer side fits, at a resolution to match.
+  std::int64_t w = DeviceUnits(ext.cx, kClipboardPngDpi);
+  std::int64_t h = DeviceUnits(ext.cy, kClipboardPngDpi);
+  int nDpi = kClipboardPngDpi;
+  const std::int64_t longer = std::max(w, h);
+  if (longer > kMaxClipboardPngPixels) {
+    const double f = static_cast<double>(kMaxClipboardPngPixels) / static_cast<double>(longer);
+    w = std::clamp<std::int64_t>(std::llround(static_cast<double>(w) * f), 1,
+                                 kMaxClipboardPngPixels);
+    h = std::clamp<std::int64_t>(std::llround(static_cast<double>(h) * f), 1,
+                                 kMaxClipboardPngPixels);
+    nDpi = std::max(1, static_cast<int>(std::lround(kClipboardPngDpi * f)));
+  }
+  QImage image;
+  std::string strError;
+  if (DrawPng(view, w, h, nDpi, &image, &strError, {}) != 0) return {};
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  if (EncodePng(image, nDpi, &buffer, &strError, {}) != 0) return {};
+  return buffer.data();
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
 #include <string>
 
+#include "document/CClipboardSource.h"
 #include "document/WorkProgress.h"
 
 class CKvillDoc;
@@ -34,6 +37,15 @@ int ExportFile(const std::string& strIn, const std::string& strOut, int nDpi, st
 // on white. Returns 0 or a non-zero exit status with the reason in *pError.
 int ThumbnailFile(const std::string& strIn, const std::string& strOut, int nSize,
                   std::string* pError);
+
+// The picture the clipboard offers for a copied drawing: the drawing of the native stream
+// as SVG (kSvgMimeType) or as PNG (kPngMimeType), at kClipboardPngDpi pixels per inch and
+// scaled down so that neither side exceeds kMaxClipboardPngPixels. Empty when the stream
+// holds no whole drawing or the picture cannot be made. Needs a Qt application; may run
+// while the editor's view exists.
+constexpr int kClipboardPngDpi = 192;
+constexpr int kMaxClipboardPngPixels = 8192;
+QByteArray ClipboardPicture(const CClipboardSource::Bytes& stream, const QString& strMimeType);
 
 // The command lines `--export IN OUT [--dpi N]` and `--thumbnail IN OUT SIZE` (arguments
 // after the switch); they print errors on stderr and return the exit status. A long export

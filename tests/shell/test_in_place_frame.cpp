@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -244,7 +245,7 @@ TEST_F(InPlaceFrameTest, ToolbarAndMenuFourWithTooltipsAndPrompts) {
       EXPECT_EQ(a->isEnabled(), m_app->MainFrame()->IsCommandEnabled(id)) << id;
     }
   }
-  for (int id : {57643, 59392, 32779, 57664}) {
+  for (int id : {57643, 57635, 57634, 57637, 59392, 32779, 57664}) {
     EXPECT_TRUE(frame->Actions(id).front()->isEnabled()) << id;
   }
   // The prompt of what the pointer is over goes to the container's status line.
@@ -411,6 +412,41 @@ TEST_F(InPlaceFrameTest, TheDropTargetRefusesEverything) {
   }
   EXPECT_EQ(m_app->Document()->m_strPathName, m_file.toStdString());
   EXPECT_EQ(m_app->Document()->m_listObjects.size(), 2u);
+}
+
+TEST_F(InPlaceFrameTest, CutCopyAndPasteOfToolbarAndKeysFour) {
+  CInPlaceFrame* frame = StartedFrame();
+  ASSERT_NE(frame, nullptr);
+  CKvillDoc* doc = m_app->Document();
+  const std::size_t n = doc->m_listObjects.size();
+  ASSERT_GT(n, 0u);
+  QGuiApplication::clipboard()->clear();
+  // In place Ctrl+C copies the whole drawing (table 4 has no Copy Selection).
+  PressKey(Qt::Key_C, Qt::ControlModifier);
+  const QMimeData* pData = QGuiApplication::clipboard()->mimeData();
+  ASSERT_NE(pData, nullptr);
+  EXPECT_TRUE(pData->hasFormat(QStringLiteral("application/x-valendra-native")));
+  // The toolbar's Paste: a second copy of everything, selected.
+  frame->Actions(57637).back()->trigger();
+  EXPECT_EQ(doc->m_listObjects.size(), 2 * n);
+  EXPECT_EQ(m_app->MainFrame()->View()->m_nSelCount, static_cast<int>(n));
+  // Shift+Del is Cut: the pasted copy goes again.
+  PressKey(Qt::Key_Delete, Qt::ShiftModifier);
+  EXPECT_EQ(doc->m_listObjects.size(), n);
+  // Shift+Ins and the menu's Copy are the other two.
+  PressKey(Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(doc->m_listObjects.size(), 2 * n);
+  frame->Actions(57634).front()->trigger();
+  std::vector<std::uint8_t> saved;
+  {
+    CArchive ar(&saved);
+    doc->Serialize(ar, CSerializeOptions::SaveWhole());
+    ar.Flush();
+  }
+  const QByteArray copied = QGuiApplication::clipboard()->mimeData()->data(
+      QStringLiteral("application/x-valendra-native"));
+  EXPECT_EQ(copied,
+            QByteArray(reinterpret_cast<const char*>(saved.data()), qsizetype(saved.size())));
 }
 
 TEST_F(InPlaceFrameTest, EscUpdatesTheFileLeavesTheSiteAndSaysDeactivated) {

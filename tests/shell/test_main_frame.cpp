@@ -313,13 +313,13 @@ TEST_F(MainFrameTest, CommandsOfLaterWorkAreShownDisabled) {
   Store().Write(CSettingsStore::kLanguage, "1033");
   CMainFrame* frame = Start().MainFrame();
   frame->UpdateCommandUi();
-  for (int id : {57600, 32886, 32887, 32888, 57607, 57609, 57606, 57665, 32800, 32801, 32804, 59392,
-                 59393, 57664, 32892, 32893, 32779, 32842}) {
+  for (int id : {57600, 32886, 32887, 32888, 57607, 57609, 57606, 57665, 32800, 32801, 32804,
+                 59392, 59393, 57664, 32892, 32893, 32779, 32842, 57635, 57634, 32794, 57637}) {
     EXPECT_TRUE(frame->MenuAction(id)->isEnabled()) << id;
   }
-  // The clipboard's commands come later; the editing commands wait for a selection. The
-  // mirrors say themselves that nothing is selected.
-  for (int id : {57635, 57634, 32794, 57637, 32787, 32849, 32850, 32797, 32798}) {
+  // The editing commands wait for a selection. The mirrors say themselves that nothing is
+  // selected.
+  for (int id : {32787, 32849, 32850, 32797, 32798}) {
     ASSERT_NE(frame->MenuAction(id), nullptr) << id;
     EXPECT_FALSE(frame->MenuAction(id)->isEnabled()) << id;
   }

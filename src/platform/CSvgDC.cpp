@@ -82,15 +82,24 @@ CSvgDC::CSvgDC(const CRect& rcView, int nWidth, int nHeight) {
   nWidth = std::max(nWidth, 1);
   nHeight = std::max(nHeight, 1);
   m_dUnitsPerPixel = std::max(static_cast<double>(w) / nWidth, static_cast<double>(h) / nHeight);
-  m_head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  m_head += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + Num(nWidth) +
-            "\" height=\"" + Num(std::int64_t{nHeight}) + "\" viewBox=\"" + Num(left) + " " +
-            Num(-top) + " " + Num(w) + " " + Num(h) + "\">\n";
-  // One flip for the whole drawing: inside the group y points up, as in the drawing.
-  m_head += "<g transform=\"scale(1,-1)\">\n";
+  m_strWidth = Num(nWidth);
+  m_strHeight = Num(std::int64_t{nHeight});
+  m_strViewBox = Num(left) + " " + Num(-top) + " " + Num(w) + " " + Num(h);
 }
 
-std::string CSvgDC::GetSvg() const { return m_head + m_body + "</g>\n</svg>\n"; }
+void CSvgDC::SetPhysicalSize(CSize szHundredthsMm) {
+  m_strWidth = Num(std::max(std::llabs(szHundredthsMm.cx), 1LL) / 100.0) + "mm";
+  m_strHeight = Num(std::max(std::llabs(szHundredthsMm.cy), 1LL) / 100.0) + "mm";
+}
+
+std::string CSvgDC::GetSvg() const {
+  std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  head += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + m_strWidth +
+          "\" height=\"" + m_strHeight + "\" viewBox=\"" + m_strViewBox + "\">\n";
+  // One flip for the whole drawing: inside the group y points up, as in the drawing.
+  head += "<g transform=\"scale(1,-1)\">\n";
+  return head + m_body + "</g>\n</svg>\n";
+}
 
 std::string CSvgDC::StrokeAttributes() const {
   const CPen& p = GetCurrentPen();

@@ -23,6 +23,10 @@ class CSvgDC : public CDC {
   // the picture's size in pixels (at least 1 x 1).
   CSvgDC(const CRect& rcView, int nWidth, int nHeight);
 
+  // Gives the picture a size in millimetres (from 0.01 mm) instead of its size in pixels;
+  // the pixel size still decides how thin a pen may be.
+  void SetPhysicalSize(CSize szHundredthsMm);
+
   // The complete document as drawn so far (UTF-8).
   std::string GetSvg() const;
 
@@ -40,7 +44,7 @@ class CSvgDC : public CDC {
   // The fill attribute of the selected brush (or none when bFill is clear).
   std::string FillAttribute(bool bFill) const;
 
-  std::string m_head;
+  std::string m_strWidth, m_strHeight, m_strViewBox;
   std::string m_body;
   double m_dUnitsPerPixel = 1.0;
 };

@@ -126,6 +126,8 @@ bool CKvillApp::InitInstance(const QStringList& args) {
 
   pView->m_bEmbedded = m_bEmbedded;
   pFrame->setAcceptDrops(!m_bEmbedded);
+  // The container connects: it holds the document's embedded item from now on.
+  if (m_bEmbedded) m_pDoc->OnGetEmbeddedItem();
 
   if (m_pSite) {
     if (!ActivateInPlace()) return false;
@@ -235,11 +237,17 @@ void CKvillApp::OnFirstIdle() {
 
 void CKvillApp::ExitInstance() {
   if (!m_pFrame) return;
-  const CKvillView* pView = m_pFrame->View();
-  if (m_bEmbedded && pView->m_bKillArmed) {
-    m_pStore->Write(CSettingsStore::kKill, std::to_string(CProcessControl::CurrentProcessId()));
-    m_startNewInstance({});
-  }
+  // The document closes while the view still lives: its server items go, and the
+  // container's item of a server still armed sets off the kill protocol as it goes.
+  m_pDoc->ReleaseServerItems();
+}
+
+void CKvillApp::RunKillProtocol() {
+  // Once: the new instance ends this process, whatever else goes after it.
+  if (m_bKillProtocolRun) return;
+  m_bKillProtocolRun = true;
+  m_pStore->Write(CSettingsStore::kKill, std::to_string(CProcessControl::CurrentProcessId()));
+  if (m_startNewInstance) m_startNewInstance({});
 }
 
 CKvillDoc* CKvillApp::OpenDocumentFile(const QString& strPath) {

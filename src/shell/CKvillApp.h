@@ -50,6 +50,9 @@ class CKvillApp {
   // The end of the program: an embedding server that is still armed leaves its identifier
   // in the kill record for a new instance to end it.
   void ExitInstance();
+  // The kill protocol of an embedding server that closes: its process identifier goes into
+  // the kill record and a new instance starts, which ends this one. Runs once.
+  void RunKillProtocol();
 
   // Opens a document by name after the save question; null when it was not opened.
   CKvillDoc* OpenDocumentFile(const QString& strPath);
@@ -108,4 +111,5 @@ class CKvillApp {
   std::unique_ptr<QWindow> m_pToolBarSite;
   std::unique_ptr<CContainerChannel> m_pChannel;
   std::unique_ptr<CInPlaceFrame> m_pInPlaceFrame;
+  bool m_bKillProtocolRun = false;
 };

@@ -22,6 +22,7 @@
 #include <set>
 
 #include "document/CKvillDoc.h"
+#include "document/CKvillSrvrItem.h"
 #include "objects/CArchive.h"
 #include "objects/CKVObject.h"
 #include "platform/CProcessControl.h"
@@ -291,6 +292,10 @@ void CMainFrame::SaveSettings() {
   const CSettingsStore& store = m_pApp->Store();
   store.Write(CSettingsStore::kSettings, RecordFromView().Format());
   store.Write(CSettingsStore::kLanguage, FormatLanguageRecord(v->m_wLanguageId));
+  if (CKvillSrvrItem* pItem = m_pDoc->m_pItem) {
+    pItem->m_bEmbedded = v->m_bEmbedded;
+    pItem->m_bKillArmed = v->m_bKillArmed;
+  }
 }
 
 void CMainFrame::RecordWindowState() {
@@ -401,13 +406,14 @@ bool CMainFrame::RouteToFrame(int nId) {
       return true;
     case cmd::kFileSaveFramework:
       if (m_nSet == res::kSetEmbedded) {
-        UpdateEmbeddedFile();
+        m_pView->UpdateContainer();
       } else {
         OnFrameworkSave();
       }
       return true;
     case cmd::kFileUpdate:
-      UpdateEmbeddedFile();
+      // The view marks the container as updated and has every item's picture redrawn.
+      m_pView->UpdateContainer();
       return true;
     case cmd::kViewDrawBar:
       m_pDrawBar->OnDrawBarCommand();
@@ -747,16 +753,35 @@ void CMainFrame::OnRecentFile(int nIndex) {
 bool CMainFrame::UpdateEmbeddedFile() {
   const QString path = m_pApp->m_strEmbeddedPath;
   if (path.isEmpty()) return false;
-  // The drawing goes back into the embedded file, and its picture beside it for the
-  // container to show.
-  if (!StoreTo(path, false)) return false;
-  const CSize ext = m_pView->GetPictureExtent();
+  CKvillSrvrItem* pItem =
+      m_pDoc->m_pEmbeddedItem != nullptr ? m_pDoc->m_pEmbeddedItem : m_pDoc->OnGetEmbeddedItem();
+  // The container's copy of the drawing is the item's native stream, written beside the
+  // old file first so that a failed write leaves it whole.
+  std::vector<std::uint8_t> bytes;
+  {
+    CWorkProgress progress(this, m_pViewWidget,
+                           QString::fromUtf8(Messages().progressSaving).arg(FileNamePart(path)),
+                           QString());
+    CArchive ar(&bytes);
+    pItem->Serialize(ar, CSerializeOptions{.fnProgress = progress.Callback()});
+    ar.Flush();
+  }
+  QString reason;
+  if (!CSafeFile::Write(path, bytes, &reason)) {
+    CShellUi::MessageBox(this, QString::fromUtf8(Messages().saveFailed).arg(path, reason),
+                         Utf8(Messages().errorCaption), CShellUi::kIconError);
+    return false;
+  }
+  // Its picture beside it, drawn by the item at the size the item reports.
+  CSize ext;
+  pItem->OnGetExtent(DVASPECT_CONTENT, &ext);
   const int cx = std::max<std::int64_t>(1, std::int64_t(ext.cx) * 96 / 1440);
   const int cy = std::max<std::int64_t>(1, -std::int64_t(ext.cy) * 96 / 1440);
   CSvgDC dc(CRect{0, 0, ext.cx, ext.cy}, cx, cy);
-  m_pView->DrawPicture(&dc);
+  CSize szReported;
+  pItem->OnDraw(&dc, &szReported);
+  dc.SetPhysicalSize(szReported);
   const std::string svg = dc.GetSvg();
-  QString reason;
   const QString svgPath = path + QStringLiteral(".svg");
   if (!CSafeFile::Write(svgPath,
                         std::span(reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size()),
@@ -767,6 +792,10 @@ bool CMainFrame::UpdateEmbeddedFile() {
   }
   MarkSaved();
   return true;
+}
+
+void CMainFrame::RunKillProtocol() {
+  if (m_pApp != nullptr) m_pApp->RunKillProtocol();
 }
 
 QString CMainFrame::InitialExportPath() const {

@@ -73,8 +73,12 @@ class CMainFrame : public QMainWindow {
   void OnFrameworkSave();
   void OnFrameworkOpen();
   void OnRecentFile(int nIndex);
-  // Update: the embedded file and its picture written; false (after a message) if not.
+  // Update of the embedded drawing: the container's item writes its native stream into
+  // the embedded file and draws its picture beside it (the file's name with ".svg");
+  // false (after a message) when either could not be written.
   bool UpdateEmbeddedFile();
+  // The kill protocol of a closing embedding server, run by the application.
+  void RunKillProtocol();
   // File > Export Picture: asks for a file name (in the folder of the last export) and
   // writes the picture there as --export does; ExportPictureTo writes it and reports a
   // failure with the path and the reason. False when nothing was written.

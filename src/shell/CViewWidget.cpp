@@ -653,6 +653,10 @@ IClipboard* CViewWidget::GetClipboard() {
   return m_pClipboard.get();
 }
 
+void CViewWidget::RunKillProtocol() {
+  if (m_pFrame != nullptr) m_pFrame->RunKillProtocol();
+}
+
 void CViewWidget::UpdateAllItems() {
   if (m_pFrame != nullptr) m_pFrame->UpdateEmbeddedFile();
 }

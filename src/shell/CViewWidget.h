@@ -100,6 +100,7 @@ class CViewWidget : public QWidget, public IViewHost {
   void SetEntryFieldText(const std::string& strText) override;
   bool ChooseColor(COLORREF crInitial, COLORREF& crChosen) override;
   IClipboard* GetClipboard() override;
+  void RunKillProtocol() override;
 
   // The virtual-key code of a Qt key (0 when it has none), and the key flags of a mouse
   // message from Qt's buttons and modifiers.

@@ -14,10 +14,14 @@
 #include <QUrl>
 
 #include "document/CKvillDoc.h"
+#include "document/CKvillSrvrItem.h"
+#include "objects/CArchive.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
 #include "objects/CFormula.h"
 #include "objects/CKVObject.h"
+#include "objects/CRecordingDC.h"
+#include "platform/CProcessControl.h"
 #include "shell/CFileDialogVld.h"
 #include "shell/CMainFrame.h"
 #include "tests/shell/PdfPages.h"
@@ -35,6 +39,16 @@ void WriteAll(const QString& path, const QByteArray& data) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write(data);
+}
+
+// The stream of an empty drawing.
+QByteArray EmptyDrawing() {
+  CKvillDoc doc;
+  std::vector<std::uint8_t> bytes;
+  CArchive ar(&bytes);
+  doc.Serialize(ar, CSerializeOptions::SaveWhole());
+  ar.Flush();
+  return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
 // Tests may run as root, whose file access ignores permission bits. While this lives, the
@@ -413,6 +427,22 @@ TEST_F(FileCommandsTest, UpdateWritesTheEmbeddedFileAndItsPicture) {
   const QByteArray svg = ReadAll(file + ".svg");
   EXPECT_TRUE(svg.contains("<svg")) << svg.left(200).constData();
   EXPECT_TRUE(svg.contains("</svg>"));
+  // The file holds the item's stream, the bytes Save writes; the picture has the size the
+  // item reports, in millimetres.
+  std::vector<std::uint8_t> expected;
+  {
+    CArchive ar(&expected);
+    doc->Serialize(ar, CSerializeOptions::SaveWhole());
+    ar.Flush();
+  }
+  EXPECT_EQ(updated, QByteArray(reinterpret_cast<const char*>(expected.data()),
+                                static_cast<qsizetype>(expected.size())));
+  ASSERT_NE(doc->m_pEmbeddedItem, nullptr);
+  CRecordingDC dc;
+  CSize reported;
+  doc->m_pEmbeddedItem->OnDraw(&dc, &reported);
+  EXPECT_TRUE(svg.contains(QStringLiteral("width=\"%1mm\"").arg(reported.cx / 100.0).toUtf8()))
+      << reported.cx << " " << svg.left(300).constData();
   // Ctrl+S in the embedding window is Update as well.
   doc->SetModifiedFlag(true);
   frame->OnCommand(57603);
@@ -590,6 +620,36 @@ TEST_F(FileCommandsTest, SaveFromTheQuestionIntoAFolderThatRefusesWritesKeepsFil
   EXPECT_TRUE(doc->m_listObjects.empty());
   EXPECT_NE(ReadAll(target), old);
   EXPECT_EQ(ReadAll(target).size(), old.size() - 44);  // one junction record fewer
+}
+
+TEST_F(FileCommandsTest, AnEmbeddingServerStillArmedAtItsEndStartsTheInstanceThatEndsIt) {
+  const QString file = Path("embedded.vld");
+  WriteAll(file, EmptyDrawing());
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start({"--embedding", file}).MainFrame();
+  ASSERT_TRUE(PumpUntil([this] { return m_app->m_strOpenAtStart.isEmpty(); }));
+  // Copies and pastes make and drop items of their own; none of them ends the server.
+  frame->OnCommand(57634);
+  frame->OnCommand(57634);
+  frame->OnCommand(57637);
+  EXPECT_EQ(m_nInstancesStarted, 0);
+  // At the end the container's item, still armed, leaves the process id and starts the
+  // instance that ends this one, once.
+  m_app->ExitInstance();
+  EXPECT_EQ(m_nInstancesStarted, 1);
+  EXPECT_EQ(Store().Read(CSettingsStore::kKill).value_or(""),
+            std::to_string(CProcessControl::CurrentProcessId()));
+}
+
+TEST_F(FileCommandsTest, AnEmbeddingServerShownOnItsOwnEndsQuietly) {
+  const QString file = Path("embedded.vld");
+  WriteAll(file, EmptyDrawing());
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start({"--embedding", file}).MainFrame();
+  ASSERT_TRUE(PumpUntil([this] { return m_app->m_strOpenAtStart.isEmpty(); }));
+  frame->Document()->m_pEmbeddedItem->OnShow();
+  m_app->ExitInstance();
+  EXPECT_EQ(m_nInstancesStarted, 0);
 }
 
 TEST_F(FileCommandsTest, LanguageSwitchBringsTheDrawingsFileIntoTheNewInstance) {

@@ -91,8 +91,12 @@ class CKvillView : public IViewLink, public IDocClient {
   void SetSelCount(std::int32_t n) override { m_nSelCount = n; }
   // Ends in-place formula editing, if any, and lets go of the current and hovered objects.
   void ReleaseObjects() override;
-  // Repaints the drawing and brings extents and scroll bars up to date.
-  void RedrawView() override { UpdateView(); }
+  // Repaints the drawing and brings extents and scroll bars up to date. Not while a paste
+  // reads its objects: it moves them and repaints afterwards, which would paint over this
+  // at once (a second whole paint of a large drawing).
+  void RedrawView() override {
+    if (!m_bPasteReading) UpdateView();
+  }
   // Zoom 1.0, scroll position (0, 0) and both scroll bars at 0.
   void ResetZoomAndScroll() override;
   void ScheduleScrollRefresh() override;
@@ -335,6 +339,8 @@ class CKvillView : public IViewLink, public IDocClient {
   // The server item of the latest copy or paste; the one before it goes when a new one is
   // made, so that items do not pile up over a session.
   CKvillSrvrItem* m_pTransferItem = nullptr;
+  // Set while the paste routine reads the clipboard's stream.
+  std::int32_t m_bPasteReading = 0;
 
   // ======== History ========
   // The view writes and reloads the snapshots the history keeps.

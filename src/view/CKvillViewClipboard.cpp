@@ -13,6 +13,7 @@
 #include "objects/CKVObject.h"
 #include "resources/CommandIds.h"
 #include "view/CKvillView.h"
+#include "view/CMeasuringDC.h"
 #include "view/IClipboard.h"
 #include "view/IViewHost.h"
 
@@ -161,6 +162,7 @@ bool CKvillView::PasteNative() {
     CArchive ar{std::span<const std::uint8_t>(*data)};
     // Paste mode: every object read arrives selected and counted, and a pasted bond looks
     // for its ends among the pasted objects only.
+    CFlagScope reading(m_bPasteReading, 1);
     pItem->Serialize(ar, CSerializeOptions{.bReplaceOnLoad = false});
   }
 
@@ -189,7 +191,10 @@ bool CKvillView::PasteNative() {
   {
     CScopedWindowDC dc(*m_pHost);
     if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
-    DragSelection(dc.Get(), kPasteOffset);
+    // The move's inverting frames would be painted over by the repaint right after; a
+    // scratch surface takes them, so a large paste does not draw two frames per object.
+    CMeasuringDC scratch(dc.Get());
+    DragSelection(&scratch, kPasteOffset);
   }
   UpdateView();
   return true;

@@ -146,9 +146,20 @@ TEST_F(ViewClipboard, APastedBondArrivesWithItsEndsSelectedAndMoved) {
   view.m_nSelCount = 1;
   view.OnCommand(cmd::kEditCopySelection);
 
+  const int nPaints = host.CountLog("CreateMemoryDC");
+  const std::size_t nWindowSurfaces = host.SurfacesOf(false).size();
   EXPECT_TRUE(view.OnCommand(cmd::kEditPaste));
   const std::vector<CKVObject*> all = Order();
   ASSERT_EQ(all.size(), 6u);
+  // Painted once, where the objects end up: the read does not paint them first.
+  EXPECT_EQ(host.CountLog("CreateMemoryDC"), nPaints + 1);
+  const CRecordingDC* painted = host.SurfacesOf(true).back();
+  EXPECT_FALSE(painted->RecordsOf(CRecordingDC::Op::Line).empty());
+  // No drag frames on the window: the repaint would cover them at once.
+  const std::vector<CRecordingDC*> windows = host.SurfacesOf(false);
+  for (std::size_t i = nWindowSurfaces; i < windows.size(); ++i) {
+    EXPECT_TRUE(windows[i]->RecordsOf(CRecordingDC::Op::Rectangle).empty()) << i;
+  }
   EXPECT_EQ(Selected(), (std::vector<CKVObject*>{all[3], all[4], all[5]}));
   EXPECT_EQ(view.m_nSelCount, 3);
   EXPECT_EQ(view.m_pCurrent, nullptr);

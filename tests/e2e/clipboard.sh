@@ -51,9 +51,12 @@ start_editor() {  # NUMBER FILE
     "$BIN" "$2" >"$OUT/editor$1.log" 2>&1 &
   local pid=$!
   [ "$1" = 1 ] && APP=$pid || SECOND=$pid
-  WIN=$(timeout 120 xdotool search --sync --pid $pid --name "^$(basename "$2") - Valendra\$" | head -1)
+  # Found once it is on the screen: a window still being mapped cannot take the focus.
+  WIN=$(timeout 120 xdotool search --sync --onlyvisible --pid $pid \
+    --name "^$(basename "$2") - Valendra\$" | head -1)
   [ -n "$WIN" ] || fail "editor $1 did not show $(basename "$2")"
-  xdotool windowfocus --sync "$WIN" || fail "editor $1 did not take the keyboard"
+  wait_for timeout 10 xdotool windowfocus --sync "$WIN" 2>/dev/null ||
+    fail "editor $1 did not take the keyboard"
 }
 key() { xdotool key --clearmodifiers "$@"; }
 

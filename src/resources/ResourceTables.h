@@ -12,6 +12,11 @@ struct NumberedString {
   const char* text;
 };
 
+struct NumberedMenu {
+  int id;
+  std::span<const MenuItem> menu;
+};
+
 struct LanguageTables {
   std::span<const MenuItem> menu128;
   std::span<const MenuItem> menu5;
@@ -19,6 +24,7 @@ struct LanguageTables {
   std::span<const NumberedString> strings;
   const MessageTexts* messages;
   std::span<const char* const> about;
+  std::span<const NumberedMenu> contextMenus;
 };
 
 extern const LanguageTables kEnglishTables;

@@ -51,6 +51,16 @@ constexpr std::array kAccelCommon = {
     Key(Qt::Key_F6, kNone, cmd::kNextPane),       Key(Qt::Key_F6, kShift, cmd::kPrevPane),
 };
 
+// The keys other Linux programs use for these commands, where they mean nothing else here:
+// Redo, and zooming from the main keyboard (Ctrl++ is Ctrl+Shift+= on many layouts and a
+// key of its own on others). They come after the table's own entries.
+constexpr std::array kAccelAliases = {
+    Key(Qt::Key_Y, kCtrl, cmd::kEditRedo),    Key(Qt::Key_Z, kCtrl | kShift, cmd::kEditRedo),
+    Key(Qt::Key_Plus, kCtrl, cmd::kZoomIn),   Key(Qt::Key_Plus, kCtrl | kShift, cmd::kZoomIn),
+    Key(Qt::Key_Equal, kCtrl, cmd::kZoomIn),  Key(Qt::Key_Minus, kCtrl, cmd::kZoomOut),
+    Key(Qt::Key_0, kCtrl, cmd::kZoomDefault),
+};
+
 constexpr auto kAccel128 = Join(
     std::array{
         Key(Qt::Key_A, kCtrl, cmd::kSelectAll),
@@ -62,7 +72,7 @@ constexpr auto kAccel128 = Join(
         Key(Qt::Key_R, kCtrl, cmd::kEditRedo),
         Key(Qt::Key_S, kCtrl, cmd::kFileSaveFramework),
     },
-    kAccelCommon);
+    Join(kAccelCommon, kAccelAliases));
 
 // The embedding window has no New and no Open, and Ctrl+S updates the container.
 constexpr auto kAccel5 = Join(
@@ -74,7 +84,7 @@ constexpr auto kAccel5 = Join(
         Key(Qt::Key_R, kCtrl, cmd::kEditRedo),
         Key(Qt::Key_S, kCtrl, cmd::kFileUpdate),
     },
-    kAccelCommon);
+    Join(kAccelCommon, kAccelAliases));
 
 constexpr Accelerator kAccel4[] = {
     Key(Qt::Key_Z, kCtrl, cmd::kEditUndo),
@@ -187,6 +197,13 @@ std::span<const MenuItem> MenuBar(int nSet, Language lang) {
     default:
       return {};
   }
+}
+
+const MenuItem* ContextMenu(int nId, Language lang) {
+  for (const detail::NumberedMenu& m : Tables(lang).contextMenus) {
+    if (m.id == nId && !m.menu.empty()) return &m.menu.front();
+  }
+  return nullptr;
 }
 
 std::span<const Accelerator> Accelerators(int nSet) {

@@ -50,6 +50,12 @@ struct ToolButton {
 // The top-level items of the menu bar of a set (the in-place set exists in English only).
 std::span<const MenuItem> MenuBar(int nSet, Language lang);
 
+// The context menus of the view: 298 (several objects), 300 (a group), 302 (a bond, arrow
+// or curve), 303 (a formula), 304 (a junction), 335 (nothing under the mouse), 336 (an
+// ellipse) and 337 (a charge). The result is the first submenu of the menu resource, the
+// one that is shown; its own caption never is. Null for any other number.
+const MenuItem* ContextMenu(int nId, Language lang);
+
 // The accelerator table of a set, in table order; empty for an unknown set.
 std::span<const Accelerator> Accelerators(int nSet);
 

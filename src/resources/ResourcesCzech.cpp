@@ -172,8 +172,99 @@ constexpr const char* kAbout[] = {
     "Editor chemických vzorců a reakčních schémat.",
 };
 
+// The context menus: the first submenu of each is what shows.
+constexpr MenuItem kThickness[] = {
+    Cmd("0.1x", cmd::kThickness01),
+    Cmd("0.2x", cmd::kThickness02),
+    Cmd("0.5x", cmd::kThickness05),
+    Cmd("0.75x", cmd::kThickness075),
+    Cmd("1x", cmd::kThickness1),
+    Cmd("1.5x", cmd::kThickness15),
+    Cmd("2x", cmd::kThickness2),
+    Cmd("3x", cmd::kThickness3),
+    Cmd("4x", cmd::kThickness4),
+    Cmd("5x", cmd::kThickness5),
+    Cmd("&Vlastní", cmd::kThicknessCustom),
+};
+constexpr MenuItem kContextSeveral[] = {
+    Cmd("Vyjmou&t", cmd::kCutContext),         Cmd("&Kopírovat", cmd::kCopyContext),
+    Cmd("&Smazat", cmd::kEditDelete),          Sep(),
+    Cmd("S&eskupit", cmd::kContextGroup),      Sep(),
+    Cmd("Přenést do&předu", cmd::kBringFront), Cmd("Přenést d&ozadu", cmd::kBringBack),
+};
+constexpr MenuItem kContextGroupItems[] = {
+    Cmd("Vyjmou&t", cmd::kCutContext),
+    Cmd("&Kopírovat", cmd::kCopyContext),
+    Cmd("&Smazat", cmd::kEditDelete),
+    Sep(),
+    Cmd("&Rozdělit", cmd::kContextUngroup),
+    Sep(),
+    Cmd("&Otočit", cmd::kRotate),
+    Cmd("&Zamknout poměr stran", cmd::kLockAspect),
+    Cmd("Změnit &barvu", cmd::kChangeColor),
+    Sep(),
+    Cmd("Přenést do&předu", cmd::kBringFront),
+    Cmd("Přenést d&ozadu", cmd::kBringBack),
+};
+constexpr MenuItem kContextBond[] = {
+    Cmd("Vyjmou&t", cmd::kCutContext),
+    Cmd("&Kopírovat", cmd::kCopyContext),
+    Cmd("&Smazat", cmd::kEditDelete),
+    Sep(),
+    Cmd("&Přehodit", cmd::kSwap),
+    Cmd("Změnit &barvu", cmd::kChangeColor),
+    Popup("&Tloušťka čáry", kThickness),
+    Sep(),
+    Cmd("Přenést do&předu", cmd::kBringFront),
+    Cmd("Přenést d&ozadu", cmd::kBringBack),
+};
+constexpr MenuItem kContextFormula[] = {
+    Cmd("Vyjmou&t", cmd::kCutContext),
+    Cmd("&Kopírovat", cmd::kCopyContext),
+    Cmd("&Smazat", cmd::kEditDelete),
+    Sep(),
+    Cmd("&Upravit", cmd::kEditFormula),
+    Cmd("Změnit &barvu", cmd::kChangeColor),
+    Sep(),
+    Cmd("Přenést do&předu", cmd::kBringFront),
+    Cmd("Přenést d&ozadu", cmd::kBringBack),
+};
+constexpr MenuItem kContextDot[] = {
+    Cmd("Vyjmou&t", cmd::kCutContext),         Cmd("&Kopírovat", cmd::kCopyContext),
+    Cmd("&Smazat", cmd::kEditDelete),          Sep(),
+    Cmd("Přenést do&předu", cmd::kBringFront), Cmd("Přenést d&ozadu", cmd::kBringBack),
+};
+constexpr MenuItem kContextNothing[] = {
+    Cmd("&Vložit", cmd::kPasteContext),
+};
+constexpr MenuItem kContextShape[] = {
+    Cmd("Vyjmou&t", cmd::kCutContext),
+    Cmd("&Kopírovat", cmd::kCopyContext),
+    Cmd("&Smazat", cmd::kEditDelete),
+    Sep(),
+    Cmd("&Zamknout poměr stran", cmd::kLockAspect),
+    Cmd("Změnit &barvu", cmd::kChangeColor),
+    Popup("&Tloušťka čáry", kThickness),
+    Sep(),
+    Cmd("Přenést do&předu", cmd::kBringFront),
+    Cmd("Přenést d&ozadu", cmd::kBringBack),
+};
+constexpr MenuItem kContext298[] = {Popup("Pre group", kContextSeveral)};
+constexpr MenuItem kContext300[] = {Popup("Skupina", kContextGroupItems)};
+constexpr MenuItem kContext302[] = {Popup("Vazba", kContextBond)};
+constexpr MenuItem kContext303[] = {Popup("Vzorec", kContextFormula)};
+constexpr MenuItem kContext304[] = {Popup("Bod", kContextDot)};
+constexpr MenuItem kContext335[] = {Popup("No Item", kContextNothing)};
+constexpr MenuItem kContext336[] = {Popup("Ellipse", kContextShape)};
+constexpr MenuItem kContext337[] = {Popup("Charge", kContextShape)};
+constexpr NumberedMenu kContextMenus[] = {
+    {298, kContext298}, {300, kContext300}, {302, kContext302}, {303, kContext303},
+    {304, kContext304}, {335, kContext335}, {336, kContext336}, {337, kContext337},
+};
+
 }  // namespace
 
-const LanguageTables kCzechTables = {kMenu128, kMenu5, kPrompts, kStrings, &kMessages, kAbout};
+const LanguageTables kCzechTables = {kMenu128,   kMenu5, kPrompts,     kStrings,
+                                     &kMessages, kAbout, kContextMenus};
 
 }  // namespace res::detail

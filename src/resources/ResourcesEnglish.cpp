@@ -171,8 +171,94 @@ constexpr const char* kAbout[] = {
     "An editor for chemical structure drawings and reaction schemes.",
 };
 
+// The context menus: the first submenu of each is what shows.
+constexpr MenuItem kThickness[] = {
+    Cmd("0.1x", cmd::kThickness01),        Cmd("0.2x", cmd::kThickness02),
+    Cmd("0.5x", cmd::kThickness05),        Cmd("0.75x", cmd::kThickness075),
+    Cmd("1x", cmd::kThickness1),           Cmd("1.5x", cmd::kThickness15),
+    Cmd("2x", cmd::kThickness2),           Cmd("3x", cmd::kThickness3),
+    Cmd("4x", cmd::kThickness4),           Cmd("5x", cmd::kThickness5),
+    Cmd("Cu&stom", cmd::kThicknessCustom),
+};
+constexpr MenuItem kContextSeveral[] = {
+    Cmd("Cu&t", cmd::kCutContext),         Cmd("&Copy", cmd::kCopyContext),
+    Cmd("&Delete", cmd::kEditDelete),      Sep(),
+    Cmd("&Group", cmd::kContextGroup),     Sep(),
+    Cmd("Bring &Front", cmd::kBringFront), Cmd("Bring &Back", cmd::kBringBack),
+};
+constexpr MenuItem kContextGroupItems[] = {
+    Cmd("Cu&t", cmd::kCutContext),
+    Cmd("&Copy", cmd::kCopyContext),
+    Cmd("&Delete", cmd::kEditDelete),
+    Sep(),
+    Cmd("&Ungroup", cmd::kContextUngroup),
+    Sep(),
+    Cmd("&Rotate", cmd::kRotate),
+    Cmd("&Lock Aspect Ratio", cmd::kLockAspect),
+    Cmd("Change Co&lor", cmd::kChangeColor),
+    Sep(),
+    Cmd("Bring &Front", cmd::kBringFront),
+    Cmd("Bring &Back", cmd::kBringBack),
+};
+constexpr MenuItem kContextBond[] = {
+    Cmd("Cu&t", cmd::kCutContext),
+    Cmd("&Copy", cmd::kCopyContext),
+    Cmd("&Delete", cmd::kEditDelete),
+    Sep(),
+    Cmd("&Swap", cmd::kSwap),
+    Cmd("Change Co&lor", cmd::kChangeColor),
+    Popup("&Thickness", kThickness),
+    Sep(),
+    Cmd("Bring &Front", cmd::kBringFront),
+    Cmd("Bring &Back", cmd::kBringBack),
+};
+constexpr MenuItem kContextFormula[] = {
+    Cmd("Cu&t", cmd::kCutContext),
+    Cmd("&Copy", cmd::kCopyContext),
+    Cmd("&Delete", cmd::kEditDelete),
+    Sep(),
+    Cmd("&Edit", cmd::kEditFormula),
+    Cmd("Change Co&lor", cmd::kChangeColor),
+    Sep(),
+    Cmd("Bring &Front", cmd::kBringFront),
+    Cmd("Bring &Back", cmd::kBringBack),
+};
+constexpr MenuItem kContextDot[] = {
+    Cmd("Cu&t", cmd::kCutContext),         Cmd("&Copy", cmd::kCopyContext),
+    Cmd("&Delete", cmd::kEditDelete),      Sep(),
+    Cmd("Bring &Front", cmd::kBringFront), Cmd("Bring &Back", cmd::kBringBack),
+};
+constexpr MenuItem kContextNothing[] = {
+    Cmd("&Paste", cmd::kPasteContext),
+};
+constexpr MenuItem kContextShape[] = {
+    Cmd("Cu&t", cmd::kCutContext),
+    Cmd("&Copy", cmd::kCopyContext),
+    Cmd("&Delete", cmd::kEditDelete),
+    Sep(),
+    Cmd("&Lock Aspect Ratio", cmd::kLockAspect),
+    Cmd("Change Co&lor", cmd::kChangeColor),
+    Popup("&Thickness", kThickness),
+    Sep(),
+    Cmd("Bring &Front", cmd::kBringFront),
+    Cmd("Bring &Back", cmd::kBringBack),
+};
+constexpr MenuItem kContext298[] = {Popup("Pre group", kContextSeveral)};
+constexpr MenuItem kContext300[] = {Popup("Group", kContextGroupItems)};
+constexpr MenuItem kContext302[] = {Popup("Coupling", kContextBond)};
+constexpr MenuItem kContext303[] = {Popup("Formula", kContextFormula)};
+constexpr MenuItem kContext304[] = {Popup("Dot", kContextDot)};
+constexpr MenuItem kContext335[] = {Popup("No Item", kContextNothing)};
+constexpr MenuItem kContext336[] = {Popup("Ellipse", kContextShape)};
+constexpr MenuItem kContext337[] = {Popup("Charge", kContextShape)};
+constexpr NumberedMenu kContextMenus[] = {
+    {298, kContext298}, {300, kContext300}, {302, kContext302}, {303, kContext303},
+    {304, kContext304}, {335, kContext335}, {336, kContext336}, {337, kContext337},
+};
+
 }  // namespace
 
-const LanguageTables kEnglishTables = {kMenu128, kMenu5, kPrompts, kStrings, &kMessages, kAbout};
+const LanguageTables kEnglishTables = {kMenu128,   kMenu5, kPrompts,     kStrings,
+                                       &kMessages, kAbout, kContextMenus};
 
 }  // namespace res::detail

@@ -150,8 +150,10 @@ TEST_F(MainFrameTest, AcceleratorsReachTheirCommands) {
   EXPECT_NE(view->m_dZoom, z0);
   PressKey(client, Qt::Key_Asterisk, Qt::ControlModifier | Qt::KeypadModifier);
   EXPECT_DOUBLE_EQ(view->m_dZoom, 1.0);
-  // The main keyboard's plus is no accelerator.
+  // The main keyboard's plus zooms too, and Ctrl+0 brings the default zoom back.
   PressKey(client, Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_NE(view->m_dZoom, 1.0);
+  PressKey(client, Qt::Key_0, Qt::ControlModifier);
   EXPECT_DOUBLE_EQ(view->m_dZoom, 1.0);
 
   // Ctrl+S with no path goes to the framework's save dialog straight away, no question.

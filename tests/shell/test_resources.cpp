@@ -120,9 +120,8 @@ TEST(ResourceAccelerators, MainSetMapsKeysToCommands) {
   for (const Case& c : cases) {
     EXPECT_EQ(res::TranslateAccelerator(128, c.key, c.mods), c.id) << "key " << c.key;
   }
-  // Zoom keys are the keypad's; the main keyboard's plus and minus are not accelerators.
-  EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_Plus, ctrl), 0);
-  EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_Minus, ctrl), 0);
+  // The keypad's zoom keys come first; the main keyboard's are aliases (below).
+  EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_Asterisk, ctrl), 0);
   // Modifiers must match exactly.
   EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_A, none), 0);
   EXPECT_EQ(res::TranslateAccelerator(128, Qt::Key_S, ctrl | shift), 0);
@@ -264,4 +263,112 @@ TEST(ResourceStrings, NumberedStringsAndMessages) {
   EXPECT_STREQ(en.progressExporting, "Exporting %1...");
   EXPECT_STREQ(cs.progressOpening, "Otevírání souboru %1...");
   EXPECT_STREQ(cs.cancel, "Zrušit");
+}
+
+// The keys other Linux programs use, in both window sets, where they mean nothing else.
+TEST(ResourceAccelerators, LinuxAliasesForRedoAndZoom) {
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+  const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+  for (int nSet : {128, 5}) {
+    SCOPED_TRACE(nSet);
+    EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_Y, ctrl), cmd::kEditRedo);
+    EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_Z, ctrl | shift), cmd::kEditRedo);
+    EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_Plus, ctrl), cmd::kZoomIn);
+    EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_Plus, ctrl | shift), cmd::kZoomIn);
+    EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_Equal, ctrl), cmd::kZoomIn);
+    EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_Minus, ctrl), cmd::kZoomOut);
+    EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_0, ctrl), cmd::kZoomDefault);
+    // Ctrl+Z stays Undo; the keypad's keys are unchanged.
+    EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_Z, ctrl), cmd::kEditUndo);
+    EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_Minus, ctrl | Qt::KeypadModifier),
+              cmd::kZoomOut);
+  }
+  // No alias shadows a key of the table: each key and modifier set has one entry only.
+  const auto table = res::Accelerators(128);
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    for (std::size_t j = i + 1; j < table.size(); ++j) {
+      if (table[i].id == cmd::kEscapeShadowed || table[j].id == cmd::kEscapeShadowed) continue;
+      const bool bSame = table[i].key == table[j].key && table[i].modifiers == table[j].modifiers &&
+                         table[i].keypad == table[j].keypad;
+      EXPECT_FALSE(bSame) << "entries " << i << " and " << j;
+    }
+  }
+  // In place the container's keys come first: no aliases there.
+  EXPECT_EQ(res::TranslateAccelerator(4, Qt::Key_Y, ctrl), 0);
+}
+
+TEST(ResourceMenus, ContextMenusInBothLanguages) {
+  const auto lines = [](int nId, Language lang) {
+    std::vector<std::string> out;
+    const res::MenuItem* pPopup = res::ContextMenu(nId, lang);
+    if (pPopup != nullptr) Flatten(pPopup->items, 0, out);
+    return out;
+  };
+  const std::vector<std::string> thicknessEn = {
+      "&Thickness",      "  0.1x = 32881", "  0.2x = 32880", "  0.5x = 32879",
+      "  0.75x = 32878", "  1x = 32823",   "  1.5x = 32824", "  2x = 32825",
+      "  3x = 32826",    "  4x = 32827",   "  5x = 32828",   "  Cu&stom = 32837",
+  };
+  const std::vector<std::string> head = {"Cu&t = 32782", "&Copy = 32783", "&Delete = 32787", "---"};
+  const std::vector<std::string> tail = {"---", "Bring &Front = 32849", "Bring &Back = 32850"};
+  const auto join = [&](std::vector<std::string> middle) {
+    std::vector<std::string> out = head;
+    out.insert(out.end(), middle.begin(), middle.end());
+    out.insert(out.end(), tail.begin(), tail.end());
+    return out;
+  };
+  EXPECT_EQ(lines(298, Language::English), join({"&Group = 32780"}));
+  EXPECT_EQ(lines(300, Language::English),
+            join({"&Ungroup = 32784", "---", "&Rotate = 32812", "&Lock Aspect Ratio = 32871",
+                  "Change Co&lor = 32821"}));
+  std::vector<std::string> bond = {"&Swap = 32789", "Change Co&lor = 32821"};
+  bond.insert(bond.end(), thicknessEn.begin(), thicknessEn.end());
+  EXPECT_EQ(lines(302, Language::English), join(bond));
+  EXPECT_EQ(lines(303, Language::English), join({"&Edit = 32791", "Change Co&lor = 32821"}));
+  // The junction's menu has no middle group, so one separator only.
+  EXPECT_EQ(lines(304, Language::English),
+            (std::vector<std::string>{"Cu&t = 32782", "&Copy = 32783", "&Delete = 32787", "---",
+                                      "Bring &Front = 32849", "Bring &Back = 32850"}));
+  EXPECT_EQ(lines(335, Language::English), (std::vector<std::string>{"&Paste = 32795"}));
+  std::vector<std::string> shape = {"&Lock Aspect Ratio = 32871", "Change Co&lor = 32821"};
+  shape.insert(shape.end(), thicknessEn.begin(), thicknessEn.end());
+  EXPECT_EQ(lines(336, Language::English), join(shape));
+  EXPECT_EQ(lines(337, Language::English), join(shape));
+
+  // Czech: the same commands in the same order, with their own texts.
+  const std::vector<std::string> bondCz = {
+      "Vyjmou&t = 32782",
+      "&Kopírovat = 32783",
+      "&Smazat = 32787",
+      "---",
+      "&Přehodit = 32789",
+      "Změnit &barvu = 32821",
+      "&Tloušťka čáry",
+      "  0.1x = 32881",
+      "  0.2x = 32880",
+      "  0.5x = 32879",
+      "  0.75x = 32878",
+      "  1x = 32823",
+      "  1.5x = 32824",
+      "  2x = 32825",
+      "  3x = 32826",
+      "  4x = 32827",
+      "  5x = 32828",
+      "  &Vlastní = 32837",
+      "---",
+      "Přenést do&předu = 32849",
+      "Přenést d&ozadu = 32850",
+  };
+  EXPECT_EQ(lines(302, Language::Czech), bondCz);
+  EXPECT_EQ(lines(300, Language::Czech)[4], "&Rozdělit = 32784");
+  EXPECT_EQ(lines(300, Language::Czech)[6], "&Otočit = 32812");
+  EXPECT_EQ(lines(300, Language::Czech)[7], "&Zamknout poměr stran = 32871");
+  EXPECT_EQ(lines(298, Language::Czech)[4], "S&eskupit = 32780");
+  EXPECT_EQ(lines(303, Language::Czech)[4], "&Upravit = 32791");
+  EXPECT_EQ(lines(335, Language::Czech), (std::vector<std::string>{"&Vložit = 32795"}));
+  for (int nId : {298, 300, 302, 303, 304, 335, 336, 337}) {
+    EXPECT_EQ(lines(nId, Language::Czech).size(), lines(nId, Language::English).size()) << nId;
+  }
+  EXPECT_EQ(res::ContextMenu(299, Language::English), nullptr);
+  EXPECT_EQ(res::ContextMenu(128, Language::Czech), nullptr);
 }

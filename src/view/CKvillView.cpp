@@ -227,6 +227,7 @@ void CKvillView::OnSize() {
 // UpdateView and NormalizePosition
 
 void CKvillView::UpdateView() {
+  ++m_nDrawingSerial;
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc != nullptr) KeepSelectionInFront(pDoc->m_listObjects);
   m_bSendToBack = 0;
@@ -556,6 +557,8 @@ void CKvillView::AddToExportExtent(CKVObject* pObj) {
 }
 
 std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc) {
+  // Drawing lays out formulas and places bond ends: the boxes a hit test sees may follow.
+  ++m_nDrawingSerial;
   const RenderMode mode = m_bDirectRender   ? RenderMode::Direct
                           : m_bBitmapRender ? RenderMode::Bitmap
                                             : RenderMode::Screen;
@@ -807,6 +810,11 @@ bool CKvillView::CheckTextMetrics(CDC* pDC) {
 }
 
 void CKvillView::Unsettle() {
+  ++m_nDrawingSerial;
+  EndPaintRest();
+}
+
+void CKvillView::EndPaintRest() {
   m_nRestingPaints = 0;
   m_paintIndex.Clear();
 }
@@ -1149,6 +1157,20 @@ bool CKvillView::OnCommand(int nId) {
       // Esc while editing in place: the container gets the drawing back.
       m_pHost->DeactivateInPlace();
       return true;
+    case cmd::kFileUpdate:
+      // Every embedding item shows the drawing as it is now.
+      m_pHost->UpdateAllItems();
+      return true;
+    case cmd::kViewToolbar:
+      if (m_pHost->IsInPlaceActive()) {
+        // In place the container lends the toolbar's room; the main window's setting,
+        // which the settings record keeps for the next start, is not this toolbar's.
+        m_pHost->ShowToolBar(!m_pHost->IsToolBarShown());
+      } else {
+        m_bToolBarHidden = m_bToolBarHidden ? 0 : 1;
+        m_pHost->ShowToolBar(m_bToolBarHidden == 0);
+      }
+      return true;
     default:
       Unsettle();
       return OnClipboardCommand(nId) || OnEditingCommand(nId) || OnInteractionCommand(nId);
@@ -1166,6 +1188,8 @@ bool CKvillView::IsCommandHandled(int nId) const {
     case cmd::kEditFormula:
     case cmd::kEscape:
     case cmd::kCancelInPlace:
+    case cmd::kFileUpdate:
+    case cmd::kViewToolbar:
       return true;
     default:
       return IsEditingCommand(nId) || IsClipboardCommand(nId);
@@ -1178,7 +1202,10 @@ bool CKvillView::IsCommandEnabled(int nId) const {
 }
 
 bool CKvillView::IsCommandChecked(int nId) const {
-  // Only the editing commands on the current object show check marks.
+  if (nId == cmd::kViewToolbar) {
+    return m_pHost->IsInPlaceActive() ? m_pHost->IsToolBarShown() : m_bToolBarHidden == 0;
+  }
+  // Otherwise only the editing commands on the current object show check marks.
   return IsEditingCommand(nId) && IsEditingCommandChecked(nId);
 }
 

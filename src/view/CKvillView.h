@@ -352,6 +352,20 @@ class CKvillView : public IViewLink, public IDocClient {
   void ClearHistory();
   void MarkSavedSnapshot();
 
+  // ======== Context menus, focus and the view window's own commands ========
+  // The context menu at a screen point; a negative coordinate means that the keyboard asked
+  // for it, and the menu opens at the object the selection names.
+  void OnContextMenu(CPoint ptScreen);
+  // The check marks of a popup that offers line thicknesses, for a thickness d: the preset
+  // equal to d, or Custom when none is.
+  static std::vector<CMenuCheck> ThicknessMarks(double dThickness);
+  // A command sent to the view window itself, such as the item chosen in a context menu.
+  void OnWindowCommand(int nId);
+  void OnSetFocus();
+  void OnKillFocus();
+  // Another program's request to copy the drawing to the clipboard; true when it was taken.
+  bool OnCopyData();
+
   // ======== What the shell keeps on the view: language, settings, start-up, embedding ==
   // Message boxes in the interface language (texts are UTF-8).
   void ShowMemoryError() override;
@@ -486,6 +500,8 @@ class CKvillView : public IViewLink, public IDocClient {
   void NoteFullPaint(CKvillDoc* pDoc);
   // Whether pDoc's list is the one the resting paints were of, by its length and ends.
   bool IsRestingDrawing(const CKvillDoc* pDoc) const;
+  // The next repaints visit every object again; the drawing itself is taken as unchanged.
+  void EndPaintRest();
   int m_nRedisplay = 0;
   int m_nRestingPaints = 0;
   // The drawing the resting paints were of: a list of another length or with other
@@ -495,6 +511,41 @@ class CKvillView : public IViewLink, public IDocClient {
   const CKVObject* m_pRestingFront = nullptr;
   const CKVObject* m_pRestingBack = nullptr;
   CPaintIndex m_paintIndex;
+
+  // ---- Cursor feedback at rest ----
+  // The cursor timer runs every 10 ms. When nothing it reads has changed since its last
+  // full run (pointer, keys, tool, edit state, the drawing), its answer cannot change
+  // either, and it stops before looking at any object. The drawing's serial counts every
+  // change that may move an object; a hit test for the cursor finds its candidates in a
+  // grid of where each object can be hit, rebuilt when the serial moves on.
+  struct CCursorInputs {
+    CPoint ptScreen, ptClient;
+    double dZoom = 0.0;
+    std::int32_t nScrollX = 0, nScrollY = 0, nTool = 0, nEditState = 0, nSelCount = 0;
+    std::int32_t bResizing = 0, bRotating = 0, bRubberBand = 0, bBondCursor = 0, bIBeam = 0;
+    const CKVObject* pCurrent = nullptr;
+    bool bCtrl = false;
+    int nDpiX = 0, nDpiY = 0;
+    std::uint64_t nDrawing = 0, nMoves = 0;
+    bool operator==(const CCursorInputs&) const = default;
+  };
+  CCursorInputs CursorInputs(CPoint ptScreen, bool bCtrl);
+  CHit FindObjectForCursor(CPoint pt);
+  CKVObject* FindHandleForCursor(CPoint pt);
+  // False when the index is out of date and not worth building now.
+  bool BuildHitIndex();
+  std::uint64_t m_nDrawingSerial = 1;
+  std::uint64_t m_nMouseMoves = 0;
+  std::uint64_t m_nHitIndexSerial = 0;
+  CPaintIndex m_hitIndex;
+  std::optional<CCursorInputs> m_lastCursorInputs;
+
+ public:
+  // The cursor feedback's full runs since the view was made (tests and benchmarks).
+  std::uint64_t CursorFeedbackRuns() const { return m_nCursorRuns; }
+
+ private:
+  std::uint64_t m_nCursorRuns = 0;
 
   // ---- Painting, by the mode RenderDrawing runs in ----
   // Direct: straight on the given surface (printing, the picture). Bitmap: through a

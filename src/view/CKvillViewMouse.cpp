@@ -433,7 +433,16 @@ void CKvillView::EndMove() {
 }
 
 void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
-  Unsettle();
+  ++m_nMouseMoves;
+  // The pointer passing over the drawing changes nothing in it, so what the cursor's hit
+  // tests know stays good; everything else a move does may change objects.
+  const bool bHover = (nFlags & MK_LBUTTON) == 0 && !m_bMoving && !m_bRotating && !m_bResizing &&
+                      !m_bRubberBand && m_nTool != TOOL_BOND_END && !m_bDirectRender;
+  if (bHover) {
+    EndPaintRest();
+  } else {
+    Unsettle();
+  }
   if (m_bDirectRender) {
     m_bDirectRender = 0;
     UpdateView();
@@ -444,7 +453,7 @@ void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
   pDoc->m_bHoverSuppressed = 0;
   pDoc->m_bDrawBarActive = 0;
   const CPoint P = DeviceToLogical(ptClient);
-  pDoc->m_nKindUnderMouse = FindObjectAt(P).nKind;
+  pDoc->m_nKindUnderMouse = FindObjectForCursor(P).nKind;
   pDoc->m_bIBeamShown = 0;
   m_bBondCursor = 0;
 
@@ -759,12 +768,23 @@ void CKvillView::UpdateCursor() {
     m_pHost->SetCursor(IDI_ROTATE_CURSOR);
     return;
   }
+  const bool bCtrl = LeftCtrlDown();
+  // Nothing read below has changed since the last run of the timer: its answer would be
+  // the same, and the cursor already shows it.
+  std::optional<CCursorInputs> inputs;
+  if (!bFromMove) {
+    inputs = CursorInputs(pt, bCtrl);
+    if (m_lastCursorInputs == inputs) return;
+  }
+  m_lastCursorInputs.reset();
   {
     CScopedWindowDC dc(*m_pHost);
     if (dc.Get() == nullptr) return;
   }
+  ++m_nCursorRuns;
+  m_lastCursorInputs = inputs;
   const CPoint P = DeviceToLogical(m_ptLastMouse);
-  const CHit hit = FindObjectAt(P);
+  const CHit hit = FindObjectForCursor(P);
   pDoc->m_nKindUnderMouse = hit.nKind;
   const bool bOverEdited = m_nEditState == 1 && hit.pObj == m_pCurrent;
   if ((hit.nKind != 0 || m_nTool == TOOL_FORMULA) && !m_bResizing &&
@@ -776,8 +796,7 @@ void CKvillView::UpdateCursor() {
     ShowHandleCursor(m_pCurrent);
     return;
   }
-  const bool bCtrl = LeftCtrlDown();
-  CKVObject* H = FindHandleAt(P);
+  CKVObject* H = FindHandleForCursor(P);
   if (H != nullptr && !bCtrl && !m_bRotating && (m_nEditState == 0 || m_nEditState == 1)) {
     ShowHandleCursor(H);
     return;
@@ -806,4 +825,94 @@ void CKvillView::UpdateCursor() {
       !m_bResizing && !m_bRotating) {
     m_pHost->SetCursor(IDC_ARROW);
   }
+}
+
+// ---------------------------------------------------------------------------------------
+// Cursor feedback at rest
+
+CKvillView::CCursorInputs CKvillView::CursorInputs(CPoint ptScreen, bool bCtrl) {
+  CCursorInputs in;
+  in.ptScreen = ptScreen;
+  in.ptClient = m_ptLastMouse;
+  in.dZoom = m_dZoom;
+  in.nScrollX = m_nScrollX;
+  in.nScrollY = m_nScrollY;
+  in.nTool = m_nTool;
+  in.nEditState = m_nEditState;
+  in.nSelCount = m_nSelCount;
+  in.bResizing = m_bResizing;
+  in.bRotating = m_bRotating;
+  in.bRubberBand = m_bRubberBand;
+  in.bBondCursor = m_bBondCursor;
+  in.bIBeam = m_pDocument != nullptr ? m_pDocument->m_bIBeamShown : 0;
+  in.pCurrent = m_pCurrent;
+  in.bCtrl = bCtrl;
+  in.nDpiX = m_pHost->GetPixelsPerInchX();
+  in.nDpiY = m_pHost->GetPixelsPerInchY();
+  in.nDrawing = m_nDrawingSerial;
+  in.nMoves = m_nMouseMoves;
+  return in;
+}
+
+namespace {
+
+// Where a top-level object can answer a hit test or a handle test: its selection frame
+// (a group's as its children place it now), or for a bond the box of its two end points;
+// widened by more than a bond's hit tolerance (120) and a handle's reach outside the frame
+// (80).
+CRect HitReach(CKVObject* p) {
+  constexpr std::int64_t kMargin = 121;
+  CRect rc;
+  if (CCoupling* pBond = p->AsBond()) {
+    rc = CRect{std::min(pBond->m_ptA.x, pBond->m_ptB.x), std::max(pBond->m_ptA.y, pBond->m_ptB.y),
+               std::max(pBond->m_ptA.x, pBond->m_ptB.x), std::min(pBond->m_ptA.y, pBond->m_ptB.y)};
+  } else {
+    if (CGroup* pGroup = p->AsGroup()) pGroup->RecalcBounds();
+    const CRect f = p->GetSelectionFrame();
+    rc = CRect{std::min(f.left, f.right), std::max(f.top, f.bottom), std::max(f.left, f.right),
+               std::min(f.top, f.bottom)};
+  }
+  return CRect{Clamp32(static_cast<std::int64_t>(rc.left) - kMargin),
+               Clamp32(static_cast<std::int64_t>(rc.top) + kMargin),
+               Clamp32(static_cast<std::int64_t>(rc.right) + kMargin),
+               Clamp32(static_cast<std::int64_t>(rc.bottom) - kMargin)};
+}
+
+}  // namespace
+
+bool CKvillView::BuildHitIndex() {
+  if (m_nHitIndexSerial == m_nDrawingSerial) return true;
+  // While the mouse moves objects every step changes the drawing: an index would be built
+  // for one look only.
+  if (m_bMoving || m_bRotating || m_bResizing || m_bRubberBand || m_nTool == TOOL_BOND_END) {
+    return false;
+  }
+  m_hitIndex.Build(m_pDocument->m_listObjects, &HitReach);
+  m_nHitIndexSerial = m_nDrawingSerial;
+  return true;
+}
+
+CKvillView::CHit CKvillView::FindObjectForCursor(CPoint pt) {
+  if (m_pDocument == nullptr) return CHit{};
+  if (!BuildHitIndex()) return FindObjectAt(pt);
+  // The same rule as FindObjectAt over the objects that can be hit here, in list order.
+  CHit bond, other;
+  for (CKVObject* p : m_hitIndex.Meeting(CRect{pt.x, pt.y, pt.x, pt.y})) {
+    const int nKind = p->HitTest(pt);
+    if (nKind == KIND_COUPLING) {
+      bond = CHit{nKind, p};
+    } else if (nKind != 0) {
+      other = CHit{nKind, p};
+    }
+  }
+  return other.nKind != 0 ? other : bond;
+}
+
+CKVObject* CKvillView::FindHandleForCursor(CPoint pt) {
+  if (m_pDocument == nullptr) return nullptr;
+  if (!BuildHitIndex()) return FindHandleAt(pt);
+  for (CKVObject* p : m_hitIndex.Meeting(CRect{pt.x, pt.y, pt.x, pt.y})) {
+    if (p->HitHandle(pt) && p->m_bSelected) return p;
+  }
+  return nullptr;
 }

@@ -146,8 +146,9 @@ class IViewHost {
   virtual int MessageBox(const std::string& strText, const std::string& strCaption, unsigned nFlags,
                          bool bOwned) = 0;
 
-  // A popup menu resource shown at a screen point with the given check marks; returns the
-  // chosen command or 0. The choice is also delivered to the view as a command.
+  // A popup menu resource shown at a screen point with the given check marks, aligned by its
+  // top-left corner; returns the chosen command or 0. Once the menu has closed, the host
+  // delivers the choice to the view's OnWindowCommand, as a command sent to its window.
   virtual int TrackPopupMenu(int nMenuId, CPoint ptScreen,
                              const std::vector<CMenuCheck>& checks) = 0;
 
@@ -201,6 +202,18 @@ class IViewHost {
   // The kill protocol of a closing embedding server: the kill record and a new instance.
   virtual void RunKillProtocol() {}
   // ---- end of the clipboard and the embedding server ----
+
+  // ---- Commands sent to the view window, and the frame's bars ----
+  // The framework's handling of a command sent to the view window: the view, then the
+  // document, the frame and the application.
+  virtual void RouteCommand(int /*nId*/) {}
+  // The toolbar of the frame the view is shown in (the in-place frame's while the view is
+  // in place): show or hide it, and whether it is shown.
+  virtual void ShowToolBar(bool /*bShow*/) {}
+  virtual bool IsToolBarShown() { return false; }
+  // Remembers where the Draw bar is now, for the settings.
+  virtual void RecordDrawBarPlacement() {}
+  // ---- end of commands sent to the view window ----
 };
 
 // A window surface borrowed from the host for one step and given back at the end of the

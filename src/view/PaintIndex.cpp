@@ -41,13 +41,14 @@ void CPaintIndex::CellRange(const Box& b, int& c0, int& r0, int& c1, int& r1) co
   r1 = cell(b.y1, m_extent.y0, m_nCellH, m_nRows);
 }
 
-void CPaintIndex::Build(const CObList& list) {
+void CPaintIndex::Build(const CObList& list, CRect (*fnReach)(CKVObject*)) {
+  if (fnReach == nullptr) fnReach = &PaintReach;
   Clear();
   m_objects.reserve(list.size());
   m_reach.reserve(list.size());
   for (const auto& p : list) {
     m_objects.push_back(p.get());
-    m_reach.push_back(Normal(PaintReach(p.get())));
+    m_reach.push_back(Normal(fnReach(p.get())));
   }
   m_seen.assign(m_objects.size(), 0);
   m_nQuery = 0;

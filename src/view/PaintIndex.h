@@ -15,8 +15,9 @@ class CKVObject;
 // changes, so it is only asked while the drawing is known to be unchanged.
 class CPaintIndex {
  public:
-  // Indexes the objects of the list, in its order, with their reach now.
-  void Build(const CObList& list);
+  // Indexes the objects of the list, in its order, with their reach now: where they paint,
+  // or the box fnReach gives each of them.
+  void Build(const CObList& list, CRect (*fnReach)(CKVObject*) = nullptr);
   void Clear();
   std::size_t Size() const { return m_objects.size(); }
 

@@ -23,11 +23,17 @@ bool FakeViewHost::FireTimer(int nId) {
 
 int FakeViewHost::PumpMessages() {
   int n = 0;
-  while (!m_posted.empty()) {
-    const Posted msg = m_posted.front();
-    m_posted.pop_front();
+  while (!m_posted.empty() || !m_windowCommands.empty()) {
     ++n;
-    if (m_pView != nullptr) m_pView->OnPostedMessage(msg.nMessage, msg.wParam, msg.lParam);
+    if (!m_posted.empty()) {
+      const Posted msg = m_posted.front();
+      m_posted.pop_front();
+      if (m_pView != nullptr) m_pView->OnPostedMessage(msg.nMessage, msg.wParam, msg.lParam);
+      continue;
+    }
+    const int nId = m_windowCommands.front();
+    m_windowCommands.pop_front();
+    if (m_pView != nullptr) m_pView->OnWindowCommand(nId);
   }
   return n;
 }
@@ -207,9 +213,22 @@ int FakeViewHost::MessageBox(const std::string& strText, const std::string& strC
   return IDOK;
 }
 
-int FakeViewHost::TrackPopupMenu(int nMenuId, CPoint, const std::vector<CMenuCheck>&) {
+int FakeViewHost::TrackPopupMenu(int nMenuId, CPoint pt, const std::vector<CMenuCheck>& checks) {
   m_log.push_back("TrackPopupMenu " + std::to_string(nMenuId));
+  m_menus.push_back(Menu{nMenuId, pt, checks});
+  if (m_nMenuAnswer != 0) m_windowCommands.push_back(m_nMenuAnswer);
   return m_nMenuAnswer;
+}
+
+void FakeViewHost::RouteCommand(int nId) {
+  m_log.push_back("RouteCommand " + std::to_string(nId));
+  m_routed.push_back(nId);
+  if (m_pView != nullptr) m_pView->OnCommand(nId);
+}
+
+void FakeViewHost::ShowToolBar(bool bShow) {
+  m_log.push_back(bShow ? "ShowToolBar 1" : "ShowToolBar 0");
+  m_bToolBarShown = bShow;
 }
 
 int FakeViewHost::GetUserDefaultUILanguage() { return m_nLanguage; }

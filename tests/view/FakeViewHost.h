@@ -147,8 +147,24 @@ class FakeViewHost : public IViewHost {
   bool m_bHasClipboard = true;
   int m_nKillProtocolRuns = 0;
 
+  void RouteCommand(int nId) override;
+  void ShowToolBar(bool bShow) override;
+  bool IsToolBarShown() override { return m_bToolBarShown; }
+  void RecordDrawBarPlacement() override { m_log.push_back("RecordDrawBarPlacement"); }
+
   std::vector<int> m_keysDown;
+  // The popup menus shown: which, where and with which check marks. The answer chosen is
+  // delivered as a command sent to the view window when messages are pumped.
+  struct Menu {
+    int nMenuId;
+    CPoint pt;
+    std::vector<CMenuCheck> checks;
+  };
+  std::vector<Menu> m_menus;
   int m_nMenuAnswer = 0;
+  std::deque<int> m_windowCommands;
+  std::vector<int> m_routed;  // commands handed to the framework's routing
+  bool m_bToolBarShown = true;
   std::map<std::string, unsigned> m_formats;
   std::deque<std::optional<COLORREF>> m_colorAnswers;
   std::vector<COLORREF> m_colorInitials;

@@ -1,0 +1,238 @@
+// The right button's context menus, the commands sent to the view window itself, the focus
+// rules and another program's copy request.
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "document/CKvillDoc.h"
+#include "objects/CCoupling.h"
+#include "objects/CEllipse.h"
+#include "objects/CGroup.h"
+#include "objects/CMinusC.h"
+#include "objects/CPlusC.h"
+#include "resources/CommandIds.h"
+#include "view/CKvillView.h"
+#include "view/IViewHost.h"
+
+namespace {
+
+// The menu resources, by what lies under the mouse.
+constexpr int kMenuSeveral = 298;
+constexpr int kMenuGroup = 300;
+constexpr int kMenuBond = 302;
+constexpr int kMenuFormula = 303;
+constexpr int kMenuDot = 304;
+constexpr int kMenuNothing = 335;
+constexpr int kMenuEllipse = 336;
+constexpr int kMenuCharge = 337;
+
+struct ThicknessPreset {
+  double d;
+  int nCommand;
+};
+constexpr ThicknessPreset kPresets[] = {
+    {0.1, cmd::kThickness01},   {0.2, cmd::kThickness02}, {0.5, cmd::kThickness05},
+    {0.75, cmd::kThickness075}, {1.0, cmd::kThickness1},  {1.5, cmd::kThickness15},
+    {2.0, cmd::kThickness2},    {3.0, cmd::kThickness3},  {4.0, cmd::kThickness4},
+    {5.0, cmd::kThickness5},
+};
+
+// The line thickness of the objects whose menus offer one.
+double ThicknessOf(CKVObject* p) {
+  switch (p->GetKind()) {
+    case KIND_COUPLING:
+      return static_cast<CCoupling*>(p)->m_dThickness;
+    case KIND_ELLIPSE:
+      return static_cast<CEllipse*>(p)->m_dThickness;
+    case KIND_PLUS:
+      return static_cast<CPlusC*>(p)->m_dThickness;
+    case KIND_MINUS:
+      return static_cast<CMinusC*>(p)->m_dThickness;
+    default:
+      return 0.0;
+  }
+}
+
+std::int32_t TruncToInt(double v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return 2147483647;
+  if (v <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<std::int32_t>(v);
+}
+
+}  // namespace
+
+std::vector<CMenuCheck> CKvillView::ThicknessMarks(double dThickness) {
+  std::vector<CMenuCheck> checks;
+  checks.push_back({cmd::kThicknessCustom, false});
+  bool bMatched = false;
+  for (const ThicknessPreset& p : kPresets) {
+    // Exactly equal: a thickness typed as 0.30 is no preset, and Custom says so.
+    const bool bEqual = dThickness == p.d;
+    checks.push_back({p.nCommand, bEqual});
+    bMatched = bMatched || bEqual;
+  }
+  if (!bMatched) checks.front().bChecked = true;
+  return checks;
+}
+
+void CKvillView::OnContextMenu(CPoint s) {
+  CKvillDoc* pDoc = m_pDocument;
+  // A handle drag in progress is never mixed with a menu command.
+  if (m_bResizing || pDoc == nullptr) return;
+  const CRect W = m_pHost->GetWindowRect();
+  {
+    CScopedWindowDC dc(*m_pHost);
+    if (dc.Get() == nullptr) return;
+  }
+  Unsettle();
+  const CPoint P = DeviceToLogical(CPoint{s.x - W.left, s.y - W.top});
+  if (m_bRotating) PushSnapshot();
+  m_bRotating = 0;
+
+  CObList& list = pDoc->m_listObjects;
+  CKVObject* O = nullptr;
+  CPoint ptMenu = s;
+  if (s.x < 0 || s.y < 0) {
+    if (m_nSelCount >= 1) {
+      for (const auto& p : list) {
+        if (!p->m_bSelected) continue;
+        if (m_nSelCount == 3 && p->GetKind() != KIND_COUPLING) continue;
+        O = p.get();
+        break;
+      }
+      if (O == nullptr && !list.empty()) O = list.back().get();
+      if (m_nSelCount < 2 && m_pCurrent != nullptr) O = m_pCurrent;
+    }
+    if (O == nullptr) {
+      // Nothing selected (or a count that names nothing in an empty drawing): Paste, at the
+      // window's corner.
+      UpdateView();
+      m_pHost->TrackPopupMenu(kMenuNothing, CPoint{W.left, W.top}, {});
+      return;
+    }
+    CPoint A;
+    if (CGroup* pGroup = O->AsGroup()) {
+      pGroup->RecalcBounds();
+      A = CPoint{O->m_rcBounds.left, O->m_rcBounds.bottom};
+    } else if (CCoupling* pBond = O->AsBond()) {
+      A = CPoint{static_cast<std::int32_t>(
+                     (static_cast<std::int64_t>(pBond->m_ptA.x) + pBond->m_ptB.x) / 2),
+                 static_cast<std::int32_t>(
+                     (static_cast<std::int64_t>(pBond->m_ptA.y) + pBond->m_ptB.y) / 2)};
+    } else {
+      A = CPoint{O->m_rcBounds.left, O->m_rcBounds.bottom};
+    }
+    const double z = m_dZoom;
+    const int dpiX = std::max(1, m_pHost->GetPixelsPerInchX());
+    const int dpiY = std::max(1, m_pHost->GetPixelsPerInchY());
+    ptMenu.x = TruncToInt(A.x / (z * 1440.0 / dpiX)) + W.left - ScrollOffsetX();
+    ptMenu.y = TruncToInt(-A.y / (z * 1440.0 / dpiY)) + W.top - ScrollOffsetY();
+  } else {
+    const CHit hit = FindObjectAt(P);
+    if (hit.nKind == 0) {
+      UpdateView();
+      m_pHost->TrackPopupMenu(kMenuNothing, s, {});
+      return;
+    }
+    O = hit.pObj;
+    if (!O->m_bSelected) {
+      m_pCurrent = nullptr;
+      DeselectAll();
+      O->m_bSelected = 1;
+      m_nSelCount = 1;
+      if (CCoupling* pBond = O->AsBond()) {
+        for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
+          if (pEnd != nullptr && !pEnd->IsSelected()) {
+            pEnd->SetSelected(1);
+            ++m_nSelCount;
+          }
+        }
+      }
+      UpdateView();
+    }
+  }
+
+  // The press that closes the menu must not also act on the drawing.
+  m_bSkipNextClick = 1;
+
+  CCoupling* pBondO = O->AsBond();
+  const bool bBondWithEnds = pBondO != nullptr && O->m_bSelected && pBondO->m_pEndA != nullptr &&
+                             pBondO->m_pEndB != nullptr && pBondO->m_pEndA->IsSelected() &&
+                             pBondO->m_pEndB->IsSelected();
+  // A bond selected together with its two ends counts as one object.
+  if (m_nSelCount > 1 && !(m_nSelCount <= 3 && bBondWithEnds)) {
+    m_pHost->TrackPopupMenu(kMenuSeveral, ptMenu, {});
+    return;
+  }
+
+  m_pHost->ResetDrawBar();
+  if (m_pCurrent != nullptr) {
+    m_pHost->HideCaret();
+    m_pCurrent = nullptr;
+    m_nTool = TOOL_SELECT;
+    m_nEditState = 0;
+  }
+  DeselectAll();
+  const int nKind = O->GetKind();
+  int nMenu = 0;
+  std::vector<CMenuCheck> checks;
+  switch (nKind) {
+    case KIND_FORMULA:
+      nMenu = kMenuFormula;
+      break;
+    case KIND_DOT:
+      nMenu = kMenuDot;
+      break;
+    case KIND_GROUP:
+      nMenu = kMenuGroup;
+      checks.push_back({cmd::kLockAspect, O->m_bKeepAspect != 0});
+      break;
+    case KIND_ELLIPSE:
+    case KIND_PLUS:
+    case KIND_MINUS:
+      nMenu = nKind == KIND_ELLIPSE ? kMenuEllipse : kMenuCharge;
+      checks.push_back({cmd::kLockAspect, O->m_bKeepAspect != 0});
+      for (const CMenuCheck& c : ThicknessMarks(ThicknessOf(O))) checks.push_back(c);
+      break;
+    case KIND_COUPLING:
+      nMenu = kMenuBond;
+      checks = ThicknessMarks(ThicknessOf(O));
+      break;
+    default:
+      return;
+  }
+  m_pCurrent = O;
+  O->m_bSelected = 1;
+  m_nSelCount = 1;
+  // A following Rotate measures its first step from where the menu was asked for.
+  if (nKind == KIND_GROUP) m_ptRotate = P;
+  UpdateView();
+  m_pHost->TrackPopupMenu(nMenu, ptMenu, checks);
+}
+
+void CKvillView::OnWindowCommand(int nId) {
+  m_bSkipNextClick = 0;
+  m_pHost->ResetDrawBar();
+  m_pHost->RouteCommand(nId);
+}
+
+void CKvillView::OnSetFocus() {
+  // The cursor feedback waits until the mouse moves over the view again.
+  if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 1;
+  // Coming back to the drawing puts the Draw bar at rest; a bar the user has placed keeps
+  // its new place in the settings.
+  m_pHost->ResetDrawBar();
+  if (m_bDrawBarPlaced) m_pHost->RecordDrawBarPlacement();
+}
+
+void CKvillView::OnKillFocus() { m_bSkipNextClick = 0; }
+
+bool CKvillView::OnCopyData() {
+  // The data of the request is not read: whoever asks gets the whole drawing.
+  m_pHost->BeginWaitCursor();
+  m_pHost->RouteCommand(cmd::kEditCopy);
+  m_pHost->EndWaitCursor();
+  return true;
+}

@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-svg-dev pkg-config libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-liberation2 xvfb xauth imagemagick xdotool x11-utils xclip
+  fonts-liberation2 xvfb xauth imagemagick xdotool x11-utils xclip dbus-daemon dbus-bin
   qt6-translations-l10n
   libxml2-utils poppler-utils
   libpng-dev librsvg2-bin

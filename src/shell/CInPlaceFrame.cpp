@@ -227,13 +227,9 @@ std::vector<QAction*> CInPlaceFrame::Actions(int nId) const {
 }
 
 void CInPlaceFrame::OnCommand(int nId) {
-  if (nId == cmd::kViewToolbar) {
-    // The in-place toolbar is the container's for the time of the editing; hiding it
-    // leaves the main window's toolbar setting as it was.
-    m_pToolBar->setVisible(m_pToolBar->isHidden());
-  } else {
-    m_pMainFrame->OnCommand(nId);
-  }
+  // The view carries out the Toolbar command too: in place it shows or hides this frame's
+  // toolbar and leaves the main window's setting as it was.
+  m_pMainFrame->OnCommand(nId);
   UpdateCommandUi();
 }
 

@@ -14,6 +14,7 @@
 #include "platform/CProcessControl.h"
 #include "platform/CSettingsRecord.h"
 #include "resources/CommandIds.h"
+#include "shell/CCopyRequest.h"
 #include "shell/CInPlaceFrame.h"
 #include "shell/CMainFrame.h"
 #include "shell/CViewWidget.h"
@@ -56,6 +57,7 @@ CKvillApp::CKvillApp(std::unique_ptr<CSettingsStore> pStore)
 CKvillApp::~CKvillApp() {
   // The in-place frame gives the view back before the main frame (with the view) goes,
   // and the frame before the document it shows.
+  m_pCopyRequest.reset();
   m_pChannel.reset();
   m_pInPlaceFrame.reset();
   m_pFrame.reset();
@@ -128,6 +130,9 @@ bool CKvillApp::InitInstance(const QStringList& args) {
   pFrame->setAcceptDrops(!m_bEmbedded);
   // The container connects: it holds the document's embedded item from now on.
   if (m_bEmbedded) m_pDoc->OnGetEmbeddedItem();
+  // Other programs may ask for a copy of the drawing; without a session bus nobody can.
+  m_pCopyRequest = std::make_unique<CCopyRequest>(pView);
+  m_pCopyRequest->Register();
 
   if (m_pSite) {
     if (!ActivateInPlace()) return false;

@@ -11,6 +11,7 @@
 #include "resources/Resources.h"
 
 class CContainerChannel;
+class CCopyRequest;
 class CInPlaceFrame;
 class CKvillDoc;
 class CMainFrame;
@@ -110,6 +111,7 @@ class CKvillApp {
   std::unique_ptr<QWindow> m_pSite;
   std::unique_ptr<QWindow> m_pToolBarSite;
   std::unique_ptr<CContainerChannel> m_pChannel;
+  std::unique_ptr<CCopyRequest> m_pCopyRequest;
   std::unique_ptr<CInPlaceFrame> m_pInPlaceFrame;
   bool m_bKillProtocolRun = false;
 };

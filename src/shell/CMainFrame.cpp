@@ -411,10 +411,6 @@ bool CMainFrame::RouteToFrame(int nId) {
         OnFrameworkSave();
       }
       return true;
-    case cmd::kFileUpdate:
-      // The view marks the container as updated and has every item's picture redrawn.
-      m_pView->UpdateContainer();
-      return true;
     case cmd::kViewDrawBar:
       m_pDrawBar->OnDrawBarCommand();
       return true;
@@ -433,10 +429,6 @@ bool CMainFrame::RouteToFrame(int nId) {
       return true;
     case cmd::kAppExit:
       close();
-      return true;
-    case cmd::kViewToolbar:
-      m_pView->m_bToolBarHidden = m_pView->m_bToolBarHidden ? 0 : 1;
-      m_pToolBar->setVisible(m_pView->m_bToolBarHidden == 0);
       return true;
     case cmd::kViewStatusBar:
       // The bar's own toggle; the filter has already turned the flag.

@@ -2,15 +2,19 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QWheelEvent>
 #include <QtMath>
 #include <algorithm>
@@ -24,15 +28,14 @@
 #include "shell/CInPlaceFrame.h"
 #include "shell/CMainFrame.h"
 #include "shell/CShellUi.h"
+#include "shell/CommandActions.h"
 #include "shell/EntryDialog.h"
 #include "shell/ExportPicture.h"
 #include "view/CKvillView.h"
 
-namespace {
-
 // The program's own cursors, drawn at run time on a 32 x 32 pixmap with a hot spot, at the
 // screen's device pixel ratio so that a scaled screen shows them sharp.
-QCursor DrawnCursor(int nCursor, qreal dpr) {
+QPixmap CViewWidget::ProgramCursor(int nCursor, qreal dpr, QPoint* pHotSpot) {
   QPixmap pm(qCeil(32 * dpr), qCeil(32 * dpr));
   pm.setDevicePixelRatio(dpr);
   pm.fill(Qt::transparent);
@@ -58,6 +61,8 @@ QCursor DrawnCursor(int nCursor, qreal dpr) {
       arc.moveTo(26, 10);
       arc.lineTo(23, 16);
       arc.lineTo(20, 10);
+      // The point the rotation follows is marked in the middle.
+      arc.addEllipse(QPointF(16, 16), 1.5, 1.5);
       outlined(arc);
       break;
     }
@@ -113,6 +118,15 @@ QCursor DrawnCursor(int nCursor, qreal dpr) {
       break;
   }
   p.end();
+  if (pHotSpot != nullptr) *pHotSpot = hot;
+  return pm;
+}
+
+namespace {
+
+QCursor DrawnCursor(int nCursor, qreal dpr) {
+  QPoint hot;
+  const QPixmap pm = CViewWidget::ProgramCursor(nCursor, dpr, &hot);
   return QCursor(pm, hot.x(), hot.y());
 }
 
@@ -606,9 +620,72 @@ int CViewWidget::MessageBox(const std::string& strText, const std::string& strCa
                               QString::fromStdString(strCaption), nFlags);
 }
 
-int CViewWidget::TrackPopupMenu(int, CPoint, const std::vector<CMenuCheck>&) {
-  // The view's context menus come with the editing commands they offer.
-  return 0;
+namespace {
+
+QPointer<QMenu> g_pOpenContextMenu;
+
+}  // namespace
+
+QMenu* CViewWidget::OpenContextMenu() { return g_pOpenContextMenu.data(); }
+
+int CViewWidget::TrackPopupMenu(int nMenuId, CPoint ptScreen,
+                                const std::vector<CMenuCheck>& checks) {
+  const res::Language lang = m_pFrame != nullptr ? m_pFrame->Language() : res::Language::English;
+  const res::MenuItem* pPopup = res::ContextMenu(nMenuId, lang);
+  if (pPopup == nullptr) return 0;
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("ContextMenu%1").arg(nMenuId));
+  std::map<int, QAction*> actions;
+  AddMenuItems(&menu, pPopup->items, lang,
+               [&actions](QMenu*, QAction* a) { actions[a->data().toInt()] = a; });
+  for (const CMenuCheck& c : checks) {
+    const auto it = actions.find(c.nCommand);
+    if (it == actions.end()) continue;
+    it->second->setCheckable(true);
+    it->second->setChecked(c.bChecked);
+  }
+  g_pOpenContextMenu = &menu;
+  QAction* pChosen = menu.exec(QPoint(ptScreen.x, ptScreen.y));
+  g_pOpenContextMenu = nullptr;
+  const int nId = pChosen != nullptr ? pChosen->data().toInt() : 0;
+  if (nId != 0) {
+    // The choice arrives as a command sent to the view window, after the menu is gone.
+    QMetaObject::invokeMethod(
+        this,
+        [this, nId] {
+          if (m_pView != nullptr) m_pView->OnWindowCommand(nId);
+        },
+        Qt::QueuedConnection);
+  }
+  return nId;
+}
+
+void CViewWidget::RouteCommand(int nId) {
+  if (m_pInPlaceFrame != nullptr) {
+    m_pInPlaceFrame->OnCommand(nId);
+  } else if (m_pFrame != nullptr) {
+    m_pFrame->OnCommand(nId);
+  } else if (m_pView != nullptr) {
+    m_pView->OnCommand(nId);
+  }
+}
+
+QToolBar* CViewWidget::FrameToolBar() const {
+  if (m_pInPlaceFrame != nullptr) return m_pInPlaceFrame->ToolBar();
+  return m_pFrame != nullptr ? m_pFrame->ToolBar() : nullptr;
+}
+
+void CViewWidget::ShowToolBar(bool bShow) {
+  if (QToolBar* pBar = FrameToolBar()) pBar->setVisible(bShow);
+}
+
+bool CViewWidget::IsToolBarShown() {
+  const QToolBar* pBar = FrameToolBar();
+  return pBar != nullptr && !pBar->isHidden();
+}
+
+void CViewWidget::RecordDrawBarPlacement() {
+  if (CDDrawBar* pBar = DrawBar()) pBar->RecordPlacement();
 }
 
 int CViewWidget::GetUserDefaultUILanguage() { return SystemUiLanguage(); }
@@ -829,6 +906,11 @@ unsigned CViewWidget::MouseFlagsOf(Qt::MouseButtons buttons, Qt::KeyboardModifie
 
 void CViewWidget::OnKeyPress(QKeyEvent* pEvent) {
   if (m_pView == nullptr) return;
+  if (pEvent->key() == Qt::Key_F10 && pEvent->modifiers() == Qt::ShiftModifier) {
+    // Shift+F10 is the menu key of keyboards without one.
+    m_pView->OnContextMenu(CPoint{-1, -1});
+    return;
+  }
   // Accelerators have been taken by the frame already; the rest is a key and its text.
   const int vk = VirtualKeyOf(pEvent->key());
   if (vk != 0) m_pView->OnKeyDown(vk);
@@ -881,18 +963,22 @@ bool CViewWidget::eventFilter(QObject* pWatched, QEvent* pEvent) {
       OnKeyPress(static_cast<QKeyEvent*>(pEvent));
       return true;
     case QEvent::FocusIn:
-      // Hover feedback waits until the mouse moves in the view again.
-      if (m_pView != nullptr && m_pView->GetDocument() != nullptr) {
-        m_pView->GetDocument()->m_bHoverSuppressed = 1;
-      }
-      // Coming back to the drawing puts the Draw bar at rest, and a bar the user moved
-      // keeps its new place in the settings.
-      ResetDrawBar();
-      if (CDDrawBar* pBar = DrawBar();
-          pBar != nullptr && m_pView != nullptr && m_pView->m_bDrawBarPlaced == 1) {
-        pBar->RecordPlacement();
-      }
+      if (m_pView != nullptr) m_pView->OnSetFocus();
       return false;
+    case QEvent::FocusOut:
+      if (m_pView != nullptr) m_pView->OnKillFocus();
+      return false;
+    case QEvent::ContextMenu: {
+      if (m_pView == nullptr) return true;
+      auto* e = static_cast<QContextMenuEvent*>(pEvent);
+      // The keyboard's menu key asks for the menu at the selection, not at the pointer.
+      if (e->reason() == QContextMenuEvent::Keyboard) {
+        m_pView->OnContextMenu(CPoint{-1, -1});
+      } else {
+        m_pView->OnContextMenu(CPoint{e->globalPos().x(), e->globalPos().y()});
+      }
+      return true;
+    }
     default:
       return false;
   }

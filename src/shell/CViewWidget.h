@@ -2,10 +2,13 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPixmap>
 #include <QPoint>
 #include <QWidget>
 
 class QKeyEvent;
+class QMenu;
+class QToolBar;
 #include <map>
 #include <memory>
 #include <vector>
@@ -101,6 +104,16 @@ class CViewWidget : public QWidget, public IViewHost {
   bool ChooseColor(COLORREF crInitial, COLORREF& crChosen) override;
   IClipboard* GetClipboard() override;
   void RunKillProtocol() override;
+  void RouteCommand(int nId) override;
+  void ShowToolBar(bool bShow) override;
+  bool IsToolBarShown() override;
+  void RecordDrawBarPlacement() override;
+
+  // The picture of one of the program's own cursors (IDI_*_CURSOR) at a device pixel
+  // ratio, 32 x 32 logical pixels, and its hot spot in logical pixels.
+  static QPixmap ProgramCursor(int nCursor, qreal dpr, QPoint* pHotSpot);
+  // The context menu shown now, if any (tests and screenshots).
+  static QMenu* OpenContextMenu();
 
   // The virtual-key code of a Qt key (0 when it has none), and the key flags of a mouse
   // message from Qt's buttons and modifiers.
@@ -140,6 +153,8 @@ class CViewWidget : public QWidget, public IViewHost {
   void OnTimerElapsed(int nId);
   QImage* ImageOf(CDC* pDC);
   QCursor CursorFor(int nCursor) const;
+  // The toolbar of the frame the view is shown in.
+  QToolBar* FrameToolBar() const;
   void ApplyScrollRange(int nBar);
   void OnKeyPress(QKeyEvent* pEvent);
 

@@ -258,6 +258,63 @@ TEST_F(ViewContextMenu, TheChosenItemArrivesAsACommandSentToTheView) {
   EXPECT_EQ(view.m_pCurrent, f);
 }
 
+// The items chosen run the editing commands on the object the menu was opened on.
+TEST_F(ViewContextMenu, ChosenItemsRunTheEditingCommandsOnTheirObject) {
+  CCoupling* bond = Bond(CPoint{1500, -1500}, CPoint{4500, -1500});
+  view.PushSnapshot();
+  const std::size_t n = Snapshots();
+  host.m_nMenuAnswer = cmd::kThickness2;
+  RightClick(CPoint{3000, -1500});
+  host.PumpMessages();
+  EXPECT_EQ(bond->m_dThickness, 2.0);
+  EXPECT_EQ(Snapshots(), n + 1);
+  host.m_nMenuAnswer = 0;
+  RightClick(CPoint{3000, -1500});
+  EXPECT_EQ(Check(cmd::kThickness2), true);
+  EXPECT_EQ(Check(cmd::kThicknessCustom), false);
+
+  // Lock Aspect Ratio turns the ellipse's flag, and the next menu shows it.
+  CEllipse* e = AddEllipse(6000, -6000, 6900, -6900);
+  e->m_bKeepAspect = 0;
+  host.m_nMenuAnswer = cmd::kLockAspect;
+  RightClick(CPoint{6450, -6450});
+  host.PumpMessages();
+  EXPECT_EQ(e->m_bKeepAspect, 1);
+  host.m_nMenuAnswer = 0;
+  RightClick(CPoint{6450, -6450});
+  EXPECT_EQ(Check(cmd::kLockAspect), true);
+}
+
+TEST_F(ViewContextMenu, RotateStartsWhereTheMenuWasAskedForAndTheNextMenuEndsIt) {
+  CGroup* ring = DrawingBuilder(doc).Ring(CPoint{3000, -3000});
+  view.PushSnapshot();
+  const std::size_t n = Snapshots();
+  host.m_nMenuAnswer = cmd::kRotate;
+  RightClick(CPoint{3150, -3000});
+  host.PumpMessages();
+  EXPECT_EQ(view.m_bRotating, 1);
+  EXPECT_EQ(view.m_pCurrent, ring);
+  EXPECT_EQ(view.m_ptRotate, (CPoint{3150, -3000}));
+  // The next menu ends rotate mode with one snapshot.
+  host.m_nMenuAnswer = 0;
+  RightClick(CPoint{3000, -3000});
+  EXPECT_EQ(view.m_bRotating, 0);
+  EXPECT_EQ(Snapshots(), n + 1);
+}
+
+TEST_F(ViewContextMenu, GroupFromTheSelectionsMenu) {
+  CEllipse* a = AddEllipse(300, -300, 900, -900);
+  CEllipse* b = AddEllipse(3000, -3000, 3600, -3600);
+  a->m_bSelected = b->m_bSelected = 1;
+  view.m_nSelCount = 2;
+  host.m_nMenuAnswer = cmd::kContextGroup;
+  RightClick(CPoint{600, -600});
+  ASSERT_EQ(LastMenu(), 298);
+  host.PumpMessages();
+  EXPECT_EQ(CountKind(KIND_GROUP), 1);
+  EXPECT_EQ(CountKind(KIND_ELLIPSE), 0);
+}
+
 TEST_F(ViewContextMenu, AMenuClosedWithoutAChoiceSwallowsTheNextPressOnly) {
   CEllipse* e = AddEllipse(300, -300, 900, -900);
   RightClick(CPoint{600, -600});

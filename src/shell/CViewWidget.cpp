@@ -21,6 +21,7 @@
 
 #include "document/CKvillDoc.h"
 #include "objects/CKVObject.h"
+#include "platform/CInputWatch.h"
 #include "platform/CQtClipboard.h"
 #include "platform/CQtDC.h"
 #include "platform/CTextMetrics.h"
@@ -133,7 +134,11 @@ QCursor DrawnCursor(int nCursor, qreal dpr) {
 }  // namespace
 
 CViewWidget::CViewWidget(CMainFrame* pFrame, QWidget* pParent)
-    : QWidget(pParent), m_pFrame(pFrame), m_pClient(new QWidget(this)), m_pBlink(new QTimer(this)) {
+    : QWidget(pParent),
+      m_pFrame(pFrame),
+      m_pClient(new QWidget(this)),
+      m_pBlink(new QTimer(this)),
+      m_pInputWatch(std::make_unique<CInputWatch>()) {
   m_pBars[SB_HORZ] = new QScrollBar(Qt::Horizontal, this);
   m_pBars[SB_VERT] = new QScrollBar(Qt::Vertical, this);
   auto* layout = new QGridLayout(this);
@@ -208,8 +213,11 @@ CRect CViewWidget::GetMainWindowRect() {
 }
 
 CPoint CViewWidget::GetCursorPos() {
-  const QPoint p = QCursor::pos();
-  return CPoint{p.x(), p.y()};
+  if (m_pInputWatch->TakePointerNews()) {
+    const QPoint p = QCursor::pos();
+    m_ptPointer = CPoint{p.x(), p.y()};
+  }
+  return m_ptPointer;
 }
 
 int CViewWidget::GetPixelsPerInchX() { return logicalDpiX(); }
@@ -546,7 +554,10 @@ void CViewWidget::EndWaitCursor() {
 
 bool CViewWidget::IsKeyDown(int nVirtualKey) {
   if (nVirtualKey == VK_CONTROL || nVirtualKey == VK_LCONTROL) {
-    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+    if (m_pInputWatch->TakeKeyboardNews()) {
+      m_bCtrlDown = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+    }
+    return m_bCtrlDown;
   }
   return false;
 }

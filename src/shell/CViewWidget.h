@@ -20,6 +20,7 @@ class CInPlaceFrame;
 class CKvillView;
 class CQtClipboard;
 class CMainFrame;
+class CInputWatch;
 class CQtDC;
 class QDialog;
 class QScrollBar;
@@ -194,6 +195,12 @@ class CViewWidget : public QWidget, public IViewHost {
     std::intptr_t wParam, lParam;
   };
   std::vector<PostedMessage> m_heldMessages;  // posted while busy
+
+  // Where the pointer is and whether the left Ctrl key is down, as last asked of the window
+  // system; asked again only after input news.
+  std::unique_ptr<CInputWatch> m_pInputWatch;
+  CPoint m_ptPointer;
+  bool m_bCtrlDown = false;
 
   int m_nPendingShow = 0;  // the last show command not yet applied
   int m_nCursor = IDC_ARROW;

@@ -532,11 +532,13 @@ class CKvillView : public IViewLink, public IDocClient {
   CCursorInputs CursorInputs(CPoint ptScreen, bool bCtrl);
   CHit FindObjectForCursor(CPoint pt);
   CKVObject* FindHandleForCursor(CPoint pt);
-  // False when the index is out of date and not worth building now.
-  bool BuildHitIndex();
+  // Brings the index up to date if that is worth it now (and bMayBuild allows it); false
+  // when the caller must search in full.
+  bool BuildHitIndex(bool bMayBuild);
   std::uint64_t m_nDrawingSerial = 1;
   std::uint64_t m_nMouseMoves = 0;
   std::uint64_t m_nHitIndexSerial = 0;
+  std::uint64_t m_nHitLookSerial = 0;
   CPaintIndex m_hitIndex;
   std::optional<CCursorInputs> m_lastCursorInputs;
 

@@ -880,11 +880,19 @@ CRect HitReach(CKVObject* p) {
 
 }  // namespace
 
-bool CKvillView::BuildHitIndex() {
+bool CKvillView::BuildHitIndex(bool bMayBuild) {
   if (m_nHitIndexSerial == m_nDrawingSerial) return true;
   // While the mouse moves objects every step changes the drawing: an index would be built
   // for one look only.
-  if (m_bMoving || m_bRotating || m_bResizing || m_bRubberBand || m_nTool == TOOL_BOND_END) {
+  if (!bMayBuild || m_bMoving || m_bRotating || m_bResizing || m_bRubberBand ||
+      m_nTool == TOOL_BOND_END) {
+    return false;
+  }
+  // Building costs a few full searches. The first look at a changed drawing (the tick after
+  // a keystroke, say) searches in full; a second look at the same drawing means the pointer
+  // is moving over it, and the index pays.
+  if (m_nHitLookSerial != m_nDrawingSerial) {
+    m_nHitLookSerial = m_nDrawingSerial;
     return false;
   }
   m_hitIndex.Build(m_pDocument->m_listObjects, &HitReach);
@@ -894,7 +902,7 @@ bool CKvillView::BuildHitIndex() {
 
 CKvillView::CHit CKvillView::FindObjectForCursor(CPoint pt) {
   if (m_pDocument == nullptr) return CHit{};
-  if (!BuildHitIndex()) return FindObjectAt(pt);
+  if (!BuildHitIndex(true)) return FindObjectAt(pt);
   // The same rule as FindObjectAt over the objects that can be hit here, in list order.
   CHit bond, other;
   for (CKVObject* p : m_hitIndex.Meeting(CRect{pt.x, pt.y, pt.x, pt.y})) {
@@ -910,7 +918,7 @@ CKvillView::CHit CKvillView::FindObjectForCursor(CPoint pt) {
 
 CKVObject* CKvillView::FindHandleForCursor(CPoint pt) {
   if (m_pDocument == nullptr) return nullptr;
-  if (!BuildHitIndex()) return FindHandleAt(pt);
+  if (!BuildHitIndex(false)) return FindHandleAt(pt);
   for (CKVObject* p : m_hitIndex.Meeting(CRect{pt.x, pt.y, pt.x, pt.y})) {
     if (p->HitHandle(pt) && p->m_bSelected) return p;
   }

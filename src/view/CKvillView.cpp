@@ -1158,8 +1158,8 @@ bool CKvillView::OnCommand(int nId) {
       m_pHost->DeactivateInPlace();
       return true;
     case cmd::kFileUpdate:
-      // Every embedding item shows the drawing as it is now.
-      m_pHost->UpdateAllItems();
+      // The container is told, and every embedding item shows the drawing as it is now.
+      UpdateContainer();
       return true;
     case cmd::kViewToolbar:
       if (m_pHost->IsInPlaceActive()) {

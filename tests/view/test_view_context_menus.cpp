@@ -360,6 +360,7 @@ TEST_F(ViewContextMenu, UpdateRefreshesTheEmbeddingItems) {
   EXPECT_TRUE(view.IsCommandHandled(cmd::kFileUpdate));
   EXPECT_TRUE(view.OnCommand(cmd::kFileUpdate));
   EXPECT_EQ(host.m_nUpdateAllItems, 1);
+  EXPECT_EQ(view.m_bContainerUpdated, 1);
 }
 
 TEST_F(ViewContextMenu, ACopyRequestCopiesTheWholeDrawingUnderTheWaitCursor) {

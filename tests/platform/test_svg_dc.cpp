@@ -2,8 +2,10 @@
 
 #include <QXmlStreamReader>
 #include <climits>
+#include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "objects/CPlusC.h"
@@ -46,6 +48,23 @@ std::vector<Element> Named(const std::vector<Element>& all, const std::string& n
   return out;
 }
 
+// Whether each listed attribute of the element has exactly the given value; the failure
+// names every attribute that is missing or differs.
+::testing::AssertionResult HasAttrs(
+    const Element& e, std::initializer_list<std::pair<const char*, std::string>> expected) {
+  std::string wrong;
+  for (const auto& [key, value] : expected) {
+    const auto it = e.attrs.find(key);
+    if (it == e.attrs.end()) {
+      wrong += std::string(" ") + key + " missing (expected \"" + value + "\");";
+    } else if (it->second != value) {
+      wrong += std::string(" ") + key + "=\"" + it->second + "\" (expected \"" + value + "\");";
+    }
+  }
+  if (wrong.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "<" << e.name << ">" << wrong;
+}
+
 }  // namespace
 
 TEST(SvgDC, DocumentFlipsOnceAndShowsTheBox) {
@@ -53,9 +72,8 @@ TEST(SvgDC, DocumentFlipsOnceAndShowsTheBox) {
   const std::vector<Element> all = Parse(dc.GetSvg());
   ASSERT_GE(all.size(), 2u);
   EXPECT_EQ(all[0].name, "svg");
-  EXPECT_EQ(all[0].attrs.at("viewBox"), "-100 -500 8640 4320");
-  EXPECT_EQ(all[0].attrs.at("width"), "1152");
-  EXPECT_EQ(all[0].attrs.at("height"), "576");
+  EXPECT_TRUE(HasAttrs(all[0], {{"viewBox", "-100 -500 8640 4320"}, {"width", "1152"}}));
+  EXPECT_TRUE(HasAttrs(all[0], {{"height", "576"}}));
   const std::vector<Element> groups = Named(all, "g");
   ASSERT_EQ(groups.size(), 1u);
   EXPECT_EQ(groups[0].attrs.at("transform"), "scale(1,-1)");
@@ -71,24 +89,14 @@ TEST(SvgDC, PlusChargeKeepsItsExactCoordinates) {
 
   const std::vector<Element> ellipses = Named(all, "ellipse");
   ASSERT_EQ(ellipses.size(), 1u);
-  EXPECT_EQ(ellipses[0].attrs.at("cx"), "1100");
-  EXPECT_EQ(ellipses[0].attrs.at("cy"), "1900");
-  EXPECT_EQ(ellipses[0].attrs.at("rx"), "100");
-  EXPECT_EQ(ellipses[0].attrs.at("ry"), "100");
-  EXPECT_EQ(ellipses[0].attrs.at("fill"), "none");
-  EXPECT_EQ(ellipses[0].attrs.at("stroke"), "#0080ff");
-  EXPECT_EQ(ellipses[0].attrs.at("stroke-width"), "20");
+  const Element& e = ellipses[0];
+  EXPECT_TRUE(HasAttrs(e, {{"cx", "1100"}, {"cy", "1900"}, {"rx", "100"}, {"ry", "100"}}));
+  EXPECT_TRUE(HasAttrs(e, {{"fill", "none"}, {"stroke", "#0080ff"}, {"stroke-width", "20"}}));
 
   const std::vector<Element> lines = Named(all, "line");
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0].attrs.at("x1"), "1020");
-  EXPECT_EQ(lines[0].attrs.at("y1"), "1900");
-  EXPECT_EQ(lines[0].attrs.at("x2"), "1180");
-  EXPECT_EQ(lines[0].attrs.at("y2"), "1900");
-  EXPECT_EQ(lines[1].attrs.at("x1"), "1100");
-  EXPECT_EQ(lines[1].attrs.at("y1"), "1980");
-  EXPECT_EQ(lines[1].attrs.at("x2"), "1100");
-  EXPECT_EQ(lines[1].attrs.at("y2"), "1820");
+  EXPECT_TRUE(HasAttrs(lines[0], {{"x1", "1020"}, {"y1", "1900"}, {"x2", "1180"}, {"y2", "1900"}}));
+  EXPECT_TRUE(HasAttrs(lines[1], {{"x1", "1100"}, {"y1", "1980"}, {"x2", "1100"}, {"y2", "1820"}}));
 }
 
 TEST(SvgDC, RectanglesPolygonsAndOddEllipses) {
@@ -102,21 +110,12 @@ TEST(SvgDC, RectanglesPolygonsAndOddEllipses) {
   const std::vector<Element> all = Parse(dc.GetSvg());
 
   const Element rect = Named(all, "rect").at(0);
-  EXPECT_EQ(rect.attrs.at("x"), "10");
-  EXPECT_EQ(rect.attrs.at("y"), "-400");
-  EXPECT_EQ(rect.attrs.at("width"), "290");
-  EXPECT_EQ(rect.attrs.at("height"), "350");
-  EXPECT_EQ(rect.attrs.at("fill"), "#ff0000");
-
-  const Element ellipse = Named(all, "ellipse").at(0);
-  EXPECT_EQ(ellipse.attrs.at("cx"), "2.5");
-  EXPECT_EQ(ellipse.attrs.at("cy"), "-1.5");
-  EXPECT_EQ(ellipse.attrs.at("rx"), "5.5");
-  EXPECT_EQ(ellipse.attrs.at("ry"), "5.5");
-
-  const Element polygon = Named(all, "polygon").at(0);
-  EXPECT_EQ(polygon.attrs.at("points"), "1,2 -30,40 50,-60");
-  EXPECT_EQ(polygon.attrs.at("fill-rule"), "evenodd");
+  EXPECT_TRUE(HasAttrs(rect, {{"x", "10"}, {"y", "-400"}, {"width", "290"}, {"height", "350"}}));
+  EXPECT_TRUE(HasAttrs(rect, {{"fill", "#ff0000"}}));
+  EXPECT_TRUE(HasAttrs(Named(all, "ellipse").at(0),
+                       {{"cx", "2.5"}, {"cy", "-1.5"}, {"rx", "5.5"}, {"ry", "5.5"}}));
+  EXPECT_TRUE(HasAttrs(Named(all, "polygon").at(0),
+                       {{"points", "1,2 -30,40 50,-60"}, {"fill-rule", "evenodd"}}));
 }
 
 TEST(SvgDC, ExtremeCoordinatesAreWrittenExactly) {
@@ -126,16 +125,10 @@ TEST(SvgDC, ExtremeCoordinatesAreWrittenExactly) {
   dc.MoveToEx(INT_MIN, INT_MIN);
   dc.LineTo(INT_MAX, INT_MAX);
   const std::vector<Element> all = Parse(dc.GetSvg());
-  EXPECT_EQ(all[0].attrs.at("viewBox"), "-2147483648 -2147483647 4294967295 4294967295");
-  const Element rect = Named(all, "rect").at(0);
-  EXPECT_EQ(rect.attrs.at("x"), "-2147483648");
-  EXPECT_EQ(rect.attrs.at("width"), "4294967295");
-  const Element ellipse = Named(all, "ellipse").at(0);
-  EXPECT_EQ(ellipse.attrs.at("cx"), "-0.5");
-  EXPECT_EQ(ellipse.attrs.at("rx"), "2147483647.5");
-  const Element line = Named(all, "line").at(0);
-  EXPECT_EQ(line.attrs.at("x1"), "-2147483648");
-  EXPECT_EQ(line.attrs.at("y2"), "2147483647");
+  EXPECT_TRUE(HasAttrs(all[0], {{"viewBox", "-2147483648 -2147483647 4294967295 4294967295"}}));
+  EXPECT_TRUE(HasAttrs(Named(all, "rect").at(0), {{"x", "-2147483648"}, {"width", "4294967295"}}));
+  EXPECT_TRUE(HasAttrs(Named(all, "ellipse").at(0), {{"cx", "-0.5"}, {"rx", "2147483647.5"}}));
+  EXPECT_TRUE(HasAttrs(Named(all, "line").at(0), {{"x1", "-2147483648"}, {"y2", "2147483647"}}));
 }
 
 TEST(SvgDC, ThinPensAreOnePixelOfTheOutput) {
@@ -147,9 +140,8 @@ TEST(SvgDC, ThinPensAreOnePixelOfTheOutput) {
   dc.LineTo(200, 0);
   const std::vector<Element> lines = Named(Parse(dc.GetSvg()), "line");
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0].attrs.at("stroke-width"), "7.5");
-  EXPECT_EQ(lines[1].attrs.at("stroke-width"), "30");
-  EXPECT_EQ(lines[1].attrs.at("stroke-dasharray"), "30 30");
+  EXPECT_TRUE(HasAttrs(lines[0], {{"stroke-width", "7.5"}}));
+  EXPECT_TRUE(HasAttrs(lines[1], {{"stroke-width", "30"}, {"stroke-dasharray", "30 30"}}));
 }
 
 TEST(SvgDC, InvertingFiguresAreLeftOut) {
@@ -176,19 +168,16 @@ TEST(SvgDC, TextIsUprightOverAWhiteCell) {
   const std::vector<Element> all = Parse(dc.GetSvg());
 
   const Element cell = Named(all, "rect").at(0);
-  EXPECT_EQ(cell.attrs.at("x"), "1000");
-  EXPECT_EQ(cell.attrs.at("y"), std::to_string(-500 - 268));
-  EXPECT_EQ(cell.attrs.at("width"), std::to_string(ext.cx));
-  EXPECT_EQ(cell.attrs.at("height"), "268");
-  EXPECT_EQ(cell.attrs.at("fill"), "#ffffff");
+  EXPECT_TRUE(HasAttrs(cell, {{"x", "1000"}, {"y", std::to_string(-500 - 268)}}));
+  EXPECT_TRUE(HasAttrs(cell, {{"height", "268"}}));
+  EXPECT_TRUE(HasAttrs(cell, {{"width", std::to_string(ext.cx)}, {"fill", "#ffffff"}}));
 
   const Element text = Named(all, "text").at(0);
   EXPECT_EQ(text.text, "H2O");
-  EXPECT_EQ(text.attrs.at("transform"), "translate(1000,-500) scale(1,-1)");
-  EXPECT_EQ(text.attrs.at("font-size"), "240");
+  EXPECT_TRUE(HasAttrs(text, {{"transform", "translate(1000,-500) scale(1,-1)"}}));
+  EXPECT_TRUE(HasAttrs(text, {{"font-size", "240"}}));
+  EXPECT_TRUE(HasAttrs(text, {{"fill", "#123456"}, {"textLength", std::to_string(ext.cx)}}));
   EXPECT_EQ(text.attrs.at("font-family").rfind("'Liberation Sans'", 0), 0u);
-  EXPECT_EQ(text.attrs.at("fill"), "#123456");
-  EXPECT_EQ(text.attrs.at("textLength"), std::to_string(ext.cx));
   // The baseline lies the font's ascent below the cell's top.
   EXPECT_NEAR(std::stod(text.attrs.at("y")), 217.27, 0.01);
 }

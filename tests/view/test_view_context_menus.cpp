@@ -21,6 +21,14 @@ class ViewContextMenu : public InteractFixture {
     view.OnContextMenu(CPoint{host.m_rcWindow.left + c.x, host.m_rcWindow.top + c.y});
   }
   void MenuKey() { view.OnContextMenu(CPoint{-1, -1}); }
+  // A right click at pt whose menu is closed with the command chosen; the command is then
+  // delivered, and the next menu is closed without a choice.
+  void Choose(int nCommand, CPoint pt) {
+    host.m_nMenuAnswer = nCommand;
+    RightClick(pt);
+    host.PumpMessages();
+    host.m_nMenuAnswer = 0;
+  }
   int LastMenu() const { return host.m_menus.empty() ? 0 : host.m_menus.back().nMenuId; }
   CPoint LastMenuPoint() const { return host.m_menus.back().pt; }
   // The check mark the last menu gave a command; nullopt when it gave none.
@@ -202,21 +210,19 @@ TEST_F(ViewContextMenu, RotateModeEndsWithExactlyOneSnapshot) {
 
 TEST_F(ViewContextMenu, ThicknessMarksAreExactAndCustomOtherwise) {
   CCoupling* bond = Bond(CPoint{1500, -1500}, CPoint{4500, -1500});
-  bond->m_dThickness = 0.3;
-  RightClick(CPoint{3000, -1500});
-  EXPECT_EQ(Check(cmd::kThicknessCustom), true);
-  for (int id : kPresetCommands) EXPECT_EQ(Check(id), false) << id;
-
-  bond->m_dThickness = 1.0;
-  RightClick(CPoint{3000, -1500});
-  EXPECT_EQ(Check(cmd::kThicknessCustom), false);
-  for (int id : kPresetCommands) EXPECT_EQ(Check(id), id == cmd::kThickness1) << id;
-
-  // Almost 0.75 is not 0.75.
-  bond->m_dThickness = 0.75000000001;
-  RightClick(CPoint{3000, -1500});
-  EXPECT_EQ(Check(cmd::kThickness075), false);
-  EXPECT_EQ(Check(cmd::kThicknessCustom), true);
+  // Which preset is marked (0: Custom instead); almost 0.75 is not 0.75.
+  const struct {
+    const char* pszName;
+    double dThickness;
+    int nMarked;
+  } rows[] = {{"0.3", 0.3, 0}, {"1.0", 1.0, cmd::kThickness1}, {"0.75000000001", 0.75000000001, 0}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.pszName);
+    bond->m_dThickness = row.dThickness;
+    RightClick(CPoint{3000, -1500});
+    EXPECT_EQ(Check(cmd::kThicknessCustom), row.nMarked == 0);
+    for (int id : kPresetCommands) EXPECT_EQ(Check(id), id == row.nMarked) << id;
+  }
 }
 
 TEST_F(ViewContextMenu, LockAspectRatioFollowsTheObject) {
@@ -263,12 +269,9 @@ TEST_F(ViewContextMenu, ChosenItemsRunTheEditingCommandsOnTheirObject) {
   CCoupling* bond = Bond(CPoint{1500, -1500}, CPoint{4500, -1500});
   view.PushSnapshot();
   const std::size_t n = Snapshots();
-  host.m_nMenuAnswer = cmd::kThickness2;
-  RightClick(CPoint{3000, -1500});
-  host.PumpMessages();
+  Choose(cmd::kThickness2, CPoint{3000, -1500});
   EXPECT_EQ(bond->m_dThickness, 2.0);
   EXPECT_EQ(Snapshots(), n + 1);
-  host.m_nMenuAnswer = 0;
   RightClick(CPoint{3000, -1500});
   EXPECT_EQ(Check(cmd::kThickness2), true);
   EXPECT_EQ(Check(cmd::kThicknessCustom), false);
@@ -276,11 +279,8 @@ TEST_F(ViewContextMenu, ChosenItemsRunTheEditingCommandsOnTheirObject) {
   // Lock Aspect Ratio turns the ellipse's flag, and the next menu shows it.
   CEllipse* e = AddEllipse(6000, -6000, 6900, -6900);
   e->m_bKeepAspect = 0;
-  host.m_nMenuAnswer = cmd::kLockAspect;
-  RightClick(CPoint{6450, -6450});
-  host.PumpMessages();
+  Choose(cmd::kLockAspect, CPoint{6450, -6450});
   EXPECT_EQ(e->m_bKeepAspect, 1);
-  host.m_nMenuAnswer = 0;
   RightClick(CPoint{6450, -6450});
   EXPECT_EQ(Check(cmd::kLockAspect), true);
 }
@@ -289,14 +289,11 @@ TEST_F(ViewContextMenu, RotateStartsWhereTheMenuWasAskedForAndTheNextMenuEndsIt)
   CGroup* ring = DrawingBuilder(doc).Ring(CPoint{3000, -3000});
   view.PushSnapshot();
   const std::size_t n = Snapshots();
-  host.m_nMenuAnswer = cmd::kRotate;
-  RightClick(CPoint{3150, -3000});
-  host.PumpMessages();
+  Choose(cmd::kRotate, CPoint{3150, -3000});
   EXPECT_EQ(view.m_bRotating, 1);
   EXPECT_EQ(view.m_pCurrent, ring);
   EXPECT_EQ(view.m_ptRotate, (CPoint{3150, -3000}));
   // The next menu ends rotate mode with one snapshot.
-  host.m_nMenuAnswer = 0;
   RightClick(CPoint{3000, -3000});
   EXPECT_EQ(view.m_bRotating, 0);
   EXPECT_EQ(Snapshots(), n + 1);
@@ -397,32 +394,30 @@ class ViewCursorTimer : public InteractFixture {
 
 TEST_F(ViewCursorTimer, InnerAreaMarginsFollowTheBars) {
   const CRect F = host.m_rcMainWindow;
-  view.m_bToolBarHidden = 0;
-  view.m_bStatusBarVisible = 1;
-  view.m_bHBarShown = view.m_bVBarShown = 0;
-  // The toolbar's 82 pixels at the top are outside, the left border's 12 too.
-  EXPECT_TRUE(OutsideAt(CPoint{500, F.top + 81}));
-  EXPECT_FALSE(OutsideAt(CPoint{500, F.top + 82}));
-  EXPECT_TRUE(OutsideAt(CPoint{F.left + 11, 400}));
-  EXPECT_FALSE(OutsideAt(CPoint{F.left + 12, 400}));
-  // Without the toolbar the title and the menu bar count as inside.
-  view.m_bToolBarHidden = 1;
-  EXPECT_FALSE(OutsideAt(CPoint{500, F.top}));
-  // Right: 12, or 28 with the vertical scroll bar.
-  EXPECT_FALSE(OutsideAt(CPoint{F.right - 12, 400}));
-  view.m_bVBarShown = 1;
-  EXPECT_TRUE(OutsideAt(CPoint{F.right - 13, 400}));
-  EXPECT_FALSE(OutsideAt(CPoint{F.right - 28, 400}));
-  // Bottom: 31 / 47 with the status bar, 12 / 28 without, by the horizontal bar.
+  // The toolbar's 82 pixels at the top are outside, the left border's 12 too; without the
+  // toolbar the title and the menu bar count as inside. Right: 12, or 28 with the vertical
+  // scroll bar. Bottom: 31 / 47 with the status bar, 12 / 28 without, by the horizontal bar.
   const struct {
-    int bStatus, bHBar, nMargin;
-  } bottoms[] = {{1, 0, 31}, {1, 1, 47}, {0, 0, 12}, {0, 1, 28}};
-  for (const auto& b : bottoms) {
-    SCOPED_TRACE(b.nMargin);
-    view.m_bStatusBarVisible = b.bStatus;
-    view.m_bHBarShown = b.bHBar;
-    EXPECT_FALSE(OutsideAt(CPoint{500, F.bottom - b.nMargin}));
-    EXPECT_TRUE(OutsideAt(CPoint{500, F.bottom - b.nMargin + 1}));
+    int bToolBarHidden, bStatus, bHBar, bVBar;
+    CPoint pt;
+    bool bOutside;
+  } rows[] = {{0, 1, 0, 0, {500, F.top + 81}, true},     {0, 1, 0, 0, {500, F.top + 82}, false},
+              {0, 1, 0, 0, {F.left + 11, 400}, true},    {0, 1, 0, 0, {F.left + 12, 400}, false},
+              {1, 1, 0, 0, {500, F.top}, false},         {1, 1, 0, 0, {F.right - 12, 400}, false},
+              {1, 1, 0, 1, {F.right - 13, 400}, true},   {1, 1, 0, 1, {F.right - 28, 400}, false},
+              {1, 1, 0, 1, {500, F.bottom - 31}, false}, {1, 1, 0, 1, {500, F.bottom - 30}, true},
+              {1, 1, 1, 1, {500, F.bottom - 47}, false}, {1, 1, 1, 1, {500, F.bottom - 46}, true},
+              {1, 0, 0, 1, {500, F.bottom - 12}, false}, {1, 0, 0, 1, {500, F.bottom - 11}, true},
+              {1, 0, 1, 1, {500, F.bottom - 28}, false}, {1, 0, 1, 1, {500, F.bottom - 27}, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::Message() << "toolbar hidden " << row.bToolBarHidden << ", status "
+                                      << row.bStatus << ", bars h" << row.bHBar << " v" << row.bVBar
+                                      << ", at " << row.pt.x << "," << row.pt.y);
+    view.m_bToolBarHidden = row.bToolBarHidden;
+    view.m_bStatusBarVisible = row.bStatus;
+    view.m_bHBarShown = row.bHBar;
+    view.m_bVBarShown = row.bVBar;
+    EXPECT_EQ(OutsideAt(row.pt), row.bOutside);
   }
 }
 

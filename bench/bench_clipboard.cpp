@@ -4,12 +4,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QString>
 #include <optional>
 #include <vector>
 
 #include "bench/ChainDrawing.h"
+#include "bench/QtBenchmarkMain.h"
 #include "document/CClipboardSource.h"
 #include "document/CKvillDoc.h"
 #include "resources/CommandIds.h"
@@ -102,10 +102,4 @@ BENCHMARK_CAPTURE(BM_Picture, png, kPngMimeType)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

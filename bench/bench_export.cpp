@@ -8,15 +8,15 @@
 #include <benchmark/benchmark.h>
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "bench/QtBenchmarkMain.h"
 #include "bench/RingDrawing.h"
-#include "objects/CArchive.h"
 #include "document/CKvillDoc.h"
+#include "objects/CArchive.h"
 #include "shell/ExportPicture.h"
 
 namespace {
@@ -60,9 +60,5 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--save") == 0) {
     return SaveDrawing(std::atoi(argv[2]), argv[3]);
   }
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunQtBenchmarks(argc, argv);
 }

@@ -6,12 +6,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <map>
 #include <memory>
 
+#include "bench/QtBenchmarkMain.h"
 #include "bench/RingDrawing.h"
 #include "document/CKvillDoc.h"
 #include "platform/CQtDC.h"
@@ -128,10 +128,4 @@ BENCHMARK(BM_RenderWindowAfterChange)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -165,7 +165,11 @@ void CFormula::Draw(CDC* pDC) {
       }
     }
   }
-  m_rcBounds = box.Rect();
+  // The layout decides the stored box: a paint that moves it changes the record.
+  if (const CRect rc = box.Rect(); rc != m_rcBounds) {
+    MarkChanged();
+    m_rcBounds = rc;
+  }
 
   // An empty formula would be invisible in the window; it shows its frame and handle
   // there so that it can be found and deleted. On paper and in pictures it is nothing.

@@ -65,6 +65,7 @@ void CFormula::InsertText(std::string_view str) {
   std::string ins(str);
   // The marker characters are typed as their escaped pairs.
   if (ins == "#" || ins == "<" || ins == ">") ins += ins;
+  MarkChanged();
   m_strText.insert(static_cast<std::size_t>(m_nCaret), ins);
   m_nCaret = static_cast<std::int32_t>(
       std::min<std::int64_t>(static_cast<std::int64_t>(m_nCaret) + Length(ins), INT_MAX));
@@ -75,6 +76,7 @@ void CFormula::DeleteRange(int nFrom, int nTo) {
   const int n = Length(m_strText);
   nFrom = std::clamp(nFrom, 0, n);
   nTo = std::clamp(nTo, nFrom, n);
+  MarkChanged();
   m_strText.erase(static_cast<std::size_t>(nFrom), static_cast<std::size_t>(nTo - nFrom));
   m_nCaret = nFrom;
   KeepCaretOnStop();
@@ -265,6 +267,7 @@ bool CFormula::InsertFromPalette(CDC* pDC, int nMessage) {
   } else {
     return false;
   }
+  MarkChanged();
   m_strText.insert(static_cast<std::size_t>(m_nCaret), ins);
   m_nCaret += Length(ins) - nBack;
   KeepCaretOnStop();

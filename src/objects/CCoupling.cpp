@@ -109,9 +109,13 @@ int CCoupling::Intersects(const CRect& rc) {
   return (EndIntersects(m_pEndA, rc) || EndIntersects(m_pEndB, rc)) ? 1 : 0;
 }
 
-void CCoupling::Deselect() { m_bSelected = 0; }
+void CCoupling::Deselect() {
+  if (m_bSelected != 0) MarkChanged();
+  m_bSelected = 0;
+}
 
 void CCoupling::Swap() {
+  MarkChanged();
   if (m_nStyle == 5) {
     m_nStyle = 2;
     m_nSide = 1;
@@ -161,6 +165,18 @@ CPoint CCoupling::AttachPoint(CDC* pDC, CKVObject& F, CPoint T) {
 }
 
 void CCoupling::ComputeEndPoints(CDC* pDC) {
+  // The points and the letter frame are stored: a paint that moves them changes the record.
+  const CPoint ptA = m_ptA, ptB = m_ptB;
+  const CRect rc = m_rcBounds;
+  const std::int32_t nDx = m_nAttachDx, nDy = m_nAttachDy;
+  ComputeEndPointsNow(pDC);
+  if (ptA != m_ptA || ptB != m_ptB || rc != m_rcBounds || nDx != m_nAttachDx ||
+      nDy != m_nAttachDy) {
+    MarkChanged();
+  }
+}
+
+void CCoupling::ComputeEndPointsNow(CDC* pDC) {
   if (m_pEndA == nullptr) return;
   // Formula ends are met through their letter frame, other ends at their anchor.
   CKVObject* pFormA = m_pEndA->AsFormula() != nullptr ? m_pEndA : nullptr;

@@ -30,6 +30,8 @@ class CCoupling : public CKVObject {
   static CPoint ClipRay(CPoint S, CPoint T, const CRect& rc);
 
  private:
+  // ComputeEndPoints without telling whether the stored fields moved.
+  void ComputeEndPointsNow(CDC* pDC);
   // The attachment centre of formula F; its letter frame goes to m_rcBounds.
   CPoint AttachCentre(CDC* pDC, CKVObject& F);
   // The attachment point of formula F toward T.

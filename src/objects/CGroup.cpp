@@ -54,6 +54,7 @@ void RotateExactBox(CKVObject& obj, const Rotation& rot) {
 
 // Box and anchor from the exact values (divided by 100, truncating toward zero).
 void ApplyExact(CKVObject& obj) {
+  obj.MarkChanged();
   obj.m_rcBounds = CRect{obj.m_nExactLeft / 100, obj.m_nExactTop / 100, obj.m_nExactRight / 100,
                          obj.m_nExactBottom / 100};
   obj.m_ptAnchor = CPoint{obj.m_nExactX / 100, obj.m_nExactY / 100};
@@ -64,6 +65,8 @@ void ApplyExact(CKVObject& obj) {
 void RedirectBondEnds(CObList& list, const CKVObject* pOld, CKVObject* pNew) {
   auto redirect = [&](CKVObject* p) {
     if (auto* pBond = dynamic_cast<CCoupling*>(p)) {
+      if (pBond->m_pEndA != pOld && pBond->m_pEndB != pOld) return;
+      pBond->MarkChanged();
       if (pBond->m_pEndA == pOld) pBond->m_pEndA = pNew;
       if (pBond->m_pEndB == pOld) pBond->m_pEndB = pNew;
     }
@@ -82,6 +85,7 @@ void RedirectBondEnds(CObList& list, const CKVObject* pOld, CKVObject* pNew) {
 
 void CGroup::AddChild(std::unique_ptr<CKVObject> pObj) {
   pObj->m_pParent = this;
+  pObj->MarkChanged();
   m_listChildren.push_back(std::move(pObj));
 }
 
@@ -117,6 +121,8 @@ void CGroup::RecalcBounds() {
     rc.right = std::max(rc.right, c.right);
     rc.bottom = std::min(rc.bottom, c.bottom);
   }
+  // Painting recomputes the box too; only a box that moves changes the record.
+  if (rc != m_rcBounds || m_ptAnchor != CPoint{rc.left, rc.top}) MarkChanged();
   m_rcBounds = rc;
   m_ptAnchor = CPoint{rc.left, rc.top};
 }
@@ -195,6 +201,7 @@ void CGroup::ResizeBy(CSize delta) {
   const double rx = w != 0 ? static_cast<double>(w + dx) / static_cast<double>(w) : 1.0;
   const double ry = h != 0 ? static_cast<double>(h - dy) / static_cast<double>(h) : 1.0;
   const double r = std::llabs(dy) < std::llabs(dx) ? rx : ry;
+  MarkChanged();
   m_dScale = r;
   ResetDone();
 
@@ -222,6 +229,7 @@ void CGroup::ResizeBy(CSize delta) {
                             Clamp32(ch - Round32(static_cast<double>(ch) * fy))};
         if (auto* pChild = dynamic_cast<CGroup*>(p.get())) {
           pChild->m_szResize = g.m_szChild;
+          pChild->MarkChanged();
           pChild->m_dScale = g.m_dScale;
           return WalkStep::Enter;
         }
@@ -260,14 +268,18 @@ void CGroup::Draw(CDC* pDC) {
 }
 
 void CGroup::Deselect() {
+  bool bChanged = m_bSelected != 0;
   m_bSelected = 0;
-  WalkGroup(*this, [](std::unique_ptr<CKVObject>& p, CGroup&) {
+  WalkGroup(*this, [&](std::unique_ptr<CKVObject>& p, CGroup&) {
+    bChanged = bChanged || p->m_bSelected != 0;
     p->m_bSelected = 0;
     return WalkStep::Enter;
   });
+  if (bChanged) MarkChanged();
 }
 
 void CGroup::SetColor(COLORREF cr) {
+  MarkChanged();
   m_crColor = cr;
   WalkGroup(*this, [&](std::unique_ptr<CKVObject>& p, CGroup&) {
     if (!IsGroup(p.get())) p->SetColor(cr);
@@ -354,6 +366,7 @@ void CGroup::Rotate(int cx, int cy, double dAngle) {
         }
       }
       p = std::move(pRing);  // the ellipse is deleted here
+      g.MarkChanged();
       SaveExact();
     }
     CKVObject& obj = *p;
@@ -378,7 +391,10 @@ void CGroup::MirrorVertical() {
   WalkGroup(*this, [](std::unique_ptr<CKVObject>& p, CGroup& g) {
     if (auto* pBond = dynamic_cast<CCoupling*>(p.get())) {
       // The second line of a double bond stays on the same side of the ring.
-      if (pBond->m_nStyle == 2) std::swap(pBond->m_pEndA, pBond->m_pEndB);
+      if (pBond->m_nStyle == 2) {
+        pBond->MarkChanged();
+        std::swap(pBond->m_pEndA, pBond->m_pEndB);
+      }
       return WalkStep::Next;
     }
     std::int64_t x =
@@ -399,7 +415,10 @@ void CGroup::MirrorHorizontal() {
   RecalcAllBounds(*this);
   WalkGroup(*this, [](std::unique_ptr<CKVObject>& p, CGroup& g) {
     if (auto* pBond = dynamic_cast<CCoupling*>(p.get())) {
-      if (pBond->m_nStyle == 2) std::swap(pBond->m_pEndA, pBond->m_pEndB);
+      if (pBond->m_nStyle == 2) {
+        pBond->MarkChanged();
+        std::swap(pBond->m_pEndA, pBond->m_pEndB);
+      }
       return WalkStep::Next;
     }
     const std::int64_t BT = static_cast<std::int64_t>(g.m_rcBounds.bottom) + g.m_rcBounds.top;

@@ -42,13 +42,29 @@ CRect MakeRect(std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b) {
 
 }  // namespace
 
-CKVObject::CKVObject(std::int32_t nKind) : m_nKind(nKind) {}
+namespace {
+// Stamps only grow; 64 bits do not wrap in any session.
+std::uint64_t g_nChangeClock = 0;
+}  // namespace
+
+CKVObject::CKVObject(std::int32_t nKind) : m_nKind(nKind), m_nChangeStamp(++g_nChangeClock) {}
+
+void CKVObject::MarkChanged() {
+  const std::uint64_t n = ++g_nChangeClock;
+  for (CKVObject* p = this; p != nullptr; p = p->m_pParent) p->m_nChangeStamp = n;
+}
+
+std::uint64_t CKVObject::LatestChangeStamp() { return g_nChangeClock; }
 
 void CKVObject::ResetDone() { m_bDone = 0; }
 
 int CKVObject::IsSelected() { return GetTop()->m_bSelected; }
 
-void CKVObject::SetSelected(int nValue) { GetTop()->m_bSelected = nValue; }
+void CKVObject::SetSelected(int nValue) {
+  CKVObject* pTop = GetTop();
+  if (pTop->m_bSelected != nValue) pTop->MarkChanged();
+  pTop->m_bSelected = nValue;
+}
 
 CKVObject* CKVObject::ObjectAt(CPoint) { return this; }
 
@@ -96,6 +112,7 @@ bool CKVObject::HitHandle(CPoint pt) {
 }
 
 void CKVObject::ResizeBy(CSize delta) {
+  MarkChanged();
   // The formula rule: the larger component of the drag scales the text.
   const std::int64_t dx = delta.cx, dy = delta.cy;
   if (std::llabs(dx) > std::llabs(dy)) {
@@ -107,7 +124,10 @@ void CKVObject::ResizeBy(CSize delta) {
   }
 }
 
-void CKVObject::SetScale(double dScale) { m_dScale = dScale; }
+void CKVObject::SetScale(double dScale) {
+  MarkChanged();
+  m_dScale = dScale;
+}
 
 bool CKVObject::IsInside(const CRect& rc) {
   return rc.left < m_rcBounds.left && m_rcBounds.right < rc.right && m_rcBounds.top < rc.top &&
@@ -123,6 +143,7 @@ int CKVObject::Intersects(const CRect& rc) {
 void CKVObject::MoveTo(CPoint pt) {
   if (m_bDone) return;
   m_bDone = 1;
+  MarkChanged();
   const std::int64_t dx = static_cast<std::int64_t>(pt.x) - m_ptAnchor.x;
   const std::int64_t dy = static_cast<std::int64_t>(pt.y) - m_ptAnchor.y;
   m_rcBounds.left = SatAdd(m_rcBounds.left, dx);
@@ -226,9 +247,15 @@ CKVObject* CKVObject::FindSame(const CRect& rc, CPoint pt) {
 
 void CKVObject::Draw(CDC*) {}
 
-void CKVObject::Deselect() { m_bSelected = 0; }
+void CKVObject::Deselect() {
+  if (m_bSelected != 0) MarkChanged();
+  m_bSelected = 0;
+}
 
-void CKVObject::SetColor(COLORREF cr) { m_crColor = cr; }
+void CKVObject::SetColor(COLORREF cr) {
+  MarkChanged();
+  m_crColor = cr;
+}
 
 int CKVObject::GetStoredSize() { return 44; }
 
@@ -239,6 +266,7 @@ CKVObject* CKVObject::GetTop() {
 }
 
 void CKVObject::SetHalfSize(int hx, int hy) {
+  MarkChanged();
   const std::int64_t ax = m_ptAnchor.x, ay = m_ptAnchor.y;
   m_rcBounds = MakeRect(ax - hx, ay + hy, ax + hx, ay - hy);
   m_ptAnchor = CPoint{Clamp32(ax - hx), Clamp32(ay + hy)};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "objects/CDC.h"
@@ -11,6 +12,7 @@ class CCoupling;
 class CFormula;
 class CGroup;
 class IRecordDocument;
+struct CStoredRecord;
 
 // Kind codes: the class of an object and its record tag in files.
 enum : std::int32_t {
@@ -105,6 +107,22 @@ class CKVObject {
   std::int32_t m_nExactX = 0;
   std::int32_t m_nExactY = 0;
   std::int32_t m_bSelected = 0;
+
+  // ---- Change stamps ----
+  // Every writer of a stored field, or of anything the object's drawing or record depends
+  // on, calls MarkChanged: the object and each of its ancestors get a stamp newer than any
+  // given before, so whoever remembers a stamp can tell whether a top-level object (or a
+  // bond's end) changed since. A new object starts with a new stamp.
+  void MarkChanged();
+  // The newest stamp given so far; an object whose stamp is not above a remembered value
+  // has not changed since that value was read.
+  static std::uint64_t LatestChangeStamp();
+  std::uint64_t m_nChangeStamp;
+  // The record this top-level object wrote for the last undo snapshot and the stamp then
+  // current: while the object's stamp is not newer, the record is still its bytes.
+  std::shared_ptr<const CStoredRecord> m_pStoredRecord;
+  std::uint64_t m_nStoredAt = 0;
+  // ----
 
  protected:
   // The eight handle squares of DrawMarks and DrawDragFrames for frame f, handle 1 first.

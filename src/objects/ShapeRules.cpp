@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 void ResizeShapeBy(CKVObject& obj, CSize delta) {
+  obj.MarkChanged();
   CRect& rc = obj.m_rcBounds;
   const std::int64_t dx = delta.cx, dy = delta.cy;
   const std::int64_t w = static_cast<std::int64_t>(rc.right) - rc.left;
@@ -31,6 +32,7 @@ void ResizeShapeBy(CKVObject& obj, CSize delta) {
 }
 
 void ScaleShapeAboutAnchor(CKVObject& obj, double k) {
+  obj.MarkChanged();
   CRect& rc = obj.m_rcBounds;
   const double ax = obj.m_ptAnchor.x, ay = obj.m_ptAnchor.y;
   const std::int64_t iax = obj.m_ptAnchor.x, iay = obj.m_ptAnchor.y;

@@ -361,6 +361,7 @@ void CKvillView::OnUngroup() {
   for (auto& p : G->m_listChildren) {
     p->m_bSelected = 1;
     p->m_pParent = nullptr;
+    p->MarkChanged();
     list.push_back(std::move(p));
     ++m_nSelCount;
   }
@@ -409,7 +410,7 @@ bool PrepareMirror(CKvillView& view, CObList& list, std::vector<CCoupling*>& bon
       for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
         if (pEnd != nullptr) pEnd->SetSelected(1);
       }
-      pBond->m_bSelected = 0;
+      pBond->Deselect();
     }
     view.m_nSelCount = 2;
   }
@@ -420,7 +421,9 @@ bool PrepareMirror(CKvillView& view, CObList& list, std::vector<CCoupling*>& bon
 // change places.
 void KeepSecondLines(const std::vector<CCoupling*>& bonds) {
   for (CCoupling* pBond : bonds) {
-    if (pBond->m_nStyle == 2) std::swap(pBond->m_pEndA, pBond->m_pEndB);
+    if (pBond->m_nStyle != 2) continue;
+    pBond->MarkChanged();
+    std::swap(pBond->m_pEndA, pBond->m_pEndB);
   }
 }
 
@@ -564,6 +567,7 @@ void CKvillView::OnThickness(double dThickness) {
   double* pThickness = ThicknessOf(m_pCurrent);
   if (pThickness == nullptr || m_pDocument == nullptr) return;
   *pThickness = dThickness;
+  m_pCurrent->MarkChanged();
   UpdateView();
   m_pDocument->SetModifiedFlag();
   m_pCurrent = nullptr;
@@ -580,6 +584,7 @@ void CKvillView::OnThicknessCustom() {
     if (RunThicknessDialog() != IDOK || m_pCurrent != O) break;
     if (m_dPolyParsed != 0.0) {
       *ThicknessOf(O) = m_dCustomThickness;
+      O->MarkChanged();
       UpdateView();
       m_pDocument->SetModifiedFlag();
       PushSnapshot();

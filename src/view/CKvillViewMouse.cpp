@@ -149,6 +149,7 @@ void CKvillView::StartBond(CKVObject* pEnd) {
 
 void CKvillView::FinishBondOn(CKVObject* pEnd) {
   auto* pBond = static_cast<CCoupling*>(m_pLiveBond.get());
+  pBond->MarkChanged();
   pBond->m_pEndB = pEnd;
   // Between two real ends a double bond is drawn centred.
   if (pBond->m_nStyle == 2) pBond->m_nStyle = 5;
@@ -180,6 +181,8 @@ void CKvillView::FinishBondAtNew(CPoint pt) {
   CDot* pDot = pNew.get();
   pDot->MoveTo(pt);
   m_pDocument->m_listObjects.push_back(std::move(pNew));
+  pBond->MarkChanged();
+  pDot->MarkChanged();
   pBond->m_pEndB = pDot;
   pBond->m_dScale = pBond->m_pEndA->m_dScale;
   pDot->m_dScale = pBond->m_pEndA->m_dScale;
@@ -256,6 +259,7 @@ bool CKvillView::StartResizeAt(CPoint P) {
   ShowHandleCursor(O);
   m_pCurrent = O;
   O->m_bSelected = 1;
+  O->MarkChanged();
   m_nSelCount = 1;
   m_bResizing = 1;
   m_ptDragAnchor = P;
@@ -353,6 +357,7 @@ void CKvillView::CreateWithTool(int nKind, CPoint P, CPoint ptClient) {
     m_pHost->ReleaseDrawBarButtons();
     m_bPendingModified = 1;
     pNew->m_bSelected = 1;
+    pNew->MarkChanged();
     ++m_nSelCount;
     UpdateView();
     PushSnapshot();
@@ -467,6 +472,7 @@ void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
 
   if (m_nTool == TOOL_BOND_END && m_pCurrent != nullptr && m_pCurrent == m_pLiveBond.get()) {
     static_cast<CCoupling*>(m_pCurrent)->m_ptB = P;
+    m_pCurrent->MarkChanged();
     UpdateView();
   }
 

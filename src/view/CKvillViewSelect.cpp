@@ -72,6 +72,7 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags) {
   }
   if (!O->m_bSelected && m_nTool == TOOL_SELECT) {
     O->m_bSelected = 1;
+    O->MarkChanged();
     m_pCurrent = O;
     ++m_nSelCount;
     if (IsBond(O)) {
@@ -93,7 +94,7 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags) {
         for (const auto& p : list) {
           if (!IsBond(p.get())) continue;
           auto* pBond = static_cast<CCoupling*>(p.get());
-          if (pBond->m_pEndA == pLeaf || pBond->m_pEndB == pLeaf) pBond->m_bSelected = 0;
+          if (pBond->m_pEndA == pLeaf || pBond->m_pEndB == pLeaf) pBond->Deselect();
         }
       }
     } else {
@@ -101,7 +102,7 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags) {
         if (!IsBond(p.get()) || !p->m_bSelected) continue;
         auto* pBond = static_cast<CCoupling*>(p.get());
         if (pBond->m_pEndA == O || pBond->m_pEndB == O) {
-          pBond->m_bSelected = 0;
+          pBond->Deselect();
           --m_nSelCount;
         }
       }
@@ -138,6 +139,7 @@ void CKvillView::EndRubberBand() {
     for (const auto& p : list) {
       if (p->IsInside(rc)) {
         p->m_bSelected = 1;
+        p->MarkChanged();
         ++m_nSelCount;
         m_pCurrent = p.get();
         m_bRubberDone = 1;
@@ -149,6 +151,7 @@ void CKvillView::EndRubberBand() {
       if (pBond->m_pEndA != nullptr && pBond->m_pEndB != nullptr && pBond->m_pEndA->IsSelected() &&
           pBond->m_pEndB->IsSelected()) {
         pBond->m_bSelected = 1;
+        pBond->MarkChanged();
         ++m_nSelCount;
         m_bRubberDone = 1;
       }
@@ -161,7 +164,10 @@ void CKvillView::EndRubberBand() {
 void CKvillView::OnSelectAll() {
   Unsettle();
   if (m_pDocument != nullptr) {
-    for (const auto& p : m_pDocument->m_listObjects) p->m_bSelected = 1;
+    for (const auto& p : m_pDocument->m_listObjects) {
+      if (!p->m_bSelected) p->MarkChanged();
+      p->m_bSelected = 1;
+    }
   }
   CountSelection();
   UpdateView();

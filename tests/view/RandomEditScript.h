@@ -114,7 +114,10 @@ class RandomEditScript {
   // selected and current, and a rotation measures from where the menu opened.
   void Pick(CKVObject* p) {
     m_view.DeselectAll();
+    // A flag set from outside the objects' own calls says that it changed, as every writer
+    // of a stored field does.
     p->m_bSelected = 1;
+    p->MarkChanged();
     m_view.m_nSelCount = 1;
     m_view.m_pCurrent = p;
     m_view.m_ptRotate = RandomPoint();
@@ -142,13 +145,17 @@ class RandomEditScript {
       if (CKVObject* p = AnyObject()) {
         m_view.DeselectAll();
         p->m_bSelected = 1;
+        p->MarkChanged();
         m_view.CountSelection();
         m_view.UpdateView();
       }
     });
     AddStep("select some", [this] {
       m_view.DeselectAll();
-      for (const auto& p : m_doc.m_listObjects) p->m_bSelected = Int(0, 2) == 0 ? 1 : 0;
+      for (const auto& p : m_doc.m_listObjects) {
+        p->m_bSelected = Int(0, 2) == 0 ? 1 : 0;
+        p->MarkChanged();
+      }
       m_view.CountSelection();
       m_view.UpdateView();
     });

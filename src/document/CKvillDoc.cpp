@@ -197,6 +197,69 @@ bool CKvillDoc::StoreStream(CArchive& ar) {
   return ar.Flush();
 }
 
+std::vector<CStoredRecordRef> CKvillDoc::StoreRecords() {
+  std::vector<CStoredRecordRef> records;
+  records.reserve(m_listObjects.size() + 2);
+  std::vector<std::uint8_t> scratch;
+  CArchive ar(&scratch);
+  const auto take = [&](const CStoredRecordRef& pOld) -> CStoredRecordRef {
+    ar.Flush();
+    CStoredRecordRef pNew = CStoredRecord::Make(scratch);
+    scratch.clear();
+    // A record written again with the same bytes stays the one shared already.
+    return pOld && pOld->SameBytes(*pNew) ? pOld : pNew;
+  };
+
+  ar.Write(kWrittenMagic, kMagicSize);
+  ar.WriteInt32(GetSelCount());
+  m_pHeadRecord = take(m_pHeadRecord);
+  records.push_back(m_pHeadRecord);
+
+  const auto current = [](CKVObject* p) {
+    if (!p->m_pStoredRecord || p->m_nChangeStamp > p->m_nStoredAt) return false;
+    // A bond's record names its ends by their boxes and anchors.
+    if (const CCoupling* pBond = p->AsBond()) {
+      for (const CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB})
+        if (pEnd != nullptr && pEnd->m_nChangeStamp > p->m_nStoredAt) return false;
+    }
+    return true;
+  };
+  for (const int nPass : {0, 1}) {
+    for (const auto& p : m_listObjects) {
+      if ((p->AsBond() != nullptr) != (nPass == 1)) continue;
+      if (!current(p.get())) {
+        p->Store(ar, nPass, this);
+        p->m_pStoredRecord = take(p->m_pStoredRecord);
+        p->m_nStoredAt = CKVObject::LatestChangeStamp();
+      }
+      records.push_back(p->m_pStoredRecord);
+    }
+  }
+  static const CStoredRecordRef s_pEnd = [] {
+    std::vector<std::uint8_t> bytes;
+    CArchive end(&bytes);
+    end.WriteInt32(KIND_END);
+    end.Flush();
+    return CStoredRecord::Make(bytes);
+  }();
+  records.push_back(s_pEnd);
+  return records;
+}
+
+void CKvillDoc::AdoptRecords(std::span<const CStoredRecordRef> records) {
+  if (records.size() != m_listObjects.size() + 2) return;
+  std::size_t nBonds = 0;
+  for (const auto& p : m_listObjects) nBonds += p->AsBond() != nullptr ? 1 : 0;
+  std::size_t i = 1;
+  std::size_t j = 1 + m_listObjects.size() - nBonds;
+  const std::uint64_t nNow = CKVObject::LatestChangeStamp();
+  for (const auto& p : m_listObjects) {
+    p->m_pStoredRecord = records[p->AsBond() != nullptr ? j++ : i++];
+    p->m_nStoredAt = nNow;
+  }
+  m_pHeadRecord = records.front();
+}
+
 void CKvillDoc::AfterStore() {
   if (m_bClearModifiedOnStore && !m_bSelectionOnly && m_bStoringToFile) {
     SetModifiedFlag(false);

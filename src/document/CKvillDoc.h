@@ -3,11 +3,13 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "document/WorkProgress.h"
 #include "objects/CObList.h"
+#include "objects/CStoredRecord.h"
 #include "objects/Geometry.h"
 #include "objects/ObjectRecords.h"
 
@@ -74,6 +76,16 @@ class CKvillDoc : public IRecordDocument {
   // as it was when the call ends, whether it returns or throws, so no caller can leave the
   // document in a mode that the next store or load would inherit.
   bool Serialize(CArchive& ar, const CSerializeOptions& options);
+  // The whole stream as SaveWhole writes it, as a sequence of records whose concatenation
+  // is those bytes: the head (magic and selection count), one record per top-level object
+  // (the bonds' after all others, as the two passes order them) and the end marker. A
+  // top-level object that has not changed since it last wrote its record, and whose bond
+  // ends have not either, gives that record again without writing anything.
+  std::vector<CStoredRecordRef> StoreRecords();
+  // After a load of exactly these records (an undo or redo), each top-level object takes
+  // its record over as written now, so that the next StoreRecords shares them. Nothing is
+  // taken when the objects do not match the records one for one.
+  void AdoptRecords(std::span<const CStoredRecordRef> records);
   // Buffer size for a stream of the drawing: (16402 + stored sizes) x 1.2.
   virtual std::int64_t EstimateNativeSize();
 
@@ -160,6 +172,8 @@ class CKvillDoc : public IRecordDocument {
   void AfterLoad(bool bOk);
 
   bool m_bModified = false;
+  // The head record last written, kept while the selection count does not change.
+  CStoredRecordRef m_pHeadRecord;
   std::int32_t m_nSelCountNoView = 0;
   // Bond-end lookup of the load in progress, built when the first bond asks.
   std::unique_ptr<CBondEndIndex> m_pEndIndex;

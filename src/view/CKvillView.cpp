@@ -1,6 +1,8 @@
 #include "view/CKvillView.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <new>
@@ -475,7 +477,10 @@ void CKvillView::ResetAllDone() {
 void CKvillView::DeselectAll() {
   Unsettle();
   if (m_pDocument != nullptr) {
-    for (const auto& p : m_pDocument->m_listObjects) p->m_bSelected = 0;
+    for (const auto& p : m_pDocument->m_listObjects) {
+      if (p->m_bSelected) p->MarkChanged();
+      p->m_bSelected = 0;
+    }
   }
   m_nSelCount = 0;
 }
@@ -897,6 +902,8 @@ void CKvillView::FollowEnds(CKVObject* pObj, CDC* pDC) {
   if (memo.nSerial != 0 && memo.keyA.Matches(pBond->m_pEndA) && memo.keyB.Matches(pBond->m_pEndB) &&
       memo.bLive == pBond->m_bLive && memo.ptLive == ptLive) {
     // The same inputs give the same points.
+    if (pBond->m_ptA != memo.ptA || pBond->m_ptB != memo.ptB || pBond->m_rcBounds != memo.rcFrame)
+      pBond->MarkChanged();
     pBond->m_ptA = memo.ptA;
     pBond->m_ptB = memo.ptB;
     pBond->m_szLetter = memo.szLetter;
@@ -1216,16 +1223,13 @@ void CKvillView::PushSnapshot() {
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc == nullptr) return;
   try {
-    std::vector<std::uint8_t> block;
-    const std::int64_t n = pDoc->EstimateNativeSize();
-    if (n > 0) block.reserve(static_cast<std::size_t>(n));
-    {
-      CArchive ar(&block);
-      pDoc->Serialize(ar, CSerializeOptions::SaveWhole());
-      ar.Flush();
-    }
+    // Only the objects changed since the last snapshot write their records again.
+    std::vector<CStoredRecordRef> records = pDoc->StoreRecords();
+#ifndef NDEBUG
+    CheckRecordsAgainstFullStore(records);
+#endif
     if (!m_history.IsEmpty()) pDoc->SetModifiedFlag();
-    m_history.Push(std::move(block), pDoc->IsModified());
+    m_history.PushRecords(std::move(records), pDoc->IsModified());
   } catch (const std::bad_alloc&) {
     ShowMemoryError();
     ClearHistory();
@@ -1248,8 +1252,10 @@ void CKvillView::ReloadFrom(const CUndoHistory::CReload& snapshot) {
   pDoc->SetModifiedFlag(snapshot.bModified);
   m_pHost->BeginWaitCursor();
   try {
-    CArchive ar(snapshot.bytes);
-    pDoc->Serialize(ar, CSerializeOptions::HistoryReload());
+    CArchive ar(snapshot.Bytes());
+    // The objects read take over the records they were read from, for the next snapshot.
+    if (pDoc->Serialize(ar, CSerializeOptions::HistoryReload()))
+      pDoc->AdoptRecords(snapshot.records);
   } catch (const std::bad_alloc&) {
     ShowMemoryError();
     ClearHistory();
@@ -1260,6 +1266,32 @@ void CKvillView::ReloadFrom(const CUndoHistory::CReload& snapshot) {
 }
 
 void CKvillView::ClearHistory() { m_history.Clear(); }
+
+void CKvillView::CheckRecordsAgainstFullStore(std::span<const CStoredRecordRef> records) {
+  std::vector<std::uint8_t> full;
+  {
+    CArchive ar(&full);
+    m_pDocument->Serialize(ar, CSerializeOptions::SaveWhole());
+    ar.Flush();
+  }
+  std::size_t nAt = 0;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const std::vector<std::uint8_t>& bytes = records[i]->m_bytes;
+    if (nAt + bytes.size() > full.size() ||
+        !std::equal(bytes.begin(), bytes.end(), full.begin() + static_cast<std::ptrdiff_t>(nAt))) {
+      // An object changed without saying so: the snapshot would not be the drawing.
+      std::fprintf(stderr, "undo snapshot: record %zu at byte %zu differs from a full store\n", i,
+                   nAt);
+      std::abort();
+    }
+    nAt += bytes.size();
+  }
+  if (nAt != full.size()) {
+    std::fprintf(stderr, "undo snapshot: %zu bytes of records, %zu of a full store\n", nAt,
+                 full.size());
+    std::abort();
+  }
+}
 
 void CKvillView::MarkSavedSnapshot() {
   if (m_pDocument != nullptr) m_pDocument->m_bJustSaved = 0;

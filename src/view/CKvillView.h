@@ -4,6 +4,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -571,6 +572,9 @@ class CKvillView : public IViewLink, public IDocClient {
   void MovePictureObjects(CDC* pDC, CSize offset);
   void ScrollRefresh();
   void ReloadFrom(const CUndoHistory::CReload& snapshot);
+  // Test builds: the records of a snapshot, concatenated, are a full store of the drawing;
+  // a difference ends the program with the record that differs.
+  void CheckRecordsAgainstFullStore(std::span<const CStoredRecordRef> records);
 
   CUndoHistory m_history;
 

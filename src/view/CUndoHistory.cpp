@@ -1,9 +1,18 @@
 #include "view/CUndoHistory.h"
 
+#include <algorithm>
 #include <iterator>
+#include <unordered_set>
 #include <utility>
 
 void CUndoHistory::Push(std::vector<std::uint8_t> bytes, bool bModified) {
+  auto pRecord = std::make_shared<CStoredRecord>();
+  pRecord->m_nHash = CStoredRecord::HashOf(bytes);
+  pRecord->m_bytes = std::move(bytes);
+  PushRecords(std::vector<CStoredRecordRef>{std::move(pRecord)}, bModified);
+}
+
+void CUndoHistory::PushRecords(std::vector<CStoredRecordRef> records, bool bModified) {
   // Undo ran off the oldest end: the document shows the oldest snapshot.
   if (!m_listHistory.empty() && m_posHistory == m_listHistory.end() && m_bHistoryAtOldest) {
     m_posHistory = m_listHistory.begin();
@@ -12,7 +21,29 @@ void CUndoHistory::Push(std::vector<std::uint8_t> bytes, bool bModified) {
   if (m_posHistory != m_listHistory.end()) {
     m_listHistory.erase(std::next(m_posHistory), m_listHistory.end());
   }
-  m_listHistory.push_back(CSnapshot{std::move(bytes), bModified ? 1 : 0});
+  CSnapshot snapshot{{}, bModified ? 1 : 0};
+  const CSnapshot* pPrev = m_listHistory.empty() ? nullptr : &m_listHistory.back();
+  snapshot.m_runs.reserve((records.size() + kRunLength - 1) / kRunLength);
+  for (std::size_t nStart = 0; nStart < records.size(); nStart += kRunLength) {
+    const std::size_t nEnd = std::min(records.size(), nStart + kRunLength);
+    const std::size_t nRun = nStart / kRunLength;
+    // The run in the same place of the newest snapshot, when it holds the same records.
+    if (pPrev != nullptr && nRun < pPrev->m_runs.size()) {
+      const CRun& old = *pPrev->m_runs[nRun];
+      if (old.size() == nEnd - nStart &&
+          std::equal(old.begin(), old.end(), records.begin() + static_cast<std::ptrdiff_t>(nStart),
+                     [](const CStoredRecordRef& a, const CStoredRecordRef& b) {
+                       return a == b || a->SameBytes(*b);
+                     })) {
+        snapshot.m_runs.push_back(pPrev->m_runs[nRun]);
+        continue;
+      }
+    }
+    snapshot.m_runs.push_back(std::make_shared<const CRun>(
+        std::make_move_iterator(records.begin() + static_cast<std::ptrdiff_t>(nStart)),
+        std::make_move_iterator(records.begin() + static_cast<std::ptrdiff_t>(nEnd))));
+  }
+  m_listHistory.push_back(std::move(snapshot));
   m_posHistory = m_listHistory.end();
   m_bHistoryAtOldest = 0;
 }
@@ -20,7 +51,10 @@ void CUndoHistory::Push(std::vector<std::uint8_t> bytes, bool bModified) {
 CUndoHistory::CReload CUndoHistory::Select(Iterator it) {
   m_posHistory = it;
   m_bHistoryAtOldest = 0;
-  return CReload{std::span<const std::uint8_t>(it->m_block), it->m_bModified != 0};
+  CReload reload;
+  reload.bModified = it->m_bModified != 0;
+  reload.records = Flatten(*it);
+  return reload;
 }
 
 std::optional<CUndoHistory::CReload> CUndoHistory::Undo() {
@@ -78,7 +112,52 @@ const CUndoHistory::CSnapshot& CUndoHistory::At(std::size_t i) const {
   return *std::next(m_listHistory.begin(), static_cast<std::ptrdiff_t>(i));
 }
 
-std::vector<std::uint8_t> CUndoHistory::BytesAt(std::size_t i) const { return At(i).m_block; }
+std::vector<std::uint8_t> CUndoHistory::Concatenate(std::span<const CStoredRecordRef> records) {
+  std::size_t n = 0;
+  for (const auto& pRecord : records) n += pRecord->m_bytes.size();
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(n);
+  for (const auto& pRecord : records)
+    bytes.insert(bytes.end(), pRecord->m_bytes.begin(), pRecord->m_bytes.end());
+  return bytes;
+}
+
+std::span<const std::uint8_t> CUndoHistory::CReload::Bytes() const {
+  if (!m_bytes) m_bytes = Concatenate(records);
+  return *m_bytes;
+}
+
+std::vector<CStoredRecordRef> CUndoHistory::Flatten(const CSnapshot& snapshot) {
+  std::vector<CStoredRecordRef> records;
+  for (const auto& pRun : snapshot.m_runs)
+    records.insert(records.end(), pRun->begin(), pRun->end());
+  return records;
+}
+
+std::vector<std::uint8_t> CUndoHistory::BytesAt(std::size_t i) const {
+  return Concatenate(Flatten(At(i)));
+}
+
+std::vector<CStoredRecordRef> CUndoHistory::RecordsAt(std::size_t i) const {
+  return Flatten(At(i));
+}
+
+std::size_t CUndoHistory::HeldBytes() const {
+  std::unordered_set<const void*> seen;
+  std::size_t n = 0;
+  for (const CSnapshot& snapshot : m_listHistory) {
+    n += sizeof(CSnapshot) + snapshot.m_runs.capacity() * sizeof(snapshot.m_runs[0]);
+    for (const auto& pRun : snapshot.m_runs) {
+      if (!seen.insert(pRun.get()).second) continue;
+      n += sizeof(CRun) + pRun->capacity() * sizeof(CStoredRecordRef);
+      for (const auto& pRecord : *pRun) {
+        if (seen.insert(pRecord.get()).second)
+          n += sizeof(CStoredRecord) + pRecord->m_bytes.capacity();
+      }
+    }
+  }
+  return n;
+}
 
 bool CUndoHistory::IsModifiedAt(std::size_t i) const { return At(i).m_bModified != 0; }
 

@@ -3,15 +3,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "objects/CStoredRecord.h"
+
 // The undo history: whole-document snapshots, each the exact bytes of the native stream and
 // the document's modified flag when it was taken, oldest first, and where the document
 // stands among them. It knows nothing of the document: the view writes the stream, hands it
-// over, and reloads the document from what Undo and Redo give back. How a snapshot is kept
-// is the history's own business; callers see stream bytes only.
+// over, and reloads the document from what Undo and Redo give back.
+//
+// A snapshot is kept as the sequence of its records (the stream's head, one record per
+// top-level object, the end marker); its bytes are their concatenation. Records are shared
+// by every snapshot that holds them, and the sequence is cut into runs of fixed length that
+// are shared too when a later snapshot holds the same records in the same places, so that
+// a snapshot after a small edit costs what the edit changed, not the size of the drawing.
 class CUndoHistory {
  public:
   CUndoHistory() = default;
@@ -22,14 +30,23 @@ class CUndoHistory {
   // What Undo and Redo hand back: the bytes to reload and the modified flag recorded with
   // them. The bytes stay valid until the history next changes.
   struct CReload {
-    std::span<const std::uint8_t> bytes;
     bool bModified = false;
+    // The snapshot as records, which the objects read from it take over.
+    std::vector<CStoredRecordRef> records;
+    // Its bytes, put together when first asked for.
+    std::span<const std::uint8_t> Bytes() const;
+
+   private:
+    mutable std::optional<std::vector<std::uint8_t>> m_bytes;
   };
 
   // Records a new newest snapshot. A history standing on an older snapshot (after an
   // undo) first drops every snapshot after that one: the redo branch goes. May throw
   // std::bad_alloc; the history is then still whole, with the redo branch already gone.
   void Push(std::vector<std::uint8_t> bytes, bool bModified);
+  // The same, for a snapshot given as its records; records and runs that the newest
+  // snapshot already holds are shared with it.
+  void PushRecords(std::vector<CStoredRecordRef> records, bool bModified);
   // The snapshot before the current one, which becomes current; none when the document
   // shows the oldest snapshot (or the history is empty), and the history then remembers
   // that it ran off the oldest end.
@@ -51,6 +68,10 @@ class CUndoHistory {
   std::size_t Size() const { return m_listHistory.size(); }
   // The snapshot at index i (0 is the oldest): its stream bytes and its modified flag.
   std::vector<std::uint8_t> BytesAt(std::size_t i) const;
+  std::vector<CStoredRecordRef> RecordsAt(std::size_t i) const;
+  // The memory the snapshots hold: every record and run counted once however many
+  // snapshots share it.
+  std::size_t HeldBytes() const;
   bool IsModifiedAt(std::size_t i) const;
   // The index of the snapshot the document shows, or none when it shows the newest one
   // (or ran off the oldest end).
@@ -59,10 +80,16 @@ class CUndoHistory {
   bool IsAtOldest() const { return m_bHistoryAtOldest != 0; }
 
  private:
+  // Records per run: a run costs its pointers again whenever one of its records changes,
+  // and a snapshot costs one pointer per run.
+  static constexpr std::size_t kRunLength = 256;
+  using CRun = std::vector<CStoredRecordRef>;
   struct CSnapshot {
-    std::vector<std::uint8_t> m_block;
+    std::vector<std::shared_ptr<const CRun>> m_runs;
     std::int32_t m_bModified = 0;
   };
+  static std::vector<std::uint8_t> Concatenate(std::span<const CStoredRecordRef> records);
+  static std::vector<CStoredRecordRef> Flatten(const CSnapshot& snapshot);
   using Iterator = std::list<CSnapshot>::iterator;
 
   // The snapshot that becomes current, handed back for reloading.

@@ -18,8 +18,8 @@ Bytes State(std::uint8_t n) { return Bytes{n}; }
 // The state a reload would show, or -1 for none.
 int Shown(const std::optional<CUndoHistory::CReload>& reload) {
   if (!reload) return -1;
-  EXPECT_EQ(reload->bytes.size(), 1u);
-  return reload->bytes.empty() ? -2 : reload->bytes[0];
+  EXPECT_EQ(reload->Bytes().size(), 1u);
+  return reload->Bytes().empty() ? -2 : reload->Bytes()[0];
 }
 
 // The history after start-up (state 0) and two changes (states 1 and 2).
@@ -192,3 +192,36 @@ TEST(UndoHistoryEdges, CanUndoAndCanRedoForetellUndoAndRedo) {
 }
 
 }  // namespace
+
+// Snapshots given as records share the records and runs that they have in common.
+TEST(UndoHistoryRecords, SnapshotsShareRunsAndRecordsAndConcatenateToTheirBytes) {
+  std::vector<CStoredRecordRef> records;
+  for (int i = 0; i < 1000; ++i) {
+    const std::uint8_t b[3] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8), 7};
+    records.push_back(CStoredRecord::Make(b));
+  }
+  CUndoHistory history;
+  history.PushRecords(records, false);
+  const std::size_t nOne = history.HeldBytes();
+  // One record changed in the middle: its run is new, the others are the first snapshot's.
+  std::vector<CStoredRecordRef> changed = records;
+  changed[500] = CStoredRecord::Make(std::vector<std::uint8_t>{1, 2, 3, 4});
+  history.PushRecords(changed, true);
+  const std::size_t nTwo = history.HeldBytes();
+  EXPECT_GT(nTwo, nOne);
+  EXPECT_LT(nTwo - nOne, nOne / 2);
+  std::vector<std::uint8_t> expected;
+  for (const auto& p : changed)
+    expected.insert(expected.end(), p->m_bytes.begin(), p->m_bytes.end());
+  EXPECT_EQ(history.BytesAt(1), expected);
+  EXPECT_EQ(history.RecordsAt(1), changed);
+  // An equal record made anew is held once: the snapshot keeps the one it already had.
+  std::vector<CStoredRecordRef> copy = changed;
+  copy[10] = CStoredRecord::Make(records[10]->m_bytes);
+  history.PushRecords(copy, true);
+  EXPECT_EQ(history.RecordsAt(2)[10], records[10]);
+  const auto reload = history.Undo();
+  ASSERT_TRUE(reload.has_value());
+  EXPECT_EQ(std::vector<std::uint8_t>(reload->Bytes().begin(), reload->Bytes().end()), expected);
+  EXPECT_EQ(reload->records, changed);
+}

@@ -3,12 +3,16 @@
 // unchanged, and the undo history takes it back to the start and forward to the end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "../document/StreamTestUtil.h"
 #include "InteractFixture.h"
 #include "RandomEditScript.h"
+#include "objects/GroupWalk.h"
 
 namespace {
 
@@ -64,6 +68,114 @@ TEST_F(EditScripts, EveryStepRoundTripsAndTheHistoryUndoesAndRedoesTheWholeScrip
     for (std::size_t i = 1; i < nSnapshots; ++i) view.OnCommand(cmd::kEditRedo);
     ASSERT_EQ(Stored(doc), end) << "script " << nScript << ": " << strSteps;
   }
+}
+
+// The drawing's shape beyond its bytes: every object in walk order with its kind, selection
+// and aspect flags, and for a bond the walk positions of its ends (-1 for none).
+std::vector<std::array<int, 5>> Shape(CKvillDoc& d) {
+  std::vector<CKVObject*> order;
+  for (const auto& p : d.m_listObjects) {
+    order.push_back(p.get());
+    if (CGroup* g = p->AsGroup()) {
+      WalkGroup(*g, [&](std::unique_ptr<CKVObject>& slot, CGroup&) {
+        order.push_back(slot.get());
+        return WalkStep::Enter;
+      });
+    }
+  }
+  const auto at = [&](const CKVObject* p) {
+    const auto it = std::find(order.begin(), order.end(), p);
+    return it == order.end() ? -1 : static_cast<int>(it - order.begin());
+  };
+  std::vector<std::array<int, 5>> shape;
+  for (CKVObject* p : order) {
+    const CCoupling* b = p->AsBond();
+    shape.push_back({p->m_nKind, p->m_bSelected, p->m_bKeepAspect, b ? at(b->m_pEndA) : -1,
+                     b ? at(b->m_pEndB) : -1});
+  }
+  return shape;
+}
+
+// The records the document gives for a snapshot, concatenated.
+std::vector<std::uint8_t> Concatenated(const std::vector<CStoredRecordRef>& records) {
+  std::vector<std::uint8_t> bytes;
+  for (const auto& p : records) bytes.insert(bytes.end(), p->m_bytes.begin(), p->m_bytes.end());
+  return bytes;
+}
+
+// Snapshots write only the top-level objects that changed and share the rest: along random
+// scripts that also undo, redo and type, the records are a full store at every moment, and
+// a run of unchanged objects is shared with the snapshot before.
+TEST_F(EditScripts, SnapshotRecordsAreAFullStoreAfterEveryStep) {
+  constexpr int kScripts = 120;
+  constexpr int kSteps = 30;
+  std::size_t nShared = 0;
+  for (int nScript = 0; nScript < kScripts; ++nScript) {
+    doc.ClearForReplace();
+    view.ClearHistory();
+    host.m_surfaces.clear();
+    host.m_blits.clear();
+    host.m_log.clear();
+    view.m_nScrollX = view.m_nScrollY = 0;
+    view.m_nTool = TOOL_SELECT;
+    RandomEditScript script(view, host, doc, 1000u + static_cast<unsigned>(nScript));
+    // An undo or redo ends as a whole load of the snapshot would: the same bytes, list,
+    // bond ends, flags and selection count, and the view holds no object.
+    const auto sameAsFullReload = [&](const char* pszStep) {
+      const std::optional<std::size_t> pos = view.History().Position();
+      if (!pos) return;
+      const std::vector<std::uint8_t> bytes = view.History().BytesAt(*pos);
+      const std::int32_t nSelCount = view.m_nSelCount;
+      EXPECT_EQ(view.m_pCurrent, nullptr);
+      EXPECT_EQ(Stored(doc), bytes) << pszStep;
+      CKvillDoc reference;
+      ASSERT_TRUE(LoadDoc(reference, bytes, false, CSerializeOptions::HistoryReload()));
+      EXPECT_EQ(Shape(doc), Shape(reference)) << pszStep;
+      EXPECT_EQ(nSelCount, static_cast<std::int32_t>(bytes[10] | bytes[11] << 8 | bytes[12] << 16 |
+                                                     bytes[13] << 24));
+      view.m_nSelCount = nSelCount;
+    };
+    script.AddStep("undo", [&] {
+      view.OnCommand(cmd::kEditUndo);
+      sameAsFullReload("undo");
+    });
+    script.AddStep("redo", [&] {
+      view.OnCommand(cmd::kEditRedo);
+      sameAsFullReload("redo");
+    });
+    script.AddStep("type", [&] {
+      const int n = script.Int(1, 3);
+      for (int i = 0; i < n; ++i) view.OnChar(script.Int(0, 1) ? 'C' : '2');
+    });
+    script.FillDrawing(script.Int(0, 40));
+    view.PushSnapshot();
+
+    std::string strSteps;
+    for (int i = 0; i < kSteps; ++i) {
+      strSteps += script.RunStep() + "; ";
+      host.m_surfaces.clear();
+      const std::vector<std::uint8_t> full = Stored(doc);
+      const std::vector<CStoredRecordRef> records = doc.StoreRecords();
+      ASSERT_EQ(Concatenated(records), full) << "script " << nScript << ": " << strSteps;
+      // Writing again at once changes nothing: every record is the one just given.
+      const std::vector<CStoredRecordRef> again = doc.StoreRecords();
+      ASSERT_EQ(again, records) << "script " << nScript << ": " << strSteps;
+      if (view.History().Size() >= 2) {
+        const std::vector<CStoredRecordRef> last =
+            view.History().RecordsAt(view.History().Size() - 1);
+        const std::vector<CStoredRecordRef> before =
+            view.History().RecordsAt(view.History().Size() - 2);
+        for (const auto& p : last) nShared += std::count(before.begin(), before.end(), p) > 0;
+      }
+    }
+    for (std::size_t i = 0; i < view.History().Size(); ++i) {
+      const std::vector<std::uint8_t> bytes = view.History().BytesAt(i);
+      ASSERT_EQ(Concatenated(view.History().RecordsAt(i)), bytes);
+      ASSERT_TRUE(RoundTrips(bytes)) << "script " << nScript << ", snapshot " << i;
+    }
+  }
+  // Most snapshots follow a change of a few objects and share the records of the rest.
+  EXPECT_GT(nShared, 1000u);
 }
 
 }  // namespace

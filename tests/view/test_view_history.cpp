@@ -5,6 +5,9 @@
 
 #include "ViewFixture.h"
 #include "objects/CArchive.h"
+#include "objects/CCoupling.h"
+#include "objects/CDot.h"
+#include "objects/CGroup.h"
 #include "resources/CommandIds.h"
 
 namespace {
@@ -250,3 +253,112 @@ TEST_F(ViewHistory, UndoAndRedoCommandsReachTheHistory) {
   EXPECT_TRUE(view.OnCommand(cmd::kEditRedo));
   EXPECT_EQ(Left(), 1000);
 }
+
+// Snapshots as shared records: a snapshot writes again only what changed, its bytes stay
+// those of a full store, and what did not change is held once.
+class SnapshotSharing : public ViewFixture {
+ protected:
+  void SetUp() override {
+    a = AddDot(0, 0);
+    b = AddDot(1000, 0);
+    far = AddDot(5000, 5000);
+    bond = DrawingBuilder(doc).Bond(a, b);
+    // The first paint puts the bond's points between its ends.
+    view.UpdateView();
+    view.PushSnapshot();
+  }
+  // The record the newest snapshot holds for the list entry i (the head is entry 0).
+  CStoredRecordRef Newest(std::size_t i) const {
+    return view.History().RecordsAt(view.History().Size() - 1).at(i);
+  }
+  CStoredRecordRef Oldest(std::size_t i) const { return view.History().RecordsAt(0).at(i); }
+  void Move(CKVObject* p, int x) {
+    p->ResetDone();
+    p->MoveTo(CPoint{x, p->m_ptAnchor.y});
+  }
+  CDot* a = nullptr;
+  CDot* b = nullptr;
+  CDot* far = nullptr;
+  CCoupling* bond = nullptr;
+};
+
+TEST_F(SnapshotSharing, MovingOneObjectWritesItAndTheBondOnItAndSharesTheRest) {
+  Move(a, -300);
+  view.PushSnapshot();
+  ASSERT_EQ(view.History().Size(), 2u);
+  EXPECT_EQ(view.History().BytesAt(1), Store(doc));
+  // Head, three dots, the bond, the end marker.
+  ASSERT_EQ(view.History().RecordsAt(1).size(), 6u);
+  EXPECT_NE(Newest(1), Oldest(1));  // the moved dot
+  EXPECT_EQ(Newest(2), Oldest(2));
+  EXPECT_EQ(Newest(3), Oldest(3));
+  EXPECT_NE(Newest(4), Oldest(4));  // the bond names its end by box and anchor
+  EXPECT_EQ(Newest(5), Oldest(5));
+}
+
+TEST_F(SnapshotSharing, AnEndInsideAGroupChangesTheBondOutside) {
+  // The bond keeps pointing at b while b becomes a member of a group that then moves.
+  auto group = std::make_unique<CGroup>();
+  CGroup* g = group.get();
+  for (auto it = doc.m_listObjects.begin(); it != doc.m_listObjects.end(); ++it) {
+    if (it->get() == b) {
+      g->AddChild(std::move(*it));
+      doc.m_listObjects.erase(it);
+      break;
+    }
+  }
+  g->RecalcBounds();
+  doc.m_listObjects.push_front(std::move(group));
+  view.PushSnapshot();
+  EXPECT_EQ(view.History().BytesAt(1), Store(doc));
+  g->ResetDone();
+  g->MoveTo(CPoint{g->m_ptAnchor.x + 700, g->m_ptAnchor.y});
+  view.PushSnapshot();
+  EXPECT_EQ(view.History().BytesAt(2), Store(doc));
+  EXPECT_NE(Newest(4), view.History().RecordsAt(1).at(4));  // the bond
+}
+
+TEST_F(SnapshotSharing, SelectionPaintAndEditsWithoutChangeKeepTheRecords) {
+  // A paint recomputes the bond's points; unchanged ones leave its record alone.
+  view.UpdateView();
+  view.PushSnapshot();
+  for (std::size_t i = 1; i < 5; ++i) EXPECT_EQ(Newest(i), Oldest(i)) << i;
+  // Selecting one dot rewrites that dot and the head (the count) only.
+  far->SetSelected(1);
+  view.CountSelection();
+  view.PushSnapshot();
+  EXPECT_EQ(view.History().BytesAt(2), Store(doc));
+  EXPECT_NE(Newest(3), Oldest(3));
+  EXPECT_EQ(Newest(1), Oldest(1));
+  EXPECT_EQ(Newest(4), Oldest(4));
+}
+
+TEST_F(SnapshotSharing, AfterUndoTheNextSnapshotSharesTheReloadedRecords) {
+  Move(far, 6000);
+  view.PushSnapshot();
+  view.Undo();
+  EXPECT_EQ(Store(doc), view.History().BytesAt(0));
+  // The reloaded objects took over the records they were read from.
+  const std::vector<CStoredRecordRef> again = doc.StoreRecords();
+  EXPECT_EQ(again, view.History().RecordsAt(0));
+  // A hundred more small edits hold far less than a hundred copies.
+  for (int i = 0; i < 100; ++i) {
+    Move(far, 6000 + 10 * i);
+    view.PushSnapshot();
+  }
+  EXPECT_EQ(view.History().BytesAt(view.History().Size() - 1), Store(doc));
+  EXPECT_LT(view.History().HeldBytes(), 60 * view.History().BytesAt(0).size());
+}
+
+#ifndef NDEBUG
+TEST_F(SnapshotSharing, AFieldWrittenWithoutItsMarkStopsTheTestBuild) {
+  // The check that guards the shared records: a writer that forgets MarkChanged would
+  // leave the snapshot holding the old bytes.
+  EXPECT_DEATH(
+      {
+        far->m_ptAnchor.x += 10;
+        view.PushSnapshot();
+      },
+      "differs from a full store");
+}
+#endif

@@ -1253,9 +1253,21 @@ void CKvillView::ReloadFrom(const CUndoHistory::CReload& snapshot) {
   m_pHost->BeginWaitCursor();
   try {
     CArchive ar(snapshot.Bytes());
-    // The objects read take over the records they were read from, for the next snapshot.
-    if (pDoc->Serialize(ar, CSerializeOptions::HistoryReload()))
-      pDoc->AdoptRecords(snapshot.records);
+    // The objects read take over the records they were read from, for the next snapshot;
+    // the load's own paint waits until they have, as it may move bond points and formula
+    // boxes, and the records must then be written again.
+    const std::int32_t bPaintEnabled = m_bPaintEnabled;
+    m_bPaintEnabled = 0;
+    bool bLoaded = false;
+    try {
+      bLoaded = pDoc->Serialize(ar, CSerializeOptions::HistoryReload());
+    } catch (...) {
+      m_bPaintEnabled = bPaintEnabled;
+      throw;
+    }
+    if (bLoaded) pDoc->AdoptRecords(snapshot.records);
+    m_bPaintEnabled = bPaintEnabled;
+    UpdateView();
   } catch (const std::bad_alloc&) {
     ShowMemoryError();
     ClearHistory();

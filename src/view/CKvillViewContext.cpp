@@ -141,6 +141,7 @@ void CKvillView::OnContextMenu(CPoint s) {
       m_pCurrent = nullptr;
       DeselectAll();
       O->m_bSelected = 1;
+      O->MarkChanged();
       m_nSelCount = 1;
       if (CCoupling* pBond = O->AsBond()) {
         for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
@@ -204,6 +205,7 @@ void CKvillView::OnContextMenu(CPoint s) {
       return;
   }
   m_pCurrent = O;
+  if (!O->m_bSelected) O->MarkChanged();
   O->m_bSelected = 1;
   m_nSelCount = 1;
   // A following Rotate measures its first step from where the menu was asked for.

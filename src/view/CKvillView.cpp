@@ -23,6 +23,24 @@
 
 namespace {
 
+// Calls fn on the object, or on every object inside it when it is a group, in the order
+// of the group's drawing, which recomputes each group's box when its list is done.
+template <typename Fn>
+void FollowInDrawingOrder(CKVObject* pObj, Fn&& fn) {
+  CGroup* pGroup = pObj->AsGroup();
+  if (pGroup == nullptr) {
+    fn(pObj);
+    return;
+  }
+  WalkGroup(
+      *pGroup,
+      [&](std::unique_ptr<CKVObject>& p, CGroup&) {
+        if (p->AsGroup() == nullptr) fn(p.get());
+        return WalkStep::Enter;
+      },
+      [](CGroup& g) { g.RecalcBounds(); });
+}
+
 // A memory surface of the host, freed with its bitmap when it leaves scope.
 class CMemoryDC {
  public:
@@ -658,11 +676,17 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
   }
   // Paints that draw for another purpose, or all of a selection, may move or change
   // anything; so may a change of text metrics.
-  if (!bLeaveOut || !bMetricsSame) Unsettle();
-  // Objects that go end the rest as they are destroyed, so the index never names a freed
+  if (!bLeaveOut || !bMetricsSame) {
+    Unsettle();
+    DropPaintIndex();
+  }
+  // Objects that go drop the index as they are destroyed, so it never names a freed
   // object. A list that changed length or ends without that is another drawing all the
   // same.
-  if (m_nRestingPaints >= 2 && !IsRestingDrawing(pDoc)) Unsettle();
+  if (m_nRestingPaints >= 2 && !IsRestingDrawing(pDoc)) {
+    Unsettle();
+    DropPaintIndex();
+  }
 
   if (bLeaveOut && m_nRedisplay > 0 && m_nRestingPaints >= 2) {
     // Nothing has changed since the drawing came to rest: objects out of reach would only
@@ -671,7 +695,11 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
       pObj->ResetDone();
       PaintObject(pObj, pObj->GetKind(), pTarget, pDoc, mode);
     }
+  } else if (bLeaveOut && m_pIndexDoc == pDoc && PaintChanged(pTarget, pDoc, mode, rcVisible)) {
+    // Only the objects changed since the last paint, and those depending on them, were
+    // brought up to date.
   } else {
+    const std::uint64_t nStart = CKVObject::LatestChangeStamp();
     CMeasuringDC measure(pTarget);
     ++m_nPaintSerial;
     m_nBondMemosUsed = 0;
@@ -700,7 +728,11 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
       std::erase_if(m_layoutMemo,
                     [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
     }
-    if (bLeaveOut) NoteFullPaint(pDoc);
+    if (bLeaveOut) {
+      NoteFullPaint(pDoc, nStart, pTarget, measure);
+    } else {
+      DropPaintIndex();
+    }
   }
 
   // The bond being placed lies over everything else.
@@ -819,9 +851,13 @@ void CKvillView::Unsettle() {
   EndPaintRest();
 }
 
-void CKvillView::EndPaintRest() {
-  m_nRestingPaints = 0;
+void CKvillView::EndPaintRest() { m_nRestingPaints = 0; }
+
+void CKvillView::DropPaintIndex() {
+  EndPaintRest();
   m_paintIndex.Clear();
+  m_pIndexDoc = nullptr;
+  m_dependents.clear();
 }
 
 bool CKvillView::IsRestingDrawing(const CKvillDoc* pDoc) const {
@@ -831,22 +867,265 @@ bool CKvillView::IsRestingDrawing(const CKvillDoc* pDoc) const {
          m_pRestingBack == (list.empty() ? nullptr : list.back().get());
 }
 
-void CKvillView::NoteFullPaint(CKvillDoc* pDoc) {
+void CKvillView::NoteRestingDrawing(const CKvillDoc* pDoc) {
   const CObList& list = pDoc->m_listObjects;
-  // A paint on its own is no proof of rest: a bond listed before the formula it meets
-  // followed the formula's old layout. Formulas depend on nothing else, so after a
-  // second paint every bond has followed final layouts and every group's box its
-  // children. Only a repaint that changed nothing but the window's place counts as
-  // the second.
-  m_nRestingPaints = (m_nRedisplay > 0 && m_nRestingPaints > 0 && IsRestingDrawing(pDoc)) ? 2 : 1;
   m_pRestingDoc = pDoc;
   m_nRestingCount = list.size();
   m_pRestingFront = list.empty() ? nullptr : list.front().get();
   m_pRestingBack = list.empty() ? nullptr : list.back().get();
-  if (m_nRestingPaints == 2) {
-    m_paintIndex.Build(list);
+}
+
+void CKvillView::NoteFullPaint(CKvillDoc* pDoc, std::uint64_t nStart, CDC* pDC,
+                               CMeasuringDC& measure) {
+  const CObList& list = pDoc->m_listObjects;
+  // Only a repaint that changed nothing but the window's place counts as the second paint
+  // of a drawing at rest.
+  m_nRestingPaints = (m_nRedisplay > 0 && m_nRestingPaints > 0 && IsRestingDrawing(pDoc)) ? 2 : 1;
+  NoteRestingDrawing(pDoc);
+  m_paintIndex.Build(list);
+  m_pIndexDoc = pDoc;
+  m_dependents.clear();
+  std::uint32_t i = 0;
+  for (const auto& p : list) NoteDependents(i++, p.get());
+  // A paint on its own does not bring the drawing to rest: a bond listed before the
+  // formula it meets followed the formula's old layout. What the paint changed is
+  // followed once more, so the objects are as a second paint would leave them.
+  std::vector<std::uint32_t>& processed = m_processedScratch;
+  processed.clear();
+  if (!FollowChanged(list, nStart, nullptr, pDC, measure, processed)) {
+    DropPaintIndex();
+    m_nRestingPaints = 1;
+    return;
+  }
+  Reindex(list, processed);
+  m_nIndexStamp = CKVObject::LatestChangeStamp();
+#ifndef NDEBUG
+  CheckPaintStateAgainstFullRecompute(list, pDC);
+#endif
+}
+
+bool CKvillView::CollectChanged(const CObList& list, std::uint64_t nSince,
+                                const std::vector<std::uint32_t>* pAmong,
+                                std::vector<std::uint32_t>& out) {
+  if (pAmong == nullptr) {
+    if (list.size() != m_paintIndex.Size()) return false;
+    std::uint32_t i = 0;
+    for (const auto& p : list) {
+      if (p.get() != m_paintIndex.ObjectAt(i)) return false;
+      if (p->m_nChangeStamp > nSince) out.push_back(i);
+      ++i;
+    }
   } else {
-    m_paintIndex.Clear();
+    for (std::uint32_t i : *pAmong) {
+      if (m_paintIndex.ObjectAt(i)->m_nChangeStamp > nSince) out.push_back(i);
+    }
+  }
+  // Bonds follow their ends, and groups the ends of their bonds outside them.
+  const std::size_t nChanged = out.size();
+  for (std::size_t k = 0; k < nChanged; ++k) {
+    const auto range = m_dependents.equal_range(m_paintIndex.ObjectAt(out[k]));
+    for (auto it = range.first; it != range.second; ++it) out.push_back(it->second);
+  }
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  return true;
+}
+
+bool CKvillView::FollowChanged(const CObList& list, std::uint64_t nSince,
+                               const std::vector<std::uint32_t>* pAmong, CDC* pDC,
+                               CMeasuringDC& measure, std::vector<std::uint32_t>& processed) {
+  std::vector<std::uint32_t>& changed = m_changedScratch;
+  std::vector<std::uint32_t> among;
+  if (pAmong != nullptr) among = *pAmong;
+  // Formulas depend on nothing else and bonds on their ends, so this settles in a round
+  // or two; a drawing that keeps changing is left to full paints.
+  for (int nRound = 0; nRound < 8; ++nRound) {
+    changed.clear();
+    if (!CollectChanged(list, nSince, pAmong != nullptr || nRound > 0 ? &among : nullptr,
+                        changed)) {
+      return false;
+    }
+    if (changed.empty()) return true;
+    nSince = CKVObject::LatestChangeStamp();
+    for (std::uint32_t i : changed) {
+      CKVObject* pObj = m_paintIndex.ObjectAt(i);
+      if (!(pObj->m_bSelected && pObj->m_nKind == KIND_DOT)) FollowLeftOut(pObj, pDC, measure);
+      processed.push_back(i);
+    }
+    // Only what was just followed can have changed since.
+    among = changed;
+  }
+  return false;
+}
+
+void CKvillView::NoteDependents(std::uint32_t i, CKVObject* pObj) {
+  const auto note = [&](const CCoupling* pBond) {
+    for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
+      if (pEnd == nullptr) continue;
+      const CKVObject* pTop = pEnd->GetTop();
+      if (pTop == pObj) continue;
+      const auto range = m_dependents.equal_range(pTop);
+      if (std::none_of(range.first, range.second, [&](const auto& e) { return e.second == i; }))
+        m_dependents.emplace(pTop, i);
+    }
+  };
+  if (const CCoupling* pBond = pObj->AsBond()) {
+    note(pBond);
+    return;
+  }
+  CGroup* pGroup = pObj->AsGroup();
+  if (pGroup == nullptr) return;
+  WalkGroup(
+      *pGroup,
+      [&](std::unique_ptr<CKVObject>& p, CGroup&) {
+        if (const CCoupling* pBond = p->AsBond()) note(pBond);
+        return WalkStep::Enter;
+      },
+      [](CGroup&) {});
+}
+
+void CKvillView::Reindex(const CObList& list, const std::vector<std::uint32_t>& places) {
+  bool bFiled = true;
+  for (std::uint32_t i : places) {
+    CKVObject* pObj = m_paintIndex.ObjectAt(i);
+    bFiled = m_paintIndex.Update(i, PaintReach(pObj)) && bFiled;
+    // A changed bond may end elsewhere now, a changed group hold other bonds. What it
+    // depended on before stays noted: that only costs a needless follow.
+    NoteDependents(i, pObj);
+  }
+  if (!bFiled) m_paintIndex.Build(list);
+}
+
+bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
+                              const CRect& rcVisible) {
+  const CObList& list = pDoc->m_listObjects;
+  std::vector<std::uint32_t>& processed = m_processedScratch;
+  processed.clear();
+  if (!CollectChanged(list, m_nIndexStamp, nullptr, processed)) return false;
+  ++m_nChangedOnlyPaints;
+  const std::uint64_t nStart = CKVObject::LatestChangeStamp();
+  CMeasuringDC measure(pTarget);
+  // In list order: the changed objects as a full paint takes them (drawn, or followed
+  // when out of reach), the others the window shows by their filed reach.
+  const std::vector<std::uint32_t>& visible = m_paintIndex.MeetingAt(rcVisible);
+  const std::size_t nChanged = processed.size();
+  std::vector<std::uint32_t>& visited = m_visitedScratch;
+  visited.clear();
+  std::size_t a = 0, b = 0;
+  while (a < visible.size() || b < nChanged) {
+    const bool bChanged = b < nChanged && (a >= visible.size() || processed[b] <= visible[a]);
+    const std::uint32_t i = bChanged ? processed[b++] : visible[a++];
+    if (bChanged && a < visible.size() && visible[a] == i) ++a;
+    visited.push_back(i);
+    CKVObject* pObj = m_paintIndex.ObjectAt(i);
+    pObj->ResetDone();
+    const int nKind = pObj->GetKind();
+    if (bChanged && !BoxesMeet(PaintReach(pObj), rcVisible)) {
+      if (!(pObj->m_bSelected && nKind == KIND_DOT)) FollowLeftOut(pObj, pTarget, measure);
+      if (pObj->m_bSelected && nKind != KIND_COUPLING) pObj->DrawMarks(&measure);
+      continue;
+    }
+    PaintObject(pObj, nKind, pTarget, pDoc, mode);
+  }
+  // What the paint itself changed is followed as a second paint would.
+  if (!FollowChanged(list, nStart, &visited, pTarget, measure, processed)) {
+    DropPaintIndex();
+    m_nRestingPaints = 1;
+    return true;
+  }
+  m_nRestingPaints =
+      (processed.empty() && m_nRedisplay > 0 && m_nRestingPaints > 0 && IsRestingDrawing(pDoc)) ? 2
+                                                                                                : 1;
+  NoteRestingDrawing(pDoc);
+  Reindex(list, processed);
+  m_nIndexStamp = CKVObject::LatestChangeStamp();
+#ifndef NDEBUG
+  CheckPaintStateAgainstFullRecompute(list, pTarget);
+#endif
+  return true;
+}
+
+void CKvillView::CheckPaintStateAgainstFullRecompute(const CObList& list, CDC* pDC) {
+  const auto fail = [](const char* what, std::size_t i, int nKind) {
+    std::fprintf(stderr,
+                 "incremental paint: %s of top-level object %zu (kind %d) differs from a full "
+                 "recomputation\n",
+                 what, i, nKind);
+    std::abort();
+  };
+  std::size_t i = 0;
+  for (const auto& p : list) {
+    if (i >= m_paintIndex.Size() || m_paintIndex.ObjectAt(i) != p.get()) fail("the index", i, 0);
+    if (!m_paintIndex.HasReach(i, PaintReach(p.get()))) fail("the filed reach", i, p->m_nKind);
+    ++i;
+  }
+  // The drawing state of every object out of the window (those in it are drawn anew by
+  // every paint), recomputed from scratch (no memo) in list order as a full paint follows
+  // them: a difference is an object that changed without saying so, or one depending on
+  // it that was not brought up to date.
+  struct State {
+    CRect rcBounds;
+    CPoint ptAnchor, ptA, ptB;
+    CSize szLetter;
+    bool operator==(const State&) const = default;
+  };
+  const auto stateOf = [](CKVObject* p) {
+    State st{p->m_rcBounds, p->m_ptAnchor, {}, {}, {}};
+    if (const CCoupling* pBond = p->AsBond()) {
+      st.ptA = pBond->m_ptA;
+      st.ptB = pBond->m_ptB;
+      st.szLetter = pBond->m_szLetter;
+    }
+    return st;
+  };
+  std::vector<State> before;
+  std::vector<std::size_t> topOf;
+  const auto gather = [&](std::vector<State>& out, bool bTops) {
+    std::size_t nTop = 0;
+    for (const auto& p : list) {
+      out.push_back(stateOf(p.get()));
+      if (bTops) topOf.push_back(nTop);
+      if (CGroup* pGroup = p->AsGroup()) {
+        WalkGroup(
+            *pGroup,
+            [&](std::unique_ptr<CKVObject>& c, CGroup&) {
+              out.push_back(stateOf(c.get()));
+              if (bTops) topOf.push_back(nTop);
+              return WalkStep::Enter;
+            },
+            [](CGroup&) {});
+      }
+      ++nTop;
+    }
+  };
+  gather(before, true);
+  const CRect rcClient = m_pHost->GetClientRect();
+  const CPoint ptA = pDC->DPtoLP(CPoint{-2, -2});
+  const CPoint ptB = pDC->DPtoLP(
+      CPoint{SatAdd(Clamp32(static_cast<std::int64_t>(rcClient.right) - rcClient.left), 2),
+             SatAdd(Clamp32(static_cast<std::int64_t>(rcClient.bottom) - rcClient.top), 2)});
+  const CRect rcVisible{ptA.x, ptA.y, ptB.x, ptB.y};
+  CMeasuringDC measure(pDC);
+  const auto recompute = [&](CKVObject* p) {
+    if (CCoupling* pBond = p->AsBond()) {
+      pBond->ComputeEndPoints(pDC);
+    } else if (CFormula* pFormula = p->AsFormula()) {
+      pFormula->Draw(&measure);
+    }
+  };
+  for (const auto& p : list) {
+    if (p->m_bSelected && p->m_nKind == KIND_DOT) continue;
+    if (BoxesMeet(PaintReach(p.get()), rcVisible)) continue;
+    FollowInDrawingOrder(p.get(), recompute);
+  }
+  std::vector<State> after;
+  gather(after, false);
+  for (std::size_t k = 0; k < before.size(); ++k) {
+    if (k >= after.size() || !(before[k] == after[k])) {
+      auto it = list.begin();
+      std::advance(it, static_cast<std::ptrdiff_t>(topOf[k]));
+      fail("the drawing state", topOf[k], (*it)->m_nKind);
+    }
   }
 }
 
@@ -858,20 +1137,7 @@ void CKvillView::FollowLeftOut(CKVObject* pObj, CDC* pDC, CMeasuringDC& measure)
       LayOutLeftOut(pFormula, measure);
     }
   };
-  CGroup* pGroup = pObj->AsGroup();
-  if (pGroup == nullptr) {
-    follow(pObj);
-    return;
-  }
-  // In the order of the group's drawing, which recomputes each group's box when its list
-  // is done.
-  WalkGroup(
-      *pGroup,
-      [&](std::unique_ptr<CKVObject>& p, CGroup&) {
-        if (p->AsGroup() == nullptr) follow(p.get());
-        return WalkStep::Enter;
-      },
-      [](CGroup& g) { g.RecalcBounds(); });
+  FollowInDrawingOrder(pObj, follow);
 }
 
 void CKvillView::LayOutLeftOut(CFormula* pFormula, CMeasuringDC& measure) {

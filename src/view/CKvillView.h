@@ -84,8 +84,12 @@ class CKvillView : public IViewLink, public IDocClient {
   // The document's top-level list, so that a rotation that replaces an ellipse can move
   // bonds anywhere in the drawing over to its polygon.
   CObList* GetDocumentObjects() override;
-  // Any object destroyed ends the rest, so a repaint never goes by an index naming it.
-  void ObjectDestroyed() override { Unsettle(); }
+  // Any object destroyed ends the rest and drops the index, so a repaint never goes by an
+  // index naming it.
+  void ObjectDestroyed() override {
+    Unsettle();
+    DropPaintIndex();
+  }
 
   // IDocClient: the document.
   std::int32_t GetSelCount() const override { return m_nSelCount; }
@@ -180,12 +184,15 @@ class CKvillView : public IViewLink, public IDocClient {
   void OnDraw(CDC* pDC);
   std::optional<CExportBitmap> RenderDrawing(CDC* pDC, CKvillDoc* pDoc);
   void AddToExportExtent(CKVObject* pObj);
-  // Whatever may change an object calls this, so that the next repaints visit every
-  // object again until the drawing is at rest.
+  // Whatever may change an object calls this, so that the next repaints bring every
+  // changed object up to date again before the drawing counts as at rest.
   void Unsettle();
   // Whether a repaint that changes nothing but the window's place, zoom or exposure
   // visits only the objects the window can show.
   bool IsDrawingAtRest() const { return m_nRestingPaints >= 2; }
+  // How many screen paints brought up to date only what had changed since the paint
+  // before, instead of every object.
+  std::uint64_t ChangedOnlyPaints() const { return m_nChangedOnlyPaints; }
 
   std::int32_t m_bPaintEnabled = 1;
   std::int32_t m_bPainting = 0;
@@ -498,11 +505,54 @@ class CKvillView : public IViewLink, public IDocClient {
   };
   // After a full screen paint of pDoc: counts it towards rest and, at rest, indexes
   // where the objects paint.
-  void NoteFullPaint(CKvillDoc* pDoc);
+  // Indexes the drawing after a full screen paint that began at change stamp nStart.
+  void NoteFullPaint(CKvillDoc* pDoc, std::uint64_t nStart, CDC* pDC, CMeasuringDC& measure);
+  // Records pDoc's list as the one the resting paints are of.
+  void NoteRestingDrawing(const CKvillDoc* pDoc);
   // Whether pDoc's list is the one the resting paints were of, by its length and ends.
   bool IsRestingDrawing(const CKvillDoc* pDoc) const;
-  // The next repaints visit every object again; the drawing itself is taken as unchanged.
+  // The drawing is no longer at rest: the next repaint looks for changed objects.
   void EndPaintRest();
+  // Ends the rest and forgets the index: the next repaint visits every object again.
+  void DropPaintIndex();
+
+  // ---- The paint after a change ----
+  // A full screen paint leaves every object's drawing state (bond points, formula boxes,
+  // group boxes) where a further paint would leave it and the index of where each object
+  // paints; both then stay with the drawing. Objects say when they change (their change
+  // stamps), so a later screen paint of the same list brings up to date only the objects
+  // changed since, and those that depend on them (bonds on changed ends, groups holding
+  // such bonds), draws what the window shows and files the new reaches in the index.
+  // Paints the document that way; false, having done nothing, when the list is not the
+  // indexed one object for object.
+  // The places in the indexed list of the objects changed after stamp nSince or depending
+  // on one that did, ascending: of all objects (false when the list is not the indexed
+  // one), or only of those at the places pAmong.
+  bool CollectChanged(const CObList& list, std::uint64_t nSince,
+                      const std::vector<std::uint32_t>* pAmong, std::vector<std::uint32_t>& out);
+  // Brings the objects changed from stamp nSince on (of all, or of those at the places
+  // pAmong), and those depending on them, up to date without drawing, until nothing
+  // changes any more; adds their places to processed. False when it does not come to rest.
+  bool FollowChanged(const CObList& list, std::uint64_t nSince,
+                     const std::vector<std::uint32_t>* pAmong, CDC* pDC, CMeasuringDC& measure,
+                     std::vector<std::uint32_t>& processed);
+  // Files the objects at the given places under their reach now; the grid is built anew
+  // when too many have left their cells.
+  void Reindex(const CObList& list, const std::vector<std::uint32_t>& places);
+  // Notes that the object at place i depends on the top-level objects its bonds (itself,
+  // or those inside it) end on outside it.
+  void NoteDependents(std::uint32_t i, CKVObject* pObj);
+  // Test builds: the index and every object's drawing state are what a full
+  // recomputation gives; stops the program naming the first difference otherwise.
+  void CheckPaintStateAgainstFullRecompute(const CObList& list, CDC* pDC);
+  // The document the index is of (none while there is no index), and the change stamp up
+  // to which it and the objects' drawing state are current.
+  const CKvillDoc* m_pIndexDoc = nullptr;
+  std::uint64_t m_nChangedOnlyPaints = 0;
+  std::uint64_t m_nIndexStamp = 0;
+  // For a top-level object, the places of those depending on it.
+  std::unordered_multimap<const CKVObject*, std::uint32_t> m_dependents;
+  std::vector<std::uint32_t> m_changedScratch, m_processedScratch, m_visitedScratch;
   int m_nRedisplay = 0;
   int m_nRestingPaints = 0;
   // The drawing the resting paints were of: a list of another length or with other
@@ -556,6 +606,8 @@ class CKvillView : public IViewLink, public IDocClient {
   // the client area, leaving out what the window cannot show.
   enum class RenderMode { Direct, Bitmap, Screen };
   void PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CSize szVisible);
+  // The paint after a change (see CollectChanged below).
+  bool PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, const CRect& rcVisible);
   void PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc* pDoc, RenderMode mode);
   std::optional<CExportBitmap> CutExportBitmap(CDC* pDC, CDC* pRendered, int dpiX, int dpiY);
   // UpdateView's steps: the selection goes to the front (or, once, to the back); the

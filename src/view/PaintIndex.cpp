@@ -24,6 +24,8 @@ void CPaintIndex::Clear() {
   m_objects.clear();
   m_reach.clear();
   m_wide.clear();
+  m_isWide.clear();
+  m_nMoved = 0;
   m_cellStart.clear();
   m_cellItems.clear();
   m_seen.clear();
@@ -76,7 +78,8 @@ void CPaintIndex::Build(const CObList& list, CRect (*fnReach)(CKVObject*)) {
   // Two passes: count the entries of each cell, then place them.
   const std::size_t nCells = static_cast<std::size_t>(m_nCols) * static_cast<std::size_t>(m_nRows);
   m_cellStart.assign(nCells + 1, 0);
-  std::vector<bool> wide(m_objects.size(), false);
+  std::vector<bool>& wide = m_isWide;
+  wide.assign(m_objects.size(), false);
   for (std::size_t i = 0; i < m_reach.size(); ++i) {
     int c0, r0, c1, r1;
     CellRange(m_reach[i], c0, r0, c1, r1);
@@ -105,10 +108,40 @@ void CPaintIndex::Build(const CObList& list, CRect (*fnReach)(CKVObject*)) {
   }
 }
 
+bool CPaintIndex::HasReach(std::size_t i, const CRect& rc) const {
+  const Box a = m_reach[i], b = Normal(rc);
+  return a.x0 == b.x0 && a.y0 == b.y0 && a.x1 == b.x1 && a.y1 == b.y1;
+}
+
+bool CPaintIndex::Update(std::size_t i, const CRect& rc) {
+  const Box b = Normal(rc);
+  if (!m_isWide[i]) {
+    // Still filed correctly when the new reach lies within the grid and within the cells
+    // the old one covered.
+    int c0, r0, c1, r1, n0, s0, n1, s1;
+    CellRange(m_reach[i], c0, r0, c1, r1);
+    CellRange(b, n0, s0, n1, s1);
+    const bool bInside =
+        m_extent.x0 <= b.x0 && b.x1 <= m_extent.x1 && m_extent.y0 <= b.y0 && b.y1 <= m_extent.y1;
+    if (!bInside || n0 < c0 || s0 < r0 || n1 > c1 || s1 > r1) {
+      m_isWide[i] = true;
+      m_wide.push_back(static_cast<std::uint32_t>(i));
+      ++m_nMoved;
+    }
+  }
+  m_reach[i] = b;
+  return m_nMoved <= 256 + m_objects.size() / 16;
+}
+
 const std::vector<CKVObject*>& CPaintIndex::Meeting(const CRect& rc) {
-  m_hits.clear();
   m_result.clear();
-  if (m_objects.empty()) return m_result;
+  for (std::uint32_t i : MeetingAt(rc)) m_result.push_back(m_objects[i]);
+  return m_result;
+}
+
+const std::vector<std::uint32_t>& CPaintIndex::MeetingAt(const CRect& rc) {
+  m_hits.clear();
+  if (m_objects.empty()) return m_hits;
   if (++m_nQuery == 0) {
     // The stamps wrapped around: start them again.
     std::fill(m_seen.begin(), m_seen.end(), 0);
@@ -132,7 +165,5 @@ const std::vector<CKVObject*>& CPaintIndex::Meeting(const CRect& rc) {
     }
   }
   std::sort(m_hits.begin(), m_hits.end());
-  m_result.reserve(m_hits.size());
-  for (std::uint32_t i : m_hits) m_result.push_back(m_objects[i]);
-  return m_result;
+  return m_hits;
 }

@@ -24,6 +24,16 @@ class CPaintIndex {
   // The objects whose reach meets the box (drawing units, either orientation), in the
   // order of the list. The result stays valid until the next call.
   const std::vector<CKVObject*>& Meeting(const CRect& rc);
+  // The same, as places in the list, ascending; valid until the next query.
+  const std::vector<std::uint32_t>& MeetingAt(const CRect& rc);
+
+  CKVObject* ObjectAt(std::size_t i) const { return m_objects[i]; }
+  // Whether the reach kept for the object at place i is rc.
+  bool HasReach(std::size_t i, const CRect& rc) const;
+  // The object at place i now paints within rc. An object whose new reach leaves the
+  // cells it was filed under is tested at every query from then on; false when so many
+  // are that building the index again is due.
+  bool Update(std::size_t i, const CRect& rc);
 
  private:
   struct Box {
@@ -40,6 +50,9 @@ class CPaintIndex {
   std::vector<Box> m_reach;
   // Objects covering many cells are kept out of the grid and tested at every query.
   std::vector<std::uint32_t> m_wide;
+  std::vector<bool> m_isWide;
+  // Objects filed under cells their reach no longer keeps to, since the last build.
+  std::size_t m_nMoved = 0;
   // The grid: the indices in cell k are m_cellItems[m_cellStart[k] .. m_cellStart[k + 1]).
   Box m_extent{0, 0, 0, 0};
   std::int64_t m_nCellW = 1, m_nCellH = 1;

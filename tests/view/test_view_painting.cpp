@@ -358,6 +358,7 @@ TEST_F(ViewPainting, ThickStrokesKeepTheirObjectVisible) {
   view.UpdateView();
   EXPECT_EQ(LastBuffer()->RecordsOf(CRecordingDC::Op::Ellipse).size(), 1u);
   e->m_dThickness = 1.0;
+  e->MarkChanged();  // as every writer of a stored field does
   view.UpdateView();
   EXPECT_TRUE(LastBuffer()->Records().empty());
 }

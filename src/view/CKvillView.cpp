@@ -855,6 +855,9 @@ void CKvillView::EndPaintRest() { m_nRestingPaints = 0; }
 
 void CKvillView::DropPaintIndex() {
   EndPaintRest();
+  // A reload destroys every object, and each asks again: clearing an empty table of
+  // dependents still walks all its buckets.
+  if (m_pIndexDoc == nullptr && m_paintIndex.Size() == 0) return;
   m_paintIndex.Clear();
   m_pIndexDoc = nullptr;
   m_dependents.clear();

@@ -6,11 +6,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <memory>
 #include <vector>
 
 #include "bench/ImageHost.h"
+#include "bench/QtBenchmarkMain.h"
 #include "bench/RingDrawing.h"
 #include "document/CKvillDoc.h"
 #include "objects/CArchive.h"
@@ -208,10 +208,4 @@ EDIT_BENCHMARK(BM_HistoryBytes)->Iterations(1);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -1,8 +1,11 @@
 #include "document/CKvillDoc.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <iterator>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "document/CBondEndIndex.h"
 #include "document/IDocClient.h"
@@ -14,6 +17,7 @@
 #include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"
+#include "objects/GroupWalk.h"
 
 namespace {
 
@@ -60,6 +64,13 @@ class CModeScope {
   std::int32_t m_saved[std::size(kModeFlags)] = {};
   WorkProgress m_savedProgress;
 };
+
+// The stored selection count is not checked against the records; kept within a range that
+// no real drawing leaves, it cannot overflow as pasted objects and later clicks add to it.
+std::int32_t ClampSelCount(std::int32_t n) {
+  constexpr std::int32_t kCountLimit = std::int32_t(1) << 30;
+  return std::clamp(n, -kCountLimit, kCountLimit);
+}
 
 }  // namespace
 
@@ -256,8 +267,297 @@ void CKvillDoc::AdoptRecords(std::span<const CStoredRecordRef> records) {
   for (const auto& p : m_listObjects) {
     p->m_pStoredRecord = records[p->AsBond() != nullptr ? j++ : i++];
     p->m_nStoredAt = nNow;
+    p->m_nLoadedStamp = p->m_nChangeStamp;
   }
   m_pHeadRecord = records.front();
+}
+
+// ---------------------------------------------------------------------------------------
+// Reloading only what differs
+
+namespace {
+
+// What a bond end reference names: a box and an anchor.
+struct CEndKey {
+  CRect rc;
+  CPoint pt;
+  bool operator==(const CEndKey& o) const { return rc == o.rc && pt == o.pt; }
+};
+struct CEndKeyHash {
+  std::size_t operator()(const CEndKey& k) const {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (const std::int32_t v : {k.rc.left, k.rc.top, k.rc.right, k.rc.bottom, k.pt.x, k.pt.y}) {
+      h ^= static_cast<std::uint32_t>(v);
+      h *= 0xBF58476D1CE4E5B9ull;
+      h ^= h >> 31;
+    }
+    return static_cast<std::size_t>(h);
+  }
+};
+CEndKey KeyOf(const CKVObject* p) { return CEndKey{p->m_rcBounds, p->m_ptAnchor}; }
+
+// Reads one record by itself. A group's bonds find their ends among the group's own
+// objects read before them, as in a whole read when nothing earlier has the same box and
+// anchor (the caller checks that); every reference asked for is noted, and a top-level
+// bond finds nothing here: the caller resolves its ends in the whole new list.
+class CRecordReader final : public IRecordDocument {
+ public:
+  bool RecordsHaveSelection() const override { return true; }
+  bool IsPastingRecords() const override { return false; }
+  std::unique_ptr<CKVObject> CreateRecordObject(std::int32_t nKind) override {
+    return CreateObjectForKind(nKind);
+  }
+  CKVObject* FindBondEnd(const CRect& rc, CPoint pt, bool) override {
+    m_asked.push_back(CEndKey{rc, pt});
+    return m_index.Find(rc, pt);
+  }
+  void NoteLoadedObject(CKVObject* pObj) override { m_index.Add(pObj); }
+
+  std::unique_ptr<CKVObject> Read(const CStoredRecord& record) {
+    m_index.Clear();
+    m_asked.clear();
+    CArchive ar{std::span<const std::uint8_t>(record.m_bytes)};
+    std::int32_t nKind = 0;
+    if (!ar.ReadInt32(nKind)) return nullptr;
+    std::unique_ptr<CKVObject> p = CreateObjectForKind(nKind);
+    if (!p) return nullptr;
+    p->m_nKind = nKind;
+    p->m_pParent = nullptr;
+    p->Load(ar, this);
+    // A record that does not read back exactly is left to the whole reload.
+    if (ar.IsCutShort() || ar.GetRemaining() != 0) return nullptr;
+    return p;
+  }
+
+  std::vector<CEndKey> m_asked;
+
+ private:
+  CBondEndIndex m_index;
+};
+
+std::int32_t KindOfRecord(const CStoredRecord& record) {
+  if (record.m_bytes.size() < 4) return -1;
+  std::uint32_t u = 0;
+  for (int i = 3; i >= 0; --i) u = (u << 8) | record.m_bytes[static_cast<std::size_t>(i)];
+  return static_cast<std::int32_t>(u);
+}
+
+// Calls f on every object a bond end can name inside a top-level object, in the order a
+// whole read offers them: the object itself, then its descendants depth first, groups
+// inside and bonds never. onBond sees the bonds inside a group.
+template <typename F, typename B>
+void ForEachEndCandidate(CKVObject* pTop, F&& f, B&& onBond) {
+  if (pTop->AsBond() != nullptr) return;
+  f(pTop);
+  CGroup* pGroup = pTop->AsGroup();
+  if (pGroup == nullptr) return;
+  WalkGroup(*pGroup, [&](std::unique_ptr<CKVObject>& slot, CGroup&) {
+    CKVObject* p = slot.get();
+    if (CCoupling* pBond = p->AsBond()) {
+      onBond(pBond);
+    } else if (p->AsGroup() == nullptr) {
+      f(p);
+    }
+    return WalkStep::Enter;
+  });
+}
+
+}  // namespace
+
+bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
+  m_nKeptByLastReload = 0;
+  if (records.size() < 2 || m_bSelectionOnly) return false;
+  // The head this program writes (magic and selection count) and the end marker.
+  const std::vector<std::uint8_t>& head = records.front()->m_bytes;
+  if (head.size() != kMagicSize + 4 || std::memcmp(head.data(), kWrittenMagic, kMagicSize) != 0)
+    return false;
+  std::int32_t nSelCount = 0;
+  {
+    CArchive ar{std::span<const std::uint8_t>(head)};
+    if (!ar.Skip(kMagicSize) || !ar.ReadInt32(nSelCount)) return false;
+  }
+  if (records.back()->m_bytes.size() != 4 || KindOfRecord(*records.back()) != KIND_END)
+    return false;
+  const std::span<const CStoredRecordRef> body = records.subspan(1, records.size() - 2);
+  std::size_t nShapes = 0;
+  while (nShapes < body.size() && !IsBondCode(KindOfRecord(*body[nShapes]))) ++nShapes;
+  for (std::size_t i = nShapes; i < body.size(); ++i)
+    if (!IsBondCode(KindOfRecord(*body[i]))) return false;
+  const std::span<const CStoredRecordRef> shapeRecords = body.first(nShapes);
+  const std::span<const CStoredRecordRef> bondRecords = body.subspan(nShapes);
+
+  using Slot = std::unique_ptr<CKVObject>;
+  std::vector<Slot*> oldShapes, oldBonds;
+  for (Slot& p : m_listObjects) (p->AsBond() != nullptr ? oldBonds : oldShapes).push_back(&p);
+
+  // An object stays only where the record in its place is the one it holds, in the
+  // unchanged run at either end of the list (so the objects that stay keep their order), and
+  // only while it is still exactly what a load made of that record.
+  const auto keep = [](std::span<const CStoredRecordRef> target, const std::vector<Slot*>& old) {
+    std::vector<Slot*> kept(target.size(), nullptr);
+    const std::size_t nMax = std::min(target.size(), old.size());
+    std::size_t nHead = 0;
+    while (nHead < nMax && (*old[nHead])->m_pStoredRecord == target[nHead]) ++nHead;
+    std::size_t nTail = 0;
+    while (nTail < nMax - nHead &&
+           (*old[old.size() - 1 - nTail])->m_pStoredRecord == target[target.size() - 1 - nTail])
+      ++nTail;
+    const auto untouched = [](const CKVObject* p) {
+      return p->m_nLoadedStamp != 0 && p->m_nChangeStamp == p->m_nLoadedStamp &&
+             p->m_nStoredAt >= p->m_nChangeStamp;
+    };
+    for (std::size_t i = 0; i < nHead; ++i)
+      if (untouched(old[i]->get())) kept[i] = old[i];
+    for (std::size_t i = 0; i < nTail; ++i) {
+      Slot* p = old[old.size() - 1 - i];
+      if (untouched(p->get())) kept[target.size() - 1 - i] = p;
+    }
+    return kept;
+  };
+  std::vector<Slot*> keptShapes = keep(shapeRecords, oldShapes);
+  std::vector<Slot*> keptBonds = keep(bondRecords, oldBonds);
+
+  // Beyond a small part of the drawing a whole reload costs no more.
+  const std::size_t nLimit = 64 + (m_listObjects.size() + body.size()) / 8;
+  std::size_t nKeptShapes = 0;
+  for (Slot* p : keptShapes) nKeptShapes += p != nullptr ? 1 : 0;
+  if ((nShapes - nKeptShapes) + (oldShapes.size() - nKeptShapes) > nLimit) return false;
+
+  // The boxes and anchors an end reference might now find on another object (contested):
+  // those of the objects that go or come; and those the bonds read anew ask for. Each is
+  // mapped to the first object of the new list's walk that has it.
+  struct COwner {
+    CKVObject* pFirst = nullptr;
+    bool bContested = false;
+  };
+  std::unordered_map<CEndKey, COwner, CEndKeyHash> moved;
+  const auto noteKeys = [&](CKVObject* pTop) {
+    ForEachEndCandidate(
+        pTop, [&](CKVObject* p) { moved[KeyOf(p)].bContested = true; }, [](CCoupling*) {});
+  };
+  const auto contested = [&](const CKVObject* pEnd) {
+    const auto it = moved.find(KeyOf(pEnd));
+    return it != moved.end() && it->second.bContested;
+  };
+  std::unordered_set<const CKVObject*> gone;
+  {
+    std::unordered_set<const Slot*> staying(keptShapes.begin(), keptShapes.end());
+    for (Slot* p : oldShapes) {
+      if (staying.count(p) != 0) continue;
+      gone.insert(p->get());
+      noteKeys(p->get());
+    }
+  }
+  CRecordReader reader;
+  std::vector<Slot> freshShapes(nShapes);
+  // A group read anew whose bonds asked for these references.
+  std::vector<std::pair<CKVObject*, std::vector<CEndKey>>> groupAsks;
+  for (std::size_t i = 0; i < nShapes; ++i) {
+    if (keptShapes[i] != nullptr) continue;
+    freshShapes[i] = reader.Read(*shapeRecords[i]);
+    if (!freshShapes[i] || freshShapes[i]->AsBond() != nullptr) return false;
+    noteKeys(freshShapes[i].get());
+    for (const CEndKey& k : reader.m_asked) moved.try_emplace(k);
+    if (!reader.m_asked.empty()) groupAsks.emplace_back(freshShapes[i].get(), reader.m_asked);
+  }
+
+  // A bond stays only when both its ends stay and no reference to them can find another.
+  std::size_t nFreshBonds = 0;
+  for (std::size_t i = 0; i < bondRecords.size(); ++i) {
+    Slot* pSlot = keptBonds[i];
+    if (pSlot == nullptr) continue;
+    const CCoupling* pBond = (*pSlot)->AsBond();
+    for (const CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
+      if (pEnd == nullptr || gone.count(const_cast<CKVObject*>(pEnd)->GetTop()) != 0 ||
+          contested(pEnd)) {
+        keptBonds[i] = nullptr;
+        break;
+      }
+    }
+  }
+  std::vector<Slot> freshBonds(bondRecords.size());
+  std::vector<std::array<CEndKey, 2>> freshBondKeys(bondRecords.size());
+  for (std::size_t i = 0; i < bondRecords.size(); ++i) {
+    if (keptBonds[i] != nullptr) continue;
+    if (++nFreshBonds > nLimit) return false;
+    freshBonds[i] = reader.Read(*bondRecords[i]);
+    if (!freshBonds[i] || freshBonds[i]->AsBond() == nullptr || reader.m_asked.size() != 2)
+      return false;
+    freshBondKeys[i] = {reader.m_asked[0], reader.m_asked[1]};
+    for (const CEndKey& k : reader.m_asked) moved.try_emplace(k);
+  }
+
+  // The new list's walk: first owners of the moved keys. A group that stays must not have
+  // a bond inside whose reference could now find another object.
+  for (std::size_t i = 0; i < nShapes; ++i) {
+    const bool bKept = keptShapes[i] != nullptr;
+    CKVObject* pTop = bKept ? keptShapes[i]->get() : freshShapes[i].get();
+    bool bClash = false;
+    ForEachEndCandidate(
+        pTop,
+        [&](CKVObject* p) {
+          const auto it = moved.find(KeyOf(p));
+          if (it != moved.end() && it->second.pFirst == nullptr) it->second.pFirst = p;
+        },
+        [&](CCoupling* pBond) {
+          if (!bKept) return;
+          for (const CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB})
+            if (pEnd == nullptr || contested(pEnd)) bClash = true;
+        });
+    if (bClash) return false;
+  }
+  // A group read anew found its bonds' ends among its own objects; a whole read would have
+  // found an earlier object with the same box and anchor first.
+  for (const auto& [pGroup, asked] : groupAsks) {
+    for (const CEndKey& k : asked) {
+      const CKVObject* pFirst = moved.at(k).pFirst;
+      if (pFirst != nullptr && const_cast<CKVObject*>(pFirst)->GetTop() != pGroup) return false;
+    }
+  }
+
+  // Nothing can fail from here on: the drawing is replaced as a history reload replaces it.
+  const CModeScope mode(*this, CSerializeOptions::HistoryReload());
+  if (IDocClient* pClient = GetDocClient()) pClient->ReleaseObjects();
+  const std::uint64_t nNow = CKVObject::LatestChangeStamp();
+  const auto adopt = [&](CKVObject* p, const CStoredRecordRef& pRecord) {
+    p->m_pStoredRecord = pRecord;
+    p->m_nStoredAt = nNow;
+    p->m_nLoadedStamp = p->m_nChangeStamp;
+  };
+  CObList list;
+  m_nKeptByLastReload = 0;
+  for (std::size_t i = 0; i < nShapes; ++i) {
+    if (keptShapes[i] != nullptr) {
+      ++m_nKeptByLastReload;
+      list.push_back(std::move(*keptShapes[i]));
+    } else {
+      adopt(freshShapes[i].get(), shapeRecords[i]);
+      list.push_back(std::move(freshShapes[i]));
+    }
+  }
+  for (std::size_t i = 0; i < bondRecords.size(); ++i) {
+    if (keptBonds[i] != nullptr) {
+      ++m_nKeptByLastReload;
+      list.push_back(std::move(*keptBonds[i]));
+      continue;
+    }
+    CCoupling* pBond = freshBonds[i]->AsBond();
+    pBond->m_pEndA = moved.at(freshBondKeys[i][0]).pFirst;
+    pBond->m_pEndB = moved.at(freshBondKeys[i][1]).pFirst;
+    // A bond whose ends are not both found is dropped, as a whole read drops it.
+    if (pBond->m_pEndA == nullptr || pBond->m_pEndB == nullptr) continue;
+    adopt(pBond, bondRecords[i]);
+    list.push_back(std::move(freshBonds[i]));
+  }
+  m_listObjects.swap(list);
+  list.clear();  // what did not stay
+  m_nLoadedFamily = StreamFamily::Valendra;
+  m_strLoadedMagic = "8Valendra";
+  m_bRecordsHaveSelection = 1;
+  SetSelCount(ClampSelCount(nSelCount));
+  m_pHeadRecord = records.front();
+  AfterLoad(true);
+  return true;
 }
 
 void CKvillDoc::AfterStore() {
@@ -286,10 +586,7 @@ void CKvillDoc::BeginRecords(CArchive& ar, StreamFamily family) {
   }
   m_bRecordsHaveSelection = 1;
   std::int32_t nCount = 0;
-  // The stored count is not checked against the records; kept within a range that no real
-  // drawing leaves, it cannot overflow as pasted objects and later clicks add to it.
-  constexpr std::int32_t kCountLimit = std::int32_t(1) << 30;
-  if (ar.ReadInt32(nCount)) SetSelCount(std::clamp(nCount, -kCountLimit, kCountLimit));
+  if (ar.ReadInt32(nCount)) SetSelCount(ClampSelCount(nCount));
 }
 
 bool CKvillDoc::LoadPlain(CArchive& ar) {

@@ -86,6 +86,18 @@ class CKvillDoc : public IRecordDocument {
   // its record over as written now, so that the next StoreRecords shares them. Nothing is
   // taken when the objects do not match the records one for one.
   void AdoptRecords(std::span<const CStoredRecordRef> records);
+  // Replaces the drawing with these records (an undo or redo) the way a history reload of
+  // their bytes does, ending in exactly the same state, but reading only the records that
+  // differ from what the objects hold: objects that a load made and nothing changed since,
+  // and whose record is the one in the same place, stay; the rest are read anew and bonds
+  // find their ends as a full read would. Returns false, having changed nothing, whenever
+  // that cannot be shown to give the same drawing (too much differs, an end reference that
+  // could name another object, a record that does not read back whole); the caller then
+  // reloads the whole stream.
+  bool ReloadChanged(std::span<const CStoredRecordRef> records);
+  // How many top-level objects the last ReloadChanged kept instead of reading them (0 when
+  // it left the reload to a whole one).
+  std::size_t m_nKeptByLastReload = 0;
   // Buffer size for a stream of the drawing: (16402 + stored sizes) x 1.2.
   virtual std::int64_t EstimateNativeSize();
 

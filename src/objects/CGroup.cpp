@@ -298,6 +298,9 @@ int CGroup::GetStoredSize() {
 }
 
 void CGroup::SaveExact() {
+  // The exact positions are not stored; a group holding them is no longer what a load of
+  // its record gives.
+  MarkChanged();
   WalkGroup(*this, [](std::unique_ptr<CKVObject>& p, CGroup&) {
     p->m_nExactLeft = Times100(p->m_rcBounds.left);
     p->m_nExactRight = Times100(p->m_rcBounds.right);

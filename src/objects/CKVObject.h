@@ -122,6 +122,10 @@ class CKVObject {
   // current: while the object's stamp is not newer, the record is still its bytes.
   std::shared_ptr<const CStoredRecord> m_pStoredRecord;
   std::uint64_t m_nStoredAt = 0;
+  // m_nChangeStamp as it stood right after a load made the object; while the two are equal
+  // nothing has touched the object (or a descendant) since, so it is still exactly what a
+  // load of its record gives, fields that are not stored included. 0: not made by a load.
+  std::uint64_t m_nLoadedStamp = 0;
   // ----
 
  protected:

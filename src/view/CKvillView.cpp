@@ -1515,26 +1515,29 @@ void CKvillView::Redo() {
   if (const auto snapshot = m_history.Redo()) ReloadFrom(*snapshot);
 }
 
-void CKvillView::ReloadFrom(const CUndoHistory::CReload& snapshot) {
+void CKvillView::ReloadFrom(const CUndoHistory::CReload& snapshot, bool bWholeStream) {
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc == nullptr) return;
   pDoc->SetModifiedFlag(snapshot.bModified);
   m_pHost->BeginWaitCursor();
   try {
-    CArchive ar(snapshot.Bytes());
     // The objects read take over the records they were read from, for the next snapshot;
     // the load's own paint waits until they have, as it may move bond points and formula
     // boxes, and the records must then be written again.
     const std::int32_t bPaintEnabled = m_bPaintEnabled;
     m_bPaintEnabled = 0;
-    bool bLoaded = false;
     try {
-      bLoaded = pDoc->Serialize(ar, CSerializeOptions::HistoryReload());
+      // Mostly only a few records differ from what the drawing holds, and only those are
+      // read; when that cannot be done exactly, the whole stream is.
+      if (bWholeStream || !pDoc->ReloadChanged(snapshot.records)) {
+        CArchive ar(snapshot.Bytes());
+        if (pDoc->Serialize(ar, CSerializeOptions::HistoryReload()))
+          pDoc->AdoptRecords(snapshot.records);
+      }
     } catch (...) {
       m_bPaintEnabled = bPaintEnabled;
       throw;
     }
-    if (bLoaded) pDoc->AdoptRecords(snapshot.records);
     m_bPaintEnabled = bPaintEnabled;
     UpdateView();
   } catch (const std::bad_alloc&) {

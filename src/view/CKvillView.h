@@ -359,6 +359,10 @@ class CKvillView : public IViewLink, public IDocClient {
   void Redo();
   void ClearHistory();
   void MarkSavedSnapshot();
+  // Reloads the document from a snapshot as Undo and Redo do: only the records that differ
+  // from what the drawing holds, or the whole stream when that cannot be done exactly or
+  // bWholeStream asks for it (the reference the partial reload is held to).
+  void ReloadFrom(const CUndoHistory::CReload& snapshot, bool bWholeStream = false);
 
   // ======== Context menus, focus and the view window's own commands ========
   // The context menu at a screen point; a negative coordinate means that the keyboard asked
@@ -623,7 +627,6 @@ class CKvillView : public IViewLink, public IDocClient {
   // Moves the objects of the picture: all of them, or the selection for a copied selection.
   void MovePictureObjects(CDC* pDC, CSize offset);
   void ScrollRefresh();
-  void ReloadFrom(const CUndoHistory::CReload& snapshot);
   // Test builds: the records of a snapshot, concatenated, are a full store of the drawing;
   // a difference ends the program with the record that differs.
   void CheckRecordsAgainstFullStore(std::span<const CStoredRecordRef> records);

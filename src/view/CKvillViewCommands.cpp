@@ -540,6 +540,8 @@ void CKvillView::RotateStep(CPoint P) {
 
 void CKvillView::OnLockAspect() {
   if (m_pCurrent == nullptr) return;
+  // Not stored, but the object is no longer what a load of its record gives.
+  m_pCurrent->MarkChanged();
   m_pCurrent->m_bKeepAspect = m_pCurrent->m_bKeepAspect ? 0 : 1;
   m_pCurrent = nullptr;
   UpdateView();

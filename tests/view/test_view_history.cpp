@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <span>
 
 #include "ViewFixture.h"
+#include "WholeReload.h"
 #include "objects/CArchive.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
@@ -372,3 +374,101 @@ TEST_F(SnapshotSharing, AFieldWrittenWithoutItsMarkStopsTheTestBuild) {
       "differs from a full store");
 }
 #endif
+
+// ---------------------------------------------------------------------------------------
+// Undo and redo read only the records that differ from what the drawing holds, and end
+// exactly where a whole reload of the snapshot ends.
+
+class PartialReload : public ViewFixture {
+ protected:
+  // A drawing of two rings with a bond between them, two dots with a bond and a far dot;
+  // the history then holds it and one small change, undone and redone, so that every
+  // object is one a load made.
+  void Start() {
+    DrawingBuilder b(doc);
+    left = b.Ring(CPoint{0, 0});
+    right = b.Ring(CPoint{4000, 0});
+    b.Bond(Junction(left), Junction(right));
+    a = b.Dot(0, -3000);
+    CDot* pB = b.Dot(1000, -3000);
+    b.Bond(a, pB);
+    CDot* far = b.Dot(9000, -9000);
+    view.UpdateView();
+    view.PushSnapshot();
+    far->ResetDone();
+    far->MoveTo(CPoint{9300, -9000});
+    view.PushSnapshot();
+    view.Undo();
+    view.Redo();
+    left = right = nullptr;
+    a = nullptr;
+    for (const auto& p : doc.m_listObjects) {
+      if (p->AsGroup() != nullptr) (left == nullptr ? left : right) = p->AsGroup();
+      if (p->m_ptAnchor == CPoint{0, -3000}) a = static_cast<CDot*>(p.get());
+    }
+    ASSERT_NE(right, nullptr);
+    ASSERT_NE(a, nullptr);
+  }
+  static CKVObject* Junction(CGroup* g) { return g->m_listChildren.front().get(); }
+  // A dot with the box and anchor of another object, at the head of the list: bond
+  // references to that box and anchor find it first.
+  void DotInFrontLike(const CKVObject* p) {
+    auto d = std::make_unique<CDot>();
+    d->m_rcBounds = p->m_rcBounds;
+    d->m_ptAnchor = p->m_ptAnchor;
+    doc.m_listObjects.push_front(std::move(d));
+  }
+
+  CGroup* left = nullptr;
+  CGroup* right = nullptr;
+  CDot* a = nullptr;
+};
+
+TEST_F(PartialReload, UndoAndRedoOfEachEditEndAsAWholeReloadDoes) {
+  enum class Kept { Some, None };
+  struct Case {
+    const char* name;
+    std::function<void()> edit;
+    // Whether the undo and redo keep objects, or find that they cannot and read it all.
+    Kept kept;
+  };
+  const Case cases[] = {
+      {"delete a dot and the bond on it",
+       [this] {
+         view.DeselectAll();
+         a->SetSelected(1);
+         view.CountSelection();
+         view.OnCommand(cmd::kEditDelete);
+       },
+       Kept::Some},
+      {"move one of two rings joined by a bond",
+       [this] {
+         right->ResetDone();
+         right->MoveTo(CPoint{right->m_ptAnchor.x + 600, right->m_ptAnchor.y});
+         view.UpdateView();
+       },
+       Kept::Some},
+      // The bond stays in the record it had, but a whole read finds the new dot for it.
+      {"a dot like a bond's end comes first", [this] { DotInFrontLike(a); }, Kept::Some},
+      // A bond inside a ring that stays would find the new dot too: all is read again.
+      {"a dot like a ring's junction comes first", [this] { DotInFrontLike(Junction(left)); },
+       Kept::None},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    doc.ClearForReplace();
+    view.ClearHistory();
+    Start();
+    c.edit();
+    view.PushSnapshot();
+    const std::size_t nNewest = view.History().Size() - 1;
+    WholeReload whole(view);
+    view.Undo();
+    EXPECT_EQ(doc.m_nKeptByLastReload > 0, c.kept == Kept::Some);
+    EXPECT_TRUE(whole.Matches(view, host, nNewest - 1));
+    view.Redo();
+    EXPECT_EQ(doc.m_nKeptByLastReload > 0, c.kept == Kept::Some);
+    EXPECT_TRUE(whole.Matches(view, host, nNewest));
+    EXPECT_EQ(Store(doc), view.History().BytesAt(nNewest));
+  }
+}

@@ -386,15 +386,20 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
   const std::span<const CStoredRecordRef> shapeRecords = body.first(nShapes);
   const std::span<const CStoredRecordRef> bondRecords = body.subspan(nShapes);
 
-  using Slot = std::unique_ptr<CKVObject>;
-  std::vector<Slot*> oldShapes, oldBonds;
-  for (Slot& p : m_listObjects) (p->AsBond() != nullptr ? oldBonds : oldShapes).push_back(&p);
+  using It = CObList::iterator;
+  const It kNone = m_listObjects.end();
+  std::vector<It> oldShapes, oldBonds;
+  for (It it = m_listObjects.begin(); it != m_listObjects.end(); ++it)
+    ((*it)->AsBond() != nullptr ? oldBonds : oldShapes).push_back(it);
 
   // An object stays only where the record in its place is the one it holds, in the
   // unchanged run at either end of the list (so the objects that stay keep their order), and
   // only while it is still exactly what a load made of that record.
-  const auto keep = [](std::span<const CStoredRecordRef> target, const std::vector<Slot*>& old) {
-    std::vector<Slot*> kept(target.size(), nullptr);
+  // Which old object each record keeps (kNone: read anew), and whether each old one stays.
+  std::vector<char> oldStays;
+  const auto keep = [&](std::span<const CStoredRecordRef> target, const std::vector<It>& old) {
+    std::vector<It> kept(target.size(), kNone);
+    oldStays.assign(old.size(), 0);
     const std::size_t nMax = std::min(target.size(), old.size());
     std::size_t nHead = 0;
     while (nHead < nMax && (*old[nHead])->m_pStoredRecord == target[nHead]) ++nHead;
@@ -406,21 +411,26 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
       return p->m_nLoadedStamp != 0 && p->m_nChangeStamp == p->m_nLoadedStamp &&
              p->m_nStoredAt >= p->m_nChangeStamp;
     };
-    for (std::size_t i = 0; i < nHead; ++i)
-      if (untouched(old[i]->get())) kept[i] = old[i];
+    for (std::size_t i = 0; i < nHead; ++i) {
+      if (!untouched(old[i]->get())) continue;
+      kept[i] = old[i];
+      oldStays[i] = 1;
+    }
     for (std::size_t i = 0; i < nTail; ++i) {
-      Slot* p = old[old.size() - 1 - i];
-      if (untouched(p->get())) kept[target.size() - 1 - i] = p;
+      const std::size_t j = old.size() - 1 - i;
+      if (!untouched(old[j]->get())) continue;
+      kept[target.size() - 1 - i] = old[j];
+      oldStays[j] = 1;
     }
     return kept;
   };
-  std::vector<Slot*> keptShapes = keep(shapeRecords, oldShapes);
-  std::vector<Slot*> keptBonds = keep(bondRecords, oldBonds);
+  std::vector<It> keptBonds = keep(bondRecords, oldBonds);
+  std::vector<It> keptShapes = keep(shapeRecords, oldShapes);  // oldStays: of the shapes
 
   // Beyond a small part of the drawing a whole reload costs no more.
   const std::size_t nLimit = 64 + (m_listObjects.size() + body.size()) / 8;
-  std::size_t nKeptShapes = 0;
-  for (Slot* p : keptShapes) nKeptShapes += p != nullptr ? 1 : 0;
+  const auto nKeptShapes =
+      static_cast<std::size_t>(std::count(oldStays.begin(), oldStays.end(), 1));
   if ((nShapes - nKeptShapes) + (oldShapes.size() - nKeptShapes) > nLimit) return false;
 
   // The boxes and anchors an end reference might now find on another object (contested):
@@ -440,48 +450,56 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
     return it != moved.end() && it->second.bContested;
   };
   std::unordered_set<const CKVObject*> gone;
-  {
-    std::unordered_set<const Slot*> staying(keptShapes.begin(), keptShapes.end());
-    for (Slot* p : oldShapes) {
-      if (staying.count(p) != 0) continue;
-      gone.insert(p->get());
-      noteKeys(p->get());
-    }
+  for (std::size_t i = 0; i < oldShapes.size(); ++i) {
+    if (oldStays[i] != 0) continue;
+    gone.insert(oldShapes[i]->get());
+    noteKeys(oldShapes[i]->get());
   }
+  // Objects read anew wait in a list of their own, so that putting the new list together
+  // only moves list nodes and cannot fail half-way.
+  CObList fresh;
+  const It kNotRead = fresh.end();
   CRecordReader reader;
-  std::vector<Slot> freshShapes(nShapes);
+  const auto readFresh = [&](const CStoredRecord& record) {
+    std::unique_ptr<CKVObject> p = reader.Read(record);
+    if (!p) return kNotRead;
+    fresh.push_back(std::move(p));
+    return std::prev(fresh.end());
+  };
+  std::vector<It> freshShapes(nShapes, kNotRead);
   // A group read anew whose bonds asked for these references.
   std::vector<std::pair<CKVObject*, std::vector<CEndKey>>> groupAsks;
   for (std::size_t i = 0; i < nShapes; ++i) {
-    if (keptShapes[i] != nullptr) continue;
-    freshShapes[i] = reader.Read(*shapeRecords[i]);
-    if (!freshShapes[i] || freshShapes[i]->AsBond() != nullptr) return false;
-    noteKeys(freshShapes[i].get());
+    if (keptShapes[i] != kNone) continue;
+    freshShapes[i] = readFresh(*shapeRecords[i]);
+    if (freshShapes[i] == kNotRead || (*freshShapes[i])->AsBond() != nullptr) return false;
+    CKVObject* pNew = freshShapes[i]->get();
+    noteKeys(pNew);
     for (const CEndKey& k : reader.m_asked) moved.try_emplace(k);
-    if (!reader.m_asked.empty()) groupAsks.emplace_back(freshShapes[i].get(), reader.m_asked);
+    if (!reader.m_asked.empty()) groupAsks.emplace_back(pNew, reader.m_asked);
   }
 
   // A bond stays only when both its ends stay and no reference to them can find another.
   std::size_t nFreshBonds = 0;
   for (std::size_t i = 0; i < bondRecords.size(); ++i) {
-    Slot* pSlot = keptBonds[i];
-    if (pSlot == nullptr) continue;
-    const CCoupling* pBond = (*pSlot)->AsBond();
+    if (keptBonds[i] == kNone) continue;
+    const CCoupling* pBond = (*keptBonds[i])->AsBond();
     for (const CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
       if (pEnd == nullptr || gone.count(const_cast<CKVObject*>(pEnd)->GetTop()) != 0 ||
           contested(pEnd)) {
-        keptBonds[i] = nullptr;
+        keptBonds[i] = kNone;
         break;
       }
     }
   }
-  std::vector<Slot> freshBonds(bondRecords.size());
+  std::vector<It> freshBonds(bondRecords.size(), kNotRead);
   std::vector<std::array<CEndKey, 2>> freshBondKeys(bondRecords.size());
   for (std::size_t i = 0; i < bondRecords.size(); ++i) {
-    if (keptBonds[i] != nullptr) continue;
+    if (keptBonds[i] != kNone) continue;
     if (++nFreshBonds > nLimit) return false;
-    freshBonds[i] = reader.Read(*bondRecords[i]);
-    if (!freshBonds[i] || freshBonds[i]->AsBond() == nullptr || reader.m_asked.size() != 2)
+    freshBonds[i] = readFresh(*bondRecords[i]);
+    if (freshBonds[i] == kNotRead || (*freshBonds[i])->AsBond() == nullptr ||
+        reader.m_asked.size() != 2)
       return false;
     freshBondKeys[i] = {reader.m_asked[0], reader.m_asked[1]};
     for (const CEndKey& k : reader.m_asked) moved.try_emplace(k);
@@ -490,8 +508,8 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
   // The new list's walk: first owners of the moved keys. A group that stays must not have
   // a bond inside whose reference could now find another object.
   for (std::size_t i = 0; i < nShapes; ++i) {
-    const bool bKept = keptShapes[i] != nullptr;
-    CKVObject* pTop = bKept ? keptShapes[i]->get() : freshShapes[i].get();
+    const bool bKept = keptShapes[i] != kNone;
+    CKVObject* pTop = bKept ? keptShapes[i]->get() : freshShapes[i]->get();
     bool bClash = false;
     ForEachEndCandidate(
         pTop,
@@ -525,32 +543,32 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
     p->m_nLoadedStamp = p->m_nChangeStamp;
   };
   CObList list;
-  m_nKeptByLastReload = 0;
   for (std::size_t i = 0; i < nShapes; ++i) {
-    if (keptShapes[i] != nullptr) {
+    if (keptShapes[i] != kNone) {
       ++m_nKeptByLastReload;
-      list.push_back(std::move(*keptShapes[i]));
+      list.splice(list.end(), m_listObjects, keptShapes[i]);
     } else {
-      adopt(freshShapes[i].get(), shapeRecords[i]);
-      list.push_back(std::move(freshShapes[i]));
+      adopt(freshShapes[i]->get(), shapeRecords[i]);
+      list.splice(list.end(), fresh, freshShapes[i]);
     }
   }
   for (std::size_t i = 0; i < bondRecords.size(); ++i) {
-    if (keptBonds[i] != nullptr) {
+    if (keptBonds[i] != kNone) {
       ++m_nKeptByLastReload;
-      list.push_back(std::move(*keptBonds[i]));
+      list.splice(list.end(), m_listObjects, keptBonds[i]);
       continue;
     }
-    CCoupling* pBond = freshBonds[i]->AsBond();
-    pBond->m_pEndA = moved.at(freshBondKeys[i][0]).pFirst;
-    pBond->m_pEndB = moved.at(freshBondKeys[i][1]).pFirst;
+    CCoupling* pBond = (*freshBonds[i])->AsBond();
+    pBond->m_pEndA = moved.find(freshBondKeys[i][0])->second.pFirst;
+    pBond->m_pEndB = moved.find(freshBondKeys[i][1])->second.pFirst;
     // A bond whose ends are not both found is dropped, as a whole read drops it.
     if (pBond->m_pEndA == nullptr || pBond->m_pEndB == nullptr) continue;
     adopt(pBond, bondRecords[i]);
-    list.push_back(std::move(freshBonds[i]));
+    list.splice(list.end(), fresh, freshBonds[i]);
   }
   m_listObjects.swap(list);
   list.clear();  // what did not stay
+  fresh.clear();
   m_nLoadedFamily = StreamFamily::Valendra;
   m_strLoadedMagic = "8Valendra";
   m_bRecordsHaveSelection = 1;

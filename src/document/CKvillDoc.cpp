@@ -379,10 +379,15 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
   if (records.back()->m_bytes.size() != 4 || KindOfRecord(*records.back()) != KIND_END)
     return false;
   const std::span<const CStoredRecordRef> body = records.subspan(1, records.size() - 2);
-  std::size_t nShapes = 0;
-  while (nShapes < body.size() && !IsBondCode(KindOfRecord(*body[nShapes]))) ++nShapes;
-  for (std::size_t i = nShapes; i < body.size(); ++i)
-    if (!IsBondCode(KindOfRecord(*body[i]))) return false;
+  // Shapes come first, then bonds. Only where they meet is looked for here: a record read
+  // anew is checked to be of its side when it is read, and one that stays is the record of
+  // an object of that side.
+  const std::size_t nShapes =
+      static_cast<std::size_t>(std::partition_point(body.begin(), body.end(),
+                                                    [](const CStoredRecordRef& p) {
+                                                      return !IsBondCode(KindOfRecord(*p));
+                                                    }) -
+                               body.begin());
   const std::span<const CStoredRecordRef> shapeRecords = body.first(nShapes);
   const std::span<const CStoredRecordRef> bondRecords = body.subspan(nShapes);
 
@@ -408,8 +413,7 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
            (*old[old.size() - 1 - nTail])->m_pStoredRecord == target[target.size() - 1 - nTail])
       ++nTail;
     const auto untouched = [](const CKVObject* p) {
-      return p->m_nLoadedStamp != 0 && p->m_nChangeStamp == p->m_nLoadedStamp &&
-             p->m_nStoredAt >= p->m_nChangeStamp;
+      return p->m_nLoadedStamp != 0 && p->m_nChangeStamp == p->m_nLoadedStamp;
     };
     for (std::size_t i = 0; i < nHead; ++i) {
       if (!untouched(old[i]->get())) continue;
@@ -445,9 +449,22 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
     ForEachEndCandidate(
         pTop, [&](CKVObject* p) { moved[KeyOf(p)].bContested = true; }, [](CCoupling*) {});
   };
+  // The left edges of the keys, sorted: most objects of a walk are told apart by that alone,
+  // without hashing. Brought up to date before each pass that looks keys up.
+  std::vector<std::int32_t> lefts;
+  const auto sortLefts = [&] {
+    lefts.clear();
+    for (const auto& [k, owner] : moved) lefts.push_back(k.rc.left);
+    std::sort(lefts.begin(), lefts.end());
+  };
+  const auto lookUp = [&](const CKVObject* p) -> COwner* {
+    if (!std::binary_search(lefts.begin(), lefts.end(), p->m_rcBounds.left)) return nullptr;
+    const auto it = moved.find(KeyOf(p));
+    return it == moved.end() ? nullptr : &it->second;
+  };
   const auto contested = [&](const CKVObject* pEnd) {
-    const auto it = moved.find(KeyOf(pEnd));
-    return it != moved.end() && it->second.bContested;
+    const COwner* pOwner = lookUp(pEnd);
+    return pOwner != nullptr && pOwner->bContested;
   };
   std::unordered_set<const CKVObject*> gone;
   for (std::size_t i = 0; i < oldShapes.size(); ++i) {
@@ -480,6 +497,7 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
   }
 
   // A bond stays only when both its ends stay and no reference to them can find another.
+  sortLefts();
   std::size_t nFreshBonds = 0;
   for (std::size_t i = 0; i < bondRecords.size(); ++i) {
     if (keptBonds[i] == kNone) continue;
@@ -505,6 +523,7 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
     for (const CEndKey& k : reader.m_asked) moved.try_emplace(k);
   }
 
+  sortLefts();
   // The new list's walk: first owners of the moved keys. A group that stays must not have
   // a bond inside whose reference could now find another object.
   for (std::size_t i = 0; i < nShapes; ++i) {
@@ -514,8 +533,8 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
     ForEachEndCandidate(
         pTop,
         [&](CKVObject* p) {
-          const auto it = moved.find(KeyOf(p));
-          if (it != moved.end() && it->second.pFirst == nullptr) it->second.pFirst = p;
+          COwner* pOwner = lookUp(p);
+          if (pOwner != nullptr && pOwner->pFirst == nullptr) pOwner->pFirst = p;
         },
         [&](CCoupling* pBond) {
           if (!bKept) return;
@@ -576,6 +595,11 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
   m_pHeadRecord = records.front();
   AfterLoad(true);
   return true;
+}
+
+void CKvillDoc::SettleLoadedStamps(std::uint64_t nSince) {
+  for (const auto& p : m_listObjects)
+    if (p->m_nLoadedStamp > nSince) p->m_nLoadedStamp = p->m_nChangeStamp;
 }
 
 void CKvillDoc::AfterStore() {

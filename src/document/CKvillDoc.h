@@ -95,6 +95,10 @@ class CKvillDoc : public IRecordDocument {
   // could name another object, a record that does not read back whole); the caller then
   // reloads the whole stream.
   bool ReloadChanged(std::span<const CStoredRecordRef> records);
+  // The paint that follows a history reload may move the bond points and formula boxes of
+  // the objects just read (those loaded after stamp nSince); painting them again gives the
+  // same, so each is still what a reload of its record and that paint make.
+  void SettleLoadedStamps(std::uint64_t nSince);
   // How many top-level objects the last ReloadChanged kept instead of reading them (0 when
   // it left the reload to a whole one).
   std::size_t m_nKeptByLastReload = 0;

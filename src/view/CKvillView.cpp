@@ -1525,6 +1525,7 @@ void CKvillView::ReloadFrom(const CUndoHistory::CReload& snapshot, bool bWholeSt
     // the load's own paint waits until they have, as it may move bond points and formula
     // boxes, and the records must then be written again.
     const std::int32_t bPaintEnabled = m_bPaintEnabled;
+    const std::uint64_t nBefore = CKVObject::LatestChangeStamp();
     m_bPaintEnabled = 0;
     try {
       // Mostly only a few records differ from what the drawing holds, and only those are
@@ -1540,6 +1541,7 @@ void CKvillView::ReloadFrom(const CUndoHistory::CReload& snapshot, bool bWholeSt
     }
     m_bPaintEnabled = bPaintEnabled;
     UpdateView();
+    pDoc->SettleLoadedStamps(nBefore);
   } catch (const std::bad_alloc&) {
     ShowMemoryError();
     ClearHistory();

@@ -159,6 +159,19 @@ void BM_UndoRedo(benchmark::State& state) {
   scene.Count(state);
 }
 
+// The same without the paint that follows each reload: what reading the snapshot costs.
+void BM_UndoRedoWithoutPaint(benchmark::State& state) {
+  EditScene scene(static_cast<int>(state.range(0)));
+  scene.MoveFormula();
+  scene.view.PushSnapshot();
+  scene.view.m_bPaintEnabled = 0;
+  for (auto _ : state) {
+    scene.view.Undo();
+    scene.view.Redo();
+  }
+  scene.Count(state);
+}
+
 void BM_FrameAfterChange(benchmark::State& state) {
   EditScene scene(static_cast<int>(state.range(0)));
   for (auto _ : state) {
@@ -203,6 +216,7 @@ EDIT_BENCHMARK(BM_FullStore);
 EDIT_BENCHMARK(BM_SnapshotAfterOneChange);
 EDIT_BENCHMARK(BM_TypeInFormula);
 EDIT_BENCHMARK(BM_UndoRedo);
+EDIT_BENCHMARK(BM_UndoRedoWithoutPaint);
 EDIT_BENCHMARK(BM_FrameAfterChange);
 EDIT_BENCHMARK(BM_HistoryBytes)->Iterations(1);
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -362,6 +363,44 @@ void ForEachEndCandidate(CKVObject* pTop, F&& f, B&& onBond) {
   });
 }
 
+void Widen(CGroup& g, const CRect& rc) {
+  const std::int32_t v[4] = {rc.left, rc.top, rc.right, rc.bottom};
+  for (int i = 0; i < 4; ++i) {
+    g.m_nKeyLo[i] = std::min(g.m_nKeyLo[i], v[i]);
+    g.m_nKeyHi[i] = std::max(g.m_nKeyHi[i], v[i]);
+  }
+}
+
+// Whether a box could be that of an object inside the group, or of an end of its bonds.
+bool RangeMayHold(const CGroup& g, const CRect& rc) {
+  if (!g.m_bKeyRange) return true;
+  const std::int32_t v[4] = {rc.left, rc.top, rc.right, rc.bottom};
+  for (int i = 0; i < 4; ++i)
+    if (v[i] < g.m_nKeyLo[i] || v[i] > g.m_nKeyHi[i]) return false;
+  return true;
+}
+
+// Notes the group's key range (CGroup::m_bKeyRange) as its objects stand now.
+void NoteKeyRange(CGroup& group) {
+  group.m_bKeyRange = false;
+  for (int i = 0; i < 4; ++i) {
+    group.m_nKeyLo[i] = std::numeric_limits<std::int32_t>::max();
+    group.m_nKeyHi[i] = std::numeric_limits<std::int32_t>::min();
+  }
+  bool bOutside = false;
+  ForEachEndCandidate(
+      &group, [&](CKVObject* p) { Widen(group, p->m_rcBounds); },
+      [&](CCoupling* pBond) {
+        for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
+          if (pEnd == nullptr || pEnd->GetTop() != &group)
+            bOutside = true;
+          else
+            Widen(group, pEnd->m_rcBounds);
+        }
+      });
+  group.m_bKeyRange = !bOutside;
+}
+
 }  // namespace
 
 bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
@@ -530,6 +569,17 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
     const bool bKept = keptShapes[i] != kNone;
     CKVObject* pTop = bKept ? keptShapes[i]->get() : freshShapes[i]->get();
     bool bClash = false;
+    if (bKept && pTop->AsGroup() != nullptr) {
+      // A group whose boxes none of the keys can be is passed over, but for itself.
+      const CGroup& g = *pTop->AsGroup();
+      bool bMayHold = false;
+      for (const auto& [k, owner] : moved) bMayHold = bMayHold || RangeMayHold(g, k.rc);
+      if (!bMayHold) {
+        COwner* pOwner = lookUp(pTop);
+        if (pOwner != nullptr && pOwner->pFirst == nullptr) pOwner->pFirst = pTop;
+        continue;
+      }
+    }
     ForEachEndCandidate(
         pTop,
         [&](CKVObject* p) {
@@ -598,8 +648,11 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
 }
 
 void CKvillDoc::SettleLoadedStamps(std::uint64_t nSince) {
-  for (const auto& p : m_listObjects)
-    if (p->m_nLoadedStamp > nSince) p->m_nLoadedStamp = p->m_nChangeStamp;
+  for (const auto& p : m_listObjects) {
+    if (p->m_nLoadedStamp <= nSince) continue;
+    p->m_nLoadedStamp = p->m_nChangeStamp;
+    if (CGroup* pGroup = p->AsGroup()) NoteKeyRange(*pGroup);
+  }
 }
 
 void CKvillDoc::AfterStore() {

@@ -50,4 +50,12 @@ class CGroup : public CKVObject {
   CPoint m_ptChild;
   CPoint m_ptTarget;
   CObList m_listChildren;
+
+  // For a top-level group an undo read: the range of each box edge (left, top, right,
+  // bottom) over its descendants and the ends of its bonds, noted once the reload's paint is
+  // done and true while the group stays untouched, so that a later undo can tell which boxes
+  // cannot be found inside it without walking it. Not noted when a bond inside ends outside.
+  bool m_bKeyRange = false;
+  std::int32_t m_nKeyLo[4] = {};
+  std::int32_t m_nKeyHi[4] = {};
 };

@@ -648,6 +648,8 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
 }
 
 void CKvillDoc::SettleLoadedStamps(std::uint64_t nSince) {
+  // The loaded stamps taken here are compared later: the clock counts as read.
+  CKVObject::LatestChangeStamp();
   for (const auto& p : m_listObjects) {
     if (p->m_nLoadedStamp <= nSince) continue;
     p->m_nLoadedStamp = p->m_nChangeStamp;

@@ -321,6 +321,8 @@ std::unique_ptr<CGroup> RingForEllipse(const CKVObject& ellipse, CGroup& parent)
   auto pRing = std::make_unique<CGroup>();
   PlaceRing(CPoint{e.left / 2 + e.right / 2, e.top / 2 + e.bottom / 2}, *pRing, 200, 0.0);
   pRing->m_pParent = &parent;
+  // Attached without AddChild: its marks must reach the parent from the start.
+  pRing->MarkChanged();
   CGroup& g = *pRing;
   g.RecalcBounds();
   g.ResetDone();

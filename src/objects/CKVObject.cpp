@@ -45,16 +45,30 @@ CRect MakeRect(std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b) {
 namespace {
 // Stamps only grow; 64 bits do not wrap in any session.
 std::uint64_t g_nChangeClock = 0;
+// The clock as it stood when somebody last read it. Every stamp kept for a later comparison
+// was read at or before then.
+std::uint64_t g_nClockRead = 0;
 }  // namespace
 
 CKVObject::CKVObject(std::int32_t nKind) : m_nKind(nKind), m_nChangeStamp(++g_nChangeClock) {}
 
 void CKVObject::MarkChanged() {
   const std::uint64_t n = ++g_nChangeClock;
-  for (CKVObject* p = this; p != nullptr; p = p->m_pParent) p->m_nChangeStamp = n;
+  m_nChangeStamp = n;
+  // An ancestor stamped since the clock was last read already compares as changed against
+  // every remembered stamp, and so do its own ancestors (they were stamped in the same climb,
+  // with nobody reading the clock in between). Stopping there keeps a walk over a deeply
+  // nested group linear instead of climbing to the root from every member.
+  for (CKVObject* p = m_pParent; p != nullptr && p->m_nChangeStamp <= g_nClockRead;
+       p = p->m_pParent) {
+    p->m_nChangeStamp = n;
+  }
 }
 
-std::uint64_t CKVObject::LatestChangeStamp() { return g_nChangeClock; }
+std::uint64_t CKVObject::LatestChangeStamp() {
+  g_nClockRead = g_nChangeClock;
+  return g_nChangeClock;
+}
 
 void CKVObject::ResetDone() { m_bDone = 0; }
 

@@ -115,7 +115,9 @@ class CKVObject {
   // bond's end) changed since. A new object starts with a new stamp.
   void MarkChanged();
   // The newest stamp given so far; an object whose stamp is not above a remembered value
-  // has not changed since that value was read.
+  // has not changed since that value was read. Whoever keeps an object's stamp to compare
+  // later reads the clock here when taking it, and an object is attached to a group through
+  // AddChild or marked once attached (MarkChanged relies on both).
   static std::uint64_t LatestChangeStamp();
   std::uint64_t m_nChangeStamp;
   // The record this top-level object wrote for the last undo snapshot and the stamp then

@@ -619,6 +619,40 @@ TEST(GroupState, ColourSelectionPassFlagsAndExactValues) {
   EXPECT_EQ(pDot->m_nExactY, 2000);
 }
 
+// A change anywhere in a nested group must leave every ancestor newer than whatever stamp
+// anybody kept, whether or not the climb could stop early, and however many changes came
+// between two reads of the clock.
+TEST(ChangeStamps, EveryChangeLeavesEachAncestorNewerThanTheLastRead) {
+  CGroup root;
+  CGroup* pMid = AddGroup(root);
+  CGroup* pLow = AddGroup(*pMid);
+  CDot* pDeep = AddDot(*pLow, {0, 0});
+  CDot* pSide = AddDot(*pMid, {10, 0});
+  const auto EveryAncestorNewerThan = [](CKVObject* p, std::uint64_t nRead) {
+    for (; p != nullptr; p = p->m_pParent) {
+      if (p->m_nChangeStamp <= nRead) return false;
+    }
+    return true;
+  };
+  for (CKVObject* pFirst : std::initializer_list<CKVObject*>{pDeep, pSide, pLow}) {
+    for (CKVObject* pSecond : std::initializer_list<CKVObject*>{pDeep, pSide, pMid, &root}) {
+      SCOPED_TRACE(testing::Message()
+                   << "first " << pFirst->m_nKind << ", then " << pSecond->m_nKind);
+      const std::uint64_t nRead = CKVObject::LatestChangeStamp();
+      pFirst->MarkChanged();
+      EXPECT_TRUE(EveryAncestorNewerThan(pFirst, nRead));
+      // A second change before anybody reads the clock: its ancestors must still count as changed.
+      pSecond->MarkChanged();
+      EXPECT_TRUE(EveryAncestorNewerThan(pSecond, nRead));
+      // Once the clock is read, nothing counts as newer until the next change.
+      const std::uint64_t nAfter = CKVObject::LatestChangeStamp();
+      EXPECT_FALSE(EveryAncestorNewerThan(pDeep, nAfter));
+      pDeep->MarkChanged();
+      EXPECT_TRUE(EveryAncestorNewerThan(pDeep, nAfter));
+    }
+  }
+}
+
 TEST(GroupDepth, DeepNestingNeedsNoRecursion) {
   constexpr int kDepth = 100000;
   auto pRoot = std::make_unique<CGroup>();

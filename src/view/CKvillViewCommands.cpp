@@ -107,6 +107,7 @@ void DeleteBondsEndingIn(CObList& list, const std::unordered_set<const CKVObject
   for (const auto& entry : doomed) {
     const CKVObject* pBond = entry.second;
     entry.first->m_listChildren.remove_if([pBond](const auto& q) { return q.get() == pBond; });
+    entry.first->MarkChanged();  // the group's record no longer holds the bond
   }
   list.remove_if([&](const auto& p) {
     CCoupling* pBond = p ? p->AsBond() : nullptr;

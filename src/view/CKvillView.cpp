@@ -713,8 +713,7 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
         // themselves out, groups recompute their boxes, marks set the pass flag. An
         // object left out goes through all of it without drawing, so that hit testing,
         // saving and the next paint find it as a full paint leaves it.
-        if (!(pObj->m_bSelected && nKind == KIND_DOT)) FollowLeftOut(pObj, pTarget, measure);
-        if (pObj->m_bSelected && nKind != KIND_COUPLING) pObj->DrawMarks(&measure);
+        PassOverLeftOut(pObj, nKind, pTarget, measure);
         continue;
       }
       PaintObject(pObj, nKind, pTarget, pDoc, mode);
@@ -1024,8 +1023,7 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
     pObj->ResetDone();
     const int nKind = pObj->GetKind();
     if (bChanged && !BoxesMeet(PaintReach(pObj), rcVisible)) {
-      if (!(pObj->m_bSelected && nKind == KIND_DOT)) FollowLeftOut(pObj, pTarget, measure);
-      if (pObj->m_bSelected && nKind != KIND_COUPLING) pObj->DrawMarks(&measure);
+      PassOverLeftOut(pObj, nKind, pTarget, measure);
       continue;
     }
     PaintObject(pObj, nKind, pTarget, pDoc, mode);
@@ -1130,6 +1128,11 @@ void CKvillView::CheckPaintStateAgainstFullRecompute(const CObList& list, CDC* p
       fail("the drawing state", topOf[k], (*it)->m_nKind);
     }
   }
+}
+
+void CKvillView::PassOverLeftOut(CKVObject* pObj, int nKind, CDC* pDC, CMeasuringDC& measure) {
+  if (!(pObj->m_bSelected && nKind == KIND_DOT)) FollowLeftOut(pObj, pDC, measure);
+  if (pObj->m_bSelected && nKind != KIND_COUPLING) pObj->DrawMarks(&measure);
 }
 
 void CKvillView::FollowLeftOut(CKVObject* pObj, CDC* pDC, CMeasuringDC& measure) {

@@ -480,6 +480,9 @@ class CKvillView : public IViewLink, public IDocClient {
   void LayOutLeftOut(CFormula* pFormula, CMeasuringDC& measure);
   // Everything drawing would change in an object left out (and in its descendants).
   void FollowLeftOut(CKVObject* pObj, CDC* pDC, CMeasuringDC& measure);
+  // An object out of the window: followed without drawing (a selected junction keeps its
+  // place), and its selection marks measured, as a full paint leaves it.
+  void PassOverLeftOut(CKVObject* pObj, int nKind, CDC* pDC, CMeasuringDC& measure);
   // Forgets what was remembered when the text metrics of the paint's surface change;
   // false when they did.
   bool CheckTextMetrics(CDC* pDC);

@@ -163,11 +163,24 @@ shot 08_ellipse
 drag $((EX + 11)) $((EY + 10)) $((EX + 60)) $((EY + 40))
 shot 09_resized
 
-# Undo the resize and redo it.
+# Undo the resize and redo it: the screen shows the circle as drawn, then as resized.
+circle_box() { ink_box "$OUT/$1.png" 220x200 $((EX - 80)) $((EY - 80)); }
+DRAWN=$(circle_box 08_ellipse) RESIZED=$(circle_box 09_resized)
+[ "$DRAWN" != "$RESIZED" ] || fail "the resized circle looks as drawn ($DRAWN)"
+shows_circle() {  # screenshot name, the circle's expected ink box; waits for the repaint
+  local i
+  for i in $(seq 1 50); do
+    shot "$1"
+    [ "$(circle_box "$1")" = "$2" ] && return 0
+    sleep 0.2
+  done
+  fail "$1: the circle shows as $(circle_box "$1"), expected $2"
+}
 key ctrl+z
-shot 10_undone
+shows_circle 10_undone "$DRAWN"
 key ctrl+r
-shot 11_redone
+shows_circle 11_redone "$RESIZED"
+check_editor_log
 
 # Save as drawing.vld through the file dialog.
 key ctrl+s

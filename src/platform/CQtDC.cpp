@@ -7,6 +7,7 @@
 #include <QPaintEngine>
 #include <QPainterPathStroker>
 #include <QPolygonF>
+#include <QRegion>
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
@@ -151,6 +152,40 @@ CQtDC::~CQtDC() {
   } else if (m_bRestore && m_pPainter->isActive()) {
     m_pPainter->restore();
   }
+}
+
+std::vector<QRect> ToQRects(const std::vector<CRect>& rects) {
+  std::vector<QRect> out;
+  out.reserve(rects.size());
+  for (const CRect& rc : rects) {
+    out.emplace_back(QPoint(rc.left, rc.top), QPoint(rc.right - 1, rc.bottom - 1));
+  }
+  return out;
+}
+
+bool CQtDC::ClipToPixels(const std::vector<QRect>& rects) {
+  m_clipPixels.clear();
+  if (!m_pPainter->isActive()) return false;
+  if (rects.empty()) {
+    m_pPainter->setClipping(false);
+    return true;
+  }
+  const QPaintDevice* pDevice = m_pPainter->device();
+  const double dpr = pDevice != nullptr ? pDevice->devicePixelRatioF() : 1.0;
+  if (dpr != std::floor(dpr) || dpr < 1.0) return false;
+  const int k = static_cast<int>(dpr);
+  QRegion region;
+  for (const QRect& rc : rects) region += rc.normalized();
+  // A region is kept as rectangles that do not overlap, so the strokes drawn straight into
+  // the pixels below never reach a pixel twice.
+  for (const QRect& rc : region) {
+    m_clipPixels.push_back(QRect(rc.x() * k, rc.y() * k, rc.width() * k, rc.height() * k));
+  }
+  // The region is given in the view's pixels, whatever the mapping is now.
+  m_pPainter->setWorldTransform(QTransform());
+  m_pPainter->setClipRegion(region);
+  m_pPainter->setWorldTransform(m_xform);
+  return true;
 }
 
 int CQtDC::GetDeviceCaps(int nIndex) const {
@@ -424,7 +459,8 @@ bool CQtDC::DrawLineDirect(CPoint from, CPoint to) {
   if (!(std::abs(sx - sy) <= 1e-9 * std::max(sx, sy))) return false;
   const double dWidth = DeviceWidthOf(pen);
   if (!(dWidth > 1.0)) return false;
-  if (m_pPainter->hasClipping() || m_pPainter->opacity() != 1.0) return false;
+  const bool bOwnClip = !m_clipPixels.empty();
+  if ((m_pPainter->hasClipping() && !bOwnClip) || m_pPainter->opacity() != 1.0) return false;
 
   const QPointF a(from.x, from.y), b(to.x, to.y);
   if (MissesDevice(QRectF(a, b).normalized())) return true;
@@ -432,7 +468,7 @@ bool CQtDC::DrawLineDirect(CPoint from, CPoint to) {
   // returns, so pixels written here fall in order between its figures. The bits are
   // those the engine writes to: the non-const accessor could detach a shared image and
   // part the two.
-  const LineRasterTarget target{
+  LineRasterTarget target{
       reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(m_pImage->constBits())),
       m_pImage->bytesPerLine() / 4, m_pImage->width(), m_pImage->height()};
   const COLORREF cr = pen.crColor;
@@ -440,7 +476,17 @@ bool CQtDC::DrawLineDirect(CPoint from, CPoint to) {
                              static_cast<std::uint32_t>(GetGValue(cr) << 8) |
                              static_cast<std::uint32_t>(GetBValue(cr));
   const QPointF da = t.map(a), db = t.map(b);
-  FillCapsule(target, da.x(), da.y(), db.x(), db.y(), dWidth / 2, argb);
+  if (!bOwnClip) {
+    FillCapsule(target, da.x(), da.y(), db.x(), db.y(), dWidth / 2, argb);
+    return true;
+  }
+  for (const QRect& rc : m_clipPixels) {
+    target.nClipLeft = rc.left();
+    target.nClipTop = rc.top();
+    target.nClipRight = rc.right() + 1;
+    target.nClipBottom = rc.bottom() + 1;
+    FillCapsule(target, da.x(), da.y(), db.x(), db.y(), dWidth / 2, argb);
+  }
   return true;
 }
 

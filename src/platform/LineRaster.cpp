@@ -100,11 +100,16 @@ inline std::uint32_t Alpha(double depth) {
 // the coverage depth(i) gives.
 template <class Depth>
 inline void PaintRun(std::uint32_t* row, int o0, int o1, int i0, int i1, std::uint32_t argb,
-                     const Depth& depth) {
+                     const Depth& depth, int c0, int c1) {
   const std::uint64_t src = Spread(argb);
-  for (int i = o0; i < i0; ++i) row[i] = Blend(src, row[i], Alpha(depth(i)));
-  std::fill(row + i0, row + i1 + 1, argb);
-  for (int i = i1 + 1; i <= o1; ++i) row[i] = Blend(src, row[i], Alpha(depth(i)));
+  for (int i = std::max(o0, c0); i < std::min(i0, c1 + 1); ++i) {
+    row[i] = Blend(src, row[i], Alpha(depth(i)));
+  }
+  const int f0 = std::max(i0, c0), f1 = std::min(i1, c1);
+  if (f0 <= f1) std::fill(row + f0, row + f1 + 1, argb);
+  for (int i = std::max(i1 + 1, c0); i <= std::min(o1, c1); ++i) {
+    row[i] = Blend(src, row[i], Alpha(depth(i)));
+  }
 }
 
 // A stroke with round ends prepared for its rows. Relative to a, the distance across the
@@ -173,22 +178,27 @@ struct Capsule {
 
   // Paints row j's runs: out of reach of the end discs every pixel of the outer run lies
   // in the band, where the distance to the segment is the one across it.
-  void PaintRow(std::uint32_t* row, int j, int o0, int o1, int i0, int i1,
-                std::uint32_t argb) const {
+  // Only columns c0..c1 are written; the depth of each pixel does not depend on them.
+  void PaintRow(std::uint32_t* row, int j, int o0, int o1, int i0, int i1, std::uint32_t argb,
+                int c0, int c1) const {
     const double dyA = j + 0.5 - ay, dyB = j + 0.5 - by;
     if (dyA * dyA > rOut2 && dyB * dyB > rOut2) {
       const double sAt0 = dyA * ux - uy * (o0 + 0.5 - ax);
-      PaintRun(row, o0, o1, i0, i1, argb,
-               [&](int i) { return rOut - std::abs(sAt0 - uy * (i - o0)); });
+      PaintRun(
+          row, o0, o1, i0, i1, argb, [&](int i) { return rOut - std::abs(sAt0 - uy * (i - o0)); },
+          c0, c1);
       return;
     }
     const double t0 = dyA * uy;
-    PaintRun(row, o0, o1, i0, i1, argb, [&](int i) {
-      const double xa = i + 0.5 - ax;
-      const double t = std::clamp(t0 + ux * xa, 0.0, len);
-      const double ex = xa - t * ux, ey = dyA - t * uy;
-      return rOut - std::sqrt(ex * ex + ey * ey);
-    });
+    PaintRun(
+        row, o0, o1, i0, i1, argb,
+        [&](int i) {
+          const double xa = i + 0.5 - ax;
+          const double t = std::clamp(t0 + ux * xa, 0.0, len);
+          const double ex = xa - t * ux, ey = dyA - t * uy;
+          return rOut - std::sqrt(ex * ex + ey * ey);
+        },
+        c0, c1);
   }
 
   // Narrows the band's part [tl, th] of a row (offsets from ax) to its points within
@@ -233,8 +243,10 @@ LineRasterBox FillCapsule(const LineRasterTarget& target, double ax, double ay, 
   const Capsule c(ax, ay, bx, by, dRadius);
 
   const double top = std::min(ay, by) - c.rOut, bottom = std::max(ay, by) + c.rOut;
-  const int j0 = std::max(0, Ceil(Hold(top, h) - 0.5));
-  const int j1 = std::min(h - 1, Floor(Hold(bottom, h) - 0.5));
+  const int j0 = std::max(std::max(0, target.nClipTop), Ceil(Hold(top, h) - 0.5));
+  const int j1 = std::min(std::min(h, target.nClipBottom) - 1, Floor(Hold(bottom, h) - 0.5));
+  const int c0 = std::max(0, target.nClipLeft), c1 = std::min(w, target.nClipRight) - 1;
+  if (c0 > c1) return box;
   // Rows lie a whole image width apart, too far for the processor to guess that the next
   // row is wanted, and on an image just filled most rows of a stroke would wait for
   // memory: rows are asked for a few ahead of their turn, across the stroke's reach in
@@ -260,10 +272,11 @@ LineRasterBox FillCapsule(const LineRasterTarget& target, double ax, double ay, 
     int o0, o1, i0 = 0, i1 = -1;
     const bool bRow = c.Runs(j, w, o0, o1, i0, i1);
     prefetch(j + kRowsAhead, o0 - kRowsAhead * dxPerRow, o1 + kRowsAhead * dxPerRow);
-    if (!bRow) continue;
-    c.PaintRow(target.pBits + static_cast<std::ptrdiff_t>(j) * stride, j, o0, o1, i0, i1, argb);
-    box.x0 = std::min(box.x0, o0);
-    box.x1 = std::max(box.x1, o1);
+    if (!bRow || o1 < c0 || o0 > c1) continue;
+    c.PaintRow(target.pBits + static_cast<std::ptrdiff_t>(j) * stride, j, o0, o1, i0, i1, argb, c0,
+               c1);
+    box.x0 = std::min(box.x0, std::max(o0, c0));
+    box.x1 = std::max(box.x1, std::min(o1, c1));
     box.y0 = std::min(box.y0, j);
     box.y1 = j;
   }

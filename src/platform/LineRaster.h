@@ -13,6 +13,10 @@ struct LineRasterTarget {
   std::ptrdiff_t nStride = 0;  // in pixels
   int nWidth = 0;
   int nHeight = 0;
+  // Only the pixels of columns [nClipLeft, nClipRight) and rows [nClipTop, nClipBottom)
+  // are written; those written get exactly what they get without the limit.
+  int nClipLeft = 0, nClipTop = 0;
+  int nClipRight = 1 << 30, nClipBottom = 1 << 30;
 };
 
 // The pixels a stroke changed, inclusive; empty when x0 > x1.

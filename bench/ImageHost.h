@@ -1,31 +1,42 @@
 #pragma once
 
-// The window the painting benchmarks draw into: 1920 x 1080 pixels on an image, at the
-// screen's 96 dots per inch.
+// A window drawn on images, as the widget draws it: the painting benchmarks use one of
+// 1920 x 1080 pixels at the screen's 96 dots per inch; tests put it over their fake window.
 
 #include <QImage>
 #include <QPainter>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/CQtDC.h"
 #include "view/CHeadlessViewHost.h"
 
-// A window of 1920 x 1080 pixels on an image, with a back buffer kept between paints as a
-// widget keeps it.
-class ImageHost : public CHeadlessViewHost {
+// The surfaces of a window host Base drawn on images of its client size, with a back
+// buffer kept between paints as the widget keeps it.
+template <class Base>
+class ImageHostOn : public Base {
  public:
-  ImageHost() : CHeadlessViewHost(nullptr, CRect{0, 0, 1920, 1080}) {
-    SetScreenResolution(m_window);
-    SetScreenResolution(m_spare);
-    m_window.fill(Qt::white);
-  }
+  template <class... Args>
+  explicit ImageHostOn(Args&&... args) : Base(std::forward<Args>(args)...) {}
 
   int GetPixelsPerInchX() override { return 96; }
   int GetPixelsPerInchY() override { return 96; }
   // A second surface on the window while one is open (the view measures on one and paints
   // on another) goes to a spare image, as only one painter may paint on an image at a time.
-  CDC* GetDC() override { return Make(m_nWindowDCs++ == 0 ? &m_window : &m_spare); }
+  CDC* GetDC() override {
+    const CRect rc = this->GetClientRect();
+    const int cx = std::max(rc.right - rc.left, 1), cy = std::max(rc.bottom - rc.top, 1);
+    if (m_nWindowDCs == 0 && (m_window.width() != cx || m_window.height() != cy)) {
+      m_window = QImage(cx, cy, QImage::Format_ARGB32_Premultiplied);
+      m_spare = QImage(cx, cy, QImage::Format_ARGB32_Premultiplied);
+      SetScreenResolution(m_window);
+      SetScreenResolution(m_spare);
+      m_window.fill(Qt::white);
+    }
+    return Make(m_nWindowDCs++ == 0 ? &m_window : &m_spare);
+  }
   void ReleaseDC(CDC* pDC) override {
     --m_nWindowDCs;
     Drop(pDC);
@@ -38,6 +49,19 @@ class ImageHost : public CHeadlessViewHost {
     return Make(&m_buffer);
   }
   void DeleteMemoryDC(CDC* pDC) override { Drop(pDC); }
+  // The window's back buffer stays from one paint to the next, as the widget keeps it.
+  CDC* OpenBackBuffer(CDC*, int cx, int cy, bool& bKept) override {
+    bKept = m_back.width() == cx && m_back.height() == cy;
+    if (!bKept) {
+      m_back = QImage(cx, cy, QImage::Format_ARGB32_Premultiplied);
+      SetScreenResolution(m_back);
+      m_back.fill(Qt::white);
+    }
+    return Make(&m_back);
+  }
+  bool ClipToPixels(CDC* pDC, const std::vector<CRect>& rects) override {
+    return static_cast<CQtDC*>(pDC)->ClipToPixels(ToQRects(rects));
+  }
   void FillSolidRect(CDC* pDC, const CRect& rc, COLORREF) override {
     QPainter* p = static_cast<CQtDC*>(pDC)->GetPainter();
     p->save();
@@ -57,6 +81,9 @@ class ImageHost : public CHeadlessViewHost {
                  QRect(s0.x, s0.y, d1.x - d0.x, d1.y - d0.y));
     p->restore();
   }
+
+  // The picture the window shows now.
+  const QImage& Window() const { return m_window; }
 
  private:
   // The window's images have the resolution the host reports, as on the screen; an image's
@@ -78,10 +105,14 @@ class ImageHost : public CHeadlessViewHost {
     m_images.erase(pDC);
   }
 
-  QImage m_window{1920, 1080, QImage::Format_ARGB32_Premultiplied};
-  QImage m_spare{1920, 1080, QImage::Format_ARGB32_Premultiplied};
+  QImage m_window, m_spare, m_buffer, m_back;
   int m_nWindowDCs = 0;
-  QImage m_buffer;
   std::map<CDC*, std::unique_ptr<CDC>> m_dcs;
   std::map<CDC*, QImage*> m_images;
+};
+
+// A window of 1920 x 1080 pixels.
+class ImageHost : public ImageHostOn<CHeadlessViewHost> {
+ public:
+  ImageHost() : ImageHostOn<CHeadlessViewHost>(nullptr, CRect{0, 0, 1920, 1080}) {}
 };

@@ -85,6 +85,8 @@ struct EditScene {
   void Count(benchmark::State& state) {
     state.counters["objects"] = static_cast<double>(CountObjects(doc.m_listObjects));
     state.counters["bytes"] = static_cast<double>(FullStore().size());
+    // How many paints repainted the damaged area of the kept window buffer alone.
+    state.counters["damage_paints"] = static_cast<double>(view.DamageOnlyPaints());
   }
   std::vector<std::uint8_t> FullStore() {
     std::vector<std::uint8_t> bytes;

@@ -314,6 +314,35 @@ CDC* CViewWidget::CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) {
   return pDC;
 }
 
+CDC* CViewWidget::OpenBackBuffer(CDC* pCompatible, int cxPixels, int cyPixels, bool& bKept) {
+  const QImage* pCompat = ImageOf(pCompatible);
+  const qreal dpr = PixelRatio();
+  const QSize pixels = PixelsOf(QSize(std::max(cxPixels, 1), std::max(cyPixels, 1)));
+  bKept = m_imgBack.size() == pixels && m_imgBack.devicePixelRatio() == dpr;
+  if (!bKept) {
+    m_imgBack = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    if (m_imgBack.isNull()) return nullptr;
+    m_imgBack.setDevicePixelRatio(dpr);
+    m_imgBack.fill(Qt::white);
+  }
+  m_imgBack.setDotsPerMeterX(pCompat ? pCompat->dotsPerMeterX()
+                                     : qRound(GetPixelsPerInchX() / 0.0254));
+  m_imgBack.setDotsPerMeterY(pCompat ? pCompat->dotsPerMeterY()
+                                     : qRound(GetPixelsPerInchY() / 0.0254));
+  Surface s;
+  s.pImage = &m_imgBack;
+  s.pDC = std::make_unique<CQtDC>(s.pImage);
+  CDC* pDC = s.pDC.get();
+  m_surfaces.emplace(pDC, std::move(s));
+  return pDC;
+}
+
+bool CViewWidget::ClipToPixels(CDC* pDC, const std::vector<CRect>& rcPixels) {
+  auto* pQt = dynamic_cast<CQtDC*>(pDC);
+  if (pQt == nullptr || ImageOf(pDC) == nullptr) return false;
+  return pQt->ClipToPixels(ToQRects(rcPixels));
+}
+
 void CViewWidget::DeleteMemoryDC(CDC* pDC) {
   const auto it = m_surfaces.find(pDC);
   if (it == m_surfaces.end()) return;

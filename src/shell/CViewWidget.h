@@ -58,6 +58,8 @@ class CViewWidget : public QWidget, public IViewHost {
   void ReleaseDC(CDC* pDC) override;
   CDC* CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) override;
   void DeleteMemoryDC(CDC* pDC) override;
+  CDC* OpenBackBuffer(CDC* pCompatible, int cxPixels, int cyPixels, bool& bKept) override;
+  bool ClipToPixels(CDC* pDC, const std::vector<CRect>& rcPixels) override;
   void FillSolidRect(CDC* pDC, const CRect& rcPixels, COLORREF cr) override;
   void BitBlt(CDC* pDest, int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc) override;
   void SetBitmapDimension(CDC* pMemDC, CSize szTenthsMm) override;
@@ -179,6 +181,8 @@ class CViewWidget : public QWidget, public IViewHost {
   // The last memory bitmap let go, kept for the next paint of the same size: the back
   // buffer of every frame would otherwise be a fresh allocation of megabytes.
   std::unique_ptr<QImage> m_pSpareImage;
+  // The view's back buffer, kept from one paint to the next.
+  QImage m_imgBack;
 
   std::map<int, QTimer*> m_timers;
 

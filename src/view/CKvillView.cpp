@@ -46,6 +46,8 @@ class CMemoryDC {
  public:
   CMemoryDC(IViewHost& host, CDC* pCompatible, int cx, int cy)
       : m_host(host), m_pDC(host.CreateMemoryDC(pCompatible, cx, cy)) {}
+  // A surface the host has already handed out.
+  CMemoryDC(IViewHost& host, CDC* pDC) : m_host(host), m_pDC(pDC) {}
   CMemoryDC(const CMemoryDC&) = delete;
   CMemoryDC& operator=(const CMemoryDC&) = delete;
   ~CMemoryDC() {
@@ -606,6 +608,7 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
   std::int32_t Lw = 0, Lh = 0;
   CSize szVisible;
   std::unique_ptr<CMemoryDC> pBuffer;
+  bool bKept = false, bWindow = false;
   CDC* pTarget = pDC;
   if (mode != RenderMode::Direct) {
     const CRect rcClient = m_pHost->GetClientRect();
@@ -619,19 +622,36 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
       bw = Trunc32((m_nRawRight + 350.0) / (z * 1440.0 / dpiX));
       bh = -Trunc32((m_nRawBottom - 75.0) / (z * 1440.0 / dpiY));
     }
-    pBuffer = std::make_unique<CMemoryDC>(*m_pHost, pDC, bw, bh);
+    // The window's buffer is kept between paints: after a small change only what the
+    // change damaged is painted again.
+    bWindow = mode == RenderMode::Screen && pDoc != nullptr && !pDoc->m_bSelectionOnly;
+    if (bWindow) {
+      bool bHostKept = false;
+      pBuffer =
+          std::make_unique<CMemoryDC>(*m_pHost, m_pHost->OpenBackBuffer(pDC, bw, bh, bHostKept));
+      const CBackBufferKey key{pDoc, z, m_nScrollX, m_nScrollY, bw, bh, dpiX, dpiY};
+      bKept = bHostKept && m_bBackBufferValid && m_backBufferKey == key;
+      m_backBufferKey = key;
+    } else {
+      pBuffer = std::make_unique<CMemoryDC>(*m_pHost, pDC, bw, bh);
+    }
+    // Until this paint has finished, the buffer holds no whole paint.
+    if (bWindow) m_bBackBufferValid = false;
     if (pBuffer->Get() != nullptr) {
       pTarget = pBuffer->Get();
-      m_pHost->FillSolidRect(pTarget, CRect{0, 0, bw, bh}, RGB(255, 255, 255));
+      if (!bKept) m_pHost->FillSolidRect(pTarget, CRect{0, 0, bw, bh}, RGB(255, 255, 255));
     } else {
       pBuffer.reset();
+      bKept = false;
     }
   }
 
   OnPrepareDC(pTarget);
   pTarget->SetROP2(R2_COPYPEN);
   if (mode != RenderMode::Screen) pTarget->SetForOutput(true);
-  if (pDoc != nullptr) PaintObjects(pTarget, pDoc, mode, szVisible);
+  if (pDoc != nullptr) PaintObjects(pTarget, pDoc, mode, szVisible, bKept);
+  // Only the window's own buffer holds a paint the next one may build on.
+  if (!bWindow || !pBuffer) m_bBackBufferValid = false;
   if (bBitmap && m_bFirstExport) {
     // Nothing was drawn: the extents are those of an empty drawing, not of an earlier one.
     m_rcExport = CRect{};
@@ -652,7 +672,8 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
   return result;
 }
 
-void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CSize szVisible) {
+void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CSize szVisible,
+                              bool bKept) {
   CObList& list = pDoc->m_listObjects;
   const bool bScreen = mode == RenderMode::Screen;
   // Every object starts the paint with its pass flags cleared. Each is cleared just before
@@ -688,17 +709,25 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
     DropPaintIndex();
   }
 
+  // Every paint but one of the damaged area alone starts from white paper.
+  const auto fillWhole = [&] {
+    if (bKept)
+      m_pHost->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, RGB(255, 255, 255));
+  };
   if (bLeaveOut && m_nRedisplay > 0 && m_nRestingPaints >= 2) {
+    fillWhole();
     // Nothing has changed since the drawing came to rest: objects out of reach would only
     // do again what they did then, so only those the window can show are visited.
     for (CKVObject* pObj : m_paintIndex.Meeting(rcVisible)) {
       pObj->ResetDone();
       PaintObject(pObj, pObj->GetKind(), pTarget, pDoc, mode);
     }
-  } else if (bLeaveOut && m_pIndexDoc == pDoc && PaintChanged(pTarget, pDoc, mode, rcVisible)) {
+  } else if (bLeaveOut && m_pIndexDoc == pDoc &&
+             PaintChanged(pTarget, pDoc, mode, rcVisible, szVisible, bKept)) {
     // Only the objects changed since the last paint, and those depending on them, were
     // brought up to date.
   } else {
+    fillWhole();
     const std::uint64_t nStart = CKVObject::LatestChangeStamp();
     CMeasuringDC measure(pTarget);
     ++m_nPaintSerial;
@@ -734,10 +763,14 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
     }
   }
 
-  // The bond being placed lies over everything else.
+  // The bond being placed lies over everything else; it is not part of the drawing the
+  // next paint may build on.
+  bool bOverlay = false;
   if (m_nTool == TOOL_BOND_END && m_pCurrent != nullptr && m_pCurrent->GetKind() == KIND_COUPLING) {
     m_pCurrent->Draw(pTarget);
+    bOverlay = true;
   }
+  m_bBackBufferValid = bLeaveOut && !bOverlay;
 }
 
 void CKvillView::PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc* pDoc,
@@ -860,6 +893,7 @@ void CKvillView::DropPaintIndex() {
   m_paintIndex.Clear();
   m_pIndexDoc = nullptr;
   m_dependents.clear();
+  m_drawnSelected.clear();
 }
 
 bool CKvillView::IsRestingDrawing(const CKvillDoc* pDoc) const {
@@ -887,8 +921,13 @@ void CKvillView::NoteFullPaint(CKvillDoc* pDoc, std::uint64_t nStart, CDC* pDC,
   m_paintIndex.Build(list);
   m_pIndexDoc = pDoc;
   m_dependents.clear();
+  m_drawnSelected.clear();
+  m_drawnSelected.reserve(list.size());
   std::uint32_t i = 0;
-  for (const auto& p : list) NoteDependents(i++, p.get());
+  for (const auto& p : list) {
+    NoteDependents(i++, p.get());
+    m_drawnSelected.push_back(p->m_bSelected != 0);
+  }
   // A paint on its own does not bring the drawing to rest: a bond listed before the
   // formula it meets followed the formula's old layout. What the paint changed is
   // followed once more, so the objects are as a second paint would leave them.
@@ -999,17 +1038,59 @@ void CKvillView::Reindex(const CObList& list, const std::vector<std::uint32_t>& 
 }
 
 bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
-                              const CRect& rcVisible) {
+                              const CRect& rcVisible, CSize szVisible, bool bKept) {
   const CObList& list = pDoc->m_listObjects;
   std::vector<std::uint32_t>& processed = m_processedScratch;
   processed.clear();
   if (!CollectChanged(list, m_nIndexStamp, nullptr, processed)) return false;
   ++m_nChangedOnlyPaints;
-  const std::uint64_t nStart = CKVObject::LatestChangeStamp();
   CMeasuringDC measure(pTarget);
+  const std::vector<std::uint32_t>& visible = m_paintIndex.MeetingAt(rcVisible);
+  const COLORREF white = RGB(255, 255, 255);
+
+  // On the kept buffer only the damaged area is painted again: where the changed objects
+  // and those depending on them painted before and paint now, and where an object shown
+  // selected is no longer (or the other way round). The changed objects are first brought
+  // to rest without drawing, so that their reach now is where they will paint.
+  bool bDamage = bKept;
+  if (bDamage) {
+    m_damage.clear();
+    m_nDamageArea = 0;
+    for (std::uint32_t i : processed)
+      bDamage = bDamage && AddDamage(pTarget, m_paintIndex.ReachAt(i), szVisible);
+    for (std::uint32_t i : visible) {
+      CKVObject* pObj = m_paintIndex.ObjectAt(i);
+      if (i < m_drawnSelected.size() && m_drawnSelected[i] != (pObj->m_bSelected != 0)) {
+        bDamage = bDamage && AddDamage(pTarget, m_paintIndex.ReachAt(i), szVisible) &&
+                  AddDamage(pTarget, PaintReach(pObj), szVisible);
+      }
+    }
+    std::vector<std::uint32_t> settled;
+    if (bDamage && FollowChanged(list, m_nIndexStamp, &processed, pTarget, measure, settled)) {
+      processed.insert(processed.end(), settled.begin(), settled.end());
+      std::sort(processed.begin(), processed.end());
+      processed.erase(std::unique(processed.begin(), processed.end()), processed.end());
+      for (std::uint32_t i : processed) {
+        bDamage = bDamage && AddDamage(pTarget, PaintReach(m_paintIndex.ObjectAt(i)), szVisible);
+      }
+    } else {
+      bDamage = false;
+    }
+    if (bDamage) {
+      for (const CRect& rc : m_damage) m_pHost->FillSolidRect(pTarget, rc, white);
+      // Nothing damaged in the window: nothing is drawn.
+      bDamage = m_damage.empty() || m_pHost->ClipToPixels(pTarget, m_damage);
+    }
+    if (bDamage) {
+      if (!m_damage.empty()) ++m_nDamagePaints;
+    } else {
+      m_pHost->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, white);
+    }
+  }
+
+  const std::uint64_t nStart = CKVObject::LatestChangeStamp();
   // In list order: the changed objects as a full paint takes them (drawn, or followed
   // when out of reach), the others the window shows by their filed reach.
-  const std::vector<std::uint32_t>& visible = m_paintIndex.MeetingAt(rcVisible);
   const std::size_t nChanged = processed.size();
   std::vector<std::uint32_t>& visited = m_visitedScratch;
   visited.clear();
@@ -1018,16 +1099,19 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
     const bool bChanged = b < nChanged && (a >= visible.size() || processed[b] <= visible[a]);
     const std::uint32_t i = bChanged ? processed[b++] : visible[a++];
     if (bChanged && a < visible.size() && visible[a] == i) ++a;
+    // An unchanged object clear of the damage keeps its pixels.
+    if (bDamage && !bChanged && !MeetsDamage(pTarget, i)) continue;
     visited.push_back(i);
     CKVObject* pObj = m_paintIndex.ObjectAt(i);
     pObj->ResetDone();
     const int nKind = pObj->GetKind();
-    if (bChanged && !BoxesMeet(PaintReach(pObj), rcVisible)) {
+    if (bChanged && (!BoxesMeet(PaintReach(pObj), rcVisible) || (bDamage && m_damage.empty()))) {
       PassOverLeftOut(pObj, nKind, pTarget, measure);
       continue;
     }
     PaintObject(pObj, nKind, pTarget, pDoc, mode);
   }
+  if (bDamage && !m_damage.empty()) m_pHost->ClipToPixels(pTarget, {});
   // What the paint itself changed is followed as a second paint would.
   if (!FollowChanged(list, nStart, &visited, pTarget, measure, processed)) {
     DropPaintIndex();
@@ -1038,12 +1122,115 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
       (processed.empty() && m_nRedisplay > 0 && m_nRestingPaints > 0 && IsRestingDrawing(pDoc)) ? 2
                                                                                                 : 1;
   NoteRestingDrawing(pDoc);
+  // Damage was measured before the paint: an object the paint moved after all may have
+  // left pixels outside it, so the window is painted whole again from the settled state.
+  const bool bMovedByPaint = bDamage && processed.size() > nChanged;
   Reindex(list, processed);
   m_nIndexStamp = CKVObject::LatestChangeStamp();
+  if (bMovedByPaint) {
+    m_pHost->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, white);
+    for (std::uint32_t i : m_paintIndex.MeetingAt(rcVisible)) {
+      CKVObject* pObj = m_paintIndex.ObjectAt(i);
+      pObj->ResetDone();
+      PaintObject(pObj, pObj->GetKind(), pTarget, pDoc, mode);
+      if (i < m_drawnSelected.size()) m_drawnSelected[i] = pObj->m_bSelected != 0;
+    }
+  }
+  for (std::uint32_t i : visited) {
+    if (i < m_drawnSelected.size()) m_drawnSelected[i] = m_paintIndex.ObjectAt(i)->m_bSelected != 0;
+  }
 #ifndef NDEBUG
   CheckPaintStateAgainstFullRecompute(list, pTarget);
 #endif
   return true;
+}
+
+bool CKvillView::AddDamage(CDC* pTarget, const CRect& rcReach, CSize szVisible) {
+  const CPoint a = pTarget->LPtoDP(CPoint{rcReach.left, rcReach.top});
+  const CPoint b = pTarget->LPtoDP(CPoint{rcReach.right, rcReach.bottom});
+  // A pixel's worth of room on every side for antialiasing and rounding.
+  const std::int64_t x0 = std::max<std::int64_t>(std::min<std::int64_t>(a.x, b.x) - 2, 0);
+  const std::int64_t y0 = std::max<std::int64_t>(std::min<std::int64_t>(a.y, b.y) - 2, 0);
+  const std::int64_t x1 =
+      std::min<std::int64_t>(std::max<std::int64_t>(a.x, b.x) + 3, szVisible.cx);
+  const std::int64_t y1 =
+      std::min<std::int64_t>(std::max<std::int64_t>(a.y, b.y) + 3, szVisible.cy);
+  if (x0 >= x1 || y0 >= y1) return true;
+  CRect rc{Clamp32(x0), Clamp32(y0), Clamp32(x1), Clamp32(y1)};
+  // Overlapping rectangles become one, so the area is not counted twice and the list stays
+  // short.
+  for (bool bMerged = true; bMerged;) {
+    bMerged = false;
+    for (std::size_t k = 0; k < m_damage.size(); ++k) {
+      const CRect& o = m_damage[k];
+      if (o.left <= rc.right && rc.left <= o.right && o.top <= rc.bottom && rc.top <= o.bottom) {
+        m_nDamageArea -= static_cast<std::int64_t>(o.right - o.left) * (o.bottom - o.top);
+        rc = CRect{std::min(o.left, rc.left), std::min(o.top, rc.top), std::max(o.right, rc.right),
+                   std::max(o.bottom, rc.bottom)};
+        m_damage.erase(m_damage.begin() + static_cast<std::ptrdiff_t>(k));
+        bMerged = true;
+        break;
+      }
+    }
+  }
+  m_damage.push_back(rc);
+  m_nDamageArea += static_cast<std::int64_t>(rc.right - rc.left) * (rc.bottom - rc.top);
+  // Beyond half the window, painting it whole costs about the same.
+  const std::int64_t nWindow = static_cast<std::int64_t>(szVisible.cx) * szVisible.cy;
+  return m_damage.size() <= 32 && m_nDamageArea * 2 <= nWindow;
+}
+
+bool CKvillView::MeetsDamage(CDC* pTarget, std::uint32_t i) const {
+  const CRect reach = m_paintIndex.ReachAt(i);
+  const CPoint a = pTarget->LPtoDP(CPoint{reach.left, reach.top});
+  const CPoint b = pTarget->LPtoDP(CPoint{reach.right, reach.bottom});
+  const CRect box{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+  const CCoupling* pBond = m_paintIndex.ObjectAt(i)->AsBond();
+  // Every style of bond (band, strokes, wedges, dashes, arrow heads, the harmonic wave)
+  // keeps within this distance of the line between its ends; its reach also allows for
+  // curves and is as large as the bond is long.
+  double dReach = 0.0;
+  double ax = 0, ay = 0, bx = 0, by = 0;
+  if (pBond != nullptr) {
+    const double t =
+        std::isnan(pBond->m_dThickness) ? 1.0 : std::min(std::abs(pBond->m_dThickness), 1.0e4);
+    const std::int32_t r = Clamp32(static_cast<std::int64_t>(500.0 + 100.0 * t));
+    const CPoint o = pTarget->LPtoDP(CPoint{0, 0});
+    const CPoint rx = pTarget->LPtoDP(CPoint{r, 0});
+    const CPoint ry = pTarget->LPtoDP(CPoint{0, r});
+    dReach = std::max(std::abs(static_cast<double>(rx.x) - o.x),
+                      std::abs(static_cast<double>(ry.y) - o.y)) +
+             3.0;
+    const CPoint pa = pTarget->LPtoDP(pBond->m_ptA);
+    const CPoint pb = pTarget->LPtoDP(pBond->m_ptB);
+    ax = pa.x, ay = pa.y, bx = pb.x, by = pb.y;
+  }
+  for (const CRect& rc : m_damage) {
+    if (!(box.left <= rc.right && rc.left <= box.right && box.top <= rc.bottom &&
+          rc.top <= box.bottom))
+      continue;
+    if (pBond == nullptr) return true;
+    // The line against the damaged rectangle grown by that distance (Liang-Barsky).
+    const double x0 = rc.left - dReach, x1 = rc.right + dReach;
+    const double y0 = rc.top - dReach, y1 = rc.bottom + dReach;
+    double u0 = 0.0, u1 = 1.0;
+    const double dx = bx - ax, dy = by - ay;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
+    bool bHit = true;
+    for (int k = 0; k < 4 && bHit; ++k) {
+      if (p[k] == 0.0) {
+        if (q[k] < 0.0) bHit = false;
+      } else if (p[k] < 0.0) {
+        u0 = std::max(u0, q[k] / p[k]);
+      } else {
+        u1 = std::min(u1, q[k] / p[k]);
+      }
+      if (u0 > u1) bHit = false;
+    }
+    if (bHit) return true;
+  }
+  return false;
 }
 
 void CKvillView::CheckPaintStateAgainstFullRecompute(const CObList& list, CDC* pDC) {

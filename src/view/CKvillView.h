@@ -193,6 +193,11 @@ class CKvillView : public IViewLink, public IDocClient {
   // How many screen paints brought up to date only what had changed since the paint
   // before, instead of every object.
   std::uint64_t ChangedOnlyPaints() const { return m_nChangedOnlyPaints; }
+  // Paints that redrew a damaged part of the kept back buffer and nothing else (tests,
+  // benchmarks).
+  std::uint64_t DamageOnlyPaints() const { return m_nDamagePaints; }
+  // The next paint starts from white paper, whatever the back buffer holds.
+  void ForgetBackBuffer() { m_bBackBufferValid = false; }
 
   std::int32_t m_bPaintEnabled = 1;
   std::int32_t m_bPainting = 0;
@@ -560,6 +565,22 @@ class CKvillView : public IViewLink, public IDocClient {
   // For a top-level object, the places of those depending on it.
   std::unordered_multimap<const CKVObject*, std::uint32_t> m_dependents;
   std::vector<std::uint32_t> m_changedScratch, m_processedScratch, m_visitedScratch;
+  // The back buffer: whether it holds a whole screen paint, and of what (a paint of
+  // another drawing, place, scale or size starts from white paper).
+  struct CBackBufferKey {
+    const CKvillDoc* pDoc = nullptr;
+    double dZoom = 0.0;
+    std::int32_t nScrollX = 0, nScrollY = 0, cx = 0, cy = 0, nDpiX = 0, nDpiY = 0;
+    bool operator==(const CBackBufferKey&) const = default;
+  };
+  bool m_bBackBufferValid = false;
+  CBackBufferKey m_backBufferKey;
+  // Per indexed place, whether the object was drawn selected (its marks are in the
+  // buffer): a flag set without a change stamp still repaints it.
+  std::vector<std::uint8_t> m_drawnSelected;
+  std::vector<CRect> m_damage;
+  std::int64_t m_nDamageArea = 0;
+  std::uint64_t m_nDamagePaints = 0;
   int m_nRedisplay = 0;
   int m_nRestingPaints = 0;
   // The drawing the resting paints were of: a list of another length or with other
@@ -612,9 +633,21 @@ class CKvillView : public IViewLink, public IDocClient {
   // buffer of the drawing's extents at zoom 1.0, cut to them. Screen: through a buffer of
   // the client area, leaving out what the window cannot show.
   enum class RenderMode { Direct, Bitmap, Screen };
-  void PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CSize szVisible);
-  // The paint after a change (see CollectChanged below).
-  bool PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, const CRect& rcVisible);
+  // bKept: the target is the kept back buffer and still holds the last screen paint of
+  // this drawing at this place and scale, so a paint after a change may redraw only what
+  // changed.
+  void PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CSize szVisible, bool bKept);
+  // The paint after a change (see CollectChanged below); with bKept, only the damaged
+  // area of the kept buffer.
+  bool PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, const CRect& rcVisible,
+                    CSize szVisible, bool bKept);
+  // The damaged area of a paint after a change, in client pixels: adds where a reach
+  // (drawing units) may paint; false once the area is too scattered or too large to be
+  // worth repainting alone.
+  bool AddDamage(CDC* pTarget, const CRect& rcReach, CSize szVisible);
+  // Whether the unchanged object at place i may paint a pixel of the damaged area: by its
+  // filed reach, and for a straight bond by the band along its line.
+  bool MeetsDamage(CDC* pTarget, std::uint32_t i) const;
   void PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc* pDoc, RenderMode mode);
   std::optional<CExportBitmap> CutExportBitmap(CDC* pDC, CDC* pRendered, int dpiX, int dpiY);
   // UpdateView's steps: the selection goes to the front (or, once, to the back); the

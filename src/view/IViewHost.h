@@ -106,6 +106,18 @@ class IViewHost {
   virtual void BitBlt(CDC* pDest, int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc) = 0;
   // Records the physical size of a memory surface's bitmap in 0.1 mm.
   virtual void SetBitmapDimension(CDC* pMemDC, CSize szTenthsMm) = 0;
+  // The bitmap the view paints the window on, kept by the host from one paint to the next:
+  // a memory surface (freed with DeleteMemoryDC) on a bitmap that still holds what the
+  // last surface on it drew when bKept comes back true. A host that keeps none hands out
+  // a fresh memory surface.
+  virtual CDC* OpenBackBuffer(CDC* pCompatible, int cxPixels, int cyPixels, bool& bKept) {
+    bKept = false;
+    return CreateMemoryDC(pCompatible, cxPixels, cyPixels);
+  }
+  // Limits what is drawn on the surface from now on to the union of the device
+  // rectangles; an empty list lifts the limit. False when the host cannot; the view then
+  // paints the whole surface.
+  virtual bool ClipToPixels(CDC* /*pDC*/, const std::vector<CRect>& /*rcPixels*/) { return false; }
   // Marks the window for repainting / keeps an area of the frame from being repainted.
   virtual void Invalidate() = 0;
   virtual void ValidateParentRect(const CRect& rcClient) = 0;

@@ -113,6 +113,11 @@ bool CPaintIndex::HasReach(std::size_t i, const CRect& rc) const {
   return a.x0 == b.x0 && a.y0 == b.y0 && a.x1 == b.x1 && a.y1 == b.y1;
 }
 
+CRect CPaintIndex::ReachAt(std::size_t i) const {
+  const Box& a = m_reach[i];
+  return CRect{Clamp32(a.x0), Clamp32(a.y1), Clamp32(a.x1), Clamp32(a.y0)};
+}
+
 bool CPaintIndex::Update(std::size_t i, const CRect& rc) {
   const Box b = Normal(rc);
   if (!m_isWide[i]) {

@@ -30,6 +30,8 @@ class CPaintIndex {
   CKVObject* ObjectAt(std::size_t i) const { return m_objects[i]; }
   // Whether the reach kept for the object at place i is rc.
   bool HasReach(std::size_t i, const CRect& rc) const;
+  // The reach kept for the object at place i (top above bottom, as drawing units go).
+  CRect ReachAt(std::size_t i) const;
   // The object at place i now paints within rc. An object whose new reach leaves the
   // cells it was filed under is tested at every query from then on; false when so many
   // are that building the index again is due.

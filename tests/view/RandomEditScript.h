@@ -89,6 +89,13 @@ class RandomEditScript {
     m_view.UpdateView();
   }
 
+  // A drawing of 10 to 40 pieces, painted, as the first snapshot of the history.
+  void StartDrawing() {
+    FillDrawing(Int(10, 40));
+    m_view.UpdateView();
+    m_view.PushSnapshot();
+  }
+
   // Runs one step chosen at random and returns its name.
   std::string RunStep() {
     const Step& s = m_steps[static_cast<std::size_t>(Int(0, static_cast<int>(m_steps.size()) - 1))];
@@ -100,6 +107,43 @@ class RandomEditScript {
   // Further kinds of step (pastes, context menus) join the choice.
   void AddStep(std::string strName, std::function<void()> fn) {
     m_steps.push_back(Step{std::move(strName), std::move(fn)});
+  }
+
+  // Undo and redo (which reload the drawing) and typing a character or three (a or b).
+  void AddHistoryAndTyping(char a, char b) {
+    AddStep("undo", [this] { Command(cmd::kEditUndo); });
+    AddStep("redo", [this] { Command(cmd::kEditRedo); });
+    AddStep("type", [this, a, b] {
+      const int n = Int(1, 3);
+      for (int i = 0; i < n; ++i) m_view.OnChar(Int(0, 1) ? a : b);
+    });
+  }
+
+  // Changes that keep the list in its order, so that the paint after them goes by the
+  // changes alone: an object a bond ends on moved where it lies, without selecting it (as
+  // the benchmarks' edits do), whose bonds, wherever they are listed and painted, must
+  // follow it; and the window scrolled.
+  void AddMovesInPlace() {
+    AddStep("nudge", [this] {
+      std::vector<CKVObject*> ends;
+      for (const auto& p : m_doc.m_listObjects) {
+        if (const CCoupling* pBond = p->AsBond()) {
+          for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
+            if (pEnd != nullptr) ends.push_back(pEnd->GetTop());
+          }
+        }
+      }
+      if (ends.empty()) return;
+      CKVObject* p = ends[static_cast<std::size_t>(Int(0, static_cast<int>(ends.size()) - 1))];
+      p->ResetDone();
+      p->MoveTo(CPoint{p->m_ptAnchor.x + Int(-5, 5) * 300, p->m_ptAnchor.y + Int(-5, 5) * 300});
+      m_view.UpdateView();
+    });
+    AddStep("scroll", [this] {
+      m_view.m_nScrollX = Int(0, 3) * 1000;
+      m_view.m_nScrollY = Int(0, 3) * 1000;
+      m_view.UpdateView();
+    });
   }
 
   // The top-level objects, a random one of them (null when the drawing is empty).

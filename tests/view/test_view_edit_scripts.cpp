@@ -43,16 +43,6 @@ class EditScripts : public InteractFixture {
     view.m_nScrollX = view.m_nScrollY = 0;
     view.m_nTool = TOOL_SELECT;
   }
-  // Undo and redo (which reload the drawing) and typing a character or three (a or b) as
-  // steps of the script.
-  void AddHistoryAndTyping(RandomEditScript& script, char a, char b) {
-    script.AddStep("undo", [this] { view.OnCommand(cmd::kEditUndo); });
-    script.AddStep("redo", [this] { view.OnCommand(cmd::kEditRedo); });
-    script.AddStep("type", [&script, this, a, b] {
-      const int n = script.Int(1, 3);
-      for (int i = 0; i < n; ++i) view.OnChar(script.Int(0, 1) ? a : b);
-    });
-  }
 };
 
 TEST_F(EditScripts, EveryStepRoundTripsAndTheHistoryUndoesAndRedoesTheWholeScript) {
@@ -184,36 +174,9 @@ TEST_F(EditScripts, ThePaintAfterEveryStepKeepsWhatAFullRecomputationGives) {
     // The window shows a twentieth of the drawing or so.
     view.m_dZoom = 0.2;
     RandomEditScript script(view, host, doc, 5000u + static_cast<unsigned>(nScript));
-    AddHistoryAndTyping(script, 'O', '3');
-    // An object a bond ends on moved where it lies, without selecting it (as the
-    // benchmarks' edits do): the list keeps its order, so the paint after it goes by the
-    // changes alone, and the bonds on the object, wherever they are listed and painted,
-    // must follow it.
-    script.AddStep("nudge", [&] {
-      std::vector<CKVObject*> ends;
-      for (const auto& p : doc.m_listObjects) {
-        if (const CCoupling* pBond = p->AsBond()) {
-          for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
-            if (pEnd != nullptr) ends.push_back(pEnd->GetTop());
-          }
-        }
-      }
-      if (ends.empty()) return;
-      CKVObject* p =
-          ends[static_cast<std::size_t>(script.Int(0, static_cast<int>(ends.size()) - 1))];
-      p->ResetDone();
-      p->MoveTo(CPoint{p->m_ptAnchor.x + script.Int(-5, 5) * 300,
-                       p->m_ptAnchor.y + script.Int(-5, 5) * 300});
-      view.UpdateView();
-    });
-    script.AddStep("scroll", [&] {
-      view.m_nScrollX = script.Int(0, 3) * 1000;
-      view.m_nScrollY = script.Int(0, 3) * 1000;
-      view.UpdateView();
-    });
-    script.FillDrawing(script.Int(10, 40));
-    view.UpdateView();
-    view.PushSnapshot();
+    script.AddHistoryAndTyping('O', '3');
+    script.AddMovesInPlace();
+    script.StartDrawing();
     std::string strSteps;
     for (int i = 0; i < kSteps; ++i) {
       strSteps += script.RunStep() + "; ";

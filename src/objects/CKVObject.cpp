@@ -83,7 +83,7 @@ void CKVObject::SetSelected(int nValue) {
 CKVObject* CKVObject::ObjectAt(CPoint) { return this; }
 
 CKVObject::~CKVObject() {
-  if (IViewLink* pView = GetViewLink()) pView->ObjectDestroyed();
+  if (IViewLink* pView = GetViewLink()) pView->ObjectDestroyed(this);
 }
 
 int CKVObject::HitTest(CPoint pt) {

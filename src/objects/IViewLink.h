@@ -37,8 +37,8 @@ class IViewLink {
   virtual CObList* GetDocumentObjects() { return nullptr; }
 
   // --- Objects going ---
-  // An object is being destroyed: anything the view keeps about objects may name it.
-  virtual void ObjectDestroyed() {}
+  // The object is being destroyed: anything the view keeps about objects may name it.
+  virtual void ObjectDestroyed(const CKVObject* /*pObj*/) {}
 };
 
 // The registered view, or null when there is none (tests, command-line conversions).

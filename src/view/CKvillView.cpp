@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <unordered_set>
 
 #include "document/CKvillDoc.h"
 #include "objects/CArchive.h"
@@ -885,6 +886,54 @@ void CKvillView::Unsettle() {
 
 void CKvillView::EndPaintRest() { m_nRestingPaints = 0; }
 
+void CKvillView::ObjectDestroyed(const CKVObject* pObj) {
+  Unsettle();
+  if (m_bReplacingObjects == 0) {
+    DropPaintIndex();
+    return;
+  }
+  // A new object may get this one's address: what was remembered of this one must not be
+  // taken for it. (A full paint forgets it anyway; the paint after a reload may be none.)
+  CKVObject* pKey = const_cast<CKVObject*>(pObj);
+  m_bondMemo.erase(pKey);
+  m_layoutMemo.erase(pKey);
+}
+
+void CKvillView::ReindexReplaced(const CKvillDoc* pDoc) {
+  const CObList& list = pDoc->m_listObjects;
+  if (m_pIndexDoc != pDoc || list.size() != m_paintIndex.Size()) {
+    DropPaintIndex();
+    return;
+  }
+  // The old objects at the places that differ are gone or moved; their pointers are only
+  // compared, never followed. Objects read anew were made while every old one still
+  // lived, so none has the address of one that went.
+  std::vector<std::pair<std::uint32_t, CKVObject*>> replaced;
+  std::unordered_set<const CKVObject*> old;
+  std::uint32_t i = 0;
+  for (const auto& p : list) {
+    if (p.get() != m_paintIndex.ObjectAt(i)) {
+      replaced.emplace_back(i, p.get());
+      old.insert(m_paintIndex.ObjectAt(i));
+    }
+    ++i;
+  }
+  for (const auto& [nPlace, pNew] : replaced) {
+    if (old.count(pNew) != 0) {
+      DropPaintIndex();
+      return;
+    }
+  }
+  for (const CKVObject* pOld : old) m_dependents.erase(pOld);
+  bool bFiled = true;
+  for (const auto& [nPlace, pNew] : replaced)
+    bFiled = m_paintIndex.Replace(nPlace, pNew, PaintReach(pNew)) && bFiled;
+  if (!bFiled) m_paintIndex.Build(list);
+  // Who depends on a new object: bonds ending on it and groups around such bonds, all read
+  // anew (the reload keeps a bond or group only while every end it names stays).
+  for (const auto& [nPlace, pNew] : replaced) NoteDependents(nPlace, pNew);
+}
+
 void CKvillView::DropPaintIndex() {
   EndPaintRest();
   // A reload destroys every object, and each asks again: clearing an empty table of
@@ -1720,7 +1769,22 @@ void CKvillView::ReloadFrom(const CUndoHistory::CReload& snapshot, bool bWholeSt
     try {
       // Mostly only a few records differ from what the drawing holds, and only those are
       // read; when that cannot be done exactly, the whole stream is.
-      if (bWholeStream || !pDoc->ReloadChanged(snapshot.records)) {
+      bool bPartial = false;
+      if (!bWholeStream) {
+        m_bReplacingObjects = 1;
+        try {
+          bPartial = pDoc->ReloadChanged(snapshot.records);
+        } catch (...) {
+          m_bReplacingObjects = 0;
+          DropPaintIndex();
+          throw;
+        }
+        m_bReplacingObjects = 0;
+      }
+      if (bPartial) {
+        // The objects that stayed keep their places and what the index knows of them.
+        ReindexReplaced(pDoc);
+      } else {
         CArchive ar(snapshot.Bytes());
         if (pDoc->Serialize(ar, CSerializeOptions::HistoryReload()))
           pDoc->AdoptRecords(snapshot.records);

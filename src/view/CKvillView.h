@@ -85,11 +85,9 @@ class CKvillView : public IViewLink, public IDocClient {
   // bonds anywhere in the drawing over to its polygon.
   CObList* GetDocumentObjects() override;
   // Any object destroyed ends the rest and drops the index, so a repaint never goes by an
-  // index naming it.
-  void ObjectDestroyed() override {
-    Unsettle();
-    DropPaintIndex();
-  }
+  // index naming it; but while an undo or redo replaces a few objects, the index is kept
+  // and brought up to date with the new list afterwards (ReindexReplaced).
+  void ObjectDestroyed(const CKVObject* pObj) override;
 
   // IDocClient: the document.
   std::int32_t GetSelCount() const override { return m_nSelCount; }
@@ -198,6 +196,9 @@ class CKvillView : public IViewLink, public IDocClient {
   std::uint64_t DamageOnlyPaints() const { return m_nDamagePaints; }
   // The next paint starts from white paper, whatever the back buffer holds.
   void ForgetBackBuffer() { m_bBackBufferValid = false; }
+  // Whether the view holds an index of where the objects paint, for the paint after a
+  // change to go by.
+  bool HasPaintIndex() const { return m_pIndexDoc != nullptr; }
 
   std::int32_t m_bPaintEnabled = 1;
   std::int32_t m_bPainting = 0;
@@ -368,6 +369,9 @@ class CKvillView : public IViewLink, public IDocClient {
   // from what the drawing holds, or the whole stream when that cannot be done exactly or
   // bWholeStream asks for it (the reference the partial reload is held to).
   void ReloadFrom(const CUndoHistory::CReload& snapshot, bool bWholeStream = false);
+  // How many screen paints went through every object (for tests: the paint after a
+  // partial reload should not).
+  std::uint64_t PaintsOfEveryObject() const { return m_nPaintSerial; }
 
   // ======== Context menus, focus and the view window's own commands ========
   // The context menu at a screen point; a negative coordinate means that the keyboard asked
@@ -554,6 +558,14 @@ class CKvillView : public IViewLink, public IDocClient {
   // Notes that the object at place i depends on the top-level objects its bonds (itself,
   // or those inside it) end on outside it.
   void NoteDependents(std::uint32_t i, CKVObject* pObj);
+  // After a reload that kept most objects where they were: the places whose object was
+  // replaced are filed with the new one, whose fresh change stamp has the next paint bring
+  // it up to date. The index is dropped when a kept object changed its place or the list
+  // its length (everything after would shift).
+  void ReindexReplaced(const CKvillDoc* pDoc);
+  // Set while a partial reload replaces objects: those destroyed leave the index to
+  // ReindexReplaced instead of dropping it.
+  std::int32_t m_bReplacingObjects = 0;
   // Test builds: the index and every object's drawing state are what a full
   // recomputation gives; stops the program naming the first difference otherwise.
   void CheckPaintStateAgainstFullRecompute(const CObList& list, CDC* pDC);

@@ -36,6 +36,11 @@ class CPaintIndex {
   // cells it was filed under is tested at every query from then on; false when so many
   // are that building the index again is due.
   bool Update(std::size_t i, const CRect& rc);
+  // Another object takes place i, painting within rc; false as Update.
+  bool Replace(std::size_t i, CKVObject* pObj, const CRect& rc) {
+    m_objects[i] = pObj;
+    return Update(i, rc);
+  }
 
  private:
   struct Box {

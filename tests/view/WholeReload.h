@@ -75,6 +75,16 @@ struct WholeReload {
   CKvillView view{&host, &doc};
 
   explicit WholeReload(CKvillView& main) : m_main(main) { Restore(); }
+  // The reference's objects go while its own view is linked: the view under test keeps
+  // what it knows of its own drawing.
+  ~WholeReload() {
+    SetViewLink(&view);
+    SetDocClient(&view);
+    doc.ClearForReplace();
+    Restore();
+  }
+  WholeReload(const WholeReload&) = delete;
+  WholeReload& operator=(const WholeReload&) = delete;
   void Restore() {
     SetViewLink(&m_main);
     SetDocClient(&m_main);

@@ -161,6 +161,25 @@ void BM_UndoRedo(benchmark::State& state) {
   scene.Count(state);
 }
 
+// The first undo and redo after a drawing was built: nothing was loaded yet, so nothing can
+// be kept and the drawing is reloaded whole, and the paint after it indexes every object.
+// One pair per drawing, each drawing built anew outside the timing.
+void BM_FirstUndoRedo(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto scene = std::make_unique<EditScene>(static_cast<int>(state.range(0)));
+    scene->MoveFormula();
+    scene->view.PushSnapshot();
+    state.ResumeTiming();
+    scene->view.Undo();
+    scene->view.Redo();
+    state.PauseTiming();
+    scene->Count(state);
+    scene.reset();
+    state.ResumeTiming();
+  }
+}
+
 // The same without the paint that follows each reload: what reading the snapshot costs.
 void BM_UndoRedoWithoutPaint(benchmark::State& state) {
   EditScene scene(static_cast<int>(state.range(0)));
@@ -218,6 +237,7 @@ EDIT_BENCHMARK(BM_FullStore);
 EDIT_BENCHMARK(BM_SnapshotAfterOneChange);
 EDIT_BENCHMARK(BM_TypeInFormula);
 EDIT_BENCHMARK(BM_UndoRedo);
+EDIT_BENCHMARK(BM_FirstUndoRedo);
 EDIT_BENCHMARK(BM_UndoRedoWithoutPaint);
 EDIT_BENCHMARK(BM_FrameAfterChange);
 EDIT_BENCHMARK(BM_HistoryBytes)->Iterations(1);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -192,7 +191,9 @@ TEST_F(EditScripts, SnapshotRecordsAreAFullStoreAfterEveryStep) {
   // Many undos and redos keep objects and read only what differs (the others read every
   // record on its own, or all of the stream, and are compared all the same).
   EXPECT_GT(nPartial * 3, nReloads);
-  std::printf("reloads %zu, partial %zu, in place %zu\n", nReloads, nPartial, nInPlace);
+  // And many of those keep every object in its place, so the paint after them keeps to the
+  // changes (the others move a kept object, as the selection goes to the front again).
+  EXPECT_GT(nInPlace * 3, nPartial);
 }
 
 // After a change the paint brings up to date only the objects that changed and those that

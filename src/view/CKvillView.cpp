@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "document/CKvillDoc.h"
@@ -281,10 +282,16 @@ void CKvillView::KeepSelectionInFront(CObList& list) {
   // The order changes when the selection goes to the head (reversed), or when an object
   // left in place came after one moved to the end.
   bool bMovedToEnd = false, bReordered = false;
+  // When the paint index is of this list, it follows the new order.
+  bool bIndexed = m_pDocument != nullptr && &list == &m_pDocument->m_listObjects &&
+                  m_pIndexDoc == m_pDocument && m_paintIndex.Size() == nCount;
+  std::vector<std::uint32_t> moved;
   auto it = list.begin();
   while (nSeen < nCount && it != list.end()) {
+    bIndexed = bIndexed && it->get() == m_paintIndex.ObjectAt(nSeen);
     if ((*it)->m_bSelected) {
       (m_bSendToBack != 0 ? bReordered : bMovedToEnd) = true;
+      moved.push_back(static_cast<std::uint32_t>(nSeen));
       it = MoveTo(list, it, m_bSendToBack != 0);
     } else {
       if (bMovedToEnd) bReordered = true;
@@ -292,7 +299,23 @@ void CKvillView::KeepSelectionInFront(CObList& list) {
     }
     ++nSeen;
   }
-  if (bReordered) Unsettle();
+  if (!bReordered) return;
+  Unsettle();
+  if (!bIndexed || nSeen != nCount) return;
+  // Where each object was: those left in place in their order, the moved ones after them,
+  // or before them in reverse when they went to the head.
+  std::vector<char> isMoved(nCount, 0);
+  for (std::uint32_t i : moved) isMoved[i] = 1;
+  std::vector<std::uint32_t> from;
+  from.reserve(nCount);
+  if (m_bSendToBack != 0) from.assign(moved.rbegin(), moved.rend());
+  for (std::uint32_t i = 0; i < nCount; ++i)
+    if (isMoved[i] == 0) from.push_back(i);
+  if (m_bSendToBack == 0) from.insert(from.end(), moved.begin(), moved.end());
+  std::vector<CKVObject*> objects;
+  objects.reserve(nCount);
+  for (const auto& p : list) objects.push_back(p.get());
+  RemapIndex(list, objects, from);
 }
 
 void CKvillView::UpdateExtentsAndScrollBars() {
@@ -901,8 +924,12 @@ void CKvillView::ObjectDestroyed(const CKVObject* pObj) {
 
 void CKvillView::ReindexReplaced(const CKvillDoc* pDoc) {
   const CObList& list = pDoc->m_listObjects;
-  if (m_pIndexDoc != pDoc || list.size() != m_paintIndex.Size()) {
+  if (m_pIndexDoc != pDoc) {
     DropPaintIndex();
+    return;
+  }
+  if (list.size() != m_paintIndex.Size()) {
+    RemapIndexByAddress(list);
     return;
   }
   // The old objects at the places that differ are gone or moved; their pointers are only
@@ -920,7 +947,8 @@ void CKvillView::ReindexReplaced(const CKvillDoc* pDoc) {
   }
   for (const auto& [nPlace, pNew] : replaced) {
     if (old.count(pNew) != 0) {
-      DropPaintIndex();
+      // An object that stayed is at another place: the places are renumbered.
+      RemapIndexByAddress(list);
       return;
     }
   }
@@ -932,6 +960,45 @@ void CKvillView::ReindexReplaced(const CKvillDoc* pDoc) {
   // Who depends on a new object: bonds ending on it and groups around such bonds, all read
   // anew (the reload keeps a bond or group only while every end it names stays).
   for (const auto& [nPlace, pNew] : replaced) NoteDependents(nPlace, pNew);
+}
+
+void CKvillView::RemapIndexByAddress(const CObList& list) {
+  // Objects read anew were made while every old one still lived: an address found is the
+  // object that was there.
+  std::unordered_map<const CKVObject*, std::uint32_t> oldPlace;
+  oldPlace.reserve(m_paintIndex.Size());
+  for (std::uint32_t i = 0; i < m_paintIndex.Size(); ++i)
+    oldPlace.emplace(m_paintIndex.ObjectAt(i), i);
+  std::vector<CKVObject*> objects;
+  std::vector<std::uint32_t> from;
+  objects.reserve(list.size());
+  from.reserve(list.size());
+  for (const auto& p : list) {
+    objects.push_back(p.get());
+    const auto it = oldPlace.find(p.get());
+    from.push_back(it == oldPlace.end() ? CPaintIndex::kNew : it->second);
+  }
+  RemapIndex(list, objects, from);
+}
+
+void CKvillView::RemapIndex(const CObList& list, const std::vector<CKVObject*>& objects,
+                            const std::vector<std::uint32_t>& from) {
+  std::vector<std::uint32_t> newOf(m_paintIndex.Size(), CPaintIndex::kNew);
+  for (std::uint32_t j = 0; j < from.size(); ++j)
+    if (from[j] != CPaintIndex::kNew) newOf[from[j]] = j;
+  for (std::uint32_t i = 0; i < newOf.size(); ++i)
+    if (newOf[i] == CPaintIndex::kNew) m_dependents.erase(m_paintIndex.ObjectAt(i));
+  for (auto it = m_dependents.begin(); it != m_dependents.end();) {
+    if (newOf[it->second] == CPaintIndex::kNew) {
+      it = m_dependents.erase(it);
+    } else {
+      it->second = newOf[it->second];
+      ++it;
+    }
+  }
+  if (!m_paintIndex.Remap(objects, from)) m_paintIndex.Build(list);
+  for (std::uint32_t j = 0; j < from.size(); ++j)
+    if (from[j] == CPaintIndex::kNew) NoteDependents(j, objects[j]);
 }
 
 void CKvillView::DropPaintIndex() {

@@ -558,11 +558,18 @@ class CKvillView : public IViewLink, public IDocClient {
   // Notes that the object at place i depends on the top-level objects its bonds (itself,
   // or those inside it) end on outside it.
   void NoteDependents(std::uint32_t i, CKVObject* pObj);
-  // After a reload that kept most objects where they were: the places whose object was
-  // replaced are filed with the new one, whose fresh change stamp has the next paint bring
-  // it up to date. The index is dropped when a kept object changed its place or the list
-  // its length (everything after would shift).
+  // After a reload that kept most objects: the places whose object was replaced are filed
+  // with the new one, whose fresh change stamp has the next paint bring it up to date.
+  // When a kept object changed its place or the list its length, the places are renumbered
+  // by address instead.
   void ReindexReplaced(const CKvillDoc* pDoc);
+  // The index follows a list of new order or length, finding each indexed object by its
+  // address (only while no object made since has the address of one that went).
+  void RemapIndexByAddress(const CObList& list);
+  // The object now at place j of the list was at place from[j] of the index, or is new
+  // (CPaintIndex::kNew): the index and the dependents follow, new objects are filed.
+  void RemapIndex(const CObList& list, const std::vector<CKVObject*>& objects,
+                  const std::vector<std::uint32_t>& from);
   // Set while a partial reload replaces objects: those destroyed leave the index to
   // ReindexReplaced instead of dropping it.
   std::int32_t m_bReplacingObjects = 0;

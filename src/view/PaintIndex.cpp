@@ -138,6 +138,48 @@ bool CPaintIndex::Update(std::size_t i, const CRect& rc) {
   return m_nMoved <= 256 + m_objects.size() / 16;
 }
 
+bool CPaintIndex::Remap(const std::vector<CKVObject*>& objects,
+                        const std::vector<std::uint32_t>& from) {
+  constexpr std::uint32_t kGone = kNew;
+  std::vector<std::uint32_t> newOf(m_objects.size(), kGone);
+  std::vector<Box> reach(objects.size());
+  std::vector<bool> isWide(objects.size(), true);
+  std::vector<std::uint32_t> fresh;
+  for (std::size_t j = 0; j < objects.size(); ++j) {
+    if (from[j] == kNew) {
+      // Filed nowhere in the grid: tested at every query, as an object that left its cells.
+      reach[j] = Normal(PaintReach(objects[j]));
+      fresh.push_back(static_cast<std::uint32_t>(j));
+      ++m_nMoved;
+      continue;
+    }
+    newOf[from[j]] = static_cast<std::uint32_t>(j);
+    reach[j] = m_reach[from[j]];
+    isWide[j] = m_isWide[from[j]];
+  }
+  std::vector<std::uint32_t> wide;
+  for (std::uint32_t i : m_wide)
+    if (newOf[i] != kGone) wide.push_back(newOf[i]);
+  wide.insert(wide.end(), fresh.begin(), fresh.end());
+  // The cells keep their entries in place, those of objects gone dropped.
+  std::size_t nOut = 0;
+  for (std::size_t k = 0; k + 1 < m_cellStart.size(); ++k) {
+    const std::uint32_t nBegin = m_cellStart[k], nEnd = m_cellStart[k + 1];
+    m_cellStart[k] = static_cast<std::uint32_t>(nOut);
+    for (std::uint32_t e = nBegin; e < nEnd; ++e)
+      if (newOf[m_cellItems[e]] != kGone) m_cellItems[nOut++] = newOf[m_cellItems[e]];
+  }
+  if (!m_cellStart.empty()) m_cellStart.back() = static_cast<std::uint32_t>(nOut);
+  m_cellItems.resize(nOut);
+  m_objects = objects;
+  m_reach = std::move(reach);
+  m_isWide = std::move(isWide);
+  m_wide = std::move(wide);
+  m_seen.assign(m_objects.size(), 0);
+  m_nQuery = 0;
+  return m_nCols > 0 && m_nMoved <= 256 + m_objects.size() / 16;
+}
+
 const std::vector<CKVObject*>& CPaintIndex::Meeting(const CRect& rc) {
   m_result.clear();
   for (std::uint32_t i : MeetingAt(rc)) m_result.push_back(m_objects[i]);

@@ -41,6 +41,11 @@ class CPaintIndex {
     m_objects[i] = pObj;
     return Update(i, rc);
   }
+  static constexpr std::uint32_t kNew = 0xFFFFFFFFu;
+  // The list changed order or length: place j now holds objects[j], which was at place
+  // from[j], or kNew for an object not indexed, filed with its reach now. Objects at places
+  // that no from names are forgotten. False as Update (building anew is due).
+  bool Remap(const std::vector<CKVObject*>& objects, const std::vector<std::uint32_t>& from);
 
  private:
   struct Box {

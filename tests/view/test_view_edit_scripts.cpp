@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -92,7 +91,7 @@ TEST_F(EditScripts, SnapshotRecordsAreAFullStoreAfterEveryStep) {
   std::size_t nShared = 0;
   std::size_t nReloads = 0;
   std::size_t nPartial = 0;
-  std::size_t nInPlace = 0;
+  std::size_t nChecked = 0;
   bool bMismatch = false;
   for (int nScript = 0; nScript < kScripts; ++nScript) {
     StartScript();
@@ -101,21 +100,6 @@ TEST_F(EditScripts, SnapshotRecordsAreAFullStoreAfterEveryStep) {
     // the records that differ are read, and each such reload must end where a whole reload
     // of the same snapshot does.
     std::string strSteps;
-    const auto topLevel = [&] {
-      std::vector<const CKVObject*> tops;
-      for (const auto& p : doc.m_listObjects) tops.push_back(p.get());
-      return tops;
-    };
-    // Whether every object that stayed in the list kept its place, the others read anew.
-    // (Objects read anew are made while the old ones still live: no address is shared.)
-    const auto inPlace = [](const std::vector<const CKVObject*>& before,
-                            const std::vector<const CKVObject*>& after) {
-      if (before.size() != after.size()) return false;
-      const std::set<const CKVObject*> old(before.begin(), before.end());
-      for (std::size_t i = 0; i < after.size(); ++i)
-        if (after[i] != before[i] && old.count(after[i]) != 0) return false;
-      return true;
-    };
     const auto reload = [&](int nCommand) {
       const auto reloads = [&] {
         return std::count(host.m_log.begin(), host.m_log.end(), "BeginWaitCursor");
@@ -123,7 +107,6 @@ TEST_F(EditScripts, SnapshotRecordsAreAFullStoreAfterEveryStep) {
       // The paint every command ends with, as the window shows it.
       view.UpdateView();
       const bool bIndexed = view.HasPaintIndex();
-      const std::vector<const CKVObject*> before = topLevel();
       const std::uint64_t nFull = view.PaintsOfEveryObject();
       const std::uint64_t nChangedOnly = view.ChangedOnlyPaints();
       const auto nBefore = reloads();
@@ -131,10 +114,10 @@ TEST_F(EditScripts, SnapshotRecordsAreAFullStoreAfterEveryStep) {
       if (reloads() == nBefore) return;
       ++nReloads;
       if (doc.m_nKeptByLastReload > 0) ++nPartial;
-      // A reload that kept objects in their places, which the paint after it keeps too,
-      // leaves that paint to the objects read anew and those depending on them.
-      if (bIndexed && doc.m_nKeptByLastReload > 0 && inPlace(before, topLevel())) {
-        ++nInPlace;
+      // A reload that kept objects leaves the paint after it to the objects read anew and
+      // those depending on them, wherever the kept ones now stand in the list.
+      if (bIndexed && doc.m_nKeptByLastReload > 0) {
+        ++nChecked;
         EXPECT_EQ(view.PaintsOfEveryObject(), nFull)
             << "script " << nScript << ": " << strSteps << "a paint of every object";
         EXPECT_GT(view.ChangedOnlyPaints(), nChangedOnly)
@@ -191,9 +174,8 @@ TEST_F(EditScripts, SnapshotRecordsAreAFullStoreAfterEveryStep) {
   // Many undos and redos keep objects and read only what differs (the others read every
   // record on its own, or all of the stream, and are compared all the same).
   EXPECT_GT(nPartial * 3, nReloads);
-  // And many of those keep every object in its place, so the paint after them keeps to the
-  // changes (the others move a kept object, as the selection goes to the front again).
-  EXPECT_GT(nInPlace * 3, nPartial);
+  // And nearly all of those had an index to keep: the check above is not a rare one.
+  EXPECT_GT(nChecked * 10, nPartial * 9);
 }
 
 // After a change the paint brings up to date only the objects that changed and those that

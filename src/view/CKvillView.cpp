@@ -953,6 +953,7 @@ void CKvillView::ReindexReplaced(const CKvillDoc* pDoc) {
     }
   }
   for (const CKVObject* pOld : old) m_dependents.erase(pOld);
+  if (!replaced.empty()) ForgetBackBuffer();
   bool bFiled = true;
   for (const auto& [nPlace, pNew] : replaced)
     bFiled = m_paintIndex.Replace(nPlace, pNew, PaintReach(pNew)) && bFiled;
@@ -996,6 +997,15 @@ void CKvillView::RemapIndex(const CObList& list, const std::vector<CKVObject*>& 
       ++it;
     }
   }
+  // What the buffer holds was drawn in the old order, with the objects gone: the next
+  // paint starts from white paper. Whether each object was drawn selected follows it.
+  ForgetBackBuffer();
+  std::vector<std::uint8_t> drawnSelected(objects.size(), 0);
+  for (std::uint32_t j = 0; j < from.size(); ++j) {
+    if (from[j] != CPaintIndex::kNew && from[j] < m_drawnSelected.size())
+      drawnSelected[j] = m_drawnSelected[from[j]];
+  }
+  m_drawnSelected.swap(drawnSelected);
   if (!m_paintIndex.Remap(objects, from)) m_paintIndex.Build(list);
   for (std::uint32_t j = 0; j < from.size(); ++j)
     if (from[j] == CPaintIndex::kNew) NoteDependents(j, objects[j]);

@@ -1318,9 +1318,7 @@ bool CKvillView::MeetsDamage(CDC* pTarget, std::uint32_t i) const {
   double dReach = 0.0;
   double ax = 0, ay = 0, bx = 0, by = 0;
   if (pBond != nullptr) {
-    const double t =
-        std::isnan(pBond->m_dThickness) ? 1.0 : std::min(std::abs(pBond->m_dThickness), 1.0e4);
-    const std::int32_t r = Clamp32(static_cast<std::int64_t>(500.0 + 100.0 * t));
+    const std::int32_t r = Clamp32(BondStrokeReach(pBond->m_dThickness));
     const CPoint o = pTarget->LPtoDP(CPoint{0, 0});
     const CPoint rx = pTarget->LPtoDP(CPoint{r, 0});
     const CPoint ry = pTarget->LPtoDP(CPoint{0, r});

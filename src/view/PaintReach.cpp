@@ -1,6 +1,7 @@
 #include "view/PaintReach.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "objects/CCoupling.h"
@@ -33,7 +34,8 @@ struct Box {
 // Room for a pen of the given thickness (20 units per unit of thickness) and for the
 // selection frame and handles around a box.
 std::int64_t StrokeMargin(double dThickness) {
-  const double w = std::min(std::abs(dThickness) * 20.0, 1.0e6);
+  // A thickness that is not a number draws at the default; std::min would pass it on.
+  const double w = std::isnan(dThickness) ? 20.0 : std::min(std::abs(dThickness) * 20.0, 1.0e6);
   return 200 + static_cast<std::int64_t>(w);
 }
 
@@ -47,8 +49,7 @@ void AddBond(Box& box, CCoupling* pBond) {
   // Bands, double strokes, wedges, arrow heads and curves stay within a distance of the
   // line that grows with the thickness and, for curves, with the length.
   const std::int64_t length = (ends.x1 - ends.x0) + (ends.y1 - ends.y0);
-  const double t = std::min(std::abs(pBond->m_dThickness), 1.0e4);
-  const std::int64_t margin = 500 + static_cast<std::int64_t>(100.0 * t) + length / 2;
+  const std::int64_t margin = BondStrokeReach(pBond->m_dThickness) + length / 2;
   box.Add(CRect{Clamp32(ends.x0), Clamp32(ends.y1), Clamp32(ends.x1), Clamp32(ends.y0)}, margin);
 }
 
@@ -102,6 +103,13 @@ CRect PaintReach(CKVObject* pObj) {
     AddOne(box, pObj);
   }
   return CRect{Clamp32(box.x0), Clamp32(box.y1), Clamp32(box.x1), Clamp32(box.y0)};
+}
+
+std::int64_t BondStrokeReach(double dThickness) {
+  // The farthest ink is the corner of an arrow head's base past the far end of a short
+  // bond, about 138 units per unit of thickness from the line.
+  const double t = std::isnan(dThickness) ? 1.0 : std::min(std::abs(dThickness), 1.0e4);
+  return 500 + static_cast<std::int64_t>(150.0 * t);
 }
 
 bool BoxesMeet(const CRect& a, const CRect& b) {

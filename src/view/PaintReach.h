@@ -11,5 +11,10 @@ class CKVObject;
 // the picture must stay exactly the same.
 CRect PaintReach(CKVObject* pObj);
 
+// How far from the line between its ends a bond of this stored thickness paints: its band,
+// strokes, wedges, dashes, wave and arrow heads (a head is 120 units per unit of thickness
+// long, so on a bond shorter than that it reaches past the far end), with its pen and marks.
+std::int64_t BondStrokeReach(double dThickness);
+
 // Whether two boxes (either orientation) share a point.
 bool BoxesMeet(const CRect& a, const CRect& b);

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <string>
 
 #include "../view/RandomEditScript.h"
 #include "bench/ImageHost.h"
+#include "objects/CPlusC.h"
 
 namespace {
 
@@ -79,6 +82,17 @@ TEST_F(BackBufferPaint, EveryPaintShowsWhatAWholeRepaintOfTheDrawingShows) {
         view.UpdateView();
       });
     }
+    // Any style at any stored thickness: a thick arrow on a short bond reaches past its far
+    // end, and a bond crossing the damage keeps its pixels only if none of it reaches in.
+    script.AddStep("restyle bond", [&script, this] {
+      CCoupling* pBond = script.AnyObject() != nullptr ? script.AnyObject()->AsBond() : nullptr;
+      if (pBond == nullptr) return;
+      static const double kThickness[] = {std::nan(""), -3.0, 5.0, 50.0, 200.0, 1000.0};
+      pBond->m_nStyle = script.Int(1, 10);
+      pBond->m_dThickness = kThickness[script.Int(0, 5)];
+      pBond->MarkChanged();
+      view.UpdateView();
+    });
     script.StartDrawing();
     std::string strSteps;
     for (int i = 0; i < kSteps; ++i) {
@@ -99,6 +113,80 @@ TEST_F(BackBufferPaint, EveryPaintShowsWhatAWholeRepaintOfTheDrawingShows) {
   // Many steps change a little of the window (those that reorder the list, add or delete
   // objects, or reload the drawing paint it whole): their paints went by the damage alone.
   EXPECT_GT(view.DamageOnlyPaints() - nBefore, static_cast<std::uint64_t>(kScripts * kSteps / 8));
+}
+
+// A thick arrow on a short bond draws its head far past its far end (the head is 120 units
+// long per unit of thickness): moving its end, or a charge lying on the head's outer corner,
+// repaints only the damage, and the window still shows what a whole repaint shows.
+TEST_F(BackBufferPaint, AThickArrowHeadPastItsFarEndIsRepaintedWhereItLies) {
+  for (int nStyle : {6, 8}) {
+    for (double t : {50.0, 200.0}) {
+      for (bool bMoveEnd : {true, false}) {
+        doc.ClearForReplace();
+        view.ClearHistory();
+        view.m_nScrollX = view.m_nScrollY = 0;
+        // Zoomed out, so that the whole head lies in the window and the damage stays small.
+        view.m_dZoom = 10.0;
+        DrawingBuilder b(doc);
+        CDot* pEnd = b.Dot(3100, -30000);
+        CCoupling* pBond = b.Bond(b.Dot(3000, -30000), pEnd, nStyle);
+        pBond->m_dThickness = t;
+        // Inside the head, near the corner of its base.
+        const auto along = static_cast<std::int32_t>(115.0 * t);
+        const auto aside = static_cast<std::int32_t>(40.0 * t);
+        auto charge = std::make_unique<CPlusC>();
+        charge->MoveTo(CPoint{3000 + along, -30000 + aside});
+        charge->ResetDone();
+        CKVObject* pCharge = b.Add(std::move(charge));
+        view.UpdateView();
+        view.UpdateView();
+        const std::uint64_t nBefore = view.DamageOnlyPaints();
+        CKVObject* pMoved = bMoveEnd ? static_cast<CKVObject*>(pEnd) : pCharge;
+        pMoved->ResetDone();
+        // The end moves across the bond, so that the heads turn.
+        pMoved->MoveTo(bMoveEnd ? CPoint{pMoved->m_ptAnchor.x, pMoved->m_ptAnchor.y + 60}
+                                : CPoint{pMoved->m_ptAnchor.x + 600, pMoved->m_ptAnchor.y});
+        view.UpdateView();
+        const std::string strCase = "style " + std::to_string(nStyle) + ", thickness " +
+                                    std::to_string(t) +
+                                    (bMoveEnd ? ", end moved" : ", charge moved");
+        ASSERT_EQ(view.DamageOnlyPaints(), nBefore + 1) << strCase;
+        const QImage shown = host.Window().copy();
+        view.ForgetBackBuffer();
+        view.UpdateView();
+        const std::optional<QPoint> at = FirstDifference(shown, host.Window());
+        EXPECT_FALSE(at.has_value()) << strCase << ": pixel (" << at->x() << ", " << at->y()
+                                     << ") differs from a whole repaint";
+      }
+    }
+  }
+}
+
+// Whatever thickness a file stores, the object shows in the window: the screen leaves out
+// only what cannot reach it.
+TEST_F(BackBufferPaint, ObjectsOfAnyStoredThicknessShowInTheWindow) {
+  static const double kThickness[] = {std::nan(""), -2.0,  0.0,
+                                      1.0,          1.0e9, std::numeric_limits<double>::infinity()};
+  for (double t : kThickness) {
+    for (bool bBond : {false, true}) {
+      doc.ClearForReplace();
+      view.m_dZoom = 1.0;
+      DrawingBuilder b(doc);
+      if (bBond) {
+        b.Bond(b.Dot(3000, -3000), b.Dot(6000, -3000))->m_dThickness = t;
+      } else {
+        b.Ellipse(3000, -3000, 6000, -5000)->m_dThickness = t;
+      }
+      view.UpdateView();
+      view.UpdateView();
+      int nInk = 0;
+      const QImage& window = host.Window();
+      for (int y = 0; y < window.height(); ++y) {
+        for (int x = 0; x < window.width(); ++x) nInk += window.pixel(x, y) != 0xffffffffu;
+      }
+      EXPECT_GT(nInk, 0) << (bBond ? "bond" : "ellipse") << " of thickness " << t;
+    }
+  }
 }
 
 }  // namespace

@@ -795,6 +795,7 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
     bOverlay = true;
   }
   m_bBackBufferValid = bLeaveOut && !bOverlay;
+  m_pendingDamage.clear();
 }
 
 void CKvillView::PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc* pDoc,
@@ -953,7 +954,14 @@ void CKvillView::ReindexReplaced(const CKvillDoc* pDoc) {
     }
   }
   for (const CKVObject* pOld : old) m_dependents.erase(pOld);
-  if (!replaced.empty()) ForgetBackBuffer();
+  // The kept buffer still shows the objects replaced: where they painted is damaged for the
+  // next paint. Reloads without a paint between them (painting off) do not pile it up.
+  for (const auto& [nPlace, pNew] : replaced)
+    m_pendingDamage.push_back(m_paintIndex.ReachAt(nPlace));
+  if (m_pendingDamage.size() > 64) {
+    ForgetBackBuffer();
+    m_pendingDamage.clear();
+  }
   bool bFiled = true;
   for (const auto& [nPlace, pNew] : replaced)
     bFiled = m_paintIndex.Replace(nPlace, pNew, PaintReach(pNew)) && bFiled;
@@ -1182,6 +1190,7 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
   if (bDamage) {
     m_damage.clear();
     m_nDamageArea = 0;
+    for (const CRect& rc : m_pendingDamage) bDamage = bDamage && AddDamage(pTarget, rc, szVisible);
     for (std::uint32_t i : processed)
       bDamage = bDamage && AddDamage(pTarget, m_paintIndex.ReachAt(i), szVisible);
     for (std::uint32_t i : visible) {

@@ -598,6 +598,9 @@ class CKvillView : public IViewLink, public IDocClient {
   // buffer): a flag set without a change stamp still repaints it.
   std::vector<std::uint8_t> m_drawnSelected;
   std::vector<CRect> m_damage;
+  // Reaches of objects an undo or redo replaced in their places, still shown by the kept
+  // buffer until the next paint.
+  std::vector<CRect> m_pendingDamage;
   std::int64_t m_nDamageArea = 0;
   std::uint64_t m_nDamagePaints = 0;
   int m_nRedisplay = 0;

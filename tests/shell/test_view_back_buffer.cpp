@@ -115,6 +115,47 @@ TEST_F(BackBufferPaint, EveryPaintShowsWhatAWholeRepaintOfTheDrawingShows) {
   EXPECT_GT(view.DamageOnlyPaints() - nBefore, static_cast<std::uint64_t>(kScripts * kSteps / 8));
 }
 
+// An undo or redo reads anew only the objects whose records differ and puts them in the
+// places of those it replaces: the paint after it repaints where the replaced ones were and
+// where the new ones are, and nothing of the moved formula stays behind.
+TEST_F(BackBufferPaint, UndoAndRedoRepaintWhereTheReplacedObjectsWere) {
+  view.m_dZoom = 1.0;
+  DrawingBuilder b(doc);
+  for (int k = 0; k < 6; ++k) {
+    const int x = 1000 + k * 1500;
+    b.Bond(b.Formula("OH", CPoint{x, -2000}), b.Dot(x, -4000));
+  }
+  view.UpdateView();
+  view.PushSnapshot();
+  const auto formula = [&] {
+    for (const auto& p : doc.m_listObjects) {
+      if (CFormula* f = p->AsFormula()) return f;
+    }
+    return static_cast<CFormula*>(nullptr);
+  };
+  formula()->ResetDone();
+  formula()->MoveTo(CPoint{formula()->m_ptAnchor.x + 600, formula()->m_ptAnchor.y - 3000});
+  view.UpdateView();
+  view.PushSnapshot();
+  // The first undo reads the whole drawing: its objects are then what the history holds.
+  view.Undo();
+  for (const char* step : {"redo", "undo", "redo"}) {
+    const std::uint64_t nBefore = view.DamageOnlyPaints();
+    if (step[0] == 'u') {
+      view.Undo();
+    } else {
+      view.Redo();
+    }
+    EXPECT_EQ(view.DamageOnlyPaints(), nBefore + 1) << step << " painted the window whole";
+    const QImage shown = host.Window().copy();
+    view.ForgetBackBuffer();
+    view.UpdateView();
+    const std::optional<QPoint> at = FirstDifference(shown, host.Window());
+    EXPECT_FALSE(at.has_value()) << step << ": pixel (" << at->x() << ", " << at->y()
+                                 << ") differs from a whole repaint";
+  }
+}
+
 // A thick arrow on a short bond draws its head far past its far end (the head is 120 units
 // long per unit of thickness): moving its end, or a charge lying on the head's outer corner,
 // repaints only the damage, and the window still shows what a whole repaint shows.

@@ -18,15 +18,6 @@ namespace {
 
 class WindowOnImages : public ImageHostOn<InteractHost> {};
 
-class BackBufferPaint : public ::testing::Test {
- protected:
-  BackBufferPaint() : view(&host, &doc) { host.m_pView = &view; }
-
-  WindowOnImages host;
-  CKvillDoc doc;
-  CKvillView view;
-};
-
 std::optional<QPoint> FirstDifference(const QImage& a, const QImage& b) {
   if (a.size() != b.size()) return QPoint(-1, -1);
   for (int y = 0; y < a.height(); ++y) {
@@ -37,6 +28,25 @@ std::optional<QPoint> FirstDifference(const QImage& a, const QImage& b) {
   }
   return std::nullopt;
 }
+
+class BackBufferPaint : public ::testing::Test {
+ protected:
+  BackBufferPaint() : view(&host, &doc) { host.m_pView = &view; }
+
+  // Paints the same drawing whole on white paper: the first pixel where the window showed
+  // otherwise, what it showed there in *pShown.
+  std::optional<QPoint> DifferenceFromWholeRepaint(QImage* pShown = nullptr) {
+    const QImage shown = host.Window().copy();
+    view.ForgetBackBuffer();
+    view.UpdateView();
+    if (pShown != nullptr) *pShown = shown;
+    return FirstDifference(shown, host.Window());
+  }
+
+  WindowOnImages host;
+  CKvillDoc doc;
+  CKvillView view;
+};
 
 TEST_F(BackBufferPaint, EveryPaintShowsWhatAWholeRepaintOfTheDrawingShows) {
   constexpr int kScripts = 24;
@@ -98,11 +108,8 @@ TEST_F(BackBufferPaint, EveryPaintShowsWhatAWholeRepaintOfTheDrawingShows) {
     for (int i = 0; i < kSteps; ++i) {
       strSteps += script.RunStep() + "; ";
       view.UpdateView();
-      const QImage shown = host.Window().copy();
-      // The same drawing painted whole on white paper.
-      view.ForgetBackBuffer();
-      view.UpdateView();
-      const std::optional<QPoint> at = FirstDifference(shown, host.Window());
+      QImage shown;
+      const std::optional<QPoint> at = DifferenceFromWholeRepaint(&shown);
       ASSERT_FALSE(at.has_value())
           << "script " << nScript << ", step " << i << " (" << strSteps << "): pixel (" << at->x()
           << ", " << at->y() << ") is " << std::hex << shown.pixel(*at)
@@ -147,10 +154,7 @@ TEST_F(BackBufferPaint, UndoAndRedoRepaintWhereTheReplacedObjectsWere) {
       view.Redo();
     }
     EXPECT_EQ(view.DamageOnlyPaints(), nBefore + 1) << step << " painted the window whole";
-    const QImage shown = host.Window().copy();
-    view.ForgetBackBuffer();
-    view.UpdateView();
-    const std::optional<QPoint> at = FirstDifference(shown, host.Window());
+    const std::optional<QPoint> at = DifferenceFromWholeRepaint();
     EXPECT_FALSE(at.has_value()) << step << ": pixel (" << at->x() << ", " << at->y()
                                  << ") differs from a whole repaint";
   }
@@ -192,10 +196,7 @@ TEST_F(BackBufferPaint, AThickArrowHeadPastItsFarEndIsRepaintedWhereItLies) {
                                     std::to_string(t) +
                                     (bMoveEnd ? ", end moved" : ", charge moved");
         ASSERT_EQ(view.DamageOnlyPaints(), nBefore + 1) << strCase;
-        const QImage shown = host.Window().copy();
-        view.ForgetBackBuffer();
-        view.UpdateView();
-        const std::optional<QPoint> at = FirstDifference(shown, host.Window());
+        const std::optional<QPoint> at = DifferenceFromWholeRepaint();
         EXPECT_FALSE(at.has_value()) << strCase << ": pixel (" << at->x() << ", " << at->y()
                                      << ") differs from a whole repaint";
       }

@@ -236,17 +236,25 @@ std::vector<CStoredRecordRef> CKvillDoc::StoreRecords() {
     }
     return true;
   };
-  for (const int nPass : {0, 1}) {
-    for (const auto& p : m_listObjects) {
-      if ((p->AsBond() != nullptr) != (nPass == 1)) continue;
-      if (!current(p.get())) {
-        p->Store(ar, nPass, this);
-        p->m_pStoredRecord = take(p->m_pStoredRecord);
-        p->m_nStoredAt = CKVObject::LatestChangeStamp();
-      }
-      records.push_back(p->m_pStoredRecord);
+  const auto store = [&](CKVObject* p, int nPass) {
+    if (!current(p)) {
+      p->Store(ar, nPass, this);
+      p->m_pStoredRecord = take(p->m_pStoredRecord);
+      p->m_nStoredAt = CKVObject::LatestChangeStamp();
+    }
+    records.push_back(p->m_pStoredRecord);
+  };
+  // Shapes first, then bonds, each in list order: one walk of the list, the bonds kept
+  // aside for the second pass.
+  std::vector<CKVObject*> bonds;
+  for (const auto& p : m_listObjects) {
+    if (p->AsBond() != nullptr) {
+      bonds.push_back(p.get());
+    } else {
+      store(p.get(), 0);
     }
   }
+  for (CKVObject* p : bonds) store(p, 1);
   static const CStoredRecordRef s_pEnd = [] {
     std::vector<std::uint8_t> bytes;
     CArchive end(&bytes);

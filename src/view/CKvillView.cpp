@@ -742,10 +742,7 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
     fillWhole();
     // Nothing has changed since the drawing came to rest: objects out of reach would only
     // do again what they did then, so only those the window can show are visited.
-    for (CKVObject* pObj : m_paintIndex.Meeting(rcVisible)) {
-      pObj->ResetDone();
-      PaintObject(pObj, pObj->GetKind(), pTarget, pDoc, mode);
-    }
+    PaintShownObjects(pTarget, pDoc, mode, rcVisible);
   } else if (bLeaveOut && m_pIndexDoc == pDoc &&
              PaintChanged(pTarget, pDoc, mode, rcVisible, szVisible, bKept)) {
     // Only the objects changed since the last paint, and those depending on them, were
@@ -1264,12 +1261,7 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
   m_nIndexStamp = CKVObject::LatestChangeStamp();
   if (bMovedByPaint) {
     m_pHost->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, white);
-    for (std::uint32_t i : m_paintIndex.MeetingAt(rcVisible)) {
-      CKVObject* pObj = m_paintIndex.ObjectAt(i);
-      pObj->ResetDone();
-      PaintObject(pObj, pObj->GetKind(), pTarget, pDoc, mode);
-      if (i < m_drawnSelected.size()) m_drawnSelected[i] = pObj->m_bSelected != 0;
-    }
+    PaintShownObjects(pTarget, pDoc, mode, rcVisible);
   }
   for (std::uint32_t i : visited) {
     if (i < m_drawnSelected.size()) m_drawnSelected[i] = m_paintIndex.ObjectAt(i)->m_bSelected != 0;
@@ -1447,6 +1439,16 @@ void CKvillView::CheckPaintStateAgainstFullRecompute(const CObList& list, CDC* p
       std::advance(it, static_cast<std::ptrdiff_t>(topOf[k]));
       fail("the drawing state", topOf[k], (*it)->m_nKind);
     }
+  }
+}
+
+void CKvillView::PaintShownObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
+                                   const CRect& rcVisible) {
+  for (std::uint32_t i : m_paintIndex.MeetingAt(rcVisible)) {
+    CKVObject* pObj = m_paintIndex.ObjectAt(i);
+    pObj->ResetDone();
+    PaintObject(pObj, pObj->GetKind(), pTarget, pDoc, mode);
+    if (i < m_drawnSelected.size()) m_drawnSelected[i] = pObj->m_bSelected != 0;
   }
 }
 

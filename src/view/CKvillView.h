@@ -671,6 +671,10 @@ class CKvillView : public IViewLink, public IDocClient {
   // filed reach, and for a straight bond by the band along its line.
   bool MeetsDamage(CDC* pTarget, std::uint32_t i) const;
   void PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc* pDoc, RenderMode mode);
+  // Paints, in list order, the objects whose filed reach meets the window, noting how each
+  // was drawn selected (the paint of a drawing at rest, and the whole repaint after a
+  // damage paint that moved something).
+  void PaintShownObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, const CRect& rcVisible);
   std::optional<CExportBitmap> CutExportBitmap(CDC* pDC, CDC* pRendered, int dpiX, int dpiY);
   // UpdateView's steps: the selection goes to the front (or, once, to the back); the
   // extents and the scroll bars follow the drawing.

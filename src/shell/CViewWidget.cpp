@@ -280,13 +280,33 @@ void CViewWidget::ReleaseDC(CDC* pDC) {
   m_pClient->update();
 }
 
-CDC* CViewWidget::CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) {
-  // A bitmap beyond this many pixels is refused as GDI would refuse it; the caller reports
-  // the failure instead of exhausting memory.
+namespace {
+
+// A bitmap beyond this many pixels is refused as GDI would refuse it; the caller reports
+// the failure (or paints without a buffer) instead of exhausting memory.
+bool IsBitmapSizeRefused(int cx, int cy) {
   constexpr qint64 kMaxPixels = qint64(1) << 28;
+  return cx > 32767 || cy > 32767 || qint64(cx) * cy > kMaxPixels;
+}
+
+}  // namespace
+
+CDC* CViewWidget::AddMemorySurface(Surface s, CDC* pCompatible) {
+  const QImage* pCompat = ImageOf(pCompatible);
+  const int dpmX = pCompat ? pCompat->dotsPerMeterX() : qRound(GetPixelsPerInchX() / 0.0254);
+  const int dpmY = pCompat ? pCompat->dotsPerMeterY() : qRound(GetPixelsPerInchY() / 0.0254);
+  s.pImage->setDotsPerMeterX(dpmX);
+  s.pImage->setDotsPerMeterY(dpmY);
+  s.pDC = std::make_unique<CQtDC>(s.pImage);
+  CDC* pDC = s.pDC.get();
+  m_surfaces.emplace(pDC, std::move(s));
+  return pDC;
+}
+
+CDC* CViewWidget::CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) {
   const int cx = std::max(cxPixels, 1);
   const int cy = std::max(cyPixels, 1);
-  if (cx > 32767 || cy > 32767 || qint64(cx) * cy > kMaxPixels) return nullptr;
+  if (IsBitmapSizeRefused(cx, cy)) return nullptr;
   Surface s;
   // A bitmap as large as the window's pixels, like the window's surface.
   const qreal dpr = PixelRatio();
@@ -302,22 +322,17 @@ CDC* CViewWidget::CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) {
   }
   // A new bitmap is blank paper, whatever the last user of a kept one drew on it.
   s.pOwnImage->fill(Qt::white);
-  const QImage* pCompat = ImageOf(pCompatible);
-  const int dpmX = pCompat ? pCompat->dotsPerMeterX() : qRound(GetPixelsPerInchX() / 0.0254);
-  const int dpmY = pCompat ? pCompat->dotsPerMeterY() : qRound(GetPixelsPerInchY() / 0.0254);
-  s.pOwnImage->setDotsPerMeterX(dpmX);
-  s.pOwnImage->setDotsPerMeterY(dpmY);
   s.pImage = s.pOwnImage.get();
-  s.pDC = std::make_unique<CQtDC>(s.pImage);
-  CDC* pDC = s.pDC.get();
-  m_surfaces.emplace(pDC, std::move(s));
-  return pDC;
+  return AddMemorySurface(std::move(s), pCompatible);
 }
 
 CDC* CViewWidget::OpenBackBuffer(CDC* pCompatible, int cxPixels, int cyPixels, bool& bKept) {
-  const QImage* pCompat = ImageOf(pCompatible);
+  bKept = false;
+  const int cx = std::max(cxPixels, 1);
+  const int cy = std::max(cyPixels, 1);
+  if (IsBitmapSizeRefused(cx, cy)) return nullptr;
   const qreal dpr = PixelRatio();
-  const QSize pixels = PixelsOf(QSize(std::max(cxPixels, 1), std::max(cyPixels, 1)));
+  const QSize pixels = PixelsOf(QSize(cx, cy));
   bKept = m_imgBack.size() == pixels && m_imgBack.devicePixelRatio() == dpr;
   if (!bKept) {
     m_imgBack = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
@@ -325,16 +340,9 @@ CDC* CViewWidget::OpenBackBuffer(CDC* pCompatible, int cxPixels, int cyPixels, b
     m_imgBack.setDevicePixelRatio(dpr);
     m_imgBack.fill(Qt::white);
   }
-  m_imgBack.setDotsPerMeterX(pCompat ? pCompat->dotsPerMeterX()
-                                     : qRound(GetPixelsPerInchX() / 0.0254));
-  m_imgBack.setDotsPerMeterY(pCompat ? pCompat->dotsPerMeterY()
-                                     : qRound(GetPixelsPerInchY() / 0.0254));
   Surface s;
   s.pImage = &m_imgBack;
-  s.pDC = std::make_unique<CQtDC>(s.pImage);
-  CDC* pDC = s.pDC.get();
-  m_surfaces.emplace(pDC, std::move(s));
-  return pDC;
+  return AddMemorySurface(std::move(s), pCompatible);
 }
 
 bool CViewWidget::ClipToPixels(CDC* pDC, const std::vector<CRect>& rcPixels) {

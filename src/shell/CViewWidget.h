@@ -155,6 +155,9 @@ class CViewWidget : public QWidget, public IViewHost {
   void OnScrollAction(int nBar, int nAction);
   void OnTimerElapsed(int nId);
   QImage* ImageOf(CDC* pDC);
+  // Registers a memory surface on s's image, at the resolution of pCompatible (or the
+  // screen's), and hands it out.
+  CDC* AddMemorySurface(Surface s, CDC* pCompatible);
   QCursor CursorFor(int nCursor) const;
   // The toolbar of the frame the view is shown in.
   QToolBar* FrameToolBar() const;

@@ -255,6 +255,8 @@ void CKvillView::UpdateView() {
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc != nullptr) KeepSelectionInFront(pDoc->m_listObjects);
   m_bSendToBack = 0;
+  // Only this update's paint tells the extents what changed.
+  m_bExtentsChangedReady = false;
 
   if (m_bPaintEnabled) {
     CScopedWindowDC dc(*m_pHost);
@@ -269,6 +271,7 @@ void CKvillView::UpdateView() {
       if (m_nEditState == 1) RestoreEditCaret(dc.Get());
     }
   }
+  m_bPrecollected = false;
 
   if (m_bPendingModified && pDoc != nullptr) pDoc->SetModifiedFlag();
   m_bPendingModified = 0;
@@ -276,6 +279,7 @@ void CKvillView::UpdateView() {
 }
 
 void CKvillView::KeepSelectionInFront(CObList& list) {
+  constexpr std::size_t kFetchAhead = 16;
   // The selection goes over (or, once, under) everything else.
   const std::size_t nCount = list.size();
   std::size_t nSeen = 0;
@@ -286,9 +290,25 @@ void CKvillView::KeepSelectionInFront(CObList& list) {
   bool bIndexed = m_pDocument != nullptr && &list == &m_pDocument->m_listObjects &&
                   m_pIndexDoc == m_pDocument && m_paintIndex.Size() == nCount;
   std::vector<std::uint32_t> moved;
+  // While the list is in the index's order, what changed since the index is gathered on
+  // the way, for the paint of this update.
+  m_bPrecollected = false;
+  m_precollected.clear();
   auto it = list.begin();
   while (nSeen < nCount && it != list.end()) {
     bIndexed = bIndexed && it->get() == m_paintIndex.ObjectAt(nSeen);
+    // The walk waits on memory, not on work: the objects further on, and the list's own
+    // links to them where the last walk found them, are fetched ahead. A link noted then
+    // may be gone since; fetching it is only a hint and never reads it.
+    if (bIndexed && nSeen + kFetchAhead < nCount) {
+      const CKVObject* pAhead = m_paintIndex.ObjectAt(nSeen + kFetchAhead);
+      __builtin_prefetch(&pAhead->m_bSelected);
+      __builtin_prefetch(&pAhead->m_nChangeStamp);
+      if (m_walkLinks.size() == nCount) __builtin_prefetch(m_walkLinks[nSeen + kFetchAhead]);
+    }
+    if (m_walkLinks.size() == nCount) m_walkLinks[nSeen] = &*it;
+    if (bIndexed && (*it)->m_nChangeStamp > m_nIndexStamp)
+      m_precollected.push_back(static_cast<std::uint32_t>(nSeen));
     if ((*it)->m_bSelected) {
       (m_bSendToBack != 0 ? bReordered : bMovedToEnd) = true;
       moved.push_back(static_cast<std::uint32_t>(nSeen));
@@ -299,7 +319,19 @@ void CKvillView::KeepSelectionInFront(CObList& list) {
     }
     ++nSeen;
   }
-  if (!bReordered) return;
+  if (m_walkLinks.size() != nCount) {
+    m_walkLinks.clear();
+    m_walkLinks.reserve(nCount);
+    for (const auto& p : list) m_walkLinks.push_back(&p);
+  }
+  if (!bReordered) {
+    if (bIndexed && nSeen == nCount) {
+      m_bPrecollected = true;
+      m_nPrecollectedClock = CKVObject::LatestChangeStamp();
+      m_nPrecollectedSince = m_nIndexStamp;
+    }
+    return;
+  }
   Unsettle();
   if (!bIndexed || nSeen != nCount) return;
   // Where each object was: those left in place in their order, the moved ones after them,
@@ -318,18 +350,104 @@ void CKvillView::KeepSelectionInFront(CObList& list) {
   RemapIndex(list, objects, from);
 }
 
-void CKvillView::UpdateExtentsAndScrollBars() {
-  std::int32_t B = 0, T = 0, R = 0, L = 0;
-  if (m_pDocument != nullptr) {
-    for (const auto& p : m_pDocument->m_listObjects) {
-      if (p->GetKind() == KIND_COUPLING) continue;
-      const CRect& rc = p->m_rcBounds;
-      B = std::min(B, rc.bottom);
-      T = std::max(T, rc.top);
-      R = std::max(R, rc.right);
-      L = std::min(L, rc.left);
+bool CKvillView::MeasureAllExtents(std::int32_t& B, std::int32_t& T, std::int32_t& R,
+                                   std::int32_t& L) {
+  B = T = R = L = 0;
+  m_extentHolders.clear();
+  if (m_pDocument == nullptr) return false;
+  // Who lies on each edge, gathered on the way: a new extreme starts that edge's list.
+  std::vector<const CKVObject*> on[4];
+  const auto note = [&](int nEdge, std::int32_t v, std::int32_t& e, bool bLess,
+                        const CKVObject* p) {
+    if (bLess ? v < e : v > e) {
+      e = v;
+      on[nEdge].clear();
+    }
+    if (v == e) on[nEdge].push_back(p);
+  };
+  for (const auto& p : m_pDocument->m_listObjects) {
+    if (p->GetKind() == KIND_COUPLING) continue;
+    const CRect& rc = p->m_rcBounds;
+    note(0, rc.bottom, B, true, p.get());
+    note(1, rc.top, T, false, p.get());
+    note(2, rc.right, R, false, p.get());
+    note(3, rc.left, L, true, p.get());
+  }
+  // A drawing with a whole row on an edge is followed no better than walked.
+  if (on[0].size() + on[1].size() + on[2].size() + on[3].size() > kMaxExtentHolders) return false;
+  for (const auto& edge : on) {
+    for (const CKVObject* p : edge) m_extentHolders.emplace(p, p->m_rcBounds);
+  }
+  return true;
+}
+
+bool CKvillView::FollowExtents(std::int32_t& B, std::int32_t& T, std::int32_t& R, std::int32_t& L) {
+  B = m_nRawBottom;
+  T = m_nRawTop;
+  R = m_nRawRight;
+  L = m_nRawLeft;
+  // An object that lay on an edge and has left it may have been the last one there: only
+  // a walk of all says where the edge is now.
+  for (const CKVObject* p : m_extentsChanged) {
+    const auto it = m_extentHolders.find(p);
+    if (it == m_extentHolders.end()) continue;
+    const CRect& was = it->second;
+    const CRect& rc = p->m_rcBounds;
+    if ((was.bottom == B && rc.bottom > B) || (was.top == T && rc.top < T) ||
+        (was.right == R && rc.right < R) || (was.left == L && rc.left > L)) {
+      return false;
     }
   }
+  for (const CKVObject* p : m_extentsChanged) {
+    const CRect& rc = p->m_rcBounds;
+    B = std::min(B, rc.bottom);
+    T = std::max(T, rc.top);
+    R = std::max(R, rc.right);
+    L = std::min(L, rc.left);
+  }
+  // The changed objects on an edge now hold it, with their bounds as they are. One that
+  // held an edge the extents grew past stays noted; it no longer lies on it.
+  for (const CKVObject* p : m_extentsChanged) {
+    const CRect& rc = p->m_rcBounds;
+    if (rc.bottom == B || rc.top == T || rc.right == R || rc.left == L) {
+      m_extentHolders.insert_or_assign(p, rc);
+    } else {
+      m_extentHolders.erase(p);
+    }
+  }
+  return m_extentHolders.size() <= kMaxExtentHolders;
+}
+
+void CKvillView::UpdateExtentsAndScrollBars() {
+  std::int32_t B = 0, T = 0, R = 0, L = 0;
+  // After a paint that brought up to date only what changed since the extents were last
+  // measured, only those objects can have moved an edge.
+  const bool bFollow = m_bExtentsChangedReady && m_bExtentsKnown && m_pDocument != nullptr &&
+                       m_pExtentsDoc == m_pDocument;
+  bool bKnown = false;
+  if (bFollow && FollowExtents(B, T, R, L)) {
+    ++m_nExtentsFollowed;
+    bKnown = true;
+#ifndef NDEBUG
+    std::int32_t b, t, r, l;
+    auto holders = std::move(m_extentHolders);
+    MeasureAllExtents(b, t, r, l);
+    m_extentHolders = std::move(holders);
+    if (b != B || t != T || r != R || l != L) {
+      std::fprintf(stderr,
+                   "incremental extents: %d %d %d %d differ from a full measure %d %d %d %d\n", B,
+                   T, R, L, b, t, r, l);
+      std::abort();
+    }
+#endif
+  } else {
+    bKnown = MeasureAllExtents(B, T, R, L);
+  }
+  m_bExtentsChangedReady = false;
+  m_extentsChanged.clear();
+  m_bExtentsKnown = bKnown;
+  m_pExtentsDoc = m_pDocument;
+  m_nExtentsStamp = m_pIndexDoc == m_pDocument ? m_nIndexStamp : 0;
   m_rcWindow = m_pHost->GetWindowRect();
   m_nRawBottom = B;
   m_nRawRight = R;
@@ -909,6 +1027,8 @@ void CKvillView::EndPaintRest() { m_nRestingPaints = 0; }
 
 void CKvillView::ObjectDestroyed(const CKVObject* pObj) {
   Unsettle();
+  m_bExtentsChangedReady = false;
+  if (m_bExtentsKnown && m_extentHolders.count(pObj) != 0) m_bExtentsKnown = false;
   if (m_bReplacingObjects == 0) {
     DropPaintIndex();
     return;
@@ -989,6 +1109,7 @@ void CKvillView::RemapIndexByAddress(const CObList& list) {
 
 void CKvillView::RemapIndex(const CObList& list, const std::vector<CKVObject*>& objects,
                             const std::vector<std::uint32_t>& from) {
+  m_bPrecollected = false;
   std::vector<std::uint32_t> newOf(m_paintIndex.Size(), CPaintIndex::kNew);
   for (std::uint32_t j = 0; j < from.size(); ++j)
     if (from[j] != CPaintIndex::kNew) newOf[from[j]] = j;
@@ -1020,6 +1141,7 @@ void CKvillView::DropPaintIndex() {
   EndPaintRest();
   // A reload destroys every object, and each asks again: clearing an empty table of
   // dependents still walks all its buckets.
+  m_bPrecollected = false;
   if (m_pIndexDoc == nullptr && m_paintIndex.Size() == 0) return;
   m_paintIndex.Clear();
   m_pIndexDoc = nullptr;
@@ -1079,7 +1201,28 @@ void CKvillView::NoteFullPaint(CKvillDoc* pDoc, std::uint64_t nStart, CDC* pDC,
 bool CKvillView::CollectChanged(const CObList& list, std::uint64_t nSince,
                                 const std::vector<std::uint32_t>* pAmong,
                                 std::vector<std::uint32_t>& out) {
-  if (pAmong == nullptr) {
+  if (pAmong == nullptr && m_bPrecollected && nSince == m_nPrecollectedSince &&
+      list.size() == m_paintIndex.Size() &&
+      CKVObject::LatestChangeStamp() == m_nPrecollectedClock) {
+    out.insert(out.end(), m_precollected.begin(), m_precollected.end());
+    m_bPrecollected = false;
+#ifndef NDEBUG
+    std::vector<std::uint32_t> walked;
+    std::uint32_t i = 0;
+    for (const auto& p : list) {
+      if (p.get() != m_paintIndex.ObjectAt(i) ||
+          (p->m_nChangeStamp > nSince) !=
+              std::binary_search(m_precollected.begin(), m_precollected.end(), i)) {
+        std::fprintf(stderr,
+                     "incremental paint: the changes gathered with the selection "
+                     "differ from a walk of the list at object %u\n",
+                     i);
+        std::abort();
+      }
+      ++i;
+    }
+#endif
+  } else if (pAmong == nullptr) {
     if (list.size() != m_paintIndex.Size()) return false;
     std::uint32_t i = 0;
     for (const auto& p : list) {
@@ -1173,6 +1316,10 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
   const CObList& list = pDoc->m_listObjects;
   std::vector<std::uint32_t>& processed = m_processedScratch;
   processed.clear();
+  // Whether the extents were measured at the index stamp this paint starts from: then
+  // what it brings up to date is all that changed since.
+  const bool bExtentsFollow =
+      m_bExtentsKnown && m_pExtentsDoc == pDoc && m_nExtentsStamp == m_nIndexStamp;
   if (!CollectChanged(list, m_nIndexStamp, nullptr, processed)) return false;
   ++m_nChangedOnlyPaints;
   CMeasuringDC measure(pTarget);
@@ -1259,6 +1406,14 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
   const bool bMovedByPaint = bDamage && processed.size() > nChanged;
   Reindex(list, processed);
   m_nIndexStamp = CKVObject::LatestChangeStamp();
+  if (bExtentsFollow) {
+    m_extentsChanged.clear();
+    for (std::uint32_t i : processed) {
+      CKVObject* pObj = m_paintIndex.ObjectAt(i);
+      if (pObj->GetKind() != KIND_COUPLING) m_extentsChanged.push_back(pObj);
+    }
+    m_bExtentsChangedReady = true;
+  }
   if (bMovedByPaint) {
     m_pHost->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, white);
     PaintShownObjects(pTarget, pDoc, mode, rcVisible);

@@ -194,6 +194,9 @@ class CKvillView : public IViewLink, public IDocClient {
   // Paints that redrew a damaged part of the kept back buffer and nothing else (tests,
   // benchmarks).
   std::uint64_t DamageOnlyPaints() const { return m_nDamagePaints; }
+  // How many updates found the drawing's extents from the objects changed since the
+  // update before, instead of from every object (tests, benchmarks).
+  std::uint64_t ExtentsFollowedFromChanges() const { return m_nExtentsFollowed; }
   // The next paint starts from white paper, whatever the back buffer holds.
   void ForgetBackBuffer() { m_bBackBufferValid = false; }
   // Whether the view holds an index of where the objects paint, for the paint after a
@@ -584,6 +587,27 @@ class CKvillView : public IViewLink, public IDocClient {
   // For a top-level object, the places of those depending on it.
   std::unordered_multimap<const CKVObject*, std::uint32_t> m_dependents;
   std::vector<std::uint32_t> m_changedScratch, m_processedScratch, m_visitedScratch;
+  // The places of the objects changed since m_nIndexStamp, gathered by the walk that keeps
+  // the selection in front when it found the list in the index's order; the paint of the
+  // same update takes them instead of walking the list again. Good while the change clock
+  // and the index stamp are still those noted.
+  std::vector<std::uint32_t> m_precollected;
+  // Where the last walk of the list met each of its links, to fetch them ahead next time.
+  std::vector<const void*> m_walkLinks;
+  bool m_bPrecollected = false;
+  std::uint64_t m_nPrecollectedClock = 0, m_nPrecollectedSince = 0;
+  // The extents last measured, of which document and up to which index stamp, and the
+  // objects lying on one of their edges with their bounds then (only looked up, never
+  // followed: a holder destroyed forgets the extents). m_extentsChanged: the objects the last paint
+  // after a change brought up to date, while they are the only ones changed since the extents.
+  bool m_bExtentsKnown = false;
+  const CKvillDoc* m_pExtentsDoc = nullptr;
+  std::uint64_t m_nExtentsStamp = 0;
+  std::unordered_map<const CKVObject*, CRect> m_extentHolders;
+  static constexpr std::size_t kMaxExtentHolders = 4096;
+  std::vector<const CKVObject*> m_extentsChanged;
+  bool m_bExtentsChangedReady = false;
+  std::uint64_t m_nExtentsFollowed = 0;
   // The back buffer: whether it holds a whole screen paint, and of what (a paint of
   // another drawing, place, scale or size starts from white paper).
   struct CBackBufferKey {
@@ -680,6 +704,12 @@ class CKvillView : public IViewLink, public IDocClient {
   // extents and the scroll bars follow the drawing.
   void KeepSelectionInFront(CObList& list);
   void UpdateExtentsAndScrollBars();
+  // The extents from every object, noting which objects lie on an edge.
+  // False when too many lie on the edges for following the extents to be worth it.
+  bool MeasureAllExtents(std::int32_t& B, std::int32_t& T, std::int32_t& R, std::int32_t& L);
+  // The extents grown by the objects the paint just brought up to date; false when one of
+  // them lay on an edge before (the extents may shrink) or there are too many on the edges.
+  bool FollowExtents(std::int32_t& B, std::int32_t& T, std::int32_t& R, std::int32_t& L);
   void UpdateScrollBar(int nBar, double dFit, double W, double dExtent, std::int32_t nScroll,
                        std::int32_t nExt, std::int32_t& nPage, std::int32_t& bShown);
 

@@ -187,6 +187,7 @@ TEST_F(EditScripts, ThePaintAfterEveryStepKeepsWhatAFullRecomputationGives) {
   constexpr int kScripts = 40;
   constexpr int kSteps = 30;
   const std::uint64_t nBefore = view.ChangedOnlyPaints();
+  const std::uint64_t nFollowedBefore = view.ExtentsFollowedFromChanges();
   for (int nScript = 0; nScript < kScripts; ++nScript) {
     StartScript();
     // The window shows a twentieth of the drawing or so.
@@ -205,8 +206,45 @@ TEST_F(EditScripts, ThePaintAfterEveryStepKeepsWhatAFullRecomputationGives) {
     }
   }
   // Most paints went by the changes alone; the rest (after a reordering, a new or deleted
-  // object) were full ones.
+  // object) were full ones. The extents followed the changes after many of them, each time
+  // checked against a walk of every object in test builds.
   EXPECT_GT(view.ChangedOnlyPaints() - nBefore, static_cast<std::uint64_t>(kScripts * kSteps));
+  EXPECT_GT(view.ExtentsFollowedFromChanges() - nFollowedBefore,
+            static_cast<std::uint64_t>(kScripts * kSteps / 2));
+}
+
+// The extents after a change grow by what changed, and shrink only once the object that
+// held an edge has left it.
+TEST_F(EditScripts, TheExtentsGrowAndShrinkWithTheObjectOnTheEdge) {
+  DrawingBuilder b(doc);
+  b.Formula("OH", CPoint{1000, -1000});
+  CFormula* edge = b.Formula("NH", CPoint{60000, -1000});
+  CFormula* moving = b.Formula("C", CPoint{3000, -3000});
+  view.m_dZoom = 0.2;
+  view.UpdateView();
+  view.UpdateView();
+  const std::int32_t nEdge = edge->m_rcBounds.right;
+  ASSERT_EQ(view.m_nRawRight, nEdge);
+  const std::uint64_t nFollowed = view.ExtentsFollowedFromChanges();
+
+  const auto moveTo = [&](std::int32_t x) {
+    moving->ResetDone();
+    moving->MoveTo(CPoint{x, -3000});
+    view.UpdateView();
+  };
+  moveTo(90000);
+  EXPECT_EQ(view.m_nRawRight, moving->m_rcBounds.right);
+  EXPECT_GT(view.m_nRawRight, nEdge);
+  EXPECT_EQ(view.ExtentsFollowedFromChanges(), nFollowed + 1);
+  moveTo(3000);
+  EXPECT_EQ(view.m_nRawRight, nEdge);
+  moveTo(4000);
+  EXPECT_EQ(view.m_nRawRight, nEdge);
+  EXPECT_EQ(view.ExtentsFollowedFromChanges(), nFollowed + 2);
+  // Deleting the object on the edge shrinks the extents to the next one.
+  doc.m_listObjects.remove_if([&](const auto& p) { return p.get() == edge; });
+  view.UpdateView();
+  EXPECT_EQ(view.m_nRawRight, moving->m_rcBounds.right);
 }
 
 #ifndef NDEBUG

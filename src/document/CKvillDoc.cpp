@@ -209,8 +209,8 @@ bool CKvillDoc::StoreStream(CArchive& ar) {
   return ar.Flush();
 }
 
-std::vector<CStoredRecordRef> CKvillDoc::StoreRecords() {
-  std::vector<CStoredRecordRef> records;
+std::vector<const CStoredRecord*> CKvillDoc::StoreRecords() {
+  std::vector<const CStoredRecord*> records;
   records.reserve(m_listObjects.size() + 2);
   std::vector<std::uint8_t> scratch;
   CArchive ar(&scratch);
@@ -225,7 +225,7 @@ std::vector<CStoredRecordRef> CKvillDoc::StoreRecords() {
   ar.Write(kWrittenMagic, kMagicSize);
   ar.WriteInt32(GetSelCount());
   m_pHeadRecord = take(m_pHeadRecord);
-  records.push_back(m_pHeadRecord);
+  records.push_back(m_pHeadRecord.get());
 
   const auto current = [](CKVObject* p) {
     if (!p->m_pStoredRecord || p->m_nChangeStamp > p->m_nStoredAt) return false;
@@ -242,7 +242,7 @@ std::vector<CStoredRecordRef> CKvillDoc::StoreRecords() {
       p->m_pStoredRecord = take(p->m_pStoredRecord);
       p->m_nStoredAt = CKVObject::LatestChangeStamp();
     }
-    records.push_back(p->m_pStoredRecord);
+    records.push_back(p->m_pStoredRecord.get());
   };
   // Shapes first, then bonds, each in list order: one walk of the list, the bonds kept
   // aside for the second pass.
@@ -262,7 +262,7 @@ std::vector<CStoredRecordRef> CKvillDoc::StoreRecords() {
     end.Flush();
     return CStoredRecord::Make(bytes);
   }();
-  records.push_back(s_pEnd);
+  records.push_back(s_pEnd.get());
   return records;
 }
 

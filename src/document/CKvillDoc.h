@@ -80,8 +80,11 @@ class CKvillDoc : public IRecordDocument {
   // is those bytes: the head (magic and selection count), one record per top-level object
   // (the bonds' after all others, as the two passes order them) and the end marker. A
   // top-level object that has not changed since it last wrote its record, and whose bond
-  // ends have not either, gives that record again without writing anything.
-  std::vector<CStoredRecordRef> StoreRecords();
+  // ends have not either, gives that record again without writing anything. The records
+  // are given by address, held by the objects (and the document, for the head) until they
+  // change again: whoever keeps one takes it over with shared_from_this. Not holding them
+  // here spares a count written into every record of a large drawing.
+  std::vector<const CStoredRecord*> StoreRecords();
   // After a load of exactly these records (an undo or redo), each top-level object takes
   // its record over as written now, so that the next StoreRecords shares them. Nothing is
   // taken when the objects do not match the records one for one.

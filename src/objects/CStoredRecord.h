@@ -7,8 +7,9 @@
 
 // The bytes one top-level object writes into the native stream (or the stream's head or
 // end marker), with a hash of them. Records never change once made: the undo history
-// shares one record among every snapshot that holds the same bytes.
-struct CStoredRecord {
+// shares one record among every snapshot that holds the same bytes. Records are always
+// made shared (Make), so that one met by address can be held again (shared_from_this).
+struct CStoredRecord : std::enable_shared_from_this<CStoredRecord> {
   std::vector<std::uint8_t> m_bytes;
   std::uint64_t m_nHash = 0;
 

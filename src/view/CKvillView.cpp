@@ -1973,12 +1973,12 @@ void CKvillView::PushSnapshot() {
   if (pDoc == nullptr) return;
   try {
     // Only the objects changed since the last snapshot write their records again.
-    std::vector<CStoredRecordRef> records = pDoc->StoreRecords();
+    const std::vector<const CStoredRecord*> records = pDoc->StoreRecords();
 #ifndef NDEBUG
     CheckRecordsAgainstFullStore(records);
 #endif
     if (!m_history.IsEmpty()) pDoc->SetModifiedFlag();
-    m_history.PushRecords(std::move(records), pDoc->IsModified());
+    m_history.PushRecords(records, pDoc->IsModified());
   } catch (const std::bad_alloc&) {
     ShowMemoryError();
     ClearHistory();
@@ -2048,7 +2048,7 @@ void CKvillView::ReloadFrom(const CUndoHistory::CReload& snapshot, bool bWholeSt
 
 void CKvillView::ClearHistory() { m_history.Clear(); }
 
-void CKvillView::CheckRecordsAgainstFullStore(std::span<const CStoredRecordRef> records) {
+void CKvillView::CheckRecordsAgainstFullStore(std::span<const CStoredRecord* const> records) {
   std::vector<std::uint8_t> full;
   {
     CArchive ar(&full);

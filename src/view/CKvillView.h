@@ -721,7 +721,7 @@ class CKvillView : public IViewLink, public IDocClient {
   void ScrollRefresh();
   // Test builds: the records of a snapshot, concatenated, are a full store of the drawing;
   // a difference ends the program with the record that differs.
-  void CheckRecordsAgainstFullStore(std::span<const CStoredRecordRef> records);
+  void CheckRecordsAgainstFullStore(std::span<const CStoredRecord* const> records);
 
   CUndoHistory m_history;
 

@@ -12,7 +12,14 @@ void CUndoHistory::Push(std::vector<std::uint8_t> bytes, bool bModified) {
   PushRecords(std::vector<CStoredRecordRef>{std::move(pRecord)}, bModified);
 }
 
-void CUndoHistory::PushRecords(std::vector<CStoredRecordRef> records, bool bModified) {
+void CUndoHistory::PushRecords(const std::vector<CStoredRecordRef>& records, bool bModified) {
+  std::vector<const CStoredRecord*> raw;
+  raw.reserve(records.size());
+  for (const auto& p : records) raw.push_back(p.get());
+  PushRecords(raw, bModified);
+}
+
+void CUndoHistory::PushRecords(std::span<const CStoredRecord* const> records, bool bModified) {
   // Undo ran off the oldest end: the document shows the oldest snapshot.
   if (!m_listHistory.empty() && m_posHistory == m_listHistory.end() && m_bHistoryAtOldest) {
     m_posHistory = m_listHistory.begin();
@@ -32,16 +39,17 @@ void CUndoHistory::PushRecords(std::vector<CStoredRecordRef> records, bool bModi
       const CRun& old = *pPrev->m_runs[nRun];
       if (old.size() == nEnd - nStart &&
           std::equal(old.begin(), old.end(), records.begin() + static_cast<std::ptrdiff_t>(nStart),
-                     [](const CStoredRecordRef& a, const CStoredRecordRef& b) {
-                       return a == b || a->SameBytes(*b);
+                     [](const CStoredRecordRef& a, const CStoredRecord* b) {
+                       return a.get() == b || a->SameBytes(*b);
                      })) {
         snapshot.m_runs.push_back(pPrev->m_runs[nRun]);
         continue;
       }
     }
-    snapshot.m_runs.push_back(std::make_shared<const CRun>(
-        std::make_move_iterator(records.begin() + static_cast<std::ptrdiff_t>(nStart)),
-        std::make_move_iterator(records.begin() + static_cast<std::ptrdiff_t>(nEnd))));
+    auto pRun = std::make_shared<CRun>();
+    pRun->reserve(nEnd - nStart);
+    for (std::size_t i = nStart; i < nEnd; ++i) pRun->push_back(records[i]->shared_from_this());
+    snapshot.m_runs.push_back(std::move(pRun));
   }
   m_listHistory.push_back(std::move(snapshot));
   m_posHistory = m_listHistory.end();

@@ -45,8 +45,10 @@ class CUndoHistory {
   // std::bad_alloc; the history is then still whole, with the redo branch already gone.
   void Push(std::vector<std::uint8_t> bytes, bool bModified);
   // The same, for a snapshot given as its records; records and runs that the newest
-  // snapshot already holds are shared with it.
-  void PushRecords(std::vector<CStoredRecordRef> records, bool bModified);
+  // snapshot already holds are shared with it. Records given by address are held from
+  // here on (they must have been made shared).
+  void PushRecords(std::span<const CStoredRecord* const> records, bool bModified);
+  void PushRecords(const std::vector<CStoredRecordRef>& records, bool bModified);
   // The snapshot before the current one, which becomes current; none when the document
   // shows the oldest snapshot (or the history is empty), and the history then remembers
   // that it ran off the oldest end.

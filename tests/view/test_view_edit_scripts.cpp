@@ -76,7 +76,8 @@ TEST_F(EditScripts, EveryStepRoundTripsAndTheHistoryUndoesAndRedoesTheWholeScrip
 }
 
 // The records the document gives for a snapshot, concatenated.
-std::vector<std::uint8_t> Concatenated(const std::vector<CStoredRecordRef>& records) {
+template <typename Record>
+std::vector<std::uint8_t> Concatenated(const std::vector<Record>& records) {
   std::vector<std::uint8_t> bytes;
   for (const auto& p : records) bytes.insert(bytes.end(), p->m_bytes.begin(), p->m_bytes.end());
   return bytes;
@@ -150,10 +151,10 @@ TEST_F(EditScripts, SnapshotRecordsAreAFullStoreAfterEveryStep) {
       ASSERT_FALSE(bMismatch);
       host.m_surfaces.clear();
       const std::vector<std::uint8_t> full = Stored(doc);
-      const std::vector<CStoredRecordRef> records = doc.StoreRecords();
+      const std::vector<const CStoredRecord*> records = doc.StoreRecords();
       ASSERT_EQ(Concatenated(records), full) << "script " << nScript << ": " << strSteps;
       // Writing again at once changes nothing: every record is the one just given.
-      const std::vector<CStoredRecordRef> again = doc.StoreRecords();
+      const std::vector<const CStoredRecord*> again = doc.StoreRecords();
       ASSERT_EQ(again, records) << "script " << nScript << ": " << strSteps;
       if (view.History().Size() >= 2) {
         const std::vector<CStoredRecordRef> last =

@@ -345,8 +345,10 @@ TEST_F(SnapshotSharing, AfterUndoTheNextSnapshotSharesTheReloadedRecords) {
   view.Undo();
   EXPECT_EQ(Store(doc), view.History().BytesAt(0));
   // The reloaded objects took over the records they were read from.
-  const std::vector<CStoredRecordRef> again = doc.StoreRecords();
-  EXPECT_EQ(again, view.History().RecordsAt(0));
+  const std::vector<const CStoredRecord*> again = doc.StoreRecords();
+  const std::vector<CStoredRecordRef> held = view.History().RecordsAt(0);
+  ASSERT_EQ(again.size(), held.size());
+  for (std::size_t i = 0; i < held.size(); ++i) EXPECT_EQ(again[i], held[i].get()) << i;
   // The reload made new objects: the far dot is the one back at its first place.
   far = nullptr;
   for (const auto& p : doc.m_listObjects)

@@ -253,6 +253,11 @@ void CKvillView::OnSize() {
 void CKvillView::UpdateView() {
   ++m_nDrawingSerial;
   CKvillDoc* pDoc = m_pDocument;
+  // What the selection walk gathers is for this update's paint alone, however it ends.
+  struct CForgetGathered {
+    bool& bGathered;
+    ~CForgetGathered() { bGathered = false; }
+  } forget{m_bPrecollected};
   if (pDoc != nullptr) KeepSelectionInFront(pDoc->m_listObjects);
   m_bSendToBack = 0;
   // Only this update's paint tells the extents what changed.
@@ -271,7 +276,6 @@ void CKvillView::UpdateView() {
       if (m_nEditState == 1) RestoreEditCaret(dc.Get());
     }
   }
-  m_bPrecollected = false;
 
   if (m_bPendingModified && pDoc != nullptr) pDoc->SetModifiedFlag();
   m_bPendingModified = 0;
@@ -294,6 +298,7 @@ void CKvillView::KeepSelectionInFront(CObList& list) {
   // the way, for the paint of this update.
   m_bPrecollected = false;
   m_precollected.clear();
+  if (m_walkLinks.size() != nCount) m_walkLinks.assign(nCount, nullptr);
   auto it = list.begin();
   while (nSeen < nCount && it != list.end()) {
     bIndexed = bIndexed && it->get() == m_paintIndex.ObjectAt(nSeen);
@@ -304,9 +309,9 @@ void CKvillView::KeepSelectionInFront(CObList& list) {
       const CKVObject* pAhead = m_paintIndex.ObjectAt(nSeen + kFetchAhead);
       __builtin_prefetch(&pAhead->m_bSelected);
       __builtin_prefetch(&pAhead->m_nChangeStamp);
-      if (m_walkLinks.size() == nCount) __builtin_prefetch(m_walkLinks[nSeen + kFetchAhead]);
+      __builtin_prefetch(m_walkLinks[nSeen + kFetchAhead]);
     }
-    if (m_walkLinks.size() == nCount) m_walkLinks[nSeen] = &*it;
+    m_walkLinks[nSeen] = &*it;
     if (bIndexed && (*it)->m_nChangeStamp > m_nIndexStamp)
       m_precollected.push_back(static_cast<std::uint32_t>(nSeen));
     if ((*it)->m_bSelected) {
@@ -319,11 +324,7 @@ void CKvillView::KeepSelectionInFront(CObList& list) {
     }
     ++nSeen;
   }
-  if (m_walkLinks.size() != nCount) {
-    m_walkLinks.clear();
-    m_walkLinks.reserve(nCount);
-    for (const auto& p : list) m_walkLinks.push_back(&p);
-  }
+
   if (!bReordered) {
     if (bIndexed && nSeen == nCount) {
       m_bPrecollected = true;
@@ -353,6 +354,8 @@ void CKvillView::KeepSelectionInFront(CObList& list) {
 bool CKvillView::MeasureAllExtents(std::int32_t& B, std::int32_t& T, std::int32_t& R,
                                    std::int32_t& L) {
   B = T = R = L = 0;
+  // Unknown until the holders are all noted.
+  m_bExtentsKnown = false;
   m_extentHolders.clear();
   if (m_pDocument == nullptr) return false;
   // Who lies on each edge, gathered on the way: a new extreme starts that edge's list.
@@ -1207,7 +1210,6 @@ bool CKvillView::CollectChanged(const CObList& list, std::uint64_t nSince,
     out.insert(out.end(), m_precollected.begin(), m_precollected.end());
     m_bPrecollected = false;
 #ifndef NDEBUG
-    std::vector<std::uint32_t> walked;
     std::uint32_t i = 0;
     for (const auto& p : list) {
       if (p.get() != m_paintIndex.ObjectAt(i) ||

@@ -46,7 +46,8 @@ class CUndoHistory {
   void Push(std::vector<std::uint8_t> bytes, bool bModified);
   // The same, for a snapshot given as its records; records and runs that the newest
   // snapshot already holds are shared with it. Records given by address are held from
-  // here on (they must have been made shared).
+  // here on (they must have been made shared, and the caller keeps them alive until the
+  // call returns: dropping the redo branch may release the history's own hold first).
   void PushRecords(std::span<const CStoredRecord* const> records, bool bModified);
   void PushRecords(const std::vector<CStoredRecordRef>& records, bool bModified);
   // The snapshot before the current one, which becomes current; none when the document

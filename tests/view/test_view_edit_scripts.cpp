@@ -248,6 +248,35 @@ TEST_F(EditScripts, TheExtentsGrowAndShrinkWithTheObjectOnTheEdge) {
   EXPECT_EQ(view.m_nRawRight, moving->m_rcBounds.right);
 }
 
+// An undo that keeps the other objects and the paint index, and puts the object on the
+// edge back inside, shrinks the extents to what they were.
+TEST_F(EditScripts, AnUndoThatTakesTheObjectOnTheEdgeBackShrinksTheExtents) {
+  DrawingBuilder b(doc);
+  CFormula* last = nullptr;
+  for (int i = 0; i < 6; ++i) last = b.Formula("OH", CPoint{1000 + 2000 * i, -1000});
+  view.m_dZoom = 0.2;
+  view.UpdateView();
+  view.ClearHistory();
+  view.PushSnapshot();
+  const std::int32_t nBefore = view.m_nRawRight;
+  last->ResetDone();
+  last->MoveTo(CPoint{90000, -1000});
+  view.UpdateView();
+  view.PushSnapshot();
+  const std::int32_t nWith = view.m_nRawRight;
+  ASSERT_GT(nWith, nBefore);
+  // The first undo reads the whole drawing; from then on objects a load made are kept.
+  view.OnCommand(cmd::kEditUndo);
+  view.OnCommand(cmd::kEditRedo);
+  EXPECT_EQ(view.m_nRawRight, nWith);
+  view.OnCommand(cmd::kEditUndo);
+  ASSERT_GT(doc.m_nKeptByLastReload, 0u);
+  ASSERT_TRUE(view.HasPaintIndex());
+  EXPECT_EQ(view.m_nRawRight, nBefore);
+  view.OnCommand(cmd::kEditRedo);
+  EXPECT_EQ(view.m_nRawRight, nWith);
+}
+
 #ifndef NDEBUG
 TEST_F(EditScripts, AnObjectChangedWithoutItsMarkStopsTheTestBuildsPaint) {
   // A formula far out of the window, bonded to a junction: the paint after a change never

@@ -60,7 +60,7 @@ class ImageHostOn : public Base {
     return Make(&m_back);
   }
   bool ClipToPixels(CDC* pDC, const std::vector<CRect>& rects) override {
-    return static_cast<CQtDC*>(pDC)->ClipToPixels(ToQRects(rects));
+    return static_cast<CQtDC*>(pDC)->ClipToPixels(rects);
   }
   void FillSolidRect(CDC* pDC, const CRect& rc, COLORREF) override {
     QPainter* p = static_cast<CQtDC*>(pDC)->GetPainter();

@@ -154,16 +154,7 @@ CQtDC::~CQtDC() {
   }
 }
 
-std::vector<QRect> ToQRects(const std::vector<CRect>& rects) {
-  std::vector<QRect> out;
-  out.reserve(rects.size());
-  for (const CRect& rc : rects) {
-    out.emplace_back(QPoint(rc.left, rc.top), QPoint(rc.right - 1, rc.bottom - 1));
-  }
-  return out;
-}
-
-bool CQtDC::ClipToPixels(const std::vector<QRect>& rects) {
+bool CQtDC::ClipToPixels(const std::vector<CRect>& rects) {
   m_clipPixels.clear();
   if (!m_pPainter->isActive()) return false;
   if (rects.empty()) {
@@ -175,7 +166,8 @@ bool CQtDC::ClipToPixels(const std::vector<QRect>& rects) {
   if (dpr != std::floor(dpr) || dpr < 1.0) return false;
   const int k = static_cast<int>(dpr);
   QRegion region;
-  for (const QRect& rc : rects) region += rc.normalized();
+  for (const CRect& rc : rects)
+    region += QRect(QPoint(rc.left, rc.top), QPoint(rc.right - 1, rc.bottom - 1)).normalized();
   // A region is kept as rectangles that do not overlap, so the strokes drawn straight into
   // the pixels below never reach a pixel twice.
   for (const QRect& rc : region) {

@@ -22,9 +22,6 @@ class QPaintDevice;
 // paints each pixel of a figure once (outline over interior, never both), so that drawing
 // the same figure twice gives back every pixel. Devices without raster operations (PDF,
 // printers) skip inverting figures: they only ever serve as transient feedback.
-// Client rectangles (right and bottom exclusive) as Qt's.
-std::vector<QRect> ToQRects(const std::vector<CRect>& rects);
-
 class CQtDC : public CDC {
  public:
   // Draws on the device through a painter of its own, ended when the surface is destroyed.
@@ -35,11 +32,12 @@ class CQtDC : public CDC {
   ~CQtDC() override;
 
   QPainter* GetPainter() { return m_pPainter; }
-  // Limits what is drawn from now on to the union of the rectangles, in the pixels of the
-  // view (the device's own pixels divided by its pixel ratio); none lifts the limit. The
-  // pixels inside get exactly what they get without it. False when the device is scaled
-  // by a fraction, where the rectangles' edges would cut pixels.
-  bool ClipToPixels(const std::vector<QRect>& rects);
+  // Limits what is drawn from now on to the union of the rectangles (right and bottom
+  // exclusive), in the pixels of the view (the device's own pixels divided by its pixel
+  // ratio); none lifts the limit. The pixels inside get exactly what they get without it.
+  // False when the device is scaled by a fraction, where the rectangles' edges would cut
+  // pixels.
+  bool ClipToPixels(const std::vector<CRect>& rects);
   int GetDeviceCaps(int nIndex) const override;
 
  protected:
@@ -102,12 +100,12 @@ class CQtDC : public CDC {
   // which takes logical units to the image's pixels (the same as m_xform at ratio 1).
   QTransform m_xformPixels;
   double m_dRatio = 1.0;
-  QRectF m_rcDevice;     // the device's pixels when figures off it may be skipped
-  bool m_bCull = false;  // only for an own painter on an image
-  QImage* m_pImage = nullptr;
+  QRectF m_rcDevice;           // the device's pixels when figures off it may be skipped
+  bool m_bCull = false;        // only for an own painter on an image
+  QImage* m_pImage = nullptr;  // that image, when its pixels can be read as 32-bit words
   // The limit of ClipToPixels in the image's pixels, as rectangles that do not overlap.
-  std::vector<QRect> m_clipPixels;  // that image, when its pixels can be read as 32-bit words
-  bool m_bPenValid = false;         // m_qpen was built from m_penKey (and m_bPenHairline)
+  std::vector<QRect> m_clipPixels;
+  bool m_bPenValid = false;  // m_qpen was built from m_penKey (and m_bPenHairline)
   CPen m_penKey;
   bool m_bPenHairline = false;
   QPen m_qpen;

@@ -348,7 +348,7 @@ CDC* CViewWidget::OpenBackBuffer(CDC* pCompatible, int cxPixels, int cyPixels, b
 bool CViewWidget::ClipToPixels(CDC* pDC, const std::vector<CRect>& rcPixels) {
   auto* pQt = dynamic_cast<CQtDC*>(pDC);
   if (pQt == nullptr || ImageOf(pDC) == nullptr) return false;
-  return pQt->ClipToPixels(ToQRects(rcPixels));
+  return pQt->ClipToPixels(rcPixels);
 }
 
 void CViewWidget::DeleteMemoryDC(CDC* pDC) {

@@ -25,6 +25,18 @@
 
 namespace {
 
+// The client pixels a box in drawing units maps to, left and top the smaller.
+CRect PixelBox(CDC* pDC, const CRect& rc) {
+  const CPoint a = pDC->LPtoDP(CPoint{rc.left, rc.top});
+  const CPoint b = pDC->LPtoDP(CPoint{rc.right, rc.bottom});
+  return CRect{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+// Whether two pixel boxes (left and top the smaller) share a point, edges included.
+bool PixelBoxesMeet(const CRect& a, const CRect& b) {
+  return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
 // Calls fn on the object, or on every object inside it when it is a group, in the order
 // of the group's drawing, which recomputes each group's box when its list is done.
 template <typename Fn>
@@ -1430,15 +1442,12 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
 }
 
 bool CKvillView::AddDamage(CDC* pTarget, const CRect& rcReach, CSize szVisible) {
-  const CPoint a = pTarget->LPtoDP(CPoint{rcReach.left, rcReach.top});
-  const CPoint b = pTarget->LPtoDP(CPoint{rcReach.right, rcReach.bottom});
+  const CRect box = PixelBox(pTarget, rcReach);
   // A pixel's worth of room on every side for antialiasing and rounding.
-  const std::int64_t x0 = std::max<std::int64_t>(std::min<std::int64_t>(a.x, b.x) - 2, 0);
-  const std::int64_t y0 = std::max<std::int64_t>(std::min<std::int64_t>(a.y, b.y) - 2, 0);
-  const std::int64_t x1 =
-      std::min<std::int64_t>(std::max<std::int64_t>(a.x, b.x) + 3, szVisible.cx);
-  const std::int64_t y1 =
-      std::min<std::int64_t>(std::max<std::int64_t>(a.y, b.y) + 3, szVisible.cy);
+  const std::int64_t x0 = std::max<std::int64_t>(std::int64_t{box.left} - 2, 0);
+  const std::int64_t y0 = std::max<std::int64_t>(std::int64_t{box.top} - 2, 0);
+  const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{box.right} + 3, szVisible.cx);
+  const std::int64_t y1 = std::min<std::int64_t>(std::int64_t{box.bottom} + 3, szVisible.cy);
   if (x0 >= x1 || y0 >= y1) return true;
   CRect rc{Clamp32(x0), Clamp32(y0), Clamp32(x1), Clamp32(y1)};
   // Overlapping rectangles become one, so the area is not counted twice and the list stays
@@ -1447,7 +1456,7 @@ bool CKvillView::AddDamage(CDC* pTarget, const CRect& rcReach, CSize szVisible) 
     bMerged = false;
     for (std::size_t k = 0; k < m_damage.size(); ++k) {
       const CRect& o = m_damage[k];
-      if (o.left <= rc.right && rc.left <= o.right && o.top <= rc.bottom && rc.top <= o.bottom) {
+      if (PixelBoxesMeet(o, rc)) {
         m_nDamageArea -= static_cast<std::int64_t>(o.right - o.left) * (o.bottom - o.top);
         rc = CRect{std::min(o.left, rc.left), std::min(o.top, rc.top), std::max(o.right, rc.right),
                    std::max(o.bottom, rc.bottom)};
@@ -1465,10 +1474,7 @@ bool CKvillView::AddDamage(CDC* pTarget, const CRect& rcReach, CSize szVisible) 
 }
 
 bool CKvillView::MeetsDamage(CDC* pTarget, std::uint32_t i) const {
-  const CRect reach = m_paintIndex.ReachAt(i);
-  const CPoint a = pTarget->LPtoDP(CPoint{reach.left, reach.top});
-  const CPoint b = pTarget->LPtoDP(CPoint{reach.right, reach.bottom});
-  const CRect box{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+  const CRect box = PixelBox(pTarget, m_paintIndex.ReachAt(i));
   const CCoupling* pBond = m_paintIndex.ObjectAt(i)->AsBond();
   // Every style of bond (band, strokes, wedges, dashes, arrow heads, the harmonic wave)
   // keeps within this distance of the line between its ends; its reach also allows for
@@ -1488,9 +1494,7 @@ bool CKvillView::MeetsDamage(CDC* pTarget, std::uint32_t i) const {
     ax = pa.x, ay = pa.y, bx = pb.x, by = pb.y;
   }
   for (const CRect& rc : m_damage) {
-    if (!(box.left <= rc.right && rc.left <= box.right && box.top <= rc.bottom &&
-          rc.top <= box.bottom))
-      continue;
+    if (!PixelBoxesMeet(box, rc)) continue;
     if (pBond == nullptr) return true;
     // The line against the damaged rectangle grown by that distance (Liang-Barsky).
     const double x0 = rc.left - dReach, x1 = rc.right + dReach;

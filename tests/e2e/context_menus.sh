@@ -183,6 +183,39 @@ wait_for bash -c "xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q
   fail "the clipboard does not offer the drawing"
 xclip -selection clipboard -t application/x-valendra-native -o >"$OUT/copied.vld" 2>/dev/null
 head -c 10 "$OUT/copied.vld" | grep -q '8Valendra' || fail "the clipboard's stream is no drawing"
+
+# The lone junction (it draws nothing) dragged past the drawing's right edge and back, then
+# the last move undone: the horizontal scroll bar follows the drawing's extents each time,
+# and nothing else on the screen changes.
+same_screen() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = 0 ]; }
+drag_junction() {  # FROM_X TO_X, drawing units at the junction's height
+  local x step=$((($2 - $1) / 5))
+  xdotool mousemove --sync "$(sx "$1")" "$(sy -5400)" mousedown 1
+  for x in $(seq $(($1 + step)) "$step" "$2"); do
+    xdotool mousemove --sync "$(sx "$x")" "$(sy -5400)"
+  done
+  xdotool mouseup 1
+  # A click on empty paper ends the selection the drag made.
+  xdotool mousemove --sync "$(sx 12000)" "$(sy -8000)" click 1
+}
+xdotool mousemove --sync "$(sx 12000)" "$(sy -8000)" click 1
+settled_shot extents_before
+drag_junction 9000 14250
+wait_for bash -c "$(declare -f same_screen); import -window root '$OUT/extents_out.png' && ! same_screen '$OUT/extents_before.png' '$OUT/extents_out.png'" ||
+  fail "the screen did not change when the junction went past the edge"
+settled_shot extents_out
+convert "$OUT/extents_before.png" -crop 900x640+0+0 +repage "$OUT/extents_before_area.png"
+convert "$OUT/extents_out.png" -crop 900x640+0+0 +repage "$OUT/extents_out_area.png"
+same_screen "$OUT/extents_before_area.png" "$OUT/extents_out_area.png" ||
+  fail "the drawing area changed when the invisible junction moved"
+drag_junction 14250 9000
+wait_for bash -c "$(declare -f same_screen); import -window root '$OUT/extents_back.png' && same_screen '$OUT/extents_before.png' '$OUT/extents_back.png'" ||
+  fail "the scroll bar did not shrink back with the drawing"
+# The undo brings the junction back selected, as it was when it moved.
+xdotool key ctrl+z
+xdotool mousemove --sync "$(sx 12500)" "$(sy -8000)" click 1
+wait_for bash -c "$(declare -f same_screen); import -window root '$OUT/extents_undone.png' && same_screen '$OUT/extents_out.png' '$OUT/extents_undone.png'" ||
+  fail "the scroll bar did not follow the undo"
 stop_editor
 
 settings 1029

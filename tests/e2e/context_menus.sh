@@ -49,13 +49,17 @@ settings() {  # LANGUAGE_ID: a main window of 1000 x 750 at the corner, toolbar 
   printf '[Software]\nClasses\\Valendra\\settings=%s\nClasses\\Valendra\\settings2=%s\n' \
     "0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 1000 750 0 1" "$1" >"$VALENDRA_SETTINGS"
 }
+# An editor that has stopped will never show its bar: say so at once, with its output.
+draw_bar_shown() {
+  kill -0 "$APP" 2>/dev/null || fail "the editor stopped before its Draw bar appeared"
+  xdotool search --onlyvisible --name '^(Draw bar|Kreslení)$' >/dev/null
+}
 start_editor() {  # LOG_NAME [FILE]
   local log=$OUT/editor-$1.log
   shift
   ASAN_OPTIONS=$EDITOR_ASAN_OPTIONS "$BIN" "$@" >"$log" 2>&1 &
   APP=$!
-  wait_for xdotool search --onlyvisible --name '^(Draw bar|Kreslení)$' >/dev/null ||
-    fail "the Draw bar did not appear"
+  wait_for draw_bar_shown || fail "the Draw bar did not appear"
   MAIN=$(xdotool search --onlyvisible --pid "$APP" --name ' - Valendra$' | head -1)
   [ -n "$MAIN" ] || fail "no main window"
 }

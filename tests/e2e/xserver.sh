@@ -2,11 +2,13 @@
 # program under test (whose process id the script keeps in APP) when the script exits.
 
 # Starts Xvfb and points DISPLAY at it. Xvfb picks a free display number itself and writes
-# it to a file in the output folder.
+# it to a file in the output folder. It must not reset when its last client leaves: the
+# scripts poll with short-lived xdotool and import clients, and a program that connects
+# while the server resets is refused ("could not connect to display") and aborts.
 start_x_server() {  # OUTPUT_FOLDER
   local display_file=$1/display
   rm -f "$display_file"
-  Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 1280x900x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
   XVFB=$!
   APP=
   trap stop_x_server EXIT

@@ -28,6 +28,7 @@ rm -f "$OUT"/*.png "$OUT"/*.log "$OUT"/*.vld "$VALENDRA_SETTINGS"
 python3 "$HERE/make_drawing.py" menus "$OUT/menus.vld" || { echo "FAILED: no drawing"; exit 1; }
 
 . "$HERE/xserver.sh"
+. "$HERE/screen.sh"
 start_x_server "$OUT"
 
 fail() {
@@ -37,22 +38,10 @@ fail() {
   exit 1
 }
 shot() { import -window root "$OUT/$1.png"; }
-# Waits until a command succeeds, trying every 50 ms for at most 60 s.
-wait_for() {
-  local i
-  for i in $(seq 1200); do "$@" && return 0; sleep 0.05; done
-  return 1
-}
-visible_windows() { xdotool search --onlyvisible --pid "$APP" 2>/dev/null | sort; }
 
 settings() {  # LANGUAGE_ID: a main window of 1000 x 750 at the corner, toolbar and status bar
   printf '[Software]\nClasses\\Valendra\\settings=%s\nClasses\\Valendra\\settings2=%s\n' \
     "0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 1000 750 0 1" "$1" >"$VALENDRA_SETTINGS"
-}
-# An editor that has stopped will never show its bar: say so at once, with its output.
-draw_bar_shown() {
-  kill -0 "$APP" 2>/dev/null || fail "the editor stopped before its Draw bar appeared"
-  xdotool search --onlyvisible --name '^(Draw bar|Kreslení)$' >/dev/null
 }
 start_editor() {  # LOG_NAME [FILE]
   local log=$OUT/editor-$1.log
@@ -64,21 +53,6 @@ start_editor() {  # LOG_NAME [FILE]
   [ -n "$MAIN" ] || fail "no main window"
 }
 stop_editor() { kill "$APP"; wait "$APP" 2>/dev/null; APP=; }
-# A screenshot that two takes in a row agree on: the window has painted.
-settled_shot() {  # NAME
-  import -window root "$OUT/$1.png"
-  local i
-  for i in $(seq 200); do
-    sleep 0.05
-    import -window root "$OUT/$1-again.png"
-    if [ "$(compare -metric AE "$OUT/$1.png" "$OUT/$1-again.png" null: 2>&1 | cut -d' ' -f1)" = 0 ]; then
-      rm -f "$OUT/$1-again.png"
-      return 0
-    fi
-    mv "$OUT/$1-again.png" "$OUT/$1.png"
-  done
-  fail "the screen did not settle for $1"
-}
 
 # Where the drawing's point (0, 0) is on the screen: the ellipse's box, the leftmost and
 # topmost ink, starts 100 pixels right of and below it. The ink is what an empty drawing
@@ -191,7 +165,6 @@ head -c 10 "$OUT/copied.vld" | grep -q '8Valendra' || fail "the clipboard's stre
 # The lone junction (it draws nothing) dragged past the drawing's right edge and back, then
 # the last move undone: the horizontal scroll bar follows the drawing's extents each time,
 # and nothing else on the screen changes.
-same_screen() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = 0 ]; }
 drag_junction() {  # FROM_X TO_X, drawing units at the junction's height
   local x step=$((($2 - $1) / 5))
   xdotool mousemove --sync "$(sx "$1")" "$(sy -5400)" mousedown 1

@@ -6,11 +6,13 @@
 # whose result is not there, or when the editor complains about its painting on stderr.
 #
 # usage: drive_editor.sh VALENDRA_BINARY OUTPUT_FOLDER
-# E2E_PAUSE_SCALE stretches every wait (a sanitized build on a busy machine needs more).
+# Every wait is for something the screen or the window list shows (a palette, a tooltip,
+# the keyboard focus, ink where the drawing should have it), each with a deadline.
 set -u
 BIN=$(readlink -f "$1")
 OUT=$(mkdir -p "$2" && readlink -f "$2")
-for tool in Xvfb xdotool import convert compare; do
+HERE=$(dirname "$(readlink -f "$0")")
+for tool in Xvfb xdotool xprop import convert compare; do
   command -v $tool >/dev/null || { echo "missing $tool"; exit 2; }
 done
 
@@ -20,9 +22,9 @@ EDITOR_ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=0
 export VALENDRA_SETTINGS=$OUT/settings.ini
 export QT_QPA_PLATFORM=xcb
 rm -f "$VALENDRA_SETTINGS" "$OUT"/*.png "$OUT"/drawing.vld "$OUT"/picture.*
-SCALE=${E2E_PAUSE_SCALE:-1}
 
-. "$(dirname "$0")/xserver.sh"
+. "$HERE/xserver.sh"
+. "$HERE/screen.sh"
 start_x_server "$OUT"
 
 fail() {
@@ -32,43 +34,95 @@ fail() {
   exit 1
 }
 shot() { import -window root "$OUT/$1.png"; }
-pause() { sleep "$(awk "BEGIN { print ${1:-0.6} * $SCALE }")"; }
+
+# The first window, not a tooltip, that shows now and did not in the list BEFORE.
+new_window() {  # BEFORE
+  local w
+  for w in $(comm -13 <(echo "$1") <(visible_windows)); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP || { echo "$w"; return 0; }
+  done
+  return 1
+}
+window_gone() { ! visible_windows | grep -qx "$1"; }
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+# A tooltip of the editor's shows just below the point X, Y.
+tooltip_near() {  # X Y
+  local w geometry X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(visible_windows); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP || continue
+    # A tooltip may go between the list and this question.
+    geometry=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
+    eval "$geometry"
+    [ "$X" -ge $(($1 - 20)) ] && [ "$X" -le $(($1 + 40)) ] && [ "$Y" -ge "$2" ] &&
+      [ "$Y" -le $(($2 + 40)) ] && return 0
+  done
+  return 1
+}
+no_tooltip() {
+  local w
+  for w in $(visible_windows); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP && return 1
+  done
+  return 0
+}
+# Hovers at X, Y until the tooltip there shows, then takes the screenshot NAME.
+tooltip_shot() {  # NAME X Y
+  xdotool mousemove --sync "$2" "$3"
+  wait_for tooltip_near "$2" "$3" || fail "$1: no tooltip at $2,$3"
+  settled_shot "$1"
+}
+# The editor takes its input in order, so once the Draw bar's Formula button shows its
+# tooltip for a hover sent now, every click and key sent before has been handled. The
+# pointer then rests on the status bar, away from the drawing, and the tooltip goes.
+input_handled() {
+  xdotool mousemove --sync $((BX + 12)) $((BY + 8))
+  wait_for tooltip_near $((BX + 12)) $((BY + 8)) || fail "the editor does not answer a hover"
+  xdotool mousemove --sync $((MX + 450)) $((MY + MH - 8))
+  wait_for no_tooltip || fail "the Formula tooltip did not go"
+}
 
 start_editor() {
   ASAN_OPTIONS=$EDITOR_ASAN_OPTIONS "$BIN" "$@" >"$OUT/editor.log" 2>&1 &
   APP=$!
-  BAR=$(timeout 120 xdotool search --sync --name '^Draw bar$' | head -1)
-  [ -n "$BAR" ] || fail "the Draw bar did not appear"
-  MAIN=$(xdotool search --name ' - Valendra$' | head -1)
+  wait_for draw_bar_shown || fail "the Draw bar did not appear"
+  BAR=$(xdotool search --onlyvisible --name '^Draw bar$' | head -1)
+  MAIN=$(xdotool search --onlyvisible --pid "$APP" --name ' - Valendra$' | head -1)
   [ -n "$MAIN" ] || fail "no main window"
   eval "$(xdotool getwindowgeometry --shell "$BAR")"
   BX=$X BY=$Y BH=$HEIGHT
   eval "$(xdotool getwindowgeometry --shell "$MAIN")"
-  MX=$X MY=$Y
-  pause 1
+  MX=$X MY=$Y MH=$HEIGHT
+  input_handled
 }
 
 # Dialog units to pixels, as the bar and the palettes are laid out.
 dux() { echo $((($1 * 6 + 2) / 4)); }
 duy() { echo $((($1 * 13 + 4) / 8)); }
 
-click() { xdotool mousemove "$1" "$2"; pause 0.2; xdotool click 1; pause; }
+click() { xdotool mousemove --sync "$1" "$2" click 1; }
 # A button of the Draw bar by its x in dialog units.
 bar_button() { click $((BX + $(dux "$1") + 18)) $((BY + 8)); }
+# A Draw bar button that opens a palette; PALETTE is then the palette's window.
+open_palette() {  # the button's x in dialog units
+  local before
+  before=$(visible_windows)
+  bar_button "$1"
+  PALETTE=$(wait_for new_window "$before") || fail "no palette from the Draw bar button at $1"
+}
 # A palette button by the bar button's pixel offset and the button's place in dialog units.
+# The palette closes once it has handled the click.
 palette_button() {
   click $((BX + $1 + $(dux "$2") + $(dux "$4") / 2)) $((BY + BH + $(duy "$3") + $(duy "$5") / 2))
+  wait_for window_gone "$PALETTE" || fail "the palette did not close after its button"
 }
 # A point of the drawing area, from the main window's top-left corner.
 view_point() { echo $((MX + $1)) $((MY + $2)); }
 drag() {
-  xdotool mousemove "$1" "$2"; pause 0.2
-  xdotool mousedown 1; pause 0.2
-  xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)); pause 0.2
-  xdotool mousemove "$3" "$4"; pause 0.2
-  xdotool mouseup 1; pause
+  xdotool mousemove --sync "$1" "$2" mousedown 1
+  xdotool mousemove --sync $((($1 + $3) / 2)) $((($2 + $4) / 2))
+  xdotool mousemove --sync "$3" "$4" mouseup 1
 }
-key() { xdotool key --clearmodifiers "$@"; pause 0.3; }
+key() { xdotool key --clearmodifiers "$@"; }
 # The pixels darker than mid-grey in a part (WxH+X+Y) of a screenshot.
 dark_pixels() {
   convert "$1" -crop "$2" +repage -colorspace Gray -threshold 50% \
@@ -90,53 +144,92 @@ info_count() {  # kind name, 1 for the top level or 2 for inside groups
 }
 
 start_editor
-shot 01_start
+settled_shot 01_start
 
 # Each palette of the Draw bar opened, with the tooltip of its first button showing.
 for barx_offset in "32 51" "64 99" "96 147" "128 195" "160 243"; do
   read -r BARX OFFSET <<<"$barx_offset"
-  bar_button "$BARX"
-  xdotool mousemove $((BX + OFFSET + 9)) $((BY + BH + 9))
-  pause 1.5
-  shot "palette_$BARX"
+  open_palette "$BARX"
+  tooltip_shot "palette_$BARX" $((BX + OFFSET + 9)) $((BY + BH + 9))
 done
 # The tooltip of the Draw bar's Formula button.
-xdotool mousemove $((BX + 12)) $((BY + 8))
-pause 1.5
-shot palette_formula_tip
+tooltip_shot palette_formula_tip $((BX + 12)) $((BY + 8))
+
+# Ink where the drawing should have it: dark pixels in a box of a fresh screenshot.
+ink_at_least() {  # MINIMUM BOX
+  shot now
+  [ "$(dark_pixels "$OUT/now.png" "$2")" -ge "$1" ]
+}
 
 # A Kekule benzene ring from the aromatic palette, centred at (400, 300) of the window.
-bar_button 96
-shot 02_aromatic_palette
+open_palette 96
+settled_shot 02_aromatic_palette
 palette_button 147 14 0 12 12
 read -r CX CY <<<"$(view_point 400 300)"
+RING_BOX=80x80+$((CX - 40))+$((CY - 40))
+[ "$(dark_pixels "$OUT/02_aromatic_palette.png" "$RING_BOX")" -lt 20 ] ||
+  fail "ink where the ring is to go, before it is placed"
 click "$CX" "$CY"
-shot 03_benzene
+wait_for ink_at_least 150 "$RING_BOX" || fail "no benzene ring at $CX,$CY"
+input_handled
+settled_shot 03_benzene
 
 # A single bond from the ring's vertex at 30 degrees (300 units away: 17 px right, 10 up)
-# to empty space.
-bar_button 64
+# to empty space: a line of some hundred dark pixels right of and above the vertex.
+open_palette 64
 palette_button 99 0 0 12 12
+BOND_BOX=100x48+$((CX + 19))+$((CY - 58))
+RING_INK=$(dark_pixels "$OUT/03_benzene.png" "$BOND_BOX")
 click $((CX + 17)) $((CY - 10))
 click $((CX + 120)) $((CY - 60))
-shot 04_bond
+wait_for ink_at_least $((RING_INK + 80)) "$BOND_BOX" || fail "no bond from the ring's vertex"
+input_handled
+settled_shot 04_bond
 
-# H2O: the formula tool, H, the lower-index template, 2, Right, O, Escape.
+# H2O: the formula tool, H, the lower-index template, 2, Right, O. Typing reaches the
+# formula once the click on the paper has given the main window the keyboard back.
 bar_button 0
+wait_for has_focus "$BAR" || fail "the Formula button did not take the focus"
 read -r FX FY <<<"$(view_point 300 500)"
 click "$FX" "$FY"
-xdotool type --delay 80 H; pause 0.3
-bar_button 32
+wait_for has_focus "$MAIN" || fail "the click on the paper did not give the keyboard back"
+xdotool type --delay 80 H
+open_palette 32
 palette_button 51 28 0 12 12
-xdotool type --delay 80 2; pause 0.3
+wait_for has_focus "$MAIN" || fail "the index template did not give the keyboard back"
+xdotool type --delay 80 2
 key Right
-xdotool type --delay 80 O; pause 0.3
-shot 05_h2o_editing
+# The formula's frame, the ink of the formula being edited, grows to the right by the O.
+formula_box() {  # SCREENSHOT
+  ink_box "$1" 160x70 $((FX - 30)) $((FY - 35))
+}
+right_edge() {  # BOX
+  local w h x y
+  IFS='x+' read -r w h x y <<<"$1"
+  echo $((x + w))
+}
+input_handled
+settled_shot before_o
+BEFORE_O=$(right_edge "$(formula_box "$OUT/before_o.png")")
+xdotool type --delay 80 O
+grown_by_o() {
+  shot now
+  [ "$(right_edge "$(formula_box "$OUT/now.png")")" -ge $((BEFORE_O + 4)) ]
+}
+wait_for grown_by_o || fail "the O typed did not show (the formula ends at $BEFORE_O)"
+settled_shot 05_h2o_editing
+EDITING_BOX=$(formula_box "$OUT/05_h2o_editing.png")
+# Escape ends the editing: the frame goes and leaves the formula's own ink.
 key Escape
-shot 06_h2o
+frame_gone() {
+  shot now
+  [ "$(formula_box "$OUT/now.png")" != "$EDITING_BOX" ]
+}
+wait_for frame_gone || fail "Escape did not end the editing"
+settled_shot 06_h2o
 # What was typed showed while it was typed: where the finished formula has its ink, the
 # screenshot taken while editing holds nearly the same dark pixels (the caret aside).
-BOX=$(ink_box "$OUT/06_h2o.png" 160x70 $((FX - 30)) $((FY - 35)))
+BOX=$(formula_box "$OUT/06_h2o.png")
 TEXT_DONE=$(dark_pixels "$OUT/06_h2o.png" "$BOX")
 TEXT_TYPED=$(dark_pixels "$OUT/05_h2o_editing.png" "$BOX")
 [ "$TEXT_DONE" -ge 30 ] || fail "H2O after Escape: only $TEXT_DONE dark pixels in $BOX"
@@ -150,47 +243,54 @@ echo "H2O in $BOX: $TEXT_TYPED dark pixels while typed, $TEXT_DONE after Escape,
 [ "${DIFFERENT%.*}" -le $((TEXT_DONE / 3 + 40)) ] ||
   fail "H2O while typed differs from H2O after Escape in $DIFFERENT pixels of $BOX"
 
-# Move the formula 150 px right, then draw an ellipse and pull its lower-right handle.
+# Move the formula 150 px right: its ink leaves the box it had.
 click $((CX + 300)) $((CY + 250))
 drag $((FX + 6)) $((FY - 2)) $((FX + 156)) $((FY - 2))
-shot 07_moved
-bar_button 96
+moved_away() { shot now && [ "$(dark_pixels "$OUT/now.png" "$BOX")" -lt 10 ]; }
+wait_for moved_away || fail "the formula did not move out of $BOX"
+input_handled
+settled_shot 07_moved
+# An ellipse, then its lower-right handle pulled.
+open_palette 96
 palette_button 147 59 26 12 11
 read -r EX EY <<<"$(view_point 700 300)"
+circle_box() { ink_box "$OUT/$1.png" 220x200 $((EX - 80)) $((EY - 80)); }
 click "$EX" "$EY"
-shot 08_ellipse
+wait_for ink_at_least 60 160x160+$((EX - 80))+$((EY - 80)) || fail "no ellipse at $EX,$EY"
+input_handled
+settled_shot 08_ellipse
+DRAWN=$(circle_box 08_ellipse)
 # The new circle's lower-right handle is 11 px right of and 10 px below the press.
 drag $((EX + 11)) $((EY + 10)) $((EX + 60)) $((EY + 40))
-shot 09_resized
+input_handled
+settled_shot 09_resized
+RESIZED=$(circle_box 09_resized)
+[ "$DRAWN" != "$RESIZED" ] || fail "the resized circle looks as drawn ($DRAWN)"
 
 # Undo the resize and redo it: the screen shows the circle as drawn, then as resized.
-circle_box() { ink_box "$OUT/$1.png" 220x200 $((EX - 80)) $((EY - 80)); }
-DRAWN=$(circle_box 08_ellipse) RESIZED=$(circle_box 09_resized)
-[ "$DRAWN" != "$RESIZED" ] || fail "the resized circle looks as drawn ($DRAWN)"
-shows_circle() {  # screenshot name, the circle's expected ink box; waits for the repaint
-  local i
-  for i in $(seq 1 50); do
-    shot "$1"
-    [ "$(circle_box "$1")" = "$2" ] && return 0
-    sleep 0.2
-  done
-  fail "$1: the circle shows as $(circle_box "$1"), expected $2"
-}
+circle_is() { shot "$1" && [ "$(circle_box "$1")" = "$2" ]; }
 key ctrl+z
-shows_circle 10_undone "$DRAWN"
+wait_for circle_is 10_undone "$DRAWN" ||
+  fail "undone: the circle shows as $(circle_box 10_undone), expected $DRAWN"
 key ctrl+r
-shows_circle 11_redone "$RESIZED"
+wait_for circle_is 11_redone "$RESIZED" ||
+  fail "redone: the circle shows as $(circle_box 11_redone), expected $RESIZED"
 check_editor_log
 
-# Save as drawing.vld through the file dialog.
+# Save as drawing.vld through the file dialog; the title then names the file.
+BEFORE_DIALOG=$(visible_windows)
 key ctrl+s
-pause 1.5
-shot 12_save_dialog
-xdotool type --delay 30 "$OUT/drawing.vld"; pause 0.3
+DIALOG=$(wait_for new_window "$BEFORE_DIALOG") || fail "no save dialog"
+wait_for has_focus "$DIALOG" || fail "the save dialog did not take the keyboard"
+settled_shot 12_save_dialog
+xdotool type --delay 30 "$OUT/drawing.vld"
 key Return
-pause 1.5
+titled() { [ "$(xdotool getwindowname "$MAIN" 2>/dev/null)" = "drawing.vld - Valendra" ]; }
+wait_for titled || fail "the title does not name the saved file"
+wait_for window_gone "$DIALOG" || fail "the save dialog stayed"
 [ -s "$OUT/drawing.vld" ] || fail "the drawing was not saved"
-shot 13_saved
+settled_shot 13_saved
+rm -f "$OUT/now.png"
 
 kill $APP; wait $APP 2>/dev/null; APP=
 check_editor_log
@@ -208,7 +308,7 @@ grep -q "H#idown 2# O" "$OUT/drawing.vld" || fail "the formula is not H#idown 2#
 
 # Reopen it in the editor and look at it, then export the picture.
 start_editor "$OUT/drawing.vld"
-shot 14_reopened
+settled_shot 14_reopened
 kill $APP; wait $APP 2>/dev/null; APP=
 check_editor_log
 QT_QPA_PLATFORM=offscreen "$BIN" --export "$OUT/drawing.vld" "$OUT/picture.png" --dpi 150 || fail "export"

@@ -1,0 +1,35 @@
+# Sourced by the end-to-end scripts that drive the editor's windows: waits for what the
+# screen and the window list show. The script sets OUT (its output folder) and APP (the
+# editor's process id) and defines fail.
+
+# Waits until a command succeeds, trying every 50 ms for at most 60 s (the deadline only
+# stops a broken program from hanging the test).
+wait_for() {
+  local i
+  for i in $(seq 1200); do "$@" && return 0; sleep 0.05; done
+  return 1
+}
+visible_windows() { xdotool search --onlyvisible --pid "$APP" 2>/dev/null | sort; }
+same_screen() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = 0 ]; }
+
+# An editor that has stopped will never show its bar: say so at once, with its output.
+draw_bar_shown() {
+  kill -0 "$APP" 2>/dev/null || fail "the editor stopped before its Draw bar appeared"
+  xdotool search --onlyvisible --name '^(Draw bar|Kreslení)$' >/dev/null
+}
+
+# A screenshot that two takes in a row agree on: the windows have painted.
+settled_shot() {  # NAME
+  import -window root "$OUT/$1.png"
+  local i
+  for i in $(seq 200); do
+    sleep 0.05
+    import -window root "$OUT/$1-again.png"
+    if same_screen "$OUT/$1.png" "$OUT/$1-again.png"; then
+      rm -f "$OUT/$1-again.png"
+      return 0
+    fi
+    mv "$OUT/$1-again.png" "$OUT/$1.png"
+  done
+  fail "the screen did not settle for $1"
+}

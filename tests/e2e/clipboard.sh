@@ -52,7 +52,7 @@ start_editor() {  # NUMBER FILE
   local pid=$!
   [ "$1" = 1 ] && APP=$pid || SECOND=$pid
   # Found once it is on the screen: a window still being mapped cannot take the focus.
-  WIN=$(timeout 120 xdotool search --sync --onlyvisible --pid $pid \
+  WIN=$(timeout 120 xdotool search --all --sync --onlyvisible --pid $pid \
     --name "^$(basename "$2") - Valendra\$" | head -1)
   [ -n "$WIN" ] || fail "editor $1 did not show $(basename "$2")"
   wait_for timeout 10 xdotool windowfocus --sync "$WIN" 2>/dev/null ||

@@ -49,7 +49,7 @@ start_editor() {  # LOG_NAME [FILE]
   ASAN_OPTIONS=$EDITOR_ASAN_OPTIONS "$BIN" "$@" >"$log" 2>&1 &
   APP=$!
   wait_for draw_bar_shown || fail "the Draw bar did not appear"
-  MAIN=$(xdotool search --onlyvisible --pid "$APP" --name ' - Valendra$' | head -1)
+  MAIN=$(xdotool search --all --onlyvisible --pid "$APP" --name ' - Valendra$' | head -1)
   [ -n "$MAIN" ] || fail "no main window"
 }
 stop_editor() { kill "$APP"; wait "$APP" 2>/dev/null; APP=; }

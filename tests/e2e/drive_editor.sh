@@ -21,7 +21,9 @@ done
 EDITOR_ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=0
 export VALENDRA_SETTINGS=$OUT/settings.ini
 export QT_QPA_PLATFORM=xcb
-rm -f "$VALENDRA_SETTINGS" "$OUT"/*.png "$OUT"/drawing.vld "$OUT"/picture.*
+rm -f "$OUT"/*.png "$OUT"/drawing.vld "$OUT"/picture.*
+# English, whatever the machine's language; everything else as on a first start.
+printf '[Software]\nClasses\\Valendra\\settings2=1033\n' >"$VALENDRA_SETTINGS"
 
 . "$HERE/xserver.sh"
 . "$HERE/screen.sh"
@@ -37,9 +39,11 @@ shot() { import -window root "$OUT/$1.png"; }
 
 # The first window, not a tooltip, that shows now and did not in the list BEFORE.
 new_window() {  # BEFORE
-  local w
+  local w type
   for w in $(comm -13 <(echo "$1") <(visible_windows)); do
-    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP || { echo "$w"; return 0; }
+    # A window gone since the list (a tooltip the click hid) is no new window.
+    type=$(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null) || continue
+    [[ $type == *TOOLTIP* ]] || { echo "$w"; return 0; }
   done
   return 1
 }
@@ -85,8 +89,9 @@ start_editor() {
   ASAN_OPTIONS=$EDITOR_ASAN_OPTIONS "$BIN" "$@" >"$OUT/editor.log" 2>&1 &
   APP=$!
   wait_for draw_bar_shown || fail "the Draw bar did not appear"
-  BAR=$(xdotool search --onlyvisible --name '^Draw bar$' | head -1)
-  MAIN=$(xdotool search --onlyvisible --pid "$APP" --name ' - Valendra$' | head -1)
+  BAR=$(xdotool search --all --onlyvisible --pid "$APP" --name '^Draw bar$' | head -1)
+  [ -n "$BAR" ] || fail "no English Draw bar"
+  MAIN=$(xdotool search --all --onlyvisible --pid "$APP" --name ' - Valendra$' | head -1)
   [ -n "$MAIN" ] || fail "no main window"
   eval "$(xdotool getwindowgeometry --shell "$BAR")"
   BX=$X BY=$Y BH=$HEIGHT
@@ -189,7 +194,8 @@ settled_shot 04_bond
 # H2O: the formula tool, H, the lower-index template, 2, Right, O. Typing reaches the
 # formula once the click on the paper has given the main window the keyboard back.
 bar_button 0
-wait_for has_focus "$BAR" || fail "the Formula button did not take the focus"
+input_handled
+has_focus "$BAR" || fail "the Formula button did not take the focus"
 read -r FX FY <<<"$(view_point 300 500)"
 click "$FX" "$FY"
 wait_for has_focus "$MAIN" || fail "the click on the paper did not give the keyboard back"
@@ -210,7 +216,9 @@ right_edge() {  # BOX
 }
 input_handled
 settled_shot before_o
-BEFORE_O=$(right_edge "$(formula_box "$OUT/before_o.png")")
+BEFORE_O_BOX=$(formula_box "$OUT/before_o.png")
+[[ $BEFORE_O_BOX != 1x1+* ]] || fail "no formula being edited at $FX,$FY"
+BEFORE_O=$(right_edge "$BEFORE_O_BOX")
 xdotool type --delay 80 O
 grown_by_o() {
   shot now

@@ -3,11 +3,14 @@
 # editor's process id) and defines fail.
 
 # Waits until a command succeeds, trying every 50 ms for at most 60 s (the deadline only
-# stops a broken program from hanging the test).
+# stops a broken program from hanging the test). The deadline is in time, not in tries: a
+# try that takes and reads a screenshot may itself take a third of a second.
 wait_for() {
-  local i
-  for i in $(seq 1200); do "$@" && return 0; sleep 0.05; done
-  return 1
+  local end=$((SECONDS + 60))
+  until "$@"; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.05
+  done
 }
 visible_windows() { xdotool search --onlyvisible --pid "$APP" 2>/dev/null | sort; }
 same_screen() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = 0 ]; }
@@ -15,7 +18,7 @@ same_screen() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" =
 # An editor that has stopped will never show its bar: say so at once, with its output.
 draw_bar_shown() {
   kill -0 "$APP" 2>/dev/null || fail "the editor stopped before its Draw bar appeared"
-  xdotool search --onlyvisible --name '^(Draw bar|Kreslení)$' >/dev/null
+  xdotool search --all --onlyvisible --pid "$APP" --name '^(Draw bar|Kreslení)$' >/dev/null
 }
 
 # A screenshot that two takes in a row agree on: the windows have painted.

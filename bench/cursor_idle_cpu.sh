@@ -15,7 +15,8 @@ HERE=$(dirname "$(readlink -f "$0")")
 WORK=$(mktemp -d)
 trap 'kill $APP $XVFB 2>/dev/null; wait 2>/dev/null; rm -rf "$WORK"' EXIT
 python3 "$HERE/../tests/e2e/make_drawing.py" rings "$N" "$WORK/rings.vld"
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
+# No reset when the last client leaves: the editor could connect during one and be refused.
+Xvfb -displayfd 3 -noreset -screen 0 1280x900x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
 XVFB=$!
 for i in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -1 "$WORK/display") VALENDRA_SETTINGS=$WORK/settings.ini QT_QPA_PLATFORM=xcb

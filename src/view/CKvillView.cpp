@@ -1,6 +1,7 @@
 #include "view/CKvillView.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -35,6 +36,30 @@ CRect PixelBox(CDC* pDC, const CRect& rc) {
 // Whether two pixel boxes (left and top the smaller) share a point, edges included.
 bool PixelBoxesMeet(const CRect& a, const CRect& b) {
   return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
+// The drawing's extents, the origin included, from every object but the bonds; with pOn,
+// also who lies on each edge (bottom, top, right, left).
+void MeasureExtents(const CObList& list, std::int32_t& B, std::int32_t& T, std::int32_t& R,
+                    std::int32_t& L, std::array<std::vector<const CKVObject*>, 4>* pOn) {
+  B = T = R = L = 0;
+  // A new extreme starts that edge's list.
+  const auto note = [pOn](int nEdge, std::int32_t v, std::int32_t& e, bool bLess,
+                          const CKVObject* p) {
+    if (bLess ? v < e : v > e) {
+      e = v;
+      if (pOn != nullptr) (*pOn)[nEdge].clear();
+    }
+    if (pOn != nullptr && v == e) (*pOn)[nEdge].push_back(p);
+  };
+  for (const auto& p : list) {
+    if (p->GetKind() == KIND_COUPLING) continue;
+    const CRect& rc = p->m_rcBounds;
+    note(0, rc.bottom, B, true, p.get());
+    note(1, rc.top, T, false, p.get());
+    note(2, rc.right, R, false, p.get());
+    note(3, rc.left, L, true, p.get());
+  }
 }
 
 // Calls fn on the object, or on every object inside it when it is a group, in the order
@@ -370,24 +395,8 @@ bool CKvillView::MeasureAllExtents(std::int32_t& B, std::int32_t& T, std::int32_
   m_bExtentsKnown = false;
   m_extentHolders.clear();
   if (m_pDocument == nullptr) return false;
-  // Who lies on each edge, gathered on the way: a new extreme starts that edge's list.
-  std::vector<const CKVObject*> on[4];
-  const auto note = [&](int nEdge, std::int32_t v, std::int32_t& e, bool bLess,
-                        const CKVObject* p) {
-    if (bLess ? v < e : v > e) {
-      e = v;
-      on[nEdge].clear();
-    }
-    if (v == e) on[nEdge].push_back(p);
-  };
-  for (const auto& p : m_pDocument->m_listObjects) {
-    if (p->GetKind() == KIND_COUPLING) continue;
-    const CRect& rc = p->m_rcBounds;
-    note(0, rc.bottom, B, true, p.get());
-    note(1, rc.top, T, false, p.get());
-    note(2, rc.right, R, false, p.get());
-    note(3, rc.left, L, true, p.get());
-  }
+  std::array<std::vector<const CKVObject*>, 4> on;
+  MeasureExtents(m_pDocument->m_listObjects, B, T, R, L, &on);
   // A drawing with a whole row on an edge is followed no better than walked.
   if (on[0].size() + on[1].size() + on[2].size() + on[3].size() > kMaxExtentHolders) return false;
   for (const auto& edge : on) {
@@ -445,9 +454,7 @@ void CKvillView::UpdateExtentsAndScrollBars() {
     bKnown = true;
 #ifndef NDEBUG
     std::int32_t b, t, r, l;
-    auto holders = std::move(m_extentHolders);
-    MeasureAllExtents(b, t, r, l);
-    m_extentHolders = std::move(holders);
+    MeasureExtents(m_pDocument->m_listObjects, b, t, r, l, nullptr);
     if (b != B || t != T || r != R || l != L) {
       std::fprintf(stderr,
                    "incremental extents: %d %d %d %d differ from a full measure %d %d %d %d\n", B,
@@ -1213,6 +1220,18 @@ void CKvillView::NoteFullPaint(CKvillDoc* pDoc, std::uint64_t nStart, CDC* pDC,
 #endif
 }
 
+bool CKvillView::ChangedInList(const CObList& list, std::uint64_t nSince,
+                               std::vector<std::uint32_t>& out) const {
+  if (list.size() != m_paintIndex.Size()) return false;
+  std::uint32_t i = 0;
+  for (const auto& p : list) {
+    if (p.get() != m_paintIndex.ObjectAt(i)) return false;
+    if (p->m_nChangeStamp > nSince) out.push_back(i);
+    ++i;
+  }
+  return true;
+}
+
 bool CKvillView::CollectChanged(const CObList& list, std::uint64_t nSince,
                                 const std::vector<std::uint32_t>* pAmong,
                                 std::vector<std::uint32_t>& out) {
@@ -1222,28 +1241,17 @@ bool CKvillView::CollectChanged(const CObList& list, std::uint64_t nSince,
     out.insert(out.end(), m_precollected.begin(), m_precollected.end());
     m_bPrecollected = false;
 #ifndef NDEBUG
-    std::uint32_t i = 0;
-    for (const auto& p : list) {
-      if (p.get() != m_paintIndex.ObjectAt(i) ||
-          (p->m_nChangeStamp > nSince) !=
-              std::binary_search(m_precollected.begin(), m_precollected.end(), i)) {
-        std::fprintf(stderr,
-                     "incremental paint: the changes gathered with the selection "
-                     "differ from a walk of the list at object %u\n",
-                     i);
-        std::abort();
-      }
-      ++i;
+    std::vector<std::uint32_t> walked;
+    if (!ChangedInList(list, nSince, walked) || walked != m_precollected) {
+      std::fprintf(stderr,
+                   "incremental paint: the changes gathered with the selection differ from a "
+                   "walk of the list (%zu against %zu)\n",
+                   m_precollected.size(), walked.size());
+      std::abort();
     }
 #endif
   } else if (pAmong == nullptr) {
-    if (list.size() != m_paintIndex.Size()) return false;
-    std::uint32_t i = 0;
-    for (const auto& p : list) {
-      if (p.get() != m_paintIndex.ObjectAt(i)) return false;
-      if (p->m_nChangeStamp > nSince) out.push_back(i);
-      ++i;
-    }
+    if (!ChangedInList(list, nSince, out)) return false;
   } else {
     for (std::uint32_t i : *pAmong) {
       if (m_paintIndex.ObjectAt(i)->m_nChangeStamp > nSince) out.push_back(i);

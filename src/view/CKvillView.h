@@ -549,6 +549,10 @@ class CKvillView : public IViewLink, public IDocClient {
   // one), or only of those at the places pAmong.
   bool CollectChanged(const CObList& list, std::uint64_t nSince,
                       const std::vector<std::uint32_t>* pAmong, std::vector<std::uint32_t>& out);
+  // The places of the objects changed after stamp nSince, ascending, from a walk of the
+  // whole list; false when the list is not the indexed one.
+  bool ChangedInList(const CObList& list, std::uint64_t nSince,
+                     std::vector<std::uint32_t>& out) const;
   // Brings the objects changed from stamp nSince on (of all, or of those at the places
   // pAmong), and those depending on them, up to date without drawing, until nothing
   // changes any more; adds their places to processed. False when it does not come to rest.

@@ -9,7 +9,8 @@ void CUndoHistory::Push(std::vector<std::uint8_t> bytes, bool bModified) {
   auto pRecord = std::make_shared<CStoredRecord>();
   pRecord->m_nHash = CStoredRecord::HashOf(bytes);
   pRecord->m_bytes = std::move(bytes);
-  PushRecords(std::vector<CStoredRecordRef>{std::move(pRecord)}, bModified);
+  const CStoredRecord* pOne = pRecord.get();
+  PushRecords(std::span<const CStoredRecord* const>(&pOne, 1), bModified);
 }
 
 void CUndoHistory::PushRecords(const std::vector<CStoredRecordRef>& records, bool bModified) {

@@ -13,7 +13,7 @@ set -u
 BIN=$(readlink -f "$1")
 OUT=$(mkdir -p "$2" && readlink -f "$2")
 HERE=$(dirname "$(readlink -f "$0")")
-for tool in Xvfb xdotool xwininfo import convert compare python3 dbus-run-session dbus-send xclip; do
+for tool in Xvfb xdotool xwininfo xprop import convert compare python3 dbus-run-session dbus-send xclip; do
   command -v $tool >/dev/null || { echo "missing $tool"; exit 2; }
 done
 # A session bus of the test's own, so that the copy request has somewhere to go.
@@ -62,9 +62,7 @@ start_editor empty
 settled_shot empty
 stop_editor
 start_editor english "$OUT/menus.vld"
-wait_for bash -c "import -window root '$OUT/drawing.png' &&
-  [ \"\$(compare -metric AE '$OUT/empty.png' '$OUT/drawing.png' null: 2>&1 | cut -d' ' -f1)\" != 0 ]" ||
-  fail "the drawing never showed"
+wait_for screen_differs_from drawing "$OUT/empty.png" || fail "the drawing never showed"
 settled_shot drawing
 # The scroll bars that the drawing brings along lie right of and below 900 x 640.
 read -r INK_X INK_Y <<<"$(compare "$OUT/empty.png" "$OUT/drawing.png" -compose src -highlight-color black \
@@ -82,17 +80,14 @@ open_menu() {  # NAME then xdotool arguments that open it
   shift
   before=$(visible_windows)
   "$@"
-  wait_for bash -c "[ \"\$(xdotool search --onlyvisible --pid $APP 2>/dev/null | sort)\" != \"$before\" ]" ||
-    fail "no menu for $name"
-  MENU=$(comm -13 <(echo "$before") <(visible_windows) | head -1)
+  MENU=$(wait_for new_window "$before") || fail "no menu for $name"
   eval "$(xdotool getwindowgeometry --shell "$MENU")"
   MX=$X MY=$Y MH=$HEIGHT
   settled_shot "$name"
 }
 close_menu() {
   xdotool key Escape
-  wait_for bash -c "! xdotool search --onlyvisible --pid $APP 2>/dev/null | grep -qx $MENU" ||
-    fail "the menu did not close"
+  wait_for window_gone "$MENU" || fail "the menu did not close"
 }
 right_click() { xdotool mousemove "$1" "$2" click 3; }
 expect_at() {  # NAME X Y
@@ -178,7 +173,7 @@ drag_junction() {  # FROM_X TO_X, drawing units at the junction's height
 xdotool mousemove --sync "$(sx 12000)" "$(sy -8000)" click 1
 settled_shot extents_before
 drag_junction 9000 14250
-wait_for bash -c "$(declare -f same_screen); import -window root '$OUT/extents_out.png' && ! same_screen '$OUT/extents_before.png' '$OUT/extents_out.png'" ||
+wait_for screen_differs_from extents_out "$OUT/extents_before.png" ||
   fail "the screen did not change when the junction went past the edge"
 settled_shot extents_out
 convert "$OUT/extents_before.png" -crop 900x640+0+0 +repage "$OUT/extents_before_area.png"
@@ -186,12 +181,12 @@ convert "$OUT/extents_out.png" -crop 900x640+0+0 +repage "$OUT/extents_out_area.
 same_screen "$OUT/extents_before_area.png" "$OUT/extents_out_area.png" ||
   fail "the drawing area changed when the invisible junction moved"
 drag_junction 14250 9000
-wait_for bash -c "$(declare -f same_screen); import -window root '$OUT/extents_back.png' && same_screen '$OUT/extents_before.png' '$OUT/extents_back.png'" ||
+wait_for screen_same_as extents_back "$OUT/extents_before.png" ||
   fail "the scroll bar did not shrink back with the drawing"
 # The undo brings the junction back selected, as it was when it moved.
 xdotool key ctrl+z
 xdotool mousemove --sync "$(sx 12500)" "$(sy -8000)" click 1
-wait_for bash -c "$(declare -f same_screen); import -window root '$OUT/extents_undone.png' && same_screen '$OUT/extents_out.png' '$OUT/extents_undone.png'" ||
+wait_for screen_same_as extents_undone "$OUT/extents_out.png" ||
   fail "the scroll bar did not follow the undo"
 stop_editor
 

@@ -37,23 +37,12 @@ fail() {
 }
 shot() { import -window root "$OUT/$1.png"; }
 
-# The first window, not a tooltip, that shows now and did not in the list BEFORE.
-new_window() {  # BEFORE
-  local w type
-  for w in $(comm -13 <(echo "$1") <(visible_windows)); do
-    # A window gone since the list (a tooltip the click hid) is no new window.
-    type=$(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null) || continue
-    [[ $type == *TOOLTIP* ]] || { echo "$w"; return 0; }
-  done
-  return 1
-}
-window_gone() { ! visible_windows | grep -qx "$1"; }
 has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 # A tooltip of the editor's shows just below the point X, Y.
 tooltip_near() {  # X Y
   local w geometry X Y WIDTH HEIGHT SCREEN WINDOW
   for w in $(visible_windows); do
-    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP || continue
+    is_tooltip "$w" || continue
     # A tooltip may go between the list and this question.
     geometry=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
     eval "$geometry"
@@ -65,7 +54,7 @@ tooltip_near() {  # X Y
 no_tooltip() {
   local w
   for w in $(visible_windows); do
-    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP && return 1
+    is_tooltip "$w" && return 1
   done
   return 0
 }

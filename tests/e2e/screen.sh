@@ -13,7 +13,23 @@ wait_for() {
   done
 }
 visible_windows() { xdotool search --onlyvisible --pid "$APP" 2>/dev/null | sort; }
+window_gone() { ! visible_windows | grep -qx "$1"; }
+# Fails for a window that is no tooltip, and for one already gone.
+is_tooltip() { [[ $(xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null) == *TOOLTIP* ]]; }
+# The first window, not a tooltip, that shows now and did not in the list BEFORE.
+new_window() {  # BEFORE
+  local w type
+  for w in $(comm -13 <(echo "$1") <(visible_windows)); do
+    # A window gone since the list (a tooltip the click hid) is no new window.
+    type=$(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null) || continue
+    [[ $type == *TOOLTIP* ]] || { echo "$w"; return 0; }
+  done
+  return 1
+}
 same_screen() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = 0 ]; }
+# A screenshot NAME taken now is (or is not) the screenshot REFERENCE, pixel for pixel.
+screen_same_as() { import -window root "$OUT/$1.png" && same_screen "$2" "$OUT/$1.png"; }
+screen_differs_from() { import -window root "$OUT/$1.png" && ! same_screen "$2" "$OUT/$1.png"; }
 
 # An editor that has stopped will never show its bar: say so at once, with its output.
 draw_bar_shown() {

@@ -3,7 +3,7 @@
 # the Draw bar, a benzene ring, a bond from one of its vertices, H2O written with the
 # lower-index template, a move and a resize, undo and redo, save, reopen and export.
 # Screenshots of each step land in the output folder. Exits non-zero on the first step
-# whose result is not there, or when the editor complains about its painting on stderr.
+# whose result is not there, or when the editor writes anything of its own to stderr.
 #
 # usage: drive_editor.sh VALENDRA_BINARY OUTPUT_FOLDER
 # Every wait is for something the screen or the window list shows (a palette, a tooltip,
@@ -129,9 +129,12 @@ ink_box() {
     -format "%w %h %[fx:page.x] %[fx:page.y]" info: |
     { read -r w h px py; echo "${w}x${h}+$((x + px))+$((y + py))"; }
 }
-# The editor may not complain about its painting on stderr.
+# The editor may not write anything to stderr but Qt's note on the runtime folder: the test
+# build's own checks of the incremental paint, extents and snapshots report there.
 check_editor_log() {
-  if grep -q "QPainter" "$OUT/editor.log"; then fail "the editor's painting failed: $(grep -m1 QPainter "$OUT/editor.log")"; fi
+  if grep -v '^QStandardPaths' "$OUT/editor.log" | grep -q .; then
+    fail "the editor wrote to stderr: $(grep -v -m3 '^QStandardPaths' "$OUT/editor.log")"
+  fi
 }
 info_count() {  # kind name, 1 for the top level or 2 for inside groups
   "$BIN" --info "$OUT/drawing.vld" | sed -n "s/^  $1 ([0-9]*): \([0-9]*\), \([0-9]*\)$/\\$2/p"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <limits>
@@ -10,6 +11,7 @@
 
 #include "document/CBondEndIndex.h"
 #include "document/IDocClient.h"
+#include "document/StreamExtension.h"
 #include "objects/CArchive.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
@@ -74,6 +76,72 @@ std::int32_t ClampSelCount(std::int32_t n) {
 }
 
 }  // namespace
+
+// The records of one store or load, counted in stream order: the ellipses whose thickness
+// the block after the end marker carries (storing) or may set (loading).
+struct CRecordTally {
+  std::uint32_t nRecords = 0;
+  std::vector<CThicknessNote> stored;
+  std::vector<std::pair<std::uint32_t, CEllipse*>> read;
+
+  void Stored(const CKVObject& obj) {
+    const auto* pEllipse = dynamic_cast<const CEllipse*>(&obj);
+    // An ellipse with a code no class answers to is no real ellipse, and a thickness that
+    // is not a number has nothing to keep.
+    if (pEllipse != nullptr && obj.m_nKind == KIND_ELLIPSE && pEllipse->m_dThickness != 1.0 &&
+        std::isfinite(pEllipse->m_dThickness))
+      stored.push_back(CThicknessNote{nRecords, pEllipse->m_dThickness});
+    ++nRecords;
+  }
+  void Read(CKVObject& obj) {
+    if (auto* pEllipse = dynamic_cast<CEllipse*>(&obj);
+        pEllipse != nullptr && (obj.m_nKind == 5 || obj.m_nKind == KIND_ELLIPSE))
+      read.emplace_back(nRecords, pEllipse);
+    ++nRecords;
+  }
+  // Sets the thickness the notes give, all or none: a note that finds no ellipse at its
+  // place says the block is not of this stream.
+  static bool Apply(std::span<const CThicknessNote> notes,
+                    std::span<const std::pair<std::uint32_t, CEllipse*>> ellipses) {
+    std::vector<CEllipse*> targets;
+    targets.reserve(notes.size());
+    auto it = ellipses.begin();
+    for (const CThicknessNote& n : notes) {
+      while (it != ellipses.end() && it->first < n.nPlace) ++it;
+      if (it == ellipses.end() || it->first != n.nPlace) return false;
+      targets.push_back(it->second);
+    }
+    for (std::size_t i = 0; i < notes.size(); ++i) targets[i]->m_dThickness = notes[i].dThickness;
+    return true;
+  }
+};
+
+namespace {
+
+// Puts a tally in place for one store or load and takes it away again.
+class CTallyScope {
+ public:
+  CTallyScope(CRecordTally*& slot, CRecordTally& tally) : m_slot(slot), m_saved(slot) {
+    slot = &tally;
+  }
+  CTallyScope(const CTallyScope&) = delete;
+  CTallyScope& operator=(const CTallyScope&) = delete;
+  ~CTallyScope() { m_slot = m_saved; }
+
+ private:
+  CRecordTally*& m_slot;
+  CRecordTally* m_saved;
+};
+
+}  // namespace
+
+void CKvillDoc::NoteStoredRecord(const CKVObject& obj) {
+  if (m_pTally != nullptr) m_pTally->Stored(obj);
+}
+
+void CKvillDoc::NoteReadRecord(CKVObject& obj) {
+  if (m_pTally != nullptr) m_pTally->Read(obj);
+}
 
 StreamFamily MatchMagic(const std::uint8_t magic[10], std::string* pText) {
   // The order of the comparisons matters only for the plain "Valendra", which ignores
@@ -177,6 +245,9 @@ bool CKvillDoc::Serialize(CArchive& ar, const CSerializeOptions& options) {
 // Writing
 
 bool CKvillDoc::StoreStream(CArchive& ar) {
+  CRecordTally tally;
+  const CTallyScope counting(m_pTally, tally);
+  const std::uint64_t nStart = ar.GetWrittenSize();
   ar.Write(kWrittenMagic, kMagicSize);
   ar.WriteInt32(GetSelCount());
   const bool bSelOnly = m_bSelectionOnly != 0;
@@ -206,6 +277,9 @@ bool CKvillDoc::StoreStream(CArchive& ar) {
     p->Store(ar, 1, this);
   }
   ar.WriteInt32(KIND_END);
+  const std::vector<std::uint8_t> extension =
+      EncodeStreamExtension(tally.stored, ar.GetWrittenSize() - nStart);
+  if (!extension.empty()) ar.Write(extension.data(), extension.size());
   return ar.Flush();
 }
 
@@ -214,18 +288,35 @@ std::vector<const CStoredRecord*> CKvillDoc::StoreRecords() {
   records.reserve(m_listObjects.size() + 2);
   std::vector<std::uint8_t> scratch;
   CArchive ar(&scratch);
+  // Each record counts its own records; the block after the end marker places them.
+  CRecordTally tally;
+  const CTallyScope counting(m_pTally, tally);
   const auto take = [&](const CStoredRecordRef& pOld) -> CStoredRecordRef {
     ar.Flush();
-    CStoredRecordRef pNew = CStoredRecord::Make(scratch);
+    auto pNew = std::const_pointer_cast<CStoredRecord>(CStoredRecord::Make(scratch));
+    pNew->m_nRecords = tally.nRecords;
+    pNew->m_thickness = std::move(tally.stored);
     scratch.clear();
+    tally = CRecordTally{};
     // A record written again with the same bytes stays the one shared already.
-    return pOld && pOld->SameBytes(*pNew) ? pOld : pNew;
+    return pOld && pOld->SameContent(*pNew) ? pOld : pNew;
+  };
+  // Where the records stand in the stream, for the block's places and offset.
+  std::uint32_t nPlaces = 0;
+  std::uint64_t nBytes = 0;
+  std::vector<CThicknessNote> notes;
+  const auto push = [&](const CStoredRecord* pRecord) {
+    for (const CThicknessNote& n : pRecord->m_thickness)
+      notes.push_back(CThicknessNote{nPlaces + n.nPlace, n.dThickness});
+    nPlaces += pRecord->m_nRecords;
+    nBytes += pRecord->m_bytes.size();
+    records.push_back(pRecord);
   };
 
   ar.Write(kWrittenMagic, kMagicSize);
   ar.WriteInt32(GetSelCount());
   m_pHeadRecord = take(m_pHeadRecord);
-  records.push_back(m_pHeadRecord.get());
+  push(m_pHeadRecord.get());
 
   const auto current = [](CKVObject* p) {
     if (!p->m_pStoredRecord || p->m_nChangeStamp > p->m_nStoredAt) return false;
@@ -242,7 +333,7 @@ std::vector<const CStoredRecord*> CKvillDoc::StoreRecords() {
       p->m_pStoredRecord = take(p->m_pStoredRecord);
       p->m_nStoredAt = CKVObject::LatestChangeStamp();
     }
-    records.push_back(p->m_pStoredRecord.get());
+    push(p->m_pStoredRecord.get());
   };
   // Shapes first, then bonds, each in list order: one walk of the list, the bonds kept
   // aside for the second pass.
@@ -262,12 +353,26 @@ std::vector<const CStoredRecord*> CKvillDoc::StoreRecords() {
     end.Flush();
     return CStoredRecord::Make(bytes);
   }();
-  records.push_back(s_pEnd.get());
+  push(s_pEnd.get());
+  if (!notes.empty()) {
+    const std::vector<std::uint8_t> extension = EncodeStreamExtension(notes, nBytes);
+    if (extension.empty()) {
+      m_pExtensionRecord.reset();
+    } else if (!m_pExtensionRecord || m_pExtensionRecord->m_bytes != extension) {
+      m_pExtensionRecord = CStoredRecord::Make(extension);
+    }
+    if (m_pExtensionRecord) records.push_back(m_pExtensionRecord.get());
+  }
   return records;
 }
 
 void CKvillDoc::AdoptRecords(std::span<const CStoredRecordRef> records) {
-  if (records.size() != m_listObjects.size() + 2) return;
+  const bool bExtension = !records.empty() && IsStreamExtension(records.back()->m_bytes);
+  if (records.size() != m_listObjects.size() + (bExtension ? 3 : 2)) return;
+  // The thickness a record notes came back with the load only when the block carried it.
+  if (!bExtension && std::any_of(records.begin(), records.end(),
+                                 [](const CStoredRecordRef& r) { return !r->m_thickness.empty(); }))
+    return;
   std::size_t nBonds = 0;
   for (const auto& p : m_listObjects) nBonds += p->AsBond() != nullptr ? 1 : 0;
   std::size_t i = 1;
@@ -279,6 +384,7 @@ void CKvillDoc::AdoptRecords(std::span<const CStoredRecordRef> records) {
     p->m_nLoadedStamp = p->m_nChangeStamp;
   }
   m_pHeadRecord = records.front();
+  if (bExtension) m_pExtensionRecord = records.back();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -321,10 +427,14 @@ class CRecordReader final : public IRecordDocument {
     return m_index.Find(rc, pt);
   }
   void NoteLoadedObject(CKVObject* pObj) override { m_index.Add(pObj); }
+  void NoteReadRecord(CKVObject& obj) override { m_tally.Read(obj); }
 
+  // Reads the record with the thickness its notes give; null when it does not read back
+  // whole, or its notes find no ellipses to go to.
   std::unique_ptr<CKVObject> Read(const CStoredRecord& record) {
     m_index.Clear();
     m_asked.clear();
+    m_tally = CRecordTally{};
     CArchive ar{std::span<const std::uint8_t>(record.m_bytes)};
     std::int32_t nKind = 0;
     if (!ar.ReadInt32(nKind)) return nullptr;
@@ -335,6 +445,8 @@ class CRecordReader final : public IRecordDocument {
     p->Load(ar, this);
     // A record that does not read back exactly is left to the whole reload.
     if (ar.IsCutShort() || ar.GetRemaining() != 0) return nullptr;
+    if (!record.m_thickness.empty() && !CRecordTally::Apply(record.m_thickness, m_tally.read))
+      return nullptr;
     return p;
   }
 
@@ -342,6 +454,7 @@ class CRecordReader final : public IRecordDocument {
 
  private:
   CBondEndIndex m_index;
+  CRecordTally m_tally;
 };
 
 std::int32_t KindOfRecord(const CStoredRecord& record) {
@@ -411,9 +524,15 @@ void NoteKeyRange(CGroup& group) {
 
 }  // namespace
 
-bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
+bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> snapshot) {
   m_nKeptByLastReload = 0;
-  if (records.size() < 2 || m_bSelectionOnly) return false;
+  if (snapshot.size() < 2 || m_bSelectionOnly) return false;
+  // The block after the end marker gives the objects read anew what their records note; the
+  // objects that stay hold the same records, notes and all.
+  const bool bExtension = IsStreamExtension(snapshot.back()->m_bytes);
+  const std::span<const CStoredRecordRef> records =
+      bExtension ? snapshot.first(snapshot.size() - 1) : snapshot;
+  if (records.size() < 2) return false;
   // The head this program writes (magic and selection count) and the end marker.
   const std::vector<std::uint8_t>& head = records.front()->m_bytes;
   if (head.size() != kMagicSize + 4 || std::memcmp(head.data(), kWrittenMagic, kMagicSize) != 0)
@@ -525,6 +644,8 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
   const It kNotRead = fresh.end();
   CRecordReader reader;
   const auto readFresh = [&](const CStoredRecord& record) {
+    // Notes without the block: the whole reload would not have set that thickness.
+    if (!bExtension && !record.m_thickness.empty()) return kNotRead;
     std::unique_ptr<CKVObject> p = reader.Read(record);
     if (!p) return kNotRead;
     fresh.push_back(std::move(p));
@@ -651,6 +772,7 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> records) {
   m_bRecordsHaveSelection = 1;
   SetSelCount(ClampSelCount(nSelCount));
   m_pHeadRecord = records.front();
+  m_pExtensionRecord = bExtension ? snapshot.back() : nullptr;
   AfterLoad(true);
   return true;
 }
@@ -737,13 +859,21 @@ bool CKvillDoc::LoadScanning(CArchive& ar) {
 }
 
 bool CKvillDoc::ReadRecords(CArchive& ar, bool bSkipUnknown) {
+  CRecordTally tally;
+  const CTallyScope counting(m_pTally, tally);
   const bool bPaste = !m_bReplaceOnLoad;
   const std::int64_t nTotal = static_cast<std::int64_t>(ar.GetPosition() + ar.GetRemaining());
   for (;;) {
     if (m_fnProgress) m_fnProgress(static_cast<std::int64_t>(ar.GetPosition()), nTotal);
     std::int32_t nKind = 0;
     if (!ar.ReadInt32(nKind)) return false;
-    if (nKind == KIND_END) return true;
+    if (nKind == KIND_END) {
+      if (!tally.read.empty()) {
+        if (const auto notes = ReadStreamExtension(ar, tally.nRecords))
+          CRecordTally::Apply(*notes, tally.read);
+      }
+      return true;
+    }
     std::unique_ptr<CKVObject> pNew = CreateObjectForKind(nKind);
     if (!pNew) {
       // A code no class answers to: the scanning loader steps over it, the plain loader

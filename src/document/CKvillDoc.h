@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/WorkProgress.h"
+#include "objects/CKVObject.h"
 #include "objects/CObList.h"
 #include "objects/CStoredRecord.h"
 #include "objects/Geometry.h"
@@ -17,6 +18,7 @@ class CArchive;
 class CBondEndIndex;
 class CKVObject;
 class CKvillSrvrItem;
+struct CRecordTally;
 
 // The magic a stream began with: the current family (selection count and selection flags
 // follow) or the older "KvillDoc" family (neither).
@@ -97,7 +99,7 @@ class CKvillDoc : public IRecordDocument {
   // that cannot be shown to give the same drawing (too much differs, an end reference that
   // could name another object, a record that does not read back whole); the caller then
   // reloads the whole stream.
-  bool ReloadChanged(std::span<const CStoredRecordRef> records);
+  bool ReloadChanged(std::span<const CStoredRecordRef> snapshot);
   // The paint that follows a history reload may move the bond points and formula boxes of
   // the objects just read (those loaded after stamp nSince); painting them again gives the
   // same, so each is still what a reload of its record and that paint make.
@@ -118,6 +120,8 @@ class CKvillDoc : public IRecordDocument {
   std::unique_ptr<CKVObject> CreateRecordObject(std::int32_t nKind) override;
   CKVObject* FindBondEnd(const CRect& rc, CPoint pt, bool bSelectedOnly) override;
   void NoteLoadedObject(CKVObject* pObj) override;
+  void NoteStoredRecord(const CKVObject& obj) override;
+  void NoteReadRecord(CKVObject& obj) override;
 
   // Which magic the last load found (StreamFamily::None when it found none) and its text.
   StreamFamily m_nLoadedFamily = StreamFamily::None;
@@ -185,7 +189,8 @@ class CKvillDoc : public IRecordDocument {
   bool LoadScanning(CArchive& ar);
   // Reads the selection count after a magic of the current family.
   void BeginRecords(CArchive& ar, StreamFamily family);
-  // Reads records up to the end marker; false when the data ends first.
+  // Reads records up to the end marker, and the block after it when there is one; false
+  // when the data ends before the end marker.
   bool ReadRecords(CArchive& ar, bool bSkipUnknown);
   void AfterStore();
   void AfterLoad(bool bOk);
@@ -193,9 +198,14 @@ class CKvillDoc : public IRecordDocument {
   bool m_bModified = false;
   // The head record last written, kept while the selection count does not change.
   CStoredRecordRef m_pHeadRecord;
+  // The block after the end marker last written, kept while it does not change.
+  CStoredRecordRef m_pExtensionRecord;
   std::int32_t m_nSelCountNoView = 0;
   // Bond-end lookup of the load in progress, built when the first bond asks.
   std::unique_ptr<CBondEndIndex> m_pEndIndex;
+  // The records of the store or load in progress, counted as they pass, with what the
+  // block after the end marker is to carry or may apply to; null outside one.
+  CRecordTally* m_pTally = nullptr;
   bool m_bEndIndexSelectedOnly = false;
   bool m_bLoading = false;
 };

@@ -45,6 +45,7 @@ bool CArchive::Flush() {
   if (m_mode != store) return true;
   const std::size_t n = static_cast<std::size_t>(m_pWrCur - m_buf.get());
   m_pWrCur = m_buf.get();
+  m_nWritten += n;
   if (n == 0) return !m_bWriteError;
   if (m_pOut) {
     m_pOut->insert(m_pOut->end(), m_buf.get(), m_buf.get() + n);
@@ -66,6 +67,7 @@ void CArchive::WriteSlow(const void* p, std::size_t n) {
     return;
   }
   // Large blocks go to the sink directly.
+  m_nWritten += n;
   const auto* pBytes = static_cast<const std::uint8_t*>(p);
   if (m_pOut) {
     m_pOut->insert(m_pOut->end(), pBytes, pBytes + n);

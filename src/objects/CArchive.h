@@ -52,6 +52,10 @@ class CArchive {
   // Hands buffered bytes to the sink. False when a file write failed (now or earlier).
   bool Flush();
   bool HasWriteError() const { return m_bWriteError; }
+  // Storing: how many bytes have been written since the archive was made.
+  std::uint64_t GetWrittenSize() const {
+    return m_nWritten + static_cast<std::uint64_t>(m_pWrCur - m_buf.get());
+  }
 
   // --- loading ---
   // Reads exactly n bytes, or returns false (see the class comment).
@@ -123,6 +127,7 @@ class CArchive {
   // Storing: free room of the buffer [m_pWrCur, m_pWrEnd).
   std::uint8_t* m_pWrCur = nullptr;
   std::uint8_t* m_pWrEnd = nullptr;
+  std::uint64_t m_nWritten = 0;  // handed on to the sink, or dropped on a write error
 
   // Loading: the window [m_pRdBegin, m_pRdEnd) holds the bytes from offset m_nWindowStart
   // of the data; for memory it is the whole data, for a file the last buffer filled.

@@ -55,8 +55,9 @@ void ClearLoadedDescendantSelection(CGroup& root) {
 // ---------------------------------------------------------------------------------------
 // The common part
 
-void CKVObject::Store(CArchive& ar, int nPass, IRecordDocument*) {
+void CKVObject::Store(CArchive& ar, int nPass, IRecordDocument* pDoc) {
   if (nPass != 0) return;
+  if (pDoc != nullptr) pDoc->NoteStoredRecord(*this);
   // The writer always writes the current family; the colour follows the same rule the
   // reader applies, so every record written reads back with the same length.
   ar.WriteInt32(m_nKind);
@@ -68,6 +69,7 @@ void CKVObject::Store(CArchive& ar, int nPass, IRecordDocument*) {
 }
 
 void CKVObject::Load(CArchive& ar, IRecordDocument* pDoc) {
+  if (pDoc != nullptr) pDoc->NoteReadRecord(*this);
   if (!pDoc || pDoc->RecordsHaveSelection()) ar.ReadInt32(m_bSelected);
   ar.ReadDouble(m_dScale);
   ReadRect(ar, m_rcBounds);

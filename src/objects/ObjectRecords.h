@@ -28,6 +28,11 @@ class IRecordDocument {
   virtual CKVObject* FindBondEnd(const CRect& rc, CPoint pt, bool bSelectedOnly) = 0;
   // A loader announces an object that has just been read, in walk order; never a bond.
   virtual void NoteLoadedObject(CKVObject* pObj) = 0;
+  // Every record, written or read, begins with its common part, which tells the document
+  // here: the records are thereby counted in stream order, bonds and groups included, so
+  // that what a record has no field for can be kept after the stream by the record's place.
+  virtual void NoteStoredRecord(const CKVObject& obj) { static_cast<void>(obj); }
+  virtual void NoteReadRecord(CKVObject& obj) { static_cast<void>(obj); }
 };
 
 // Kind codes of a stream, old ones included, that name a bond or a group.

@@ -41,7 +41,7 @@ void CUndoHistory::PushRecords(std::span<const CStoredRecord* const> records, bo
       if (old.size() == nEnd - nStart &&
           std::equal(old.begin(), old.end(), records.begin() + static_cast<std::ptrdiff_t>(nStart),
                      [](const CStoredRecordRef& a, const CStoredRecord* b) {
-                       return a.get() == b || a->SameBytes(*b);
+                       return a.get() == b || a->SameContent(*b);
                      })) {
         snapshot.m_runs.push_back(pPrev->m_runs[nRun]);
         continue;

@@ -41,19 +41,22 @@ TEST(NativeStreamWriter, CommonPartIsFortyFourBytes) {
   e->m_rcBounds = CRect{-10, 20, 30, -40};
   e->m_ptAnchor = CPoint{-10, 20};
   e->m_crColor = 0x00FF8001;
-  e->m_dThickness = 3.0;  // not part of the record
+  e->m_dThickness = 3.0;  // not part of the record: it follows the end marker
   Append(doc.m_listObjects, std::move(e));
   const auto bytes = StoreDoc(doc);
   const Bytes expected =
       Bytes().header().common(11, 1, 2.5, -10, 20, 30, -40, -10, 20, 0x00FF8001).end();
-  EXPECT_EQ(bytes, expected.v);
-  EXPECT_EQ(bytes.size(), 14u + 44 + 4);
+  ASSERT_EQ(bytes.size(), 14u + 44 + 4 + 24);
+  EXPECT_TRUE(std::equal(expected.v.begin(), expected.v.end(), bytes.begin()));
+  // "VLDEXT01", one entry: record 0, thickness 3.0.
+  const Bytes block = Bytes().raw("VLDEXT01", 8).i32(1).i32(0).f64(3.0);
+  EXPECT_TRUE(std::equal(block.v.begin(), block.v.end(), bytes.begin() + 62));
 
   CKvillDoc back;
   ASSERT_TRUE(LoadDoc(back, bytes));
   auto* pE = dynamic_cast<CEllipse*>(At(back.m_listObjects, 0));
   ASSERT_NE(pE, nullptr);
-  EXPECT_EQ(pE->m_dThickness, 1.0);
+  EXPECT_EQ(pE->m_dThickness, 3.0);
   EXPECT_EQ(pE->m_crColor, 0x00FF8001u);
   EXPECT_EQ(pE->m_dScale, 2.5);
 }

@@ -9,6 +9,8 @@
 #include "objects/CArchive.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
+#include "objects/CEllipse.h"
+#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "resources/CommandIds.h"
 
@@ -138,6 +140,30 @@ TEST_F(ViewHistory, RedoAfterRunningOffTheOnlySnapshotKeepsWhatWasSelectedSince)
   EXPECT_EQ(doc.m_listObjects.front()->m_bSelected, 1);
   EXPECT_EQ(view.m_nSelCount, 1);
   EXPECT_EQ(doc.m_listObjects.front().get(), e);
+}
+
+// An ellipse's thickness has no field in its record; an undo of something else keeps it,
+// and a redo that reads the ellipse anew gives it back.
+TEST_F(ViewHistory, AnUnrelatedUndoKeepsAnEllipsesThickness) {
+  auto* e = static_cast<CEllipse*>(doc.m_listObjects.front().get());
+  e->m_bSelected = 1;
+  view.m_nSelCount = 1;
+  view.m_pCurrent = e;
+  view.OnCommand(cmd::kThickness5);
+  ASSERT_EQ(e->m_dThickness, 5.0);
+  CFormula* f = view.CreateFormulaAt(CPoint{3000, -3000});
+  f->m_strText = "OH";
+  view.PushSnapshot();
+  view.Undo();
+  e = static_cast<CEllipse*>(doc.m_listObjects.front().get());
+  EXPECT_EQ(doc.m_listObjects.size(), 1u);
+  EXPECT_EQ(e->m_dThickness, 5.0);
+  view.Undo();
+  EXPECT_EQ(static_cast<CEllipse*>(doc.m_listObjects.front().get())->m_dThickness, 1.0);
+  // Redone with nothing left to keep: the ellipse is read from its record and the block.
+  doc.ClearForReplace();
+  view.Redo();
+  EXPECT_EQ(static_cast<CEllipse*>(doc.m_listObjects.front().get())->m_dThickness, 5.0);
 }
 
 TEST_F(ViewHistory, UndoToTheSavedStateClearsTheModifiedFlag) {
@@ -395,6 +421,8 @@ class PartialReload : public ViewFixture {
     CDot* pB = b.Dot(1000, -3000);
     b.Bond(a, pB);
     CDot* far = b.Dot(9000, -9000);
+    // A thickness that only the block after the stream's end marker keeps.
+    b.Ellipse(6000, -6000, 6600, -6600)->m_dThickness = 3.0;
     view.UpdateView();
     view.PushSnapshot();
     far->ResetDone();
@@ -455,6 +483,16 @@ TEST_F(PartialReload, UndoAndRedoOfEachEditEndAsAWholeReloadDoes) {
       // A bond inside a ring that stays would find the new dot too: all is read again.
       {"a dot like a ring's junction comes first", [this] { DotInFrontLike(Junction(left)); },
        Kept::None},
+      {"the ellipse made thinner",
+       [this] {
+         for (const auto& p : doc.m_listObjects) {
+           if (auto* e = dynamic_cast<CEllipse*>(p.get())) {
+             e->m_dThickness = 0.5;
+             e->MarkChanged();
+           }
+         }
+       },
+       Kept::Some},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -168,6 +168,16 @@ StreamFamily MatchMagic(const std::uint8_t magic[10], std::string* pText) {
   return StreamFamily::None;
 }
 
+std::array<CKVObject*, 2> EndsCopiedWithBond(const CCoupling& bond) {
+  std::array<CKVObject*, 2> tops{};
+  std::size_t i = 0;
+  for (CKVObject* pEnd : {bond.m_pEndA, bond.m_pEndB}) {
+    if (pEnd != nullptr && !pEnd->IsSelected()) tops[i] = pEnd->GetTop();
+    ++i;
+  }
+  return tops;
+}
+
 std::unique_ptr<CKVObject> CreateObjectForKind(std::int32_t nKind) {
   switch (nKind) {
     case 1:
@@ -260,12 +270,12 @@ bool CKvillDoc::StoreStream(CArchive& ar) {
   for (const auto& p : m_listObjects) {
     step();
     if (bSelOnly) {
-      if (!p->IsSelected()) continue;
-      if (auto* pBond = dynamic_cast<CCoupling*>(p.get())) {
+      if (!IsCopiedWithSelection(*p)) continue;
+      if (const CCoupling* pBond = p->AsBond()) {
         // A pasted bond must find its ends, so the unselected ones travel with it: their
         // topmost ancestors, once for every bond that needs them.
-        for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB})
-          if (pEnd && !pEnd->IsSelected()) pEnd->GetTop()->Store(ar, 0, this);
+        for (CKVObject* pTop : EndsCopiedWithBond(*pBond))
+          if (pTop != nullptr) pTop->Store(ar, 0, this);
         continue;
       }
     }
@@ -273,7 +283,7 @@ bool CKvillDoc::StoreStream(CArchive& ar) {
   }
   for (const auto& p : m_listObjects) {
     step();
-    if (bSelOnly && !p->m_bSelected) continue;
+    if (bSelOnly && !IsCopiedWithSelection(*p)) continue;
     p->Store(ar, 1, this);
   }
   ar.WriteInt32(KIND_END);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "objects/ObjectRecords.h"
 
 class CArchive;
+class CCoupling;
 class CBondEndIndex;
 class CKVObject;
 class CKvillSrvrItem;
@@ -210,6 +212,14 @@ class CKvillDoc : public IRecordDocument {
   bool m_bLoading = false;
 };
 
+// What a selection-only copy (the clipboard's stream, its pictures and their extents)
+// takes: a top-level object whose own flag is set. A bond that is selected only through a
+// selected end is not copied, and brings nothing with it.
+inline bool IsCopiedWithSelection(const CKVObject& top) { return top.m_bSelected != 0; }
+// The top-level objects that travel with a copied bond so that the copy finds its ends:
+// those of its ends that are not selected themselves (null where an end is selected or
+// missing). An end shared by several copied bonds travels once with each of them.
+std::array<CKVObject*, 2> EndsCopiedWithBond(const CCoupling& bond);
 // An object of the class a kind code of a stream names (old codes included), or null for a
 // code no class answers to.
 std::unique_ptr<CKVObject> CreateObjectForKind(std::int32_t nKind);

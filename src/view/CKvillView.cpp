@@ -953,13 +953,11 @@ void CKvillView::PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc
         break;
     }
   } else if (pDoc->m_bSelectionOnly) {
-    if (!pObj->m_bSelected) return;
-    if (nKind == KIND_COUPLING) {
-      // A bond copied alone brings the objects it hangs between.
-      auto* pBond = static_cast<CCoupling*>(pObj);
-      for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
-        if (pEnd == nullptr || pEnd->m_bSelected) continue;
-        CKVObject* pTop = pEnd->GetTop();
+    // The picture of a copied selection shows what its stream holds.
+    if (!IsCopiedWithSelection(*pObj)) return;
+    if (const CCoupling* pBond = pObj->AsBond()) {
+      for (CKVObject* pTop : EndsCopiedWithBond(*pBond)) {
+        if (pTop == nullptr) continue;
         pTop->Draw(pTarget);
         if (bBitmap) AddToExportExtent(pTop);
       }
@@ -1769,12 +1767,10 @@ CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt,
       if (progress && !progress(nDone++, nTotal)) break;
       CKVObject* pObj = p.get();
       if (pDoc->m_bSelectionOnly) {
-        if (!pObj->m_bSelected) continue;
-        if (pObj->GetKind() == KIND_COUPLING) {
-          auto* pBond = static_cast<CCoupling*>(pObj);
-          for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
-            if (pEnd != nullptr && !pEnd->IsSelected()) pEnd->GetTop()->Draw(pDC);
-          }
+        if (!IsCopiedWithSelection(*pObj)) continue;
+        if (const CCoupling* pBond = pObj->AsBond()) {
+          for (CKVObject* pTop : EndsCopiedWithBond(*pBond))
+            if (pTop != nullptr) pTop->Draw(pDC);
         }
       }
       pObj->Draw(pDC);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <span>
@@ -278,6 +279,49 @@ TEST_F(ViewClipboard, CutCopiesTheSelectionThenDeletesIt) {
   view.OnCommand(cmd::kEditPaste);
   ASSERT_EQ(doc.m_listObjects.size(), 4u);
   EXPECT_EQ(Order().back()->m_rcBounds, (CRect{6000, -6000, 7000, -7000}));
+}
+
+// A label bonded to a ring: the bond is selected through the label, but copied only when
+// its own flag is set, and only then does the ring travel with it. The stream, the picture
+// and its extents agree; cut and pasted, the label comes back alone.
+TEST_F(ViewClipboard, ALabelOnARingCopiesAloneAndOnlyItsBondBringsTheRing) {
+  CGroup* ring = DrawingBuilder(doc).Ring(CPoint{2000, -2000});
+  CKVObject* vertex = ring->m_listChildren.front().get();
+  CFormula* label = DrawingBuilder(doc).Formula("COOH", CPoint{4000, -1000});
+  CCoupling* bond = DrawingBuilder(doc).Bond(vertex, label);
+  CEllipse* thick = AddEllipse(6000, -6000, 6600, -6600);
+  thick->m_dThickness = 5.0;
+  view.UpdateView();
+  const CRect labelBox = label->m_rcBounds;
+
+  label->m_bSelected = 1;
+  view.m_nSelCount = 1;
+  ASSERT_TRUE(bond->IsSelected());
+  view.OnCommand(cmd::kEditCopySelection);
+  EXPECT_EQ(KindsIn(Clip()), (std::vector<int>{KIND_FORMULA}));
+  doc.m_bSelectionOnly = 1;
+  EXPECT_EQ(view.GetPictureExtent(),
+            (CSize{labelBox.right - labelBox.left + 200, labelBox.bottom - labelBox.top - 200}));
+  doc.m_bSelectionOnly = 0;
+
+  label->m_bSelected = 0;
+  bond->m_bSelected = 1;
+  view.OnCommand(cmd::kEditCopySelection);
+  EXPECT_EQ(KindsIn(Clip()), (std::vector<int>{KIND_GROUP, KIND_FORMULA, KIND_COUPLING}));
+
+  // Cut the label, paste it: one ring, one label, no bond; a thick ellipse pastes thick.
+  bond->m_bSelected = 0;
+  thick->m_bSelected = label->m_bSelected = 1;
+  view.m_nSelCount = 2;
+  view.OnCommand(cmd::kEditCut);
+  view.OnCommand(cmd::kEditPaste);
+  std::vector<int> kinds;
+  for (CKVObject* p : Order()) kinds.push_back(p->GetKind());
+  std::sort(kinds.begin(), kinds.end());
+  EXPECT_EQ(kinds, (std::vector<int>{KIND_FORMULA, KIND_GROUP, KIND_ELLIPSE}));
+  for (CKVObject* p : Order()) {
+    if (auto* e = dynamic_cast<CEllipse*>(p)) EXPECT_EQ(e->m_dThickness, 5.0);
+  }
 }
 
 TEST_F(ViewClipboard, CutWithNothingSelectedDeletesNothing) {

@@ -729,6 +729,10 @@ void CKvillView::RestoreEditCaret(CDC* pDC) {
 void CKvillView::AddToExportExtent(CKVObject* pObj) {
   const int nKind = pObj->GetKind();
   if (nKind == KIND_COUPLING) return;
+  // A formula clicked in and never typed in shows nothing on paper; it makes no blank space.
+  if (const auto* pFormula = dynamic_cast<const CFormula*>(pObj);
+      pFormula != nullptr && pFormula->m_strText.empty())
+    return;
   CRect rc = pObj->m_rcBounds;
   if (nKind == KIND_DOT) {
     const CPoint pt = pObj->GetAnchor();

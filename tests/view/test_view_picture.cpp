@@ -123,6 +123,9 @@ TEST_F(ViewPicture, AnEmptyFormulaIsFoundOnScreenButIsNothingOnPaperOrInAPicture
   const auto rectangles = [](const CRecordingDC& dc) {
     return dc.RecordsOf(CRecordingDC::Op::Rectangle).size();
   };
+  // Nor does it widen a picture: the ellipse alone and the margin.
+  EXPECT_EQ(view.GetPictureExtent(), (CSize{1000 + 200, -1000 - 200}));
+  EXPECT_EQ(view.m_rcExport, (CRect{3000, -3000, 4000, -4000}));
 
   // The window: its frame and handle, so that it can be found and deleted.
   view.UpdateView();

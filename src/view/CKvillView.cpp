@@ -114,6 +114,17 @@ class CBorrowedWindowDC : public CMeasuringDC {
 // Integer division of 64-bit values that cannot trap: a zero divisor gives 0.
 std::int64_t SafeDiv(std::int64_t a, std::int64_t b) { return b == 0 ? 0 : a / b; }
 
+// The scroll bar's thumb for a scroll position: 100 steps over five times the extent. Below
+// 0 (what lies left of or above the origin) the step is rounded down, so that the lowest
+// position the bar offers stands for the lowest scroll position.
+std::int32_t ThumbPosition(std::int32_t nScroll, std::int32_t nExt) {
+  const std::int64_t a = static_cast<std::int64_t>(nScroll) * 100;
+  const std::int64_t b = static_cast<std::int64_t>(nExt) * 5;
+  std::int64_t q = SafeDiv(a, b);
+  if (a < 0 && b > 0 && q * b != a) --q;
+  return Clamp32(q);
+}
+
 // Unlinks *it and inserts it at the head or the tail of the list; returns the next one.
 CObList::iterator MoveTo(CObList& list, CObList::iterator it, bool bToHead) {
   const auto next = std::next(it);
@@ -484,6 +495,7 @@ void CKvillView::UpdateExtentsAndScrollBars() {
     m_nExtRight = 10;
     m_nExtTop = 0;
     m_nExtLeft = 0;
+    UpdateScrollReach(0, 0);
     m_pHost->ShowScrollBar(SB_HORZ, false);
     m_pHost->ShowScrollBar(SB_VERT, false);
     m_bHBarShown = 0;
@@ -491,34 +503,58 @@ void CKvillView::UpdateExtentsAndScrollBars() {
     return;
   }
 
+  UpdateScrollReach(L, T);
   const double z = m_dZoom;
   // The horizontal extent is compared with the window once more divided by the zoom.
   const double Er = m_nExtRight;
-  UpdateScrollBar(SB_HORZ, Er / z / z, m_rcWindow.right, Er / z, m_nScrollX, m_nExtRight, m_nHPage,
-                  m_bHBarShown);
+  UpdateScrollBar(SB_HORZ, Er / z / z, m_rcWindow.right, Er / z, m_nScrollX, m_nExtRight,
+                  m_nHBarMin, m_nHPage, m_bHBarShown);
   m_nExtTop = std::min(m_nExtTop, 0);
   const double Eb = m_nExtBottom;
-  UpdateScrollBar(SB_VERT, Eb / z, m_rcWindow.bottom, Eb / z, m_nScrollY, m_nExtBottom, m_nVPage,
-                  m_bVBarShown);
+  UpdateScrollBar(SB_VERT, Eb / z, m_rcWindow.bottom, Eb / z, m_nScrollY, m_nExtBottom, m_nVBarMin,
+                  m_nVPage, m_bVBarShown);
+}
+
+void CKvillView::UpdateScrollReach(std::int32_t L, std::int32_t T) {
+  // The scroll position at which the window's first pixel shows the drawing's left edge
+  // (or its top), rounded down to a whole step of the bar (a hundredth of 5 x extent), so
+  // that the bar's lowest position reaches it.
+  const double z = m_dZoom;
+  const int dpiX = std::max(1, m_pHost->GetPixelsPerInchX());
+  const int dpiY = std::max(1, m_pHost->GetPixelsPerInchY());
+  const auto reach = [](double dScroll, std::int32_t nExt, std::int32_t& nBarMin,
+                        std::int32_t& nScrollMin) {
+    nBarMin = 0;
+    nScrollMin = 0;
+    if (!(dScroll < 0.0) || nExt <= 0) return;
+    const double dStep = 5.0 * nExt / 100.0;
+    const double dBar = std::max(std::floor(dScroll / dStep), -1e9);
+    nBarMin = Trunc32(dBar);
+    nScrollMin = Trunc32(std::max(dBar * dStep, -2147483648.0));
+  };
+  // The window's offset counts whole pixels: a margin of a few makes sure the edge shows.
+  constexpr double kMarginPixels = 4.0;
+  reach(L < 0 ? (static_cast<double>(L) * dpiX / (1440.0 * z) - kMarginPixels) * 20.0 * z * z : 0.0,
+        m_nExtRight, m_nHBarMin, m_nScrollMinX);
+  reach(T > 0 ? (-static_cast<double>(T) * dpiY / (1440.0 * z) - kMarginPixels) * 20.0 * z : 0.0,
+        m_nExtBottom, m_nVBarMin, m_nScrollMinY);
 }
 
 void CKvillView::UpdateScrollBar(int nBar, double dFit, double W, double dExtent,
-                                 std::int32_t nScroll, std::int32_t nExt, std::int32_t& nPage,
-                                 std::int32_t& bShown) {
-  // Shown while the drawing does not fit the window or the view is scrolled.
-  if (!(dFit > W || nScroll != 0)) {
+                                 std::int32_t nScroll, std::int32_t nExt, std::int32_t nBarMin,
+                                 std::int32_t& nPage, std::int32_t& bShown) {
+  // Shown while the drawing does not fit the window, the view is scrolled, or something
+  // lies left of or above the origin, where only the bar can take the window.
+  if (!(dFit > W || nScroll != 0 || nBarMin < 0)) {
     m_pHost->ShowScrollBar(nBar, false);
     bShown = 0;
     return;
   }
   m_pHost->ShowScrollBar(nBar, true);
-  m_pHost->SetScrollRange(nBar, 0, 100, false);
+  m_pHost->SetScrollRange(nBar, nBarMin, 100, false);
   m_pHost->SetScrollPage(nBar, Trunc32(W * 100.0 / dExtent));
   nPage = Trunc32(W * 10000.0 / dExtent);
-  m_pHost->SetScrollPos(nBar,
-                        Clamp32(SafeDiv(static_cast<std::int64_t>(nScroll) * 100,
-                                        static_cast<std::int64_t>(nExt) * 5)),
-                        true);
+  m_pHost->SetScrollPos(nBar, ThumbPosition(nScroll, nExt), true);
   bShown = 1;
 }
 
@@ -567,7 +603,7 @@ void CKvillView::NormalizePosition() {
   m_nExtLeft = std::min(m_nExtLeft, 0);
   if (m_nExtRight / z > m_rcWindow.right || m_rcWindow.left > m_nExtLeft / z) {
     m_pHost->ShowScrollBar(SB_HORZ, true);
-    m_pHost->SetScrollRange(SB_HORZ, 0, 100, false);
+    m_pHost->SetScrollRange(SB_HORZ, m_nHBarMin, 100, false);
     m_pHost->SetScrollPage(SB_HORZ, Trunc32(m_rcWindow.right / (m_nExtRight / z) * 100.0));
     ScheduleScrollRefresh();
   } else {
@@ -600,19 +636,22 @@ void CKvillView::OnScroll(bool bHorizontal, int nCode, int nPos) {
   const double k = bHorizontal ? m_dZoom * m_dZoom : m_dZoom;
   // The position that shows the end of the drawing. On a drawing smaller than the window
   // it would be negative, which would push the drawing away from the window's corner, so
-  // the scroll position never goes below 0.
+  // the scroll position never goes below 0 but to reach what lies left of or above the
+  // origin.
   const std::int32_t nLast = std::max(0, Trunc32((E + 100.0 - W * k) * 5.0));
+  const std::int32_t nFirst = std::min(0, bHorizontal ? m_nScrollMinX : m_nScrollMinY);
+  const std::int32_t nBarMin = bHorizontal ? m_nHBarMin : m_nVBarMin;
 
   switch (nCode) {
     case SB_LINEUP:
-      S = std::max(0, SatAdd(S, -100));
+      S = std::max(nFirst, SatAdd(S, -100));
       break;
     case SB_LINEDOWN:
       S = SatAdd(S, 100);
       if (S / 5 + W * k > E) S = nLast;
       break;
     case SB_PAGEUP:
-      S = std::max(0, SatAdd(S, Trunc32(-5.0 * W * k)));
+      S = std::max(nFirst, SatAdd(S, Trunc32(-5.0 * W * k)));
       break;
     case SB_PAGEDOWN:
       S = SatAdd(S, Trunc32(5.0 * W * k));
@@ -622,7 +661,12 @@ void CKvillView::OnScroll(bool bHorizontal, int nCode, int nPos) {
       break;
   }
   ScheduleScrollRefresh();
-  if (nPos != 0) {
+  // Below position 0 the thumb stands for what lies left of or above the origin; there a
+  // thumb dragged to 0 means 0 too.
+  const bool bThumb = nCode == SB_THUMBTRACK || nCode == SB_THUMBPOSITION;
+  if (nPos < 0 && bThumb && nBarMin < 0) {
+    S = std::max(nFirst, Clamp32(static_cast<std::int64_t>(E) * std::max(nPos, nBarMin) * 5 / 100));
+  } else if (nPos != 0 || (bThumb && nBarMin < 0)) {
     const std::int64_t n = nPos <= 1 ? 0 : nPos;
     S = Clamp32(static_cast<std::int64_t>(E) * n * 5 / 100);
     const std::int64_t m = 100 - P / 100;
@@ -636,14 +680,8 @@ void CKvillView::ScheduleScrollRefresh() {
 }
 
 void CKvillView::ScrollRefresh() {
-  m_pHost->SetScrollPos(SB_HORZ,
-                        Clamp32(SafeDiv(static_cast<std::int64_t>(m_nScrollX) * 100,
-                                        static_cast<std::int64_t>(m_nExtRight) * 5)),
-                        false);
-  m_pHost->SetScrollPos(SB_VERT,
-                        Clamp32(SafeDiv(static_cast<std::int64_t>(m_nScrollY) * 100,
-                                        static_cast<std::int64_t>(m_nExtBottom) * 5)),
-                        false);
+  m_pHost->SetScrollPos(SB_HORZ, ThumbPosition(m_nScrollX, m_nExtRight), false);
+  m_pHost->SetScrollPos(SB_VERT, ThumbPosition(m_nScrollY, m_nExtBottom), false);
   --m_nRefreshPending;
   CRedisplayScope redisplay(*this);
   UpdateView();
@@ -825,7 +863,16 @@ std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc
     m_rcExport = CRect{};
   }
 
-  if (pBuffer) m_pHost->BitBlt(pDC, 0, 0, Lw, -Lh, pTarget, 0, 0);
+  if (pBuffer) {
+    // From the drawing's origin to the window's far corner; scrolled to what lies left of
+    // or above the origin, from the window's own corner, so that none of it is left out.
+    const std::int32_t x0 =
+        std::min(0, Trunc32(static_cast<double>(ScrollOffsetX()) * 1440.0 * z / dpiX));
+    const std::int32_t y0 =
+        std::max(0, Trunc32(-static_cast<double>(ScrollOffsetY()) * 1440.0 * z / dpiY));
+    m_pHost->BitBlt(pDC, x0, y0, Clamp32(static_cast<std::int64_t>(Lw) - x0),
+                    Clamp32(-static_cast<std::int64_t>(Lh) - y0), pTarget, x0, y0);
+  }
   std::optional<CExportBitmap> result;
   if (bBitmap && pBuffer) result = CutExportBitmap(pDC, pTarget, dpiX, dpiY);
 

@@ -174,6 +174,13 @@ class CKvillView : public IViewLink, public IDocClient {
   CRect m_rcWindow;
   std::int32_t m_nHPage = 0;
   std::int32_t m_nVPage = 0;
+  // How far the scroll positions may go below 0, so that objects left of or above the
+  // origin can be reached (scroll units, 0 when nothing lies there), and the scroll bars'
+  // lowest positions that stand for them.
+  std::int32_t m_nScrollMinX = 0;
+  std::int32_t m_nScrollMinY = 0;
+  std::int32_t m_nHBarMin = 0;
+  std::int32_t m_nVBarMin = 0;
   std::int32_t m_bHBarShown = 0;
   std::int32_t m_bVBarShown = 0;
   std::int32_t m_nRefreshPending = 0;
@@ -715,7 +722,11 @@ class CKvillView : public IViewLink, public IDocClient {
   // them lay on an edge before (the extents may shrink) or there are too many on the edges.
   bool FollowExtents(std::int32_t& B, std::int32_t& T, std::int32_t& R, std::int32_t& L);
   void UpdateScrollBar(int nBar, double dFit, double W, double dExtent, std::int32_t nScroll,
-                       std::int32_t nExt, std::int32_t& nPage, std::int32_t& bShown);
+                       std::int32_t nExt, std::int32_t nBarMin, std::int32_t& nPage,
+                       std::int32_t& bShown);
+  // The reach below scroll position 0 for raw left and top extents L and T: m_nScrollMinX,
+  // m_nScrollMinY and the bars' lowest positions m_nHBarMin, m_nVBarMin.
+  void UpdateScrollReach(std::int32_t L, std::int32_t T);
 
   // Shows the caret of the edited formula again after painting.
   void RestoreEditCaret(CDC* pDC);

@@ -132,6 +132,43 @@ TEST_F(ViewScroll, ScrollingASmallDrawingNeverGivesANegativePosition) {
   EXPECT_EQ(view.m_nScrollY, 0);
 }
 
+// Objects left of and above the origin (older files, other programs, a ring dragged up to
+// the top) are within reach at every zoom: the bars reach below 0, and line steps and the
+// thumb take the window's corner to the drawing's corner. Nothing is moved to get there.
+TEST_F(ViewScroll, WhatLiesLeftOfOrAboveTheOriginCanBeScrolledTo) {
+  CEllipse* e = AddEllipse(-9000, 6000, 3000, -3000);
+  for (const double z : {1.0, 0.5, 2.0}) {
+    SCOPED_TRACE(z);
+    view.OnZoomDefault();
+    view.m_dZoom = z;
+    view.UpdateView();
+    ASSERT_TRUE(host.m_bars[SB_HORZ].bShown);
+    ASSERT_TRUE(host.m_bars[SB_VERT].bShown);
+    EXPECT_LT(host.m_bars[SB_HORZ].nMin, 0);
+    EXPECT_LT(host.m_bars[SB_VERT].nMin, 0);
+    for (int i = 0; i < 1000 && view.m_nScrollX > view.m_nScrollMinX; ++i)
+      view.OnHScroll(SB_LINELEFT, 0);
+    for (int i = 0; i < 1000 && view.m_nScrollY > view.m_nScrollMinY; ++i)
+      view.OnVScroll(SB_PAGEUP, 0);
+    const CPoint corner = view.DeviceToLogical(CPoint{0, 0});
+    EXPECT_LE(corner.x, -9000);
+    EXPECT_GE(corner.y, 6000);
+    // At most a step of the bar beyond the drawing.
+    EXPECT_GT(corner.x, -9000 - 2000 * z);
+    // The thumb: its lowest position is the same place, 0 the origin again.
+    view.OnHScroll(SB_THUMBTRACK, 0);
+    view.OnVScroll(SB_THUMBTRACK, 0);
+    EXPECT_EQ(view.DeviceToLogical(CPoint{0, 0}), (CPoint{0, 0}));
+    view.OnHScroll(SB_THUMBTRACK, host.m_bars[SB_HORZ].nMin);
+    view.OnVScroll(SB_THUMBTRACK, host.m_bars[SB_VERT].nMin);
+    EXPECT_EQ(view.DeviceToLogical(CPoint{0, 0}), corner);
+    // The refresh shows the thumbs at their lowest positions.
+    host.FireTimer(TIMER_SCROLL_REFRESH);
+    EXPECT_EQ(host.m_bars[SB_HORZ].nPos, host.m_bars[SB_HORZ].nMin);
+  }
+  EXPECT_EQ(e->m_rcBounds, (CRect{-9000, 6000, 3000, -3000}));
+}
+
 TEST_F(ViewScrollBig, ScrollSchedulesOneDeferredRefresh) {
   view.OnHScroll(SB_LINERIGHT, 0);
   EXPECT_TRUE(host.IsTimerRunning(TIMER_SCROLL_REFRESH));

@@ -1861,6 +1861,7 @@ void CKvillView::ReleaseObjects() {
   EndFormulaEditing();
   m_pCurrent = nullptr;
   m_pHover = nullptr;
+  m_pCtrlToggle = nullptr;
 }
 
 void CKvillView::ScheduleHistoryReset() { m_pHost->SetTimer(TIMER_RESET_HISTORY, 10); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <optional>
@@ -19,6 +20,8 @@
 #include "view/CUndoHistory.h"
 #include "view/IViewHost.h"
 #include "view/PaintIndex.h"
+
+class CArchive;
 
 class CFormula;
 class CGroup;
@@ -230,7 +233,9 @@ class CKvillView : public IViewLink, public IDocClient {
   CKVObject* FindHandleAt(CPoint pt);
   // A click with the select tool (or a template tool) on an object, with the message's
   // key flags.
-  void ClickSelect(CKVObject* pObj, unsigned nFlags);
+  // The click selection. With bDeferCtrlDeselect, a Ctrl-click on a selected object only
+  // remembers it (m_pCtrlToggle) for the release instead of deselecting it now.
+  void ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDeselect = false);
   void OnSelectAll();
   // Selection upkeep shared by the moves.
   void ResetAllDone();
@@ -257,6 +262,13 @@ class CKvillView : public IViewLink, public IDocClient {
   std::int32_t m_nSelCount = 0;
   std::int32_t m_nHandle = 0;
   std::int32_t m_bMoving = 0;
+  // The move is that of the copies a Ctrl-drag made: it goes on while Ctrl is held.
+  std::int32_t m_bCopyMoving = 0;
+  // Where the Ctrl-press that may start a copy drag was made, in client pixels.
+  CPoint m_ptCopyPress;
+  // A Ctrl-press on an object already selected: a drag copies the selection with it, so
+  // the Ctrl-click's deselection waits for a release without a drag.
+  CKVObject* m_pCtrlToggle = nullptr;
   std::int32_t m_bResizing = 0;
   std::int32_t m_bRotating = 0;
   std::int32_t m_bRubberBand = 0;
@@ -357,6 +369,14 @@ class CKvillView : public IViewLink, public IDocClient {
   // brings is selected (a lone object becomes the current one) and moved by (1000, -1000).
   // False, and nothing changed, when the clipboard holds no drawing.
   bool PasteNative();
+  // Reads a native stream in paste mode: what was edited, current or selected gives way,
+  // the objects read arrive selected and counted (the one object read becomes current), and
+  // they are moved by offset. read runs the load on the archive over data.
+  void PlaceStreamAsSelection(std::span<const std::uint8_t> data, CSize offset,
+                              const std::function<void(CArchive&)>& read);
+  // A Ctrl-press on an object is dragged: the selection is copied in its place, and the
+  // copies, selected, are what the drag moves; the release records the one undo step.
+  void DuplicateSelectionForDrag();
   // The clipboard commands of the menus, the accelerators and the context menus.
   static bool IsClipboardCommand(int nId);
   bool OnClipboardCommand(int nId);
@@ -453,7 +473,7 @@ class CKvillView : public IViewLink, public IDocClient {
   bool StartResizeAt(CPoint P);
   CHit PressedObject(CPoint P);
   void ShowPressCursor(int nKind, bool bCtrl);
-  bool PressOnObject(CHit& hit, CPoint P, unsigned nFlags, bool bCtrl);
+  bool PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned nFlags, bool bCtrl);
   void CreateWithTool(int nKind, CPoint P, CPoint ptClient);
   void StartRubberBand(CPoint ptClient);
   void PlaceFormula(CPoint ptClient);

@@ -1,4 +1,5 @@
 // The clipboard commands: Copy, Copy Selection, Cut and Paste, and the paste routine.
+#include <functional>
 #include <memory>
 #include <new>
 #include <optional>
@@ -154,16 +155,26 @@ bool CKvillView::PasteNative() {
     return false;
   }
 
-  // What was being edited, current or selected before gives way to what is pasted.
+  PlaceStreamAsSelection(*data, kPasteOffset, [pItem](CArchive& ar) {
+    pItem->Serialize(ar, CSerializeOptions{.bReplaceOnLoad = false});
+  });
+  UpdateView();
+  return true;
+}
+
+void CKvillView::PlaceStreamAsSelection(std::span<const std::uint8_t> data, CSize offset,
+                                        const std::function<void(CArchive&)>& read) {
+  CKvillDoc* pDoc = m_pDocument;
+  // What was being edited, current or selected before gives way to what is read.
   EndFormulaEditing();
   m_pCurrent = nullptr;
   DeselectAll();
   {
-    CArchive ar{std::span<const std::uint8_t>(*data)};
-    // Paste mode: every object read arrives selected and counted, and a pasted bond looks
-    // for its ends among the pasted objects only.
+    CArchive ar{data};
+    // Paste mode: every object read arrives selected and counted, and a bond read looks
+    // for its ends among the objects read only.
     CFlagScope reading(m_bPasteReading, 1);
-    pItem->Serialize(ar, CSerializeOptions{.bReplaceOnLoad = false});
+    read(ar);
   }
 
   // The stored selection count says nothing about this drawing: count again.
@@ -173,7 +184,7 @@ bool CKvillView::PasteNative() {
     if (p->IsSelected()) ++m_nSelCount;
   }
   if (m_nSelCount == 1) {
-    // The one pasted object is normally the last one.
+    // The one object read is normally the last one.
     CKVObject* pOnly = nullptr;
     if (list.back()->IsSelected()) {
       pOnly = list.back().get();
@@ -187,15 +198,32 @@ bool CKvillView::PasteNative() {
     }
     if (pOnly != nullptr && pOnly->m_bSelected) m_pCurrent = pOnly;
   }
+  if (offset.cx == 0 && offset.cy == 0) return;
 
+  CScopedWindowDC dc(*m_pHost);
+  if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
+  // The move's inverting frames would be painted over by the repaint right after; a
+  // scratch surface takes them, so a large paste does not draw two frames per object.
+  CMeasuringDC scratch(dc.Get());
+  DragSelection(&scratch, offset);
+}
+
+void CKvillView::DuplicateSelectionForDrag() {
+  CKvillDoc* pDoc = m_pDocument;
+  pDoc->m_bCopyDrag = 0;
+  m_pCtrlToggle = nullptr;
+  // The selection as Copy Selection takes it (copied bonds bring their unselected ends),
+  // read back in its place: the copies are the selection the drag moves, the originals
+  // stay where they are.
+  std::vector<std::uint8_t> bytes;
   {
-    CScopedWindowDC dc(*m_pHost);
-    if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
-    // The move's inverting frames would be painted over by the repaint right after; a
-    // scratch surface takes them, so a large paste does not draw two frames per object.
-    CMeasuringDC scratch(dc.Get());
-    DragSelection(&scratch, kPasteOffset);
+    CArchive ar(&bytes);
+    pDoc->Serialize(ar, CSerializeOptions{.bSelectionOnly = true, .bStoringToFile = false});
+    ar.Flush();
   }
-  UpdateView();
-  return true;
+  PlaceStreamAsSelection(bytes, CSize{0, 0}, [pDoc](CArchive& ar) {
+    pDoc->Serialize(ar, CSerializeOptions{.bReplaceOnLoad = false});
+  });
+  m_bMoving = 1;
+  m_bCopyMoving = 1;
 }

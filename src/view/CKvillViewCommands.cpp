@@ -149,6 +149,7 @@ std::vector<std::unique_ptr<CKVObject>> CKvillView::RemoveSelected(bool bDestroy
     std::unordered_set<const CKVObject*> gone;
     for (const auto& p : unlinked) AddTree(p.get(), gone);
     if (gone.count(m_pHover) != 0) m_pHover = nullptr;
+    if (gone.count(m_pCtrlToggle) != 0) m_pCtrlToggle = nullptr;
     DeleteBondsEndingIn(list, gone);
     unlinked.clear();
     UpdateView();

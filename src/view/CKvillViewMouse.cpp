@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "document/CKvillDoc.h"
 #include "objects/CCoupling.h"
@@ -25,6 +27,9 @@ struct BondTool {
   int nPenStyle;
   int nSide;
 };
+
+// How far a press may wander, in pixels, and still be a click rather than a drag.
+constexpr std::int64_t kClickSlop = 3;
 
 // The bond-type tools with the style, pen style and side of the bonds they start.
 constexpr BondTool kBondTools[] = {
@@ -245,7 +250,7 @@ void CKvillView::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
   // A press on an object selects it or attaches a bond to it; what is left creates with
   // the tool, in empty space and with the formula tool everywhere.
   const bool bCreate =
-      hit.nKind == 0 || m_nTool == TOOL_FORMULA || PressOnObject(hit, P, nFlags, bCtrl);
+      hit.nKind == 0 || m_nTool == TOOL_FORMULA || PressOnObject(hit, P, ptClient, nFlags, bCtrl);
   if (bCreate) CreateWithTool(hit.nKind, P, ptClient);
 
   if (m_bPendingModified) pDoc->SetModifiedFlag();
@@ -302,7 +307,7 @@ void CKvillView::ShowPressCursor(int nKind, bool bCtrl) {
   }
 }
 
-bool CKvillView::PressOnObject(CHit& hit, CPoint P, unsigned nFlags, bool bCtrl) {
+bool CKvillView::PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned nFlags, bool bCtrl) {
   CKVObject* O = hit.pObj;
   m_ptDragAnchor = P;
   if (m_nEditState == 1 && O->IsSelected() && hit.nKind == KIND_FORMULA) {
@@ -323,17 +328,21 @@ bool CKvillView::PressOnObject(CHit& hit, CPoint P, unsigned nFlags, bool bCtrl)
     hit.nKind = 0;
     return true;
   }
+  bool bCopyPress = false;
   if (m_nTool == TOOL_SELECT && !m_bBondCursor) {
     if (bCtrl) {
+      // The copy cursor promises a copy: dragged, the press duplicates the selection.
       m_pHost->SetCursor(IDI_COPY_CURSOR);
       m_pDocument->m_bCopyDrag = 1;
+      m_ptCopyPress = ptClient;
+      bCopyPress = true;
     } else {
       m_pCurrent = nullptr;
       m_pHost->SetCursor(IDC_SIZEALL);
       m_bMoving = 1;
     }
   }
-  ClickSelect(O, nFlags);
+  ClickSelect(O, nFlags, bCopyPress);
   return true;
 }
 
@@ -432,6 +441,7 @@ CKVObject* CKvillView::PlaceObjectOfTool(int nTool, CPoint P) {
 void CKvillView::EndMove() {
   NormalizePosition();
   m_bMoving = 0;
+  m_bCopyMoving = 0;
   m_bPendingModified = 1;
   UpdateView();
   PushSnapshot();
@@ -476,7 +486,14 @@ void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
     UpdateView();
   }
 
-  if (m_bMoving && bButton && !LeftCtrlDown()) {
+  // A Ctrl-press dragged further than a click's jitter copies the selection; the copies
+  // then move as any selection does, Ctrl held or not.
+  if (pDoc->m_bCopyDrag && bButton && m_nTool == TOOL_SELECT &&
+      (std::abs(static_cast<std::int64_t>(ptClient.x) - m_ptCopyPress.x) > kClickSlop ||
+       std::abs(static_cast<std::int64_t>(ptClient.y) - m_ptCopyPress.y) > kClickSlop)) {
+    DuplicateSelectionForDrag();
+  }
+  if (m_bMoving && bButton && (!LeftCtrlDown() || m_bCopyMoving)) {
     m_pCurrent = nullptr;
     CScopedWindowDC dc(*m_pHost);
     if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
@@ -674,9 +691,11 @@ void CKvillView::OnLButtonUp(unsigned, CPoint ptClient) {
   pDoc->m_nKindUnderMouse = hit.nKind;
 
   if (pDoc->m_bCopyDrag) {
-    pDoc->SetModifiedFlag();
-    PushSnapshot();
+    // A Ctrl-click that was not dragged copies nothing and records nothing; a selected
+    // object it was made on leaves the selection now.
     pDoc->m_bCopyDrag = 0;
+    if (CKVObject* pToggle = std::exchange(m_pCtrlToggle, nullptr))
+      ClickSelect(pToggle, MK_CONTROL);
   }
 
   const bool bCtrl = LeftCtrlDown();

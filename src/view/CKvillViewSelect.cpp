@@ -53,7 +53,7 @@ CKVObject* CKvillView::FindHandleAt(CPoint pt) {
   return nullptr;
 }
 
-void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags) {
+void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDeselect) {
   Unsettle();
   if (pObj == nullptr || m_pDocument == nullptr) return;
   CObList& list = m_pDocument->m_listObjects;
@@ -84,6 +84,8 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags) {
         }
       }
     }
+  } else if (bCtrl && m_nTool == TOOL_SELECT && bDeferCtrlDeselect) {
+    m_pCtrlToggle = O;
   } else if (bCtrl && m_nTool == TOOL_SELECT) {
     O->SetSelected(0);
     if (!IsBond(O)) --m_nSelCount;

@@ -81,8 +81,9 @@ TEST_F(ViewSelection, CtrlClickOnASelectedObjectDropsItAndItsSelectedBonds) {
   EXPECT_FALSE(bond->m_bSelected);
   EXPECT_TRUE(b->m_bSelected);
   EXPECT_EQ(view.m_nSelCount, 1);
-  // The Ctrl-press waits for its release, which records one snapshot.
-  EXPECT_EQ(Snapshots(), 1u);
+  // The Ctrl-press waits for its release; not dragged, it copied nothing and records nothing.
+  EXPECT_EQ(Snapshots(), 0u);
+  EXPECT_EQ(doc.m_listObjects.size(), 3u);
   EXPECT_EQ(doc.m_bCopyDrag, 0);
 }
 
@@ -191,4 +192,98 @@ TEST_F(ViewSelection, RectangleWithoutAWindowSurfaceStillSelects) {
   host.m_bDCAvailable = true;
   EXPECT_TRUE(host.m_dragRects.empty());
   EXPECT_TRUE(a->m_bSelected);
+}
+
+// ---- Ctrl and a drag copy ----
+
+// What the copy cursor promises: a Ctrl-press on an object dragged away copies the
+// selection there, selected, and leaves the originals; one undo step takes the copies
+// away. Not dragged, the press copies nothing and records nothing, and a Ctrl-click on a
+// selected object still takes it out of the selection, at the release.
+TEST_F(ViewSelection, CtrlDragCopiesTheSelectionAndACtrlClickCopiesNothing) {
+  CFormula* f = AddFormula(1500, -1500, 2100, -1800, "COOH");
+  CDot* d = AddDot(600, -1650);
+  CCoupling* bond = AddBond(d, f);
+  CEllipse* e = AddEllipse(3000, -3000, 3600, -3600);
+  e->m_dThickness = 4.0;
+  view.UpdateView();
+  view.PushSnapshot();
+  // The formula as laid out, and a point inside it on the pixel grid.
+  const CRect fBox = f->m_rcBounds;
+  const CPoint fAt{(fBox.left + fBox.right) / 30 * 15, (fBox.top + fBox.bottom) / 30 * 15};
+  const auto at = [&](int dx, int dy) { return CPoint{fAt.x + dx, fAt.y + dy}; };
+  const auto moved = [](CRect rc, int dx, int dy) {
+    return CRect{rc.left + dx, rc.top + dy, rc.right + dx, rc.bottom + dy};
+  };
+  host.m_keysDown = {VK_LCONTROL};
+
+  // A Ctrl-click (2 pixels of jitter) selects the formula and copies nothing.
+  Press(at(0, 0), MK_LBUTTON | MK_CONTROL);
+  Move(at(30, -30), MK_LBUTTON | MK_CONTROL);
+  Release(at(30, -30), MK_CONTROL);
+  EXPECT_EQ(doc.m_listObjects.size(), 4u);
+  EXPECT_EQ(Snapshots(), 1u);
+  EXPECT_TRUE(f->m_bSelected);
+  // The ellipse joins the selection; the press on the selected formula then drags both
+  // 600 units right and 300 down.
+  Click(CPoint{3300, -3300}, MK_CONTROL);
+  ASSERT_EQ(view.m_nSelCount, 2);
+  Press(at(0, 0), MK_LBUTTON | MK_CONTROL);
+  EXPECT_TRUE(f->m_bSelected);  // still selected while the press may become a drag
+  Move(at(300, -150), MK_LBUTTON | MK_CONTROL);
+  Move(at(600, -300), MK_LBUTTON | MK_CONTROL);
+  Release(at(600, -300), MK_CONTROL);
+
+  ASSERT_EQ(doc.m_listObjects.size(), 6u);
+  EXPECT_EQ(Snapshots(), 2u);
+  EXPECT_EQ(f->m_rcBounds, fBox);
+  EXPECT_EQ(e->m_rcBounds, (CRect{3000, -3000, 3600, -3600}));
+  EXPECT_FALSE(f->m_bSelected || e->m_bSelected || bond->m_bSelected);
+  const CFormula* fCopy = Last<CFormula>(KIND_FORMULA);
+  const CEllipse* eCopy = Last<CEllipse>(KIND_ELLIPSE);
+  ASSERT_NE(fCopy, f);
+  EXPECT_EQ(fCopy->m_strText, "COOH");
+  EXPECT_EQ(fCopy->m_rcBounds, moved(fBox, 600, -300));
+  EXPECT_EQ(eCopy->m_rcBounds, (CRect{3600, -3300, 4200, -3900}));
+  EXPECT_EQ(eCopy->m_dThickness, 4.0);
+  EXPECT_TRUE(fCopy->m_bSelected && eCopy->m_bSelected);
+  EXPECT_EQ(view.m_nSelCount, 2);
+  EXPECT_EQ(CountKind(KIND_COUPLING), 1);  // the bond was not selected: not copied
+
+  view.Undo();
+  EXPECT_EQ(doc.m_listObjects.size(), 4u);
+
+  // A Ctrl-click on a selected object, not dragged, deselects it at the release.
+  CFormula* f2 = Last<CFormula>(KIND_FORMULA);
+  host.m_keysDown.clear();
+  Click(at(0, 0));
+  ASSERT_TRUE(f2->m_bSelected);
+  host.m_keysDown = {VK_LCONTROL};
+  Press(at(0, 0), MK_LBUTTON | MK_CONTROL);
+  EXPECT_TRUE(f2->m_bSelected);
+  Release(at(0, 0), MK_CONTROL);
+  EXPECT_FALSE(f2->m_bSelected);
+  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_EQ(Snapshots(), 2u);
+}
+
+// A bond selected by itself is copied as Copy Selection copies it: with its ends.
+TEST_F(ViewSelection, CtrlDragOfABondCopiesItWithItsEnds) {
+  CDot* a = AddDot(300, -600);
+  CDot* b = AddDot(1800, -600);
+  CCoupling* bond = AddBond(a, b);
+  bond->m_bSelected = 1;
+  view.m_nSelCount = 1;
+  host.m_keysDown = {VK_LCONTROL};
+  Press(CPoint{1050, -600}, MK_LBUTTON | MK_CONTROL);
+  Move(CPoint{1050, -1200}, MK_LBUTTON | MK_CONTROL);
+  Release(CPoint{1050, -1200}, MK_CONTROL);
+  ASSERT_EQ(doc.m_listObjects.size(), 6u);
+  const CCoupling* copy = Last<CCoupling>(KIND_COUPLING);
+  ASSERT_NE(copy, bond);
+  EXPECT_EQ(copy->m_pEndA->m_ptAnchor, (CPoint{300, -1200}));
+  EXPECT_EQ(copy->m_pEndB->m_ptAnchor, (CPoint{1800, -1200}));
+  EXPECT_NE(copy->m_pEndA, a);
+  EXPECT_EQ(a->m_ptAnchor, (CPoint{300, -600}));
+  EXPECT_EQ(bond->m_pEndB, b);
 }

@@ -335,7 +335,11 @@ class CKvillView : public IViewLink, public IDocClient {
   // the clipboard's Cut deletes through it too.
   void OnEditDelete();
   void OnGroup();
-  void OnUngroup();
+  // Takes the group apart (nothing unless it is the one selected top-level object).
+  void OnUngroup(CGroup* G);
+  // The group Edit > Ungroup takes apart: the current object when it is a group, else the
+  // one selected top-level object when it is a group; null when there is none.
+  CGroup* GroupToUngroup() const;
   void OnBringFront();
   void OnBringBack();
   // Mirror the selection about the vertical (or horizontal) centre line of its span.

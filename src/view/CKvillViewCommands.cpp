@@ -196,6 +196,7 @@ bool CKvillView::IsEditingCommandEnabled(int nId) const {
     case cmd::kContextGroup:
       return m_nSelCount >= 2;
     case cmd::kUngroup:
+      return GroupToUngroup() != nullptr;
     case cmd::kContextUngroup:
       return O != nullptr && O->AsGroup() != nullptr && m_nSelCount == 1;
     case cmd::kBringFront:
@@ -244,8 +245,10 @@ bool CKvillView::OnEditingCommand(int nId) {
       OnGroup();
       return true;
     case cmd::kUngroup:
+      OnUngroup(GroupToUngroup());
+      return true;
     case cmd::kContextUngroup:
-      OnUngroup();
+      OnUngroup(m_pCurrent != nullptr ? m_pCurrent->AsGroup() : nullptr);
       return true;
     case cmd::kBringFront:
       OnBringFront();
@@ -340,9 +343,21 @@ void CKvillView::OnGroup() {
   PushSnapshot();
 }
 
-void CKvillView::OnUngroup() {
+CGroup* CKvillView::GroupToUngroup() const {
+  if (m_pDocument == nullptr || m_nSelCount != 1) return nullptr;
+  if (m_pCurrent != nullptr && m_pCurrent->AsGroup() != nullptr) return m_pCurrent->AsGroup();
+  // However the group came to be selected (a click that left no current object, an undo),
+  // the one selected object is the one to take apart. Selected objects stand at the end of
+  // the list, so the search from the end is short.
+  const CObList& list = m_pDocument->m_listObjects;
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    if ((*it)->m_bSelected) return (*it)->AsGroup();
+  }
+  return nullptr;
+}
+
+void CKvillView::OnUngroup(CGroup* G) {
   CKvillDoc* pDoc = m_pDocument;
-  CGroup* G = m_pCurrent != nullptr ? m_pCurrent->AsGroup() : nullptr;
   if (pDoc == nullptr || G == nullptr || m_nSelCount != 1) return;
   // Only a group that the unlinking takes out of the drawing can hand over its children:
   // one nested in another group or not selected would leave them in two lists at once.
@@ -371,6 +386,7 @@ void CKvillView::OnUngroup() {
   // A bond that ended on the group itself has nothing left to end on.
   DeleteBondsEndingIn(list, std::unordered_set<const CKVObject*>{G});
   if (m_pHover == G) m_pHover = nullptr;
+  if (m_pCtrlToggle == G) m_pCtrlToggle = nullptr;
   pGroup.reset();
   m_bPendingModified = 1;
   UpdateView();

@@ -283,6 +283,31 @@ TEST_F(UngroupCommand, OnlyTheCurrentGroupAloneSelectedComesApart) {
   EXPECT_EQ(Snapshots(), 0u);
 }
 
+// The menu's Ungroup takes apart the one selected group however it came to be selected: by
+// a click that moved a pixel on the way (which leaves no current object) or by an undo.
+TEST_F(UngroupCommand, AGroupSelectedByAClickOrLeftSelectedByAnUndoComesApart) {
+  CGroup* g = AddBenzene(CPoint{3000, -3000});
+  view.UpdateView();
+  view.PushSnapshot();
+  Press(CPoint{3000, -3000});
+  Move(CPoint{3015, -3000});
+  Release(CPoint{3015, -3000});
+  ASSERT_TRUE(g->m_bSelected);
+  ASSERT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_TRUE(view.IsCommandEnabled(cmd::kUngroup));
+  Run(cmd::kUngroup);
+  EXPECT_EQ(CountKind(KIND_GROUP), 0);
+  EXPECT_EQ(view.m_nSelCount, 12);
+
+  view.Undo();
+  ASSERT_EQ(CountKind(KIND_GROUP), 1);
+  ASSERT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_TRUE(view.IsCommandEnabled(cmd::kUngroup));
+  Run(cmd::kUngroup);
+  EXPECT_EQ(CountKind(KIND_GROUP), 0);
+  EXPECT_EQ(CountKind(KIND_DOT), 6);
+}
+
 using FrontBackCommands = EditingCommands;
 
 TEST_F(FrontBackCommands, BackThenFrontRestoresTheEndOfTheOrderAndRecordsNothing) {

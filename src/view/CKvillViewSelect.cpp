@@ -59,8 +59,11 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDe
   CObList& list = m_pDocument->m_listObjects;
   CKVObject* O = pObj->GetTop();
   const bool bCtrl = (nFlags & MK_CONTROL) != 0;
+  // Selected as the object model answers it: a bond counts as selected through a selected
+  // end, so a click on it keeps a selection it already belongs to.
+  const bool bWasSelected = O->IsSelected() != 0;
 
-  if (!bCtrl && !O->m_bSelected && m_nTool == TOOL_SELECT) {
+  if (!bCtrl && !bWasSelected && m_nTool == TOOL_SELECT) {
     m_pCurrent = nullptr;
     DeselectAll();
   }
@@ -70,7 +73,7 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDe
     m_nEditState = 0;
     m_pHost->HideCaret();
   }
-  if (!O->m_bSelected && m_nTool == TOOL_SELECT) {
+  if (!bWasSelected && m_nTool == TOOL_SELECT) {
     O->m_bSelected = 1;
     O->MarkChanged();
     m_pCurrent = O;

@@ -194,6 +194,63 @@ TEST_F(ViewSelection, RectangleWithoutAWindowSurfaceStillSelects) {
   EXPECT_TRUE(a->m_bSelected);
 }
 
+// ---- A bond counts as selected through a selected end ----
+
+// Three clicks whose answer depends on it: a plain click on a bond selected through an end
+// keeps the selection (and a drag from there moves it), a plain click on a bond hanging on
+// a selected group keeps the group alone, and a Ctrl-click on a bond whose ends are both
+// selected deselects what it would deselect, leaving the count as it was.
+TEST_F(ViewSelection, ClicksOnABondSelectedThroughItsEndsKeepTheSelection) {
+  CDot* j1 = AddDot(300, -600);
+  CDot* j2 = AddDot(1800, -600);
+  CDot* j3 = AddDot(3300, -600);
+  CCoupling* b12 = AddBond(j1, j2);
+  CCoupling* b23 = AddBond(j2, j3);
+  j1->m_bSelected = j2->m_bSelected = b12->m_bSelected = 1;
+  Click(CPoint{2550, -600});
+  EXPECT_EQ(view.m_nSelCount, 3);
+  EXPECT_EQ(b23->m_bSelected, 0);
+  EXPECT_EQ(j3->m_bSelected, 0);
+  EXPECT_TRUE(j1->m_bSelected && j2->m_bSelected && b12->m_bSelected);
+  // Pressed there and dragged 20 pixels right, the selection moves; J3 stays.
+  Press(CPoint{2550, -600});
+  Move(CPoint{2850, -600});
+  Release(CPoint{2850, -600});
+  EXPECT_EQ(j1->m_ptAnchor, (CPoint{600, -600}));
+  EXPECT_EQ(j2->m_ptAnchor, (CPoint{2100, -600}));
+  EXPECT_EQ(j3->m_ptAnchor, (CPoint{3300, -600}));
+
+  // A group selected, a bond from one of its junctions to a junction outside.
+  doc.ClearForReplace();
+  CGroup* ring = DrawingBuilder(doc).Ring(CPoint{1500, -3000});
+  CKVObject* vertex = ring->m_listChildren.front().get();
+  CDot* outside = AddDot(vertex->m_ptAnchor.x + 1500, vertex->m_ptAnchor.y);
+  AddBond(vertex, outside);
+  ring->m_bSelected = 1;
+  view.m_nSelCount = 1;
+  Click(CPoint{vertex->m_ptAnchor.x + 750, vertex->m_ptAnchor.y});
+  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_TRUE(ring->m_bSelected);
+  EXPECT_FALSE(outside->m_bSelected);
+
+  // Two bonds crossing; the one hit has its own flag clear and both its ends selected.
+  doc.ClearForReplace();
+  CDot* a = AddDot(300, -1500);
+  CDot* b = AddDot(3300, -1500);
+  CDot* c = AddDot(1800, 0);
+  CDot* d = AddDot(1800, -3000);
+  AddBond(a, b);
+  CCoupling* hit = AddBond(c, d);
+  c->m_bSelected = d->m_bSelected = 1;
+  view.m_nSelCount = 2;
+  ASSERT_EQ(view.FindObjectAt(CPoint{1800, -1500}).pObj, hit);
+  host.m_keysDown = {VK_LCONTROL};
+  Click(CPoint{1800, -1500}, MK_CONTROL);
+  EXPECT_EQ(view.m_nSelCount, 2);
+  EXPECT_EQ(hit->m_bSelected, 0);
+  EXPECT_TRUE(c->m_bSelected && d->m_bSelected);
+}
+
 // ---- Ctrl and a drag copy ----
 
 // What the copy cursor promises: a Ctrl-press on an object dragged away copies the

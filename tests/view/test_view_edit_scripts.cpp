@@ -248,6 +248,24 @@ TEST_F(EditScripts, TheExtentsGrowAndShrinkWithTheObjectOnTheEdge) {
   EXPECT_EQ(view.m_nRawRight, moving->m_rcBounds.right);
 }
 
+// The same at the bottom edge: one incremental update puts the raw bottom extent at the
+// moved formula's bottom, without which the vertical scroll bar could not reach it.
+TEST_F(EditScripts, TheExtentsFollowAnObjectPastTheBottomEdge) {
+  DrawingBuilder b(doc);
+  b.Formula("OH", CPoint{1000, -1000});
+  CFormula* moving = b.Formula("C", CPoint{3000, -3000});
+  view.m_dZoom = 0.2;
+  view.UpdateView();
+  view.UpdateView();
+  const std::uint64_t nFollowed = view.ExtentsFollowedFromChanges();
+  moving->ResetDone();
+  moving->MoveTo(CPoint{3000, -90000});
+  view.UpdateView();
+  EXPECT_EQ(view.ExtentsFollowedFromChanges(), nFollowed + 1);
+  EXPECT_EQ(view.m_nRawBottom, moving->m_rcBounds.bottom);
+  EXPECT_LT(view.m_nRawBottom, -90000);
+}
+
 // An undo that keeps the other objects and the paint index, and puts the object on the
 // edge back inside, shrinks the extents to what they were.
 TEST_F(EditScripts, AnUndoThatTakesTheObjectOnTheEdgeBackShrinksTheExtents) {

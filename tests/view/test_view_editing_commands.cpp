@@ -610,6 +610,18 @@ TEST_F(NudgeCommands, TheLeftArrowMovesByExactlyAHundredThenNormalisesTheRightDo
   EXPECT_TRUE(Recorded(2, true));
 }
 
+// Up takes the top over 500, so the drawing is shifted down until the top is at -500.
+TEST_F(NudgeCommands, TheUpArrowOverTheTopShiftsTheDrawingDown) {
+  CEllipse* moved = AddEllipse(1000, 450, 1400, 50);
+  CEllipse* still = AddEllipse(3000, -1000, 3400, -1400);
+  view.UpdateView();
+  SelectOnly({moved});
+  Run(cmd::kKeyUp);
+  EXPECT_EQ(moved->m_rcBounds, (CRect{1000, -500, 1400, -900}));
+  EXPECT_EQ(still->m_rcBounds, (CRect{3000, -2050, 3400, -2450}));
+  EXPECT_EQ(Snapshots(), 1u);
+}
+
 TEST_F(NudgeCommands, PlainAndFineOffsetsInEveryDirection) {
   // Right of 0 and below 0, where normalising shifts nothing.
   CEllipse* e = AddEllipse(3000, -4000, 3400, -4400);

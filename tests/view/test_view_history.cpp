@@ -166,6 +166,53 @@ TEST_F(ViewHistory, AnUnrelatedUndoKeepsAnEllipsesThickness) {
   EXPECT_EQ(static_cast<CEllipse*>(doc.m_listObjects.front().get())->m_dThickness, 5.0);
 }
 
+// A group reloaded by an undo and redo holds a bond to a junction outside it. Deleting the
+// junction takes the bond out of the group, which must say it changed: the undo then gives
+// the group both members back, and the drawing is the stream it was.
+TEST_F(ViewHistory, AGroupThatLosesANestedBondOnDeleteIsRecordedAnew) {
+  doc.ClearForReplace();
+  auto g = std::make_unique<CGroup>();
+  auto inner = std::make_unique<CDot>();
+  inner->MoveTo(CPoint{500, -500});
+  CDot* pInner = inner.get();
+  g->AddChild(std::move(inner));
+  CDot* outside = AddDot(2000, -500);
+  auto bond = std::make_unique<CCoupling>();
+  bond->m_pEndA = pInner;
+  bond->m_pEndB = outside;
+  g->AddChild(std::move(bond));
+  Add(std::move(g));
+  view.UpdateView();
+  view.ClearHistory();
+  view.PushSnapshot();
+  Change(0);  // moves the group: the history holds two states of it
+  view.Undo();
+  view.Redo();
+  const std::vector<std::uint8_t> before = Store(doc);
+  CGroup* group = nullptr;
+  CKVObject* junction = nullptr;
+  for (const auto& p : doc.m_listObjects) {
+    if (p->AsGroup() != nullptr) group = p->AsGroup();
+    if (p->GetKind() == KIND_DOT) junction = p.get();
+  }
+  ASSERT_NE(group, nullptr);
+  ASSERT_NE(junction, nullptr);
+  ASSERT_EQ(group->m_listChildren.size(), 2u);
+
+  view.DeselectAll();
+  junction->m_bSelected = 1;
+  view.m_nSelCount = 1;
+  view.OnCommand(cmd::kEditDelete);
+  ASSERT_EQ(group->m_listChildren.size(), 1u);
+  view.Undo();
+  group = nullptr;
+  for (const auto& p : doc.m_listObjects)
+    if (p->AsGroup() != nullptr) group = p->AsGroup();
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(group->m_listChildren.size(), 2u);
+  EXPECT_EQ(Store(doc), before);
+}
+
 TEST_F(ViewHistory, UndoToTheSavedStateClearsTheModifiedFlag) {
   const std::string strPath = ::testing::TempDir() + "view_history_save.vld";
   {

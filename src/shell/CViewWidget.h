@@ -41,6 +41,8 @@ class CViewWidget : public QWidget, public IViewHost {
   void SetInPlaceFrame(CInPlaceFrame* pFrame) { m_pInPlaceFrame = pFrame; }
   CKvillView* View() const { return m_pView; }
   QWidget* Client() const { return m_pClient; }
+  // The horizontal (SB_HORZ) or vertical (SB_VERT) scroll bar, for tests.
+  QScrollBar* ScrollBar(int nBar) const { return m_pBars[nBar]; }
   // The back buffer as last painted (tests and screenshots).
   const QImage& BackBuffer() const { return m_imgScreen; }
   bool IsTimerRunning(int nId) const;

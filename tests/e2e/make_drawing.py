@@ -4,6 +4,11 @@
   make_drawing.py menus OUT   one object of each kind at known places (see below)
   make_drawing.py rings N OUT N benzene-sized rings of six junctions and six bonds,
                               in rows of 50, 600 units apart
+  make_drawing.py label OUT   the menus drawing's ellipse, a ring centred at (3000, -5400)
+                              and the label "COOH" anchored at (4500, -5250), bonded to
+                              the ring's rightmost junction (3300, -5400)
+  make_drawing.py far OUT     an ellipse (-20000, 14000)-(-18000, 12000) left of and above
+                              the origin, and the menus drawing's ellipse
 
 The menus drawing, in drawing units (15 to a pixel at zoom 1 and 96 pixels per inch):
 an ellipse (1500, -1500)-(3000, -3000), the leftmost and topmost ink; the formula "OH"
@@ -39,7 +44,8 @@ def bond(rng, a, b):
     return o
 
 
-def ring(rng, cx, cy):
+def ring_with_dots(rng, cx, cy):
+    """A ring's group record and its junctions (the first is the rightmost)."""
     dots = [plain(d) for d in m.ring_children(rng, cx, cy, 6, 300)[0]]
     bonds = [bond(rng, dots[k], dots[(k + 1) % 6]) for k in range(6)]
     head = plain(m.Obj(m.KIND_GROUP, (cx - 330, cy + 330, cx + 330, cy - 330),
@@ -49,6 +55,35 @@ def ring(rng, cx, cy):
         out += d.record()
     for b in bonds:
         out += b.record()
+    return out + m.i32(m.KIND_END), dots
+
+
+def ring(rng, cx, cy):
+    return ring_with_dots(rng, cx, cy)[0]
+
+
+def ellipse(rng, box):
+    o = plain(m.Obj(m.KIND_ELLIPSE, box, (box[0], box[1]), rng, 0))
+    o.record = o.common
+    return o
+
+
+def label():
+    rng = random.Random(3)
+    text = b'COOH'
+    formula = plain(m.Obj(m.KIND_FORMULA, (4500, -5250, 5100, -5550), (4500, -5250), rng, 0))
+    formula.record = lambda: formula.common() + m.i32(len(text)) + text
+    group, dots = ring_with_dots(rng, 3000, -5400)
+    out = b'8Valendra\0' + m.i32(0) + ellipse(rng, (1500, -1500, 3000, -3000)).record()
+    out += group + formula.record() + bond(rng, dots[0], formula).record()
+    return out + m.i32(m.KIND_END)
+
+
+def far():
+    rng = random.Random(4)
+    out = b'8Valendra\0' + m.i32(0)
+    for box in ((-20000, 14000, -18000, 12000), (1500, -1500, 3000, -3000)):
+        out += ellipse(rng, box).record()
     return out + m.i32(m.KIND_END)
 
 
@@ -86,6 +121,8 @@ def main():
         data, path = menus(), sys.argv[2]
     elif len(sys.argv) == 4 and sys.argv[1] == 'rings':
         data, path = rings(int(sys.argv[2])), sys.argv[3]
+    elif len(sys.argv) == 3 and sys.argv[1] in ('label', 'far'):
+        data, path = (label if sys.argv[1] == 'label' else far)(), sys.argv[2]
     else:
         sys.exit(__doc__)
     with open(path, 'wb') as f:

@@ -39,24 +39,8 @@ fail() {
 }
 shot() { import -window root "$OUT/$1.png"; }
 
-settings() {  # LANGUAGE_ID: a main window of 1000 x 750 at the corner, toolbar and status bar
-  printf '[Software]\nClasses\\Valendra\\settings=%s\nClasses\\Valendra\\settings2=%s\n' \
-    "0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 1000 750 0 1" "$1" >"$VALENDRA_SETTINGS"
-}
-start_editor() {  # LOG_NAME [FILE]
-  local log=$OUT/editor-$1.log
-  shift
-  ASAN_OPTIONS=$EDITOR_ASAN_OPTIONS "$BIN" "$@" >"$log" 2>&1 &
-  APP=$!
-  wait_for draw_bar_shown || fail "the Draw bar did not appear"
-  MAIN=$(xdotool search --all --onlyvisible --pid "$APP" --name ' - Valendra$' | head -1)
-  [ -n "$MAIN" ] || fail "no main window"
-}
-stop_editor() { kill "$APP"; wait "$APP" 2>/dev/null; APP=; }
-
-# Where the drawing's point (0, 0) is on the screen: the ellipse's box, the leftmost and
-# topmost ink, starts 100 pixels right of and below it. The ink is what an empty drawing
-# in the same window does not show.
+# Where the drawing's point (0, 0) is on the screen: the ink that an empty drawing in the
+# same window does not show.
 settings 1033
 start_editor empty
 settled_shot empty
@@ -64,15 +48,7 @@ stop_editor
 start_editor english "$OUT/menus.vld"
 wait_for screen_differs_from drawing "$OUT/empty.png" || fail "the drawing never showed"
 settled_shot drawing
-# The scroll bars that the drawing brings along lie right of and below 900 x 640.
-read -r INK_X INK_Y <<<"$(compare "$OUT/empty.png" "$OUT/drawing.png" -compose src -highlight-color black \
-  -lowlight-color white - 2>/dev/null | convert - -crop 900x640+0+0 -trim \
-  -format '%[fx:page.x] %[fx:page.y]' info:)"
-OX=$((INK_X - 100 + 1)) OY=$((INK_Y - 100 + 1))
-echo "drawing origin on the screen: $OX,$OY (ink from $INK_X,$INK_Y)"
-# A drawing point on the screen at zoom 1: 15 units to the pixel.
-sx() { echo $((OX + $1 / 15)); }
-sy() { echo $((OY - $1 / 15)); }
+find_origin "$OUT/empty.png" "$OUT/drawing.png"
 
 MENU=
 open_menu() {  # NAME then xdotool arguments that open it

@@ -36,20 +36,8 @@ fail() {
 }
 alive() { kill -0 "$APP" 2>/dev/null || fail "the editor stopped"; }
 
-# A main window of 1000 x 750 at the corner, English, toolbar and status bar.
-printf '[Software]\nClasses\\Valendra\\settings=%s\nClasses\\Valendra\\settings2=1033\n' \
-  "0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 1000 750 0 1" >"$VALENDRA_SETTINGS"
-start_editor() {  # LOG_NAME [FILE]
-  local log=$OUT/editor-$1.log
-  shift
-  ASAN_OPTIONS=$EDITOR_ASAN_OPTIONS "$BIN" "$@" >"$log" 2>&1 &
-  APP=$!
-  wait_for draw_bar_shown || fail "the Draw bar did not appear"
-  MAIN=$(xdotool search --all --onlyvisible --pid "$APP" --name ' - Valendra$' | head -1)
-  [ -n "$MAIN" ] || fail "no main window"
-  xdotool windowactivate --sync "$MAIN" 2>/dev/null || xdotool windowfocus --sync "$MAIN"
-}
-stop_editor() { kill "$APP"; wait "$APP" 2>/dev/null; APP=; }
+settings 1033
+focus_main() { xdotool windowactivate --sync "$MAIN" 2>/dev/null || xdotool windowfocus --sync "$MAIN"; }
 inode() { stat -c %i "$1" 2>/dev/null; }
 file_replaced() { [ "$(inode "$1")" != "$2" ] && [ -s "$1" ]; }
 save() {  # FILE
@@ -67,21 +55,15 @@ ink() {
     -format "%[fx:int(w*h*(1-mean)+0.5)]" info:
 }
 
-# Where the drawing's point (0, 0) is on the screen: the menus drawing's ellipse, its
-# leftmost and topmost ink, starts 100 pixels right of and below it.
+# Where the drawing's point (0, 0) is on the screen.
 start_editor empty
 settled_shot empty
 stop_editor
 start_editor menus "$OUT/menus.vld"
+focus_main
 wait_for screen_differs_from drawing "$OUT/empty.png" || fail "the drawing never showed"
 settled_shot menus
-read -r INK_X INK_Y <<<"$(compare "$OUT/empty.png" "$OUT/menus.png" -compose src -highlight-color black \
-  -lowlight-color white - 2>/dev/null | convert - -crop 900x640+0+0 -trim \
-  -format '%[fx:page.x] %[fx:page.y]' info:)"
-OX=$((INK_X - 100 + 1)) OY=$((INK_Y - 100 + 1))
-echo "drawing origin on the screen: $OX,$OY"
-sx() { echo $((OX + $1 / 15)); }
-sy() { echo $((OY - $1 / 15)); }
+find_origin "$OUT/empty.png" "$OUT/menus.png"
 
 # 1. Ctrl held, the formula "OH" (anchored at (4500, -2100)) dragged 100 pixels right and
 # 50 down: two formulas, the copy 1500 units right of and 750 below the original.
@@ -102,6 +84,7 @@ stop_editor
 # 2. The label "COOH" bonded to a ring: clicked, cut and pasted. One ring, one label, and
 # only the ring's own six bonds.
 start_editor label "$OUT/label.vld"
+focus_main
 wait_for screen_differs_from label_shown "$OUT/empty.png" || fail "the label drawing never showed"
 xdotool mousemove --sync "$(sx 4800)" "$(sy -5400)" click 1
 xdotool key --clearmodifiers ctrl+x
@@ -121,6 +104,7 @@ stop_editor
 # until the far one shows in the window's top-left corner, where there was no ink before:
 # its left arc in the strip 40 pixels wide below the Draw bar.
 start_editor far "$OUT/far.vld"
+focus_main
 wait_for screen_differs_from far_opened "$OUT/empty.png" || fail "the far drawing never showed"
 settled_shot far_opened
 [ "$(ink far_opened $((OX + 100)) $((OY + 100)) 101 101)" -gt 40 ] || fail "the near ellipse is not shown"

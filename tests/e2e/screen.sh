@@ -1,6 +1,8 @@
 # Sourced by the end-to-end scripts that drive the editor's windows: waits for what the
-# screen and the window list show. The script sets OUT (its output folder) and APP (the
-# editor's process id) and defines fail.
+# screen and the window list show, and the editor started and stopped on a drawing whose
+# origin is found on the screen. The script sets OUT (its output folder), BIN (the editor),
+# EDITOR_ASAN_OPTIONS and VALENDRA_SETTINGS, keeps the editor's process id in APP and
+# defines fail.
 
 # Waits until a command succeeds, trying every 50 ms for at most 60 s (the deadline only
 # stops a broken program from hanging the test). The deadline is in time, not in tries: a
@@ -52,3 +54,38 @@ settled_shot() {  # NAME
   done
   fail "the screen did not settle for $1"
 }
+
+# The settings file: a main window of 1000 x 750 at the corner, toolbar and status bar, in
+# the interface language LANGUAGE_ID (1033 English, 1029 Czech).
+settings() {  # LANGUAGE_ID
+  printf '[Software]\nClasses\\Valendra\\settings=%s\nClasses\\Valendra\\settings2=%s\n' \
+    "0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 1000 750 0 1" "$1" >"$VALENDRA_SETTINGS"
+}
+# Starts the editor, its output in editor-LOG_NAME.log, and waits for its Draw bar and main
+# window (MAIN).
+start_editor() {  # LOG_NAME [ARGUMENTS]
+  local log=$OUT/editor-$1.log
+  shift
+  ASAN_OPTIONS=$EDITOR_ASAN_OPTIONS "$BIN" "$@" >"$log" 2>&1 &
+  APP=$!
+  wait_for draw_bar_shown || fail "the Draw bar did not appear"
+  MAIN=$(xdotool search --all --onlyvisible --pid "$APP" --name ' - Valendra$' | head -1)
+  [ -n "$MAIN" ] || fail "no main window"
+}
+stop_editor() { kill "$APP"; wait "$APP" 2>/dev/null; APP=; }
+
+# Where the drawing's point (0, 0) is on the screen (OX, OY), from the screenshots of an
+# empty drawing and of one whose leftmost and topmost ink is the box of an ellipse 100
+# pixels right of and below the origin (make_drawing.py's menus drawing). The scroll bars
+# that the drawing brings along lie right of and below 900 x 640.
+find_origin() {  # EMPTY_SHOT DRAWING_SHOT
+  local ink_x ink_y
+  read -r ink_x ink_y <<<"$(compare "$1" "$2" -compose src -highlight-color black \
+    -lowlight-color white - 2>/dev/null | convert - -crop 900x640+0+0 -trim \
+    -format '%[fx:page.x] %[fx:page.y]' info:)"
+  OX=$((ink_x - 100 + 1)) OY=$((ink_y - 100 + 1))
+  echo "drawing origin on the screen: $OX,$OY (ink from $ink_x,$ink_y)"
+}
+# A drawing point on the screen at zoom 1: 15 units to the pixel.
+sx() { echo $((OX + $1 / 15)); }
+sy() { echo $((OY - $1 / 15)); }

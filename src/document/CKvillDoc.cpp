@@ -10,6 +10,8 @@
 #include <unordered_set>
 
 #include "document/CBondEndIndex.h"
+#include "document/CPartialReload.h"
+#include "document/CRecordTally.h"
 #include "document/IDocClient.h"
 #include "document/StreamExtension.h"
 #include "objects/CArchive.h"
@@ -77,45 +79,6 @@ std::int32_t ClampSelCount(std::int32_t n) {
 
 }  // namespace
 
-// The records of one store or load, counted in stream order: the ellipses whose thickness
-// the block after the end marker carries (storing) or may set (loading).
-struct CRecordTally {
-  std::uint32_t nRecords = 0;
-  std::vector<CThicknessNote> stored;
-  std::vector<std::pair<std::uint32_t, CEllipse*>> read;
-
-  void Stored(const CKVObject& obj) {
-    const auto* pEllipse = dynamic_cast<const CEllipse*>(&obj);
-    // An ellipse with a code no class answers to is no real ellipse, and a thickness that
-    // is not a number has nothing to keep.
-    if (pEllipse != nullptr && obj.m_nKind == KIND_ELLIPSE && pEllipse->m_dThickness != 1.0 &&
-        std::isfinite(pEllipse->m_dThickness))
-      stored.push_back(CThicknessNote{nRecords, pEllipse->m_dThickness});
-    ++nRecords;
-  }
-  void Read(CKVObject& obj) {
-    if (auto* pEllipse = dynamic_cast<CEllipse*>(&obj);
-        pEllipse != nullptr && (obj.m_nKind == 5 || obj.m_nKind == KIND_ELLIPSE))
-      read.emplace_back(nRecords, pEllipse);
-    ++nRecords;
-  }
-  // Sets the thickness the notes give, all or none: a note that finds no ellipse at its
-  // place says the block is not of this stream.
-  static bool Apply(std::span<const CThicknessNote> notes,
-                    std::span<const std::pair<std::uint32_t, CEllipse*>> ellipses) {
-    std::vector<CEllipse*> targets;
-    targets.reserve(notes.size());
-    auto it = ellipses.begin();
-    for (const CThicknessNote& n : notes) {
-      while (it != ellipses.end() && it->first < n.nPlace) ++it;
-      if (it == ellipses.end() || it->first != n.nPlace) return false;
-      targets.push_back(it->second);
-    }
-    for (std::size_t i = 0; i < notes.size(); ++i) targets[i]->m_dThickness = notes[i].dThickness;
-    return true;
-  }
-};
-
 namespace {
 
 // Puts a tally in place for one store or load and takes it away again.
@@ -141,6 +104,13 @@ void CKvillDoc::NoteStoredRecord(const CKVObject& obj) {
 
 void CKvillDoc::NoteReadRecord(CKVObject& obj) {
   if (m_pTally != nullptr) m_pTally->Read(obj);
+}
+
+bool ReadWrittenHead(std::span<const std::uint8_t> head, std::int32_t& nSelCount) {
+  if (head.size() != kMagicSize + 4 || std::memcmp(head.data(), kWrittenMagic, kMagicSize) != 0)
+    return false;
+  CArchive ar{head};
+  return ar.Skip(kMagicSize) && ar.ReadInt32(nSelCount);
 }
 
 StreamFamily MatchMagic(const std::uint8_t magic[10], std::string* pText) {
@@ -364,16 +334,19 @@ std::vector<const CStoredRecord*> CKvillDoc::StoreRecords() {
     return CStoredRecord::Make(bytes);
   }();
   push(s_pEnd.get());
-  if (!notes.empty()) {
-    const std::vector<std::uint8_t> extension = EncodeStreamExtension(notes, nBytes);
-    if (extension.empty()) {
-      m_pExtensionRecord.reset();
-    } else if (!m_pExtensionRecord || m_pExtensionRecord->m_bytes != extension) {
-      m_pExtensionRecord = CStoredRecord::Make(extension);
-    }
-    if (m_pExtensionRecord) records.push_back(m_pExtensionRecord.get());
-  }
+  if (!notes.empty()) AppendExtensionRecord(records, notes, nBytes);
   return records;
+}
+
+void CKvillDoc::AppendExtensionRecord(std::vector<const CStoredRecord*>& records,
+                                      std::span<const CThicknessNote> notes, std::uint64_t nAt) {
+  const std::vector<std::uint8_t> extension = EncodeStreamExtension(notes, nAt);
+  if (extension.empty()) {
+    m_pExtensionRecord.reset();
+  } else if (!m_pExtensionRecord || m_pExtensionRecord->m_bytes != extension) {
+    m_pExtensionRecord = CStoredRecord::Make(extension);
+  }
+  if (m_pExtensionRecord) records.push_back(m_pExtensionRecord.get());
 }
 
 void CKvillDoc::AdoptRecords(std::span<const CStoredRecordRef> records) {
@@ -400,389 +373,21 @@ void CKvillDoc::AdoptRecords(std::span<const CStoredRecordRef> records) {
 // ---------------------------------------------------------------------------------------
 // Reloading only what differs
 
-namespace {
-
-// What a bond end reference names: a box and an anchor.
-struct CEndKey {
-  CRect rc;
-  CPoint pt;
-  bool operator==(const CEndKey& o) const { return rc == o.rc && pt == o.pt; }
-};
-struct CEndKeyHash {
-  std::size_t operator()(const CEndKey& k) const {
-    std::uint64_t h = 0x9E3779B97F4A7C15ull;
-    for (const std::int32_t v : {k.rc.left, k.rc.top, k.rc.right, k.rc.bottom, k.pt.x, k.pt.y}) {
-      h ^= static_cast<std::uint32_t>(v);
-      h *= 0xBF58476D1CE4E5B9ull;
-      h ^= h >> 31;
-    }
-    return static_cast<std::size_t>(h);
-  }
-};
-CEndKey KeyOf(const CKVObject* p) { return CEndKey{p->m_rcBounds, p->m_ptAnchor}; }
-
-// Reads one record by itself. A group's bonds find their ends among the group's own
-// objects read before them, as in a whole read when nothing earlier has the same box and
-// anchor (the caller checks that); every reference asked for is noted, and a top-level
-// bond finds nothing here: the caller resolves its ends in the whole new list.
-class CRecordReader final : public IRecordDocument {
- public:
-  bool RecordsHaveSelection() const override { return true; }
-  bool IsPastingRecords() const override { return false; }
-  std::unique_ptr<CKVObject> CreateRecordObject(std::int32_t nKind) override {
-    return CreateObjectForKind(nKind);
-  }
-  CKVObject* FindBondEnd(const CRect& rc, CPoint pt, bool) override {
-    m_asked.push_back(CEndKey{rc, pt});
-    return m_index.Find(rc, pt);
-  }
-  void NoteLoadedObject(CKVObject* pObj) override { m_index.Add(pObj); }
-  void NoteReadRecord(CKVObject& obj) override { m_tally.Read(obj); }
-
-  // Reads the record with the thickness its notes give; null when it does not read back
-  // whole, or its notes find no ellipses to go to.
-  std::unique_ptr<CKVObject> Read(const CStoredRecord& record) {
-    m_index.Clear();
-    m_asked.clear();
-    m_tally = CRecordTally{};
-    CArchive ar{std::span<const std::uint8_t>(record.m_bytes)};
-    std::int32_t nKind = 0;
-    if (!ar.ReadInt32(nKind)) return nullptr;
-    std::unique_ptr<CKVObject> p = CreateObjectForKind(nKind);
-    if (!p) return nullptr;
-    p->m_nKind = nKind;
-    p->m_pParent = nullptr;
-    p->Load(ar, this);
-    // A record that does not read back exactly is left to the whole reload.
-    if (ar.IsCutShort() || ar.GetRemaining() != 0) return nullptr;
-    if (!record.m_thickness.empty() && !CRecordTally::Apply(record.m_thickness, m_tally.read))
-      return nullptr;
-    return p;
-  }
-
-  std::vector<CEndKey> m_asked;
-
- private:
-  CBondEndIndex m_index;
-  CRecordTally m_tally;
-};
-
-std::int32_t KindOfRecord(const CStoredRecord& record) {
-  if (record.m_bytes.size() < 4) return -1;
-  std::uint32_t u = 0;
-  for (int i = 3; i >= 0; --i) u = (u << 8) | record.m_bytes[static_cast<std::size_t>(i)];
-  return static_cast<std::int32_t>(u);
-}
-
-// Calls f on every object a bond end can name inside a top-level object, in the order a
-// whole read offers them: the object itself, then its descendants depth first, groups
-// inside and bonds never. onBond sees the bonds inside a group.
-template <typename F, typename B>
-void ForEachEndCandidate(CKVObject* pTop, F&& f, B&& onBond) {
-  if (pTop->AsBond() != nullptr) return;
-  f(pTop);
-  CGroup* pGroup = pTop->AsGroup();
-  if (pGroup == nullptr) return;
-  WalkGroup(*pGroup, [&](std::unique_ptr<CKVObject>& slot, CGroup&) {
-    CKVObject* p = slot.get();
-    if (CCoupling* pBond = p->AsBond()) {
-      onBond(pBond);
-    } else if (p->AsGroup() == nullptr) {
-      f(p);
-    }
-    return WalkStep::Enter;
-  });
-}
-
-void Widen(CGroup& g, const CRect& rc) {
-  const std::int32_t v[4] = {rc.left, rc.top, rc.right, rc.bottom};
-  for (int i = 0; i < 4; ++i) {
-    g.m_nKeyLo[i] = std::min(g.m_nKeyLo[i], v[i]);
-    g.m_nKeyHi[i] = std::max(g.m_nKeyHi[i], v[i]);
-  }
-}
-
-// Whether a box could be that of an object inside the group, or of an end of its bonds.
-bool RangeMayHold(const CGroup& g, const CRect& rc) {
-  if (!g.m_bKeyRange) return true;
-  const std::int32_t v[4] = {rc.left, rc.top, rc.right, rc.bottom};
-  for (int i = 0; i < 4; ++i)
-    if (v[i] < g.m_nKeyLo[i] || v[i] > g.m_nKeyHi[i]) return false;
-  return true;
-}
-
-// Notes the group's key range (CGroup::m_bKeyRange) as its objects stand now.
-void NoteKeyRange(CGroup& group) {
-  group.m_bKeyRange = false;
-  for (int i = 0; i < 4; ++i) {
-    group.m_nKeyLo[i] = std::numeric_limits<std::int32_t>::max();
-    group.m_nKeyHi[i] = std::numeric_limits<std::int32_t>::min();
-  }
-  bool bOutside = false;
-  ForEachEndCandidate(
-      &group, [&](CKVObject* p) { Widen(group, p->m_rcBounds); },
-      [&](CCoupling* pBond) {
-        for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
-          if (pEnd == nullptr || pEnd->GetTop() != &group)
-            bOutside = true;
-          else
-            Widen(group, pEnd->m_rcBounds);
-        }
-      });
-  group.m_bKeyRange = !bOutside;
-}
-
-}  // namespace
-
 bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> snapshot) {
   m_nKeptByLastReload = 0;
-  if (snapshot.size() < 2 || m_bSelectionOnly) return false;
-  // The block after the end marker gives the objects read anew what their records note; the
-  // objects that stay hold the same records, notes and all.
-  const bool bExtension = IsStreamExtension(snapshot.back()->m_bytes);
-  const std::span<const CStoredRecordRef> records =
-      bExtension ? snapshot.first(snapshot.size() - 1) : snapshot;
-  if (records.size() < 2) return false;
-  // The head this program writes (magic and selection count) and the end marker.
-  const std::vector<std::uint8_t>& head = records.front()->m_bytes;
-  if (head.size() != kMagicSize + 4 || std::memcmp(head.data(), kWrittenMagic, kMagicSize) != 0)
-    return false;
-  std::int32_t nSelCount = 0;
-  {
-    CArchive ar{std::span<const std::uint8_t>(head)};
-    if (!ar.Skip(kMagicSize) || !ar.ReadInt32(nSelCount)) return false;
-  }
-  if (records.back()->m_bytes.size() != 4 || KindOfRecord(*records.back()) != KIND_END)
-    return false;
-  const std::span<const CStoredRecordRef> body = records.subspan(1, records.size() - 2);
-  // Shapes come first, then bonds. Only where they meet is looked for here: a record read
-  // anew is checked to be of its side when it is read, and one that stays is the record of
-  // an object of that side.
-  const std::size_t nShapes =
-      static_cast<std::size_t>(std::partition_point(body.begin(), body.end(),
-                                                    [](const CStoredRecordRef& p) {
-                                                      return !IsBondCode(KindOfRecord(*p));
-                                                    }) -
-                               body.begin());
-  const std::span<const CStoredRecordRef> shapeRecords = body.first(nShapes);
-  const std::span<const CStoredRecordRef> bondRecords = body.subspan(nShapes);
-
-  using It = CObList::iterator;
-  const It kNone = m_listObjects.end();
-  std::vector<It> oldShapes, oldBonds;
-  for (It it = m_listObjects.begin(); it != m_listObjects.end(); ++it)
-    ((*it)->AsBond() != nullptr ? oldBonds : oldShapes).push_back(it);
-
-  // An object stays only where the record in its place is the one it holds, in the
-  // unchanged run at either end of the list (so the objects that stay keep their order), and
-  // only while it is still exactly what a load made of that record.
-  // Which old object each record keeps (kNone: read anew), and whether each old one stays.
-  std::vector<char> oldStays;
-  const auto keep = [&](std::span<const CStoredRecordRef> target, const std::vector<It>& old) {
-    std::vector<It> kept(target.size(), kNone);
-    oldStays.assign(old.size(), 0);
-    const std::size_t nMax = std::min(target.size(), old.size());
-    std::size_t nHead = 0;
-    while (nHead < nMax && (*old[nHead])->m_pStoredRecord == target[nHead]) ++nHead;
-    std::size_t nTail = 0;
-    while (nTail < nMax - nHead &&
-           (*old[old.size() - 1 - nTail])->m_pStoredRecord == target[target.size() - 1 - nTail])
-      ++nTail;
-    const auto untouched = [](const CKVObject* p) {
-      return p->m_nLoadedStamp != 0 && p->m_nChangeStamp == p->m_nLoadedStamp;
-    };
-    for (std::size_t i = 0; i < nHead; ++i) {
-      if (!untouched(old[i]->get())) continue;
-      kept[i] = old[i];
-      oldStays[i] = 1;
-    }
-    for (std::size_t i = 0; i < nTail; ++i) {
-      const std::size_t j = old.size() - 1 - i;
-      if (!untouched(old[j]->get())) continue;
-      kept[target.size() - 1 - i] = old[j];
-      oldStays[j] = 1;
-    }
-    return kept;
-  };
-  std::vector<It> keptBonds = keep(bondRecords, oldBonds);
-  std::vector<It> keptShapes = keep(shapeRecords, oldShapes);  // oldStays: of the shapes
-
-  // Beyond a small part of the drawing a whole reload costs no more.
-  const std::size_t nLimit = 64 + (m_listObjects.size() + body.size()) / 8;
-  const auto nKeptShapes =
-      static_cast<std::size_t>(std::count(oldStays.begin(), oldStays.end(), 1));
-  if ((nShapes - nKeptShapes) + (oldShapes.size() - nKeptShapes) > nLimit) return false;
-
-  // The boxes and anchors an end reference might now find on another object (contested):
-  // those of the objects that go or come; and those the bonds read anew ask for. Each is
-  // mapped to the first object of the new list's walk that has it.
-  struct COwner {
-    CKVObject* pFirst = nullptr;
-    bool bContested = false;
-  };
-  std::unordered_map<CEndKey, COwner, CEndKeyHash> moved;
-  const auto noteKeys = [&](CKVObject* pTop) {
-    ForEachEndCandidate(
-        pTop, [&](CKVObject* p) { moved[KeyOf(p)].bContested = true; }, [](CCoupling*) {});
-  };
-  // The left edges of the keys, sorted: most objects of a walk are told apart by that alone,
-  // without hashing. Brought up to date before each pass that looks keys up.
-  std::vector<std::int32_t> lefts;
-  const auto sortLefts = [&] {
-    lefts.clear();
-    for (const auto& [k, owner] : moved) lefts.push_back(k.rc.left);
-    std::sort(lefts.begin(), lefts.end());
-  };
-  const auto lookUp = [&](const CKVObject* p) -> COwner* {
-    if (!std::binary_search(lefts.begin(), lefts.end(), p->m_rcBounds.left)) return nullptr;
-    const auto it = moved.find(KeyOf(p));
-    return it == moved.end() ? nullptr : &it->second;
-  };
-  const auto contested = [&](const CKVObject* pEnd) {
-    const COwner* pOwner = lookUp(pEnd);
-    return pOwner != nullptr && pOwner->bContested;
-  };
-  std::unordered_set<const CKVObject*> gone;
-  for (std::size_t i = 0; i < oldShapes.size(); ++i) {
-    if (oldStays[i] != 0) continue;
-    gone.insert(oldShapes[i]->get());
-    noteKeys(oldShapes[i]->get());
-  }
-  // Objects read anew wait in a list of their own, so that putting the new list together
-  // only moves list nodes and cannot fail half-way.
-  CObList fresh;
-  const It kNotRead = fresh.end();
-  CRecordReader reader;
-  const auto readFresh = [&](const CStoredRecord& record) {
-    // Notes without the block: the whole reload would not have set that thickness.
-    if (!bExtension && !record.m_thickness.empty()) return kNotRead;
-    std::unique_ptr<CKVObject> p = reader.Read(record);
-    if (!p) return kNotRead;
-    fresh.push_back(std::move(p));
-    return std::prev(fresh.end());
-  };
-  std::vector<It> freshShapes(nShapes, kNotRead);
-  // A group read anew whose bonds asked for these references.
-  std::vector<std::pair<CKVObject*, std::vector<CEndKey>>> groupAsks;
-  for (std::size_t i = 0; i < nShapes; ++i) {
-    if (keptShapes[i] != kNone) continue;
-    freshShapes[i] = readFresh(*shapeRecords[i]);
-    if (freshShapes[i] == kNotRead || (*freshShapes[i])->AsBond() != nullptr) return false;
-    CKVObject* pNew = freshShapes[i]->get();
-    noteKeys(pNew);
-    for (const CEndKey& k : reader.m_asked) moved.try_emplace(k);
-    if (!reader.m_asked.empty()) groupAsks.emplace_back(pNew, reader.m_asked);
-  }
-
-  // A bond stays only when both its ends stay and no reference to them can find another.
-  sortLefts();
-  std::size_t nFreshBonds = 0;
-  for (std::size_t i = 0; i < bondRecords.size(); ++i) {
-    if (keptBonds[i] == kNone) continue;
-    const CCoupling* pBond = (*keptBonds[i])->AsBond();
-    for (const CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
-      if (pEnd == nullptr || gone.count(const_cast<CKVObject*>(pEnd)->GetTop()) != 0 ||
-          contested(pEnd)) {
-        keptBonds[i] = kNone;
-        break;
-      }
-    }
-  }
-  std::vector<It> freshBonds(bondRecords.size(), kNotRead);
-  std::vector<std::array<CEndKey, 2>> freshBondKeys(bondRecords.size());
-  for (std::size_t i = 0; i < bondRecords.size(); ++i) {
-    if (keptBonds[i] != kNone) continue;
-    if (++nFreshBonds > nLimit) return false;
-    freshBonds[i] = readFresh(*bondRecords[i]);
-    if (freshBonds[i] == kNotRead || (*freshBonds[i])->AsBond() == nullptr ||
-        reader.m_asked.size() != 2)
-      return false;
-    freshBondKeys[i] = {reader.m_asked[0], reader.m_asked[1]};
-    for (const CEndKey& k : reader.m_asked) moved.try_emplace(k);
-  }
-
-  sortLefts();
-  // The new list's walk: first owners of the moved keys. A group that stays must not have
-  // a bond inside whose reference could now find another object.
-  for (std::size_t i = 0; i < nShapes; ++i) {
-    const bool bKept = keptShapes[i] != kNone;
-    CKVObject* pTop = bKept ? keptShapes[i]->get() : freshShapes[i]->get();
-    bool bClash = false;
-    if (bKept && pTop->AsGroup() != nullptr) {
-      // A group whose boxes none of the keys can be is passed over, but for itself.
-      const CGroup& g = *pTop->AsGroup();
-      bool bMayHold = false;
-      for (const auto& [k, owner] : moved) bMayHold = bMayHold || RangeMayHold(g, k.rc);
-      if (!bMayHold) {
-        COwner* pOwner = lookUp(pTop);
-        if (pOwner != nullptr && pOwner->pFirst == nullptr) pOwner->pFirst = pTop;
-        continue;
-      }
-    }
-    ForEachEndCandidate(
-        pTop,
-        [&](CKVObject* p) {
-          COwner* pOwner = lookUp(p);
-          if (pOwner != nullptr && pOwner->pFirst == nullptr) pOwner->pFirst = p;
-        },
-        [&](CCoupling* pBond) {
-          if (!bKept) return;
-          for (const CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB})
-            if (pEnd == nullptr || contested(pEnd)) bClash = true;
-        });
-    if (bClash) return false;
-  }
-  // A group read anew found its bonds' ends among its own objects; a whole read would have
-  // found an earlier object with the same box and anchor first.
-  for (const auto& [pGroup, asked] : groupAsks) {
-    for (const CEndKey& k : asked) {
-      const CKVObject* pFirst = moved.at(k).pFirst;
-      if (pFirst != nullptr && const_cast<CKVObject*>(pFirst)->GetTop() != pGroup) return false;
-    }
-  }
-
+  if (m_bSelectionOnly) return false;
+  CPartialReload reload(m_listObjects, snapshot);
+  if (!reload.Prepare()) return false;
   // Nothing can fail from here on: the drawing is replaced as a history reload replaces it.
   const CModeScope mode(*this, CSerializeOptions::HistoryReload());
   if (IDocClient* pClient = GetDocClient()) pClient->ReleaseObjects();
-  const std::uint64_t nNow = CKVObject::LatestChangeStamp();
-  const auto adopt = [&](CKVObject* p, const CStoredRecordRef& pRecord) {
-    p->m_pStoredRecord = pRecord;
-    p->m_nStoredAt = nNow;
-    p->m_nLoadedStamp = p->m_nChangeStamp;
-  };
-  CObList list;
-  for (std::size_t i = 0; i < nShapes; ++i) {
-    if (keptShapes[i] != kNone) {
-      ++m_nKeptByLastReload;
-      list.splice(list.end(), m_listObjects, keptShapes[i]);
-    } else {
-      adopt(freshShapes[i]->get(), shapeRecords[i]);
-      list.splice(list.end(), fresh, freshShapes[i]);
-    }
-  }
-  for (std::size_t i = 0; i < bondRecords.size(); ++i) {
-    if (keptBonds[i] != kNone) {
-      ++m_nKeptByLastReload;
-      list.splice(list.end(), m_listObjects, keptBonds[i]);
-      continue;
-    }
-    CCoupling* pBond = (*freshBonds[i])->AsBond();
-    pBond->m_pEndA = moved.find(freshBondKeys[i][0])->second.pFirst;
-    pBond->m_pEndB = moved.find(freshBondKeys[i][1])->second.pFirst;
-    // A bond whose ends are not both found is dropped, as a whole read drops it.
-    if (pBond->m_pEndA == nullptr || pBond->m_pEndB == nullptr) continue;
-    adopt(pBond, bondRecords[i]);
-    list.splice(list.end(), fresh, freshBonds[i]);
-  }
-  m_listObjects.swap(list);
-  list.clear();  // what did not stay
-  fresh.clear();
+  m_nKeptByLastReload = reload.Splice();
   m_nLoadedFamily = StreamFamily::Valendra;
   m_strLoadedMagic = "8Valendra";
   m_bRecordsHaveSelection = 1;
-  SetSelCount(ClampSelCount(nSelCount));
-  m_pHeadRecord = records.front();
-  m_pExtensionRecord = bExtension ? snapshot.back() : nullptr;
+  SetSelCount(ClampSelCount(reload.SelCount()));
+  m_pHeadRecord = reload.Head();
+  m_pExtensionRecord = reload.Extension();
   AfterLoad(true);
   return true;
 }

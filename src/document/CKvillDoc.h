@@ -194,6 +194,10 @@ class CKvillDoc : public IRecordDocument {
   // Reads records up to the end marker, and the block after it when there is one; false
   // when the data ends before the end marker.
   bool ReadRecords(CArchive& ar, bool bSkipUnknown);
+  // The block after the end marker (the notes' places counted over the whole stream, nAt its
+  // offset), as the last of a snapshot's records; kept while its bytes do not change.
+  void AppendExtensionRecord(std::vector<const CStoredRecord*>& records,
+                             std::span<const CThicknessNote> notes, std::uint64_t nAt);
   void AfterStore();
   void AfterLoad(bool bOk);
 
@@ -223,5 +227,8 @@ std::array<CKVObject*, 2> EndsCopiedWithBond(const CCoupling& bond);
 // An object of the class a kind code of a stream names (old codes included), or null for a
 // code no class answers to.
 std::unique_ptr<CKVObject> CreateObjectForKind(std::int32_t nKind);
+// Whether bytes are the head this program writes (its magic and the selection count), and
+// the count.
+bool ReadWrittenHead(std::span<const std::uint8_t> head, std::int32_t& nSelCount);
 // Which magic ten bytes hold, and its text ("8Valendra", "Valendra", "KvillDoc", ...).
 StreamFamily MatchMagic(const std::uint8_t magic[10], std::string* pText = nullptr);

@@ -320,7 +320,9 @@ TEST_F(ViewClipboard, ALabelOnARingCopiesAloneAndOnlyItsBondBringsTheRing) {
   std::sort(kinds.begin(), kinds.end());
   EXPECT_EQ(kinds, (std::vector<int>{KIND_FORMULA, KIND_GROUP, KIND_ELLIPSE}));
   for (CKVObject* p : Order()) {
-    if (auto* e = dynamic_cast<CEllipse*>(p)) EXPECT_EQ(e->m_dThickness, 5.0);
+    if (auto* e = dynamic_cast<CEllipse*>(p)) {
+      EXPECT_EQ(e->m_dThickness, 5.0);
+    }
   }
 }
 

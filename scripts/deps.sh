@@ -14,6 +14,7 @@ PACKAGES=(
   libpng-dev librsvg2-bin
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
   dpkg-dev lintian
+  librdkit-dev libboost-dev libinchi-dev
 )
 
 missing=()

@@ -14,9 +14,9 @@ namespace {
 
 constexpr const char* kIncompatible = "Error: Incompatible file.";
 
-// Opens and reads the file the way the Open command does. False, with the message given,
-// when it cannot be opened or holds no complete stream.
-bool OpenLikeOpenCommand(CKvillDoc& doc, const std::string& strIn, std::ostream& err) {
+}  // namespace
+
+bool OpenDrawingFile(CKvillDoc& doc, const std::string& strIn, std::ostream& err) {
   CArchive ar(strIn, CArchive::load);
   if (!ar.IsOpen()) {
     err << "Error: cannot open " << strIn << "\n";
@@ -28,6 +28,8 @@ bool OpenLikeOpenCommand(CKvillDoc& doc, const std::string& strIn, std::ostream&
   }
   return true;
 }
+
+namespace {
 
 struct KindRow {
   std::int32_t nKind;
@@ -60,7 +62,7 @@ int RunConvert(const std::string& strIn, const std::string& strOut, const Drawin
     };
   };
   doc.m_fnProgress = half(0);
-  if (!OpenLikeOpenCommand(doc, strIn, err)) return 1;
+  if (!OpenDrawingFile(doc, strIn, err)) return 1;
   doc.m_fnProgress = half(50);
   // As Save: the whole drawing, the modified flag left to the file command.
   std::vector<std::uint8_t> bytes;
@@ -69,6 +71,11 @@ int RunConvert(const std::string& strIn, const std::string& strOut, const Drawin
     doc.Serialize(ar, CSerializeOptions::SaveWhole());
     ar.Flush();
   }
+  return WriteOutputFile(write, strOut, bytes, err);
+}
+
+int WriteOutputFile(const DrawingFileWriter& write, const std::string& strOut,
+                    std::span<const std::uint8_t> bytes, std::ostream& err) {
   std::string strReason;
   if (!write || !write(strOut, bytes, &strReason)) {
     err << "Error: cannot write " << strOut;
@@ -81,8 +88,12 @@ int RunConvert(const std::string& strIn, const std::string& strOut, const Drawin
 
 int RunInfo(const std::string& strIn, std::ostream& out, std::ostream& err) {
   CKvillDoc doc;
-  if (!OpenLikeOpenCommand(doc, strIn, err)) return 1;
+  if (!OpenDrawingFile(doc, strIn, err)) return 1;
+  PrintDrawingSummary(doc, out);
+  return 0;
+}
 
+void PrintDrawingSummary(const CKvillDoc& doc, std::ostream& out) {
   std::array<std::pair<long long, long long>, kKinds.size() + 1> counts{};
   int nDeepest = 0;
   // Depth-first without recursion; a top-level group is at depth 1.
@@ -113,7 +124,6 @@ int RunInfo(const std::string& strIn, std::ostream& out, std::ostream& err) {
     out << ": " << counts[i].first << ", " << counts[i].second << "\n";
   }
   out << "deepest group nesting: " << nDeepest << "\n";
-  return 0;
 }
 
 int RunDocumentTool(const std::vector<std::string>& args, const DrawingFileWriter& write,

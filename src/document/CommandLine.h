@@ -28,6 +28,17 @@ int RunConvert(const std::string& strIn, const std::string& strOut, const Drawin
 // number of objects of each kind (top level and inside groups) and the deepest nesting.
 int RunInfo(const std::string& strIn, std::ostream& out, std::ostream& err);
 
+// Writes OUT through write; on failure "Error: cannot write OUT: reason" and status 1.
+int WriteOutputFile(const DrawingFileWriter& write, const std::string& strOut,
+                    std::span<const std::uint8_t> bytes, std::ostream& err);
+
+class CKvillDoc;
+// Reads a file the way the Open command does (scanning loader, replacing). False, with the
+// message written to err, when it cannot be opened or holds no complete drawing.
+bool OpenDrawingFile(CKvillDoc& doc, const std::string& strIn, std::ostream& err);
+// The summary --info prints of a drawing read.
+void PrintDrawingSummary(const CKvillDoc& doc, std::ostream& out);
+
 // Runs --convert IN OUT or --info IN when args (the arguments after the program name) start
 // with one of them; a wrong number of arguments prints the usage and gives status 2.
 // Returns -1 when args name no document tool. The progress is that of --convert.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "chemistry/StructureCommandLine.h"
 #include "document/CKvillDoc.h"
 #include "document/CommandLine.h"
 #include "objects/CKVObject.h"
@@ -51,8 +52,10 @@ void PrintUsage(std::FILE* out) {
                "to sample.png, sample.svg and sample.pdf in the current folder, with\n"
                "sample-view.png showing it as the editor's window does, and prints their paths.\n"
                "\n"
-               "  --convert IN OUT  read IN as Open does and write OUT as Save does\n"
-               "  --info IN         summary of a drawing file\n"
+               "  --convert IN OUT  read IN as Open does and write OUT as Save does; an OUT\n"
+               "                    ending in .mol, .sdf, .smi, .inchi or .rxn gets the\n"
+               "                    drawing's molecules (or its first reaction) instead\n"
+               "  --info IN         summary of a drawing file and of its molecules\n"
                "  --export IN OUT [--dpi N]\n"
                "                    the drawing IN as a picture: OUT ends in .svg, .png\n"
                "                    (N pixels per inch, 300 unless given) or .pdf\n"
@@ -138,7 +141,7 @@ int main(int argc, char* argv[]) {
   if (!args.empty()) {
     CTerminalProgress progress(args.size() == 3 ? "converting " + args[2] : std::string());
     const int nToolStatus =
-        RunDocumentTool(args, writeDrawing, std::cout, std::cerr, progress.Callback());
+        RunStructureTool(args, writeDrawing, std::cout, std::cerr, progress.Callback());
     if (nToolStatus == 0) progress.Finish();
     if (nToolStatus >= 0) return nToolStatus;
   }

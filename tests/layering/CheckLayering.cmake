@@ -1,8 +1,9 @@
 # Reads every #include of the sources under SRC and fails on any that reaches a higher
-# layer. The layers, from the bottom: objects, formula, document, view (the core), then
-# platform and shell. resources is a leaf: every layer may include it, and it includes
-# nothing of the others. The core includes no Qt header. A folder that is not a layer
-# fails too, so a new one has to be given its place here first.
+# layer. The layers, from the bottom: objects, formula, document, then view and chemistry
+# side by side (neither includes the other), then platform and shell. The core (objects to
+# chemistry) includes no Qt header, and only chemistry includes RDKit or the InChI library.
+# resources is a leaf: every layer may include it, and it includes nothing of the others. A
+# folder that is not a layer fails too, so a new one has to be given its place here first.
 #
 #   cmake -DSRC=<folder> -P CheckLayering.cmake
 if(NOT SRC)
@@ -10,8 +11,22 @@ if(NOT SRC)
 endif()
 
 get_filename_component(SRC "${SRC}" ABSOLUTE)
-set(layers objects formula document view platform shell)
-set(core objects formula document view)
+set(layers objects formula document view chemistry platform shell)
+# The height of each layer, in the order above: layers of one height stand side by side.
+set(heights 0 1 2 3 3 4 5)
+set(core objects formula document view chemistry)
+# The top folders of RDKit's headers, and the InChI library's header.
+set(rdkit_folders GraphMol RDGeneral Geometry DataStructs Numerics ForceField DistGeom RDBoost)
+
+function(height_of layer out)
+  list(FIND layers "${layer}" n)
+  if(n LESS 0)
+    set(${out} -1 PARENT_SCOPE)
+  else()
+    list(GET heights ${n} h)
+    set(${out} ${h} PARENT_SCOPE)
+  endif()
+endfunction()
 
 file(GLOB_RECURSE files RELATIVE "${SRC}" "${SRC}/*.h" "${SRC}/*.cpp")
 list(SORT files)
@@ -24,27 +39,42 @@ foreach(file ${files})
     list(APPEND faults "${file}: ${layer}/ is not a layer")
     continue()
   endif()
+  height_of("${layer}" hLayer)
   file(STRINGS "${SRC}/${file}" lines REGEX "^[ \t]*#[ \t]*include")
   foreach(line ${lines})
     math(EXPR nIncludes "${nIncludes} + 1")
     if(line MATCHES "#[ \t]*include[ \t]*[\"<]([A-Za-z_]+)/([^\">]+)[\">]")
       set(target "${CMAKE_MATCH_1}")
       set(header "${CMAKE_MATCH_1}/${CMAKE_MATCH_2}")
+      list(FIND rdkit_folders "${target}" nRdkit)
+      if(nRdkit GREATER_EQUAL 0)
+        if(NOT layer STREQUAL "chemistry")
+          list(APPEND faults "${file}: ${layer} includes the RDKit header ${header}")
+        endif()
+        continue()
+      endif()
       if(target STREQUAL "resources" AND NOT layer STREQUAL "resources")
         continue()  # the leaf every layer may use
       endif()
       list(FIND layers "${target}" nTarget)
+      height_of("${target}" hTarget)
       if(layer STREQUAL "resources")
         if(NOT target STREQUAL "resources" AND nTarget GREATER_EQUAL 0)
           list(APPEND faults "${file}: resources includes ${header}, but resources is a leaf")
         endif()
-      elseif(nTarget GREATER nLayer)
+      elseif(hTarget GREATER hLayer)
         list(APPEND faults "${file}: ${layer} includes ${header}, of the higher layer ${target}")
+      elseif(hTarget EQUAL hLayer AND NOT target STREQUAL layer)
+        list(APPEND faults "${file}: ${layer} includes ${header}, of the layer ${target} beside it")
       endif()
     elseif(line MATCHES "#[ \t]*include[ \t]*<(Q[A-Za-z]*)>")
       list(FIND core "${layer}" nCore)
       if(nCore GREATER_EQUAL 0)
         list(APPEND faults "${file}: the core layer ${layer} includes the Qt header ${CMAKE_MATCH_1}")
+      endif()
+    elseif(line MATCHES "#[ \t]*include[ \t]*[\"<](inchi_api\\.h)[\">]")
+      if(NOT layer STREQUAL "chemistry")
+        list(APPEND faults "${file}: ${layer} includes the InChI header ${CMAKE_MATCH_1}")
       endif()
     endif()
   endforeach()

@@ -1,0 +1,4 @@
+// RDKit outside chemistry, even in the shell: refused.
+#pragma once
+#include <GraphMol/RWMol.h>
+#include <inchi_api.h>

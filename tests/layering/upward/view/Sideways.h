@@ -1,0 +1,3 @@
+// The view including chemistry, the layer beside it: refused.
+#pragma once
+#include "chemistry/CMoleculeSet.h"

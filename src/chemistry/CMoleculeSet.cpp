@@ -39,6 +39,14 @@ using RDKit::RWMol;
 // A ring template's edge, 300 drawing units, is a bond of 1.5 angstrom.
 constexpr double kUnitsPerAngstrom = 200.0;
 
+// RDKit's ring perception, canonical ranking and stereo perception grow much faster than the
+// molecule on large or highly symmetric ring systems (a ladder of 800 atoms takes a second to
+// rank, 100 000 atoms in one ring system minutes to sanitize). A molecule beyond these sizes
+// is written as drawn, without them: no SMILES, no InChI, no stereo, no aromatic rings made
+// alternating.
+constexpr unsigned kMaxFullAtoms = 1000;
+constexpr int kMaxFullRings = 100;
+
 // ---------------------------------------------------------------------------------------
 // Label fragments: parsed once, laid out once, copied in wherever a label names them.
 
@@ -273,7 +281,9 @@ struct CMoleculeSet::CImpl {
     std::vector<const CKVObject*> sources;
     std::vector<std::string> names;  // how messages name each atom
     std::vector<CChemWarning> problems;
-    bool bProblems = false;
+    // Beyond kMaxFullAtoms or kMaxFullRings in one molecule: the light treatment.
+    bool bLarge = false;
+    std::string strLargeNote;
   };
 
   const CDrawingStructure& s;
@@ -312,6 +322,8 @@ struct CMoleculeSet::CImpl {
       if (m < 0 || m >= static_cast<int>(s.molecules.size())) continue;
       const CChemMolecule& molecule = s.molecules[m];
       if (molecule.bFormulaOnly && !bFormulasAlone) continue;
+      const unsigned nAtomsBefore = mol.getNumAtoms();
+      const unsigned nBondsBefore = mol.getNumBonds();
       for (int n : molecule.atoms) {
         const CChemAtom& a = s.atoms[n];
         const RDGeom::Point3D p(a.x / kUnitsPerAngstrom, a.y / kUnitsPerAngstrom, 0.0);
@@ -367,6 +379,15 @@ struct CMoleculeSet::CImpl {
         if (b.stereo == CBondStereo::Wedge) pBond->setBondDir(Bond::BEGINWEDGE);
         if (b.stereo == CBondStereo::Hash) pBond->setBondDir(Bond::BEGINDASH);
         if (b.stereo == CBondStereo::Wavy) pBond->setBondDir(Bond::UNKNOWN);
+      }
+      const unsigned nAtoms = mol.getNumAtoms() - nAtomsBefore;
+      const int nRings =
+          static_cast<int>(mol.getNumBonds() - nBondsBefore) - static_cast<int>(nAtoms) + 1;
+      if (!molecule.bFormulaOnly && (nAtoms > kMaxFullAtoms || nRings > kMaxFullRings)) {
+        out.bLarge = true;
+        out.strLargeNote = "molecule " + std::to_string(m + 1) + " has " + std::to_string(nAtoms) +
+                           " atoms and " + std::to_string(nRings) +
+                           " rings: too large for SMILES, InChI and stereo";
       }
     }
     PlaceFragments(mol, pos, placed);
@@ -424,36 +445,68 @@ struct CMoleculeSet::CImpl {
     }
   }
 
+  // The rings through atom idx that a ring search of its neighbourhood finds: the atoms
+  // within 12 bonds of it, at most 400, searched as a molecule of their own, so that an
+  // ellipse in a ring system of any size costs the same.
+  static std::vector<std::vector<int>> RingsThrough(const RWMol& mol, unsigned idx) {
+    std::unordered_map<unsigned, unsigned> local;
+    std::vector<unsigned> order{idx};
+    local.emplace(idx, 0);
+    for (std::size_t k = 0, nDepthEnd = 1, nDepth = 0; k < order.size() && nDepth < 12; ++k) {
+      if (k == nDepthEnd) {
+        ++nDepth;
+        nDepthEnd = order.size();
+      }
+      for (const Bond* b : mol.atomBonds(mol.getAtomWithIdx(order[k]))) {
+        const unsigned o = b->getOtherAtomIdx(order[k]);
+        if (local.count(o) || order.size() >= 400) continue;
+        local.emplace(o, static_cast<unsigned>(order.size()));
+        order.push_back(o);
+      }
+    }
+    RWMol sub;
+    for (std::size_t k = 0; k < order.size(); ++k) sub.addAtom(new Atom(6), false, true);
+    for (std::size_t k = 0; k < order.size(); ++k) {
+      for (const Bond* b : mol.atomBonds(mol.getAtomWithIdx(order[k]))) {
+        const auto it = local.find(b->getOtherAtomIdx(order[k]));
+        if (it == local.end() || it->second <= k) continue;
+        sub.addBond(static_cast<unsigned>(k), it->second, Bond::SINGLE);
+      }
+    }
+    std::vector<std::vector<int>> out;
+    try {
+      RDKit::MolOps::findSSSR(sub);
+    } catch (...) {
+      return out;
+    }
+    for (const std::vector<int>& ring : sub.getRingInfo()->atomRings()) {
+      if (std::find(ring.begin(), ring.end(), 0) == ring.end()) continue;
+      std::vector<int> global;
+      for (int a : ring) global.push_back(static_cast<int>(order[static_cast<std::size_t>(a)]));
+      out.push_back(std::move(global));
+    }
+    return out;
+  }
+
   // Rings with an ellipse inside them, smaller than they are, are aromatic.
   void MarkAromaticCircles(RWMol& mol, const std::vector<int>& molecules) {
     if (s.circles.empty()) return;
     std::unordered_set<int> wanted(molecules.begin(), molecules.end());
-    bool bRings = false;
-    const RDKit::Conformer& conf = mol.getConformer();
+    const std::vector<RDGeom::Point3D>& pos = mol.getConformer().getPositions();
     for (const CAromaticCircle& c : s.circles) {
       if (!wanted.count(c.nMolecule) || c.nNearAtom < 0) continue;
       const int idx = atomOfChem[c.nNearAtom];
       if (idx < 0) continue;
-      if (!bRings) {
-        try {
-          RDKit::MolOps::findSSSR(mol);
-        } catch (...) {
-          return;
-        }
-        bRings = true;
-      }
       const double x = c.cx / kUnitsPerAngstrom;
       const double y = c.cy / kUnitsPerAngstrom;
       const double dHalf = std::max(c.dHalfX, c.dHalfY) / kUnitsPerAngstrom;
-      const RDKit::RingInfo* pRings = mol.getRingInfo();
-      const std::vector<int>* pBest = nullptr;
-      for (int r : pRings->atomMembers(static_cast<unsigned>(idx))) {
-        const std::vector<int>& ring = pRings->atomRings()[static_cast<std::size_t>(r)];
+      std::vector<int> best;
+      for (std::vector<int>& ring : RingsThrough(mol, static_cast<unsigned>(idx))) {
         std::vector<RDGeom::Point3D> poly;
         double gx = 0.0;
         double gy = 0.0;
         for (int a : ring) {
-          poly.push_back(conf.getAtomPos(static_cast<unsigned>(a)));
+          poly.push_back(pos[static_cast<std::size_t>(a)]);
           gx += poly.back().x;
           gy += poly.back().y;
         }
@@ -463,20 +516,16 @@ struct CMoleculeSet::CImpl {
         for (const RDGeom::Point3D& p : poly)
           dRadius = std::max(dRadius, std::hypot(p.x - gx, p.y - gy));
         if (!Inside(poly, x, y) || dHalf >= dRadius) continue;
-        if (pBest == nullptr || ring.size() < pBest->size()) pBest = &ring;
+        if (best.empty() || ring.size() < best.size()) best = std::move(ring);
       }
-      if (pBest == nullptr) continue;
-      for (std::size_t k = 0; k < pBest->size(); ++k) {
-        const int a = (*pBest)[k];
-        const int b = (*pBest)[(k + 1) % pBest->size()];
-        Bond* pBond = mol.getBondBetweenAtoms(a, b);
+      for (std::size_t k = 0; k < best.size(); ++k) {
+        Bond* pBond = mol.getBondBetweenAtoms(best[k], best[(k + 1) % best.size()]);
         if (pBond == nullptr) continue;
         pBond->setBondType(Bond::AROMATIC);
         pBond->setIsAromatic(true);
-        mol.getAtomWithIdx(static_cast<unsigned>(a))->setIsAromatic(true);
+        mol.getAtomWithIdx(static_cast<unsigned>(best[k]))->setIsAromatic(true);
       }
     }
-    if (bRings) mol.getRingInfo()->reset();
   }
 
   // What RDKit refuses in a molecule as assembled: each atom with a valence too high, each
@@ -570,13 +619,37 @@ struct CMoleculeSet::CImpl {
       const RDKit::Conformer& conf = m.getConformer();
       RDKit::DetectAtomStereoChemistry(m, &conf);
       RDKit::DetectBondStereoChemistry(m, &conf);
-      RDKit::MolOps::assignStereochemistry(m, true, true, true);
+      RDKit::MolOps::assignStereochemistry(m, true, true, false);
     } catch (...) {
     }
   }
 
+  // What a large molecule gets: its valences checked atom by atom and computed, and no
+  // ring perception (the writers take it as having none).
+  static void LightTreatment(Built& b) {
+    RWMol& m = *b.pMol;
+    for (Atom* a : m.atoms()) {
+      try {
+        a->calcExplicitValence(true);
+      } catch (...) {
+        const unsigned idx = a->getIdx();
+        b.problems.push_back({"too many bonds at " + b.names[idx], b.sources[idx], true});
+      }
+    }
+    try {
+      m.updatePropertyCache(false);
+    } catch (...) {
+    }
+    m.getRingInfo()->initialize();
+    if (m.getNumAtoms() > 0) b.problems.push_back({b.strLargeNote, b.sources[0], false});
+  }
+
   Built Build(const std::vector<int>& molecules, bool bFormulasAlone) {
     Built b = Assemble(molecules, bFormulasAlone);
+    if (b.bLarge) {
+      LightTreatment(b);
+      return b;
+    }
     try {
       RDKit::MolOps::sanitizeMol(*b.pMol);
       AssignStereo(*b.pMol);
@@ -587,7 +660,6 @@ struct CMoleculeSet::CImpl {
     Built scratch = Assemble(molecules, bFormulasAlone);
     b = Assemble(molecules, bFormulasAlone);
     b.problems = FindProblems(scratch);
-    b.bProblems = true;
     LenientSanitize(*b.pMol);
     AssignStereo(*b.pMol);
     return b;
@@ -631,10 +703,11 @@ struct CMoleculeSet::CImpl {
     return false;
   }
 
-  static std::string MolBlockOf(RWMol& mol, const std::string& strTitle) {
+  static std::string MolBlockOf(const Built& b, const std::string& strTitle) {
+    RWMol& mol = *b.pMol;
     mol.setProp(RDKit::common_properties::_Name, strTitle);
     const bool bV3000 = NeedsV3000(mol);
-    for (bool bKekulize : {true, false}) {
+    for (bool bKekulize : {!b.bLarge, false}) {
       try {
         return RDKit::MolToMolBlock(mol, true, -1, bKekulize, bV3000);
       } catch (...) {
@@ -653,7 +726,9 @@ const CDrawingStructure& CMoleculeSet::Structure() const { return m_pImpl->s; }
 
 std::string CMoleculeSet::Smiles(int nMolecule) {
   if (m_pImpl->IsFormulaOnly(nMolecule)) return {};
-  return m_pImpl->SmilesOf(*m_pImpl->Get(nMolecule).pMol);
+  const CImpl::Built& b = m_pImpl->Get(nMolecule);
+  if (b.bLarge) return {};
+  return m_pImpl->SmilesOf(*b.pMol);
 }
 
 CMoleculeFacts CMoleculeSet::Facts(const std::vector<int>& molecules) {
@@ -675,7 +750,7 @@ std::string CMoleculeSet::MolBlock(const std::vector<int>& molecules, const std:
   try {
     CImpl::Built b = m_pImpl->Build(molecules, false);
     if (b.pMol->getNumAtoms() == 0) return {};
-    return CImpl::MolBlockOf(*b.pMol, strTitle);
+    return CImpl::MolBlockOf(b, strTitle);
   } catch (...) {
     return {};
   }
@@ -685,6 +760,10 @@ bool CMoleculeSet::InChI(const std::vector<int>& molecules, std::string* pInChI,
                          std::string* pReason) {
   try {
     CImpl::Built b = m_pImpl->Build(molecules, false);
+    if (b.bLarge) {
+      *pReason = b.strLargeNote;
+      return false;
+    }
     return InchiOf(*b.pMol, pInChI, pKey, pReason);
   } catch (const std::exception& e) {
     *pReason = e.what();

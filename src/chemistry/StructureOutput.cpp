@@ -101,7 +101,10 @@ CStructureText WriteStructureText(CStructureFormat format, CMoleculeSet& set,
       break;
     case CStructureFormat::Smiles:
       if (s.steps.empty()) {
-        for (int m : molecules) out.strText += set.Smiles(m) + "\n";
+        for (int m : molecules) {
+          const std::string smiles = set.Smiles(m);
+          if (!smiles.empty()) out.strText += smiles + "\n";
+        }
       } else {
         for (const CReactionStep& step : s.steps) out.strText += set.ReactionSmiles(step) + "\n";
       }

@@ -41,10 +41,18 @@ class CPointGrid {
  public:
   explicit CPointGrid(double dCell) : m_dCell(dCell) {}
 
-  void Insert(int n, double x, double y) { m_cells[Key(Cell(x), Cell(y))].push_back(n); }
+  void Reserve(std::size_t n) {
+    m_heads.reserve(n);
+    m_items.reserve(n);
+  }
 
-  // Calls f(n) for every point in the cells within dReach of (x, y), nearest cells first
-  // is not promised.
+  void Insert(int n, double x, double y) {
+    auto [it, bNew] = m_heads.emplace(Key(Cell(x), Cell(y)), -1);
+    m_items.push_back({n, it->second});
+    it->second = static_cast<int>(m_items.size()) - 1;
+  }
+
+  // Calls f(n) for every point in the cells within dReach of (x, y), in no set order.
   template <typename F>
   void ForNear(double x, double y, double dReach, F&& f) const {
     const std::int64_t r = static_cast<std::int64_t>(std::ceil(dReach / m_dCell));
@@ -52,9 +60,9 @@ class CPointGrid {
     const std::int64_t cy = Cell(y);
     for (std::int64_t i = cx - r; i <= cx + r; ++i) {
       for (std::int64_t j = cy - r; j <= cy + r; ++j) {
-        const auto it = m_cells.find(Key(i, j));
-        if (it == m_cells.end()) continue;
-        for (int n : it->second) f(n);
+        const auto it = m_heads.find(Key(i, j));
+        if (it == m_heads.end()) continue;
+        for (int k = it->second; k >= 0; k = m_items[k].nNext) f(m_items[k].n);
       }
     }
   }
@@ -68,8 +76,13 @@ class CPointGrid {
     return (static_cast<std::uint64_t>(i) << 32) ^ static_cast<std::uint32_t>(j);
   }
 
+  struct Item {
+    int n;
+    int nNext;  // the item before it in its cell, or -1
+  };
   double m_dCell;
-  std::unordered_map<std::uint64_t, std::vector<int>> m_cells;
+  std::unordered_map<std::uint64_t, int> m_heads;  // each cell's last item
+  std::vector<Item> m_items;
 };
 
 double Distance2(double x0, double y0, double x1, double y1) {
@@ -180,6 +193,7 @@ class CReader {
 
   // Every object but groups, in drawing order (groups are transparent).
   void Collect(const CObList& list) {
+    m_order.reserve(list.size() * 4);
     std::vector<std::pair<const CObList*, CObList::const_iterator>> stack{{&list, list.begin()}};
     while (!stack.empty()) {
       auto& [pList, it] = stack.back();
@@ -197,21 +211,36 @@ class CReader {
       m_order.emplace(p, static_cast<int>(m_objects.size()));
       m_objects.push_back(p);
     }
+    m_atomOf.assign(m_objects.size(), kNoAtom);
+  }
+
+  int IndexOf(const CKVObject* p) const {
+    const auto it = m_order.find(p);
+    return it == m_order.end() ? -1 : it->second;
+  }
+  bool IsAtomObject(const CKVObject* p) const {
+    const int n = IndexOf(p);
+    return n >= 0 && m_atomOf[n] != kNoAtom;
+  }
+  void MakeAtomObject(const CKVObject* p) {
+    const int n = IndexOf(p);
+    if (n >= 0 && m_atomOf[n] == kNoAtom) m_atomOf[n] = kAtomToBe;
   }
 
   void Warn(std::string strText, const CKVObject* pSource, bool bMark = false) {
     m_out.warnings.push_back({std::move(strText), pSource, bMark});
   }
 
+  // The reading of a formula's text; drawings repeat their labels, so each text is read once.
   const LabelInfo& Label(CKVObject* pFormula, bool bBonded) {
     auto& cache = bBonded ? m_bondedLabels : m_freeLabels;
-    auto it = cache.find(pFormula);
+    const std::string& text = pFormula->AsFormula()->m_strText;
+    auto it = cache.find(text);
     if (it != cache.end()) return it->second;
     LabelInfo info;
-    const std::string& text = pFormula->AsFormula()->m_strText;
     info.reading = bBonded ? ReadBondedLabel(text) : ReadFreeFormula(text);
     info.glyphs = DecodeFormulaText(text);
-    return cache.emplace(pFormula, std::move(info)).first->second;
+    return cache.emplace(text, std::move(info)).first->second;
   }
 
   // Whether an object can be an atom: a junction, or a formula that reads as something.
@@ -226,7 +255,7 @@ class CReader {
     for (CKVObject* p : m_objects) {
       CCoupling* c = p->AsBond();
       if (c == nullptr || c->m_bLive != 0 || c->m_pEndA == nullptr || c->m_pEndB == nullptr ||
-          c->m_pEndA == c->m_pEndB || !m_order.count(c->m_pEndA) || !m_order.count(c->m_pEndB))
+          c->m_pEndA == c->m_pEndB || IndexOf(c->m_pEndA) < 0 || IndexOf(c->m_pEndB) < 0)
         continue;
       // The narrow end of a wedge, the head of an arrow: end B for side 1, end A for side 2.
       CKVObject* pNarrow = c->m_nSide == 2 ? c->m_pEndA : c->m_pEndB;
@@ -269,8 +298,8 @@ class CReader {
         continue;
       }
       m_candidates.push_back({pA, pB, order, stereo, c});
-      m_atomObjects.emplace(pA, -1);
-      m_atomObjects.emplace(pB, -1);
+      MakeAtomObject(pA);
+      MakeAtomObject(pB);
     }
     AddCurves();
   }
@@ -283,8 +312,8 @@ class CReader {
     for (int nPass = 0; nPass < 8 && !pending.empty(); ++nPass) {
       std::vector<const CCoupling*> later;
       for (const CCoupling* c : pending) {
-        const bool bA = m_atomObjects.count(c->m_pEndA) > 0;
-        const bool bB = m_atomObjects.count(c->m_pEndB) > 0;
+        const bool bA = IsAtomObject(c->m_pEndA);
+        const bool bB = IsAtomObject(c->m_pEndB);
         if (!bA && !bB) {
           later.push_back(c);
           continue;
@@ -293,7 +322,7 @@ class CReader {
         CKVObject* pOther = bA ? c->m_pEndB : c->m_pEndA;
         if (!CanBeAtom(pOther)) continue;
         m_candidates.push_back({pCentre, pOther, CBondOrder::Single, CBondStereo::Wavy, c});
-        m_atomObjects.emplace(pOther, -1);
+        MakeAtomObject(pOther);
       }
       if (later.size() == pending.size()) break;
       pending = std::move(later);
@@ -304,10 +333,12 @@ class CReader {
   // that stand alone, in drawing order.
   void MakeAtoms() {
     CPointGrid grid(kAtomMergeDistance);
+    grid.Reserve(m_objects.size());
+    m_out.atoms.reserve(m_objects.size());
     const double dMerge2 = kAtomMergeDistance * kAtomMergeDistance;
-    for (CKVObject* p : m_objects) {
-      const auto it = m_atomObjects.find(p);
-      if (it != m_atomObjects.end()) {
+    for (std::size_t k = 0; k < m_objects.size(); ++k) {
+      CKVObject* p = m_objects[k];
+      if (m_atomOf[k] != kNoAtom) {
         CChemAtom atom = AtomOf(p);
         // An atom this close to one made before is that atom. Atoms kept are at least 30
         // apart, so each cell holds a few of them at most.
@@ -323,11 +354,11 @@ class CReader {
             atom.y = m_out.atoms[nSame].y;
             m_out.atoms[nSame] = atom;
           }
-          it->second = nSame;
+          m_atomOf[k] = nSame;
           continue;
         }
-        it->second = static_cast<int>(m_out.atoms.size());
-        grid.Insert(it->second, atom.x, atom.y);
+        m_atomOf[k] = static_cast<int>(m_out.atoms.size());
+        grid.Insert(m_atomOf[k], atom.x, atom.y);
         m_out.atoms.push_back(std::move(atom));
         continue;
       }
@@ -408,8 +439,8 @@ class CReader {
   }
 
   int AtomIndex(const CKVObject* p) const {
-    const auto it = m_atomObjects.find(const_cast<CKVObject*>(p));
-    return it == m_atomObjects.end() ? -1 : it->second;
+    const int n = IndexOf(p);
+    return n < 0 || m_atomOf[n] < 0 ? -1 : m_atomOf[n];
   }
 
   static std::uint64_t PairKey(int a, int b) {
@@ -450,6 +481,8 @@ class CReader {
   }
 
   void MakeBonds() {
+    m_out.bonds.reserve(m_candidates.size());
+    m_bondIndex.reserve(m_candidates.size());
     for (const BondCandidate& c : m_candidates)
       AddBond(AtomIndex(c.pA), AtomIndex(c.pB), c.order, c.stereo, c.pSource);
   }
@@ -463,7 +496,7 @@ class CReader {
     // The atoms of bonds and the formulas of one atom take charges; a formula of several
     // atoms does not.
     std::vector<char> chargeable(m_out.atoms.size(), 0);
-    for (const auto& [pObject, n] : m_atomObjects)
+    for (int n : m_atomOf)
       if (n >= 0) chargeable[n] = 1;
     for (const FreeAtoms& f : m_freeAtoms)
       if (!f.bFormulaOnly) chargeable[f.nFirst] = 1;
@@ -623,7 +656,8 @@ class CReader {
       }
     }
     // Every other molecule belongs to the nearest arrow it stands behind (a reactant) and to
-    // the nearest one it stands ahead of (a product), if it is roughly in line with it.
+    // the nearest one it stands ahead of (a product), if it is roughly in line with it: no
+    // farther from the arrow's line than from its end, plus 1000 units.
     for (std::size_t m = 0; m < nMolecules; ++m) {
       if (agent[m]) continue;
       const CChemMolecule& mol = m_out.molecules[m];
@@ -639,7 +673,7 @@ class CReader {
         if (!std::isfinite(s)) continue;
         const double len = std::sqrt(a.len2);
         const double along = s < 0.0 ? -s * len : (s - 1.0) * len;
-        if ((s >= 0.0 && s <= 1.0) || d > along * 1.8 + 1500.0) continue;
+        if ((s >= 0.0 && s <= 1.0) || d > along + 1000.0) continue;
         if (s < 0.0) {
           const double dist = Distance2(mol.cx, mol.cy, a.tx, a.ty);
           if (dist < dBehind) {
@@ -678,13 +712,15 @@ class CReader {
 
   std::vector<CKVObject*> m_objects;
   std::unordered_map<const CKVObject*, int> m_order;
-  std::unordered_map<CKVObject*, LabelInfo> m_bondedLabels;
-  std::unordered_map<CKVObject*, LabelInfo> m_freeLabels;
+  std::unordered_map<std::string, LabelInfo> m_bondedLabels;
+  std::unordered_map<std::string, LabelInfo> m_freeLabels;
   std::vector<BondCandidate> m_candidates;
   std::vector<const CCoupling*> m_curves;
   std::vector<const CCoupling*> m_arrows;
-  // Objects that are atoms, and the atom each became (after merging).
-  std::unordered_map<CKVObject*, int> m_atomObjects;
+  // For each object, the atom it became (after merging), or one of these.
+  static constexpr int kNoAtom = -2;
+  static constexpr int kAtomToBe = -1;
+  std::vector<int> m_atomOf;
   std::unordered_map<std::uint64_t, int> m_bondIndex;
   std::vector<FreeAtoms> m_freeAtoms;
   std::vector<Annotation> m_annotations;

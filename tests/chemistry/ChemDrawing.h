@@ -141,3 +141,28 @@ inline CPoint Polar(CPoint c, double r, double a) {
   return CPoint{c.x + static_cast<int>(std::lround(r * std::cos(rad))),
                 c.y + static_cast<int>(std::lround(r * std::sin(rad)))};
 }
+
+// Aspirin as a benzene ring with an aromatic circle and two labels, around c.
+inline void DrawAspirin(ChemDrawing& d, CPoint c) {
+  std::vector<CDot*> ring = d.Ring(c);
+  d.Circle(c, 181);
+  d.Bond(ring[1], d.Text("COOH", c.x - 86, c.y + 734));
+  d.Bond(ring[0], d.Text("OAc", c.x + 500, c.y + 284));
+}
+
+// Alanine with its methyl on a wedge (style 4) or a hashed wedge (style 7) whose narrow end
+// is at the alpha carbon, drawn from end A (side 2) or from end B (side 1).
+inline void DrawAlanine(ChemDrawing& d, int nStyle, bool bNarrowAtA, CPoint o = CPoint{}) {
+  CDot* alpha = d.Dot(o.x, o.y);
+  d.Bond(alpha, d.Text("NH2", o.x - 520, o.y + 284));
+  CDot* carboxyl = d.Dot(o.x + 260, o.y + 150);
+  d.Bond(alpha, carboxyl);
+  d.Bond(carboxyl, d.Text("O", o.x + 174, o.y + 584), 2);
+  d.Bond(carboxyl, d.Text("OH", o.x + 434, o.y + 134));
+  CDot* methyl = d.Dot(o.x, o.y - 300);
+  if (bNarrowAtA) {
+    d.Bond(alpha, methyl, nStyle, 2);
+  } else {
+    d.Bond(methyl, alpha, nStyle, 1);
+  }
+}

@@ -248,19 +248,7 @@ TEST(DrawingReads, WedgesGiveTheStereocentreAtTheirNarrowEnd) {
   for (const Case& c : {Case{4, false, "C[C@@H](N)C(=O)O"}, Case{4, true, "C[C@@H](N)C(=O)O"},
                         Case{7, false, "C[C@H](N)C(=O)O"}, Case{7, true, "C[C@H](N)C(=O)O"}}) {
     ChemDrawing d;
-    CDot* alpha = d.Dot(0, 0);
-    d.Bond(alpha, d.Text("NH2", -520, 284));
-    CDot* carboxyl = d.Dot(260, 150);
-    d.Bond(alpha, carboxyl);
-    d.Bond(carboxyl, d.Text("O", 174, 584), 2);
-    d.Bond(carboxyl, d.Text("OH", 434, 134));
-    CDot* methyl = d.Dot(0, -300);
-    // Side 1 has its narrow end at end B, side 2 at end A.
-    if (c.bNarrowAtA) {
-      d.Bond(alpha, methyl, c.nStyle, 2);
-    } else {
-      d.Bond(methyl, alpha, c.nStyle, 1);
-    }
+    DrawAlanine(d, c.nStyle, c.bNarrowAtA);
     EXPECT_EQ(d.Smiles(), Canon({c.smiles}))
         << "style " << c.nStyle << " narrow at A " << c.bNarrowAtA;
   }
@@ -358,10 +346,7 @@ TEST(DrawingReads, MoleculesComeInTheOrderOfTheirFirstAtom) {
 
 TEST(DrawingReads, FormulaAndMassOfAspirin) {
   ChemDrawing d;
-  std::vector<CDot*> ring = d.Ring(CPoint{0, 0}, 6, 0.5235988);
-  d.Circle(CPoint{0, 0}, 181);
-  d.Bond(ring[1], d.Text("COOH", -86, 734));
-  d.Bond(ring[0], d.Text("OAc", 500, 284));
+  DrawAspirin(d, CPoint{0, 0});
   const CMoleculeFacts f = d.Set().Facts({0});
   EXPECT_EQ(d.Smiles(), Canon({"CC(=O)Oc1ccccc1C(=O)O"}));
   EXPECT_EQ(f.strFormula, "C9H8O4");

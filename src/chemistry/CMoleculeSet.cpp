@@ -396,6 +396,17 @@ struct CMoleculeSet::CImpl {
     for (unsigned i = 0; i < mol.getNumAtoms(); ++i) pConf->setAtomPos(i, pos[i]);
     mol.addConformer(pConf, true);
     MarkAromaticCircles(mol, molecules);
+    // A charged junction in an aromatic ring (the carbanion of cyclopentadienide, the cation
+    // of tropylium) is a carbon with three bonds in all: its hydrogens are known before the
+    // ring is given alternating bonds, which RDKit needs.
+    for (Atom* a : mol.atoms()) {
+      if (a->getIsAromatic() && a->getAtomicNum() == 6 && a->getFormalCharge() != 0 &&
+          !a->getNoImplicit()) {
+        a->setNumExplicitHs(
+            static_cast<unsigned>(std::max(0, 3 - static_cast<int>(a->getDegree()))));
+        a->setNoImplicit(true);
+      }
+    }
     for (int n : touched) atomOfChem[n] = -1;
     return out;
   }

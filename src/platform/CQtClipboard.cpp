@@ -13,13 +13,14 @@ const QMimeData* ClipboardData() {
 
 }  // namespace
 
-CQtClipboard::CQtClipboard(CClipboardMimeData::PictureRenderer renderer)
-    : m_renderer(std::move(renderer)) {}
+CQtClipboard::CQtClipboard(CClipboardMimeData::PictureRenderer renderer,
+                           CClipboardMimeData::StructureWriter structures)
+    : m_renderer(std::move(renderer)), m_structures(std::move(structures)) {}
 
 void CQtClipboard::SetData(CClipboardSource source) {
   if (QClipboard* pClipboard = QGuiApplication::clipboard()) {
     // The clipboard owns the data from here on.
-    pClipboard->setMimeData(new CClipboardMimeData(std::move(source), m_renderer),
+    pClipboard->setMimeData(new CClipboardMimeData(std::move(source), m_renderer, m_structures),
                             QClipboard::Clipboard);
   }
 }

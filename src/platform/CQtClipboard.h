@@ -7,7 +7,8 @@
 // the native format from whichever program holds the clipboard.
 class CQtClipboard : public IClipboard {
  public:
-  explicit CQtClipboard(CClipboardMimeData::PictureRenderer renderer);
+  explicit CQtClipboard(CClipboardMimeData::PictureRenderer renderer,
+                        CClipboardMimeData::StructureWriter structures = {});
 
   void SetData(CClipboardSource source) override;
   bool HasNativeData() override;
@@ -15,4 +16,5 @@ class CQtClipboard : public IClipboard {
 
  private:
   CClipboardMimeData::PictureRenderer m_renderer;
+  CClipboardMimeData::StructureWriter m_structures;
 };

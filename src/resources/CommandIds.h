@@ -61,6 +61,12 @@ inline constexpr int kFileSaveAs = 32888;
 inline constexpr int kLanguageCzech = 32892;
 inline constexpr int kLanguageEnglish = 32893;
 inline constexpr int kFileExportPicture = 32894;
+// The drawing as chemistry: its molecules written as a structure file, copied as text, and
+// checked.
+inline constexpr int kFileExportStructure = 32895;
+inline constexpr int kEditCopyAsSmiles = 32896;
+inline constexpr int kEditCopyAsInchi = 32897;
+inline constexpr int kEditCheckStructure = 32898;
 inline constexpr int kEscapeShadowed = 1078;  // a second Esc entry that never takes effect
 // The context menus' Cut, Copy (of the selection) and Paste.
 inline constexpr int kCutContext = 32782;

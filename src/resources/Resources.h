@@ -94,6 +94,16 @@ struct MessageTexts {
   const char* progressSaving;     // "%1" the file: the progress of a long save
   const char* progressExporting;  // "%1" the file: the progress of a long export
   const char* cancel;             // the progress dialog's button
+  const char* structureFilter;    // the Export Structure dialog's file types
+  const char* structureFailed;    // "%1" path, "%2" reason: a structure that was not written
+  const char* noStructure;        // the reason: no molecule in the drawing
+  const char* noReaction;         // the reason: an RXN file of a drawing without a reaction
+  const char* noProblems;         // Check Structure found nothing
+  const char* oneProblem;         // ... one atom
+  const char* fewProblems;        // "%1": 2 to 4 atoms (Czech has a form of its own)
+  const char* manyProblems;       // "%1": 5 and more atoms
+  const char* nothingToCopy;      // Copy As found no molecule
+  const char* noInchi;            // "%1" the reason: Copy As InChI found none
 };
 const MessageTexts& Messages(Language lang);
 

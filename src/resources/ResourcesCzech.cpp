@@ -11,6 +11,7 @@ constexpr MenuItem kFile128[] = {
     Cmd("&Uložit\tCtrl+S", cmd::kFileSave),
     Cmd("Uložit j&ako...", cmd::kFileSaveAs),
     Cmd("&Exportovat obrázek...", cmd::kFileExportPicture),
+    Cmd("Exportovat st&rukturu...", cmd::kFileExportStructure),
     Sep(),
     Cmd("&Tisk...\tCtrl+P", cmd::kFilePrint),
     Cmd("Náhl&ed tisku", cmd::kFilePrintPreview),
@@ -25,6 +26,7 @@ constexpr MenuItem kFile5[] = {
     Cmd("&Aktualizovat\tCtrl+S", cmd::kFileUpdate),
     Cmd("Uložit &kopii jako...", cmd::kFileSaveCopyAs),
     Cmd("&Exportovat obrázek...", cmd::kFileExportPicture),
+    Cmd("Exportovat st&rukturu...", cmd::kFileExportStructure),
     Sep(),
     Cmd("&Tisk...\tCtrl+P", cmd::kFilePrint),
     Cmd("Náhl&ed tisku", cmd::kFilePrintPreview),
@@ -45,6 +47,8 @@ constexpr MenuItem kEdit[] = {
     Cmd("Vyjmou&t\tCtrl+X", cmd::kEditCut),
     Cmd("&Kopírovat\tCtrl+E", cmd::kEditCopy),
     Cmd("K&opírovat výběr\tCtrl+C", cmd::kEditCopySelection),
+    Cmd("Kopírovat jako S&MILES", cmd::kEditCopyAsSmiles),
+    Cmd("Kopírovat jako &InChI", cmd::kEditCopyAsInchi),
     Cmd("&Vložit\tCtrl+V", cmd::kEditPaste),
     Cmd("&Smazat\tDel", cmd::kEditDelete),
     Sep(),
@@ -56,6 +60,8 @@ constexpr MenuItem kEdit[] = {
     Sep(),
     Cmd("Svislé zrcad&lení", cmd::kMirrorVertical),
     Cmd("V&odorovné zrcadlení", cmd::kMirrorHorizontal),
+    Sep(),
+    Cmd("Zkontrolovat str&ukturu", cmd::kEditCheckStructure),
 };
 
 constexpr MenuItem kView[] = {
@@ -105,6 +111,14 @@ constexpr NumberedString kPrompts[] = {
     {cmd::kFileSaveCopyAs, "Uložit kopii aktivního dokumentu s novým názvem\nUložit kopii"},
     {cmd::kFileExportPicture,
      "Exportovat kresbu jako obrázek SVG, PNG nebo PDF\nExportovat obrázek"},
+    {cmd::kFileExportStructure,
+     "Exportovat molekuly kresby jako MOL, SDF, SMILES, InChI nebo RXN\nExportovat strukturu"},
+    {cmd::kEditCopyAsSmiles,
+     "Kopírovat vybrané molekuly, nebo všechny, jako text SMILES\nKopírovat jako SMILES"},
+    {cmd::kEditCopyAsInchi,
+     "Kopírovat vybrané molekuly, nebo všechny, jako text InChI\nKopírovat jako InChI"},
+    {cmd::kEditCheckStructure,
+     "Označit atomy s chybnou vazností nebo nesrozumitelným popisem\nZkontrolovat strukturu"},
     {cmd::kFileMru1, "Otevřít dokument"},
     {cmd::kFileMru1 + 1, "Otevřít dokument"},
     {cmd::kFileMru1 + 2, "Otevřít dokument"},
@@ -165,6 +179,17 @@ constexpr MessageTexts kMessages = {
     "Ukládání souboru %1...",
     "Export obrázku %1...",
     "Zrušit",
+    "Soubory MDL Molfile (*.mol)|*.mol|Soubory SD (*.sdf)|*.sdf|SMILES (*.smi)|*.smi|"
+    "InChI (*.inchi)|*.inchi|Reakce MDL (*.rxn)|*.rxn|",
+    "Strukturu %1 nelze exportovat.\n%2",
+    "V kresbě není žádná struktura.",
+    "V kresbě není žádná reakce.",
+    "Žádné problémy",
+    "1 problém",
+    "%1 problémy",
+    "%1 problémů",
+    "Žádná struktura ke kopírování",
+    "Bez InChI: %1",
 };
 
 constexpr const char* kAbout[] = {

@@ -11,6 +11,7 @@ constexpr MenuItem kFile128[] = {
     Cmd("&Save\tCtrl+S", cmd::kFileSave),
     Cmd("Save &As...", cmd::kFileSaveAs),
     Cmd("&Export Picture...", cmd::kFileExportPicture),
+    Cmd("Export S&tructure...", cmd::kFileExportStructure),
     Sep(),
     Cmd("&Print...\tCtrl+P", cmd::kFilePrint),
     Cmd("Print Pre&view", cmd::kFilePrintPreview),
@@ -25,6 +26,7 @@ constexpr MenuItem kFile5[] = {
     Cmd("&Update\tCtrl+S", cmd::kFileUpdate),
     Cmd("Save Copy &As...", cmd::kFileSaveCopyAs),
     Cmd("&Export Picture...", cmd::kFileExportPicture),
+    Cmd("Export S&tructure...", cmd::kFileExportStructure),
     Sep(),
     Cmd("&Print...\tCtrl+P", cmd::kFilePrint),
     Cmd("Print Pre&view", cmd::kFilePrintPreview),
@@ -45,6 +47,8 @@ constexpr MenuItem kEdit[] = {
     Cmd("Cu&t\tCtrl+X", cmd::kEditCut),
     Cmd("&Copy\tCtrl+E", cmd::kEditCopy),
     Cmd("Copy &Selection\tCtrl+C", cmd::kEditCopySelection),
+    Cmd("Copy As S&MILES", cmd::kEditCopyAsSmiles),
+    Cmd("Cop&y As InChI", cmd::kEditCopyAsInchi),
     Cmd("&Paste\tCtrl+V", cmd::kEditPaste),
     Cmd("&Delete\tDel", cmd::kEditDelete),
     Sep(),
@@ -56,6 +60,8 @@ constexpr MenuItem kEdit[] = {
     Sep(),
     Cmd("Vert&ical Mirror", cmd::kMirrorVertical),
     Cmd("&Horizontal Mirror", cmd::kMirrorHorizontal),
+    Sep(),
+    Cmd("Chec&k Structure", cmd::kEditCheckStructure),
 };
 
 constexpr MenuItem kView[] = {
@@ -104,6 +110,14 @@ constexpr NumberedString kPrompts[] = {
     {cmd::kFileUpdate, "Update the container to show any changes\nUpdate"},
     {cmd::kFileSaveCopyAs, "Save a copy of the active document with a new name\nSave copy"},
     {cmd::kFileExportPicture, "Export the drawing as an SVG, PNG or PDF picture\nExport Picture"},
+    {cmd::kFileExportStructure,
+     "Export the drawing's molecules as MOL, SDF, SMILES, InChI or RXN\nExport Structure"},
+    {cmd::kEditCopyAsSmiles,
+     "Copy the selected molecules, or all of them, as SMILES text\nCopy As SMILES"},
+    {cmd::kEditCopyAsInchi,
+     "Copy the selected molecules, or all of them, as InChI text\nCopy As InChI"},
+    {cmd::kEditCheckStructure,
+     "Mark every atom with a wrong valence or a label not understood\nCheck Structure"},
     {cmd::kFileMru1, "Open this document"},
     {cmd::kFileMru1 + 1, "Open this document"},
     {cmd::kFileMru1 + 2, "Open this document"},
@@ -164,6 +178,17 @@ constexpr MessageTexts kMessages = {
     "Saving %1...",
     "Exporting %1...",
     "Cancel",
+    "MDL Molfiles (*.mol)|*.mol|SD Files (*.sdf)|*.sdf|SMILES (*.smi)|*.smi|"
+    "InChI (*.inchi)|*.inchi|MDL Reaction Files (*.rxn)|*.rxn|",
+    "%1 could not be exported.\n%2",
+    "There is no structure in the drawing.",
+    "There is no reaction in the drawing.",
+    "No problems",
+    "1 problem",
+    "%1 problems",
+    "%1 problems",
+    "No structure to copy",
+    "No InChI: %1",
 };
 
 constexpr const char* kAbout[] = {

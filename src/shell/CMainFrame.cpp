@@ -35,6 +35,7 @@
 #include "shell/CDDrawBar.h"
 #include "shell/CKvillApp.h"
 #include "shell/CShellUi.h"
+#include "shell/CStructureCommands.h"
 #include "shell/CViewWidget.h"
 #include "shell/CWorkProgress.h"
 #include "shell/CommandActions.h"
@@ -48,12 +49,32 @@ namespace {
 // the toolbar is the view's: it says whether it carries it out now, and a command it does
 // not carry out yet is shown disabled.
 const std::set<int> kFrameCommands = {
-    cmd::kFileNew,           cmd::kFileOpen,          cmd::kFileSave,       cmd::kFileSaveAs,
-    cmd::kFileOpenFramework, cmd::kFileSaveFramework, cmd::kFilePrintSetup, cmd::kFilePrint,
-    cmd::kFilePrintPreview,  cmd::kFileSaveCopyAs,    cmd::kAppAbout,       cmd::kAppExit,
-    cmd::kViewToolbar,       cmd::kViewStatusBar,     cmd::kLanguageCzech,  cmd::kLanguageEnglish,
-    cmd::kFileMru1,          cmd::kFileMru1 + 1,      cmd::kFileMru1 + 2,   cmd::kFileMru4,
-    cmd::kViewDrawBar,       cmd::kFileExportPicture,
+    cmd::kFileNew,
+    cmd::kFileOpen,
+    cmd::kFileSave,
+    cmd::kFileSaveAs,
+    cmd::kFileOpenFramework,
+    cmd::kFileSaveFramework,
+    cmd::kFilePrintSetup,
+    cmd::kFilePrint,
+    cmd::kFilePrintPreview,
+    cmd::kFileSaveCopyAs,
+    cmd::kAppAbout,
+    cmd::kAppExit,
+    cmd::kViewToolbar,
+    cmd::kViewStatusBar,
+    cmd::kLanguageCzech,
+    cmd::kLanguageEnglish,
+    cmd::kFileMru1,
+    cmd::kFileMru1 + 1,
+    cmd::kFileMru1 + 2,
+    cmd::kFileMru4,
+    cmd::kViewDrawBar,
+    cmd::kFileExportPicture,
+    cmd::kFileExportStructure,
+    cmd::kEditCopyAsSmiles,
+    cmd::kEditCopyAsInchi,
+    cmd::kEditCheckStructure,
 };
 
 QString Utf8(const char* psz) { return QString::fromUtf8(psz); }
@@ -79,6 +100,7 @@ CMainFrame::CMainFrame(CKvillApp* pApp, CKvillDoc* pDoc, int nSet, res::Language
       m_lang));
   BuildToolBar();
   BuildStatusBar();
+  m_pStructure = new CStructureCommands(this, m_pStructureField);
   ReadSettings();
 
   SetDefaultTitle();
@@ -155,6 +177,11 @@ void CMainFrame::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   m_pMessagePane = new QLabel(Utf8(res::LoadString(cmd::kIdsIdleMessage, m_lang)), bar);
   bar->addWidget(m_pMessagePane, 1);
+  // The formula and mass of the selected molecules, or of the whole drawing.
+  m_pStructureField = new QLabel(bar);
+  m_pStructureField->setObjectName(QStringLiteral("StructureField"));
+  m_pStructureField->setAccessibleDescription(QStringLiteral("formula and mass"));
+  bar->addPermanentWidget(m_pStructureField);
   for (int id : {cmd::kIndicatorCaps, cmd::kIndicatorNum, cmd::kIndicatorScroll}) {
     auto* pane = new QLabel(Utf8(res::LoadString(id, m_lang)), bar);
     pane->setFrameShape(QFrame::Panel);
@@ -443,7 +470,7 @@ bool CMainFrame::RouteToFrame(int nId) {
         OnRecentFile(nId - cmd::kFileMru1);
         return true;
       }
-      return false;
+      return m_pStructure->OnCommand(nId);
   }
 }
 
@@ -527,7 +554,10 @@ bool CMainFrame::OnViewTimer(int nId) {
   }
 }
 
+void CMainFrame::PaintOverlay(QPainter& painter) { m_pStructure->PaintMarks(painter); }
+
 void CMainFrame::OnViewPainted() {
+  m_pStructure->OnViewPainted();
   // Start-up measurement: the program ends after the first paint that shows the window
   // with the drawing named on the command line (if any) already opened.
   if (m_bFirstPaintSeen || !m_pApp->m_strOpenAtStart.isEmpty()) return;
@@ -790,9 +820,12 @@ void CMainFrame::RunKillProtocol() {
   if (m_pApp != nullptr) m_pApp->RunKillProtocol();
 }
 
-QString CMainFrame::InitialExportPath() const {
+QString CMainFrame::ExportStartPath(const char* pszFolderKey, const char* pszTypeKey,
+                                    const std::function<bool(const std::string&)>& isType,
+                                    const QString& strDefaultType,
+                                    const QString& strDefaultName) const {
   const CSettingsStore& store = m_pApp->Store();
-  const auto folder = store.Read(kExportFolderKey);
+  const auto folder = store.Read(pszFolderKey);
   QString dir;
   if (folder && !folder->empty() && QFileInfo(QString::fromStdString(*folder)).isDir()) {
     dir = QString::fromStdString(*folder);
@@ -801,26 +834,38 @@ QString CMainFrame::InitialExportPath() const {
   } else {
     dir = QDir::homePath();
   }
-  const auto type = store.Read(kExportTypeKey);
-  const QString suffix = type && (*type == "svg" || *type == "png" || *type == "pdf")
-                             ? QString::fromStdString(*type)
-                             : QStringLiteral("svg");
+  const auto type = store.Read(pszTypeKey);
+  const QString suffix = type && isType(*type) ? QString::fromStdString(*type) : strDefaultType;
   QString name = QFileInfo(QString::fromStdString(m_pDoc->m_strTitle)).completeBaseName();
-  if (name.isEmpty()) name = QStringLiteral("picture");
+  if (name.isEmpty()) name = strDefaultName;
   return QDir(dir).filePath(name + u'.' + suffix);
 }
 
-void CMainFrame::OnFileExportPicture() {
+QString CMainFrame::InitialExportPath() const {
+  return ExportStartPath(
+      kExportFolderKey, kExportTypeKey,
+      [](const std::string& t) { return t == "svg" || t == "png" || t == "pdf"; },
+      QStringLiteral("svg"), QStringLiteral("picture"));
+}
+
+QString CMainFrame::AskExportPath(int nDialog, const char* pszFilter, const QString& strInitial,
+                                  const char* pszFolderKey, const char* pszTypeKey) {
   m_pDoc->m_bHoverSuppressed = 1;
-  const QString path =
-      CShellUi::GetFileName(this, CShellUi::FileDialog::ExportPicture,
-                            Utf8(Messages().exportFilter), InitialExportPath(), IsEnglish());
-  if (path.isEmpty()) return;
+  const QString path = CShellUi::GetFileName(this, static_cast<CShellUi::FileDialog>(nDialog),
+                                             Utf8(pszFilter), strInitial, IsEnglish());
+  if (path.isEmpty()) return path;
   const QFileInfo info(path);
   // The next export starts where this one went, whether or not it succeeds.
-  m_pApp->Store().Write(kExportFolderKey, info.absolutePath().toStdString());
-  m_pApp->Store().Write(kExportTypeKey, info.suffix().toLower().toStdString());
-  ExportPictureTo(path);
+  m_pApp->Store().Write(pszFolderKey, info.absolutePath().toStdString());
+  m_pApp->Store().Write(pszTypeKey, info.suffix().toLower().toStdString());
+  return path;
+}
+
+void CMainFrame::OnFileExportPicture() {
+  const QString path =
+      AskExportPath(static_cast<int>(CShellUi::FileDialog::ExportPicture), Messages().exportFilter,
+                    InitialExportPath(), kExportFolderKey, kExportTypeKey);
+  if (!path.isEmpty()) ExportPictureTo(path);
 }
 
 bool CMainFrame::ExportPictureTo(const QString& strPath) {

@@ -5,8 +5,10 @@
 #include <QUrl>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "resources/Resources.h"
@@ -14,11 +16,13 @@
 class CDDrawBar;
 class CKvillApp;
 class CSettingsRecord;
+class CStructureCommands;
 class CKvillDoc;
 class CKvillView;
 class CViewWidget;
 class QAction;
 class QLabel;
+class QPainter;
 class QMenu;
 class QToolBar;
 
@@ -57,6 +61,14 @@ class CMainFrame : public QMainWindow {
   // Timers of the view window that the shell carries out; true when handled.
   bool OnViewTimer(int nId);
   void OnViewPainted();
+  // What the frame draws over the view's picture in its window: Check Structure's frames.
+  void PaintOverlay(QPainter& painter);
+  // The drawing as chemistry: its commands and the status bar's formula field.
+  CStructureCommands* StructureCommands() const { return m_pStructure; }
+  QLabel* StructureField() const { return m_pStructureField; }
+  QLabel* MessagePane() const { return m_pMessagePane; }
+  bool IsEnglish() const;
+  const res::MessageTexts& Messages() const;
 
   // File commands.
   void OnFileNew();
@@ -86,6 +98,17 @@ class CMainFrame : public QMainWindow {
   bool ExportPictureTo(const QString& strPath);
   // Where the Export Picture dialog opens: the last export's folder, the drawing's name.
   QString InitialExportPath() const;
+  // Where an export dialog opens: the folder of the last such export (kept under
+  // pszFolderKey), else the drawing's folder or the home folder; the drawing's name (else
+  // strDefaultName) with the type kept under pszTypeKey if isType takes it (else
+  // strDefaultType).
+  QString ExportStartPath(const char* pszFolderKey, const char* pszTypeKey,
+                          const std::function<bool(const std::string&)>& isType,
+                          const QString& strDefaultType, const QString& strDefaultName) const;
+  // Asks for the file of an export (nDialog a CShellUi::FileDialog) and remembers its folder
+  // and type under the keys; an empty path when cancelled.
+  QString AskExportPath(int nDialog, const char* pszFilter, const QString& strInitial,
+                        const char* pszFolderKey, const char* pszTypeKey);
   // The settings that remember the last export's folder and file type.
   static constexpr const char* kExportFolderKey = "Software\\Valendra\\Valendra\\Export\\Folder";
   static constexpr const char* kExportTypeKey = "Software\\Valendra\\Valendra\\Export\\Type";
@@ -139,8 +162,6 @@ class CMainFrame : public QMainWindow {
   QString FrameworkFilter() const;
   void SetDocumentPath(const QString& strPath);
   bool SaveModified();
-  bool IsEnglish() const;
-  const res::MessageTexts& Messages() const;
 
   CKvillApp* m_pApp;
   CKvillDoc* m_pDoc;
@@ -151,6 +172,8 @@ class CMainFrame : public QMainWindow {
   std::unique_ptr<CDDrawBar> m_pDrawBar;
   QToolBar* m_pToolBar = nullptr;
   QLabel* m_pMessagePane = nullptr;
+  QLabel* m_pStructureField = nullptr;
+  CStructureCommands* m_pStructure = nullptr;  // a child of the frame
   QMenu* m_pFileMenu = nullptr;
   QAction* m_pRecentPlaceholder = nullptr;
   std::vector<QAction*> m_recentActions;

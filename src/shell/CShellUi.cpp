@@ -22,14 +22,17 @@ CShellUi::FileHandler& FileHandlerSlot() {
   return handler;
 }
 
-// The Export Picture dialog (see FileDialog::ExportPicture).
-QString GetPictureName(QWidget* pOwner, const QString& filter, const QString& initialName,
-                       bool bEnglish) {
+// The Export Picture and Export Structure dialogs (see FileDialog::ExportPicture).
+QString GetExportName(QWidget* pOwner, CShellUi::FileDialog kind, const QString& filter,
+                      const QString& initialName, bool bEnglish) {
+  const bool bPicture = kind == CShellUi::FileDialog::ExportPicture;
   QFileDialog dlg(pOwner);
-  dlg.setObjectName(QStringLiteral("ExportPictureDialog"));
+  dlg.setObjectName(bPicture ? QStringLiteral("ExportPictureDialog")
+                             : QStringLiteral("ExportStructureDialog"));
   // The title is the command's tooltip, "Export Picture" in the language of the menus.
-  const QString prompt = QString::fromUtf8(res::PromptString(
-      cmd::kFileExportPicture, bEnglish ? res::Language::English : res::Language::Czech));
+  const QString prompt = QString::fromUtf8(
+      res::PromptString(bPicture ? cmd::kFileExportPicture : cmd::kFileExportStructure,
+                        bEnglish ? res::Language::English : res::Language::Czech));
   dlg.setWindowTitle(prompt.mid(prompt.indexOf(QLatin1Char('\n')) + 1));
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   dlg.setFileMode(QFileDialog::AnyFile);
@@ -44,24 +47,24 @@ QString GetPictureName(QWidget* pOwner, const QString& filter, const QString& in
   suffix = CShellUi::SuffixOfFilter(dlg.selectedNameFilter());
   dlg.setDefaultSuffix(suffix);
   dlg.selectFile(initial.fileName());
-  const auto isPicture = [&filters](const QString& s) {
+  const auto isOfferedType = [&filters](const QString& s) {
     for (const QString& f : filters) {
       if (CShellUi::SuffixOfFilter(f) == s.toLower()) return true;
     }
     return false;
   };
-  // Choosing another type renames a picture already named, as its extension would lie.
+  // Choosing another type renames a file already named, as its extension would lie.
   QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&](const QString& f) {
     const QString newSuffix = CShellUi::SuffixOfFilter(f);
     dlg.setDefaultSuffix(newSuffix);
     const QStringList chosen = dlg.selectedFiles();
     if (chosen.isEmpty()) return;
     const QFileInfo name(chosen.first());
-    if (isPicture(name.suffix())) dlg.selectFile(name.completeBaseName() + u'.' + newSuffix);
+    if (isOfferedType(name.suffix())) dlg.selectFile(name.completeBaseName() + u'.' + newSuffix);
   });
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
   QString path = dlg.selectedFiles().first();
-  if (!isPicture(QFileInfo(path).suffix())) {
+  if (!isOfferedType(QFileInfo(path).suffix())) {
     path += u'.' + CShellUi::SuffixOfFilter(dlg.selectedNameFilter());
   }
   return path;
@@ -131,8 +134,8 @@ QString CShellUi::GetFileName(QWidget* pOwner, FileDialog kind, const QString& f
                               const QString& initialName, bool bEnglish) {
   if (FileHandlerSlot()) return FileHandlerSlot()(kind, filter, initialName);
 
-  if (kind == FileDialog::ExportPicture)
-    return GetPictureName(pOwner, filter, initialName, bEnglish);
+  if (kind == FileDialog::ExportPicture || kind == FileDialog::ExportStructure)
+    return GetExportName(pOwner, kind, filter, initialName, bEnglish);
   if (kind == FileDialog::Open) {
     CFileDialogVld dlg(pOwner, filter, bEnglish);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};

@@ -22,10 +22,18 @@ class CShellUi {
   static constexpr int kIdYes = 6;
   static constexpr int kIdNo = 7;
 
-  // ExportPicture: a save dialog for pictures. The initial name's folder is where it opens
-  // and its extension picks the file type offered first; a name typed without one of the
-  // types' extensions gets the extension of the chosen type.
-  enum class FileDialog { Open, OpenFramework, SaveCopyAs, SaveFramework, ExportPicture };
+  // ExportPicture, ExportStructure: save dialogs for pictures and structure files. The
+  // initial name's folder is where it opens and its extension picks the file type offered
+  // first; a name typed without one of the types' extensions gets the extension of the
+  // chosen type.
+  enum class FileDialog {
+    Open,
+    OpenFramework,
+    SaveCopyAs,
+    SaveFramework,
+    ExportPicture,
+    ExportStructure
+  };
 
   using MessageHandler =
       std::function<int(const QString& text, const QString& caption, unsigned flags)>;

@@ -29,6 +29,7 @@
 #include "shell/CInPlaceFrame.h"
 #include "shell/CMainFrame.h"
 #include "shell/CShellUi.h"
+#include "shell/CStructureCommands.h"
 #include "shell/CommandActions.h"
 #include "shell/EntryDialog.h"
 #include "shell/ExportPicture.h"
@@ -427,6 +428,7 @@ void CViewWidget::PaintClient(QPaintEvent*) {
   } else {
     p.drawImage(0, 0, m_imgScreen);
   }
+  if (m_pFrame != nullptr) m_pFrame->PaintOverlay(p);
   if (m_bCaretShown && m_bCaretPhase && m_bCaretCreated) {
     // The caret inverts what lies under it.
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -773,8 +775,10 @@ void CViewWidget::ShowMainWindow(int nShowCommand) {
 }
 
 IClipboard* CViewWidget::GetClipboard() {
-  // The pictures of a copy are drawn as the export draws them, when a program asks.
-  if (!m_pClipboard) m_pClipboard = std::make_unique<CQtClipboard>(ClipboardPicture);
+  // The pictures of a copy are drawn as the export draws them, and its molecules written,
+  // when a program asks.
+  if (!m_pClipboard)
+    m_pClipboard = std::make_unique<CQtClipboard>(ClipboardPicture, ClipboardStructures);
   return m_pClipboard.get();
 }
 

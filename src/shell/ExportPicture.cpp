@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "document/CKvillDoc.h"
+#include "document/CProcessViewKeeper.h"
 #include "document/IDocClient.h"
 #include "objects/CArchive.h"
 #include "objects/CKVObject.h"
@@ -230,23 +231,6 @@ class CPictureView {
   CQtDC m_referenceDC;
   CHeadlessViewHost m_host;
   CKvillView m_view;
-};
-
-// Gives the objects' link and the document's client back to the process's own view, if it
-// has one, when a view made beside it for a picture has gone.
-class CProcessViewKeeper {
- public:
-  CProcessViewKeeper() : m_pLink(GetViewLink()), m_pClient(GetDocClient()) {}
-  CProcessViewKeeper(const CProcessViewKeeper&) = delete;
-  CProcessViewKeeper& operator=(const CProcessViewKeeper&) = delete;
-  ~CProcessViewKeeper() {
-    SetViewLink(m_pLink);
-    SetDocClient(m_pClient);
-  }
-
- private:
-  IViewLink* m_pLink;
-  IDocClient* m_pClient;
 };
 
 // A drawing read from a native stream, with a view of its own that draws its picture. It

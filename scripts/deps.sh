@@ -15,6 +15,7 @@ PACKAGES=(
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
   dpkg-dev lintian
   librdkit-dev libboost-dev libinchi-dev
+  at-spi2-core libglib2.0-bin python3
 )
 
 missing=()

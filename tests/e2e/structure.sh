@@ -1,0 +1,87 @@
+#!/bin/bash
+# A drawing of aspirin leaves the real editor as a structure: opened under a virtual X
+# server, its formula and mass show in the status bar (read through the accessibility bus,
+# as a screen reader hears the window); Ctrl+E puts it on the clipboard, where another
+# program (xclip) finds the two chemical formats beside the drawing's own, the SMILES is
+# aspirin's and the MOL record reads back as aspirin. The editor writes nothing to stderr.
+# Every step waits for what it needs, never for a fixed time, and stops at once when the
+# editor has died.
+#
+# usage: structure.sh VALENDRA_BINARY STRUCTURE_PROBE CORPUS_FOLDER OUTPUT_FOLDER
+set -u
+BIN=$(readlink -f "$1")
+PROBE=$(readlink -f "$2")
+CORPUS=$(readlink -f "$3")
+OUT=$(mkdir -p "$4" && readlink -f "$4")
+HERE=$(dirname "$(readlink -f "$0")")
+for tool in Xvfb xdotool xclip import python3 gdbus dbus-run-session; do
+  command -v $tool >/dev/null || { echo "missing $tool"; exit 2; }
+done
+# A session bus of the test's own, which starts the accessibility bus when the editor asks.
+if [ -z "${STRUCTURE_ON_BUS:-}" ]; then
+  STRUCTURE_ON_BUS=1 exec dbus-run-session -- "$0" "$@"
+fi
+
+rm -rf "$OUT"/*
+export XDG_RUNTIME_DIR=$OUT/runtime HOME=$OUT/home
+mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
+export VALENDRA_SETTINGS=$OUT/settings.ini QT_QPA_PLATFORM=xcb
+# The window speaks to the accessibility bus though no screen reader asked it to.
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+printf '[Software]\nClasses\\Valendra\\settings2=1033\n' >"$VALENDRA_SETTINGS"
+cp "$CORPUS/aspirin.vld" "$OUT/aspirin.vld"
+
+. "$HERE/xserver.sh"
+. "$HERE/screen.sh"
+start_x_server "$OUT"
+
+fail() {
+  echo "FAILED: $*"
+  import -window root "$OUT/failure.png" 2>/dev/null
+  cat "$OUT/editor.log"
+  exit 1
+}
+alive() { kill -0 "$APP" 2>/dev/null || fail "the editor stopped"; }
+names() { python3 "$HERE/accessible_names.py" >"$OUT/names.txt" 2>/dev/null; }
+field_says() { alive; names && grep -qx "$1" "$OUT/names.txt"; }
+targets() { alive; xclip -selection clipboard -t TARGETS -o 2>/dev/null >"$OUT/targets.txt"; }
+offers_chemistry() {
+  targets && grep -qx 'chemical/x-mdl-molfile' "$OUT/targets.txt" &&
+    grep -qx 'chemical/x-daylight-smiles' "$OUT/targets.txt"
+}
+
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=0 \
+  "$BIN" "$OUT/aspirin.vld" >"$OUT/editor.log" 2>&1 &
+APP=$!
+wait_for draw_bar_shown || fail "the Draw bar did not appear"
+WIN=$(xdotool search --all --onlyvisible --pid "$APP" --name '^aspirin.vld - Valendra$' | head -1)
+[ -n "$WIN" ] || fail "no window shows aspirin.vld"
+
+# The status bar's field, as the accessibility bus reports the window's labels.
+wait_for field_says 'C9H8O4  180.16' ||
+  fail "the status bar does not say C9H8O4  180.16: $(tr '\n' '|' <"$OUT/names.txt")"
+import -window root "$OUT/aspirin.png"
+
+# Copy: the clipboard offers the structure in both chemical formats.
+wait_for xdotool windowfocus --sync "$WIN" || fail "the editor did not take the keyboard"
+xdotool key --window "$WIN" ctrl+e
+wait_for offers_chemistry || fail "the clipboard offers $(tr '\n' ' ' <"$OUT/targets.txt")"
+grep -qx 'application/x-valendra-native' "$OUT/targets.txt" || fail "the drawing is not offered"
+xclip -selection clipboard -t chemical/x-daylight-smiles -o >"$OUT/copied.smi" ||
+  fail "no SMILES came"
+xclip -selection clipboard -t chemical/x-mdl-molfile -o >"$OUT/copied.mol" || fail "no MOL came"
+aspirin=$(echo 'CC(=O)Oc1ccccc1C(=O)O' | "$PROBE" smiles)
+got=$("$PROBE" smiles <"$OUT/copied.smi") || fail "the SMILES does not parse: $(cat "$OUT/copied.smi")"
+[ "$got" = "$aspirin" ] || fail "the SMILES is $got, not aspirin's $aspirin"
+got=$("$PROBE" mol <"$OUT/copied.mol") || fail "the MOL record does not parse"
+[ "$got" = "$aspirin" ] || fail "the MOL record reads as $got, not aspirin"
+
+alive
+kill "$APP"
+wait "$APP" 2>/dev/null
+APP=
+# Nothing on stderr but Qt's note on the runtime folder.
+if grep -v '^QStandardPaths' "$OUT/editor.log" | grep -q .; then
+  fail "the editor wrote to stderr: $(grep -v -m3 '^QStandardPaths' "$OUT/editor.log")"
+fi
+echo "structure end to end: passed"

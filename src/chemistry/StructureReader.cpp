@@ -505,7 +505,10 @@ class CReader {
     const double dReach2 = kChargeReach * kChargeReach;
     for (CKVObject* p : m_objects) {
       if (p->m_nKind != KIND_PLUS && p->m_nKind != KIND_MINUS) continue;
-      const auto [x, y] = ObjectCentre(*p);
+      // Plain names, not a structured binding: the search below captures them.
+      const std::pair<double, double> centre = ObjectCentre(*p);
+      const double x = centre.first;
+      const double y = centre.second;
       int nBest = -1;
       double dBest = dReach2;
       grid.ForNear(x, y, kChargeReach, [&](int n) {

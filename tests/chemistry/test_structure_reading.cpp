@@ -2,6 +2,9 @@
 // molecules and reactions, each a drawing built here and the SMILES it must give.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <fstream>
+#include <iterator>
 #include <limits>
 
 #include "ChemDrawing.h"
@@ -87,6 +90,30 @@ TEST(LabelTable, EveryAbbreviationIsAGroupWithOneAttachment) {
     expected.replace(0, 1, "C");
     EXPECT_EQ(smiles[0], Canon(expected)) << a.pszLabel;
     EXPECT_TRUE(d.Warnings().empty()) << a.pszLabel << ": " << d.Warnings().front();
+  }
+}
+
+// The README's table of labels is the user's list: it names every abbreviation read.
+TEST(LabelTable, TheReadmeListsEveryAbbreviation) {
+  std::ifstream in(VALENDRA_README);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t nFrom = text.find("### Labels");
+  const std::size_t nTo = text.find("### Writing structures");
+  ASSERT_NE(nFrom, std::string::npos);
+  ASSERT_NE(nTo, std::string::npos);
+  const std::string table = text.substr(nFrom, nTo - nFrom);
+  for (const CLabelAbbreviation& a : LabelAbbreviations()) {
+    const std::string label = a.pszLabel;
+    bool bListed = false;
+    for (std::size_t at = table.find(label); at != std::string::npos && !bListed;
+         at = table.find(label, at + 1)) {
+      const auto isWordChar = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+      };
+      bListed = (at == 0 || !isWordChar(table[at - 1])) &&
+                (at + label.size() == table.size() || !isWordChar(table[at + label.size()]));
+    }
+    EXPECT_TRUE(bListed) << label;
   }
 }
 

@@ -109,12 +109,20 @@ Fragment MakeFragment(const std::string& strSmiles) {
   return f;
 }
 
-const Fragment& FragmentFor(const std::string& strSmiles) {
+// Labels repeat, but a session (or a file) may bring any number of different condensed
+// formulas: the cache is emptied when it has grown this large. Those in use stay alive with
+// their users.
+constexpr std::size_t kMaxCachedFragments = 256;
+
+std::shared_ptr<const Fragment> FragmentFor(const std::string& strSmiles) {
   static std::mutex lock;
-  static std::map<std::string, Fragment> cache;
+  static std::map<std::string, std::shared_ptr<const Fragment>> cache;
   const std::lock_guard<std::mutex> guard(lock);
   auto it = cache.find(strSmiles);
-  if (it == cache.end()) it = cache.emplace(strSmiles, MakeFragment(strSmiles)).first;
+  if (it == cache.end()) {
+    if (cache.size() >= kMaxCachedFragments) cache.clear();
+    it = cache.emplace(strSmiles, std::make_shared<const Fragment>(MakeFragment(strSmiles))).first;
+  }
   return it->second;
 }
 
@@ -306,7 +314,7 @@ struct CMoleculeSet::CImpl {
     struct Placed {
       int nChem;
       unsigned nFirst;
-      const Fragment* pFragment;
+      std::shared_ptr<const Fragment> pFragment;
       std::vector<int> fragmentToMol;
     };
     std::vector<Placed> placed;
@@ -328,7 +336,8 @@ struct CMoleculeSet::CImpl {
         const CChemAtom& a = s.atoms[n];
         const RDGeom::Point3D p(a.x / kUnitsPerAngstrom, a.y / kUnitsPerAngstrom, 0.0);
         touched.push_back(n);
-        const Fragment* pFragment = a.strFragment.empty() ? nullptr : &FragmentFor(a.strFragment);
+        const std::shared_ptr<const Fragment> pFragment =
+            a.strFragment.empty() ? nullptr : FragmentFor(a.strFragment);
         if (pFragment != nullptr && pFragment->bOk) {
           const RWMol& f = *pFragment->pMol;
           Placed pl{n, mol.getNumAtoms(), pFragment, std::vector<int>(f.getNumAtoms(), -1)};

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -40,7 +41,10 @@ std::vector<int> MoleculesToCopy(const CDrawingStructure& s, bool bAll) {
 }  // namespace
 
 CStructureCommands::CStructureCommands(CMainFrame* pFrame, QLabel* pField)
-    : QObject(pFrame), m_pFrame(pFrame), m_pField(pField) {}
+    : QObject(pFrame), m_pFrame(pFrame), m_pField(pField), m_pFieldTimer(new QTimer(this)) {
+  m_pFieldTimer->setSingleShot(true);
+  connect(m_pFieldTimer, &QTimer::timeout, this, &CStructureCommands::UpdateField);
+}
 
 bool CStructureCommands::IsStructureCommand(int nId) {
   return nId == cmd::kFileExportStructure || nId == cmd::kEditCopyAsSmiles ||
@@ -215,19 +219,19 @@ CStructureCommands::CFieldKey CStructureCommands::FieldKey() const {
 }
 
 void CStructureCommands::OnViewPainted() {
-  if (m_bFieldPending || (m_fieldKey && *m_fieldKey == FieldKey())) return;
-  m_bFieldPending = true;
-  // Queued: the paint that showed the change is on the screen before the field is worked out.
-  QTimer::singleShot(0, this, [this] {
-    m_bFieldPending = false;
-    UpdateField();
-  });
+  if (m_fieldKey && *m_fieldKey == FieldKey()) return;
+  // A timer: the paint that showed the change is on the screen before the field is worked
+  // out. Another change before it fires starts it again.
+  m_pFieldTimer->start(FieldDelay(m_nFieldCostMs));
 }
 
 void CStructureCommands::UpdateField() {
+  QElapsedTimer cost;
+  cost.start();
   m_fieldKey = FieldKey();
   m_pField->setText(
       QString::fromStdString(SelectionFormulaAndMass(m_pFrame->Document()->m_listObjects)));
+  m_nFieldCostMs = cost.elapsed();
 }
 
 void CStructureCommands::ShowMessage(const QString& text) {

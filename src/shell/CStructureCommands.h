@@ -14,6 +14,7 @@ class CKVObject;
 class CMainFrame;
 class QLabel;
 class QPainter;
+class QTimer;
 
 // The drawing as chemistry in the editor: File > Export Structure, Edit > Copy As SMILES and
 // Copy As InChI, Edit > Check Structure with its red frames, and the status bar's field with
@@ -55,9 +56,12 @@ class CStructureCommands : public QObject {
   void PaintMarks(QPainter& painter);
 
   // After the view painted: when the drawing or the selection changed, the field is brought
-  // up to date once this paint is done, not inside it.
+  // up to date once this paint is done, not inside it; when working it out took long the
+  // last time (a drawing of tens of thousands of atoms), once the changes pause.
   void OnViewPainted();
   void UpdateField();
+  // How long the field waits after a change, in milliseconds, given what it cost last.
+  static int FieldDelay(qint64 nLastCostMs) { return nLastCostMs > 20 ? 300 : 0; }
 
  private:
   // What the status field was computed for: the change clock, the objects, the document.
@@ -85,7 +89,8 @@ class CStructureCommands : public QObject {
   CMainFrame* m_pFrame;
   QLabel* m_pField;
   std::optional<CFieldKey> m_fieldKey;
-  bool m_bFieldPending = false;
+  QTimer* m_pFieldTimer;
+  qint64 m_nFieldCostMs = 0;
   std::vector<const CKVObject*> m_marks;
   CMarksKey m_marksKey;
 };

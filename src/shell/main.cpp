@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "chemistry/CMoleculeSet.h"
 #include "chemistry/StructureCommandLine.h"
 #include "document/CKvillDoc.h"
 #include "document/CommandLine.h"
@@ -152,7 +153,8 @@ int main(int argc, char* argv[]) {
       return 0;
     }
     if (std::strcmp(arg, "--version") == 0) {
-      std::printf("Valendra %s\n", kVersion);
+      // The cheminformatics library's own version: what its SMILES and MOL files follow.
+      std::printf("Valendra %s\n%s\n", kVersion, ChemistryLibraryVersion().c_str());
       return 0;
     }
   }

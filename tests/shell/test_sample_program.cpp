@@ -97,6 +97,7 @@ TEST(SampleProgram, HelpVersionAndBadArguments) {
   const ProcessResult version = RunValendra(dir.path(), {QStringLiteral("--version")});
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_TRUE(version.out.startsWith(QStringLiteral("Valendra "))) << version.out.toStdString();
+  EXPECT_TRUE(version.out.contains(QStringLiteral("\nRDKit 20"))) << version.out.toStdString();
 
   const ProcessResult help = RunValendra(dir.path(), {QStringLiteral("--help")});
   EXPECT_EQ(help.exitCode, 0);

@@ -26,19 +26,20 @@ rm -rf "$OUT"/*
 export XDG_RUNTIME_DIR=$OUT/runtime HOME=$OUT/home
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
 export VALENDRA_SETTINGS=$OUT/settings.ini QT_QPA_PLATFORM=xcb
+EDITOR_ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=0
 # The window speaks to the accessibility bus though no screen reader asked it to.
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-printf '[Software]\nClasses\\Valendra\\settings2=1033\n' >"$VALENDRA_SETTINGS"
 cp "$CORPUS/aspirin.vld" "$OUT/aspirin.vld"
 
 . "$HERE/xserver.sh"
 . "$HERE/screen.sh"
 start_x_server "$OUT"
+settings 1033
 
 fail() {
   echo "FAILED: $*"
   import -window root "$OUT/failure.png" 2>/dev/null
-  cat "$OUT/editor.log"
+  cat "$OUT/editor-aspirin.log"
   exit 1
 }
 alive() { kill -0 "$APP" 2>/dev/null || fail "the editor stopped"; }
@@ -50,12 +51,8 @@ offers_chemistry() {
     grep -qx 'chemical/x-daylight-smiles' "$OUT/targets.txt"
 }
 
-ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=0 \
-  "$BIN" "$OUT/aspirin.vld" >"$OUT/editor.log" 2>&1 &
-APP=$!
-wait_for draw_bar_shown || fail "the Draw bar did not appear"
-WIN=$(xdotool search --all --onlyvisible --pid "$APP" --name '^aspirin.vld - Valendra$' | head -1)
-[ -n "$WIN" ] || fail "no window shows aspirin.vld"
+start_editor aspirin "$OUT/aspirin.vld"
+[ "$(xdotool getwindowname "$MAIN")" = "aspirin.vld - Valendra" ] || fail "no window shows aspirin.vld"
 
 # The status bar's field, as the accessibility bus reports the window's labels.
 wait_for field_says 'C9H8O4  180.16' ||
@@ -63,8 +60,8 @@ wait_for field_says 'C9H8O4  180.16' ||
 import -window root "$OUT/aspirin.png"
 
 # Copy: the clipboard offers the structure in both chemical formats.
-wait_for xdotool windowfocus --sync "$WIN" || fail "the editor did not take the keyboard"
-xdotool key --window "$WIN" ctrl+e
+wait_for xdotool windowfocus --sync "$MAIN" || fail "the editor did not take the keyboard"
+xdotool key --window "$MAIN" ctrl+e
 wait_for offers_chemistry || fail "the clipboard offers $(tr '\n' ' ' <"$OUT/targets.txt")"
 grep -qx 'application/x-valendra-native' "$OUT/targets.txt" || fail "the drawing is not offered"
 xclip -selection clipboard -t chemical/x-daylight-smiles -o >"$OUT/copied.smi" ||
@@ -77,11 +74,9 @@ got=$("$PROBE" mol <"$OUT/copied.mol") || fail "the MOL record does not parse"
 [ "$got" = "$aspirin" ] || fail "the MOL record reads as $got, not aspirin"
 
 alive
-kill "$APP"
-wait "$APP" 2>/dev/null
-APP=
+stop_editor
 # Nothing on stderr but Qt's note on the runtime folder.
-if grep -v '^QStandardPaths' "$OUT/editor.log" | grep -q .; then
-  fail "the editor wrote to stderr: $(grep -v -m3 '^QStandardPaths' "$OUT/editor.log")"
+if grep -v '^QStandardPaths' "$OUT/editor-aspirin.log" | grep -q .; then
+  fail "the editor wrote to stderr: $(grep -v -m3 '^QStandardPaths' "$OUT/editor-aspirin.log")"
 fi
 echo "structure end to end: passed"

@@ -215,7 +215,8 @@ void CStructureCommands::PaintMarks(QPainter& painter) {
 
 CStructureCommands::CFieldKey CStructureCommands::FieldKey() const {
   const CKvillDoc* pDoc = m_pFrame->Document();
-  return {CKVObject::LatestChangeStamp(), pDoc->m_listObjects.size(), pDoc};
+  return {CKVObject::LatestChangeStamp(), pDoc->m_listObjects.size(), m_pFrame->View()->m_nSelCount,
+          pDoc};
 }
 
 void CStructureCommands::OnViewPainted() {

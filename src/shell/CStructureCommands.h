@@ -64,10 +64,12 @@ class CStructureCommands : public QObject {
   static int FieldDelay(qint64 nLastCostMs) { return nLastCostMs > 20 ? 300 : 0; }
 
  private:
-  // What the status field was computed for: the change clock, the objects, the document.
+  // What the status field was computed for: the change clock, the objects, the selection
+  // count (a flag cleared without a change stamp still changes it), the document.
   struct CFieldKey {
     std::uint64_t nStamp = 0;
     std::size_t nObjects = 0;
+    std::int32_t nSelected = 0;
     const void* pDoc = nullptr;
     bool operator==(const CFieldKey&) const = default;
   };

@@ -281,22 +281,11 @@ std::vector<const CStoredRecord*> CKvillDoc::StoreRecords() {
     // A record written again with the same bytes stays the one shared already.
     return pOld && pOld->SameContent(*pNew) ? pOld : pNew;
   };
-  // Where the records stand in the stream, for the block's places and offset.
-  std::uint32_t nPlaces = 0;
-  std::uint64_t nBytes = 0;
-  std::vector<CThicknessNote> notes;
-  const auto push = [&](const CStoredRecord* pRecord) {
-    for (const CThicknessNote& n : pRecord->m_thickness)
-      notes.push_back(CThicknessNote{nPlaces + n.nPlace, n.dThickness});
-    nPlaces += pRecord->m_nRecords;
-    nBytes += pRecord->m_bytes.size();
-    records.push_back(pRecord);
-  };
-
   ar.Write(kWrittenMagic, kMagicSize);
   ar.WriteInt32(GetSelCount());
   m_pHeadRecord = take(m_pHeadRecord);
-  push(m_pHeadRecord.get());
+  records.push_back(m_pHeadRecord.get());
+  bool bNotes = false;
 
   const auto current = [](CKVObject* p) {
     if (!p->m_pStoredRecord || p->m_nChangeStamp > p->m_nStoredAt) return false;
@@ -310,10 +299,10 @@ std::vector<const CStoredRecord*> CKvillDoc::StoreRecords() {
   const auto store = [&](CKVObject* p, int nPass) {
     if (!current(p)) {
       p->Store(ar, nPass, this);
-      p->m_pStoredRecord = take(p->m_pStoredRecord);
-      p->m_nStoredAt = CKVObject::LatestChangeStamp();
+      p->KeepStoredRecord(take(p->m_pStoredRecord), CKVObject::LatestChangeStamp());
     }
-    push(p->m_pStoredRecord.get());
+    bNotes = bNotes || p->m_bStoredNotes;
+    records.push_back(p->m_pStoredRecord.get());
   };
   // Shapes first, then bonds, each in list order: one walk of the list, the bonds kept
   // aside for the second pass.
@@ -333,13 +322,22 @@ std::vector<const CStoredRecord*> CKvillDoc::StoreRecords() {
     end.Flush();
     return CStoredRecord::Make(bytes);
   }();
-  push(s_pEnd.get());
-  if (!notes.empty()) AppendExtensionRecord(records, notes, nBytes);
+  records.push_back(s_pEnd.get());
+  if (bNotes) AppendExtensionRecord(records);
   return records;
 }
 
-void CKvillDoc::AppendExtensionRecord(std::vector<const CStoredRecord*>& records,
-                                      std::span<const CThicknessNote> notes, std::uint64_t nAt) {
+void CKvillDoc::AppendExtensionRecord(std::vector<const CStoredRecord*>& records) {
+  // Where the records stand in the stream, for the block's places and offset.
+  std::uint32_t nPlaces = 0;
+  std::uint64_t nAt = 0;
+  std::vector<CThicknessNote> notes;
+  for (const CStoredRecord* pRecord : records) {
+    for (const CThicknessNote& n : pRecord->m_thickness)
+      notes.push_back(CThicknessNote{nPlaces + n.nPlace, n.dThickness});
+    nPlaces += pRecord->m_nRecords;
+    nAt += pRecord->m_bytes.size();
+  }
   const std::vector<std::uint8_t> extension = EncodeStreamExtension(notes, nAt);
   if (extension.empty()) {
     m_pExtensionRecord.reset();
@@ -362,8 +360,7 @@ void CKvillDoc::AdoptRecords(std::span<const CStoredRecordRef> records) {
   std::size_t j = 1 + m_listObjects.size() - nBonds;
   const std::uint64_t nNow = CKVObject::LatestChangeStamp();
   for (const auto& p : m_listObjects) {
-    p->m_pStoredRecord = records[p->AsBond() != nullptr ? j++ : i++];
-    p->m_nStoredAt = nNow;
+    p->KeepStoredRecord(records[p->AsBond() != nullptr ? j++ : i++], nNow);
     p->m_nLoadedStamp = p->m_nChangeStamp;
   }
   m_pHeadRecord = records.front();

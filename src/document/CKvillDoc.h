@@ -194,10 +194,9 @@ class CKvillDoc : public IRecordDocument {
   // Reads records up to the end marker, and the block after it when there is one; false
   // when the data ends before the end marker.
   bool ReadRecords(CArchive& ar, bool bSkipUnknown);
-  // The block after the end marker (the notes' places counted over the whole stream, nAt its
-  // offset), as the last of a snapshot's records; kept while its bytes do not change.
-  void AppendExtensionRecord(std::vector<const CStoredRecord*>& records,
-                             std::span<const CThicknessNote> notes, std::uint64_t nAt);
+  // The block after the end marker for the thickness the records note, as the last of a
+  // snapshot's records; kept while its bytes do not change.
+  void AppendExtensionRecord(std::vector<const CStoredRecord*>& records);
   void AfterStore();
   void AfterLoad(bool bOk);
 

@@ -343,8 +343,7 @@ std::size_t CPartialReload::Splice() {
   const It kNone = m_list.end();
   const std::uint64_t nNow = CKVObject::LatestChangeStamp();
   const auto adopt = [&](CKVObject* p, const CStoredRecordRef& pRecord) {
-    p->m_pStoredRecord = pRecord;
-    p->m_nStoredAt = nNow;
+    p->KeepStoredRecord(pRecord, nNow);
     p->m_nLoadedStamp = p->m_nChangeStamp;
   };
   std::size_t nKept = 0;

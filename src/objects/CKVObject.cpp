@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "objects/CGroup.h"
+#include "objects/CStoredRecord.h"
 #include "objects/IViewLink.h"
 
 namespace {
@@ -63,6 +64,12 @@ void CKVObject::MarkChanged() {
        p = p->m_pParent) {
     p->m_nChangeStamp = n;
   }
+}
+
+void CKVObject::KeepStoredRecord(std::shared_ptr<const CStoredRecord> pRecord, std::uint64_t nAt) {
+  m_bStoredNotes = pRecord != nullptr && !pRecord->m_thickness.empty();
+  m_pStoredRecord = std::move(pRecord);
+  m_nStoredAt = nAt;
 }
 
 std::uint64_t CKVObject::LatestChangeStamp() {

@@ -124,6 +124,10 @@ class CKVObject {
   // current: while the object's stamp is not newer, the record is still its bytes.
   std::shared_ptr<const CStoredRecord> m_pStoredRecord;
   std::uint64_t m_nStoredAt = 0;
+  // Whether that record notes a thickness for the block after the end marker: kept beside
+  // the record so that a snapshot learns that none does without visiting every record.
+  bool m_bStoredNotes = false;
+  void KeepStoredRecord(std::shared_ptr<const CStoredRecord> pRecord, std::uint64_t nAt);
   // m_nChangeStamp as it stood right after a load made the object; while the two are equal
   // nothing has touched the object (or a descendant) since, so it is still exactly what a
   // load of its record gives, fields that are not stored included. 0: not made by a load.

@@ -17,18 +17,20 @@ struct CRecordTally {
   std::vector<std::pair<std::uint32_t, CEllipse*>> read;
 
   void Stored(const CKVObject& obj) {
-    const auto* pEllipse = dynamic_cast<const CEllipse*>(&obj);
     // An ellipse with a code no class answers to is no real ellipse, and a thickness that
-    // is not a number has nothing to keep.
-    if (pEllipse != nullptr && obj.m_nKind == KIND_ELLIPSE && pEllipse->m_dThickness != 1.0 &&
+    // is not a number has nothing to keep. The code is asked first: every record of a
+    // store passes here, and a cast of each cost a full store a third of its time.
+    const auto* pEllipse =
+        obj.m_nKind == KIND_ELLIPSE ? dynamic_cast<const CEllipse*>(&obj) : nullptr;
+    if (pEllipse != nullptr && pEllipse->m_dThickness != 1.0 &&
         std::isfinite(pEllipse->m_dThickness))
       stored.push_back(CThicknessNote{nRecords, pEllipse->m_dThickness});
     ++nRecords;
   }
   void Read(CKVObject& obj) {
-    if (auto* pEllipse = dynamic_cast<CEllipse*>(&obj);
-        pEllipse != nullptr && (obj.m_nKind == 5 || obj.m_nKind == KIND_ELLIPSE))
-      read.emplace_back(nRecords, pEllipse);
+    if (obj.m_nKind == 5 || obj.m_nKind == KIND_ELLIPSE) {
+      if (auto* pEllipse = dynamic_cast<CEllipse*>(&obj)) read.emplace_back(nRecords, pEllipse);
+    }
     ++nRecords;
   }
   // Sets the thickness the notes give, all or none: a note that finds no ellipse at its

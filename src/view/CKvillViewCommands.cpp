@@ -664,6 +664,8 @@ void CKvillView::OnNudge(int nId) {
   }
   if (nKey == 0 || nKey == 2) NormalizePosition();
   if (m_pDocument != nullptr) m_pDocument->SetModifiedFlag();
-  PushSnapshot();
+  // The update finds the moved bonds' new end points; the snapshot (which Undo and the
+  // recovery file take) must hold them, as a save would.
   UpdateView();
+  PushSnapshot();
 }

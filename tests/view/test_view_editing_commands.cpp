@@ -4,12 +4,14 @@
 #include <memory>
 #include <vector>
 
+#include "../document/StreamTestUtil.h"
 #include "InteractFixture.h"
 #include "ViewFixture.h"
 #include "objects/CCoupling.h"
 #include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "resources/CommandIds.h"
+#include "tests/view/DrawingBuilder.h"
 #include "view/TemplatePlacement.h"
 
 namespace {
@@ -638,6 +640,26 @@ TEST_F(NudgeCommands, PlainAndFineOffsetsInEveryDirection) {
     EXPECT_EQ(e->m_ptAnchor, step.to) << step.nId;
   }
   EXPECT_EQ(Snapshots(), 8u);
+}
+
+// The snapshot an arrow key records is the drawing as a save would write it after the
+// move, bonds with their new end points included: the recovery file and Undo take it.
+// A bond from a ring's vertex to a junction outside it is recorded anew when only the
+// ring moves, although only the ring, not its vertex, is marked as changed.
+TEST_F(NudgeCommands, TheSnapshotOfANudgeHoldsTheMovedBonds) {
+  DrawingBuilder d(doc);
+  CGroup* ring = d.Ring(CPoint{3000, -3000});
+  d.Bond(ring->m_listChildren.front().get(), d.Dot(4500, -2000));
+  view.UpdateView();
+  view.PushSnapshot();
+  ring->m_bSelected = 1;
+  view.m_nSelCount = 1;
+  for (const int nId : {cmd::kKeyRight, cmd::kKeyDown, cmd::kCtrlLeft, cmd::kSelectAll, cmd::kKeyUp,
+                        cmd::kCtrlRight}) {
+    Run(nId);
+    const CUndoHistory& history = view.History();
+    EXPECT_EQ(history.BytesAt(history.Size() - 1), StoreDoc(doc)) << nId;
+  }
 }
 
 TEST_F(NudgeCommands, WithNothingSelectedArrowsScrollAndFineNudgesStillRecord) {

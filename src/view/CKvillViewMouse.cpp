@@ -175,8 +175,9 @@ void CKvillView::FinishBondOn(CKVObject* pEnd) {
       ++m_nSelCount;
     }
   }
-  PushSnapshot();
+  // The update finds where the bond meets its ends; the step records what it finds.
   UpdateView();
+  PushSnapshot();
   m_bMoving = 0;
 }
 

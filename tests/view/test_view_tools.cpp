@@ -1,5 +1,6 @@
 // Tools and the mouse: creating objects, placing bonds, moving and resizing.
 
+#include "../document/StreamTestUtil.h"
 #include "InteractFixture.h"
 #include "objects/CPlusC.h"
 
@@ -88,6 +89,19 @@ TEST_F(ViewTools, DoubleBondBetweenFormulasIsCentredAndToEmptySpaceIsNot) {
   EXPECT_EQ(beside->m_pEndB->GetKind(), KIND_DOT);
   // A bond to a new junction takes the scale of its first end for both.
   EXPECT_DOUBLE_EQ(beside->m_dScale, 1.0);
+}
+
+// The step a bond ending on a formula records holds the bond's end points as the update
+// finds them: Undo and the next snapshot take it as the drawing.
+TEST_F(ViewTools, TheSnapshotOfABondEndingOnAFormulaHoldsItsEndPoints) {
+  AddFormula(300, -300, 420, -570);
+  AddFormula(1500, -300, 1620, -570);
+  Tool(1086);
+  Press(CPoint{330, -330});
+  Press(CPoint{1530, -330});
+  ASSERT_EQ(CountKind(KIND_COUPLING), 1);
+  const CUndoHistory& history = view.History();
+  EXPECT_EQ(history.BytesAt(history.Size() - 1), StoreDoc(doc));
 }
 
 TEST_F(ViewTools, BondToolsGiveTheirStylesPensAndSides) {

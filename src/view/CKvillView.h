@@ -761,6 +761,7 @@ class CKvillView : public IViewLink, public IDocClient {
   // Test builds: the records of a snapshot, concatenated, are a full store of the drawing;
   // a difference ends the program with the record that differs.
   void CheckRecordsAgainstFullStore(std::span<const CStoredRecord* const> records);
+  void CheckReloadAgainstSnapshot(std::span<const std::uint8_t> snapshot, bool bWhole);
 
   CUndoHistory m_history;
 

@@ -289,6 +289,11 @@ std::vector<const CStoredRecord*> CKvillDoc::StoreRecords() {
 
   const auto current = [](CKVObject* p) {
     if (!p->m_pStoredRecord || p->m_nChangeStamp > p->m_nStoredAt) return false;
+    // A group's record names the ends of its bonds too, some perhaps outside it.
+    if (const CGroup* pGroup = p->AsGroup()) {
+      for (const CKVObject* pEnd : pGroup->m_outerEnds)
+        if (pEnd->m_nChangeStamp > p->m_nStoredAt) return false;
+    }
     // A bond's record names its ends by their boxes and anchors.
     if (const CCoupling* pBond = p->AsBond()) {
       for (const CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB})
@@ -471,6 +476,52 @@ bool CKvillDoc::LoadScanning(CArchive& ar) {
 }
 
 bool CKvillDoc::ReadRecords(CArchive& ar, bool bSkipUnknown) {
+  m_deferredEnds.clear();
+  bool bOk = false;
+  try {
+    bOk = ReadRecordList(ar, bSkipUnknown);
+    ResolveDeferredEnds();
+  } catch (...) {
+    // What was read stays, but never a bond without its ends.
+    DropBondsStillWaiting();
+    throw;
+  }
+  return bOk;
+}
+
+bool CKvillDoc::DeferBondEnd(CKVObject*& rEnd, const CRect& rc, CPoint pt, bool bSelectedOnly) {
+  if (!m_bLoading) return false;
+  m_deferredEnds.push_back(CDeferredEnd{&rEnd, rc, pt, bSelectedOnly});
+  return true;
+}
+
+void CKvillDoc::ResolveDeferredEnds() {
+  for (const CDeferredEnd& d : m_deferredEnds) *d.ppEnd = FindBondEnd(d.rc, d.pt, d.bSelectedOnly);
+  DropBondsStillWaiting();
+}
+
+void CKvillDoc::DropBondsStillWaiting() {
+  if (m_deferredEnds.empty()) return;
+  m_deferredEnds.clear();
+  const auto waiting = [](const std::unique_ptr<CKVObject>& p) {
+    const CCoupling* pBond = p->AsBond();
+    return pBond != nullptr && pBond->m_bEndsDeferred &&
+           (pBond->m_pEndA == nullptr || pBond->m_pEndB == nullptr);
+  };
+  // Only bonds inside groups wait; each list is filtered before the walk enters it, so
+  // many of them cost one walk of the drawing.
+  for (const auto& p : m_listObjects) {
+    CGroup* pTop = p->AsGroup();
+    if (pTop == nullptr) continue;
+    pTop->m_listChildren.remove_if(waiting);
+    WalkGroup(*pTop, [&](std::unique_ptr<CKVObject>& q, CGroup&) {
+      if (CGroup* pChild = q->AsGroup()) pChild->m_listChildren.remove_if(waiting);
+      return WalkStep::Enter;
+    });
+  }
+}
+
+bool CKvillDoc::ReadRecordList(CArchive& ar, bool bSkipUnknown) {
   CRecordTally tally;
   const CTallyScope counting(m_pTally, tally);
   const bool bPaste = !m_bReplaceOnLoad;
@@ -500,7 +551,11 @@ bool CKvillDoc::ReadRecords(CArchive& ar, bool bSkipUnknown) {
     pObj->Load(ar, this);
     // The code read tells the class (an unknown code made an ellipse).
     if (IsBondCode(nKind)) {
-      const auto* pBond = static_cast<CCoupling*>(pObj);
+      // A top-level bond follows every object it can end on: it waits for nothing.
+      auto* pBond = static_cast<CCoupling*>(pObj);
+      while (!m_deferredEnds.empty() && (m_deferredEnds.back().ppEnd == &pBond->m_pEndA ||
+                                         m_deferredEnds.back().ppEnd == &pBond->m_pEndB))
+        m_deferredEnds.pop_back();
       if (!pBond->m_pEndA || !pBond->m_pEndB) {
         m_listObjects.pop_back();
         continue;

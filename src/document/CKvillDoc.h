@@ -121,6 +121,7 @@ class CKvillDoc : public IRecordDocument {
   bool IsPastingRecords() const override { return m_bReplaceOnLoad == 0; }
   std::unique_ptr<CKVObject> CreateRecordObject(std::int32_t nKind) override;
   CKVObject* FindBondEnd(const CRect& rc, CPoint pt, bool bSelectedOnly) override;
+  bool DeferBondEnd(CKVObject*& rEnd, const CRect& rc, CPoint pt, bool bSelectedOnly) override;
   void NoteLoadedObject(CKVObject* pObj) override;
   void NoteStoredRecord(const CKVObject& obj) override;
   void NoteReadRecord(CKVObject& obj) override;
@@ -194,6 +195,12 @@ class CKvillDoc : public IRecordDocument {
   // Reads records up to the end marker, and the block after it when there is one; false
   // when the data ends before the end marker.
   bool ReadRecords(CArchive& ar, bool bSkipUnknown);
+  bool ReadRecordList(CArchive& ar, bool bSkipUnknown);
+  // The bond ends the load could not find when their bond was read, looked for again over
+  // the whole list; the bonds whose ends are still missing are dropped, as a bond whose end
+  // is not found is.
+  void ResolveDeferredEnds();
+  void DropBondsStillWaiting();
   // The block after the end marker for the thickness the records note, as the last of a
   // snapshot's records; kept while its bytes do not change.
   void AppendExtensionRecord(std::vector<const CStoredRecord*>& records);
@@ -213,6 +220,13 @@ class CKvillDoc : public IRecordDocument {
   CRecordTally* m_pTally = nullptr;
   bool m_bEndIndexSelectedOnly = false;
   bool m_bLoading = false;
+  struct CDeferredEnd {
+    CKVObject** ppEnd;
+    CRect rc;
+    CPoint pt;
+    bool bSelectedOnly;
+  };
+  std::vector<CDeferredEnd> m_deferredEnds;
 };
 
 // What a selection-only copy (the clipboard's stream, its pictures and their extents)

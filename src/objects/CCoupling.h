@@ -58,4 +58,7 @@ class CCoupling : public CKVObject {
   std::int32_t m_nReserved3 = 0;
   CSize m_szLetter;
   double m_dThickness = 1.0;
+  // While a stream is read: an end of this bond is looked for again once the whole stream
+  // is (see IRecordDocument::DeferBondEnd).
+  bool m_bEndsDeferred = false;
 };

@@ -105,6 +105,17 @@ CGroup::~CGroup() {
   }
 }
 
+void CGroup::NoteOuterEnds() {
+  m_outerEnds.clear();
+  WalkGroup(*this, [&](std::unique_ptr<CKVObject>& p, CGroup&) {
+    if (const CCoupling* pBond = p->AsBond()) {
+      for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB})
+        if (pEnd != nullptr && pEnd->GetTop() != this) m_outerEnds.push_back(pEnd);
+    }
+    return WalkStep::Enter;
+  });
+}
+
 void CGroup::RecalcBounds() {
   bool bFirst = true;
   CRect rc = m_rcBounds;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "objects/CKVObject.h"
 #include "objects/CObList.h"
 
@@ -58,4 +60,10 @@ class CGroup : public CKVObject {
   bool m_bKeyRange = false;
   std::int32_t m_nKeyLo[4] = {};
   std::int32_t m_nKeyHi[4] = {};
+
+  // The ends of bonds inside that belong to other top-level objects, as they were when the
+  // group's record was last written or read: that record names them by their boxes, so it
+  // is out of date once one of them changes, though nothing in the group did.
+  void NoteOuterEnds();
+  std::vector<const CKVObject*> m_outerEnds;
 };

@@ -70,6 +70,7 @@ void CKVObject::KeepStoredRecord(std::shared_ptr<const CStoredRecord> pRecord, s
   m_bStoredNotes = pRecord != nullptr && !pRecord->m_thickness.empty();
   m_pStoredRecord = std::move(pRecord);
   m_nStoredAt = nAt;
+  if (CGroup* pGroup = AsGroup()) pGroup->NoteOuterEnds();
 }
 
 std::uint64_t CKVObject::LatestChangeStamp() {

@@ -185,12 +185,15 @@ void CCoupling::Load(CArchive& ar, IRecordDocument* pDoc) {
   ar.ReadInt32(m_nReserved3);
   // A pasted bond attaches to the pasted copies, not to identical objects already drawn.
   const bool bSelectedOnly = IsPasting(pDoc) && m_bSelected;
+  m_bEndsDeferred = false;
   for (CKVObject** ppEnd : {&m_pEndA, &m_pEndB}) {
     CPoint pt;
     CRect rc;
     ReadPoint(ar, pt);
     ReadRect(ar, rc);
     *ppEnd = pDoc ? pDoc->FindBondEnd(rc, pt, bSelectedOnly) : nullptr;
+    if (*ppEnd == nullptr && pDoc != nullptr && pDoc->DeferBondEnd(*ppEnd, rc, pt, bSelectedOnly))
+      m_bEndsDeferred = true;
   }
   if (m_nKind == KIND_COUPLING)
     ar.ReadDouble(m_dThickness);
@@ -257,8 +260,10 @@ void CGroup::Load(CArchive& ar, IRecordDocument* pDoc) {
     pObj->Load(ar, pDoc);
     pObj->m_bSelected = 1;
     if (IsBondCode(nKind)) {
+      // A bond waiting for an end stored later stays until the whole stream is read.
       const auto* pBond = static_cast<CCoupling*>(pObj);
-      if (!pBond->m_pEndA || !pBond->m_pEndB) pCur->m_listChildren.pop_back();
+      if ((!pBond->m_pEndA || !pBond->m_pEndB) && !pBond->m_bEndsDeferred)
+        pCur->m_listChildren.pop_back();
     } else if (pDoc) {
       pDoc->NoteLoadedObject(pObj);
     }

@@ -28,6 +28,15 @@ class IRecordDocument {
   virtual CKVObject* FindBondEnd(const CRect& rc, CPoint pt, bool bSelectedOnly) = 0;
   // A loader announces an object that has just been read, in walk order; never a bond.
   virtual void NoteLoadedObject(CKVObject* pObj) = 0;
+  // A bond end that names no object read so far. A group's bond can end on an object of a
+  // top-level object stored after the group (one brought to the front after the bond was
+  // drawn); a document that reads a whole stream looks for it again at the end, over the
+  // whole list, and answers true. The end stays null until then.
+  virtual bool DeferBondEnd(CKVObject*& rEnd, const CRect& rc, CPoint pt, bool bSelectedOnly) {
+    static_cast<void>(rEnd), static_cast<void>(rc), static_cast<void>(pt);
+    static_cast<void>(bSelectedOnly);
+    return false;
+  }
   // Every record, written or read, begins with its common part, which tells the document
   // here: the records are thereby counted in stream order, bonds and groups included, so
   // that what a record has no field for can be kept after the stream by the record's place.

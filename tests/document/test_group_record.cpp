@@ -7,6 +7,8 @@
 #include "StreamTestUtil.h"
 #include "objects/CArchive.h"
 #include "objects/CGroup.h"
+#include "objects/CStoredRecord.h"
+#include "objects/GroupWalk.h"
 #include "objects/RingTemplates.h"
 
 namespace {
@@ -98,6 +100,96 @@ TEST(GroupRecord, RotatedAndMirroredGroupsRoundTrip) {
     }
   }
   EXPECT_EQ(StoreDoc(back), bytes);
+}
+
+// Two rings drawn fused at one vertex, the first brought behind the second: the first
+// ring's bond to the shared vertex ends on the second ring's junction, which the stream
+// stores after the bond.
+struct LaterEndDrawing {
+  CKvillDoc doc;
+  CGroup* pFirst = nullptr;
+  CGroup* pSecond = nullptr;
+  CDot* pShared = nullptr;
+  LaterEndDrawing() {
+    pFirst = Append(doc.m_listObjects, std::make_unique<CGroup>());
+    CDot* a = AppendChild(*pFirst, MakeDot(0, 0));
+    CDot* b = AppendChild(*pFirst, MakeDot(300, 0));
+    pSecond = Append(doc.m_listObjects, std::make_unique<CGroup>());
+    pShared = AppendChild(*pSecond, MakeDot(600, -300));
+    CDot* c = AppendChild(*pSecond, MakeDot(900, -300));
+    AppendChild(*pFirst, MakeBond(a, b));
+    AppendChild(*pFirst, MakeBond(b, pShared));
+    AppendChild(*pSecond, MakeBond(pShared, c));
+    pFirst->RecalcBounds();
+    pSecond->RecalcBounds();
+  }
+};
+
+void ExpectEveryBondHasItsEnds(CKvillDoc& doc) {
+  for (const auto& p : doc.m_listObjects) {
+    if (CGroup* g = p->AsGroup()) {
+      WalkGroup(*g, [](std::unique_ptr<CKVObject>& q, CGroup&) {
+        if (const CCoupling* pBond = q->AsBond()) {
+          EXPECT_NE(pBond->m_pEndA, nullptr);
+          EXPECT_NE(pBond->m_pEndB, nullptr);
+        }
+        return WalkStep::Enter;
+      });
+    }
+  }
+}
+
+TEST(GroupRecord, ABondEndingOnAnObjectStoredAfterItsGroupReadsBackEveryWay) {
+  LaterEndDrawing d;
+  const std::vector<std::uint8_t> bytes = StoreDoc(d.doc);
+  // Both loaders, and a paste, which asks only the pasted objects.
+  for (const bool bPaste : {false, true}) {
+    for (const bool bScan : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "paste " << bPaste << " scan " << bScan);
+      CKvillDoc back;
+      CSerializeOptions options;
+      options.bReplaceOnLoad = !bPaste;
+      ASSERT_TRUE(LoadDoc(back, bytes, bScan, options));
+      ASSERT_EQ(back.m_listObjects.size(), 2u);
+      CGroup* pFirst = back.m_listObjects.front()->AsGroup();
+      CGroup* pSecond = back.m_listObjects.back()->AsGroup();
+      ASSERT_EQ(pFirst->m_listChildren.size(), 4u);  // the bond to the later ring stays
+      const CCoupling* pBond = pFirst->m_listChildren.back()->AsBond();
+      ASSERT_NE(pBond, nullptr);
+      EXPECT_EQ(pBond->m_pEndB, pSecond->m_listChildren.front().get());
+      if (!bPaste) {
+        EXPECT_EQ(StoreDoc(back), bytes);
+      }
+    }
+  }
+  // Cut short anywhere, the stream gives bonds with both ends or none: the one whose end
+  // never came is dropped, as a bond whose end is not found always is.
+  for (std::size_t n = 0; n < bytes.size(); ++n) {
+    CKvillDoc back;
+    LoadDoc(back, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + n));
+    ExpectEveryBondHasItsEnds(back);
+    if (testing::Test::HasFailure()) FAIL() << "cut at " << n;
+  }
+}
+
+TEST(GroupRecord, AGroupsKeptRecordIsWrittenAgainWhenAnEndOutsideItMoves) {
+  LaterEndDrawing d;
+  const auto joined = [](const std::vector<const CStoredRecord*>& records) {
+    std::vector<std::uint8_t> out;
+    for (const CStoredRecord* r : records)
+      out.insert(out.end(), r->m_bytes.begin(), r->m_bytes.end());
+    return out;
+  };
+  const std::vector<const CStoredRecord*> before = d.doc.StoreRecords();
+  // The second ring moves; nothing inside the first one changes, but its record names the
+  // shared junction by its box.
+  d.pSecond->MoveTo(CPoint{d.pSecond->m_ptAnchor.x + 1000, d.pSecond->m_ptAnchor.y});
+  d.pSecond->ResetDone();
+  const std::vector<const CStoredRecord*> after = d.doc.StoreRecords();
+  EXPECT_EQ(joined(after), StoreDoc(d.doc));
+  EXPECT_NE(after[1], before[1]);
+  // Once written again it is shared while nothing moves.
+  EXPECT_EQ(d.doc.StoreRecords()[1], after[1]);
 }
 
 }  // namespace

@@ -393,6 +393,56 @@ TEST_F(SnapshotSharing, AnEndInsideAGroupChangesTheBondOutside) {
   EXPECT_NE(Newest(4), view.History().RecordsAt(1).at(4));  // the bond
 }
 
+TEST_F(SnapshotSharing, RingsFusedAtAJunctionStoredAfterTheBondUndoAndRedoWhole) {
+  // The first group's bond ends on a junction of the second group, which comes later in
+  // the drawing order (it was brought to the front after the bond was drawn).
+  auto first = std::make_unique<CGroup>();
+  auto second = std::make_unique<CGroup>();
+  CGroup* g1 = first.get();
+  CGroup* g2 = second.get();
+  const auto dot = [](CGroup& g, int x, int y) {
+    auto p = std::make_unique<CDot>();
+    p->MoveTo(CPoint{x, y});
+    p->ResetDone();
+    CDot* raw = p.get();
+    g.AddChild(std::move(p));
+    return raw;
+  };
+  CDot* c = dot(*g1, -3000, 0);
+  CDot* shared = dot(*g2, -2700, 300);
+  auto ring = std::make_unique<CCoupling>();
+  ring->m_pEndA = c;
+  ring->m_pEndB = shared;
+  g1->AddChild(std::move(ring));
+  g1->RecalcBounds();
+  g2->RecalcBounds();
+  doc.m_listObjects.push_back(std::move(first));
+  doc.m_listObjects.push_back(std::move(second));
+  view.UpdateView();
+  view.PushSnapshot();
+  // Only the second group moves; the first one's record names the junction's old box.
+  g2->ResetDone();
+  g2->MoveTo(CPoint{g2->m_ptAnchor.x + 900, g2->m_ptAnchor.y});
+  view.UpdateView();
+  view.PushSnapshot();
+  ASSERT_EQ(view.History().BytesAt(2), Store(doc));
+  const auto bondsInGroups = [&] {
+    int n = 0;
+    for (const auto& p : doc.m_listObjects)
+      if (CGroup* g = p->AsGroup())
+        for (const auto& q : g->m_listChildren) n += q->AsBond() != nullptr ? 1 : 0;
+    return n;
+  };
+  for (int i = 0; i < 2; ++i) {
+    view.Undo();
+    EXPECT_EQ(Store(doc), view.History().BytesAt(1));
+    EXPECT_EQ(bondsInGroups(), 1);
+    view.Redo();
+    EXPECT_EQ(Store(doc), view.History().BytesAt(2));
+    EXPECT_EQ(bondsInGroups(), 1);
+  }
+}
+
 TEST_F(SnapshotSharing, SelectionPaintAndEditsWithoutChangeKeepTheRecords) {
   // A paint recomputes the bond's points; unchanged ones leave its record alone.
   view.UpdateView();

@@ -7,7 +7,9 @@
 // The three records the program keeps between runs ("settings", "settings2" and "kill"
 // under "Software\Classes\Valendra"), each a value holding exactly the text the program
 // formats, in an INI file in the user's configuration folder. The environment variable
-// VALENDRA_SETTINGS names another file (tests, or several independent set-ups).
+// VALENDRA_SETTINGS names another file (tests, or several independent set-ups). The file
+// is written anew through the safe writer for every record, with every line that is not
+// that record's kept as it was.
 class CSettingsStore {
  public:
   static constexpr const char* kSettings = "Software\\Classes\\Valendra\\settings";
@@ -22,9 +24,11 @@ class CSettingsStore {
 
   // The text of a record, or nothing when the record does not exist.
   std::optional<std::string> Read(const char* pszRecord) const;
-  // Writes the record and flushes the file, so another instance started next reads it.
-  // False when the file could not be written.
-  bool Write(const char* pszRecord, const std::string& strValue) const;
+  // Writes the record to the disk, so another instance started next reads it. False (with
+  // the reason) when the file could not be written; it is then as it was.
+  bool Write(const char* pszRecord, const std::string& strValue, QString* pReason = nullptr) const;
+  // Removes what writes of the file killed half-way left beside it.
+  int RemoveLeftovers() const;
 
   const QString& FilePath() const { return m_strFile; }
 

@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QString>
 #include <algorithm>
 #include <cmath>
@@ -25,6 +24,7 @@
 #include "objects/CKVObject.h"
 #include "objects/IViewLink.h"
 #include "platform/CQtDC.h"
+#include "platform/CSafeFileDevice.h"
 #include "platform/CSvgDC.h"
 #include "shell/CTerminalProgress.h"
 #include "view/CHeadlessViewHost.h"
@@ -62,13 +62,13 @@ bool Report(const WorkProgress& progress, int nPercent) {
 class CPictureFile {
  public:
   explicit CPictureFile(const std::string& strPath) : m_file(QString::fromStdString(strPath)) {}
-  bool Open() { return m_file.open(QIODevice::WriteOnly); }
+  bool Open() { return m_file.Open(); }
   QIODevice* Device() { return &m_file; }
-  bool Commit() { return m_file.commit(); }
+  bool Commit() { return m_file.Commit(); }
   QString ErrorString() const { return m_file.errorString(); }
 
  private:
-  QSaveFile m_file;
+  CSafeFileDevice m_file;
 };
 
 int CannotWrite(const std::string& strOut, const QString& reason, std::string* pError) {

@@ -2,7 +2,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -78,12 +77,10 @@ void UseOffscreenWithoutDisplay() {
 }
 
 bool WriteFile(const QString& path, const QByteArray& data, QString* pError) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-    *pError = file.errorString();
-    return false;
-  }
-  return true;
+  return CSafeFile::Write(path,
+                          std::span(reinterpret_cast<const std::uint8_t*>(data.constData()),
+                                    static_cast<std::size_t>(data.size())),
+                          pError);
 }
 
 int WriteSamplePictures() {

@@ -233,12 +233,24 @@ int CSafeFile::RemoveLeftovers(const QString& strTarget) {
   const QFileInfo info(strTarget);
   const QString targetName = info.fileName();
   if (targetName.isEmpty()) return 0;
-  const QByteArray folder = QFile::encodeName(info.absolutePath());
+  return RemoveLeftoversIn(info.absolutePath(),
+                           [&targetName](const QString& name) { return name == targetName; });
+}
+
+int CSafeFile::RemoveLeftoversIn(
+    const QString& strFolder, const std::function<bool(const QString& strTargetName)>& isTarget) {
+  const QByteArray folder = QFile::encodeName(strFolder);
   DIR* dir = ::opendir(folder.constData());
   if (dir == nullptr) return 0;
   int nRemoved = 0;
   while (const dirent* entry = ::readdir(dir)) {
     const QString name = QFile::decodeName(entry->d_name);
+    // ".TARGET.valendra-PID-XXXXXX": the target's name stands between the first dot and
+    // the last marker.
+    const qsizetype nMarker = name.lastIndexOf(QLatin1String(kMarker));
+    if (!name.startsWith(u'.') || nMarker < 2) continue;
+    const QString targetName = name.mid(1, nMarker - 1);
+    if (!isTarget(targetName)) continue;
     const auto pid = LeftoverWriter(name, targetName);
     if (!pid || !ProcessIsGone(*pid)) continue;
     // Only a plain file of that name: never a link or anything it might point at.

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -56,6 +57,9 @@ class CSafeFile {
   // writing process has ended (a save that was killed). Files of running processes, of
   // other targets and of any other naming are never touched. Returns how many went.
   static int RemoveLeftovers(const QString& strTarget);
+  // The same in a folder, for every target whose name the predicate accepts.
+  static int RemoveLeftoversIn(const QString& strFolder,
+                               const std::function<bool(const QString& strTargetName)>& isTarget);
   // Whether a file name is one of our new files for the target named strTargetName, and
   // which process wrote it.
   static std::optional<std::int64_t> LeftoverWriter(const QString& strFileName,

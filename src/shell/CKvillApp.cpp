@@ -12,11 +12,15 @@
 #include "platform/CContainerChannel.h"
 #include "platform/CInPlaceSite.h"
 #include "platform/CProcessControl.h"
+#include "platform/CRecoveryFile.h"
 #include "platform/CSettingsRecord.h"
 #include "resources/CommandIds.h"
+#include "resources/RecoveryTexts.h"
 #include "shell/CCopyRequest.h"
 #include "shell/CInPlaceFrame.h"
 #include "shell/CMainFrame.h"
+#include "shell/CRecoveryKeeper.h"
+#include "shell/CShellUi.h"
 #include "shell/CViewWidget.h"
 #include "view/CKvillView.h"
 
@@ -57,6 +61,7 @@ CKvillApp::CKvillApp(std::unique_ptr<CSettingsStore> pStore)
 CKvillApp::~CKvillApp() {
   // The in-place frame gives the view back before the main frame (with the view) goes,
   // and the frame before the document it shows.
+  m_pRecovery.reset();
   m_pCopyRequest.reset();
   m_pChannel.reset();
   m_pInPlaceFrame.reset();
@@ -92,6 +97,9 @@ CKvillApp::CommandLine CKvillApp::ParseCommandLine(const QStringList& args) {
         if (i + 1 >= args.size() || args[i + 1].startsWith(QLatin1Char('-'))) break;
         *pId = args[++i];
       }
+    } else if (IsSwitch(arg, "recover")) {
+      cl.bRecover = true;
+      if (i + 1 < args.size()) cl.strRecover = args[++i];
     } else if (arg.startsWith(QLatin1Char('-'))) {
       // Other switches are not the editor's to act on.
     } else if (cl.strFile.isEmpty()) {
@@ -103,6 +111,8 @@ CKvillApp::CommandLine CKvillApp::ParseCommandLine(const QStringList& args) {
 
 bool CKvillApp::InitInstance(const QStringList& args) {
   InstallQtTranslations();
+  // Writes of the settings that were killed half-way leave nothing behind for long.
+  m_pStore->RemoveLeftovers();
   // The recent-file list of four entries.
   LoadRecentFiles();
 
@@ -130,6 +140,12 @@ bool CKvillApp::InitInstance(const QStringList& args) {
   pFrame->setAcceptDrops(!m_bEmbedded);
   // The container connects: it holds the document's embedded item from now on.
   if (m_bEmbedded) m_pDoc->OnGetEmbeddedItem();
+  // Drawings not saved are kept for recovery; an ordinary start offers those that editors
+  // now gone left behind.
+  m_pRecovery = std::make_unique<CRecoveryKeeper>(pFrame, recovery::Folder());
+  m_pRecovery->m_fnStartInstance = [this](const QStringList& a) { return m_startNewInstance(a); };
+  m_strRecoverAtStart = cl.strRecover;
+  m_bOfferRecovery = !m_bEmbedded && !cl.bInPlace && cl.strRecover.isEmpty();
   // Other programs may ask for a copy of the drawing; without a session bus nobody can.
   m_pCopyRequest = std::make_unique<CCopyRequest>(pView);
   m_pCopyRequest->Register();
@@ -148,7 +164,32 @@ bool CKvillApp::InitInstance(const QStringList& args) {
   pHost->SetTimer(TIMER_KILL_MAILBOX, 20);
   pHost->SetTimer(TIMER_CURSOR_FEEDBACK, 10);
   QTimer::singleShot(0, pFrame, [this] { OnFirstIdle(); });
+  m_pRecovery->Start();
   return true;
+}
+
+void CKvillApp::RecoverAtStart() {
+  if (m_bRecoveryOffered || !m_pRecovery) return;
+  m_bRecoveryOffered = true;
+  if (!m_strRecoverAtStart.isEmpty()) {
+    m_pRecovery->RecoverFile(m_strRecoverAtStart);
+  } else if (m_bOfferRecovery) {
+    m_pRecovery->OfferOrphans();
+  }
+  if (m_pFrame) m_pFrame->UpdateTitle();
+}
+
+bool CKvillApp::WriteSetting(const char* pszRecord, const std::string& strValue) {
+  QString reason;
+  if (m_pStore->Write(pszRecord, strValue, &reason)) return true;
+  if (!m_bSettingsFailureShown) {
+    m_bSettingsFailureShown = true;
+    CShellUi::MessageBox(
+        m_pFrame.get(),
+        QString::fromUtf8(res::Recovery(m_lang).settingsFailed).arg(m_pStore->FilePath(), reason),
+        QString::fromUtf8(res::Messages(m_lang).errorCaption), CShellUi::kIconError);
+  }
+  return false;
 }
 
 void CKvillApp::ShowMainFrame() {
@@ -242,6 +283,8 @@ void CKvillApp::OnFirstIdle() {
 
 void CKvillApp::ExitInstance() {
   if (!m_pFrame) return;
+  // A normal end: whatever was not saved was the user's to discard.
+  if (m_pRecovery) m_pRecovery->EndNormally();
   // The document closes while the view still lives: its server items go, and the
   // container's item of a server still armed sets off the kill protocol as it goes.
   m_pDoc->ReleaseServerItems();
@@ -251,7 +294,7 @@ void CKvillApp::RunKillProtocol() {
   // Once: the new instance ends this process, whatever else goes after it.
   if (m_bKillProtocolRun) return;
   m_bKillProtocolRun = true;
-  m_pStore->Write(CSettingsStore::kKill, std::to_string(CProcessControl::CurrentProcessId()));
+  WriteSetting(CSettingsStore::kKill, std::to_string(CProcessControl::CurrentProcessId()));
   if (m_startNewInstance) m_startNewInstance({});
 }
 
@@ -274,7 +317,7 @@ void CKvillApp::SaveRecentFiles() {
   for (int i = 1; i <= kRecentFileCount; ++i) {
     const std::string key = std::string(kRecentFileKey) + "\\File" + std::to_string(i);
     const QString value = i <= m_recentFiles.size() ? m_recentFiles[i - 1] : QString();
-    m_pStore->Write(key.c_str(), value.toStdString());
+    if (!WriteSetting(key.c_str(), value.toStdString())) break;
   }
 }
 

@@ -12,6 +12,7 @@
 
 class CContainerChannel;
 class CCopyRequest;
+class CRecoveryKeeper;
 class CInPlaceFrame;
 class CKvillDoc;
 class CMainFrame;
@@ -39,6 +40,9 @@ class CKvillApp {
     bool bInPlace = false;
     QString strSite;
     QString strToolBarSite;
+    // --recover FILE: the recovery file an editor that offered it handed to this one.
+    bool bRecover = false;
+    QString strRecover;
   };
   static CommandLine ParseCommandLine(const QStringList& args);
 
@@ -68,6 +72,14 @@ class CKvillApp {
   CInPlaceFrame* InPlaceFrame() const { return m_pInPlaceFrame.get(); }
   CKvillDoc* Document() const { return m_pDoc.get(); }
   CSettingsStore& Store() const { return *m_pStore; }
+  // Writes a record of the settings; a failure is shown (once in a run: the settings are
+  // written often, and saying it again helps nobody).
+  bool WriteSetting(const char* pszRecord, const std::string& strValue);
+  // The recovery of drawings that were not saved.
+  CRecoveryKeeper* Recovery() const { return m_pRecovery.get(); }
+  // Once the start-up has reset the history (and opened the file named, if any): offers
+  // the recovery files of editors that are gone, or opens the one handed to this editor.
+  void RecoverAtStart();
   res::Language InterfaceLanguage() const { return m_lang; }
 
   // Starts another instance of the program with the given arguments (the language switch,
@@ -113,5 +125,10 @@ class CKvillApp {
   std::unique_ptr<CContainerChannel> m_pChannel;
   std::unique_ptr<CCopyRequest> m_pCopyRequest;
   std::unique_ptr<CInPlaceFrame> m_pInPlaceFrame;
+  std::unique_ptr<CRecoveryKeeper> m_pRecovery;
   bool m_bKillProtocolRun = false;
+  bool m_bSettingsFailureShown = false;
+  bool m_bRecoveryOffered = false;
+  bool m_bOfferRecovery = false;
+  QString m_strRecoverAtStart;
 };

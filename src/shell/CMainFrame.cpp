@@ -31,6 +31,7 @@
 #include "platform/CSettingsRecord.h"
 #include "platform/CSvgDC.h"
 #include "resources/CommandIds.h"
+#include "resources/RecoveryTexts.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CDDrawBar.h"
 #include "shell/CKvillApp.h"
@@ -316,9 +317,9 @@ void CMainFrame::SaveSettings() {
   if (v == nullptr) return;
   // A bar moved since the view last had the focus is saved where it is now.
   if (m_pDrawBar && v->m_bDrawBarPlaced == 1) m_pDrawBar->RecordPlacement();
-  const CSettingsStore& store = m_pApp->Store();
-  store.Write(CSettingsStore::kSettings, RecordFromView().Format());
-  store.Write(CSettingsStore::kLanguage, FormatLanguageRecord(v->m_wLanguageId));
+  if (m_pApp->WriteSetting(CSettingsStore::kSettings, RecordFromView().Format())) {
+    m_pApp->WriteSetting(CSettingsStore::kLanguage, FormatLanguageRecord(v->m_wLanguageId));
+  }
   if (CKvillSrvrItem* pItem = m_pDoc->m_pItem) {
     pItem->m_bEmbedded = v->m_bEmbedded;
     pItem->m_bKillArmed = v->m_bKillArmed;
@@ -515,6 +516,8 @@ bool CMainFrame::OnViewTimer(int nId) {
         OpenFileInto(path);
         UpdateTitle();
       }
+      // After the window's first drawing is in: what editors that are gone left unsaved.
+      m_pApp->RecoverAtStart();
       return true;
     }
     case TIMER_FIRST_IDLE: {
@@ -535,7 +538,7 @@ bool CMainFrame::OnViewTimer(int nId) {
       if (!record || *record == "0") return true;
       // The mailbox is emptied in every case; only a process that is verifiably another
       // instance of this program, run by the same user, is ended.
-      store.Write(CSettingsStore::kKill, "0");
+      m_pApp->WriteSetting(CSettingsStore::kKill, "0");
       const std::int64_t pid = ParseKillRecord(*record);
       if (pid == 0) return true;
       CProcessControl::TerminateInstance(pid, m_pApp->m_strProgramFile);
@@ -571,6 +574,7 @@ void CMainFrame::OnViewPainted() {
 // Files
 
 void CMainFrame::SetDocumentPath(const QString& strPath) {
+  m_strSuggestedPath.clear();
   m_pDoc->m_strPathName = strPath.toStdString();
   m_pApp->AddToRecentFileList(strPath);
   m_pDoc->m_strTitle = FileNamePart(strPath).toStdString();
@@ -587,6 +591,8 @@ bool CMainFrame::ReadFileInto(const QString& strPath) {
                          Utf8(Messages().errorCaption), CShellUi::kIconError);
     return false;
   }
+  // Saves of this file that were killed half-way may have left their new files beside it.
+  CSafeFile::RemoveLeftovers(strPath);
   const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.constData()),
                                             static_cast<std::size_t>(data.size()));
   CArchive ar(bytes);
@@ -600,6 +606,7 @@ bool CMainFrame::ReadFileInto(const QString& strPath) {
     bRead = m_pDoc->Serialize(ar, options);
   }
   m_pView->ClearHistory();
+  m_strSuggestedPath.clear();
   if (!bRead) {
     // Not a drawing, or one cut short: the document's own after-load timer reports it.
     // The file must not become the document's, or the next Save would write a drawing
@@ -614,6 +621,31 @@ bool CMainFrame::ReadFileInto(const QString& strPath) {
   m_pDoc->SetModifiedFlag(false);
   SetDocumentPath(strPath);
   return true;
+}
+
+bool CMainFrame::OpenRecovered(std::span<const std::uint8_t> stream, const QString& strOldPath) {
+  CArchive ar(stream);
+  bool bRead = false;
+  {
+    CWorkProgress progress(this, m_pViewWidget, QString(), QString());
+    CSerializeOptions options = CSerializeOptions::OpenFile();
+    options.fnProgress = progress.Callback();
+    bRead = m_pDoc->Serialize(ar, options);
+  }
+  // A stream cut short is reported by the recovery itself, with the file it came from.
+  m_pViewWidget->KillTimer(TIMER_INCOMPATIBLE_FILE);
+  m_pView->ClearHistory();
+  const QString name = strOldPath.isEmpty()
+                           ? TemplateField(res::LoadString(cmd::kIdsDocumentTemplate, m_lang), 1)
+                           : FileNamePart(strOldPath);
+  SetDefaultTitle();
+  m_pDoc->m_strTitle =
+      QString::fromUtf8(res::Recovery(m_lang).recoveredTitle).arg(name).toStdString();
+  m_strSuggestedPath = strOldPath;
+  // Not saved anywhere: it must not be discarded unasked.
+  m_pDoc->SetModifiedFlag(true);
+  UpdateTitle();
+  return bRead;
 }
 
 bool CMainFrame::OpenFileInto(const QString& strPath) {
@@ -642,6 +674,7 @@ void CMainFrame::OnFileNew() {
   m_pDoc->OnNewDocument();
   m_pDoc->SetModifiedFlag(false);
   SetDefaultTitle();
+  m_strSuggestedPath.clear();
 }
 
 void CMainFrame::OnFileOpen() {
@@ -671,6 +704,8 @@ bool CMainFrame::StoreTo(const QString& strPath, bool bClearModifiedOnStore) {
   // a failed or interrupted save leaves the previous file as it was.
   QString reason;
   const bool bOk = CSafeFile::Write(strPath, bytes, &reason);
+  // Saves of this file that were killed half-way may have left their new files beside it.
+  CSafeFile::RemoveLeftovers(strPath);
   if (!bOk) {
     // The drawing was not saved: it keeps its modified state.
     m_pDoc->SetModifiedFlag(bWasModified);
@@ -711,9 +746,10 @@ void CMainFrame::OnFileSave() {
 bool CMainFrame::SaveCopyAs() {
   bool bWritten = false;
   const bool bModified = m_pDoc->IsModified();
-  const QString initial = !m_pDoc->m_strPathName.empty()
-                              ? QString::fromStdString(m_pDoc->m_strPathName)
-                              : QString::fromStdString(m_pDoc->m_strTitle);
+  const QString initial =
+      !m_pDoc->m_strPathName.empty()  ? QString::fromStdString(m_pDoc->m_strPathName)
+      : !m_strSuggestedPath.isEmpty() ? m_strSuggestedPath
+                                      : QString::fromStdString(m_pDoc->m_strTitle);
   m_pDoc->m_bHoverSuppressed = 1;
   const QString path = CShellUi::GetFileName(this, CShellUi::FileDialog::SaveCopyAs,
                                              Utf8(Messages().saveCopyFilter), initial, IsEnglish());
@@ -749,9 +785,11 @@ void CMainFrame::OnFrameworkSave() {
     return;
   }
   const QString filter = FrameworkFilter();
-  const QString chosen = CShellUi::GetFileName(
-      this, CShellUi::FileDialog::SaveFramework, filter,
-      path.isEmpty() ? QString::fromStdString(m_pDoc->m_strTitle) : path, IsEnglish());
+  const QString suggested = !m_strSuggestedPath.isEmpty()
+                                ? m_strSuggestedPath
+                                : QString::fromStdString(m_pDoc->m_strTitle);
+  const QString chosen = CShellUi::GetFileName(this, CShellUi::FileDialog::SaveFramework, filter,
+                                               path.isEmpty() ? suggested : path, IsEnglish());
   if (chosen.isEmpty()) return;
   if (StoreTo(chosen, true)) SetDocumentPath(chosen);
 }
@@ -856,8 +894,9 @@ QString CMainFrame::AskExportPath(int nDialog, const char* pszFilter, const QStr
   if (path.isEmpty()) return path;
   const QFileInfo info(path);
   // The next export starts where this one went, whether or not it succeeds.
-  m_pApp->Store().Write(pszFolderKey, info.absolutePath().toStdString());
-  m_pApp->Store().Write(pszTypeKey, info.suffix().toLower().toStdString());
+  if (m_pApp->WriteSetting(pszFolderKey, info.absolutePath().toStdString())) {
+    m_pApp->WriteSetting(pszTypeKey, info.suffix().toLower().toStdString());
+  }
   return path;
 }
 

@@ -82,6 +82,13 @@ class CMainFrame : public QMainWindow {
   // saved; false, after the failure has been shown, when the file could not be written.
   bool SaveToOwnPath();
   bool OpenFileInto(const QString& strPath);
+  // Reads a recovered drawing's stream into the document in place of the drawing: it is
+  // modified, untitled ("NAME (recovered)") and has no file; strOldPath, its file before
+  // (empty if it had none), is what Save As suggests. False when the stream did not read
+  // whole (what was read stays).
+  bool OpenRecovered(std::span<const std::uint8_t> stream, const QString& strOldPath);
+  // Where Save As offers to write a drawing that has no file of its own yet.
+  QString m_strSuggestedPath;
   void OnFrameworkSave();
   void OnFrameworkOpen();
   void OnRecentFile(int nIndex);

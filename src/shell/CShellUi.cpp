@@ -3,8 +3,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <utility>
+#include <vector>
 
 #include "resources/CommandIds.h"
 #include "resources/Resources.h"
@@ -19,6 +21,11 @@ CShellUi::MessageHandler& MessageHandlerSlot() {
 
 CShellUi::FileHandler& FileHandlerSlot() {
   static CShellUi::FileHandler handler;
+  return handler;
+}
+
+CShellUi::ChoiceHandler& ChoiceHandlerSlot() {
+  static CShellUi::ChoiceHandler handler;
   return handler;
 }
 
@@ -155,4 +162,21 @@ QString CShellUi::GetFileName(QWidget* pOwner, FileDialog kind, const QString& f
   }
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
   return dlg.selectedFiles().first();
+}
+
+void CShellUi::SetChoiceHandler(ChoiceHandler handler) { ChoiceHandlerSlot() = std::move(handler); }
+
+int CShellUi::Choose(QWidget* pOwner, const QString& text, const QString& caption,
+                     const QStringList& buttons, int nDefault, int nEscape) {
+  if (ChoiceHandlerSlot()) return ChoiceHandlerSlot()(text, caption, buttons);
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, pOwner);
+  std::vector<QPushButton*> pushed;
+  for (const QString& b : buttons) pushed.push_back(box.addButton(b, QMessageBox::ActionRole));
+  if (nDefault >= 0 && nDefault < int(pushed.size())) box.setDefaultButton(pushed[nDefault]);
+  if (nEscape >= 0 && nEscape < int(pushed.size())) box.setEscapeButton(pushed[nEscape]);
+  box.exec();
+  for (std::size_t i = 0; i < pushed.size(); ++i) {
+    if (box.clickedButton() == pushed[i]) return static_cast<int>(i);
+  }
+  return nEscape;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -53,6 +54,14 @@ class CShellUi {
   // The extension a Qt name filter such as "PNG Pictures (*.png)" names ("png").
   static QString SuffixOfFilter(const QString& nameFilter);
 
+  // A question whose answers are buttons of the given texts; returns the index of the one
+  // chosen. Enter chooses nDefault; Esc and closing the box choose nEscape.
+  using ChoiceHandler =
+      std::function<int(const QString& text, const QString& caption, const QStringList& buttons)>;
+  static int Choose(QWidget* pOwner, const QString& text, const QString& caption,
+                    const QStringList& buttons, int nDefault, int nEscape);
+
   static void SetMessageHandler(MessageHandler handler);
   static void SetFileHandler(FileHandler handler);
+  static void SetChoiceHandler(ChoiceHandler handler);
 };

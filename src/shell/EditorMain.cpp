@@ -33,7 +33,7 @@ bool HaveDisplay() {
 bool IsEditorSwitch(const char* pszArg) {
   const QStringList one{QString::fromLocal8Bit(pszArg)};
   const CKvillApp::CommandLine cl = CKvillApp::ParseCommandLine(one);
-  return cl.bEmbedding || cl.bAutomation || cl.bInPlace;
+  return cl.bEmbedding || cl.bAutomation || cl.bInPlace || cl.bRecover;
 }
 
 int RunEditor(int argc, char* argv[]) {

@@ -395,6 +395,13 @@ class CKvillView : public IViewLink, public IDocClient {
   CUndoHistory& History() { return m_history; }
   const CUndoHistory& History() const { return m_history; }
   void PushSnapshot();
+  // Whether a gesture of the mouse is under way (a move, a resize, a rotation, a selection
+  // rectangle, a bond whose second end is still to come): the drawing is between two of
+  // its states until it ends.
+  bool IsInGesture() const {
+    return m_bMoving || m_bResizing || m_bRotating || m_bRubberBand || m_bDragStart ||
+           m_pLiveBond != nullptr;
+  }
   void Undo();
   void Redo();
   void ClearHistory();

@@ -55,11 +55,13 @@ void CUndoHistory::PushRecords(std::span<const CStoredRecord* const> records, bo
   m_listHistory.push_back(std::move(snapshot));
   m_posHistory = m_listHistory.end();
   m_bHistoryAtOldest = 0;
+  ++m_nChanges;
 }
 
 CUndoHistory::CReload CUndoHistory::Select(Iterator it) {
   m_posHistory = it;
   m_bHistoryAtOldest = 0;
+  ++m_nChanges;
   CReload reload;
   reload.bModified = it->m_bModified != 0;
   reload.records = Flatten(*it);
@@ -112,6 +114,7 @@ void CUndoHistory::MarkSaved() {
 }
 
 void CUndoHistory::Clear() {
+  ++m_nChanges;
   m_listHistory.clear();
   m_posHistory = m_listHistory.end();
   m_bHistoryAtOldest = 0;
@@ -145,6 +148,13 @@ std::vector<CStoredRecordRef> CUndoHistory::Flatten(const CSnapshot& snapshot) {
 
 std::vector<std::uint8_t> CUndoHistory::BytesAt(std::size_t i) const {
   return Concatenate(Flatten(At(i)));
+}
+
+std::vector<CStoredRecordRef> CUndoHistory::CurrentRecords() const {
+  if (m_listHistory.empty()) return {};
+  if (m_posHistory != m_listHistory.end()) return Flatten(*m_posHistory);
+  // After running off the oldest end the document shows the oldest snapshot.
+  return Flatten(m_bHistoryAtOldest ? m_listHistory.front() : m_listHistory.back());
 }
 
 std::vector<CStoredRecordRef> CUndoHistory::RecordsAt(std::size_t i) const {

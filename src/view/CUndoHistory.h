@@ -68,6 +68,12 @@ class CUndoHistory {
   bool CanRedo() const;
 
   bool IsEmpty() const { return m_listHistory.empty(); }
+  // The records of the snapshot the document shows (the newest, unless an undo went back);
+  // empty when the history is.
+  std::vector<CStoredRecordRef> CurrentRecords() const;
+  // Counts every change of the snapshot the document shows (a push, an undo or redo that
+  // moved, a clear): whoever keeps a copy of it knows from this when the copy is old.
+  std::uint64_t Changes() const { return m_nChanges; }
   std::size_t Size() const { return m_listHistory.size(); }
   // The snapshot at index i (0 is the oldest): its stream bytes and its modified flag.
   std::vector<std::uint8_t> BytesAt(std::size_t i) const;
@@ -103,4 +109,5 @@ class CUndoHistory {
   // The snapshot the document shows; end() stands for "none", the newest.
   Iterator m_posHistory = m_listHistory.end();
   std::int32_t m_bHistoryAtOldest = 0;
+  std::uint64_t m_nChanges = 0;
 };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/CSafeFile.h"
+#include "tests/platform/DeadProcess.h"
 
 namespace {
 
@@ -90,15 +91,6 @@ class InjectedFault {
   InjectedFault(const InjectedFault&) = delete;
   InjectedFault& operator=(const InjectedFault&) = delete;
 };
-
-// A process id that was just in use and is no longer.
-pid_t DeadProcessId() {
-  const pid_t pid = fork();
-  if (pid == 0) _exit(0);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return pid;
-}
 
 }  // namespace
 

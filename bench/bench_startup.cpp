@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +53,9 @@ void BM_StartUpToFirstPaint(benchmark::State& state) {
   const std::string file = nObjects > 0 ? WriteDrawing(nObjects) : std::string();
   const std::string settings = "/tmp/valendra_bench_startup_" + std::to_string(getpid()) + ".ini";
   setenv("VALENDRA_SETTINGS", settings.c_str(), 1);
+  // No recovery files of the user's are offered (a question would hold the start up).
+  const std::string stateFolder = "/tmp/valendra_bench_startup_state_" + std::to_string(getpid());
+  setenv("XDG_STATE_HOME", stateFolder.c_str(), 1);
   setenv("VALENDRA_QUIT_AFTER_FIRST_PAINT", "1", 1);
   setenv("VALENDRA_EDITOR", "1", 1);
   if (getenv("DISPLAY") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -76,6 +80,7 @@ void BM_StartUpToFirstPaint(benchmark::State& state) {
   state.counters["objects"] = nObjects;
   if (!file.empty()) std::remove(file.c_str());
   std::remove(settings.c_str());
+  std::filesystem::remove_all(stateFolder);
 }
 BENCHMARK(BM_StartUpToFirstPaint)
     ->Arg(0)

@@ -20,6 +20,7 @@ Xvfb -displayfd 3 -noreset -screen 0 1280x900x24 -nolisten tcp 3>"$WORK/display"
 XVFB=$!
 for i in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -1 "$WORK/display") VALENDRA_SETTINGS=$WORK/settings.ini QT_QPA_PLATFORM=xcb
+export XDG_STATE_HOME=$WORK/state
 ASAN_OPTIONS=detect_leaks=0 "$BIN" "$WORK/rings.vld" >/dev/null 2>&1 &
 APP=$!
 for i in $(seq 600); do xdotool search --onlyvisible --name '^Draw bar$' >/dev/null 2>&1 && break; sleep 0.1; done

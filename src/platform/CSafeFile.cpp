@@ -152,8 +152,9 @@ bool CSafeFile::Flush() {
   return true;
 }
 
-bool CSafeFile::Commit() {
-  if (m_fd < 0 || m_bCommitted) return m_bCommitted || Fail(EBADF);
+bool CSafeFile::Finish() {
+  if (m_bFinished) return true;
+  if (m_fd < 0) return Fail(EBADF);
   bool bOk = m_nError == 0 && Flush();
   if (bOk && CheckedSync(m_fd, Step::FileSync) != 0) bOk = Fail(errno);
   if (::close(m_fd) != 0 && bOk) bOk = Fail(errno);
@@ -161,9 +162,19 @@ bool CSafeFile::Commit() {
   // The new file's name must be on the disk before it takes the target's place, or a
   // power cut could leave the folder naming neither.
   if (bOk && SyncFolder(m_folder, Step::FolderSync) != 0) bOk = Fail(errno);
-  if (bOk) {
-    if (const int err = InjectedError(Step::Rename)) bOk = Fail(err);
+  if (!bOk) {
+    Discard();
+    return false;
   }
+  m_bFinished = true;
+  return true;
+}
+
+bool CSafeFile::Commit() {
+  if (m_bCommitted) return true;
+  if (!Finish()) return false;
+  bool bOk = true;
+  if (const int err = InjectedError(Step::Rename)) bOk = Fail(err);
   if (bOk && ::rename(m_temp.constData(), m_target.constData()) != 0) bOk = Fail(errno);
   if (!bOk) {
     Discard();

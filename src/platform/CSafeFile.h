@@ -35,9 +35,13 @@ class CSafeFile {
   bool Write(const char* p, std::size_t n) {
     return Write(std::span(reinterpret_cast<const std::uint8_t*>(p), n));
   }
-  // Writes what is buffered, flushes the file and its folder to the disk and puts the file
-  // in the target's place. False with the reason when any step failed; the target is then
-  // as it was and the new file is gone.
+  // Writes what is buffered and flushes the new file and its folder to the disk: all that
+  // can fail before the target is touched. False with the reason when a step failed; the
+  // new file is then gone. Files that must change together are all finished before any
+  // is committed.
+  bool Finish();
+  // Finishes (if that was not done) and puts the file in the target's place. False with
+  // the reason when any step failed; the target is then as it was and the new file gone.
   bool Commit();
   // Gives up: the new file is removed, the target is as it was.
   void Discard();
@@ -96,6 +100,7 @@ class CSafeFile {
   QByteArray m_folder;
   QByteArray m_temp;
   int m_fd = -1;
+  bool m_bFinished = false;
   bool m_bCommitted = false;
   int m_nError = 0;
   QString m_strReason;

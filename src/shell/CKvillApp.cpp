@@ -181,7 +181,10 @@ void CKvillApp::RecoverAtStart() {
 
 bool CKvillApp::WriteSetting(const char* pszRecord, const std::string& strValue) {
   QString reason;
-  if (m_pStore->Write(pszRecord, strValue, &reason)) return true;
+  if (m_pStore->Write(pszRecord, strValue, &reason)) {
+    m_bSettingsFailureShown = false;
+    return true;
+  }
   if (!m_bSettingsFailureShown) {
     m_bSettingsFailureShown = true;
     CShellUi::MessageBox(

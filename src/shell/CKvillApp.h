@@ -72,8 +72,8 @@ class CKvillApp {
   CInPlaceFrame* InPlaceFrame() const { return m_pInPlaceFrame.get(); }
   CKvillDoc* Document() const { return m_pDoc.get(); }
   CSettingsStore& Store() const { return *m_pStore; }
-  // Writes a record of the settings; a failure is shown (once in a run: the settings are
-  // written often, and saying it again helps nobody).
+  // Writes a record of the settings; a failure is shown once until a write succeeds again
+  // (the settings are written often, and saying it again helps nobody).
   bool WriteSetting(const char* pszRecord, const std::string& strValue);
   // The recovery of drawings that were not saved.
   CRecoveryKeeper* Recovery() const { return m_pRecovery.get(); }

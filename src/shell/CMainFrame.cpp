@@ -826,12 +826,6 @@ bool CMainFrame::UpdateEmbeddedFile() {
     pItem->Serialize(ar, CSerializeOptions{.fnProgress = progress.Callback()});
     ar.Flush();
   }
-  QString reason;
-  if (!CSafeFile::Write(path, bytes, &reason)) {
-    CShellUi::MessageBox(this, QString::fromUtf8(Messages().saveFailed).arg(path, reason),
-                         Utf8(Messages().errorCaption), CShellUi::kIconError);
-    return false;
-  }
   // Its picture beside it, drawn by the item at the size the item reports.
   CSize ext;
   pItem->OnGetExtent(DVASPECT_CONTENT, &ext);
@@ -842,12 +836,23 @@ bool CMainFrame::UpdateEmbeddedFile() {
   pItem->OnDraw(&dc, &szReported);
   dc.SetPhysicalSize(szReported);
   const std::string svg = dc.GetSvg();
+  // Both files are complete on the disk before either replaces its old one, so a failure
+  // of either write leaves both as they were.
   const QString svgPath = path + QStringLiteral(".svg");
-  if (!CSafeFile::Write(svgPath,
-                        std::span(reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size()),
-                        &reason)) {
-    CShellUi::MessageBox(this, QString::fromUtf8(Messages().saveFailed).arg(svgPath, reason),
-                         Utf8(Messages().errorCaption), CShellUi::kIconError);
+  CSafeFile drawing(path), picture(svgPath);
+  CSafeFile* pFailed = nullptr;
+  if (!drawing.Open() || !drawing.Write(bytes) || !drawing.Finish()) {
+    pFailed = &drawing;
+  } else if (!picture.Open() || !picture.Write(svg.data(), svg.size()) || !picture.Finish() ||
+             !picture.Commit()) {
+    pFailed = &picture;
+  } else if (!drawing.Commit()) {
+    pFailed = &drawing;
+  }
+  if (pFailed != nullptr) {
+    CShellUi::MessageBox(
+        this, QString::fromUtf8(Messages().saveFailed).arg(pFailed->Target(), pFailed->Reason()),
+        Utf8(Messages().errorCaption), CShellUi::kIconError);
     return false;
   }
   MarkSaved();

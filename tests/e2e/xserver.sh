@@ -7,6 +7,10 @@
 # while the server resets is refused ("could not connect to display") and aborts.
 start_x_server() {  # OUTPUT_FOLDER
   local display_file=$1/display
+  # The editors of a run keep their recovery files in a folder of the run's own: a file
+  # left by another run (or by the user) would otherwise be offered at their start.
+  export XDG_STATE_HOME=$1/state
+  rm -rf "$XDG_STATE_HOME"
   rm -f "$display_file"
   Xvfb -displayfd 3 -noreset -screen 0 1280x900x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
   XVFB=$!

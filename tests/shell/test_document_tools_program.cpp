@@ -107,3 +107,41 @@ TEST(DocumentToolsProgram, ConvertThatCannotFinishKeepsTheOldFile) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
             (QStringList{QStringLiteral("in.vld"), QStringLiteral("out.vld")}));
 }
+
+TEST(DocumentToolsProgram, ConvertAndExportFailCleanlyOnEveryFaultOfTheEnvironment) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QByteArray in = QByteArray("8Valendra", 9) + QByteArray(1, '\0') + Int32(0);
+  in += Int32(8) + Int32(0) + QByteArray("\0\0\0\0\0\0\xF0\x3F", 8);
+  for (qint32 v : {0, 30, 60, -30, 30, 0}) in += Int32(v);
+  in += Int32(0) + Int32(10);
+  Write(dir.filePath(QStringLiteral("in.vld")), in);
+  const struct {
+    const char* fault;
+    const char* reason;
+  } faults[] = {{"write:1:EIO", "Input/output error"},
+                {"fsync:ENOSPC", "No space left on device"},
+                {"dirsync:EDQUOT", "Disk quota exceeded"},
+                {"rename:EIO", "Input/output error"}};
+  for (const char* out : {"out.vld", "out.svg", "out.png", "out.pdf"}) {
+    for (const auto& f : faults) {
+      SCOPED_TRACE(std::string(out) + " " + f.fault);
+      Write(dir.filePath(out), "old");
+      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+      env.remove(QStringLiteral("DISPLAY"));
+      env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+      env.insert(QStringLiteral("VALENDRA_SAFE_FILE_FAULT"), QString::fromLatin1(f.fault));
+      const QString tool = QString(out).endsWith(".vld") ? "--convert" : "--export";
+      const ToolRun run = RunProgram(dir.path(), {tool, QStringLiteral("in.vld"), out}, env);
+      EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+      EXPECT_TRUE(run.err.contains(QByteArray("cannot write out.") + (out + 4)))
+          << run.err.toStdString();
+      EXPECT_TRUE(run.err.contains(f.reason)) << run.err.toStdString();
+      QFile kept(dir.filePath(out));
+      ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+      EXPECT_EQ(kept.readAll(), "old");
+      EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+      QFile::remove(dir.filePath(out));
+    }
+  }
+}

@@ -15,16 +15,12 @@
 #include "objects/CEllipse.h"
 #include "platform/CRecoveryFile.h"
 #include "platform/CSafeFile.h"
-#include "tests/platform/DeadProcess.h"
 #include "shell/CRecoveryKeeper.h"
+#include "tests/platform/DeadProcess.h"
+#include "tests/shell/FileBytes.h"
 #include "tests/shell/ShellFixture.h"
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QByteArray Stored(CKvillDoc* doc) {
   std::vector<std::uint8_t> bytes;
@@ -259,11 +255,7 @@ TEST_F(RecoveryTest, DiscardDeletesLaterKeepsAndLiveOrLockedFilesAreNotOffered) 
 TEST_F(RecoveryTest, TheQuestionInCzechAndAFileThatDoesNotReadIsPutAside) {
   WriteOrphan("/x/b.vld", DrawingStream(2), 1700000100);
   const QString bad = QDir(m_folder).filePath("valendra-9-9.recovery");
-  {
-    QFile f(bad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not a recovery file at all");
-  }
+  WriteAll(bad, "not a recovery file at all");
   m_nChoice = 2;
   StartIn("1029");
   ASSERT_EQ(m_choices.size(), 1u);
@@ -298,11 +290,7 @@ TEST_F(RecoveryTest, MoreThanOneIsHandedToNewEditorsThatOwnThemFromThen) {
   const QString a = WriteOrphan("/x/a.vld", DrawingStream(1), 1700000000);
   const QString b = WriteOrphan("/x/b.vld", DrawingStream(2), 1700000100);
   const QString shown = Path("shown.vld");
-  {
-    QFile f(shown);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(DrawingStream(5));
-  }
+  WriteAll(shown, DrawingStream(5));
   m_nChoice = 0;
   CMainFrame* frame = StartIn("1033", {shown});
   // The window holds the drawing named: each recovered one goes to an editor of its own.

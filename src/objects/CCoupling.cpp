@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 
 #include "objects/ShapeRules.h"
 
@@ -283,6 +284,43 @@ void DrawBand(CDC* pDC, const BondFrame& f, int nStyle, bool bSide2, int nPenSty
   pDC->Polygon(band, 4);
 }
 
+// The samples k = kFirst to kLast (spaced by step along the way from B to A of length l)
+// that can show on the surface: those within margin of its clip box, and one more on
+// either side so that strokes running out of it are drawn whole. Every sample when the
+// surface has no clip box; kFirst > kLast when none can show.
+struct SampleRange {
+  std::int64_t kFirst = 0, kLast = -1;
+};
+SampleRange VisibleSamples(const CDC* pDC, V B, V D, double l, std::int64_t step,
+                           std::int64_t kCount, double margin) {
+  const std::optional<CRect> box = pDC->GetClipBox();
+  if (!box) return {0, kCount - 1};
+  // Liang-Barsky: the part u0..u1 (of 0..1) of B + u D inside the widened box.
+  double u0 = 0.0, u1 = 1.0;
+  const auto keep = [&](double p, double q) {  // p u <= q
+    if (p == 0.0) return q >= 0.0;
+    const double r = q / p;
+    if (p < 0.0) {
+      if (r > u1) return false;
+      u0 = std::max(u0, r);
+    } else {
+      if (r < u0) return false;
+      u1 = std::min(u1, r);
+    }
+    return true;
+  };
+  const double xmin = Dbl(box->left) - margin, xmax = Dbl(box->right) + margin;
+  const double ymin = Dbl(box->bottom) - margin, ymax = Dbl(box->top) + margin;
+  if (!keep(-Dbl(D.x), Dbl(B.x) - xmin) || !keep(Dbl(D.x), xmax - Dbl(B.x)) ||
+      !keep(-Dbl(D.y), Dbl(B.y) - ymin) || !keep(Dbl(D.y), ymax - Dbl(B.y))) {
+    return {};
+  }
+  const double dStep = static_cast<double>(step);
+  const auto kFirst = static_cast<std::int64_t>(std::floor(u0 * l / dStep)) - 1;
+  const auto kLast = static_cast<std::int64_t>(std::ceil(u1 * l / dStep)) + 1;
+  return {std::max<std::int64_t>(kFirst, 0), std::min(kLast, kCount - 1)};
+}
+
 // Dashes 80 units apart from B toward A, drawn with pen: the dashed wedge (style 7) widens
 // from nothing at B, the wide dashed bond (style 9) keeps its width.
 void DrawDashes(CDC* pDC, V A, V B, V N30, bool bWedge, const CPen& pen) {
@@ -293,7 +331,9 @@ void DrawDashes(CDC* pDC, V A, V B, V N30, bool bWedge, const CPen& pen) {
   const std::int64_t step = StepFor(l, 80);
   const std::int64_t nCount = (l + step) / step;
   const double dl = static_cast<double>(l);
-  for (std::int64_t k = 0; k < nCount; ++k) {
+  const double margin = Length(N30) + pen.nWidth + 1.0;
+  const SampleRange range = VisibleSamples(pDC, B, D, dl, step, nCount, margin);
+  for (std::int64_t k = range.kFirst; k <= range.kLast; ++k) {
     const double s = static_cast<double>(step * k);
     const V C = B + V{Round32(s * Dbl(D.x) / dl), Round32(s * Dbl(D.y) / dl)};
     const V half = bWedge ? V{Round32(s * Dbl(N30.x) / dl), Round32(s * Dbl(N30.y) / dl)} : N30;
@@ -308,13 +348,15 @@ void DrawHarmonic(CDC* pDC, const BondFrame& f) {
   if (l <= 0) return;
   const std::int64_t step = StepFor(l, 10);
   const double dl = static_cast<double>(l);
-  for (std::int64_t s = 0; s <= l; s += step) {
-    const double ds = static_cast<double>(s);
+  const double margin = 30.0 * f.t + ThicknessPenWidth(f.t) + 1.0;
+  const SampleRange range = VisibleSamples(pDC, f.B, D, dl, step, l / step + 1, margin);
+  for (std::int64_t k = range.kFirst; k <= range.kLast; ++k) {
+    const double ds = static_cast<double>(k * step);
     const double w = std::sin((ds / 3.14159265) * 0.5 * 0.25);
     const V p = f.B + V{Round32(ds * Dbl(D.x) / dl), Round32(ds * Dbl(D.y) / dl)} +
                 V{Round32(30.0 * f.nx * f.t * w), Round32(30.0 * f.ny * f.t * w)};
     const CPoint q = ToPoint(p);
-    if (s == 0) {
+    if (k == range.kFirst) {
       pDC->MoveToEx(q.x, q.y);
     } else {
       pDC->LineTo(q.x, q.y);

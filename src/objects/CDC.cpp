@@ -148,3 +148,19 @@ CPoint CDC::DPtoLP(CPoint pt) const {
   const double y = (static_cast<double>(pt.y) - m_ptViewportOrg.y) / ScaleY() + m_ptWindowOrg.y;
   return CPoint{Round32(x), Round32(y)};
 }
+
+CRect CDC::ClipBoxOfDevice(CSize szPixels) const {
+  const auto logical = [this](double d, double vOrg, double scale, double wOrg) {
+    return (d - vOrg) / scale + wOrg;
+  };
+  const double x0 = logical(0.0, m_ptViewportOrg.x, ScaleX(), m_ptWindowOrg.x);
+  const double x1 = logical(szPixels.cx, m_ptViewportOrg.x, ScaleX(), m_ptWindowOrg.x);
+  const double y0 = logical(0.0, m_ptViewportOrg.y, ScaleY(), m_ptWindowOrg.y);
+  const double y1 = logical(szPixels.cy, m_ptViewportOrg.y, ScaleY(), m_ptWindowOrg.y);
+  const auto clamp = [](double v) {
+    if (std::isnan(v)) return std::int32_t{0};
+    return static_cast<std::int32_t>(std::clamp(v, double(INT32_MIN), double(INT32_MAX)));
+  };
+  return CRect{clamp(std::floor(std::min(x0, x1))), clamp(std::ceil(std::max(y0, y1))),
+               clamp(std::ceil(std::max(x0, x1))), clamp(std::floor(std::min(y0, y1)))};
+}

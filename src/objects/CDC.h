@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -96,6 +97,13 @@ class CDC {
   double ScaleX() const;
   double ScaleY() const;
 
+  // The smallest box of logical units (left <= right, bottom <= top) outside which nothing
+  // drawn can reach the device: the window, the image, the page or the picture. None when
+  // anything may (a surface that records or measures). Drawing whose work grows with a
+  // figure's size (a bond's dashes, a curve's samples) does only the part inside it, so a
+  // figure of any size costs what the device can show of it.
+  virtual std::optional<CRect> GetClipBox() const { return std::nullopt; }
+
   // Whether the surface is paper or a picture rather than the editor's window: what only
   // helps editing (an empty formula's frame) is not drawn on it. Setting returns the old
   // value, which the setter gives back when it is done.
@@ -113,6 +121,8 @@ class CDC {
   virtual void DoTextOut(CPoint pt, std::string_view text, CSize extent) = 0;
   // Called after the mapping changed, so that an implementation can follow it.
   virtual void OnMappingChanged() {}
+  // The clip box of a device of szPixels under the surface's own mapping.
+  CRect ClipBoxOfDevice(CSize szPixels) const;
 
  private:
   CPen m_pen;

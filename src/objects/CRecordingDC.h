@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,13 @@ class CRecordingDC : public CDC {
 
   int GetDeviceCaps(int nIndex) const override;
   void SetPixelsPerInch(int n) { m_nPixelsPerInch = n; }
+  // Gives the surface a device of that many pixels, and so a clip box; without one it
+  // records everything it is given, wherever it lies.
+  void SetDeviceSize(CSize szPixels) { m_szDevice = szPixels; }
+  std::optional<CRect> GetClipBox() const override {
+    if (!m_szDevice) return std::nullopt;
+    return ClipBoxOfDevice(*m_szDevice);
+  }
 
  protected:
   void DoLine(CPoint from, CPoint to) override;
@@ -46,4 +54,5 @@ class CRecordingDC : public CDC {
 
   std::vector<Record> m_records;
   int m_nPixelsPerInch = 96;
+  std::optional<CSize> m_szDevice;
 };

@@ -203,6 +203,24 @@ void CQtDC::OnMappingChanged() {
   if (m_pPainter->isActive()) m_pPainter->setWorldTransform(m_xform);
 }
 
+std::optional<CRect> CQtDC::GetClipBox() const {
+  if (!m_pPainter->isActive() || m_pPainter->device() == nullptr) return std::nullopt;
+  const QPaintDevice* pDevice = m_pPainter->device();
+  // The device in the painter's coordinates (an image's pixels divided by its ratio).
+  const double dpr = pDevice->devicePixelRatioF() > 0.0 ? pDevice->devicePixelRatioF() : 1.0;
+  const QRectF device(0.0, 0.0, pDevice->width() / dpr, pDevice->height() / dpr);
+  bool bInvertible = false;
+  const QTransform back = m_xform.inverted(&bInvertible);
+  if (!bInvertible) return std::nullopt;
+  const QRectF box = back.mapRect(device);
+  if (!IsFinite(box)) return std::nullopt;
+  const auto clamp = [](double v) {
+    return static_cast<std::int32_t>(std::clamp(v, double(INT32_MIN), double(INT32_MAX)));
+  };
+  return CRect{clamp(std::floor(box.left())), clamp(std::ceil(box.bottom())),
+               clamp(std::ceil(box.right())), clamp(std::floor(box.top()))};
+}
+
 double CQtDC::PixelsPerUnit() const {
   if (!m_pPainter->isActive()) return 1.0;
   const QTransform& t = m_xform;
@@ -497,8 +515,98 @@ void CQtDC::DoRectangle(const CRect& rc) {
 
 void CQtDC::DoEllipse(const CRect& rc) {
   QPainterPath path;
-  path.addEllipse(ToQRect(rc));
+  if (!ClippedEllipse(ToQRect(rc), path)) path.addEllipse(ToQRect(rc));
   DrawPath(path, true);
+}
+
+bool CQtDC::ClippedEllipse(const QRectF& rcLogical, QPainterPath& path) const {
+  if (!m_pPainter->isActive() || GetROP2() == R2_NOTXORPEN) return false;
+  if (m_xform.type() > QTransform::TxScale) return false;
+  const QPaintDevice* pDevice = m_pPainter->device();
+  if (pDevice == nullptr) return false;
+  const double dpr = pDevice->devicePixelRatioF() > 0.0 ? pDevice->devicePixelRatioF() : 1.0;
+  const QRectF device(0.0, 0.0, pDevice->width() / dpr, pDevice->height() / dpr);
+  const QRectF box = m_xform.mapRect(rcLogical);
+  if (!IsFinite(box) || box.isEmpty() ||
+      (box.width() <= 8.0 * device.width() && box.height() <= 8.0 * device.height())) {
+    return false;
+  }
+  // Far larger than the device: Qt would flatten and clip curves millions of pixels long.
+  // Only the arcs within reach of the device (its pen's half width and the antialiased
+  // fringe) are drawn, sampled a pixel apart.
+  const double margin = PenSpan() / dpr + 4.0;
+  const QRectF reach = device.adjusted(-margin, -margin, margin, margin);
+  const double cx = box.center().x(), cy = box.center().y();
+  const double a = box.width() / 2.0, b = box.height() / 2.0;
+  constexpr double kTwoPi = 6.283185307179586;
+  const auto at = [&](double t) { return QPointF(cx + a * std::cos(t), cy + b * std::sin(t)); };
+  std::vector<double> angles;
+  const auto add = [&angles, kTwoPi](double t) {
+    angles.push_back(std::fmod(t + 2.0 * kTwoPi, kTwoPi));
+  };
+  for (const double x : {reach.left(), reach.right()}) {
+    const double c = (x - cx) / a;
+    if (std::abs(c) <= 1.0) {
+      add(std::acos(c));
+      add(-std::acos(c));
+    }
+  }
+  for (const double y : {reach.top(), reach.bottom()}) {
+    const double sn = (y - cy) / b;
+    if (std::abs(sn) <= 1.0) {
+      add(std::asin(sn));
+      add(kTwoPi / 2.0 - std::asin(sn));
+    }
+  }
+  std::sort(angles.begin(), angles.end());
+  bool bInverted = false;
+  const QTransform back = m_xform.inverted(&bInverted);
+  if (!bInverted) return false;
+  std::vector<QPointF> boundary;  // of the part of the ellipse within reach
+  const bool bFill = GetCurrentBrush().nStyle == BS_SOLID;
+  for (std::size_t i = 0; i < angles.size(); ++i) {
+    const double t0 = angles[i];
+    const double t1 = i + 1 < angles.size() ? angles[i + 1] : angles[0] + kTwoPi;
+    if (t1 - t0 <= 0.0 || !reach.contains(at((t0 + t1) / 2.0))) continue;
+    // An arc inside the reach is no longer than the reach's perimeter.
+    const double length =
+        std::min((t1 - t0) * std::max(a, b), 2.0 * (reach.width() + reach.height()));
+    const int n = static_cast<int>(std::clamp(std::ceil(length), 2.0, 16384.0));
+    for (int k = 0; k <= n; ++k) {
+      const QPointF p = at(t0 + (t1 - t0) * k / n);
+      if (bFill) {
+        boundary.push_back(p);
+      } else if (k == 0) {
+        path.moveTo(back.map(p));
+      } else {
+        path.lineTo(back.map(p));
+      }
+    }
+  }
+  if (!bFill) return true;
+  // The part of the (convex) ellipse within the (convex) reach is convex: its boundary is
+  // the arcs inside the reach and the stretches of the reach's edges inside the ellipse,
+  // whose corners inside the ellipse are its other vertices, all in order of their angle
+  // about a point within.
+  for (const QPointF& corner :
+       {reach.topLeft(), reach.topRight(), reach.bottomRight(), reach.bottomLeft()}) {
+    const double u = (corner.x() - cx) / a, v = (corner.y() - cy) / b;
+    if (u * u + v * v <= 1.0) boundary.push_back(corner);
+  }
+  if (boundary.size() < 3) return true;
+  QPointF centre;
+  for (const QPointF& p : boundary) centre += p;
+  centre /= static_cast<double>(boundary.size());
+  std::sort(boundary.begin(), boundary.end(), [&centre](const QPointF& p, const QPointF& q) {
+    return std::atan2(p.y() - centre.y(), p.x() - centre.x()) <
+           std::atan2(q.y() - centre.y(), q.x() - centre.x());
+  });
+  QPolygonF polygon;
+  polygon.reserve(static_cast<qsizetype>(boundary.size()));
+  for (const QPointF& p : boundary) polygon.append(back.map(p));
+  path.addPolygon(polygon);
+  path.closeSubpath();
+  return true;
 }
 
 void CQtDC::DoPolygon(const CPoint* pts, int nCount) {

@@ -39,6 +39,7 @@ class CQtDC : public CDC {
   // pixels.
   bool ClipToPixels(const std::vector<CRect>& rects);
   int GetDeviceCaps(int nIndex) const override;
+  std::optional<CRect> GetClipBox() const override;
 
  protected:
   void DoLine(CPoint from, CPoint to) override;
@@ -77,6 +78,9 @@ class CQtDC : public CDC {
   bool WhiteOnWhite(const QPainterPath& path, bool bFill) const;
   // Whether every pixel of the image within margin pixels of the box is opaque white.
   bool AreaWhite(const QRectF& rcDevice, double margin) const;
+  // The outline (or with a solid brush, the area) of an ellipse far larger than the device,
+  // cut down to the part that can reach it, in path; false for one that is not.
+  bool ClippedEllipse(const QRectF& rcLogical, QPainterPath& path) const;
   // Draws a path in logical units with the selected pen; bFill marks a closed figure,
   // whose interior gets the selected brush.
   void DrawPath(const QPainterPath& path, bool bFill);

@@ -85,6 +85,10 @@ CSvgDC::CSvgDC(const CRect& rcView, int nWidth, int nHeight) {
   m_strWidth = Num(nWidth);
   m_strHeight = Num(std::int64_t{nHeight});
   m_strViewBox = Num(left) + " " + Num(-top) + " " + Num(w) + " " + Num(h);
+  const auto clamp = [](std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  m_rcClip = CRect{clamp(left), clamp(top), clamp(left + w), clamp(top - h)};
 }
 
 void CSvgDC::SetPhysicalSize(CSize szHundredthsMm) {

@@ -30,6 +30,9 @@ class CSvgDC : public CDC {
   // The complete document as drawn so far (UTF-8).
   std::string GetSvg() const;
 
+  // The box the picture shows.
+  std::optional<CRect> GetClipBox() const override { return m_rcClip; }
+
  protected:
   void DoLine(CPoint from, CPoint to) override;
   void DoRectangle(const CRect& rc) override;
@@ -44,6 +47,7 @@ class CSvgDC : public CDC {
   // The fill attribute of the selected brush (or none when bFill is clear).
   std::string FillAttribute(bool bFill) const;
 
+  CRect m_rcClip;
   std::string m_strWidth, m_strHeight, m_strViewBox;
   std::string m_body;
   double m_dUnitsPerPixel = 1.0;

@@ -1,9 +1,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "objects/CCoupling.h"
@@ -564,3 +567,84 @@ TEST(CouplingAttach, LetterSizeFollowsScaleAndEmptyTextAndLiveDrawing) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whether the segment a-b meets the box (left <= right, bottom <= top).
+bool MeetsBox(CPoint a, CPoint b, const CRect& box) {
+  double u0 = 0.0, u1 = 1.0;
+  const auto keep = [&](double p, double q) {
+    if (p == 0.0) return q >= 0.0;
+    const double r = q / p;
+    if (p < 0.0) {
+      u0 = std::max(u0, r);
+    } else {
+      u1 = std::min(u1, r);
+    }
+    return u0 <= u1;
+  };
+  const double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
+  return keep(-dx, a.x - double(box.left)) && keep(dx, double(box.right) - a.x) &&
+         keep(-dy, a.y - double(box.bottom)) && keep(dy, double(box.top) - a.y);
+}
+
+}  // namespace
+
+// A bond drawn with its dashes or its curve samples spaced along it does on a surface with
+// a clip box only the part that can reach the device: every stroke of the unclipped
+// drawing that comes near the box is drawn, exactly, and little else, whatever the ends,
+// the length, the thickness and the mapping.
+TEST(CouplingDraw, StrokesAlongABondAreClippedToWhatCanShow) {
+  std::uint64_t seed = 20240611;
+  const auto next = [&seed] {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<std::uint32_t>(seed >> 33);
+  };
+  const auto coord = [&] {
+    // Mostly near the window, some anywhere in the 32-bit range.
+    return next() % 4 == 0 ? static_cast<std::int32_t>(next())
+                           : static_cast<std::int32_t>(next() % 200000) - 100000;
+  };
+  for (int n = 0; n < 60; ++n) {
+    const int nStyle = std::array{7, 9, 10}[next() % 3];
+    BondFixture f({coord(), coord()}, {coord(), coord()}, nStyle, 1 + int(next() % 2));
+    f.bond.m_dThickness = std::array{0.1, 1.0, 3.0, 1e300}[next() % 4];
+    SCOPED_TRACE(testing::Message()
+                 << "style " << nStyle << " from (" << f.a.m_ptAnchor.x << ", " << f.a.m_ptAnchor.y
+                 << ") to (" << f.b.m_ptAnchor.x << ", " << f.b.m_ptAnchor.y << ")");
+    f.Draw();
+    const auto all = f.Lines();
+    // A window of 800 x 600 pixels somewhere, at a scale of 1 to 40 units a pixel.
+    const int nUnits = 1 + int(next() % 40);
+    f.dc.SetMapMode(MM_ANISOTROPIC);
+    f.dc.SetWindowOrg(static_cast<std::int32_t>(next() % 200000) - 100000,
+                      static_cast<std::int32_t>(next() % 200000) - 100000);
+    f.dc.SetWindowExt(nUnits, -nUnits);
+    f.dc.SetViewportExt(1, 1);
+    f.dc.SetDeviceSize(CSize{800, 600});
+    const CRect box = *f.dc.GetClipBox();
+    f.Draw();
+    const auto clipped = f.Lines();
+    std::set<std::array<int, 5>> drawn;
+    for (const auto& c : clipped) {
+      drawn.insert({c.pts[0].x, c.pts[0].y, c.pts[1].x, c.pts[1].y, c.pen.nWidth});
+    }
+    std::size_t nNear = 0;
+    for (const auto& r : all) {
+      if (!MeetsBox(r.pts[0], r.pts[1], box)) continue;
+      ++nNear;
+      ASSERT_TRUE(drawn.count({r.pts[0].x, r.pts[0].y, r.pts[1].x, r.pts[1].y, r.pen.nWidth}))
+          << "a stroke at (" << r.pts[0].x << ", " << r.pts[0].y << ") is missing";
+    }
+    // Besides those, only the strokes whose ink may still reach it (as wide as the dashes
+    // or the curve's swing and the pen) and one more on either side: however long the
+    // bond, the work is what the window's stretch of it holds.
+    const double t = std::min(f.bond.m_dThickness, 1000.0);
+    const double l = std::hypot(double(f.a.m_ptAnchor.x) - f.b.m_ptAnchor.x,
+                                double(f.a.m_ptAnchor.y) - f.b.m_ptAnchor.y);
+    const double step = std::max(nStyle == 10 ? 10.0 : 80.0, std::ceil(l / 16384));
+    const double reach =
+        std::hypot(double(box.right) - box.left, double(box.top) - box.bottom) + 2 * (50 * t + 32);
+    EXPECT_LE(double(clipped.size()), reach / step + 4) << nNear << " of " << all.size();
+  }
+}

@@ -433,3 +433,62 @@ TEST(QtDCSkipping, KeptShapesPaintAsDrawingTheTextAfresh) {
   }
   CTextMetrics::SetCodePage(1252);
 }
+
+// An ellipse far larger than the image is drawn as the part of its outline (or area) that
+// reaches the image, sampled a pixel apart: what Qt draws of the whole curve, within the
+// antialiased fringe, however large it is.
+TEST(QtDCSkipping, EllipsesFarLargerThanTheImageDrawWhatQtDrawsOfThem) {
+  struct Case {
+    const char* name;
+    CRect box;
+    int nPen;
+    bool bFill;
+  };
+  const int R = kRight, B = kBottom;
+  const Case cases[] = {
+      {"enclosing, thin pen", {-40000, 40000, R + 40000, B - 40000}, 0, false},
+      {"enclosing, filled", {-40000, 40000, R + 40000, B - 40000}, 20, true},
+      {"edge across the image, wide pen", {-30000, 30000, R / 2, B - 30000}, 150, false},
+      {"edge across, filled", {R / 3, 50000, R / 3 + 120000, B - 50000}, 20, true},
+      {"flat and wide, crossing twice", {-60000, -600, R + 60000, -1200}, 40, false},
+      {"flat, filled", {-60000, -600, R + 60000, -1200}, 0, true},
+      {"a corner clipped", {R - 600, 900, R + 90000, -90000}, 60, false},
+      {"outside, beside the image", {R + 200, 50000, R + 100000, B - 50000}, 60, true},
+      {"enormous", {-2000000000, 2000000000, 2000000000, -2000000000}, 20, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto colours = [&c](CDC& dc) {
+      dc.SelectObject(CPen{PS_SOLID, c.nPen, RGB(0, 0, 160)});
+      dc.SelectObject(c.bFill ? CBrush{BS_SOLID, RGB(250, 200, 0)} : CBrush{BS_HOLLOW, 0});
+    };
+    const QImage own = OnOwnPainter([&](CDC& dc) {
+      MapZoomOne(dc, 0, 0);
+      colours(dc);
+      dc.Ellipse(c.box.left, c.box.top, c.box.right, c.box.bottom);
+    });
+    // Qt's own drawing of the whole ellipse, with the same mapping and pen.
+    QImage qt = Blank();
+    {
+      QPainter p(&qt);
+      p.setRenderHint(QPainter::Antialiasing);
+      p.setWorldTransform(QTransform::fromScale(96.0 / 1440.0, -96.0 / 1440.0));
+      QPen pen(QColor(0, 0, 160));
+      if (c.nPen * 96.0 / 1440.0 <= 1.0) {
+        pen.setWidth(0);
+        pen.setCosmetic(true);
+      } else {
+        pen.setWidthF(c.nPen);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+      }
+      p.setPen(pen);
+      p.setBrush(c.bFill ? QBrush(QColor(250, 200, 0)) : QBrush(Qt::NoBrush));
+      p.drawEllipse(QRectF(QPointF(c.box.left, c.box.top), QPointF(c.box.right, c.box.bottom)));
+    }
+    const int nInk = std::max(CountInk(own), CountInk(qt));
+    // Only pixels of the curve's fringe may differ, and not by much.
+    EXPECT_LE(CountDifferent(own, qt, 100), std::max(3, nInk / 50))
+        << CountInk(own) << " against " << CountInk(qt) << " inked";
+  }
+}

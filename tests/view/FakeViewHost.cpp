@@ -72,6 +72,10 @@ CDC* FakeViewHost::GetDC() {
   Surface s;
   s.pDC = std::make_unique<CRecordingDC>();
   s.pDC->SetPixelsPerInch(m_nDpiX);
+  if (m_bSurfacesBounded) {
+    s.pDC->SetDeviceSize(
+        CSize{m_rcClient.right - m_rcClient.left, m_rcClient.bottom - m_rcClient.top});
+  }
   m_surfaces.push_back(std::move(s));
   return m_surfaces.back().pDC.get();
 }
@@ -91,6 +95,7 @@ CDC* FakeViewHost::CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) 
   s.bMemory = true;
   s.cx = cxPixels;
   s.cy = cyPixels;
+  if (m_bSurfacesBounded) s.pDC->SetDeviceSize(CSize{cxPixels, cyPixels});
   m_surfaces.push_back(std::move(s));
   return m_surfaces.back().pDC.get();
 }

@@ -59,6 +59,9 @@ class FakeViewHost : public IViewHost {
   int m_nLanguage = 1033;
   bool m_bDCAvailable = true;
   bool m_bMemoryAvailable = true;
+  // The surfaces know the size of their device (the window, a memory bitmap), and so what
+  // can reach it; otherwise they record every primitive wherever it lies.
+  bool m_bSurfacesBounded = false;
 
   // What the window shows and was asked.
   std::vector<std::string> m_log;

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <memory>
 #include <new>
 #include <span>
+#include <tuple>
 #include <vector>
 
 #include "ViewFixture.h"
@@ -11,8 +13,11 @@
 #include "document/CKvillSrvrItem.h"
 #include "document/IDocClient.h"
 #include "objects/CArchive.h"
+#include "objects/CMinusC.h"
+#include "objects/CPlusC.h"
 #include "objects/IViewLink.h"
 #include "resources/CommandIds.h"
+#include "tests/document/HostileStream.h"
 
 namespace {
 
@@ -27,22 +32,43 @@ Bytes SavedBytes(CKvillDoc& doc) {
   return bytes;
 }
 
-// The kinds of the top-level objects a stream holds, read into a document of its own
+// While it lives, documents and objects made and destroyed are not the view's to hear of.
+class Unlinked {
+ public:
+  Unlinked() : m_pLink(GetViewLink()), m_pClient(GetDocClient()) {
+    SetViewLink(nullptr);
+    SetDocClient(nullptr);
+  }
+  ~Unlinked() {
+    SetViewLink(m_pLink);
+    SetDocClient(m_pClient);
+  }
+  Unlinked(const Unlinked&) = delete;
+  Unlinked& operator=(const Unlinked&) = delete;
+
+ private:
+  IViewLink* m_pLink;
+  IDocClient* m_pClient;
+};
+
+// Applies fn to the top-level objects a stream holds, read into a document of its own
 // without the view hearing of it.
-std::vector<int> KindsIn(const Bytes& stream) {
-  IViewLink* pLink = GetViewLink();
-  IDocClient* pClient = GetDocClient();
-  SetViewLink(nullptr);
-  SetDocClient(nullptr);
+template <typename Fn>
+auto ReadAlone(const Bytes& stream, Fn fn) {
+  const Unlinked unlinked;
   CKvillDoc doc;
   CArchive ar{std::span<const std::uint8_t>(stream)};
   doc.Serialize(ar, {.bReplaceOnLoad = true, .bQuietLoad = true});
-  std::vector<int> kinds;
-  for (const auto& p : doc.m_listObjects) kinds.push_back(p->m_nKind);
-  doc.m_listObjects.clear();
-  SetViewLink(pLink);
-  SetDocClient(pClient);
-  return kinds;
+  return fn(doc.m_listObjects);
+}
+
+// The kinds of the top-level objects a stream holds.
+std::vector<int> KindsIn(const Bytes& stream) {
+  return ReadAlone(stream, [](const CObList& list) {
+    std::vector<int> kinds;
+    for (const auto& p : list) kinds.push_back(p->m_nKind);
+    return kinds;
+  });
 }
 
 // An item whose native block can never be had.
@@ -392,4 +418,103 @@ TEST_F(ViewClipboard, AServerShownOnItsOwnOrNotEmbeddedEndsWithoutTheKillProtoco
   doc.CreateServerItem();
   doc.ReleaseServerItems();
   EXPECT_EQ(host.m_nKillProtocolRuns, 0);
+}
+
+// ---- A drawing of wild values from another program ----
+
+namespace {
+
+// What a loader takes as stored, per object: kind, scale, colour, box and anchor (but for
+// formulas and bonds, whose drawing lays them out anew), and thickness.
+struct StoredValues {
+  int nKind;
+  std::uint64_t nScaleBits;
+  COLORREF cr;
+  CRect rc;
+  CPoint pt;
+  std::uint64_t nThicknessBits;
+  bool operator==(const StoredValues&) const = default;
+  friend void PrintTo(const StoredValues& v, std::ostream* os) {
+    *os << "kind " << v.nKind << " scale " << std::bit_cast<double>(v.nScaleBits) << " colour "
+        << v.cr << " box (" << v.rc.left << ", " << v.rc.top << ", " << v.rc.right << ", "
+        << v.rc.bottom << ") anchor (" << v.pt.x << ", " << v.pt.y << ") thickness "
+        << std::bit_cast<double>(v.nThicknessBits);
+  }
+};
+
+// Whether two drawings hold objects of the same values, in whatever order (the view keeps
+// the selection in front); the first that differs, for a readable failure.
+testing::AssertionResult SameValues(std::vector<StoredValues> a, std::vector<StoredValues> b) {
+  const auto order = [](const StoredValues& x, const StoredValues& y) {
+    const auto key = [](const StoredValues& v) {
+      return std::tuple(v.nKind, v.nScaleBits, v.cr, v.rc.left, v.rc.top, v.rc.right, v.rc.bottom,
+                        v.pt.x, v.pt.y, v.nThicknessBits);
+    };
+    return key(x) < key(y);
+  };
+  std::sort(a.begin(), a.end(), order);
+  std::sort(b.begin(), b.end(), order);
+  if (a.size() != b.size()) {
+    return testing::AssertionFailure() << a.size() << " objects against " << b.size();
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (!(a[i] == b[i])) {
+      return testing::AssertionFailure() << "object " << i << ": " << testing::PrintToString(a[i])
+                                         << " against " << testing::PrintToString(b[i]);
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
+std::vector<StoredValues> ValuesOf(const CObList& list) {
+  std::vector<StoredValues> out;
+  for (const auto& p : list) {
+    const bool bLaidOut = p->m_nKind == 6 || p->m_nKind == 12;
+    double t = 0.0;
+    if (auto* e = dynamic_cast<CEllipse*>(p.get())) t = e->m_dThickness;
+    if (auto* c = dynamic_cast<CPlusC*>(p.get())) t = c->m_dThickness;
+    if (auto* c = dynamic_cast<CMinusC*>(p.get())) t = c->m_dThickness;
+    if (auto* c = dynamic_cast<CCoupling*>(p.get())) t = c->m_dThickness;
+    out.push_back({p->m_nKind, std::bit_cast<std::uint64_t>(p->m_dScale), p->m_crColor,
+                   bLaidOut ? CRect{} : p->m_rcBounds, bLaidOut ? CPoint{} : p->m_ptAnchor,
+                   std::bit_cast<std::uint64_t>(t)});
+  }
+  return out;
+}
+
+std::size_t PrimitivesDrawn(const FakeViewHost& host) {
+  std::size_t n = 0;
+  for (const CRecordingDC* pDC : host.SurfacesOf(true)) n += pDC->Records().size();
+  for (const CRecordingDC* pDC : host.SurfacesOf(false)) n += pDC->Records().size();
+  return n;
+}
+
+}  // namespace
+
+TEST_F(ViewClipboard, AWildDrawingPastedCostsWhatTheWindowShowsAndKeepsItsValues) {
+  host.m_bSurfacesBounded = true;
+  const Bytes stream = HostileStream();
+  ASSERT_EQ(stream.size() / 1024, 18u);
+  host.m_clipboard.PutForeign(stream);
+  view.OnCommand(cmd::kEditPaste);
+  ASSERT_EQ(doc.m_listObjects.size(), 369u);
+  EXPECT_EQ(view.m_nSelCount, 369);
+  // The paste's own paint and the next repaint: each draws a few primitives an object,
+  // not the thousands a bond across the coordinate range spaces along itself.
+  EXPECT_LE(PrimitivesDrawn(host), 369u * 20);
+  const std::size_t nBefore = PrimitivesDrawn(host);
+  view.OnDraw(host.GetDC());
+  EXPECT_LE(PrimitivesDrawn(host) - nBefore, 369u * 20);
+  // A hit test anywhere answers (and finds something among objects this large).
+  EXPECT_NE(view.FindObjectAt(CPoint{0, 0}).pObj, nullptr);
+
+  // Nothing of what was read is changed by painting it: opened, painted and written back,
+  // every value is the one stored.
+  const auto stored = ReadAlone(stream, ValuesOf);
+  CArchive ar{std::span<const std::uint8_t>(stream)};
+  doc.Serialize(ar, {.bReplaceOnLoad = true, .bQuietLoad = true});
+  view.UpdateView();
+  view.OnDraw(host.GetDC());
+  EXPECT_TRUE(SameValues(ValuesOf(doc.m_listObjects), stored));
+  EXPECT_TRUE(SameValues(ReadAlone(SavedBytes(doc), ValuesOf), stored));
 }

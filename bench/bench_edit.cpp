@@ -1,11 +1,13 @@
 // One edit on a large drawing, from the command to the next frame: a full store for
-// comparison, the undo snapshot after one changed object, a character typed into a formula
-// (its snapshot and the paint after it), an undo and a redo, the frame after a change, and
-// what the history holds after a hundred small edits. Drawings of benzene rings (groups of
-// junctions and bonds), each with a formula bonded to it and a bond to the ring before.
+// comparison, the undo snapshot after one changed object, the recovery file written then, a
+// character typed into a formula (its snapshot and the paint after it), an undo and a redo, the
+// frame after a change, and what the history holds after a hundred small edits. Drawings of benzene
+// rings (groups of junctions and bonds), each with a formula bonded to it and a bond to the ring
+// before.
 
 #include <benchmark/benchmark.h>
 
+#include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
@@ -17,6 +19,8 @@
 #include "objects/CCoupling.h"
 #include "objects/CFormula.h"
 #include "objects/CGroup.h"
+#include "platform/CRecoveryFile.h"
+#include "platform/CRecoveryWriter.h"
 #include "view/CKvillView.h"
 
 namespace {
@@ -134,6 +138,56 @@ void BM_SnapshotAfterOneChange(benchmark::State& state) {
   scene.Count(state);
 }
 
+// The recovery file after one change, as the editor writes it in idle time: what the
+// window does (hands the history's runs of records of the snapshot the change took, not
+// timed here, to the writing thread) and, apart, the write of the file on that thread
+// (through the safe writer, the flushes of file and folder included) into a folder of the
+// benchmark's own.
+struct RecoveryScene : EditScene {
+  explicit RecoveryScene(int nObjects) : EditScene(nObjects) {}
+  void Change(int& n) {
+    MoveFormula();
+    view.PushSnapshot();
+    if (++n % 32 == 0) RestartHistory();
+  }
+  const QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("valendra-1-1.recovery"));
+  const CRecoveryHeader header = CRecoveryHeader::ForThisProcess("/bench/drawing.vld");
+};
+
+void BM_RecoveryWriteAfterOneChange(benchmark::State& state) {
+  RecoveryScene scene(static_cast<int>(state.range(0)));
+  CRecoveryWriter writer;
+  int n = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    writer.Wait();
+    scene.Change(n);
+    state.ResumeTiming();
+    writer.Write(scene.path, scene.header, scene.view.History().CurrentRuns());
+  }
+  writer.Wait();
+  for (const auto& result : writer.TakeResults()) {
+    if (!result.bOk) state.SkipWithError("not written");
+  }
+  scene.Count(state);
+}
+
+void BM_RecoveryFileWrite(benchmark::State& state) {
+  RecoveryScene scene(static_cast<int>(state.range(0)));
+  int n = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    scene.Change(n);
+    const std::vector<CStoredRecordRef> records = scene.view.History().CurrentRecords();
+    state.ResumeTiming();
+    if (!recovery::Write(scene.path, scene.header, records, nullptr)) {
+      state.SkipWithError("not written");
+    }
+  }
+  scene.Count(state);
+}
+
 void BM_TypeInFormula(benchmark::State& state) {
   EditScene scene(static_cast<int>(state.range(0)));
   CKvillView& view = scene.view;
@@ -245,6 +299,9 @@ void BM_HistoryBytes(benchmark::State& state) {
 #define EDIT_BENCHMARK(name) BENCHMARK(name)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)
 EDIT_BENCHMARK(BM_FullStore);
 EDIT_BENCHMARK(BM_SnapshotAfterOneChange);
+// A fixed count: each hand-over waits, untimed, for the write before it.
+EDIT_BENCHMARK(BM_RecoveryWriteAfterOneChange)->Iterations(64);
+EDIT_BENCHMARK(BM_RecoveryFileWrite);
 EDIT_BENCHMARK(BM_TypeInFormula);
 EDIT_BENCHMARK(BM_UndoRedo);
 EDIT_BENCHMARK(BM_FirstUndoRedo);

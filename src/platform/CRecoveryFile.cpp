@@ -189,6 +189,14 @@ bool Write(const QString& strPath, const CRecoveryHeader& header,
   return bOk;
 }
 
+bool Write(const QString& strPath, const CRecoveryHeader& header,
+           std::span<const CStoredRecordRef> records, QString* pReason) {
+  std::vector<std::span<const std::uint8_t>> pieces;
+  pieces.reserve(records.size());
+  for (const CStoredRecordRef& pRecord : records) pieces.emplace_back(pRecord->m_bytes);
+  return Write(strPath, header, pieces, pReason);
+}
+
 std::string BootId() {
   std::string id = ReadSmallFile("/proc/sys/kernel/random/boot_id");
   while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) id.pop_back();

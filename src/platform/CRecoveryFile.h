@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "objects/CStoredRecord.h"
+
 // A recovery file: the native stream of a drawing that was not saved, written in idle
 // time into the user's state folder ($XDG_STATE_HOME/valendra/recovery/, by default
 // ~/.local/state/valendra/recovery/) so that it outlives a crash, a killed process or a
@@ -58,6 +60,10 @@ QString BrokenName(const QString& strPath);
 // stream one after the other. False with the reason when it was not written.
 bool Write(const QString& strPath, const CRecoveryHeader& header,
            std::span<const std::span<const std::uint8_t>> stream, QString* pReason);
+// The same for a stream given as the undo history's records of a snapshot: their bytes
+// are written as they are, so the write costs what copying them to the disk does.
+bool Write(const QString& strPath, const CRecoveryHeader& header,
+           std::span<const CStoredRecordRef> records, QString* pReason);
 
 // The boot this machine is in (the kernel's boot id), and when a process started.
 std::string BootId();

@@ -91,9 +91,16 @@ CRecoveryKeeper::CRecoveryKeeper(CMainFrame* pFrame, QString strFolder)
   }
   m_timer.setInterval(kTickMs);
   connect(&m_timer, &QTimer::timeout, this, [this] { Tick(); });
+  m_writer.m_fnWritten = [this] {
+    QMetaObject::invokeMethod(
+        this, [this] { CollectResults(); }, Qt::QueuedConnection);
+  };
 }
 
-CRecoveryKeeper::~CRecoveryKeeper() = default;
+CRecoveryKeeper::~CRecoveryKeeper() {
+  // Nothing the writer still does may call on this.
+  m_writer.Wait();
+}
 
 void CRecoveryKeeper::SetDelays(int nQuietMs, int nIntervalMs) {
   m_nQuietMs = nQuietMs;
@@ -140,55 +147,58 @@ void CRecoveryKeeper::Tick() {
   WriteNow();
 }
 
-bool CRecoveryKeeper::WriteNow() {
+void CRecoveryKeeper::WriteNow(const QString& strRemoveAfter) {
   CKvillDoc* pDoc = m_pFrame->Document();
   CKvillView* pView = m_pFrame->View();
   // The snapshot of what the window shows holds every record's bytes already; only when
   // there is none (a history just reset, or emptied by a memory failure) is the drawing
   // stored anew.
-  const std::vector<CStoredRecordRef> records = pView->History().CurrentRecords();
-  std::vector<std::uint8_t> whole;
-  std::vector<std::span<const std::uint8_t>> pieces;
-  if (records.empty()) {
+  CRecoveryWriter::CRuns runs = pView->History().CurrentRuns();
+  if (runs.empty()) {
+    std::vector<std::uint8_t> whole;
     CArchive ar(&whole);
     pDoc->Serialize(ar, CSerializeOptions::SaveWhole());
     ar.Flush();
-    pieces.emplace_back(whole);
-  } else {
-    pieces.reserve(records.size());
-    for (const CStoredRecordRef& pRecord : records) pieces.emplace_back(pRecord->m_bytes);
+    runs.push_back(std::make_shared<const CRecoveryWriter::CRun>(
+        CRecoveryWriter::CRun{CStoredRecord::Make(whole)}));
   }
   // A recovered drawing has no path yet; its old one is kept for the next recovery.
   const std::string strPath = !pDoc->m_strPathName.empty()
                                   ? pDoc->m_strPathName
                                   : m_pFrame->m_strSuggestedPath.toStdString();
-  const QString file = OwnFile();
-  QString reason;
+  m_writer.Write(OwnFile(), CRecoveryHeader::ForThisProcess(strPath), std::move(runs),
+                 strRemoveAfter);
   m_sinceWrite.start();
-  if (!recovery::Write(file, CRecoveryHeader::ForThisProcess(strPath), pieces, &reason)) {
-    // Said once until a write succeeds again: the next attempt comes at the next interval.
-    if (!m_bFailureShown) {
-      m_bFailureShown = true;
-      const res::RecoveryTexts& texts =
-          res::Recovery(IsEnglish() ? res::Language::English : res::Language::Czech);
-      CShellUi::MessageBox(
-          m_pFrame, Utf8(texts.writeFailed).arg(file, reason),
-          Utf8(res::Messages(IsEnglish() ? res::Language::English : res::Language::Czech)
-                   .errorCaption),
-          CShellUi::kIconError);
-    }
-    return false;
-  }
-  m_bFailureShown = false;
   m_bHaveFile = true;
   m_bStale = false;
-  ++m_nWrites;
-  return true;
+}
+
+void CRecoveryKeeper::WaitForWrites() {
+  m_writer.Wait();
+  CollectResults();
+}
+
+void CRecoveryKeeper::CollectResults() {
+  for (const CRecoveryWriter::CResult& result : m_writer.TakeResults()) {
+    if (result.bOk) {
+      m_bFailureShown = false;
+      ++m_nWrites;
+      continue;
+    }
+    // Tried again at the next interval.
+    m_bStale = true;
+    if (m_bFailureShown) continue;
+    m_bFailureShown = true;
+    const res::Language lang = IsEnglish() ? res::Language::English : res::Language::Czech;
+    CShellUi::MessageBox(
+        m_pFrame, Utf8(res::Recovery(lang).writeFailed).arg(result.strPath, result.strReason),
+        Utf8(res::Messages(lang).errorCaption), CShellUi::kIconError);
+  }
 }
 
 void CRecoveryKeeper::RemoveOwnFile() {
   if (m_bHaveFile) {
-    QFile::remove(OwnFile());
+    m_writer.Remove(OwnFile());
     m_bHaveFile = false;
   }
   m_bStale = true;
@@ -197,6 +207,7 @@ void CRecoveryKeeper::RemoveOwnFile() {
 void CRecoveryKeeper::EndNormally() {
   m_timer.stop();
   RemoveOwnFile();
+  m_writer.Wait();
 }
 
 void CRecoveryKeeper::PutAside(const QString& strPath, const QString& strReason) {
@@ -317,7 +328,6 @@ bool CRecoveryKeeper::OpenInWindow(const COrphan& orphan) {
     return !m_pFrame->Document()->m_listObjects.empty();
   }
   // The drawing is this editor's now: its own file first, then the old one goes.
-  m_bStale = true;
-  if (WriteNow()) QFile::remove(orphan.strPath);
+  WriteNow(orphan.strPath);
   return true;
 }

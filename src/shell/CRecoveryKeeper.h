@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/CRecoveryWriter.h"
+
 class CMainFrame;
 
 // Keeps a drawing that is not saved from being lost by a crash, a killed process or a
@@ -37,9 +39,12 @@ class CRecoveryKeeper : public QObject {
   // One look: removes the file of a drawing no longer modified, writes one whose drawing
   // changed and has been quiet long enough.
   void Tick();
-  // Writes the file now, as the drawing is; false (the failure shown once until a write
-  // succeeds again) when it could not be written.
-  bool WriteNow();
+  // Writes the file now, as the drawing is, on the writer's thread: the window hands over
+  // the history's records and goes on. When it is written, strRemoveAfter goes. A failure
+  // is shown (once until a write succeeds again) when the window next handles its events.
+  void WriteNow(const QString& strRemoveAfter = {});
+  // Waits for the writes handed over, and shows what became of them.
+  void WaitForWrites();
   // The editor ends normally: the file goes.
   void EndNormally();
 
@@ -70,6 +75,8 @@ class CRecoveryKeeper : public QObject {
  private:
   struct COrphan;
   bool MayWriteNow() const;
+  // What became of the writes: a failure is shown, once until one succeeds again.
+  void CollectResults();
   void RemoveOwnFile();
   // Loads a recovery file's stream into this window as a recovered drawing; false when it
   // did not read whole (what was read stays).
@@ -92,4 +99,6 @@ class CRecoveryKeeper : public QObject {
   QElapsedTimer m_sinceWrite;
   bool m_bFailureShown = false;
   int m_nWrites = 0;
+  // Last, so that its thread ends before anything it may call on goes.
+  CRecoveryWriter m_writer;
 };

@@ -151,10 +151,16 @@ std::vector<std::uint8_t> CUndoHistory::BytesAt(std::size_t i) const {
 }
 
 std::vector<CStoredRecordRef> CUndoHistory::CurrentRecords() const {
+  std::vector<CStoredRecordRef> records;
+  for (const auto& pRun : CurrentRuns()) records.insert(records.end(), pRun->begin(), pRun->end());
+  return records;
+}
+
+std::vector<std::shared_ptr<const CUndoHistory::CRun>> CUndoHistory::CurrentRuns() const {
   if (m_listHistory.empty()) return {};
-  if (m_posHistory != m_listHistory.end()) return Flatten(*m_posHistory);
+  if (m_posHistory != m_listHistory.end()) return m_posHistory->m_runs;
   // After running off the oldest end the document shows the oldest snapshot.
-  return Flatten(m_bHistoryAtOldest ? m_listHistory.front() : m_listHistory.back());
+  return (m_bHistoryAtOldest ? m_listHistory.front() : m_listHistory.back()).m_runs;
 }
 
 std::vector<CStoredRecordRef> CUndoHistory::RecordsAt(std::size_t i) const {

@@ -71,6 +71,10 @@ class CUndoHistory {
   // The records of the snapshot the document shows (the newest, unless an undo went back);
   // empty when the history is.
   std::vector<CStoredRecordRef> CurrentRecords() const;
+  // The same as the runs they are kept in. Runs and records never change once made, so
+  // they may be read on another thread while the history goes on.
+  using CRun = std::vector<CStoredRecordRef>;
+  std::vector<std::shared_ptr<const CRun>> CurrentRuns() const;
   // Counts every change of the snapshot the document shows (a push, an undo or redo that
   // moved, a clear): whoever keeps a copy of it knows from this when the copy is old.
   std::uint64_t Changes() const { return m_nChanges; }
@@ -92,7 +96,6 @@ class CUndoHistory {
   // Records per run: a run costs its pointers again whenever one of its records changes,
   // and a snapshot costs one pointer per run.
   static constexpr std::size_t kRunLength = 256;
-  using CRun = std::vector<CStoredRecordRef>;
   struct CSnapshot {
     std::vector<std::shared_ptr<const CRun>> m_runs;
     std::int32_t m_bModified = 0;

@@ -7,8 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/CRecoveryFile.h"
+#include "platform/CRecoveryWriter.h"
+#include "platform/CSafeFile.h"
 #include "tests/platform/DeadProcess.h"
 
 namespace {
@@ -116,4 +120,54 @@ TEST(RecoveryFile, WrittenThroughTheSafeWriterInPieces) {
   const QByteArray all = f.readAll();
   EXPECT_EQ(all.toStdString(), h.Format() + a + b);
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+// The writing thread does what it is asked in order: a removal after a write removes what
+// the write made, and the file a write replaces goes only when the write succeeded.
+TEST(RecoveryFile, TheWriterKeepsTheOrderAndRemovesAfterASuccessOnly) {
+  QTemporaryDir dir;
+  const QString a = dir.filePath("a.recovery"), b = dir.filePath("b.recovery"),
+                old = dir.filePath("old.recovery");
+  const auto touch = [](const QString& path) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  };
+  touch(old);
+  const std::string big(300000, 'x');
+  CRecoveryWriter::CRuns runs = {
+      std::make_shared<const CRecoveryWriter::CRun>(CRecoveryWriter::CRun{CStoredRecord::Make(
+          std::span(reinterpret_cast<const std::uint8_t*>(big.data()), big.size()))})};
+  const CRecoveryHeader h = CRecoveryHeader::ForThisProcess("/x.vld");
+  int nTold = 0;
+  {
+    CRecoveryWriter writer;
+    writer.m_fnWritten = [&nTold] { ++nTold; };
+    writer.Write(a, h, runs);
+    writer.Remove(a);
+    writer.Write(b, h, runs, old);
+    writer.Wait();
+    EXPECT_FALSE(QFile::exists(a));
+    EXPECT_EQ(QFile(b).size(), qint64(h.Format().size() + big.size()));
+    EXPECT_FALSE(QFile::exists(old));
+    const auto results = writer.TakeResults();
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_TRUE(results[0].bOk && results[1].bOk);
+    EXPECT_EQ(results[1].strPath, b);
+
+    touch(old);
+    CSafeFile::SetFault(CSafeFile::Fault{CSafeFile::Step::Rename, 1, ENOSPC});
+    writer.Write(a, h, runs, old);
+    writer.Wait();
+    CSafeFile::SetFault(std::nullopt);
+    const auto failed = writer.TakeResults();
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_FALSE(failed[0].bOk);
+    EXPECT_EQ(failed[0].strReason, QString::fromLocal8Bit(strerror(ENOSPC)));
+    EXPECT_TRUE(QFile::exists(old));
+    EXPECT_FALSE(QFile::exists(a));
+    // Work still queued when the writer goes is done first.
+    writer.Remove(b);
+  }
+  EXPECT_FALSE(QFile::exists(b));
+  EXPECT_EQ(nTold, 3);
 }

@@ -121,7 +121,7 @@ TEST_F(RecoveryTest, AModifiedDrawingIsKeptInIdleTimeUntilItIsSaved) {
   QElapsedTimer sinceChange;
   sinceChange.start();
   Draw(frame, 3);
-  ASSERT_TRUE(PumpUntil([&] { return QFile::exists(own); }));
+  ASSERT_TRUE(PumpUntil([&] { return keeper->WritesDone() == 1; }));
   // Not before the drawing has been quiet for a while.
   EXPECT_GE(sinceChange.elapsed(), 150);
   // The stream after the header: the history's records of what the window shows, which
@@ -174,7 +174,8 @@ TEST_F(RecoveryTest, ADrawingDiscardedInTheSaveQuestionLeavesNoFile) {
   CMainFrame* frame = StartIn("1033");
   CRecoveryKeeper* keeper = m_app->Recovery();
   Draw(frame, 2);
-  ASSERT_TRUE(keeper->WriteNow());
+  keeper->WriteNow();
+  keeper->WaitForWrites();
   ASSERT_TRUE(QFile::exists(keeper->OwnFile()));
   m_answers = {CShellUi::kIdYes, CShellUi::kIdNo};  // discard it? Yes; save? No
   frame->OnCommand(57600);
@@ -187,6 +188,7 @@ TEST_F(RecoveryTest, RecoverOpensTheDrawingUntitledAndSaveAsSuggestsItsFile) {
   const QString orphan = WriteOrphan(Path("old/a.vld").toStdString(), stream, 1700000000);
   m_nChoice = 0;  // Recover
   CMainFrame* frame = StartIn("1033");
+  m_app->Recovery()->WaitForWrites();
   ASSERT_EQ(m_choices.size(), 1u);
   EXPECT_EQ(m_choices[0].caption, "Valendra");
   EXPECT_EQ(m_choices[0].buttons, (QStringList{"&Recover", "&Discard", "&Later"}));
@@ -276,6 +278,7 @@ TEST_F(RecoveryTest, ACutShortDrawingIsShownAndItsFilePutAside) {
   const QString orphan = WriteOrphan("/x/c.vld", whole.left(whole.size() - 30), 1700000000);
   m_nChoice = 0;
   CMainFrame* frame = StartIn("1033");
+  m_app->Recovery()->WaitForWrites();
   // What could be read, the records before the cut and the one it cut into.
   EXPECT_EQ(frame->Document()->m_listObjects.size(), 3u);
   EXPECT_TRUE(frame->Document()->IsModified());
@@ -317,6 +320,7 @@ TEST_F(RecoveryTest, MoreThanOneIsHandedToNewEditorsThatOwnThemFromThen) {
   // The new editor: the file handed to it, nothing offered.
   m_choices.clear();
   frame = StartIn("1033", {"--recover", a});
+  m_app->Recovery()->WaitForWrites();
   EXPECT_TRUE(m_choices.empty());
   EXPECT_EQ(frame->Document()->m_listObjects.size(), 1u);
   EXPECT_EQ(frame->Document()->m_strTitle, "a.vld (recovered)");
@@ -330,8 +334,9 @@ TEST_F(RecoveryTest, AFailedWriteIsSaidOnceAndTheDrawingStays) {
   for (const int nErr : {ENOSPC, EIO}) {
     m_messages.clear();
     CSafeFile::SetFault(CSafeFile::Fault{CSafeFile::Step::FileSync, 1, nErr});
-    EXPECT_FALSE(keeper->WriteNow());
-    EXPECT_FALSE(keeper->WriteNow());
+    keeper->WriteNow();
+    keeper->WriteNow();
+    keeper->WaitForWrites();
     CSafeFile::SetFault(std::nullopt);
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_TRUE(m_messages[0].text.contains(keeper->OwnFile()));
@@ -339,7 +344,8 @@ TEST_F(RecoveryTest, AFailedWriteIsSaidOnceAndTheDrawingStays) {
     EXPECT_TRUE(frame->Document()->IsModified());
     EXPECT_EQ(frame->Document()->m_listObjects.size(), 2u);
     EXPECT_EQ(FolderFiles(), QStringList());
-    ASSERT_TRUE(keeper->WriteNow());
+    keeper->WriteNow();
+    keeper->WaitForWrites();
     ASSERT_TRUE(QFile::remove(keeper->OwnFile()));
   }
 }

@@ -200,7 +200,11 @@ TEST_F(WriteFaultsTest, EveryWriteOfTheEditorFailsCleanly) {
       {"Export Picture (PDF)", [&] { return Path("picture.pdf"); },
        [&] { frame->ExportPictureTo(Path("picture.pdf")); }},
       {"recovery", [&] { return m_app->Recovery()->OwnFile(); },
-       [&] { m_app->Recovery()->WriteNow(); }, true},
+       [&] {
+         m_app->Recovery()->WriteNow();
+         m_app->Recovery()->WaitForWrites();
+       },
+       true},
       {"settings", [&] { return SettingsPath(); },
        [&] { m_app->WriteSetting(CSettingsStore::kKill, "0"); }, true},
   };

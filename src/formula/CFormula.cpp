@@ -34,6 +34,13 @@ struct BoxBuilder {
   CRect Rect() const { return CRect{Clamp32(left), Clamp32(top), Clamp32(right), Clamp32(bottom)}; }
 };
 
+// The font height (negative: the character's height) for text of size nSize at a scale.
+// A scale read from a stream may be anything: a height beyond the 32-bit range is taken
+// at its end, never negated out of it.
+int FontHeight(int nSize, double dScale) {
+  return Clamp32(-static_cast<std::int64_t>(Round32(nSize * 30.0 * dScale)));
+}
+
 // Line heights and slot tops of one formula at its scale.
 struct LineMetrics {
   std::int64_t hL8, hL6, y, yUp, yDn;
@@ -45,7 +52,7 @@ CSize CFormula::MeasureString(CDC* pDC, std::string_view str, const char* pszFac
   if (pDC == nullptr) return CSize{};
   CFont font;
   font.strFace = pszFace != nullptr ? pszFace : "Arial";
-  font.nHeight = -Round32(nSize * 30.0 * m_dScale);
+  font.nHeight = FontHeight(nSize, m_dScale);
   font.nWeight = 400;
   CSelectGuard<CFont> guard(pDC, font);
   return pDC->GetTextExtent(str);
@@ -56,7 +63,7 @@ CSize CFormula::PaintString(CDC* pDC, std::string_view str, const char* pszFace,
   if (pDC == nullptr) return CSize{};
   CFont font;
   font.strFace = pszFace != nullptr ? pszFace : "Arial";
-  font.nHeight = -Round32(nSize * 30.0 * m_dScale);
+  font.nHeight = FontHeight(nSize, m_dScale);
   font.nWeight = 400;
   CSelectGuard<CFont> guard(pDC, font);
   const CSize extent = pDC->GetTextExtent(str);

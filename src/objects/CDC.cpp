@@ -150,7 +150,7 @@ CPoint CDC::DPtoLP(CPoint pt) const {
 }
 
 CRect CDC::ClipBoxOfDevice(CSize szPixels) const {
-  const auto logical = [this](double d, double vOrg, double scale, double wOrg) {
+  const auto logical = [](double d, double vOrg, double scale, double wOrg) {
     return (d - vOrg) / scale + wOrg;
   };
   const double x0 = logical(0.0, m_ptViewportOrg.x, ScaleX(), m_ptWindowOrg.x);

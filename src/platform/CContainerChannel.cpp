@@ -32,14 +32,19 @@ bool CContainerChannel::SendSize(int cx, int cy) {
 }
 
 void CContainerChannel::OnReadable() {
-  char buffer[4096];
+  char buffer[kReadSize];
   const ssize_t n = ::read(m_nFdIn, buffer, sizeof buffer);
   if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
   if (n <= 0) {
     End();
     return;
   }
-  m_pending.append(buffer, n);
+  Feed(buffer, static_cast<std::size_t>(n));
+}
+
+void CContainerChannel::Feed(const char* pBytes, std::size_t nBytes) {
+  if (m_bEnded) return;
+  m_pending.append(pBytes, static_cast<qsizetype>(nBytes));
   for (;;) {
     const qsizetype nl = m_pending.indexOf('\n');
     if (nl < 0) break;

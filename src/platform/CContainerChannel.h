@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <cstddef>
 #include <cstdio>
 #include <functional>
 
@@ -34,6 +35,12 @@ class CContainerChannel {
 
   // Whether the end of the input or a "deactivate" line has been seen.
   bool IsEnded() const { return m_bEnded; }
+
+  // Bytes as they came from the input (at most a read's worth at a time): complete lines
+  // are handled, the rest kept for the next bytes.
+  void Feed(const char* pBytes, std::size_t nBytes);
+  // The most a read takes at a time.
+  static constexpr int kReadSize = 4096;
 
   // The longest request line kept; anything longer is no request and is dropped whole.
   static constexpr int kMaxLine = 4096;

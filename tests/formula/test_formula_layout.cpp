@@ -75,6 +75,15 @@ TEST(FormulaMeasure, FontsFollowTheScale) {
   f->m_dScale = 1.0 / 48.0;  // 8 * 30 / 48 = 5: round(5.0) and 6 * 30 / 48 = 3.75 -> 4
   EXPECT_EQ(f->MeasureString(&dc, "C", "Arial", 8).cy, 5);
   EXPECT_EQ(f->MeasureString(&dc, "C", "Arial", 6).cy, 4);
+  // Scales a stream may carry: the font height stops at the 32-bit range either way
+  // (negating the smallest int32 would be undefined), and drawing goes on.
+  for (const double scale : {-1e300, 1e300, -1e9, -7.15827882e7}) {
+    f->m_dScale = scale;
+    f->MeasureString(&dc, "C", "Arial", 8);
+    f->PaintString(&dc, "C", "Arial", 8, 0, 0);
+    EXPECT_EQ(dc.Records().back().font.nHeight, scale < 0 ? INT32_MAX : -INT32_MAX) << scale;
+  }
+  dc.Clear();
   // The surface's font is restored and nothing is drawn.
   EXPECT_EQ(dc.GetCurrentFont(), CFont{});
   EXPECT_TRUE(dc.Records().empty());

@@ -16,9 +16,11 @@
 #include "objects/CEllipse.h"
 #include "platform/CSafeFile.h"
 #include "shell/CRecoveryKeeper.h"
+#include "shell/CStructureCommands.h"
 #include "tests/platform/DeadProcess.h"
 #include "tests/shell/FileBytes.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/view/DrawingBuilder.h"
 
 namespace {
 
@@ -143,7 +145,9 @@ class WriteFaultsTest : public ShellFixture {
 TEST_F(WriteFaultsTest, EveryWriteOfTheEditorFailsCleanly) {
   CMainFrame* frame = StartEnglish();
   CKvillDoc* doc = frame->Document();
-  // Over 64 kB: the stream takes several write calls.
+  // A benzene ring, which Export Structure writes; over 64 kB: the stream takes several
+  // write calls.
+  DrawingBuilder(*doc).Ring(CPoint{-3000, 3000});
   Draw(frame, 3000);
   const QString drawing = Path("drawing.vld");
   const auto withPath = [&] { doc->m_strPathName = drawing.toStdString(); };
@@ -199,6 +203,10 @@ TEST_F(WriteFaultsTest, EveryWriteOfTheEditorFailsCleanly) {
        [&] { frame->ExportPictureTo(Path("picture.png")); }},
       {"Export Picture (PDF)", [&] { return Path("picture.pdf"); },
        [&] { frame->ExportPictureTo(Path("picture.pdf")); }},
+      {"Export Structure (MOL)", [&] { return Path("structure.mol"); },
+       [&] { frame->StructureCommands()->ExportStructureTo(Path("structure.mol")); }},
+      {"Export Structure (SMILES)", [&] { return Path("structure.smi"); },
+       [&] { frame->StructureCommands()->ExportStructureTo(Path("structure.smi")); }},
       {"recovery", [&] { return m_app->Recovery()->OwnFile(); },
        [&] {
          m_app->Recovery()->WriteNow();
@@ -211,7 +219,7 @@ TEST_F(WriteFaultsTest, EveryWriteOfTheEditorFailsCleanly) {
   for (const WritePath& path : paths) {
     TryEveryFault(path, doc);
     // What a successful write afterwards shows: the drawing as it was.
-    EXPECT_EQ(doc->m_listObjects.size(), 3000u);
+    EXPECT_EQ(doc->m_listObjects.size(), 3001u);
   }
 }
 

@@ -88,6 +88,8 @@ class CSafeFile {
   // ENOSPC or a number), so that the whole program can be tried against it.
   static void SetFault(std::optional<Fault> fault);
   static std::optional<Fault> ParseFault(const std::string& strSpec);
+  // The environment variable VALENDRA_SAFE_FILE_PACE=MS makes every write call wait MS
+  // milliseconds first, so that a test can kill the program while a file is half written.
   // Write calls made since the fault was last set (or the process started).
   static int WriteCalls();
 

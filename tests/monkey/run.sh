@@ -9,7 +9,8 @@
 #
 # usage: run.sh N SEED [VALENDRA_BINARY [OUTPUT_FOLDER]]
 # Every action is logged to OUTPUT_FOLDER/actions.log; the same N and SEED give the same
-# actions.
+# actions. MONKEY_SETTLE_EVERY=1 waits for the editor after every action (25 by default),
+# which is slower but tells which action a failure followed.
 set -u
 N=${1:?usage: run.sh N SEED [VALENDRA_BINARY [OUTPUT_FOLDER]]}
 SEED=${2:?usage: run.sh N SEED [VALENDRA_BINARY [OUTPUT_FOLDER]]}
@@ -213,7 +214,7 @@ STARTED=$SECONDS
 for ACTION in $(seq "$N"); do
   alive
   one_action
-  if [ $((ACTION % 25)) = 0 ]; then
+  if [ $((ACTION % ${MONKEY_SETTLE_EVERY:-25})) = 0 ]; then
     settle
     # Pasting copies of copies doubles the drawing; a user whose drawing has grown past
     # a few megabytes starts over (select all, delete) now and then.

@@ -53,10 +53,20 @@ python3 "$E2E/make_drawing.py" rings 6 "$OUT/generated.vld" || fail "no drawing"
 "$BIN" --convert "$OUT/generated.vld" "$OUT/first.vld" || fail "the first drawing does not read"
 cp "$OUT/first.vld" "$OUT/drawing.vld"
 
-RANDOM=$SEED
-pick() { echo $((RANDOM % $1)); }
-# A point on the paper, away from the scroll bars: the window is 1000 x 750.
-paper_point() { echo $((MX + 20 + $(pick 860))) $((MY + 70 + $(pick 560))); }
+# The choices come from a generator of our own kept in this shell: $RANDOM read inside
+# $(...) runs in a subshell, which bash reseeds and whose draws the next call never sees.
+STATE=$SEED
+pick() { # pick N: sets PICK to a number below N
+  STATE=$(((STATE * 1103515245 + 12345) % 2147483648))
+  PICK=$(((STATE / 65536) % $1))
+}
+# A point on the paper, away from the scroll bars (the window is 1000 x 750): PX, PY.
+paper_point() {
+  pick 860
+  PX=$((MX + 20 + PICK))
+  pick 560
+  PY=$((MY + 70 + PICK))
+}
 log() { echo "$ACTION: $*" >>"$OUT/actions.log"; }
 
 KEYS=(Escape Delete BackSpace Return Tab Left Right Up Down shift+Left shift+Right
@@ -64,52 +74,70 @@ KEYS=(Escape Delete BackSpace Return Tab Left Right Up Down shift+Left shift+Rig
 CLIPBOARD=(ctrl+c ctrl+x ctrl+v ctrl+e shift+Delete shift+Insert ctrl+Insert)
 ZOOM=(ctrl+plus ctrl+minus ctrl+0 ctrl+equal)
 LETTERS=abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-=
-random_text() {
-  local s= i
-  for i in $(seq $((1 + $(pick 6)))); do s+=${LETTERS:$(pick ${#LETTERS}):1}; done
-  echo "$s"
+random_text() { # sets TEXT
+  local n i
+  pick 6
+  n=$((1 + PICK))
+  TEXT=
+  for ((i = 0; i < n; i++)); do
+    pick ${#LETTERS}
+    TEXT+=${LETTERS:$PICK:1}
+  done
 }
 
 one_action() {
   local r x y x2 y2 k
-  r=$(pick 100)
+  pick 100
+  r=$PICK
   if [ "$r" -lt 18 ]; then
-    read -r x y <<<"$(paper_point)"
+    paper_point
+    x=$PX y=$PY
     log "click $x $y"
     xdotool mousemove --sync "$x" "$y" click 1
   elif [ "$r" -lt 30 ]; then
-    read -r x y <<<"$(paper_point)"
-    read -r x2 y2 <<<"$(paper_point)"
+    paper_point
+    x=$PX y=$PY
+    paper_point
+    x2=$PX y2=$PY
     log "drag $x $y $x2 $y2"
     drag "$x" "$y" "$x2" "$y2"
   elif [ "$r" -lt 33 ]; then
-    read -r x y <<<"$(paper_point)"
+    paper_point
+    x=$PX y=$PY
     log "double click $x $y"
     xdotool mousemove --sync "$x" "$y" click --repeat 2 --delay 80 1
   elif [ "$r" -lt 43 ]; then
     # A button of the Draw bar (the formula button and five palettes), and often one of
     # the palette's buttons after it.
-    k=$(pick 6)
+    pick 6
+    k=$PICK
     log "draw bar button $k"
     bar_button $((k * 32))
-    if [ "$k" -gt 0 ] && [ "$(pick 4)" -gt 0 ]; then
-      x=$((BX + k * 48 + 3 + $(pick 160)))
-      y=$((BY + BH + 3 + $(pick 60)))
+    pick 4
+    if [ "$k" -gt 0 ] && [ "$PICK" -gt 0 ]; then
+      pick 160
+      x=$((BX + k * 48 + 3 + PICK))
+      pick 60
+      y=$((BY + BH + 3 + PICK))
       log "palette point $x $y"
       xdotool mousemove --sync "$x" "$y" click 1
     fi
   elif [ "$r" -lt 50 ]; then
-    k=$(random_text)
+    random_text
+    k=$TEXT
     log "type $k"
     xdotool type --delay 20 -- "$k"
   elif [ "$r" -lt 65 ]; then
-    k=${KEYS[$(pick ${#KEYS[@]})]}
+    pick ${#KEYS[@]}
+    k=${KEYS[$PICK]}
     log "key $k"
     key "$k"
   elif [ "$r" -lt 71 ]; then
     # A context menu, left with Escape or by one of its items.
-    read -r x y <<<"$(paper_point)"
-    k=$(pick 8)
+    paper_point
+    x=$PX y=$PY
+    pick 8
+    k=$PICK
     log "context menu $x $y item $k"
     xdotool mousemove --sync "$x" "$y" click 3
     if [ "$k" = 0 ]; then
@@ -119,15 +147,18 @@ one_action() {
       key $(printf 'Down %.0s' $(seq "$k")) Return
     fi
   elif [ "$r" -lt 83 ]; then
-    k=$([ "$(pick 3)" = 0 ] && echo ctrl+y || echo ctrl+z)
+    pick 3
+    k=$([ "$PICK" = 0 ] && echo ctrl+y || echo ctrl+z)
     log "key $k"
     key "$k"
   elif [ "$r" -lt 93 ]; then
-    k=${CLIPBOARD[$(pick ${#CLIPBOARD[@]})]}
+    pick ${#CLIPBOARD[@]}
+    k=${CLIPBOARD[$PICK]}
     log "key $k"
     key "$k"
   elif [ "$r" -lt 98 ]; then
-    k=${ZOOM[$(pick ${#ZOOM[@]})]}
+    pick ${#ZOOM[@]}
+    k=${ZOOM[$PICK]}
     log "key $k"
     key "$k"
   else
@@ -146,13 +177,13 @@ extra_windows() {
 }
 # Closes what the actions left open, as a user would: Escape to each window, a click on
 # the status bar for a palette that Escape does not close, Return for a message with a
-# single button; then waits for the editor to have handled everything sent.
-settle() {
+# single button.
+close_extra_windows() {
   local w tries
   for tries in 1 2 3 4 5 6; do
     alive
     w=$(extra_windows | head -1)
-    [ -z "$w" ] && break
+    [ -z "$w" ] && return 0
     log "close window $w ($(xdotool getwindowname "$w" 2>/dev/null))"
     xdotool windowfocus "$w" 2>/dev/null
     case $tries in
@@ -162,10 +193,13 @@ settle() {
     esac
     wait_briefly_for_gone "$w"
   done
-  [ -z "$(extra_windows)" ] || fail "windows the run cannot close: $(extra_windows)"
-  # The editor has taken in everything sent once the Draw bar's Formula button shows its
-  # tooltip. A mode the actions left (the keyboard in the Draw bar, a tool holding the
-  # pointer) may keep the tooltip away: a click on the status bar and Escape end it.
+  [ -z "$(extra_windows)" ]
+}
+# The editor has taken in everything sent once the Draw bar's Formula button shows its
+# tooltip. A mode the actions left (the keyboard in the Draw bar, a tool holding the
+# pointer) may keep the tooltip away: a click on the status bar and Escape end it.
+answers_hover() {
+  local tries
   for tries in 1 2 3; do
     alive
     xdotool mousemove --sync $((BX + 12)) $((BY + 8))
@@ -178,6 +212,17 @@ settle() {
     click $((MX + 450)) $((MY + MH - 8))
     key Escape
   done
+  return 1
+}
+# A dialog may open only after the first look for one (a colour dialog is slow to come):
+# settled is when the editor answers a hover and no window of it is left open after that.
+settle() {
+  local round
+  for round in 1 2 3; do
+    close_extra_windows || continue
+    answers_hover && [ -z "$(extra_windows)" ] && return 0
+  done
+  [ -z "$(extra_windows)" ] || fail "windows the run cannot close: $(extra_windows)"
   fail "the editor does not answer a hover"
 }
 # The tooltip shows within 15 s (the deadline only bounds a mode that keeps it away).

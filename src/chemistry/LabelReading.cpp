@@ -648,6 +648,27 @@ std::string PlainLabelText(const std::vector<CLabelGlyph>& glyphs, std::size_t n
   return out;
 }
 
+double EstimatedGlyphWidth(const CLabelGlyph& g) {
+  if (g.place == CGlyphPlace::LeftLower) return 0.0;  // under the left upper index
+  if (g.place != CGlyphPlace::Base) return 100.0;
+  if (g.c >= 'A' && g.c <= 'Z') return 173.0;
+  return 125.0;
+}
+
+double EstimatedTextWidth(const std::vector<CLabelGlyph>& glyphs) {
+  double w = 0.0;
+  for (const CLabelGlyph& g : glyphs) w += EstimatedGlyphWidth(g);
+  return w;
+}
+
+std::pair<double, double> EstimatedGlyphOffset(const std::vector<CLabelGlyph>& glyphs, int nGlyph) {
+  double x = 0.0;
+  const int n = std::clamp(nGlyph, 0, static_cast<int>(glyphs.size()));
+  for (int i = 0; i < n; ++i) x += EstimatedGlyphWidth(glyphs[i]);
+  const double w = n < static_cast<int>(glyphs.size()) ? EstimatedGlyphWidth(glyphs[n]) : 0.0;
+  return {x + w / 2.0, -kEstimatedHalfCellHeight};
+}
+
 CLabelReading ReadBondedLabel(std::string_view markup) {
   const std::vector<CLabelGlyph> g = DecodeFormulaText(markup);
   const std::vector<Token> t = Tokenize(g);

@@ -26,6 +26,17 @@ std::vector<CLabelGlyph> DecodeFormulaText(std::string_view markup);
 // other bytes as Windows-1252), at most nMaxChars characters and then an ellipsis.
 std::string PlainLabelText(const std::vector<CLabelGlyph>& glyphs, std::size_t nMaxChars = 40);
 
+// Where the letters of formula text sit. The chemistry layer measures no text: the widths
+// of Arial at the base size (a cell 268 units high) are close enough for positions that only
+// order atoms, find neighbours and give coordinates, and a label we write is placed by the
+// same estimate that reads it back.
+double EstimatedGlyphWidth(const CLabelGlyph& g);
+double EstimatedTextWidth(const std::vector<CLabelGlyph>& glyphs);
+inline constexpr double kEstimatedHalfCellHeight = 134.0;
+// The middle of glyph nGlyph (the end of the text when there is none) as an offset from the
+// formula's anchor, the top-left corner of its first cell, at scale 1; y up.
+std::pair<double, double> EstimatedGlyphOffset(const std::vector<CLabelGlyph>& glyphs, int nGlyph);
+
 struct CLabelReading {
   enum class Kind {
     None,        // no chemistry at all: an empty text, a lone "+" or "-"

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "chemistry/BondStyles.h"
 #include "chemistry/LabelReading.h"
 #include "objects/CCoupling.h"
 #include "objects/CFormula.h"
@@ -15,20 +16,6 @@
 #include "objects/CKVObject.h"
 
 namespace {
-
-// Bond styles (the palette's order).
-enum : std::int32_t {
-  kStyleSingle = 1,
-  kStyleDouble = 2,
-  kStyleTriple = 3,
-  kStyleWedge = 4,
-  kStyleCentredDouble = 5,
-  kStyleArrow = 6,
-  kStyleHash = 7,
-  kStyleTwoSidedArrow = 8,
-  kStyleWideDashed = 9,
-  kStyleCurve = 10,
-};
 
 // Reactions beyond this many arrows are not looked for: each costs a pass over the
 // molecules.
@@ -101,32 +88,19 @@ double FormulaScale(const CKVObject& f) {
   return std::isfinite(d) && d > 0.0 && d < 1000.0 ? d : 1.0;
 }
 
-double GlyphWidth(const CLabelGlyph& g) {
-  if (g.place == CGlyphPlace::LeftLower) return 0.0;  // under the left upper index
-  if (g.place != CGlyphPlace::Base) return 100.0;
-  if (g.c >= 'A' && g.c <= 'Z') return 173.0;
-  return 125.0;
-}
-
-constexpr double kHalfCellHeight = 134.0;
-
 // The middle of glyph nGlyph of the formula's text.
 std::pair<double, double> GlyphCentre(const CKVObject& f, const std::vector<CLabelGlyph>& g,
                                       int nGlyph) {
   const double k = FormulaScale(f);
-  double x = 0.0;
-  const int n = std::clamp(nGlyph, 0, static_cast<int>(g.size()));
-  for (int i = 0; i < n; ++i) x += GlyphWidth(g[i]);
-  const double w = n < static_cast<int>(g.size()) ? GlyphWidth(g[n]) : 0.0;
-  return {f.m_ptAnchor.x + (x + w / 2.0) * k, f.m_ptAnchor.y - kHalfCellHeight * k};
+  const auto [dx, dy] = EstimatedGlyphOffset(g, nGlyph);
+  return {f.m_ptAnchor.x + dx * k, f.m_ptAnchor.y + dy * k};
 }
 
 // The middle of the whole text.
 std::pair<double, double> TextCentre(const CKVObject& f, const std::vector<CLabelGlyph>& g) {
-  double w = 0.0;
-  for (const CLabelGlyph& x : g) w += GlyphWidth(x);
   const double k = FormulaScale(f);
-  return {f.m_ptAnchor.x + w / 2.0 * k, f.m_ptAnchor.y - kHalfCellHeight * k};
+  return {f.m_ptAnchor.x + EstimatedTextWidth(g) / 2.0 * k,
+          f.m_ptAnchor.y - kEstimatedHalfCellHeight * k};
 }
 
 // Where any other object stands: the middle of its box, a junction at its anchor.

@@ -1,0 +1,305 @@
+#include "chemistry/StructureDrawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <memory>
+
+#include "chemistry/BondStyles.h"
+#include "chemistry/LabelReading.h"
+#include "objects/CCoupling.h"
+#include "objects/CDot.h"
+#include "objects/CFormula.h"
+#include "objects/CGroup.h"
+
+namespace {
+
+// Room between molecules, and how far labels reach beyond their atoms.
+constexpr double kMoleculeGap = 500.0;
+constexpr double kLabelReachX = 250.0;
+constexpr double kLabelReachY = 200.0;
+// The reaction arrow: its shortest length, and the room around it and its "+" signs.
+constexpr double kArrowMinLength = 1200.0;
+constexpr double kArrowMargin = 350.0;
+constexpr double kPlusWidth = 500.0;
+
+// A box with y up: bottom below top.
+struct Box {
+  double l = std::numeric_limits<double>::infinity();
+  double b = std::numeric_limits<double>::infinity();
+  double r = -std::numeric_limits<double>::infinity();
+  double t = -std::numeric_limits<double>::infinity();
+  void Add(double x, double y) {
+    l = std::min(l, x);
+    r = std::max(r, x);
+    b = std::min(b, y);
+    t = std::max(t, y);
+  }
+  void Add(const Box& o) {
+    Add(o.l, o.b);
+    Add(o.r, o.t);
+  }
+  bool Empty() const { return !(l <= r); }
+  double Width() const { return Empty() ? 0.0 : r - l; }
+  double Height() const { return Empty() ? 0.0 : t - b; }
+};
+
+Box BoxOf(const CLaidOutMolecule& m) {
+  Box box;
+  for (const CLaidOutAtom& a : m.atoms) {
+    box.Add(a.x - kLabelReachX, a.y - kLabelReachY);
+    box.Add(a.x + kLabelReachX, a.y + kLabelReachY);
+  }
+  return box;
+}
+
+// Markup escapes for text that is not ours (a dummy atom's label).
+std::string Escaped(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '#' || c == '<' || c == '>') out += c;
+    out += c;
+  }
+  return out;
+}
+
+bool IsJunction(const CLaidOutAtom& a, int nDegree) {
+  return nDegree > 0 && a.strSymbol == "C" && a.nCharge == 0 && a.nIsotope == 0 &&
+         a.bHydrogensImplied;
+}
+
+CPoint At(double x, double y) { return CPoint{Round32(x), Round32(y)}; }
+
+// Where a molecule's objects go: its own coordinates shifted by (dx, dy).
+struct Placement {
+  int nMolecule;
+  double dx;
+  double dy;
+};
+
+std::unique_ptr<CGroup> DrawMolecule(const CLaidOutMolecule& m, double dx, double dy) {
+  auto pGroup = std::make_unique<CGroup>();
+  const std::size_t n = m.atoms.size();
+  std::vector<int> degree(n, 0);
+  std::vector<bool> allRight(n, true);
+  for (const CLaidOutBond& b : m.bonds) {
+    if (b.nA < 0 || b.nB < 0 || static_cast<std::size_t>(b.nA) >= n ||
+        static_cast<std::size_t>(b.nB) >= n)
+      continue;
+    const CLaidOutAtom& a = m.atoms[b.nA];
+    const CLaidOutAtom& c = m.atoms[b.nB];
+    ++degree[b.nA];
+    ++degree[b.nB];
+    if (!(c.x > a.x + 1.0)) allRight[b.nA] = false;
+    if (!(a.x > c.x + 1.0)) allRight[b.nB] = false;
+  }
+  std::vector<CKVObject*> objects(n, nullptr);
+  for (std::size_t i = 0; i < n; ++i) {
+    const CLaidOutAtom& a = m.atoms[i];
+    const double x = a.x + dx;
+    const double y = a.y + dy;
+    if (IsJunction(a, degree[i])) {
+      auto pDot = std::make_unique<CDot>();
+      pDot->MoveTo(At(x, y));
+      objects[i] = pDot.get();
+      pGroup->AddChild(std::move(pDot));
+      continue;
+    }
+    auto pFormula = std::make_unique<CFormula>();
+    pFormula->m_strText = AtomLabelMarkup(a, degree[i] > 0 && allRight[i]);
+    // The label stands where reading it looks for its atom.
+    const CLabelReading r =
+        degree[i] > 0 ? ReadBondedLabel(pFormula->m_strText) : ReadFreeFormula(pFormula->m_strText);
+    const std::vector<CLabelGlyph> glyphs = DecodeFormulaText(pFormula->m_strText);
+    const auto [ox, oy] = EstimatedGlyphOffset(glyphs, r.nAttachGlyph);
+    const CPoint anchor = At(x - ox, y - oy);
+    pFormula->m_ptAnchor = anchor;
+    pFormula->m_rcBounds =
+        CRect{anchor.x, anchor.y, SatAdd(anchor.x, Round32(EstimatedTextWidth(glyphs))),
+              SatAdd(anchor.y, Round32(-2.0 * kEstimatedHalfCellHeight))};
+    objects[i] = pFormula.get();
+    pGroup->AddChild(std::move(pFormula));
+  }
+  for (const CLaidOutBond& b : m.bonds) {
+    if (b.nA < 0 || b.nB < 0 || static_cast<std::size_t>(b.nA) >= n ||
+        static_cast<std::size_t>(b.nB) >= n || b.nA == b.nB)
+      continue;
+    auto pBond = std::make_unique<CCoupling>();
+    pBond->m_pEndA = objects[b.nA];
+    pBond->m_pEndB = objects[b.nB];
+    pBond->m_nSide = 1;
+    pBond->m_nPenStyle = PS_SOLID;
+    switch (b.order) {
+      case CBondOrder::Double:
+        pBond->m_nStyle = b.bInRing ? kStyleDouble : kStyleCentredDouble;
+        if (b.bInRing) {
+          // The second line lies to the right of A -> B on side 1.
+          const CLaidOutAtom& p = m.atoms[b.nA];
+          const CLaidOutAtom& q = m.atoms[b.nB];
+          const double nx = q.y - p.y;
+          const double ny = p.x - q.x;
+          const double dot = (b.dRingX - p.x) * nx + (b.dRingY - p.y) * ny;
+          pBond->m_nSide = dot >= 0.0 ? 1 : 2;
+        }
+        break;
+      case CBondOrder::Triple:
+        pBond->m_nStyle = kStyleTriple;
+        break;
+      default:
+        pBond->m_nStyle = kStyleSingle;
+        break;
+    }
+    if (b.stereo == CBondStereo::Wedge || b.stereo == CBondStereo::Hash) {
+      // Side 1 has its narrow end at end B: the stereocentre.
+      pBond->m_nStyle = b.stereo == CBondStereo::Wedge ? kStyleWedge : kStyleHash;
+      pBond->m_pEndA = objects[b.nB];
+      pBond->m_pEndB = objects[b.nA];
+    } else if (b.stereo == CBondStereo::Wavy) {
+      pBond->m_nStyle = kStyleCurve;
+    }
+    pGroup->AddChild(std::move(pBond));
+  }
+  pGroup->RecalcBounds();
+  pGroup->ResetDone();
+  return pGroup;
+}
+
+std::unique_ptr<CFormula> PlusSign(double x, double y) {
+  auto p = std::make_unique<CFormula>();
+  p->m_strText = "+";
+  const std::vector<CLabelGlyph> glyphs = DecodeFormulaText(p->m_strText);
+  const double w = EstimatedTextWidth(glyphs);
+  const CPoint anchor = At(x - w / 2.0, y + kEstimatedHalfCellHeight);
+  p->m_ptAnchor = anchor;
+  p->m_rcBounds = CRect{anchor.x, anchor.y, SatAdd(anchor.x, Round32(w)),
+                        SatAdd(anchor.y, Round32(-2.0 * kEstimatedHalfCellHeight))};
+  return p;
+}
+
+// Molecules in rows: all in one row up to four, else a square-ish grid, each centred in its
+// cell.
+std::vector<Placement> Grid(const CImportedStructure& s, const std::vector<Box>& boxes) {
+  const int nCount = static_cast<int>(s.molecules.size());
+  const int nColumns =
+      nCount <= 4 ? nCount : static_cast<int>(std::ceil(std::sqrt(static_cast<double>(nCount))));
+  std::vector<Placement> out;
+  double dTop = 0.0;
+  for (int nRowStart = 0; nRowStart < nCount; nRowStart += nColumns) {
+    const int nRowEnd = std::min(nCount, nRowStart + nColumns);
+    double dHeight = 0.0;
+    for (int k = nRowStart; k < nRowEnd; ++k) dHeight = std::max(dHeight, boxes[k].Height());
+    double x = 0.0;
+    for (int k = nRowStart; k < nRowEnd; ++k) {
+      const Box& b = boxes[k];
+      out.push_back({k, x - b.l, dTop - dHeight / 2.0 - (b.b + b.t) / 2.0});
+      x += b.Width() + kMoleculeGap;
+    }
+    dTop -= dHeight + kMoleculeGap;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string AtomLabelMarkup(const CLaidOutAtom& a, bool bHydrogensFirst) {
+  std::string strElement = a.strSymbol.empty() ? std::string("*") : Escaped(a.strSymbol);
+  std::string strHydrogens;
+  if (a.nHydrogens > 0) {
+    strHydrogens = "H";
+    if (a.nHydrogens > 1) strHydrogens += "#idown " + std::to_string(a.nHydrogens) + "# ";
+  }
+  std::string strCharge;
+  if (a.nCharge != 0) {
+    const int n = std::abs(a.nCharge);
+    strCharge =
+        "#iup " + (n > 1 ? std::to_string(n) : std::string()) + (a.nCharge > 0 ? "+" : "-") + "# ";
+  }
+  // An isotope stands before its element, so the hydrogens follow it.
+  if (a.nIsotope > 0) {
+    return "#iudl " + std::to_string(a.nIsotope) + "# # " + strElement + strHydrogens + strCharge;
+  }
+  if (bHydrogensFirst) return strHydrogens + strElement + strCharge;
+  return strElement + strHydrogens + strCharge;
+}
+
+CObList DrawImportedStructure(const CImportedStructure& s, CPoint ptCentre) {
+  CObList out;
+  std::vector<Box> boxes;
+  for (const CLaidOutMolecule& m : s.molecules) boxes.push_back(BoxOf(m));
+  std::vector<Placement> placements;
+  // The arrow (tail, head) and the "+" signs of a reaction.
+  bool bArrow = false;
+  double dTail = 0.0;
+  double dHead = 0.0;
+  std::vector<double> plusses;
+  if (s.bReaction) {
+    double x = 0.0;
+    const auto row = [&](const std::vector<int>& side) {
+      for (std::size_t k = 0; k < side.size(); ++k) {
+        const int m = side[k];
+        if (m < 0 || m >= static_cast<int>(boxes.size())) continue;
+        if (k > 0) {
+          plusses.push_back(x + kPlusWidth / 2.0);
+          x += kPlusWidth;
+        }
+        placements.push_back({m, x - boxes[m].l, 0.0});
+        x += boxes[m].Width();
+      }
+    };
+    row(s.reactants);
+    dTail = x + kArrowMargin;
+    // The agents side by side above the arrow's middle, near enough to count as agents.
+    double dAgentsWidth = 0.0;
+    for (int m : s.agents)
+      if (m >= 0 && m < static_cast<int>(boxes.size())) dAgentsWidth += boxes[m].Width();
+    const double dLength = std::max(kArrowMinLength, dAgentsWidth + 2.0 * kArrowMargin);
+    dHead = dTail + dLength;
+    double xa = dTail + (dLength - dAgentsWidth) / 2.0;
+    for (int m : s.agents) {
+      if (m < 0 || m >= static_cast<int>(boxes.size())) continue;
+      const double dLift = std::clamp(-boxes[m].b + 100.0, 250.0, 550.0);
+      placements.push_back({m, xa - boxes[m].l, dLift});
+      xa += boxes[m].Width();
+    }
+    bArrow = true;
+    x = dHead + kArrowMargin;
+    row(s.products);
+  } else {
+    placements = Grid(s, boxes);
+  }
+  // Centre everything on ptCentre.
+  Box all;
+  for (const Placement& p : placements) {
+    const Box& b = boxes[p.nMolecule];
+    all.Add(b.l + p.dx, b.b + p.dy);
+    all.Add(b.r + p.dx, b.t + p.dy);
+  }
+  if (bArrow) {
+    all.Add(dTail, 0.0);
+    all.Add(dHead, 0.0);
+  }
+  if (all.Empty()) return out;
+  const double sx = ptCentre.x - (all.l + all.r) / 2.0;
+  const double sy = ptCentre.y - (all.b + all.t) / 2.0;
+  for (const Placement& p : placements)
+    out.push_back(DrawMolecule(s.molecules[p.nMolecule], p.dx + sx, p.dy + sy));
+  for (double x : plusses) out.push_back(PlusSign(x + sx, sy));
+  if (bArrow) {
+    auto pTail = std::make_unique<CDot>();
+    pTail->MoveTo(At(dTail + sx, sy));
+    pTail->ResetDone();
+    auto pHead = std::make_unique<CDot>();
+    pHead->MoveTo(At(dHead + sx, sy));
+    pHead->ResetDone();
+    auto pArrow = std::make_unique<CCoupling>();
+    pArrow->m_pEndA = pTail.get();
+    pArrow->m_pEndB = pHead.get();
+    pArrow->m_nStyle = kStyleArrow;
+    pArrow->m_nSide = 2;  // the head at end B
+    out.push_back(std::move(pTail));
+    out.push_back(std::move(pHead));
+    out.push_back(std::move(pArrow));
+  }
+  return out;
+}

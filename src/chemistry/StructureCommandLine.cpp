@@ -6,6 +6,7 @@
 #include <span>
 
 #include "chemistry/CMoleculeSet.h"
+#include "chemistry/StructureFile.h"
 #include "chemistry/StructureOutput.h"
 #include "chemistry/StructureReader.h"
 #include "document/CKvillDoc.h"
@@ -39,7 +40,7 @@ std::string Side(const std::vector<int>& molecules) {
 int RunStructureConvert(const std::string& strIn, const std::string& strOut,
                         const DrawingFileWriter& write, std::ostream& err) {
   CKvillDoc doc;
-  if (!OpenDrawingFile(doc, strIn, err)) return 1;
+  if (!OpenDrawingOrStructure(doc, strIn, err)) return 1;
   const CDrawingStructure structure = ReadDrawingStructure(doc.m_listObjects);
   CMoleculeSet set(structure);
   const CStructureText text = WriteStructureText(StructureFormatOf(strOut), set, TitleOf(strIn));
@@ -59,7 +60,7 @@ int RunStructureConvert(const std::string& strIn, const std::string& strOut,
 
 int RunStructureInfo(const std::string& strIn, std::ostream& out, std::ostream& err) {
   CKvillDoc doc;
-  if (!OpenDrawingFile(doc, strIn, err)) return 1;
+  if (!OpenDrawingOrStructure(doc, strIn, err)) return 1;
   PrintDrawingSummary(doc, out);
   const CDrawingStructure structure = ReadDrawingStructure(doc.m_listObjects);
   CMoleculeSet set(structure);
@@ -96,6 +97,13 @@ int RunStructureTool(const std::vector<std::string>& args, const DrawingFileWrit
     const int nStatus = RunStructureConvert(args[1], args[2], write, err);
     if (progress && nStatus == 0) progress(100, 100);
     return nStatus;
+  }
+  if (args.size() == 3 && args[0] == "--convert" &&
+      StructureFileSource(args[1]) != CStructureSource::None) {
+    // A structure file becomes a drawing of its molecules.
+    CKvillDoc doc;
+    if (!OpenDrawingOrStructure(doc, args[1], err, progress)) return 1;
+    return WriteDrawingFile(doc, args[2], write, err);
   }
   if (args.size() == 2 && args[0] == "--info") return RunStructureInfo(args[1], out, err);
   return RunDocumentTool(args, write, out, err, progress);

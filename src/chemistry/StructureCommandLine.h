@@ -8,6 +8,8 @@
 
 // The command-line tools with chemistry: --convert to a structure file chosen by OUT's
 // extension (.mol, .sdf, .smi, .inchi, .rxn), and --info with the molecules of the drawing.
+// A structure file as IN (MOL, SDF, SMILES, RXN, CDXML) is read as Open reads it: its
+// molecules drawn; --convert of one to any other OUT writes that drawing.
 // Every other use of --convert and --info, and everything else, is the document's own
 // (RunDocumentTool): a drawing written as a drawing. Same statuses and streams.
 int RunStructureTool(const std::vector<std::string>& args, const DrawingFileWriter& write,

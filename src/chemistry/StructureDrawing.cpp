@@ -20,8 +20,8 @@ constexpr double kMoleculeGap = 500.0;
 constexpr double kLabelReachX = 250.0;
 constexpr double kLabelReachY = 200.0;
 // The reaction arrow: its shortest length, and the room around it and its "+" signs.
-constexpr double kArrowMinLength = 1200.0;
-constexpr double kArrowMargin = 350.0;
+constexpr double kArrowMinLength = 1000.0;
+constexpr double kArrowMargin = 250.0;
 constexpr double kPlusWidth = 500.0;
 
 // A box with y up: bottom below top.
@@ -69,6 +69,13 @@ bool IsJunction(const CLaidOutAtom& a, int nDegree) {
          a.bHydrogensImplied;
 }
 
+// Water, hydrogen sulfide and the hydrogen halides are written hydrogens first.
+bool HydridesFirst(const CLaidOutAtom& a) {
+  for (const char* p : {"O", "S", "Se", "Te", "F", "Cl", "Br", "I"})
+    if (a.strSymbol == p) return true;
+  return false;
+}
+
 CPoint At(double x, double y) { return CPoint{Round32(x), Round32(y)}; }
 
 // Where a molecule's objects go: its own coordinates shifted by (dx, dy).
@@ -107,7 +114,7 @@ std::unique_ptr<CGroup> DrawMolecule(const CLaidOutMolecule& m, double dx, doubl
       continue;
     }
     auto pFormula = std::make_unique<CFormula>();
-    pFormula->m_strText = AtomLabelMarkup(a, degree[i] > 0 && allRight[i]);
+    pFormula->m_strText = AtomLabelMarkup(a, degree[i] > 0 ? allRight[i] : HydridesFirst(a));
     // The label stands where reading it looks for its atom.
     const CLabelReading r =
         degree[i] > 0 ? ReadBondedLabel(pFormula->m_strText) : ReadFreeFormula(pFormula->m_strText);
@@ -223,7 +230,7 @@ std::string AtomLabelMarkup(const CLaidOutAtom& a, bool bHydrogensFirst) {
   return strElement + strHydrogens + strCharge;
 }
 
-CObList DrawImportedStructure(const CImportedStructure& s, CPoint ptCentre) {
+CObList DrawImportedStructure(const CImportedStructure& s, CPoint pt, CArrangeAt at) {
   CObList out;
   std::vector<Box> boxes;
   for (const CLaidOutMolecule& m : s.molecules) boxes.push_back(BoxOf(m));
@@ -268,7 +275,7 @@ CObList DrawImportedStructure(const CImportedStructure& s, CPoint ptCentre) {
   } else {
     placements = Grid(s, boxes);
   }
-  // Centre everything on ptCentre.
+  // Everything moved to pt.
   Box all;
   for (const Placement& p : placements) {
     const Box& b = boxes[p.nMolecule];
@@ -280,8 +287,8 @@ CObList DrawImportedStructure(const CImportedStructure& s, CPoint ptCentre) {
     all.Add(dHead, 0.0);
   }
   if (all.Empty()) return out;
-  const double sx = ptCentre.x - (all.l + all.r) / 2.0;
-  const double sy = ptCentre.y - (all.b + all.t) / 2.0;
+  const double sx = pt.x - (at == CArrangeAt::Centre ? (all.l + all.r) / 2.0 : all.l);
+  const double sy = pt.y - (at == CArrangeAt::Centre ? (all.b + all.t) / 2.0 : all.t);
   for (const Placement& p : placements)
     out.push_back(DrawMolecule(s.molecules[p.nMolecule], p.dx + sx, p.dy + sy));
   for (double x : plusses) out.push_back(PlusSign(x + sx, sy));

@@ -10,16 +10,19 @@
 // reading the drawing gives the same molecules back:
 // - a carbon atom without charge, isotope or hydrogens of its own is a junction; every other
 //   atom a label: its element, its hydrogens as a lower index ("OH", "NH2"), written first
-//   ("HO", "H2N") when all its bonds leave it to the right, its charge as an upper index and
-//   its isotope as a left upper index; the label stands where the reader looks for its atom;
+//   ("HO", "H2N") when all its bonds leave it to the right (and "H2O", "HCl" alone), its charge as
+//   an upper index and its isotope as a left upper index; the label stands where the reader looks
+//   for its atom;
 // - single bonds, double bonds with the second line inside their ring (centred outside
 //   rings), triple bonds, wedges and hashes with their narrow end at the stereocentre, wavy
 //   bonds as harmonic curves;
 // - each molecule one group, as a ring template is; several molecules in a row or a grid,
 //   a reaction as its reactants joined by "+", an arrow with the agents above it, and its
 //   products.
-// The whole arrangement is centred on ptCentre.
-CObList DrawImportedStructure(const CImportedStructure& s, CPoint ptCentre);
+// The whole arrangement is centred on pt, or has its top-left corner there.
+enum class CArrangeAt { Centre, TopLeft };
+CObList DrawImportedStructure(const CImportedStructure& s, CPoint pt,
+                              CArrangeAt at = CArrangeAt::Centre);
 
 // The formula text of an atom's label, hydrogens written after the element or before it.
 std::string AtomLabelMarkup(const CLaidOutAtom& a, bool bHydrogensFirst);

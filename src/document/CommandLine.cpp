@@ -64,6 +64,11 @@ int RunConvert(const std::string& strIn, const std::string& strOut, const Drawin
   doc.m_fnProgress = half(0);
   if (!OpenDrawingFile(doc, strIn, err)) return 1;
   doc.m_fnProgress = half(50);
+  return WriteDrawingFile(doc, strOut, write, err);
+}
+
+int WriteDrawingFile(CKvillDoc& doc, const std::string& strOut, const DrawingFileWriter& write,
+                     std::ostream& err) {
   // As Save: the whole drawing, the modified flag left to the file command.
   std::vector<std::uint8_t> bytes;
   {

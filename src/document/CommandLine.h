@@ -33,6 +33,10 @@ int WriteOutputFile(const DrawingFileWriter& write, const std::string& strOut,
                     std::span<const std::uint8_t> bytes, std::ostream& err);
 
 class CKvillDoc;
+// Writes the whole drawing to OUT as Save does, through write: status 0, or 1 with the
+// message of WriteOutputFile.
+int WriteDrawingFile(CKvillDoc& doc, const std::string& strOut, const DrawingFileWriter& write,
+                     std::ostream& err);
 // Reads a file the way the Open command does (scanning loader, replacing). False, with the
 // message written to err, when it cannot be opened or holds no complete drawing.
 bool OpenDrawingFile(CKvillDoc& doc, const std::string& strIn, std::ostream& err);

@@ -269,4 +269,46 @@ TEST_F(StructureCommandLine, InfoListsMoleculesReactionsAndWarnings) {
   EXPECT_NE(out.find("warning: too many bonds at 'CH3' (valence 5)\n"), std::string::npos) << out;
 }
 
+TEST_F(StructureCommandLine, StructureFilesAreReadAsDrawingsOfTheirMolecules) {
+  const auto write = [this](const char* name, const std::string& text) {
+    const std::string path = (m_dir / name).string();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  };
+  const std::string caffeine = Canon("Cn1cnc2c1c(=O)n(C)c(=O)n2C");
+  const std::string smi = write("caffeine.smi", "CN1C=NC2=C1C(=O)N(C(=O)N2C)C caffeine\n");
+  // To a drawing, and the drawing back to SMILES: the same molecule.
+  EXPECT_EQ(Run({"--convert", smi, "out.vld"}), 0) << m_err.str();
+  const std::string drawing = m_written["out.vld"];
+  ASSERT_EQ(drawing.substr(0, 9), "8Valendra");
+  const std::string vld = write("caffeine.vld", drawing);
+  EXPECT_EQ(Run({"--convert", vld, "out.smi"}), 0);
+  EXPECT_EQ(m_written["out.smi"], caffeine + "\n");
+  // Straight from one structure file to another, through the drawing.
+  EXPECT_EQ(Run({"--convert", smi, "out.smi"}), 0);
+  EXPECT_EQ(m_written["out.smi"], caffeine + "\n");
+  // A MOL record is known by its content whatever the file is called.
+  ChemDrawing d;
+  DrawAspirin(d, CPoint{0, 0});
+  const std::string mol = write("aspirin.txt", d.Set().MolBlock({0}, "aspirin"));
+  EXPECT_EQ(Run({"--info", mol}), 0) << m_err.str();
+  EXPECT_NE(m_out.str().find("molecule 1: " + Canon("CC(=O)Oc1ccccc1C(=O)O") + "\n"),
+            std::string::npos)
+      << m_out.str();
+  // Broken files: refused with the reader's reason, nothing written.
+  for (const auto& [name, text] : {std::pair<const char*, const char*>{"bad.mol", "x\ny\n"},
+                                   {"bad.smi", "CC\nC1CC(\n"},
+                                   {"bad.sdf", "nonsense\n$$$$\n"},
+                                   {"bad.cdxml", "<?xml version=\"1.0\"?><CDXML></CDXML>"}}) {
+    const std::string path = write(name, text);
+    for (const char* out : {"x.vld", "x.smi"}) {
+      EXPECT_EQ(Run({"--convert", path, out}), 1) << name;
+      EXPECT_EQ(m_err.str().rfind("Error: Not a chemical structure file.\n", 0), 0u)
+          << name << ": " << m_err.str();
+      EXPECT_GT(m_err.str().size(), 40u) << "the reason follows: " << name;
+      EXPECT_TRUE(m_written.empty()) << name;
+    }
+  }
+}
+
 }  // namespace

@@ -397,8 +397,37 @@ int AtomTotal(const CImportedStructure& s) {
   return n;
 }
 
+// An upper bound, give or take a two-letter symbol, of the atoms of the largest molecule in
+// a SMILES, counted without parsing it: parsing 100 000 atoms takes seconds.
+std::size_t LargestSmilesPart(std::string_view smiles) {
+  std::size_t nLargest = 0;
+  std::size_t nAtoms = 0;
+  bool bBracket = false;
+  for (char c : smiles) {
+    if (c == '[') {
+      bBracket = true;
+      ++nAtoms;
+    } else if (c == ']') {
+      bBracket = false;
+    } else if (!bBracket && (c == '.' || c == '>')) {
+      nAtoms = 0;
+    } else if (!bBracket && ((c >= 'A' && c <= 'Z') || c == 'b' || c == 'c' || c == 'n' ||
+                             c == 'o' || c == 'p' || c == 's')) {
+      ++nAtoms;
+    }
+    nLargest = std::max(nLargest, nAtoms);
+  }
+  return nLargest;
+}
+
 // A SMILES read with its size checked before sanitizing, which perceives rings.
 std::unique_ptr<RWMol> ParseSmiles(const std::string& strSmiles, std::string* pProblem) {
+  if (const std::size_t n = LargestSmilesPart(strSmiles);
+      n > 2 * static_cast<std::size_t>(kMaxLayoutAtoms)) {
+    *pProblem = "a molecule of about " + std::to_string(n) + " atoms is more than the " +
+                std::to_string(kMaxLayoutAtoms) + " that can be laid out";
+    return nullptr;
+  }
   std::unique_ptr<RWMol> pRaw(RDKit::SmilesToMol(strSmiles, 0, false));
   if (!pRaw) {
     *pProblem = "'" + strSmiles.substr(0, 60) + (strSmiles.size() > 60 ? "..." : "") +
@@ -530,6 +559,11 @@ void ReadSmilesLines(std::string_view text, CImportedStructure& out, const WorkP
     if (strWord.find('>') != std::string::npos) {
       if (!out.molecules.empty() || out.bReaction) {
         out.strError = strAt + "a reaction SMILES must stand alone";
+        return;
+      }
+      if (LargestSmilesPart(strWord) > 2 * static_cast<std::size_t>(kMaxLayoutAtoms)) {
+        out.strError = strAt + "a molecule of the reaction is more than the " +
+                       std::to_string(kMaxLayoutAtoms) + " atoms that can be laid out";
         return;
       }
       std::unique_ptr<RDKit::ChemicalReaction> p(

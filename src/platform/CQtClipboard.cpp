@@ -14,8 +14,10 @@ const QMimeData* ClipboardData() {
 }  // namespace
 
 CQtClipboard::CQtClipboard(CClipboardMimeData::PictureRenderer renderer,
-                           CClipboardMimeData::StructureWriter structures)
-    : m_renderer(std::move(renderer)), m_structures(std::move(structures)) {}
+                           CClipboardMimeData::StructureWriter structures, ForeignReader foreign)
+    : m_renderer(std::move(renderer)),
+      m_structures(std::move(structures)),
+      m_foreign(std::move(foreign)) {}
 
 void CQtClipboard::SetData(CClipboardSource source) {
   if (QClipboard* pClipboard = QGuiApplication::clipboard()) {
@@ -38,4 +40,10 @@ std::optional<std::vector<std::uint8_t>> CQtClipboard::GetNativeData() {
   if (bytes.isEmpty()) return std::nullopt;
   const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.constData());
   return std::vector<std::uint8_t>(p, p + bytes.size());
+}
+
+CObList CQtClipboard::GetForeignObjects(CPoint ptCentre) {
+  const QMimeData* pData = ClipboardData();
+  if (pData == nullptr || !m_foreign) return {};
+  return m_foreign(pData, ptCentre);
 }

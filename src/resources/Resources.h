@@ -104,6 +104,9 @@ struct MessageTexts {
   const char* manyProblems;       // "%1": 5 and more atoms
   const char* nothingToCopy;      // Copy As found no molecule
   const char* noInchi;            // "%1" the reason: Copy As InChI found none
+  const char* notStructure;       // "%1" the reader's reason: a structure file or text refused
+  const char* pasteNothing;       // "%1" the reader's reason: clipboard text that is no structure
+  const char* pasteTooLarge;      // clipboard text beyond what a paste reads
 };
 const MessageTexts& Messages(Language lang);
 

@@ -164,7 +164,9 @@ constexpr MessageTexts kMessages = {
     "Otevřít soubor",
     "%s\nSoubor nenalezen.\nOvěřte, zda je zadán správný název souboru.",
     "Uložit změny do %s?",
-    "Valendra dokumenty (*.vld)|*.vld|Kvill dokumenty (*.kvl)|*.kvl|Všechny soubory (*.*)|*.*|",
+    "Valendra dokumenty (*.vld)|*.vld|Kvill dokumenty (*.kvl)|*.kvl|"
+    "Chemické struktury (*.mol;*.sdf;*.smi;*.smiles;*.rxn;*.cdxml)|"
+    "*.mol *.sdf *.smi *.smiles *.rxn *.cdxml|Všechny soubory (*.*)|*.*|",
     "Valendra Documents (*.vld)|*.vld|",
     "Valendra dokument",
     "O aplikaci Valendra",
@@ -190,6 +192,9 @@ constexpr MessageTexts kMessages = {
     "%1 problémů",
     "Žádná struktura ke kopírování",
     "Bez InChI: %1",
+    "Chyba: Nejde o soubor chemické struktury.\n%1",
+    "Není co vložit: %1",
+    "Nic nevloženo: schránka obsahuje více než 10 MB textu.",
 };
 
 constexpr const char* kAbout[] = {

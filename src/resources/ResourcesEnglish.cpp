@@ -163,7 +163,9 @@ constexpr MessageTexts kMessages = {
     "Open",
     "%s\nFile not found.\nPlease verify the correct file name was given.",
     "Save changes to %s?",
-    "Valendra Documents (*.vld)|*.vld|Kvill Documents (*.kvl)|*.kvl|All Files (*.*)|*.*|",
+    "Valendra Documents (*.vld)|*.vld|Kvill Documents (*.kvl)|*.kvl|"
+    "Chemical structures (*.mol;*.sdf;*.smi;*.smiles;*.rxn;*.cdxml)|"
+    "*.mol *.sdf *.smi *.smiles *.rxn *.cdxml|All Files (*.*)|*.*|",
     "Valendra Documents (*.vld)|*.vld|",
     "Valendra dokument",
     "About Valendra",
@@ -189,6 +191,9 @@ constexpr MessageTexts kMessages = {
     "%1 problems",
     "No structure to copy",
     "No InChI: %1",
+    "Error: Not a chemical structure file.\n%1",
+    "Nothing to paste: %1",
+    "Nothing pasted: the clipboard holds more than 10 MB of text.",
 };
 
 constexpr const char* kAbout[] = {

@@ -582,6 +582,12 @@ void CMainFrame::SetDocumentPath(const QString& strPath) {
 }
 
 bool CMainFrame::ReadFileInto(const QString& strPath) {
+  // A structure file becomes a new drawing of its molecules, never the document's file.
+  if (CStructureCommands::IsStructureFile(strPath)) {
+    if (!m_pStructure->OpenStructureFile(strPath)) return false;
+    m_pApp->AddToRecentFileList(strPath);
+    return true;
+  }
   QFile file(strPath);
   QByteArray data;
   if (file.open(QIODevice::ReadOnly)) data = file.readAll();
@@ -662,6 +668,10 @@ bool CMainFrame::OpenFileInto(const QString& strPath) {
 
 void CMainFrame::OnFileNew() {
   if (!SaveModified()) return;
+  ResetToNewDocument();
+}
+
+void CMainFrame::ResetToNewDocument() {
   // The view lets go of the objects before they are deleted: a bond being placed still
   // holds the junction it started from.
   m_pDoc->ClearForReplace();

@@ -72,6 +72,9 @@ class CMainFrame : public QMainWindow {
 
   // File commands.
   void OnFileNew();
+  // What File > New does once the drawing may go: an empty, unmodified, untitled drawing
+  // with a fresh history.
+  void ResetToNewDocument();
   void OnFileOpen();
   void OnFileSave();
   bool SaveAs();

@@ -3,9 +3,11 @@
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QPen>
 #include <QTimer>
@@ -13,6 +15,8 @@
 
 #include "chemistry/CMoleculeSet.h"
 #include "chemistry/StreamStructure.h"
+#include "chemistry/StructureDrawing.h"
+#include "chemistry/StructureFile.h"
 #include "chemistry/StructureOutput.h"
 #include "chemistry/StructureReader.h"
 #include "chemistry/StructureSelection.h"
@@ -23,6 +27,8 @@
 #include "shell/CMainFrame.h"
 #include "shell/CShellUi.h"
 #include "shell/CViewWidget.h"
+#include "shell/CWorkProgress.h"
+#include "shell/ShellText.h"
 #include "view/CKvillView.h"
 
 namespace {
@@ -117,6 +123,73 @@ bool CStructureCommands::ExportStructureTo(const QString& strPath) {
 void CStructureCommands::PutTextOnClipboard(const QString& text) {
   if (QClipboard* pClipboard = QGuiApplication::clipboard())
     pClipboard->setText(text, QClipboard::Clipboard);
+}
+
+bool CStructureCommands::IsStructureFile(const QString& strPath) {
+  return StructureFileSource(QFile::encodeName(strPath).toStdString()) != CStructureSource::None;
+}
+
+bool CStructureCommands::OpenStructureFile(const QString& strPath) {
+  const std::string path = QFile::encodeName(strPath).toStdString();
+  const res::MessageTexts& texts = m_pFrame->Messages();
+  CObList objects;
+  CStructureFileReading r;
+  {
+    CWorkProgress progress(m_pFrame, m_pFrame->ViewWidget(),
+                           Utf8(texts.progressOpening).arg(FileNamePart(strPath)),
+                           Utf8(texts.cancel));
+    r = ReadStructureFile(path, StructureFileSource(path), objects, kStructureTopLeft,
+                          progress.Callback());
+  }
+  if (r.bCancelled) return false;
+  if (!r.bOk) {
+    CShellUi::MessageBox(m_pFrame,
+                         Utf8(texts.notStructure).arg(QString::fromStdString(r.strReason)),
+                         Utf8(texts.errorCaption), CShellUi::kIconError);
+    return false;
+  }
+  m_pFrame->ResetToNewDocument();
+  CKvillDoc* pDoc = m_pFrame->Document();
+  pDoc->m_listObjects.splice(pDoc->m_listObjects.end(), objects);
+  m_pFrame->View()->ClearHistory();
+  // Untitled, named as the drawing would be saved; changed, so that closing asks first.
+  pDoc->m_strTitle = (QFileInfo(strPath).completeBaseName() + QStringLiteral(".vld")).toStdString();
+  m_pFrame->UpdateTitle();
+  pDoc->SetModifiedFlag(true);
+  m_pFrame->View()->UpdateView();
+  if (!r.warnings.empty()) ShowMessage(QString::fromStdString(r.warnings.front()));
+  return true;
+}
+
+CObList CStructureCommands::PasteObjects(const QMimeData* pData, CPoint ptCentre) {
+  if (pData == nullptr) return {};
+  const res::MessageTexts& texts = m_pFrame->Messages();
+  const QString molfile = QString::fromLatin1(kMolfileMimeType);
+  const QString smiles = QString::fromLatin1(kSmilesMimeType);
+  const QString plain = QStringLiteral("text/plain");
+  QString type;
+  for (const QString& t : {molfile, smiles, plain}) {
+    if (pData->hasFormat(t)) {
+      type = t;
+      break;
+    }
+  }
+  if (type.isEmpty()) return {};
+  const QByteArray bytes = pData->data(type);
+  if (bytes.size() > kMaxPasteBytes) {
+    ShowMessage(Utf8(texts.pasteTooLarge));
+    return {};
+  }
+  const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  const CImportedStructure s = type == molfile  ? ImportStructure(text, CStructureSource::Mol)
+                               : type == smiles ? ImportStructure(text, CStructureSource::Smiles)
+                                                : ImportStructureText(text);
+  if (!s.strError.empty()) {
+    ShowMessage(Utf8(texts.pasteNothing).arg(QString::fromStdString(s.strError)));
+    return {};
+  }
+  if (!s.warnings.empty()) ShowMessage(QString::fromStdString(s.warnings.front()));
+  return DrawImportedStructure(s, ptCentre, CArrangeAt::Centre);
 }
 
 void CStructureCommands::CopyAsSmiles() {

@@ -9,10 +9,13 @@
 #include <vector>
 
 #include "document/CClipboardSource.h"
+#include "objects/CObList.h"
+#include "objects/Geometry.h"
 
 class CKVObject;
 class CMainFrame;
 class QLabel;
+class QMimeData;
 class QPainter;
 class QTimer;
 
@@ -39,6 +42,23 @@ class CStructureCommands : public QObject {
   QString InitialExportPath() const;
   static constexpr const char* kFolderKey = "Software\\Valendra\\Valendra\\ExportStructure\\Folder";
   static constexpr const char* kTypeKey = "Software\\Valendra\\Valendra\\ExportStructure\\Type";
+
+  // Open of a structure file (MOL, SDF, SMILES, RXN, CDXML; by extension, or by content for
+  // MOL and CDXML): its molecules replace the drawing as a new untitled one named after the
+  // file with ".vld", so that Save asks where to save and never writes a drawing into the
+  // structure file. A file that cannot be read is refused with the reader's reason and
+  // changes nothing; a long read shows progress and can be cancelled. False when nothing
+  // was opened.
+  static bool IsStructureFile(const QString& strPath);
+  bool OpenStructureFile(const QString& strPath);
+
+  // A paste without a drawing on the clipboard: the molecules of a MOL record
+  // (chemical/x-mdl-molfile), of SMILES (chemical/x-daylight-smiles) or of plain text that
+  // reads as either (SMILES one per line), drawn with their middle at ptCentre. The text is
+  // someone else's: more than kMaxPasteBytes is refused, and text that reads as neither
+  // gives nothing; the status bar says why.
+  CObList PasteObjects(const QMimeData* pData, CPoint ptCentre);
+  static constexpr qsizetype kMaxPasteBytes = 10 << 20;
 
   // The selected molecules (all when nothing is selected) as plain text on the clipboard:
   // SMILES joined by '.', or, for the whole drawing of a reaction scheme, one reaction SMILES

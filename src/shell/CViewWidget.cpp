@@ -778,7 +778,13 @@ IClipboard* CViewWidget::GetClipboard() {
   // The pictures of a copy are drawn as the export draws them, and its molecules written,
   // when a program asks.
   if (!m_pClipboard)
-    m_pClipboard = std::make_unique<CQtClipboard>(ClipboardPicture, ClipboardStructures);
+    m_pClipboard = std::make_unique<CQtClipboard>(
+        ClipboardPicture, ClipboardStructures, [this](const QMimeData* pData, CPoint ptCentre) {
+          // Structures from other programs, when the clipboard holds no drawing.
+          CStructureCommands* pStructure =
+              m_pFrame != nullptr ? m_pFrame->StructureCommands() : nullptr;
+          return pStructure != nullptr ? pStructure->PasteObjects(pData, ptCentre) : CObList{};
+        });
   return m_pClipboard.get();
 }
 

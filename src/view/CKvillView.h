@@ -373,6 +373,10 @@ class CKvillView : public IViewLink, public IDocClient {
   // brings is selected (a lone object becomes the current one) and moved by (1000, -1000).
   // False, and nothing changed, when the clipboard holds no drawing.
   bool PasteNative();
+  // Without a drawing on the clipboard: what other programs put there (structures), as the
+  // clipboard makes objects of it, placed selected in the middle of the window. False, and
+  // nothing changed, when it made none.
+  bool PasteForeign();
   // Reads a native stream in paste mode: what was edited, current or selected gives way,
   // the objects read arrive selected and counted (the one object read becomes current), and
   // they are moved by offset. read runs the load on the archive over data.

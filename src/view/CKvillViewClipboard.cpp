@@ -134,7 +134,7 @@ void CKvillView::OnEditPaste() {
   {
     CWaitCursor wait(*m_pHost);
     try {
-      PasteNative();
+      if (!PasteNative()) PasteForeign();
     } catch (const std::bad_alloc&) {
       // Whatever was read before memory ran out stays, and is recorded below.
       ShowMemoryError();
@@ -158,6 +158,28 @@ bool CKvillView::PasteNative() {
   PlaceStreamAsSelection(*data, kPasteOffset, [pItem](CArchive& ar) {
     pItem->Serialize(ar, CSerializeOptions{.bReplaceOnLoad = false});
   });
+  UpdateView();
+  return true;
+}
+
+bool CKvillView::PasteForeign() {
+  IClipboard* pClipboard = m_pHost->GetClipboard();
+  if (m_pDocument == nullptr || pClipboard == nullptr) return false;
+  const CRect rc = m_pHost->GetClientRect();
+  CObList objects = pClipboard->GetForeignObjects(DeviceToLogical(
+      CPoint{rc.left + (rc.right - rc.left) / 2, rc.top + (rc.bottom - rc.top) / 2}));
+  if (objects.empty()) return false;
+  EndFormulaEditing();
+  m_pCurrent = nullptr;
+  DeselectAll();
+  for (const auto& p : objects) p->SetSelected(1);
+  CObList& list = m_pDocument->m_listObjects;
+  list.splice(list.end(), objects);
+  m_nSelCount = 0;
+  for (const auto& p : list) {
+    if (p->IsSelected()) ++m_nSelCount;
+  }
+  if (m_nSelCount == 1 && list.back()->m_bSelected) m_pCurrent = list.back().get();
   UpdateView();
   return true;
 }

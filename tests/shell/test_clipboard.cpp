@@ -5,17 +5,23 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <memory>
 #include <string>
 
+#include "chemistry/CMoleculeSet.h"
+#include "chemistry/StreamStructure.h"
+#include "chemistry/StructureReader.h"
 #include "document/CClipboardSource.h"
 #include "document/CKvillDoc.h"
 #include "objects/CArchive.h"
 #include "objects/CEllipse.h"
+#include "objects/CGroup.h"
 #include "platform/CClipboardMimeData.h"
 #include "platform/CQtClipboard.h"
+#include "shell/CStructureCommands.h"
 #include "shell/ExportPicture.h"
 #include "tests/shell/ShellFixture.h"
 
@@ -208,4 +214,80 @@ TEST_F(ClipboardCommands, TheMainWindowsKeysAndMenuCopyCutAndPaste) {
   PressKey(client, Qt::Key_X, Qt::ControlModifier);
   EXPECT_EQ(doc->m_listObjects.size(), 1u);
   EXPECT_EQ(ClipboardNative().size(), qsizetype(EllipseStream(CRect{0, 0, 400, -400}).size()));
+}
+
+// The SMILES of the selected molecules, joined by '.'.
+std::string SelectedSmiles(const CKvillDoc& doc) {
+  const CDrawingStructure s = ReadDrawingStructure(doc.m_listObjects);
+  CMoleculeSet set(s);
+  std::string out;
+  for (std::size_t m = 0; m < s.molecules.size(); ++m) {
+    const CKVObject* pTop = s.atoms[s.molecules[m].atoms[0]].pSource;
+    while (pTop->m_pParent != nullptr) pTop = pTop->m_pParent;
+    if (pTop->m_bSelected) out += (out.empty() ? "" : ".") + set.Smiles(static_cast<int>(m));
+  }
+  return out;
+}
+
+TEST_F(ClipboardCommands, OtherProgramsStructuresArePastedAndTheirTextIsNeverTrusted) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  ASSERT_TRUE(PumpUntilStartedUp(frame));
+  frame->View()->m_bEnglish = 1;
+  CKvillDoc* doc = frame->Document();
+  QWidget* client = frame->ViewWidget()->Client();
+  const auto put = [](const QString& type, const QByteArray& bytes) {
+    auto* p = new QMimeData;
+    p->setData(type, bytes);
+    QGuiApplication::clipboard()->setMimeData(p);
+  };
+  const auto paste = [&] {
+    frame->MessagePane()->clear();
+    PressKey(client, Qt::Key_V, Qt::ControlModifier);
+  };
+  const std::string ethanol = *CanonicalSmiles("CCO");
+  const std::string benzene = *CanonicalSmiles("c1ccccc1");
+  // Plain text, one SMILES a line, and the SMILES type: placed selected, one group each.
+  put(QStringLiteral("text/plain"), "CCO ethanol\nc1ccccc1\n");
+  paste();
+  ASSERT_EQ(doc->m_listObjects.size(), 2u);
+  EXPECT_EQ(SelectedSmiles(*doc), ethanol + "." + benzene);
+  CDrawingStructure s = ReadDrawingStructure(doc->m_listObjects);
+  CMoleculeSet set(s);
+  const QByteArray mol = QByteArray::fromStdString(set.MolBlock({0}, "ethanol"));
+  put(QString::fromLatin1(kSmilesMimeType), "c1ccccc1");
+  paste();
+  ASSERT_EQ(doc->m_listObjects.size(), 3u);
+  EXPECT_EQ(SelectedSmiles(*doc), benzene) << "only the newest paste is selected";
+  // A MOL record, as chemical/x-mdl-molfile and as plain text (each into an empty drawing:
+  // two pastes of one molecule land on each other).
+  for (const QString& type :
+       {QString::fromLatin1(kMolfileMimeType), QStringLiteral("text/plain")}) {
+    frame->ResetToNewDocument();
+    put(type, mol);
+    paste();
+    EXPECT_EQ(doc->m_listObjects.size(), 1u) << type.toStdString();
+    EXPECT_EQ(SelectedSmiles(*doc), ethanol) << type.toStdString();
+  }
+  // Prose, broken SMILES and too much text: nothing placed, the status bar says why.
+  const struct {
+    QByteArray text;
+    QString said;
+  } refused[] = {
+      {"the mixture was stirred overnight",
+       QStringLiteral("Nothing to paste: the text is neither a MOL record nor SMILES")},
+      {"C1CC(", QStringLiteral("Nothing to paste: 'C1CC(' is not valid SMILES")},
+      {QByteArray(CStructureCommands::kMaxPasteBytes + 1, 'C'),
+       QStringLiteral("Nothing pasted: the clipboard holds more than 10 MB of text.")},
+  };
+  for (const auto& r : refused) {
+    put(QStringLiteral("text/plain"), r.text);
+    paste();
+    EXPECT_EQ(doc->m_listObjects.size(), 1u);
+    EXPECT_EQ(frame->MessagePane()->text(), r.said);
+  }
+  // Our own drawing on the clipboard comes first, whatever text lies beside it.
+  PressKey(client, Qt::Key_E, Qt::ControlModifier);
+  paste();
+  EXPECT_EQ(doc->m_listObjects.size(), 2u);
 }

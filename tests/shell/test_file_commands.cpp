@@ -13,6 +13,8 @@
 #include <QPrinter>
 #include <QUrl>
 
+#include "chemistry/CMoleculeSet.h"
+#include "chemistry/StructureReader.h"
 #include "document/CKvillDoc.h"
 #include "document/CKvillSrvrItem.h"
 #include "objects/CArchive.h"
@@ -708,4 +710,94 @@ TEST_F(FileCommandsTest, AnEmptyFormulaIsNotPrinted) {
   frame->View()->m_bDirectRender = 0;
   frame->View()->UpdateView();
   EXPECT_TRUE(printed("with.pdf") == without);
+}
+
+// The SMILES of every molecule the drawing shows, joined by '.'.
+std::string DrawingSmiles(const CKvillDoc& doc) {
+  const CDrawingStructure s = ReadDrawingStructure(doc.m_listObjects);
+  CMoleculeSet set(s);
+  std::string out;
+  for (std::size_t m = 0; m < s.molecules.size(); ++m)
+    out += (out.empty() ? "" : ".") + set.Smiles(static_cast<int>(m));
+  return out;
+}
+
+TEST_F(FileCommandsTest, StructureFilesOpenAsNewUntitledDrawingsThatSaveElsewhere) {
+  CMainFrame* frame = StartEnglish();
+  CKvillDoc* doc = frame->Document();
+  const QString smi = Path("caffeine.smi");
+  const QByteArray smiBytes = "CN1C=NC2=C1C(=O)N(C(=O)N2C)C caffeine\n";
+  WriteAll(smi, smiBytes);
+  const std::string caffeine = *CanonicalSmiles("Cn1cnc2c1c(=O)n(C)c(=O)n2C");
+  const auto expectOpened = [&](const char* pszWay) {
+    SCOPED_TRACE(pszWay);
+    EXPECT_TRUE(m_messages.empty());
+    ASSERT_EQ(doc->m_listObjects.size(), 1u) << "one molecule, one group";
+    EXPECT_EQ(DrawingSmiles(*doc), caffeine);
+    EXPECT_EQ(frame->windowTitle(), "caffeine.vld - Valendra");
+    EXPECT_TRUE(doc->m_strPathName.empty());
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(m_app->RecentFiles().value(0), smi);
+    frame->ResetToNewDocument();
+  };
+  m_fileAnswers.push_back(smi);
+  frame->OnCommand(32886);  // Open
+  expectOpened("Open");
+  frame->OnCommand(57616);  // the first recent file
+  expectOpened("recent file");
+  frame->OpenDroppedFiles({QUrl::fromLocalFile(smi)});
+  expectOpened("dropped");
+
+  // Save asks where, offering the file's name with .vld, and leaves the SMILES file alone.
+  ASSERT_TRUE(frame->OpenFileInto(smi));
+  const QString saved = Path("saved.vld");
+  m_answers.push_back(CShellUi::kIdYes);
+  m_fileAnswers.push_back(saved);
+  frame->OnCommand(32887);  // Save
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, "Save changes to caffeine.vld?");
+  ASSERT_FALSE(m_fileDialogs.empty());
+  EXPECT_EQ(m_fileDialogs.back().initial, "caffeine.vld");
+  EXPECT_EQ(ReadAll(smi), smiBytes);
+  m_messages.clear();
+  frame->ResetToNewDocument();
+  ASSERT_TRUE(frame->OpenFileInto(saved));
+  EXPECT_EQ(DrawingSmiles(*doc), caffeine);
+  EXPECT_EQ(doc->m_strPathName, saved.toStdString());
+
+  // A MOL record is known by its content; a broken structure file changes nothing.
+  const QString mol = Path("record.txt");
+  const CDrawingStructure s = ReadDrawingStructure(doc->m_listObjects);
+  CMoleculeSet set(s);
+  WriteAll(mol, QByteArray::fromStdString(set.MolBlock({0}, "caffeine")));
+  frame->ResetToNewDocument();
+  ASSERT_TRUE(frame->OpenFileInto(mol));
+  EXPECT_EQ(DrawingSmiles(*doc), caffeine);
+  EXPECT_EQ(frame->windowTitle(), "record.vld - Valendra");
+  // A MOL file dragged over the window and dropped.
+  const QString dropped = Path("dropped.mol");
+  WriteAll(dropped, ReadAll(mol));
+  frame->ResetToNewDocument();
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(dropped)});
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(frame, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(frame, &drop);
+  ASSERT_TRUE(PumpUntil([&] { return !doc->m_listObjects.empty(); }));
+  EXPECT_EQ(DrawingSmiles(*doc), caffeine);
+  EXPECT_EQ(frame->windowTitle(), "dropped.vld - Valendra");
+  EXPECT_TRUE(doc->m_strPathName.empty());
+
+  const QString broken = Path("broken.smi");
+  WriteAll(broken, "CC\nC1CC(\n");
+  EXPECT_FALSE(frame->OpenFileInto(broken));
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text,
+            "Error: Not a chemical structure file.\nline 2: 'C1CC(' is not valid SMILES");
+  EXPECT_EQ(m_messages[0].flags, CShellUi::kIconError);
+  EXPECT_EQ(DrawingSmiles(*doc), caffeine);
+  EXPECT_EQ(frame->windowTitle(), "dropped.vld - Valendra");
+  EXPECT_FALSE(m_app->RecentFiles().contains(broken));
 }

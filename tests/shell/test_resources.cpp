@@ -249,7 +249,10 @@ TEST(ResourceStrings, NumberedStringsAndMessages) {
   EXPECT_STREQ(cs.saveChangesTo, "Uložit změny do %s?");
   EXPECT_STREQ(cs.openFilter,
                "Valendra dokumenty (*.vld)|*.vld|Kvill dokumenty (*.kvl)|*.kvl|"
-               "Všechny soubory (*.*)|*.*|");
+               "Chemické struktury (*.mol;*.sdf;*.smi;*.smiles;*.rxn;*.cdxml)|"
+               "*.mol *.sdf *.smi *.smiles *.rxn *.cdxml|Všechny soubory (*.*)|*.*|");
+  EXPECT_STREQ(cs.notStructure, "Chyba: Nejde o soubor chemické struktury.\n%1");
+  EXPECT_STREQ(en.notStructure, "Error: Not a chemical structure file.\n%1");
   EXPECT_STREQ(en.aboutCaption, "About Valendra");
   EXPECT_STREQ(cs.aboutCaption, "O aplikaci Valendra");
   EXPECT_STREQ(cs.errorCaption, "Chyba Valendra");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -23,6 +24,14 @@ class FakeClipboard : public IClipboard {
     if (m_source.HasNative()) return *m_source.Native();
     return std::nullopt;
   }
+
+  // What other programs' data (structures) makes, asked with the window's middle.
+  CObList GetForeignObjects(CPoint ptCentre) override {
+    m_foreignCentre = ptCentre;
+    return m_makeForeign ? m_makeForeign(ptCentre) : CObList{};
+  }
+  std::function<CObList(CPoint)> m_makeForeign;
+  std::optional<CPoint> m_foreignCentre;
 
   // Native bytes as another program would have put them there.
   void PutForeign(std::vector<std::uint8_t> bytes) {

@@ -13,6 +13,8 @@
 #include "document/CKvillSrvrItem.h"
 #include "document/IDocClient.h"
 #include "objects/CArchive.h"
+#include "objects/CFormula.h"
+#include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"
 #include "objects/IViewLink.h"
@@ -280,6 +282,61 @@ TEST_F(ViewClipboard, AnotherProgramsDrawingIsPastedAsOurs) {
   ASSERT_EQ(doc.m_listObjects.size(), 1u);
   EXPECT_EQ(Order()[0]->m_rcBounds, (CRect{1100, -1100, 1300, -1300}));
   EXPECT_EQ(view.m_pCurrent, Order()[0]);
+}
+
+TEST_F(ViewClipboard, StructuresFromOtherProgramsArePastedSelectedInTheMiddleInOneStep) {
+  CEllipse* e = AddEllipse(0, 0, 400, -400);
+  e->m_bSelected = 1;
+  view.m_nSelCount = 1;
+  view.PushSnapshot();
+  const std::size_t nSnapshots = view.History().Size();
+  // A molecule as a group of two junctions and their bond, and a lone label.
+  host.m_clipboard.m_makeForeign = [](CPoint c) {
+    CObList out;
+    auto g = std::make_unique<CGroup>();
+    CDot* ends[2] = {};
+    for (int i = 0; i < 2; ++i) {
+      auto d = std::make_unique<CDot>();
+      d->MoveTo(CPoint{c.x - 150 + 300 * i, c.y});
+      d->ResetDone();
+      ends[i] = d.get();
+      g->AddChild(std::move(d));
+    }
+    auto bond = std::make_unique<CCoupling>();
+    bond->m_pEndA = ends[0];
+    bond->m_pEndB = ends[1];
+    g->AddChild(std::move(bond));
+    g->RecalcBounds();
+    out.push_back(std::move(g));
+    auto f = std::make_unique<CFormula>();
+    f->m_strText = "Cl";
+    f->m_ptAnchor = CPoint{c.x + 500, c.y + 134};
+    out.push_back(std::move(f));
+    return out;
+  };
+  view.OnCommand(cmd::kEditPaste);
+  ASSERT_TRUE(host.m_clipboard.m_foreignCentre.has_value());
+  const CPoint c = *host.m_clipboard.m_foreignCentre;
+  const CRect rc = host.GetClientRect();
+  const CPoint topLeft = view.DeviceToLogical(CPoint{rc.left, rc.top});
+  const CPoint bottomRight = view.DeviceToLogical(CPoint{rc.right, rc.bottom});
+  EXPECT_NEAR(c.x, (topLeft.x + bottomRight.x) / 2, 100);
+  EXPECT_NEAR(c.y, (topLeft.y + bottomRight.y) / 2, 100);
+  ASSERT_EQ(doc.m_listObjects.size(), 3u);
+  EXPECT_EQ(Selected(), (std::vector<CKVObject*>{Order()[1], Order()[2]}));
+  EXPECT_EQ(view.m_nSelCount, 2);
+  EXPECT_EQ(view.History().Size(), nSnapshots + 1);
+  view.OnCommand(cmd::kEditUndo);
+  EXPECT_EQ(doc.m_listObjects.size(), 1u);
+
+  // A drawing on the clipboard comes first: the structures are not asked for.
+  CKvillDoc other;
+  DrawingBuilder(other).Ellipse(100, -100, 300, -300);
+  host.m_clipboard.PutForeign(SavedBytes(other));
+  host.m_clipboard.m_foreignCentre.reset();
+  view.OnCommand(cmd::kEditPaste);
+  EXPECT_FALSE(host.m_clipboard.m_foreignCentre.has_value());
+  EXPECT_EQ(doc.m_listObjects.size(), 2u);
 }
 
 // ---- Cut ----

@@ -1,0 +1,94 @@
+#!/bin/bash
+# Structures come into the real editor under a virtual X server. A SMILES that another
+# program (xclip) holds on the clipboard as plain text is pasted with Ctrl+V: the status
+# bar's field then gives its formula (read through the accessibility bus, as a screen reader
+# hears the window); Ctrl+S saves it through the file dialog, and the saved drawing reads
+# back as that molecule. A MOL file handed to the editor (as a file manager does) opens as
+# an untitled drawing named after it. The editor writes nothing to stderr. Every step waits
+# for what it needs, never for a fixed time, and stops at once when the editor has died.
+#
+# usage: structure_in.sh VALENDRA_BINARY STRUCTURE_PROBE OUTPUT_FOLDER
+set -u
+BIN=$(readlink -f "$1")
+PROBE=$(readlink -f "$2")
+OUT=$(mkdir -p "$3" && readlink -f "$3")
+HERE=$(dirname "$(readlink -f "$0")")
+for tool in Xvfb xdotool xclip import python3 gdbus dbus-run-session; do
+  command -v $tool >/dev/null || { echo "missing $tool"; exit 2; }
+done
+# A session bus of the test's own, which starts the accessibility bus when the editor asks.
+if [ -z "${STRUCTURE_ON_BUS:-}" ]; then
+  STRUCTURE_ON_BUS=1 exec dbus-run-session -- "$0" "$@"
+fi
+
+rm -rf "$OUT"/*
+export XDG_RUNTIME_DIR=$OUT/runtime HOME=$OUT/home
+mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
+export VALENDRA_SETTINGS=$OUT/settings.ini QT_QPA_PLATFORM=xcb
+EDITOR_ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=0
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+
+. "$HERE/xserver.sh"
+. "$HERE/screen.sh"
+start_x_server "$OUT"
+settings 1033
+
+LOG=none
+fail() {
+  echo "FAILED: $*"
+  import -window root "$OUT/failure.png" 2>/dev/null
+  [ -f "$OUT/editor-$LOG.log" ] && cat "$OUT/editor-$LOG.log"
+  exit 1
+}
+alive() { kill -0 "$APP" 2>/dev/null || fail "the editor stopped"; }
+names() { python3 "$HERE/accessible_names.py" >"$OUT/names.txt" 2>/dev/null; }
+field_says() { alive; names && grep -qx "$1" "$OUT/names.txt"; }
+titled() { alive; [ "$(xdotool getwindowname "$MAIN" 2>/dev/null)" = "$1" ]; }
+has_focus() { alive; [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+key() { alive; xdotool key --clearmodifiers "$@"; }
+quiet_log() {
+  if grep -v '^QStandardPaths' "$OUT/editor-$LOG.log" | grep -q .; then
+    fail "the editor wrote to stderr: $(grep -v -m3 '^QStandardPaths' "$OUT/editor-$LOG.log")"
+  fi
+}
+
+# Paste: aspirin as plain text, the way a browser or a notebook puts it there.
+LOG=paste
+start_editor paste
+printf 'CC(=O)Oc1ccccc1C(=O)O' | xclip -selection clipboard -t UTF8_STRING
+wait_for xdotool windowfocus --sync "$MAIN" || fail "the editor did not take the keyboard"
+key ctrl+v
+wait_for field_says 'C9H8O4  180.16' ||
+  fail "after the paste the status bar does not say C9H8O4  180.16: $(tr '\n' '|' <"$OUT/names.txt")"
+settled_shot pasted
+
+BEFORE_DIALOG=$(visible_windows)
+key ctrl+s
+DIALOG=$(wait_for new_window "$BEFORE_DIALOG") || fail "no save dialog"
+wait_for has_focus "$DIALOG" || fail "the save dialog did not take the keyboard"
+xdotool type --delay 30 "$OUT/pasted.vld"
+key Return
+wait_for titled "pasted.vld - Valendra" || fail "the title does not name the saved file"
+[ -s "$OUT/pasted.vld" ] || fail "the drawing was not saved"
+stop_editor
+quiet_log
+
+aspirin=$(echo 'CC(=O)Oc1ccccc1C(=O)O' | "$PROBE" smiles)
+ASAN_OPTIONS=$EDITOR_ASAN_OPTIONS "$BIN" --convert "$OUT/pasted.vld" "$OUT/pasted.smi" \
+  2>"$OUT/convert.log" || fail "the saved drawing does not convert: $(cat "$OUT/convert.log")"
+got=$("$PROBE" smiles <"$OUT/pasted.smi") || fail "the saved drawing's SMILES does not parse"
+[ "$got" = "$aspirin" ] || fail "the saved drawing reads as $got, not aspirin's $aspirin"
+
+# A MOL file opens untitled, named after itself with .vld.
+echo 'CN1C=NC2=C1C(=O)N(C(=O)N2C)C caffeine' >"$OUT/caffeine.smi"
+ASAN_OPTIONS=$EDITOR_ASAN_OPTIONS "$BIN" --convert "$OUT/caffeine.smi" "$OUT/caffeine.mol" \
+  2>"$OUT/convert.log" || fail "no MOL file to open: $(cat "$OUT/convert.log")"
+LOG=mol
+start_editor mol "$OUT/caffeine.mol"
+wait_for titled "caffeine.vld - Valendra" || fail "the window is not titled caffeine.vld"
+wait_for field_says 'C8H10N4O2  194.19' ||
+  fail "the status bar does not say C8H10N4O2  194.19: $(tr '\n' '|' <"$OUT/names.txt")"
+settled_shot opened
+stop_editor
+quiet_log
+echo "structures in, end to end: passed"

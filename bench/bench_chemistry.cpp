@@ -2,7 +2,9 @@
 // SMILES, at 1 000, 10 000 and 100 000 atoms of benzene rings with a labelled substituent
 // each; one ring system (a ladder) of 10 000 and 100 000 atoms written as MOL, the worst case
 // of the cheminformatics library; and the status bar's formula and mass of 1 000 selected
-// atoms. Each reports its atoms, so the growth of the cost shows.
+// atoms. Structures coming in: an SDF of 100 and 1 000 molecules (with their coordinates)
+// read and drawn, and one SMILES of 250 and 1 000 atoms laid out and drawn. Each reports its
+// atoms, so the growth of the cost shows.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +13,8 @@
 
 #include "RingDrawing.h"
 #include "chemistry/CMoleculeSet.h"
+#include "chemistry/StructureDrawing.h"
+#include "chemistry/StructureImport.h"
 #include "chemistry/StructureOutput.h"
 #include "chemistry/StructureReader.h"
 #include "chemistry/StructureSelection.h"
@@ -113,6 +117,47 @@ void BM_StatusField(benchmark::State& state) {
   state.SetLabel(text);
 }
 BENCHMARK(BM_StatusField)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// An SDF of nMolecules records (a benzene ring with a labelled substituent each, coordinates
+// included) opened: read, and drawn as our objects.
+void BM_OpenSdf(benchmark::State& state) {
+  CKvillDoc doc;
+  BuildRings(doc, static_cast<int>(state.range(0)));
+  const CDrawingStructure structure = ReadDrawingStructure(doc.m_listObjects);
+  CMoleculeSet set(structure);
+  const std::string sdf = WriteStructureText(CStructureFormat::Sdf, set, "bench").strText;
+  std::size_t nAtoms = 0;
+  for (auto _ : state) {
+    const CImportedStructure s = ImportStructure(sdf, CStructureSource::Sdf);
+    const CObList objects = DrawImportedStructure(s, CPoint{0, 0});
+    nAtoms = 0;
+    for (const CLaidOutMolecule& m : s.molecules) nAtoms += m.atoms.size();
+    benchmark::DoNotOptimize(objects.size());
+  }
+  Report(state, nAtoms);
+  state.counters["molecules"] = static_cast<double>(state.range(0));
+  state.counters["bytes"] = static_cast<double>(sdf.size());
+}
+BENCHMARK(BM_OpenSdf)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// One molecule of about nAtoms atoms given as SMILES, without coordinates: a peptide of
+// phenylalanine and alanine, a ring every 14 atoms, laid out and drawn.
+void BM_LayOutSmiles(benchmark::State& state) {
+  std::string smiles = "N";
+  while (static_cast<long>(smiles.size()) < state.range(0) * 2)
+    smiles += "C(C)C(=O)NC(Cc1ccccc1)C(=O)N";
+  smiles += "C";
+  std::size_t nAtoms = 0;
+  for (auto _ : state) {
+    const CImportedStructure s = ImportStructure(smiles, CStructureSource::Smiles);
+    const CObList objects = DrawImportedStructure(s, CPoint{0, 0});
+    nAtoms = s.molecules.empty() ? 0 : s.molecules[0].atoms.size();
+    if (!s.strError.empty()) state.SkipWithError(s.strError.c_str());
+    benchmark::DoNotOptimize(objects.size());
+  }
+  Report(state, nAtoms);
+}
+BENCHMARK(BM_LayOutSmiles)->Arg(250)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "chemistry/StructureImport.h"
+#include "objects/CKVObject.h"
 #include "objects/CObList.h"
 #include "objects/Geometry.h"
 

@@ -537,13 +537,72 @@ void ReadReaction(const RDKit::ChemicalReaction& rxn, CImportedStructure& out) {
   side(rxn.getProducts(), out.products);
 }
 
+// An MDL RXN file (V2000), taken apart here and each of its MOL records read as a MOL file
+// is: RDKit's own RXN reader keeps what it read when a later record throws.
 void ReadRxn(std::string_view text, CImportedStructure& out) {
-  std::unique_ptr<RDKit::ChemicalReaction> p(RDKit::RxnBlockToChemicalReaction(std::string(text)));
-  if (!p) {
-    out.strError = "RDKit read no reaction";
+  const std::vector<std::string_view> lines = Lines(text);
+  if (lines.empty() || lines[0].substr(0, 4) != "$RXN") {
+    out.strError = "an RXN file begins with $RXN";
     return;
   }
-  ReadReaction(*p, out);
+  if (lines[0].find("V3000") != std::string_view::npos) {
+    out.strError = "V3000 reaction files are not read";
+    return;
+  }
+  if (lines.size() < 5) {
+    out.strError = "the RXN file has no counts line";
+    return;
+  }
+  const auto count = [&](std::size_t nAt) -> int {
+    const std::string_view line = lines[4];
+    if (line.size() < nAt + 3) return 0;
+    const std::string field(Trimmed(line.substr(nAt, 3)));
+    if (field.empty() || field.size() > 3 ||
+        !std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      return -1;
+    return std::stoi(field);
+  };
+  const int nReactants = count(0);
+  const int nProducts = count(3);
+  const int nAgents = count(6);
+  if (nReactants < 0 || nProducts < 0 || nAgents < 0) {
+    out.strError = "the RXN file's counts line cannot be read";
+    return;
+  }
+  // The MOL records, each after a "$MOL" line.
+  std::vector<std::string> blocks;
+  for (std::size_t n = 5; n < lines.size(); ++n) {
+    if (lines[n].substr(0, 4) == "$MOL") {
+      blocks.emplace_back();
+      continue;
+    }
+    if (blocks.empty()) continue;
+    blocks.back().append(lines[n]).push_back('\n');
+  }
+  if (static_cast<int>(blocks.size()) != nReactants + nProducts + nAgents) {
+    out.strError = "the RXN file announces " + std::to_string(nReactants + nProducts + nAgents) +
+                   " molecules and holds " + std::to_string(blocks.size());
+    return;
+  }
+  RDKit::ChemicalReaction rxn;
+  for (std::size_t k = 0; k < blocks.size(); ++k) {
+    std::string strProblem;
+    std::unique_ptr<RWMol> p = ParseMolBlock(blocks[k], &strProblem);
+    if (!p) {
+      out.strError = "molecule " + std::to_string(k + 1) + ": " + strProblem;
+      return;
+    }
+    const RDKit::ROMOL_SPTR mol(p.release());
+    const int n = static_cast<int>(k);
+    if (n < nReactants) {
+      rxn.addReactantTemplate(mol);
+    } else if (n < nReactants + nProducts) {
+      rxn.addProductTemplate(mol);
+    } else {
+      rxn.addAgentTemplate(mol);
+    }
+  }
+  ReadReaction(rxn, out);
 }
 
 void ReadSmilesLines(std::string_view text, CImportedStructure& out, const WorkProgress& progress) {

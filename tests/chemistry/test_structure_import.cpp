@@ -267,6 +267,12 @@ TEST(StructureImport, SeveralMoleculesAndReactionsAreArrangedToReadBack) {
     EXPECT_EQ(step.products.size(), 2u);
     ASSERT_EQ(r.reactionSmiles.size(), 1u);
     EXPECT_EQ(r.reactionSmiles[0], Canon("CC(=O)O.CCO") + ">[H+]>" + Canon("CCOC(C)=O.O"));
+    // The same step as an RXN file comes back as the same reaction.
+    ChemDrawing e;
+    const DrawnReading fromRxn =
+        DrawAndRead(ImportStructure(d.Set().RxnBlock(step), CStructureSource::Rxn), e);
+    ASSERT_EQ(fromRxn.reactionSmiles.size(), 1u);
+    EXPECT_EQ(fromRxn.reactionSmiles[0], r.reactionSmiles[0]);
   }
 }
 
@@ -289,7 +295,8 @@ TEST(StructureImport, BadTextIsRefusedWithAReasonAndNothingElse) {
       {strLongChain, CStructureSource::Smiles, "100000 atoms"},
       {"<?xml version=\"1.0\"?><CDXML><page></page></CDXML>", CStructureSource::Cdxml, ""},
       {"$$$$\nnonsense\n$$$$\n", CStructureSource::Sdf, "record 1"},
-      {"not a reaction", CStructureSource::Rxn, ""},
+      {"not a reaction", CStructureSource::Rxn, "$RXN"},
+      {"$RXN\n\n  x\n\n  2  2  1\n$MOL\n", CStructureSource::Rxn, "announces 5"},
   };
   for (const auto& c : cases) {
     const CImportedStructure s = ImportStructure(c.text, c.source);

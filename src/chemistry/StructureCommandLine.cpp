@@ -61,6 +61,8 @@ int RunStructureConvert(const std::string& strIn, const std::string& strOut,
 int RunStructureInfo(const std::string& strIn, std::ostream& out, std::ostream& err) {
   CKvillDoc doc;
   if (!OpenDrawingOrStructure(doc, strIn, err)) return 1;
+  if (const char* pszKind = StructureSourceName(StructureFileSource(strIn)))
+    out << "structure file: " << pszKind << "\n";
   PrintDrawingSummary(doc, out);
   const CDrawingStructure structure = ReadDrawingStructure(doc.m_listObjects);
   CMoleculeSet set(structure);

@@ -701,6 +701,24 @@ CStructureSource StructureSourceOfPath(const std::string& strPath) {
   return CStructureSource::None;
 }
 
+const char* StructureSourceName(CStructureSource source) {
+  switch (source) {
+    case CStructureSource::Mol:
+      return "MOL";
+    case CStructureSource::Sdf:
+      return "SDF";
+    case CStructureSource::Smiles:
+      return "SMILES";
+    case CStructureSource::Rxn:
+      return "RXN";
+    case CStructureSource::Cdxml:
+      return "CDXML";
+    case CStructureSource::None:
+      break;
+  }
+  return nullptr;
+}
+
 CStructureSource StructureSourceOfContent(std::string_view text) {
   const std::string_view head = text.substr(0, 4096);
   const std::string_view trimmed = Trimmed(head);

@@ -17,6 +17,8 @@ enum class CStructureSource { None, Mol, Sdf, Smiles, Rxn, Cdxml };
 // The kind a path's extension names (".mol", ".sdf", ".smi", ".smiles", ".rxn", ".cdxml",
 // in any case), or None.
 CStructureSource StructureSourceOfPath(const std::string& strPath);
+// The kind's name ("MOL", "SDF", "SMILES", "RXN", "CDXML"), or null for None.
+const char* StructureSourceName(CStructureSource source);
 // The kind the text itself shows, for files whose extension says nothing: a MOL record (a
 // counts line on its fourth line, or a V3000 block) or CDXML (an XML document with a
 // CDXML root); None otherwise.

@@ -117,9 +117,13 @@ void PrintDrawingSummary(const CKvillDoc& doc, std::ostream& out) {
     }
   }
 
-  out << "magic: " << doc.m_strLoadedMagic << " ("
-      << (doc.m_nLoadedFamily == StreamFamily::KvillDoc ? "KvillDoc" : "Valendra") << " family)\n";
-  out << "selection count: " << doc.GetSelCount() << "\n";
+  // A drawing made of something else (a structure file) has no stream to describe.
+  if (!doc.m_strLoadedMagic.empty()) {
+    out << "magic: " << doc.m_strLoadedMagic << " ("
+        << (doc.m_nLoadedFamily == StreamFamily::KvillDoc ? "KvillDoc" : "Valendra")
+        << " family)\n";
+    out << "selection count: " << doc.GetSelCount() << "\n";
+  }
   out << "objects by kind: top level, in groups\n";
   for (std::size_t i = 0; i <= kKinds.size(); ++i) {
     if (i == kKinds.size() && counts[i].first == 0 && counts[i].second == 0) break;

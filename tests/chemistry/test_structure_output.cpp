@@ -295,6 +295,10 @@ TEST_F(StructureCommandLine, StructureFilesAreReadAsDrawingsOfTheirMolecules) {
   EXPECT_NE(m_out.str().find("molecule 1: " + Canon("CC(=O)Oc1ccccc1C(=O)O") + "\n"),
             std::string::npos)
       << m_out.str();
+  // What it was read as, and nothing about a drawing stream it never had.
+  EXPECT_EQ(m_out.str().rfind("structure file: MOL\nobjects by kind:", 0), 0u) << m_out.str();
+  EXPECT_EQ(m_out.str().find("magic"), std::string::npos) << m_out.str();
+  EXPECT_EQ(m_out.str().find("selection count"), std::string::npos) << m_out.str();
   // Broken files: refused with the reader's reason, nothing written.
   for (const auto& [name, text] : {std::pair<const char*, const char*>{"bad.mol", "x\ny\n"},
                                    {"bad.smi", "CC\nC1CC(\n"},

@@ -14,43 +14,15 @@ PROBE=$(readlink -f "$2")
 CORPUS=$(readlink -f "$3")
 OUT=$(mkdir -p "$4" && readlink -f "$4")
 HERE=$(dirname "$(readlink -f "$0")")
-for tool in Xvfb xdotool xclip import python3 gdbus dbus-run-session; do
-  command -v $tool >/dev/null || { echo "missing $tool"; exit 2; }
-done
-# A session bus of the test's own, which starts the accessibility bus when the editor asks.
-if [ -z "${STRUCTURE_ON_BUS:-}" ]; then
-  STRUCTURE_ON_BUS=1 exec dbus-run-session -- "$0" "$@"
-fi
-
-rm -rf "$OUT"/*
-export XDG_RUNTIME_DIR=$OUT/runtime HOME=$OUT/home
-mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
-export VALENDRA_SETTINGS=$OUT/settings.ini QT_QPA_PLATFORM=xcb
-EDITOR_ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=0
-# The window speaks to the accessibility bus though no screen reader asked it to.
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+. "$HERE/structure_session.sh"
 cp "$CORPUS/aspirin.vld" "$OUT/aspirin.vld"
-
-. "$HERE/xserver.sh"
-. "$HERE/screen.sh"
-start_x_server "$OUT"
-settings 1033
-
-fail() {
-  echo "FAILED: $*"
-  import -window root "$OUT/failure.png" 2>/dev/null
-  cat "$OUT/editor-aspirin.log"
-  exit 1
-}
-alive() { kill -0 "$APP" 2>/dev/null || fail "the editor stopped"; }
-names() { python3 "$HERE/accessible_names.py" >"$OUT/names.txt" 2>/dev/null; }
-field_says() { alive; names && grep -qx "$1" "$OUT/names.txt"; }
 targets() { alive; xclip -selection clipboard -t TARGETS -o 2>/dev/null >"$OUT/targets.txt"; }
 offers_chemistry() {
   targets && grep -qx 'chemical/x-mdl-molfile' "$OUT/targets.txt" &&
     grep -qx 'chemical/x-daylight-smiles' "$OUT/targets.txt"
 }
 
+LOG=aspirin
 start_editor aspirin "$OUT/aspirin.vld"
 [ "$(xdotool getwindowname "$MAIN")" = "aspirin.vld - Valendra" ] || fail "no window shows aspirin.vld"
 
@@ -75,8 +47,5 @@ got=$("$PROBE" mol <"$OUT/copied.mol") || fail "the MOL record does not parse"
 
 alive
 stop_editor
-# Nothing on stderr but Qt's note on the runtime folder.
-if grep -v '^QStandardPaths' "$OUT/editor-aspirin.log" | grep -q .; then
-  fail "the editor wrote to stderr: $(grep -v -m3 '^QStandardPaths' "$OUT/editor-aspirin.log")"
-fi
+quiet_log
 echo "structure end to end: passed"

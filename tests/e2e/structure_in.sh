@@ -13,44 +13,9 @@ BIN=$(readlink -f "$1")
 PROBE=$(readlink -f "$2")
 OUT=$(mkdir -p "$3" && readlink -f "$3")
 HERE=$(dirname "$(readlink -f "$0")")
-for tool in Xvfb xdotool xclip import python3 gdbus dbus-run-session; do
-  command -v $tool >/dev/null || { echo "missing $tool"; exit 2; }
-done
-# A session bus of the test's own, which starts the accessibility bus when the editor asks.
-if [ -z "${STRUCTURE_ON_BUS:-}" ]; then
-  STRUCTURE_ON_BUS=1 exec dbus-run-session -- "$0" "$@"
-fi
-
-rm -rf "$OUT"/*
-export XDG_RUNTIME_DIR=$OUT/runtime HOME=$OUT/home
-mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
-export VALENDRA_SETTINGS=$OUT/settings.ini QT_QPA_PLATFORM=xcb
-EDITOR_ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=0
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-
-. "$HERE/xserver.sh"
-. "$HERE/screen.sh"
-start_x_server "$OUT"
-settings 1033
-
-LOG=none
-fail() {
-  echo "FAILED: $*"
-  import -window root "$OUT/failure.png" 2>/dev/null
-  [ -f "$OUT/editor-$LOG.log" ] && cat "$OUT/editor-$LOG.log"
-  exit 1
-}
-alive() { kill -0 "$APP" 2>/dev/null || fail "the editor stopped"; }
-names() { python3 "$HERE/accessible_names.py" >"$OUT/names.txt" 2>/dev/null; }
-field_says() { alive; names && grep -qx "$1" "$OUT/names.txt"; }
+. "$HERE/structure_session.sh"
 titled() { alive; [ "$(xdotool getwindowname "$MAIN" 2>/dev/null)" = "$1" ]; }
 has_focus() { alive; [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
-key() { alive; xdotool key --clearmodifiers "$@"; }
-quiet_log() {
-  if grep -v '^QStandardPaths' "$OUT/editor-$LOG.log" | grep -q .; then
-    fail "the editor wrote to stderr: $(grep -v -m3 '^QStandardPaths' "$OUT/editor-$LOG.log")"
-  fi
-}
 
 # Paste: aspirin as plain text, the way a browser or a notebook puts it there.
 LOG=paste

@@ -65,6 +65,13 @@ struct CAromaticCircle {
   double dHalfY = 0.0;
   int nMolecule = -1;
   int nNearAtom = -1;
+  const CKVObject* pSource = nullptr;  // the ellipse
+};
+
+// A plus or minus charge object and the atom whose charge it changed.
+struct CChargeMark {
+  int nAtom = -1;
+  const CKVObject* pSource = nullptr;
 };
 
 // One step of a reaction: indices into the molecules, and the texts written along the
@@ -90,6 +97,7 @@ struct CDrawingStructure {
   std::vector<CChemBond> bonds;
   std::vector<CChemMolecule> molecules;  // in the order of their first atom in the drawing
   std::vector<CAromaticCircle> circles;
+  std::vector<CChargeMark> charges;
   std::vector<CReactionStep> steps;  // in drawing order of their arrows
   std::vector<CChemWarning> warnings;
 

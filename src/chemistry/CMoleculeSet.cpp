@@ -27,6 +27,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "chemistry/MoleculeLayout.h"
 #include "objects/CKVObject.h"
 
 namespace {
@@ -289,6 +290,9 @@ struct CMoleculeSet::CImpl {
     std::vector<const CKVObject*> sources;
     std::vector<std::string> names;  // how messages name each atom
     std::vector<CChemWarning> problems;
+    // For each atom of the structure, in the order of its molecule's atoms: the RDKit atom
+    // that stands in its place (a label's attachment atom for a group it stands for).
+    std::vector<std::pair<int, int>> mainAtoms;
     // Beyond kMaxFullAtoms or kMaxFullRings in one molecule: the light treatment.
     bool bLarge = false;
     std::string strLargeNote;
@@ -416,7 +420,10 @@ struct CMoleculeSet::CImpl {
         a->setNoImplicit(true);
       }
     }
-    for (int n : touched) atomOfChem[n] = -1;
+    for (int n : touched) {
+      out.mainAtoms.emplace_back(n, atomOfChem[n]);
+      atomOfChem[n] = -1;
+    }
     return out;
   }
 
@@ -749,6 +756,57 @@ std::string CMoleculeSet::Smiles(int nMolecule) {
   const CImpl::Built& b = m_pImpl->Get(nMolecule);
   if (b.bLarge) return {};
   return m_pImpl->SmilesOf(*b.pMol);
+}
+
+bool CMoleculeSet::FreshLayout(int nMolecule, CLaidOutMolecule* pOut, std::string* pReason) {
+  if (m_pImpl->IsFormulaOnly(nMolecule)) {
+    *pReason = "a formula alone has no structure to lay out";
+    return false;
+  }
+  try {
+    const CImpl::Built& b = m_pImpl->Get(nMolecule);
+    if (b.bLarge) {
+      *pReason = b.strLargeNote;
+      return false;
+    }
+    // A molecule the library finds fault with would come out as something else.
+    if (!b.problems.empty()) {
+      *pReason = b.problems.front().strText;
+      return false;
+    }
+    RWMol mol(*b.pMol);
+    CLaidOutMolecule all;
+    if (std::string s = LayOutMolecule(mol, true, all); !s.empty()) {
+      *pReason = s;
+      return false;
+    }
+    // The drawing's atoms in their own order; the atoms a label stands for stay in it.
+    std::vector<int> outOf(all.atoms.size(), -1);
+    CLaidOutMolecule out;
+    for (const auto& [nChem, nAtom] : b.mainAtoms) {
+      if (nAtom < 0 || static_cast<std::size_t>(nAtom) >= all.atoms.size()) {
+        *pReason = "an atom of the drawing has no place in the molecule";
+        return false;
+      }
+      outOf[static_cast<std::size_t>(nAtom)] = static_cast<int>(out.atoms.size());
+      out.atoms.push_back(all.atoms[static_cast<std::size_t>(nAtom)]);
+    }
+    for (CLaidOutBond x : all.bonds) {
+      const int a = outOf[static_cast<std::size_t>(x.nA)];
+      const int c = outOf[static_cast<std::size_t>(x.nB)];
+      if (a < 0 || c < 0) continue;
+      x.nA = a;
+      x.nB = c;
+      out.bonds.push_back(x);
+    }
+    *pOut = std::move(out);
+    return true;
+  } catch (const std::exception& e) {
+    *pReason = e.what();
+  } catch (...) {
+    *pReason = "RDKit could not lay it out";
+  }
+  return false;
 }
 
 CMoleculeFacts CMoleculeSet::Facts(const std::vector<int>& molecules) {

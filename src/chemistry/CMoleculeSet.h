@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chemistry/CDrawingStructure.h"
+#include "chemistry/StructureImport.h"
 
 // The formula and masses of one or more molecules together.
 struct CMoleculeFacts {
@@ -32,6 +33,12 @@ class CMoleculeSet {
 
   // The canonical isomeric SMILES of a molecule; empty for a formula alone.
   std::string Smiles(int nMolecule);
+  // The molecule with fresh 2D coordinates, as a molecule that comes in is laid out: one
+  // laid-out atom for each of its atoms in the order of CChemMolecule::atoms (a label that
+  // stands for a group where its attachment atom was laid out), its bonds between them.
+  // False, with the reason, for a formula alone, a molecule too large to lay out, or one
+  // the library finds fault with.
+  bool FreshLayout(int nMolecule, CLaidOutMolecule* pOut, std::string* pReason);
   // The formula and masses of the molecules together, formulas alone included.
   CMoleculeFacts Facts(const std::vector<int>& molecules);
   // One MOL record of the molecules that have a structure: V2000, or V3000 when it has more

@@ -85,7 +85,10 @@ struct Placement {
   double dy;
 };
 
-std::unique_ptr<CGroup> DrawMolecule(const CLaidOutMolecule& m, double dx, double dy) {
+}  // namespace
+
+std::unique_ptr<CGroup> DrawLaidOutMolecule(const CLaidOutMolecule& m, double dx, double dy,
+                                            std::vector<CKVObject*>* pAtomObjects) {
   auto pGroup = std::make_unique<CGroup>();
   const std::size_t n = m.atoms.size();
   std::vector<int> degree(n, 0);
@@ -106,7 +109,7 @@ std::unique_ptr<CGroup> DrawMolecule(const CLaidOutMolecule& m, double dx, doubl
     const CLaidOutAtom& a = m.atoms[i];
     const double x = a.x + dx;
     const double y = a.y + dy;
-    if (IsJunction(a, degree[i])) {
+    if (!a.bLabel && a.strLabel.empty() && IsJunction(a, degree[i])) {
       auto pDot = std::make_unique<CDot>();
       pDot->MoveTo(At(x, y));
       objects[i] = pDot.get();
@@ -114,7 +117,9 @@ std::unique_ptr<CGroup> DrawMolecule(const CLaidOutMolecule& m, double dx, doubl
       continue;
     }
     auto pFormula = std::make_unique<CFormula>();
-    pFormula->m_strText = AtomLabelMarkup(a, degree[i] > 0 ? allRight[i] : HydridesFirst(a));
+    pFormula->m_strText = !a.strLabel.empty()
+                              ? a.strLabel
+                              : AtomLabelMarkup(a, degree[i] > 0 ? allRight[i] : HydridesFirst(a));
     // The label stands where reading it looks for its atom.
     const CLabelReading r =
         degree[i] > 0 ? ReadBondedLabel(pFormula->m_strText) : ReadFreeFormula(pFormula->m_strText);
@@ -169,8 +174,11 @@ std::unique_ptr<CGroup> DrawMolecule(const CLaidOutMolecule& m, double dx, doubl
   }
   pGroup->RecalcBounds();
   pGroup->ResetDone();
+  if (pAtomObjects != nullptr) *pAtomObjects = std::move(objects);
   return pGroup;
 }
+
+namespace {
 
 std::unique_ptr<CFormula> PlusSign(double x, double y) {
   auto p = std::make_unique<CFormula>();
@@ -290,7 +298,7 @@ CObList DrawImportedStructure(const CImportedStructure& s, CPoint pt, CArrangeAt
   const double sx = pt.x - (at == CArrangeAt::Centre ? (all.l + all.r) / 2.0 : all.l);
   const double sy = pt.y - (at == CArrangeAt::Centre ? (all.b + all.t) / 2.0 : all.t);
   for (const Placement& p : placements)
-    out.push_back(DrawMolecule(s.molecules[p.nMolecule], p.dx + sx, p.dy + sy));
+    out.push_back(DrawLaidOutMolecule(s.molecules[p.nMolecule], p.dx + sx, p.dy + sy));
   for (double x : plusses) out.push_back(PlusSign(x + sx, sy));
   if (bArrow) {
     auto pTail = std::make_unique<CDot>();

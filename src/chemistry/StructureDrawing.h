@@ -1,8 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "chemistry/StructureImport.h"
+#include "objects/CGroup.h"
 #include "objects/CKVObject.h"
 #include "objects/CObList.h"
 #include "objects/Geometry.h"
@@ -24,6 +27,11 @@
 enum class CArrangeAt { Centre, TopLeft };
 CObList DrawImportedStructure(const CImportedStructure& s, CPoint pt,
                               CArrangeAt at = CArrangeAt::Centre);
+
+// One molecule as one group, its own coordinates shifted by (dx, dy); the object drawn for
+// each atom, in the molecule's order, when pAtomObjects asks.
+std::unique_ptr<CGroup> DrawLaidOutMolecule(const CLaidOutMolecule& m, double dx, double dy,
+                                            std::vector<CKVObject*>* pAtomObjects = nullptr);
 
 // The formula text of an atom's label, hydrogens written after the element or before it.
 std::string AtomLabelMarkup(const CLaidOutAtom& a, bool bHydrogensFirst);

@@ -23,6 +23,8 @@
 #include <sstream>
 #include <unordered_set>
 
+#include "chemistry/MoleculeLayout.h"
+
 namespace {
 
 using RDKit::Atom;
@@ -264,11 +266,11 @@ void MarkOpenDoubleBonds(RWMol& mol, std::unordered_set<unsigned>& wavy) {
   }
 }
 
-// Lays out (unless the molecule brings usable coordinates), wedges and kekulizes one
-// sanitized molecule without explicit hydrogens, and copies it out.
-std::string LayOut(RWMol& mol, CLaidOutMolecule& out) {
+}  // namespace
+
+std::string LayOutMolecule(RWMol& mol, bool bFresh, CLaidOutMolecule& out) {
   if (std::string s = SizeProblem(mol); !s.empty()) return s;
-  bool bFresh = !HasUsable2D(mol);
+  bFresh = bFresh || !HasUsable2D(mol);
   if (!bFresh) {
     const double d = MedianBond(mol, mol.getConformer());
     bFresh =
@@ -366,6 +368,8 @@ std::string LayOut(RWMol& mol, CLaidOutMolecule& out) {
   return {};
 }
 
+namespace {
+
 // Adds each connected part of a read molecule as a molecule of its own.
 std::string AddMolecule(std::unique_ptr<RWMol> pMol, CImportedStructure& out) {
   if (!pMol) return "RDKit read no molecule";
@@ -385,7 +389,7 @@ std::string AddMolecule(std::unique_ptr<RWMol> pMol, CImportedStructure& out) {
       return {};
     }
     CLaidOutMolecule m;
-    if (std::string s = LayOut(*p, m); !s.empty()) return s;
+    if (std::string s = LayOutMolecule(*p, false, m); !s.empty()) return s;
     out.molecules.push_back(std::move(m));
   }
   return {};

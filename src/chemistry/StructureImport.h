@@ -35,6 +35,10 @@ struct CLaidOutAtom {
   int nIsotope = 0;
   double x = 0.0;
   double y = 0.0;
+  // A label drawn again as it was (an abbreviation, a label nobody understood): its text,
+  // written as it stands. bLabel keeps any atom a label, never a junction.
+  std::string strLabel;
+  bool bLabel = false;
 };
 
 // One bond, with alternating single and double bonds for aromatic rings. A wedge or hash

@@ -492,7 +492,9 @@ class CReader {
           nBest = n;
         }
       });
-      if (nBest >= 0) m_out.atoms[nBest].nCharge += p->m_nKind == KIND_PLUS ? 1 : -1;
+      if (nBest < 0) continue;
+      m_out.atoms[nBest].nCharge += p->m_nKind == KIND_PLUS ? 1 : -1;
+      m_out.charges.push_back({nBest, p});
     }
   }
 
@@ -551,6 +553,7 @@ class CReader {
     for (CKVObject* p : ellipses) {
       const CRect& r = p->m_rcBounds;
       CAromaticCircle c;
+      c.pSource = p;
       c.cx = (static_cast<double>(r.left) + r.right) / 2.0;
       c.cy = (static_cast<double>(r.top) + r.bottom) / 2.0;
       c.dHalfX = std::fabs(static_cast<double>(r.right) - r.left) / 2.0;

@@ -67,6 +67,7 @@ inline constexpr int kFileExportStructure = 32895;
 inline constexpr int kEditCopyAsSmiles = 32896;
 inline constexpr int kEditCopyAsInchi = 32897;
 inline constexpr int kEditCheckStructure = 32898;
+inline constexpr int kEditCleanStructure = 32899;
 inline constexpr int kEscapeShadowed = 1078;  // a second Esc entry that never takes effect
 // The context menus' Cut, Copy (of the selection) and Paste.
 inline constexpr int kCutContext = 32782;

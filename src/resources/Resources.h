@@ -107,6 +107,7 @@ struct MessageTexts {
   const char* notStructure;       // "%1" the reader's reason: a structure file or text refused
   const char* pasteNothing;       // "%1" the reader's reason: clipboard text that is no structure
   const char* pasteTooLarge;      // clipboard text beyond what a paste reads
+  const char* notCleaned;         // "%1" the reason: Clean Structure left a molecule as it was
 };
 const MessageTexts& Messages(Language lang);
 

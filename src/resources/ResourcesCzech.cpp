@@ -62,6 +62,7 @@ constexpr MenuItem kEdit[] = {
     Cmd("V&odorovné zrcadlení", cmd::kMirrorHorizontal),
     Sep(),
     Cmd("Zkontrolovat str&ukturu", cmd::kEditCheckStructure),
+    Cmd("V&yčistit strukturu", cmd::kEditCleanStructure),
 };
 
 constexpr MenuItem kView[] = {
@@ -119,6 +120,8 @@ constexpr NumberedString kPrompts[] = {
      "Kopírovat vybrané molekuly, nebo všechny, jako text InChI\nKopírovat jako InChI"},
     {cmd::kEditCheckStructure,
      "Označit atomy s chybnou vazností nebo nesrozumitelným popisem\nZkontrolovat strukturu"},
+    {cmd::kEditCleanStructure,
+     "Nakreslit vybrané molekuly znovu s novými souřadnicemi\nVyčistit strukturu"},
     {cmd::kFileMru1, "Otevřít dokument"},
     {cmd::kFileMru1 + 1, "Otevřít dokument"},
     {cmd::kFileMru1 + 2, "Otevřít dokument"},
@@ -195,6 +198,7 @@ constexpr MessageTexts kMessages = {
     "Chyba: Nejde o soubor chemické struktury.\n%1",
     "Není co vložit: %1",
     "Nic nevloženo: schránka obsahuje více než 10 MB textu.",
+    "Nevyčištěno: %1",
 };
 
 constexpr const char* kAbout[] = {

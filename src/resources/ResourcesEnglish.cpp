@@ -62,6 +62,7 @@ constexpr MenuItem kEdit[] = {
     Cmd("&Horizontal Mirror", cmd::kMirrorHorizontal),
     Sep(),
     Cmd("Chec&k Structure", cmd::kEditCheckStructure),
+    Cmd("C&lean Structure", cmd::kEditCleanStructure),
 };
 
 constexpr MenuItem kView[] = {
@@ -118,6 +119,8 @@ constexpr NumberedString kPrompts[] = {
      "Copy the selected molecules, or all of them, as InChI text\nCopy As InChI"},
     {cmd::kEditCheckStructure,
      "Mark every atom with a wrong valence or a label not understood\nCheck Structure"},
+    {cmd::kEditCleanStructure,
+     "Draw the selected molecules again with fresh coordinates\nClean Structure"},
     {cmd::kFileMru1, "Open this document"},
     {cmd::kFileMru1 + 1, "Open this document"},
     {cmd::kFileMru1 + 2, "Open this document"},
@@ -194,6 +197,7 @@ constexpr MessageTexts kMessages = {
     "Error: Not a chemical structure file.\n%1",
     "Nothing to paste: %1",
     "Nothing pasted: the clipboard holds more than 10 MB of text.",
+    "Not cleaned: %1",
 };
 
 constexpr const char* kAbout[] = {

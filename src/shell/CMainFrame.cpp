@@ -76,6 +76,7 @@ const std::set<int> kFrameCommands = {
     cmd::kEditCopyAsSmiles,
     cmd::kEditCopyAsInchi,
     cmd::kEditCheckStructure,
+    cmd::kEditCleanStructure,
 };
 
 QString Utf8(const char* psz) { return QString::fromUtf8(psz); }
@@ -229,6 +230,7 @@ void CMainFrame::RebuildRecentFiles() {
 bool CMainFrame::IsCommandEnabled(int nId) const {
   if (nId == cmd::kFileMru1) return m_pApp != nullptr && !m_pApp->RecentFiles().isEmpty();
   if (nId == cmd::kFileUpdate) return m_nSet == res::kSetEmbedded;
+  if (nId == cmd::kEditCleanStructure) return m_pStructure != nullptr && m_pStructure->CanClean();
   return kFrameCommands.count(nId) > 0 || m_pView->IsCommandEnabled(nId);
 }
 

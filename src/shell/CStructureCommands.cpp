@@ -15,6 +15,7 @@
 
 #include "chemistry/CMoleculeSet.h"
 #include "chemistry/StreamStructure.h"
+#include "chemistry/StructureClean.h"
 #include "chemistry/StructureDrawing.h"
 #include "chemistry/StructureFile.h"
 #include "chemistry/StructureOutput.h"
@@ -54,7 +55,8 @@ CStructureCommands::CStructureCommands(CMainFrame* pFrame, QLabel* pField)
 
 bool CStructureCommands::IsStructureCommand(int nId) {
   return nId == cmd::kFileExportStructure || nId == cmd::kEditCopyAsSmiles ||
-         nId == cmd::kEditCopyAsInchi || nId == cmd::kEditCheckStructure;
+         nId == cmd::kEditCopyAsInchi || nId == cmd::kEditCheckStructure ||
+         nId == cmd::kEditCleanStructure;
 }
 
 bool CStructureCommands::OnCommand(int nId) {
@@ -70,6 +72,9 @@ bool CStructureCommands::OnCommand(int nId) {
       return true;
     case cmd::kEditCheckStructure:
       CheckStructure();
+      return true;
+    case cmd::kEditCleanStructure:
+      CleanStructure();
       return true;
     default:
       return false;
@@ -281,6 +286,34 @@ void CStructureCommands::PaintMarks(QPainter& painter) {
     painter.drawRect(QRect(QPoint(a.x, a.y), QPoint(b.x, b.y)).normalized().adjusted(-2, -2, 2, 2));
   }
   painter.restore();
+}
+
+// ---------------------------------------------------------------------------------------
+// Clean Structure
+
+bool CStructureCommands::CanClean() {
+  // Asked after every command: the drawing is read again only once it has changed.
+  const CFieldKey key = FieldKey();
+  if (!m_cleanKey || !(*m_cleanKey == key)) {
+    m_cleanKey = key;
+    m_bCanClean = key.nSelected > 0 && HasMoleculeToClean(m_pFrame->Document()->m_listObjects);
+  }
+  return m_bCanClean;
+}
+
+void CStructureCommands::CleanStructure() {
+  CCleanStructure clean = ::CleanStructure(m_pFrame->Document()->m_listObjects);
+  if (clean.added.empty()) {
+    ShowMessage(Utf8(m_pFrame->Messages().notCleaned)
+                    .arg(QString::fromStdString(clean.strProblem.empty() ? std::string("-")
+                                                                         : clean.strProblem)));
+    return;
+  }
+  m_pFrame->View()->ReplaceObjects(clean.gone, clean.ends, std::move(clean.added));
+  // A molecule left as it was says why.
+  if (!clean.strProblem.empty())
+    ShowMessage(
+        Utf8(m_pFrame->Messages().notCleaned).arg(QString::fromStdString(clean.strProblem)));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -70,6 +70,11 @@ class CStructureCommands : public QObject {
   // understood until the drawing next changes, and says how many in the status bar. The
   // drawing and its history stay as they are.
   void CheckStructure();
+  // Edit > Clean Structure: the molecules the selection touches drawn afresh, one undo
+  // step; enabled when the selection touches a molecule. A molecule that cannot be laid
+  // out is left as it is and the status bar says why.
+  bool CanClean();
+  void CleanStructure();
   // The objects framed now (none once the drawing has changed).
   const std::vector<const CKVObject*>& Marks();
   // Draws the frames on the view's window.
@@ -113,6 +118,8 @@ class CStructureCommands : public QObject {
   std::optional<CFieldKey> m_fieldKey;
   QTimer* m_pFieldTimer;
   qint64 m_nFieldCostMs = 0;
+  std::optional<CFieldKey> m_cleanKey;
+  bool m_bCanClean = false;
   std::vector<const CKVObject*> m_marks;
   CMarksKey m_marksKey;
 };

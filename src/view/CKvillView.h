@@ -9,11 +9,14 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "document/IDocClient.h"
 #include "document/WorkProgress.h"
 #include "objects/CDC.h"
+#include "objects/CObList.h"
 #include "objects/Geometry.h"
 #include "objects/IViewLink.h"
 #include "resources/WindowMessages.h"
@@ -340,6 +343,13 @@ class CKvillView : public IViewLink, public IDocClient {
   // The group Edit > Ungroup takes apart: the current object when it is a group, else the
   // one selected top-level object when it is a group; null when there is none.
   CGroup* GroupToUngroup() const;
+  // Replaces objects of the drawing by new ones as one undo step (a molecule drawn afresh):
+  // the objects in gone leave the drawing wherever they stand, groups they leave empty go
+  // too, a bond that stays and ended on an old object of ends ends on its new one, and the
+  // added objects arrive at the top level, selected. Nothing happens without added objects.
+  void ReplaceObjects(const std::unordered_set<const CKVObject*>& gone,
+                      const std::vector<std::pair<const CKVObject*, CKVObject*>>& ends,
+                      CObList added);
   void OnBringFront();
   void OnBringBack();
   // Mirror the selection about the vertical (or horizontal) centre line of its span.

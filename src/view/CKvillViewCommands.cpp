@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -391,6 +392,88 @@ void CKvillView::OnUngroup(CGroup* G) {
   m_bPendingModified = 1;
   UpdateView();
   pDoc->SetModifiedFlag();
+  PushSnapshot();
+}
+
+void CKvillView::ReplaceObjects(const std::unordered_set<const CKVObject*>& gone,
+                                const std::vector<std::pair<const CKVObject*, CKVObject*>>& ends,
+                                CObList added) {
+  CKvillDoc* pDoc = m_pDocument;
+  if (pDoc == nullptr || added.empty()) return;
+  EndFormulaEditing();
+  DeselectAll();
+  m_pCurrent = nullptr;
+  CObList& list = pDoc->m_listObjects;
+  // Bonds that stay (an arrow drawn to an atom) end on the atoms' new objects, and what is
+  // to go is found with the list that holds it (null: the top level).
+  const std::unordered_map<const CKVObject*, CKVObject*> newEnd(ends.begin(), ends.end());
+  std::vector<std::pair<CGroup*, const CKVObject*>> found;
+  const auto visit = [&](CKVObject* p, CGroup* pParent) {
+    if (gone.count(p) != 0) {
+      found.emplace_back(pParent, p);
+      return false;
+    }
+    if (CCoupling* pBond = p->AsBond(); pBond != nullptr && !newEnd.empty()) {
+      for (CKVObject** ppEnd : {&pBond->m_pEndA, &pBond->m_pEndB}) {
+        if (const auto it = newEnd.find(*ppEnd); it != newEnd.end()) {
+          *ppEnd = it->second;
+          pBond->MarkChanged();
+        }
+      }
+    }
+    return true;
+  };
+  for (auto& p : list) {
+    if (!p || !visit(p.get(), nullptr)) continue;
+    if (CGroup* pGroup = p->AsGroup()) {
+      WalkGroup(*pGroup, [&](std::unique_ptr<CKVObject>& q, CGroup& parent) {
+        return visit(q.get(), &parent) ? WalkStep::Enter : WalkStep::Next;
+      });
+    }
+  }
+  // Unlinked first and destroyed last, so that the bonds still ending on them can be found.
+  std::vector<std::unique_ptr<CKVObject>> unlinked;
+  std::unordered_set<const CKVObject*> removed;
+  const auto unlink = [&](CGroup* pParent, const CKVObject* p) {
+    CObList& from = pParent != nullptr ? pParent->m_listChildren : list;
+    for (auto it = from.begin(); it != from.end(); ++it) {
+      if (it->get() != p) continue;
+      AddTree(it->get(), removed);
+      unlinked.push_back(std::move(*it));
+      from.erase(it);
+      return;
+    }
+  };
+  for (const auto& [pParent, p] : found) unlink(pParent, p);
+  // A group that loses members is recorded anew, and one left empty goes, up the nesting.
+  for (const auto& entry : found) {
+    CGroup* pGroup = entry.first;
+    while (pGroup != nullptr && removed.count(pGroup) == 0) {
+      CGroup* pParent = pGroup->m_pParent;
+      if (pGroup->m_listChildren.empty()) {
+        unlink(pParent, pGroup);
+      } else {
+        pGroup->RecalcBounds();
+        pGroup->MarkChanged();
+      }
+      pGroup = pParent;
+    }
+  }
+  if (removed.count(m_pHover) != 0) m_pHover = nullptr;
+  if (removed.count(m_pCtrlToggle) != 0) m_pCtrlToggle = nullptr;
+  DeleteBondsEndingIn(list, removed);
+  unlinked.clear();
+  m_nSelCount = 0;
+  for (auto& p : added) {
+    p->m_pParent = nullptr;
+    p->m_bSelected = 1;
+    ++m_nSelCount;
+  }
+  list.splice(list.end(), added);
+  if (m_nSelCount == 1) m_pCurrent = list.back().get();
+  m_bPendingModified = 1;
+  pDoc->SetModifiedFlag();
+  UpdateView();
   PushSnapshot();
 }
 

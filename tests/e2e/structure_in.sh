@@ -4,8 +4,10 @@
 # bar's field then gives its formula (read through the accessibility bus, as a screen reader
 # hears the window); Ctrl+S saves it through the file dialog, and the saved drawing reads
 # back as that molecule. A MOL file handed to the editor (as a file manager does) opens as
-# an untitled drawing named after it. The editor writes nothing to stderr. Every step waits
-# for what it needs, never for a fixed time, and stops at once when the editor has died.
+# an untitled drawing named after it. A drawn molecule, selected, is drawn afresh by Edit >
+# Clean Structure and still reads as itself. The editor writes nothing to stderr. Every
+# step waits for what it needs, never for a fixed time, and stops at once when the editor
+# has died.
 #
 # usage: structure_in.sh VALENDRA_BINARY STRUCTURE_PROBE OUTPUT_FOLDER
 set -u
@@ -56,4 +58,33 @@ wait_for field_says 'C8H10N4O2  194.19' ||
 settled_shot opened
 stop_editor
 quiet_log
+
+# Clean Structure: aspirin as a user drew it (a ring template, its aromatic circle, two
+# labels) selected and drawn afresh from the Edit menu; the status bar still says aspirin,
+# the screen changed, and the saved drawing reads back as aspirin.
+cp "$HERE/../chemistry/corpus/aspirin.vld" "$OUT/drawn.vld"
+LOG=clean
+start_editor clean "$OUT/drawn.vld"
+wait_for field_says 'C9H8O4  180.16' || fail "the drawn aspirin does not say C9H8O4  180.16"
+wait_for xdotool windowfocus --sync "$MAIN" || fail "the editor did not take the keyboard"
+key ctrl+a
+settled_shot selected
+BEFORE_MENU=$(visible_windows)
+key alt+e
+MENU=$(wait_for new_window "$BEFORE_MENU") || fail "the Edit menu did not open"
+key l
+wait_for window_gone "$MENU" || fail "the Edit menu stayed open"
+settled_shot cleaned
+same_screen "$OUT/selected.png" "$OUT/cleaned.png" && fail "Clean Structure changed nothing on the screen"
+wait_for field_says 'C9H8O4  180.16' || fail "after Clean Structure the status bar does not say aspirin"
+key ctrl+s
+before=$(md5sum <"$HERE/../chemistry/corpus/aspirin.vld")
+saved() { alive; [ "$(md5sum <"$OUT/drawn.vld")" != "$before" ]; }
+wait_for saved || fail "the cleaned drawing was not saved"
+stop_editor
+quiet_log
+ASAN_OPTIONS=$EDITOR_ASAN_OPTIONS "$BIN" --convert "$OUT/drawn.vld" "$OUT/drawn.smi" \
+  2>"$OUT/convert.log" || fail "the cleaned drawing does not convert: $(cat "$OUT/convert.log")"
+got=$("$PROBE" smiles <"$OUT/drawn.smi") || fail "the cleaned drawing's SMILES does not parse"
+[ "$got" = "$aspirin" ] || fail "the cleaned drawing reads as $got, not aspirin's $aspirin"
 echo "structures in, end to end: passed"

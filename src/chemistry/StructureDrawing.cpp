@@ -15,10 +15,10 @@
 
 namespace {
 
-// Room between molecules, and how far labels reach beyond their atoms.
+// Room between molecules, and how far the lines of a bond (a double bond's second line, a
+// wedge's wide end) reach beside the boxes of the atoms they join.
 constexpr double kMoleculeGap = 500.0;
-constexpr double kLabelReachX = 250.0;
-constexpr double kLabelReachY = 200.0;
+constexpr double kBondReach = 60.0;
 // The reaction arrow: its shortest length, and the room around it and its "+" signs.
 constexpr double kArrowMinLength = 1000.0;
 constexpr double kArrowMargin = 250.0;
@@ -45,12 +45,15 @@ struct Box {
   double Height() const { return Empty() ? 0.0 : t - b; }
 };
 
+// The room a molecule takes as it is drawn: the boxes of its junctions and labels (a label
+// as wide as its text), with the bonds' reach around them.
 Box BoxOf(const CLaidOutMolecule& m) {
   Box box;
-  for (const CLaidOutAtom& a : m.atoms) {
-    box.Add(a.x - kLabelReachX, a.y - kLabelReachY);
-    box.Add(a.x + kLabelReachX, a.y + kLabelReachY);
-  }
+  if (m.atoms.empty()) return box;
+  const std::unique_ptr<CGroup> pDrawn = DrawLaidOutMolecule(m, 0.0, 0.0);
+  const CRect& rc = pDrawn->m_rcBounds;
+  box.Add(rc.left - kBondReach, rc.bottom - kBondReach);
+  box.Add(rc.right + kBondReach, rc.top + kBondReach);
   return box;
 }
 

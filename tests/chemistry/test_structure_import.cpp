@@ -276,6 +276,59 @@ TEST(StructureImport, SeveralMoleculesAndReactionsAreArrangedToReadBack) {
   }
 }
 
+// Whether the segment p-q passes through the box (y up: top above bottom), widened by d.
+bool SegmentMeetsBox(CPoint p, CPoint q, const CRect& box, double d) {
+  const double l = box.left - d;
+  const double r = box.right + d;
+  const double b = box.bottom - d;
+  const double t = box.top + d;
+  for (int k = 0; k <= 64; ++k) {
+    const double x = p.x + (q.x - p.x) * k / 64.0;
+    const double y = p.y + (q.y - p.y) * k / 64.0;
+    if (x >= l && x <= r && y >= b && y <= t) return true;
+  }
+  return false;
+}
+
+TEST(StructureImport, PlusSignsKeepClearOfWideAndLargeReactants) {
+  // Reactants whose labels reach far beyond their atoms (charges, long hydrogen counts)
+  // and a large one whose width no fixed estimate of a box would guess.
+  for (const char* smiles :
+       {"[SiH2+]CCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCC[SiH2+].[SiH3+].[NH4+]>>CC",
+        "C[N+](C)(C)CCCCCCCCCCCCCCCCCCCCCCCCCCCCC[N+](C)(C)C.[O-]S(=O)(=O)C(F)(F)F>>CC",
+        "[NH3+]CC(=O)[O-].[NH3+]CC(=O)[O-].OS(=O)(=O)O>>NCC(=O)NCC(=O)O",
+        "CC(C)(C)OC(=O)N[C@@H](Cc1ccccc1)C(=O)N[C@@H](CC(C)C)C(=O)OC.[Li+].[OH-]>>CCO"}) {
+    const CImportedStructure s = ImportStructure(smiles, CStructureSource::Smiles);
+    ASSERT_EQ(s.strError, "") << smiles;
+    CObList objects = DrawImportedStructure(s, CPoint{0, 0});
+    std::vector<CFormula*> plusses;
+    std::vector<CGroup*> groups;
+    for (const auto& p : objects) {
+      if (CGroup* g = p->AsGroup()) groups.push_back(g);
+      if (CFormula* f = p->AsFormula(); f != nullptr && f->m_strText == "+") plusses.push_back(f);
+    }
+    ASSERT_EQ(plusses.size(), s.reactants.size() + s.products.size() - 2) << smiles;
+    for (CFormula* plus : plusses) {
+      for (CGroup* g : groups) {
+        for (const auto& c : g->m_listChildren) {
+          if (CCoupling* b = c->AsBond()) {
+            EXPECT_FALSE(SegmentMeetsBox(b->m_pEndA->m_ptAnchor, b->m_pEndB->m_ptAnchor,
+                                         plus->m_rcBounds, 40))
+                << smiles << ": a bond runs through a '+'";
+          } else {
+            const CRect& a = c->m_rcBounds;
+            const CRect& q = plus->m_rcBounds;
+            EXPECT_TRUE(a.right < q.left || q.right < a.left || a.top < q.bottom ||
+                        q.top < a.bottom)
+                << smiles << ": '" << (c->AsFormula() ? c->AsFormula()->m_strText : "junction")
+                << "' overlaps a '+'";
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(StructureImport, BadTextIsRefusedWithAReasonAndNothingElse) {
   const std::string strHugeMol =
       "huge\n  made by hand\n\n  0  0  0     0  0            999 V3000\nM  V30 BEGIN CTAB\n"

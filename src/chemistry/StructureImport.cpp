@@ -175,6 +175,22 @@ bool AtomsCrowded(const RDKit::Conformer& conf, double dScale) {
   return false;
 }
 
+// CoordGen's macrocycle builder tries the ways a large ring lies on a grid, and their number
+// grows exponentially with its size: half a second at 28 atoms, seconds at 32, minutes at
+// 40 and more. A ring beyond this is laid out by RDKit's own depictor.
+constexpr std::size_t kMaxCoordGenRing = 30;
+
+// The atoms of the largest smallest ring (the molecule's rings are perceived, which is
+// bounded by kMaxLayoutAtoms and kMaxLayoutRings).
+std::size_t LargestRing(const ROMol& mol) {
+  const RDKit::RingInfo* pRings = mol.getRingInfo();
+  if (pRings == nullptr) return 0;
+  if (!pRings->isInitialized()) RDKit::MolOps::findSSSR(mol);
+  std::size_t n = 0;
+  for (const std::vector<int>& ring : pRings->atomRings()) n = std::max(n, ring.size());
+  return n;
+}
+
 // How many hydrogens the element alone would take with this charge and these bonds.
 std::vector<int> ImpliedHydrogens(const RWMol& mol) {
   RWMol bare(mol);
@@ -292,10 +308,11 @@ std::string LayOutMolecule(RWMol& mol, bool bFresh, CLaidOutMolecule& out) {
       mol.addConformer(pConf, true);
     } else {
       // CoordGen first; RDKit's own depictor when CoordGen crowds atoms together (bridged
-      // ring systems).
-      RDDepict::compute2DCoords(mol, nullptr, true);
+      // ring systems), and alone for a ring beyond CoordGen's reach.
+      const bool bCoordGen = LargestRing(mol) <= kMaxCoordGenRing;
+      RDDepict::compute2DCoords(mol, nullptr, true, true, 0, 0, 0, false, !bCoordGen);
       const double d = MedianBond(mol, mol.getConformer());
-      if (d > 1e-3 && AtomsCrowded(mol.getConformer(), kBondUnits / d)) {
+      if (bCoordGen && d > 1e-3 && AtomsCrowded(mol.getConformer(), kBondUnits / d)) {
         RWMol other(mol);
         RDDepict::compute2DCoords(other, nullptr, true, true, 0, 0, 0, false, true);
         const double e = MedianBond(other, other.getConformer());

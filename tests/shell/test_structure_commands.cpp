@@ -61,6 +61,49 @@ class StructureCommandsTest : public ShellFixture {
   static QString Pane(CMainFrame* frame) { return frame->MessagePane()->text(); }
 };
 
+TEST_F(StructureCommandsTest, CleanStructureIsOfferedForASelectedMoleculeAndSaysWhatItLeaves) {
+  CMainFrame* frame = StartWith();
+  CKvillDoc* doc = frame->Document();
+  CGroup* ring = DrawAspirin(*doc, CPoint{3000, -3000});
+  const std::vector<CKVObject*> faults = DrawFaults(*doc, CPoint{3000, -6000});
+  CKvillView* view = frame->View();
+  view->UpdateView();
+  view->PushSnapshot();
+  const std::size_t nHistory = view->History().Size();
+  EXPECT_FALSE(frame->IsCommandEnabled(cmd::kEditCleanStructure)) << "nothing is selected";
+
+  // The methyl with two bonds: offered, but RDKit finds fault with it, so it stays.
+  view->DeselectAll();
+  faults[0]->SetSelected(1);
+  view->m_nSelCount = 1;
+  EXPECT_TRUE(frame->IsCommandEnabled(cmd::kEditCleanStructure));
+  frame->OnCommand(cmd::kEditCleanStructure);
+  EXPECT_EQ(Pane(frame).left(13), "Not cleaned: ") << Pane(frame).toStdString();
+  EXPECT_NE(Pane(frame).indexOf("CH3"), -1) << Pane(frame).toStdString();
+  EXPECT_EQ(view->History().Size(), nHistory);
+
+  // The aspirin ring (its labels outside the group come along): one step, one new group.
+  view->DeselectAll();
+  ring->SetSelected(1);
+  view->m_nSelCount = 1;
+  EXPECT_TRUE(frame->IsCommandEnabled(cmd::kEditCleanStructure));
+  const std::size_t nObjects = doc->m_listObjects.size();
+  frame->OnCommand(cmd::kEditCleanStructure);
+  EXPECT_EQ(view->History().Size(), nHistory + 1);
+  ASSERT_EQ(view->m_nSelCount, 1);
+  CKVObject* pNew = doc->m_listObjects.back().get();
+  EXPECT_TRUE(pNew->m_bSelected);
+  ASSERT_NE(pNew->AsGroup(), nullptr);
+  int nLabels = 0;
+  for (const auto& p : pNew->AsGroup()->m_listChildren) nLabels += p->AsFormula() != nullptr;
+  EXPECT_EQ(nLabels, 2) << "COOH and OAc go with their ring";
+  frame->OnCommand(cmd::kEditUndo);
+  EXPECT_EQ(view->History().Size(), nHistory + 1);
+  EXPECT_EQ(doc->m_listObjects.size(), nObjects) << "the ring, circle, labels and bonds are back";
+  // The drawing as last recorded had nothing selected; the kept answer follows the undo.
+  EXPECT_FALSE(frame->IsCommandEnabled(cmd::kEditCleanStructure));
+}
+
 }  // namespace
 
 TEST_F(StructureCommandsTest, ExportStructureWritesEachFormatAndRemembersFolderAndType) {

@@ -1,6 +1,7 @@
 #include "chemistry/StructureClean.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "chemistry/CMoleculeSet.h"
@@ -32,6 +33,63 @@ void KeepLabel(const CChemAtom& c, CLaidOutAtom& a) {
   a.nHydrogens = std::max(c.nHydrogens, 0);
 }
 
+// Whether two boxes (y up: top above bottom) share any point.
+bool BoxesMeet(const CRect& a, const CRect& b) {
+  return a.left <= b.right && b.left <= a.right && a.bottom <= b.top && b.bottom <= a.top;
+}
+
+// A label sits where the layout put its atom, and its text runs on: a label that stands for a
+// group over the room the layout gave the group's other atoms or over a neighbouring label
+// (aspirin's COOH under its OAc), an isotope's "13CH3" over the junction it is bonded to.
+// A label with one bond moves away from its neighbour, along that bond, until its box is
+// clear: the bond only grows, so the angles that carry stereo and E/Z stay as they are.
+// objects are the molecule drawn once as laid out; the moves are made in laid too.
+void ClearLabels(CLaidOutMolecule& laid, const std::vector<CKVObject*>& objects) {
+  constexpr int kStep = 60;
+  constexpr int kRoom = 50;
+  constexpr int kMaxSteps = 10;
+  for (std::size_t k = 0; k < laid.atoms.size(); ++k) {
+    CKVObject* pLabel = objects[k];
+    if (pLabel == nullptr || pLabel->AsFormula() == nullptr) continue;
+    int nNeighbour = -1;
+    int nBonds = 0;
+    for (const CLaidOutBond& b : laid.bonds) {
+      if (b.nA != static_cast<int>(k) && b.nB != static_cast<int>(k)) continue;
+      ++nBonds;
+      nNeighbour = b.nA == static_cast<int>(k) ? b.nB : b.nA;
+    }
+    if (nBonds != 1) continue;
+    const double dx = laid.atoms[k].x - laid.atoms[static_cast<std::size_t>(nNeighbour)].x;
+    const double dy = laid.atoms[k].y - laid.atoms[static_cast<std::size_t>(nNeighbour)].y;
+    const double d = std::hypot(dx, dy);
+    if (!(d > 1.0)) continue;
+    // With some room to spare: the widths are estimates.
+    const auto clear = [&] {
+      const CRect& rc = pLabel->m_rcBounds;
+      const CRect wide{rc.left - kRoom, rc.top + kRoom, rc.right + kRoom, rc.bottom - kRoom};
+      for (CKVObject* p : objects)
+        if (p != nullptr && p != pLabel && BoxesMeet(p->m_rcBounds, wide)) return false;
+      return true;
+    };
+    const CRect rcStart = pLabel->m_rcBounds;
+    const CPoint ptStart = pLabel->m_ptAnchor;
+    const auto moveBy = [&](int n) {
+      const int ox = static_cast<int>(std::lround(dx / d * kStep * n));
+      const int oy = static_cast<int>(std::lround(dy / d * kStep * n));
+      pLabel->m_ptAnchor = CPoint{ptStart.x + ox, ptStart.y + oy};
+      pLabel->m_rcBounds =
+          CRect{rcStart.left + ox, rcStart.top + oy, rcStart.right + ox, rcStart.bottom + oy};
+    };
+    int n = 0;
+    while (n < kMaxSteps && !clear()) moveBy(++n);
+    // No room within reach: a long bond would not help, the label stays at its atom.
+    if (!clear()) n = 0;
+    moveBy(n);
+    laid.atoms[k].x += dx / d * kStep * n;
+    laid.atoms[k].y += dy / d * kStep * n;
+  }
+}
+
 }  // namespace
 
 bool HasMoleculeToClean(const CObList& list) {
@@ -55,13 +113,19 @@ CCleanStructure CleanStructure(const CObList& list) {
       if (out.strProblem.empty()) out.strProblem = strReason;
       continue;
     }
+    for (std::size_t k = 0; k < laid.atoms.size(); ++k)
+      KeepLabel(s.atoms[static_cast<std::size_t>(molecule.atoms[k])], laid.atoms[k]);
+    {
+      std::vector<CKVObject*> trial;
+      const std::unique_ptr<CGroup> pTrial = DrawLaidOutMolecule(laid, 0.0, 0.0, &trial);
+      ClearLabels(laid, trial);
+    }
     // Centred where the drawn atoms were.
     double cx = 0.0;
     double cy = 0.0;
-    for (std::size_t k = 0; k < laid.atoms.size(); ++k) {
-      KeepLabel(s.atoms[static_cast<std::size_t>(molecule.atoms[k])], laid.atoms[k]);
-      cx += laid.atoms[k].x;
-      cy += laid.atoms[k].y;
+    for (const CLaidOutAtom& a : laid.atoms) {
+      cx += a.x;
+      cy += a.y;
     }
     const double n = static_cast<double>(std::max<std::size_t>(1, laid.atoms.size()));
     std::vector<CKVObject*> atomObjects;

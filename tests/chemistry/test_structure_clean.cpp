@@ -107,6 +107,26 @@ TEST_P(CleanStructureTest, TheSameMoleculeWellSpacedInOneUndoStep) {
   CCleanStructure clean = CleanStructure(d.doc.m_listObjects);
   EXPECT_EQ(clean.strProblem, "");
   const std::size_t nGroups = clean.added.size();
+  // No label written over another label or a junction, as the text is placed (Arial's
+  // widths; the window measures again when it paints).
+  for (const auto& p : clean.added) {
+    ASSERT_NE(p->AsGroup(), nullptr);
+    std::vector<CKVObject*> atoms;
+    for (const auto& c : p->AsGroup()->m_listChildren)
+      if (c->AsBond() == nullptr) atoms.push_back(c.get());
+    for (CKVObject* a : atoms) {
+      const CFormula* f = a->AsFormula();
+      if (f == nullptr) continue;
+      for (CKVObject* b : atoms) {
+        if (b == a) continue;
+        const CRect& x = a->m_rcBounds;
+        const CRect& y = b->m_rcBounds;
+        EXPECT_TRUE(x.right < y.left || y.right < x.left || x.top < y.bottom || y.top < x.bottom)
+            << f->m_strText << " is written over "
+            << (b->AsFormula() ? b->AsFormula()->m_strText : std::string("a junction"));
+      }
+    }
+  }
   pView->ReplaceObjects(clean.gone, clean.ends, std::move(clean.added));
 
   // One group per molecule with a structure, all of them selected, nothing else left.
@@ -116,7 +136,7 @@ TEST_P(CleanStructureTest, TheSameMoleculeWellSpacedInOneUndoStep) {
   EXPECT_EQ(nGroups, nMolecules);
   EXPECT_EQ(d.doc.m_listObjects.size(), nGroups);
   for (const auto& p : d.doc.m_listObjects) {
-    EXPECT_NE(p->AsGroup(), nullptr);
+    ASSERT_NE(p->AsGroup(), nullptr);
     EXPECT_TRUE(p->m_bSelected);
   }
   EXPECT_EQ(pView->m_nSelCount, static_cast<std::int32_t>(nGroups));

@@ -47,6 +47,7 @@ fail() {
 }
 key() { xdotool key --clearmodifiers "$@"; }
 main_window() { xdotool search --all --onlyvisible --pid "$APP" --name ' - Valendra$' | head -1; }
+main_window_name() { xdotool getwindowname "$(main_window)" 2>/dev/null; }
 question() { xdotool search --all --onlyvisible --pid "$APP" --name '^Valendra$' | head -1; }
 alive() { kill -0 "$APP" 2>/dev/null || fail "the editor stopped: $(tail -5 "$OUT/editor.log")"; }
 # The editor shows its window with its title, or asks its recovery question first.
@@ -152,6 +153,10 @@ for RUN in $(seq "$RUNS"); do
       answer Return
       OFFERS=$((OFFERS + 1))
       ready
+      # The recovered drawing is read after the question, under a progress window once it
+      # takes half a second, which takes the keyboard until it is done: the title tells.
+      recovered() { main_window_name | grep -q ' (recovered) - Valendra$'; }
+      wait_for recovered || fail "the recovered drawing is titled '$(main_window_name)'"
       # Recovered: the drawing the file held, as a copy of it gives.
       key ctrl+e
       copied() {

@@ -153,7 +153,7 @@ namespace recovery {
 
 QString Folder() {
   QString state = qEnvironmentVariable("XDG_STATE_HOME");
-  // The base directory specification wants an absolute path; anything else is ignored.
+  // XDG_STATE_HOME counts only when it is an absolute path; anything else is ignored.
   if (state.isEmpty() || !QDir::isAbsolutePath(state)) {
     state = QDir::homePath() + QStringLiteral("/.local/state");
   }

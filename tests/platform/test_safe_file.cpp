@@ -137,7 +137,7 @@ TEST(SafeFile, EveryFailingCallLeavesTheTargetAndNoNewFile) {
 TEST(SafeFile, FaultsFromTheEnvironmentsSpelling) {
   using S = CSafeFile::Step;
   const struct {
-    const char* spec;
+    const char* text;
     std::optional<CSafeFile::Fault> fault;
   } cases[] = {
       {"write:3:ENOSPC", CSafeFile::Fault{S::Write, 3, ENOSPC}},
@@ -152,8 +152,8 @@ TEST(SafeFile, FaultsFromTheEnvironmentsSpelling) {
       {"", std::nullopt},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.spec);
-    const auto fault = CSafeFile::ParseFault(c.spec);
+    SCOPED_TRACE(c.text);
+    const auto fault = CSafeFile::ParseFault(c.text);
     ASSERT_EQ(fault.has_value(), c.fault.has_value());
     if (!fault) continue;
     EXPECT_EQ(fault->step, c.fault->step);

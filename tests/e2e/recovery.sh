@@ -98,12 +98,7 @@ settled_shot 03_recovered
   fail "the recovered drawing shows less ink than the one drawn"
 
 # Save: the drawing has no file, so the file dialog asks for one.
-BEFORE_DIALOG=$(visible_windows)
-key ctrl+s
-DIALOG=$(wait_for new_window "$BEFORE_DIALOG") || fail "no save dialog"
-wait_for has_focus "$DIALOG" || fail "the save dialog did not take the keyboard"
-xdotool type --delay 30 "$OUT/recovered.vld"
-key Return
+save_through_dialog "$OUT/recovered.vld"
 titled() { [ "$(xdotool getwindowname "$MAIN" 2>/dev/null)" = "recovered.vld - Valendra" ]; }
 wait_for titled || fail "the title does not name the saved file"
 cmp "$OUT/recovered.vld" "$OUT/before_kill.bin" ||

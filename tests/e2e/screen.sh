@@ -28,6 +28,17 @@ new_window() {  # BEFORE
   done
   return 1
 }
+# Ctrl+S on a drawing without a file: the file dialog that asks for one gets PATH.
+# The caller's key, has_focus and fail do the work.
+save_through_dialog() {  # PATH
+  local before dialog
+  before=$(visible_windows)
+  key ctrl+s
+  dialog=$(wait_for new_window "$before") || fail "no save dialog"
+  wait_for has_focus "$dialog" || fail "the save dialog did not take the keyboard"
+  xdotool type --delay 30 "$1"
+  key Return
+}
 same_screen() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = 0 ]; }
 # A screenshot NAME taken now is (or is not) the screenshot REFERENCE, pixel for pixel.
 screen_same_as() { import -window root "$OUT/$1.png" && same_screen "$2" "$OUT/$1.png"; }

@@ -29,12 +29,7 @@ wait_for field_says 'C9H8O4  180.16' ||
   fail "after the paste the status bar does not say C9H8O4  180.16: $(tr '\n' '|' <"$OUT/names.txt")"
 settled_shot pasted
 
-BEFORE_DIALOG=$(visible_windows)
-key ctrl+s
-DIALOG=$(wait_for new_window "$BEFORE_DIALOG") || fail "no save dialog"
-wait_for has_focus "$DIALOG" || fail "the save dialog did not take the keyboard"
-xdotool type --delay 30 "$OUT/pasted.vld"
-key Return
+save_through_dialog "$OUT/pasted.vld"
 wait_for titled "pasted.vld - Valendra" || fail "the title does not name the saved file"
 [ -s "$OUT/pasted.vld" ] || fail "the drawing was not saved"
 stop_editor

@@ -14,6 +14,7 @@
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
 #include "objects/CRecordingDC.h"
+#include "resources/CommandIds.h"
 #include "tests/view/FakeClipboard.h"
 #include "view/CHeadlessViewHost.h"
 #include "view/CKvillView.h"
@@ -75,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   view.PushSnapshot();
 
   host.clipboard.PutForeign(std::vector<std::uint8_t>(data, data + size));
-  view.OnEditPaste();
+  view.OnCommand(cmd::kEditPaste);  // as the menu runs it: the paste is recorded
 
   CDC* pDC = host.GetDC();
   view.OnDraw(pDC);

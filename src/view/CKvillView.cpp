@@ -17,12 +17,12 @@
 #include "objects/CGroup.h"
 #include "objects/CKVObject.h"
 #include "objects/GroupWalk.h"
-#include "resources/CommandIds.h"
 #include "resources/WindowMessages.h"
 #include "view/CHeadlessViewHost.h"
 #include "view/CMeasuringDC.h"
 #include "view/IViewHost.h"
 #include "view/PaintReach.h"
+#include "view/commands/CommandTable.h"
 
 namespace {
 
@@ -1954,77 +1954,36 @@ void CKvillView::OnPostedMessage(int nMessage, std::intptr_t, std::intptr_t) {
   OnDrawBarMessage(nMessage);
 }
 
-bool CKvillView::OnCommand(int nId) {
-  switch (nId) {
-    case cmd::kZoomIn:
-      OnZoomIn();
-      return true;
-    case cmd::kZoomOut:
-      OnZoomOut();
-      return true;
-    case cmd::kZoomDefault:
-      OnZoomDefault();
-      return true;
-    case cmd::kEditUndo:
-      Undo();
-      return true;
-    case cmd::kEditRedo:
-      Redo();
-      return true;
-    case cmd::kCancelInPlace:
-      // Esc while editing in place: the container gets the drawing back.
-      m_pHost->DeactivateInPlace();
-      return true;
-    case cmd::kFileUpdate:
-      // The container is told, and every embedding item shows the drawing as it is now.
-      UpdateContainer();
-      return true;
-    case cmd::kViewToolbar:
-      if (m_pHost->IsInPlaceActive()) {
-        // In place the container lends the toolbar's room; the main window's setting,
-        // which the settings record keeps for the next start, is not this toolbar's.
-        m_pHost->ShowToolBar(!m_pHost->IsToolBarShown());
-      } else {
-        m_bToolBarHidden = m_bToolBarHidden ? 0 : 1;
-        m_pHost->ShowToolBar(m_bToolBarHidden == 0);
-      }
-      return true;
-    default:
-      Unsettle();
-      return OnClipboardCommand(nId) || OnEditingCommand(nId) || OnInteractionCommand(nId);
-  }
+namespace {
+
+// The row of a command the view carries out; null for the frame's and unknown ones.
+const CommandRow* ViewRow(int nId) {
+  const CommandRow* pRow = FindCommandRow(nId);
+  return pRow != nullptr && pRow->owner == CommandOwner::View ? pRow : nullptr;
 }
 
-bool CKvillView::IsCommandHandled(int nId) const {
-  switch (nId) {
-    case cmd::kZoomIn:
-    case cmd::kZoomOut:
-    case cmd::kZoomDefault:
-    case cmd::kEditUndo:
-    case cmd::kEditRedo:
-    case cmd::kSelectAll:
-    case cmd::kEditFormula:
-    case cmd::kEscape:
-    case cmd::kCancelInPlace:
-    case cmd::kFileUpdate:
-    case cmd::kViewToolbar:
-      return true;
-    default:
-      return IsEditingCommand(nId) || IsClipboardCommand(nId);
-  }
+}  // namespace
+
+bool CKvillView::OnCommand(int nId) {
+  const CommandRow* pRow = ViewRow(nId);
+  if (pRow == nullptr || pRow->rest == PaintRest::Ended) Unsettle();
+  if (pRow == nullptr) return false;
+  // One step of the history per command, recorded here once the handler has changed the
+  // drawing, so that no handler has to remember it.
+  if (pRow->run(*this, nId) && pRow->undo == UndoStep::Recorded) PushSnapshot();
+  return true;
 }
+
+bool CKvillView::IsCommandHandled(int nId) const { return ViewRow(nId) != nullptr; }
 
 bool CKvillView::IsCommandEnabled(int nId) const {
-  if (IsEditingCommand(nId)) return IsEditingCommandEnabled(nId);
-  return IsCommandHandled(nId);
+  const CommandRow* pRow = ViewRow(nId);
+  return pRow != nullptr && (pRow->enabled == nullptr || pRow->enabled(*this, nId));
 }
 
 bool CKvillView::IsCommandChecked(int nId) const {
-  if (nId == cmd::kViewToolbar) {
-    return m_pHost->IsInPlaceActive() ? m_pHost->IsToolBarShown() : m_bToolBarHidden == 0;
-  }
-  // Otherwise only the editing commands on the current object show check marks.
-  return IsEditingCommand(nId) && IsEditingCommandChecked(nId);
+  const CommandRow* pRow = ViewRow(nId);
+  return pRow != nullptr && pRow->checked != nullptr && pRow->checked(*this, nId);
 }
 
 // ---------------------------------------------------------------------------------------

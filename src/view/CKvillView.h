@@ -139,6 +139,9 @@ class CKvillView : public IViewLink, public IDocClient {
   // ======== Window events delivered by the host ========
   void OnTimer(int nId);
   void OnPostedMessage(int nMessage, std::intptr_t wParam, std::intptr_t lParam);
+  // A command of the menus, keys, buttons or context menus: run by its row of the command
+  // table, which also says whether it is one undo step (recorded here, not by the handler).
+  // False for a command that is not the view's (the frame's, or unknown).
   bool OnCommand(int nId);
   // The commands the view carries out (the frame routes them here first), and whether each
   // can be chosen now and shows a check mark; the frame's menus and toolbar follow these.
@@ -239,7 +242,8 @@ class CKvillView : public IViewLink, public IDocClient {
   // The click selection. With bDeferCtrlDeselect, a Ctrl-click on a selected object only
   // remembers it (m_pCtrlToggle) for the release instead of deselecting it now.
   void ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDeselect = false);
-  void OnSelectAll();
+  void OnSelectAll();  // the Select All command records the step
+
   // Selection upkeep shared by the moves.
   void ResetAllDone();
   void DeselectAll();
@@ -309,11 +313,10 @@ class CKvillView : public IViewLink, public IDocClient {
   void OnKeyDown(int nVirtualKey);
   void OnEndEdit();                    // the end-of-edit message
   void OnEditFormula();                // the edit-formula command
+  CFormula* EditedFormula() const;     // the formula being typed in, if any
   void OnPaletteInsert(int nMessage);  // an index template or a Greek letter
   // The entry dialogs' timers and the cursor feedback's; true if handled.
   bool OnInteractionTimer(int nId);
-  // Commands of formula editing and selection (select all, edit, Esc); true if handled.
-  bool OnInteractionCommand(int nId);
 
   // A change not yet marked: the next UpdateView sets the document's modified flag.
   std::int32_t m_bPendingModified = 1;
@@ -329,17 +332,14 @@ class CKvillView : public IViewLink, public IDocClient {
 
   // ======== Editing commands on the selection ========
   // Each one is carried out by OnCommand with its id, whichever menu, key, button or
-  // context menu sent it; these are the handlers behind it.
-  static bool IsEditingCommand(int nId);
-  bool IsEditingCommandEnabled(int nId) const;
-  bool IsEditingCommandChecked(int nId) const;
-  bool OnEditingCommand(int nId);
+  // context menu sent it; these are the handlers behind it. Those that answer a bool say
+  // whether they changed the drawing: OnCommand then records the undo step.
   // The selection goes (or, while a formula is edited, the character after the caret);
   // the clipboard's Cut deletes through it too.
-  void OnEditDelete();
-  void OnGroup();
+  bool OnEditDelete();
+  bool OnGroup();
   // Takes the group apart (nothing unless it is the one selected top-level object).
-  void OnUngroup(CGroup* G);
+  bool OnUngroup(CGroup* G);
   // The group Edit > Ungroup takes apart: the current object when it is a group, else the
   // one selected top-level object when it is a group; null when there is none.
   CGroup* GroupToUngroup() const;
@@ -353,17 +353,19 @@ class CKvillView : public IViewLink, public IDocClient {
   void OnBringFront();
   void OnBringBack();
   // Mirror the selection about the vertical (or horizontal) centre line of its span.
-  void OnMirror(bool bVertical);
+  bool OnMirror(bool bVertical);
   // Rotate mode for the current group: every mouse move turns it about its centre.
   void OnRotate();
   void RotateStep(CPoint ptMouse);
   void OnLockAspect();
+  // Records its own undo step as soon as the colour chosen is set, before the repaint.
   void OnChangeColor();
-  void OnThickness(double dThickness);
-  void OnThicknessCustom();
-  void OnSwap();
-  // The arrow keys (32813 to 32816) and Ctrl with them (32817 to 32820).
-  void OnNudge(int nId);
+  bool OnThickness(double dThickness);
+  bool OnThicknessCustom();
+  bool OnSwap();
+  // The arrow keys (32813 to 32816) and Ctrl with them (32817 to 32820); only a move of the
+  // selection changes the drawing, not the caret's move or the scroll.
+  bool OnNudge(int nId);
 
   // Where the next rotation step measures from: set where the context menu that chose
   // Rotate was opened, and moved along with every step taken.
@@ -375,10 +377,11 @@ class CKvillView : public IViewLink, public IDocClient {
   // deletes it. Each offers the native stream and the picture (drawn when a program asks).
   void OnEditCopy();
   void OnEditCopySelection();
-  void OnEditCut();
+  bool OnEditCut();
   // Paste: the paste routine with the wait cursor shown, then the drawing is marked
-  // modified and a snapshot recorded, whether or not the clipboard held a drawing.
-  void OnEditPaste();
+  // modified; true (the command records a snapshot) whether or not the clipboard held a
+  // drawing.
+  bool OnEditPaste();
   // The paste routine: the clipboard's native stream is read in paste mode, everything it
   // brings is selected (a lone object becomes the current one) and moved by (1000, -1000).
   // False, and nothing changed, when the clipboard holds no drawing.
@@ -395,9 +398,6 @@ class CKvillView : public IViewLink, public IDocClient {
   // A Ctrl-press on an object is dragged: the selection is copied in its place, and the
   // copies, selected, are what the drag moves; the release records the one undo step.
   void DuplicateSelectionForDrag();
-  // The clipboard commands of the menus, the accelerators and the context menus.
-  static bool IsClipboardCommand(int nId);
-  bool OnClipboardCommand(int nId);
   // The server item of the latest copy or paste; the one before it goes when a new one is
   // made, so that items do not pile up over a session.
   CKvillSrvrItem* m_pTransferItem = nullptr;
@@ -504,7 +504,6 @@ class CKvillView : public IViewLink, public IDocClient {
   void PlaceFormula(CPoint ptClient);
   // A new template group, ellipse or charge of a placing tool at P, in the list; or null.
   CKVObject* PlaceObjectOfTool(int nTool, CPoint P);
-  CFormula* EditedFormula() const;
   void UpdateCursor();
   // The bond being placed until its second end is placed; not yet in the list.
   std::unique_ptr<CKVObject> m_pLiveBond;

@@ -12,7 +12,6 @@
 #include "document/CKvillSrvrItem.h"
 #include "objects/CArchive.h"
 #include "objects/CKVObject.h"
-#include "resources/CommandIds.h"
 #include "view/CKvillView.h"
 #include "view/CMeasuringDC.h"
 #include "view/IClipboard.h"
@@ -52,43 +51,6 @@ constexpr CSize kPasteOffset{1000, -1000};
 
 }  // namespace
 
-bool CKvillView::IsClipboardCommand(int nId) {
-  switch (nId) {
-    case cmd::kEditCopy:
-    case cmd::kEditCopySelection:
-    case cmd::kCopyContext:
-    case cmd::kEditCut:
-    case cmd::kCutContext:
-    case cmd::kEditPaste:
-    case cmd::kPasteContext:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool CKvillView::OnClipboardCommand(int nId) {
-  switch (nId) {
-    case cmd::kEditCopy:
-      OnEditCopy();
-      return true;
-    case cmd::kEditCopySelection:
-    case cmd::kCopyContext:
-      OnEditCopySelection();
-      return true;
-    case cmd::kEditCut:
-    case cmd::kCutContext:
-      OnEditCut();
-      return true;
-    case cmd::kEditPaste:
-    case cmd::kPasteContext:
-      OnEditPaste();
-      return true;
-    default:
-      return false;
-  }
-}
-
 CKvillSrvrItem* CKvillView::NewTransferItem() {
   ReleaseTransferItem();
   m_pTransferItem = m_pDocument->CreateServerItem();
@@ -121,15 +83,15 @@ void CKvillView::OnEditCopySelection() {
   OnEditCopy();
 }
 
-void CKvillView::OnEditCut() {
+bool CKvillView::OnEditCut() {
   OnEditCopySelection();
   // Then the Delete command: the selection goes, or, while a formula is edited, the
   // character after the caret.
-  OnEditDelete();
+  return OnEditDelete();
 }
 
-void CKvillView::OnEditPaste() {
-  if (m_pDocument == nullptr) return;
+bool CKvillView::OnEditPaste() {
+  if (m_pDocument == nullptr) return false;
   m_pHost->Invalidate();
   {
     CWaitCursor wait(*m_pHost);
@@ -141,7 +103,7 @@ void CKvillView::OnEditPaste() {
     }
   }
   m_pDocument->SetModifiedFlag();
-  PushSnapshot();
+  return true;
 }
 
 bool CKvillView::PasteNative() {

@@ -20,39 +20,11 @@
 #include "resources/CommandIds.h"
 #include "view/CKvillView.h"
 #include "view/IViewHost.h"
+#include "view/commands/LineThickness.h"
 
 namespace {
 
 bool IsBondObject(CKVObject* p) { return p->AsBond() != nullptr; }
-
-// The line-thickness presets and the commands that set them.
-struct ThicknessPreset {
-  int nId;
-  double dValue;
-};
-constexpr ThicknessPreset kThicknessPresets[] = {
-    {cmd::kThickness01, 0.1},   {cmd::kThickness02, 0.2}, {cmd::kThickness05, 0.5},
-    {cmd::kThickness075, 0.75}, {cmd::kThickness1, 1.0},  {cmd::kThickness15, 1.5},
-    {cmd::kThickness2, 2.0},    {cmd::kThickness3, 3.0},  {cmd::kThickness4, 4.0},
-    {cmd::kThickness5, 5.0},
-};
-
-const ThicknessPreset* FindThicknessPreset(int nId) {
-  for (const ThicknessPreset& t : kThicknessPresets) {
-    if (t.nId == nId) return &t;
-  }
-  return nullptr;
-}
-
-// The line thickness of a bond, ellipse or charge; null for the kinds that have none.
-double* ThicknessOf(CKVObject* p) {
-  if (p == nullptr) return nullptr;
-  if (CCoupling* pBond = p->AsBond()) return &pBond->m_dThickness;
-  if (auto* pEllipse = dynamic_cast<CEllipse*>(p)) return &pEllipse->m_dThickness;
-  if (auto* pPlus = dynamic_cast<CPlusC*>(p)) return &pPlus->m_dThickness;
-  if (auto* pMinus = dynamic_cast<CMinusC*>(p)) return &pMinus->m_dThickness;
-  return nullptr;
-}
 
 // The kinds whose anchor lies on the left edge (and top edge) of their box.
 bool AnchoredAtCorner(int nKind) {
@@ -159,149 +131,23 @@ std::vector<std::unique_ptr<CKVObject>> CKvillView::RemoveSelected(bool bDestroy
 }
 
 // ---------------------------------------------------------------------------------------
-// The command table
-
-bool CKvillView::IsEditingCommand(int nId) {
-  if (FindThicknessPreset(nId) != nullptr) return true;
-  if (nId >= cmd::kKeyLeft && nId <= cmd::kCtrlDown) return true;
-  switch (nId) {
-    case cmd::kEditDelete:
-    case cmd::kGroup:
-    case cmd::kContextGroup:
-    case cmd::kUngroup:
-    case cmd::kContextUngroup:
-    case cmd::kBringFront:
-    case cmd::kBringBack:
-    case cmd::kMirrorVertical:
-    case cmd::kMirrorHorizontal:
-    case cmd::kRotate:
-    case cmd::kLockAspect:
-    case cmd::kChangeColor:
-    case cmd::kThicknessCustom:
-    case cmd::kSwap:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool CKvillView::IsEditingCommandEnabled(int nId) const {
-  CKVObject* O = m_pCurrent;
-  if (FindThicknessPreset(nId) != nullptr || nId == cmd::kThicknessCustom) {
-    return ThicknessOf(O) != nullptr;
-  }
-  switch (nId) {
-    case cmd::kEditDelete:
-      return m_nSelCount > 0 || EditedFormula() != nullptr;
-    case cmd::kGroup:
-    case cmd::kContextGroup:
-      return m_nSelCount >= 2;
-    case cmd::kUngroup:
-      return GroupToUngroup() != nullptr;
-    case cmd::kContextUngroup:
-      return O != nullptr && O->AsGroup() != nullptr && m_nSelCount == 1;
-    case cmd::kBringFront:
-    case cmd::kBringBack:
-      return m_nSelCount > 0;
-    case cmd::kRotate:
-      return O != nullptr && O->AsGroup() != nullptr;
-    case cmd::kLockAspect:
-    case cmd::kChangeColor:
-      return O != nullptr;
-    case cmd::kSwap:
-      return O != nullptr && O->AsBond() != nullptr;
-    default:
-      // The mirrors say themselves when nothing is selected; the arrows scroll then.
-      return true;
-  }
-}
-
-bool CKvillView::IsEditingCommandChecked(int nId) const {
-  if (nId == cmd::kLockAspect) return m_pCurrent != nullptr && m_pCurrent->m_bKeepAspect != 0;
-  const double* pThickness = ThicknessOf(m_pCurrent);
-  if (pThickness == nullptr) return false;
-  if (const ThicknessPreset* t = FindThicknessPreset(nId)) return *pThickness == t->dValue;
-  if (nId == cmd::kThicknessCustom) {
-    return std::none_of(std::begin(kThicknessPresets), std::end(kThicknessPresets),
-                        [&](const ThicknessPreset& t) { return *pThickness == t.dValue; });
-  }
-  return false;
-}
-
-bool CKvillView::OnEditingCommand(int nId) {
-  if (const ThicknessPreset* t = FindThicknessPreset(nId)) {
-    OnThickness(t->dValue);
-    return true;
-  }
-  if (nId >= cmd::kKeyLeft && nId <= cmd::kCtrlDown) {
-    OnNudge(nId);
-    return true;
-  }
-  switch (nId) {
-    case cmd::kEditDelete:
-      OnEditDelete();
-      return true;
-    case cmd::kGroup:
-    case cmd::kContextGroup:
-      OnGroup();
-      return true;
-    case cmd::kUngroup:
-      OnUngroup(GroupToUngroup());
-      return true;
-    case cmd::kContextUngroup:
-      OnUngroup(m_pCurrent != nullptr ? m_pCurrent->AsGroup() : nullptr);
-      return true;
-    case cmd::kBringFront:
-      OnBringFront();
-      return true;
-    case cmd::kBringBack:
-      OnBringBack();
-      return true;
-    case cmd::kMirrorVertical:
-      OnMirror(true);
-      return true;
-    case cmd::kMirrorHorizontal:
-      OnMirror(false);
-      return true;
-    case cmd::kRotate:
-      OnRotate();
-      return true;
-    case cmd::kLockAspect:
-      OnLockAspect();
-      return true;
-    case cmd::kChangeColor:
-      OnChangeColor();
-      return true;
-    case cmd::kThicknessCustom:
-      OnThicknessCustom();
-      return true;
-    case cmd::kSwap:
-      OnSwap();
-      return true;
-    default:
-      return false;
-  }
-}
-
-// ---------------------------------------------------------------------------------------
 // Delete, group and ungroup, front and back
 
-void CKvillView::OnEditDelete() {
+bool CKvillView::OnEditDelete() {
   if (CFormula* pFormula = EditedFormula()) {
     if (const std::unique_ptr<CDC> pDC = GetWindowSurface()) pFormula->DeleteForward(pDC.get());
     m_bPendingModified = 1;
     UpdateView();
-    PushSnapshot();
-    return;
+    return true;
   }
-  if (m_pDocument == nullptr || m_nSelCount <= 0) return;
+  if (m_pDocument == nullptr || m_nSelCount <= 0) return false;
   RemoveSelected(true);
-  PushSnapshot();
+  return true;
 }
 
-void CKvillView::OnGroup() {
+bool CKvillView::OnGroup() {
   CKvillDoc* pDoc = m_pDocument;
-  if (pDoc == nullptr || m_nSelCount < 2) return;
+  if (pDoc == nullptr || m_nSelCount < 2) return false;
   CObList& list = pDoc->m_listObjects;
   auto pNew = std::make_unique<CGroup>();
   CGroup* G = pNew.get();
@@ -330,7 +176,7 @@ void CKvillView::OnGroup() {
     }
   }
   // A count that claims a selection nobody has makes no empty, invisible group.
-  if (G->m_listChildren.empty()) return;
+  if (G->m_listChildren.empty()) return false;
   G->RecalcBounds();
   list.push_back(std::move(pNew));
   G->m_pParent = nullptr;
@@ -341,7 +187,7 @@ void CKvillView::OnGroup() {
   m_bPendingModified = 1;
   UpdateView();
   pDoc->SetModifiedFlag();
-  PushSnapshot();
+  return true;
 }
 
 CGroup* CKvillView::GroupToUngroup() const {
@@ -357,12 +203,12 @@ CGroup* CKvillView::GroupToUngroup() const {
   return nullptr;
 }
 
-void CKvillView::OnUngroup(CGroup* G) {
+bool CKvillView::OnUngroup(CGroup* G) {
   CKvillDoc* pDoc = m_pDocument;
-  if (pDoc == nullptr || G == nullptr || m_nSelCount != 1) return;
+  if (pDoc == nullptr || G == nullptr || m_nSelCount != 1) return false;
   // Only a group that the unlinking takes out of the drawing can hand over its children:
   // one nested in another group or not selected would leave them in two lists at once.
-  if (G->m_pParent != nullptr || !G->m_bSelected) return;
+  if (G->m_pParent != nullptr || !G->m_bSelected) return false;
   CObList& list = pDoc->m_listObjects;
   std::vector<std::unique_ptr<CKVObject>> unlinked = RemoveSelected(false);
   m_nSelCount = 0;
@@ -392,7 +238,7 @@ void CKvillView::OnUngroup(CGroup* G) {
   m_bPendingModified = 1;
   UpdateView();
   pDoc->SetModifiedFlag();
-  PushSnapshot();
+  return true;
 }
 
 void CKvillView::ReplaceObjects(const std::unordered_set<const CKVObject*>& gone,
@@ -546,12 +392,12 @@ void MoveWhole(CKVObject* p, std::int64_t x, std::int64_t y) {
 
 }  // namespace
 
-void CKvillView::OnMirror(bool bVertical) {
+bool CKvillView::OnMirror(bool bVertical) {
   CKvillDoc* pDoc = m_pDocument;
-  if (pDoc == nullptr) return;
+  if (pDoc == nullptr) return false;
   CObList& list = pDoc->m_listObjects;
   std::vector<CCoupling*> bonds;
-  if (!PrepareMirror(*this, list, bonds)) return;
+  if (!PrepareMirror(*this, list, bonds)) return false;
   const std::vector<CKVObject*> shapes = SelectedShapes(list);
   // The span of the selection across the axis: left and right for the vertical mirror,
   // bottom and top for the horizontal one.
@@ -593,7 +439,7 @@ void CKvillView::OnMirror(bool bVertical) {
   KeepSecondLines(bonds);
   UpdateView();
   if (!shapes.empty()) pDoc->SetModifiedFlag();
-  PushSnapshot();
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -666,31 +512,32 @@ void CKvillView::OnChangeColor() {
   m_pCurrent = nullptr;
 }
 
-void CKvillView::OnThickness(double dThickness) {
-  double* pThickness = ThicknessOf(m_pCurrent);
-  if (pThickness == nullptr || m_pDocument == nullptr) return;
+bool CKvillView::OnThickness(double dThickness) {
+  double* pThickness = LineThicknessOf(m_pCurrent);
+  if (pThickness == nullptr || m_pDocument == nullptr) return false;
   *pThickness = dThickness;
   m_pCurrent->MarkChanged();
   UpdateView();
   m_pDocument->SetModifiedFlag();
   m_pCurrent = nullptr;
-  PushSnapshot();
+  return true;
 }
 
-void CKvillView::OnThicknessCustom() {
+bool CKvillView::OnThicknessCustom() {
   CKVObject* O = m_pCurrent;
-  if (ThicknessOf(O) == nullptr || m_pDocument == nullptr) return;
+  if (LineThicknessOf(O) == nullptr || m_pDocument == nullptr) return false;
+  bool bChanged = false;
   m_dPolyParsed = 0.0;
-  m_dCustomThickness = *ThicknessOf(O);
+  m_dCustomThickness = *LineThicknessOf(O);
   const bool bEnglish = m_bEnglish != 0;
   do {
     if (RunThicknessDialog() != IDOK || m_pCurrent != O) break;
     if (m_dPolyParsed != 0.0) {
-      *ThicknessOf(O) = m_dCustomThickness;
+      *LineThicknessOf(O) = m_dCustomThickness;
       O->MarkChanged();
       UpdateView();
       m_pDocument->SetModifiedFlag();
-      PushSnapshot();
+      bChanged = true;
     } else {
       m_pHost->MessageBox(bEnglish ? "Error: Not a number or zero."
                                    : "Chyba: Zadaná hodnota není číslo nebo je nulová.",
@@ -698,34 +545,35 @@ void CKvillView::OnThicknessCustom() {
     }
   } while (m_dPolyParsed == 0.0);
   m_pCurrent = nullptr;
+  return bChanged;
 }
 
-void CKvillView::OnSwap() {
+bool CKvillView::OnSwap() {
   CCoupling* pBond = m_pCurrent != nullptr ? m_pCurrent->AsBond() : nullptr;
-  if (pBond == nullptr || m_pDocument == nullptr) return;
+  if (pBond == nullptr || m_pDocument == nullptr) return false;
   pBond->Swap();
   m_bPendingModified = 1;
   UpdateView();
   m_pDocument->SetModifiedFlag();
-  PushSnapshot();
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------
 // The arrow keys
 
-void CKvillView::OnNudge(int nId) {
+bool CKvillView::OnNudge(int nId) {
   const bool bFine = nId >= cmd::kCtrlLeft;
   const int nKey = nId - (bFine ? cmd::kCtrlLeft : cmd::kKeyLeft);
   if (!bFine) {
     if (CFormula* pFormula = EditedFormula()) {
       // In the formula being edited the arrows move the caret and do nothing else.
       const std::unique_ptr<CDC> pDC = GetWindowSurface();
-      if (pDC == nullptr) return;
+      if (pDC == nullptr) return false;
       if (nKey == 0) pFormula->CaretLeft(pDC.get());
       if (nKey == 1) pFormula->CaretRight(pDC.get());
       if (nKey == 2) pFormula->CaretUp(pDC.get());
       if (nKey == 3) pFormula->CaretDown(pDC.get());
-      return;
+      return false;
     }
     if (m_nSelCount <= 0) {
       // Nothing to move: the drawing scrolls a line.
@@ -733,7 +581,7 @@ void CKvillView::OnNudge(int nId) {
       if (nKey == 1) OnHScroll(SB_LINERIGHT, 0);
       if (nKey == 2) OnVScroll(SB_LINEUP, 0);
       if (nKey == 3) OnVScroll(SB_LINEDOWN, 0);
-      return;
+      return false;
     }
   }
   {
@@ -748,7 +596,7 @@ void CKvillView::OnNudge(int nId) {
   if (nKey == 0 || nKey == 2) NormalizePosition();
   if (m_pDocument != nullptr) m_pDocument->SetModifiedFlag();
   // The update finds the moved bonds' new end points; the snapshot (which Undo and the
-  // recovery file take) must hold them, as a save would.
+  // recovery file take, after this) must hold them, as a save would.
   UpdateView();
-  PushSnapshot();
+  return true;
 }

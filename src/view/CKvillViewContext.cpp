@@ -14,6 +14,7 @@
 #include "resources/CommandIds.h"
 #include "view/CKvillView.h"
 #include "view/IViewHost.h"
+#include "view/commands/LineThickness.h"
 
 namespace {
 
@@ -26,17 +27,6 @@ constexpr int kMenuDot = 304;
 constexpr int kMenuNothing = 335;
 constexpr int kMenuEllipse = 336;
 constexpr int kMenuCharge = 337;
-
-struct ThicknessPreset {
-  double d;
-  int nCommand;
-};
-constexpr ThicknessPreset kPresets[] = {
-    {0.1, cmd::kThickness01},   {0.2, cmd::kThickness02}, {0.5, cmd::kThickness05},
-    {0.75, cmd::kThickness075}, {1.0, cmd::kThickness1},  {1.5, cmd::kThickness15},
-    {2.0, cmd::kThickness2},    {3.0, cmd::kThickness3},  {4.0, cmd::kThickness4},
-    {5.0, cmd::kThickness5},
-};
 
 // The line thickness of the objects whose menus offer one.
 double ThicknessOf(CKVObject* p) {
@@ -67,10 +57,10 @@ std::vector<CMenuCheck> CKvillView::ThicknessMarks(double dThickness) {
   std::vector<CMenuCheck> checks;
   checks.push_back({cmd::kThicknessCustom, false});
   bool bMatched = false;
-  for (const ThicknessPreset& p : kPresets) {
+  for (const ThicknessPreset& p : kThicknessPresets) {
     // Exactly equal: a thickness typed as 0.30 is no preset, and Custom says so.
-    const bool bEqual = dThickness == p.d;
-    checks.push_back({p.nCommand, bEqual});
+    const bool bEqual = dThickness == p.dValue;
+    checks.push_back({p.nId, bEqual});
     bMatched = bMatched || bEqual;
   }
   if (!bMatched) checks.front().bChecked = true;

@@ -8,7 +8,6 @@
 
 #include "document/CKvillDoc.h"
 #include "objects/CFormula.h"
-#include "resources/CommandIds.h"
 #include "resources/WindowMessages.h"
 #include "view/CKvillView.h"
 #include "view/EntryParsing.h"
@@ -162,23 +161,7 @@ void CKvillView::OnPaletteInsert(int nMessage) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Commands, messages and timers
-
-bool CKvillView::OnInteractionCommand(int nId) {
-  switch (nId) {
-    case cmd::kSelectAll:
-      OnSelectAll();
-      return true;
-    case cmd::kEditFormula:
-      OnEditFormula();
-      return true;
-    case cmd::kEscape:
-      m_pHost->PostMessage(msg::kEndEdit, 0, 0);
-      return true;
-    default:
-      return false;
-  }
-}
+// Messages and timers
 
 bool CKvillView::OnDrawBarMessage(int nMessage) {
   Unsettle();

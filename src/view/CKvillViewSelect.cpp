@@ -176,5 +176,4 @@ void CKvillView::OnSelectAll() {
   }
   CountSelection();
   UpdateView();
-  PushSnapshot();
 }

@@ -3,7 +3,8 @@
 # side by side (neither includes the other), then platform and shell. The core (objects to
 # chemistry) includes no Qt header, and only chemistry includes RDKit or the InChI library.
 # resources is a leaf: every layer may include it, and it includes nothing of the others. A
-# folder that is not a layer fails too, so a new one has to be given its place here first.
+# folder that is not a layer fails too, so a new one has to be given its place here first; a
+# folder inside a layer (view/commands) is of that layer and keeps to its rules.
 #
 #   cmake -DSRC=<folder> -P CheckLayering.cmake
 if(NOT SRC)

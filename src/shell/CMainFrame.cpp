@@ -19,7 +19,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <cstdio>
-#include <set>
 
 #include "document/CKvillDoc.h"
 #include "document/CKvillSrvrItem.h"
@@ -43,41 +42,9 @@
 #include "shell/ExportPicture.h"
 #include "shell/ShellText.h"
 #include "view/CKvillView.h"
+#include "view/commands/CommandTable.h"
 
 namespace {
-
-// Commands the frame and the application carry out. Every other command of the menus and
-// the toolbar is the view's: it says whether it carries it out now, and a command it does
-// not carry out yet is shown disabled.
-const std::set<int> kFrameCommands = {
-    cmd::kFileNew,
-    cmd::kFileOpen,
-    cmd::kFileSave,
-    cmd::kFileSaveAs,
-    cmd::kFileOpenFramework,
-    cmd::kFileSaveFramework,
-    cmd::kFilePrintSetup,
-    cmd::kFilePrint,
-    cmd::kFilePrintPreview,
-    cmd::kFileSaveCopyAs,
-    cmd::kAppAbout,
-    cmd::kAppExit,
-    cmd::kViewToolbar,
-    cmd::kViewStatusBar,
-    cmd::kLanguageCzech,
-    cmd::kLanguageEnglish,
-    cmd::kFileMru1,
-    cmd::kFileMru1 + 1,
-    cmd::kFileMru1 + 2,
-    cmd::kFileMru4,
-    cmd::kViewDrawBar,
-    cmd::kFileExportPicture,
-    cmd::kFileExportStructure,
-    cmd::kEditCopyAsSmiles,
-    cmd::kEditCopyAsInchi,
-    cmd::kEditCheckStructure,
-    cmd::kEditCleanStructure,
-};
 
 QString Utf8(const char* psz) { return QString::fromUtf8(psz); }
 
@@ -231,7 +198,11 @@ bool CMainFrame::IsCommandEnabled(int nId) const {
   if (nId == cmd::kFileMru1) return m_pApp != nullptr && !m_pApp->RecentFiles().isEmpty();
   if (nId == cmd::kFileUpdate) return m_nSet == res::kSetEmbedded;
   if (nId == cmd::kEditCleanStructure) return m_pStructure != nullptr && m_pStructure->CanClean();
-  return kFrameCommands.count(nId) > 0 || m_pView->IsCommandEnabled(nId);
+  // The frame's other commands can always be chosen; a command the view does not carry out
+  // now is shown disabled.
+  const CommandRow* pRow = FindCommandRow(nId);
+  if (pRow != nullptr && pRow->owner == CommandOwner::Frame) return true;
+  return m_pView->IsCommandEnabled(nId);
 }
 
 void CMainFrame::UpdateCommandUi() {

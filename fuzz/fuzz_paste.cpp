@@ -90,13 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CKvillDoc again;
     CArchive ar{std::span<const std::uint8_t>(copied)};
     IViewLink* pLink = GetViewLink();
-    IDocClient* pClient = GetDocClient();
     SetViewLink(nullptr);
-    SetDocClient(nullptr);
     again.Serialize(ar, {.bReplaceOnLoad = true, .bQuietLoad = true});
     again.m_listObjects.clear();
     SetViewLink(pLink);
-    SetDocClient(pClient);
   }
   view.Undo();
   view.Redo();

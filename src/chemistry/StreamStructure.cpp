@@ -13,7 +13,6 @@ CStreamStructure StructureOfStream(std::span<const std::uint8_t> stream) {
   // The drawing read here must not tell the editor's view of its objects coming and going.
   const CProcessViewKeeper keeper;
   SetViewLink(nullptr);
-  SetDocClient(nullptr);
   CKvillDoc doc;
   CArchive ar{stream};
   if (!doc.Serialize(ar, CSerializeOptions{.bReplaceOnLoad = true})) return out;

@@ -184,13 +184,13 @@ std::unique_ptr<CKVObject> CKvillDoc::CreateRecordObject(std::int32_t nKind) {
 CKvillDoc::~CKvillDoc() = default;
 
 std::int32_t CKvillDoc::GetSelCount() const {
-  if (const IDocClient* pClient = GetDocClient()) return pClient->GetSelCount();
+  if (m_pClient != nullptr) return m_pClient->GetSelCount();
   return m_nSelCountNoView;
 }
 
 void CKvillDoc::SetSelCount(std::int32_t n) {
-  if (IDocClient* pClient = GetDocClient())
-    pClient->SetSelCount(n);
+  if (m_pClient != nullptr)
+    m_pClient->SetSelCount(n);
   else
     m_nSelCountNoView = n;
 }
@@ -382,7 +382,7 @@ bool CKvillDoc::ReloadChanged(std::span<const CStoredRecordRef> snapshot) {
   if (!reload.Prepare()) return false;
   // Nothing can fail from here on: the drawing is replaced as a history reload replaces it.
   const CModeScope mode(*this, CSerializeOptions::HistoryReload());
-  if (IDocClient* pClient = GetDocClient()) pClient->ReleaseObjects();
+  if (m_pClient != nullptr) m_pClient->ReleaseObjects();
   m_nKeptByLastReload = reload.Splice();
   m_nLoadedFamily = StreamFamily::Valendra;
   m_strLoadedMagic = "8Valendra";
@@ -408,7 +408,7 @@ void CKvillDoc::AfterStore() {
   if (m_bClearModifiedOnStore && !m_bSelectionOnly && m_bStoringToFile) {
     SetModifiedFlag(false);
     m_bJustSaved = 1;
-    if (IDocClient* pClient = GetDocClient()) pClient->ScheduleScrollRefresh();
+    if (m_pClient != nullptr) m_pClient->ScheduleScrollRefresh();
   }
 }
 
@@ -417,7 +417,7 @@ void CKvillDoc::AfterStore() {
 
 void CKvillDoc::ClearForReplace() {
   // The view lets go of the objects before they are deleted, so nothing it holds dangles.
-  if (IDocClient* pClient = GetDocClient()) pClient->ReleaseObjects();
+  if (m_pClient != nullptr) m_pClient->ReleaseObjects();
   DeleteContents();
   SetSelCount(0);
 }
@@ -591,7 +591,7 @@ CKVObject* CKvillDoc::FindBondEnd(const CRect& rc, CPoint pt, bool bSelectedOnly
 }
 
 void CKvillDoc::AfterLoad(bool bOk) {
-  IDocClient* pClient = GetDocClient();
+  IDocClient* pClient = m_pClient;
   if (!pClient) return;
   const bool bReplace = m_bReplaceOnLoad != 0;
   if (!m_bQuietLoad) {

@@ -20,6 +20,7 @@ class CCoupling;
 class CBondEndIndex;
 class CKVObject;
 class CKvillSrvrItem;
+class IDocClient;
 struct CRecordTally;
 
 // The magic a stream began with: the current family (selection count and selection flags
@@ -112,7 +113,12 @@ class CKvillDoc : public IRecordDocument {
   // Buffer size for a stream of the drawing: (16402 + stored sizes) x 1.2.
   virtual std::int64_t EstimateNativeSize();
 
-  // The view's selection count; kept here while the process has no view (command line).
+  // The view that shows this drawing, which hears of its stores and loads and answers its
+  // questions; null for a drawing nobody shows (command line, pictures, structures).
+  void SetClient(IDocClient* pClient) { m_pClient = pClient; }
+  IDocClient* GetClient() const { return m_pClient; }
+
+  // The view's selection count; kept here while no view shows the drawing.
   std::int32_t GetSelCount() const;
   void SetSelCount(std::int32_t n);
 
@@ -213,6 +219,7 @@ class CKvillDoc : public IRecordDocument {
   // The block after the end marker last written, kept while it does not change.
   CStoredRecordRef m_pExtensionRecord;
   std::int32_t m_nSelCountNoView = 0;
+  IDocClient* m_pClient = nullptr;
   // Bond-end lookup of the load in progress, built when the first bond asks.
   std::unique_ptr<CBondEndIndex> m_pEndIndex;
   // The records of the store or load in progress, counted as they pass, with what the

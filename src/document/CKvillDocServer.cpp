@@ -23,7 +23,7 @@ std::string Format(const std::string& strPattern, const std::string& strArg) {
 
 bool CKvillDoc::OnNewDocument() {
   // The view lets go of the objects before they are deleted.
-  if (IDocClient* pClient = GetDocClient()) pClient->ResetForNewDocument();
+  if (m_pClient != nullptr) m_pClient->ResetForNewDocument();
   DeleteContents();
   m_strPathName.clear();
   m_strTitle = "Untitled";
@@ -32,7 +32,7 @@ bool CKvillDoc::OnNewDocument() {
 }
 
 bool CKvillDoc::SaveModified() {
-  IDocClient* pClient = GetDocClient();
+  IDocClient* pClient = m_pClient;
   if (m_pItem != nullptr && pClient != nullptr) {
     m_pItem->m_bEmbedded = pClient->IsEmbedded() ? 1 : 0;
     m_pItem->m_bKillArmed = pClient->IsKillArmed() ? 1 : 0;
@@ -67,7 +67,7 @@ bool CKvillDoc::SaveModified() {
 
 CKvillSrvrItem* CKvillDoc::OnGetEmbeddedItem() {
   if (m_pItem != nullptr) {
-    if (IDocClient* pClient = GetDocClient()) {
+    if (IDocClient* pClient = m_pClient) {
       pClient->MessageBox("OnGetEmbeddedItem: pItemRoot != NULL", "Valendra", MB_ICONWARNING, true);
     }
     m_pEmbeddedItem = m_pItem;
@@ -100,7 +100,7 @@ void CKvillDoc::ReleaseServerItem(CKvillSrvrItem* pItem) {
 }
 
 void CKvillDoc::ReleaseServerItems() {
-  if (const IDocClient* pClient = GetDocClient()) {
+  if (const IDocClient* pClient = m_pClient) {
     for (const auto& p : m_listServerItems) {
       p->m_bEmbedded = pClient->IsEmbedded() ? 1 : 0;
       p->m_bKillArmed = pClient->IsKillArmed() ? 1 : 0;

@@ -26,7 +26,7 @@ std::shared_ptr<const Bytes> WriteStream(CKvillSrvrItem& item, std::shared_ptr<B
 
 CKvillSrvrItem::CKvillSrvrItem(CKvillDoc* pDoc) : m_pDocument(pDoc) {
   if (pDoc != nullptr) pDoc->m_pItem = this;
-  if (IDocClient* pClient = GetDocClient()) {
+  if (IDocClient* pClient = Client()) {
     pClient->ServerItemCreated(this);
     m_bEmbedded = pClient->IsEmbedded() ? 1 : 0;
     m_bKillArmed = pClient->IsKillArmed() ? 1 : 0;
@@ -39,12 +39,16 @@ CKvillSrvrItem::~CKvillSrvrItem() {
     if (m_pDocument->m_pItem == this) m_pDocument->m_pItem = nullptr;
     if (m_pDocument->m_pEmbeddedItem == this) m_pDocument->m_pEmbeddedItem = nullptr;
   }
-  IDocClient* pClient = GetDocClient();
+  IDocClient* pClient = Client();
   if (pClient == nullptr) return;
   pClient->ServerItemDestroyed(this);
   // A server that a container started and that was never shown on its own ends here: a
   // new instance, told by the kill record, makes sure the process does not linger.
   if (m_bEmbedded && m_bKillArmed) pClient->RunKillProtocol();
+}
+
+IDocClient* CKvillSrvrItem::Client() const {
+  return m_pDocument != nullptr ? m_pDocument->GetClient() : nullptr;
 }
 
 bool CKvillSrvrItem::Serialize(CArchive& ar) { return Serialize(ar, CSerializeOptions{}); }
@@ -57,7 +61,7 @@ bool CKvillSrvrItem::Serialize(CArchive& ar, const CSerializeOptions& options) {
 }
 
 bool CKvillSrvrItem::OnGetExtent(int nAspect, CSize* pSize) {
-  IDocClient* pClient = GetDocClient();
+  IDocClient* pClient = Client();
   if (nAspect != DVASPECT_CONTENT || pClient == nullptr) {
     *pSize = CSize{};
     return false;
@@ -67,7 +71,7 @@ bool CKvillSrvrItem::OnGetExtent(int nAspect, CSize* pSize) {
 }
 
 bool CKvillSrvrItem::OnDraw(CDC* pDC, CSize* pSize) {
-  IDocClient* pClient = GetDocClient();
+  IDocClient* pClient = Client();
   if (pClient == nullptr) return false;
   *pSize = pClient->DrawPicture(pDC);
   return true;
@@ -88,9 +92,9 @@ void CKvillSrvrItem::CacheNativeData(CClipboardSource* pSource) {
     // The estimate sizes the block so that the stream normally needs no reallocation.
     pSource->CacheNative(WriteStream(*this, NewNativeBlock(m_pDocument->EstimateNativeSize())));
   } catch (const std::bad_alloc&) {
-    if (IDocClient* pClient = GetDocClient()) pClient->ShowMemoryError();
+    if (IDocClient* pClient = Client()) pClient->ShowMemoryError();
   } catch (const std::length_error&) {
-    if (IDocClient* pClient = GetDocClient()) pClient->ShowMemoryError();
+    if (IDocClient* pClient = Client()) pClient->ShowMemoryError();
   }
 }
 
@@ -115,5 +119,5 @@ void CKvillSrvrItem::GetClipboardData(CClipboardSource* pSource) {
 }
 
 void CKvillSrvrItem::OnShow() {
-  if (IDocClient* pClient = GetDocClient()) pClient->DisarmKill();
+  if (IDocClient* pClient = Client()) pClient->DisarmKill();
 }

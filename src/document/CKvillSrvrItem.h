@@ -11,6 +11,7 @@ class CArchive;
 class CClipboardSource;
 class CDC;
 class CKvillDoc;
+class IDocClient;
 struct CSerializeOptions;
 
 // Aspects a container asks a picture for.
@@ -71,6 +72,8 @@ class CKvillSrvrItem {
   // The formats the item offers besides the native one: the picture, drawn from the
   // native stream when there is one and from a stream of its own otherwise.
   void GetClipboardData(CClipboardSource* pSource);
+  // The view that shows the item's document, or null.
+  IDocClient* Client() const;
 
   CKvillDoc* m_pDocument;
 };

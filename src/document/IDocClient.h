@@ -20,13 +20,13 @@ enum : unsigned {
 };
 enum { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
-// What the document needs from the single editing view: the selection count it stores
+// What a document needs from the editing view that shows it: the selection count it stores
 // and loads, the steps after a store or a load, the new-document reset, the questions
 // before a drawing is discarded, and the embedding state its server items copy. The view
-// implements it and registers itself here from its constructor (and clears it from its
-// destructor), so that the document reaches the view without depending on its class.
-// Without a registered client (command-line tools, document tests) the document works on
-// its own.
+// implements it and makes itself its document's client (CKvillDoc::SetClient), so that the
+// document reaches the view without depending on its class. A document without a client
+// (command-line tools, pictures, document tests) works on its own, and a drawing read
+// beside the editor's never reaches the editor's view.
 class IDocClient {
  public:
   virtual ~IDocClient() = default;
@@ -84,7 +84,3 @@ class IDocClient {
   virtual CSize GetPictureExtent() = 0;
   virtual CSize DrawPicture(CDC* pDC) = 0;
 };
-
-// The registered client, or null when there is none.
-IDocClient* GetDocClient();
-void SetDocClient(IDocClient* pClient);

@@ -19,7 +19,6 @@
 
 #include "document/CKvillDoc.h"
 #include "document/CProcessViewKeeper.h"
-#include "document/IDocClient.h"
 #include "objects/CArchive.h"
 #include "objects/CKVObject.h"
 #include "objects/IViewLink.h"

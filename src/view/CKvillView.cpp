@@ -136,7 +136,7 @@ CObList::iterator MoveTo(CObList& list, CObList::iterator it, bool bToHead) {
 
 CKvillView::CKvillView(IViewHost* pHost, CKvillDoc* pDoc) : m_pDocument(pDoc) {
   SetViewLink(this);
-  SetDocClient(this);
+  if (pDoc != nullptr) pDoc->SetClient(this);
   SetHost(pHost);
   m_bEnglish = m_pHost->GetUserDefaultUILanguage() == 1033 ? 1 : 0;
   if (m_cfNative == 0) m_cfNative = m_pHost->RegisterClipboardFormat("Valendra Native");
@@ -147,7 +147,14 @@ CKvillView::CKvillView(IViewHost* pHost, CKvillDoc* pDoc) : m_pDocument(pDoc) {
 
 CKvillView::~CKvillView() {
   if (GetViewLink() == this) SetViewLink(nullptr);
-  if (GetDocClient() == this) SetDocClient(nullptr);
+  if (m_pDocument != nullptr && m_pDocument->GetClient() == this) m_pDocument->SetClient(nullptr);
+}
+
+void CKvillView::SetDocument(CKvillDoc* pDoc) {
+  if (m_pDocument != nullptr && m_pDocument->GetClient() == this) m_pDocument->SetClient(nullptr);
+  m_pDocument = pDoc;
+  if (pDoc != nullptr) pDoc->SetClient(this);
+  Unsettle();
 }
 
 CKvillView* CKvillView::GetView() {

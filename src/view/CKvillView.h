@@ -55,9 +55,9 @@ struct CExportBitmap {
 
 // The single editing view. It keeps its own zoom and scroll positions, maps every surface
 // itself and drives the scroll bars; it reaches its window through an IViewHost and its
-// drawing through the document. It registers itself as the objects' view link and as the
-// document's client while it lives: the one global object of the program, reached by the
-// two lower layers each through an interface of its own.
+// drawing through the document, whose client it is. It registers itself as the objects'
+// view link while it lives: the one global object of the program, reached by the objects
+// through an interface of their own.
 class CKvillView : public IViewLink, public IDocClient {
  public:
   explicit CKvillView(IViewHost* pHost = nullptr, CKvillDoc* pDoc = nullptr);
@@ -70,10 +70,8 @@ class CKvillView : public IViewLink, public IDocClient {
 
   void SetHost(IViewHost* pHost);
   IViewHost& Host() const { return *m_pHost; }
-  void SetDocument(CKvillDoc* pDoc) {
-    m_pDocument = pDoc;
-    Unsettle();
-  }
+  // The view shows pDoc from now on and is its client; the document shown before has none.
+  void SetDocument(CKvillDoc* pDoc);
   CKvillDoc* GetDocument() const { return m_pDocument; }
 
   // ======== What the layers below reach ========

@@ -26,8 +26,8 @@ Mode ModeOf(const CKvillDoc& d) {
 // redraw, as a failing window could.
 class RecordingClient : public IDocClient {
  public:
-  explicit RecordingClient(CKvillDoc& doc) : m_doc(doc) { SetDocClient(this); }
-  ~RecordingClient() override { SetDocClient(nullptr); }
+  explicit RecordingClient(CKvillDoc& doc) : m_doc(doc) { doc.SetClient(this); }
+  ~RecordingClient() override { m_doc.SetClient(nullptr); }
 
   std::int32_t GetSelCount() const override { return m_nSel; }
   void SetSelCount(std::int32_t n) override { m_nSel = n; }
@@ -118,11 +118,25 @@ TEST(DocumentClient, StoreAndNewDocumentGoThroughTheClient) {
 
 TEST(DocumentClient, WithoutAClientTheDocumentKeepsTheCountItself) {
   CKvillDoc doc;
-  ASSERT_EQ(GetDocClient(), nullptr);
+  ASSERT_EQ(doc.GetClient(), nullptr);
   ASSERT_TRUE(LoadDoc(doc, kTwoDots));
   EXPECT_EQ(doc.GetSelCount(), 2);
   EXPECT_TRUE(doc.OnNewDocument());
   EXPECT_TRUE(doc.m_listObjects.empty());
+}
+
+// A drawing read beside the one a view shows (a picture, a structure) is none of its
+// business: neither its count nor the steps after the load reach that view.
+TEST(DocumentClient, ADrawingReadBesideTheShownOneLeavesItsClientAlone) {
+  CKvillDoc shown;
+  RecordingClient client(shown);
+  client.m_nSel = 5;
+  CKvillDoc beside;
+  ASSERT_TRUE(LoadDoc(beside, kTwoDots));
+  EXPECT_EQ(beside.GetSelCount(), 2);
+  EXPECT_TRUE(beside.OnNewDocument());
+  EXPECT_EQ(client.m_nSel, 5);
+  EXPECT_TRUE(client.m_calls.empty());
 }
 
 // The options set only the flags they name, for the call only; every flag is back as it was

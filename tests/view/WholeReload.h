@@ -14,7 +14,6 @@
 #include "../document/StreamTestUtil.h"
 #include "FakeViewHost.h"
 #include "document/CKvillDoc.h"
-#include "document/IDocClient.h"
 #include "objects/CCoupling.h"
 #include "objects/CFormula.h"
 #include "objects/CGroup.h"
@@ -66,9 +65,9 @@ inline std::vector<std::string> DescribeDrawing(CKvillDoc& doc, const CKVObject*
 }
 
 // A document and view beside the one under test, that reload a snapshot of its history
-// from the whole stream, in a window of the same size at the same zoom and scroll. The
-// objects and the document reach their view through one process-wide link, which points at
-// the view under test except while the other one reloads.
+// from the whole stream, in a window of the same size at the same zoom and scroll. Each
+// document reaches its own view; the objects reach theirs through one process-wide link,
+// which points at the view under test except while the other one reloads.
 struct WholeReload {
   CKvillDoc doc;
   FakeViewHost host;
@@ -79,16 +78,12 @@ struct WholeReload {
   // what it knows of its own drawing.
   ~WholeReload() {
     SetViewLink(&view);
-    SetDocClient(&view);
     doc.ClearForReplace();
     Restore();
   }
   WholeReload(const WholeReload&) = delete;
   WholeReload& operator=(const WholeReload&) = delete;
-  void Restore() {
-    SetViewLink(&m_main);
-    SetDocClient(&m_main);
-  }
+  void Restore() { SetViewLink(&m_main); }
 
   // Compares the view under test, just reloaded from snapshot i of its history, with a whole
   // reload of that snapshot: the stream after the same paint, and the drawing object for
@@ -103,7 +98,6 @@ struct WholeReload {
     snapshot.bModified = main.History().IsModifiedAt(i);
     snapshot.records = main.History().RecordsAt(i);
     SetViewLink(&view);
-    SetDocClient(&view);
     view.ReloadFrom(snapshot, true);
     Restore();
     host.m_surfaces.clear();

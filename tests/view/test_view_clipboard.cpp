@@ -11,7 +11,6 @@
 #include "ViewFixture.h"
 #include "document/CClipboardSource.h"
 #include "document/CKvillSrvrItem.h"
-#include "document/IDocClient.h"
 #include "objects/CArchive.h"
 #include "objects/CFormula.h"
 #include "objects/CGroup.h"
@@ -37,20 +36,13 @@ Bytes SavedBytes(CKvillDoc& doc) {
 // While it lives, documents and objects made and destroyed are not the view's to hear of.
 class Unlinked {
  public:
-  Unlinked() : m_pLink(GetViewLink()), m_pClient(GetDocClient()) {
-    SetViewLink(nullptr);
-    SetDocClient(nullptr);
-  }
-  ~Unlinked() {
-    SetViewLink(m_pLink);
-    SetDocClient(m_pClient);
-  }
+  Unlinked() : m_pLink(GetViewLink()) { SetViewLink(nullptr); }
+  ~Unlinked() { SetViewLink(m_pLink); }
   Unlinked(const Unlinked&) = delete;
   Unlinked& operator=(const Unlinked&) = delete;
 
  private:
   IViewLink* m_pLink;
-  IDocClient* m_pClient;
 };
 
 // Applies fn to the top-level objects a stream holds, read into a document of its own

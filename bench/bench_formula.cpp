@@ -46,7 +46,7 @@ void BM_PlaceCaretAtPoint(benchmark::State& state) {
   f.m_strText = MakeText(static_cast<int>(state.range(0)));
   CRecordingDC dc;
   for (auto _ : state) {
-    f.PlaceCaretAtPoint(&dc, CPoint{500, -100});
+    f.PlaceCaretAtPoint(&dc, CPoint{500, -100}, nullptr);
     benchmark::DoNotOptimize(f.m_nCaret);
   }
   state.counters["bytes"] = static_cast<double>(f.m_strText.size());

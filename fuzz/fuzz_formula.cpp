@@ -14,15 +14,13 @@
 #include "formula/FormulaMarkup.h"
 #include "objects/CFormula.h"
 #include "objects/CRecordingDC.h"
-#include "objects/IViewLink.h"
+#include "objects/ICaretSink.h"
 
 namespace {
 
-class Link : public IViewLink {
+class Sink : public ICaretSink {
  public:
-  int GetActiveHandle() const override { return 0; }
-  void SetActiveHandle(int) override {}
-  bool IsResizing() const override { return false; }
+  void PrepareSurface(CDC*) override {}
   void ShowCaretAt(CDC*, CPoint, int nHeight) override {
     if (nHeight < 0) std::abort();
   }
@@ -36,8 +34,7 @@ void Check(const CFormula& f) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static Link link;
-  SetViewLink(&link);
+  static Sink sink;
   if (size == 0) return 0;
   const std::size_t len = std::min<std::size_t>(data[0], size - 1);
   CFormula f;
@@ -49,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int nStops = 0;
   for (int p = 0; p <= n; ++p) {
     CPoint pt;
-    const int kind = f.LocateCaret(&dc, 0, p, &pt);
+    const int kind = f.LocateCaret(&dc, 0, p, &pt, &sink);
     if (kind != StopKindAt(f.m_strText, p)) std::abort();
     if (kind != NoStop) ++nStops;
   }
@@ -63,33 +60,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t arg = i < size ? data[i] : 0;
     switch (op % 12) {
       case 0:
-        f.CaretLeft(&dc);
+        f.CaretLeft(&dc, &sink);
         break;
       case 1:
-        f.CaretRight(&dc);
+        f.CaretRight(&dc, &sink);
         break;
       case 2:
-        f.CaretUp(&dc);
+        f.CaretUp(&dc, &sink);
         break;
       case 3:
-        f.CaretDown(&dc);
+        f.CaretDown(&dc, &sink);
         break;
       case 4:
-        f.DeleteForward(&dc);
+        f.DeleteForward(&dc, &sink);
         break;
       case 5:
-        f.DeleteBackward(&dc);
+        f.DeleteBackward(&dc, &sink);
         break;
       case 6:
         f.InsertText(std::string(1, static_cast<char>(arg)));
         ++i;
         break;
       case 7:
-        f.InsertFromPalette(&dc, 1030 + arg % 56);
+        f.InsertFromPalette(&dc, 1030 + arg % 56, &sink);
         ++i;
         break;
       case 8:
-        f.PlaceCaretAtPoint(&dc, CPoint{100 + arg * 8, -100 - (op / 12) * 20});
+        f.PlaceCaretAtPoint(&dc, CPoint{100 + arg * 8, -100 - (op / 12) * 20}, &sink);
         ++i;
         break;
       case 9:
@@ -108,6 +105,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(f);
   }
-  SetViewLink(nullptr);
   return 0;
 }

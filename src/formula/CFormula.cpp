@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "formula/FormulaMarkup.h"
-#include "objects/IViewLink.h"
 
 namespace {
 
@@ -247,18 +246,18 @@ std::optional<CBondAttachment> CFormula::GetBondAttachment(CDC* pDC) {
   CPoint pt;
   const int nLen = static_cast<int>(std::min<std::size_t>(m_strText.size(), INT32_MAX - 1));
   if (nLen == 0) {
-    LocateCaret(pDC, 0, 0, &pt);
+    LocateCaret(pDC, 0, 0, &pt, nullptr);
     at.x = pt.x;
     return at;
   }
   // The end of the text is always a base stop, so the search ends there at the latest.
   int i = 1;
-  while (LocateCaret(pDC, 0, i, &pt) != BaseStop && i < nLen) ++i;
+  while (LocateCaret(pDC, 0, i, &pt, nullptr) != BaseStop && i < nLen) ++i;
   const std::int64_t xi = pt.x;
   CPoint ptNear;
-  if (LocateCaret(pDC, 0, i - 1, &ptNear) == BaseStop) {
+  if (LocateCaret(pDC, 0, i - 1, &ptNear, nullptr) == BaseStop) {
     at.x = (ptNear.x + xi) / 2;
-  } else if (i < nLen && LocateCaret(pDC, 0, i + 1, &ptNear) == BaseStop) {
+  } else if (i < nLen && LocateCaret(pDC, 0, i + 1, &ptNear, nullptr) == BaseStop) {
     at.x = (xi + ptNear.x) / 2;
   } else {
     at.x = xi;
@@ -266,18 +265,15 @@ std::optional<CBondAttachment> CFormula::GetBondAttachment(CDC* pDC) {
   return at;
 }
 
-int CFormula::LocateCaret(CDC* pDC, int bShow, int nPos, CPoint* pptOut) {
-  IViewLink* pView = GetViewLink();
-  const bool bPicture = pView != nullptr && pView->IsRenderingPicture();
-  // The view's mapping makes measurements come out in drawing units; the embedding
-  // picture has a mapping of its own.
-  if (pView != nullptr && !bPicture) pView->PrepareSurface(pDC);
+int CFormula::LocateCaret(CDC* pDC, int bShow, int nPos, CPoint* pptOut, ICaretSink* pSink) {
+  // The window's mapping makes measurements come out in drawing units.
+  if (pSink != nullptr) pSink->PrepareSurface(pDC);
 
   CPoint ptTop;
   int nHeight = 0;
   const int kind = CaretGeometry(pDC, nPos, &ptTop, &nHeight);
   if (kind == NoStop) return NoStop;
   if (pptOut != nullptr) *pptOut = CPoint{ptTop.x, SatAdd(ptTop.y, -(nHeight / 2))};
-  if (bShow == 1 && pView != nullptr && !bPicture) pView->ShowCaretAt(pDC, ptTop, nHeight);
+  if (bShow == 1 && pSink != nullptr) pSink->ShowCaretAt(pDC, ptTop, nHeight);
   return kind;
 }

@@ -13,7 +13,7 @@
 
 #include "formula/FormulaMarkup.h"
 #include "objects/CFormula.h"
-#include "objects/IViewLink.h"
+#include "objects/ICaretSink.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ void CFormula::DeleteRange(int nFrom, int nTo) {
   KeepCaretOnStop();
 }
 
-void CFormula::DeleteForward(CDC* pDC) {
+void CFormula::DeleteForward(CDC* pDC, ICaretSink* pSink) {
   KeepCaretOnStop();
   const std::string& s = m_strText;
   const int n = Length(s);
@@ -106,10 +106,10 @@ void CFormula::DeleteForward(CDC* pDC) {
       DeleteRange(a, c);
     }
   }
-  LocateCaret(pDC, 1, m_nCaret, nullptr);
+  LocateCaret(pDC, 1, m_nCaret, nullptr, pSink);
 }
 
-void CFormula::DeleteBackward(CDC* pDC) {
+void CFormula::DeleteBackward(CDC* pDC, ICaretSink* pSink) {
   KeepCaretOnStop();
   const std::string& s = m_strText;
   const int a = m_nCaret;
@@ -131,10 +131,10 @@ void CFormula::DeleteBackward(CDC* pDC) {
       DeleteRange(c, a);
     }
   }
-  LocateCaret(pDC, 1, m_nCaret, nullptr);
+  LocateCaret(pDC, 1, m_nCaret, nullptr, pSink);
 }
 
-void CFormula::CaretRight(CDC* pDC) {
+void CFormula::CaretRight(CDC* pDC, ICaretSink* pSink) {
   KeepCaretOnStop();
   const std::string& s = m_strText;
   const int n = Length(s);
@@ -161,10 +161,10 @@ void CFormula::CaretRight(CDC* pDC) {
   }
   m_nCaret = std::min(b, n);
   KeepCaretOnStop();
-  LocateCaret(pDC, 1, m_nCaret, nullptr);
+  LocateCaret(pDC, 1, m_nCaret, nullptr, pSink);
 }
 
-void CFormula::CaretLeft(CDC* pDC) {
+void CFormula::CaretLeft(CDC* pDC, ICaretSink* pSink) {
   KeepCaretOnStop();
   const std::string& s = m_strText;
   const int a = m_nCaret;
@@ -182,13 +182,13 @@ void CFormula::CaretLeft(CDC* pDC) {
     b = a - 2;
     if (K(b) != BaseStop) {
       CPoint p0;
-      LocateCaret(pDC, 0, a, &p0);
+      LocateCaret(pDC, 0, a, &p0, pSink);
       int q = a - 2;
       int best = -1;
       std::int64_t bestD = 0;
       for (; q > 0 && K(q) != BaseStop; --q) {
         CPoint p;
-        if (LocateCaret(pDC, 0, q, &p) == NoStop || p.x > p0.x) continue;
+        if (LocateCaret(pDC, 0, q, &p, pSink) == NoStop || p.x > p0.x) continue;
         const std::int64_t d = Distance(p, p0);
         if (best < 0 || d < bestD) {
           best = q;
@@ -203,18 +203,18 @@ void CFormula::CaretLeft(CDC* pDC) {
   }
   m_nCaret = std::max(b, 0);
   KeepCaretOnStop();
-  LocateCaret(pDC, 1, m_nCaret, nullptr);
+  LocateCaret(pDC, 1, m_nCaret, nullptr, pSink);
 }
 
 namespace {
 
 // Up and Down: the nearest stop strictly above or below within the template holding the
 // caret; the scan stops at the first base-line place.
-int VerticalTarget(CFormula& f, CDC* pDC, int nStep) {
+int VerticalTarget(CFormula& f, CDC* pDC, int nStep, ICaretSink* pSink) {
   const int n = static_cast<int>(std::min<std::size_t>(f.m_strText.size(), INT_MAX));
   const int a = f.m_nCaret;
   CPoint p0;
-  if (f.LocateCaret(pDC, 0, a, &p0) != IndexStop) return -1;
+  if (f.LocateCaret(pDC, 0, a, &p0, pSink) != IndexStop) return -1;
   int best = -1;
   std::int64_t bestD = 0;
   for (int q = a; q >= 0 && q <= n; q += nStep) {
@@ -222,7 +222,7 @@ int VerticalTarget(CFormula& f, CDC* pDC, int nStep) {
     if (kind == BaseStop) break;
     if (kind == NoStop) continue;
     CPoint p;
-    f.LocateCaret(pDC, 0, q, &p);
+    f.LocateCaret(pDC, 0, q, &p, pSink);
     const bool bBeyond = nStep > 0 ? p.y < p0.y : p.y > p0.y;
     if (!bBeyond) continue;
     const std::int64_t d = Distance(p, p0);
@@ -236,30 +236,30 @@ int VerticalTarget(CFormula& f, CDC* pDC, int nStep) {
 
 }  // namespace
 
-void CFormula::CaretDown(CDC* pDC) {
+void CFormula::CaretDown(CDC* pDC, ICaretSink* pSink) {
   KeepCaretOnStop();
-  const int b = VerticalTarget(*this, pDC, 1);
+  const int b = VerticalTarget(*this, pDC, 1, pSink);
   if (b < 0) return;
   m_nCaret = b;
-  LocateCaret(pDC, 1, m_nCaret, nullptr);
+  LocateCaret(pDC, 1, m_nCaret, nullptr, pSink);
 }
 
-void CFormula::CaretUp(CDC* pDC) {
+void CFormula::CaretUp(CDC* pDC, ICaretSink* pSink) {
   KeepCaretOnStop();
-  const int b = VerticalTarget(*this, pDC, -1);
+  const int b = VerticalTarget(*this, pDC, -1, pSink);
   if (b < 0) return;
   m_nCaret = b;
-  LocateCaret(pDC, 1, m_nCaret, nullptr);
+  LocateCaret(pDC, 1, m_nCaret, nullptr, pSink);
 }
 
-bool CFormula::InsertFromPalette(CDC* pDC, int nMessage) {
+bool CFormula::InsertFromPalette(CDC* pDC, int nMessage, ICaretSink* pSink) {
   KeepCaretOnStop();
   const FormulaTemplate tmpl = TemplateOfMessage(nMessage);
   std::string ins;
   int nBack = 0;
   if (tmpl != FormulaTemplate::None) {
     // Indices do not nest.
-    if (LocateCaret(pDC, 0, m_nCaret, nullptr) == IndexStop) return false;
+    if (LocateCaret(pDC, 0, m_nCaret, nullptr, pSink) == IndexStop) return false;
     ins = TemplateText(tmpl);
     nBack = TemplateCaretBack(tmpl);
   } else if (const char g = GreekOfMessage(nMessage); g != 0) {
@@ -271,21 +271,12 @@ bool CFormula::InsertFromPalette(CDC* pDC, int nMessage) {
   m_strText.insert(static_cast<std::size_t>(m_nCaret), ins);
   m_nCaret += Length(ins) - nBack;
   KeepCaretOnStop();
-  LocateCaret(pDC, 1, m_nCaret, nullptr);
+  LocateCaret(pDC, 1, m_nCaret, nullptr, pSink);
   return true;
 }
 
-void CFormula::PlaceCaretAtPoint(CPoint pt) {
-  IViewLink* pView = GetViewLink();
-  if (pView == nullptr) return;
-  const std::unique_ptr<CDC> pDC = pView->GetWindowSurface();
-  if (pDC == nullptr) return;  // no surface: the formula stays as it is
-  PlaceCaretAtPoint(pDC.get(), pt);
-}
-
-void CFormula::PlaceCaretAtPoint(CDC* pDC, CPoint pt) {
-  IViewLink* pView = GetViewLink();
-  if (pView != nullptr && !pView->IsRenderingPicture()) pView->PrepareSurface(pDC);
+void CFormula::PlaceCaretAtPoint(CDC* pDC, CPoint pt, ICaretSink* pSink) {
+  if (pSink != nullptr) pSink->PrepareSurface(pDC);
   const int n = Length(m_strText);
   int best = -1;
   std::int64_t bestD = 0;
@@ -303,5 +294,5 @@ void CFormula::PlaceCaretAtPoint(CDC* pDC, CPoint pt) {
   }
   if (best < 0) return;
   m_nCaret = best;
-  LocateCaret(pDC, 1, m_nCaret, nullptr);
+  LocateCaret(pDC, 1, m_nCaret, nullptr, pSink);
 }

@@ -15,7 +15,7 @@ class CCoupling : public CKVObject {
   // its own; it follows its ends, whose positions it reads again at every drawing.
   int IsSelected() override;
   int HitTest(CPoint pt) override;
-  bool HitHandle(CPoint) override { return false; }
+  int HitHandle(CPoint) override { return 0; }
   void ResizeBy(CSize) override {}
   bool IsInside(const CRect&) override { return false; }
   int Intersects(const CRect& rc) override;

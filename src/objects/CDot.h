@@ -8,6 +8,6 @@ class CDot : public CKVObject {
   CDot() : CKVObject(KIND_DOT) {}
 
   void MoveTo(CPoint pt) override;
-  bool HitHandle(CPoint) override { return false; }
+  int HitHandle(CPoint) override { return 0; }
   void ResizeBy(CSize) override {}
 };

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "objects/CKVObject.h"
+#include "objects/ICaretSink.h"
 
 // The kind of a caret position in formula text.
 enum CaretStop : int { NoStop = 0, BaseStop = 1, IndexStop = 2 };
@@ -21,8 +22,9 @@ class CFormula : public CKVObject {
   // this formula's scale. Bonds measure their reference letter with it.
   CSize MeasureString(CDC* pDC, std::string_view str, const char* pszFace, int nSize);
   // The caret-stop kind of text position nPos; for a stop, *pptOut gets the caret's
-  // centre point. With bShow set the view is asked to show the caret there.
-  int LocateCaret(CDC* pDC, int bShow, int nPos, CPoint* pptOut);
+  // centre point. A sink given prepares the surface first and, with bShow set, shows the
+  // caret there; without one the surface is measured as it is.
+  int LocateCaret(CDC* pDC, int bShow, int nPos, CPoint* pptOut, ICaretSink* pSink);
 
   int GetStoredSize() override { return 44 + static_cast<int>(m_strText.size()); }
   CFormula* AsFormula() override { return this; }
@@ -42,25 +44,24 @@ class CFormula : public CKVObject {
   CSize PaintRun(CDC* pDC, std::string_view run, int nSize, int x, int y);
   // The stop kind of a position and, for a stop, the caret's top point and height.
   int CaretGeometry(CDC* pDC, int nPos, CPoint* pptTop, int* pnHeight);
-  // Moves the caret to the stop nearest to pt (drawing units) and shows it there; the
-  // first form takes a surface of the view's window, the second uses the given one.
-  void PlaceCaretAtPoint(CPoint pt);
-  void PlaceCaretAtPoint(CDC* pDC, CPoint pt);
+  // Moves the caret to the stop nearest to pt (drawing units) and shows it there.
+  void PlaceCaretAtPoint(CDC* pDC, CPoint pt, ICaretSink* pSink);
   // Editing at m_nCaret. A single '#', '<' or '>' is inserted doubled.
   void InsertText(std::string_view str);
   void DeleteRange(int nFrom, int nTo);
-  void DeleteForward(CDC* pDC);
-  void DeleteBackward(CDC* pDC);
-  void CaretLeft(CDC* pDC);
-  void CaretRight(CDC* pDC);
-  void CaretUp(CDC* pDC);
-  void CaretDown(CDC* pDC);
+  // The caret moves and deletions measure on pDC through pSink and show the caret there.
+  void DeleteForward(CDC* pDC, ICaretSink* pSink);
+  void DeleteBackward(CDC* pDC, ICaretSink* pSink);
+  void CaretLeft(CDC* pDC, ICaretSink* pSink);
+  void CaretRight(CDC* pDC, ICaretSink* pSink);
+  void CaretUp(CDC* pDC, ICaretSink* pSink);
+  void CaretDown(CDC* pDC, ICaretSink* pSink);
   // Puts the caret back on a caret stop (the nearest one, the earlier on a tie) when the
   // text around it no longer offers one there; position 0 always does.
   void KeepCaretOnStop();
   // The palette insertions: an index template (1030 ... 1033, refused inside a slot) or a
   // Greek letter (1034 ... 1085). True when the text changed.
-  bool InsertFromPalette(CDC* pDC, int nMessage);
+  bool InsertFromPalette(CDC* pDC, int nMessage, ICaretSink* pSink);
 
   // Stream records; defined with the other records in ObjectRecords.cpp.
   void Store(CArchive& ar, int nPass, IRecordDocument* pDoc) override;

@@ -7,7 +7,6 @@
 #include "objects/CCoupling.h"
 #include "objects/CEllipse.h"
 #include "objects/GroupWalk.h"
-#include "objects/IViewLink.h"
 #include "objects/RingTemplates.h"
 
 namespace {
@@ -362,7 +361,7 @@ std::unique_ptr<CGroup> RingForEllipse(const CKVObject& ellipse, CGroup& parent)
 
 }  // namespace
 
-void CGroup::Rotate(int cx, int cy, double dAngle) {
+void CGroup::Rotate(int cx, int cy, double dAngle, CObList* pDrawing) {
   if (!std::isfinite(dAngle)) return;
   const Rotation rot{std::cos(dAngle), std::sin(dAngle), static_cast<double>(cx),
                      static_cast<double>(cy)};
@@ -370,17 +369,12 @@ void CGroup::Rotate(int cx, int cy, double dAngle) {
     if (p->m_nKind == KIND_ELLIPSE && dynamic_cast<CEllipse*>(p.get()) != nullptr) {
       std::unique_ptr<CGroup> pRing = RingForEllipse(*p, g);
       // Bonds that ended at the ellipse now end at the ring that replaces it, rather
-      // than at a deleted object: those of the whole tree this group belongs to and, when
-      // the view can name it, those of the whole drawing.
+      // than at a deleted object.
       CKVObject* pOld = p.get();
       CGroup* pTop = this;
       while (pTop->m_pParent != nullptr) pTop = pTop->m_pParent;
       RedirectBondEnds(pTop->m_listChildren, pOld, pRing.get());
-      if (IViewLink* pView = GetViewLink()) {
-        if (CObList* pList = pView->GetDocumentObjects()) {
-          RedirectBondEnds(*pList, pOld, pRing.get());
-        }
-      }
+      if (pDrawing != nullptr) RedirectBondEnds(*pDrawing, pOld, pRing.get());
       p = std::move(pRing);  // the ellipse is deleted here
       g.MarkChanged();
       SaveExact();

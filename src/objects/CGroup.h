@@ -32,8 +32,10 @@ class CGroup : public CKVObject {
   int GetStoredSize() override;
   CGroup* AsGroup() override { return this; }
   // Rotation about (cx, cy), given x 100, by dAngle radians, working on the exact values
-  // that SaveExact recorded; ellipses turn into 200-vertex rings on the way.
-  virtual void Rotate(int cx, int cy, double dAngle);
+  // that SaveExact recorded; ellipses turn into 200-vertex rings on the way. Bonds that
+  // ended at such an ellipse end at its ring: those of the tree the group belongs to and,
+  // when pDrawing names the drawing's top-level list, those of the whole drawing.
+  void Rotate(int cx, int cy, double dAngle, CObList* pDrawing = nullptr);
   virtual void SaveExact();
 
   // The box: the union of the direct children that are not bonds; anchor top-left.

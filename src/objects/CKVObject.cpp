@@ -100,10 +100,7 @@ int CKVObject::HitTest(CPoint pt) {
   return 0;
 }
 
-bool CKVObject::HitHandle(CPoint pt) {
-  IViewLink* pView = GetViewLink();
-  if (pView != nullptr && pView->IsResizing()) return false;
-
+int CKVObject::HitHandle(CPoint pt) {
   const CRect f = GetSelectionFrame();
   const std::int64_t L = f.left, T = f.top, R = f.right, B = f.bottom;
   const std::int64_t midX = Mid(L, R), midY = Mid(B, T);
@@ -111,7 +108,7 @@ bool CKVObject::HitHandle(CPoint pt) {
   if (InZone(pt, R - 80, R, B, B + 80)) {
     nHandle = 1;
   } else if (m_bKeepAspect) {
-    return false;
+    return 0;
   } else if (InZone(pt, midX - 40, midX + 40, B, B + 80)) {
     nHandle = 2;
   } else if (InZone(pt, L, L + 80, B, B + 80)) {
@@ -126,11 +123,8 @@ bool CKVObject::HitHandle(CPoint pt) {
     nHandle = 7;
   } else if (InZone(pt, R - 80, R, midY - 40, midY + 40)) {
     nHandle = 8;
-  } else {
-    return false;
   }
-  if (pView != nullptr) pView->SetActiveHandle(nHandle);
-  return true;
+  return nHandle;
 }
 
 void CKVObject::ResizeBy(CSize delta) {

@@ -49,7 +49,7 @@ class CKVObject {
   virtual void SetSelected(int nValue);
   virtual CKVObject* ObjectAt(CPoint pt);
   virtual int HitTest(CPoint pt);
-  virtual bool HitHandle(CPoint pt);
+  virtual int HitHandle(CPoint pt);
   virtual void ResizeBy(CSize delta);
   virtual void SetScale(double dScale);
   virtual bool IsInside(const CRect& rc);

@@ -173,6 +173,7 @@ std::unique_ptr<CDC> CKvillView::GetWindowSurface() {
 }
 
 void CKvillView::ShowCaretAt(CDC* pDC, CPoint ptTop, int nHeight) {
+  if (IsRenderingPicture()) return;
   m_ptCaretTop = ptTop;
   m_nCaretHeight = nHeight;
   ++m_nCaretRequests;
@@ -768,7 +769,7 @@ void CKvillView::RestoreEditCaret(CDC* pDC) {
   if (m_pCurrent == nullptr || m_pCurrent->GetKind() != KIND_FORMULA) return;
   auto* pFormula = static_cast<CFormula*>(m_pCurrent);
   CPoint pt;
-  pFormula->LocateCaret(pDC, 1, pFormula->m_nCaret, &pt);
+  pFormula->LocateCaret(pDC, 1, pFormula->m_nCaret, &pt, this);
 }
 
 void CKvillView::AddToExportExtent(CKVObject* pObj) {
@@ -1841,7 +1842,9 @@ CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt,
 
   MovePictureObjects(&scratch, CSize{Clamp32(-static_cast<std::int64_t>(O.cx)),
                                      Clamp32(-static_cast<std::int64_t>(O.cy))});
-  // The bonds drawn in the picture's place follow their ends back.
+  // The bonds drawn in the picture's place follow their ends back, measured as the window
+  // measures them.
+  OnPrepareDC(&scratch);
   if (pDoc != nullptr) {
     for (const auto& p : pDoc->m_listObjects) {
       if (p->GetKind() == KIND_COUPLING)
@@ -2154,8 +2157,4 @@ void CKvillView::ShowMemoryError() {
 void CKvillView::ShowIncompatibleFile() {
   m_pHost->MessageBox(m_bEnglish ? "Error: Incompatible file." : "Chyba: Nekompatibilní soubor.",
                       "Valendra", MB_ICONERROR, true);
-}
-
-CObList* CKvillView::GetDocumentObjects() {
-  return m_pDocument != nullptr ? &m_pDocument->m_listObjects : nullptr;
 }

@@ -18,6 +18,7 @@
 #include "objects/CDC.h"
 #include "objects/CObList.h"
 #include "objects/Geometry.h"
+#include "objects/ICaretSink.h"
 #include "objects/IViewLink.h"
 #include "resources/WindowMessages.h"
 #include "view/CUndoHistory.h"
@@ -58,7 +59,7 @@ struct CExportBitmap {
 // drawing through the document, whose client it is. It registers itself as the objects'
 // view link while it lives: the one global object of the program, reached by the objects
 // through an interface of their own.
-class CKvillView : public IViewLink, public IDocClient {
+class CKvillView : public IViewLink, public ICaretSink, public IDocClient {
  public:
   explicit CKvillView(IViewHost* pHost = nullptr, CKvillDoc* pDoc = nullptr);
   CKvillView(const CKvillView&) = delete;
@@ -75,19 +76,18 @@ class CKvillView : public IViewLink, public IDocClient {
   CKvillDoc* GetDocument() const { return m_pDocument; }
 
   // ======== What the layers below reach ========
-  // IViewLink: the objects and the formula engine.
-  int GetActiveHandle() const override { return m_nHandle; }
-  void SetActiveHandle(int nHandle) override { m_nHandle = nHandle; }
-  bool IsResizing() const override { return m_bResizing != 0; }
-  bool IsRenderingPicture() const override;
-  void PrepareSurface(CDC* pDC) override { OnPrepareDC(pDC); }
-  std::unique_ptr<CDC> GetWindowSurface() override;
-  // The formula engine's request to show the caret: a bar nHeight drawing units high whose
-  // top is at ptTop. The request is kept (for tests and the window) and the caret shown.
+  // ICaretSink: the formula being typed in. While the document draws its embedding
+  // picture the surface has the picture's mapping and no caret is shown.
+  bool IsRenderingPicture() const;
+  void PrepareSurface(CDC* pDC) override {
+    if (!IsRenderingPicture()) OnPrepareDC(pDC);
+  }
+  // A surface of the window, or null when none can be obtained.
+  std::unique_ptr<CDC> GetWindowSurface();
+  // The formula's request to show the caret: a bar nHeight drawing units high whose top is
+  // at ptTop. The request is kept (for tests and the window) and the caret shown.
   void ShowCaretAt(CDC* pDC, CPoint ptTop, int nHeight) override;
-  // The document's top-level list, so that a rotation that replaces an ellipse can move
-  // bonds anywhere in the drawing over to its polygon.
-  CObList* GetDocumentObjects() override;
+  // IViewLink: the objects.
   // Any object destroyed ends the rest and drops the index, so a repaint never goes by an
   // index naming it; but while an undo or redo replaces a few objects, the index is kept
   // and brought up to date with the new list afterwards (ReindexReplaced).
@@ -233,7 +233,8 @@ class CKvillView : public IViewLink, public IDocClient {
   };
   // Hit testing and selection. Non-bonds win over bonds; among equals the last one wins.
   CHit FindObjectAt(CPoint pt);
-  // The first selected top-level object with a handle at pt; m_nHandle says which.
+  // The first selected top-level object with a handle at pt; m_nHandle says which. Every
+  // handle met on the way is noted there, and none is found while a resize goes on.
   CKVObject* FindHandleAt(CPoint pt);
   // A click with the select tool (or a template tool) on an object, with the message's
   // key flags.
@@ -710,6 +711,8 @@ class CKvillView : public IViewLink, public IDocClient {
   CCursorInputs CursorInputs(CPoint ptScreen, bool bCtrl);
   CHit FindObjectForCursor(CPoint pt);
   CKVObject* FindHandleForCursor(CPoint pt);
+  // Whether pObj has a handle at pt (never during a resize), noted in m_nHandle.
+  bool NoteHandleAt(CKVObject* pObj, CPoint pt);
   // Brings the index up to date if that is worth it now (and bMayBuild allows it); false
   // when the caller must search in full.
   bool BuildHitIndex(bool bMayBuild);

@@ -135,7 +135,8 @@ std::vector<std::unique_ptr<CKVObject>> CKvillView::RemoveSelected(bool bDestroy
 
 bool CKvillView::OnEditDelete() {
   if (CFormula* pFormula = EditedFormula()) {
-    if (const std::unique_ptr<CDC> pDC = GetWindowSurface()) pFormula->DeleteForward(pDC.get());
+    if (const std::unique_ptr<CDC> pDC = GetWindowSurface())
+      pFormula->DeleteForward(pDC.get(), this);
     m_bPendingModified = 1;
     UpdateView();
     return true;
@@ -476,7 +477,8 @@ void CKvillView::RotateStep(CPoint P) {
   // Smaller movements add up until they turn the group by a whole degree.
   if (!(std::fabs(dAngle * 180.0 / 3.14159265) >= 1.0)) return;
   m_ptRotate = P;
-  pGroup->Rotate(Clamp32(cx * 100), Clamp32(cy * 100), dAngle);
+  pGroup->Rotate(Clamp32(cx * 100), Clamp32(cy * 100), dAngle,
+                 m_pDocument != nullptr ? &m_pDocument->m_listObjects : nullptr);
   pGroup->m_bSelected = 1;
   m_nSelCount = 1;
   UpdateView();
@@ -569,10 +571,10 @@ bool CKvillView::OnNudge(int nId) {
       // In the formula being edited the arrows move the caret and do nothing else.
       const std::unique_ptr<CDC> pDC = GetWindowSurface();
       if (pDC == nullptr) return false;
-      if (nKey == 0) pFormula->CaretLeft(pDC.get());
-      if (nKey == 1) pFormula->CaretRight(pDC.get());
-      if (nKey == 2) pFormula->CaretUp(pDC.get());
-      if (nKey == 3) pFormula->CaretDown(pDC.get());
+      if (nKey == 0) pFormula->CaretLeft(pDC.get(), this);
+      if (nKey == 1) pFormula->CaretRight(pDC.get(), this);
+      if (nKey == 2) pFormula->CaretUp(pDC.get(), this);
+      if (nKey == 3) pFormula->CaretDown(pDC.get(), this);
       return false;
     }
     if (m_nSelCount <= 0) {

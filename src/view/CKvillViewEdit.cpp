@@ -72,7 +72,7 @@ void CKvillView::OnEditFormula() {
   pFormula->m_nCaret = static_cast<std::int32_t>(pFormula->m_strText.size());
   if (const std::unique_ptr<CDC> pDC = GetWindowSurface()) {
     CPoint pt;
-    pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt);
+    pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt, this);
   }
   m_nEditState = 1;
   pFormula->m_bSelected = 1;
@@ -114,7 +114,7 @@ void CKvillView::OnChar(int nChar) {
     } else {
       pFormula->InsertText(std::string(1, static_cast<char>(nChar)));
       CPoint pt;
-      pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt);
+      pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt, this);
       m_bPendingModified = 1;
       UpdateView();
       PushSnapshot();
@@ -132,11 +132,11 @@ void CKvillView::OnKeyDown(int nVirtualKey) {
   if (pFormula != nullptr && pDC != nullptr &&
       (nVirtualKey == VK_BACK || nVirtualKey == VK_DELETE)) {
     if (nVirtualKey == VK_BACK) {
-      pFormula->DeleteBackward(pDC.get());
+      pFormula->DeleteBackward(pDC.get(), this);
       // The keyboard follows Backspace with a character message that must insert nothing.
       m_bSkipNextChar = 1;
     } else {
-      pFormula->DeleteForward(pDC.get());
+      pFormula->DeleteForward(pDC.get(), this);
     }
     m_bPendingModified = 1;
     UpdateView();
@@ -150,7 +150,7 @@ void CKvillView::OnPaletteInsert(int nMessage) {
   CFormula* pFormula = EditedFormula();
   if (pFormula != nullptr) {
     const std::unique_ptr<CDC> pDC = GetWindowSurface();
-    if (pDC != nullptr && pFormula->InsertFromPalette(pDC.get(), nMessage)) {
+    if (pDC != nullptr && pFormula->InsertFromPalette(pDC.get(), nMessage, this)) {
       m_bPendingModified = 1;
       UpdateView();
       // A template waits for its contents: the next recorded change includes it.

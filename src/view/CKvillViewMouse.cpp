@@ -124,7 +124,7 @@ CFormula* CKvillView::CreateFormulaAt(CPoint pt) {
   m_pCurrent = pFormula;
   if (const std::unique_ptr<CDC> pDC = GetWindowSurface()) {
     CPoint ptCentre;
-    pFormula->LocateCaret(pDC.get(), 1, 0, &ptCentre);
+    pFormula->LocateCaret(pDC.get(), 1, 0, &ptCentre, this);
   }
   return pFormula;
 }
@@ -312,7 +312,9 @@ bool CKvillView::PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned nF
   CKVObject* O = hit.pObj;
   m_ptDragAnchor = P;
   if (m_nEditState == 1 && O->IsSelected() && hit.nKind == KIND_FORMULA) {
-    static_cast<CFormula*>(O)->PlaceCaretAtPoint(P);
+    // Without a surface of the window the caret stays where it is.
+    if (const std::unique_ptr<CDC> pDC = GetWindowSurface())
+      static_cast<CFormula*>(O)->PlaceCaretAtPoint(pDC.get(), P, this);
     m_bMoving = 0;
     return true;
   }
@@ -946,7 +948,7 @@ CKVObject* CKvillView::FindHandleForCursor(CPoint pt) {
   if (m_pDocument == nullptr) return nullptr;
   if (!BuildHitIndex(false)) return FindHandleAt(pt);
   for (CKVObject* p : m_hitIndex.Meeting(CRect{pt.x, pt.y, pt.x, pt.y})) {
-    if (p->HitHandle(pt) && p->m_bSelected) return p;
+    if (NoteHandleAt(p, pt) && p->m_bSelected) return p;
   }
   return nullptr;
 }

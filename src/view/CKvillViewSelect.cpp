@@ -45,10 +45,17 @@ CKvillView::CHit CKvillView::FindObjectAt(CPoint pt) {
   return other.nKind != 0 ? other : bond;
 }
 
+bool CKvillView::NoteHandleAt(CKVObject* pObj, CPoint pt) {
+  if (m_bResizing) return false;
+  const int nHandle = pObj->HitHandle(pt);
+  if (nHandle != 0) m_nHandle = nHandle;
+  return nHandle != 0;
+}
+
 CKVObject* CKvillView::FindHandleAt(CPoint pt) {
   if (m_pDocument == nullptr) return nullptr;
   for (const auto& p : m_pDocument->m_listObjects) {
-    if (p->HitHandle(pt) && p->m_bSelected) return p.get();
+    if (NoteHandleAt(p.get(), pt) && p->m_bSelected) return p.get();
   }
   return nullptr;
 }

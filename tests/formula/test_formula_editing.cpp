@@ -10,26 +10,17 @@
 #include "formula/FormulaMarkup.h"
 #include "objects/CFormula.h"
 #include "objects/CRecordingDC.h"
-#include "objects/IViewLink.h"
+#include "objects/ICaretSink.h"
 
 namespace {
 
-class FakeLink : public IViewLink {
+class FakeSink : public ICaretSink {
  public:
-  FakeLink() { SetViewLink(this); }
-  ~FakeLink() override { SetViewLink(nullptr); }
-  int GetActiveHandle() const override { return 0; }
-  void SetActiveHandle(int) override {}
-  bool IsResizing() const override { return false; }
-  std::unique_ptr<CDC> GetWindowSurface() override {
-    if (!m_bHasSurface) return nullptr;
-    return std::make_unique<CRecordingDC>();
-  }
+  void PrepareSurface(CDC*) override {}
   void ShowCaretAt(CDC*, CPoint ptTop, int nHeight) override {
     m_shows.push_back({ptTop, nHeight});
   }
 
-  bool m_bHasSurface = true;
   std::vector<std::pair<CPoint, int>> m_shows;
 };
 
@@ -39,7 +30,7 @@ struct Editing : ::testing::Test {
     f.m_strText = text;
     f.m_nCaret = caret;
   }
-  FakeLink link;
+  FakeSink link;
   CRecordingDC dc;
   CFormula f;
 };
@@ -49,7 +40,7 @@ struct Editing : ::testing::Test {
 TEST_F(Editing, TypingALowerIndex) {
   f.InsertText("H");
   EXPECT_EQ(f.m_nCaret, 1);
-  EXPECT_TRUE(f.InsertFromPalette(&dc, 1032));
+  EXPECT_TRUE(f.InsertFromPalette(&dc, 1032, &link));
   EXPECT_EQ(f.m_strText, "H#idown # ");
   EXPECT_EQ(f.m_nCaret, 8);  // the end of the lower slot
   ASSERT_EQ(link.m_shows.size(), 1u);
@@ -57,7 +48,7 @@ TEST_F(Editing, TypingALowerIndex) {
   EXPECT_EQ(link.m_shows.back().second, 202);
   f.InsertText("2");
   EXPECT_EQ(f.m_nCaret, 9);
-  f.CaretRight(&dc);
+  f.CaretRight(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 11);  // over the terminator and its space
   EXPECT_EQ(link.m_shows.back().first, (CPoint{1210, 2000}));
   EXPECT_EQ(link.m_shows.back().second, 270);
@@ -68,96 +59,96 @@ TEST_F(Editing, TypingALowerIndex) {
 
 TEST_F(Editing, TemplatesGoWhole) {
   Set("H#idown 2# O", 11);
-  f.DeleteBackward(&dc);
+  f.DeleteBackward(&dc, &link);
   EXPECT_EQ(f.m_strText, "HO");
   EXPECT_EQ(f.m_nCaret, 1);
 
   Set("H#idown 2# O", 1);
-  f.DeleteForward(&dc);
+  f.DeleteForward(&dc, &link);
   EXPECT_EQ(f.m_strText, "HO");
   EXPECT_EQ(f.m_nCaret, 1);
 
   // A foreign keyword goes whole too, up to the next base-line place.
   Set("a#xyz b", 1);
-  f.DeleteForward(&dc);
+  f.DeleteForward(&dc, &link);
   EXPECT_EQ(f.m_strText, "ab");
 
   Set("#iudr 2-# 4# x", 13);
-  f.CaretLeft(&dc);  // Left enters the nearer slot end (slot 1, level with the caret) ...
+  f.CaretLeft(&dc, &link);  // Left enters the nearer slot end (slot 1, level with the caret) ...
   EXPECT_EQ(f.m_nCaret, 8);
   Set("#iudr 2-# 4# x", 13);
-  f.DeleteBackward(&dc);  // ... but Backspace after the template takes it all
+  f.DeleteBackward(&dc, &link);  // ... but Backspace after the template takes it all
   EXPECT_EQ(f.m_strText, "x");
   EXPECT_EQ(f.m_nCaret, 0);
 }
 
 TEST_F(Editing, MovingAroundATwoSlotTemplate) {
-  EXPECT_TRUE(f.InsertFromPalette(&dc, 1031));
+  EXPECT_TRUE(f.InsertFromPalette(&dc, 1031, &link));
   EXPECT_EQ(f.m_strText, "#iudr # # ");
   EXPECT_EQ(f.m_nCaret, 6);
-  f.CaretDown(&dc);
+  f.CaretDown(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 8);
   const std::size_t shows = link.m_shows.size();
-  f.CaretDown(&dc);  // nothing below the lower slot
+  f.CaretDown(&dc, &link);  // nothing below the lower slot
   EXPECT_EQ(f.m_nCaret, 8);
   EXPECT_EQ(link.m_shows.size(), shows);
-  f.CaretUp(&dc);
+  f.CaretUp(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 6);
-  f.CaretUp(&dc);
+  f.CaretUp(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 6);
-  f.CaretRight(&dc);  // skips slot 2 and lands after the template
+  f.CaretRight(&dc, &link);  // skips slot 2 and lands after the template
   EXPECT_EQ(f.m_nCaret, 10);
-  f.CaretLeft(&dc);  // both slot ends are equally near: the lower one
+  f.CaretLeft(&dc, &link);  // both slot ends are equally near: the lower one
   EXPECT_EQ(f.m_nCaret, 8);
-  f.CaretLeft(&dc);
+  f.CaretLeft(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 6);
-  f.CaretLeft(&dc);
+  f.CaretLeft(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 0);
-  f.CaretRight(&dc);  // from before the template into its first slot
+  f.CaretRight(&dc, &link);  // from before the template into its first slot
   EXPECT_EQ(f.m_nCaret, 6);
 }
 
 TEST_F(Editing, LeftEntersTheNearerSlotEnd) {
   // Slot 1 ends at x 1180 on the upper line; slot 2 is empty and sits at the same x lower.
   Set("#iudl 14# # C", 12);
-  f.CaretLeft(&dc);
+  f.CaretLeft(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 10);
   // The lower slot is the longer one: its end is straight below the caret.
   Set("#iudr 1# 234# C", 14);
-  f.CaretLeft(&dc);
+  f.CaretLeft(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 12);
   // The upper slot is the longer one: its end is level with the caret.
   Set("#iudr 123# 4# C", 14);
-  f.CaretLeft(&dc);
+  f.CaretLeft(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 9);
 }
 
 TEST_F(Editing, RefusedAndEmptyOperationsChangeNothing) {
   Set("#iup ab# ", 7);  // the end of the slot
-  EXPECT_FALSE(f.InsertFromPalette(&dc, 1030));
+  EXPECT_FALSE(f.InsertFromPalette(&dc, 1030, &link));
   EXPECT_EQ(f.m_strText, "#iup ab# ");
-  f.DeleteForward(&dc);  // Delete at a slot end
+  f.DeleteForward(&dc, &link);  // Delete at a slot end
   EXPECT_EQ(f.m_strText, "#iup ab# ");
   EXPECT_EQ(f.m_nCaret, 7);
   f.m_nCaret = 5;
-  f.DeleteBackward(&dc);  // Backspace at a slot start
+  f.DeleteBackward(&dc, &link);  // Backspace at a slot start
   EXPECT_EQ(f.m_strText, "#iup ab# ");
   EXPECT_EQ(f.m_nCaret, 5);
-  EXPECT_FALSE(f.InsertFromPalette(&dc, 1029));
+  EXPECT_FALSE(f.InsertFromPalette(&dc, 1029, &link));
 
   Set("HO", 1);
   link.m_shows.clear();
-  f.CaretUp(&dc);
-  f.CaretDown(&dc);
+  f.CaretUp(&dc, &link);
+  f.CaretDown(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 1);
   EXPECT_TRUE(link.m_shows.empty());  // not even the caret is shown again
 
   f.m_nCaret = 0;
-  f.CaretLeft(&dc);
-  f.DeleteBackward(&dc);
+  f.CaretLeft(&dc, &link);
+  f.DeleteBackward(&dc, &link);
   f.m_nCaret = 2;
-  f.CaretRight(&dc);
-  f.DeleteForward(&dc);
+  f.CaretRight(&dc, &link);
+  f.DeleteForward(&dc, &link);
   EXPECT_EQ(f.m_strText, "HO");
   EXPECT_EQ(f.m_nCaret, 2);
   EXPECT_TRUE(link.m_shows.empty());
@@ -169,16 +160,16 @@ TEST_F(Editing, MarkersAreTypedAsPairsAndRemovedAsPairs) {
   f.InsertText(">");
   EXPECT_EQ(f.m_strText, "##<<>>");
   EXPECT_EQ(f.m_nCaret, 6);
-  f.CaretLeft(&dc);
+  f.CaretLeft(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 4);
-  f.DeleteBackward(&dc);
+  f.DeleteBackward(&dc, &link);
   EXPECT_EQ(f.m_strText, "##>>");
   EXPECT_EQ(f.m_nCaret, 2);
-  f.DeleteForward(&dc);
+  f.DeleteForward(&dc, &link);
   EXPECT_EQ(f.m_strText, "##");
-  f.CaretRight(&dc);
+  f.CaretRight(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 2);
-  f.DeleteBackward(&dc);
+  f.DeleteBackward(&dc, &link);
   EXPECT_EQ(f.m_strText, "");
   f.InsertText("\r");  // Enter
   EXPECT_EQ(f.m_strText, "\r");
@@ -188,23 +179,23 @@ TEST_F(Editing, MarkersAreTypedAsPairsAndRemovedAsPairs) {
 
 TEST_F(Editing, GreekLetters) {
   Set("ac", 1);
-  EXPECT_TRUE(f.InsertFromPalette(&dc, 1035));  // beta
+  EXPECT_TRUE(f.InsertFromPalette(&dc, 1035, &link));  // beta
   EXPECT_EQ(f.m_strText, "a<b>c");
   EXPECT_EQ(f.m_nCaret, 4);
-  f.CaretLeft(&dc);
+  f.CaretLeft(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 1);
-  f.CaretRight(&dc);
+  f.CaretRight(&dc, &link);
   EXPECT_EQ(f.m_nCaret, 4);
-  f.DeleteBackward(&dc);
+  f.DeleteBackward(&dc, &link);
   EXPECT_EQ(f.m_strText, "ac");
-  EXPECT_TRUE(f.InsertFromPalette(&dc, 1085));  // capital zeta
+  EXPECT_TRUE(f.InsertFromPalette(&dc, 1085, &link));  // capital zeta
   f.m_nCaret = 1;
-  f.DeleteForward(&dc);
+  f.DeleteForward(&dc, &link);
   EXPECT_EQ(f.m_strText, "ac");
 
   // A letter inserted in a slot stays there and is drawn at the index size.
   Set("X#iup # ", 6);
-  EXPECT_TRUE(f.InsertFromPalette(&dc, 1049));  // pi
+  EXPECT_TRUE(f.InsertFromPalette(&dc, 1049, &link));  // pi
   EXPECT_EQ(f.m_strText, "X#iup <p># ");
   EXPECT_EQ(f.m_nCaret, 9);
   EXPECT_EQ(StopKindAt(f.m_strText, 9), IndexStop);
@@ -217,22 +208,21 @@ TEST_F(Editing, GreekLetters) {
 
 TEST_F(Editing, PlaceCaretAtPointTakesTheNearestStop) {
   Set("H#idown 2# O", 0);
-  f.PlaceCaretAtPoint(&dc, CPoint{1215, 1700});
+  f.PlaceCaretAtPoint(&dc, CPoint{1215, 1700}, &link);
   EXPECT_EQ(f.m_nCaret, 9);
   EXPECT_EQ(link.m_shows.back().first, (CPoint{1210, 1831}));
-  f.PlaceCaretAtPoint(&dc, CPoint{1100, 1900});
+  f.PlaceCaretAtPoint(&dc, CPoint{1100, 1900}, &link);
   EXPECT_EQ(f.m_nCaret, 1);
-  f.PlaceCaretAtPoint(&dc, CPoint{1060, 1865});  // halfway between 0 and 1: the first
+  f.PlaceCaretAtPoint(&dc, CPoint{1060, 1865}, &link);  // halfway between 0 and 1: the first
   EXPECT_EQ(f.m_nCaret, 0);
-  f.PlaceCaretAtPoint(&dc, CPoint{5000, 2000});
+  f.PlaceCaretAtPoint(&dc, CPoint{5000, 2000}, &link);
   EXPECT_EQ(f.m_nCaret, 12);
 
-  // Through the view's window surface; without one nothing changes.
-  f.PlaceCaretAtPoint(CPoint{1215, 1700});
+  // Without a sink the caret still moves; nothing is shown.
+  const std::size_t shows = link.m_shows.size();
+  f.PlaceCaretAtPoint(&dc, CPoint{1215, 1700}, nullptr);
   EXPECT_EQ(f.m_nCaret, 9);
-  link.m_bHasSurface = false;
-  f.PlaceCaretAtPoint(CPoint{1000, 2000});
-  EXPECT_EQ(f.m_nCaret, 9);
+  EXPECT_EQ(link.m_shows.size(), shows);
 }
 
 TEST_F(Editing, MalformedTextsKeepTheCaretOnAStop) {
@@ -252,7 +242,7 @@ TEST_F(Editing, MalformedTextsKeepTheCaretOnAStop) {
                                           "#a b#c d",
                                           "#iup <a# ",
                                           "#idown <<# <"};
-  using Op = void (CFormula::*)(CDC*);
+  using Op = void (CFormula::*)(CDC*, ICaretSink*);
   const Op ops[] = {&CFormula::CaretLeft, &CFormula::CaretRight,    &CFormula::CaretUp,
                     &CFormula::CaretDown, &CFormula::DeleteForward, &CFormula::DeleteBackward};
   for (const std::string& text : texts) {
@@ -260,14 +250,14 @@ TEST_F(Editing, MalformedTextsKeepTheCaretOnAStop) {
       if (StopKindAt(text, p) == NoStop) continue;
       for (Op op : ops) {
         Set(text, p);
-        (f.*op)(&dc);
+        (f.*op)(&dc, &link);
         ASSERT_GE(f.m_nCaret, 0) << text << " at " << p;
         ASSERT_LE(f.m_nCaret, static_cast<int>(f.m_strText.size())) << text << " at " << p;
         EXPECT_NE(StopKindAt(f.m_strText, f.m_nCaret), NoStop) << text << " at " << p;
       }
       for (int m = 1030; m <= 1034; ++m) {
         Set(text, p);
-        f.InsertFromPalette(&dc, m);
+        f.InsertFromPalette(&dc, m, &link);
         EXPECT_NE(StopKindAt(f.m_strText, f.m_nCaret), NoStop) << text << " msg " << m;
       }
       Set(text, p);
@@ -276,7 +266,7 @@ TEST_F(Editing, MalformedTextsKeepTheCaretOnAStop) {
     }
     // A caret left off a stop (the text replaced under it) is put back on one.
     Set(text, 1000);
-    f.CaretLeft(&dc);
+    f.CaretLeft(&dc, &link);
     EXPECT_NE(StopKindAt(f.m_strText, f.m_nCaret), NoStop) << text;
   }
 }

@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "document/CKvillDoc.h"
 #include "objects/CFormula.h"
 #include "objects/CRecordingDC.h"
-#include "objects/IViewLink.h"
+#include "objects/ICaretSink.h"
 #include "view/CKvillView.h"
 
 namespace {
@@ -40,15 +41,9 @@ std::unique_ptr<CFormula> MakeFormula(const std::string& text, CPoint anchor = {
   return f;
 }
 
-// A view link that records what the formula engine asks of the view.
-class FakeLink : public IViewLink {
+// A caret sink that records what the formula engine asks of the window.
+class FakeSink : public ICaretSink {
  public:
-  FakeLink() { SetViewLink(this); }
-  ~FakeLink() override { SetViewLink(nullptr); }
-  int GetActiveHandle() const override { return 0; }
-  void SetActiveHandle(int) override {}
-  bool IsResizing() const override { return false; }
-  bool IsRenderingPicture() const override { return m_bPicture; }
   void PrepareSurface(CDC* pDC) override {
     ++m_nPrepared;
     pDC->SetMapMode(MM_ANISOTROPIC);
@@ -57,7 +52,6 @@ class FakeLink : public IViewLink {
     m_shows.push_back({ptTop, nHeight});
   }
 
-  bool m_bPicture = false;
   int m_nPrepared = 0;
   std::vector<std::pair<CPoint, int>> m_shows;
 };
@@ -275,18 +269,18 @@ TEST(FormulaCaret, GeometryOfEveryKindOfPlace) {
   EXPECT_EQ(top.x, 1000 + 7 * 120);
 }
 
-TEST(FormulaCaret, LocateCaretReportsTheCentreAndAsksTheView) {
-  FakeLink link;
+TEST(FormulaCaret, LocateCaretReportsTheCentreAndAsksTheSink) {
+  FakeSink link;
   CRecordingDC dc;
   auto f = MakeFormula("H#idown 2# O");
   CPoint out{-1, -1};
-  EXPECT_EQ(f->LocateCaret(&dc, 0, 9, &out), IndexStop);
+  EXPECT_EQ(f->LocateCaret(&dc, 0, 9, &out, &link), IndexStop);
   EXPECT_EQ(out, (CPoint{1210, 1831 - 101}));
   EXPECT_EQ(link.m_nPrepared, 1);
   EXPECT_EQ(dc.GetMapMode(), MM_ANISOTROPIC);
   EXPECT_TRUE(link.m_shows.empty());
 
-  EXPECT_EQ(f->LocateCaret(&dc, 1, 1, &out), BaseStop);
+  EXPECT_EQ(f->LocateCaret(&dc, 1, 1, &out, &link), BaseStop);
   EXPECT_EQ(out, (CPoint{1120, 2000 - 135}));
   ASSERT_EQ(link.m_shows.size(), 1u);
   EXPECT_EQ(link.m_shows[0].first, (CPoint{1120, 2000}));
@@ -295,15 +289,14 @@ TEST(FormulaCaret, LocateCaretReportsTheCentreAndAsksTheView) {
   // A position that is not a stop leaves the point and the caret alone.
   out = CPoint{-1, -1};
   f->m_nCaret = 1;
-  EXPECT_EQ(f->LocateCaret(&dc, 1, 3, &out), NoStop);
+  EXPECT_EQ(f->LocateCaret(&dc, 1, 3, &out, &link), NoStop);
   EXPECT_EQ(out, (CPoint{-1, -1}));
   EXPECT_EQ(link.m_shows.size(), 1u);
   EXPECT_EQ(f->m_nCaret, 1);
 
-  // While the embedding picture is drawn, neither the mapping nor the caret is touched.
-  link.m_bPicture = true;
+  // Without a sink (a bond measuring its end), neither the mapping nor the caret is touched.
   CRecordingDC pic;
-  EXPECT_EQ(f->LocateCaret(&pic, 1, 0, &out), BaseStop);
+  EXPECT_EQ(f->LocateCaret(&pic, 1, 0, &out, nullptr), BaseStop);
   EXPECT_EQ(out, (CPoint{1000, 1865}));
   EXPECT_EQ(pic.GetMapMode(), MM_TEXT);
   EXPECT_EQ(link.m_nPrepared, 3);
@@ -315,10 +308,22 @@ TEST(FormulaCaret, ViewKeepsTheShowRequest) {
   CRecordingDC dc;
   auto f = MakeFormula("#iup 2# ", CPoint{0, 0});
   CPoint out;
-  EXPECT_EQ(f->LocateCaret(&dc, 1, 6, &out), IndexStop);
+  EXPECT_EQ(f->LocateCaret(&dc, 1, 6, &out, &view), IndexStop);
   EXPECT_EQ(view.m_ptCaretTop, (CPoint{90, 101}));
   EXPECT_EQ(view.m_nCaretHeight, 202);
   EXPECT_EQ(view.m_nCaretRequests, 1);
+
+  // While the document draws its embedding picture, the view's sink neither maps the
+  // surface nor shows the caret.
+  CKvillDoc doc;
+  view.SetDocument(&doc);
+  doc.m_bRenderingPicture = 1;
+  CRecordingDC pic;
+  EXPECT_EQ(f->LocateCaret(&pic, 1, 6, &out, &view), IndexStop);
+  EXPECT_EQ(pic.GetMapMode(), MM_TEXT);
+  EXPECT_EQ(view.m_nCaretRequests, 1);
+  doc.m_bRenderingPicture = 0;
+  view.SetDocument(nullptr);
 }
 
 TEST(FormulaCaret, BondSearchForTheFirstBaseStop) {
@@ -327,7 +332,7 @@ TEST(FormulaCaret, BondSearchForTheFirstBaseStop) {
   auto f = MakeFormula("#iudl 14# # C");
   int i = 1;
   CPoint pt;
-  while (f->LocateCaret(&dc, 0, i, &pt) != BaseStop) ++i;
+  while (f->LocateCaret(&dc, 0, i, &pt, nullptr) != BaseStop) ++i;
   EXPECT_EQ(i, 12);
   EXPECT_EQ(pt.x, 1180);
 }

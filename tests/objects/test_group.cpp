@@ -342,20 +342,6 @@ TEST(GroupRotate, EllipseBecomesATwoHundredVertexRing) {
   EXPECT_TRUE(Near(pDot->m_ptAnchor, CPoint{1000 + 500, 500 + 4000}));
 }
 
-// A view that only names the document's list.
-class CListView : public IViewLink {
- public:
-  explicit CListView(CObList* pList) : m_pList(pList) { SetViewLink(this); }
-  ~CListView() override { SetViewLink(nullptr); }
-  int GetActiveHandle() const override { return 0; }
-  void SetActiveHandle(int) override {}
-  bool IsResizing() const override { return false; }
-  CObList* GetDocumentObjects() override { return m_pList; }
-
- private:
-  CObList* m_pList;
-};
-
 TEST(GroupRotate, BondsOutsideTheGroupFollowTheEllipseToItsRing) {
   CObList doc;
   auto pOwned = std::make_unique<CGroup>();
@@ -374,10 +360,9 @@ TEST(GroupRotate, BondsOutsideTheGroupFollowTheEllipseToItsRing) {
   CCoupling* pOutside = pBond.get();
   doc.push_back(std::move(pBond));
 
-  CListView view(&doc);
-  // Rotating the inner group alone still reaches the bond through the view's list.
+  // Rotating the inner group alone still reaches the bond through the drawing's list.
   pInner->SaveExact();
-  pInner->Rotate(0, 0, 0.2);
+  pInner->Rotate(0, 0, 0.2, &doc);
   auto* pRing = dynamic_cast<CGroup*>(pInner->m_listChildren.front().get());
   ASSERT_NE(pRing, nullptr);
   EXPECT_EQ(pOutside->m_pEndB, pRing);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 
+#include "document/CKvillDoc.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
 #include "objects/CFormula.h"
@@ -48,7 +49,6 @@ TEST(ObjectHitTest, FrameEdgesHitAndOneUnitOutsideMisses) {
 }
 
 TEST(ObjectHitHandle, ZonesWithFreeAspect) {
-  CKvillView view;
   auto p = MakeCharge(false);
   struct Case {
     CPoint pt;
@@ -67,39 +67,42 @@ TEST(ObjectHitHandle, ZonesWithFreeAspect) {
       {{1150, 1861}, 8}, {{1230, 1900}, 8},  // right middle
   };
   for (const Case& c : cases) {
-    view.m_nHandle = 0;
-    EXPECT_TRUE(p->HitHandle(c.pt)) << c.pt.x << "," << c.pt.y;
-    EXPECT_EQ(view.m_nHandle, c.nHandle) << c.pt.x << "," << c.pt.y;
+    EXPECT_EQ(p->HitHandle(c.pt), c.nHandle) << c.pt.x << "," << c.pt.y;
   }
   // One unit outside each corner zone, and the centre, are no handle.
-  view.m_nHandle = 0;
-  EXPECT_FALSE(p->HitHandle(CPoint{1149, 1800}));  // left of handle 1, right of handle 2
-  EXPECT_FALSE(p->HitHandle(CPoint{1231, 1780}));
-  EXPECT_FALSE(p->HitHandle(CPoint{1100, 1900}));
-  EXPECT_FALSE(p->HitHandle(CPoint{969, 2020}));
-  EXPECT_EQ(view.m_nHandle, 0);
+  EXPECT_EQ(p->HitHandle(CPoint{1149, 1800}), 0);  // left of handle 1, right of handle 2
+  EXPECT_EQ(p->HitHandle(CPoint{1231, 1780}), 0);
+  EXPECT_EQ(p->HitHandle(CPoint{1100, 1900}), 0);
+  EXPECT_EQ(p->HitHandle(CPoint{969, 2020}), 0);
 }
 
 TEST(ObjectHitHandle, LockedAspectOffersOnlyHandleOne) {
-  CKvillView view;
   auto p = MakeCharge(true);
-  EXPECT_TRUE(p->HitHandle(CPoint{1230, 1780}));
-  EXPECT_EQ(view.m_nHandle, 1);
-  EXPECT_FALSE(p->HitHandle(CPoint{1100, 1800}));  // bottom middle zone
-  EXPECT_FALSE(p->HitHandle(CPoint{970, 2020}));   // top-left zone
-  EXPECT_FALSE(p->HitHandle(CPoint{1149, 1780}));  // one unit left of handle 1
-  EXPECT_FALSE(p->HitHandle(CPoint{1230, 1861}));  // one unit above handle 1
+  EXPECT_EQ(p->HitHandle(CPoint{1230, 1780}), 1);
+  EXPECT_EQ(p->HitHandle(CPoint{1100, 1800}), 0);  // bottom middle zone
+  EXPECT_EQ(p->HitHandle(CPoint{970, 2020}), 0);   // top-left zone
+  EXPECT_EQ(p->HitHandle(CPoint{1149, 1780}), 0);  // one unit left of handle 1
+  EXPECT_EQ(p->HitHandle(CPoint{1230, 1861}), 0);  // one unit above handle 1
 }
 
+// The view takes the handle an object finds, and finds none while a resize goes on.
 TEST(ObjectHitHandle, NothingDuringResizeAndNothingOnDots) {
-  CKvillView view;
+  CKvillDoc doc;
+  CKvillView view(nullptr, &doc);
   auto p = MakeCharge(false);
+  p->m_bSelected = 1;
+  CKVObject* pCharge = p.get();
+  doc.m_listObjects.push_back(std::move(p));
+  EXPECT_EQ(view.FindHandleAt(CPoint{1230, 1780}), pCharge);
+  EXPECT_EQ(view.m_nHandle, 1);
+  view.m_nHandle = 0;
   view.m_bResizing = 1;
-  EXPECT_FALSE(p->HitHandle(CPoint{1230, 1780}));
+  EXPECT_EQ(view.FindHandleAt(CPoint{1230, 1780}), nullptr);
+  EXPECT_EQ(view.m_nHandle, 0);
   view.m_bResizing = 0;
   CDot dot;
   dot.MoveTo(CPoint{0, 0});
-  EXPECT_FALSE(dot.HitHandle(CPoint{30, -30}));
+  EXPECT_EQ(dot.HitHandle(CPoint{30, -30}), 0);
 }
 
 TEST(ObjectDrawMarks, FrameAndHandleOneForLockedCharge) {

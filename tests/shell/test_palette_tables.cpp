@@ -74,7 +74,7 @@ TEST(PaletteTables, InsertionButtonsAgreeWithTheFormulaEngine) {
       SCOPED_TRACE(b.caption);
       CRecordingDC dc;
       CFormula f;
-      ASSERT_TRUE(f.InsertFromPalette(&dc, b.message));
+      ASSERT_TRUE(f.InsertFromPalette(&dc, b.message, nullptr));
       if (b.letter != nullptr) {
         EXPECT_EQ(f.m_strText, std::string("<") + b.letter + ">");
       } else {

@@ -430,7 +430,7 @@ TEST_F(ViewPainting, RotationMovesOutsideBondsToTheRingThroughTheDocument) {
   CCoupling* pOutside = Add(std::move(pBond));
 
   pGroup->SaveExact();
-  pGroup->Rotate(0, 0, 0.3);
+  pGroup->Rotate(0, 0, 0.3, &doc.m_listObjects);
   CKVObject* pRing = pGroup->m_listChildren.front().get();
   EXPECT_EQ(pRing->m_nKind, KIND_GROUP);
   EXPECT_EQ(pOutside->m_pEndB, pRing);

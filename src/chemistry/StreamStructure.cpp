@@ -4,15 +4,11 @@
 #include "chemistry/StructureOutput.h"
 #include "chemistry/StructureReader.h"
 #include "document/CKvillDoc.h"
-#include "document/CProcessViewKeeper.h"
 #include "objects/CArchive.h"
 #include "objects/CKVObject.h"
 
 CStreamStructure StructureOfStream(std::span<const std::uint8_t> stream) {
   CStreamStructure out;
-  // The drawing read here must not tell the editor's view of its objects coming and going.
-  const CProcessViewKeeper keeper;
-  SetViewLink(nullptr);
   CKvillDoc doc;
   CArchive ar{stream};
   if (!doc.Serialize(ar, CSerializeOptions{.bReplaceOnLoad = true})) return out;

@@ -181,7 +181,14 @@ std::unique_ptr<CKVObject> CKvillDoc::CreateRecordObject(std::int32_t nKind) {
   return CreateObjectForKind(nKind);
 }
 
-CKvillDoc::~CKvillDoc() = default;
+CKvillDoc::~CKvillDoc() {
+  // The objects go while the document can still pass word of them on.
+  m_listObjects.clear();
+}
+
+void CKvillDoc::ObjectDestroyed(const CKVObject* pObj) {
+  if (m_pClient != nullptr) m_pClient->ObjectDestroyed(pObj);
+}
 
 std::int32_t CKvillDoc::GetSelCount() const {
   if (m_pClient != nullptr) return m_pClient->GetSelCount();

@@ -13,6 +13,7 @@
 #include "objects/CObList.h"
 #include "objects/CStoredRecord.h"
 #include "objects/Geometry.h"
+#include "objects/IObjectWatcher.h"
 #include "objects/ObjectRecords.h"
 
 class CArchive;
@@ -56,7 +57,7 @@ struct CSerializeOptions {
 
 // The single document: the owning, ordered list of top-level drawing objects (the drawing
 // order) and the flags with which callers steer one store or load.
-class CKvillDoc : public IRecordDocument {
+class CKvillDoc : public IRecordDocument, public IObjectWatcher {
  public:
   CKvillDoc();
   CKvillDoc(const CKvillDoc&) = delete;
@@ -117,6 +118,8 @@ class CKvillDoc : public IRecordDocument {
   // questions; null for a drawing nobody shows (command line, pictures, structures).
   void SetClient(IDocClient* pClient) { m_pClient = pClient; }
   IDocClient* GetClient() const { return m_pClient; }
+  // IObjectWatcher: an object of the drawing going, passed on to the client.
+  void ObjectDestroyed(const CKVObject* pObj) override;
 
   // The view's selection count; kept here while no view shows the drawing.
   std::int32_t GetSelCount() const;

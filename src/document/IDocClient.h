@@ -6,6 +6,7 @@
 #include "objects/Geometry.h"
 
 class CDC;
+class CKVObject;
 class CKvillSrvrItem;
 
 // Message boxes: the buttons, icons and answers that the document's questions and the
@@ -38,6 +39,9 @@ class IDocClient {
   // The drawing is about to be emptied or replaced: the edit ends and the view forgets the
   // objects it holds (the current and the hovered one).
   virtual void ReleaseObjects() = 0;
+  // An object of the drawing is being destroyed: anything the view keeps about objects may
+  // name it. Only objects the view has marked as watched (CKVObject::m_pWatcher) report.
+  virtual void ObjectDestroyed(const CKVObject* /*pObj*/) {}
 
   // --- After a store or a load ---
   // Repaints the drawing and brings extents and scroll bars up to date.

@@ -90,15 +90,23 @@ void CGroup::AddChild(std::unique_ptr<CKVObject> pObj) {
 
 CGroup::~CGroup() {
   // Take the subtree apart level by level: a child group hands its children over before it
-  // is destroyed, so its own destructor finds an empty list.
+  // is destroyed, so its own destructor finds an empty list. A child taken out leaves its
+  // group (which may go first) and carries the top-level object's watcher, so that it still
+  // reports as it goes.
+  IObjectWatcher* const pWatcher = GetTop()->m_pWatcher;
   std::vector<std::unique_ptr<CKVObject>> pending;
-  for (auto& p : m_listChildren) pending.push_back(std::move(p));
+  const auto takeOut = [&](std::unique_ptr<CKVObject>& p) {
+    p->m_pParent = nullptr;
+    p->m_pWatcher = pWatcher;
+    pending.push_back(std::move(p));
+  };
+  for (auto& p : m_listChildren) takeOut(p);
   m_listChildren.clear();
   while (!pending.empty()) {
     std::unique_ptr<CKVObject> p = std::move(pending.back());
     pending.pop_back();
     if (auto* pGroup = dynamic_cast<CGroup*>(p.get())) {
-      for (auto& c : pGroup->m_listChildren) pending.push_back(std::move(c));
+      for (auto& c : pGroup->m_listChildren) takeOut(c);
       pGroup->m_listChildren.clear();
     }
   }

@@ -4,7 +4,7 @@
 
 #include "objects/CGroup.h"
 #include "objects/CStoredRecord.h"
-#include "objects/IViewLink.h"
+#include "objects/IObjectWatcher.h"
 
 namespace {
 
@@ -91,7 +91,10 @@ void CKVObject::SetSelected(int nValue) {
 CKVObject* CKVObject::ObjectAt(CPoint) { return this; }
 
 CKVObject::~CKVObject() {
-  if (IViewLink* pView = GetViewLink()) pView->ObjectDestroyed(this);
+  // A group destroys its children while its own fields are still there: a child reads the
+  // watcher from its top-level group as it goes.
+  const CKVObject* pTop = GetTop();
+  if (pTop->m_pWatcher != nullptr) pTop->m_pWatcher->ObjectDestroyed(this);
 }
 
 int CKVObject::HitTest(CPoint pt) {

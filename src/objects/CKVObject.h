@@ -11,6 +11,7 @@ class CArchive;
 class CCoupling;
 class CFormula;
 class CGroup;
+class IObjectWatcher;
 class IRecordDocument;
 struct CStoredRecord;
 
@@ -107,6 +108,10 @@ class CKVObject {
   std::int32_t m_nExactX = 0;
   std::int32_t m_nExactY = 0;
   std::int32_t m_bSelected = 0;
+  // On a top-level object: told when this object, or any inside it, is destroyed. The
+  // window showing the drawing sets it on the objects it remembers anything about (beside
+  // the selection flag, which the same walks read).
+  IObjectWatcher* m_pWatcher = nullptr;
 
   // ---- Change stamps ----
   // Every writer of a stored field, or of anything the object's drawing or record depends

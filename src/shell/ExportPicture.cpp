@@ -18,10 +18,8 @@
 #include <vector>
 
 #include "document/CKvillDoc.h"
-#include "document/CProcessViewKeeper.h"
 #include "objects/CArchive.h"
 #include "objects/CKVObject.h"
-#include "objects/IViewLink.h"
 #include "platform/CQtDC.h"
 #include "platform/CSafeFileDevice.h"
 #include "platform/CSvgDC.h"
@@ -233,8 +231,7 @@ class CPictureView {
 };
 
 // A drawing read from a native stream, with a view of its own that draws its picture. It
-// may live beside the editor's view: while it exists the objects and the document reach
-// this view, and the editor's view has them back when it goes (after its objects).
+// may live beside the editor's view, which never hears of it.
 class CStreamPicture {
  public:
   CStreamPicture(const CClipboardSource::Bytes& stream, int nDpi) : m_picture(m_doc, nDpi) {
@@ -250,7 +247,6 @@ class CStreamPicture {
   CKvillView& View() { return m_picture.View(); }
 
  private:
-  CProcessViewKeeper m_keeper;
   CKvillDoc m_doc;
   CPictureView m_picture;
   bool m_bRead = false;

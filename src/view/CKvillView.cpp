@@ -135,7 +135,6 @@ CObList::iterator MoveTo(CObList& list, CObList::iterator it, bool bToHead) {
 }  // namespace
 
 CKvillView::CKvillView(IViewHost* pHost, CKvillDoc* pDoc) : m_pDocument(pDoc) {
-  SetViewLink(this);
   if (pDoc != nullptr) pDoc->SetClient(this);
   SetHost(pHost);
   m_bEnglish = m_pHost->GetUserDefaultUILanguage() == 1033 ? 1 : 0;
@@ -146,7 +145,6 @@ CKvillView::CKvillView(IViewHost* pHost, CKvillDoc* pDoc) : m_pDocument(pDoc) {
 }
 
 CKvillView::~CKvillView() {
-  if (GetViewLink() == this) SetViewLink(nullptr);
   if (m_pDocument != nullptr && m_pDocument->GetClient() == this) m_pDocument->SetClient(nullptr);
 }
 
@@ -155,11 +153,6 @@ void CKvillView::SetDocument(CKvillDoc* pDoc) {
   m_pDocument = pDoc;
   if (pDoc != nullptr) pDoc->SetClient(this);
   Unsettle();
-}
-
-CKvillView* CKvillView::GetView() {
-  // Only the view registers itself as the link, so the cast is exact.
-  return static_cast<CKvillView*>(GetViewLink());
 }
 
 bool CKvillView::IsRenderingPicture() const {
@@ -355,6 +348,7 @@ void CKvillView::KeepSelectionInFront(CObList& list) {
   m_bPrecollected = false;
   m_precollected.clear();
   if (m_walkLinks.size() != nCount) m_walkLinks.assign(nCount, nullptr);
+  const bool bOwnList = m_pDocument != nullptr && &list == &m_pDocument->m_listObjects;
   auto it = list.begin();
   while (nSeen < nCount && it != list.end()) {
     bIndexed = bIndexed && it->get() == m_paintIndex.ObjectAt(nSeen);
@@ -368,6 +362,7 @@ void CKvillView::KeepSelectionInFront(CObList& list) {
       __builtin_prefetch(m_walkLinks[nSeen + kFetchAhead]);
     }
     m_walkLinks[nSeen] = &*it;
+    if (bOwnList) Watch(it->get());
     if (bIndexed && (*it)->m_nChangeStamp > m_nIndexStamp)
       m_precollected.push_back(static_cast<std::uint32_t>(nSeen));
     if ((*it)->m_bSelected) {
@@ -419,7 +414,10 @@ bool CKvillView::MeasureAllExtents(std::int32_t& B, std::int32_t& T, std::int32_
   // A drawing with a whole row on an edge is followed no better than walked.
   if (on[0].size() + on[1].size() + on[2].size() + on[3].size() > kMaxExtentHolders) return false;
   for (const auto& edge : on) {
-    for (const CKVObject* p : edge) m_extentHolders.emplace(p, p->m_rcBounds);
+    for (const CKVObject* p : edge) {
+      Watch(const_cast<CKVObject*>(p));
+      m_extentHolders.emplace(p, p->m_rcBounds);
+    }
   }
   return true;
 }
@@ -953,8 +951,10 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
     ++m_nPaintSerial;
     m_nBondMemosUsed = 0;
     m_nLayoutMemosUsed = 0;
+    const bool bOwnList = pDoc == m_pDocument;
     for (const auto& p : list) {
       CKVObject* pObj = p.get();
+      if (bOwnList) Watch(pObj);
       pObj->ResetDone();
       const int nKind = pObj->GetKind();
       if (bLeaveOut && !BoxesMeet(PaintReach(pObj), rcVisible)) {
@@ -1119,6 +1119,10 @@ void CKvillView::ObjectDestroyed(const CKVObject* pObj) {
   m_layoutMemo.erase(pKey);
 }
 
+void CKvillView::Watch(CKVObject* pObj) const {
+  if (pObj->m_pWatcher != m_pDocument) pObj->m_pWatcher = m_pDocument;
+}
+
 void CKvillView::ReindexReplaced(const CKvillDoc* pDoc) {
   const CObList& list = pDoc->m_listObjects;
   if (m_pIndexDoc != pDoc) {
@@ -1159,8 +1163,10 @@ void CKvillView::ReindexReplaced(const CKvillDoc* pDoc) {
     m_pendingDamage.clear();
   }
   bool bFiled = true;
-  for (const auto& [nPlace, pNew] : replaced)
+  for (const auto& [nPlace, pNew] : replaced) {
+    Watch(pNew);
     bFiled = m_paintIndex.Replace(nPlace, pNew, PaintReach(pNew)) && bFiled;
+  }
   if (!bFiled) m_paintIndex.Build(list);
   // Who depends on a new object: bonds ending on it and groups around such bonds, all read
   // anew (the reload keeps a bond or group only while every end it names stays).
@@ -1211,6 +1217,8 @@ void CKvillView::RemapIndex(const CObList& list, const std::vector<CKVObject*>& 
       drawnSelected[j] = m_drawnSelected[from[j]];
   }
   m_drawnSelected.swap(drawnSelected);
+  for (std::uint32_t j = 0; j < from.size(); ++j)
+    if (from[j] == CPaintIndex::kNew) Watch(objects[j]);
   if (!m_paintIndex.Remap(objects, from)) m_paintIndex.Build(list);
   for (std::uint32_t j = 0; j < from.size(); ++j)
     if (from[j] == CPaintIndex::kNew) NoteDependents(j, objects[j]);
@@ -1596,6 +1604,8 @@ void CKvillView::CheckPaintStateAgainstFullRecompute(const CObList& list, CDC* p
   for (const auto& p : list) {
     if (i >= m_paintIndex.Size() || m_paintIndex.ObjectAt(i) != p.get()) fail("the index", i, 0);
     if (!m_paintIndex.HasReach(i, PaintReach(p.get()))) fail("the filed reach", i, p->m_nKind);
+    // An object the index names must report its going, or the index could outlive it.
+    if (p->m_pWatcher != m_pDocument) fail("the watcher", i, p->m_nKind);
     ++i;
   }
   // The drawing state of every object out of the window (those in it are drawn anew by

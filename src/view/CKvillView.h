@@ -19,7 +19,6 @@
 #include "objects/CObList.h"
 #include "objects/Geometry.h"
 #include "objects/ICaretSink.h"
-#include "objects/IViewLink.h"
 #include "resources/WindowMessages.h"
 #include "view/CUndoHistory.h"
 #include "view/IViewHost.h"
@@ -59,15 +58,12 @@ struct CExportBitmap {
 // drawing through the document, whose client it is. It registers itself as the objects'
 // view link while it lives: the one global object of the program, reached by the objects
 // through an interface of their own.
-class CKvillView : public IViewLink, public ICaretSink, public IDocClient {
+class CKvillView : public ICaretSink, public IDocClient {
  public:
   explicit CKvillView(IViewHost* pHost = nullptr, CKvillDoc* pDoc = nullptr);
   CKvillView(const CKvillView&) = delete;
   CKvillView& operator=(const CKvillView&) = delete;
   ~CKvillView() override;
-
-  // The view of the process, or null when none exists.
-  static CKvillView* GetView();
 
   void SetHost(IViewHost* pHost);
   IViewHost& Host() const { return *m_pHost; }
@@ -87,13 +83,14 @@ class CKvillView : public IViewLink, public ICaretSink, public IDocClient {
   // The formula's request to show the caret: a bar nHeight drawing units high whose top is
   // at ptTop. The request is kept (for tests and the window) and the caret shown.
   void ShowCaretAt(CDC* pDC, CPoint ptTop, int nHeight) override;
-  // IViewLink: the objects.
-  // Any object destroyed ends the rest and drops the index, so a repaint never goes by an
-  // index naming it; but while an undo or redo replaces a few objects, the index is kept
-  // and brought up to date with the new list afterwards (ReindexReplaced).
-  void ObjectDestroyed(const CKVObject* pObj) override;
 
   // IDocClient: the document.
+  // Any watched object destroyed ends the rest and drops the index, so a repaint never goes
+  // by an index naming it; but while an undo or redo replaces a few objects, the index is
+  // kept and brought up to date with the new list afterwards (ReindexReplaced). Every walk
+  // that lets the view remember objects (the update's walk, a whole paint, the hit index,
+  // the extents) marks them watched first.
+  void ObjectDestroyed(const CKVObject* pObj) override;
   std::int32_t GetSelCount() const override { return m_nSelCount; }
   void SetSelCount(std::int32_t n) override { m_nSelCount = n; }
   // Ends in-place formula editing, if any, and lets go of the current and hovered objects.
@@ -620,6 +617,8 @@ class CKvillView : public IViewLink, public ICaretSink, public IDocClient {
   // When a kept object changed its place or the list its length, the places are renumbered
   // by address instead.
   void ReindexReplaced(const CKvillDoc* pDoc);
+  // Makes the shown document hear of pObj's destruction (and of any object inside it).
+  void Watch(CKVObject* pObj) const;
   // The index follows a list of new order or length, finding each indexed object by its
   // address (only while no object made since has the address of one that went).
   void RemapIndexByAddress(const CObList& list);
@@ -631,7 +630,8 @@ class CKvillView : public IViewLink, public ICaretSink, public IDocClient {
   // ReindexReplaced instead of dropping it.
   std::int32_t m_bReplacingObjects = 0;
   // Test builds: the index and every object's drawing state are what a full
-  // recomputation gives; stops the program naming the first difference otherwise.
+  // recomputation gives, and every object indexed is watched; stops the program naming the
+  // first difference otherwise.
   void CheckPaintStateAgainstFullRecompute(const CObList& list, CDC* pDC);
   // The document the index is of (none while there is no index), and the change stamp up
   // to which it and the objects' drawing state are current.

@@ -923,6 +923,7 @@ bool CKvillView::BuildHitIndex(bool bMayBuild) {
     m_nHitLookSerial = m_nDrawingSerial;
     return false;
   }
+  for (const auto& p : m_pDocument->m_listObjects) Watch(p.get());
   m_hitIndex.Build(m_pDocument->m_listObjects, &HitReach);
   m_nHitIndexSerial = m_nDrawingSerial;
   return true;

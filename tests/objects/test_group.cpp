@@ -14,7 +14,6 @@
 #include "objects/CPlusC.h"
 #include "objects/CRecordingDC.h"
 #include "objects/GroupWalk.h"
-#include "objects/IViewLink.h"
 #include "objects/RingTemplates.h"
 
 namespace {

@@ -18,7 +18,6 @@
 #include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/GroupWalk.h"
-#include "objects/IViewLink.h"
 #include "view/CKvillView.h"
 
 // Every object in the order of the walk (top-level objects in list order, each group's
@@ -66,24 +65,16 @@ inline std::vector<std::string> DescribeDrawing(CKvillDoc& doc, const CKVObject*
 
 // A document and view beside the one under test, that reload a snapshot of its history
 // from the whole stream, in a window of the same size at the same zoom and scroll. Each
-// document reaches its own view; the objects reach theirs through one process-wide link,
-// which points at the view under test except while the other one reloads.
+// document, and the objects each view watches, reach their own view.
 struct WholeReload {
   CKvillDoc doc;
   FakeViewHost host;
   CKvillView view{&host, &doc};
 
-  explicit WholeReload(CKvillView& main) : m_main(main) { Restore(); }
-  // The reference's objects go while its own view is linked: the view under test keeps
-  // what it knows of its own drawing.
-  ~WholeReload() {
-    SetViewLink(&view);
-    doc.ClearForReplace();
-    Restore();
-  }
+  explicit WholeReload(CKvillView&) {}
+  ~WholeReload() { doc.ClearForReplace(); }
   WholeReload(const WholeReload&) = delete;
   WholeReload& operator=(const WholeReload&) = delete;
-  void Restore() { SetViewLink(&m_main); }
 
   // Compares the view under test, just reloaded from snapshot i of its history, with a whole
   // reload of that snapshot: the stream after the same paint, and the drawing object for
@@ -97,9 +88,7 @@ struct WholeReload {
     CUndoHistory::CReload snapshot;
     snapshot.bModified = main.History().IsModifiedAt(i);
     snapshot.records = main.History().RecordsAt(i);
-    SetViewLink(&view);
     view.ReloadFrom(snapshot, true);
-    Restore();
     host.m_surfaces.clear();
     CKvillDoc& mainDoc = *main.GetDocument();
     if (StoreDoc(mainDoc, CSerializeOptions::SaveWhole()) !=
@@ -118,5 +107,4 @@ struct WholeReload {
   }
 
  private:
-  CKvillView& m_main;
 };

@@ -16,7 +16,6 @@
 #include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"
-#include "objects/IViewLink.h"
 #include "resources/CommandIds.h"
 #include "tests/document/HostileStream.h"
 
@@ -33,23 +32,10 @@ Bytes SavedBytes(CKvillDoc& doc) {
   return bytes;
 }
 
-// While it lives, documents and objects made and destroyed are not the view's to hear of.
-class Unlinked {
- public:
-  Unlinked() : m_pLink(GetViewLink()) { SetViewLink(nullptr); }
-  ~Unlinked() { SetViewLink(m_pLink); }
-  Unlinked(const Unlinked&) = delete;
-  Unlinked& operator=(const Unlinked&) = delete;
-
- private:
-  IViewLink* m_pLink;
-};
-
-// Applies fn to the top-level objects a stream holds, read into a document of its own
-// without the view hearing of it.
+// Applies fn to the top-level objects a stream holds, read into a document of its own (the
+// view under test never hears of it).
 template <typename Fn>
 auto ReadAlone(const Bytes& stream, Fn fn) {
-  const Unlinked unlinked;
   CKvillDoc doc;
   CArchive ar{std::span<const std::uint8_t>(stream)};
   doc.Serialize(ar, {.bReplaceOnLoad = true, .bQuietLoad = true});

@@ -8,8 +8,8 @@
 
 using ViewState = ViewFixture;
 
-TEST_F(ViewState, ConstructionStateAndGlobalAccessor) {
-  EXPECT_EQ(CKvillView::GetView(), &view);
+TEST_F(ViewState, ConstructionStateAndDocumentClient) {
+  EXPECT_EQ(doc.GetClient(), &view);
   EXPECT_EQ(view.m_dZoom, 10.0);
   EXPECT_EQ(view.m_nExtBottom, 10);
   EXPECT_EQ(view.m_nExtRight, 10);
@@ -29,12 +29,13 @@ TEST_F(ViewState, ConstructionStateAndGlobalAccessor) {
 TEST(ViewLanguage, CzechUserInterfaceClearsEnglishAndViewUnregistersOnDestruction) {
   FakeViewHost host;
   host.m_nLanguage = 1029;
+  CKvillDoc doc;
   {
-    CKvillView view(&host);
+    CKvillView view(&host, &doc);
     EXPECT_EQ(view.m_bEnglish, 0);
-    EXPECT_EQ(CKvillView::GetView(), &view);
+    EXPECT_EQ(doc.GetClient(), &view);
   }
-  EXPECT_EQ(CKvillView::GetView(), nullptr);
+  EXPECT_EQ(doc.GetClient(), nullptr);
 }
 
 using ViewCoordinates = ViewFixture;

@@ -300,6 +300,36 @@ TEST_F(EditScripts, AnUndoThatTakesTheObjectOnTheEdgeBackShrinksTheExtents) {
   EXPECT_EQ(view.m_nRawRight, nWith);
 }
 
+// What the view remembers of its drawing goes with any object of it, a ring's member too;
+// objects of a drawing the view does not show leave what it remembers alone.
+TEST_F(EditScripts, OnlyObjectsOfTheShownDrawingReachTheViewAsTheyGo) {
+  DrawingBuilder b(doc);
+  CGroup* ring = b.Ring(CPoint{3000, -3000});
+  b.Dot(1000, -1000);
+  const auto painted = [&] {
+    view.UpdateView();
+    view.UpdateView();
+    return view.HasPaintIndex();
+  };
+  ASSERT_TRUE(painted());
+  {
+    CKvillDoc other;
+    DrawingBuilder(other).Ring(CPoint{3000, -3000});
+    CKvillView beside(nullptr, &other);
+    beside.UpdateView();
+  }
+  EXPECT_TRUE(view.HasPaintIndex());
+  CObList& members = ring->m_listChildren;
+  const auto bond = std::find_if(members.begin(), members.end(),
+                                 [](const auto& p) { return p->AsBond() != nullptr; });
+  ASSERT_NE(bond, members.end());
+  members.erase(bond);
+  EXPECT_FALSE(view.HasPaintIndex());
+  ASSERT_TRUE(painted());
+  doc.m_listObjects.pop_back();
+  EXPECT_FALSE(view.HasPaintIndex());
+}
+
 #ifndef NDEBUG
 TEST_F(EditScripts, AnObjectChangedWithoutItsMarkStopsTheTestBuildsPaint) {
   // A formula far out of the window, bonded to a junction: the paint after a change never

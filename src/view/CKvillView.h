@@ -53,11 +53,11 @@ struct CExportBitmap {
   CSize szDimension;  // 0.1 mm
 };
 
-// The single editing view. It keeps its own zoom and scroll positions, maps every surface
-// itself and drives the scroll bars; it reaches its window through an IViewHost and its
-// drawing through the document, whose client it is. It registers itself as the objects'
-// view link while it lives: the one global object of the program, reached by the objects
-// through an interface of their own.
+// An editing view. It keeps its own zoom and scroll positions, maps every surface itself
+// and drives the scroll bars; it reaches its window through an IViewHost and its drawing
+// through the document, whose client it is. Nothing of it is process-wide: objects hear of
+// it only as the caret sink they are handed and as their document's client, so a second
+// view (a picture's) disturbs no other.
 class CKvillView : public ICaretSink, public IDocClient {
  public:
   explicit CKvillView(IViewHost* pHost = nullptr, CKvillDoc* pDoc = nullptr);

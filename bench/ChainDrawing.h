@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
-#include "objects/CFormula.h"
 
 // A drawing of nObjects top-level objects: chains of junctions joined by bonds, with a
 // formula and an ellipse now and then, spread over a grid.

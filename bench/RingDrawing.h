@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CCoupling.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/RingTemplates.h"
 

@@ -7,8 +7,8 @@
 
 #include <string>
 
+#include "formula/CFormula.h"
 #include "formula/FormulaMarkup.h"
-#include "objects/CFormula.h"
 #include "objects/CRecordingDC.h"
 
 namespace {

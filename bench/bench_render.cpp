@@ -11,7 +11,7 @@
 #include "bench/QtBenchmarkMain.h"
 #include "bench/RingDrawing.h"
 #include "document/CKvillDoc.h"
-#include "objects/CFormula.h"
+#include "formula/CFormula.h"
 #include "view/CKvillView.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CArchive.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 
 namespace {

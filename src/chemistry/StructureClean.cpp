@@ -8,7 +8,7 @@
 #include "chemistry/StructureDrawing.h"
 #include "chemistry/StructureReader.h"
 #include "chemistry/StructureSelection.h"
-#include "objects/CFormula.h"
+#include "formula/CFormula.h"
 #include "objects/CGroup.h"
 
 namespace {

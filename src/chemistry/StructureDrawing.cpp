@@ -8,9 +8,9 @@
 
 #include "chemistry/BondStyles.h"
 #include "chemistry/LabelReading.h"
+#include "formula/CFormula.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 
 namespace {

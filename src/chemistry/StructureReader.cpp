@@ -10,8 +10,8 @@
 
 #include "chemistry/BondStyles.h"
 #include "chemistry/LabelReading.h"
+#include "formula/CFormula.h"
 #include "objects/CCoupling.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/CKVObject.h"
 

@@ -1,6 +1,6 @@
 // Layout, drawing and caret geometry of formulas.
 
-#include "objects/CFormula.h"
+#include "formula/CFormula.h"
 
 #include <algorithm>
 #include <cstdint>

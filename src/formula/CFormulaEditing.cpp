@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "formula/CFormula.h"
 #include "formula/FormulaMarkup.h"
-#include "objects/CFormula.h"
 #include "objects/ICaretSink.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "objects/CFormula.h"
+#include "formula/CFormula.h"
 
 // The markup of formula text: the scanning primitives, the walk that splits a text into
 // base-line runs and index templates, and the caret-stop kind of every text position.

@@ -179,15 +179,15 @@ void CCoupling::ComputeEndPoints(CDC* pDC) {
 
 void CCoupling::ComputeEndPointsNow(CDC* pDC) {
   if (m_pEndA == nullptr) return;
-  // Formula ends are met through their letter frame, other ends at their anchor.
-  CKVObject* pFormA = m_pEndA->AsFormula() != nullptr ? m_pEndA : nullptr;
+  // Text ends are met through their letter frame, other ends at their anchor.
+  CKVObject* pFormA = m_pEndA->MeetsBondsAtLetterFrame() ? m_pEndA : nullptr;
   if (m_bLive) {
     // End B is not attached yet: m_ptB is the mouse.
     m_ptA = pFormA != nullptr ? AttachPoint(pDC, *pFormA, m_ptB) : m_pEndA->GetAnchor();
     return;
   }
   if (m_pEndB == nullptr) return;
-  CKVObject* pFormB = m_pEndB->AsFormula() != nullptr ? m_pEndB : nullptr;
+  CKVObject* pFormB = m_pEndB->MeetsBondsAtLetterFrame() ? m_pEndB : nullptr;
   const bool bDotA = m_pEndA->m_nKind == KIND_DOT, bDotB = m_pEndB->m_nKind == KIND_DOT;
   if (pFormA != nullptr && pFormB != nullptr) {
     // Each formula toward the other's attachment centre.

@@ -84,6 +84,9 @@ class CKVObject {
   // formula); none for every other kind, which a bond meets at its anchor. The formula
   // engine answers it, so the bond needs nothing of the engine itself.
   virtual std::optional<CBondAttachment> GetBondAttachment(CDC* /*pDC*/) { return std::nullopt; }
+  // Whether a bond ending here is clipped to the letter frame around the attachment
+  // rather than drawn to the anchor: true for text a bond must not run into.
+  virtual bool MeetsBondsAtLetterFrame() const { return false; }
 
   // The topmost ancestor (the object itself when it has no parent).
   CKVObject* GetTop();

@@ -1,4 +1,5 @@
-// The records of the native stream, one per class: Store and Load of every object kind.
+// The records of the native stream, one per class: Store and Load of every object kind
+// defined here (the formula, drawn by the layer above, keeps its record with it).
 
 #include "objects/ObjectRecords.h"
 
@@ -7,7 +8,6 @@
 
 #include "objects/CArchive.h"
 #include "objects/CCoupling.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"
@@ -100,28 +100,7 @@ void CKVObject::Load(CArchive& ar, IRecordDocument* pDoc) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Formulas and charges
-
-void CFormula::Store(CArchive& ar, int nPass, IRecordDocument* pDoc) {
-  if (nPass != 0) return;
-  CKVObject::Store(ar, 0, pDoc);
-  ar.WriteInt32(static_cast<std::int32_t>(m_strText.size()));
-  ar.Write(m_strText.data(), m_strText.size());
-}
-
-void CFormula::Load(CArchive& ar, IRecordDocument* pDoc) {
-  CKVObject::Load(ar, pDoc);
-  std::int32_t n = 0;
-  if (!ar.ReadInt32(n)) return;
-  // A length the data cannot hold is a corrupt stream: the load ends as cut short, and
-  // nothing is allocated for text that is not there.
-  if (n < 0 || static_cast<std::uint64_t>(n) > ar.GetRemaining()) {
-    ar.SetCutShort();
-    return;
-  }
-  std::string strText(static_cast<std::size_t>(n), '\0');
-  if (ar.Read(strText.data(), strText.size())) m_strText = std::move(strText);
-}
+// Charges
 
 void CPlusC::Store(CArchive& ar, int nPass, IRecordDocument* pDoc) {
   if (nPass != 0) return;

@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
+#include "formula/CFormula.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"

@@ -11,9 +11,9 @@
 #include <unordered_set>
 
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CArchive.h"
 #include "objects/CCoupling.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/CKVObject.h"
 #include "objects/GroupWalk.h"

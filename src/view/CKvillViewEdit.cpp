@@ -7,7 +7,7 @@
 #include <string>
 
 #include "document/CKvillDoc.h"
-#include "objects/CFormula.h"
+#include "formula/CFormula.h"
 #include "resources/WindowMessages.h"
 #include "view/CKvillView.h"
 #include "view/EntryParsing.h"

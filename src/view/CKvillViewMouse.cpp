@@ -8,10 +8,10 @@
 #include <utility>
 
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/CMinusC.h"
 #include "objects/CPlusC.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "document/CKvillDoc.h"
-#include "objects/CFormula.h"
+#include "formula/CFormula.h"
 #include "objects/CRecordingDC.h"
 #include "objects/ICaretSink.h"
 #include "view/CKvillView.h"

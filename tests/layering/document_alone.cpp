@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CArchive.h"
 #include "objects/CDot.h"
-#include "objects/CFormula.h"
 
 int main() {
   CKvillDoc doc;

@@ -1,8 +1,8 @@
 // Linked with the formula library and the objects below it only: a formula is laid out,
 // edited and met by a bond, so a tie from either to a higher layer fails this link.
+#include "formula/CFormula.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
-#include "objects/CFormula.h"
 #include "objects/CRecordingDC.h"
 
 int main() {

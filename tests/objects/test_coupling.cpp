@@ -9,9 +9,9 @@
 #include <set>
 #include <vector>
 
+#include "formula/CFormula.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/CRecordingDC.h"
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
+#include "formula/CFormula.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/CPlusC.h"
 #include "objects/CRecordingDC.h"

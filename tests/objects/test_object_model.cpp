@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/CPlusC.h"
 #include "objects/CRecordingDC.h"

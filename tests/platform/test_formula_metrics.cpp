@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "formula/CFormula.h"
 #include "formula/FormulaMarkup.h"
-#include "objects/CFormula.h"
 #include "platform/CQtDC.h"
 #include "platform/CTextMetrics.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "document/CKvillDoc.h"
-#include "objects/CFormula.h"
+#include "formula/CFormula.h"
 #include "resources/PaletteTables.h"
 #include "shell/CBitmapButton.h"
 #include "shell/CDDrawBar.h"

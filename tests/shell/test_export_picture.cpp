@@ -9,9 +9,9 @@
 #include <algorithm>
 
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CArchive.h"
 #include "objects/CEllipse.h"
-#include "objects/CFormula.h"
 #include "objects/CKVObject.h"
 #include "shell/ExportPicture.h"
 #include "shell/SampleDrawing.h"

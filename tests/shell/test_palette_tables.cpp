@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "objects/CFormula.h"
+#include "formula/CFormula.h"
 #include "objects/CRecordingDC.h"
 #include "resources/PaletteTables.h"
 

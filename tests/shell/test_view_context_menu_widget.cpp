@@ -11,9 +11,9 @@
 #include <functional>
 
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
-#include "objects/CFormula.h"
 #include "resources/CommandIds.h"
 #include "shell/CMainFrame.h"
 #include "shell/CViewWidget.h"

@@ -5,8 +5,8 @@
 #include <QScrollBar>
 
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CEllipse.h"
-#include "objects/CFormula.h"
 #include "objects/CKVObject.h"
 #include "shell/CDDrawBar.h"
 #include "shell/CMainFrame.h"

@@ -6,10 +6,10 @@
 #include <QtTest/QTest>
 
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/RingTemplates.h"
 #include "tests/shell/ShellFixture.h"

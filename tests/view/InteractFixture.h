@@ -10,10 +10,10 @@
 #include "DrawingBuilder.h"
 #include "FakeViewHost.h"
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "view/CKvillView.h"
 

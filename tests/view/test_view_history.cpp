@@ -6,11 +6,11 @@
 
 #include "ViewFixture.h"
 #include "WholeReload.h"
+#include "formula/CFormula.h"
 #include "objects/CArchive.h"
 #include "objects/CCoupling.h"
 #include "objects/CDot.h"
 #include "objects/CEllipse.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "resources/CommandIds.h"
 

@@ -12,7 +12,7 @@
 
 #include "DrawingBuilder.h"
 #include "ViewFixture.h"
-#include "objects/CFormula.h"
+#include "formula/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/CRecordingDC.h"
 #include "objects/GroupWalk.h"

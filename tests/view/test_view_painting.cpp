@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ViewFixture.h"
-#include "objects/CFormula.h"
+#include "formula/CFormula.h"
 #include "objects/CGroup.h"
 #include "objects/CRecordingDC.h"
 

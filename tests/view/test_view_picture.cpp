@@ -2,7 +2,7 @@
 
 #include "ViewFixture.h"
 #include "document/CKvillSrvrItem.h"
-#include "objects/CFormula.h"
+#include "formula/CFormula.h"
 #include "objects/CRecordingDC.h"
 #include "view/CHeadlessViewHost.h"
 

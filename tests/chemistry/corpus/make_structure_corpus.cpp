@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "document/CKvillDoc.h"
+#include "formula/CFormula.h"
 #include "objects/CArchive.h"
 #include "objects/CCoupling.h"
-#include "objects/CFormula.h"
 #include "objects/CGroup.h"
 #include "resources/CommandIds.h"
 #include "resources/WindowMessages.h"

@@ -28,6 +28,7 @@ class CFormula : public CKVObject {
 
   int GetStoredSize() override { return 44 + static_cast<int>(m_strText.size()); }
   CFormula* AsFormula() override { return this; }
+  bool MeetsBondsAtLetterFrame() const override { return true; }
   // The letter "C" measured at this formula's scale, and the middle of its first base
   // character: the stop after it and the stop before or after that, so that a bond meets
   // "CH3" at its "C".
@@ -63,7 +64,7 @@ class CFormula : public CKVObject {
   // Greek letter (1034 ... 1085). True when the text changed.
   bool InsertFromPalette(CDC* pDC, int nMessage, ICaretSink* pSink);
 
-  // Stream records; defined with the other records in ObjectRecords.cpp.
+  // Stream records; defined in FormulaRecord.cpp.
   void Store(CArchive& ar, int nPass, IRecordDocument* pDoc) override;
   void Load(CArchive& ar, IRecordDocument* pDoc) override;
 

@@ -135,24 +135,9 @@ std::mutex& InchiLock() {
   return lock;
 }
 
-bool InchiOf(const ROMol& mol, std::string* pInChI, std::string* pKey, std::string* pReason) {
-  const unsigned n = mol.getNumAtoms();
-  if (n == 0) {
-    *pReason = "no atoms";
-    return false;
-  }
-  if (n >= 1024) {
-    *pReason = "more than 1023 atoms, beyond the InChI library";
-    return false;
-  }
-  RWMol k(mol);
-  try {
-    RDKit::MolOps::Kekulize(k, true);
-  } catch (...) {
-    // Left aromatic: InChI takes alternating bonds as they are.
-  }
-  std::vector<inchi_Atom> atoms(n);
-  std::memset(atoms.data(), 0, atoms.size() * sizeof(inchi_Atom));
+// The library's record of each atom of k (kekulized), without bonds. False, with the
+// reason, for an atom the library cannot describe.
+bool FillInchiAtoms(const RWMol& k, std::vector<inchi_Atom>& atoms, std::string* pReason) {
   const RDKit::Conformer* pConf = k.getNumConformers() > 0 ? &k.getConformer() : nullptr;
   for (const Atom* a : k.atoms()) {
     inchi_Atom& x = atoms[a->getIdx()];
@@ -173,6 +158,39 @@ bool InchiOf(const ROMol& mol, std::string* pInChI, std::string* pKey, std::stri
     const unsigned r = a->getNumRadicalElectrons();
     x.radical = r == 1 ? INCHI_RADICAL_DOUBLET : (r == 2 ? INCHI_RADICAL_TRIPLET : 0);
   }
+  return true;
+}
+
+S_CHAR InchiBondType(const Bond& b) {
+  switch (b.getBondType()) {
+    case Bond::DOUBLE:
+      return INCHI_BOND_TYPE_DOUBLE;
+    case Bond::TRIPLE:
+      return INCHI_BOND_TYPE_TRIPLE;
+    case Bond::AROMATIC:
+      return INCHI_BOND_TYPE_ALTERN;
+    default:
+      return INCHI_BOND_TYPE_SINGLE;
+  }
+}
+
+// The narrow end of a wedge is the bond's first atom.
+S_CHAR InchiBondStereo(const Bond& b) {
+  switch (b.getBondDir()) {
+    case Bond::BEGINWEDGE:
+      return INCHI_BOND_STEREO_SINGLE_1UP;
+    case Bond::BEGINDASH:
+      return INCHI_BOND_STEREO_SINGLE_1DOWN;
+    case Bond::UNKNOWN:
+      return INCHI_BOND_STEREO_SINGLE_1EITHER;
+    default:
+      return INCHI_BOND_STEREO_NONE;
+  }
+}
+
+// Each bond is listed once, at its first atom. False, with the reason, for an atom with
+// more bonds than the library's record holds.
+bool AddInchiBonds(const RWMol& k, std::vector<inchi_Atom>& atoms, std::string* pReason) {
   for (const Bond* b : k.bonds()) {
     inchi_Atom& x = atoms[b->getBeginAtomIdx()];
     if (x.num_bonds >= MAXVAL) {
@@ -181,63 +199,73 @@ bool InchiOf(const ROMol& mol, std::string* pInChI, std::string* pKey, std::stri
     }
     const int j = x.num_bonds++;
     x.neighbor[j] = static_cast<AT_NUM>(b->getEndAtomIdx());
-    switch (b->getBondType()) {
-      case Bond::DOUBLE:
-        x.bond_type[j] = INCHI_BOND_TYPE_DOUBLE;
-        break;
-      case Bond::TRIPLE:
-        x.bond_type[j] = INCHI_BOND_TYPE_TRIPLE;
-        break;
-      case Bond::AROMATIC:
-        x.bond_type[j] = INCHI_BOND_TYPE_ALTERN;
-        break;
-      default:
-        x.bond_type[j] = INCHI_BOND_TYPE_SINGLE;
-        break;
-    }
-    // The narrow end of a wedge is the bond's first atom.
-    switch (b->getBondDir()) {
-      case Bond::BEGINWEDGE:
-        x.bond_stereo[j] = INCHI_BOND_STEREO_SINGLE_1UP;
-        break;
-      case Bond::BEGINDASH:
-        x.bond_stereo[j] = INCHI_BOND_STEREO_SINGLE_1DOWN;
-        break;
-      case Bond::UNKNOWN:
-        x.bond_stereo[j] = INCHI_BOND_STEREO_SINGLE_1EITHER;
-        break;
-      default:
-        x.bond_stereo[j] = INCHI_BOND_STEREO_NONE;
-        break;
-    }
+    x.bond_type[j] = InchiBondType(*b);
+    x.bond_stereo[j] = InchiBondStereo(*b);
   }
+  return true;
+}
+
+// What the library made of the atoms: the InChI (empty when it made none), its key (empty
+// when that failed), the library's return code and its message.
+struct InchiAnswer {
+  std::string strInChI;
+  std::string strKey;
+  std::string strMessage;
+  int nRet = 0;
+};
+
+InchiAnswer RunInchi(std::vector<inchi_Atom>& atoms) {
   char szOptions[] = "";
   inchi_Input in{};
   in.atom = atoms.data();
   in.stereo0D = nullptr;
   in.szOptions = szOptions;
-  in.num_atoms = static_cast<AT_NUM>(n);
+  in.num_atoms = static_cast<AT_NUM>(atoms.size());
   in.num_stereo0D = 0;
-  std::string strInChI;
-  std::string strMessage;
-  int nRet = 0;
+  InchiAnswer answer;
   char szKey[32] = {};
   int nKeyRet = -1;
   {
     const std::lock_guard<std::mutex> guard(InchiLock());
     inchi_Output out{};
-    nRet = GetStdINCHI(&in, &out);
-    if (out.szInChI != nullptr) strInChI = out.szInChI;
-    if (out.szMessage != nullptr) strMessage = out.szMessage;
+    answer.nRet = GetStdINCHI(&in, &out);
+    if (out.szInChI != nullptr) answer.strInChI = out.szInChI;
+    if (out.szMessage != nullptr) answer.strMessage = out.szMessage;
     FreeStdINCHI(&out);
-    if (!strInChI.empty()) nKeyRet = GetStdINCHIKeyFromStdINCHI(strInChI.c_str(), szKey);
+    if (!answer.strInChI.empty())
+      nKeyRet = GetStdINCHIKeyFromStdINCHI(answer.strInChI.c_str(), szKey);
   }
-  if ((nRet != inchi_Ret_OKAY && nRet != inchi_Ret_WARNING) || strInChI.empty()) {
-    *pReason = strMessage.empty() ? "the InChI library made none" : strMessage;
+  if (nKeyRet == 0) answer.strKey = szKey;
+  return answer;
+}
+
+bool InchiOf(const ROMol& mol, std::string* pInChI, std::string* pKey, std::string* pReason) {
+  const unsigned n = mol.getNumAtoms();
+  if (n == 0) {
+    *pReason = "no atoms";
     return false;
   }
-  *pInChI = strInChI;
-  *pKey = nKeyRet == 0 ? std::string(szKey) : std::string();
+  if (n >= 1024) {
+    *pReason = "more than 1023 atoms, beyond the InChI library";
+    return false;
+  }
+  RWMol k(mol);
+  try {
+    RDKit::MolOps::Kekulize(k, true);
+  } catch (...) {
+    // Left aromatic: InChI takes alternating bonds as they are.
+  }
+  std::vector<inchi_Atom> atoms(n);
+  std::memset(atoms.data(), 0, atoms.size() * sizeof(inchi_Atom));
+  if (!FillInchiAtoms(k, atoms, pReason) || !AddInchiBonds(k, atoms, pReason)) return false;
+  InchiAnswer answer = RunInchi(atoms);
+  if ((answer.nRet != inchi_Ret_OKAY && answer.nRet != inchi_Ret_WARNING) ||
+      answer.strInChI.empty()) {
+    *pReason = answer.strMessage.empty() ? "the InChI library made none" : answer.strMessage;
+    return false;
+  }
+  *pInChI = std::move(answer.strInChI);
+  *pKey = std::move(answer.strKey);
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <utility>
 
 #include "chemistry/BondStyles.h"
 #include "chemistry/LabelReading.h"
@@ -88,92 +89,119 @@ struct Placement {
   double dy;
 };
 
+bool BondEndsInRange(const CLaidOutBond& b, std::size_t n) {
+  return b.nA >= 0 && b.nB >= 0 && static_cast<std::size_t>(b.nA) < n &&
+         static_cast<std::size_t>(b.nB) < n;
+}
+
+// What the labels of a molecule depend on: each atom's number of bonds, and whether every
+// bond of it leads to the right (its hydrogens are then written before the element).
+struct AtomSurroundings {
+  std::vector<int> degree;
+  std::vector<bool> allRight;
+};
+
+AtomSurroundings SurroundingsOf(const CLaidOutMolecule& m) {
+  const std::size_t n = m.atoms.size();
+  AtomSurroundings s{std::vector<int>(n, 0), std::vector<bool>(n, true)};
+  for (const CLaidOutBond& b : m.bonds) {
+    if (!BondEndsInRange(b, n)) continue;
+    const CLaidOutAtom& a = m.atoms[b.nA];
+    const CLaidOutAtom& c = m.atoms[b.nB];
+    ++s.degree[b.nA];
+    ++s.degree[b.nB];
+    if (!(c.x > a.x + 1.0)) s.allRight[b.nA] = false;
+    if (!(a.x > c.x + 1.0)) s.allRight[b.nB] = false;
+  }
+  return s;
+}
+
+// The object an atom becomes at (x, y): a junction where it needs no label, else a formula
+// placed so that reading it finds the atom where it was laid out.
+std::unique_ptr<CKVObject> AtomObject(const CLaidOutAtom& a, double x, double y, int nDegree,
+                                      bool bAllRight) {
+  if (!a.bLabel && a.strLabel.empty() && IsJunction(a, nDegree)) {
+    auto pDot = std::make_unique<CDot>();
+    pDot->MoveTo(At(x, y));
+    return pDot;
+  }
+  auto pFormula = std::make_unique<CFormula>();
+  pFormula->m_strText = !a.strLabel.empty()
+                            ? a.strLabel
+                            : AtomLabelMarkup(a, nDegree > 0 ? bAllRight : HydridesFirst(a));
+  // The label stands where reading it looks for its atom.
+  const CLabelReading r =
+      nDegree > 0 ? ReadBondedLabel(pFormula->m_strText) : ReadFreeFormula(pFormula->m_strText);
+  const std::vector<CLabelGlyph> glyphs = DecodeFormulaText(pFormula->m_strText);
+  const auto [ox, oy] = EstimatedGlyphOffset(glyphs, r.nAttachGlyph);
+  const CPoint anchor = At(x - ox, y - oy);
+  pFormula->m_ptAnchor = anchor;
+  pFormula->m_rcBounds =
+      CRect{anchor.x, anchor.y, SatAdd(anchor.x, Round32(EstimatedTextWidth(glyphs))),
+            SatAdd(anchor.y, Round32(-2.0 * kEstimatedHalfCellHeight))};
+  return pFormula;
+}
+
+// The drawn style of bond b and the side its second line lies on.
+void SetBondStyle(CCoupling& bond, const CLaidOutMolecule& m, const CLaidOutBond& b) {
+  switch (b.order) {
+    case CBondOrder::Double:
+      bond.m_nStyle = b.bInRing ? kStyleDouble : kStyleCentredDouble;
+      if (b.bInRing) {
+        // The second line lies to the right of A -> B on side 1.
+        const CLaidOutAtom& p = m.atoms[b.nA];
+        const CLaidOutAtom& q = m.atoms[b.nB];
+        const double nx = q.y - p.y;
+        const double ny = p.x - q.x;
+        const double dot = (b.dRingX - p.x) * nx + (b.dRingY - p.y) * ny;
+        bond.m_nSide = dot >= 0.0 ? 1 : 2;
+      }
+      break;
+    case CBondOrder::Triple:
+      bond.m_nStyle = kStyleTriple;
+      break;
+    default:
+      bond.m_nStyle = kStyleSingle;
+      break;
+  }
+  if (b.stereo == CBondStereo::Wedge || b.stereo == CBondStereo::Hash) {
+    // Side 1 has its narrow end at end B: the stereocentre.
+    bond.m_nStyle = b.stereo == CBondStereo::Wedge ? kStyleWedge : kStyleHash;
+    std::swap(bond.m_pEndA, bond.m_pEndB);
+  } else if (b.stereo == CBondStereo::Wavy) {
+    bond.m_nStyle = kStyleCurve;
+  }
+}
+
+// Bond b between the objects its atoms became.
+std::unique_ptr<CCoupling> BondObject(const CLaidOutMolecule& m, const CLaidOutBond& b,
+                                      const std::vector<CKVObject*>& objects) {
+  auto pBond = std::make_unique<CCoupling>();
+  pBond->m_pEndA = objects[b.nA];
+  pBond->m_pEndB = objects[b.nB];
+  pBond->m_nSide = 1;
+  pBond->m_nPenStyle = PS_SOLID;
+  SetBondStyle(*pBond, m, b);
+  return pBond;
+}
+
 }  // namespace
 
 std::unique_ptr<CGroup> DrawLaidOutMolecule(const CLaidOutMolecule& m, double dx, double dy,
                                             std::vector<CKVObject*>* pAtomObjects) {
   auto pGroup = std::make_unique<CGroup>();
   const std::size_t n = m.atoms.size();
-  std::vector<int> degree(n, 0);
-  std::vector<bool> allRight(n, true);
-  for (const CLaidOutBond& b : m.bonds) {
-    if (b.nA < 0 || b.nB < 0 || static_cast<std::size_t>(b.nA) >= n ||
-        static_cast<std::size_t>(b.nB) >= n)
-      continue;
-    const CLaidOutAtom& a = m.atoms[b.nA];
-    const CLaidOutAtom& c = m.atoms[b.nB];
-    ++degree[b.nA];
-    ++degree[b.nB];
-    if (!(c.x > a.x + 1.0)) allRight[b.nA] = false;
-    if (!(a.x > c.x + 1.0)) allRight[b.nB] = false;
-  }
+  const AtomSurroundings around = SurroundingsOf(m);
   std::vector<CKVObject*> objects(n, nullptr);
   for (std::size_t i = 0; i < n; ++i) {
     const CLaidOutAtom& a = m.atoms[i];
-    const double x = a.x + dx;
-    const double y = a.y + dy;
-    if (!a.bLabel && a.strLabel.empty() && IsJunction(a, degree[i])) {
-      auto pDot = std::make_unique<CDot>();
-      pDot->MoveTo(At(x, y));
-      objects[i] = pDot.get();
-      pGroup->AddChild(std::move(pDot));
-      continue;
-    }
-    auto pFormula = std::make_unique<CFormula>();
-    pFormula->m_strText = !a.strLabel.empty()
-                              ? a.strLabel
-                              : AtomLabelMarkup(a, degree[i] > 0 ? allRight[i] : HydridesFirst(a));
-    // The label stands where reading it looks for its atom.
-    const CLabelReading r =
-        degree[i] > 0 ? ReadBondedLabel(pFormula->m_strText) : ReadFreeFormula(pFormula->m_strText);
-    const std::vector<CLabelGlyph> glyphs = DecodeFormulaText(pFormula->m_strText);
-    const auto [ox, oy] = EstimatedGlyphOffset(glyphs, r.nAttachGlyph);
-    const CPoint anchor = At(x - ox, y - oy);
-    pFormula->m_ptAnchor = anchor;
-    pFormula->m_rcBounds =
-        CRect{anchor.x, anchor.y, SatAdd(anchor.x, Round32(EstimatedTextWidth(glyphs))),
-              SatAdd(anchor.y, Round32(-2.0 * kEstimatedHalfCellHeight))};
-    objects[i] = pFormula.get();
-    pGroup->AddChild(std::move(pFormula));
+    std::unique_ptr<CKVObject> pAtom =
+        AtomObject(a, a.x + dx, a.y + dy, around.degree[i], around.allRight[i]);
+    objects[i] = pAtom.get();
+    pGroup->AddChild(std::move(pAtom));
   }
   for (const CLaidOutBond& b : m.bonds) {
-    if (b.nA < 0 || b.nB < 0 || static_cast<std::size_t>(b.nA) >= n ||
-        static_cast<std::size_t>(b.nB) >= n || b.nA == b.nB)
-      continue;
-    auto pBond = std::make_unique<CCoupling>();
-    pBond->m_pEndA = objects[b.nA];
-    pBond->m_pEndB = objects[b.nB];
-    pBond->m_nSide = 1;
-    pBond->m_nPenStyle = PS_SOLID;
-    switch (b.order) {
-      case CBondOrder::Double:
-        pBond->m_nStyle = b.bInRing ? kStyleDouble : kStyleCentredDouble;
-        if (b.bInRing) {
-          // The second line lies to the right of A -> B on side 1.
-          const CLaidOutAtom& p = m.atoms[b.nA];
-          const CLaidOutAtom& q = m.atoms[b.nB];
-          const double nx = q.y - p.y;
-          const double ny = p.x - q.x;
-          const double dot = (b.dRingX - p.x) * nx + (b.dRingY - p.y) * ny;
-          pBond->m_nSide = dot >= 0.0 ? 1 : 2;
-        }
-        break;
-      case CBondOrder::Triple:
-        pBond->m_nStyle = kStyleTriple;
-        break;
-      default:
-        pBond->m_nStyle = kStyleSingle;
-        break;
-    }
-    if (b.stereo == CBondStereo::Wedge || b.stereo == CBondStereo::Hash) {
-      // Side 1 has its narrow end at end B: the stereocentre.
-      pBond->m_nStyle = b.stereo == CBondStereo::Wedge ? kStyleWedge : kStyleHash;
-      pBond->m_pEndA = objects[b.nB];
-      pBond->m_pEndB = objects[b.nA];
-    } else if (b.stereo == CBondStereo::Wavy) {
-      pBond->m_nStyle = kStyleCurve;
-    }
-    pGroup->AddChild(std::move(pBond));
+    if (BondEndsInRange(b, n) && b.nA != b.nB) pGroup->AddChild(BondObject(m, b, objects));
   }
   pGroup->RecalcBounds();
   pGroup->ResetDone();

@@ -282,105 +282,131 @@ void MarkOpenDoubleBonds(RWMol& mol, std::unordered_set<unsigned>& wavy) {
   }
 }
 
-}  // namespace
+// Whether the molecule's own coordinates are set aside for a layout of ours: asked for,
+// missing, or with atoms crowded together at the drawn bond length.
+bool NeedsFreshLayout(const RWMol& mol, bool bFresh) {
+  if (bFresh || !HasUsable2D(mol)) return true;
+  const double d = MedianBond(mol, mol.getConformer());
+  return mol.getNumBonds() > 0 && (!(d > 1e-3) || AtomsCrowded(mol.getConformer(), kBondUnits / d));
+}
 
-std::string LayOutMolecule(RWMol& mol, bool bFresh, CLaidOutMolecule& out) {
-  if (std::string s = SizeProblem(mol); !s.empty()) return s;
-  bFresh = bFresh || !HasUsable2D(mol);
-  if (!bFresh) {
-    const double d = MedianBond(mol, mol.getConformer());
-    bFresh =
-        mol.getNumBonds() > 0 && (!(d > 1e-3) || AtomsCrowded(mol.getConformer(), kBondUnits / d));
-  }
-  // A wavy bond is a fact about the molecule; the other directions follow the layout.
+// The single bonds the source marks as of unknown direction.
+std::unordered_set<unsigned> StatedWavyBonds(const RWMol& mol) {
   std::unordered_set<unsigned> wavy;
-  for (Bond* b : mol.bonds()) {
+  for (const Bond* b : mol.bonds()) {
     if (b->getBondType() == Bond::SINGLE && b->getBondDir() == Bond::UNKNOWN)
       wavy.insert(b->getIdx());
     if (b->getBondType() == Bond::SINGLE && b->hasProp(RDKit::common_properties::_UnknownStereo))
       wavy.insert(b->getIdx());
   }
-  if (bFresh) {
-    if (mol.getNumAtoms() == 1) {
-      mol.clearConformers();
-      auto* pConf = new RDKit::Conformer(1);
-      pConf->set3D(false);
-      mol.addConformer(pConf, true);
-    } else {
-      // CoordGen first; RDKit's own depictor when CoordGen crowds atoms together (bridged
-      // ring systems), and alone for a ring beyond CoordGen's reach.
-      const bool bCoordGen = LargestRing(mol) <= kMaxCoordGenRing;
-      RDDepict::compute2DCoords(mol, nullptr, true, true, 0, 0, 0, false, !bCoordGen);
-      const double d = MedianBond(mol, mol.getConformer());
-      if (bCoordGen && d > 1e-3 && AtomsCrowded(mol.getConformer(), kBondUnits / d)) {
-        RWMol other(mol);
-        RDDepict::compute2DCoords(other, nullptr, true, true, 0, 0, 0, false, true);
-        const double e = MedianBond(other, other.getConformer());
-        if (e > 1e-3 && !AtomsCrowded(other.getConformer(), kBondUnits / e))
-          mol.getConformer().getPositions() = other.getConformer().getPositions();
-      }
-    }
+  return wavy;
+}
+
+void ComputeFreshLayout(RWMol& mol) {
+  if (mol.getNumAtoms() == 1) {
+    mol.clearConformers();
+    auto* pConf = new RDKit::Conformer(1);
+    pConf->set3D(false);
+    mol.addConformer(pConf, true);
+    return;
   }
+  // CoordGen first; RDKit's own depictor when CoordGen crowds atoms together (bridged
+  // ring systems), and alone for a ring beyond CoordGen's reach.
+  const bool bCoordGen = LargestRing(mol) <= kMaxCoordGenRing;
+  RDDepict::compute2DCoords(mol, nullptr, true, true, 0, 0, 0, false, !bCoordGen);
+  const double d = MedianBond(mol, mol.getConformer());
+  if (bCoordGen && d > 1e-3 && AtomsCrowded(mol.getConformer(), kBondUnits / d)) {
+    RWMol other(mol);
+    RDDepict::compute2DCoords(other, nullptr, true, true, 0, 0, 0, false, true);
+    const double e = MedianBond(other, other.getConformer());
+    if (e > 1e-3 && !AtomsCrowded(other.getConformer(), kBondUnits / e))
+      mol.getConformer().getPositions() = other.getConformer().getPositions();
+  }
+}
+
+// Where the drawn molecule is put and how large: its own middle goes to the origin, and
+// its coordinates are multiplied by dScale.
+struct LayoutFrame {
+  double cx = 0.0;
+  double cy = 0.0;
+  double dScale = 1.0;
+};
+
+LayoutFrame FrameOf(const RWMol& mol, const RDKit::Conformer& conf) {
+  LayoutFrame f;
+  const double dMedian = MedianBond(mol, conf);
+  f.dScale = dMedian > 1e-3 ? kBondUnits / dMedian : kBondUnits / 1.5;
+  for (const RDGeom::Point3D& p : conf.getPositions()) {
+    f.cx += p.x;
+    f.cy += p.y;
+  }
+  f.cx /= std::max<double>(1.0, static_cast<double>(mol.getNumAtoms()));
+  f.cy /= std::max<double>(1.0, static_cast<double>(mol.getNumAtoms()));
+  return f;
+}
+
+CLaidOutAtom LaidOutAtom(const Atom& a, int nImplied, const RDGeom::Point3D& p,
+                         const LayoutFrame& f) {
+  CLaidOutAtom x;
+  x.strSymbol = a.getAtomicNum() == 0 ? std::string() : a.getSymbol();
+  if (a.getAtomicNum() == 0) {
+    std::string label;
+    if (a.getPropIfPresent(RDKit::common_properties::dummyLabel, label) && label != "*")
+      x.strSymbol = label;
+  }
+  x.nHydrogens = static_cast<int>(a.getTotalNumHs());
+  x.bHydrogensImplied = nImplied == x.nHydrogens;
+  x.nCharge = a.getFormalCharge();
+  x.nIsotope = static_cast<int>(a.getIsotope());
+  x.x = (p.x - f.cx) * f.dScale;
+  x.y = (p.y - f.cy) * f.dScale;
+  return x;
+}
+
+CLaidOutBond LaidOutBond(const Bond& b, const std::unordered_set<unsigned>& wavy) {
+  CLaidOutBond x;
+  x.nA = static_cast<int>(b.getBeginAtomIdx());
+  x.nB = static_cast<int>(b.getEndAtomIdx());
+  switch (b.getBondType()) {
+    case Bond::DOUBLE:
+      x.order = CBondOrder::Double;
+      break;
+    case Bond::TRIPLE:
+      x.order = CBondOrder::Triple;
+      break;
+    default:
+      break;
+  }
+  // A wedge's begin atom is its stereocentre.
+  if (b.getBondDir() == Bond::BEGINWEDGE) x.stereo = CBondStereo::Wedge;
+  if (b.getBondDir() == Bond::BEGINDASH) x.stereo = CBondStereo::Hash;
+  if (x.stereo == CBondStereo::None && wavy.count(b.getIdx())) x.stereo = CBondStereo::Wavy;
+  return x;
+}
+
+}  // namespace
+
+std::string LayOutMolecule(RWMol& mol, bool bFresh, CLaidOutMolecule& out) {
+  if (std::string s = SizeProblem(mol); !s.empty()) return s;
+  // A wavy bond is a fact about the molecule; the other directions follow the layout.
+  std::unordered_set<unsigned> wavy = StatedWavyBonds(mol);
+  if (NeedsFreshLayout(mol, bFresh)) ComputeFreshLayout(mol);
   const RDKit::Conformer& conf = mol.getConformer();
   for (Bond* b : mol.bonds()) b->setBondDir(Bond::NONE);
   RDKit::WedgeMolBonds(mol, &conf);
   MarkOpenDoubleBonds(mol, wavy);
   RDKit::MolOps::Kekulize(mol, true);
-  const double dMedian = MedianBond(mol, conf);
-  const double dScale = dMedian > 1e-3 ? kBondUnits / dMedian : kBondUnits / 1.5;
+  const LayoutFrame frame = FrameOf(mol, conf);
   const std::vector<int> implied = ImpliedHydrogens(mol);
-  // The molecule's own middle at the origin.
-  double cx = 0.0;
-  double cy = 0.0;
-  for (const RDGeom::Point3D& p : conf.getPositions()) {
-    cx += p.x;
-    cy += p.y;
-  }
-  cx /= std::max<double>(1.0, static_cast<double>(mol.getNumAtoms()));
-  cy /= std::max<double>(1.0, static_cast<double>(mol.getNumAtoms()));
-  for (const Atom* a : mol.atoms()) {
-    CLaidOutAtom x;
-    x.strSymbol = a->getAtomicNum() == 0 ? std::string() : a->getSymbol();
-    if (a->getAtomicNum() == 0) {
-      std::string label;
-      if (a->getPropIfPresent(RDKit::common_properties::dummyLabel, label) && label != "*")
-        x.strSymbol = label;
-    }
-    x.nHydrogens = static_cast<int>(a->getTotalNumHs());
-    x.bHydrogensImplied = implied[a->getIdx()] == x.nHydrogens;
-    x.nCharge = a->getFormalCharge();
-    x.nIsotope = static_cast<int>(a->getIsotope());
-    const RDGeom::Point3D& p = conf.getAtomPos(a->getIdx());
-    x.x = (p.x - cx) * dScale;
-    x.y = (p.y - cy) * dScale;
-    out.atoms.push_back(std::move(x));
-  }
-  for (const Bond* b : mol.bonds()) {
-    CLaidOutBond x;
-    x.nA = static_cast<int>(b->getBeginAtomIdx());
-    x.nB = static_cast<int>(b->getEndAtomIdx());
-    switch (b->getBondType()) {
-      case Bond::DOUBLE:
-        x.order = CBondOrder::Double;
-        break;
-      case Bond::TRIPLE:
-        x.order = CBondOrder::Triple;
-        break;
-      default:
-        break;
-    }
-    // A wedge's begin atom is its stereocentre.
-    if (b->getBondDir() == Bond::BEGINWEDGE) x.stereo = CBondStereo::Wedge;
-    if (b->getBondDir() == Bond::BEGINDASH) x.stereo = CBondStereo::Hash;
-    if (x.stereo == CBondStereo::None && wavy.count(b->getIdx())) x.stereo = CBondStereo::Wavy;
-    out.bonds.push_back(x);
-  }
+  for (const Atom* a : mol.atoms())
+    out.atoms.push_back(LaidOutAtom(*a, implied[a->getIdx()], conf.getAtomPos(a->getIdx()), frame));
+  for (const Bond* b : mol.bonds()) out.bonds.push_back(LaidOutBond(*b, wavy));
   // The ring centres in the molecule's own frame, as the atoms.
-  AddRingCentres(mol, conf, dScale, out);
+  AddRingCentres(mol, conf, frame.dScale, out);
   for (CLaidOutBond& b : out.bonds) {
     if (!b.bInRing) continue;
-    b.dRingX -= cx * dScale;
-    b.dRingY -= cy * dScale;
+    b.dRingX -= frame.cx * frame.dScale;
+    b.dRingY -= frame.cy * frame.dScale;
   }
   return {};
 }

@@ -78,6 +78,72 @@ int HexDigits(std::string_view text, std::size_t i, std::size_t n) {
   return v;
 }
 
+// Appends what the escape whose letter is text[i] (the character after the backslash)
+// stands for, and returns the index of the escape's last character.
+std::size_t AppendEscape(std::string_view text, std::size_t i, std::string& part) {
+  const char e = text[i];
+  switch (e) {
+    case 'a':
+      part += '\a';
+      break;
+    case 'b':
+      part += '\b';
+      break;
+    case 'f':
+      part += '\f';
+      break;
+    case 'n':
+      part += '\n';
+      break;
+    case 'r':
+      part += '\r';
+      break;
+    case 't':
+      part += '\t';
+      break;
+    case 'v':
+      part += '\v';
+      break;
+    case 'x': {
+      std::uint32_t cp = 0;
+      int nDigits = 0;
+      while (i + 1 < text.size() && HexValue(text[i + 1]) >= 0) {
+        if (cp <= 0x10FFFF) cp = cp * 16 + static_cast<std::uint32_t>(HexValue(text[i + 1]));
+        ++nDigits;
+        ++i;
+      }
+      if (nDigits == 0)
+        part += 'x';
+      else
+        AppendUtf8(part, cp);
+      break;
+    }
+    default:
+      if (e >= '0' && e <= '7') {
+        std::uint32_t cp = static_cast<std::uint32_t>(e - '0');
+        while (i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '7') {
+          if (cp <= 0x10FFFF) cp = cp * 8 + static_cast<std::uint32_t>(text[i + 1] - '0');
+          ++i;
+        }
+        AppendUtf8(part, cp);
+      } else {
+        part += e;  // \" \\ \' \? and anything else stand for themselves
+      }
+  }
+  return i;
+}
+
+// A single value without the marks Qt puts on texts it cannot write plainly.
+std::string WithoutQtMarks(std::string value) {
+  if (value.size() >= 2 && value[0] == '@' && value[1] == '@') {
+    value.erase(0, 1);
+  } else if (value.starts_with("@String(") && value.ends_with(")")) {
+    // Qt's spelling of a text it could not write plainly (one holding a zero byte).
+    value = value.substr(8, value.size() - 9);
+  }
+  return value;
+}
+
 }  // namespace
 
 std::string CIniText::EscapeKey(std::string_view key) {
@@ -220,55 +286,7 @@ std::string CIniText::UnescapeValue(std::string_view text) {
       continue;
     }
     if (c == '\\' && i + 1 < text.size()) {
-      const char e = text[++i];
-      switch (e) {
-        case 'a':
-          part += '\a';
-          break;
-        case 'b':
-          part += '\b';
-          break;
-        case 'f':
-          part += '\f';
-          break;
-        case 'n':
-          part += '\n';
-          break;
-        case 'r':
-          part += '\r';
-          break;
-        case 't':
-          part += '\t';
-          break;
-        case 'v':
-          part += '\v';
-          break;
-        case 'x': {
-          std::uint32_t cp = 0;
-          int nDigits = 0;
-          while (i + 1 < text.size() && HexValue(text[i + 1]) >= 0) {
-            if (cp <= 0x10FFFF) cp = cp * 16 + static_cast<std::uint32_t>(HexValue(text[i + 1]));
-            ++nDigits;
-            ++i;
-          }
-          if (nDigits == 0)
-            part += 'x';
-          else
-            AppendUtf8(part, cp);
-          break;
-        }
-        default:
-          if (e >= '0' && e <= '7') {
-            std::uint32_t cp = static_cast<std::uint32_t>(e - '0');
-            while (i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '7') {
-              if (cp <= 0x10FFFF) cp = cp * 8 + static_cast<std::uint32_t>(text[i + 1] - '0');
-              ++i;
-            }
-            AppendUtf8(part, cp);
-          } else {
-            part += e;  // \" \\ \' \? and anything else stand for themselves
-          }
-      }
+      i = AppendEscape(text, i + 1, part);
       nKeep = part.size();
       continue;
     }
@@ -277,14 +295,7 @@ std::string CIniText::UnescapeValue(std::string_view text) {
   }
   parts.back().resize(nKeep);
   if (parts.size() > 1) return {};
-  std::string value = std::move(parts.front());
-  if (value.size() >= 2 && value[0] == '@' && value[1] == '@') {
-    value.erase(0, 1);
-  } else if (value.starts_with("@String(") && value.ends_with(")")) {
-    // Qt's spelling of a text it could not write plainly (one holding a zero byte).
-    value = value.substr(8, value.size() - 9);
-  }
-  return value;
+  return WithoutQtMarks(std::move(parts.front()));
 }
 
 CIniText::CIniText(std::string_view text) {

@@ -113,6 +113,80 @@ QRectF ToQRect(const CRect& rc) {
   return QRectF(QPointF(rc.left, rc.bottom), QPointF(rc.right, rc.top));
 }
 
+// An ellipse in device coordinates: centre (cx, cy), half-axes a and b.
+struct DeviceEllipse {
+  double cx, cy, a, b;
+  QPointF At(double t) const { return QPointF(cx + a * std::cos(t), cy + b * std::sin(t)); }
+};
+
+constexpr double kTwoPi = 6.283185307179586;
+
+// The angles, in [0, 2 pi) and in order, at which the ellipse crosses the lines of the
+// reach's edges: between two neighbours the ellipse is wholly inside the reach or outside.
+std::vector<double> ReachCrossings(const DeviceEllipse& e, const QRectF& reach) {
+  std::vector<double> angles;
+  const auto add = [&angles](double t) { angles.push_back(std::fmod(t + 2.0 * kTwoPi, kTwoPi)); };
+  for (const double x : {reach.left(), reach.right()}) {
+    const double c = (x - e.cx) / e.a;
+    if (std::abs(c) <= 1.0) {
+      add(std::acos(c));
+      add(-std::acos(c));
+    }
+  }
+  for (const double y : {reach.top(), reach.bottom()}) {
+    const double sn = (y - e.cy) / e.b;
+    if (std::abs(sn) <= 1.0) {
+      add(std::asin(sn));
+      add(kTwoPi / 2.0 - std::asin(sn));
+    }
+  }
+  std::sort(angles.begin(), angles.end());
+  return angles;
+}
+
+// Calls visit(point, bFirst) for the samples, about a pixel apart, of each arc between two
+// crossings that lies inside the reach; bFirst marks an arc's first sample.
+template <class Visit>
+void ForEachArcSample(const DeviceEllipse& e, const QRectF& reach,
+                      const std::vector<double>& angles, Visit visit) {
+  for (std::size_t i = 0; i < angles.size(); ++i) {
+    const double t0 = angles[i];
+    const double t1 = i + 1 < angles.size() ? angles[i + 1] : angles[0] + kTwoPi;
+    if (t1 - t0 <= 0.0 || !reach.contains(e.At((t0 + t1) / 2.0))) continue;
+    // An arc inside the reach is no longer than the reach's perimeter.
+    const double length =
+        std::min((t1 - t0) * std::max(e.a, e.b), 2.0 * (reach.width() + reach.height()));
+    const int n = static_cast<int>(std::clamp(std::ceil(length), 2.0, 16384.0));
+    for (int k = 0; k <= n; ++k) visit(e.At(t0 + (t1 - t0) * k / n), k == 0);
+  }
+}
+
+// The part of the (convex) ellipse within the (convex) reach is convex: its boundary is
+// the arcs inside the reach and the stretches of the reach's edges inside the ellipse,
+// whose corners inside the ellipse are its other vertices, all in order of their angle
+// about a point within. Adds it to path, mapped back by back, given the arcs' samples.
+void AddClippedFill(const DeviceEllipse& e, const QRectF& reach, const QTransform& back,
+                    std::vector<QPointF> boundary, QPainterPath& path) {
+  for (const QPointF& corner :
+       {reach.topLeft(), reach.topRight(), reach.bottomRight(), reach.bottomLeft()}) {
+    const double u = (corner.x() - e.cx) / e.a, v = (corner.y() - e.cy) / e.b;
+    if (u * u + v * v <= 1.0) boundary.push_back(corner);
+  }
+  if (boundary.size() < 3) return;
+  QPointF centre;
+  for (const QPointF& p : boundary) centre += p;
+  centre /= static_cast<double>(boundary.size());
+  std::sort(boundary.begin(), boundary.end(), [&centre](const QPointF& p, const QPointF& q) {
+    return std::atan2(p.y() - centre.y(), p.x() - centre.x()) <
+           std::atan2(q.y() - centre.y(), q.x() - centre.x());
+  });
+  QPolygonF polygon;
+  polygon.reserve(static_cast<qsizetype>(boundary.size()));
+  for (const QPointF& p : boundary) polygon.append(back.map(p));
+  path.addPolygon(polygon);
+  path.closeSubpath();
+}
+
 }  // namespace
 
 CQtDC::CQtDC(QPaintDevice* pDevice)
@@ -536,76 +610,23 @@ bool CQtDC::ClippedEllipse(const QRectF& rcLogical, QPainterPath& path) const {
   // fringe) are drawn, sampled a pixel apart.
   const double margin = PenSpan() / dpr + 4.0;
   const QRectF reach = device.adjusted(-margin, -margin, margin, margin);
-  const double cx = box.center().x(), cy = box.center().y();
-  const double a = box.width() / 2.0, b = box.height() / 2.0;
-  constexpr double kTwoPi = 6.283185307179586;
-  const auto at = [&](double t) { return QPointF(cx + a * std::cos(t), cy + b * std::sin(t)); };
-  std::vector<double> angles;
-  const auto add = [&angles, kTwoPi](double t) {
-    angles.push_back(std::fmod(t + 2.0 * kTwoPi, kTwoPi));
-  };
-  for (const double x : {reach.left(), reach.right()}) {
-    const double c = (x - cx) / a;
-    if (std::abs(c) <= 1.0) {
-      add(std::acos(c));
-      add(-std::acos(c));
-    }
-  }
-  for (const double y : {reach.top(), reach.bottom()}) {
-    const double sn = (y - cy) / b;
-    if (std::abs(sn) <= 1.0) {
-      add(std::asin(sn));
-      add(kTwoPi / 2.0 - std::asin(sn));
-    }
-  }
-  std::sort(angles.begin(), angles.end());
+  const DeviceEllipse e{box.center().x(), box.center().y(), box.width() / 2.0, box.height() / 2.0};
+  const std::vector<double> angles = ReachCrossings(e, reach);
   bool bInverted = false;
   const QTransform back = m_xform.inverted(&bInverted);
   if (!bInverted) return false;
-  std::vector<QPointF> boundary;  // of the part of the ellipse within reach
-  const bool bFill = GetCurrentBrush().nStyle == BS_SOLID;
-  for (std::size_t i = 0; i < angles.size(); ++i) {
-    const double t0 = angles[i];
-    const double t1 = i + 1 < angles.size() ? angles[i + 1] : angles[0] + kTwoPi;
-    if (t1 - t0 <= 0.0 || !reach.contains(at((t0 + t1) / 2.0))) continue;
-    // An arc inside the reach is no longer than the reach's perimeter.
-    const double length =
-        std::min((t1 - t0) * std::max(a, b), 2.0 * (reach.width() + reach.height()));
-    const int n = static_cast<int>(std::clamp(std::ceil(length), 2.0, 16384.0));
-    for (int k = 0; k <= n; ++k) {
-      const QPointF p = at(t0 + (t1 - t0) * k / n);
-      if (bFill) {
-        boundary.push_back(p);
-      } else if (k == 0) {
+  if (GetCurrentBrush().nStyle != BS_SOLID) {
+    ForEachArcSample(e, reach, angles, [&](const QPointF& p, bool bFirst) {
+      if (bFirst)
         path.moveTo(back.map(p));
-      } else {
+      else
         path.lineTo(back.map(p));
-      }
-    }
+    });
+    return true;
   }
-  if (!bFill) return true;
-  // The part of the (convex) ellipse within the (convex) reach is convex: its boundary is
-  // the arcs inside the reach and the stretches of the reach's edges inside the ellipse,
-  // whose corners inside the ellipse are its other vertices, all in order of their angle
-  // about a point within.
-  for (const QPointF& corner :
-       {reach.topLeft(), reach.topRight(), reach.bottomRight(), reach.bottomLeft()}) {
-    const double u = (corner.x() - cx) / a, v = (corner.y() - cy) / b;
-    if (u * u + v * v <= 1.0) boundary.push_back(corner);
-  }
-  if (boundary.size() < 3) return true;
-  QPointF centre;
-  for (const QPointF& p : boundary) centre += p;
-  centre /= static_cast<double>(boundary.size());
-  std::sort(boundary.begin(), boundary.end(), [&centre](const QPointF& p, const QPointF& q) {
-    return std::atan2(p.y() - centre.y(), p.x() - centre.x()) <
-           std::atan2(q.y() - centre.y(), q.x() - centre.x());
-  });
-  QPolygonF polygon;
-  polygon.reserve(static_cast<qsizetype>(boundary.size()));
-  for (const QPointF& p : boundary) polygon.append(back.map(p));
-  path.addPolygon(polygon);
-  path.closeSubpath();
+  std::vector<QPointF> boundary;  // of the part of the ellipse within reach
+  ForEachArcSample(e, reach, angles, [&](const QPointF& p, bool) { boundary.push_back(p); });
+  AddClippedFill(e, reach, back, std::move(boundary), path);
   return true;
 }
 

@@ -35,6 +35,88 @@
 #include "shell/ExportPicture.h"
 #include "view/CKvillView.h"
 
+namespace {
+
+// A white outline under a black line, so that a cursor shows on any background.
+void DrawOutlined(QPainter& p, const QPainterPath& path) {
+  p.setPen(QPen(Qt::white, 3));
+  p.drawPath(path);
+  p.setPen(QPen(Qt::black, 1));
+  p.drawPath(path);
+}
+
+// The cross hair most cursors are built on, its centre the hot spot.
+QPainterPath CrossPath() {
+  QPainterPath cross;
+  cross.moveTo(16, 4);
+  cross.lineTo(16, 28);
+  cross.moveTo(4, 16);
+  cross.lineTo(28, 16);
+  return cross;
+}
+
+void DrawRotateCursor(QPainter& p) {
+  QPainterPath arc;
+  arc.arcMoveTo(6, 6, 20, 20, 60);
+  arc.arcTo(6, 6, 20, 20, 60, 280);
+  arc.moveTo(26, 10);
+  arc.lineTo(23, 16);
+  arc.lineTo(20, 10);
+  // The point the rotation follows is marked in the middle.
+  arc.addEllipse(QPointF(16, 16), 1.5, 1.5);
+  DrawOutlined(p, arc);
+}
+
+// An arrow with a plus beside it; the arrow's tip is the hot spot.
+void DrawCopyCursor(QPainter& p) {
+  QPainterPath arrow;
+  arrow.moveTo(2, 2);
+  arrow.lineTo(2, 20);
+  arrow.lineTo(7, 15);
+  arrow.lineTo(11, 23);
+  arrow.lineTo(14, 22);
+  arrow.lineTo(10, 14);
+  arrow.lineTo(16, 14);
+  arrow.closeSubpath();
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(Qt::white);
+  p.drawPath(arrow);
+  QPainterPath plus;
+  plus.moveTo(24, 18);
+  plus.lineTo(24, 28);
+  plus.moveTo(19, 23);
+  plus.lineTo(29, 23);
+  DrawOutlined(p, plus);
+}
+
+// The cross hair in a hexagon: a ring template is placed here.
+void DrawTemplateCursor(QPainter& p) {
+  QPainterPath hex = CrossPath();
+  QPolygonF poly;
+  for (int i = 0; i < 6; ++i) {
+    const double a = M_PI / 3 * i + M_PI / 6;
+    poly << QPointF(16 + 8 * std::cos(a), 16 + 8 * std::sin(a));
+  }
+  poly << poly.first();
+  hex.addPolygon(poly);
+  DrawOutlined(p, hex);
+}
+
+// The cross hair with a circled plus or minus at its top right: a charge is placed here.
+void DrawChargeCursor(QPainter& p, bool bPlus) {
+  QPainterPath sign = CrossPath();
+  sign.addEllipse(QPointF(25, 7), 5, 5);
+  sign.moveTo(22, 7);
+  sign.lineTo(28, 7);
+  if (bPlus) {
+    sign.moveTo(25, 4);
+    sign.lineTo(25, 10);
+  }
+  DrawOutlined(p, sign);
+}
+
+}  // namespace
+
 // The program's own cursors, drawn at run time on a 32 x 32 pixmap with a hot spot, at the
 // screen's device pixel ratio so that a scaled screen shows them sharp.
 QPixmap CViewWidget::ProgramCursor(int nCursor, qreal dpr, QPoint* pHotSpot) {
@@ -43,80 +125,24 @@ QPixmap CViewWidget::ProgramCursor(int nCursor, qreal dpr, QPoint* pHotSpot) {
   pm.fill(Qt::transparent);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
-  auto outlined = [&](const QPainterPath& path) {
-    p.setPen(QPen(Qt::white, 3));
-    p.drawPath(path);
-    p.setPen(QPen(Qt::black, 1));
-    p.drawPath(path);
-  };
-  QPainterPath cross;
-  cross.moveTo(16, 4);
-  cross.lineTo(16, 28);
-  cross.moveTo(4, 16);
-  cross.lineTo(28, 16);
   QPoint hot(16, 16);
   switch (nCursor) {
-    case IDI_ROTATE_CURSOR: {
-      QPainterPath arc;
-      arc.arcMoveTo(6, 6, 20, 20, 60);
-      arc.arcTo(6, 6, 20, 20, 60, 280);
-      arc.moveTo(26, 10);
-      arc.lineTo(23, 16);
-      arc.lineTo(20, 10);
-      // The point the rotation follows is marked in the middle.
-      arc.addEllipse(QPointF(16, 16), 1.5, 1.5);
-      outlined(arc);
+    case IDI_ROTATE_CURSOR:
+      DrawRotateCursor(p);
       break;
-    }
-    case IDI_COPY_CURSOR: {
-      QPainterPath arrow;
-      arrow.moveTo(2, 2);
-      arrow.lineTo(2, 20);
-      arrow.lineTo(7, 15);
-      arrow.lineTo(11, 23);
-      arrow.lineTo(14, 22);
-      arrow.lineTo(10, 14);
-      arrow.lineTo(16, 14);
-      arrow.closeSubpath();
-      p.setPen(QPen(Qt::black, 1));
-      p.setBrush(Qt::white);
-      p.drawPath(arrow);
-      QPainterPath plus;
-      plus.moveTo(24, 18);
-      plus.lineTo(24, 28);
-      plus.moveTo(19, 23);
-      plus.lineTo(29, 23);
-      outlined(plus);
+    case IDI_COPY_CURSOR:
+      DrawCopyCursor(p);
       hot = QPoint(2, 2);
       break;
-    }
-    case IDI_TEMPLATE_CURSOR: {
-      QPainterPath hex = cross;
-      QPolygonF poly;
-      for (int i = 0; i < 6; ++i) {
-        const double a = M_PI / 3 * i + M_PI / 6;
-        poly << QPointF(16 + 8 * std::cos(a), 16 + 8 * std::sin(a));
-      }
-      poly << poly.first();
-      hex.addPolygon(poly);
-      outlined(hex);
+    case IDI_TEMPLATE_CURSOR:
+      DrawTemplateCursor(p);
       break;
-    }
     case IDI_PLUS_CURSOR:
-    case IDI_MINUS_CURSOR: {
-      QPainterPath sign = cross;
-      sign.addEllipse(QPointF(25, 7), 5, 5);
-      sign.moveTo(22, 7);
-      sign.lineTo(28, 7);
-      if (nCursor == IDI_PLUS_CURSOR) {
-        sign.moveTo(25, 4);
-        sign.lineTo(25, 10);
-      }
-      outlined(sign);
+    case IDI_MINUS_CURSOR:
+      DrawChargeCursor(p, nCursor == IDI_PLUS_CURSOR);
       break;
-    }
     default:
-      outlined(cross);
+      DrawOutlined(p, CrossPath());
       break;
   }
   p.end();

@@ -89,6 +89,75 @@ void Mirror(QPainter& p, bool bVertical) {
   }
 }
 
+void Folder(QPainter& p) {
+  p.setBrush(QColor(240, 200, 80));
+  p.drawRect(QRectF(1.5, 4.5, 12, 8));
+  p.setBrush(QColor(250, 225, 130));
+  p.drawPolygon(
+      QPolygonF({QPointF(1.5, 12.5), QPointF(4.5, 7.5), QPointF(15.5, 7.5), QPointF(13.5, 12.5)}));
+}
+
+// The disk with a green plus: a copy is saved.
+void DiskWithPlus(QPainter& p) {
+  Disk(p, QColor(40, 80, 170));
+  p.setPen(QPen(QColor(0, 130, 0), 2));
+  p.drawLine(QPointF(12.5, 9), QPointF(12.5, 15));
+  p.drawLine(QPointF(9.5, 12), QPointF(15.5, 12));
+}
+
+// An arrow going back into a document: the container is brought up to date.
+void UpdateArrow(QPainter& p) {
+  CurvedArrow(p, false);
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(6.5, 9.5, 6, 4));
+}
+
+void Scissors(QPainter& p) {
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(QPointF(4.5, 11.5), 2.5, 2.5);
+  p.drawEllipse(QPointF(11.5, 11.5), 2.5, 2.5);
+  p.drawLine(QPointF(6, 9.5), QPointF(11, 1));
+  p.drawLine(QPointF(10, 9.5), QPointF(5, 1));
+}
+
+// Two pages; copying the selection alone marks a dotted frame on the front one.
+void Copies(QPainter& p, bool bSelection) {
+  Page(p, QRectF(1.5, 1.5, 8, 10));
+  Page(p, QRectF(6.5, 4.5, 8, 10));
+  if (bSelection) {
+    p.setPen(QPen(QColor(200, 0, 0), 1, Qt::DotLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(8.5, 7.5, 4, 4));
+  }
+}
+
+void Clipboard(QPainter& p) {
+  p.setBrush(QColor(170, 120, 60));
+  p.drawRect(QRectF(1.5, 2.5, 10, 12));
+  p.setBrush(QColor(200, 200, 200));
+  p.drawRect(QRectF(4.5, 0.5, 4, 3));
+  Page(p, QRectF(7.5, 6.5, 7, 8));
+}
+
+void Printer(QPainter& p) {
+  Page(p, QRectF(4.5, 0.5, 7, 5));
+  p.setBrush(QColor(160, 160, 160));
+  p.drawRect(QRectF(1.5, 5.5, 13, 6));
+  Page(p, QRectF(4.5, 9.5, 7, 5));
+}
+
+void QuestionMark(QPainter& p) {
+  p.setBrush(QColor(250, 250, 200));
+  p.drawEllipse(QRectF(1.5, 0.5, 13, 13));
+  QFont f;
+  f.setPixelSize(11);
+  f.setBold(true);
+  p.setFont(f);
+  p.setPen(QColor(20, 60, 160));
+  p.drawText(QRectF(1.5, 0.5, 13, 13), Qt::AlignCenter, QStringLiteral("?"));
+}
+
 void Draw(QPainter& p, int id) {
   p.setPen(QPen(Qt::black, 1));
   switch (id) {
@@ -96,50 +165,26 @@ void Draw(QPainter& p, int id) {
       Page(p, QRectF(3.5, 1.5, 9, 12));
       break;
     case cmd::kFileOpen:
-      p.setBrush(QColor(240, 200, 80));
-      p.drawRect(QRectF(1.5, 4.5, 12, 8));
-      p.setBrush(QColor(250, 225, 130));
-      p.drawPolygon(QPolygonF(
-          {QPointF(1.5, 12.5), QPointF(4.5, 7.5), QPointF(15.5, 7.5), QPointF(13.5, 12.5)}));
+      Folder(p);
       break;
     case cmd::kFileSave:
       Disk(p, QColor(40, 80, 170));
       break;
     case cmd::kFileSaveCopyAs:
-      Disk(p, QColor(40, 80, 170));
-      p.setPen(QPen(QColor(0, 130, 0), 2));
-      p.drawLine(QPointF(12.5, 9), QPointF(12.5, 15));
-      p.drawLine(QPointF(9.5, 12), QPointF(15.5, 12));
+      DiskWithPlus(p);
       break;
     case cmd::kFileUpdate:
-      CurvedArrow(p, false);
-      p.setPen(QPen(Qt::black, 1));
-      p.setBrush(Qt::white);
-      p.drawRect(QRectF(6.5, 9.5, 6, 4));
+      UpdateArrow(p);
       break;
     case cmd::kEditCut:
-      p.setBrush(Qt::NoBrush);
-      p.drawEllipse(QPointF(4.5, 11.5), 2.5, 2.5);
-      p.drawEllipse(QPointF(11.5, 11.5), 2.5, 2.5);
-      p.drawLine(QPointF(6, 9.5), QPointF(11, 1));
-      p.drawLine(QPointF(10, 9.5), QPointF(5, 1));
+      Scissors(p);
       break;
     case cmd::kEditCopy:
     case cmd::kEditCopySelection:
-      Page(p, QRectF(1.5, 1.5, 8, 10));
-      Page(p, QRectF(6.5, 4.5, 8, 10));
-      if (id == cmd::kEditCopySelection) {
-        p.setPen(QPen(QColor(200, 0, 0), 1, Qt::DotLine));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(QRectF(8.5, 7.5, 4, 4));
-      }
+      Copies(p, id == cmd::kEditCopySelection);
       break;
     case cmd::kEditPaste:
-      p.setBrush(QColor(170, 120, 60));
-      p.drawRect(QRectF(1.5, 2.5, 10, 12));
-      p.setBrush(QColor(200, 200, 200));
-      p.drawRect(QRectF(4.5, 0.5, 4, 3));
-      Page(p, QRectF(7.5, 6.5, 7, 8));
+      Clipboard(p);
       break;
     case cmd::kEditUndo:
       CurvedArrow(p, true);
@@ -163,22 +208,11 @@ void Draw(QPainter& p, int id) {
       Mirror(p, false);
       break;
     case cmd::kFilePrint:
-      Page(p, QRectF(4.5, 0.5, 7, 5));
-      p.setBrush(QColor(160, 160, 160));
-      p.drawRect(QRectF(1.5, 5.5, 13, 6));
-      Page(p, QRectF(4.5, 9.5, 7, 5));
+      Printer(p);
       break;
-    case cmd::kAppAbout: {
-      p.setBrush(QColor(250, 250, 200));
-      p.drawEllipse(QRectF(1.5, 0.5, 13, 13));
-      QFont f;
-      f.setPixelSize(11);
-      f.setBold(true);
-      p.setFont(f);
-      p.setPen(QColor(20, 60, 160));
-      p.drawText(QRectF(1.5, 0.5, 13, 13), Qt::AlignCenter, QStringLiteral("?"));
+    case cmd::kAppAbout:
+      QuestionMark(p);
       break;
-    }
     default:
       p.drawRect(QRectF(2.5, 2.5, 10, 10));
       break;

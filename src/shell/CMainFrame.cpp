@@ -903,7 +903,7 @@ bool CMainFrame::ExportPictureTo(const QString& strPath) {
         this, m_pViewWidget,
         QString::fromUtf8(Messages().progressExporting).arg(FileNamePart(strPath)),
         Utf8(Messages().cancel));
-    nStatus = ExportViewPicture(*m_pView, strPath.toStdString(), kExportDpi, &strError,
+    nStatus = ExportPicture(*m_pView, strPath.toStdString(), kExportDpi, &strError,
                                 progress.Callback());
   }
   // A cancelled export has written nothing and says nothing more.

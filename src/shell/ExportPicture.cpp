@@ -24,8 +24,8 @@
 #include "platform/CSafeFileDevice.h"
 #include "platform/CSvgDC.h"
 #include "shell/CTerminalProgress.h"
-#include "view/CHeadlessViewHost.h"
-#include "view/CKvillView.h"
+#include "view/CMeasuringDC.h"
+#include "view/CPictureRenderer.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ int CannotWrite(const std::string& strOut, const QString& reason, std::string* p
 
 // A white picture of w x h pixels showing the whole picture frame, in *pImage; 0,
 // kExportCancelled, or 1 with the reason.
-int DrawPng(CKvillView& view, std::int64_t w, std::int64_t h, int nDpi, QImage* pImage,
+int DrawPng(IPictureSource& picture, std::int64_t w, std::int64_t h, int nDpi, QImage* pImage,
             std::string* pError, const WorkProgress& progress) {
   QImage image(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
   if (image.isNull()) {
@@ -90,11 +90,11 @@ int DrawPng(CKvillView& view, std::int64_t w, std::int64_t h, int nDpi, QImage* 
   {
     CQtDC dc(&image);
     const WorkProgress drawing = StageProgress(progress, kExtentsDone, kDrawingDone);
-    view.DrawPicture(&dc, CSize{static_cast<std::int32_t>(w), static_cast<std::int32_t>(h)},
-                     [&](std::int64_t nDone, std::int64_t nTotal) {
-                       bCancelled = drawing && !drawing(nDone, nTotal);
-                       return !bCancelled;
-                     });
+    picture.DrawPicture(&dc, CSize{static_cast<std::int32_t>(w), static_cast<std::int32_t>(h)},
+                        [&](std::int64_t nDone, std::int64_t nTotal) {
+                          bCancelled = drawing && !drawing(nDone, nTotal);
+                          return !bCancelled;
+                        });
   }
   if (bCancelled) return kExportCancelled;
   *pImage = std::move(image);
@@ -104,13 +104,13 @@ int DrawPng(CKvillView& view, std::int64_t w, std::int64_t h, int nDpi, QImage* 
 // The picture of extent ext as an SVG document in *pSvg, its nominal size that of the
 // picture at 96 pixels per inch (CSS pixels, so the size is the physical one); false when
 // the progress stopped it.
-bool DrawSvg(CKvillView& view, CSize ext, std::string* pSvg, const WorkProgress& progress) {
+bool DrawSvg(IPictureSource& picture, CSize ext, std::string* pSvg, const WorkProgress& progress) {
   const std::int64_t w = std::max<std::int64_t>(1, DeviceUnits(ext.cx, 96));
   const std::int64_t h = std::max<std::int64_t>(1, DeviceUnits(ext.cy, 96));
   CSvgDC dc(CRect{0, 0, ext.cx, ext.cy}, static_cast<int>(std::min<std::int64_t>(w, 1 << 30)),
             static_cast<int>(std::min<std::int64_t>(h, 1 << 30)));
   bool bCancelled = false;
-  view.DrawPicture(&dc, std::nullopt, [&](std::int64_t nDone, std::int64_t nTotal) {
+  picture.DrawPicture(&dc, std::nullopt, [&](std::int64_t nDone, std::int64_t nTotal) {
     bCancelled = progress && !progress(nDone, nTotal);
     return !bCancelled;
   });
@@ -204,18 +204,16 @@ int WritePng(const QImage& image, int nDpi, const std::string& strOut, std::stri
   return 0;
 }
 
-// A view without a window that draws a document's picture, measuring text as the Qt and
-// SVG surfaces measure it, on a reference surface of the picture's resolution.
-class CPictureView {
+// A document's picture made without a window or a view: its surfaces measure text as the
+// Qt and SVG surfaces measure it, on a reference surface of the picture's resolution.
+class CDocumentPicture {
  public:
-  CPictureView(CKvillDoc& doc, int nDpi)
+  CDocumentPicture(CKvillDoc& doc, int nDpi)
       : m_reference(1, 1, QImage::Format_ARGB32_Premultiplied),
         m_referenceDC(Prepared(m_reference, nDpi)),
-        m_host(&m_referenceDC),
-        m_view(&m_host, &doc) {
-    m_view.OnZoomDefault();
-  }
-  CKvillView& View() { return m_view; }
+        m_surfaces(&m_referenceDC),
+        m_renderer(&m_surfaces, &doc) {}
+  CPictureRenderer& Renderer() { return m_renderer; }
 
  private:
   static QImage* Prepared(QImage& image, int nDpi) {
@@ -226,29 +224,27 @@ class CPictureView {
 
   QImage m_reference;
   CQtDC m_referenceDC;
-  CHeadlessViewHost m_host;
-  CKvillView m_view;
+  CMeasuringSurfaces m_surfaces;
+  CPictureRenderer m_renderer;
 };
 
-// A drawing read from a native stream, with a view of its own that draws its picture. It
-// may live beside the editor's view, which never hears of it.
+// A drawing read from a native stream and its picture. It may be made beside the editor's
+// view, which never hears of it.
 class CStreamPicture {
  public:
   CStreamPicture(const CClipboardSource::Bytes& stream, int nDpi) : m_picture(m_doc, nDpi) {
-    CKvillView& view = m_picture.View();
-    // The picture is drawn later; the window-less view need not paint the drawing now.
-    view.m_bPaintEnabled = 0;
     CArchive ar{std::span<const std::uint8_t>(stream)};
     m_bRead = m_doc.Serialize(ar, {.bReplaceOnLoad = true});
-    view.m_bPaintEnabled = 1;
+    // Drawn in the order a window keeps it in; the picture lays it out itself.
+    if (m_bRead) Renderer().Prepare(false);
   }
   // Whether the stream held a whole drawing.
   bool IsRead() const { return m_bRead; }
-  CKvillView& View() { return m_picture.View(); }
+  CPictureRenderer& Renderer() { return m_picture.Renderer(); }
 
  private:
   CKvillDoc m_doc;
-  CPictureView m_picture;
+  CDocumentPicture m_picture;
   bool m_bRead = false;
 };
 
@@ -277,8 +273,8 @@ std::optional<int> ParseNumber(const char* psz, long lo, long hi) {
 
 }  // namespace
 
-int ExportViewPicture(CKvillView& view, const std::string& strOut, int nDpi, std::string* pError,
-                      const WorkProgress& progress) {
+int ExportPicture(IPictureSource& picture, const std::string& strOut, int nDpi, std::string* pError,
+                  const WorkProgress& progress) {
   const Format format = FormatOf(strOut);
   if (format == Format::None) {
     *pError = "the output file must end in .svg, .png or .pdf: " + strOut;
@@ -289,7 +285,7 @@ int ExportViewPicture(CKvillView& view, const std::string& strOut, int nDpi, std
     return 2;
   }
   if (!Report(progress, 0)) return kExportCancelled;
-  const CSize ext = view.GetPictureExtent();
+  const CSize ext = picture.GetPictureExtent();
   if (!Report(progress, kExtentsDone)) return kExportCancelled;
 
   switch (format) {
@@ -303,7 +299,7 @@ int ExportViewPicture(CKvillView& view, const std::string& strOut, int nDpi, std
         return 1;
       }
       QImage image;
-      const int nStatus = DrawPng(view, w, h, nDpi, &image, pError, progress);
+      const int nStatus = DrawPng(picture, w, h, nDpi, &image, pError, progress);
       if (nStatus != 0) return nStatus;
       if (!Report(progress, kDrawingDone)) return kExportCancelled;
       const int nWritten =
@@ -313,7 +309,7 @@ int ExportViewPicture(CKvillView& view, const std::string& strOut, int nDpi, std
     }
     case Format::Svg: {
       std::string svg;
-      if (!DrawSvg(view, ext, &svg, StageProgress(progress, kExtentsDone, kDrawingDone)) ||
+      if (!DrawSvg(picture, ext, &svg, StageProgress(progress, kExtentsDone, kDrawingDone)) ||
           !Report(progress, kDrawingDone)) {
         return kExportCancelled;
       }
@@ -346,11 +342,11 @@ int ExportViewPicture(CKvillView& view, const std::string& strOut, int nDpi, std
         const std::int64_t w = DeviceUnits(ext.cx, kPdfDpi), h = DeviceUnits(ext.cy, kPdfDpi);
         CQtDC dc(&pdf);
         const WorkProgress drawing = StageProgress(progress, kExtentsDone, 95);
-        view.DrawPicture(&dc, CSize{Clamp32(w), Clamp32(h)},
-                         [&](std::int64_t nDone, std::int64_t nTotal) {
-                           bCancelled = drawing && !drawing(nDone, nTotal);
-                           return !bCancelled;
-                         });
+        picture.DrawPicture(&dc, CSize{Clamp32(w), Clamp32(h)},
+                            [&](std::int64_t nDone, std::int64_t nTotal) {
+                              bCancelled = drawing && !drawing(nDone, nTotal);
+                              return !bCancelled;
+                            });
       }
       // The file is left uncommitted when cancelled, and so disappears.
       if (bCancelled) return kExportCancelled;
@@ -366,8 +362,10 @@ int ExportViewPicture(CKvillView& view, const std::string& strOut, int nDpi, std
 
 int ExportDocument(CKvillDoc& doc, const std::string& strOut, int nDpi, std::string* pError,
                    const WorkProgress& progress) {
-  CPictureView picture(doc, std::clamp(nDpi, 1, 9600));
-  return ExportViewPicture(picture.View(), strOut, nDpi, pError, progress);
+  CDocumentPicture picture(doc, std::clamp(nDpi, 1, 9600));
+  // Drawn in the order and laid out as a window would first show it.
+  picture.Renderer().Prepare(true);
+  return ExportPicture(picture.Renderer(), strOut, nDpi, pError, progress);
 }
 
 int ExportFile(const std::string& strIn, const std::string& strOut, int nDpi, std::string* pError,
@@ -386,9 +384,10 @@ int ThumbnailFile(const std::string& strIn, const std::string& strOut, int nSize
   CKvillDoc doc;
   if (!ReadDrawing(doc, strIn, pError, {})) return 1;
   // The picture's own resolution does not matter: it is scaled to the size asked for.
-  CPictureView picture(doc, 96);
-  CKvillView& view = picture.View();
-  const CSize ext = view.GetPictureExtent();
+  CDocumentPicture picture(doc, 96);
+  CPictureRenderer& renderer = picture.Renderer();
+  renderer.Prepare(true);
+  const CSize ext = renderer.GetPictureExtent();
   const double cx = std::abs(static_cast<double>(ext.cx));
   const double cy = std::abs(static_cast<double>(ext.cy));
   const double longer = std::max({cx, cy, 1.0});
@@ -399,7 +398,7 @@ int ThumbnailFile(const std::string& strIn, const std::string& strOut, int nSize
   QImage image;
   const int nDpi =
       static_cast<int>(std::clamp<double>(std::round(nSize * 1440.0 / longer), 1, 9600));
-  const int nStatus = DrawPng(view, w, h, nDpi, &image, pError, {});
+  const int nStatus = DrawPng(renderer, w, h, nDpi, &image, pError, {});
   if (nStatus != 0) return nStatus;
   return WritePng(image, nDpi, strOut, pError, {});
 }
@@ -459,11 +458,11 @@ QByteArray ClipboardPicture(const CClipboardSource::Bytes& stream, const QString
   if (!bSvg && strMimeType != QLatin1String(kPngMimeType)) return {};
   CStreamPicture picture(stream, kClipboardPngDpi);
   if (!picture.IsRead()) return {};
-  CKvillView& view = picture.View();
-  const CSize ext = view.GetPictureExtent();
+  CPictureRenderer& renderer = picture.Renderer();
+  const CSize ext = renderer.GetPictureExtent();
   if (bSvg) {
     std::string svg;
-    if (!DrawSvg(view, ext, &svg, {})) return {};
+    if (!DrawSvg(renderer, ext, &svg, {})) return {};
     return QByteArray(svg.data(), static_cast<qsizetype>(svg.size()));
   }
   // A large drawing is scaled down until its longer side fits, at a resolution to match.
@@ -481,7 +480,7 @@ QByteArray ClipboardPicture(const CClipboardSource::Bytes& stream, const QString
   }
   QImage image;
   std::string strError;
-  if (DrawPng(view, w, h, nDpi, &image, &strError, {}) != 0) return {};
+  if (DrawPng(renderer, w, h, nDpi, &image, &strError, {}) != 0) return {};
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   if (EncodePng(image, nDpi, &buffer, &strError, {}) != 0) return {};

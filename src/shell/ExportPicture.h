@@ -8,24 +8,24 @@
 #include "document/WorkProgress.h"
 
 class CKvillDoc;
-class CKvillView;
+class IPictureSource;
 
 // The largest picture, in pixels on a side, that an export will allocate.
 constexpr int kMaxExportPixels = 16384;
 // The exit status of an export that its progress stopped; nothing was written.
 constexpr int kExportCancelled = 3;
 
-// Renders the drawing of a view's document as the embedding picture (the drawing with a
-// margin of 100 units, no selection marks) into strOut, whose extension chooses the format:
-// .svg, .png (at nDpi pixels per inch) or .pdf. The file appears complete or not at all.
-// The progress runs from 0 to 100; when it answers false the export stops and writes
-// nothing. Returns 0, kExportCancelled, or another non-zero exit status with the reason in
-// *pError. Needs a Qt application.
-int ExportViewPicture(CKvillView& view, const std::string& strOut, int nDpi, std::string* pError,
-                      const WorkProgress& progress = {});
+// Renders a picture (the drawing with a margin of 100 units, no selection marks: the
+// embedding picture of a view's drawing or a document's own) into strOut, whose extension chooses
+// the format: .svg, .png (at nDpi pixels per inch) or .pdf. The file appears complete or not at
+// all. The progress runs from 0 to 100; when it answers false the export stops and writes nothing.
+// Returns 0, kExportCancelled, or another non-zero exit status with the reason in *pError. Needs a
+// Qt application.
+int ExportPicture(IPictureSource& picture, const std::string& strOut, int nDpi, std::string* pError,
+                  const WorkProgress& progress = {});
 
-// The same for a document, drawn by a view of its own that has no window (only where no
-// other view exists: the process has one view at a time).
+// The same for a document no window shows, drawn as a window would first show it; any
+// view of the process is left alone.
 int ExportDocument(CKvillDoc& doc, const std::string& strOut, int nDpi, std::string* pError,
                    const WorkProgress& progress = {});
 

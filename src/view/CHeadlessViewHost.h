@@ -1,18 +1,16 @@
 #pragma once
 
-#include <memory>
-#include <vector>
-
+#include "view/CMeasuringDC.h"
 #include "view/IViewHost.h"
 
-// A host without a window: the view of a command-line export, or of a view created before
-// its window exists. Surfaces draw nothing and measure text on an optional reference
-// surface; scroll bars, caret, cursors, timers and posted messages go nowhere; message
-// boxes answer No or Cancel, so nothing is discarded or saved behind anyone's back.
+// A host without a window, for a view created before its window exists and for tests. Surfaces draw
+// nothing and measure text on an optional reference surface; scroll bars, caret, cursors, timers
+// and posted messages go nowhere; message boxes answer No or Cancel, so nothing is discarded or
+// saved behind anyone's back.
 class CHeadlessViewHost : public IViewHost {
  public:
   explicit CHeadlessViewHost(CDC* pReference = nullptr, CRect rcClient = CRect{0, 0, 800, 600})
-      : m_pReference(pReference), m_rcClient(rcClient) {}
+      : m_pReference(pReference), m_rcClient(rcClient), m_surfaces(pReference) {}
 
   CRect GetClientRect() override { return m_rcClient; }
   CRect GetWindowRect() override { return m_rcClient; }
@@ -21,10 +19,12 @@ class CHeadlessViewHost : public IViewHost {
   int GetPixelsPerInchX() override;
   int GetPixelsPerInchY() override;
 
-  CDC* GetDC() override;
-  void ReleaseDC(CDC* pDC) override { Free(pDC); }
-  CDC* CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) override;
-  void DeleteMemoryDC(CDC* pDC) override { Free(pDC); }
+  CDC* GetDC() override { return m_surfaces.GetDC(); }
+  void ReleaseDC(CDC* pDC) override { m_surfaces.ReleaseDC(pDC); }
+  CDC* CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) override {
+    return m_surfaces.CreateMemoryDC(pCompatible, cxPixels, cyPixels);
+  }
+  void DeleteMemoryDC(CDC* pDC) override { m_surfaces.DeleteMemoryDC(pDC); }
   void FillSolidRect(CDC*, const CRect&, COLORREF) override {}
   void BitBlt(CDC*, int, int, int, int, CDC*, int, int) override {}
   void SetBitmapDimension(CDC*, CSize) override {}
@@ -67,9 +67,7 @@ class CHeadlessViewHost : public IViewHost {
   void ResetDrawBar() override {}
 
  private:
-  void Free(CDC* pDC);
-
   CDC* m_pReference;
   CRect m_rcClient;
-  std::vector<std::unique_ptr<CDC>> m_surfaces;
+  CMeasuringSurfaces m_surfaces;
 };

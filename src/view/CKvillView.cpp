@@ -38,30 +38,6 @@ bool PixelBoxesMeet(const CRect& a, const CRect& b) {
   return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
 }
 
-// The drawing's extents, the origin included, from every object but the bonds; with pOn,
-// also who lies on each edge (bottom, top, right, left).
-void MeasureExtents(const CObList& list, std::int32_t& B, std::int32_t& T, std::int32_t& R,
-                    std::int32_t& L, std::array<std::vector<const CKVObject*>, 4>* pOn) {
-  B = T = R = L = 0;
-  // A new extreme starts that edge's list.
-  const auto note = [pOn](int nEdge, std::int32_t v, std::int32_t& e, bool bLess,
-                          const CKVObject* p) {
-    if (bLess ? v < e : v > e) {
-      e = v;
-      if (pOn != nullptr) (*pOn)[nEdge].clear();
-    }
-    if (pOn != nullptr && v == e) (*pOn)[nEdge].push_back(p);
-  };
-  for (const auto& p : list) {
-    if (p->GetKind() == KIND_COUPLING) continue;
-    const CRect& rc = p->m_rcBounds;
-    note(0, rc.bottom, B, true, p.get());
-    note(1, rc.top, T, false, p.get());
-    note(2, rc.right, R, false, p.get());
-    note(3, rc.left, L, true, p.get());
-  }
-}
-
 // Calls fn on the object, or on every object inside it when it is a group, in the order
 // of the group's drawing, which recomputes each group's box when its list is done.
 template <typename Fn>
@@ -79,25 +55,6 @@ void FollowInDrawingOrder(CKVObject* pObj, Fn&& fn) {
       },
       [](CGroup& g) { g.RecalcBounds(); });
 }
-
-// A memory surface of the host, freed with its bitmap when it leaves scope.
-class CMemoryDC {
- public:
-  CMemoryDC(IViewHost& host, CDC* pCompatible, int cx, int cy)
-      : m_host(host), m_pDC(host.CreateMemoryDC(pCompatible, cx, cy)) {}
-  // A surface the host has already handed out.
-  CMemoryDC(IViewHost& host, CDC* pDC) : m_host(host), m_pDC(pDC) {}
-  CMemoryDC(const CMemoryDC&) = delete;
-  CMemoryDC& operator=(const CMemoryDC&) = delete;
-  ~CMemoryDC() {
-    if (m_pDC != nullptr) m_host.DeleteMemoryDC(m_pDC);
-  }
-  CDC* Get() const { return m_pDC; }
-
- private:
-  IViewHost& m_host;
-  CDC* m_pDC;
-};
 
 // A window surface handed to the formula engine for measuring; the window surface goes
 // back to the host when it is destroyed.
@@ -589,7 +546,10 @@ void CKvillView::NormalizePosition() {
                                             : -static_cast<std::int64_t>(m_nExtTop);
     CScopedWindowDC dc(*m_pHost);
     if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
-    ShiftAll(dc.Get(), CSize{Clamp32(dx), Clamp32(dy)});
+    if (m_pDocument != nullptr) {
+      Unsettle();
+      ShiftObjects(m_pDocument->m_listObjects, dc.Get(), CSize{Clamp32(dx), Clamp32(dy)});
+    }
   }
 
   m_rcWindow = m_pHost->GetWindowRect();
@@ -723,33 +683,8 @@ void CKvillView::CountSelection() {
 
 void CKvillView::DragSelection(CDC* pDC, CSize offset) {
   if (m_pDocument == nullptr) return;
-  ResetAllDone();
-  CObList& list = m_pDocument->m_listObjects;
-  for (const auto& p : list) {
-    if (p->GetKind() != KIND_COUPLING && p->m_bSelected) p->DragBy(pDC, offset, 0);
-  }
-  // A selected bond drags those of its ends that are not selected themselves; the bond
-  // follows its ends. The pass flag keeps a shared end from moving twice.
-  for (const auto& p : list) {
-    if (p->GetKind() != KIND_COUPLING || !p->m_bSelected) continue;
-    auto* pBond = static_cast<CCoupling*>(p.get());
-    for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
-      if (pEnd != nullptr && !pEnd->IsSelected()) pEnd->GetTop()->DragBy(pDC, offset, 0);
-    }
-  }
-}
-
-void CKvillView::ShiftAll(CDC* pDC, CSize offset) {
-  if (m_pDocument == nullptr) return;
-  ResetAllDone();
-  for (const auto& p : m_pDocument->m_listObjects) {
-    if (p->GetKind() == KIND_COUPLING) continue;
-    // Selected for the move, so that groups draw their feedback frames too.
-    const std::int32_t bSelected = p->m_bSelected;
-    p->m_bSelected = 1;
-    p->DragBy(pDC, offset, 0);
-    p->m_bSelected = bSelected;
-  }
+  Unsettle();
+  DragSelected(m_pDocument->m_listObjects, pDC, offset);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -770,127 +705,77 @@ void CKvillView::RestoreEditCaret(CDC* pDC) {
   pFormula->LocateCaret(pDC, 1, pFormula->m_nCaret, &pt, this);
 }
 
-void CKvillView::AddToExportExtent(CKVObject* pObj) {
-  const int nKind = pObj->GetKind();
-  if (nKind == KIND_COUPLING) return;
-  // A formula clicked in and never typed in shows nothing on paper; it makes no blank space.
-  if (const auto* pFormula = dynamic_cast<const CFormula*>(pObj);
-      pFormula != nullptr && pFormula->m_strText.empty())
-    return;
-  CRect rc = pObj->m_rcBounds;
-  if (nKind == KIND_DOT) {
-    const CPoint pt = pObj->GetAnchor();
-    rc = CRect{pt.x, pt.y, pt.x, pt.y};
-  }
-  if (m_bFirstExport) {
-    m_rcExport = rc;
-    m_bFirstExport = 0;
-    return;
-  }
-  m_rcExport.bottom = std::min(m_rcExport.bottom, rc.bottom);
-  m_rcExport.top = std::max(m_rcExport.top, rc.top);
-  m_rcExport.right = std::max(m_rcExport.right, rc.right);
-  m_rcExport.left = std::min(m_rcExport.left, rc.left);
-}
-
-std::optional<CExportBitmap> CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc) {
+void CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc) {
   // Drawing lays out formulas and places bond ends: the boxes a hit test sees may follow.
   ++m_nDrawingSerial;
-  const RenderMode mode = m_bDirectRender   ? RenderMode::Direct
-                          : m_bBitmapRender ? RenderMode::Bitmap
-                                            : RenderMode::Screen;
-  const bool bBitmap = mode == RenderMode::Bitmap;
-  // Paper and pictures get no editing aids; the caller's surface is given back as it was.
+  // Paper gets no editing aids; the caller's surface is given back as it was.
   const bool bCallerForOutput = pDC->IsForOutput();
-
-  // A bitmap is rendered at zoom 1.0 from the origin, whatever the window shows.
-  const double dSavedZoom = m_dZoom;
-  const std::int32_t nSavedX = m_nScrollX, nSavedY = m_nScrollY;
-  if (bBitmap) {
-    m_nScrollX = 0;
-    m_nScrollY = 0;
-    m_dZoom = 1.0;
+  if (m_bDirectRender) {
+    OnPrepareDC(pDC);
+    pDC->SetROP2(R2_COPYPEN);
+    pDC->SetForOutput(true);
+    if (pDoc != nullptr) PaintObjects(pDC, pDoc, RenderMode::Direct, CSize{}, false);
+    m_bBackBufferValid = false;
+  } else {
+    PaintThroughBuffer(pDC, pDoc);
   }
+  m_bPainting = 0;
+  pDC->SetForOutput(bCallerForOutput);
+}
+
+void CKvillView::PaintThroughBuffer(CDC* pDC, CKvillDoc* pDoc) {
   const double z = m_dZoom;
   const int dpiX = std::max(1, pDC->GetDeviceCaps(LOGPIXELSX));
   const int dpiY = std::max(1, pDC->GetDeviceCaps(LOGPIXELSY));
-
-  // The off-screen buffer: the client area for the screen, the drawing's extents for a
-  // bitmap. Without one, the drawing goes straight to the surface.
-  std::int32_t Lw = 0, Lh = 0;
-  CSize szVisible;
+  // The off-screen buffer of the client area; without one, the drawing goes straight to
+  // the surface.
+  const CRect rcClient = m_pHost->GetClientRect();
+  const std::int64_t cw = static_cast<std::int64_t>(rcClient.right) - rcClient.left;
+  const std::int64_t ch = static_cast<std::int64_t>(rcClient.bottom) - rcClient.top;
+  const std::int32_t Lw = Trunc32(static_cast<double>(cw + ScrollOffsetX()) * 1440.0 * z / dpiX);
+  const std::int32_t Lh = Trunc32(static_cast<double>(ch + ScrollOffsetY()) * 1440.0 * z / dpiY);
+  const std::int32_t bw = Clamp32(cw), bh = Clamp32(ch);
+  const CSize szVisible{bw, bh};
   std::unique_ptr<CMemoryDC> pBuffer;
-  bool bKept = false, bWindow = false;
+  bool bKept = false;
   CDC* pTarget = pDC;
-  if (mode != RenderMode::Direct) {
-    const CRect rcClient = m_pHost->GetClientRect();
-    const std::int64_t cw = static_cast<std::int64_t>(rcClient.right) - rcClient.left;
-    const std::int64_t ch = static_cast<std::int64_t>(rcClient.bottom) - rcClient.top;
-    Lw = Trunc32(static_cast<double>(cw + ScrollOffsetX()) * 1440.0 * z / dpiX);
-    Lh = Trunc32(static_cast<double>(ch + ScrollOffsetY()) * 1440.0 * z / dpiY);
-    std::int32_t bw = Clamp32(cw), bh = Clamp32(ch);
-    szVisible = CSize{bw, bh};
-    if (bBitmap) {
-      bw = Trunc32((m_nRawRight + 350.0) / (z * 1440.0 / dpiX));
-      bh = -Trunc32((m_nRawBottom - 75.0) / (z * 1440.0 / dpiY));
-    }
-    // The window's buffer is kept between paints: after a small change only what the
-    // change damaged is painted again.
-    bWindow = mode == RenderMode::Screen && pDoc != nullptr && !pDoc->m_bSelectionOnly;
-    if (bWindow) {
-      bool bHostKept = false;
-      pBuffer =
-          std::make_unique<CMemoryDC>(*m_pHost, m_pHost->OpenBackBuffer(pDC, bw, bh, bHostKept));
-      const CBackBufferKey key{pDoc, z, m_nScrollX, m_nScrollY, bw, bh, dpiX, dpiY};
-      bKept = bHostKept && m_bBackBufferValid && m_backBufferKey == key;
-      m_backBufferKey = key;
-    } else {
-      pBuffer = std::make_unique<CMemoryDC>(*m_pHost, pDC, bw, bh);
-    }
+  // The window's buffer is kept between paints: after a small change only what the
+  // change damaged is painted again.
+  const bool bWindow = pDoc != nullptr && !pDoc->m_bSelectionOnly;
+  if (bWindow) {
+    bool bHostKept = false;
+    pBuffer =
+        std::make_unique<CMemoryDC>(*m_pHost, m_pHost->OpenBackBuffer(pDC, bw, bh, bHostKept));
+    const CBackBufferKey key{pDoc, z, m_nScrollX, m_nScrollY, bw, bh, dpiX, dpiY};
+    bKept = bHostKept && m_bBackBufferValid && m_backBufferKey == key;
+    m_backBufferKey = key;
     // Until this paint has finished, the buffer holds no whole paint.
-    if (bWindow) m_bBackBufferValid = false;
-    if (pBuffer->Get() != nullptr) {
-      pTarget = pBuffer->Get();
-      if (!bKept) m_pHost->FillSolidRect(pTarget, CRect{0, 0, bw, bh}, RGB(255, 255, 255));
-    } else {
-      pBuffer.reset();
-      bKept = false;
-    }
+    m_bBackBufferValid = false;
+  } else {
+    pBuffer = std::make_unique<CMemoryDC>(*m_pHost, pDC, bw, bh);
+  }
+  if (pBuffer->Get() != nullptr) {
+    pTarget = pBuffer->Get();
+    if (!bKept) m_pHost->FillSolidRect(pTarget, CRect{0, 0, bw, bh}, RGB(255, 255, 255));
+  } else {
+    pBuffer.reset();
+    bKept = false;
   }
 
   OnPrepareDC(pTarget);
   pTarget->SetROP2(R2_COPYPEN);
-  if (mode != RenderMode::Screen) pTarget->SetForOutput(true);
-  if (pDoc != nullptr) PaintObjects(pTarget, pDoc, mode, szVisible, bKept);
+  if (pDoc != nullptr) PaintObjects(pTarget, pDoc, RenderMode::Screen, szVisible, bKept);
   // Only the window's own buffer holds a paint the next one may build on.
   if (!bWindow || !pBuffer) m_bBackBufferValid = false;
-  if (bBitmap && m_bFirstExport) {
-    // Nothing was drawn: the extents are those of an empty drawing, not of an earlier one.
-    m_rcExport = CRect{};
-  }
-
-  if (pBuffer) {
-    // From the drawing's origin to the window's far corner; scrolled to what lies left of
-    // or above the origin, from the window's own corner, so that none of it is left out.
-    const std::int32_t x0 =
-        std::min(0, Trunc32(static_cast<double>(ScrollOffsetX()) * 1440.0 * z / dpiX));
-    const std::int32_t y0 =
-        std::max(0, Trunc32(-static_cast<double>(ScrollOffsetY()) * 1440.0 * z / dpiY));
-    m_pHost->BitBlt(pDC, x0, y0, Clamp32(static_cast<std::int64_t>(Lw) - x0),
-                    Clamp32(-static_cast<std::int64_t>(Lh) - y0), pTarget, x0, y0);
-  }
-  std::optional<CExportBitmap> result;
-  if (bBitmap && pBuffer) result = CutExportBitmap(pDC, pTarget, dpiX, dpiY);
-
-  pBuffer.reset();
-  if (bBitmap) {
-    m_nScrollX = nSavedX;
-    m_nScrollY = nSavedY;
-    m_dZoom = dSavedZoom;
-  }
-  m_bPainting = 0;
-  pDC->SetForOutput(bCallerForOutput);
-  return result;
+  if (!pBuffer) return;
+  // From the drawing's origin to the window's far corner; scrolled to what lies left of
+  // or above the origin, from the window's own corner, so that none of it is left out.
+  const std::int32_t x0 =
+      std::min(0, Trunc32(static_cast<double>(ScrollOffsetX()) * 1440.0 * z / dpiX));
+  const std::int32_t y0 =
+      std::max(0, Trunc32(-static_cast<double>(ScrollOffsetY()) * 1440.0 * z / dpiY));
+  m_pHost->BitBlt(pDC, x0, y0, Clamp32(static_cast<std::int64_t>(Lw) - x0),
+                  Clamp32(-static_cast<std::int64_t>(Lh) - y0), pTarget, x0, y0);
 }
 
 void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CSize szVisible,
@@ -902,7 +787,6 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
   // flags, and the object is then still in the cache for its reach and drawing.
   m_nExtBottom = 0;
   m_nExtRight = 0;
-  m_bFirstExport = 1;
 
   // On the screen, objects that cannot reach the visible area are left out; the picture
   // is the same without them. A selection-only paint draws objects for the sake of other
@@ -996,60 +880,23 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
 
 void CKvillView::PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc* pDoc,
                              RenderMode mode) {
-  const bool bBitmap = mode == RenderMode::Bitmap;
-  if (pObj->m_bSelected && mode == RenderMode::Screen) {
-    // On the screen the selection shows its marks.
-    switch (nKind) {
-      case KIND_DOT:
-        pObj->DrawMarks(pTarget);
-        break;
-      case KIND_COUPLING:
-        pObj->Draw(pTarget);
-        break;
-      default:
-        pObj->Draw(pTarget);
-        pObj->DrawMarks(pTarget);
-        break;
-    }
-  } else if (pDoc->m_bSelectionOnly) {
-    // The picture of a copied selection shows what its stream holds.
-    if (!IsCopiedWithSelection(*pObj)) return;
-    if (const CCoupling* pBond = pObj->AsBond()) {
-      for (CKVObject* pTop : EndsCopiedWithBond(*pBond)) {
-        if (pTop == nullptr) continue;
-        pTop->Draw(pTarget);
-        if (bBitmap) AddToExportExtent(pTop);
-      }
-    }
-    pObj->Draw(pTarget);
-    if (bBitmap) AddToExportExtent(pObj);
-  } else {
-    pObj->Draw(pTarget);
-    if (bBitmap && nKind != KIND_COUPLING) AddToExportExtent(pObj);
+  if (!pObj->m_bSelected || mode != RenderMode::Screen) {
+    DrawForOutput(pObj, pTarget, *pDoc, nullptr);
+    return;
   }
-}
-
-std::optional<CExportBitmap> CKvillView::CutExportBitmap(CDC* pDC, CDC* pRendered, int dpiX,
-                                                         int dpiY) {
-  // The rendered buffer cut to the drawing's extents and a margin, at zoom 1.0.
-  const double z = m_dZoom;
-  const CRect E = m_rcExport;
-  const std::int64_t left = std::max<std::int64_t>(static_cast<std::int64_t>(E.left) - 150, 0);
-  const std::int64_t top = std::min<std::int64_t>(static_cast<std::int64_t>(E.top) + 75, 0);
-  const std::int64_t width = E.right - left + 150;
-  const std::int64_t height = top - E.bottom + 75;
-  CExportBitmap bmp;
-  bmp.szPixels = CSize{Trunc32(static_cast<double>(width) / (z * 1440.0 / dpiX)),
-                       Trunc32(static_cast<double>(height) / (z * 1440.0 / dpiY))};
-  CMemoryDC cut(*m_pHost, pDC, bmp.szPixels.cx, bmp.szPixels.cy);
-  if (cut.Get() == nullptr) return std::nullopt;
-  OnPrepareDC(cut.Get());
-  m_pHost->BitBlt(cut.Get(), 0, 0, Clamp32(width), Clamp32(-height), pRendered, Clamp32(left),
-                  Clamp32(top));
-  bmp.szDimension = CSize{Clamp32(static_cast<std::int64_t>(bmp.szPixels.cx) * 2540 / dpiX / 10),
-                          Clamp32(static_cast<std::int64_t>(bmp.szPixels.cy) * 2540 / dpiY / 10)};
-  m_pHost->SetBitmapDimension(cut.Get(), bmp.szDimension);
-  return bmp;
+  // On the screen the selection shows its marks.
+  switch (nKind) {
+    case KIND_DOT:
+      pObj->DrawMarks(pTarget);
+      break;
+    case KIND_COUPLING:
+      pObj->Draw(pTarget);
+      break;
+    default:
+      pObj->Draw(pTarget);
+      pObj->DrawMarks(pTarget);
+      break;
+  }
 }
 
 bool CKvillView::CBondEndKey::Matches(const CKVObject* p) const {
@@ -1756,114 +1603,45 @@ void CKvillView::FollowEnds(CKVObject* pObj, CDC* pDC) {
 // ---------------------------------------------------------------------------------------
 // The embedding picture
 
-CSize CKvillView::GetPictureExtent() {
-  const std::int32_t nSavedX = m_nScrollX, nSavedY = m_nScrollY;
-  const double dSavedZoom = m_dZoom;
-  m_nScrollX = 0;
-  m_nScrollY = 0;
-  m_dZoom = 1.0;
-  {
-    CScopedWindowDC dc(*m_pHost);
-    if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
-    // The rendering only gathers the extents; what it draws is thrown away.
-    CMeasuringDC meta(dc.Get());
-    meta.SetMapMode(MM_HIMETRIC);
-    m_bBitmapRender = 1;
-    RenderDrawing(&meta, m_pDocument);
-    m_bBitmapRender = 0;
-  }
-  const CRect E = m_rcExport;
-  const std::int32_t cx = Clamp32(static_cast<std::int64_t>(E.right) - E.left + 200);
-  const std::int32_t cy = Clamp32(static_cast<std::int64_t>(E.bottom) - E.top - 200);
-  m_rcPictureFrame = CRect{0, 0, cx, cy};
-  m_nScrollX = nSavedX;
-  m_nScrollY = nSavedY;
-  m_dZoom = dSavedZoom;
-  return CSize{cx, cy};
+CPictureRenderer& CKvillView::Picture() {
+  m_picture.SetSurfaces(m_pHost);
+  m_picture.SetDocument(m_pDocument);
+  m_picture.SetEmbedding(m_bEmbedded != 0, !m_bContainerUpdated && m_bKillArmed && m_bEmbedded);
+  m_picture.SetBuffer(m_pHost->GetClientRect(), m_nRawRight, m_nRawBottom);
+  return m_picture;
 }
 
-void CKvillView::MovePictureObjects(CDC* pDC, CSize offset) {
-  if (m_bEmbedded || m_pDocument == nullptr || !m_pDocument->m_bSelectionOnly) {
-    ShiftAll(pDC, offset);
-  } else {
-    DragSelection(pDC, offset);
-  }
+void CKvillView::BeforePicturePass() {
+  // The picture draws every object for another purpose and moves them: what the paints
+  // remembered, and the kept buffer, no longer hold.
+  Unsettle();
+  DropPaintIndex();
+  m_nExtBottom = 0;
+  m_nExtRight = 0;
+  m_bBackBufferValid = false;
+  m_pendingDamage.clear();
+  m_bPainting = 0;
+}
+
+std::optional<CExportBitmap> CKvillView::RenderPictureExtents(CDC* pDC) {
+  BeforePicturePass();
+  return Picture().RenderExtents(pDC);
+}
+
+CSize CKvillView::GetPictureExtent() {
+  BeforePicturePass();
+  return Picture().GetPictureExtent();
 }
 
 CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt,
                               const WorkProgress& progress) {
-  const CSize ext = GetPictureExtent();
-  const CRect E = m_rcExport;
-  // The moves draw feedback frames; a scratch surface absorbs them.
-  CMeasuringDC scratch(pDC);
-  const CSize O{Clamp32(100 - static_cast<std::int64_t>(E.left)),
-                Clamp32(-100 - static_cast<std::int64_t>(E.top))};
-
-  const std::int32_t nSavedX = m_nScrollX, nSavedY = m_nScrollY;
-  const double dSavedZoom = m_dZoom;
-  m_nScrollX = 0;
-  m_nScrollY = 0;
-  m_dZoom = 1.0;
-  MovePictureObjects(&scratch, O);
-
-  OnPrepareDC(pDC);
-  pDC->SetWindowOrg(0, 0);
-  pDC->SetWindowExt(ext.cx, ext.cy);
-  const CSize vp = szViewportExt.value_or(ext);
-  pDC->SetViewportExt(vp.cx, vp.cy);
-
-  // The size reported to the container: a fraction of the picture in 0.01 mm.
-  const double f = (!m_bContainerUpdated && m_bKillArmed && m_bEmbedded) ? 2.5 : 15.6;
-  const int dpiX = std::max(1, pDC->GetDeviceCaps(LOGPIXELSX));
-  const int dpiY = std::max(1, pDC->GetDeviceCaps(LOGPIXELSY));
-  const CPoint dev = pDC->LPtoDP(CPoint{Round32(ext.cx / f), Round32(ext.cy / f)});
-  const CPoint org = pDC->LPtoDP(CPoint{0, 0});
-  const CSize szReported{Clamp32((static_cast<std::int64_t>(dev.x) - org.x) * 2540 / dpiX),
-                         Clamp32(-(static_cast<std::int64_t>(dev.y) - org.y) * 2540 / dpiY)};
-
-  CKvillDoc* pDoc = m_pDocument;
-  if (pDoc != nullptr) pDoc->m_bRenderingPicture = 1;
+  BeforePicturePass();
+  // While the picture is drawn the window's mouse and cursor feedback wait.
   m_bDirectRender = 1;
-  const bool bCallerForOutput = pDC->SetForOutput(true);
-  ResetAllDone();
-  m_nExtBottom = 0;
-  m_nExtRight = 0;
-  ResetAllDone();
-  if (pDoc != nullptr) {
-    const std::int64_t nTotal = static_cast<std::int64_t>(pDoc->m_listObjects.size());
-    std::int64_t nDone = 0;
-    for (const auto& p : pDoc->m_listObjects) {
-      if (progress && !progress(nDone++, nTotal)) break;
-      CKVObject* pObj = p.get();
-      if (pDoc->m_bSelectionOnly) {
-        if (!IsCopiedWithSelection(*pObj)) continue;
-        if (const CCoupling* pBond = pObj->AsBond()) {
-          for (CKVObject* pTop : EndsCopiedWithBond(*pBond))
-            if (pTop != nullptr) pTop->Draw(pDC);
-        }
-      }
-      pObj->Draw(pDC);
-    }
-  }
-  m_bPainting = 0;
+  const CSize szReported = Picture().DrawPicture(pDC, szViewportExt, progress);
   m_bDirectRender = 0;
-  pDC->SetForOutput(bCallerForOutput);
-  if (pDoc != nullptr) pDoc->m_bRenderingPicture = 0;
-
-  MovePictureObjects(&scratch, CSize{Clamp32(-static_cast<std::int64_t>(O.cx)),
-                                     Clamp32(-static_cast<std::int64_t>(O.cy))});
-  // The bonds drawn in the picture's place follow their ends back, measured as the window
-  // measures them.
-  OnPrepareDC(&scratch);
-  if (pDoc != nullptr) {
-    for (const auto& p : pDoc->m_listObjects) {
-      if (p->GetKind() == KIND_COUPLING)
-        static_cast<CCoupling*>(p.get())->ComputeEndPoints(&scratch);
-    }
-  }
-  m_nScrollX = nSavedX;
-  m_nScrollY = nSavedY;
-  m_dZoom = dSavedZoom;
+  m_bPainting = 0;
+  Unsettle();
   return szReported;
 }
 

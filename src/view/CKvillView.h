@@ -20,6 +20,7 @@
 #include "objects/Geometry.h"
 #include "objects/ICaretSink.h"
 #include "resources/WindowMessages.h"
+#include "view/CPictureRenderer.h"
 #include "view/CUndoHistory.h"
 #include "view/IViewHost.h"
 #include "view/PaintIndex.h"
@@ -47,18 +48,12 @@ enum {
   TIMER_CZECH_TITLE = 1131,
 };
 
-// The bitmap that RenderDrawing cuts to the drawing's extents in bitmap mode.
-struct CExportBitmap {
-  CSize szPixels;
-  CSize szDimension;  // 0.1 mm
-};
-
 // An editing view. It keeps its own zoom and scroll positions, maps every surface itself
 // and drives the scroll bars; it reaches its window through an IViewHost and its drawing
 // through the document, whose client it is. Nothing of it is process-wide: objects hear of
 // it only as the caret sink they are handed and as their document's client, so a second
 // view (a picture's) disturbs no other.
-class CKvillView : public ICaretSink, public IDocClient {
+class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
  public:
   explicit CKvillView(IViewHost* pHost = nullptr, CKvillDoc* pDoc = nullptr);
   CKvillView(const CKvillView&) = delete;
@@ -119,17 +114,16 @@ class CKvillView : public ICaretSink, public IDocClient {
   void ServerItemCreated(CKvillSrvrItem* pItem) override { m_pServerItem = pItem; }
   void ServerItemDestroyed(CKvillSrvrItem* pItem) override;
   void RunKillProtocol() override { m_pHost->RunKillProtocol(); }
-  // The embedding picture. GetPictureExtent renders the drawing once to gather its extents
-  // and returns (cx, cy) in drawing units (cy < 0): the drawing plus a margin of 100 on
-  // every side. DrawPicture paints the drawing on pDC with its top-left corner at
-  // (100, -100), mapped so that the frame (0, 0, cx, cy) fills the viewport extent (by
-  // default (cx, cy) itself), and returns the reported size in 0.01 mm. The progress hears
-  // of every top-level object drawn; when it answers false no further object is drawn, and
-  // the drawing is left as it was all the same.
+  // The embedding picture and exports of the shown drawing (IPictureSource), drawn by the
+  // view's picture renderer; the paint state the next screen paint builds on starts anew.
   CSize GetPictureExtent() override;
-  CSize DrawPicture(CDC* pDC) override { return DrawPicture(pDC, std::nullopt); }
+  CSize DrawPicture(CDC* pDC) override { return DrawPicture(pDC, std::nullopt, {}); }
   CSize DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt,
-                    const WorkProgress& progress = {});
+                    const WorkProgress& progress) override;
+  // The extents pass of the picture on pDC (tests).
+  std::optional<CExportBitmap> RenderPictureExtents(CDC* pDC);
+  // The renderer, set up for the shown drawing, this window and the embedding.
+  CPictureRenderer& Picture();
 
   // ======== Window events delivered by the host ========
   void OnTimer(int nId);
@@ -191,8 +185,9 @@ class CKvillView : public ICaretSink, public IDocClient {
 
   // ======== Painting ========
   void OnDraw(CDC* pDC);
-  std::optional<CExportBitmap> RenderDrawing(CDC* pDC, CKvillDoc* pDoc);
-  void AddToExportExtent(CKVObject* pObj);
+  // Paints the drawing on pDC: through the window's back buffer, or with m_bDirectRender
+  // straight on pDC for paper.
+  void RenderDrawing(CDC* pDC, CKvillDoc* pDoc);
   // Whatever may change an object calls this, so that the next repaints bring every
   // changed object up to date again before the drawing counts as at rest.
   void Unsettle();
@@ -217,10 +212,6 @@ class CKvillView : public ICaretSink, public IDocClient {
   std::int32_t m_bPaintEnabled = 1;
   std::int32_t m_bPainting = 0;
   std::int32_t m_bDirectRender = 0;
-  std::int32_t m_bBitmapRender = 0;
-  CRect m_rcExport;
-  // The picture frame (0, 0, cx, cy) of the last picture extent.
-  CRect m_rcPictureFrame;
 
   // ======== Interaction: hit testing, selection, tools and the mouse ========
   // What FindObjectAt found: the kind its HitTest returned (0 for nothing) and the object.
@@ -245,7 +236,6 @@ class CKvillView : public ICaretSink, public IDocClient {
   void DeselectAll();
   void CountSelection();
   void DragSelection(CDC* pDC, CSize offset);
-  void ShiftAll(CDC* pDC, CSize offset);
   // The mouse, with the message's key flags (MK_*) and the client pixel point.
   void OnLButtonDown(unsigned nFlags, CPoint ptClient);
   void OnMouseMove(unsigned nFlags, CPoint ptClient);
@@ -467,7 +457,6 @@ class CKvillView : public ICaretSink, public IDocClient {
   std::int32_t m_bRubberDone = 0;
   CRect m_rcDragOld;
   std::int32_t m_bBondCursor = 0;
-  std::int32_t m_bFirstExport = 0;
   double m_dStartAngle = 0.0;
   // The entry dialog that is open (its template number), or 0.
   int m_nOpenEntryDialog = 0;
@@ -731,14 +720,16 @@ class CKvillView : public ICaretSink, public IDocClient {
   std::uint64_t m_nCursorRuns = 0;
 
   // ---- Painting, by the mode RenderDrawing runs in ----
-  // Direct: straight on the given surface (printing, the picture). Bitmap: through a
-  // buffer of the drawing's extents at zoom 1.0, cut to them. Screen: through a buffer of
-  // the client area, leaving out what the window cannot show.
-  enum class RenderMode { Direct, Bitmap, Screen };
+  // Direct: straight on the given surface (printing). Screen: through a buffer of the
+  // client area, leaving out what the window cannot show.
+  enum class RenderMode { Direct, Screen };
   // bKept: the target is the kept back buffer and still holds the last screen paint of
   // this drawing at this place and scale, so a paint after a change may redraw only what
   // changed.
   void PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CSize szVisible, bool bKept);
+  // The screen paint through the window's back buffer (or, for a copied selection, a buffer
+  // of its own), copied to pDC.
+  void PaintThroughBuffer(CDC* pDC, CKvillDoc* pDoc);
   // The paint after a change (see CollectChanged below); with bKept, only the damaged
   // area of the kept buffer.
   bool PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, const CRect& rcVisible,
@@ -755,7 +746,6 @@ class CKvillView : public ICaretSink, public IDocClient {
   // was drawn selected (the paint of a drawing at rest, and the whole repaint after a
   // damage paint that moved something).
   void PaintShownObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, const CRect& rcVisible);
-  std::optional<CExportBitmap> CutExportBitmap(CDC* pDC, CDC* pRendered, int dpiX, int dpiY);
   // UpdateView's steps: the selection goes to the front (or, once, to the back); the
   // extents and the scroll bars follow the drawing.
   void KeepSelectionInFront(CObList& list);
@@ -776,8 +766,9 @@ class CKvillView : public ICaretSink, public IDocClient {
   // Shows the caret of the edited formula again after painting.
   void RestoreEditCaret(CDC* pDC);
   void OnScroll(bool bHorizontal, int nCode, int nPos);
-  // Moves the objects of the picture: all of them, or the selection for a copied selection.
-  void MovePictureObjects(CDC* pDC, CSize offset);
+  // Before a picture pass over the shown drawing: the objects will be drawn and moved
+  // elsewhere, so the next screen paint starts from a full one.
+  void BeforePicturePass();
   void ScrollRefresh();
   // Test builds: the records of a snapshot, concatenated, are a full store of the drawing;
   // a difference ends the program with the record that differs.
@@ -785,6 +776,7 @@ class CKvillView : public ICaretSink, public IDocClient {
   void CheckReloadAgainstSnapshot(std::span<const std::uint8_t> snapshot, bool bWhole);
 
   CUndoHistory m_history;
+  CPictureRenderer m_picture{nullptr, nullptr};
 
   IViewHost* m_pHost = nullptr;
   std::unique_ptr<IViewHost> m_pOwnHost;  // used while no window host is given

@@ -7,6 +7,7 @@
 #include "document/IDocClient.h"
 #include "objects/CDC.h"
 #include "objects/Geometry.h"
+#include "view/IViewSurfaces.h"
 
 class IClipboard;
 
@@ -81,7 +82,7 @@ struct CMenuCheck {
 // makes on the frame around it. The shell's view widget implements it on Qt; tests use a
 // fake that records every call. Client coordinates are pixels with y down (top <= bottom);
 // window and screen rectangles are screen pixels.
-class IViewHost {
+class IViewHost : public IViewSurfaces {
  public:
   virtual ~IViewHost() = default;
 
@@ -93,19 +94,7 @@ class IViewHost {
   virtual int GetPixelsPerInchX() = 0;
   virtual int GetPixelsPerInchY() = 0;
 
-  // Surfaces. GetDC hands out a surface that draws on the window (null when none can be
-  // obtained); ReleaseDC gives it back. A memory surface compatible with another one holds
-  // a bitmap of cx x cy pixels; DeleteMemoryDC frees it with its bitmap.
-  virtual CDC* GetDC() = 0;
-  virtual void ReleaseDC(CDC* pDC) = 0;
-  virtual CDC* CreateMemoryDC(CDC* pCompatible, int cxPixels, int cyPixels) = 0;
-  virtual void DeleteMemoryDC(CDC* pDC) = 0;
-  // Paints the device rectangle rcPixels of a surface in one solid colour.
-  virtual void FillSolidRect(CDC* pDC, const CRect& rcPixels, COLORREF cr) = 0;
-  // Copies a block, given in each surface's logical units, from pSrc to pDest.
-  virtual void BitBlt(CDC* pDest, int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc) = 0;
-  // Records the physical size of a memory surface's bitmap in 0.1 mm.
-  virtual void SetBitmapDimension(CDC* pMemDC, CSize szTenthsMm) = 0;
+  // Surfaces (IViewSurfaces), and the window's own buffer.
   // The bitmap the view paints the window on, kept by the host from one paint to the next:
   // a memory surface (freed with DeleteMemoryDC) on a bitmap that still holds what the
   // last surface on it drew when bKept comes back true. A host that keeps none hands out
@@ -226,21 +215,4 @@ class IViewHost {
   // Remembers where the Draw bar is now, for the settings.
   virtual void RecordDrawBarPlacement() {}
   // ---- end of commands sent to the view window ----
-};
-
-// A window surface borrowed from the host for one step and given back at the end of the
-// scope.
-class CScopedWindowDC {
- public:
-  explicit CScopedWindowDC(IViewHost& host) : m_host(host), m_pDC(host.GetDC()) {}
-  CScopedWindowDC(const CScopedWindowDC&) = delete;
-  CScopedWindowDC& operator=(const CScopedWindowDC&) = delete;
-  ~CScopedWindowDC() {
-    if (m_pDC != nullptr) m_host.ReleaseDC(m_pDC);
-  }
-  CDC* Get() const { return m_pDC; }
-
- private:
-  IViewHost& m_host;
-  CDC* m_pDC;
 };

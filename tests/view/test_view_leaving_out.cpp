@@ -394,9 +394,10 @@ TEST_F(ViewRepaintAtRest, ZoomingAndScrollingRepaintQuietlyAndEditsEndTheRest) {
       {"undo", [&] { view.OnCommand(cmd::kEditUndo); }},
       {"history timer", [&] { view.OnTimer(TIMER_RESET_HISTORY); }},
       {"draw bar message", [&] { view.OnPostedMessage(1031, 0, 0); }},
-      {"move of everything",
+      {"a picture of the drawing",
        [&] {
-         view.ShiftAll(nullptr, CSize{10, 10});
+         CRecordingDC picture;
+         view.DrawPicture(&picture);
        }},
       {"another document", [&] { view.SetDocument(&doc); }},
   };

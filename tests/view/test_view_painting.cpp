@@ -253,11 +253,9 @@ TEST_F(ViewPainting, BitmapModeCutsAroundTheExportExtents) {
   const std::size_t nSurfaces = host.m_surfaces.size();
 
   CRecordingDC dc;
-  view.m_bBitmapRender = 1;
-  const auto bmp = view.RenderDrawing(&dc, &doc);
-  view.m_bBitmapRender = 0;
+  const auto bmp = view.RenderPictureExtents(&dc);
 
-  EXPECT_EQ(view.m_rcExport, (CRect{100, -200, 2000, -1500}));
+  EXPECT_EQ(view.Picture().ExportRect(), (CRect{100, -200, 2000, -1500}));
   // First buffer from the raw extents at zoom 1: (2030 + 350) / 15, (1530 + 75) / 15.
   ASSERT_EQ(host.m_surfaces.size(), nSurfaces + 2);
   EXPECT_EQ(host.m_surfaces[nSurfaces].cx, 158);
@@ -285,21 +283,20 @@ TEST_F(ViewPainting, BitmapModeStartsHundredFiftyLeftOfAFarObject) {
   view.OnZoomDefault();
   host.m_blits.clear();
   CRecordingDC dc;
-  view.m_bBitmapRender = 1;
-  view.RenderDrawing(&dc, &doc);
-  view.m_bBitmapRender = 0;
+  view.RenderPictureExtents(&dc);
   ASSERT_EQ(host.m_blits.size(), 2u);
   EXPECT_EQ(host.m_blits[1].xSrc, 850);
   EXPECT_EQ(host.m_blits[1].ySrc, -1925);
 }
 
 TEST_F(ViewPainting, BitmapModeOfAnEmptyDrawingForgetsEarlierExtents) {
-  view.m_rcExport = CRect{10, 20, 30, 40};
+  AddEllipse(10, 20, 30, 40);
   CRecordingDC dc;
-  view.m_bBitmapRender = 1;
-  view.RenderDrawing(&dc, &doc);
-  view.m_bBitmapRender = 0;
-  EXPECT_EQ(view.m_rcExport, (CRect{}));
+  view.RenderPictureExtents(&dc);
+  ASSERT_EQ(view.Picture().ExportRect(), (CRect{10, 20, 30, 40}));
+  doc.m_listObjects.clear();
+  view.RenderPictureExtents(&dc);
+  EXPECT_EQ(view.Picture().ExportRect(), (CRect{}));
 }
 
 TEST_F(ViewPainting, EditedFormulaLosesAndRegainsItsCaretAroundAPaint) {

@@ -5,6 +5,8 @@
 #include "formula/CFormula.h"
 #include "objects/CRecordingDC.h"
 #include "view/CHeadlessViewHost.h"
+#include "view/CMeasuringDC.h"
+#include "view/CPictureRenderer.h"
 
 using ViewPicture = ViewFixture;
 
@@ -14,8 +16,8 @@ TEST_F(ViewPicture, ExtentAddsAHundredUnitMarginAllRound) {
   view.m_nScrollX = 300;
   view.m_nScrollY = 700;
   EXPECT_EQ(view.GetPictureExtent(), (CSize{2200, -2200}));
-  EXPECT_EQ(view.m_rcPictureFrame, (CRect{0, 0, 2200, -2200}));
-  EXPECT_EQ(view.m_rcExport, (CRect{500, 3000, 2500, 1000}));
+  EXPECT_EQ(view.Picture().PictureFrame(), (CRect{0, 0, 2200, -2200}));
+  EXPECT_EQ(view.Picture().ExportRect(), (CRect{500, 3000, 2500, 1000}));
   EXPECT_EQ(view.m_dZoom, 2.0);
   EXPECT_EQ(view.m_nScrollX, 300);
   EXPECT_EQ(view.m_nScrollY, 700);
@@ -66,7 +68,7 @@ TEST_F(ViewPicture, ViewportExtentScalesThePictureToAnImage) {
   CRecordingDC dc;
   dc.SetPixelsPerInch(300);
   // 2200 units at 300 per inch: 458 pixels; y grows downward in the image.
-  view.DrawPicture(&dc, CSize{458, 458});
+  view.DrawPicture(&dc, CSize{458, 458}, {});
   EXPECT_EQ(dc.LPtoDP(CPoint{0, 0}), (CPoint{0, 0}));
   EXPECT_EQ(dc.LPtoDP(CPoint{2200, -2200}), (CPoint{458, 458}));
 }
@@ -125,7 +127,7 @@ TEST_F(ViewPicture, AnEmptyFormulaIsFoundOnScreenButIsNothingOnPaperOrInAPicture
   };
   // Nor does it widen a picture: the ellipse alone and the margin.
   EXPECT_EQ(view.GetPictureExtent(), (CSize{1000 + 200, -1000 - 200}));
-  EXPECT_EQ(view.m_rcExport, (CRect{3000, -3000, 4000, -4000}));
+  EXPECT_EQ(view.Picture().ExportRect(), (CRect{3000, -3000, 4000, -4000}));
 
   // The window: its frame and handle, so that it can be found and deleted.
   view.UpdateView();
@@ -204,4 +206,60 @@ TEST_F(ServerItem, ExtentOnlyForTheContentAspect) {
   CRecordingDC dc;
   EXPECT_TRUE(item.OnDraw(&dc, &size));
   EXPECT_EQ(size, (CSize{3730, 3730}));
+}
+
+// What a picture shows, record by record: the operation, its points and its text.
+std::vector<std::string> Shown(const CRecordingDC& dc) {
+  std::vector<std::string> out;
+  for (const auto& r : dc.Records()) {
+    std::string s = std::to_string(static_cast<int>(r.op)) + " " + r.text;
+    for (const CPoint& pt : r.pts) s += " " + std::to_string(pt.x) + "," + std::to_string(pt.y);
+    out.push_back(s);
+  }
+  return out;
+}
+
+TEST(PictureRenderer, DrawsADrawingNoViewShowsAsAViewShowingItDoes) {
+  // The same drawing twice: a bond to a formula laid out after it, and a selection, which a
+  // window keeps in front of everything.
+  const auto build = [](CKvillDoc& d) {
+    DrawingBuilder b(d);
+    CEllipse* e = b.Ellipse(4000, -500, 5200, -1700);
+    CDot* a = b.Dot(600, -2600);
+    CFormula* f = b.Formula("CH3", CPoint{2200, -1200});
+    b.Bond(a, f);
+    d.m_listObjects.splice(d.m_listObjects.end(), d.m_listObjects,
+                           std::next(d.m_listObjects.begin(), 2));
+    b.Formula("OH", CPoint{300, -300});
+    e->m_bSelected = 1;
+  };
+  CKvillDoc shown, alone;
+  build(shown);
+  build(alone);
+  CRecordingDC reference;
+  reference.SetPixelsPerInch(150);
+  CHeadlessViewHost host(&reference);
+  CKvillView view(&host, &shown);
+  view.OnZoomDefault();
+
+  CMeasuringSurfaces surfaces(&reference);
+  CPictureRenderer renderer(&surfaces, &alone);
+  renderer.Prepare(true);
+  EXPECT_EQ(alone.GetClient(), nullptr);
+  EXPECT_EQ(renderer.GetPictureExtent(), view.GetPictureExtent());
+  CRecordingDC byView, byRenderer;
+  byView.SetPixelsPerInch(300);
+  byRenderer.SetPixelsPerInch(300);
+  EXPECT_EQ(renderer.DrawPicture(&byRenderer, CSize{900, 700}, {}),
+            view.DrawPicture(&byView, CSize{900, 700}, {}));
+  EXPECT_EQ(Shown(byRenderer), Shown(byView));
+  // The selected ellipse is drawn last.
+  ASSERT_FALSE(byRenderer.Records().empty());
+  EXPECT_EQ(byRenderer.Records().back().op, CRecordingDC::Op::Ellipse);
+  // Both drawings are back where they were, bonds on their ends.
+  ASSERT_EQ(alone.m_listObjects.size(), shown.m_listObjects.size());
+  for (auto a = alone.m_listObjects.begin(), s = shown.m_listObjects.begin();
+       a != alone.m_listObjects.end(); ++a, ++s) {
+    EXPECT_EQ((*a)->m_rcBounds, (*s)->m_rcBounds);
+  }
 }

@@ -101,7 +101,7 @@ CDrawBarLinks CDDrawBar::LinksForView(CKvillView& view, std::array<std::int32_t,
                                       res::Language lang) {
   CDrawBarLinks links;
   CKvillView* pView = &view;
-  links.fnPost = [pView](int nMessage) { pView->Host().PostMessage(nMessage, 0, 0); };
+  links.fnPost = [pView](int nMessage) { pView->Window().PostMessage(nMessage, 0, 0); };
   if (CKvillDoc* pDoc = view.GetDocument()) links.pDrawBarActive = &pDoc->m_bDrawBarActive;
   links.pDrawBarPlaced = &view.m_bDrawBarPlaced;
   links.pDrawBarVisible = &view.m_bDrawBarVisible;

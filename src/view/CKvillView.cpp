@@ -60,11 +60,11 @@ void FollowInDrawingOrder(CKVObject* pObj, Fn&& fn) {
 // back to the host when it is destroyed.
 class CBorrowedWindowDC : public CMeasuringDC {
  public:
-  CBorrowedWindowDC(IViewHost& host, CDC* pDC) : CMeasuringDC(pDC), m_host(host), m_pDC(pDC) {}
+  CBorrowedWindowDC(IViewWindow& host, CDC* pDC) : CMeasuringDC(pDC), m_host(host), m_pDC(pDC) {}
   ~CBorrowedWindowDC() override { m_host.ReleaseDC(m_pDC); }
 
  private:
-  IViewHost& m_host;
+  IViewWindow& m_host;
   CDC* m_pDC;
 };
 
@@ -94,10 +94,10 @@ CObList::iterator MoveTo(CObList& list, CObList::iterator it, bool bToHead) {
 CKvillView::CKvillView(IViewHost* pHost, CKvillDoc* pDoc) : m_pDocument(pDoc) {
   if (pDoc != nullptr) pDoc->SetClient(this);
   SetHost(pHost);
-  m_bEnglish = m_pHost->GetUserDefaultUILanguage() == 1033 ? 1 : 0;
-  if (m_cfNative == 0) m_cfNative = m_pHost->RegisterClipboardFormat("Valendra Native");
+  m_bEnglish = m_pWindow->GetUserDefaultUILanguage() == 1033 ? 1 : 0;
+  if (m_cfNative == 0) m_cfNative = m_pWindow->RegisterClipboardFormat("Valendra Native");
   if (m_cfObjectDescriptor == 0) {
-    m_cfObjectDescriptor = m_pHost->RegisterClipboardFormat("Object Descriptor");
+    m_cfObjectDescriptor = m_pWindow->RegisterClipboardFormat("Object Descriptor");
   }
 }
 
@@ -117,9 +117,9 @@ bool CKvillView::IsRenderingPicture() const {
 }
 
 std::unique_ptr<CDC> CKvillView::GetWindowSurface() {
-  CDC* pDC = m_pHost->GetDC();
+  CDC* pDC = m_pWindow->GetDC();
   if (pDC == nullptr) return nullptr;
-  return std::make_unique<CBorrowedWindowDC>(*m_pHost, pDC);
+  return std::make_unique<CBorrowedWindowDC>(*m_pWindow, pDC);
 }
 
 void CKvillView::ShowCaretAt(CDC* pDC, CPoint ptTop, int nHeight) {
@@ -127,20 +127,20 @@ void CKvillView::ShowCaretAt(CDC* pDC, CPoint ptTop, int nHeight) {
   m_ptCaretTop = ptTop;
   m_nCaretHeight = nHeight;
   ++m_nCaretRequests;
-  const int dpiY = pDC != nullptr ? pDC->GetDeviceCaps(LOGPIXELSY) : m_pHost->GetPixelsPerInchY();
+  const int dpiY = pDC != nullptr ? pDC->GetDeviceCaps(LOGPIXELSY) : m_pWindow->GetPixelsPerInchY();
   const std::int64_t h = static_cast<std::int64_t>(nHeight) * dpiY / 1440;
-  m_pHost->CreateSolidCaret(0, Trunc32(static_cast<double>(h) / m_dZoom));
-  m_pHost->SetCaretPos(LogicalToDevice(ptTop, pDC));
-  m_pHost->ShowCaret();
+  m_pWindow->CreateSolidCaret(0, Trunc32(static_cast<double>(h) / m_dZoom));
+  m_pWindow->SetCaretPos(LogicalToDevice(ptTop, pDC));
+  m_pWindow->ShowCaret();
 }
 
 void CKvillView::SetHost(IViewHost* pHost) {
   if (pHost == nullptr) {
     if (!m_pOwnHost) m_pOwnHost = std::make_unique<CHeadlessViewHost>();
-    m_pHost = m_pOwnHost.get();
-  } else {
-    m_pHost = pHost;
+    pHost = m_pOwnHost.get();
   }
+  m_pWindow = pHost;
+  m_pFrame = pHost;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -154,8 +154,8 @@ int CKvillView::ScrollOffsetY() const { return Trunc32(5.0 * m_nScrollY / m_dZoo
 
 CPoint CKvillView::DeviceToLogical(CPoint p) const {
   const double z = m_dZoom;
-  const int dpiX = std::max(1, m_pHost->GetPixelsPerInchX());
-  const int dpiY = std::max(1, m_pHost->GetPixelsPerInchY());
+  const int dpiX = std::max(1, m_pWindow->GetPixelsPerInchX());
+  const int dpiY = std::max(1, m_pWindow->GetPixelsPerInchY());
   const double x = static_cast<double>(p.x) + ScrollOffsetX();
   const double y = static_cast<double>(p.y) + ScrollOffsetY();
   return CPoint{Trunc32(x * 1440.0 * z / dpiX), Trunc32(-y * 1440.0 * z / dpiY)};
@@ -164,9 +164,9 @@ CPoint CKvillView::DeviceToLogical(CPoint p) const {
 CPoint CKvillView::LogicalToDevice(CPoint pt, const CDC* pDC) const {
   const double z = m_dZoom;
   const int dpiX =
-      std::max(1, pDC != nullptr ? pDC->GetDeviceCaps(LOGPIXELSX) : m_pHost->GetPixelsPerInchX());
+      std::max(1, pDC != nullptr ? pDC->GetDeviceCaps(LOGPIXELSX) : m_pWindow->GetPixelsPerInchX());
   const int dpiY =
-      std::max(1, pDC != nullptr ? pDC->GetDeviceCaps(LOGPIXELSY) : m_pHost->GetPixelsPerInchY());
+      std::max(1, pDC != nullptr ? pDC->GetDeviceCaps(LOGPIXELSY) : m_pWindow->GetPixelsPerInchY());
   const std::int64_t x = Trunc32(pt.x / (z * 1440.0 / dpiX));
   const std::int64_t y = Trunc32(-static_cast<double>(pt.y) / (z * 1440.0 / dpiY));
   return CPoint{Clamp32(x - ScrollOffsetX()), Clamp32(y - ScrollOffsetY())};
@@ -243,13 +243,13 @@ void CKvillView::OnMouseWheel(int nDelta) {
 
 void CKvillView::OnSize() {
   CRedisplayScope redisplay(*this);
-  CRect rc = m_pHost->GetClientRect();
+  CRect rc = m_pWindow->GetClientRect();
   const int nToolBar = m_bToolBarHidden ? 2 : 32;
   rc.top = SatAdd(rc.top, nToolBar);
   rc.bottom = SatAdd(rc.bottom, nToolBar);
   rc.left = SatAdd(rc.left, 2);
   rc.right = SatAdd(rc.right, -2);
-  m_pHost->ValidateParentRect(rc);
+  m_pWindow->ValidateParentRect(rc);
   UpdateView();
 }
 
@@ -270,9 +270,9 @@ void CKvillView::UpdateView() {
   m_bExtentsChangedReady = false;
 
   if (m_bPaintEnabled) {
-    CScopedWindowDC dc(*m_pHost);
+    CScopedWindowDC dc(*m_pWindow);
     if (dc.Get() != nullptr) {
-      if (m_nEditState == 1) m_pHost->HideCaret();
+      if (m_nEditState == 1) m_pWindow->HideCaret();
       OnPrepareDC(dc.Get());
       m_bPainting = 1;
       {
@@ -444,7 +444,7 @@ void CKvillView::UpdateExtentsAndScrollBars() {
   m_bExtentsKnown = bKnown;
   m_pExtentsDoc = m_pDocument;
   m_nExtentsStamp = m_pIndexDoc == m_pDocument ? m_nIndexStamp : 0;
-  m_rcWindow = m_pHost->GetWindowRect();
+  m_rcWindow = m_pWindow->GetWindowRect();
   m_nRawBottom = B;
   m_nRawRight = R;
   m_nRawTop = T;
@@ -459,8 +459,8 @@ void CKvillView::UpdateExtentsAndScrollBars() {
     m_nExtTop = 0;
     m_nExtLeft = 0;
     UpdateScrollReach(0, 0);
-    m_pHost->ShowScrollBar(SB_HORZ, false);
-    m_pHost->ShowScrollBar(SB_VERT, false);
+    m_pWindow->ShowScrollBar(SB_HORZ, false);
+    m_pWindow->ShowScrollBar(SB_VERT, false);
     m_bHBarShown = 0;
     m_bVBarShown = 0;
     return;
@@ -483,8 +483,8 @@ void CKvillView::UpdateScrollReach(std::int32_t L, std::int32_t T) {
   // (or its top), rounded down to a whole step of the bar (a hundredth of 5 x extent), so
   // that the bar's lowest position reaches it.
   const double z = m_dZoom;
-  const int dpiX = std::max(1, m_pHost->GetPixelsPerInchX());
-  const int dpiY = std::max(1, m_pHost->GetPixelsPerInchY());
+  const int dpiX = std::max(1, m_pWindow->GetPixelsPerInchX());
+  const int dpiY = std::max(1, m_pWindow->GetPixelsPerInchY());
   const auto reach = [](double dScroll, std::int32_t nExt, std::int32_t& nBarMin,
                         std::int32_t& nScrollMin) {
     nBarMin = 0;
@@ -509,15 +509,15 @@ void CKvillView::UpdateScrollBar(int nBar, double dFit, double W, double dExtent
   // Shown while the drawing does not fit the window, the view is scrolled, or something
   // lies left of or above the origin, where only the bar can take the window.
   if (!(dFit > W || nScroll != 0 || nBarMin < 0)) {
-    m_pHost->ShowScrollBar(nBar, false);
+    m_pWindow->ShowScrollBar(nBar, false);
     bShown = 0;
     return;
   }
-  m_pHost->ShowScrollBar(nBar, true);
-  m_pHost->SetScrollRange(nBar, nBarMin, 100, false);
-  m_pHost->SetScrollPage(nBar, Trunc32(W * 100.0 / dExtent));
+  m_pWindow->ShowScrollBar(nBar, true);
+  m_pWindow->SetScrollRange(nBar, nBarMin, 100, false);
+  m_pWindow->SetScrollPage(nBar, Trunc32(W * 100.0 / dExtent));
   nPage = Trunc32(W * 10000.0 / dExtent);
-  m_pHost->SetScrollPos(nBar, ThumbPosition(nScroll, nExt), true);
+  m_pWindow->SetScrollPos(nBar, ThumbPosition(nScroll, nExt), true);
   bShown = 1;
 }
 
@@ -534,7 +534,7 @@ void CKvillView::NormalizePosition() {
     }
   }
   if (m_nEditState == 1) {
-    m_pHost->HideCaret();
+    m_pWindow->HideCaret();
     m_nEditState = 0;
   }
   m_nExtLeft = std::min(m_nExtLeft, 0);
@@ -544,7 +544,7 @@ void CKvillView::NormalizePosition() {
                                               : -static_cast<std::int64_t>(m_nExtLeft);
     const std::int64_t dy = m_nExtTop > 500 ? -500 - static_cast<std::int64_t>(m_nExtTop)
                                             : -static_cast<std::int64_t>(m_nExtTop);
-    CScopedWindowDC dc(*m_pHost);
+    CScopedWindowDC dc(*m_pWindow);
     if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
     if (m_pDocument != nullptr) {
       Unsettle();
@@ -552,7 +552,7 @@ void CKvillView::NormalizePosition() {
     }
   }
 
-  m_rcWindow = m_pHost->GetWindowRect();
+  m_rcWindow = m_pWindow->GetWindowRect();
   m_nExtBottom = Clamp32(static_cast<std::int64_t>(m_nExtBottom) / -9);
   m_nExtRight = m_nExtRight / 9;
   m_nExtTop = Clamp32(static_cast<std::int64_t>(m_nExtTop) / -9);
@@ -568,20 +568,20 @@ void CKvillView::NormalizePosition() {
   const double z = m_dZoom;
   m_nExtLeft = std::min(m_nExtLeft, 0);
   if (m_nExtRight / z > m_rcWindow.right || m_rcWindow.left > m_nExtLeft / z) {
-    m_pHost->ShowScrollBar(SB_HORZ, true);
-    m_pHost->SetScrollRange(SB_HORZ, m_nHBarMin, 100, false);
-    m_pHost->SetScrollPage(SB_HORZ, Trunc32(m_rcWindow.right / (m_nExtRight / z) * 100.0));
+    m_pWindow->ShowScrollBar(SB_HORZ, true);
+    m_pWindow->SetScrollRange(SB_HORZ, m_nHBarMin, 100, false);
+    m_pWindow->SetScrollPage(SB_HORZ, Trunc32(m_rcWindow.right / (m_nExtRight / z) * 100.0));
     ScheduleScrollRefresh();
   } else {
-    m_pHost->ShowScrollBar(SB_HORZ, false);
+    m_pWindow->ShowScrollBar(SB_HORZ, false);
   }
   m_nExtTop = std::min(m_nExtTop, 0);
   if (m_nExtBottom / z > m_rcWindow.bottom || m_rcWindow.top > m_nExtTop / z) {
-    m_pHost->ShowScrollBar(SB_VERT, true);
-    m_pHost->SetScrollPage(SB_VERT, Trunc32(m_rcWindow.bottom / (m_nExtBottom / z) * 100.0));
+    m_pWindow->ShowScrollBar(SB_VERT, true);
+    m_pWindow->SetScrollPage(SB_VERT, Trunc32(m_rcWindow.bottom / (m_nExtBottom / z) * 100.0));
     ScheduleScrollRefresh();
   } else {
-    m_pHost->ShowScrollBar(SB_VERT, false);
+    m_pWindow->ShowScrollBar(SB_VERT, false);
   }
 }
 
@@ -641,13 +641,13 @@ void CKvillView::OnScroll(bool bHorizontal, int nCode, int nPos) {
 }
 
 void CKvillView::ScheduleScrollRefresh() {
-  m_pHost->SetTimer(TIMER_SCROLL_REFRESH, 10);
+  m_pWindow->SetTimer(TIMER_SCROLL_REFRESH, 10);
   ++m_nRefreshPending;
 }
 
 void CKvillView::ScrollRefresh() {
-  m_pHost->SetScrollPos(SB_HORZ, ThumbPosition(m_nScrollX, m_nExtRight), false);
-  m_pHost->SetScrollPos(SB_VERT, ThumbPosition(m_nScrollY, m_nExtBottom), false);
+  m_pWindow->SetScrollPos(SB_HORZ, ThumbPosition(m_nScrollX, m_nExtRight), false);
+  m_pWindow->SetScrollPos(SB_VERT, ThumbPosition(m_nScrollY, m_nExtBottom), false);
   --m_nRefreshPending;
   CRedisplayScope redisplay(*this);
   UpdateView();
@@ -692,7 +692,7 @@ void CKvillView::DragSelection(CDC* pDC, CSize offset) {
 
 void CKvillView::OnDraw(CDC* pDC) {
   CRedisplayScope redisplay(*this);
-  if (m_nEditState == 1) m_pHost->HideCaret();
+  if (m_nEditState == 1) m_pWindow->HideCaret();
   RenderDrawing(pDC, m_pDocument);
   m_bPendingModified = 0;
   if (m_nEditState == 1) RestoreEditCaret(pDC);
@@ -729,7 +729,7 @@ void CKvillView::PaintThroughBuffer(CDC* pDC, CKvillDoc* pDoc) {
   const int dpiY = std::max(1, pDC->GetDeviceCaps(LOGPIXELSY));
   // The off-screen buffer of the client area; without one, the drawing goes straight to
   // the surface.
-  const CRect rcClient = m_pHost->GetClientRect();
+  const CRect rcClient = m_pWindow->GetClientRect();
   const std::int64_t cw = static_cast<std::int64_t>(rcClient.right) - rcClient.left;
   const std::int64_t ch = static_cast<std::int64_t>(rcClient.bottom) - rcClient.top;
   const std::int32_t Lw = Trunc32(static_cast<double>(cw + ScrollOffsetX()) * 1440.0 * z / dpiX);
@@ -745,18 +745,18 @@ void CKvillView::PaintThroughBuffer(CDC* pDC, CKvillDoc* pDoc) {
   if (bWindow) {
     bool bHostKept = false;
     pBuffer =
-        std::make_unique<CMemoryDC>(*m_pHost, m_pHost->OpenBackBuffer(pDC, bw, bh, bHostKept));
+        std::make_unique<CMemoryDC>(*m_pWindow, m_pWindow->OpenBackBuffer(pDC, bw, bh, bHostKept));
     const CBackBufferKey key{pDoc, z, m_nScrollX, m_nScrollY, bw, bh, dpiX, dpiY};
     bKept = bHostKept && m_bBackBufferValid && m_backBufferKey == key;
     m_backBufferKey = key;
     // Until this paint has finished, the buffer holds no whole paint.
     m_bBackBufferValid = false;
   } else {
-    pBuffer = std::make_unique<CMemoryDC>(*m_pHost, pDC, bw, bh);
+    pBuffer = std::make_unique<CMemoryDC>(*m_pWindow, pDC, bw, bh);
   }
   if (pBuffer->Get() != nullptr) {
     pTarget = pBuffer->Get();
-    if (!bKept) m_pHost->FillSolidRect(pTarget, CRect{0, 0, bw, bh}, RGB(255, 255, 255));
+    if (!bKept) m_pWindow->FillSolidRect(pTarget, CRect{0, 0, bw, bh}, RGB(255, 255, 255));
   } else {
     pBuffer.reset();
     bKept = false;
@@ -774,8 +774,8 @@ void CKvillView::PaintThroughBuffer(CDC* pDC, CKvillDoc* pDoc) {
       std::min(0, Trunc32(static_cast<double>(ScrollOffsetX()) * 1440.0 * z / dpiX));
   const std::int32_t y0 =
       std::max(0, Trunc32(-static_cast<double>(ScrollOffsetY()) * 1440.0 * z / dpiY));
-  m_pHost->BitBlt(pDC, x0, y0, Clamp32(static_cast<std::int64_t>(Lw) - x0),
-                  Clamp32(-static_cast<std::int64_t>(Lh) - y0), pTarget, x0, y0);
+  m_pWindow->BitBlt(pDC, x0, y0, Clamp32(static_cast<std::int64_t>(Lw) - x0),
+                    Clamp32(-static_cast<std::int64_t>(Lh) - y0), pTarget, x0, y0);
 }
 
 void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CSize szVisible,
@@ -817,7 +817,8 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
   // Every paint but one of the damaged area alone starts from white paper.
   const auto fillWhole = [&] {
     if (bKept)
-      m_pHost->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, RGB(255, 255, 255));
+      m_pWindow->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy},
+                               RGB(255, 255, 255));
   };
   if (bLeaveOut && m_nRedisplay > 0 && m_nRestingPaints >= 2) {
     fillWhole();
@@ -1290,14 +1291,14 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
       bDamage = false;
     }
     if (bDamage) {
-      for (const CRect& rc : m_damage) m_pHost->FillSolidRect(pTarget, rc, white);
+      for (const CRect& rc : m_damage) m_pWindow->FillSolidRect(pTarget, rc, white);
       // Nothing damaged in the window: nothing is drawn.
-      bDamage = m_damage.empty() || m_pHost->ClipToPixels(pTarget, m_damage);
+      bDamage = m_damage.empty() || m_pWindow->ClipToPixels(pTarget, m_damage);
     }
     if (bDamage) {
       if (!m_damage.empty()) ++m_nDamagePaints;
     } else {
-      m_pHost->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, white);
+      m_pWindow->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, white);
     }
   }
 
@@ -1324,7 +1325,7 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
     }
     PaintObject(pObj, nKind, pTarget, pDoc, mode);
   }
-  if (bDamage && !m_damage.empty()) m_pHost->ClipToPixels(pTarget, {});
+  if (bDamage && !m_damage.empty()) m_pWindow->ClipToPixels(pTarget, {});
   // What the paint itself changed is followed as a second paint would.
   if (!FollowChanged(list, nStart, &visited, pTarget, measure, processed)) {
     DropPaintIndex();
@@ -1349,7 +1350,7 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
     m_bExtentsChangedReady = true;
   }
   if (bMovedByPaint) {
-    m_pHost->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, white);
+    m_pWindow->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, white);
     PaintShownObjects(pTarget, pDoc, mode, rcVisible);
   }
   for (std::uint32_t i : visited) {
@@ -1495,7 +1496,7 @@ void CKvillView::CheckPaintStateAgainstFullRecompute(const CObList& list, CDC* p
     }
   };
   gather(before, true);
-  const CRect rcClient = m_pHost->GetClientRect();
+  const CRect rcClient = m_pWindow->GetClientRect();
   const CPoint ptA = pDC->DPtoLP(CPoint{-2, -2});
   const CPoint ptB = pDC->DPtoLP(
       CPoint{SatAdd(Clamp32(static_cast<std::int64_t>(rcClient.right) - rcClient.left), 2),
@@ -1604,10 +1605,10 @@ void CKvillView::FollowEnds(CKVObject* pObj, CDC* pDC) {
 // The embedding picture
 
 CPictureRenderer& CKvillView::Picture() {
-  m_picture.SetSurfaces(m_pHost);
+  m_picture.SetSurfaces(m_pWindow);
   m_picture.SetDocument(m_pDocument);
   m_picture.SetEmbedding(m_bEmbedded != 0, !m_bContainerUpdated && m_bKillArmed && m_bEmbedded);
-  m_picture.SetBuffer(m_pHost->GetClientRect(), m_nRawRight, m_nRawBottom);
+  m_picture.SetBuffer(m_pWindow->GetClientRect(), m_nRawRight, m_nRawBottom);
   return m_picture;
 }
 
@@ -1651,7 +1652,7 @@ CSize CKvillView::DrawPicture(CDC* pDC, std::optional<CSize> szViewportExt,
 void CKvillView::EndFormulaEditing() {
   Unsettle();
   if (m_nEditState != 1) return;
-  m_pHost->HideCaret();
+  m_pWindow->HideCaret();
   m_nEditState = 0;
 }
 
@@ -1662,10 +1663,10 @@ void CKvillView::ReleaseObjects() {
   m_pCtrlToggle = nullptr;
 }
 
-void CKvillView::ScheduleHistoryReset() { m_pHost->SetTimer(TIMER_RESET_HISTORY, 10); }
+void CKvillView::ScheduleHistoryReset() { m_pWindow->SetTimer(TIMER_RESET_HISTORY, 10); }
 
 void CKvillView::ScheduleIncompatibleFileMessage() {
-  m_pHost->SetTimer(TIMER_INCOMPATIBLE_FILE, 10);
+  m_pWindow->SetTimer(TIMER_INCOMPATIBLE_FILE, 10);
 }
 
 void CKvillView::ResetForNewDocument() {
@@ -1680,16 +1681,16 @@ void CKvillView::ResetForNewDocument() {
 
 int CKvillView::MessageBox(const std::string& strText, const std::string& strCaption,
                            unsigned nFlags, bool bOwned) {
-  return m_pHost->MessageBox(strText, strCaption, nFlags, bOwned);
+  return m_pWindow->MessageBox(strText, strCaption, nFlags, bOwned);
 }
 
-bool CKvillView::DoFileSaveAs() { return m_pHost->DoFileSaveAs(); }
+bool CKvillView::DoFileSaveAs() { return m_pFrame->DoFileSaveAs(); }
 
-bool CKvillView::DoFileSave() { return m_pHost->DoFileSave(); }
+bool CKvillView::DoFileSave() { return m_pFrame->DoFileSave(); }
 
 void CKvillView::UpdateContainer() {
   m_bContainerUpdated = 1;
-  m_pHost->UpdateAllItems();
+  m_pFrame->UpdateAllItems();
 }
 
 void CKvillView::ServerItemDestroyed(CKvillSrvrItem* pItem) {
@@ -1702,8 +1703,8 @@ void CKvillView::ResetZoomAndScroll() {
   m_dZoom = 1.0;
   m_nScrollX = 0;
   m_nScrollY = 0;
-  m_pHost->SetScrollPos(SB_HORZ, 0, true);
-  m_pHost->SetScrollPos(SB_VERT, 0, true);
+  m_pWindow->SetScrollPos(SB_HORZ, 0, true);
+  m_pWindow->SetScrollPos(SB_VERT, 0, true);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1714,31 +1715,31 @@ void CKvillView::OnTimer(int nId) {
   if (nId != TIMER_SCROLL_REFRESH && nId != TIMER_CURSOR_FEEDBACK) Unsettle();
   switch (nId) {
     case TIMER_SCROLL_REFRESH:
-      m_pHost->KillTimer(nId);
+      m_pWindow->KillTimer(nId);
       if (m_pDocument != nullptr && m_pDocument->m_bJustSaved) {
         MarkSavedSnapshot();
         return;
       }
-      m_pHost->EndStartingUp();
+      m_pFrame->EndStartingUp();
       if (m_nRefreshPending > 0) ScrollRefresh();
       if (m_bApplyShowState == 1) {
         m_bApplyShowState = 0;
-        m_pHost->ShowMainWindow(SW_MAXIMIZE);
-        if (!m_bMaximized) m_pHost->ShowMainWindow(SW_SHOWNORMAL);
+        m_pFrame->ShowMainWindow(SW_MAXIMIZE);
+        if (!m_bMaximized) m_pFrame->ShowMainWindow(SW_SHOWNORMAL);
       }
       break;
     case TIMER_RESET_HISTORY:
-      m_pHost->KillTimer(nId);
+      m_pWindow->KillTimer(nId);
       ClearHistory();
       PushSnapshot();
       if (!m_strOpenAtStart.empty()) {
         const std::string strPath = m_strOpenAtStart;
         m_strOpenAtStart.clear();
-        m_pHost->OpenFileAtStart(strPath);
+        m_pFrame->OpenFileAtStart(strPath);
       }
       break;
     case TIMER_INCOMPATIBLE_FILE:
-      m_pHost->KillTimer(nId);
+      m_pWindow->KillTimer(nId);
       ShowIncompatibleFile();
       break;
     default:
@@ -1818,7 +1819,7 @@ void CKvillView::ReloadFrom(const CUndoHistory::CReload& snapshot, bool bWholeSt
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc == nullptr) return;
   pDoc->SetModifiedFlag(snapshot.bModified);
-  m_pHost->BeginWaitCursor();
+  m_pWindow->BeginWaitCursor();
   try {
     // The objects read take over the records they were read from, for the next snapshot;
     // the load's own paint waits until they have, as it may move bond points and formula
@@ -1865,7 +1866,7 @@ void CKvillView::ReloadFrom(const CUndoHistory::CReload& snapshot, bool bWholeSt
   } catch (const std::exception&) {
     // The document keeps whatever the loader had read.
   }
-  m_pHost->EndWaitCursor();
+  m_pWindow->EndWaitCursor();
 }
 
 void CKvillView::ClearHistory() { m_history.Clear(); }
@@ -1932,17 +1933,17 @@ void CKvillView::MarkSavedSnapshot() {
 
 void CKvillView::ShowMemoryError() {
   if (m_bEnglish) {
-    m_pHost->MessageBox(
+    m_pWindow->MessageBox(
         "Error: Memory full.\nPlease, save your work, close application and reload.",
         "Valendra Error", MB_ICONERROR, false);
   } else {
-    m_pHost->MessageBox(
+    m_pWindow->MessageBox(
         "Chyba: Nedostatek volné paměti.\nUložte kresbu, ukončete aplikaci a znova ji otevřete.",
         "Chyba Valendra", MB_ICONERROR, false);
   }
 }
 
 void CKvillView::ShowIncompatibleFile() {
-  m_pHost->MessageBox(m_bEnglish ? "Error: Incompatible file." : "Chyba: Nekompatibilní soubor.",
-                      "Valendra", MB_ICONERROR, true);
+  m_pWindow->MessageBox(m_bEnglish ? "Error: Incompatible file." : "Chyba: Nekompatibilní soubor.",
+                        "Valendra", MB_ICONERROR, true);
 }

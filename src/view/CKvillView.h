@@ -49,10 +49,11 @@ enum {
 };
 
 // An editing view. It keeps its own zoom and scroll positions, maps every surface itself
-// and drives the scroll bars; it reaches its window through an IViewHost and its drawing
-// through the document, whose client it is. Nothing of it is process-wide: objects hear of
-// it only as the caret sink they are handed and as their document's client, so a second
-// view (a picture's) disturbs no other.
+// and drives the scroll bars; it reaches its window through IViewWindow, the frame around
+// it through IFrameServices (a host gives both), and its drawing through the document,
+// whose client it is. Nothing of it is process-wide: objects hear of it only as the caret
+// sink they are handed and as their document's client; pictures are drawn by a renderer
+// that needs no view.
 class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
  public:
   explicit CKvillView(IViewHost* pHost = nullptr, CKvillDoc* pDoc = nullptr);
@@ -60,8 +61,11 @@ class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
   CKvillView& operator=(const CKvillView&) = delete;
   ~CKvillView() override;
 
+  // The window the view lives in and the frame around it; without a host, a window-less
+  // one of the view's own.
   void SetHost(IViewHost* pHost);
-  IViewHost& Host() const { return *m_pHost; }
+  IViewWindow& Window() const { return *m_pWindow; }
+  IFrameServices& Frame() const { return *m_pFrame; }
   // The view shows pDoc from now on and is its client; the document shown before has none.
   void SetDocument(CKvillDoc* pDoc);
   CKvillDoc* GetDocument() const { return m_pDocument; }
@@ -113,7 +117,7 @@ class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
   void UpdateContainer() override;
   void ServerItemCreated(CKvillSrvrItem* pItem) override { m_pServerItem = pItem; }
   void ServerItemDestroyed(CKvillSrvrItem* pItem) override;
-  void RunKillProtocol() override { m_pHost->RunKillProtocol(); }
+  void RunKillProtocol() override { m_pFrame->RunKillProtocol(); }
   // The embedding picture and exports of the shown drawing (IPictureSource), drawn by the
   // view's picture renderer; the paint state the next screen paint builds on starts anew.
   CSize GetPictureExtent() override;
@@ -778,7 +782,8 @@ class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
   CUndoHistory m_history;
   CPictureRenderer m_picture{nullptr, nullptr};
 
-  IViewHost* m_pHost = nullptr;
+  IViewWindow* m_pWindow = nullptr;
+  IFrameServices* m_pFrame = nullptr;
   std::unique_ptr<IViewHost> m_pOwnHost;  // used while no window host is given
   CKvillDoc* m_pDocument = nullptr;
 };

@@ -22,13 +22,13 @@ namespace {
 // The wait cursor for the length of a scope.
 class CWaitCursor {
  public:
-  explicit CWaitCursor(IViewHost& host) : m_host(host) { m_host.BeginWaitCursor(); }
+  explicit CWaitCursor(IViewWindow& host) : m_host(host) { m_host.BeginWaitCursor(); }
   CWaitCursor(const CWaitCursor&) = delete;
   CWaitCursor& operator=(const CWaitCursor&) = delete;
   ~CWaitCursor() { m_host.EndWaitCursor(); }
 
  private:
-  IViewHost& m_host;
+  IViewWindow& m_host;
 };
 
 // A document flag set for one command and put back however the command ends.
@@ -71,9 +71,9 @@ void CKvillView::ReleaseTransferItem() {
 void CKvillView::OnEditCopy() {
   if (m_pDocument == nullptr) return;
   CKvillSrvrItem* pItem = NewTransferItem();
-  CWaitCursor wait(*m_pHost);
+  CWaitCursor wait(*m_pWindow);
   std::unique_ptr<CClipboardSource> pSource = pItem->OnGetClipboardData(true, nullptr, nullptr);
-  IClipboard* pClipboard = m_pHost->GetClipboard();
+  IClipboard* pClipboard = m_pWindow->GetClipboard();
   if (pSource != nullptr && pClipboard != nullptr) pClipboard->SetData(std::move(*pSource));
 }
 
@@ -92,9 +92,9 @@ bool CKvillView::OnEditCut() {
 
 bool CKvillView::OnEditPaste() {
   if (m_pDocument == nullptr) return false;
-  m_pHost->Invalidate();
+  m_pWindow->Invalidate();
   {
-    CWaitCursor wait(*m_pHost);
+    CWaitCursor wait(*m_pWindow);
     try {
       if (!PasteNative()) PasteForeign();
     } catch (const std::bad_alloc&) {
@@ -108,7 +108,7 @@ bool CKvillView::OnEditPaste() {
 
 bool CKvillView::PasteNative() {
   CKvillDoc* pDoc = m_pDocument;
-  IClipboard* pClipboard = m_pHost->GetClipboard();
+  IClipboard* pClipboard = m_pWindow->GetClipboard();
   if (pDoc == nullptr || pClipboard == nullptr || !pClipboard->HasNativeData()) return false;
   CKvillSrvrItem* pItem = NewTransferItem();
   const std::optional<std::vector<std::uint8_t>> data = pClipboard->GetNativeData();
@@ -125,9 +125,9 @@ bool CKvillView::PasteNative() {
 }
 
 bool CKvillView::PasteForeign() {
-  IClipboard* pClipboard = m_pHost->GetClipboard();
+  IClipboard* pClipboard = m_pWindow->GetClipboard();
   if (m_pDocument == nullptr || pClipboard == nullptr) return false;
-  const CRect rc = m_pHost->GetClientRect();
+  const CRect rc = m_pWindow->GetClientRect();
   CObList objects = pClipboard->GetForeignObjects(DeviceToLogical(
       CPoint{rc.left + (rc.right - rc.left) / 2, rc.top + (rc.bottom - rc.top) / 2}));
   if (objects.empty()) return false;
@@ -184,7 +184,7 @@ void CKvillView::PlaceStreamAsSelection(std::span<const std::uint8_t> data, CSiz
   }
   if (offset.cx == 0 && offset.cy == 0) return;
 
-  CScopedWindowDC dc(*m_pHost);
+  CScopedWindowDC dc(*m_pWindow);
   if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
   // The move's inverting frames would be painted over by the repaint right after; a
   // scratch surface takes them, so a large paste does not draw two frames per object.

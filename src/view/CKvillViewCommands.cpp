@@ -345,8 +345,8 @@ namespace {
 bool PrepareMirror(CKvillView& view, CObList& list, std::vector<CCoupling*>& bonds) {
   if (view.m_nSelCount < 1) {
     const bool bEnglish = view.m_bEnglish != 0;
-    view.Host().MessageBox(bEnglish ? "No objects selected." : "Není vybrán žádný objekt.",
-                           bEnglish ? "Valendra Error" : "Chyba Valendra", MB_ICONERROR, false);
+    view.Window().MessageBox(bEnglish ? "No objects selected." : "Není vybrán žádný objekt.",
+                             bEnglish ? "Valendra Error" : "Chyba Valendra", MB_ICONERROR, false);
     return false;
   }
   for (const auto& p : list) {
@@ -504,7 +504,7 @@ void CKvillView::OnChangeColor() {
   COLORREF cr = O->m_crColor;
   // The dialog runs its own event loop; an object the view has let go of meanwhile is not
   // touched.
-  if (m_pHost->ChooseColor(O->m_crColor, cr) && m_pCurrent == O) {
+  if (m_pWindow->ChooseColor(O->m_crColor, cr) && m_pCurrent == O) {
     O->SetColor(cr);
     pDoc->SetModifiedFlag();
     PushSnapshot();
@@ -541,9 +541,9 @@ bool CKvillView::OnThicknessCustom() {
       m_pDocument->SetModifiedFlag();
       bChanged = true;
     } else {
-      m_pHost->MessageBox(bEnglish ? "Error: Not a number or zero."
-                                   : "Chyba: Zadaná hodnota není číslo nebo je nulová.",
-                          bEnglish ? "Valendra Error" : "Chyba Valendra", MB_ICONERROR, false);
+      m_pWindow->MessageBox(bEnglish ? "Error: Not a number or zero."
+                                     : "Chyba: Zadaná hodnota není číslo nebo je nulová.",
+                            bEnglish ? "Valendra Error" : "Chyba Valendra", MB_ICONERROR, false);
     }
   } while (m_dPolyParsed == 0.0);
   m_pCurrent = nullptr;
@@ -587,10 +587,10 @@ bool CKvillView::OnNudge(int nId) {
     }
   }
   {
-    CScopedWindowDC dc(*m_pHost);
+    CScopedWindowDC dc(*m_pWindow);
     if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
     if (m_nEditState == 1) {
-      m_pHost->HideCaret();
+      m_pWindow->HideCaret();
       m_nEditState = 0;
     }
     DragSelection(dc.Get(), NudgeOffset(nKey, bFine));

@@ -71,9 +71,9 @@ void CKvillView::OnContextMenu(CPoint s) {
   CKvillDoc* pDoc = m_pDocument;
   // A handle drag in progress is never mixed with a menu command.
   if (m_bResizing || pDoc == nullptr) return;
-  const CRect W = m_pHost->GetWindowRect();
+  const CRect W = m_pWindow->GetWindowRect();
   {
-    CScopedWindowDC dc(*m_pHost);
+    CScopedWindowDC dc(*m_pWindow);
     if (dc.Get() == nullptr) return;
   }
   Unsettle();
@@ -99,7 +99,7 @@ void CKvillView::OnContextMenu(CPoint s) {
       // Nothing selected (or a count that names nothing in an empty drawing): Paste, at the
       // window's corner.
       UpdateView();
-      m_pHost->TrackPopupMenu(kMenuNothing, CPoint{W.left, W.top}, {});
+      m_pWindow->TrackPopupMenu(kMenuNothing, CPoint{W.left, W.top}, {});
       return;
     }
     CPoint A;
@@ -115,15 +115,15 @@ void CKvillView::OnContextMenu(CPoint s) {
       A = CPoint{O->m_rcBounds.left, O->m_rcBounds.bottom};
     }
     const double z = m_dZoom;
-    const int dpiX = std::max(1, m_pHost->GetPixelsPerInchX());
-    const int dpiY = std::max(1, m_pHost->GetPixelsPerInchY());
+    const int dpiX = std::max(1, m_pWindow->GetPixelsPerInchX());
+    const int dpiY = std::max(1, m_pWindow->GetPixelsPerInchY());
     ptMenu.x = TruncToInt(A.x / (z * 1440.0 / dpiX)) + W.left - ScrollOffsetX();
     ptMenu.y = TruncToInt(-A.y / (z * 1440.0 / dpiY)) + W.top - ScrollOffsetY();
   } else {
     const CHit hit = FindObjectAt(P);
     if (hit.nKind == 0) {
       UpdateView();
-      m_pHost->TrackPopupMenu(kMenuNothing, s, {});
+      m_pWindow->TrackPopupMenu(kMenuNothing, s, {});
       return;
     }
     O = hit.pObj;
@@ -154,13 +154,13 @@ void CKvillView::OnContextMenu(CPoint s) {
                              pBondO->m_pEndB->IsSelected();
   // A bond selected together with its two ends counts as one object.
   if (m_nSelCount > 1 && !(m_nSelCount <= 3 && bBondWithEnds)) {
-    m_pHost->TrackPopupMenu(kMenuSeveral, ptMenu, {});
+    m_pWindow->TrackPopupMenu(kMenuSeveral, ptMenu, {});
     return;
   }
 
-  m_pHost->ResetDrawBar();
+  m_pFrame->ResetDrawBar();
   if (m_pCurrent != nullptr) {
-    m_pHost->HideCaret();
+    m_pWindow->HideCaret();
     m_pCurrent = nullptr;
     m_nTool = TOOL_SELECT;
     m_nEditState = 0;
@@ -201,13 +201,13 @@ void CKvillView::OnContextMenu(CPoint s) {
   // A following Rotate measures its first step from where the menu was asked for.
   if (nKind == KIND_GROUP) m_ptRotate = P;
   UpdateView();
-  m_pHost->TrackPopupMenu(nMenu, ptMenu, checks);
+  m_pWindow->TrackPopupMenu(nMenu, ptMenu, checks);
 }
 
 void CKvillView::OnWindowCommand(int nId) {
   m_bSkipNextClick = 0;
-  m_pHost->ResetDrawBar();
-  m_pHost->RouteCommand(nId);
+  m_pFrame->ResetDrawBar();
+  m_pFrame->RouteCommand(nId);
 }
 
 void CKvillView::OnSetFocus() {
@@ -215,16 +215,16 @@ void CKvillView::OnSetFocus() {
   if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 1;
   // Coming back to the drawing puts the Draw bar at rest; a bar the user has placed keeps
   // its new place in the settings.
-  m_pHost->ResetDrawBar();
-  if (m_bDrawBarPlaced) m_pHost->RecordDrawBarPlacement();
+  m_pFrame->ResetDrawBar();
+  if (m_bDrawBarPlaced) m_pFrame->RecordDrawBarPlacement();
 }
 
 void CKvillView::OnKillFocus() { m_bSkipNextClick = 0; }
 
 bool CKvillView::OnCopyData() {
   // The data of the request is not read: whoever asks gets the whole drawing.
-  m_pHost->BeginWaitCursor();
-  m_pHost->RouteCommand(cmd::kEditCopy);
-  m_pHost->EndWaitCursor();
+  m_pWindow->BeginWaitCursor();
+  m_pFrame->RouteCommand(cmd::kEditCopy);
+  m_pWindow->EndWaitCursor();
   return true;
 }

@@ -84,7 +84,7 @@ void CKvillView::OnEditFormula() {
 
 void CKvillView::OnEndEdit() {
   Unsettle();
-  m_pHost->HideCaret();
+  m_pWindow->HideCaret();
   m_pCurrent = nullptr;
   m_nTool = TOOL_SELECT;
   m_nEditState = 0;
@@ -110,7 +110,7 @@ void CKvillView::OnChar(int nChar) {
     if (nChar < 0 || nChar > 255) {
       // The formula's bytes are read in the interface's code page; a character outside
       // it would be stored as some other character, so it is refused.
-      m_pHost->MessageBeep();
+      m_pWindow->MessageBeep();
     } else {
       pFormula->InsertText(std::string(1, static_cast<char>(nChar)));
       CPoint pt;
@@ -127,7 +127,7 @@ void CKvillView::OnChar(int nChar) {
 void CKvillView::OnKeyDown(int nVirtualKey) {
   Unsettle();
   const std::unique_ptr<CDC> pDC = GetWindowSurface();
-  if (nVirtualKey == VK_ESCAPE) m_pHost->PostMessage(msg::kEndEdit, 0, 0);
+  if (nVirtualKey == VK_ESCAPE) m_pWindow->PostMessage(msg::kEndEdit, 0, 0);
   CFormula* pFormula = EditedFormula();
   if (pFormula != nullptr && pDC != nullptr &&
       (nVirtualKey == VK_BACK || nVirtualKey == VK_DELETE)) {
@@ -157,7 +157,7 @@ void CKvillView::OnPaletteInsert(int nMessage) {
       if (nMessage > msg::kInsertLeftIndices) PushSnapshot();
     }
   }
-  m_pHost->ReleaseDrawBarButtons();
+  m_pFrame->ReleaseDrawBarButtons();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -182,7 +182,7 @@ bool CKvillView::OnDrawBarMessage(int nMessage) {
     return true;
   }
   if (nMessage == msg::kBondsPalette) {
-    m_pHost->HideCaret();
+    m_pWindow->HideCaret();
     m_pCurrent = nullptr;
     m_nTool = TOOL_SELECT;
     m_nEditState = 0;
@@ -199,7 +199,7 @@ bool CKvillView::OnDrawBarMessage(int nMessage) {
   for (const ToolMessage& t : kToolMessages) {
     if (t.nMessage == nMessage) {
       m_nTool = t.nTool;
-      m_pHost->ClearDrawBarLatches();
+      m_pFrame->ClearDrawBarLatches();
       return true;
     }
   }
@@ -212,16 +212,16 @@ bool CKvillView::OnInteractionTimer(int nId) {
     return true;
   }
   if (nId == TIMER_FOCUS_VERTEX_DIALOG) {
-    m_pHost->KillTimer(nId);
-    if (m_nOpenEntryDialog == kVertexDialog) m_pHost->FocusEntryField();
+    m_pWindow->KillTimer(nId);
+    if (m_nOpenEntryDialog == kVertexDialog) m_pWindow->FocusEntryField();
     return true;
   }
   if (nId == TIMER_FILL_THICKNESS_DIALOG) {
-    m_pHost->KillTimer(nId);
+    m_pWindow->KillTimer(nId);
     if (m_nOpenEntryDialog == kThicknessDialog) {
       char buf[50];
       std::snprintf(buf, sizeof buf, "%.2f", m_dCustomThickness);
-      m_pHost->SetEntryFieldText(buf);
+      m_pWindow->SetEntryFieldText(buf);
     }
     return true;
   }
@@ -267,15 +267,15 @@ void CKvillView::OnEntryFieldKillFocus(int nTemplate, std::string_view strText) 
 int CKvillView::RunThicknessDialog() {
   if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 1;
   m_nOpenEntryDialog = kThicknessDialog;
-  m_pHost->SetTimer(TIMER_FILL_THICKNESS_DIALOG, 10);
-  const int nResult = m_pHost->DoEntryDialog(EntryDialogText(kThicknessDialog));
+  m_pWindow->SetTimer(TIMER_FILL_THICKNESS_DIALOG, 10);
+  const int nResult = m_pWindow->DoEntryDialog(EntryDialogText(kThicknessDialog));
   m_nOpenEntryDialog = 0;
   if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 0;
   return nResult;
 }
 
 void CKvillView::AskVertexCount(int nMessage) {
-  m_pHost->ClearDrawBarLatches();
+  m_pFrame->ClearDrawBarLatches();
   m_dPolyParsed = 0.0;
   m_nPolyVertices = 0;
   const bool bEnglish = m_bEnglish != 0;
@@ -284,30 +284,30 @@ void CKvillView::AskVertexCount(int nMessage) {
   while (m_dPolyParsed <= 0.0 || m_nPolyVertices < 3 || m_nPolyVertices > kMaxVertices) {
     if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 1;
     m_nOpenEntryDialog = kVertexDialog;
-    m_pHost->SetTimer(TIMER_FOCUS_VERTEX_DIALOG, 10);
-    const int nResult = m_pHost->DoEntryDialog(EntryDialogText(kVertexDialog));
+    m_pWindow->SetTimer(TIMER_FOCUS_VERTEX_DIALOG, 10);
+    const int nResult = m_pWindow->DoEntryDialog(EntryDialogText(kVertexDialog));
     m_nOpenEntryDialog = 0;
     if (nResult != IDOK) {
       m_dPolyParsed = 0.0;
       break;
     }
     if (m_dPolyParsed <= 0.0) {
-      m_pHost->MessageBox(bEnglish ? "Error: Not a number." : "Chyba: Zadaná hodnota není číslo.",
-                          pszCaption, MB_ICONERROR, false);
+      m_pWindow->MessageBox(bEnglish ? "Error: Not a number." : "Chyba: Zadaná hodnota není číslo.",
+                            pszCaption, MB_ICONERROR, false);
     } else if (m_nPolyVertices < 3) {
-      m_pHost->MessageBox(bEnglish ? "Error: Entered value cannot be less than three."
-                                   : "Chyba: Zadaná hodnota nesmí být menší než tři.",
-                          pszCaption, MB_ICONERROR, false);
+      m_pWindow->MessageBox(bEnglish ? "Error: Entered value cannot be less than three."
+                                     : "Chyba: Zadaná hodnota nesmí být menší než tři.",
+                            pszCaption, MB_ICONERROR, false);
     } else if (m_nPolyVertices > kMaxVertices) {
-      m_pHost->MessageBox(bEnglish ? "Error: Entered value cannot be greater than 1000."
-                                   : "Chyba: Zadaná hodnota nesmí být větší než 1000.",
-                          pszCaption, MB_ICONERROR, false);
+      m_pWindow->MessageBox(bEnglish ? "Error: Entered value cannot be greater than 1000."
+                                     : "Chyba: Zadaná hodnota nesmí být větší než 1000.",
+                            pszCaption, MB_ICONERROR, false);
     }
   }
   if (m_dPolyParsed == 0.0) {
     m_nTool = TOOL_SELECT;
   } else {
-    m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
+    m_pWindow->SetCursor(IDI_TEMPLATE_CURSOR);
     m_nTool = nMessage == msg::kAskPolygon ? TOOL_POLYGON : TOOL_AROMATIC_POLYGON;
   }
 }

@@ -75,7 +75,7 @@ std::int64_t Floor64(double v) { return static_cast<std::int64_t>(std::floor(v))
 // ---------------------------------------------------------------------------------------
 // Small helpers
 
-bool CKvillView::LeftCtrlDown() { return m_pHost->IsKeyDown(VK_LCONTROL); }
+bool CKvillView::LeftCtrlDown() { return m_pWindow->IsKeyDown(VK_LCONTROL); }
 
 CFormula* CKvillView::EditedFormula() const {
   if (m_nEditState != 1 || m_pCurrent == nullptr || m_pCurrent->GetKind() != KIND_FORMULA) {
@@ -87,25 +87,25 @@ CFormula* CKvillView::EditedFormula() const {
 void CKvillView::ShowHandleCursor(CKVObject* pObj) {
   if (pObj == nullptr) return;
   if (!HasFreeHandles(pObj)) {
-    m_pHost->SetCursor(IDC_SIZENWSE);
+    m_pWindow->SetCursor(IDC_SIZENWSE);
     return;
   }
   switch (m_nHandle) {
     case 1:
     case 5:
-      m_pHost->SetCursor(IDC_SIZENWSE);
+      m_pWindow->SetCursor(IDC_SIZENWSE);
       break;
     case 2:
     case 6:
-      m_pHost->SetCursor(IDC_SIZENS);
+      m_pWindow->SetCursor(IDC_SIZENS);
       break;
     case 3:
     case 7:
-      m_pHost->SetCursor(IDC_SIZENESW);
+      m_pWindow->SetCursor(IDC_SIZENESW);
       break;
     case 4:
     case 8:
-      m_pHost->SetCursor(IDC_SIZEWE);
+      m_pWindow->SetCursor(IDC_SIZEWE);
       break;
     default:
       break;
@@ -167,7 +167,7 @@ void CKvillView::FinishBondOn(CKVObject* pEnd) {
   m_pCurrent = nullptr;
   m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
   m_nTool = TOOL_SELECT;
-  m_pHost->ReleaseDrawBarButtons();
+  m_pFrame->ReleaseDrawBarButtons();
   m_bPendingModified = 1;
   for (CKVObject* p : {pBond->m_pEndA, pBond->m_pEndB}) {
     if (!p->IsSelected()) {
@@ -209,7 +209,7 @@ void CKvillView::FinishBondAtNew(CPoint pt) {
     }
   }
   UpdateView();
-  m_pHost->ReleaseDrawBarButtons();
+  m_pFrame->ReleaseDrawBarButtons();
   PushSnapshot();
 }
 
@@ -283,7 +283,7 @@ CKvillView::CHit CKvillView::PressedObject(CPoint P) {
   pDoc->m_bIBeamShown = 0;
   if (hit.nKind == 0) return hit;
   if (m_nEditState == 1 && hit.pObj->IsSelected() && hit.nKind == KIND_FORMULA) {
-    m_pHost->SetCursor(IDC_IBEAM);
+    m_pWindow->SetCursor(IDC_IBEAM);
     pDoc->m_bIBeamShown = 1;
   } else if (hit.nKind == KIND_GROUP) {
     // Inside a group the object under the press answers for it.
@@ -298,12 +298,12 @@ CKvillView::CHit CKvillView::PressedObject(CPoint P) {
 void CKvillView::ShowPressCursor(int nKind, bool bCtrl) {
   m_bBondCursor = 0;
   if (IsBondTool(m_nTool)) {
-    m_pHost->SetCursor(IDC_CROSS);
+    m_pWindow->SetCursor(IDC_CROSS);
     m_bBondCursor = 1;
   } else if (IsTemplateTool(m_nTool) || IsSingleObjectTool(m_nTool)) {
-    if (nKind == 0 && !bCtrl) m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
+    if (nKind == 0 && !bCtrl) m_pWindow->SetCursor(IDI_TEMPLATE_CURSOR);
   } else if (m_nTool == TOOL_FORMULA) {
-    m_pHost->SetCursor(IDC_IBEAM);
+    m_pWindow->SetCursor(IDC_IBEAM);
     m_pDocument->m_bIBeamShown = 1;
   }
 }
@@ -335,13 +335,13 @@ bool CKvillView::PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned nF
   if (m_nTool == TOOL_SELECT && !m_bBondCursor) {
     if (bCtrl) {
       // The copy cursor promises a copy: dragged, the press duplicates the selection.
-      m_pHost->SetCursor(IDI_COPY_CURSOR);
+      m_pWindow->SetCursor(IDI_COPY_CURSOR);
       m_pDocument->m_bCopyDrag = 1;
       m_ptCopyPress = ptClient;
       bCopyPress = true;
     } else {
       m_pCurrent = nullptr;
-      m_pHost->SetCursor(IDC_SIZEALL);
+      m_pWindow->SetCursor(IDC_SIZEALL);
       m_bMoving = 1;
     }
   }
@@ -366,7 +366,7 @@ void CKvillView::CreateWithTool(int nKind, CPoint P, CPoint ptClient) {
   } else if (CKVObject* pNew = PlaceObjectOfTool(nTool, P)) {
     m_nTool = TOOL_SELECT;
     m_nEditState = 0;
-    m_pHost->ReleaseDrawBarButtons();
+    m_pFrame->ReleaseDrawBarButtons();
     m_bPendingModified = 1;
     pNew->m_bSelected = 1;
     pNew->MarkChanged();
@@ -379,7 +379,7 @@ void CKvillView::CreateWithTool(int nKind, CPoint P, CPoint ptClient) {
 void CKvillView::StartRubberBand(CPoint ptClient) {
   DeselectAll();
   UpdateView();
-  m_pHost->HideCaret();
+  m_pWindow->HideCaret();
   m_nEditState = 0;
   m_bRubberBand = 1;
   m_bRubberDone = 0;
@@ -498,11 +498,11 @@ void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
   }
   if (m_bMoving && bButton && (!LeftCtrlDown() || m_bCopyMoving)) {
     m_pCurrent = nullptr;
-    CScopedWindowDC dc(*m_pHost);
+    CScopedWindowDC dc(*m_pWindow);
     if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
     const CPoint P2 = DeviceToLogical(ptClient);
     if (m_nEditState == 1) {
-      m_pHost->HideCaret();
+      m_pWindow->HideCaret();
       m_nEditState = 0;
     }
     DragSelection(dc.Get(), CSize{Clamp32(static_cast<std::int64_t>(P2.x) - m_ptDragAnchor.x),
@@ -523,7 +523,7 @@ void CKvillView::ResizeFeedback(CPoint ptClient) {
   if (O == nullptr) return;
   const std::int64_t L = O->m_rcBounds.left, T = O->m_rcBounds.top, R = O->m_rcBounds.right,
                      B = O->m_rcBounds.bottom;
-  CScopedWindowDC dc(*m_pHost);
+  CScopedWindowDC dc(*m_pWindow);
   if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
   m_ptDragLast = DeviceToLogical(ptClient);
   if (m_bDragStart) {
@@ -704,24 +704,24 @@ void CKvillView::OnLButtonUp(unsigned, CPoint ptClient) {
   const bool bCtrl = LeftCtrlDown();
   if (m_nTool != TOOL_SELECT && m_nTool != TOOL_FORMULA && !m_bResizing) {
     if (IsBondTool(m_nTool) || m_nTool == TOOL_BOND_END) {
-      m_pHost->SetCursor(IDC_CROSS);
+      m_pWindow->SetCursor(IDC_CROSS);
     } else if (hit.nKind == 0 && !bCtrl) {
-      m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
+      m_pWindow->SetCursor(IDI_TEMPLATE_CURSOR);
     }
   }
   if (m_nTool == TOOL_FORMULA) {
-    m_pHost->SetCursor(IDC_IBEAM);
+    m_pWindow->SetCursor(IDC_IBEAM);
     pDoc->m_bIBeamShown = 1;
   } else if (bCtrl && !m_bRotating && hit.nKind != 0 && !pDoc->m_bIBeamShown &&
              m_nTool != TOOL_BOND_END && (m_nEditState != 1 || hit.pObj != m_pCurrent)) {
-    m_pHost->SetCursor(IDI_COPY_CURSOR);
+    m_pWindow->SetCursor(IDI_COPY_CURSOR);
   }
 
   if (m_bMoving) EndMove();
   if (m_bRubberBand) EndRubberBand();
   if (m_bResizing) ResizeRelease();
   if (hit.nKind == KIND_FORMULA && m_nEditState == 1 && hit.pObj->IsSelected()) {
-    m_pHost->SetCursor(IDC_IBEAM);
+    m_pWindow->SetCursor(IDC_IBEAM);
   }
   if (m_bPendingModified) pDoc->SetModifiedFlag();
 }
@@ -750,10 +750,10 @@ void CKvillView::OnLButtonDblClk(unsigned nFlags, CPoint ptClient) {
 void CKvillView::UpdateCursor() {
   CKvillDoc* pDoc = m_pDocument;
   if (m_bDirectRender || pDoc == nullptr) return;
-  const CPoint pt = m_pHost->GetCursorPos();
+  const CPoint pt = m_pWindow->GetCursorPos();
   pDoc->m_bCursorOutside = 0;
 
-  const CRect F = m_pHost->GetMainWindowRect();
+  const CRect F = m_pWindow->GetMainWindowRect();
   const std::int64_t right = m_bVBarShown ? 28 : 12;
   const std::int64_t top = m_bToolBarHidden ? 0 : 82;
   std::int64_t bottom = 0;
@@ -766,10 +766,10 @@ void CKvillView::UpdateCursor() {
                  pt.x <= static_cast<std::int64_t>(F.right) - right &&
                  static_cast<std::int64_t>(F.top) + top <= pt.y &&
                  pt.y <= static_cast<std::int64_t>(F.bottom) - bottom;
-  if (m_pHost->IsInPlaceActive()) {
+  if (m_pFrame->IsInPlaceActive()) {
     // In place no main window's bars and borders surround the view: the inner area is the
     // view window itself.
-    const CRect W = m_pHost->GetWindowRect();
+    const CRect W = m_pWindow->GetWindowRect();
     bInside = W.left <= pt.x && pt.x < W.right && W.top <= pt.y && pt.y < W.bottom;
   }
   if (!bInside) {
@@ -785,15 +785,15 @@ void CKvillView::UpdateCursor() {
   if (pDoc->m_bHoverSuppressed || pDoc->m_bDrawBarActive) return;
   const bool bFromMove = pDoc->m_bFromMouseMove != 0;
   if (m_nTool == TOOL_BOND_END) {
-    if (bFromMove) m_pHost->SetCursor(IDC_CROSS);
+    if (bFromMove) m_pWindow->SetCursor(IDC_CROSS);
     return;
   }
   if (m_bMoving) {
-    if (bFromMove) m_pHost->SetCursor(IDC_SIZEALL);
+    if (bFromMove) m_pWindow->SetCursor(IDC_SIZEALL);
     return;
   }
   if (bFromMove && m_bRotating) {
-    m_pHost->SetCursor(IDI_ROTATE_CURSOR);
+    m_pWindow->SetCursor(IDI_ROTATE_CURSOR);
     return;
   }
   const bool bCtrl = LeftCtrlDown();
@@ -806,7 +806,7 @@ void CKvillView::UpdateCursor() {
   }
   m_lastCursorInputs.reset();
   {
-    CScopedWindowDC dc(*m_pHost);
+    CScopedWindowDC dc(*m_pWindow);
     if (dc.Get() == nullptr) return;
   }
   ++m_nCursorRuns;
@@ -817,7 +817,7 @@ void CKvillView::UpdateCursor() {
   const bool bOverEdited = m_nEditState == 1 && hit.pObj == m_pCurrent;
   if ((hit.nKind != 0 || m_nTool == TOOL_FORMULA) && !m_bResizing &&
       (m_nTool == TOOL_FORMULA || (hit.nKind != 0 && bOverEdited))) {
-    m_pHost->SetCursor(IDC_IBEAM);
+    m_pWindow->SetCursor(IDC_IBEAM);
     return;
   }
   if (m_bResizing) {
@@ -831,13 +831,13 @@ void CKvillView::UpdateCursor() {
   }
   if (bFromMove && m_nTool != TOOL_SELECT && m_nTool != TOOL_FORMULA) {
     if (IsBondTool(m_nTool)) {
-      m_pHost->SetCursor(IDC_CROSS);
+      m_pWindow->SetCursor(IDC_CROSS);
     } else if (m_nTool == TOOL_PLUS) {
-      m_pHost->SetCursor(IDI_PLUS_CURSOR);
+      m_pWindow->SetCursor(IDI_PLUS_CURSOR);
     } else if (m_nTool == TOOL_MINUS) {
-      m_pHost->SetCursor(IDI_MINUS_CURSOR);
+      m_pWindow->SetCursor(IDI_MINUS_CURSOR);
     } else {
-      m_pHost->SetCursor(IDI_TEMPLATE_CURSOR);
+      m_pWindow->SetCursor(IDI_TEMPLATE_CURSOR);
     }
     pDoc->m_bIBeamShown = 1;
     m_bBondCursor = 1;
@@ -846,12 +846,12 @@ void CKvillView::UpdateCursor() {
   const bool bNotOverEdited = m_nEditState == 0 || (m_nEditState == 1 && hit.pObj != m_pCurrent);
   if (bCtrl && !m_bRotating && hit.nKind != 0 && !pDoc->m_bIBeamShown && m_nTool == TOOL_SELECT &&
       bNotOverEdited && !m_bRubberBand && hit.pObj != nullptr) {
-    m_pHost->SetCursor(IDI_COPY_CURSOR);
+    m_pWindow->SetCursor(IDI_COPY_CURSOR);
     return;
   }
   if (!pDoc->m_bIBeamShown && m_nTool == TOOL_SELECT && bNotOverEdited && !m_bBondCursor &&
       !m_bResizing && !m_bRotating) {
-    m_pHost->SetCursor(IDC_ARROW);
+    m_pWindow->SetCursor(IDC_ARROW);
   }
 }
 
@@ -875,8 +875,8 @@ CKvillView::CCursorInputs CKvillView::CursorInputs(CPoint ptScreen, bool bCtrl) 
   in.bIBeam = m_pDocument != nullptr ? m_pDocument->m_bIBeamShown : 0;
   in.pCurrent = m_pCurrent;
   in.bCtrl = bCtrl;
-  in.nDpiX = m_pHost->GetPixelsPerInchX();
-  in.nDpiY = m_pHost->GetPixelsPerInchY();
+  in.nDpiX = m_pWindow->GetPixelsPerInchX();
+  in.nDpiY = m_pWindow->GetPixelsPerInchY();
   in.nDrawing = m_nDrawingSerial;
   in.nMoves = m_nMouseMoves;
   return in;

@@ -75,10 +75,10 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDe
     DeselectAll();
   }
   if (m_nEditState == 1) {
-    m_pHost->ResetDrawBar();
+    m_pFrame->ResetDrawBar();
     m_nTool = TOOL_SELECT;
     m_nEditState = 0;
-    m_pHost->HideCaret();
+    m_pWindow->HideCaret();
   }
   if (!bWasSelected && m_nTool == TOOL_SELECT) {
     O->m_bSelected = 1;
@@ -126,17 +126,17 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDe
 
 void CKvillView::TrackRubberBand(CPoint ptClient) {
   // Without a window surface the rectangle is still tracked, only not shown.
-  CScopedWindowDC dc(*m_pHost);
+  CScopedWindowDC dc(*m_pWindow);
   if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
   if (m_bDragStart) {
-    if (dc.Get() != nullptr) m_pHost->DrawDragRect(dc.Get(), m_rcDrag, nullptr);
+    if (dc.Get() != nullptr) m_pWindow->DrawDragRect(dc.Get(), m_rcDrag, nullptr);
     m_bDragStart = 0;
   }
   m_ptDragLast = ptClient;
   m_rcDragOld = m_rcDrag;
   m_rcDrag = CRect{std::min(m_ptDragAnchor.x, ptClient.x), std::min(m_ptDragAnchor.y, ptClient.y),
                    std::max(m_ptDragAnchor.x, ptClient.x), std::max(m_ptDragAnchor.y, ptClient.y)};
-  if (dc.Get() != nullptr) m_pHost->DrawDragRect(dc.Get(), m_rcDrag, &m_rcDragOld);
+  if (dc.Get() != nullptr) m_pWindow->DrawDragRect(dc.Get(), m_rcDrag, &m_rcDragOld);
   m_bRubberDone = 1;
 }
 

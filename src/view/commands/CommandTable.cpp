@@ -65,28 +65,28 @@ bool KeepsAspect(const CKvillView& v, int) {
 bool ToolBarShown(const CKvillView& v, int) {
   // In place the container lends the toolbar's room; the main window's setting, which the
   // settings record keeps for the next start, is not this toolbar's.
-  return v.Host().IsInPlaceActive() ? v.Host().IsToolBarShown() : v.m_bToolBarHidden == 0;
+  return v.Frame().IsInPlaceActive() ? v.Frame().IsToolBarShown() : v.m_bToolBarHidden == 0;
 }
 
 // ---- How the view's commands run
 
 bool ToggleToolBar(CKvillView& v, int) {
-  if (v.Host().IsInPlaceActive()) {
-    v.Host().ShowToolBar(!v.Host().IsToolBarShown());
+  if (v.Frame().IsInPlaceActive()) {
+    v.Frame().ShowToolBar(!v.Frame().IsToolBarShown());
   } else {
     v.m_bToolBarHidden = v.m_bToolBarHidden ? 0 : 1;
-    v.Host().ShowToolBar(v.m_bToolBarHidden == 0);
+    v.Frame().ShowToolBar(v.m_bToolBarHidden == 0);
   }
   return false;
 }
 
 bool DeactivateInPlace(CKvillView& v, int) {
   // Esc while editing in place: the container gets the drawing back.
-  v.Host().DeactivateInPlace();
+  v.Frame().DeactivateInPlace();
   return false;
 }
 bool EndEdit(CKvillView& v, int) {
-  v.Host().PostMessage(msg::kEndEdit, 0, 0);
+  v.Window().PostMessage(msg::kEndEdit, 0, 0);
   return false;
 }
 bool SelectAll(CKvillView& v, int) {

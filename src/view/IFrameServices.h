@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+// What the view asks of the frame around its window: files, start-up, the embedding
+// container, the Draw bar and toolbar, and commands it routes on. The shell's frames provide
+// it (through the view widget); tests use a fake that records every call.
+class IFrameServices {
+ public:
+  virtual ~IFrameServices() = default;
+
+  // Start-up and the main window.
+  virtual void EndStartingUp() = 0;  // the frame's start-up phase is over
+  virtual void ShowMainWindow(int nShowCommand) = 0;
+  virtual bool OpenFileAtStart(const std::string& strPath) = 0;
+
+  // Files.
+  virtual bool DoFileSaveAs() = 0;  // the application's Save As command
+  // The application's Save of a drawing that has a path: true when its file was written;
+  // a failure has been reported and the file is as it was.
+  virtual bool DoFileSave() = 0;
+
+  // The embedding container.
+  virtual void UpdateAllItems() = 0;  // refresh the embedding items' pictures
+  // Editing in place inside a container's window: whether the view is shown there (its
+  // window then has no main window around it), and the end of it, after which the
+  // container shows the updated picture again.
+  virtual bool IsInPlaceActive() { return false; }
+  virtual void DeactivateInPlace() {}
+  // The kill protocol of a closing embedding server: the kill record and a new instance.
+  virtual void RunKillProtocol() {}
+
+  // The Draw bar: its reset (clear its latched buttons, hide its palettes, release
+  // buttons); clear the latched buttons; show every button released; remember where it is
+  // now, for the settings.
+  virtual void ResetDrawBar() = 0;
+  virtual void ClearDrawBarLatches() {}
+  virtual void ReleaseDrawBarButtons() {}
+  virtual void RecordDrawBarPlacement() {}
+  // The toolbar of the frame the view is shown in (the in-place frame's while the view is
+  // in place): show or hide it, and whether it is shown.
+  virtual void ShowToolBar(bool /*bShow*/) {}
+  virtual bool IsToolBarShown() { return false; }
+
+  // The framework's handling of a command sent to the view window: the view, then the
+  // document, the frame and the application.
+  virtual void RouteCommand(int /*nId*/) {}
+};

@@ -780,7 +780,6 @@ void CKvillView::PaintThroughBuffer(CDC* pDC, CKvillDoc* pDoc) {
 
 void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CSize szVisible,
                               bool bKept) {
-  CObList& list = pDoc->m_listObjects;
   const bool bScreen = mode == RenderMode::Screen;
   // Every object starts the paint with its pass flags cleared. Each is cleared just before
   // its turn rather than in a walk of its own: drawing never touches another object's
@@ -831,41 +830,7 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
     // brought up to date.
   } else {
     fillWhole();
-    const std::uint64_t nStart = CKVObject::LatestChangeStamp();
-    CMeasuringDC measure(pTarget);
-    ++m_nPaintSerial;
-    m_nBondMemosUsed = 0;
-    m_nLayoutMemosUsed = 0;
-    const bool bOwnList = pDoc == m_pDocument;
-    for (const auto& p : list) {
-      CKVObject* pObj = p.get();
-      if (bOwnList) Watch(pObj);
-      pObj->ResetDone();
-      const int nKind = pObj->GetKind();
-      if (bLeaveOut && !BoxesMeet(PaintReach(pObj), rcVisible)) {
-        // Drawing changes more than pixels: bonds follow their ends, formulas lay
-        // themselves out, groups recompute their boxes, marks set the pass flag. An
-        // object left out goes through all of it without drawing, so that hit testing,
-        // saving and the next paint find it as a full paint leaves it.
-        PassOverLeftOut(pObj, nKind, pTarget, measure);
-        continue;
-      }
-      PaintObject(pObj, nKind, pTarget, pDoc, mode);
-    }
-
-    // Forget what was remembered of objects that were drawn or are gone.
-    if (bScreen && m_nBondMemosUsed != m_bondMemo.size()) {
-      std::erase_if(m_bondMemo, [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
-    }
-    if (bScreen && m_nLayoutMemosUsed != m_layoutMemo.size()) {
-      std::erase_if(m_layoutMemo,
-                    [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
-    }
-    if (bLeaveOut) {
-      NoteFullPaint(pDoc, nStart, pTarget, measure);
-    } else {
-      DropPaintIndex();
-    }
+    PaintEveryObject(pTarget, pDoc, mode, bLeaveOut ? &rcVisible : nullptr);
   }
 
   // The bond being placed lies over everything else; it is not part of the drawing the
@@ -877,6 +842,44 @@ void CKvillView::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CS
   }
   m_bBackBufferValid = bLeaveOut && !bOverlay;
   m_pendingDamage.clear();
+}
+
+void CKvillView::PaintEveryObject(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
+                                  const CRect* prcVisible) {
+  const std::uint64_t nStart = CKVObject::LatestChangeStamp();
+  CMeasuringDC measure(pTarget);
+  ++m_nPaintSerial;
+  m_nBondMemosUsed = 0;
+  m_nLayoutMemosUsed = 0;
+  const bool bOwnList = pDoc == m_pDocument;
+  for (const auto& p : pDoc->m_listObjects) {
+    CKVObject* pObj = p.get();
+    if (bOwnList) Watch(pObj);
+    pObj->ResetDone();
+    const int nKind = pObj->GetKind();
+    if (prcVisible != nullptr && !BoxesMeet(PaintReach(pObj), *prcVisible)) {
+      // Drawing changes more than pixels: bonds follow their ends, formulas lay
+      // themselves out, groups recompute their boxes, marks set the pass flag. An
+      // object left out goes through all of it without drawing, so that hit testing,
+      // saving and the next paint find it as a full paint leaves it.
+      PassOverLeftOut(pObj, nKind, pTarget, measure);
+      continue;
+    }
+    PaintObject(pObj, nKind, pTarget, pDoc, mode);
+  }
+
+  // Forget what was remembered of objects that were drawn or are gone.
+  if (mode == RenderMode::Screen && m_nBondMemosUsed != m_bondMemo.size()) {
+    std::erase_if(m_bondMemo, [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
+  }
+  if (mode == RenderMode::Screen && m_nLayoutMemosUsed != m_layoutMemo.size()) {
+    std::erase_if(m_layoutMemo, [&](const auto& e) { return e.second.nSerial != m_nPaintSerial; });
+  }
+  if (prcVisible != nullptr) {
+    NoteFullPaint(pDoc, nStart, pTarget, measure);
+  } else {
+    DropPaintIndex();
+  }
 }
 
 void CKvillView::PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc* pDoc,
@@ -1246,6 +1249,39 @@ void CKvillView::Reindex(const CObList& list, const std::vector<std::uint32_t>& 
   if (!bFiled) m_paintIndex.Build(list);
 }
 
+bool CKvillView::PrepareDamage(CDC* pTarget, const CObList& list,
+                               const std::vector<std::uint32_t>& visible, CSize szVisible,
+                               CMeasuringDC& measure, std::vector<std::uint32_t>& processed) {
+  m_damage.clear();
+  m_nDamageArea = 0;
+  bool bDamage = true;
+  for (const CRect& rc : m_pendingDamage) bDamage = bDamage && AddDamage(pTarget, rc, szVisible);
+  for (std::uint32_t i : processed)
+    bDamage = bDamage && AddDamage(pTarget, m_paintIndex.ReachAt(i), szVisible);
+  for (std::uint32_t i : visible) {
+    CKVObject* pObj = m_paintIndex.ObjectAt(i);
+    if (i < m_drawnSelected.size() && m_drawnSelected[i] != (pObj->m_bSelected != 0)) {
+      bDamage = bDamage && AddDamage(pTarget, m_paintIndex.ReachAt(i), szVisible) &&
+                AddDamage(pTarget, PaintReach(pObj), szVisible);
+    }
+  }
+  std::vector<std::uint32_t> settled;
+  if (!bDamage || !FollowChanged(list, m_nIndexStamp, &processed, pTarget, measure, settled))
+    return false;
+  processed.insert(processed.end(), settled.begin(), settled.end());
+  std::sort(processed.begin(), processed.end());
+  processed.erase(std::unique(processed.begin(), processed.end()), processed.end());
+  for (std::uint32_t i : processed) {
+    bDamage = bDamage && AddDamage(pTarget, PaintReach(m_paintIndex.ObjectAt(i)), szVisible);
+  }
+  if (!bDamage) return false;
+  for (const CRect& rc : m_damage) m_pWindow->FillSolidRect(pTarget, rc, RGB(255, 255, 255));
+  // Nothing damaged in the window: nothing is drawn.
+  if (!m_damage.empty() && !m_pWindow->ClipToPixels(pTarget, m_damage)) return false;
+  if (!m_damage.empty()) ++m_nDamagePaints;
+  return true;
+}
+
 bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
                               const CRect& rcVisible, CSize szVisible, bool bKept) {
   const CObList& list = pDoc->m_listObjects;
@@ -1261,46 +1297,10 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
   const std::vector<std::uint32_t>& visible = m_paintIndex.MeetingAt(rcVisible);
   const COLORREF white = RGB(255, 255, 255);
 
-  // On the kept buffer only the damaged area is painted again: where the changed objects
-  // and those depending on them painted before and paint now, and where an object shown
-  // selected is no longer (or the other way round). The changed objects are first brought
-  // to rest without drawing, so that their reach now is where they will paint.
-  bool bDamage = bKept;
-  if (bDamage) {
-    m_damage.clear();
-    m_nDamageArea = 0;
-    for (const CRect& rc : m_pendingDamage) bDamage = bDamage && AddDamage(pTarget, rc, szVisible);
-    for (std::uint32_t i : processed)
-      bDamage = bDamage && AddDamage(pTarget, m_paintIndex.ReachAt(i), szVisible);
-    for (std::uint32_t i : visible) {
-      CKVObject* pObj = m_paintIndex.ObjectAt(i);
-      if (i < m_drawnSelected.size() && m_drawnSelected[i] != (pObj->m_bSelected != 0)) {
-        bDamage = bDamage && AddDamage(pTarget, m_paintIndex.ReachAt(i), szVisible) &&
-                  AddDamage(pTarget, PaintReach(pObj), szVisible);
-      }
-    }
-    std::vector<std::uint32_t> settled;
-    if (bDamage && FollowChanged(list, m_nIndexStamp, &processed, pTarget, measure, settled)) {
-      processed.insert(processed.end(), settled.begin(), settled.end());
-      std::sort(processed.begin(), processed.end());
-      processed.erase(std::unique(processed.begin(), processed.end()), processed.end());
-      for (std::uint32_t i : processed) {
-        bDamage = bDamage && AddDamage(pTarget, PaintReach(m_paintIndex.ObjectAt(i)), szVisible);
-      }
-    } else {
-      bDamage = false;
-    }
-    if (bDamage) {
-      for (const CRect& rc : m_damage) m_pWindow->FillSolidRect(pTarget, rc, white);
-      // Nothing damaged in the window: nothing is drawn.
-      bDamage = m_damage.empty() || m_pWindow->ClipToPixels(pTarget, m_damage);
-    }
-    if (bDamage) {
-      if (!m_damage.empty()) ++m_nDamagePaints;
-    } else {
-      m_pWindow->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, white);
-    }
-  }
+  const bool bDamage =
+      bKept && PrepareDamage(pTarget, list, visible, szVisible, measure, processed);
+  if (bKept && !bDamage)
+    m_pWindow->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, white);
 
   const std::uint64_t nStart = CKVObject::LatestChangeStamp();
   // In list order: the changed objects as a full paint takes them (drawn, or followed
@@ -1440,62 +1440,77 @@ bool CKvillView::MeetsDamage(CDC* pTarget, std::uint32_t i) const {
   return false;
 }
 
+namespace {
+
+[[noreturn]] void FailPaintCheck(const char* what, std::size_t i, int nKind) {
+  std::fprintf(stderr,
+               "incremental paint: %s of top-level object %zu (kind %d) differs from a full "
+               "recomputation\n",
+               what, i, nKind);
+  std::abort();
+}
+
+// What drawing may change in an object: its box and anchor, and a bond's points.
+struct CDrawingState {
+  CRect rcBounds;
+  CPoint ptAnchor, ptA, ptB;
+  CSize szLetter;
+  bool operator==(const CDrawingState&) const = default;
+};
+
+CDrawingState DrawingStateOf(CKVObject* p) {
+  CDrawingState st{p->m_rcBounds, p->m_ptAnchor, {}, {}, {}};
+  if (const CCoupling* pBond = p->AsBond()) {
+    st.ptA = pBond->m_ptA;
+    st.ptB = pBond->m_ptB;
+    st.szLetter = pBond->m_szLetter;
+  }
+  return st;
+}
+
+// The drawing state of every object, those inside groups after their group; with pTopOf,
+// the place of each one's top-level object.
+std::vector<CDrawingState> GatherDrawingState(const CObList& list,
+                                              std::vector<std::size_t>* pTopOf) {
+  std::vector<CDrawingState> out;
+  std::size_t nTop = 0;
+  for (const auto& p : list) {
+    out.push_back(DrawingStateOf(p.get()));
+    if (pTopOf != nullptr) pTopOf->push_back(nTop);
+    if (CGroup* pGroup = p->AsGroup()) {
+      WalkGroup(
+          *pGroup,
+          [&](std::unique_ptr<CKVObject>& c, CGroup&) {
+            out.push_back(DrawingStateOf(c.get()));
+            if (pTopOf != nullptr) pTopOf->push_back(nTop);
+            return WalkStep::Enter;
+          },
+          [](CGroup&) {});
+    }
+    ++nTop;
+  }
+  return out;
+}
+
+}  // namespace
+
 void CKvillView::CheckPaintStateAgainstFullRecompute(const CObList& list, CDC* pDC) {
-  const auto fail = [](const char* what, std::size_t i, int nKind) {
-    std::fprintf(stderr,
-                 "incremental paint: %s of top-level object %zu (kind %d) differs from a full "
-                 "recomputation\n",
-                 what, i, nKind);
-    std::abort();
-  };
   std::size_t i = 0;
   for (const auto& p : list) {
-    if (i >= m_paintIndex.Size() || m_paintIndex.ObjectAt(i) != p.get()) fail("the index", i, 0);
-    if (!m_paintIndex.HasReach(i, PaintReach(p.get()))) fail("the filed reach", i, p->m_nKind);
+    if (i >= m_paintIndex.Size() || m_paintIndex.ObjectAt(i) != p.get())
+      FailPaintCheck("the index", i, 0);
+    if (!m_paintIndex.HasReach(i, PaintReach(p.get())))
+      FailPaintCheck("the filed reach", i, p->m_nKind);
     // An object the index names must report its going, or the index could outlive it.
-    if (p->m_pWatcher != m_pDocument) fail("the watcher", i, p->m_nKind);
+    if (p->m_pWatcher != m_pDocument) FailPaintCheck("the watcher", i, p->m_nKind);
     ++i;
   }
   // The drawing state of every object out of the window (those in it are drawn anew by
   // every paint), recomputed from scratch (no memo) in list order as a full paint follows
   // them: a difference is an object that changed without saying so, or one depending on
   // it that was not brought up to date.
-  struct State {
-    CRect rcBounds;
-    CPoint ptAnchor, ptA, ptB;
-    CSize szLetter;
-    bool operator==(const State&) const = default;
-  };
-  const auto stateOf = [](CKVObject* p) {
-    State st{p->m_rcBounds, p->m_ptAnchor, {}, {}, {}};
-    if (const CCoupling* pBond = p->AsBond()) {
-      st.ptA = pBond->m_ptA;
-      st.ptB = pBond->m_ptB;
-      st.szLetter = pBond->m_szLetter;
-    }
-    return st;
-  };
-  std::vector<State> before;
   std::vector<std::size_t> topOf;
-  const auto gather = [&](std::vector<State>& out, bool bTops) {
-    std::size_t nTop = 0;
-    for (const auto& p : list) {
-      out.push_back(stateOf(p.get()));
-      if (bTops) topOf.push_back(nTop);
-      if (CGroup* pGroup = p->AsGroup()) {
-        WalkGroup(
-            *pGroup,
-            [&](std::unique_ptr<CKVObject>& c, CGroup&) {
-              out.push_back(stateOf(c.get()));
-              if (bTops) topOf.push_back(nTop);
-              return WalkStep::Enter;
-            },
-            [](CGroup&) {});
-      }
-      ++nTop;
-    }
-  };
-  gather(before, true);
+  const std::vector<CDrawingState> before = GatherDrawingState(list, &topOf);
   const CRect rcClient = m_pWindow->GetClientRect();
   const CPoint ptA = pDC->DPtoLP(CPoint{-2, -2});
   const CPoint ptB = pDC->DPtoLP(
@@ -1515,13 +1530,12 @@ void CKvillView::CheckPaintStateAgainstFullRecompute(const CObList& list, CDC* p
     if (BoxesMeet(PaintReach(p.get()), rcVisible)) continue;
     FollowInDrawingOrder(p.get(), recompute);
   }
-  std::vector<State> after;
-  gather(after, false);
+  const std::vector<CDrawingState> after = GatherDrawingState(list, nullptr);
   for (std::size_t k = 0; k < before.size(); ++k) {
     if (k >= after.size() || !(before[k] == after[k])) {
       auto it = list.begin();
       std::advance(it, static_cast<std::ptrdiff_t>(topOf[k]));
-      fail("the drawing state", topOf[k], (*it)->m_nKind);
+      FailPaintCheck("the drawing state", topOf[k], (*it)->m_nKind);
     }
   }
 }

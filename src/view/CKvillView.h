@@ -702,6 +702,12 @@ class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
     bool operator==(const CCursorInputs&) const = default;
   };
   CCursorInputs CursorInputs(CPoint ptScreen, bool bCtrl);
+  // Whether a screen point lies in the window's inner area, where the cursor feedback runs:
+  // the main window less its borders and bars, or in place the view window itself.
+  bool IsInInnerArea(CPoint ptScreen);
+  // The cursor over what the pointer is over when nothing else decides it: the copy
+  // cursor for a Ctrl-drag of an object, else the arrow of the select tool.
+  void ShowSelectCursor(const CHit& hit, bool bCtrl);
   CHit FindObjectForCursor(CPoint pt);
   CKVObject* FindHandleForCursor(CPoint pt);
   // Whether pObj has a handle at pt (never during a resize), noted in m_nHandle.
@@ -738,6 +744,15 @@ class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
   // area of the kept buffer.
   bool PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, const CRect& rcVisible,
                     CSize szVisible, bool bKept);
+  // On the kept buffer only the damaged area is painted again: where the changed objects
+  // (at the places processed) and those depending on them painted before and paint now,
+  // and where an object shown selected is no longer (or the other way round). The changed
+  // objects are first brought to rest without drawing, so that their reach now is where
+  // they will paint; those that depend on them join processed. True when the damaged area
+  // is painted white and the surface limited to it; false when the whole window must be
+  // painted again.
+  bool PrepareDamage(CDC* pTarget, const CObList& list, const std::vector<std::uint32_t>& visible,
+                     CSize szVisible, CMeasuringDC& measure, std::vector<std::uint32_t>& processed);
   // The damaged area of a paint after a change, in client pixels: adds where a reach
   // (drawing units) may paint; false once the area is too scattered or too large to be
   // worth repainting alone.
@@ -745,6 +760,9 @@ class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
   // Whether the unchanged object at place i may paint a pixel of the damaged area: by its
   // filed reach, and for a straight bond by the band along its line.
   bool MeetsDamage(CDC* pTarget, std::uint32_t i) const;
+  // Paints every object in list order; with prcVisible, objects that cannot reach it are
+  // brought up to date without drawing and the paint is indexed for the paints after it.
+  void PaintEveryObject(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, const CRect* prcVisible);
   void PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc* pDoc, RenderMode mode);
   // Paints, in list order, the objects whose filed reach meets the window, noting how each
   // was drawn selected (the paint of a drawing at rest, and the whole repaint after a
@@ -767,6 +785,12 @@ class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
   // m_nScrollMinY and the bars' lowest positions m_nHBarMin, m_nVBarMin.
   void UpdateScrollReach(std::int32_t L, std::int32_t T);
 
+  // The context menu asked for by the keyboard: the object the selection names (null when
+  // none), and the screen point of its menu (W: the view window on the screen).
+  CKVObject* KeyboardMenuObject(const CObList& list) const;
+  CPoint KeyboardMenuPoint(CKVObject* O, const CRect& W) const;
+  // A click's context menu on an unselected object selects it alone (a bond with its ends).
+  void SelectAlone(CKVObject* O);
   // Shows the caret of the edited formula again after painting.
   void RestoreEditCaret(CDC* pDC);
   void OnScroll(bool bHorizontal, int nCode, int nPos);

@@ -242,17 +242,13 @@ bool CKvillView::OnUngroup(CGroup* G) {
   return true;
 }
 
-void CKvillView::ReplaceObjects(const std::unordered_set<const CKVObject*>& gone,
-                                const std::vector<std::pair<const CKVObject*, CKVObject*>>& ends,
-                                CObList added) {
-  CKvillDoc* pDoc = m_pDocument;
-  if (pDoc == nullptr || added.empty()) return;
-  EndFormulaEditing();
-  DeselectAll();
-  m_pCurrent = nullptr;
-  CObList& list = pDoc->m_listObjects;
-  // Bonds that stay (an arrow drawn to an atom) end on the atoms' new objects, and what is
-  // to go is found with the list that holds it (null: the top level).
+namespace {
+
+// Bonds that stay (an arrow drawn to an atom) end on the atoms' new objects, and what is to
+// go is found with the group that holds it (null: the top level).
+std::vector<std::pair<CGroup*, const CKVObject*>> FindGoneAndMoveEnds(
+    CObList& list, const std::unordered_set<const CKVObject*>& gone,
+    const std::vector<std::pair<const CKVObject*, CKVObject*>>& ends) {
   const std::unordered_map<const CKVObject*, CKVObject*> newEnd(ends.begin(), ends.end());
   std::vector<std::pair<CGroup*, const CKVObject*>> found;
   const auto visit = [&](CKVObject* p, CGroup* pParent) {
@@ -278,6 +274,22 @@ void CKvillView::ReplaceObjects(const std::unordered_set<const CKVObject*>& gone
       });
     }
   }
+  return found;
+}
+
+}  // namespace
+
+void CKvillView::ReplaceObjects(const std::unordered_set<const CKVObject*>& gone,
+                                const std::vector<std::pair<const CKVObject*, CKVObject*>>& ends,
+                                CObList added) {
+  CKvillDoc* pDoc = m_pDocument;
+  if (pDoc == nullptr || added.empty()) return;
+  EndFormulaEditing();
+  DeselectAll();
+  m_pCurrent = nullptr;
+  CObList& list = pDoc->m_listObjects;
+  const std::vector<std::pair<CGroup*, const CKVObject*>> found =
+      FindGoneAndMoveEnds(list, gone, ends);
   // Unlinked first and destroyed last, so that the bonds still ending on them can be found.
   std::vector<std::unique_ptr<CKVObject>> unlinked;
   std::unordered_set<const CKVObject*> removed;

@@ -67,6 +67,85 @@ std::vector<CMenuCheck> CKvillView::ThicknessMarks(double dThickness) {
   return checks;
 }
 
+namespace {
+
+// The menu of one object and its check marks; 0 for an object that has none.
+int MenuOfObject(CKVObject* O, std::vector<CMenuCheck>& checks) {
+  switch (O->GetKind()) {
+    case KIND_FORMULA:
+      return kMenuFormula;
+    case KIND_DOT:
+      return kMenuDot;
+    case KIND_GROUP:
+      checks.push_back({cmd::kLockAspect, O->m_bKeepAspect != 0});
+      return kMenuGroup;
+    case KIND_ELLIPSE:
+    case KIND_PLUS:
+    case KIND_MINUS:
+      checks.push_back({cmd::kLockAspect, O->m_bKeepAspect != 0});
+      for (const CMenuCheck& c : CKvillView::ThicknessMarks(ThicknessOf(O))) checks.push_back(c);
+      return O->GetKind() == KIND_ELLIPSE ? kMenuEllipse : kMenuCharge;
+    case KIND_COUPLING:
+      checks = CKvillView::ThicknessMarks(ThicknessOf(O));
+      return kMenuBond;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+CKVObject* CKvillView::KeyboardMenuObject(const CObList& list) const {
+  if (m_nSelCount < 1) return nullptr;
+  CKVObject* O = nullptr;
+  for (const auto& p : list) {
+    if (!p->m_bSelected) continue;
+    if (m_nSelCount == 3 && p->GetKind() != KIND_COUPLING) continue;
+    O = p.get();
+    break;
+  }
+  if (O == nullptr && !list.empty()) O = list.back().get();
+  if (m_nSelCount < 2 && m_pCurrent != nullptr) O = m_pCurrent;
+  return O;
+}
+
+CPoint CKvillView::KeyboardMenuPoint(CKVObject* O, const CRect& W) const {
+  CPoint A;
+  if (CGroup* pGroup = O->AsGroup()) {
+    pGroup->RecalcBounds();
+    A = CPoint{O->m_rcBounds.left, O->m_rcBounds.bottom};
+  } else if (CCoupling* pBond = O->AsBond()) {
+    A = CPoint{
+        static_cast<std::int32_t>((static_cast<std::int64_t>(pBond->m_ptA.x) + pBond->m_ptB.x) / 2),
+        static_cast<std::int32_t>((static_cast<std::int64_t>(pBond->m_ptA.y) + pBond->m_ptB.y) /
+                                  2)};
+  } else {
+    A = CPoint{O->m_rcBounds.left, O->m_rcBounds.bottom};
+  }
+  const double z = m_dZoom;
+  const int dpiX = std::max(1, m_pWindow->GetPixelsPerInchX());
+  const int dpiY = std::max(1, m_pWindow->GetPixelsPerInchY());
+  return CPoint{TruncToInt(A.x / (z * 1440.0 / dpiX)) + W.left - ScrollOffsetX(),
+                TruncToInt(-A.y / (z * 1440.0 / dpiY)) + W.top - ScrollOffsetY()};
+}
+
+void CKvillView::SelectAlone(CKVObject* O) {
+  m_pCurrent = nullptr;
+  DeselectAll();
+  O->m_bSelected = 1;
+  O->MarkChanged();
+  m_nSelCount = 1;
+  if (CCoupling* pBond = O->AsBond()) {
+    for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
+      if (pEnd != nullptr && !pEnd->IsSelected()) {
+        pEnd->SetSelected(1);
+        ++m_nSelCount;
+      }
+    }
+  }
+  UpdateView();
+}
+
 void CKvillView::OnContextMenu(CPoint s) {
   CKvillDoc* pDoc = m_pDocument;
   // A handle drag in progress is never mixed with a menu command.
@@ -85,16 +164,7 @@ void CKvillView::OnContextMenu(CPoint s) {
   CKVObject* O = nullptr;
   CPoint ptMenu = s;
   if (s.x < 0 || s.y < 0) {
-    if (m_nSelCount >= 1) {
-      for (const auto& p : list) {
-        if (!p->m_bSelected) continue;
-        if (m_nSelCount == 3 && p->GetKind() != KIND_COUPLING) continue;
-        O = p.get();
-        break;
-      }
-      if (O == nullptr && !list.empty()) O = list.back().get();
-      if (m_nSelCount < 2 && m_pCurrent != nullptr) O = m_pCurrent;
-    }
+    O = KeyboardMenuObject(list);
     if (O == nullptr) {
       // Nothing selected (or a count that names nothing in an empty drawing): Paste, at the
       // window's corner.
@@ -102,23 +172,7 @@ void CKvillView::OnContextMenu(CPoint s) {
       m_pWindow->TrackPopupMenu(kMenuNothing, CPoint{W.left, W.top}, {});
       return;
     }
-    CPoint A;
-    if (CGroup* pGroup = O->AsGroup()) {
-      pGroup->RecalcBounds();
-      A = CPoint{O->m_rcBounds.left, O->m_rcBounds.bottom};
-    } else if (CCoupling* pBond = O->AsBond()) {
-      A = CPoint{static_cast<std::int32_t>(
-                     (static_cast<std::int64_t>(pBond->m_ptA.x) + pBond->m_ptB.x) / 2),
-                 static_cast<std::int32_t>(
-                     (static_cast<std::int64_t>(pBond->m_ptA.y) + pBond->m_ptB.y) / 2)};
-    } else {
-      A = CPoint{O->m_rcBounds.left, O->m_rcBounds.bottom};
-    }
-    const double z = m_dZoom;
-    const int dpiX = std::max(1, m_pWindow->GetPixelsPerInchX());
-    const int dpiY = std::max(1, m_pWindow->GetPixelsPerInchY());
-    ptMenu.x = TruncToInt(A.x / (z * 1440.0 / dpiX)) + W.left - ScrollOffsetX();
-    ptMenu.y = TruncToInt(-A.y / (z * 1440.0 / dpiY)) + W.top - ScrollOffsetY();
+    ptMenu = KeyboardMenuPoint(O, W);
   } else {
     const CHit hit = FindObjectAt(P);
     if (hit.nKind == 0) {
@@ -127,22 +181,7 @@ void CKvillView::OnContextMenu(CPoint s) {
       return;
     }
     O = hit.pObj;
-    if (!O->m_bSelected) {
-      m_pCurrent = nullptr;
-      DeselectAll();
-      O->m_bSelected = 1;
-      O->MarkChanged();
-      m_nSelCount = 1;
-      if (CCoupling* pBond = O->AsBond()) {
-        for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
-          if (pEnd != nullptr && !pEnd->IsSelected()) {
-            pEnd->SetSelected(1);
-            ++m_nSelCount;
-          }
-        }
-      }
-      UpdateView();
-    }
+    if (!O->m_bSelected) SelectAlone(O);
   }
 
   // The press that closes the menu must not also act on the drawing.
@@ -167,33 +206,9 @@ void CKvillView::OnContextMenu(CPoint s) {
   }
   DeselectAll();
   const int nKind = O->GetKind();
-  int nMenu = 0;
   std::vector<CMenuCheck> checks;
-  switch (nKind) {
-    case KIND_FORMULA:
-      nMenu = kMenuFormula;
-      break;
-    case KIND_DOT:
-      nMenu = kMenuDot;
-      break;
-    case KIND_GROUP:
-      nMenu = kMenuGroup;
-      checks.push_back({cmd::kLockAspect, O->m_bKeepAspect != 0});
-      break;
-    case KIND_ELLIPSE:
-    case KIND_PLUS:
-    case KIND_MINUS:
-      nMenu = nKind == KIND_ELLIPSE ? kMenuEllipse : kMenuCharge;
-      checks.push_back({cmd::kLockAspect, O->m_bKeepAspect != 0});
-      for (const CMenuCheck& c : ThicknessMarks(ThicknessOf(O))) checks.push_back(c);
-      break;
-    case KIND_COUPLING:
-      nMenu = kMenuBond;
-      checks = ThicknessMarks(ThicknessOf(O));
-      break;
-    default:
-      return;
-  }
+  const int nMenu = MenuOfObject(O, checks);
+  if (nMenu == 0) return;
   m_pCurrent = O;
   if (!O->m_bSelected) O->MarkChanged();
   O->m_bSelected = 1;

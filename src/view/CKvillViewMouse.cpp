@@ -70,6 +70,21 @@ bool HasFreeHandles(CKVObject* p) {
 
 std::int64_t Floor64(double v) { return static_cast<std::int64_t>(std::floor(v)); }
 
+// The edges a drag of handle nHandle (1 to 8) by (dx, dy) moves, of the box (L, T, R, B):
+// each never comes closer than 20 to the edge across from it.
+void MoveHandleEdges(int nHandle, std::int64_t L, std::int64_t T, std::int64_t R, std::int64_t B,
+                     std::int64_t dx, std::int64_t dy, std::int64_t& L2, std::int64_t& T2,
+                     std::int64_t& R2, std::int64_t& B2) {
+  const bool bRight = nHandle == 1 || nHandle == 7 || nHandle == 8;
+  const bool bBottom = nHandle == 1 || nHandle == 2 || nHandle == 3;
+  const bool bLeft = nHandle == 3 || nHandle == 4 || nHandle == 5;
+  const bool bTop = nHandle == 5 || nHandle == 6 || nHandle == 7;
+  if (bRight) R2 = R + dx > L ? R + dx : L + 20;
+  if (bBottom) B2 = B + dy < T ? B + dy : T - 20;
+  if (bLeft) L2 = R + dx < R ? R + dx : R - 20;
+  if (bTop) T2 = B + dy > B ? B + dy : B + 20;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -550,42 +565,7 @@ void CKvillView::ResizeFeedback(CPoint ptClient) {
 
   std::int64_t L2 = L, T2 = T, R2 = R, B2 = B;
   if (HasFreeHandles(O)) {
-    const auto right = [&] { R2 = R + dx > L ? R + dx : L + 20; };
-    const auto bottom = [&] { B2 = B + dy < T ? B + dy : T - 20; };
-    const auto left = [&] { L2 = R + dx < R ? R + dx : R - 20; };
-    const auto top = [&] { T2 = B + dy > B ? B + dy : B + 20; };
-    switch (m_nHandle) {
-      case 1:
-        right();
-        bottom();
-        break;
-      case 2:
-        bottom();
-        break;
-      case 3:
-        left();
-        bottom();
-        break;
-      case 4:
-        left();
-        break;
-      case 5:
-        top();
-        left();
-        break;
-      case 6:
-        top();
-        break;
-      case 7:
-        right();
-        top();
-        break;
-      case 8:
-        right();
-        break;
-      default:
-        break;
-    }
+    MoveHandleEdges(m_nHandle, L, T, R, B, dx, dy, L2, T2, R2, B2);
   } else {
     R2 = R + dx;
     B2 = B + dy;
@@ -747,12 +727,13 @@ void CKvillView::OnLButtonDblClk(unsigned nFlags, CPoint ptClient) {
 // ---------------------------------------------------------------------------------------
 // Cursor feedback
 
-void CKvillView::UpdateCursor() {
-  CKvillDoc* pDoc = m_pDocument;
-  if (m_bDirectRender || pDoc == nullptr) return;
-  const CPoint pt = m_pWindow->GetCursorPos();
-  pDoc->m_bCursorOutside = 0;
-
+bool CKvillView::IsInInnerArea(CPoint pt) {
+  if (m_pFrame->IsInPlaceActive()) {
+    // In place no main window's bars and borders surround the view: the inner area is the
+    // view window itself.
+    const CRect W = m_pWindow->GetWindowRect();
+    return W.left <= pt.x && pt.x < W.right && W.top <= pt.y && pt.y < W.bottom;
+  }
   const CRect F = m_pWindow->GetMainWindowRect();
   const std::int64_t right = m_bVBarShown ? 28 : 12;
   const std::int64_t top = m_bToolBarHidden ? 0 : 82;
@@ -762,17 +743,19 @@ void CKvillView::UpdateCursor() {
   } else {
     bottom = m_bHBarShown ? 28 : 12;
   }
-  bool bInside = static_cast<std::int64_t>(F.left) + 12 <= pt.x &&
-                 pt.x <= static_cast<std::int64_t>(F.right) - right &&
-                 static_cast<std::int64_t>(F.top) + top <= pt.y &&
-                 pt.y <= static_cast<std::int64_t>(F.bottom) - bottom;
-  if (m_pFrame->IsInPlaceActive()) {
-    // In place no main window's bars and borders surround the view: the inner area is the
-    // view window itself.
-    const CRect W = m_pWindow->GetWindowRect();
-    bInside = W.left <= pt.x && pt.x < W.right && W.top <= pt.y && pt.y < W.bottom;
-  }
-  if (!bInside) {
+  return static_cast<std::int64_t>(F.left) + 12 <= pt.x &&
+         pt.x <= static_cast<std::int64_t>(F.right) - right &&
+         static_cast<std::int64_t>(F.top) + top <= pt.y &&
+         pt.y <= static_cast<std::int64_t>(F.bottom) - bottom;
+}
+
+void CKvillView::UpdateCursor() {
+  CKvillDoc* pDoc = m_pDocument;
+  if (m_bDirectRender || pDoc == nullptr) return;
+  const CPoint pt = m_pWindow->GetCursorPos();
+  pDoc->m_bCursorOutside = 0;
+
+  if (!IsInInnerArea(pt)) {
     if (m_bResizing) {
       // A handle drag is abandoned when the pointer leaves the window's inner area.
       m_bResizing = 0;
@@ -830,19 +813,19 @@ void CKvillView::UpdateCursor() {
     return;
   }
   if (bFromMove && m_nTool != TOOL_SELECT && m_nTool != TOOL_FORMULA) {
-    if (IsBondTool(m_nTool)) {
-      m_pWindow->SetCursor(IDC_CROSS);
-    } else if (m_nTool == TOOL_PLUS) {
-      m_pWindow->SetCursor(IDI_PLUS_CURSOR);
-    } else if (m_nTool == TOOL_MINUS) {
-      m_pWindow->SetCursor(IDI_MINUS_CURSOR);
-    } else {
-      m_pWindow->SetCursor(IDI_TEMPLATE_CURSOR);
-    }
+    m_pWindow->SetCursor(IsBondTool(m_nTool)     ? IDC_CROSS
+                         : m_nTool == TOOL_PLUS  ? IDI_PLUS_CURSOR
+                         : m_nTool == TOOL_MINUS ? IDI_MINUS_CURSOR
+                                                 : IDI_TEMPLATE_CURSOR);
     pDoc->m_bIBeamShown = 1;
     m_bBondCursor = 1;
     return;
   }
+  ShowSelectCursor(hit, bCtrl);
+}
+
+void CKvillView::ShowSelectCursor(const CHit& hit, bool bCtrl) {
+  const CKvillDoc* pDoc = m_pDocument;
   const bool bNotOverEdited = m_nEditState == 0 || (m_nEditState == 1 && hit.pObj != m_pCurrent);
   if (bCtrl && !m_bRotating && hit.nKind != 0 && !pDoc->m_bIBeamShown && m_nTool == TOOL_SELECT &&
       bNotOverEdited && !m_bRubberBand && hit.pObj != nullptr) {

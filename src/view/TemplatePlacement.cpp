@@ -135,92 +135,67 @@ void PlaceFused(CPoint pt, CGroup& group, FusedTemplate which) {
   }
 }
 
+namespace {
+
+// The template tools: what each places, with its vertex count (0: the count last asked for)
+// and the angle of its first vertex.
+enum class TemplateShape { Ring, Aromatic, Kekule, Fused };
+struct CTemplateTool {
+  int nTool;
+  TemplateShape shape;
+  int nVertices;
+  double dAngle;
+  FusedTemplate fused = FusedTemplate::Naphthalene;
+};
+constexpr double k0 = 0.523598775;   // a hexagon with a vertex straight up
+constexpr double k5 = 0.314159265;   // a pentagon pointing up
+constexpr double k5d = 3.455751915;  // ... down
+constexpr double k5l = 3.14159265;   // ... left
+constexpr CTemplateTool kTemplateTools[] = {
+    {TOOL_HEXANE, TemplateShape::Ring, 6, k0},
+    {TOOL_HEXANE_90, TemplateShape::Ring, 6, 0.0},
+    {TOOL_BENZENE, TemplateShape::Kekule, 6, k0},
+    {TOOL_BENZENE_90, TemplateShape::Kekule, 6, 0.0},
+    {TOOL_AROMATIC_BENZENE, TemplateShape::Aromatic, 6, k0},
+    {TOOL_AROMATIC_BENZENE_90, TemplateShape::Aromatic, 6, 0.0},
+    {TOOL_PENTANE, TemplateShape::Ring, 5, k5},
+    {TOOL_PENTANE_90, TemplateShape::Ring, 5, 0.0},
+    {TOOL_PENTANE_180, TemplateShape::Ring, 5, k5d},
+    {TOOL_PENTANE_270, TemplateShape::Ring, 5, k5l},
+    {TOOL_AROMATIC_PENTANE, TemplateShape::Aromatic, 5, k5},
+    {TOOL_AROMATIC_PENTANE_90, TemplateShape::Aromatic, 5, 0.0},
+    {TOOL_AROMATIC_PENTANE_180, TemplateShape::Aromatic, 5, k5d},
+    {TOOL_AROMATIC_PENTANE_270, TemplateShape::Aromatic, 5, k5l},
+    {TOOL_POLYGON, TemplateShape::Ring, 0, 0.0},
+    {TOOL_AROMATIC_POLYGON, TemplateShape::Aromatic, 0, 0.0},
+    {TOOL_NAPHTHALENE, TemplateShape::Fused, 0, 0.0, FusedTemplate::Naphthalene},
+    {TOOL_ANTHRACENE, TemplateShape::Fused, 0, 0.0, FusedTemplate::Anthracene},
+    {TOOL_TETRACENE, TemplateShape::Fused, 0, 0.0, FusedTemplate::Tetracene},
+    {TOOL_PHENANTHRENE, TemplateShape::Fused, 0, 0.0, FusedTemplate::Phenanthrene},
+    {TOOL_CHRYSENE, TemplateShape::Fused, 0, 0.0, FusedTemplate::Chrysene},
+};
+
+}  // namespace
+
 void CKvillView::PlaceTemplate(int nTool, CPoint pt, CGroup& group) {
-  constexpr double k0 = 0.523598775;   // a hexagon with a vertex straight up
-  constexpr double k5 = 0.314159265;   // a pentagon pointing up
-  constexpr double k5d = 3.455751915;  // ... down
-  constexpr double k5l = 3.14159265;   // ... left
-  const auto Ring = [&](int n, double a) {
+  for (const CTemplateTool& t : kTemplateTools) {
+    if (t.nTool != nTool) continue;
+    if (t.shape == TemplateShape::Fused) {
+      PlaceFused(pt, group, t.fused);
+      break;
+    }
+    // The polygon tools keep the count last asked for.
+    const int n = t.nVertices != 0 ? t.nVertices : m_nPolyVertices;
     m_nPolyVertices = n;
-    m_dStartAngle = a;
-    PlaceRing(pt, group, n, a);
-  };
-  const auto Aromatic = [&](int n, double a) {
-    m_nPolyVertices = n;
-    m_dStartAngle = a;
-    PlaceAromaticRing(pt, group, n, a);
-  };
-  const auto Kekule = [&](double a) {
-    m_nPolyVertices = 6;
-    m_dStartAngle = a;
-    PlaceKekuleBenzene(pt, group, a);
-  };
-  switch (nTool) {
-    case TOOL_HEXANE:
-      Ring(6, k0);
-      break;
-    case TOOL_HEXANE_90:
-      Ring(6, 0.0);
-      break;
-    case TOOL_BENZENE:
-      Kekule(k0);
-      break;
-    case TOOL_BENZENE_90:
-      Kekule(0.0);
-      break;
-    case TOOL_AROMATIC_BENZENE:
-      Aromatic(6, k0);
-      break;
-    case TOOL_AROMATIC_BENZENE_90:
-      Aromatic(6, 0.0);
-      break;
-    case TOOL_PENTANE:
-      Ring(5, k5);
-      break;
-    case TOOL_PENTANE_90:
-      Ring(5, 0.0);
-      break;
-    case TOOL_PENTANE_180:
-      Ring(5, k5d);
-      break;
-    case TOOL_PENTANE_270:
-      Ring(5, k5l);
-      break;
-    case TOOL_AROMATIC_PENTANE:
-      Aromatic(5, k5);
-      break;
-    case TOOL_AROMATIC_PENTANE_90:
-      Aromatic(5, 0.0);
-      break;
-    case TOOL_AROMATIC_PENTANE_180:
-      Aromatic(5, k5d);
-      break;
-    case TOOL_AROMATIC_PENTANE_270:
-      Aromatic(5, k5l);
-      break;
-    case TOOL_POLYGON:
-      Ring(m_nPolyVertices, 0.0);
-      break;
-    case TOOL_AROMATIC_POLYGON:
-      Aromatic(m_nPolyVertices, 0.0);
-      break;
-    case TOOL_NAPHTHALENE:
-      PlaceFused(pt, group, FusedTemplate::Naphthalene);
-      break;
-    case TOOL_ANTHRACENE:
-      PlaceFused(pt, group, FusedTemplate::Anthracene);
-      break;
-    case TOOL_TETRACENE:
-      PlaceFused(pt, group, FusedTemplate::Tetracene);
-      break;
-    case TOOL_PHENANTHRENE:
-      PlaceFused(pt, group, FusedTemplate::Phenanthrene);
-      break;
-    case TOOL_CHRYSENE:
-      PlaceFused(pt, group, FusedTemplate::Chrysene);
-      break;
-    default:
-      break;
+    m_dStartAngle = t.dAngle;
+    if (t.shape == TemplateShape::Ring) {
+      PlaceRing(pt, group, n, t.dAngle);
+    } else if (t.shape == TemplateShape::Aromatic) {
+      PlaceAromaticRing(pt, group, n, t.dAngle);
+    } else {
+      PlaceKekuleBenzene(pt, group, t.dAngle);
+    }
+    break;
   }
   group.m_bSelected = 0;
   group.m_pParent = nullptr;

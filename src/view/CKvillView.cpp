@@ -112,26 +112,10 @@ void CKvillView::SetDocument(CKvillDoc* pDoc) {
   Unsettle();
 }
 
-bool CKvillView::IsRenderingPicture() const {
-  return m_pDocument != nullptr && m_pDocument->m_bRenderingPicture != 0;
-}
-
 std::unique_ptr<CDC> CKvillView::GetWindowSurface() {
   CDC* pDC = m_pWindow->GetDC();
   if (pDC == nullptr) return nullptr;
   return std::make_unique<CBorrowedWindowDC>(*m_pWindow, pDC);
-}
-
-void CKvillView::ShowCaretAt(CDC* pDC, CPoint ptTop, int nHeight) {
-  if (IsRenderingPicture()) return;
-  m_ptCaretTop = ptTop;
-  m_nCaretHeight = nHeight;
-  ++m_nCaretRequests;
-  const int dpiY = pDC != nullptr ? pDC->GetDeviceCaps(LOGPIXELSY) : m_pWindow->GetPixelsPerInchY();
-  const std::int64_t h = static_cast<std::int64_t>(nHeight) * dpiY / 1440;
-  m_pWindow->CreateSolidCaret(0, Trunc32(static_cast<double>(h) / m_dZoom));
-  m_pWindow->SetCaretPos(LogicalToDevice(ptTop, pDC));
-  m_pWindow->ShowCaret();
 }
 
 void CKvillView::SetHost(IViewHost* pHost) {
@@ -702,7 +686,7 @@ void CKvillView::RestoreEditCaret(CDC* pDC) {
   if (m_pCurrent == nullptr || m_pCurrent->GetKind() != KIND_FORMULA) return;
   auto* pFormula = static_cast<CFormula*>(m_pCurrent);
   CPoint pt;
-  pFormula->LocateCaret(pDC, 1, pFormula->m_nCaret, &pt, this);
+  pFormula->LocateCaret(pDC, 1, pFormula->m_nCaret, &pt, &m_formula);
 }
 
 void CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc) {

@@ -18,8 +18,8 @@
 #include "objects/CDC.h"
 #include "objects/CObList.h"
 #include "objects/Geometry.h"
-#include "objects/ICaretSink.h"
 #include "resources/WindowMessages.h"
+#include "view/CFormulaSession.h"
 #include "view/CPictureRenderer.h"
 #include "view/CUndoHistory.h"
 #include "view/IViewHost.h"
@@ -51,10 +51,10 @@ enum {
 // An editing view. It keeps its own zoom and scroll positions, maps every surface itself
 // and drives the scroll bars; it reaches its window through IViewWindow, the frame around
 // it through IFrameServices (a host gives both), and its drawing through the document,
-// whose client it is. Nothing of it is process-wide: objects hear of it only as the caret
-// sink they are handed and as their document's client; pictures are drawn by a renderer
-// that needs no view.
-class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
+// whose client it is. Nothing of it is process-wide: objects hear of it only through the
+// caret sink they are handed (its formula session) and as their document's client;
+// pictures are drawn by a renderer that needs no view.
+class CKvillView : public IDocClient, public IPictureSource {
  public:
   explicit CKvillView(IViewHost* pHost = nullptr, CKvillDoc* pDoc = nullptr);
   CKvillView(const CKvillView&) = delete;
@@ -71,17 +71,10 @@ class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
   CKvillDoc* GetDocument() const { return m_pDocument; }
 
   // ======== What the layers below reach ========
-  // ICaretSink: the formula being typed in. While the document draws its embedding
-  // picture the surface has the picture's mapping and no caret is shown.
-  bool IsRenderingPicture() const;
-  void PrepareSurface(CDC* pDC) override {
-    if (!IsRenderingPicture()) OnPrepareDC(pDC);
-  }
   // A surface of the window, or null when none can be obtained.
   std::unique_ptr<CDC> GetWindowSurface();
-  // The formula's request to show the caret: a bar nHeight drawing units high whose top is
-  // at ptTop. The request is kept (for tests and the window) and the caret shown.
-  void ShowCaretAt(CDC* pDC, CPoint ptTop, int nHeight) override;
+  // Typing in a formula: the caret sink of its editing calls.
+  CFormulaSession& FormulaSession() { return m_formula; }
 
   // IDocClient: the document.
   // Any watched object destroyed ends the rest and drops the index, so a repaint never goes
@@ -313,12 +306,7 @@ class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
   std::int32_t m_nPolyVertices = 0;
   double m_dPolyParsed = 0.0;
   double m_dCustomThickness = 0.0;
-  std::int32_t m_bSkipNextChar = 0;
   std::int32_t m_bRedrawOnEndEdit = 1;
-  // The latest caret request of the formula engine, and how many came.
-  CPoint m_ptCaretTop;
-  std::int32_t m_nCaretHeight = 0;
-  std::int32_t m_nCaretRequests = 0;
 
   // ======== Editing commands on the selection ========
   // Each one is carried out by OnCommand with its id, whichever menu, key, button or
@@ -805,6 +793,7 @@ class CKvillView : public ICaretSink, public IDocClient, public IPictureSource {
 
   CUndoHistory m_history;
   CPictureRenderer m_picture{nullptr, nullptr};
+  CFormulaSession m_formula{*this};
 
   IViewWindow* m_pWindow = nullptr;
   IFrameServices* m_pFrame = nullptr;

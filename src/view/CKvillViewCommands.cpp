@@ -136,7 +136,7 @@ std::vector<std::unique_ptr<CKVObject>> CKvillView::RemoveSelected(bool bDestroy
 bool CKvillView::OnEditDelete() {
   if (CFormula* pFormula = EditedFormula()) {
     if (const std::unique_ptr<CDC> pDC = GetWindowSurface())
-      pFormula->DeleteForward(pDC.get(), this);
+      pFormula->DeleteForward(pDC.get(), &m_formula);
     m_bPendingModified = 1;
     UpdateView();
     return true;
@@ -583,10 +583,10 @@ bool CKvillView::OnNudge(int nId) {
       // In the formula being edited the arrows move the caret and do nothing else.
       const std::unique_ptr<CDC> pDC = GetWindowSurface();
       if (pDC == nullptr) return false;
-      if (nKey == 0) pFormula->CaretLeft(pDC.get(), this);
-      if (nKey == 1) pFormula->CaretRight(pDC.get(), this);
-      if (nKey == 2) pFormula->CaretUp(pDC.get(), this);
-      if (nKey == 3) pFormula->CaretDown(pDC.get(), this);
+      if (nKey == 0) pFormula->CaretLeft(pDC.get(), &m_formula);
+      if (nKey == 1) pFormula->CaretRight(pDC.get(), &m_formula);
+      if (nKey == 2) pFormula->CaretUp(pDC.get(), &m_formula);
+      if (nKey == 3) pFormula->CaretDown(pDC.get(), &m_formula);
       return false;
     }
     if (m_nSelCount <= 0) {

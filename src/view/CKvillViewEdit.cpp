@@ -72,7 +72,7 @@ void CKvillView::OnEditFormula() {
   pFormula->m_nCaret = static_cast<std::int32_t>(pFormula->m_strText.size());
   if (const std::unique_ptr<CDC> pDC = GetWindowSurface()) {
     CPoint pt;
-    pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt, this);
+    pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt, &m_formula);
   }
   m_nEditState = 1;
   pFormula->m_bSelected = 1;
@@ -106,7 +106,8 @@ void CKvillView::OnChar(int nChar) {
   const std::unique_ptr<CDC> pDC = GetWindowSurface();
   m_bPendingModified = 0;
   CFormula* pFormula = EditedFormula();
-  if (!m_bSkipNextChar && pFormula != nullptr && pDC != nullptr) {
+  const bool bSkipped = m_formula.TakeSkippedChar();
+  if (!bSkipped && pFormula != nullptr && pDC != nullptr) {
     if (nChar < 0 || nChar > 255) {
       // The formula's bytes are read in the interface's code page; a character outside
       // it would be stored as some other character, so it is refused.
@@ -114,13 +115,12 @@ void CKvillView::OnChar(int nChar) {
     } else {
       pFormula->InsertText(std::string(1, static_cast<char>(nChar)));
       CPoint pt;
-      pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt, this);
+      pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt, &m_formula);
       m_bPendingModified = 1;
       UpdateView();
       PushSnapshot();
     }
   }
-  m_bSkipNextChar = 0;
   if (m_bPendingModified && m_pDocument != nullptr) m_pDocument->SetModifiedFlag();
 }
 
@@ -132,11 +132,11 @@ void CKvillView::OnKeyDown(int nVirtualKey) {
   if (pFormula != nullptr && pDC != nullptr &&
       (nVirtualKey == VK_BACK || nVirtualKey == VK_DELETE)) {
     if (nVirtualKey == VK_BACK) {
-      pFormula->DeleteBackward(pDC.get(), this);
+      pFormula->DeleteBackward(pDC.get(), &m_formula);
       // The keyboard follows Backspace with a character message that must insert nothing.
-      m_bSkipNextChar = 1;
+      m_formula.SkipNextChar();
     } else {
-      pFormula->DeleteForward(pDC.get(), this);
+      pFormula->DeleteForward(pDC.get(), &m_formula);
     }
     m_bPendingModified = 1;
     UpdateView();
@@ -150,7 +150,7 @@ void CKvillView::OnPaletteInsert(int nMessage) {
   CFormula* pFormula = EditedFormula();
   if (pFormula != nullptr) {
     const std::unique_ptr<CDC> pDC = GetWindowSurface();
-    if (pDC != nullptr && pFormula->InsertFromPalette(pDC.get(), nMessage, this)) {
+    if (pDC != nullptr && pFormula->InsertFromPalette(pDC.get(), nMessage, &m_formula)) {
       m_bPendingModified = 1;
       UpdateView();
       // A template waits for its contents: the next recorded change includes it.

@@ -139,7 +139,7 @@ CFormula* CKvillView::CreateFormulaAt(CPoint pt) {
   m_pCurrent = pFormula;
   if (const std::unique_ptr<CDC> pDC = GetWindowSurface()) {
     CPoint ptCentre;
-    pFormula->LocateCaret(pDC.get(), 1, 0, &ptCentre, this);
+    pFormula->LocateCaret(pDC.get(), 1, 0, &ptCentre, &m_formula);
   }
   return pFormula;
 }
@@ -329,7 +329,7 @@ bool CKvillView::PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned nF
   if (m_nEditState == 1 && O->IsSelected() && hit.nKind == KIND_FORMULA) {
     // Without a surface of the window the caret stays where it is.
     if (const std::unique_ptr<CDC> pDC = GetWindowSurface())
-      static_cast<CFormula*>(O)->PlaceCaretAtPoint(pDC.get(), P, this);
+      static_cast<CFormula*>(O)->PlaceCaretAtPoint(pDC.get(), P, &m_formula);
     m_bMoving = 0;
     return true;
   }

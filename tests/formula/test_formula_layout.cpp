@@ -303,25 +303,25 @@ TEST(FormulaCaret, LocateCaretReportsTheCentreAndAsksTheSink) {
   EXPECT_EQ(link.m_shows.size(), 1u);
 }
 
-TEST(FormulaCaret, ViewKeepsTheShowRequest) {
+TEST(FormulaCaret, TheViewsFormulaSessionKeepsTheShowRequest) {
   CKvillView view;
   CRecordingDC dc;
   auto f = MakeFormula("#iup 2# ", CPoint{0, 0});
   CPoint out;
-  EXPECT_EQ(f->LocateCaret(&dc, 1, 6, &out, &view), IndexStop);
-  EXPECT_EQ(view.m_ptCaretTop, (CPoint{90, 101}));
-  EXPECT_EQ(view.m_nCaretHeight, 202);
-  EXPECT_EQ(view.m_nCaretRequests, 1);
+  EXPECT_EQ(f->LocateCaret(&dc, 1, 6, &out, &view.FormulaSession()), IndexStop);
+  EXPECT_EQ(view.FormulaSession().CaretTop(), (CPoint{90, 101}));
+  EXPECT_EQ(view.FormulaSession().CaretHeight(), 202);
+  EXPECT_EQ(view.FormulaSession().CaretRequests(), 1);
 
-  // While the document draws its embedding picture, the view's sink neither maps the
+  // While the document draws its embedding picture, the session neither maps the
   // surface nor shows the caret.
   CKvillDoc doc;
   view.SetDocument(&doc);
   doc.m_bRenderingPicture = 1;
   CRecordingDC pic;
-  EXPECT_EQ(f->LocateCaret(&pic, 1, 6, &out, &view), IndexStop);
+  EXPECT_EQ(f->LocateCaret(&pic, 1, 6, &out, &view.FormulaSession()), IndexStop);
   EXPECT_EQ(pic.GetMapMode(), MM_TEXT);
-  EXPECT_EQ(view.m_nCaretRequests, 1);
+  EXPECT_EQ(view.FormulaSession().CaretRequests(), 1);
   doc.m_bRenderingPicture = 0;
   view.SetDocument(nullptr);
 }

@@ -84,10 +84,10 @@ TEST_F(ViewFormulaEditing, BackspaceDeletesAndSkipsItsCharacterMessage) {
   const std::size_t n = Snapshots();
   view.OnKeyDown(VK_BACK);
   EXPECT_EQ(f->m_strText, "CO");
-  EXPECT_EQ(view.m_bSkipNextChar, 1);
+  EXPECT_TRUE(view.FormulaSession().IsNextCharSkipped());
   view.OnChar(8);  // the character message that follows the key
   EXPECT_EQ(f->m_strText, "CO");
-  EXPECT_EQ(view.m_bSkipNextChar, 0);
+  EXPECT_FALSE(view.FormulaSession().IsNextCharSkipped());
   EXPECT_EQ(Snapshots(), n + 1);
   view.OnCommand(32813);  // Left
   view.OnKeyDown(VK_DELETE);

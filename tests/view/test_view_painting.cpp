@@ -308,15 +308,16 @@ TEST_F(ViewPainting, EditedFormulaLosesAndRegainsItsCaretAroundAPaint) {
   view.OnZoomDefault();
   EXPECT_EQ(host.m_nCaretHidden, 1);
   EXPECT_EQ(host.m_nCaretShown, 1);
-  EXPECT_EQ(view.m_nCaretRequests, 1);
+  EXPECT_EQ(view.FormulaSession().CaretRequests(), 1);
   CRecordingDC dc;
   view.OnDraw(&dc);
   EXPECT_EQ(host.m_nCaretHidden, 2);
   EXPECT_EQ(host.m_nCaretShown, 2);
   // The caret bar is as high as the formula engine asked, in pixels at zoom 1.
-  EXPECT_EQ(host.CountLog("CreateSolidCaret 0 " + std::to_string(view.m_nCaretHeight * 96 / 1440)),
+  EXPECT_EQ(host.CountLog("CreateSolidCaret 0 " +
+                          std::to_string(view.FormulaSession().CaretHeight() * 96 / 1440)),
             2);
-  EXPECT_EQ(host.m_ptCaret, view.LogicalToDevice(view.m_ptCaretTop));
+  EXPECT_EQ(host.m_ptCaret, view.LogicalToDevice(view.FormulaSession().CaretTop()));
   view.m_nEditState = 0;
   view.m_pCurrent = nullptr;
 }

@@ -204,6 +204,41 @@ int WritePng(const QImage& image, int nDpi, const std::string& strOut, std::stri
   return 0;
 }
 
+// The picture of extent ext as a PDF file of one page the size of the picture; 0,
+// kExportCancelled, or 1 with the reason.
+int WritePdf(IPictureSource& picture, CSize ext, const std::string& strOut, std::string* pError,
+             const WorkProgress& progress) {
+  // 1200 device units per inch keep strokes exact. The writer fills a file beside the
+  // target, which replaces it once the page is done.
+  constexpr int kPdfDpi = 1200;
+  CPictureFile file(strOut);
+  if (!file.Open()) return CannotWrite(strOut, file.ErrorString(), pError);
+  bool bCancelled = false;
+  {
+    QPdfWriter pdf(file.Device());
+    pdf.setResolution(kPdfDpi);
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    const QSizeF points(std::abs(ext.cx) / 20.0, std::abs(ext.cy) / 20.0);
+    if (!pdf.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch))) {
+      *pError = "the picture is too large for a PDF page";
+      return 1;
+    }
+    const std::int64_t w = DeviceUnits(ext.cx, kPdfDpi), h = DeviceUnits(ext.cy, kPdfDpi);
+    CQtDC dc(&pdf);
+    const WorkProgress drawing = StageProgress(progress, kExtentsDone, 95);
+    picture.DrawPicture(&dc, CSize{Clamp32(w), Clamp32(h)},
+                        [&](std::int64_t nDone, std::int64_t nTotal) {
+                          bCancelled = drawing && !drawing(nDone, nTotal);
+                          return !bCancelled;
+                        });
+  }
+  // The file is left uncommitted when cancelled, and so disappears.
+  if (bCancelled) return kExportCancelled;
+  if (!file.Commit()) return CannotWrite(strOut, file.ErrorString(), pError);
+  Report(progress, 100);
+  return 0;
+}
+
 // A document's picture made without a window or a view: its surfaces measure text as the
 // Qt and SVG surfaces measure it, on a reference surface of the picture's resolution.
 class CDocumentPicture {
@@ -322,38 +357,8 @@ int ExportPicture(IPictureSource& picture, const std::string& strOut, int nDpi, 
       Report(progress, 100);
       return 0;
     }
-    case Format::Pdf: {
-      // One page the size of the picture; 1200 device units per inch keep strokes exact.
-      // The writer fills a file beside the target, which replaces it once the page is done.
-      constexpr int kPdfDpi = 1200;
-      CPictureFile file(strOut);
-      if (!file.Open()) return CannotWrite(strOut, file.ErrorString(), pError);
-      bool bCancelled = false;
-      {
-        QPdfWriter pdf(file.Device());
-        pdf.setResolution(kPdfDpi);
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        const QSizeF points(std::abs(ext.cx) / 20.0, std::abs(ext.cy) / 20.0);
-        if (!pdf.setPageSize(
-                QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch))) {
-          *pError = "the picture is too large for a PDF page";
-          return 1;
-        }
-        const std::int64_t w = DeviceUnits(ext.cx, kPdfDpi), h = DeviceUnits(ext.cy, kPdfDpi);
-        CQtDC dc(&pdf);
-        const WorkProgress drawing = StageProgress(progress, kExtentsDone, 95);
-        picture.DrawPicture(&dc, CSize{Clamp32(w), Clamp32(h)},
-                            [&](std::int64_t nDone, std::int64_t nTotal) {
-                              bCancelled = drawing && !drawing(nDone, nTotal);
-                              return !bCancelled;
-                            });
-      }
-      // The file is left uncommitted when cancelled, and so disappears.
-      if (bCancelled) return kExportCancelled;
-      if (!file.Commit()) return CannotWrite(strOut, file.ErrorString(), pError);
-      Report(progress, 100);
-      return 0;
-    }
+    case Format::Pdf:
+      return WritePdf(picture, ext, strOut, pError, progress);
     case Format::None:
       break;
   }

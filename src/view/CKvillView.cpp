@@ -849,7 +849,7 @@ void CKvillView::PaintEveryObject(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode
       PassOverLeftOut(pObj, nKind, pTarget, measure);
       continue;
     }
-    PaintObject(pObj, nKind, pTarget, pDoc, mode);
+    PaintObject(pObj, pTarget, pDoc, mode);
   }
 
   // Forget what was remembered of objects that were drawn or are gone.
@@ -866,24 +866,15 @@ void CKvillView::PaintEveryObject(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode
   }
 }
 
-void CKvillView::PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc* pDoc,
-                             RenderMode mode) {
-  if (!pObj->m_bSelected || mode != RenderMode::Screen) {
+void CKvillView::PaintObject(CKVObject* pObj, CDC* pTarget, CKvillDoc* pDoc, RenderMode mode) {
+  // The common case first and without a call: an object of a whole drawing, unselected or
+  // on paper.
+  if (!pDoc->m_bSelectionOnly && (!pObj->m_bSelected || mode != RenderMode::Screen)) {
+    pObj->Draw(pTarget);
+  } else if (pObj->m_bSelected && mode == RenderMode::Screen) {
+    DrawOnScreen(pObj, pTarget);
+  } else {
     DrawForOutput(pObj, pTarget, *pDoc, nullptr);
-    return;
-  }
-  // On the screen the selection shows its marks.
-  switch (nKind) {
-    case KIND_DOT:
-      pObj->DrawMarks(pTarget);
-      break;
-    case KIND_COUPLING:
-      pObj->Draw(pTarget);
-      break;
-    default:
-      pObj->Draw(pTarget);
-      pObj->DrawMarks(pTarget);
-      break;
   }
 }
 
@@ -1307,7 +1298,7 @@ bool CKvillView::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode,
       PassOverLeftOut(pObj, nKind, pTarget, measure);
       continue;
     }
-    PaintObject(pObj, nKind, pTarget, pDoc, mode);
+    PaintObject(pObj, pTarget, pDoc, mode);
   }
   if (bDamage && !m_damage.empty()) m_pWindow->ClipToPixels(pTarget, {});
   // What the paint itself changed is followed as a second paint would.
@@ -1529,7 +1520,7 @@ void CKvillView::PaintShownObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mod
   for (std::uint32_t i : m_paintIndex.MeetingAt(rcVisible)) {
     CKVObject* pObj = m_paintIndex.ObjectAt(i);
     pObj->ResetDone();
-    PaintObject(pObj, pObj->GetKind(), pTarget, pDoc, mode);
+    PaintObject(pObj, pTarget, pDoc, mode);
     if (i < m_drawnSelected.size()) m_drawnSelected[i] = pObj->m_bSelected != 0;
   }
 }

@@ -751,7 +751,7 @@ class CKvillView : public IDocClient, public IPictureSource {
   // Paints every object in list order; with prcVisible, objects that cannot reach it are
   // brought up to date without drawing and the paint is indexed for the paints after it.
   void PaintEveryObject(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, const CRect* prcVisible);
-  void PaintObject(CKVObject* pObj, int nKind, CDC* pTarget, CKvillDoc* pDoc, RenderMode mode);
+  void PaintObject(CKVObject* pObj, CDC* pTarget, CKvillDoc* pDoc, RenderMode mode);
   // Paints, in list order, the objects whose filed reach meets the window, noting how each
   // was drawn selected (the paint of a drawing at rest, and the whole repaint after a
   // damage paint that moved something).

@@ -67,6 +67,17 @@ void DragSelected(CObList& list, CDC* pDC, CSize offset) {
   }
 }
 
+void DrawOnScreen(CKVObject* pObj, CDC* pDC) {
+  if (!pObj->m_bSelected) {
+    pObj->Draw(pDC);
+    return;
+  }
+  // A selected junction shows only its marks, a selected bond only itself.
+  const int nKind = pObj->GetKind();
+  if (nKind != KIND_DOT) pObj->Draw(pDC);
+  if (nKind != KIND_COUPLING) pObj->DrawMarks(pDC);
+}
+
 void DrawForOutput(CKVObject* pObj, CDC* pDC, const CKvillDoc& doc, CPictureRenderer* pExtent) {
   if (doc.m_bSelectionOnly) {
     // The picture of a copied selection shows what its stream holds.
@@ -102,17 +113,6 @@ void SelectionToFront(CObList& list) {
   }
 }
 
-// Draws an object as a window draws it, its selection marks included.
-void DrawAsOnScreen(CKVObject* pObj, CDC* pDC) {
-  if (!pObj->m_bSelected) {
-    pObj->Draw(pDC);
-    return;
-  }
-  const int nKind = pObj->GetKind();
-  if (nKind != KIND_DOT) pObj->Draw(pDC);
-  if (nKind != KIND_COUPLING) pObj->DrawMarks(pDC);
-}
-
 }  // namespace
 
 void CPictureRenderer::Prepare(bool bLayOut) {
@@ -130,7 +130,7 @@ void CPictureRenderer::Prepare(bool bLayOut) {
     pDC->SetROP2(R2_COPYPEN);
     for (const auto& p : list) {
       p->ResetDone();
-      DrawAsOnScreen(p.get(), pDC);
+      DrawOnScreen(p.get(), pDC);
     }
   }
   std::int32_t T = 0, L = 0;

@@ -55,6 +55,8 @@ void DragSelected(CObList& list, CDC* pDC, CSize offset);
 // given, hears of every object drawn that counts towards the picture's extents.
 class CPictureRenderer;
 void DrawForOutput(CKVObject* pObj, CDC* pDC, const CKvillDoc& doc, CPictureRenderer* pExtent);
+// Draws an object as a window shows it: a selected one with its selection marks.
+void DrawOnScreen(CKVObject* pObj, CDC* pDC);
 
 // The picture of a document at zoom 1.0, for the embedding, exports and the clipboard. It
 // needs the document and surfaces to measure and draw on; no window and no view. The

@@ -32,7 +32,7 @@ struct Drawing {
     view.m_dZoom = 1.0;
     BuildRings(doc, nRings);
     view.OnCommand(32842);  // Select All
-    doc.m_bHoverSuppressed = 0;
+    view.Cursor().m_bHoverSuppressed = 0;
     view.OnMouseMove(0, CPoint{400, 300});
     view.OnTimer(TIMER_CURSOR_FEEDBACK);
   }

@@ -159,16 +159,6 @@ class CKvillDoc : public IRecordDocument, public IObjectWatcher {
   // drawing is of no use. Empty when nobody watches.
   WorkProgress m_fnProgress;
 
-  // ---- Flags that the view's mouse handlers and cursor feedback share; never stored ----
-  std::int32_t m_nKindUnderMouse = 0;   // kind under the mouse as FindObjectAt found it
-  std::int32_t m_bIBeamShown = 0;       // the view has set the I-beam or a tool cursor
-  std::int32_t m_bCopyDrag = 0;         // a Ctrl-press on an object waits for its release
-  std::int32_t m_bCursorOutside = 0;    // the pointer is outside the main window's inner area
-  std::int32_t m_bFromMouseMove = 0;    // cursor feedback runs from a mouse move
-  std::int32_t m_bHoverSuppressed = 1;  // a menu or modal dialog is open, or focus just came
-  std::int32_t m_bDrawBarActive = 0;    // the Draw bar is handling the mouse or keyboard
-  // ---- end of the view's flags ----
-
   std::string m_strTitle = "Untitled";
   std::string m_strPathName;
 

@@ -9,7 +9,6 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "document/CKvillDoc.h"
 #include "objects/CKVObject.h"
 #include "resources/WindowMessages.h"
 #include "shell/CAromatic.h"
@@ -102,7 +101,7 @@ CDrawBarLinks CDDrawBar::LinksForView(CKvillView& view, std::array<std::int32_t,
   CDrawBarLinks links;
   CKvillView* pView = &view;
   links.fnPost = [pView](int nMessage) { pView->Window().PostMessage(nMessage, 0, 0); };
-  if (CKvillDoc* pDoc = view.GetDocument()) links.pDrawBarActive = &pDoc->m_bDrawBarActive;
+  links.pDrawBarActive = &view.Cursor().m_bDrawBarActive;
   links.pDrawBarPlaced = &view.m_bDrawBarPlaced;
   links.pDrawBarVisible = &view.m_bDrawBarVisible;
   links.pPlacement = &wpDrawBar;

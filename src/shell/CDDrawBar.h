@@ -20,7 +20,7 @@ class CPaletteDialog;
 // check mark of the Draw Bar menu item and the window that owns the bar and its palettes.
 struct CDrawBarLinks {
   std::function<void(int nMessage)> fnPost;            // posts a message to the view
-  std::int32_t* pDrawBarActive = nullptr;              // the document's m_bDrawBarActive
+  std::int32_t* pDrawBarActive = nullptr;              // the view cursor's m_bDrawBarActive
   std::int32_t* pDrawBarPlaced = nullptr;              // the view's m_bDrawBarPlaced
   std::int32_t* pDrawBarVisible = nullptr;             // the view's m_bDrawBarVisible
   std::array<std::int32_t, 11>* pPlacement = nullptr;  // m_wpDrawBar
@@ -47,7 +47,7 @@ class CDDrawBar {
   ~CDDrawBar();
 
   // The window (template 146) and its buttons with pictures and tooltips; clears the
-  // document's m_bDrawBarActive. The window is not shown. False if it exists already.
+  // view cursor's m_bDrawBarActive. The window is not shown. False if it exists already.
   bool Create();
   void DestroyWindow();
   bool IsWindow() const { return !m_pWindow.isNull(); }

@@ -13,13 +13,13 @@
 #include <QWindow>
 #include <cstdio>
 
-#include "document/CKvillDoc.h"
 #include "objects/CKVObject.h"
 #include "platform/CInPlaceSite.h"
 #include "resources/CommandIds.h"
 #include "resources/Resources.h"
 #include "shell/CDDrawBar.h"
 #include "shell/CMainFrame.h"
+#include "view/CKvillView.h"
 #include "shell/CResizeBar.h"
 #include "shell/CViewWidget.h"
 #include "shell/CommandActions.h"
@@ -147,7 +147,7 @@ void CInPlaceFrame::BuildControlBars() {
     QMenu* pMenu = m_pMenuBar->addMenu(QString::fromUtf8(top.text));
     AddMenuItems(pMenu, top.items, lang, [this](QMenu*, QAction* a) { AddAction(a); });
     connect(pMenu, &QMenu::aboutToShow, this, [this] {
-      m_pMainFrame->Document()->m_bHoverSuppressed = 1;
+      m_pMainFrame->View()->Cursor().m_bHoverSuppressed = 1;
       UpdateCommandUi();
     });
   }

@@ -119,7 +119,7 @@ void CMainFrame::BuildMenus() {
     AddMenuItems(pMenu, top.items);
     connect(pMenu, &QMenu::aboutToShow, this, [this] {
       // The view's hover feedback stops while a menu is open.
-      m_pDoc->m_bHoverSuppressed = 1;
+      m_pView->Cursor().m_bHoverSuppressed = 1;
       RebuildRecentFiles();
       UpdateCommandUi();
     });
@@ -372,7 +372,7 @@ void CMainFrame::OnCommand(int nId) {
   if (v->m_bRotating) {
     v->m_bRotating = 0;
     v->PushSnapshot();
-    m_pDoc->m_bHoverSuppressed = 0;
+    m_pView->Cursor().m_bHoverSuppressed = 0;
   }
   if (nId == cmd::kViewStatusBar) v->m_bStatusBarVisible = v->m_bStatusBarVisible ? 0 : 1;
 
@@ -661,7 +661,7 @@ void CMainFrame::ResetToNewDocument() {
 }
 
 void CMainFrame::OnFileOpen() {
-  m_pDoc->m_bHoverSuppressed = 1;
+  m_pView->Cursor().m_bHoverSuppressed = 1;
   const QString path = CShellUi::GetFileName(this, CShellUi::FileDialog::Open,
                                              Utf8(Messages().openFilter), QString(), IsEnglish());
   if (path.isEmpty()) return;
@@ -733,7 +733,7 @@ bool CMainFrame::SaveCopyAs() {
       !m_pDoc->m_strPathName.empty()  ? QString::fromStdString(m_pDoc->m_strPathName)
       : !m_strSuggestedPath.isEmpty() ? m_strSuggestedPath
                                       : QString::fromStdString(m_pDoc->m_strTitle);
-  m_pDoc->m_bHoverSuppressed = 1;
+  m_pView->Cursor().m_bHoverSuppressed = 1;
   const QString path = CShellUi::GetFileName(this, CShellUi::FileDialog::SaveCopyAs,
                                              Utf8(Messages().saveCopyFilter), initial, IsEnglish());
   if (!path.isEmpty() && StoreTo(path, false)) {
@@ -876,7 +876,7 @@ QString CMainFrame::InitialExportPath() const {
 
 QString CMainFrame::AskExportPath(int nDialog, const char* pszFilter, const QString& strInitial,
                                   const char* pszFolderKey, const char* pszTypeKey) {
-  m_pDoc->m_bHoverSuppressed = 1;
+  m_pView->Cursor().m_bHoverSuppressed = 1;
   const QString path = CShellUi::GetFileName(this, static_cast<CShellUi::FileDialog>(nDialog),
                                              Utf8(pszFilter), strInitial, IsEnglish());
   if (path.isEmpty()) return path;
@@ -903,8 +903,8 @@ bool CMainFrame::ExportPictureTo(const QString& strPath) {
         this, m_pViewWidget,
         QString::fromUtf8(Messages().progressExporting).arg(FileNamePart(strPath)),
         Utf8(Messages().cancel));
-    nStatus = ExportPicture(*m_pView, strPath.toStdString(), kExportDpi, &strError,
-                                progress.Callback());
+    nStatus =
+        ExportPicture(*m_pView, strPath.toStdString(), kExportDpi, &strError, progress.Callback());
   }
   // A cancelled export has written nothing and says nothing more.
   if (nStatus == kExportCancelled) return false;

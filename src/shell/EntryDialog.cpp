@@ -102,12 +102,12 @@ NPolEnter::NPolEnter(CKvillView* pView, QWidget* pParent)
 Dial13::Dial13(CKvillView* pView, QWidget* pParent)
     : CEntryDialog(pView, TextsOf(pView, 418), pParent) {
   if (pView != nullptr && pView->GetDocument() != nullptr) {
-    pView->GetDocument()->m_bHoverSuppressed = 1;
+    pView->Cursor().m_bHoverSuppressed = 1;
   }
 }
 
 Dial13::~Dial13() {
   if (View() != nullptr && View()->GetDocument() != nullptr) {
-    View()->GetDocument()->m_bHoverSuppressed = 0;
+    View()->Cursor().m_bHoverSuppressed = 0;
   }
 }

@@ -241,7 +241,7 @@ void CKvillView::OnSize() {
 // UpdateView and NormalizePosition
 
 void CKvillView::UpdateView() {
-  ++m_nDrawingSerial;
+  m_cursor.NoteDrawingChanged();
   CKvillDoc* pDoc = m_pDocument;
   // What the selection walk gathers is for this update's paint alone, however it ends.
   struct CForgetGathered {
@@ -691,7 +691,7 @@ void CKvillView::RestoreEditCaret(CDC* pDC) {
 
 void CKvillView::RenderDrawing(CDC* pDC, CKvillDoc* pDoc) {
   // Drawing lays out formulas and places bond ends: the boxes a hit test sees may follow.
-  ++m_nDrawingSerial;
+  m_cursor.NoteDrawingChanged();
   // Paper gets no editing aids; the caller's surface is given back as it was.
   const bool bCallerForOutput = pDC->IsForOutput();
   if (m_bDirectRender) {
@@ -924,7 +924,7 @@ bool CKvillView::CheckTextMetrics(CDC* pDC) {
 }
 
 void CKvillView::Unsettle() {
-  ++m_nDrawingSerial;
+  m_cursor.NoteDrawingChanged();
   EndPaintRest();
 }
 

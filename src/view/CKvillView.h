@@ -19,6 +19,7 @@
 #include "objects/CObList.h"
 #include "objects/Geometry.h"
 #include "resources/WindowMessages.h"
+#include "view/CCursorFeedback.h"
 #include "view/CFormulaSession.h"
 #include "view/CPictureRenderer.h"
 #include "view/CUndoHistory.h"
@@ -55,6 +56,9 @@ enum {
 // caret sink they are handed (its formula session) and as their document's client;
 // pictures are drawn by a renderer that needs no view.
 class CKvillView : public IDocClient, public IPictureSource {
+  // The cursor reads the tool and the gesture under way, and the view's hit tests.
+  friend class CCursorFeedback;
+
  public:
   explicit CKvillView(IViewHost* pHost = nullptr, CKvillDoc* pDoc = nullptr);
   CKvillView(const CKvillView&) = delete;
@@ -75,6 +79,10 @@ class CKvillView : public IDocClient, public IPictureSource {
   std::unique_ptr<CDC> GetWindowSurface();
   // Typing in a formula: the caret sink of its editing calls.
   CFormulaSession& FormulaSession() { return m_formula; }
+  // The cursor over the drawing, and what the mouse, menus, dialogs and the Draw bar note
+  // for it.
+  CCursorFeedback& Cursor() { return m_cursor; }
+  const CCursorFeedback& Cursor() const { return m_cursor; }
 
   // IDocClient: the document.
   // Any watched object destroyed ends the rest and drops the index, so a repaint never goes
@@ -211,11 +219,8 @@ class CKvillView : public IDocClient, public IPictureSource {
   std::int32_t m_bDirectRender = 0;
 
   // ======== Interaction: hit testing, selection, tools and the mouse ========
-  // What FindObjectAt found: the kind its HitTest returned (0 for nothing) and the object.
-  struct CHit {
-    int nKind = 0;
-    CKVObject* pObj = nullptr;
-  };
+  // What FindObjectAt found.
+  using CHit = CObjectHit;
   // Hit testing and selection. Non-bonds win over bonds; among equals the last one wins.
   CHit FindObjectAt(CPoint pt);
   // The first selected top-level object with a handle at pt; m_nHandle says which. Every
@@ -448,7 +453,6 @@ class CKvillView : public IDocClient, public IPictureSource {
   std::int32_t m_bDragStart = 0;
   std::int32_t m_bRubberDone = 0;
   CRect m_rcDragOld;
-  std::int32_t m_bBondCursor = 0;
   double m_dStartAngle = 0.0;
   // The entry dialog that is open (its template number), or 0.
   int m_nOpenEntryDialog = 0;
@@ -481,7 +485,6 @@ class CKvillView : public IDocClient, public IPictureSource {
   void PlaceFormula(CPoint ptClient);
   // A new template group, ellipse or charge of a placing tool at P, in the list; or null.
   CKVObject* PlaceObjectOfTool(int nTool, CPoint P);
-  void UpdateCursor();
   // The bond being placed until its second end is placed; not yet in the list.
   std::unique_ptr<CKVObject> m_pLiveBond;
   // ----
@@ -672,50 +675,8 @@ class CKvillView : public IDocClient, public IPictureSource {
   const CKVObject* m_pRestingBack = nullptr;
   CPaintIndex m_paintIndex;
 
-  // ---- Cursor feedback at rest ----
-  // The cursor timer runs every 10 ms. When nothing it reads has changed since its last
-  // full run (pointer, keys, tool, edit state, the drawing), its answer cannot change
-  // either, and it stops before looking at any object. The drawing's serial counts every
-  // change that may move an object; a hit test for the cursor finds its candidates in a
-  // grid of where each object can be hit, rebuilt when the serial moves on.
-  struct CCursorInputs {
-    CPoint ptScreen, ptClient;
-    double dZoom = 0.0;
-    std::int32_t nScrollX = 0, nScrollY = 0, nTool = 0, nEditState = 0, nSelCount = 0;
-    std::int32_t bResizing = 0, bRotating = 0, bRubberBand = 0, bBondCursor = 0, bIBeam = 0;
-    const CKVObject* pCurrent = nullptr;
-    bool bCtrl = false;
-    int nDpiX = 0, nDpiY = 0;
-    std::uint64_t nDrawing = 0, nMoves = 0;
-    bool operator==(const CCursorInputs&) const = default;
-  };
-  CCursorInputs CursorInputs(CPoint ptScreen, bool bCtrl);
-  // Whether a screen point lies in the window's inner area, where the cursor feedback runs:
-  // the main window less its borders and bars, or in place the view window itself.
-  bool IsInInnerArea(CPoint ptScreen);
-  // The cursor over what the pointer is over when nothing else decides it: the copy
-  // cursor for a Ctrl-drag of an object, else the arrow of the select tool.
-  void ShowSelectCursor(const CHit& hit, bool bCtrl);
-  CHit FindObjectForCursor(CPoint pt);
-  CKVObject* FindHandleForCursor(CPoint pt);
   // Whether pObj has a handle at pt (never during a resize), noted in m_nHandle.
   bool NoteHandleAt(CKVObject* pObj, CPoint pt);
-  // Brings the index up to date if that is worth it now (and bMayBuild allows it); false
-  // when the caller must search in full.
-  bool BuildHitIndex(bool bMayBuild);
-  std::uint64_t m_nDrawingSerial = 1;
-  std::uint64_t m_nMouseMoves = 0;
-  std::uint64_t m_nHitIndexSerial = 0;
-  std::uint64_t m_nHitLookSerial = 0;
-  CPaintIndex m_hitIndex;
-  std::optional<CCursorInputs> m_lastCursorInputs;
-
- public:
-  // The cursor feedback's full runs since the view was made (tests and benchmarks).
-  std::uint64_t CursorFeedbackRuns() const { return m_nCursorRuns; }
-
- private:
-  std::uint64_t m_nCursorRuns = 0;
 
   // ---- Painting, by the mode RenderDrawing runs in ----
   // Direct: straight on the given surface (printing). Screen: through a buffer of the
@@ -794,6 +755,7 @@ class CKvillView : public IDocClient, public IPictureSource {
   CUndoHistory m_history;
   CPictureRenderer m_picture{nullptr, nullptr};
   CFormulaSession m_formula{*this};
+  CCursorFeedback m_cursor{*this};
 
   IViewWindow* m_pWindow = nullptr;
   IFrameServices* m_pFrame = nullptr;

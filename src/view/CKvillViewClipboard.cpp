@@ -194,7 +194,7 @@ void CKvillView::PlaceStreamAsSelection(std::span<const std::uint8_t> data, CSiz
 
 void CKvillView::DuplicateSelectionForDrag() {
   CKvillDoc* pDoc = m_pDocument;
-  pDoc->m_bCopyDrag = 0;
+  m_cursor.m_bCopyDrag = 0;
   m_pCtrlToggle = nullptr;
   // The selection as Copy Selection takes it (copied bonds bring their unselected ends),
   // read back in its place: the copies are the selection the drag moves, the originals

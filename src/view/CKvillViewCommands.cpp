@@ -512,7 +512,7 @@ void CKvillView::OnChangeColor() {
   CKvillDoc* pDoc = m_pDocument;
   CKVObject* O = m_pCurrent;
   if (pDoc == nullptr || O == nullptr) return;
-  pDoc->m_bHoverSuppressed = 1;
+  m_cursor.m_bHoverSuppressed = 1;
   COLORREF cr = O->m_crColor;
   // The dialog runs its own event loop; an object the view has let go of meanwhile is not
   // touched.
@@ -522,7 +522,7 @@ void CKvillView::OnChangeColor() {
     PushSnapshot();
     UpdateView();
   }
-  pDoc->m_bHoverSuppressed = 0;
+  m_cursor.m_bHoverSuppressed = 0;
   m_pCurrent = nullptr;
 }
 

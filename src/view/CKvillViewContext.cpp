@@ -227,7 +227,7 @@ void CKvillView::OnWindowCommand(int nId) {
 
 void CKvillView::OnSetFocus() {
   // The cursor feedback waits until the mouse moves over the view again.
-  if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 1;
+  m_cursor.m_bHoverSuppressed = 1;
   // Coming back to the drawing puts the Draw bar at rest; a bar the user has placed keeps
   // its new place in the settings.
   m_pFrame->ResetDrawBar();

@@ -88,11 +88,9 @@ void CKvillView::OnEndEdit() {
   m_pCurrent = nullptr;
   m_nTool = TOOL_SELECT;
   m_nEditState = 0;
-  m_bBondCursor = 0;
-  if (m_pDocument != nullptr) {
-    m_pDocument->m_bIBeamShown = 0;
-    m_pDocument->m_bDrawBarActive = 0;
-  }
+  m_cursor.m_bBondCursor = 0;
+  m_cursor.m_bIBeamShown = 0;
+  m_cursor.m_bDrawBarActive = 0;
   DeselectAll();
   if (m_bRedrawOnEndEdit) UpdateView();
   m_bRedrawOnEndEdit = 1;
@@ -208,7 +206,7 @@ bool CKvillView::OnDrawBarMessage(int nMessage) {
 
 bool CKvillView::OnInteractionTimer(int nId) {
   if (nId == TIMER_CURSOR_FEEDBACK) {
-    UpdateCursor();
+    m_cursor.Update();
     return true;
   }
   if (nId == TIMER_FOCUS_VERTEX_DIALOG) {
@@ -255,7 +253,7 @@ void CKvillView::OnEntryFieldKillFocus(int nTemplate, std::string_view strText) 
     const CIntEntry e = ScanIntEntry(entry);
     m_dPolyParsed = e.nResult;
     if (e.nResult == 1) m_nPolyVertices = e.nValue;
-    if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 0;
+    m_cursor.m_bHoverSuppressed = 0;
   } else if (nTemplate == kThicknessDialog) {
     m_dCustomThickness = 0.0;
     const double d = ScanDoubleEntry(entry);
@@ -265,12 +263,12 @@ void CKvillView::OnEntryFieldKillFocus(int nTemplate, std::string_view strText) 
 }
 
 int CKvillView::RunThicknessDialog() {
-  if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 1;
+  m_cursor.m_bHoverSuppressed = 1;
   m_nOpenEntryDialog = kThicknessDialog;
   m_pWindow->SetTimer(TIMER_FILL_THICKNESS_DIALOG, 10);
   const int nResult = m_pWindow->DoEntryDialog(EntryDialogText(kThicknessDialog));
   m_nOpenEntryDialog = 0;
-  if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 0;
+  m_cursor.m_bHoverSuppressed = 0;
   return nResult;
 }
 
@@ -282,7 +280,7 @@ void CKvillView::AskVertexCount(int nMessage) {
   const char* pszCaption = bEnglish ? "Valendra Error" : "Chyba Valendra";
   // Counts above 1000 would build rings of millions of objects from one typo.
   while (m_dPolyParsed <= 0.0 || m_nPolyVertices < 3 || m_nPolyVertices > kMaxVertices) {
-    if (m_pDocument != nullptr) m_pDocument->m_bHoverSuppressed = 1;
+    m_cursor.m_bHoverSuppressed = 1;
     m_nOpenEntryDialog = kVertexDialog;
     m_pWindow->SetTimer(TIMER_FOCUS_VERTEX_DIALOG, 10);
     const int nResult = m_pWindow->DoEntryDialog(EntryDialogText(kVertexDialog));

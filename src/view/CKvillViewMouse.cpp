@@ -18,48 +18,12 @@
 #include "resources/WindowMessages.h"
 #include "view/CKvillView.h"
 #include "view/IViewHost.h"
+#include "view/ToolKinds.h"
 
 namespace {
 
-struct BondTool {
-  int nTool;
-  int nStyle;
-  int nPenStyle;
-  int nSide;
-};
-
 // How far a press may wander, in pixels, and still be a click rather than a drag.
 constexpr std::int64_t kClickSlop = 3;
-
-// The bond-type tools with the style, pen style and side of the bonds they start.
-constexpr BondTool kBondTools[] = {
-    {TOOL_SINGLE_BOND, 1, PS_SOLID, 1},
-    {TOOL_DOUBLE_BOND, 2, PS_SOLID, 1},
-    {TOOL_TRIPLE_BOND, 3, PS_SOLID, 1},
-    {TOOL_DOTTED_BOND, 1, PS_DOT, 1},
-    {TOOL_WEDGE, 4, PS_SOLID, 1},
-    {TOOL_ARROW, 6, PS_SOLID, 2},
-    {TOOL_DASHED_WEDGE, 7, PS_SOLID, 1},
-    {TOOL_DOUBLE_ARROW, 8, PS_SOLID, 1},
-    {TOOL_WIDE_DASHED_BOND, 9, PS_SOLID, 1},
-    {TOOL_HARMONIC, 10, PS_SOLID, 1},
-};
-
-const BondTool* FindBondTool(int nTool) {
-  for (const BondTool& t : kBondTools) {
-    if (t.nTool == nTool) return &t;
-  }
-  return nullptr;
-}
-
-bool IsBondTool(int nTool) { return FindBondTool(nTool) != nullptr; }
-bool IsTemplateTool(int nTool) {
-  return (nTool >= TOOL_HEXANE && nTool <= TOOL_PENTANE_180) ||
-         (nTool >= TOOL_PENTANE_90 && nTool <= TOOL_AROMATIC_POLYGON);
-}
-bool IsSingleObjectTool(int nTool) {
-  return nTool == TOOL_ELLIPSE || nTool == TOOL_PLUS || nTool == TOOL_MINUS;
-}
 
 // The groups, ellipses and charges whose free aspect lets every handle drive its own edges.
 bool HasFreeHandles(CKVObject* p) {
@@ -292,14 +256,13 @@ bool CKvillView::StartResizeAt(CPoint P) {
 }
 
 CKvillView::CHit CKvillView::PressedObject(CPoint P) {
-  CKvillDoc* pDoc = m_pDocument;
   CHit hit = FindObjectAt(P);
-  pDoc->m_nKindUnderMouse = hit.nKind;
-  pDoc->m_bIBeamShown = 0;
+  m_cursor.m_nKindUnderMouse = hit.nKind;
+  m_cursor.m_bIBeamShown = 0;
   if (hit.nKind == 0) return hit;
   if (m_nEditState == 1 && hit.pObj->IsSelected() && hit.nKind == KIND_FORMULA) {
     m_pWindow->SetCursor(IDC_IBEAM);
-    pDoc->m_bIBeamShown = 1;
+    m_cursor.m_bIBeamShown = 1;
   } else if (hit.nKind == KIND_GROUP) {
     // Inside a group the object under the press answers for it.
     if (CKVObject* pInner = hit.pObj->ObjectAt(P)) {
@@ -311,15 +274,15 @@ CKvillView::CHit CKvillView::PressedObject(CPoint P) {
 }
 
 void CKvillView::ShowPressCursor(int nKind, bool bCtrl) {
-  m_bBondCursor = 0;
+  m_cursor.m_bBondCursor = 0;
   if (IsBondTool(m_nTool)) {
     m_pWindow->SetCursor(IDC_CROSS);
-    m_bBondCursor = 1;
+    m_cursor.m_bBondCursor = 1;
   } else if (IsTemplateTool(m_nTool) || IsSingleObjectTool(m_nTool)) {
     if (nKind == 0 && !bCtrl) m_pWindow->SetCursor(IDI_TEMPLATE_CURSOR);
   } else if (m_nTool == TOOL_FORMULA) {
     m_pWindow->SetCursor(IDC_IBEAM);
-    m_pDocument->m_bIBeamShown = 1;
+    m_cursor.m_bIBeamShown = 1;
   }
 }
 
@@ -347,11 +310,11 @@ bool CKvillView::PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned nF
     return true;
   }
   bool bCopyPress = false;
-  if (m_nTool == TOOL_SELECT && !m_bBondCursor) {
+  if (m_nTool == TOOL_SELECT && !m_cursor.m_bBondCursor) {
     if (bCtrl) {
       // The copy cursor promises a copy: dragged, the press duplicates the selection.
       m_pWindow->SetCursor(IDI_COPY_CURSOR);
-      m_pDocument->m_bCopyDrag = 1;
+      m_cursor.m_bCopyDrag = 1;
       m_ptCopyPress = ptClient;
       bCopyPress = true;
     } else {
@@ -466,7 +429,7 @@ void CKvillView::EndMove() {
 }
 
 void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
-  ++m_nMouseMoves;
+  m_cursor.NoteMouseMove();
   // The pointer passing over the drawing changes nothing in it, so what the cursor's hit
   // tests know stays good; everything else a move does may change objects.
   const bool bHover = (nFlags & MK_LBUTTON) == 0 && !m_bMoving && !m_bRotating && !m_bResizing &&
@@ -483,19 +446,19 @@ void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
   m_ptLastMouse = ptClient;
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc == nullptr) return;
-  pDoc->m_bHoverSuppressed = 0;
-  pDoc->m_bDrawBarActive = 0;
+  m_cursor.m_bHoverSuppressed = 0;
+  m_cursor.m_bDrawBarActive = 0;
   const CPoint P = DeviceToLogical(ptClient);
-  pDoc->m_nKindUnderMouse = FindObjectForCursor(P).nKind;
-  pDoc->m_bIBeamShown = 0;
-  m_bBondCursor = 0;
+  m_cursor.m_nKindUnderMouse = m_cursor.FindObject(P).nKind;
+  m_cursor.m_bIBeamShown = 0;
+  m_cursor.m_bBondCursor = 0;
 
   const bool bButton = (nFlags & MK_LBUTTON) != 0;
   if (m_bMoving && !bButton) EndMove();
 
-  pDoc->m_bFromMouseMove = 1;
-  UpdateCursor();
-  pDoc->m_bFromMouseMove = 0;
+  m_cursor.m_bFromMouseMove = 1;
+  m_cursor.Update();
+  m_cursor.m_bFromMouseMove = 0;
   if (m_bRotating) RotateStep(P);
 
   if (m_nTool == TOOL_BOND_END && m_pCurrent != nullptr && m_pCurrent == m_pLiveBond.get()) {
@@ -506,7 +469,7 @@ void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
 
   // A Ctrl-press dragged further than a click's jitter copies the selection; the copies
   // then move as any selection does, Ctrl held or not.
-  if (pDoc->m_bCopyDrag && bButton && m_nTool == TOOL_SELECT &&
+  if (m_cursor.m_bCopyDrag && bButton && m_nTool == TOOL_SELECT &&
       (std::abs(static_cast<std::int64_t>(ptClient.x) - m_ptCopyPress.x) > kClickSlop ||
        std::abs(static_cast<std::int64_t>(ptClient.y) - m_ptCopyPress.y) > kClickSlop)) {
     DuplicateSelectionForDrag();
@@ -671,12 +634,12 @@ void CKvillView::OnLButtonUp(unsigned, CPoint ptClient) {
   if (pDoc == nullptr) return;
   const CPoint P = DeviceToLogical(ptClient);
   const CHit hit = FindObjectAt(P);
-  pDoc->m_nKindUnderMouse = hit.nKind;
+  m_cursor.m_nKindUnderMouse = hit.nKind;
 
-  if (pDoc->m_bCopyDrag) {
+  if (m_cursor.m_bCopyDrag) {
     // A Ctrl-click that was not dragged copies nothing and records nothing; a selected
     // object it was made on leaves the selection now.
-    pDoc->m_bCopyDrag = 0;
+    m_cursor.m_bCopyDrag = 0;
     if (CKVObject* pToggle = std::exchange(m_pCtrlToggle, nullptr))
       ClickSelect(pToggle, MK_CONTROL);
   }
@@ -691,8 +654,8 @@ void CKvillView::OnLButtonUp(unsigned, CPoint ptClient) {
   }
   if (m_nTool == TOOL_FORMULA) {
     m_pWindow->SetCursor(IDC_IBEAM);
-    pDoc->m_bIBeamShown = 1;
-  } else if (bCtrl && !m_bRotating && hit.nKind != 0 && !pDoc->m_bIBeamShown &&
+    m_cursor.m_bIBeamShown = 1;
+  } else if (bCtrl && !m_bRotating && hit.nKind != 0 && !m_cursor.m_bIBeamShown &&
              m_nTool != TOOL_BOND_END && (m_nEditState != 1 || hit.pObj != m_pCurrent)) {
     m_pWindow->SetCursor(IDI_COPY_CURSOR);
   }
@@ -717,222 +680,9 @@ void CKvillView::OnLButtonDblClk(unsigned nFlags, CPoint ptClient) {
   } else if (hit.nKind == KIND_FORMULA) {
     m_nTool = TOOL_SELECT;
     m_nEditState = 0;
-    if (m_pDocument != nullptr) m_pDocument->m_bIBeamShown = 0;
+    m_cursor.m_bIBeamShown = 0;
     m_pCurrent = hit.pObj;
     OnEditFormula();
   }
   OnLButtonDown(nFlags, ptClient);
-}
-
-// ---------------------------------------------------------------------------------------
-// Cursor feedback
-
-bool CKvillView::IsInInnerArea(CPoint pt) {
-  if (m_pFrame->IsInPlaceActive()) {
-    // In place no main window's bars and borders surround the view: the inner area is the
-    // view window itself.
-    const CRect W = m_pWindow->GetWindowRect();
-    return W.left <= pt.x && pt.x < W.right && W.top <= pt.y && pt.y < W.bottom;
-  }
-  const CRect F = m_pWindow->GetMainWindowRect();
-  const std::int64_t right = m_bVBarShown ? 28 : 12;
-  const std::int64_t top = m_bToolBarHidden ? 0 : 82;
-  std::int64_t bottom = 0;
-  if (m_bStatusBarVisible) {
-    bottom = m_bHBarShown ? 47 : 31;
-  } else {
-    bottom = m_bHBarShown ? 28 : 12;
-  }
-  return static_cast<std::int64_t>(F.left) + 12 <= pt.x &&
-         pt.x <= static_cast<std::int64_t>(F.right) - right &&
-         static_cast<std::int64_t>(F.top) + top <= pt.y &&
-         pt.y <= static_cast<std::int64_t>(F.bottom) - bottom;
-}
-
-void CKvillView::UpdateCursor() {
-  CKvillDoc* pDoc = m_pDocument;
-  if (m_bDirectRender || pDoc == nullptr) return;
-  const CPoint pt = m_pWindow->GetCursorPos();
-  pDoc->m_bCursorOutside = 0;
-
-  if (!IsInInnerArea(pt)) {
-    if (m_bResizing) {
-      // A handle drag is abandoned when the pointer leaves the window's inner area.
-      m_bResizing = 0;
-      m_pCurrent = nullptr;
-      UpdateView();
-    }
-    pDoc->m_bCursorOutside = 1;
-    return;
-  }
-  if (pDoc->m_bHoverSuppressed || pDoc->m_bDrawBarActive) return;
-  const bool bFromMove = pDoc->m_bFromMouseMove != 0;
-  if (m_nTool == TOOL_BOND_END) {
-    if (bFromMove) m_pWindow->SetCursor(IDC_CROSS);
-    return;
-  }
-  if (m_bMoving) {
-    if (bFromMove) m_pWindow->SetCursor(IDC_SIZEALL);
-    return;
-  }
-  if (bFromMove && m_bRotating) {
-    m_pWindow->SetCursor(IDI_ROTATE_CURSOR);
-    return;
-  }
-  const bool bCtrl = LeftCtrlDown();
-  // Nothing read below has changed since the last run of the timer: its answer would be
-  // the same, and the cursor already shows it.
-  std::optional<CCursorInputs> inputs;
-  if (!bFromMove) {
-    inputs = CursorInputs(pt, bCtrl);
-    if (m_lastCursorInputs == inputs) return;
-  }
-  m_lastCursorInputs.reset();
-  {
-    CScopedWindowDC dc(*m_pWindow);
-    if (dc.Get() == nullptr) return;
-  }
-  ++m_nCursorRuns;
-  m_lastCursorInputs = inputs;
-  const CPoint P = DeviceToLogical(m_ptLastMouse);
-  const CHit hit = FindObjectForCursor(P);
-  pDoc->m_nKindUnderMouse = hit.nKind;
-  const bool bOverEdited = m_nEditState == 1 && hit.pObj == m_pCurrent;
-  if ((hit.nKind != 0 || m_nTool == TOOL_FORMULA) && !m_bResizing &&
-      (m_nTool == TOOL_FORMULA || (hit.nKind != 0 && bOverEdited))) {
-    m_pWindow->SetCursor(IDC_IBEAM);
-    return;
-  }
-  if (m_bResizing) {
-    ShowHandleCursor(m_pCurrent);
-    return;
-  }
-  CKVObject* H = FindHandleForCursor(P);
-  if (H != nullptr && !bCtrl && !m_bRotating && (m_nEditState == 0 || m_nEditState == 1)) {
-    ShowHandleCursor(H);
-    return;
-  }
-  if (bFromMove && m_nTool != TOOL_SELECT && m_nTool != TOOL_FORMULA) {
-    m_pWindow->SetCursor(IsBondTool(m_nTool)     ? IDC_CROSS
-                         : m_nTool == TOOL_PLUS  ? IDI_PLUS_CURSOR
-                         : m_nTool == TOOL_MINUS ? IDI_MINUS_CURSOR
-                                                 : IDI_TEMPLATE_CURSOR);
-    pDoc->m_bIBeamShown = 1;
-    m_bBondCursor = 1;
-    return;
-  }
-  ShowSelectCursor(hit, bCtrl);
-}
-
-void CKvillView::ShowSelectCursor(const CHit& hit, bool bCtrl) {
-  const CKvillDoc* pDoc = m_pDocument;
-  const bool bNotOverEdited = m_nEditState == 0 || (m_nEditState == 1 && hit.pObj != m_pCurrent);
-  if (bCtrl && !m_bRotating && hit.nKind != 0 && !pDoc->m_bIBeamShown && m_nTool == TOOL_SELECT &&
-      bNotOverEdited && !m_bRubberBand && hit.pObj != nullptr) {
-    m_pWindow->SetCursor(IDI_COPY_CURSOR);
-    return;
-  }
-  if (!pDoc->m_bIBeamShown && m_nTool == TOOL_SELECT && bNotOverEdited && !m_bBondCursor &&
-      !m_bResizing && !m_bRotating) {
-    m_pWindow->SetCursor(IDC_ARROW);
-  }
-}
-
-// ---------------------------------------------------------------------------------------
-// Cursor feedback at rest
-
-CKvillView::CCursorInputs CKvillView::CursorInputs(CPoint ptScreen, bool bCtrl) {
-  CCursorInputs in;
-  in.ptScreen = ptScreen;
-  in.ptClient = m_ptLastMouse;
-  in.dZoom = m_dZoom;
-  in.nScrollX = m_nScrollX;
-  in.nScrollY = m_nScrollY;
-  in.nTool = m_nTool;
-  in.nEditState = m_nEditState;
-  in.nSelCount = m_nSelCount;
-  in.bResizing = m_bResizing;
-  in.bRotating = m_bRotating;
-  in.bRubberBand = m_bRubberBand;
-  in.bBondCursor = m_bBondCursor;
-  in.bIBeam = m_pDocument != nullptr ? m_pDocument->m_bIBeamShown : 0;
-  in.pCurrent = m_pCurrent;
-  in.bCtrl = bCtrl;
-  in.nDpiX = m_pWindow->GetPixelsPerInchX();
-  in.nDpiY = m_pWindow->GetPixelsPerInchY();
-  in.nDrawing = m_nDrawingSerial;
-  in.nMoves = m_nMouseMoves;
-  return in;
-}
-
-namespace {
-
-// Where a top-level object can answer a hit test or a handle test: its selection frame
-// (a group's as its children place it now), or for a bond the box of its two end points;
-// widened by more than a bond's hit tolerance (120) and a handle's reach outside the frame
-// (80).
-CRect HitReach(CKVObject* p) {
-  constexpr std::int64_t kMargin = 121;
-  CRect rc;
-  if (CCoupling* pBond = p->AsBond()) {
-    rc = CRect{std::min(pBond->m_ptA.x, pBond->m_ptB.x), std::max(pBond->m_ptA.y, pBond->m_ptB.y),
-               std::max(pBond->m_ptA.x, pBond->m_ptB.x), std::min(pBond->m_ptA.y, pBond->m_ptB.y)};
-  } else {
-    if (CGroup* pGroup = p->AsGroup()) pGroup->RecalcBounds();
-    const CRect f = p->GetSelectionFrame();
-    rc = CRect{std::min(f.left, f.right), std::max(f.top, f.bottom), std::max(f.left, f.right),
-               std::min(f.top, f.bottom)};
-  }
-  return CRect{Clamp32(static_cast<std::int64_t>(rc.left) - kMargin),
-               Clamp32(static_cast<std::int64_t>(rc.top) + kMargin),
-               Clamp32(static_cast<std::int64_t>(rc.right) + kMargin),
-               Clamp32(static_cast<std::int64_t>(rc.bottom) - kMargin)};
-}
-
-}  // namespace
-
-bool CKvillView::BuildHitIndex(bool bMayBuild) {
-  if (m_nHitIndexSerial == m_nDrawingSerial) return true;
-  // While the mouse moves objects every step changes the drawing: an index would be built
-  // for one look only.
-  if (!bMayBuild || m_bMoving || m_bRotating || m_bResizing || m_bRubberBand ||
-      m_nTool == TOOL_BOND_END) {
-    return false;
-  }
-  // Building costs a few full searches. The first look at a changed drawing (the tick after
-  // a keystroke, say) searches in full; a second look at the same drawing means the pointer
-  // is moving over it, and the index pays.
-  if (m_nHitLookSerial != m_nDrawingSerial) {
-    m_nHitLookSerial = m_nDrawingSerial;
-    return false;
-  }
-  for (const auto& p : m_pDocument->m_listObjects) Watch(p.get());
-  m_hitIndex.Build(m_pDocument->m_listObjects, &HitReach);
-  m_nHitIndexSerial = m_nDrawingSerial;
-  return true;
-}
-
-CKvillView::CHit CKvillView::FindObjectForCursor(CPoint pt) {
-  if (m_pDocument == nullptr) return CHit{};
-  if (!BuildHitIndex(true)) return FindObjectAt(pt);
-  // The same rule as FindObjectAt over the objects that can be hit here, in list order.
-  CHit bond, other;
-  for (CKVObject* p : m_hitIndex.Meeting(CRect{pt.x, pt.y, pt.x, pt.y})) {
-    const int nKind = p->HitTest(pt);
-    if (nKind == KIND_COUPLING) {
-      bond = CHit{nKind, p};
-    } else if (nKind != 0) {
-      other = CHit{nKind, p};
-    }
-  }
-  return other.nKind != 0 ? other : bond;
-}
-
-CKVObject* CKvillView::FindHandleForCursor(CPoint pt) {
-  if (m_pDocument == nullptr) return nullptr;
-  if (!BuildHitIndex(false)) return FindHandleAt(pt);
-  for (CKVObject* p : m_hitIndex.Meeting(CRect{pt.x, pt.y, pt.x, pt.y})) {
-    if (NoteHandleAt(p, pt) && p->m_bSelected) return p;
-  }
-  return nullptr;
 }

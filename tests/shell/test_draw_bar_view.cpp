@@ -179,12 +179,12 @@ TEST_F(DrawBarViewTest, TheViewsLinksReachItsFieldsAndItsDocument) {
   EXPECT_EQ(view.m_bDrawBarPlaced, 1);
   EXPECT_EQ(view.m_bDrawBarVisible, 1);
   EXPECT_EQ(checks, std::vector<bool>{true});
-  EXPECT_EQ(doc.m_bDrawBarActive, 0);
+  EXPECT_EQ(view.Cursor().m_bDrawBarActive, 0);
   bar->OnFilterEvent();
-  EXPECT_EQ(doc.m_bDrawBarActive, 1);
+  EXPECT_EQ(view.Cursor().m_bDrawBarActive, 1);
   // The end of an edit clears the suppression flag again.
   view.OnPostedMessage(1095, 0, 0);
-  EXPECT_EQ(doc.m_bDrawBarActive, 0);
+  EXPECT_EQ(view.Cursor().m_bDrawBarActive, 0);
   bar->GetWindow()->move(owner.mapToGlobal(QPoint(60, 70)));
   bar->RecordPlacement();
   EXPECT_EQ(wpDrawBar[7], bar->GetWindow()->pos().x());

@@ -54,11 +54,11 @@ TEST_F(EntryDialogTest, VertexDialogTextsInBothLanguages) {
 TEST_F(EntryDialogTest, VertexEntryIsReadWhenTheDialogCloses) {
   NPolEnter dlg(&view);
   dlg.Field()->setText(QStringLiteral("12abc"));
-  doc.m_bHoverSuppressed = 1;
+  view.Cursor().m_bHoverSuppressed = 1;
   dlg.done(QDialog::Accepted);
   EXPECT_EQ(view.m_nPolyVertices, 12);
   EXPECT_EQ(view.m_dPolyParsed, 1.0);
-  EXPECT_EQ(doc.m_bHoverSuppressed, 0);
+  EXPECT_EQ(view.Cursor().m_bHoverSuppressed, 0);
   // Only 19 characters are read: the digit after 19 blanks is lost.
   NPolEnter blanks(&view);
   blanks.Field()->setText(QString(19, QLatin1Char(' ')) + QStringLiteral("5"));
@@ -68,17 +68,17 @@ TEST_F(EntryDialogTest, VertexEntryIsReadWhenTheDialogCloses) {
 }
 
 TEST_F(EntryDialogTest, ThicknessDialogSuppressesHoverWhileItLives) {
-  doc.m_bHoverSuppressed = 0;
+  view.Cursor().m_bHoverSuppressed = 0;
   {
     Dial13 dlg(&view);
-    EXPECT_EQ(doc.m_bHoverSuppressed, 1);
+    EXPECT_EQ(view.Cursor().m_bHoverSuppressed, 1);
     dlg.SetFieldText("1.00");
     EXPECT_EQ(dlg.Field()->selectedText(), QStringLiteral("1.00"));
     dlg.Field()->setText(QStringLiteral("2.5x"));
     dlg.done(QDialog::Accepted);
     EXPECT_DOUBLE_EQ(view.m_dCustomThickness, 2.5);
   }
-  EXPECT_EQ(doc.m_bHoverSuppressed, 0);
+  EXPECT_EQ(view.Cursor().m_bHoverSuppressed, 0);
 }
 
 TEST_F(EntryDialogTest, RunKeepsTheOpenDialogForTheTimers) {

@@ -303,12 +303,12 @@ TEST_F(MainFrameTest, CommandFilter) {
   view->m_bResizing = 0;
   // A command ends rotate mode, records one snapshot, and then runs.
   view->m_bRotating = 1;
-  frame->Document()->m_bHoverSuppressed = 1;
+  frame->View()->Cursor().m_bHoverSuppressed = 1;
   const std::size_t before = view->History().Size();
   frame->OnCommand(32800);
   EXPECT_EQ(view->m_bRotating, 0);
   EXPECT_EQ(view->History().Size(), before + 1);
-  EXPECT_EQ(frame->Document()->m_bHoverSuppressed, 0);
+  EXPECT_EQ(frame->View()->Cursor().m_bHoverSuppressed, 0);
   EXPECT_NE(view->m_dZoom, z0);
 }
 

@@ -167,14 +167,14 @@ TEST_F(ViewContextMenuWidget, FocusComingAndGoing) {
   CMainFrame* frame = StartFrame();
   CKvillView* view = frame->View();
   CViewWidget* host = frame->ViewWidget();
-  frame->Document()->m_bHoverSuppressed = 0;
+  frame->View()->Cursor().m_bHoverSuppressed = 0;
   view->m_bSkipNextClick = 1;
   QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
   QCoreApplication::sendEvent(host->Client(), &out);
   EXPECT_EQ(view->m_bSkipNextClick, 0);
   QFocusEvent in(QEvent::FocusIn, Qt::OtherFocusReason);
   QCoreApplication::sendEvent(host->Client(), &in);
-  EXPECT_EQ(frame->Document()->m_bHoverSuppressed, 1);
+  EXPECT_EQ(frame->View()->Cursor().m_bHoverSuppressed, 1);
 }
 
 TEST_F(ViewContextMenuWidget, ToolbarCommandGoesThroughTheView) {

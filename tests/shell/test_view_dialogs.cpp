@@ -175,7 +175,7 @@ TEST_F(ColourDialogTest, TheChosenColourGoesToTheObjectCancelLeavesIt) {
   EXPECT_EQ(m_opened[0], QColor(0, 0, 255));
   EXPECT_EQ(bond->m_crColor, RGB(200, 100, 0));
   EXPECT_EQ(view->History().Size(), nSnapshots + 1);
-  EXPECT_EQ(frame->Document()->m_bHoverSuppressed, 0);
+  EXPECT_EQ(frame->View()->Cursor().m_bHoverSuppressed, 0);
 
   view->m_pCurrent = bond;
   AnswerColourDialog(std::nullopt);

@@ -282,7 +282,7 @@ bool FakeViewHost::ChooseColor(COLORREF crInitial, COLORREF& crChosen) {
   m_log.push_back("ChooseColor");
   m_colorInitials.push_back(crInitial);
   if (m_pView != nullptr && m_pView->GetDocument() != nullptr) {
-    m_bHoverDuringColor.push_back(m_pView->GetDocument()->m_bHoverSuppressed != 0);
+    m_bHoverDuringColor.push_back(m_pView->Cursor().m_bHoverSuppressed != 0);
   }
   std::optional<COLORREF> answer;
   if (!m_colorAnswers.empty()) {

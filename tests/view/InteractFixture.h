@@ -48,7 +48,7 @@ class InteractHost : public FakeViewHost {
       e.nResult = IDCANCEL;
     }
     if (m_pView != nullptr) {
-      m_bHoverDuringDialog.push_back(m_pView->GetDocument()->m_bHoverSuppressed != 0);
+      m_bHoverDuringDialog.push_back(m_pView->Cursor().m_bHoverSuppressed != 0);
       FireTimer(TIMER_FOCUS_VERTEX_DIALOG);
       FireTimer(TIMER_FILL_THICKNESS_DIALOG);
       m_pView->OnEntryFieldKillFocus(text.nTemplate, e.strText);

@@ -323,14 +323,14 @@ TEST_F(ViewContextMenu, AMenuClosedWithoutAChoiceSwallowsTheNextPressOnly) {
 }
 
 TEST_F(ViewContextMenu, FocusRules) {
-  doc.m_bHoverSuppressed = 0;
+  view.Cursor().m_bHoverSuppressed = 0;
   view.m_bSkipNextClick = 1;
   view.OnKillFocus();
   EXPECT_EQ(view.m_bSkipNextClick, 0);
 
   view.m_bDrawBarPlaced = 0;
   view.OnSetFocus();
-  EXPECT_EQ(doc.m_bHoverSuppressed, 1);
+  EXPECT_EQ(view.Cursor().m_bHoverSuppressed, 1);
   EXPECT_EQ(host.CountLog("ResetDrawBar"), 1);
   EXPECT_EQ(host.CountLog("RecordDrawBarPlacement"), 0);
   view.m_bDrawBarPlaced = 1;
@@ -378,7 +378,7 @@ class ViewCursorTimer : public InteractFixture {
  protected:
   ViewCursorTimer() {
     host.m_rcMainWindow = CRect{0, 0, 1000, 800};
-    doc.m_bHoverSuppressed = 0;
+    view.Cursor().m_bHoverSuppressed = 0;
     host.SetTimer(TIMER_CURSOR_FEEDBACK, 10);
   }
   // One tick of the timer with the pointer at a screen point.
@@ -388,7 +388,7 @@ class ViewCursorTimer : public InteractFixture {
   }
   bool OutsideAt(CPoint ptScreen) {
     Tick(ptScreen);
-    return doc.m_bCursorOutside == 1;
+    return view.Cursor().m_bCursorOutside == 1;
   }
 };
 
@@ -425,31 +425,31 @@ TEST_F(ViewCursorTimer, ATickWithNothingChangedLooksAtNoObject) {
   AddEllipse(300, -300, 900, -900);
   view.m_ptLastMouse = Px(CPoint{600, -600});
   Tick(CPoint{500, 400});
-  const std::uint64_t nRuns = view.CursorFeedbackRuns();
+  const std::uint64_t nRuns = view.Cursor().Runs();
   host.m_nCursor = 0;
   for (int i = 0; i < 5; ++i) Tick(CPoint{500, 400});
-  EXPECT_EQ(view.CursorFeedbackRuns(), nRuns);
+  EXPECT_EQ(view.Cursor().Runs(), nRuns);
   EXPECT_EQ(host.m_nCursor, 0);  // nothing was set again
 
   // The left Ctrl key alone changes the answer within one tick.
   host.m_keysDown = {VK_LCONTROL};
   Tick(CPoint{500, 400});
-  EXPECT_EQ(view.CursorFeedbackRuns(), nRuns + 1);
+  EXPECT_EQ(view.Cursor().Runs(), nRuns + 1);
   EXPECT_EQ(host.m_nCursor, IDI_COPY_CURSOR);
   host.m_keysDown.clear();
   Tick(CPoint{500, 400});
   EXPECT_EQ(host.m_nCursor, IDC_ARROW);
 
   // So does a change of the drawing under a resting pointer, a move, and a new tool.
-  const std::uint64_t nBefore = view.CursorFeedbackRuns();
+  const std::uint64_t nBefore = view.Cursor().Runs();
   doc.m_listObjects.clear();
   view.UpdateView();
   Tick(CPoint{500, 400});
-  EXPECT_EQ(view.CursorFeedbackRuns(), nBefore + 1);
-  EXPECT_EQ(doc.m_nKindUnderMouse, 0);
+  EXPECT_EQ(view.Cursor().Runs(), nBefore + 1);
+  EXPECT_EQ(view.Cursor().m_nKindUnderMouse, 0);
   Move(CPoint{600, -600}, 0);
   Tick(CPoint{500, 400});
-  EXPECT_EQ(view.CursorFeedbackRuns(), nBefore + 3);
+  EXPECT_EQ(view.Cursor().Runs(), nBefore + 3);
   view.m_nTool = TOOL_FORMULA;
   Tick(CPoint{500, 400});
   EXPECT_EQ(host.m_nCursor, IDC_IBEAM);
@@ -491,7 +491,7 @@ TEST_F(ViewCursorTimer, ACursorHitTestFindsWhatTheFullSearchFinds) {
     view.m_nHandle = 0;
     Move(P, 0);
     ASSERT_EQ(view.DeviceToLogical(view.m_ptLastMouse), P);
-    EXPECT_EQ(doc.m_nKindUnderMouse, full.nKind) << P.x << "," << P.y;
+    EXPECT_EQ(view.Cursor().m_nKindUnderMouse, full.nKind) << P.x << "," << P.y;
     if (pHandle != nullptr) {
       EXPECT_EQ(view.m_nHandle, nHandle);
     }

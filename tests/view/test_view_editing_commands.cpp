@@ -493,7 +493,7 @@ TEST_F(ObjectCommands, ColourFromTheDialogWithHoverFeedbackSuppressedWhileItIsOp
   EXPECT_EQ(host.m_colorInitials, (std::vector<COLORREF>{RGB(0, 0, 255)}));
   EXPECT_EQ(host.m_bHoverDuringColor, (std::vector<bool>{true}));
   EXPECT_EQ(bond->m_crColor, RGB(255, 0, 0));
-  EXPECT_EQ(doc.m_bHoverSuppressed, 0);
+  EXPECT_EQ(view.Cursor().m_bHoverSuppressed, 0);
   EXPECT_EQ(view.m_pCurrent, nullptr);
   EXPECT_TRUE(Recorded(1, true));
 }
@@ -505,7 +505,7 @@ TEST_F(ObjectCommands, ACancelledColourDialogChangesNothingAGroupColoursItsMembe
   Run(cmd::kChangeColor);
   EXPECT_EQ(Snapshots(), 0u);
   EXPECT_EQ(view.m_pCurrent, nullptr);
-  EXPECT_EQ(doc.m_bHoverSuppressed, 0);
+  EXPECT_EQ(view.Cursor().m_bHoverSuppressed, 0);
 
   Pick(g);
   host.m_colorAnswers.push_back(RGB(0, 128, 0));

@@ -28,7 +28,7 @@ struct InPlaceView {
     view.m_dZoom = 1.0;
     ellipse = DrawingBuilder(doc).Ellipse(300, -300, 900, -700);
     ellipse->m_bSelected = 1;
-    doc.m_bHoverSuppressed = 0;
+    view.Cursor().m_bHoverSuppressed = 0;
   }
   // Starts dragging the ellipse's lower-right handle, lets the cursor feedback see the
   // pointer at a screen point, and tells whether the drag goes on.
@@ -93,7 +93,7 @@ TEST(ViewInPlace, ThePointersInnerAreaIsTheViewWindow) {
     v.host.m_rcMainWindow = CRect{400, 250, 1000, 700};
     EXPECT_EQ(v.DragSurvivesPointerAt(c.pt), c.bDragGoesOn)
         << c.pt.x << "," << c.pt.y << (c.bInPlace ? " in place" : " in the main window");
-    EXPECT_EQ(v.doc.m_bCursorOutside, c.bDragGoesOn ? 0 : 1);
+    EXPECT_EQ(v.view.Cursor().m_bCursorOutside, c.bDragGoesOn ? 0 : 1);
   }
 }
 

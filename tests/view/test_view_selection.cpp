@@ -84,7 +84,7 @@ TEST_F(ViewSelection, CtrlClickOnASelectedObjectDropsItAndItsSelectedBonds) {
   // The Ctrl-press waits for its release; not dragged, it copied nothing and records nothing.
   EXPECT_EQ(Snapshots(), 0u);
   EXPECT_EQ(doc.m_listObjects.size(), 3u);
-  EXPECT_EQ(doc.m_bCopyDrag, 0);
+  EXPECT_EQ(view.Cursor().m_bCopyDrag, 0);
 }
 
 TEST_F(ViewSelection, CtrlClickOnASelectedGroupClearsItsBondsWithoutCounting) {

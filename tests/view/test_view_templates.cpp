@@ -158,7 +158,7 @@ TEST_F(ViewTemplates, DialogAcceptsANumberFollowedByText) {
   // The dialog had the focus put in its field and suppressed the hover feedback.
   EXPECT_EQ(host.m_nFieldFocus, 1);
   EXPECT_EQ(host.m_bHoverDuringDialog, (std::vector<bool>{true}));
-  EXPECT_EQ(doc.m_bHoverSuppressed, 0);
+  EXPECT_EQ(view.Cursor().m_bHoverSuppressed, 0);
   ASSERT_EQ(host.m_dialogs.size(), 1u);
   EXPECT_EQ(host.m_dialogs[0].strCaption, "Polygon");
   EXPECT_EQ(host.m_dialogs[0].strPrompt, "Enter nuber of vertices:");
@@ -230,11 +230,11 @@ TEST_F(ViewTemplates, VertexFieldParsing) {
                         {"                  5", 1, 5}};
   for (const Case& c : cases) {
     view.m_nPolyVertices = 77;
-    doc.m_bHoverSuppressed = 1;
+    view.Cursor().m_bHoverSuppressed = 1;
     view.OnEntryFieldKillFocus(412, c.text);
     EXPECT_EQ(view.m_dPolyParsed, c.dParsed) << '"' << c.text << '"';
     EXPECT_EQ(view.m_nPolyVertices, c.nVertices) << '"' << c.text << '"';
-    EXPECT_EQ(doc.m_bHoverSuppressed, 0);
+    EXPECT_EQ(view.Cursor().m_bHoverSuppressed, 0);
   }
 }
 
@@ -263,7 +263,7 @@ TEST_F(ViewTemplates, ThicknessDialogOpensWithTheValueWrittenWithTwoDecimals) {
   EXPECT_EQ(view.RunThicknessDialog(), IDOK);
   EXPECT_EQ(host.m_fieldTexts, (std::vector<std::string>{"1.00"}));
   EXPECT_EQ(host.m_bHoverDuringDialog, (std::vector<bool>{true}));
-  EXPECT_EQ(doc.m_bHoverSuppressed, 0);
+  EXPECT_EQ(view.Cursor().m_bHoverSuppressed, 0);
   EXPECT_DOUBLE_EQ(view.m_dCustomThickness, 0.3);
   ASSERT_EQ(host.m_dialogs.size(), 1u);
   EXPECT_EQ(host.m_dialogs[0].nTemplate, 418);

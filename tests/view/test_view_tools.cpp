@@ -355,11 +355,11 @@ class ViewCursorFeedback : public InteractFixture {
 
 TEST_F(ViewCursorFeedback, CtrlOverAnObjectShowsTheCopyCursorWithoutAMove) {
   AddEllipse(300, -300, 900, -900);
-  doc.m_bHoverSuppressed = 0;
+  view.Cursor().m_bHoverSuppressed = 0;
   host.m_keysDown = {VK_LCONTROL};
   Hover(CPoint{600, -600});
   EXPECT_EQ(host.m_nCursor, IDI_COPY_CURSOR);
-  EXPECT_EQ(doc.m_nKindUnderMouse, KIND_ELLIPSE);
+  EXPECT_EQ(view.Cursor().m_nKindUnderMouse, KIND_ELLIPSE);
   host.m_keysDown.clear();
   Hover(CPoint{600, -600});
   EXPECT_EQ(host.m_nCursor, IDC_ARROW);
@@ -376,7 +376,7 @@ TEST_F(ViewCursorFeedback, NothingChangesWhileADialogOrMenuIsOpen) {
 }
 
 TEST_F(ViewCursorFeedback, IBeamOverTheEditedFormulaArrowElsewhere) {
-  doc.m_bHoverSuppressed = 0;
+  view.Cursor().m_bHoverSuppressed = 0;
   Tool(1029);
   Press(CPoint{1500, -1500});
   view.OnChar('C');
@@ -392,20 +392,20 @@ TEST_F(ViewCursorFeedback, IBeamOverTheEditedFormulaArrowElsewhere) {
 TEST_F(ViewCursorFeedback, LeavingTheInnerAreaAbandonsAResize) {
   CEllipse* e = AddEllipse(300, -300, 900, -700);
   e->m_bSelected = 1;
-  doc.m_bHoverSuppressed = 0;
+  view.Cursor().m_bHoverSuppressed = 0;
   Press(CPoint{900, -690});
   ASSERT_EQ(view.m_bResizing, 1);
   host.m_ptCursor = CPoint{2, 2};  // over the main window's frame
   host.SetTimer(1123, 10);
   host.FireTimer(1123);
   EXPECT_EQ(view.m_bResizing, 0);
-  EXPECT_EQ(doc.m_bCursorOutside, 1);
+  EXPECT_EQ(view.Cursor().m_bCursorOutside, 1);
   Release(CPoint{300, -300});
   EXPECT_EQ(e->m_rcBounds, (CRect{300, -300, 900, -700}));
 }
 
 TEST_F(ViewCursorFeedback, ToolCursorsFromMouseMoves) {
-  doc.m_bHoverSuppressed = 0;
+  view.Cursor().m_bHoverSuppressed = 0;
   Tool(1086);
   Move(CPoint{600, -600}, 0);
   EXPECT_EQ(host.m_nCursor, IDC_CROSS);

@@ -1,0 +1,229 @@
+#include "view/CCursorFeedback.h"
+
+#include <algorithm>
+
+#include "document/CKvillDoc.h"
+#include "objects/CCoupling.h"
+#include "objects/CGroup.h"
+#include "resources/WindowMessages.h"
+#include "view/CKvillView.h"
+#include "view/IViewHost.h"
+#include "view/ToolKinds.h"
+
+namespace {
+
+// Where a top-level object can answer a hit test or a handle test: its selection frame
+// (a group's as its children place it now), or for a bond the box of its two end points;
+// widened by more than a bond's hit tolerance (120) and a handle's reach outside the frame
+// (80).
+CRect HitReach(CKVObject* p) {
+  constexpr std::int64_t kMargin = 121;
+  CRect rc;
+  if (CCoupling* pBond = p->AsBond()) {
+    rc = CRect{std::min(pBond->m_ptA.x, pBond->m_ptB.x), std::max(pBond->m_ptA.y, pBond->m_ptB.y),
+               std::max(pBond->m_ptA.x, pBond->m_ptB.x), std::min(pBond->m_ptA.y, pBond->m_ptB.y)};
+  } else {
+    if (CGroup* pGroup = p->AsGroup()) pGroup->RecalcBounds();
+    const CRect f = p->GetSelectionFrame();
+    rc = CRect{std::min(f.left, f.right), std::max(f.top, f.bottom), std::max(f.left, f.right),
+               std::min(f.top, f.bottom)};
+  }
+  return CRect{Clamp32(static_cast<std::int64_t>(rc.left) - kMargin),
+               Clamp32(static_cast<std::int64_t>(rc.top) + kMargin),
+               Clamp32(static_cast<std::int64_t>(rc.right) + kMargin),
+               Clamp32(static_cast<std::int64_t>(rc.bottom) - kMargin)};
+}
+
+}  // namespace
+
+bool CCursorFeedback::IsInInnerArea(CPoint pt) const {
+  if (m_view.m_pFrame->IsInPlaceActive()) {
+    // In place no main window's bars and borders surround the view: the inner area is the
+    // view window itself.
+    const CRect W = m_view.m_pWindow->GetWindowRect();
+    return W.left <= pt.x && pt.x < W.right && W.top <= pt.y && pt.y < W.bottom;
+  }
+  const CRect F = m_view.m_pWindow->GetMainWindowRect();
+  const std::int64_t right = m_view.m_bVBarShown ? 28 : 12;
+  const std::int64_t top = m_view.m_bToolBarHidden ? 0 : 82;
+  std::int64_t bottom = 0;
+  if (m_view.m_bStatusBarVisible) {
+    bottom = m_view.m_bHBarShown ? 47 : 31;
+  } else {
+    bottom = m_view.m_bHBarShown ? 28 : 12;
+  }
+  return static_cast<std::int64_t>(F.left) + 12 <= pt.x &&
+         pt.x <= static_cast<std::int64_t>(F.right) - right &&
+         static_cast<std::int64_t>(F.top) + top <= pt.y &&
+         pt.y <= static_cast<std::int64_t>(F.bottom) - bottom;
+}
+
+void CCursorFeedback::Update() {
+  CKvillView& v = m_view;
+  if (v.m_bDirectRender || v.m_pDocument == nullptr) return;
+  const CPoint pt = v.m_pWindow->GetCursorPos();
+  m_bCursorOutside = 0;
+
+  if (!IsInInnerArea(pt)) {
+    if (v.m_bResizing) {
+      // A handle drag is abandoned when the pointer leaves the window's inner area.
+      v.m_bResizing = 0;
+      v.m_pCurrent = nullptr;
+      v.UpdateView();
+    }
+    m_bCursorOutside = 1;
+    return;
+  }
+  if (m_bHoverSuppressed || m_bDrawBarActive) return;
+  const bool bFromMove = m_bFromMouseMove != 0;
+  if (ShowGestureCursor(bFromMove)) return;
+  const bool bCtrl = v.LeftCtrlDown();
+  // Nothing read below has changed since the last run of the timer: its answer would be
+  // the same, and the cursor already shows it.
+  std::optional<CInputs> inputs;
+  if (!bFromMove) {
+    inputs = Inputs(pt, bCtrl);
+    if (m_lastInputs == inputs) return;
+  }
+  m_lastInputs.reset();
+  {
+    CScopedWindowDC dc(*v.m_pWindow);
+    if (dc.Get() == nullptr) return;
+  }
+  ++m_nRuns;
+  m_lastInputs = inputs;
+  const CPoint P = v.DeviceToLogical(v.m_ptLastMouse);
+  const CObjectHit hit = FindObject(P);
+  m_nKindUnderMouse = hit.nKind;
+  const bool bOverEdited = v.m_nEditState == 1 && hit.pObj == v.m_pCurrent;
+  if ((hit.nKind != 0 || v.m_nTool == TOOL_FORMULA) && !v.m_bResizing &&
+      (v.m_nTool == TOOL_FORMULA || (hit.nKind != 0 && bOverEdited))) {
+    v.m_pWindow->SetCursor(IDC_IBEAM);
+    return;
+  }
+  if (v.m_bResizing) {
+    v.ShowHandleCursor(v.m_pCurrent);
+    return;
+  }
+  CKVObject* H = FindHandle(P);
+  if (H != nullptr && !bCtrl && !v.m_bRotating && (v.m_nEditState == 0 || v.m_nEditState == 1)) {
+    v.ShowHandleCursor(H);
+    return;
+  }
+  if (bFromMove && v.m_nTool != TOOL_SELECT && v.m_nTool != TOOL_FORMULA) {
+    v.m_pWindow->SetCursor(IsBondTool(v.m_nTool)     ? IDC_CROSS
+                           : v.m_nTool == TOOL_PLUS  ? IDI_PLUS_CURSOR
+                           : v.m_nTool == TOOL_MINUS ? IDI_MINUS_CURSOR
+                                                     : IDI_TEMPLATE_CURSOR);
+    m_bIBeamShown = 1;
+    m_bBondCursor = 1;
+    return;
+  }
+  ShowSelectCursor(hit, bCtrl);
+}
+
+bool CCursorFeedback::ShowGestureCursor(bool bFromMove) {
+  CKvillView& v = m_view;
+  if (v.m_nTool == TOOL_BOND_END) {
+    if (bFromMove) v.m_pWindow->SetCursor(IDC_CROSS);
+    return true;
+  }
+  if (v.m_bMoving) {
+    if (bFromMove) v.m_pWindow->SetCursor(IDC_SIZEALL);
+    return true;
+  }
+  if (bFromMove && v.m_bRotating) {
+    v.m_pWindow->SetCursor(IDI_ROTATE_CURSOR);
+    return true;
+  }
+  return false;
+}
+
+void CCursorFeedback::ShowSelectCursor(const CObjectHit& hit, bool bCtrl) {
+  const CKvillView& v = m_view;
+  const bool bNotOverEdited =
+      v.m_nEditState == 0 || (v.m_nEditState == 1 && hit.pObj != v.m_pCurrent);
+  if (bCtrl && !v.m_bRotating && hit.nKind != 0 && !m_bIBeamShown && v.m_nTool == TOOL_SELECT &&
+      bNotOverEdited && !v.m_bRubberBand && hit.pObj != nullptr) {
+    v.m_pWindow->SetCursor(IDI_COPY_CURSOR);
+    return;
+  }
+  if (!m_bIBeamShown && v.m_nTool == TOOL_SELECT && bNotOverEdited && !m_bBondCursor &&
+      !v.m_bResizing && !v.m_bRotating) {
+    v.m_pWindow->SetCursor(IDC_ARROW);
+  }
+}
+
+CCursorFeedback::CInputs CCursorFeedback::Inputs(CPoint ptScreen, bool bCtrl) const {
+  const CKvillView& v = m_view;
+  CInputs in;
+  in.ptScreen = ptScreen;
+  in.ptClient = v.m_ptLastMouse;
+  in.dZoom = v.m_dZoom;
+  in.nScrollX = v.m_nScrollX;
+  in.nScrollY = v.m_nScrollY;
+  in.nTool = v.m_nTool;
+  in.nEditState = v.m_nEditState;
+  in.nSelCount = v.m_nSelCount;
+  in.bResizing = v.m_bResizing;
+  in.bRotating = v.m_bRotating;
+  in.bRubberBand = v.m_bRubberBand;
+  in.bBondCursor = m_bBondCursor;
+  in.bIBeam = m_bIBeamShown;
+  in.pCurrent = v.m_pCurrent;
+  in.bCtrl = bCtrl;
+  in.nDpiX = v.m_pWindow->GetPixelsPerInchX();
+  in.nDpiY = v.m_pWindow->GetPixelsPerInchY();
+  in.nDrawing = m_nDrawingSerial;
+  in.nMoves = m_nMouseMoves;
+  return in;
+}
+
+bool CCursorFeedback::BuildHitIndex(bool bMayBuild) {
+  const CKvillView& v = m_view;
+  if (m_nHitIndexSerial == m_nDrawingSerial) return true;
+  // While the mouse moves objects every step changes the drawing: an index would be built
+  // for one look only.
+  if (!bMayBuild || v.m_bMoving || v.m_bRotating || v.m_bResizing || v.m_bRubberBand ||
+      v.m_nTool == TOOL_BOND_END) {
+    return false;
+  }
+  // Building costs a few full searches. The first look at a changed drawing (the tick after
+  // a keystroke, say) searches in full; a second look at the same drawing means the pointer
+  // is moving over it, and the index pays.
+  if (m_nHitLookSerial != m_nDrawingSerial) {
+    m_nHitLookSerial = m_nDrawingSerial;
+    return false;
+  }
+  const CObList& list = v.m_pDocument->m_listObjects;
+  for (const auto& p : list) v.Watch(p.get());
+  m_hitIndex.Build(list, &HitReach);
+  m_nHitIndexSerial = m_nDrawingSerial;
+  return true;
+}
+
+CObjectHit CCursorFeedback::FindObject(CPoint pt) {
+  if (m_view.m_pDocument == nullptr) return CObjectHit{};
+  if (!BuildHitIndex(true)) return m_view.FindObjectAt(pt);
+  // The same rule as the view's FindObjectAt over the objects that can be hit here, in list
+  // order.
+  CObjectHit bond, other;
+  for (CKVObject* p : m_hitIndex.Meeting(CRect{pt.x, pt.y, pt.x, pt.y})) {
+    const int nKind = p->HitTest(pt);
+    if (nKind == KIND_COUPLING) {
+      bond = CObjectHit{nKind, p};
+    } else if (nKind != 0) {
+      other = CObjectHit{nKind, p};
+    }
+  }
+  return other.nKind != 0 ? other : bond;
+}
+
+CKVObject* CCursorFeedback::FindHandle(CPoint pt) {
+  if (m_view.m_pDocument == nullptr) return nullptr;
+  if (!BuildHitIndex(false)) return m_view.FindHandleAt(pt);
+  for (CKVObject* p : m_hitIndex.Meeting(CRect{pt.x, pt.y, pt.x, pt.y})) {
+    if (m_view.NoteHandleAt(p, pt) && p->m_bSelected) return p;
+  }
+  return nullptr;
+}

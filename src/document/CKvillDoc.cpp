@@ -190,18 +190,6 @@ void CKvillDoc::ObjectDestroyed(const CKVObject* pObj) {
   if (m_pClient != nullptr) m_pClient->ObjectDestroyed(pObj);
 }
 
-std::int32_t CKvillDoc::GetSelCount() const {
-  if (m_pClient != nullptr) return m_pClient->GetSelCount();
-  return m_nSelCountNoView;
-}
-
-void CKvillDoc::SetSelCount(std::int32_t n) {
-  if (m_pClient != nullptr)
-    m_pClient->SetSelCount(n);
-  else
-    m_nSelCountNoView = n;
-}
-
 std::int64_t CKvillDoc::EstimateNativeSize() {
   std::int64_t nSum = 16402;
   for (const auto& p : m_listObjects) nSum += p->GetStoredSize();

@@ -121,9 +121,10 @@ class CKvillDoc : public IRecordDocument, public IObjectWatcher {
   // IObjectWatcher: an object of the drawing going, passed on to the client.
   void ObjectDestroyed(const CKVObject* pObj) override;
 
-  // The view's selection count; kept here while no view shows the drawing.
-  std::int32_t GetSelCount() const;
-  void SetSelCount(std::int32_t n);
+  // The number of selected top-level objects: stored with the drawing, and kept up to date
+  // by whoever selects (the view, a load, a paste).
+  std::int32_t GetSelCount() const { return m_nSelCount; }
+  void SetSelCount(std::int32_t n) { m_nSelCount = n; }
 
   // IRecordDocument: what the records need while a stream is read.
   bool RecordsHaveSelection() const override { return m_bRecordsHaveSelection != 0; }
@@ -211,7 +212,7 @@ class CKvillDoc : public IRecordDocument, public IObjectWatcher {
   CStoredRecordRef m_pHeadRecord;
   // The block after the end marker last written, kept while it does not change.
   CStoredRecordRef m_pExtensionRecord;
-  std::int32_t m_nSelCountNoView = 0;
+  std::int32_t m_nSelCount = 0;
   IDocClient* m_pClient = nullptr;
   // Bond-end lookup of the load in progress, built when the first bond asks.
   std::unique_ptr<CBondEndIndex> m_pEndIndex;

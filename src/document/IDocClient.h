@@ -33,9 +33,6 @@ class IDocClient {
   virtual ~IDocClient() = default;
 
   // --- The drawing's objects ---
-  // The number of selected top-level objects.
-  virtual std::int32_t GetSelCount() const = 0;
-  virtual void SetSelCount(std::int32_t n) = 0;
   // The drawing is about to be emptied or replaced: the edit ends and the view forgets the
   // objects it holds (the current and the hovered one).
   virtual void ReleaseObjects() = 0;

@@ -321,7 +321,7 @@ void CStructureCommands::CleanStructure() {
 
 CStructureCommands::CFieldKey CStructureCommands::FieldKey() const {
   const CKvillDoc* pDoc = m_pFrame->Document();
-  return {CKVObject::LatestChangeStamp(), pDoc->m_listObjects.size(), m_pFrame->View()->m_nSelCount,
+  return {CKVObject::LatestChangeStamp(), pDoc->m_listObjects.size(), m_pFrame->View()->SelCount(),
           pDoc};
 }
 

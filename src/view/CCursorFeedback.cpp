@@ -164,7 +164,7 @@ CCursorFeedback::CInputs CCursorFeedback::Inputs(CPoint ptScreen, bool bCtrl) co
   in.nScrollY = v.m_nScrollY;
   in.nTool = v.m_nTool;
   in.nEditState = v.m_nEditState;
-  in.nSelCount = v.m_nSelCount;
+  in.nSelCount = v.SelCount();
   in.bResizing = v.m_bResizing;
   in.bRotating = v.m_bRotating;
   in.bRubberBand = v.m_bRubberBand;

@@ -112,6 +112,18 @@ void CKvillView::SetDocument(CKvillDoc* pDoc) {
   Unsettle();
 }
 
+std::int32_t CKvillView::SelCount() const {
+  return m_pDocument != nullptr ? m_pDocument->GetSelCount() : 0;
+}
+
+void CKvillView::SetSelCount(std::int32_t n) {
+  if (m_pDocument != nullptr) m_pDocument->SetSelCount(n);
+}
+
+void CKvillView::AddToSelCount(std::int32_t n) {
+  if (m_pDocument != nullptr) m_pDocument->SetSelCount(m_pDocument->GetSelCount() + n);
+}
+
 std::unique_ptr<CDC> CKvillView::GetWindowSurface() {
   CDC* pDC = m_pWindow->GetDC();
   if (pDC == nullptr) return nullptr;
@@ -654,14 +666,14 @@ void CKvillView::DeselectAll() {
       p->m_bSelected = 0;
     }
   }
-  m_nSelCount = 0;
+  SetSelCount(0);
 }
 
 void CKvillView::CountSelection() {
-  m_nSelCount = 0;
+  SetSelCount(0);
   if (m_pDocument == nullptr) return;
   for (const auto& p : m_pDocument->m_listObjects) {
-    if (p->m_bSelected) ++m_nSelCount;
+    if (p->m_bSelected) AddToSelCount(1);
   }
 }
 
@@ -1665,7 +1677,7 @@ void CKvillView::ResetForNewDocument() {
   UpdateView();
   ScheduleScrollRefresh();
   ReleaseObjects();
-  m_nSelCount = 0;
+  SetSelCount(0);
 }
 
 int CKvillView::MessageBox(const std::string& strText, const std::string& strCaption,

@@ -91,8 +91,6 @@ class CKvillView : public IDocClient, public IPictureSource {
   // that lets the view remember objects (the update's walk, a whole paint, the hit index,
   // the extents) marks them watched first.
   void ObjectDestroyed(const CKVObject* pObj) override;
-  std::int32_t GetSelCount() const override { return m_nSelCount; }
-  void SetSelCount(std::int32_t n) override { m_nSelCount = n; }
   // Ends in-place formula editing, if any, and lets go of the current and hovered objects.
   void ReleaseObjects() override;
   // Repaints the drawing and brings extents and scroll bars up to date. Not while a paste
@@ -233,6 +231,11 @@ class CKvillView : public IDocClient, public IPictureSource {
   void ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDeselect = false);
   void OnSelectAll();  // the Select All command records the step
 
+  // The number of selected top-level objects, which the document keeps (and stores); 0
+  // and nothing kept without a document.
+  std::int32_t SelCount() const;
+  void SetSelCount(std::int32_t n);
+  void AddToSelCount(std::int32_t n);
   // Selection upkeep shared by the moves.
   void ResetAllDone();
   void DeselectAll();
@@ -254,7 +257,6 @@ class CKvillView : public IDocClient, public IPictureSource {
   CKVObject* m_pCurrent = nullptr;
   // The object under the mouse, which a replacing load lets go of.
   CKVObject* m_pHover = nullptr;
-  std::int32_t m_nSelCount = 0;
   std::int32_t m_nHandle = 0;
   std::int32_t m_bMoving = 0;
   // The move is that of the copies a Ctrl-drag made: it goes on while Ctrl is held.

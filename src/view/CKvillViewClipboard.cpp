@@ -137,11 +137,11 @@ bool CKvillView::PasteForeign() {
   for (const auto& p : objects) p->SetSelected(1);
   CObList& list = m_pDocument->m_listObjects;
   list.splice(list.end(), objects);
-  m_nSelCount = 0;
+  SetSelCount(0);
   for (const auto& p : list) {
-    if (p->IsSelected()) ++m_nSelCount;
+    if (p->IsSelected()) AddToSelCount(1);
   }
-  if (m_nSelCount == 1 && list.back()->m_bSelected) m_pCurrent = list.back().get();
+  if (SelCount() == 1 && list.back()->m_bSelected) m_pCurrent = list.back().get();
   UpdateView();
   return true;
 }
@@ -163,11 +163,11 @@ void CKvillView::PlaceStreamAsSelection(std::span<const std::uint8_t> data, CSiz
 
   // The stored selection count says nothing about this drawing: count again.
   CObList& list = pDoc->m_listObjects;
-  m_nSelCount = 0;
+  SetSelCount(0);
   for (const auto& p : list) {
-    if (p->IsSelected()) ++m_nSelCount;
+    if (p->IsSelected()) AddToSelCount(1);
   }
-  if (m_nSelCount == 1) {
+  if (SelCount() == 1) {
     // The one object read is normally the last one.
     CKVObject* pOnly = nullptr;
     if (list.back()->IsSelected()) {

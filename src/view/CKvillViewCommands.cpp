@@ -115,7 +115,7 @@ std::vector<std::unique_ptr<CKVObject>> CKvillView::RemoveSelected(bool bDestroy
     }
   }
   m_bPendingModified = 1;
-  m_nSelCount = 0;
+  SetSelCount(0);
   m_pCurrent = nullptr;
   pDoc->SetModifiedFlag();
   if (bDestroy) {
@@ -141,14 +141,14 @@ bool CKvillView::OnEditDelete() {
     UpdateView();
     return true;
   }
-  if (m_pDocument == nullptr || m_nSelCount <= 0) return false;
+  if (m_pDocument == nullptr || SelCount() <= 0) return false;
   RemoveSelected(true);
   return true;
 }
 
 bool CKvillView::OnGroup() {
   CKvillDoc* pDoc = m_pDocument;
-  if (pDoc == nullptr || m_nSelCount < 2) return false;
+  if (pDoc == nullptr || SelCount() < 2) return false;
   CObList& list = pDoc->m_listObjects;
   auto pNew = std::make_unique<CGroup>();
   CGroup* G = pNew.get();
@@ -183,7 +183,7 @@ bool CKvillView::OnGroup() {
   G->m_pParent = nullptr;
   G->m_bSelected = 1;
   m_pCurrent = G;
-  m_nSelCount = 1;
+  SetSelCount(1);
   m_nTool = TOOL_SELECT;
   m_bPendingModified = 1;
   UpdateView();
@@ -192,7 +192,7 @@ bool CKvillView::OnGroup() {
 }
 
 CGroup* CKvillView::GroupToUngroup() const {
-  if (m_pDocument == nullptr || m_nSelCount != 1) return nullptr;
+  if (m_pDocument == nullptr || SelCount() != 1) return nullptr;
   if (m_pCurrent != nullptr && m_pCurrent->AsGroup() != nullptr) return m_pCurrent->AsGroup();
   // However the group came to be selected (a click that left no current object, an undo),
   // the one selected object is the one to take apart. Selected objects stand at the end of
@@ -206,13 +206,13 @@ CGroup* CKvillView::GroupToUngroup() const {
 
 bool CKvillView::OnUngroup(CGroup* G) {
   CKvillDoc* pDoc = m_pDocument;
-  if (pDoc == nullptr || G == nullptr || m_nSelCount != 1) return false;
+  if (pDoc == nullptr || G == nullptr || SelCount() != 1) return false;
   // Only a group that the unlinking takes out of the drawing can hand over its children:
   // one nested in another group or not selected would leave them in two lists at once.
   if (G->m_pParent != nullptr || !G->m_bSelected) return false;
   CObList& list = pDoc->m_listObjects;
   std::vector<std::unique_ptr<CKVObject>> unlinked = RemoveSelected(false);
-  m_nSelCount = 0;
+  SetSelCount(0);
   std::unique_ptr<CKVObject> pGroup;
   for (auto& p : unlinked) {
     if (p.get() == G) {
@@ -220,7 +220,7 @@ bool CKvillView::OnUngroup(CGroup* G) {
     } else {
       // Other objects still selected by a count that had them wrong stay in the drawing.
       list.push_back(std::move(p));
-      ++m_nSelCount;
+      AddToSelCount(1);
     }
   }
   for (auto& p : G->m_listChildren) {
@@ -228,7 +228,7 @@ bool CKvillView::OnUngroup(CGroup* G) {
     p->m_pParent = nullptr;
     p->MarkChanged();
     list.push_back(std::move(p));
-    ++m_nSelCount;
+    AddToSelCount(1);
   }
   G->m_listChildren.clear();
   // A bond that ended on the group itself has nothing left to end on.
@@ -322,14 +322,14 @@ void CKvillView::ReplaceObjects(const std::unordered_set<const CKVObject*>& gone
   if (removed.count(m_pCtrlToggle) != 0) m_pCtrlToggle = nullptr;
   DeleteBondsEndingIn(list, removed);
   unlinked.clear();
-  m_nSelCount = 0;
+  SetSelCount(0);
   for (auto& p : added) {
     p->m_pParent = nullptr;
     p->m_bSelected = 1;
-    ++m_nSelCount;
+    AddToSelCount(1);
   }
   list.splice(list.end(), added);
-  if (m_nSelCount == 1) m_pCurrent = list.back().get();
+  if (SelCount() == 1) m_pCurrent = list.back().get();
   m_bPendingModified = 1;
   pDoc->SetModifiedFlag();
   UpdateView();
@@ -355,7 +355,7 @@ namespace {
 // single selected bond is mirrored through its ends. The bonds selected on their own are
 // returned, to keep the second line of a double bond on its side.
 bool PrepareMirror(CKvillView& view, CObList& list, std::vector<CCoupling*>& bonds) {
-  if (view.m_nSelCount < 1) {
+  if (view.SelCount() < 1) {
     const bool bEnglish = view.m_bEnglish != 0;
     view.Window().MessageBox(bEnglish ? "No objects selected." : "Není vybrán žádný objekt.",
                              bEnglish ? "Valendra Error" : "Chyba Valendra", MB_ICONERROR, false);
@@ -365,14 +365,14 @@ bool PrepareMirror(CKvillView& view, CObList& list, std::vector<CCoupling*>& bon
     CCoupling* pBond = p->AsBond();
     if (pBond != nullptr && pBond->m_bSelected) bonds.push_back(pBond);
   }
-  if (view.m_nSelCount == 1 && !bonds.empty()) {
+  if (view.SelCount() == 1 && !bonds.empty()) {
     for (CCoupling* pBond : bonds) {
       for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
         if (pEnd != nullptr) pEnd->SetSelected(1);
       }
       pBond->Deselect();
     }
-    view.m_nSelCount = 2;
+    view.SetSelCount(2);
   }
   return true;
 }
@@ -492,7 +492,7 @@ void CKvillView::RotateStep(CPoint P) {
   pGroup->Rotate(Clamp32(cx * 100), Clamp32(cy * 100), dAngle,
                  m_pDocument != nullptr ? &m_pDocument->m_listObjects : nullptr);
   pGroup->m_bSelected = 1;
-  m_nSelCount = 1;
+  SetSelCount(1);
   UpdateView();
 }
 
@@ -589,7 +589,7 @@ bool CKvillView::OnNudge(int nId) {
       if (nKey == 3) pFormula->CaretDown(pDC.get(), &m_formula);
       return false;
     }
-    if (m_nSelCount <= 0) {
+    if (SelCount() <= 0) {
       // Nothing to move: the drawing scrolls a line.
       if (nKey == 0) OnHScroll(SB_LINELEFT, 0);
       if (nKey == 1) OnHScroll(SB_LINERIGHT, 0);

@@ -96,16 +96,16 @@ int MenuOfObject(CKVObject* O, std::vector<CMenuCheck>& checks) {
 }  // namespace
 
 CKVObject* CKvillView::KeyboardMenuObject(const CObList& list) const {
-  if (m_nSelCount < 1) return nullptr;
+  if (SelCount() < 1) return nullptr;
   CKVObject* O = nullptr;
   for (const auto& p : list) {
     if (!p->m_bSelected) continue;
-    if (m_nSelCount == 3 && p->GetKind() != KIND_COUPLING) continue;
+    if (SelCount() == 3 && p->GetKind() != KIND_COUPLING) continue;
     O = p.get();
     break;
   }
   if (O == nullptr && !list.empty()) O = list.back().get();
-  if (m_nSelCount < 2 && m_pCurrent != nullptr) O = m_pCurrent;
+  if (SelCount() < 2 && m_pCurrent != nullptr) O = m_pCurrent;
   return O;
 }
 
@@ -134,12 +134,12 @@ void CKvillView::SelectAlone(CKVObject* O) {
   DeselectAll();
   O->m_bSelected = 1;
   O->MarkChanged();
-  m_nSelCount = 1;
+  SetSelCount(1);
   if (CCoupling* pBond = O->AsBond()) {
     for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
       if (pEnd != nullptr && !pEnd->IsSelected()) {
         pEnd->SetSelected(1);
-        ++m_nSelCount;
+        AddToSelCount(1);
       }
     }
   }
@@ -192,7 +192,7 @@ void CKvillView::OnContextMenu(CPoint s) {
                              pBondO->m_pEndB != nullptr && pBondO->m_pEndA->IsSelected() &&
                              pBondO->m_pEndB->IsSelected();
   // A bond selected together with its two ends counts as one object.
-  if (m_nSelCount > 1 && !(m_nSelCount <= 3 && bBondWithEnds)) {
+  if (SelCount() > 1 && !(SelCount() <= 3 && bBondWithEnds)) {
     m_pWindow->TrackPopupMenu(kMenuSeveral, ptMenu, {});
     return;
   }
@@ -212,7 +212,7 @@ void CKvillView::OnContextMenu(CPoint s) {
   m_pCurrent = O;
   if (!O->m_bSelected) O->MarkChanged();
   O->m_bSelected = 1;
-  m_nSelCount = 1;
+  SetSelCount(1);
   // A following Rotate measures its first step from where the menu was asked for.
   if (nKind == KIND_GROUP) m_ptRotate = P;
   UpdateView();

@@ -77,7 +77,7 @@ void CKvillView::OnEditFormula() {
   m_nEditState = 1;
   pFormula->m_bSelected = 1;
   pFormula->MarkChanged();
-  m_nSelCount = 1;
+  SetSelCount(1);
   m_bPendingModified = 0;
   UpdateView();
 }

@@ -141,7 +141,7 @@ void CKvillView::FinishBondOn(CKVObject* pEnd) {
   pBond->m_bLive = 0;
   if (!pBond->m_bSelected) {
     pBond->m_bSelected = 1;
-    ++m_nSelCount;
+    AddToSelCount(1);
   }
   m_pCurrent = nullptr;
   m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
@@ -151,7 +151,7 @@ void CKvillView::FinishBondOn(CKVObject* pEnd) {
   for (CKVObject* p : {pBond->m_pEndA, pBond->m_pEndB}) {
     if (!p->IsSelected()) {
       p->SetSelected(1);
-      ++m_nSelCount;
+      AddToSelCount(1);
     }
   }
   // The update finds where the bond meets its ends; the step records what it finds.
@@ -179,12 +179,12 @@ void CKvillView::FinishBondAtNew(CPoint pt) {
   m_bPendingModified = 1;
   if (!pBond->m_bSelected) {
     pBond->m_bSelected = 1;
-    ++m_nSelCount;
+    AddToSelCount(1);
   }
   for (CKVObject* p : {pBond->m_pEndA, pBond->m_pEndB}) {
     if (!p->IsSelected()) {
       p->SetSelected(1);
-      ++m_nSelCount;
+      AddToSelCount(1);
     }
   }
   UpdateView();
@@ -245,7 +245,7 @@ bool CKvillView::StartResizeAt(CPoint P) {
   m_pCurrent = O;
   O->m_bSelected = 1;
   O->MarkChanged();
-  m_nSelCount = 1;
+  SetSelCount(1);
   m_bResizing = 1;
   m_ptDragAnchor = P;
   m_ptDragLast = P;
@@ -348,7 +348,7 @@ void CKvillView::CreateWithTool(int nKind, CPoint P, CPoint ptClient) {
     m_bPendingModified = 1;
     pNew->m_bSelected = 1;
     pNew->MarkChanged();
-    ++m_nSelCount;
+    AddToSelCount(1);
     UpdateView();
     PushSnapshot();
   }
@@ -374,7 +374,7 @@ void CKvillView::PlaceFormula(CPoint ptClient) {
   CreateFormulaAt(DeviceToLogical(CPoint{ptClient.x, SatAdd(ptClient.y, -8)}));
   m_nTool = TOOL_SELECT;
   m_bPendingModified = 1;
-  ++m_nSelCount;
+  AddToSelCount(1);
   UpdateView();
   PushSnapshot();
 }

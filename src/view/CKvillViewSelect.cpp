@@ -84,13 +84,13 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDe
     O->m_bSelected = 1;
     O->MarkChanged();
     m_pCurrent = O;
-    ++m_nSelCount;
+    AddToSelCount(1);
     if (IsBond(O)) {
       auto* pBond = static_cast<CCoupling*>(O);
       for (CKVObject* pEnd : {pBond->m_pEndA, pBond->m_pEndB}) {
         if (pEnd != nullptr && !pEnd->IsSelected()) {
           pEnd->SetSelected(1);
-          ++m_nSelCount;
+          AddToSelCount(1);
         }
       }
     }
@@ -98,7 +98,7 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDe
     m_pCtrlToggle = O;
   } else if (bCtrl && m_nTool == TOOL_SELECT) {
     O->SetSelected(0);
-    if (!IsBond(O)) --m_nSelCount;
+    if (!IsBond(O)) AddToSelCount(-1);
     if (O->GetKind() == KIND_GROUP) {
       // The bonds hanging on the group's members lose their flags; the count, which
       // treats a bond with its selected ends as one object, is left as it is.
@@ -115,7 +115,7 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDe
         auto* pBond = static_cast<CCoupling*>(p.get());
         if (pBond->m_pEndA == O || pBond->m_pEndB == O) {
           pBond->Deselect();
-          --m_nSelCount;
+          AddToSelCount(-1);
         }
       }
     }
@@ -152,7 +152,7 @@ void CKvillView::EndRubberBand() {
       if (p->IsInside(rc)) {
         p->m_bSelected = 1;
         p->MarkChanged();
-        ++m_nSelCount;
+        AddToSelCount(1);
         m_pCurrent = p.get();
         m_bRubberDone = 1;
       }
@@ -164,7 +164,7 @@ void CKvillView::EndRubberBand() {
           pBond->m_pEndB->IsSelected()) {
         pBond->m_bSelected = 1;
         pBond->MarkChanged();
-        ++m_nSelCount;
+        AddToSelCount(1);
         m_bRubberDone = 1;
       }
     }

@@ -83,10 +83,10 @@ class CleanStructureTest : public ::testing::TestWithParam<CleanCase> {
     pView = std::make_unique<CKvillView>(&host, &d.doc);
   }
   void SelectAll() {
-    pView->m_nSelCount = 0;
+    pView->SetSelCount(0);
     for (auto& p : d.doc.m_listObjects) {
       p->m_bSelected = 1;
-      ++pView->m_nSelCount;
+      pView->AddToSelCount(1);
     }
   }
 };
@@ -139,7 +139,7 @@ TEST_P(CleanStructureTest, TheSameMoleculeWellSpacedInOneUndoStep) {
     ASSERT_NE(p->AsGroup(), nullptr);
     EXPECT_TRUE(p->m_bSelected);
   }
-  EXPECT_EQ(pView->m_nSelCount, static_cast<std::int32_t>(nGroups));
+  EXPECT_EQ(pView->SelCount(), static_cast<std::int32_t>(nGroups));
   EXPECT_EQ(DrawingSmiles(d), strBefore);
   EXPECT_TRUE(d.Warnings().size() <= 1) << "only the label not understood may warn";
   // A ring template's spacing, no two atoms crowded, each molecule where it was.
@@ -192,11 +192,11 @@ TEST(CleanStructure, KeepsColoursArrowsToAtomsAndWhatIsNotSelected) {
   CKvillView view(&host, &d.doc);
   const std::string strBefore = DrawingSmiles(d);
   // The chain's objects selected, the arrow and the ring not.
-  view.m_nSelCount = 0;
+  view.SetSelCount(0);
   for (auto& p : d.doc.m_listObjects) {
     if (p.get() == arrow || p.get() == tail || p->AsGroup() != nullptr) continue;
     p->m_bSelected = 1;
-    ++view.m_nSelCount;
+    view.AddToSelCount(1);
   }
   CCleanStructure clean = CleanStructure(d.doc.m_listObjects);
   ASSERT_EQ(clean.added.size(), 1u);

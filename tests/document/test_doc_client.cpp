@@ -29,8 +29,6 @@ class RecordingClient : public IDocClient {
   explicit RecordingClient(CKvillDoc& doc) : m_doc(doc) { doc.SetClient(this); }
   ~RecordingClient() override { m_doc.SetClient(nullptr); }
 
-  std::int32_t GetSelCount() const override { return m_nSel; }
-  void SetSelCount(std::int32_t n) override { m_nSel = n; }
   void ReleaseObjects() override {
     Note("ReleaseObjects " + std::to_string(m_doc.m_listObjects.size()));
   }
@@ -63,7 +61,6 @@ class RecordingClient : public IDocClient {
 
   std::vector<std::string> m_calls;
   std::vector<Mode> m_modes;  // the document's mode at each call
-  std::int32_t m_nSel = 0;
   bool m_bThrowOnRedraw = false;
 
  private:
@@ -84,8 +81,7 @@ TEST(DocumentClient, ReplacingLoadLetsGoFirstAndAsksForTheStepsAfterIt) {
   ASSERT_TRUE(LoadDoc(doc, kTwoDots));
   EXPECT_EQ(client.m_calls, (std::vector<std::string>{"ReleaseObjects 1", "ScheduleHistoryReset",
                                                       "ResetZoomAndScroll", "RedrawView"}));
-  // The selection count read went to the client, not to the document.
-  EXPECT_EQ(client.m_nSel, 2);
+  // The selection count read is the document's, whoever shows it.
   EXPECT_EQ(doc.GetSelCount(), 2);
 }
 
@@ -96,13 +92,13 @@ TEST(DocumentClient, PasteOnlyRedrawsAndAFailedOneSchedulesTheMessage) {
   EXPECT_FALSE(LoadDoc(doc, Bytes().header(0).dot(5, 5).v, false, {.bReplaceOnLoad = false}));
   EXPECT_EQ(client.m_calls,
             (std::vector<std::string>{"RedrawView", "ScheduleIncompatibleFileMessage"}));
-  EXPECT_EQ(client.m_nSel, 1);  // the pasted dot arrived unselected and was selected
+  EXPECT_EQ(doc.GetSelCount(), 1);  // the pasted dot arrived unselected and was selected
 }
 
 TEST(DocumentClient, StoreAndNewDocumentGoThroughTheClient) {
   CKvillDoc doc;
   RecordingClient client(doc);
-  client.m_nSel = 7;
+  doc.SetSelCount(7);
   EXPECT_EQ(StoreDoc(doc), Bytes().header(7).end().v);
   EXPECT_EQ(client.m_calls, std::vector<std::string>{"ScheduleScrollRefresh"});
   client.m_calls.clear();
@@ -130,12 +126,12 @@ TEST(DocumentClient, WithoutAClientTheDocumentKeepsTheCountItself) {
 TEST(DocumentClient, ADrawingReadBesideTheShownOneLeavesItsClientAlone) {
   CKvillDoc shown;
   RecordingClient client(shown);
-  client.m_nSel = 5;
+  shown.SetSelCount(5);
   CKvillDoc beside;
   ASSERT_TRUE(LoadDoc(beside, kTwoDots));
   EXPECT_EQ(beside.GetSelCount(), 2);
   EXPECT_TRUE(beside.OnNewDocument());
-  EXPECT_EQ(client.m_nSel, 5);
+  EXPECT_EQ(shown.GetSelCount(), 5);
   EXPECT_TRUE(client.m_calls.empty());
 }
 

@@ -10,14 +10,14 @@ TEST_F(StreamViewSteps, ReplacingLoadResetsTheViewAndStartsTheHistoryTimer) {
   CDot* old = AddDot(0, 0);
   view.m_pCurrent = old;
   view.m_pHover = old;
-  view.m_nSelCount = 9;
+  view.SetSelCount(9);
   view.m_dZoom = 2.0;
   view.m_nScrollX = 500;
   doc.m_bQuietLoad = 0;
   ASSERT_TRUE(LoadDoc(doc, Bytes().header(2).dot(5, 5, 1).end().v));
   EXPECT_EQ(view.m_pCurrent, nullptr);
   EXPECT_EQ(view.m_pHover, nullptr);
-  EXPECT_EQ(view.m_nSelCount, 2);
+  EXPECT_EQ(view.SelCount(), 2);
   EXPECT_EQ(doc.GetSelCount(), 2);
   EXPECT_TRUE(host.IsTimerRunning(TIMER_RESET_HISTORY));
   EXPECT_FALSE(host.IsTimerRunning(TIMER_INCOMPATIBLE_FILE));
@@ -47,7 +47,7 @@ TEST_F(StreamViewSteps, PasteRedrawsOnlyAndAFailedLoadSchedulesTheMessage) {
 }
 
 TEST_F(StreamViewSteps, TheSelectionCountWrittenIsTheViews) {
-  view.m_nSelCount = 4;
+  view.SetSelCount(4);
   doc.SetModifiedFlag(true);
   EXPECT_EQ(StoreDoc(doc), Bytes().header(4).end().v);
   EXPECT_FALSE(doc.IsModified());

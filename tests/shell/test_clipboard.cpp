@@ -204,7 +204,7 @@ TEST_F(ClipboardCommands, TheMainWindowsKeysAndMenuCopyCutAndPaste) {
   EXPECT_EQ(ClipboardNative().size(), 18);
   // The Edit menu's Copy Selection and Ctrl+V: the selected ellipse once more.
   pEllipse->m_bSelected = 1;
-  view->m_nSelCount = 1;
+  view->SetSelCount(1);
   frame->MenuAction(32794)->trigger();
   PressKey(client, Qt::Key_V, Qt::ControlModifier);
   ASSERT_EQ(doc->m_listObjects.size(), 2u);

@@ -78,7 +78,7 @@ class DrawBarViewTest : public ::testing::Test {
     CFormula* p = f.get();
     doc.m_listObjects.push_back(std::move(f));
     view.m_pCurrent = p;
-    view.m_nSelCount = 1;
+    view.SetSelCount(1);
     view.m_nEditState = 1;
     view.m_nTool = 0;
     return p;

@@ -429,7 +429,7 @@ TEST_F(InPlaceFrameTest, CutCopyAndPasteOfToolbarAndKeysFour) {
   // The toolbar's Paste: a second copy of everything, selected.
   frame->Actions(57637).back()->trigger();
   EXPECT_EQ(doc->m_listObjects.size(), 2 * n);
-  EXPECT_EQ(m_app->MainFrame()->View()->m_nSelCount, static_cast<int>(n));
+  EXPECT_EQ(m_app->MainFrame()->View()->SelCount(), static_cast<int>(n));
   // Shift+Del is Cut: the pasted copy goes again.
   PressKey(Qt::Key_Delete, Qt::ShiftModifier);
   EXPECT_EQ(doc->m_listObjects.size(), n);

@@ -433,7 +433,7 @@ TEST_F(MainFrameTest, SelectAllOfTheEditMenuSelectsTheWholeDrawing) {
   ASSERT_NE(selectAll, nullptr);
   EXPECT_TRUE(selectAll->isEnabled());
   selectAll->trigger();
-  EXPECT_EQ(view->m_nSelCount, 3);
+  EXPECT_EQ(view->SelCount(), 3);
   for (const auto& p : doc->m_listObjects) EXPECT_EQ(p->m_bSelected, 1);
   // The menu stays usable after a command, and Undo and Redo still reach the history.
   EXPECT_TRUE(frame->MenuAction(32842)->isEnabled());
@@ -467,7 +467,7 @@ TEST_F(MainFrameTest, EditingCommandsFollowTheSelectionFromKeysMenusAndButtons) 
   view->PushSnapshot();
 
   ellipses[0]->m_bSelected = 1;
-  view->m_nSelCount = 1;
+  view->SetSelCount(1);
   frame->UpdateCommandUi();
   for (int id : {32787, 32849, 32850, 32840, 32839}) {
     EXPECT_TRUE(frame->MenuAction(id)->isEnabled()) << id;
@@ -475,7 +475,7 @@ TEST_F(MainFrameTest, EditingCommandsFollowTheSelectionFromKeysMenusAndButtons) 
   EXPECT_FALSE(frame->MenuAction(32797)->isEnabled());  // Group needs two
 
   ellipses[1]->m_bSelected = 1;
-  view->m_nSelCount = 2;
+  view->SetSelCount(2);
   frame->UpdateCommandUi();
   ASSERT_TRUE(frame->MenuAction(32797)->isEnabled());
   frame->MenuAction(32797)->trigger();

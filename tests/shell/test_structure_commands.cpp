@@ -75,7 +75,7 @@ TEST_F(StructureCommandsTest, CleanStructureIsOfferedForASelectedMoleculeAndSays
   // The methyl with two bonds: offered, but RDKit finds fault with it, so it stays.
   view->DeselectAll();
   faults[0]->SetSelected(1);
-  view->m_nSelCount = 1;
+  view->SetSelCount(1);
   EXPECT_TRUE(frame->IsCommandEnabled(cmd::kEditCleanStructure));
   frame->OnCommand(cmd::kEditCleanStructure);
   EXPECT_EQ(Pane(frame).left(13), "Not cleaned: ") << Pane(frame).toStdString();
@@ -85,12 +85,12 @@ TEST_F(StructureCommandsTest, CleanStructureIsOfferedForASelectedMoleculeAndSays
   // The aspirin ring (its labels outside the group come along): one step, one new group.
   view->DeselectAll();
   ring->SetSelected(1);
-  view->m_nSelCount = 1;
+  view->SetSelCount(1);
   EXPECT_TRUE(frame->IsCommandEnabled(cmd::kEditCleanStructure));
   const std::size_t nObjects = doc->m_listObjects.size();
   frame->OnCommand(cmd::kEditCleanStructure);
   EXPECT_EQ(view->History().Size(), nHistory + 1);
-  ASSERT_EQ(view->m_nSelCount, 1);
+  ASSERT_EQ(view->SelCount(), 1);
   CKVObject* pNew = doc->m_listObjects.back().get();
   EXPECT_TRUE(pNew->m_bSelected);
   ASSERT_NE(pNew->AsGroup(), nullptr);
@@ -215,7 +215,7 @@ TEST_F(StructureCommandsTest, CopyOffersTheChemicalFormatsWrittenWhenAsked) {
   // A copied part without a molecule offers the drawing and its picture only.
   frame->View()->DeselectAll();
   text->m_bSelected = 1;
-  frame->View()->m_nSelCount = 1;
+  frame->View()->SetSelCount(1);
   frame->OnCommand(cmd::kEditCopySelection);
   const QMimeData* part = QGuiApplication::clipboard()->mimeData();
   ASSERT_NE(part, nullptr);
@@ -268,7 +268,7 @@ TEST_F(StructureCommandsTest, CheckStructureFramesTheFaultyAtomsUntilTheNextChan
   // The next change (the lone label deleted) takes the frames away.
   view->DeselectAll();
   faults[1]->m_bSelected = 1;
-  view->m_nSelCount = 1;
+  view->SetSelCount(1);
   frame->OnCommand(cmd::kEditDelete);
   EXPECT_TRUE(s->Marks().empty());
   frame->OnCommand(cmd::kEditCheckStructure);
@@ -297,7 +297,7 @@ TEST_F(StructureCommandsTest, TheStatusFieldFollowsTheDrawingAndTheSelectionAfte
       << field->text().toStdString();
   frame->View()->DeselectAll();
   ring->SetSelected(1);
-  frame->View()->m_nSelCount = 1;
+  frame->View()->SetSelCount(1);
   frame->View()->UpdateView();
   EXPECT_TRUE(PumpUntil([&] { return field->text() == "C9H8O4  180.16"; }))
       << field->text().toStdString();

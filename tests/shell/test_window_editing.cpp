@@ -104,10 +104,10 @@ TEST_F(WindowEditing, ClicksOnBondsSelectedThroughTheirEnds) {
   Shown();
   // J1, J2 and their bond selected by a rectangle; a click on J2-J3 changes nothing.
   Drag(CPoint{900, -900}, {CPoint{3000, -2100}, CPoint{5100, -2100}});
-  ASSERT_EQ(view->m_nSelCount, 3);
+  ASSERT_EQ(view->SelCount(), 3);
   ASSERT_EQ(b12->m_bSelected, 1);
   Click(CPoint{6000, -1500});
-  EXPECT_EQ(view->m_nSelCount, 3);
+  EXPECT_EQ(view->SelCount(), 3);
   EXPECT_EQ(b23->m_bSelected, 0);
   EXPECT_EQ(j3->m_bSelected, 0);
 
@@ -115,9 +115,9 @@ TEST_F(WindowEditing, ClicksOnBondsSelectedThroughTheirEnds) {
   Ctrl(true);
   Click(CPoint{7500, -1500});
   ASSERT_EQ(j3->m_bSelected, 1);
-  const int nCount = view->m_nSelCount;
+  const int nCount = view->SelCount();
   Click(CPoint{6000, -1500});
-  EXPECT_EQ(view->m_nSelCount, nCount);
+  EXPECT_EQ(view->SelCount(), nCount);
   EXPECT_EQ(b23->m_bSelected, 0);
   EXPECT_TRUE(j2->m_bSelected && j3->m_bSelected);
   Ctrl(false);
@@ -135,7 +135,7 @@ TEST_F(WindowEditing, ClicksOnBondsSelectedThroughTheirEnds) {
   Click(CPoint{3000, -6000});
   ASSERT_EQ(ring->m_bSelected, 1);
   Click(CPoint{vertex->m_ptAnchor.x + 1500, vertex->m_ptAnchor.y});
-  EXPECT_EQ(view->m_nSelCount, 1);
+  EXPECT_EQ(view->SelCount(), 1);
   EXPECT_EQ(ring->m_bSelected, 1);
   EXPECT_EQ(outside->m_bSelected, 0);
 }

@@ -129,7 +129,7 @@ class InteractFixture : public ::testing::Test {
   void Pick(CKVObject* pObj, CPoint pt = CPoint{}) {
     view.DeselectAll();
     pObj->m_bSelected = 1;
-    view.m_nSelCount = 1;
+    view.SetSelCount(1);
     view.m_pCurrent = pObj;
     view.m_ptRotate = pt;
     view.UpdateView();

@@ -85,7 +85,7 @@ class RandomEditScript {
       CKVObject* z = ends[static_cast<std::size_t>(Int(0, static_cast<int>(ends.size()) - 1))];
       if (a != z) b.Bond(a, z, Int(1, 10));
     }
-    m_view.m_nSelCount = 0;
+    m_view.SetSelCount(0);
     m_view.UpdateView();
   }
 
@@ -162,7 +162,7 @@ class RandomEditScript {
     // of a stored field does.
     p->m_bSelected = 1;
     p->MarkChanged();
-    m_view.m_nSelCount = 1;
+    m_view.SetSelCount(1);
     m_view.m_pCurrent = p;
     m_view.m_ptRotate = RandomPoint();
     m_view.UpdateView();

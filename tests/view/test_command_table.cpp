@@ -113,7 +113,7 @@ class CommandTableTest : public InteractFixture, public ::testing::WithParamInte
       case Group:
         view.DeselectAll();
         c->m_bSelected = d->m_bSelected = 1;
-        view.m_nSelCount = 2;
+        view.SetSelCount(2);
         view.m_pCurrent = nullptr;
         if (state == Group) {
           ASSERT_TRUE(view.OnGroup());

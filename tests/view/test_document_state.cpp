@@ -113,7 +113,7 @@ using DocumentNew = ViewFixture;
 TEST_F(DocumentNew, NewDocumentResetsZoomScrollAndDrawing) {
   CEllipse* e = AddEllipse(0, 0, 400, -400);
   e->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   view.m_pCurrent = e;
   view.m_dZoom = 2.0;
   view.m_nScrollX = 100;
@@ -128,7 +128,7 @@ TEST_F(DocumentNew, NewDocumentResetsZoomScrollAndDrawing) {
   EXPECT_EQ(view.m_nRefreshPending, 1);
   EXPECT_TRUE(doc.m_listObjects.empty());
   EXPECT_EQ(view.m_pCurrent, nullptr);
-  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_EQ(view.SelCount(), 0);
   EXPECT_FALSE(doc.IsModified());
   EXPECT_TRUE(doc.m_strPathName.empty());
   host.FireTimer(TIMER_SCROLL_REFRESH);

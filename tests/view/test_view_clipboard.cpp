@@ -128,7 +128,7 @@ TEST_F(ViewClipboard, CopySelectionOfABondCarriesItsEndsAndLeavesTheFlagAlone) {
   AddEllipse(5000, -5000, 6000, -6000);
   view.UpdateView();
   m.bond->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   doc.SetModifiedFlag(false);
 
   view.OnCommand(cmd::kEditCopySelection);
@@ -150,7 +150,7 @@ TEST_F(ViewClipboard, APastedBondArrivesWithItsEndsSelectedAndMoved) {
   Molecule m = AddMolecule();
   view.UpdateView();
   m.bond->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   view.OnCommand(cmd::kEditCopySelection);
 
   const int nPaints = host.CountLog("CreateMemoryDC");
@@ -168,7 +168,7 @@ TEST_F(ViewClipboard, APastedBondArrivesWithItsEndsSelectedAndMoved) {
     EXPECT_TRUE(windows[i]->RecordsOf(CRecordingDC::Op::Rectangle).empty()) << i;
   }
   EXPECT_EQ(Selected(), (std::vector<CKVObject*>{all[3], all[4], all[5]}));
-  EXPECT_EQ(view.m_nSelCount, 3);
+  EXPECT_EQ(view.SelCount(), 3);
   EXPECT_EQ(view.m_pCurrent, nullptr);
   // 1000 to the right and 1000 down from where they were copied.
   EXPECT_EQ(all[3]->m_ptAnchor, (CPoint{2000, -2000}));
@@ -190,7 +190,7 @@ TEST_F(ViewClipboard, PastingTwiceGivesTwoCopiesAndOnlyTheNewestIsSelected) {
   CDot* d = AddDot(4000, 0);
   e->m_bSelected = 1;
   d->m_bSelected = 1;
-  view.m_nSelCount = 2;
+  view.SetSelCount(2);
   view.OnCommand(cmd::kEditCopySelection);
 
   view.OnCommand(cmd::kEditPaste);
@@ -203,14 +203,14 @@ TEST_F(ViewClipboard, PastingTwiceGivesTwoCopiesAndOnlyTheNewestIsSelected) {
     EXPECT_EQ(all[i + 1]->m_ptAnchor, (CPoint{5000, -1000})) << i;
   }
   EXPECT_EQ(Selected(), (std::vector<CKVObject*>{all[4], all[5]}));
-  EXPECT_EQ(view.m_nSelCount, 2);
+  EXPECT_EQ(view.SelCount(), 2);
 }
 
 TEST_F(ViewClipboard, ALonePastedObjectBecomesTheCurrentOne) {
   CEllipse* e = AddEllipse(0, 0, 400, -400);
   AddDot(2000, -2000);
   e->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   view.m_pCurrent = e;
   view.OnCommand(cmd::kEditCopySelection);
   view.OnCommand(cmd::kEditPaste);
@@ -224,7 +224,7 @@ TEST_F(ViewClipboard, ALonePastedObjectBecomesTheCurrentOne) {
 TEST_F(ViewClipboard, PasteWithoutADrawingChangesNothingButIsRecorded) {
   CEllipse* e = AddEllipse(0, 0, 400, -400);
   e->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   view.PushSnapshot();
   doc.SetModifiedFlag(false);
   const std::size_t nSnapshots = view.History().Size();
@@ -265,7 +265,7 @@ TEST_F(ViewClipboard, AnotherProgramsDrawingIsPastedAsOurs) {
 TEST_F(ViewClipboard, StructuresFromOtherProgramsArePastedSelectedInTheMiddleInOneStep) {
   CEllipse* e = AddEllipse(0, 0, 400, -400);
   e->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   view.PushSnapshot();
   const std::size_t nSnapshots = view.History().Size();
   // A molecule as a group of two junctions and their bond, and a lone label.
@@ -302,7 +302,7 @@ TEST_F(ViewClipboard, StructuresFromOtherProgramsArePastedSelectedInTheMiddleInO
   EXPECT_NEAR(c.y, (topLeft.y + bottomRight.y) / 2, 100);
   ASSERT_EQ(doc.m_listObjects.size(), 3u);
   EXPECT_EQ(Selected(), (std::vector<CKVObject*>{Order()[1], Order()[2]}));
-  EXPECT_EQ(view.m_nSelCount, 2);
+  EXPECT_EQ(view.SelCount(), 2);
   EXPECT_EQ(view.History().Size(), nSnapshots + 1);
   view.OnCommand(cmd::kEditUndo);
   EXPECT_EQ(doc.m_listObjects.size(), 1u);
@@ -324,7 +324,7 @@ TEST_F(ViewClipboard, CutCopiesTheSelectionThenDeletesIt) {
   CEllipse* e = AddEllipse(5000, -5000, 6000, -6000);
   view.UpdateView();
   e->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   view.PushSnapshot();
   doc.SetModifiedFlag(false);
   const std::size_t nSnapshots = view.History().Size();
@@ -332,7 +332,7 @@ TEST_F(ViewClipboard, CutCopiesTheSelectionThenDeletesIt) {
   view.OnCommand(cmd::kCutContext);
   EXPECT_EQ(KindsIn(Clip()), (std::vector<int>{KIND_ELLIPSE}));
   EXPECT_EQ(Order(), (std::vector<CKVObject*>{m.a, m.b, m.bond}));
-  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_EQ(view.SelCount(), 0);
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(view.History().Size(), nSnapshots + 1);
 
@@ -356,7 +356,7 @@ TEST_F(ViewClipboard, ALabelOnARingCopiesAloneAndOnlyItsBondBringsTheRing) {
   const CRect labelBox = label->m_rcBounds;
 
   label->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   ASSERT_TRUE(bond->IsSelected());
   view.OnCommand(cmd::kEditCopySelection);
   EXPECT_EQ(KindsIn(Clip()), (std::vector<int>{KIND_FORMULA}));
@@ -373,7 +373,7 @@ TEST_F(ViewClipboard, ALabelOnARingCopiesAloneAndOnlyItsBondBringsTheRing) {
   // Cut the label, paste it: one ring, one label, no bond; a thick ellipse pastes thick.
   bond->m_bSelected = 0;
   thick->m_bSelected = label->m_bSelected = 1;
-  view.m_nSelCount = 2;
+  view.SetSelCount(2);
   view.OnCommand(cmd::kEditCut);
   view.OnCommand(cmd::kEditPaste);
   std::vector<int> kinds;
@@ -533,7 +533,7 @@ TEST_F(ViewClipboard, AWildDrawingPastedCostsWhatTheWindowShowsAndKeepsItsValues
   host.m_clipboard.PutForeign(stream);
   view.OnCommand(cmd::kEditPaste);
   ASSERT_EQ(doc.m_listObjects.size(), 369u);
-  EXPECT_EQ(view.m_nSelCount, 369);
+  EXPECT_EQ(view.SelCount(), 369);
   // The paste's own paint and the next repaint: each draws a few primitives an object,
   // not the thousands a bond across the coordinate range spaces along itself.
   EXPECT_LE(PrimitivesDrawn(host), 369u * 20);

@@ -52,12 +52,12 @@ constexpr int kPresetCommands[] = {
 TEST_F(ViewContextMenu, EmptySpaceOffersPasteAndKeepsTheSelection) {
   CEllipse* e = AddEllipse(300, -300, 900, -900);
   e->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   RightClick(CPoint{6000, -6000});
   EXPECT_EQ(LastMenu(), 335);
   EXPECT_EQ(LastMenuPoint(), (CPoint{100 + 400, 40 + 400}));
   EXPECT_EQ(e->m_bSelected, 1);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   // Paste's menu leaves the next click alone.
   EXPECT_EQ(view.m_bSkipNextClick, 0);
 }
@@ -67,13 +67,13 @@ TEST_F(ViewContextMenu, AnUnselectedObjectAmongSelectedOnesIsTheOnlyOneLeft) {
   CEllipse* b = AddEllipse(3000, -3000, 3600, -3600);
   CFormula* f = AddFormula(6000, -6000, 6600, -6300);
   a->m_bSelected = b->m_bSelected = 1;
-  view.m_nSelCount = 2;
+  view.SetSelCount(2);
   RightClick(CPoint{6300, -6150});
   EXPECT_EQ(LastMenu(), 303);
   EXPECT_EQ(a->m_bSelected, 0);
   EXPECT_EQ(b->m_bSelected, 0);
   EXPECT_EQ(f->m_bSelected, 1);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   EXPECT_EQ(view.m_pCurrent, f);
   EXPECT_EQ(view.m_bSkipNextClick, 1);
 }
@@ -82,12 +82,12 @@ TEST_F(ViewContextMenu, OneOfSeveralSelectedOffersTheSelectionMenuAndKeepsIt) {
   CEllipse* a = AddEllipse(300, -300, 900, -900);
   CEllipse* b = AddEllipse(3000, -3000, 3600, -3600);
   a->m_bSelected = b->m_bSelected = 1;
-  view.m_nSelCount = 2;
+  view.SetSelCount(2);
   RightClick(CPoint{600, -600});
   EXPECT_EQ(LastMenu(), 298);
   EXPECT_EQ(a->m_bSelected, 1);
   EXPECT_EQ(b->m_bSelected, 1);
-  EXPECT_EQ(view.m_nSelCount, 2);
+  EXPECT_EQ(view.SelCount(), 2);
   EXPECT_EQ(view.m_bSkipNextClick, 1);
 }
 
@@ -98,21 +98,21 @@ TEST_F(ViewContextMenu, AnUnselectedBondEndsUpAloneInItsMenu) {
   EXPECT_EQ(bond->m_bSelected, 1);
   EXPECT_EQ(bond->m_pEndA->m_bSelected, 0);
   EXPECT_EQ(bond->m_pEndB->m_bSelected, 0);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   EXPECT_EQ(view.m_pCurrent, bond);
 }
 
 TEST_F(ViewContextMenu, ABondSelectedWithItsEndsCountsAsOneObject) {
   CCoupling* bond = Bond(CPoint{1500, -1500}, CPoint{4500, -1500});
   bond->m_bSelected = bond->m_pEndA->m_bSelected = bond->m_pEndB->m_bSelected = 1;
-  view.m_nSelCount = 3;
+  view.SetSelCount(3);
   RightClick(CPoint{3000, -1500});
   EXPECT_EQ(LastMenu(), 302);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   // With a fourth object selected it is a selection of several.
   CEllipse* e = AddEllipse(6000, -6000, 6600, -6600);
   bond->m_pEndA->m_bSelected = bond->m_pEndB->m_bSelected = e->m_bSelected = 1;
-  view.m_nSelCount = 4;
+  view.SetSelCount(4);
   RightClick(CPoint{3000, -1500});
   EXPECT_EQ(LastMenu(), 298);
 }
@@ -150,7 +150,7 @@ TEST_F(ViewContextMenu, KeyboardWithNothingSelectedOpensPasteAtTheWindowCorner) 
 TEST_F(ViewContextMenu, KeyboardWithOneBondOpensItsMenuAtTheMidpoint) {
   CCoupling* bond = Bond(CPoint{1500, -1500}, CPoint{3000, -3015});
   bond->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   MenuKey();
   EXPECT_EQ(LastMenu(), 302);
   // Midpoint (2250, -2257): 150 and 150 pixels from the window's corner (truncated).
@@ -166,7 +166,7 @@ TEST_F(ViewContextMenu, KeyboardTakesTheGroupsLowerLeftCornerAndTheCurrentObject
   CEllipse* a = AddEllipse(1500, -1500, 3000, -3000);
   CGroup* ring = DrawingBuilder(doc).Ring(CPoint{9000, -9000});
   ring->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   MenuKey();
   EXPECT_EQ(LastMenu(), 300);
   const CRect b = ring->m_rcBounds;
@@ -303,7 +303,7 @@ TEST_F(ViewContextMenu, GroupFromTheSelectionsMenu) {
   CEllipse* a = AddEllipse(300, -300, 900, -900);
   CEllipse* b = AddEllipse(3000, -3000, 3600, -3600);
   a->m_bSelected = b->m_bSelected = 1;
-  view.m_nSelCount = 2;
+  view.SetSelCount(2);
   host.m_nMenuAnswer = cmd::kContextGroup;
   RightClick(CPoint{600, -600});
   ASSERT_EQ(LastMenu(), 298);

@@ -27,14 +27,14 @@ TEST_F(RemoveSelectedTest, DeletingAnObjectDeletesEveryBondOnItSelectedOrNot) {
   b.Bond(f, d);
   CCoupling* kept = b.Bond(d, e);
   f->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   view.m_pCurrent = f;
   doc.SetModifiedFlag(false);
 
   EXPECT_TRUE(view.RemoveSelected(true).empty());
 
   EXPECT_EQ(Order(), (std::vector<CKVObject*>{d, e, kept}));
-  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_EQ(view.SelCount(), 0);
   EXPECT_EQ(view.m_pCurrent, nullptr);
   EXPECT_TRUE(doc.IsModified());
 }
@@ -50,7 +50,7 @@ TEST_F(RemoveSelectedTest, BondsOnMembersOfASelectedGroupGoWithTheGroup) {
   b.Bond(member, outside);
   CCoupling* kept = b.Bond(outside, other);
   ring->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
 
   view.RemoveSelected(true);
 
@@ -77,7 +77,7 @@ TEST_F(RemoveSelectedTest, ABondInsideAGroupEndingOnADeletedObjectGoesToo) {
   b.Add(std::move(group));
   view.PushSnapshot();  // the group keeps the record it wrote, bond included
   target->SetSelected(1);
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
 
   view.RemoveSelected(true);
 
@@ -100,7 +100,7 @@ TEST_F(RemoveSelectedTest, UnlinkingHandsTheObjectsBackAndKeepsTheBonds) {
   CCoupling* bond = b.Bond(e1, d);
   e2->m_bSelected = 1;
   e1->m_bSelected = 1;
-  view.m_nSelCount = 2;
+  view.SetSelCount(2);
 
   std::vector<std::unique_ptr<CKVObject>> out = view.RemoveSelected(false);
 
@@ -108,7 +108,7 @@ TEST_F(RemoveSelectedTest, UnlinkingHandsTheObjectsBackAndKeepsTheBonds) {
   EXPECT_EQ(out[0].get(), e1);
   EXPECT_EQ(out[1].get(), e2);
   EXPECT_EQ(Order(), (std::vector<CKVObject*>{d, bond}));
-  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_EQ(view.SelCount(), 0);
   EXPECT_TRUE(doc.IsModified());
   // The bond still ends on the handed-back ellipse; put it back before the fixture ends.
   doc.m_listObjects.push_front(std::move(out[0]));
@@ -123,7 +123,7 @@ class EditingCommands : public InteractFixture {
   void SelectOnly(std::initializer_list<CKVObject*> objects) {
     view.DeselectAll();
     for (CKVObject* p : objects) p->m_bSelected = 1;
-    view.m_nSelCount = static_cast<std::int32_t>(objects.size());
+    view.SetSelCount(static_cast<std::int32_t>(objects.size()));
     view.m_pCurrent = nullptr;
   }
   std::vector<CKVObject*> Order() const {
@@ -176,7 +176,7 @@ TEST_F(DeleteCommand, AFormulaGoesWithEveryBondOnItAndOneSnapshotIsRecorded) {
   Run(cmd::kEditDelete);
 
   EXPECT_EQ(Order(), (std::vector<CKVObject*>{d, d2, kept}));
-  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_EQ(view.SelCount(), 0);
   EXPECT_TRUE(Recorded(1, true));
   EXPECT_FALSE(view.IsCommandEnabled(cmd::kEditDelete));
 }
@@ -197,7 +197,7 @@ TEST_F(GroupCommand, TwoFormulasJoinedByABondTakeTheBondInsideItFirst) {
   CCoupling* bond = AddBond(f1, f2);
   bond->m_bSelected = 1;
   SelectOnly({f1, f2});
-  view.m_nSelCount = 3;  // the bond's own flag counts as well
+  view.SetSelCount(3);  // the bond's own flag counts as well
   view.m_nTool = TOOL_FORMULA;
 
   Run(cmd::kGroup);
@@ -214,7 +214,7 @@ TEST_F(GroupCommand, TwoFormulasJoinedByABondTakeTheBondInsideItFirst) {
   EXPECT_EQ(g->m_pParent, nullptr);
   EXPECT_EQ(g->m_bSelected, 1);
   EXPECT_EQ(view.m_pCurrent, g);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   EXPECT_EQ(view.m_nTool, TOOL_SELECT);
   EXPECT_TRUE(Recorded(1, true));
 }
@@ -263,7 +263,7 @@ TEST_F(UngroupCommand, ABenzeneLeavesSixJunctionsAndSixBondsSelected) {
   EXPECT_EQ(Order(), expected);
   EXPECT_EQ(CountKind(KIND_DOT), 6);
   EXPECT_EQ(CountKind(KIND_COUPLING), 6);
-  EXPECT_EQ(view.m_nSelCount, 12);
+  EXPECT_EQ(view.SelCount(), 12);
   for (CKVObject* p : members) {
     EXPECT_EQ(p->m_bSelected, 1);
     EXPECT_EQ(p->m_pParent, nullptr);
@@ -279,7 +279,7 @@ TEST_F(UngroupCommand, OnlyTheCurrentGroupAloneSelectedComesApart) {
   EXPECT_TRUE(Refused(cmd::kUngroup));
   Pick(g);
   e->m_bSelected = 1;
-  view.m_nSelCount = 2;
+  view.SetSelCount(2);
   EXPECT_TRUE(Refused(cmd::kContextUngroup));
   EXPECT_EQ(CountKind(KIND_GROUP), 1);
   EXPECT_EQ(Snapshots(), 0u);
@@ -299,7 +299,7 @@ TEST_F(UngroupCommand, AGroupSelectedByAClickOrLeftSelectedByAnUndoComesApart) {
   EXPECT_TRUE(view.IsCommandEnabled(cmd::kUngroup));
   Run(cmd::kUngroup);
   EXPECT_EQ(CountKind(KIND_GROUP), 0);
-  EXPECT_EQ(view.m_nSelCount, 12);
+  EXPECT_EQ(view.SelCount(), 12);
 
   view.Undo();
   ASSERT_EQ(CountKind(KIND_GROUP), 1);
@@ -358,7 +358,7 @@ TEST_F(MirrorCommands, ASingleBondIsMirroredThroughItsEndsAboutTheMiddleOfTheirS
   EXPECT_EQ(bond->m_bSelected, 0);
   EXPECT_EQ(a->m_bSelected, 1);
   EXPECT_EQ(b->m_bSelected, 1);
-  EXPECT_EQ(view.m_nSelCount, 2);
+  EXPECT_EQ(view.SelCount(), 2);
   EXPECT_TRUE(Recorded(1, true));
 
   // The two ends now selected, the horizontal mirror turns them about y = 150.
@@ -443,7 +443,7 @@ TEST_F(RotateCommand, StepsUnderADegreeAddUpUntilTheyTurnTheGroup) {
   EXPECT_LT(turned.x, 260);
   EXPECT_GT(turned.y, 150);
   EXPECT_EQ(g->m_bSelected, 1);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   EXPECT_EQ(Snapshots(), 0u);
 
   // The next press ends the mode and records the rotation as one step, doing nothing else.
@@ -653,7 +653,7 @@ TEST_F(NudgeCommands, TheSnapshotOfANudgeHoldsTheMovedBonds) {
   view.UpdateView();
   view.PushSnapshot();
   ring->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   for (const int nId : {cmd::kKeyRight, cmd::kKeyDown, cmd::kCtrlLeft, cmd::kSelectAll, cmd::kKeyUp,
                         cmd::kCtrlRight}) {
     Run(nId);

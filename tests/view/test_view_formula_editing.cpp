@@ -138,7 +138,7 @@ TEST_F(ViewFormulaEditing, EscapeOnANewEmptyFormulaLeavesItsFrame) {
   host.PumpMessages();
   EXPECT_EQ(view.m_nEditState, 0);
   EXPECT_EQ(view.m_pCurrent, nullptr);
-  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_EQ(view.SelCount(), 0);
   EXPECT_FALSE(f->m_bSelected);
   ASSERT_EQ(CountKind(KIND_FORMULA), 1);
   // Drawn unselected, the empty formula shows its frame.
@@ -170,7 +170,7 @@ TEST_F(ViewFormulaEditing, EditCommandPutsTheCaretAtTheEnd) {
   EXPECT_EQ(f->m_nCaret, 4);
   EXPECT_TRUE(f->m_bSelected);
   EXPECT_FALSE(e->m_bSelected);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   Type("2");
   EXPECT_EQ(f->m_strText, "NaCl2");
 }

@@ -127,7 +127,7 @@ TEST_F(ViewHistory, RedoAfterRunningOffTheOnlySnapshotKeepsWhatWasSelectedSince)
   view.OnMouseMove(MK_LBUTTON, CPoint{80, 80});
   view.OnLButtonUp(0, CPoint{80, 80});
   ASSERT_EQ(e->m_bSelected, 1);
-  ASSERT_EQ(view.m_nSelCount, 1);
+  ASSERT_EQ(view.SelCount(), 1);
   ASSERT_EQ(view.History().Size(), 1u);
 
   view.Undo();
@@ -138,7 +138,7 @@ TEST_F(ViewHistory, RedoAfterRunningOffTheOnlySnapshotKeepsWhatWasSelectedSince)
   // Nothing was reloaded: the ellipse is still selected, and is not a reloaded copy.
   ASSERT_EQ(doc.m_listObjects.size(), 1u);
   EXPECT_EQ(doc.m_listObjects.front()->m_bSelected, 1);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   EXPECT_EQ(doc.m_listObjects.front().get(), e);
 }
 
@@ -147,7 +147,7 @@ TEST_F(ViewHistory, RedoAfterRunningOffTheOnlySnapshotKeepsWhatWasSelectedSince)
 TEST_F(ViewHistory, AnUnrelatedUndoKeepsAnEllipsesThickness) {
   auto* e = static_cast<CEllipse*>(doc.m_listObjects.front().get());
   e->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   view.m_pCurrent = e;
   view.OnCommand(cmd::kThickness5);
   ASSERT_EQ(e->m_dThickness, 5.0);
@@ -201,7 +201,7 @@ TEST_F(ViewHistory, AGroupThatLosesANestedBondOnDeleteIsRecordedAnew) {
 
   view.DeselectAll();
   junction->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   view.OnCommand(cmd::kEditDelete);
   ASSERT_EQ(group->m_listChildren.size(), 1u);
   view.Undo();

@@ -48,10 +48,10 @@ TEST_F(ViewSelection, ClickingAnUnselectedBondSelectsItWithBothEnds) {
   EXPECT_TRUE(bond->m_bSelected);
   EXPECT_TRUE(a->m_bSelected);
   EXPECT_TRUE(b->m_bSelected);
-  EXPECT_EQ(view.m_nSelCount, 3);
+  EXPECT_EQ(view.SelCount(), 3);
   // A second click on the selected bond selects nothing new.
   Click(CPoint{1050, -600});
-  EXPECT_EQ(view.m_nSelCount, 3);
+  EXPECT_EQ(view.SelCount(), 3);
   EXPECT_TRUE(bond->m_bSelected);
 }
 
@@ -63,11 +63,11 @@ TEST_F(ViewSelection, ClickWithoutCtrlReplacesTheSelection) {
   Click(CPoint{1350, -450});
   EXPECT_FALSE(e1->m_bSelected);
   EXPECT_TRUE(e2->m_bSelected);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   // Clicking empty space clears the selection.
   Click(CPoint{3000, -3000});
   EXPECT_FALSE(e2->m_bSelected);
-  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_EQ(view.SelCount(), 0);
 }
 
 TEST_F(ViewSelection, CtrlClickOnASelectedObjectDropsItAndItsSelectedBonds) {
@@ -80,7 +80,7 @@ TEST_F(ViewSelection, CtrlClickOnASelectedObjectDropsItAndItsSelectedBonds) {
   EXPECT_FALSE(a->m_bSelected);
   EXPECT_FALSE(bond->m_bSelected);
   EXPECT_TRUE(b->m_bSelected);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   // The Ctrl-press waits for its release; not dragged, it copied nothing and records nothing.
   EXPECT_EQ(Snapshots(), 0u);
   EXPECT_EQ(doc.m_listObjects.size(), 3u);
@@ -106,7 +106,7 @@ TEST_F(ViewSelection, CtrlClickOnASelectedGroupClearsItsBondsWithoutCounting) {
   EXPECT_FALSE(bond->m_bSelected);
   EXPECT_TRUE(outside->m_bSelected);
   // Three were counted at the press; only the group's own flag took one away.
-  EXPECT_EQ(view.m_nSelCount, 2);
+  EXPECT_EQ(view.SelCount(), 2);
 }
 
 TEST_F(ViewSelection, ClickInsideAGroupSelectsTheGroup) {
@@ -121,7 +121,7 @@ TEST_F(ViewSelection, ClickInsideAGroupSelectsTheGroup) {
   Click(CPoint{300, -300});
   EXPECT_TRUE(group->m_bSelected);
   EXPECT_EQ(view.m_pCurrent, group);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
 }
 
 TEST_F(ViewSelection, RectangleSelectsWhatLiesStrictlyInsideAndBondsBetweenSelectedEnds) {
@@ -137,7 +137,7 @@ TEST_F(ViewSelection, RectangleSelectsWhatLiesStrictlyInsideAndBondsBetweenSelec
   EXPECT_TRUE(b->m_bSelected);
   EXPECT_TRUE(bond->m_bSelected);
   EXPECT_FALSE(cut->m_bSelected);
-  EXPECT_EQ(view.m_nSelCount, 3);
+  EXPECT_EQ(view.SelCount(), 3);
   EXPECT_EQ(view.m_pCurrent, b);
   EXPECT_EQ(view.m_bRubberBand, 0);
   // The frame was drawn once alone, then every move erased the old one with the new.
@@ -161,13 +161,13 @@ TEST_F(ViewSelection, RectangleDraggedUpAndLeftIsNormalised) {
 
 TEST_F(ViewSelection, SelectAllCountsTopLevelObjectsAndRecordsASnapshot) {
   view.OnCommand(32842);
-  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_EQ(view.SelCount(), 0);
   EXPECT_EQ(Snapshots(), 1u);
   CDot* a = AddDot(300, -300);
   CDot* b = AddDot(900, -300);
   CCoupling* bond = AddBond(a, b);
   view.OnCommand(32842);
-  EXPECT_EQ(view.m_nSelCount, 3);
+  EXPECT_EQ(view.SelCount(), 3);
   EXPECT_TRUE(bond->m_bSelected);
   EXPECT_EQ(Snapshots(), 2u);
 }
@@ -177,9 +177,9 @@ TEST_F(ViewSelection, DeselectAllAndCountSelection) {
   AddDot(900, -300);
   a->m_bSelected = 1;
   view.CountSelection();
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   view.DeselectAll();
-  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_EQ(view.SelCount(), 0);
   EXPECT_FALSE(a->m_bSelected);
 }
 
@@ -208,7 +208,7 @@ TEST_F(ViewSelection, ClicksOnABondSelectedThroughItsEndsKeepTheSelection) {
   CCoupling* b23 = AddBond(j2, j3);
   j1->m_bSelected = j2->m_bSelected = b12->m_bSelected = 1;
   Click(CPoint{2550, -600});
-  EXPECT_EQ(view.m_nSelCount, 3);
+  EXPECT_EQ(view.SelCount(), 3);
   EXPECT_EQ(b23->m_bSelected, 0);
   EXPECT_EQ(j3->m_bSelected, 0);
   EXPECT_TRUE(j1->m_bSelected && j2->m_bSelected && b12->m_bSelected);
@@ -227,9 +227,9 @@ TEST_F(ViewSelection, ClicksOnABondSelectedThroughItsEndsKeepTheSelection) {
   CDot* outside = AddDot(vertex->m_ptAnchor.x + 1500, vertex->m_ptAnchor.y);
   AddBond(vertex, outside);
   ring->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   Click(CPoint{vertex->m_ptAnchor.x + 750, vertex->m_ptAnchor.y});
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   EXPECT_TRUE(ring->m_bSelected);
   EXPECT_FALSE(outside->m_bSelected);
 
@@ -242,11 +242,11 @@ TEST_F(ViewSelection, ClicksOnABondSelectedThroughItsEndsKeepTheSelection) {
   AddBond(a, b);
   CCoupling* hit = AddBond(c, d);
   c->m_bSelected = d->m_bSelected = 1;
-  view.m_nSelCount = 2;
+  view.SetSelCount(2);
   ASSERT_EQ(view.FindObjectAt(CPoint{1800, -1500}).pObj, hit);
   host.m_keysDown = {VK_LCONTROL};
   Click(CPoint{1800, -1500}, MK_CONTROL);
-  EXPECT_EQ(view.m_nSelCount, 2);
+  EXPECT_EQ(view.SelCount(), 2);
   EXPECT_EQ(hit->m_bSelected, 0);
   EXPECT_TRUE(c->m_bSelected && d->m_bSelected);
 }
@@ -284,7 +284,7 @@ TEST_F(ViewSelection, CtrlDragCopiesTheSelectionAndACtrlClickCopiesNothing) {
   // The ellipse joins the selection; the press on the selected formula then drags both
   // 600 units right and 300 down.
   Click(CPoint{3300, -3300}, MK_CONTROL);
-  ASSERT_EQ(view.m_nSelCount, 2);
+  ASSERT_EQ(view.SelCount(), 2);
   Press(at(0, 0), MK_LBUTTON | MK_CONTROL);
   EXPECT_TRUE(f->m_bSelected);  // still selected while the press may become a drag
   Move(at(300, -150), MK_LBUTTON | MK_CONTROL);
@@ -304,7 +304,7 @@ TEST_F(ViewSelection, CtrlDragCopiesTheSelectionAndACtrlClickCopiesNothing) {
   EXPECT_EQ(eCopy->m_rcBounds, (CRect{3600, -3300, 4200, -3900}));
   EXPECT_EQ(eCopy->m_dThickness, 4.0);
   EXPECT_TRUE(fCopy->m_bSelected && eCopy->m_bSelected);
-  EXPECT_EQ(view.m_nSelCount, 2);
+  EXPECT_EQ(view.SelCount(), 2);
   EXPECT_EQ(CountKind(KIND_COUPLING), 1);  // the bond was not selected: not copied
 
   view.Undo();
@@ -320,7 +320,7 @@ TEST_F(ViewSelection, CtrlDragCopiesTheSelectionAndACtrlClickCopiesNothing) {
   EXPECT_TRUE(f2->m_bSelected);
   Release(at(0, 0), MK_CONTROL);
   EXPECT_FALSE(f2->m_bSelected);
-  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_EQ(view.SelCount(), 0);
   EXPECT_EQ(Snapshots(), 2u);
 }
 
@@ -330,7 +330,7 @@ TEST_F(ViewSelection, CtrlDragOfABondCopiesItWithItsEnds) {
   CDot* b = AddDot(1800, -600);
   CCoupling* bond = AddBond(a, b);
   bond->m_bSelected = 1;
-  view.m_nSelCount = 1;
+  view.SetSelCount(1);
   host.m_keysDown = {VK_LCONTROL};
   Press(CPoint{1050, -600}, MK_LBUTTON | MK_CONTROL);
   Move(CPoint{1050, -1200}, MK_LBUTTON | MK_CONTROL);

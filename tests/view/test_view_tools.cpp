@@ -48,7 +48,7 @@ TEST_F(ViewTools, SingleBondFromAFormulaToEmptySpace) {
   EXPECT_EQ(bond->m_nStyle, 1);
   EXPECT_EQ(bond->m_bLive, 0);
   EXPECT_TRUE(bond->m_bSelected && f->m_bSelected && end->m_bSelected);
-  EXPECT_EQ(view.m_nSelCount, 3);
+  EXPECT_EQ(view.SelCount(), 3);
   EXPECT_EQ(view.m_nTool, 0);
   EXPECT_EQ(view.m_pCurrent, nullptr);
   EXPECT_EQ(Snapshots(), 1u);
@@ -63,7 +63,7 @@ TEST_F(ViewTools, SingleBondFromASelectedFormulaCountsTwoMore) {
   Tool(1086);
   Press(CPoint{330, -330});
   Press(CPoint{1800, -900});
-  EXPECT_EQ(view.m_nSelCount, 4);
+  EXPECT_EQ(view.SelCount(), 4);
 }
 
 TEST_F(ViewTools, DoubleBondBetweenFormulasIsCentredAndToEmptySpaceIsNot) {
@@ -181,7 +181,7 @@ TEST_F(ViewTools, EllipseToolMakesA181UnitCircleAndSetsSixVertices) {
   EXPECT_EQ(e->m_rcBounds, (CRect{1319, -1319, 1681, -1681}));
   EXPECT_EQ(view.m_nPolyVertices, 6);
   EXPECT_TRUE(e->m_bSelected);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   EXPECT_EQ(view.m_nTool, 0);
   EXPECT_EQ(host.m_nReleases, 1);
   EXPECT_EQ(Snapshots(), 1u);
@@ -210,7 +210,7 @@ TEST_F(ViewTools, TemplatePressPlacesOneSelectedGroup) {
   EXPECT_TRUE(ring->m_bSelected);
   EXPECT_EQ(ring->m_pParent, nullptr);
   EXPECT_EQ(view.m_nTool, 0);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   EXPECT_EQ(Snapshots(), 1u);
 }
 
@@ -317,7 +317,7 @@ TEST_F(ViewTools, DoubleClickOnAFormulaStartsEditingAtTheClick) {
   EXPECT_EQ(view.m_nEditState, 1);
   EXPECT_EQ(view.m_pCurrent, f);
   EXPECT_TRUE(f->m_bSelected);
-  EXPECT_EQ(view.m_nSelCount, 1);
+  EXPECT_EQ(view.SelCount(), 1);
   // The press that follows puts the caret at the nearer stop, before the C.
   EXPECT_EQ(f->m_nCaret, 0);
   EXPECT_EQ(view.m_bMoving, 0);
@@ -328,7 +328,7 @@ TEST_F(ViewTools, DoubleClickOnEmptySpaceDeselects) {
   e->m_bSelected = 1;
   view.OnLButtonDblClk(MK_LBUTTON, Px(CPoint{3000, -3000}));
   EXPECT_FALSE(e->m_bSelected);
-  EXPECT_EQ(view.m_nSelCount, 0);
+  EXPECT_EQ(view.SelCount(), 0);
 }
 
 TEST_F(ViewTools, BondsPaletteMessageDropsTheToolAndEndsRotation) {

@@ -25,7 +25,7 @@ bool Just(CKvillView& v, int) {
 
 // ---- When a command can be chosen and when it shows a check mark
 
-bool HasSelection(const CKvillView& v, int) { return v.m_nSelCount > 0; }
+bool HasSelection(const CKvillView& v, int) { return v.SelCount() > 0; }
 bool HasCurrent(const CKvillView& v, int) { return v.m_pCurrent != nullptr; }
 bool CurrentIsGroup(const CKvillView& v, int) {
   return v.m_pCurrent != nullptr && v.m_pCurrent->AsGroup() != nullptr;
@@ -48,12 +48,12 @@ bool ThicknessIsCustom(const CKvillView& v, int) {
 }
 
 bool Deletable(const CKvillView& v, int) {
-  return v.m_nSelCount > 0 || v.EditedFormula() != nullptr;
+  return v.SelCount() > 0 || v.EditedFormula() != nullptr;
 }
-bool TwoSelected(const CKvillView& v, int) { return v.m_nSelCount >= 2; }
+bool TwoSelected(const CKvillView& v, int) { return v.SelCount() >= 2; }
 bool HasGroupToUngroup(const CKvillView& v, int) { return v.GroupToUngroup() != nullptr; }
 bool CurrentGroupAlone(const CKvillView& v, int n) {
-  return CurrentIsGroup(v, n) && v.m_nSelCount == 1;
+  return CurrentIsGroup(v, n) && v.SelCount() == 1;
 }
 bool CurrentIsBond(const CKvillView& v, int) {
   return v.m_pCurrent != nullptr && v.m_pCurrent->AsBond() != nullptr;

@@ -136,7 +136,7 @@ bool CKvillApp::InitInstance(const QStringList& args) {
   m_pDoc->SetModifiedFlag(false);
   pFrame->SetDefaultTitle();
 
-  pView->m_bEmbedded = m_bEmbedded;
+  pView->Embedding().SetEmbedded(m_bEmbedded != 0);
   pFrame->setAcceptDrops(!m_bEmbedded);
   // The container connects: it holds the document's embedded item from now on.
   if (m_bEmbedded) m_pDoc->OnGetEmbeddedItem();
@@ -239,7 +239,7 @@ bool CKvillApp::ActivateInPlace() {
   CKvillView* pView = pFrame->View();
   // The container's double click is the verb that shows the drawing: the kill protocol is
   // for a server that nobody shows, not for one that ends with its editing.
-  pView->m_bKillArmed = 0;
+  pView->Embedding().SetKillArmed(false);
   // The main window is not shown, so it has no state to restore.
   pView->m_bApplyShowState = 0;
   m_pInPlaceFrame = std::make_unique<CInPlaceFrame>(pFrame);

@@ -294,8 +294,8 @@ void CMainFrame::SaveSettings() {
     m_pApp->WriteSetting(CSettingsStore::kLanguage, FormatLanguageRecord(v->m_wLanguageId));
   }
   if (CKvillSrvrItem* pItem = m_pDoc->m_pItem) {
-    pItem->m_bEmbedded = v->m_bEmbedded;
-    pItem->m_bKillArmed = v->m_bKillArmed;
+    pItem->m_bEmbedded = v->Embedding().IsEmbedded() ? 1 : 0;
+    pItem->m_bKillArmed = v->Embedding().IsKillArmed() ? 1 : 0;
   }
 }
 
@@ -520,7 +520,7 @@ bool CMainFrame::OnViewTimer(int nId) {
     }
     case TIMER_CZECH_TITLE:
       m_pViewWidget->KillTimer(nId);
-      if (v->m_bEmbedded && !v->m_bEnglish) {
+      if (v->Embedding().IsEmbedded() && !v->m_bEnglish) {
         m_pDoc->m_strTitle = Utf8(Messages().embeddedTitle).toStdString();
         UpdateTitle();
       }

@@ -1608,7 +1608,7 @@ void CKvillView::FollowEnds(CKVObject* pObj, CDC* pDC) {
 CPictureRenderer& CKvillView::Picture() {
   m_picture.SetSurfaces(m_pWindow);
   m_picture.SetDocument(m_pDocument);
-  m_picture.SetEmbedding(m_bEmbedded != 0, !m_bContainerUpdated && m_bKillArmed && m_bEmbedded);
+  m_picture.SetEmbedding(m_embedding.IsEmbedded(), m_embedding.IsFresh());
   m_picture.SetBuffer(m_pWindow->GetClientRect(), m_nRawRight, m_nRawBottom);
   return m_picture;
 }
@@ -1690,12 +1690,12 @@ bool CKvillView::DoFileSaveAs() { return m_pFrame->DoFileSaveAs(); }
 bool CKvillView::DoFileSave() { return m_pFrame->DoFileSave(); }
 
 void CKvillView::UpdateContainer() {
-  m_bContainerUpdated = 1;
+  m_embedding.SetContainerUpdated(true);
   m_pFrame->UpdateAllItems();
 }
 
 void CKvillView::ServerItemDestroyed(CKvillSrvrItem* pItem) {
-  if (m_pServerItem == pItem) m_pServerItem = nullptr;
+  m_embedding.ForgetServerItem(pItem);
   if (m_pTransferItem == pItem) m_pTransferItem = nullptr;
 }
 

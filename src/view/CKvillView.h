@@ -20,6 +20,7 @@
 #include "objects/Geometry.h"
 #include "resources/WindowMessages.h"
 #include "view/CCursorFeedback.h"
+#include "view/CEmbeddingState.h"
 #include "view/CFormulaSession.h"
 #include "view/CPictureRenderer.h"
 #include "view/CUndoHistory.h"
@@ -82,6 +83,9 @@ class CKvillView : public IDocClient, public IPictureSource {
   // The cursor over the drawing, and what the mouse, menus, dialogs and the Draw bar note
   // for it.
   CCursorFeedback& Cursor() { return m_cursor; }
+  // The container this instance serves, if it was started for an embedded drawing.
+  CEmbeddingState& Embedding() { return m_embedding; }
+  const CEmbeddingState& Embedding() const { return m_embedding; }
   const CCursorFeedback& Cursor() const { return m_cursor; }
 
   // IDocClient: the document.
@@ -110,11 +114,11 @@ class CKvillView : public IDocClient, public IPictureSource {
                  bool bOwned) override;
   bool DoFileSaveAs() override;
   bool DoFileSave() override;
-  bool IsEmbedded() const override { return m_bEmbedded != 0; }
-  bool IsKillArmed() const override { return m_bKillArmed != 0; }
-  void DisarmKill() override { m_bKillArmed = 0; }
+  bool IsEmbedded() const override { return m_embedding.IsEmbedded(); }
+  bool IsKillArmed() const override { return m_embedding.IsKillArmed(); }
+  void DisarmKill() override { m_embedding.SetKillArmed(false); }
   void UpdateContainer() override;
-  void ServerItemCreated(CKvillSrvrItem* pItem) override { m_pServerItem = pItem; }
+  void ServerItemCreated(CKvillSrvrItem* pItem) override { m_embedding.SetServerItem(pItem); }
   void ServerItemDestroyed(CKvillSrvrItem* pItem) override;
   void RunKillProtocol() override { m_pFrame->RunKillProtocol(); }
   // The embedding picture and exports of the shown drawing (IPictureSource), drawn by the
@@ -444,10 +448,6 @@ class CKvillView : public IDocClient, public IPictureSource {
   std::int32_t m_bApplyShowState = 0;
   // The file named on the command line, opened by the first history reset.
   std::string m_strOpenAtStart;
-  std::int32_t m_bEmbedded = 0;
-  std::int32_t m_bKillArmed = 1;
-  std::int32_t m_bContainerUpdated = 0;
-  CKvillSrvrItem* m_pServerItem = nullptr;
   unsigned m_cfNative = 0;
 
  private:
@@ -758,6 +758,7 @@ class CKvillView : public IDocClient, public IPictureSource {
   CPictureRenderer m_picture{nullptr, nullptr};
   CFormulaSession m_formula{*this};
   CCursorFeedback m_cursor{*this};
+  CEmbeddingState m_embedding;
 
   IViewWindow* m_pWindow = nullptr;
   IFrameServices* m_pFrame = nullptr;

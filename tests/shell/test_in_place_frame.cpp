@@ -199,7 +199,7 @@ TEST_F(InPlaceFrameTest, TheFrameFillsTheSiteWithTheViewInsideTheResizeBar) {
   EXPECT_EQ(m_app->Document()->m_listObjects.size(), 2u);
   EXPECT_EQ(ContainerLines(), QStringList{QStringLiteral("activated")});
   // A drawing shown by its container is no server to end by the kill protocol.
-  EXPECT_EQ(main->View()->m_bKillArmed, 0);
+  EXPECT_FALSE(main->View()->Embedding().IsKillArmed());
   m_app->ExitInstance();
   EXPECT_EQ(m_nInstancesStarted, 0);
 }

@@ -95,13 +95,13 @@ TEST_F(DocumentPrompts, UnwritableFileKeepsTheDrawing) {
 }
 
 TEST_F(DocumentPrompts, EmbeddedDrawingUpdatesItsContainerInstead) {
-  view.m_bEmbedded = 1;
+  view.Embedding().SetEmbedded(true);
   doc.SetModifiedFlag();
   CKvillSrvrItem* pItem = doc.CreateServerItem();
-  view.m_bKillArmed = 0;
+  view.Embedding().SetKillArmed(false);
   EXPECT_TRUE(doc.SaveModified());
   EXPECT_TRUE(host.m_boxes.empty());
-  EXPECT_EQ(view.m_bContainerUpdated, 1);
+  EXPECT_TRUE(view.Embedding().IsContainerUpdated());
   EXPECT_EQ(host.m_nUpdateAllItems, 1);
   // The item's copies follow the view.
   EXPECT_EQ(pItem->m_bEmbedded, 1);

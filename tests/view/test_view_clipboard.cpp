@@ -416,15 +416,15 @@ TEST_F(ViewClipboard, WithoutMemoryForTheStreamTheMessageShowsAndThePictureIsOff
 }
 
 TEST_F(ViewClipboard, ItemsOfCopiesDoNotPileUpAndLeaveTheContainersItemAlone) {
-  view.m_bEmbedded = 1;
-  view.m_bKillArmed = 1;
+  view.Embedding().SetEmbedded(true);
+  view.Embedding().SetKillArmed(true);
   CKvillSrvrItem* pEmbedded = doc.OnGetEmbeddedItem();
   for (int i = 0; i < 3; ++i) view.OnCommand(cmd::kEditCopy);
   view.OnCommand(cmd::kEditPaste);
   // The container's item and the latest one.
   EXPECT_EQ(doc.m_listServerItems.size(), 2u);
   EXPECT_EQ(doc.m_pEmbeddedItem, pEmbedded);
-  EXPECT_EQ(view.m_pServerItem, doc.m_pItem);
+  EXPECT_EQ(view.Embedding().ServerItem(), doc.m_pItem);
   // Moving data through the clipboard is not the end of the server.
   EXPECT_EQ(host.m_nKillProtocolRuns, 0);
 
@@ -434,22 +434,22 @@ TEST_F(ViewClipboard, ItemsOfCopiesDoNotPileUpAndLeaveTheContainersItemAlone) {
   EXPECT_TRUE(doc.m_listServerItems.empty());
   EXPECT_EQ(doc.m_pItem, nullptr);
   EXPECT_EQ(doc.m_pEmbeddedItem, nullptr);
-  EXPECT_EQ(view.m_pServerItem, nullptr);
+  EXPECT_EQ(view.Embedding().ServerItem(), nullptr);
   // Nothing reaches a gone item: a copy afterwards makes a new one.
   view.OnCommand(cmd::kEditCopy);
   EXPECT_EQ(doc.m_listServerItems.size(), 1u);
 }
 
 TEST_F(ViewClipboard, AServerShownOnItsOwnOrNotEmbeddedEndsWithoutTheKillProtocol) {
-  view.m_bEmbedded = 1;
-  view.m_bKillArmed = 1;
+  view.Embedding().SetEmbedded(true);
+  view.Embedding().SetKillArmed(true);
   doc.OnGetEmbeddedItem()->OnShow();
   view.OnCommand(cmd::kEditCopy);
   doc.ReleaseServerItems();
   EXPECT_EQ(host.m_nKillProtocolRuns, 0);
 
-  view.m_bEmbedded = 0;
-  view.m_bKillArmed = 1;
+  view.Embedding().SetEmbedded(false);
+  view.Embedding().SetKillArmed(true);
   doc.CreateServerItem();
   doc.ReleaseServerItems();
   EXPECT_EQ(host.m_nKillProtocolRuns, 0);

@@ -357,7 +357,7 @@ TEST_F(ViewContextMenu, UpdateRefreshesTheEmbeddingItems) {
   EXPECT_TRUE(view.IsCommandHandled(cmd::kFileUpdate));
   EXPECT_TRUE(view.OnCommand(cmd::kFileUpdate));
   EXPECT_EQ(host.m_nUpdateAllItems, 1);
-  EXPECT_EQ(view.m_bContainerUpdated, 1);
+  EXPECT_TRUE(view.Embedding().IsContainerUpdated());
 }
 
 TEST_F(ViewContextMenu, ACopyRequestCopiesTheWholeDrawingUnderTheWaitCursor) {

@@ -15,7 +15,7 @@ TEST_F(ViewState, ConstructionStateAndDocumentClient) {
   EXPECT_EQ(view.m_nExtRight, 10);
   EXPECT_EQ(view.m_bPaintEnabled, 1);
   EXPECT_EQ(view.m_bPendingModified, 1);
-  EXPECT_EQ(view.m_bKillArmed, 1);
+  EXPECT_TRUE(view.Embedding().IsKillArmed());
   EXPECT_EQ(view.SelCount(), 0);
   EXPECT_EQ(view.m_pCurrent, nullptr);
   EXPECT_TRUE(view.History().IsEmpty());

@@ -54,12 +54,12 @@ TEST_F(ViewPicture, DrawingLandsAtTheMarginAndComesBack) {
 
 TEST_F(ViewPicture, ServerSizeIsLargerForAFreshEmbedding) {
   AddEllipse(500, 3000, 2500, 1000);
-  view.m_bEmbedded = 1;
-  view.m_bKillArmed = 1;
+  view.Embedding().SetEmbedded(true);
+  view.Embedding().SetKillArmed(true);
   CRecordingDC dc;
   // round(2200 / 2.5) = 880 units: 880 * 2540 / 96 = 23283.
   EXPECT_EQ(view.DrawPicture(&dc), (CSize{23283, 23283}));
-  view.m_bContainerUpdated = 1;
+  view.Embedding().SetContainerUpdated(true);
   EXPECT_EQ(view.DrawPicture(&dc), (CSize{3730, 3730}));
 }
 
@@ -179,20 +179,20 @@ TEST(ViewPictureHeadless, HeadlessHostMeasuresOnTheTargetSurface) {
 using ServerItem = ViewFixture;
 
 TEST_F(ServerItem, NewItemRegistersItselfAndCopiesTheViewFlags) {
-  view.m_bEmbedded = 1;
-  view.m_bKillArmed = 1;
+  view.Embedding().SetEmbedded(true);
+  view.Embedding().SetKillArmed(true);
   {
     CKvillSrvrItem item(&doc);
     EXPECT_EQ(doc.m_pItem, &item);
-    EXPECT_EQ(view.m_pServerItem, &item);
+    EXPECT_EQ(view.Embedding().ServerItem(), &item);
     EXPECT_EQ(item.m_bEmbedded, 1);
     EXPECT_EQ(item.m_bKillArmed, 1);
     item.OnShow();
-    EXPECT_EQ(view.m_bKillArmed, 0);
+    EXPECT_FALSE(view.Embedding().IsKillArmed());
     EXPECT_EQ(item.m_bKillArmed, 1);  // the item keeps its copy
   }
   EXPECT_EQ(doc.m_pItem, nullptr);
-  EXPECT_EQ(view.m_pServerItem, nullptr);
+  EXPECT_EQ(view.Embedding().ServerItem(), nullptr);
 }
 
 TEST_F(ServerItem, ExtentOnlyForTheContentAspect) {

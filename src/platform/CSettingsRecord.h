@@ -6,7 +6,7 @@
 
 // The settings record: twenty integers kept between runs (the Draw bar's placement, the
 // main window's state and rectangle, the toolbar and status-bar flags), stored as the text
-// "%d %d ... %d". The field names are those the view knows them by.
+// "%d %d ... %d". The field names are those of the application's settings (CAppSettings).
 struct CSettingsRecord {
   std::int32_t m_bDrawBarPlaced = 0;
   std::int32_t m_bDrawBarVisible = 1;

@@ -102,8 +102,8 @@ CDrawBarLinks CDDrawBar::LinksForView(CKvillView& view, std::array<std::int32_t,
   CKvillView* pView = &view;
   links.fnPost = [pView](int nMessage) { pView->Window().PostMessage(nMessage, 0, 0); };
   links.pDrawBarActive = &view.Cursor().m_bDrawBarActive;
-  links.pDrawBarPlaced = &view.m_bDrawBarPlaced;
-  links.pDrawBarVisible = &view.m_bDrawBarVisible;
+  links.pDrawBarPlaced = &view.Settings().m_bDrawBarPlaced;
+  links.pDrawBarVisible = &view.Settings().m_bDrawBarVisible;
   links.pPlacement = &wpDrawBar;
   links.fnCheckMark = std::move(fnCheckMark);
   links.pOwner = pOwner;

@@ -21,8 +21,8 @@ class CPaletteDialog;
 struct CDrawBarLinks {
   std::function<void(int nMessage)> fnPost;            // posts a message to the view
   std::int32_t* pDrawBarActive = nullptr;              // the view cursor's m_bDrawBarActive
-  std::int32_t* pDrawBarPlaced = nullptr;              // the view's m_bDrawBarPlaced
-  std::int32_t* pDrawBarVisible = nullptr;             // the view's m_bDrawBarVisible
+  std::int32_t* pDrawBarPlaced = nullptr;              // the settings' m_bDrawBarPlaced
+  std::int32_t* pDrawBarVisible = nullptr;             // the settings' m_bDrawBarVisible
   std::array<std::int32_t, 11>* pPlacement = nullptr;  // m_wpDrawBar
   std::function<void(bool bChecked)> fnCheckMark;      // the Draw Bar menu item
   QWidget* pOwner = nullptr;                           // the main window

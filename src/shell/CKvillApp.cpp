@@ -198,21 +198,22 @@ bool CKvillApp::WriteSetting(const char* pszRecord, const std::string& strValue)
 void CKvillApp::ShowMainFrame() {
   CMainFrame* pFrame = m_pFrame.get();
   CKvillView* pView = pFrame->View();
-  if (pView->m_bToolBarHidden == 1) pFrame->ToolBar()->hide();
-  if (pView->m_bStatusBarVisible == 0) {
+  if (pView->Settings().m_bToolBarHidden == 1) pFrame->ToolBar()->hide();
+  if (pView->Settings().m_bStatusBarVisible == 0) {
     // The status bar command toggles the flag back to 0 and hides the bar.
-    pView->m_bStatusBarVisible = 1;
+    pView->Settings().m_bStatusBarVisible = 1;
     pFrame->OnCommand(cmd::kViewStatusBar);
   }
-  if (pView->m_bMainRectValid == 1) {
-    const CRect& rc = pView->m_rcMainWnd;
+  if (pView->Settings().m_bMainRectValid == 1) {
+    const CRect& rc = pView->Settings().m_rcMainWnd;
     pFrame->setGeometry(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
     pFrame->show();
   } else {
-    pView->m_bMaximized = 0;
+    pView->Settings().m_bMaximized = 0;
     pFrame->show();
     const QRect r = pFrame->geometry();
-    pView->m_rcMainWnd = CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    pView->Settings().m_rcMainWnd =
+        CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
   }
 }
 
@@ -241,7 +242,7 @@ bool CKvillApp::ActivateInPlace() {
   // for a server that nobody shows, not for one that ends with its editing.
   pView->Embedding().SetKillArmed(false);
   // The main window is not shown, so it has no state to restore.
-  pView->m_bApplyShowState = 0;
+  pView->Settings().m_bApplyShowState = 0;
   m_pInPlaceFrame = std::make_unique<CInPlaceFrame>(pFrame);
   if (!m_pInPlaceFrame->Create(std::move(m_pSite)) ||
       !m_pInPlaceFrame->CreateControlBars(std::move(m_pToolBarSite))) {

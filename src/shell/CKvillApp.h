@@ -9,6 +9,7 @@
 
 #include "platform/CSettingsStore.h"
 #include "resources/Resources.h"
+#include "view/CAppSettings.h"
 
 class CContainerChannel;
 class CCopyRequest;
@@ -71,6 +72,8 @@ class CKvillApp {
   // The in-place frame of an in-place start, else null.
   CInPlaceFrame* InPlaceFrame() const { return m_pInPlaceFrame.get(); }
   CKvillDoc* Document() const { return m_pDoc.get(); }
+  // The language, window and bar placement kept between runs; the view reads them.
+  CAppSettings& Settings() { return m_settings; }
   CSettingsStore& Store() const { return *m_pStore; }
   // Writes a record of the settings; a failure is shown once until a write succeeds again
   // (the settings are written often, and saying it again helps nobody).
@@ -117,6 +120,8 @@ class CKvillApp {
   std::unique_ptr<CSettingsStore> m_pStore;
   res::Language m_lang = res::Language::English;
   QStringList m_recentFiles;
+  // Before the frame and the view, which keep pointers to it until they go.
+  CAppSettings m_settings;
   std::unique_ptr<CKvillDoc> m_pDoc;
   std::unique_ptr<CMainFrame> m_pFrame;
   std::unique_ptr<QTranslator> m_pQtTranslator;

@@ -56,7 +56,8 @@ CMainFrame::CMainFrame(CKvillApp* pApp, CKvillDoc* pDoc, int nSet, res::Language
   // The client area and the view.
   m_pViewWidget = new CViewWidget(this, this);
   setCentralWidget(m_pViewWidget);
-  m_pView = std::make_unique<CKvillView>(m_pViewWidget, m_pDoc);
+  m_pView = std::make_unique<CKvillView>(m_pViewWidget, m_pDoc,
+                                         m_pApp != nullptr ? &m_pApp->Settings() : nullptr);
   m_pViewWidget->SetView(m_pView.get());
 
   BuildMenus();
@@ -83,7 +84,7 @@ CMainFrame::~CMainFrame() {
   // The end of the view: its window state and both records are saved. A main window that
   // is not shown (closed already, or hidden behind an in-place frame) has no state to
   // record: the one it was given is kept.
-  if (m_pView && isVisible()) m_pView->m_bMaximized = isMaximized() ? 1 : 0;
+  if (m_pView && isVisible()) m_pView->Settings().m_bMaximized = isMaximized() ? 1 : 0;
   SaveSettings();
   // The palettes and the bar go before the view, and before Qt deletes the windows they own.
   m_pDrawBar.reset();
@@ -91,7 +92,7 @@ CMainFrame::~CMainFrame() {
   m_pView.reset();
 }
 
-bool CMainFrame::IsEnglish() const { return m_pView->m_bEnglish != 0; }
+bool CMainFrame::IsEnglish() const { return m_pView->Settings().m_bEnglish != 0; }
 
 const res::MessageTexts& CMainFrame::Messages() const {
   return res::Messages(IsEnglish() ? res::Language::English : res::Language::Czech);
@@ -220,7 +221,7 @@ void CMainFrame::UpdateCommandUi() {
   }
   for (QAction* a : m_actions[cmd::kViewToolbar]) a->setChecked(!m_pToolBar->isHidden());
   for (QAction* a : m_actions[cmd::kViewStatusBar]) {
-    a->setChecked(m_pView->m_bStatusBarVisible != 0);
+    a->setChecked(m_pView->Settings().m_bStatusBarVisible != 0);
   }
 }
 
@@ -247,41 +248,42 @@ void CMainFrame::ReadSettings() {
     // Items the record lacks keep the values the view has now.
     CSettingsRecord r = RecordFromView();
     r.Parse(*record);
-    v->m_bDrawBarPlaced = r.m_bDrawBarPlaced;
-    v->m_bDrawBarVisible = r.m_bDrawBarVisible;
+    v->Settings().m_bDrawBarPlaced = r.m_bDrawBarPlaced;
+    v->Settings().m_bDrawBarVisible = r.m_bDrawBarVisible;
     m_drawBarPlacement = r.m_wpDrawBar;
-    v->m_bMaximized = r.m_bMaximized;
-    v->m_rcMainWnd = CRect{r.m_rcMainWnd[0], r.m_rcMainWnd[1], r.m_rcMainWnd[2], r.m_rcMainWnd[3]};
-    v->m_bToolBarHidden = r.m_bToolBarHidden;
-    v->m_bStatusBarVisible = r.m_bStatusBarVisible;
-    v->m_bMainRectValid = 1;
+    v->Settings().m_bMaximized = r.m_bMaximized;
+    v->Settings().m_rcMainWnd =
+        CRect{r.m_rcMainWnd[0], r.m_rcMainWnd[1], r.m_rcMainWnd[2], r.m_rcMainWnd[3]};
+    v->Settings().m_bToolBarHidden = r.m_bToolBarHidden;
+    v->Settings().m_bStatusBarVisible = r.m_bStatusBarVisible;
+    v->Settings().m_bMainRectValid = 1;
   } else {
-    v->m_bDrawBarVisible = 1;
-    v->m_bDrawBarPlaced = 0;
-    v->m_bMainRectValid = 0;
-    v->m_bMaximized = 0;
-    v->m_bToolBarHidden = 0;
-    v->m_bStatusBarVisible = 1;
+    v->Settings().m_bDrawBarVisible = 1;
+    v->Settings().m_bDrawBarPlaced = 0;
+    v->Settings().m_bMainRectValid = 0;
+    v->Settings().m_bMaximized = 0;
+    v->Settings().m_bToolBarHidden = 0;
+    v->Settings().m_bStatusBarVisible = 1;
   }
   const auto language = store.Read(CSettingsStore::kLanguage);
   std::uint16_t wId = language ? ParseLanguageRecord(*language) : 0;
   if (wId == 0) wId = static_cast<std::uint16_t>(CViewWidget::SystemUiLanguage());
-  v->m_wLanguageId = wId;
-  v->m_bApplyShowState = 1;
+  v->Settings().m_wLanguageId = wId;
+  v->Settings().m_bApplyShowState = 1;
   m_pViewWidget->SetTimer(TIMER_SCROLL_REFRESH, 10);
 }
 
 CSettingsRecord CMainFrame::RecordFromView() const {
   const CKvillView* v = m_pView.get();
   CSettingsRecord r;
-  r.m_bDrawBarPlaced = v->m_bDrawBarPlaced;
-  r.m_bDrawBarVisible = v->m_bDrawBarVisible;
+  r.m_bDrawBarPlaced = v->Settings().m_bDrawBarPlaced;
+  r.m_bDrawBarVisible = v->Settings().m_bDrawBarVisible;
   r.m_wpDrawBar = m_drawBarPlacement;
-  r.m_bMaximized = v->m_bMaximized;
-  r.m_rcMainWnd = {v->m_rcMainWnd.left, v->m_rcMainWnd.top, v->m_rcMainWnd.right,
-                   v->m_rcMainWnd.bottom};
-  r.m_bToolBarHidden = v->m_bToolBarHidden;
-  r.m_bStatusBarVisible = v->m_bStatusBarVisible;
+  r.m_bMaximized = v->Settings().m_bMaximized;
+  r.m_rcMainWnd = {v->Settings().m_rcMainWnd.left, v->Settings().m_rcMainWnd.top,
+                   v->Settings().m_rcMainWnd.right, v->Settings().m_rcMainWnd.bottom};
+  r.m_bToolBarHidden = v->Settings().m_bToolBarHidden;
+  r.m_bStatusBarVisible = v->Settings().m_bStatusBarVisible;
   return r;
 }
 
@@ -289,9 +291,10 @@ void CMainFrame::SaveSettings() {
   CKvillView* v = m_pView.get();
   if (v == nullptr) return;
   // A bar moved since the view last had the focus is saved where it is now.
-  if (m_pDrawBar && v->m_bDrawBarPlaced == 1) m_pDrawBar->RecordPlacement();
+  if (m_pDrawBar && v->Settings().m_bDrawBarPlaced == 1) m_pDrawBar->RecordPlacement();
   if (m_pApp->WriteSetting(CSettingsStore::kSettings, RecordFromView().Format())) {
-    m_pApp->WriteSetting(CSettingsStore::kLanguage, FormatLanguageRecord(v->m_wLanguageId));
+    m_pApp->WriteSetting(CSettingsStore::kLanguage,
+                         FormatLanguageRecord(v->Settings().m_wLanguageId));
   }
   if (CKvillSrvrItem* pItem = m_pDoc->m_pItem) {
     pItem->m_bEmbedded = v->Embedding().IsEmbedded() ? 1 : 0;
@@ -302,11 +305,12 @@ void CMainFrame::SaveSettings() {
 void CMainFrame::RecordWindowState() {
   if (m_bStartingUp || m_pView == nullptr) return;
   if (isMaximized()) {
-    m_pView->m_bMaximized = 1;
+    m_pView->Settings().m_bMaximized = 1;
   } else if (!isMinimized() && !isFullScreen()) {
-    m_pView->m_bMaximized = 0;
+    m_pView->Settings().m_bMaximized = 0;
     const QRect r = geometry();
-    m_pView->m_rcMainWnd = CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    m_pView->Settings().m_rcMainWnd =
+        CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
   }
 }
 
@@ -319,7 +323,8 @@ void CMainFrame::moveEvent(QMoveEvent* pEvent) {
   QMainWindow::moveEvent(pEvent);
   if (!m_bStartingUp && m_pView && !isMaximized() && !isMinimized()) {
     const QRect r = geometry();
-    m_pView->m_rcMainWnd = CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    m_pView->Settings().m_rcMainWnd =
+        CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
   }
 }
 
@@ -333,7 +338,7 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent) {
     pEvent->ignore();
     return;
   }
-  m_pView->m_bMaximized = isMaximized() ? 1 : 0;
+  m_pView->Settings().m_bMaximized = isMaximized() ? 1 : 0;
   SaveSettings();
   pEvent->accept();
 }
@@ -374,7 +379,8 @@ void CMainFrame::OnCommand(int nId) {
     v->PushSnapshot();
     m_pView->Cursor().m_bHoverSuppressed = 0;
   }
-  if (nId == cmd::kViewStatusBar) v->m_bStatusBarVisible = v->m_bStatusBarVisible ? 0 : 1;
+  if (nId == cmd::kViewStatusBar)
+    v->Settings().m_bStatusBarVisible = v->Settings().m_bStatusBarVisible ? 0 : 1;
 
   // The view first, then the frame and the application.
   if (!v->OnCommand(nId)) RouteToFrame(nId);
@@ -454,8 +460,8 @@ void CMainFrame::OnLanguage(int nId) {
   // Unlike a plain restart, the drawing is not thrown away unasked: the save question
   // comes first, and Cancel leaves everything as it was.
   if (!SaveModified()) return;
-  m_pView->m_wLanguageId = nId == cmd::kLanguageCzech ? 1029 : 1033;
-  m_pView->m_bMaximized = isMaximized() ? 1 : 0;
+  m_pView->Settings().m_wLanguageId = nId == cmd::kLanguageCzech ? 1029 : 1033;
+  m_pView->Settings().m_bMaximized = isMaximized() ? 1 : 0;
   SaveSettings();
   // A drawing that has a file (opened, or saved just now by the question) comes back in
   // the new instance; the switch would otherwise cost the user their place.
@@ -495,13 +501,15 @@ bool CMainFrame::OnViewTimer(int nId) {
     }
     case TIMER_FIRST_IDLE: {
       m_pViewWidget->KillTimer(nId);
-      const int checked = v->m_wLanguageId == 1029 ? cmd::kLanguageCzech : cmd::kLanguageEnglish;
+      const int checked =
+          v->Settings().m_wLanguageId == 1029 ? cmd::kLanguageCzech : cmd::kLanguageEnglish;
       for (QAction* a : m_actions[checked]) a->setChecked(true);
       // The Draw bar's command shows the Draw bar at every start.
       if (IsCommandEnabled(cmd::kViewDrawBar)) OnCommand(cmd::kViewDrawBar);
       // The language of the loaded menus decides the language of the program's messages.
       const QAction* preview = MenuAction(cmd::kFilePrintPreview);
-      v->m_bEnglish = preview != nullptr && preview->text().startsWith(QLatin1Char('P')) ? 1 : 0;
+      v->Settings().m_bEnglish =
+          preview != nullptr && preview->text().startsWith(QLatin1Char('P')) ? 1 : 0;
       return true;
     }
     case TIMER_KILL_MAILBOX: {
@@ -520,7 +528,7 @@ bool CMainFrame::OnViewTimer(int nId) {
     }
     case TIMER_CZECH_TITLE:
       m_pViewWidget->KillTimer(nId);
-      if (v->Embedding().IsEmbedded() && !v->m_bEnglish) {
+      if (v->Embedding().IsEmbedded() && !v->Settings().m_bEnglish) {
         m_pDoc->m_strTitle = Utf8(Messages().embeddedTitle).toStdString();
         UpdateTitle();
       }

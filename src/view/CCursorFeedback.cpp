@@ -45,9 +45,9 @@ bool CCursorFeedback::IsInInnerArea(CPoint pt) const {
   }
   const CRect F = m_view.m_pWindow->GetMainWindowRect();
   const std::int64_t right = m_view.m_bVBarShown ? 28 : 12;
-  const std::int64_t top = m_view.m_bToolBarHidden ? 0 : 82;
+  const std::int64_t top = m_view.Settings().m_bToolBarHidden ? 0 : 82;
   std::int64_t bottom = 0;
-  if (m_view.m_bStatusBarVisible) {
+  if (m_view.Settings().m_bStatusBarVisible) {
     bottom = m_view.m_bHBarShown ? 47 : 31;
   } else {
     bottom = m_view.m_bHBarShown ? 28 : 12;

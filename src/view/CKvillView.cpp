@@ -91,10 +91,12 @@ CObList::iterator MoveTo(CObList& list, CObList::iterator it, bool bToHead) {
 
 }  // namespace
 
-CKvillView::CKvillView(IViewHost* pHost, CKvillDoc* pDoc) : m_pDocument(pDoc) {
+CKvillView::CKvillView(IViewHost* pHost, CKvillDoc* pDoc, CAppSettings* pSettings)
+    : m_pDocument(pDoc) {
+  if (pSettings != nullptr) m_pSettings = pSettings;
   if (pDoc != nullptr) pDoc->SetClient(this);
   SetHost(pHost);
-  m_bEnglish = m_pWindow->GetUserDefaultUILanguage() == 1033 ? 1 : 0;
+  m_pSettings->m_bEnglish = m_pWindow->GetUserDefaultUILanguage() == 1033 ? 1 : 0;
   if (m_cfNative == 0) m_cfNative = m_pWindow->RegisterClipboardFormat("Valendra Native");
   if (m_cfObjectDescriptor == 0) {
     m_cfObjectDescriptor = m_pWindow->RegisterClipboardFormat("Object Descriptor");
@@ -240,7 +242,7 @@ void CKvillView::OnMouseWheel(int nDelta) {
 void CKvillView::OnSize() {
   CRedisplayScope redisplay(*this);
   CRect rc = m_pWindow->GetClientRect();
-  const int nToolBar = m_bToolBarHidden ? 2 : 32;
+  const int nToolBar = m_pSettings->m_bToolBarHidden ? 2 : 32;
   rc.top = SatAdd(rc.top, nToolBar);
   rc.bottom = SatAdd(rc.bottom, nToolBar);
   rc.left = SatAdd(rc.left, 2);
@@ -1723,10 +1725,10 @@ void CKvillView::OnTimer(int nId) {
       }
       m_pFrame->EndStartingUp();
       if (m_nRefreshPending > 0) ScrollRefresh();
-      if (m_bApplyShowState == 1) {
-        m_bApplyShowState = 0;
+      if (m_pSettings->m_bApplyShowState == 1) {
+        m_pSettings->m_bApplyShowState = 0;
         m_pFrame->ShowMainWindow(SW_MAXIMIZE);
-        if (!m_bMaximized) m_pFrame->ShowMainWindow(SW_SHOWNORMAL);
+        if (!m_pSettings->m_bMaximized) m_pFrame->ShowMainWindow(SW_SHOWNORMAL);
       }
       break;
     case TIMER_RESET_HISTORY:
@@ -1933,7 +1935,7 @@ void CKvillView::MarkSavedSnapshot() {
 // Messages
 
 void CKvillView::ShowMemoryError() {
-  if (m_bEnglish) {
+  if (m_pSettings->m_bEnglish) {
     m_pWindow->MessageBox(
         "Error: Memory full.\nPlease, save your work, close application and reload.",
         "Valendra Error", MB_ICONERROR, false);
@@ -1945,6 +1947,7 @@ void CKvillView::ShowMemoryError() {
 }
 
 void CKvillView::ShowIncompatibleFile() {
-  m_pWindow->MessageBox(m_bEnglish ? "Error: Incompatible file." : "Chyba: Nekompatibilní soubor.",
-                        "Valendra", MB_ICONERROR, true);
+  m_pWindow->MessageBox(
+      m_pSettings->m_bEnglish ? "Error: Incompatible file." : "Chyba: Nekompatibilní soubor.",
+      "Valendra", MB_ICONERROR, true);
 }

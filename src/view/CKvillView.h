@@ -19,6 +19,7 @@
 #include "objects/CObList.h"
 #include "objects/Geometry.h"
 #include "resources/WindowMessages.h"
+#include "view/CAppSettings.h"
 #include "view/CCursorFeedback.h"
 #include "view/CEmbeddingState.h"
 #include "view/CFormulaSession.h"
@@ -61,7 +62,9 @@ class CKvillView : public IDocClient, public IPictureSource {
   friend class CCursorFeedback;
 
  public:
-  explicit CKvillView(IViewHost* pHost = nullptr, CKvillDoc* pDoc = nullptr);
+  // pSettings: the application's settings, which outlive the view (null: the view's own).
+  explicit CKvillView(IViewHost* pHost = nullptr, CKvillDoc* pDoc = nullptr,
+                      CAppSettings* pSettings = nullptr);
   CKvillView(const CKvillView&) = delete;
   CKvillView& operator=(const CKvillView&) = delete;
   ~CKvillView() override;
@@ -109,7 +112,7 @@ class CKvillView : public IDocClient, public IPictureSource {
   void ScheduleHistoryReset() override;
   void ScheduleIncompatibleFileMessage() override;
   void ResetForNewDocument() override;
-  bool IsEnglish() const override { return m_bEnglish != 0; }
+  bool IsEnglish() const override { return m_pSettings->m_bEnglish != 0; }
   int MessageBox(const std::string& strText, const std::string& strCaption, unsigned nFlags,
                  bool bOwned) override;
   bool DoFileSaveAs() override;
@@ -302,7 +305,7 @@ class CKvillView : public IDocClient, public IPictureSource {
   // Formula editing. OnChar takes a byte of the typing code page; any other value is a
   // character that code page cannot hold and is refused with a beep. Keys that the
   // accelerators turn into commands (Escape, Delete, the arrows) bring no character.
-  int TypingCodePage() const { return m_bEnglish ? 1252 : 1250; }
+  int TypingCodePage() const { return m_pSettings->m_bEnglish ? 1252 : 1250; }
   void OnChar(int nChar);
   void OnKeyDown(int nVirtualKey);
   void OnEndEdit();                    // the end-of-edit message
@@ -431,21 +434,15 @@ class CKvillView : public IDocClient, public IPictureSource {
   // Another program's request to copy the drawing to the clipboard; true when it was taken.
   bool OnCopyData();
 
-  // ======== What the shell keeps on the view: language, settings, start-up, embedding ==
+  // ======== Language, settings, start-up ========
+  // The application's settings the view reads and the shell keeps in them (without any
+  // given, the view's own).
+  CAppSettings& Settings() { return *m_pSettings; }
+  const CAppSettings& Settings() const { return *m_pSettings; }
   // Message boxes in the interface language (texts are UTF-8).
   void ShowMemoryError() override;
   void ShowIncompatibleFile();
 
-  std::int32_t m_bEnglish = 1;
-  std::uint16_t m_wLanguageId = 0;
-  std::int32_t m_bDrawBarPlaced = 0;
-  std::int32_t m_bDrawBarVisible = 1;
-  std::int32_t m_bMaximized = 0;
-  CRect m_rcMainWnd;
-  std::int32_t m_bToolBarHidden = 0;
-  std::int32_t m_bStatusBarVisible = 1;
-  std::int32_t m_bMainRectValid = 0;
-  std::int32_t m_bApplyShowState = 0;
   // The file named on the command line, opened by the first history reset.
   std::string m_strOpenAtStart;
   unsigned m_cfNative = 0;
@@ -759,6 +756,8 @@ class CKvillView : public IDocClient, public IPictureSource {
   CFormulaSession m_formula{*this};
   CCursorFeedback m_cursor{*this};
   CEmbeddingState m_embedding;
+  CAppSettings m_ownSettings;
+  CAppSettings* m_pSettings = &m_ownSettings;
 
   IViewWindow* m_pWindow = nullptr;
   IFrameServices* m_pFrame = nullptr;

@@ -356,7 +356,7 @@ namespace {
 // returned, to keep the second line of a double bond on its side.
 bool PrepareMirror(CKvillView& view, CObList& list, std::vector<CCoupling*>& bonds) {
   if (view.SelCount() < 1) {
-    const bool bEnglish = view.m_bEnglish != 0;
+    const bool bEnglish = view.Settings().m_bEnglish != 0;
     view.Window().MessageBox(bEnglish ? "No objects selected." : "Není vybrán žádný objekt.",
                              bEnglish ? "Valendra Error" : "Chyba Valendra", MB_ICONERROR, false);
     return false;
@@ -543,7 +543,7 @@ bool CKvillView::OnThicknessCustom() {
   bool bChanged = false;
   m_dPolyParsed = 0.0;
   m_dCustomThickness = *LineThicknessOf(O);
-  const bool bEnglish = m_bEnglish != 0;
+  const bool bEnglish = m_pSettings->m_bEnglish != 0;
   do {
     if (RunThicknessDialog() != IDOK || m_pCurrent != O) break;
     if (m_dPolyParsed != 0.0) {

@@ -231,7 +231,7 @@ void CKvillView::OnSetFocus() {
   // Coming back to the drawing puts the Draw bar at rest; a bar the user has placed keeps
   // its new place in the settings.
   m_pFrame->ResetDrawBar();
-  if (m_bDrawBarPlaced) m_pFrame->RecordDrawBarPlacement();
+  if (m_pSettings->m_bDrawBarPlaced) m_pFrame->RecordDrawBarPlacement();
 }
 
 void CKvillView::OnKillFocus() { m_bSkipNextClick = 0; }

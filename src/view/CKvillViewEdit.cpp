@@ -232,7 +232,7 @@ bool CKvillView::OnInteractionTimer(int nId) {
 CEntryDialogText CKvillView::EntryDialogText(int nTemplate) const {
   CEntryDialogText t;
   t.nTemplate = nTemplate;
-  const bool bEnglish = m_bEnglish != 0;
+  const bool bEnglish = m_pSettings->m_bEnglish != 0;
   if (nTemplate == kVertexDialog) {
     t.strCaption = bEnglish ? "Polygon" : "Mnohoúhelník";
     t.strPrompt = bEnglish ? "Enter nuber of vertices:" : "Zadejte počet vrcholů:";
@@ -276,7 +276,7 @@ void CKvillView::AskVertexCount(int nMessage) {
   m_pFrame->ClearDrawBarLatches();
   m_dPolyParsed = 0.0;
   m_nPolyVertices = 0;
-  const bool bEnglish = m_bEnglish != 0;
+  const bool bEnglish = m_pSettings->m_bEnglish != 0;
   const char* pszCaption = bEnglish ? "Valendra Error" : "Chyba Valendra";
   // Counts above 1000 would build rings of millions of objects from one typo.
   while (m_dPolyParsed <= 0.0 || m_nPolyVertices < 3 || m_nPolyVertices > kMaxVertices) {

@@ -233,7 +233,7 @@ TEST_F(ClipboardCommands, OtherProgramsStructuresArePastedAndTheirTextIsNeverTru
   Store().Write(CSettingsStore::kLanguage, "1033");
   CMainFrame* frame = Start().MainFrame();
   ASSERT_TRUE(PumpUntilStartedUp(frame));
-  frame->View()->m_bEnglish = 1;
+  frame->View()->Settings().m_bEnglish = 1;
   CKvillDoc* doc = frame->Document();
   QWidget* client = frame->ViewWidget()->Client();
   const auto put = [](const QString& type, const QByteArray& bytes) {

@@ -176,8 +176,8 @@ TEST_F(DrawBarViewTest, IndexTemplateChosenDuringAnEditGoesIntoTheFormula) {
 }
 
 TEST_F(DrawBarViewTest, TheViewsLinksReachItsFieldsAndItsDocument) {
-  EXPECT_EQ(view.m_bDrawBarPlaced, 1);
-  EXPECT_EQ(view.m_bDrawBarVisible, 1);
+  EXPECT_EQ(view.Settings().m_bDrawBarPlaced, 1);
+  EXPECT_EQ(view.Settings().m_bDrawBarVisible, 1);
   EXPECT_EQ(checks, std::vector<bool>{true});
   EXPECT_EQ(view.Cursor().m_bDrawBarActive, 0);
   bar->OnFilterEvent();
@@ -190,7 +190,7 @@ TEST_F(DrawBarViewTest, TheViewsLinksReachItsFieldsAndItsDocument) {
   EXPECT_EQ(wpDrawBar[7], bar->GetWindow()->pos().x());
   EXPECT_EQ(wpDrawBar[8], bar->GetWindow()->pos().y());
   bar->OnDrawBarCommand();
-  EXPECT_EQ(view.m_bDrawBarVisible, 0);
+  EXPECT_EQ(view.Settings().m_bDrawBarVisible, 0);
 }
 
 TEST_F(DrawBarViewTest, ViewResetHidesThePaletteAndReleasesTheLatchedButton) {

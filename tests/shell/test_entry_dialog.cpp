@@ -34,14 +34,14 @@ class EntryDialogTest : public ::testing::Test {
 };
 
 TEST_F(EntryDialogTest, VertexDialogTextsInBothLanguages) {
-  view.m_bEnglish = 1;
+  view.Settings().m_bEnglish = 1;
   NPolEnter en(&view);
   EXPECT_EQ(en.windowTitle(), QStringLiteral("Polygon"));
   EXPECT_EQ(PromptText(en), QStringLiteral("Enter nuber of vertices:"));
   EXPECT_EQ(ButtonText(en, "1"), QStringLiteral("OK"));
   EXPECT_EQ(ButtonText(en, "2"), QStringLiteral("Cancel"));
   EXPECT_EQ(en.Field()->objectName(), QStringLiteral("1066"));
-  view.m_bEnglish = 0;
+  view.Settings().m_bEnglish = 0;
   NPolEnter cz(&view);
   EXPECT_EQ(cz.windowTitle(), QStringLiteral("Mnohoúhelník"));
   EXPECT_EQ(PromptText(cz), QStringLiteral("Zadejte počet vrcholů:"));

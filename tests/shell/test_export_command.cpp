@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "objects/CArchive.h"
 #include "document/CKvillDoc.h"
+#include "objects/CArchive.h"
 #include "objects/CEllipse.h"
 #include "objects/CKVObject.h"
 #include "resources/CommandIds.h"
@@ -57,7 +57,7 @@ class ExportCommandTest : public ShellFixture {
     Store().Write(CSettingsStore::kLanguage, lang == res::Language::Czech ? "1029" : "1033");
     CMainFrame* frame = Start().MainFrame();
     EXPECT_TRUE(PumpUntilStartedUp(frame));
-    frame->View()->m_bEnglish = lang == res::Language::English ? 1 : 0;
+    frame->View()->Settings().m_bEnglish = lang == res::Language::English ? 1 : 0;
     BuildSampleDrawing(frame->Document()->m_listObjects);
     frame->View()->UpdateView();
     return frame;

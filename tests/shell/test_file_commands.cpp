@@ -73,7 +73,7 @@ class FileCommandsTest : public ShellFixture {
   CMainFrame* StartEnglish() {
     Store().Write(CSettingsStore::kLanguage, "1033");
     CMainFrame* frame = Start().MainFrame();
-    frame->View()->m_bEnglish = 1;
+    frame->View()->Settings().m_bEnglish = 1;
     return frame;
   }
 
@@ -174,7 +174,7 @@ TEST_F(FileCommandsTest, MissingFileShowsTheFullPath) {
   EXPECT_EQ(m_messages[0].caption, "Open");
   EXPECT_EQ(m_messages[0].flags, CShellUi::kIconWarning);
 
-  frame->View()->m_bEnglish = 0;
+  frame->View()->Settings().m_bEnglish = 0;
   EXPECT_FALSE(frame->OpenFileInto(missing));
   ASSERT_EQ(m_messages.size(), 2u);
   EXPECT_EQ(m_messages[1].text, missing + " nebyl nalezen.");
@@ -277,7 +277,7 @@ TEST_F(FileCommandsTest, LanguageSwitchAsksFirstAndCancelKeepsEverything) {
   frame->OnCommand(32892);
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_EQ(m_messages[0].text, "Drawing has not been saved. Do you want to discard it?");
-  EXPECT_EQ(frame->View()->m_wLanguageId, 1033);
+  EXPECT_EQ(frame->View()->Settings().m_wLanguageId, 1033);
   EXPECT_EQ(Store().Read(CSettingsStore::kLanguage), before);
   EXPECT_EQ(doc->m_listObjects.size(), 3u);
   EXPECT_TRUE(doc->IsModified());
@@ -532,7 +532,7 @@ TEST_F(FileCommandsTest, AFileThatHoldsNoDrawingNeverBecomesTheDocumentsFile) {
   m_messages.clear();
   Store().Write(CSettingsStore::kLanguage, "1033");
   frame = Start({png}).MainFrame();
-  frame->View()->m_bEnglish = 1;
+  frame->View()->Settings().m_bEnglish = 1;
   doc = frame->Document();
   expectRefused("command line");
 

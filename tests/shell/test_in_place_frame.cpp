@@ -300,7 +300,7 @@ TEST_F(InPlaceFrameTest, CommandsOfMenuAndAcceleratorsFour) {
   toolbarItem->trigger();
   EXPECT_TRUE(frame->ToolBar()->isHidden());
   EXPECT_FALSE(toolbarItem->isChecked());
-  EXPECT_EQ(m_app->MainFrame()->View()->m_bToolBarHidden, 0);
+  EXPECT_EQ(m_app->MainFrame()->View()->Settings().m_bToolBarHidden, 0);
   toolbarItem->trigger();
   EXPECT_FALSE(frame->ToolBar()->isHidden());
   EXPECT_TRUE(toolbarItem->isChecked());

@@ -173,13 +173,13 @@ TEST_F(MainFrameTest, MissingSettingsGiveDefaultsAndTheEndWritesTheRecord) {
   Store().Write(CSettingsStore::kLanguage, "1033");
   CMainFrame* frame = Start().MainFrame();
   CKvillView* view = frame->View();
-  EXPECT_EQ(view->m_bMainRectValid, 0);
-  EXPECT_EQ(view->m_bDrawBarVisible, 1);
-  EXPECT_EQ(view->m_bToolBarHidden, 0);
-  EXPECT_EQ(view->m_bStatusBarVisible, 1);
+  EXPECT_EQ(view->Settings().m_bMainRectValid, 0);
+  EXPECT_EQ(view->Settings().m_bDrawBarVisible, 1);
+  EXPECT_EQ(view->Settings().m_bToolBarHidden, 0);
+  EXPECT_EQ(view->Settings().m_bStatusBarVisible, 1);
   EXPECT_FALSE(frame->ToolBar()->isHidden());
   EXPECT_FALSE(frame->statusBar()->isHidden());
-  EXPECT_EQ(view->m_wLanguageId, 1033);
+  EXPECT_EQ(view->Settings().m_wLanguageId, 1033);
   m_app.reset();
   const auto record = Store().Read(CSettingsStore::kSettings);
   ASSERT_TRUE(record.has_value());
@@ -196,10 +196,10 @@ TEST_F(MainFrameTest, RecordHidesToolBarAndStatusBar) {
   Store().Write(CSettingsStore::kSettings, "0 1 0 0 0 0 0 0 0 0 0 0 0 0 40 50 840 650 1 0");
   CMainFrame* frame = Start().MainFrame();
   CKvillView* view = frame->View();
-  EXPECT_EQ(view->m_bMainRectValid, 1);
+  EXPECT_EQ(view->Settings().m_bMainRectValid, 1);
   EXPECT_TRUE(frame->ToolBar()->isHidden());
   EXPECT_TRUE(frame->statusBar()->isHidden());
-  EXPECT_EQ(view->m_bStatusBarVisible, 0);
+  EXPECT_EQ(view->Settings().m_bStatusBarVisible, 0);
   frame->UpdateCommandUi();
   EXPECT_FALSE(frame->MenuAction(59393)->isChecked());
   EXPECT_FALSE(frame->MenuAction(59392)->isChecked());
@@ -224,10 +224,10 @@ TEST_F(MainFrameTest, LanguageRecordChoosesTheInterfaceAndFirstIdleSettlesIt) {
   CMainFrame* frame = Start().MainFrame();
   CKvillView* view = frame->View();
   EXPECT_EQ(frame->Language(), res::Language::Czech);
-  EXPECT_EQ(view->m_wLanguageId, 1029);
+  EXPECT_EQ(view->Settings().m_wLanguageId, 1029);
   // Timer 1128 after the first idle moment: the check mark and m_bEnglish from the menu.
   ASSERT_TRUE(frame->OnViewTimer(1128));
-  EXPECT_EQ(view->m_bEnglish, 0);
+  EXPECT_EQ(view->Settings().m_bEnglish, 0);
   EXPECT_TRUE(frame->MenuAction(32892)->isChecked());
   EXPECT_FALSE(frame->MenuAction(32893)->isChecked());
   EXPECT_EQ(frame->MenuAction(57609)->text(), "Náhl&ed tisku");
@@ -236,9 +236,9 @@ TEST_F(MainFrameTest, LanguageRecordChoosesTheInterfaceAndFirstIdleSettlesIt) {
   Store().Write(CSettingsStore::kLanguage, "1033");
   frame = Start().MainFrame();
   view = frame->View();
-  view->m_bEnglish = 0;
+  view->Settings().m_bEnglish = 0;
   ASSERT_TRUE(frame->OnViewTimer(1128));
-  EXPECT_EQ(view->m_bEnglish, 1);
+  EXPECT_EQ(view->Settings().m_bEnglish, 1);
   EXPECT_TRUE(frame->MenuAction(32893)->isChecked());
 }
 
@@ -262,7 +262,7 @@ TEST_F(MainFrameTest, StartUpTimersAndTheirOrder) {
   EXPECT_TRUE(frame->MenuAction(32893)->isChecked());
   // Maximized and restored at once: a normal window, recorded as such.
   EXPECT_FALSE(frame->isMaximized());
-  EXPECT_EQ(frame->View()->m_bMaximized, 0);
+  EXPECT_EQ(frame->View()->Settings().m_bMaximized, 0);
 }
 
 TEST_F(MainFrameTest, MaximizedRecordOpensMaximizedAndTheEndRecordsIt) {
@@ -271,7 +271,7 @@ TEST_F(MainFrameTest, MaximizedRecordOpensMaximizedAndTheEndRecordsIt) {
   CMainFrame* frame = Start().MainFrame();
   ASSERT_TRUE(PumpUntilStartedUp(frame));
   EXPECT_TRUE(PumpUntil([frame] { return frame->isMaximized(); }));
-  EXPECT_EQ(frame->View()->m_bMaximized, 1);
+  EXPECT_EQ(frame->View()->Settings().m_bMaximized, 1);
   m_app.reset();
   CSettingsRecord r;
   r.Parse(Store().Read(CSettingsStore::kSettings).value_or(""));
@@ -299,7 +299,7 @@ TEST_F(MainFrameTest, CommandFilter) {
   frame->OnCommand(32800);
   frame->OnCommand(59393);
   EXPECT_DOUBLE_EQ(view->m_dZoom, z0);
-  EXPECT_EQ(view->m_bStatusBarVisible, 1);
+  EXPECT_EQ(view->Settings().m_bStatusBarVisible, 1);
   view->m_bResizing = 0;
   // A command ends rotate mode, records one snapshot, and then runs.
   view->m_bRotating = 1;
@@ -354,8 +354,8 @@ TEST_F(MainFrameTest, DrawBarCommandShowsHidesAndPlacesTheBarOfTheMainWindow) {
   EXPECT_TRUE(bar->GetWindow()->isVisible());
   EXPECT_EQ(bar->GetWindow()->windowTitle(), "Draw bar");
   EXPECT_TRUE(frame->MenuAction(32779)->isChecked());
-  EXPECT_EQ(view->m_bDrawBarPlaced, 1);
-  EXPECT_EQ(view->m_bDrawBarVisible, 1);
+  EXPECT_EQ(view->Settings().m_bDrawBarPlaced, 1);
+  EXPECT_EQ(view->Settings().m_bDrawBarVisible, 1);
 
   // Moved by the user, hidden and shown again by the menu: the same place, the check mark
   // following the bar.
@@ -364,7 +364,7 @@ TEST_F(MainFrameTest, DrawBarCommandShowsHidesAndPlacesTheBarOfTheMainWindow) {
   frame->OnCommand(32779);
   EXPECT_FALSE(bar->IsWindow());
   EXPECT_FALSE(frame->MenuAction(32779)->isChecked());
-  EXPECT_EQ(view->m_bDrawBarVisible, 0);
+  EXPECT_EQ(view->Settings().m_bDrawBarVisible, 0);
   frame->OnCommand(32779);
   ASSERT_TRUE(bar->IsWindow());
   EXPECT_EQ(bar->GetWindow()->pos(), ptMoved);

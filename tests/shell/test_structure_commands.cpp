@@ -143,7 +143,7 @@ TEST_F(StructureCommandsTest, ExportStructureWritesEachFormatAndRemembersFolderA
 
 TEST_F(StructureCommandsTest, ExportFailuresShowThePathAndTheReason) {
   CMainFrame* frame = StartWith(res::Language::Czech);
-  frame->View()->m_bEnglish = 0;
+  frame->View()->Settings().m_bEnglish = 0;
   const QString empty = m_dir.filePath(QStringLiteral("empty.mol"));
   EXPECT_FALSE(frame->StructureCommands()->ExportStructureTo(empty));
   ASSERT_EQ(m_messages.size(), 1u);
@@ -153,7 +153,7 @@ TEST_F(StructureCommandsTest, ExportFailuresShowThePathAndTheReason) {
   EXPECT_FALSE(QFile::exists(empty));
 
   DrawAspirin(*frame->Document(), CPoint{3000, -3000});
-  frame->View()->m_bEnglish = 1;
+  frame->View()->Settings().m_bEnglish = 1;
   const QString rxn = m_dir.filePath(QStringLiteral("a.rxn"));
   EXPECT_FALSE(frame->StructureCommands()->ExportStructureTo(rxn));
   EXPECT_EQ(m_messages.back().text,

@@ -183,7 +183,7 @@ TEST_F(ViewContextMenuWidget, ToolbarCommandGoesThroughTheView) {
   ASSERT_FALSE(frame->ToolBar()->isHidden());
   view->OnWindowCommand(cmd::kViewToolbar);
   EXPECT_TRUE(frame->ToolBar()->isHidden());
-  EXPECT_EQ(view->m_bToolBarHidden, 1);
+  EXPECT_EQ(view->Settings().m_bToolBarHidden, 1);
   EXPECT_FALSE(frame->MenuAction(cmd::kViewToolbar)->isChecked());
   frame->OnCommand(cmd::kViewToolbar);
   EXPECT_FALSE(frame->ToolBar()->isHidden());

@@ -40,7 +40,7 @@ class WriteFaultsTest : public ShellFixture {
     Store().Write(CSettingsStore::kLanguage, "1033");
     CMainFrame* frame = Start(args).MainFrame();
     EXPECT_TRUE(PumpUntilStartedUp(frame));
-    frame->View()->m_bEnglish = 1;
+    frame->View()->Settings().m_bEnglish = 1;
     return frame;
   }
 

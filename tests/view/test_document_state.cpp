@@ -43,7 +43,7 @@ TEST_F(DocumentPrompts, YesThenCancelKeepsTheDrawing) {
 }
 
 TEST_F(DocumentPrompts, CzechWording) {
-  view.m_bEnglish = 0;
+  view.Settings().m_bEnglish = 0;
   doc.SetModifiedFlag();
   doc.m_strTitle = "kruhy";
   host.m_answers = {IDYES, IDCANCEL};

@@ -328,12 +328,12 @@ TEST_F(ViewContextMenu, FocusRules) {
   view.OnKillFocus();
   EXPECT_EQ(view.m_bSkipNextClick, 0);
 
-  view.m_bDrawBarPlaced = 0;
+  view.Settings().m_bDrawBarPlaced = 0;
   view.OnSetFocus();
   EXPECT_EQ(view.Cursor().m_bHoverSuppressed, 1);
   EXPECT_EQ(host.CountLog("ResetDrawBar"), 1);
   EXPECT_EQ(host.CountLog("RecordDrawBarPlacement"), 0);
-  view.m_bDrawBarPlaced = 1;
+  view.Settings().m_bDrawBarPlaced = 1;
   view.OnSetFocus();
   EXPECT_EQ(host.CountLog("RecordDrawBarPlacement"), 1);
 }
@@ -342,14 +342,14 @@ TEST_F(ViewContextMenu, FocusRules) {
 // The view's own commands
 
 TEST_F(ViewContextMenu, ToolbarTogglesTheFlagAndTheFramesBar) {
-  view.m_bToolBarHidden = 0;
+  view.Settings().m_bToolBarHidden = 0;
   EXPECT_TRUE(view.IsCommandChecked(cmd::kViewToolbar));
   EXPECT_TRUE(view.OnCommand(cmd::kViewToolbar));
-  EXPECT_EQ(view.m_bToolBarHidden, 1);
+  EXPECT_EQ(view.Settings().m_bToolBarHidden, 1);
   EXPECT_FALSE(host.m_bToolBarShown);
   EXPECT_FALSE(view.IsCommandChecked(cmd::kViewToolbar));
   view.OnCommand(cmd::kViewToolbar);
-  EXPECT_EQ(view.m_bToolBarHidden, 0);
+  EXPECT_EQ(view.Settings().m_bToolBarHidden, 0);
   EXPECT_TRUE(host.m_bToolBarShown);
 }
 
@@ -413,8 +413,8 @@ TEST_F(ViewCursorTimer, InnerAreaMarginsFollowTheBars) {
     SCOPED_TRACE(::testing::Message() << "toolbar hidden " << row.bToolBarHidden << ", status "
                                       << row.bStatus << ", bars h" << row.bHBar << " v" << row.bVBar
                                       << ", at " << row.pt.x << "," << row.pt.y);
-    view.m_bToolBarHidden = row.bToolBarHidden;
-    view.m_bStatusBarVisible = row.bStatus;
+    view.Settings().m_bToolBarHidden = row.bToolBarHidden;
+    view.Settings().m_bStatusBarVisible = row.bStatus;
     view.m_bHBarShown = row.bHBar;
     view.m_bVBarShown = row.bVBar;
     EXPECT_EQ(OutsideAt(row.pt), row.bOutside);

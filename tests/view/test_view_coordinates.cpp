@@ -20,7 +20,7 @@ TEST_F(ViewState, ConstructionStateAndDocumentClient) {
   EXPECT_EQ(view.m_pCurrent, nullptr);
   EXPECT_TRUE(view.History().IsEmpty());
   EXPECT_EQ(view.History().Position(), std::nullopt);
-  EXPECT_EQ(view.m_bEnglish, 1);
+  EXPECT_EQ(view.Settings().m_bEnglish, 1);
   EXPECT_NE(view.m_cfNative, 0u);
   EXPECT_EQ(host.m_formats.count("Valendra Native"), 1u);
   EXPECT_EQ(host.m_formats.count("Object Descriptor"), 1u);
@@ -32,7 +32,7 @@ TEST(ViewLanguage, CzechUserInterfaceClearsEnglishAndViewUnregistersOnDestructio
   CKvillDoc doc;
   {
     CKvillView view(&host, &doc);
-    EXPECT_EQ(view.m_bEnglish, 0);
+    EXPECT_EQ(view.Settings().m_bEnglish, 0);
     EXPECT_EQ(doc.GetClient(), &view);
   }
   EXPECT_EQ(doc.GetClient(), nullptr);
@@ -186,7 +186,7 @@ TEST_F(ViewZoom, SizeChangeValidatesTheFrameInsideToolbarAndBorders) {
   host.m_rcClient = CRect{0, 0, 400, 300};
   view.OnSize();
   EXPECT_EQ(host.CountLog("ValidateParentRect 2,32,398,332"), 1);
-  view.m_bToolBarHidden = 1;
+  view.Settings().m_bToolBarHidden = 1;
   view.OnSize();
   EXPECT_EQ(host.CountLog("ValidateParentRect 2,2,398,302"), 1);
 }

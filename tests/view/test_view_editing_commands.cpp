@@ -332,9 +332,9 @@ using MirrorCommands = EditingCommands;
 
 TEST_F(MirrorCommands, NothingSelectedIsSaidInTheInterfaceLanguage) {
   AddEllipse(0, 400, 400, 0);
-  view.m_bEnglish = 1;
+  view.Settings().m_bEnglish = 1;
   Run(cmd::kMirrorVertical);
-  view.m_bEnglish = 0;
+  view.Settings().m_bEnglish = 0;
   Run(cmd::kMirrorHorizontal);
   ASSERT_EQ(host.m_boxes.size(), 2u);
   EXPECT_EQ(host.m_boxes[0].strText, "No objects selected.");
@@ -546,7 +546,7 @@ TEST_F(ObjectCommands, CustomThicknessRefusesZeroAndNegativeUntilAPositiveNumber
   CEllipse* e = AddEllipse(0, 400, 400, 0);
   e->m_dThickness = 1.5;
   Pick(e);
-  view.m_bEnglish = 1;
+  view.Settings().m_bEnglish = 1;
   host.m_entries = {{"0", IDOK}, {"-1", IDOK}, {"2.5", IDOK}};
 
   Run(cmd::kThicknessCustom);

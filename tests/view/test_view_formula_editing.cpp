@@ -111,7 +111,7 @@ TEST_F(ViewFormulaEditing, EveryByteIsInsertedAndForeignCharactersAreRefused) {
   EXPECT_EQ(f->m_strText, "\r\xE9\x9A");
   EXPECT_EQ(Snapshots(), n);
   EXPECT_EQ(view.TypingCodePage(), 1252);
-  view.m_bEnglish = 0;
+  view.Settings().m_bEnglish = 0;
   EXPECT_EQ(view.TypingCodePage(), 1250);
 }
 

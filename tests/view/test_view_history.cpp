@@ -300,14 +300,14 @@ TEST_F(ViewHistory, UnreadableFileIsReportedAfterTheLoad) {
   EXPECT_EQ(host.m_boxes[0].strText, "Error: Incompatible file.");
   EXPECT_EQ(host.m_boxes[0].strCaption, "Valendra");
   EXPECT_EQ(host.m_boxes[0].nFlags, static_cast<unsigned>(MB_ICONERROR));
-  view.m_bEnglish = 0;
+  view.Settings().m_bEnglish = 0;
   view.ShowIncompatibleFile();
   EXPECT_EQ(host.m_boxes[1].strText, "Chyba: Nekompatibilní soubor.");
 }
 
 TEST_F(ViewHistory, MemoryMessageInBothLanguages) {
   view.ShowMemoryError();
-  view.m_bEnglish = 0;
+  view.Settings().m_bEnglish = 0;
   view.ShowMemoryError();
   ASSERT_EQ(host.m_boxes.size(), 2u);
   EXPECT_EQ(host.m_boxes[0].strText,

@@ -188,12 +188,12 @@ TEST_F(ViewScrollBig, ScrollSchedulesOneDeferredRefresh) {
 }
 
 TEST_F(ViewScroll, StartUpTimerAppliesTheSavedShowStateOnce) {
-  view.m_bApplyShowState = 1;
-  view.m_bMaximized = 0;
+  view.Settings().m_bApplyShowState = 1;
+  view.Settings().m_bMaximized = 0;
   host.SetTimer(TIMER_SCROLL_REFRESH, 10);
   host.FireTimer(TIMER_SCROLL_REFRESH);
   EXPECT_EQ(host.m_shows, (std::vector<int>{SW_MAXIMIZE, SW_SHOWNORMAL}));
-  EXPECT_EQ(view.m_bApplyShowState, 0);
+  EXPECT_EQ(view.Settings().m_bApplyShowState, 0);
   host.SetTimer(TIMER_SCROLL_REFRESH, 10);
   host.FireTimer(TIMER_SCROLL_REFRESH);
   EXPECT_EQ(host.m_shows.size(), 2u);

@@ -196,7 +196,7 @@ TEST_F(ViewTemplates, CancelLeavesTheSelectTool) {
 }
 
 TEST_F(ViewTemplates, CzechMessagesAndDialog) {
-  view.m_bEnglish = 0;
+  view.Settings().m_bEnglish = 0;
   host.m_entries = {{"1", IDOK}, {"x", IDOK}, {"1001", IDOK}, {"", IDCANCEL}};
   Tool(1115);
   ASSERT_EQ(host.m_boxes.size(), 3u);
@@ -269,7 +269,7 @@ TEST_F(ViewTemplates, ThicknessDialogOpensWithTheValueWrittenWithTwoDecimals) {
   EXPECT_EQ(host.m_dialogs[0].nTemplate, 418);
   EXPECT_EQ(host.m_dialogs[0].strCaption, "Line");
   EXPECT_EQ(host.m_dialogs[0].strPrompt, "Enter line thickness:");
-  view.m_bEnglish = 0;
+  view.Settings().m_bEnglish = 0;
   EXPECT_EQ(view.EntryDialogText(418).strCaption, "Čára");
   EXPECT_EQ(view.EntryDialogText(418).strPrompt, "Zadejte tloušťku čáry:");
 }

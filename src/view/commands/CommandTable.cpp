@@ -65,7 +65,8 @@ bool KeepsAspect(const CKvillView& v, int) {
 bool ToolBarShown(const CKvillView& v, int) {
   // In place the container lends the toolbar's room; the main window's setting, which the
   // settings record keeps for the next start, is not this toolbar's.
-  return v.Frame().IsInPlaceActive() ? v.Frame().IsToolBarShown() : v.m_bToolBarHidden == 0;
+  return v.Frame().IsInPlaceActive() ? v.Frame().IsToolBarShown()
+                                     : v.Settings().m_bToolBarHidden == 0;
 }
 
 // ---- How the view's commands run
@@ -74,8 +75,8 @@ bool ToggleToolBar(CKvillView& v, int) {
   if (v.Frame().IsInPlaceActive()) {
     v.Frame().ShowToolBar(!v.Frame().IsToolBarShown());
   } else {
-    v.m_bToolBarHidden = v.m_bToolBarHidden ? 0 : 1;
-    v.Frame().ShowToolBar(v.m_bToolBarHidden == 0);
+    v.Settings().m_bToolBarHidden = v.Settings().m_bToolBarHidden ? 0 : 1;
+    v.Frame().ShowToolBar(v.Settings().m_bToolBarHidden == 0);
   }
   return false;
 }

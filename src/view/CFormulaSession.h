@@ -6,17 +6,33 @@
 #include "objects/Geometry.h"
 #include "objects/ICaretSink.h"
 
+class CFormula;
 class CKvillView;
 
-// Typing in a formula on the window: the caret the formula's editing calls locate, shown
-// through the view's window at its zoom and scroll, and what the typing remembers between
-// keys. While the document draws its embedding picture the surface has the picture's
-// mapping, so it is neither remapped nor is a caret shown.
+// Typing in a formula on the window: the edit's start and end, the characters, keys and
+// palette insertions typed (each change one undo step), the caret the formula's editing
+// calls locate, shown through the view's window at its zoom and scroll, and what the typing
+// remembers between keys. While the document draws its embedding picture the surface has
+// the picture's mapping, so it is neither remapped nor is a caret shown.
 class CFormulaSession : public ICaretSink {
  public:
   explicit CFormulaSession(CKvillView& view) : m_view(view) {}
   CFormulaSession(const CFormulaSession&) = delete;
   CFormulaSession& operator=(const CFormulaSession&) = delete;
+
+  // The formula being typed in (the current object while the edit state is 1), if any.
+  CFormula* EditedFormula() const;
+  // The edit-formula command: the current formula is edited from its end, alone selected.
+  void Begin();
+  // The end-of-edit message: the edit, the tool and the selection end.
+  void End();
+  // A byte of the typing code page goes in at the caret; any other value is a character
+  // that code page cannot hold and is refused with a beep.
+  void Type(int nChar);
+  // Backspace and Delete delete at the caret; Escape ends the edit (by a message).
+  void KeyDown(int nVirtualKey);
+  // An index template or a Greek letter of the palettes goes in at the caret.
+  void InsertFromPalette(int nMessage);
 
   void PrepareSurface(CDC* pDC) override;
   // The formula's request to show the caret: a bar nHeight drawing units high whose top is

@@ -86,10 +86,10 @@ class CKvillView : public IDocClient, public IPictureSource {
   // The cursor over the drawing, and what the mouse, menus, dialogs and the Draw bar note
   // for it.
   CCursorFeedback& Cursor() { return m_cursor; }
+  const CCursorFeedback& Cursor() const { return m_cursor; }
   // The container this instance serves, if it was started for an embedded drawing.
   CEmbeddingState& Embedding() { return m_embedding; }
   const CEmbeddingState& Embedding() const { return m_embedding; }
-  const CCursorFeedback& Cursor() const { return m_cursor; }
 
   // IDocClient: the document.
   // Any watched object destroyed ends the rest and drops the index, so a repaint never goes
@@ -306,12 +306,15 @@ class CKvillView : public IDocClient, public IPictureSource {
   // character that code page cannot hold and is refused with a beep. Keys that the
   // accelerators turn into commands (Escape, Delete, the arrows) bring no character.
   int TypingCodePage() const { return m_pSettings->m_bEnglish ? 1252 : 1250; }
-  void OnChar(int nChar);
-  void OnKeyDown(int nVirtualKey);
-  void OnEndEdit();                    // the end-of-edit message
-  void OnEditFormula();                // the edit-formula command
-  CFormula* EditedFormula() const;     // the formula being typed in, if any
-  void OnPaletteInsert(int nMessage);  // an index template or a Greek letter
+  // Each is the formula session's.
+  void OnChar(int nChar) { m_formula.Type(nChar); }
+  void OnKeyDown(int nVirtualKey) { m_formula.KeyDown(nVirtualKey); }
+  void OnEndEdit() { m_formula.End(); }        // the end-of-edit message
+  void OnEditFormula() { m_formula.Begin(); }  // the edit-formula command
+  // The formula being typed in, if any.
+  CFormula* EditedFormula() const { return m_formula.EditedFormula(); }
+  // An index template or a Greek letter.
+  void OnPaletteInsert(int nMessage) { m_formula.InsertFromPalette(nMessage); }
   // The entry dialogs' timers and the cursor feedback's; true if handled.
   bool OnInteractionTimer(int nId);
 

@@ -62,103 +62,6 @@ constexpr ToolMessage kToolMessages[] = {
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
-// Starting and ending an edit
-
-void CKvillView::OnEditFormula() {
-  Unsettle();
-  if (m_pCurrent == nullptr || m_pCurrent->GetKind() != KIND_FORMULA) return;
-  auto* pFormula = static_cast<CFormula*>(m_pCurrent);
-  DeselectAll();
-  pFormula->m_nCaret = static_cast<std::int32_t>(pFormula->m_strText.size());
-  if (const std::unique_ptr<CDC> pDC = GetWindowSurface()) {
-    CPoint pt;
-    pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt, &m_formula);
-  }
-  m_nEditState = 1;
-  pFormula->m_bSelected = 1;
-  pFormula->MarkChanged();
-  SetSelCount(1);
-  m_bPendingModified = 0;
-  UpdateView();
-}
-
-void CKvillView::OnEndEdit() {
-  Unsettle();
-  m_pWindow->HideCaret();
-  m_pCurrent = nullptr;
-  m_nTool = TOOL_SELECT;
-  m_nEditState = 0;
-  m_cursor.m_bBondCursor = 0;
-  m_cursor.m_bIBeamShown = 0;
-  m_cursor.m_bDrawBarActive = 0;
-  DeselectAll();
-  if (m_bRedrawOnEndEdit) UpdateView();
-  m_bRedrawOnEndEdit = 1;
-}
-
-// ---------------------------------------------------------------------------------------
-// Typing and keys
-
-void CKvillView::OnChar(int nChar) {
-  Unsettle();
-  const std::unique_ptr<CDC> pDC = GetWindowSurface();
-  m_bPendingModified = 0;
-  CFormula* pFormula = EditedFormula();
-  const bool bSkipped = m_formula.TakeSkippedChar();
-  if (!bSkipped && pFormula != nullptr && pDC != nullptr) {
-    if (nChar < 0 || nChar > 255) {
-      // The formula's bytes are read in the interface's code page; a character outside
-      // it would be stored as some other character, so it is refused.
-      m_pWindow->MessageBeep();
-    } else {
-      pFormula->InsertText(std::string(1, static_cast<char>(nChar)));
-      CPoint pt;
-      pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt, &m_formula);
-      m_bPendingModified = 1;
-      UpdateView();
-      PushSnapshot();
-    }
-  }
-  if (m_bPendingModified && m_pDocument != nullptr) m_pDocument->SetModifiedFlag();
-}
-
-void CKvillView::OnKeyDown(int nVirtualKey) {
-  Unsettle();
-  const std::unique_ptr<CDC> pDC = GetWindowSurface();
-  if (nVirtualKey == VK_ESCAPE) m_pWindow->PostMessage(msg::kEndEdit, 0, 0);
-  CFormula* pFormula = EditedFormula();
-  if (pFormula != nullptr && pDC != nullptr &&
-      (nVirtualKey == VK_BACK || nVirtualKey == VK_DELETE)) {
-    if (nVirtualKey == VK_BACK) {
-      pFormula->DeleteBackward(pDC.get(), &m_formula);
-      // The keyboard follows Backspace with a character message that must insert nothing.
-      m_formula.SkipNextChar();
-    } else {
-      pFormula->DeleteForward(pDC.get(), &m_formula);
-    }
-    m_bPendingModified = 1;
-    UpdateView();
-    PushSnapshot();
-  }
-  if (m_bPendingModified && m_pDocument != nullptr) m_pDocument->SetModifiedFlag();
-}
-
-void CKvillView::OnPaletteInsert(int nMessage) {
-  Unsettle();
-  CFormula* pFormula = EditedFormula();
-  if (pFormula != nullptr) {
-    const std::unique_ptr<CDC> pDC = GetWindowSurface();
-    if (pDC != nullptr && pFormula->InsertFromPalette(pDC.get(), nMessage, &m_formula)) {
-      m_bPendingModified = 1;
-      UpdateView();
-      // A template waits for its contents: the next recorded change includes it.
-      if (nMessage > msg::kInsertLeftIndices) PushSnapshot();
-    }
-  }
-  m_pFrame->ReleaseDrawBarButtons();
-}
-
-// ---------------------------------------------------------------------------------------
 // Messages and timers
 
 bool CKvillView::OnDrawBarMessage(int nMessage) {
@@ -172,11 +75,11 @@ bool CKvillView::OnDrawBarMessage(int nMessage) {
     return true;
   }
   if (nMessage >= msg::kInsertUpperIndex && nMessage <= msg::kGreekLast) {
-    OnPaletteInsert(nMessage);
+    m_formula.InsertFromPalette(nMessage);
     return true;
   }
   if (nMessage == msg::kEndEdit) {
-    OnEndEdit();
+    m_formula.End();
     return true;
   }
   if (nMessage == msg::kBondsPalette) {

@@ -56,13 +56,6 @@ void MoveHandleEdges(int nHandle, std::int64_t L, std::int64_t T, std::int64_t R
 
 bool CKvillView::LeftCtrlDown() { return m_pWindow->IsKeyDown(VK_LCONTROL); }
 
-CFormula* CKvillView::EditedFormula() const {
-  if (m_nEditState != 1 || m_pCurrent == nullptr || m_pCurrent->GetKind() != KIND_FORMULA) {
-    return nullptr;
-  }
-  return static_cast<CFormula*>(m_pCurrent);
-}
-
 void CKvillView::ShowHandleCursor(CKVObject* pObj) {
   if (pObj == nullptr) return;
   if (!HasFreeHandles(pObj)) {

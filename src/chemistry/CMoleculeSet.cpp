@@ -337,109 +337,141 @@ struct CMoleculeSet::CImpl {
     return "an atom";
   }
 
-  // The molecules' atoms and bonds as drawn, before RDKit has looked at them.
-  Built Assemble(const std::vector<int>& molecules, bool bFormulasAlone) {
+  // A label's group placed as its fragment: the fragment's first atom in the molecule and
+  // where each of the fragment's atoms went (-1 for its dummy atom).
+  struct Placed {
+    int nChem;
+    unsigned nFirst;
+    std::shared_ptr<const Fragment> pFragment;
+    std::vector<int> fragmentToMol;
+  };
+  // A molecule while Assemble builds it.
+  struct Assembly {
     Built out;
-    out.pMol = std::make_unique<RWMol>();
-    RWMol& mol = *out.pMol;
     std::vector<RDGeom::Point3D> pos;
-    struct Placed {
-      int nChem;
-      unsigned nFirst;
-      std::shared_ptr<const Fragment> pFragment;
-      std::vector<int> fragmentToMol;
-    };
     std::vector<Placed> placed;
     std::vector<int> touched;
-    const auto addAtom = [&](Atom* pAtom, const CChemAtom& a, const RDGeom::Point3D& p) {
-      const unsigned idx = mol.addAtom(pAtom, false, true);
+
+    unsigned AddAtom(Atom* pAtom, const CChemAtom& a, const RDGeom::Point3D& p) {
+      const unsigned idx = out.pMol->addAtom(pAtom, false, true);
       pos.push_back(p);
       out.sources.push_back(a.pSource);
       out.names.push_back(NameOf(a));
       return idx;
-    };
+    }
+  };
+
+  // The molecules' atoms and bonds as drawn, before RDKit has looked at them.
+  Built Assemble(const std::vector<int>& molecules, bool bFormulasAlone) {
+    Assembly as;
+    as.out.pMol = std::make_unique<RWMol>();
+    RWMol& mol = *as.out.pMol;
     for (int m : molecules) {
       if (m < 0 || m >= static_cast<int>(s.molecules.size())) continue;
       const CChemMolecule& molecule = s.molecules[m];
       if (molecule.bFormulaOnly && !bFormulasAlone) continue;
       const unsigned nAtomsBefore = mol.getNumAtoms();
       const unsigned nBondsBefore = mol.getNumBonds();
-      for (int n : molecule.atoms) {
-        const CChemAtom& a = s.atoms[n];
-        const RDGeom::Point3D p(a.x / kUnitsPerAngstrom, a.y / kUnitsPerAngstrom, 0.0);
-        touched.push_back(n);
-        const std::shared_ptr<const Fragment> pFragment =
-            a.strFragment.empty() ? nullptr : FragmentFor(a.strFragment);
-        if (pFragment != nullptr && pFragment->bOk) {
-          const RWMol& f = *pFragment->pMol;
-          Placed pl{n, mol.getNumAtoms(), pFragment, std::vector<int>(f.getNumAtoms(), -1)};
-          for (const Atom* fa : f.atoms()) {
-            if (static_cast<int>(fa->getIdx()) == pFragment->nDummy) continue;
-            pl.fragmentToMol[fa->getIdx()] = static_cast<int>(addAtom(new Atom(*fa), a, p));
-          }
-          for (const Bond* fb : f.bonds()) {
-            const int b = pl.fragmentToMol[fb->getBeginAtomIdx()];
-            const int e = pl.fragmentToMol[fb->getEndAtomIdx()];
-            if (b < 0 || e < 0) continue;
-            mol.addBond(static_cast<unsigned>(b), static_cast<unsigned>(e), fb->getBondType());
-            mol.getBondBetweenAtoms(b, e)->setIsAromatic(fb->getIsAromatic());
-          }
-          const int nAttach = pl.fragmentToMol[pFragment->nAttach];
-          Atom* pAttach = mol.getAtomWithIdx(static_cast<unsigned>(nAttach));
-          pAttach->setFormalCharge(pAttach->getFormalCharge() + a.nCharge);
-          atomOfChem[n] = nAttach;
-          placed.push_back(std::move(pl));
-          continue;
-        }
-        const int z = AtomicNumber(a.strSymbol);
-        auto* pAtom = new Atom(z);
-        if (z == 0) {
-          pAtom->setProp(RDKit::common_properties::dummyLabel,
-                         a.strLabel.empty() ? std::string("*") : a.strLabel);
-        }
-        if (a.nIsotope > 0) pAtom->setIsotope(static_cast<unsigned>(a.nIsotope));
-        pAtom->setFormalCharge(a.nCharge);
-        if (a.nHydrogens >= 0) {
-          pAtom->setNumExplicitHs(static_cast<unsigned>(a.nHydrogens));
-          pAtom->setNoImplicit(true);
-        }
-        atomOfChem[n] = static_cast<int>(addAtom(pAtom, a, p));
-      }
-      for (int nb : molecule.bonds) {
-        const CChemBond& b = s.bonds[nb];
-        const int x = atomOfChem[b.nA];
-        const int y = atomOfChem[b.nB];
-        if (x < 0 || y < 0 || x == y || mol.getBondBetweenAtoms(x, y) != nullptr) continue;
-        mol.addBond(static_cast<unsigned>(x), static_cast<unsigned>(y), BondTypeOf(b.order));
-        Bond* pBond = mol.getBondBetweenAtoms(x, y);
-        if (b.order == CBondOrder::Aromatic) {
-          pBond->setIsAromatic(true);
-          mol.getAtomWithIdx(x)->setIsAromatic(true);
-          mol.getAtomWithIdx(y)->setIsAromatic(true);
-        }
-        if (b.stereo == CBondStereo::Wedge) pBond->setBondDir(Bond::BEGINWEDGE);
-        if (b.stereo == CBondStereo::Hash) pBond->setBondDir(Bond::BEGINDASH);
-        if (b.stereo == CBondStereo::Wavy) pBond->setBondDir(Bond::UNKNOWN);
-      }
+      for (int n : molecule.atoms) AddAtomOf(as, n);
+      for (int nb : molecule.bonds) AddBond(mol, s.bonds[nb]);
       const unsigned nAtoms = mol.getNumAtoms() - nAtomsBefore;
       const int nRings =
           static_cast<int>(mol.getNumBonds() - nBondsBefore) - static_cast<int>(nAtoms) + 1;
       if (!molecule.bFormulaOnly && (nAtoms > kMaxFullAtoms || nRings > kMaxFullRings)) {
-        out.bLarge = true;
-        out.strLargeNote = "molecule " + std::to_string(m + 1) + " has " + std::to_string(nAtoms) +
-                           " atoms and " + std::to_string(nRings) +
-                           " rings: too large for SMILES, InChI and stereo";
+        as.out.bLarge = true;
+        as.out.strLargeNote = "molecule " + std::to_string(m + 1) + " has " +
+                              std::to_string(nAtoms) + " atoms and " + std::to_string(nRings) +
+                              " rings: too large for SMILES, InChI and stereo";
       }
     }
-    PlaceFragments(mol, pos, placed);
+    PlaceFragments(mol, as.pos, as.placed);
     auto* pConf = new RDKit::Conformer(mol.getNumAtoms());
     pConf->set3D(false);
-    for (unsigned i = 0; i < mol.getNumAtoms(); ++i) pConf->setAtomPos(i, pos[i]);
+    for (unsigned i = 0; i < mol.getNumAtoms(); ++i) pConf->setAtomPos(i, as.pos[i]);
     mol.addConformer(pConf, true);
     MarkAromaticCircles(mol, molecules);
-    // A charged junction in an aromatic ring (the carbanion of cyclopentadienide, the cation
-    // of tropylium) is a carbon with three bonds in all: its hydrogens are known before the
-    // ring is given alternating bonds, which RDKit needs.
+    CountChargedRingCarbonHydrogens(mol);
+    for (int n : as.touched) {
+      as.out.mainAtoms.emplace_back(n, atomOfChem[n]);
+      atomOfChem[n] = -1;
+    }
+    return std::move(as.out);
+  }
+
+  // The atom n of the structure: its label's group as a fragment, or one atom.
+  void AddAtomOf(Assembly& as, int n) {
+    const CChemAtom& a = s.atoms[n];
+    const RDGeom::Point3D p(a.x / kUnitsPerAngstrom, a.y / kUnitsPerAngstrom, 0.0);
+    as.touched.push_back(n);
+    const std::shared_ptr<const Fragment> pFragment =
+        a.strFragment.empty() ? nullptr : FragmentFor(a.strFragment);
+    if (pFragment != nullptr && pFragment->bOk) {
+      AddFragment(as, n, pFragment, p);
+      return;
+    }
+    const int z = AtomicNumber(a.strSymbol);
+    auto* pAtom = new Atom(z);
+    if (z == 0) {
+      pAtom->setProp(RDKit::common_properties::dummyLabel,
+                     a.strLabel.empty() ? std::string("*") : a.strLabel);
+    }
+    if (a.nIsotope > 0) pAtom->setIsotope(static_cast<unsigned>(a.nIsotope));
+    pAtom->setFormalCharge(a.nCharge);
+    if (a.nHydrogens >= 0) {
+      pAtom->setNumExplicitHs(static_cast<unsigned>(a.nHydrogens));
+      pAtom->setNoImplicit(true);
+    }
+    atomOfChem[n] = static_cast<int>(as.AddAtom(pAtom, a, p));
+  }
+
+  // The fragment of atom n's label, all its atoms at the label's place p for now; the
+  // label's charge goes to the atom it is attached by, which stands for it in bonds.
+  void AddFragment(Assembly& as, int n, const std::shared_ptr<const Fragment>& pFragment,
+                   const RDGeom::Point3D& p) {
+    const CChemAtom& a = s.atoms[n];
+    RWMol& mol = *as.out.pMol;
+    const RWMol& f = *pFragment->pMol;
+    Placed pl{n, mol.getNumAtoms(), pFragment, std::vector<int>(f.getNumAtoms(), -1)};
+    for (const Atom* fa : f.atoms()) {
+      if (static_cast<int>(fa->getIdx()) == pFragment->nDummy) continue;
+      pl.fragmentToMol[fa->getIdx()] = static_cast<int>(as.AddAtom(new Atom(*fa), a, p));
+    }
+    for (const Bond* fb : f.bonds()) {
+      const int b = pl.fragmentToMol[fb->getBeginAtomIdx()];
+      const int e = pl.fragmentToMol[fb->getEndAtomIdx()];
+      if (b < 0 || e < 0) continue;
+      mol.addBond(static_cast<unsigned>(b), static_cast<unsigned>(e), fb->getBondType());
+      mol.getBondBetweenAtoms(b, e)->setIsAromatic(fb->getIsAromatic());
+    }
+    const int nAttach = pl.fragmentToMol[pFragment->nAttach];
+    Atom* pAttach = mol.getAtomWithIdx(static_cast<unsigned>(nAttach));
+    pAttach->setFormalCharge(pAttach->getFormalCharge() + a.nCharge);
+    atomOfChem[n] = nAttach;
+    as.placed.push_back(std::move(pl));
+  }
+
+  // A bond of the structure between the RDKit atoms of its ends, unless they are one atom
+  // or already bonded.
+  void AddBond(RWMol& mol, const CChemBond& b) const {
+    const int x = atomOfChem[b.nA];
+    const int y = atomOfChem[b.nB];
+    if (x < 0 || y < 0 || x == y || mol.getBondBetweenAtoms(x, y) != nullptr) return;
+    mol.addBond(static_cast<unsigned>(x), static_cast<unsigned>(y), BondTypeOf(b.order));
+    Bond* pBond = mol.getBondBetweenAtoms(x, y);
+    if (b.order == CBondOrder::Aromatic) {
+      pBond->setIsAromatic(true);
+      mol.getAtomWithIdx(x)->setIsAromatic(true);
+      mol.getAtomWithIdx(y)->setIsAromatic(true);
+    }
+    if (b.stereo == CBondStereo::Wedge) pBond->setBondDir(Bond::BEGINWEDGE);
+    if (b.stereo == CBondStereo::Hash) pBond->setBondDir(Bond::BEGINDASH);
+    if (b.stereo == CBondStereo::Wavy) pBond->setBondDir(Bond::UNKNOWN);
+  }
+
+  // A charged junction in an aromatic ring (the carbanion of cyclopentadienide, the cation
+  // of tropylium) is a carbon with three bonds in all: its hydrogens are known before the
+  // ring is given alternating bonds, which RDKit needs.
+  static void CountChargedRingCarbonHydrogens(RWMol& mol) {
     for (Atom* a : mol.atoms()) {
       if (a->getIsAromatic() && a->getAtomicNum() == 6 && a->getFormalCharge() != 0 &&
           !a->getNoImplicit()) {
@@ -448,11 +480,6 @@ struct CMoleculeSet::CImpl {
         a->setNoImplicit(true);
       }
     }
-    for (int n : touched) {
-      out.mainAtoms.emplace_back(n, atomOfChem[n]);
-      atomOfChem[n] = -1;
-    }
-    return out;
   }
 
   // A label's atoms leave its place away from the atoms it is bonded to, in the shape the

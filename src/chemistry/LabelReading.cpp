@@ -414,76 +414,97 @@ class CondensedReader {
         continue;
       }
       if (tok.type == Token::Type::Open && IsMethyleneGroup(i)) {
-        // "(CH2)3": the unit three times along the chain.
-        if (nCurrent < 0) return false;
-        i += 5;
-        int nCopies = 1;
-        if (IsType(m_t, i, Token::Type::Count)) nCopies = m_t[i++].n;
-        for (int k = 0; k < nCopies; ++k) {
-          if (!Add("C", 2, nCurrent, nOrder)) return false;
-          nCurrent = static_cast<int>(m_atoms.size()) - 1;
-          nOrder = 1;
-        }
+        if (!ReadMethylenes(i, nCurrent, nOrder)) return false;
         continue;
       }
       if (tok.type == Token::Type::Open) {
-        if (nCurrent < 0) return false;
-        const std::size_t nStart = ++i;
-        std::size_t nEnd = nStart;
-        if (!ReadChain(nEnd, nCurrent, nDepth + 1) || !IsType(m_t, nEnd, Token::Type::Close))
-          return false;
-        i = nEnd + 1;
-        // "C(CH3)3": the branch again, twice more.
-        if (IsType(m_t, i, Token::Type::Count)) {
-          const int nCopies = m_t[i++].n;
-          for (int k = 1; k < nCopies; ++k) {
-            std::size_t j = nStart;
-            if (!ReadChain(j, nCurrent, nDepth + 1)) return false;
-          }
-        }
+        if (!ReadBranch(i, nCurrent, nDepth)) return false;
         continue;
       }
-      if (tok.type != Token::Type::Element || tok.strSymbol == "H") return false;
-      ++i;
-      int nH = 0;
-      if (IsHydrogen(m_t, i)) {
-        ++i;
-        nH = 1;
-        if (IsType(m_t, i, Token::Type::Count)) nH = m_t[i++].n;
-      }
-      int nCopies = 1;
-      if (nH == 0 && IsType(m_t, i, Token::Type::Count)) nCopies = m_t[i++].n;
-      if (nCopies == 0) return false;
-      if (m_atoms.empty()) m_nFirstGlyph = tok.nGlyph;
-      // An oxygen without hydrogens after a carbon, sulfur or phosphorus that has valence to
-      // spare is a double-bonded oxygen ("COCH3", "CO2H", "SO2Me"); the chain goes on from
-      // that atom.
-      if (tok.strSymbol == "O" && nH == 0 && nCurrent >= 0 && nOrder == 1) {
-        const std::string& x = m_atoms[nCurrent].strSymbol;
-        const int nValence = x == "C" ? 4 : (x == "S" ? 6 : (x == "P" ? 5 : 0));
-        const bool bMore = i < m_t.size() && !IsType(m_t, i, Token::Type::Close);
-        int nSpare = (nValence - Used(nCurrent) - (bMore ? 1 : 0)) / 2;
-        int nLeft = nCopies;
-        while (nSpare > 0 && nLeft > 0) {
-          if (!Add("O", 0, nCurrent, 2)) return false;
-          --nSpare;
-          --nLeft;
-        }
-        for (; nLeft > 0; --nLeft) {
-          if (!Add("O", 0, nCurrent, 1)) return false;
-          nCurrent = static_cast<int>(m_atoms.size()) - 1;
-        }
-        bAny = true;
-        continue;
-      }
-      for (int k = 0; k < nCopies; ++k) {
-        if (!Add(tok.strSymbol, nH, nCurrent, nOrder)) return false;
-        nCurrent = static_cast<int>(m_atoms.size()) - 1;
-        nOrder = 1;
-      }
+      if (!ReadElement(i, nCurrent, nOrder)) return false;
       bAny = true;
     }
     return bAny && nOrder == 1;
+  }
+
+  // "(CH2)3" at i: the unit three times along the chain.
+  bool ReadMethylenes(std::size_t& i, int& nCurrent, int& nOrder) {
+    if (nCurrent < 0) return false;
+    i += 5;
+    int nCopies = 1;
+    if (IsType(m_t, i, Token::Type::Count)) nCopies = m_t[i++].n;
+    for (int k = 0; k < nCopies; ++k) {
+      if (!Add("C", 2, nCurrent, nOrder)) return false;
+      nCurrent = static_cast<int>(m_atoms.size()) - 1;
+      nOrder = 1;
+    }
+    return true;
+  }
+
+  // A branch in brackets at i hanging from nCurrent; "C(CH3)3": the branch again, twice
+  // more.
+  bool ReadBranch(std::size_t& i, int nCurrent, int nDepth) {
+    if (nCurrent < 0) return false;
+    const std::size_t nStart = ++i;
+    std::size_t nEnd = nStart;
+    if (!ReadChain(nEnd, nCurrent, nDepth + 1) || !IsType(m_t, nEnd, Token::Type::Close))
+      return false;
+    i = nEnd + 1;
+    if (IsType(m_t, i, Token::Type::Count)) {
+      const int nCopies = m_t[i++].n;
+      for (int k = 1; k < nCopies; ++k) {
+        std::size_t j = nStart;
+        if (!ReadChain(j, nCurrent, nDepth + 1)) return false;
+      }
+    }
+    return true;
+  }
+
+  // An element at i with its hydrogens or its count ("CH3", "C2", "O2").
+  bool ReadElement(std::size_t& i, int& nCurrent, int& nOrder) {
+    const Token& tok = m_t[i];
+    if (tok.type != Token::Type::Element || tok.strSymbol == "H") return false;
+    ++i;
+    int nH = 0;
+    if (IsHydrogen(m_t, i)) {
+      ++i;
+      nH = 1;
+      if (IsType(m_t, i, Token::Type::Count)) nH = m_t[i++].n;
+    }
+    int nCopies = 1;
+    if (nH == 0 && IsType(m_t, i, Token::Type::Count)) nCopies = m_t[i++].n;
+    if (nCopies == 0) return false;
+    if (m_atoms.empty()) m_nFirstGlyph = tok.nGlyph;
+    if (tok.strSymbol == "O" && nH == 0 && nCurrent >= 0 && nOrder == 1) {
+      return ReadOxygens(i, nCopies, nCurrent);
+    }
+    for (int k = 0; k < nCopies; ++k) {
+      if (!Add(tok.strSymbol, nH, nCurrent, nOrder)) return false;
+      nCurrent = static_cast<int>(m_atoms.size()) - 1;
+      nOrder = 1;
+    }
+    return true;
+  }
+
+  // nCopies oxygens without hydrogens after the atom nCurrent, the tokens going on at i. An
+  // oxygen after a carbon, sulfur or phosphorus that has valence to spare is a
+  // double-bonded oxygen ("COCH3", "CO2H", "SO2Me"); the chain goes on from that atom.
+  bool ReadOxygens(std::size_t i, int nCopies, int& nCurrent) {
+    const std::string& x = m_atoms[nCurrent].strSymbol;
+    const int nValence = x == "C" ? 4 : (x == "S" ? 6 : (x == "P" ? 5 : 0));
+    const bool bMore = i < m_t.size() && !IsType(m_t, i, Token::Type::Close);
+    int nSpare = (nValence - Used(nCurrent) - (bMore ? 1 : 0)) / 2;
+    int nLeft = nCopies;
+    while (nSpare > 0 && nLeft > 0) {
+      if (!Add("O", 0, nCurrent, 2)) return false;
+      --nSpare;
+      --nLeft;
+    }
+    for (; nLeft > 0; --nLeft) {
+      if (!Add("O", 0, nCurrent, 1)) return false;
+      nCurrent = static_cast<int>(m_atoms.size()) - 1;
+    }
+    return true;
   }
 
   const std::vector<Token>& m_t;

@@ -581,12 +581,35 @@ class CReader {
     return ObjectCentre(*p);
   }
 
+  struct Arrow {
+    double tx, ty;  // tail
+    double hx, hy;  // head
+    double len2;
+  };
+
+  // s: where a point lies along the arrow (0 tail, 1 head); d: how far from its line.
+  static void PlaceOnArrow(const Arrow& a, double x, double y, double& s, double& d) {
+    if (a.len2 <= 0.0 || !std::isfinite(a.len2)) {
+      s = std::numeric_limits<double>::infinity();
+      d = std::numeric_limits<double>::infinity();
+      return;
+    }
+    const double vx = a.hx - a.tx;
+    const double vy = a.hy - a.ty;
+    s = ((x - a.tx) * vx + (y - a.ty) * vy) / a.len2;
+    d = std::fabs((x - a.tx) * vy - (y - a.ty) * vx) / std::sqrt(a.len2);
+  }
+
+  // Whether a point lies beside the arrow, between its ends: where agents and conditions
+  // are written.
+  static bool IsBesideArrow(const Arrow& a, double x, double y) {
+    double s = 0.0;
+    double d = 0.0;
+    PlaceOnArrow(a, x, y, s, d);
+    return s >= 0.0 && s <= 1.0 && d <= kAgentReach;
+  }
+
   void MakeReactions() {
-    struct Arrow {
-      double tx, ty;  // tail
-      double hx, hy;  // head
-      double len2;
-    };
     std::vector<Arrow> arrows;
     for (const CCoupling* c : m_arrows) {
       const auto [ax, ay] = EndPoint(c->m_pEndA);
@@ -598,84 +621,70 @@ class CReader {
       m_out.steps.back().pArrow = c;
     }
     if (arrows.empty()) return;
-    // s: where a point lies along the arrow (0 tail, 1 head); d: how far from its line.
-    const auto place = [](const Arrow& a, double x, double y, double& s, double& d) {
-      if (a.len2 <= 0.0 || !std::isfinite(a.len2)) {
-        s = std::numeric_limits<double>::infinity();
-        d = std::numeric_limits<double>::infinity();
-        return;
-      }
-      const double vx = a.hx - a.tx;
-      const double vy = a.hy - a.ty;
-      s = ((x - a.tx) * vx + (y - a.ty) * vy) / a.len2;
-      d = std::fabs((x - a.tx) * vy - (y - a.ty) * vx) / std::sqrt(a.len2);
-    };
+    const std::vector<bool> agent = NoteAgentsAndConditions(arrows);
+    for (std::size_t m = 0; m < m_out.molecules.size(); ++m) {
+      if (!agent[m]) PlaceInReaction(m, arrows);
+    }
+  }
+
+  // The molecules and texts beside each arrow are its agents and conditions (a formula
+  // without a structure is a condition); which molecules are agents.
+  std::vector<bool> NoteAgentsAndConditions(const std::vector<Arrow>& arrows) {
     const std::size_t nMolecules = m_out.molecules.size();
     std::vector<bool> agent(nMolecules, false);
     for (std::size_t k = 0; k < arrows.size(); ++k) {
+      CReactionStep& step = m_out.steps[k];
       for (std::size_t m = 0; m < nMolecules; ++m) {
-        double s = 0.0;
-        double d = 0.0;
-        place(arrows[k], m_out.molecules[m].cx, m_out.molecules[m].cy, s, d);
-        if (s >= 0.0 && s <= 1.0 && d <= kAgentReach) {
-          agent[m] = true;
-          CReactionStep& step = m_out.steps[k];
-          if (m_out.molecules[m].bFormulaOnly) {
-            step.conditions.push_back(m_out.molecules[m].strText);
-          } else {
-            step.agents.push_back(static_cast<int>(m));
-          }
+        const CChemMolecule& mol = m_out.molecules[m];
+        if (!IsBesideArrow(arrows[k], mol.cx, mol.cy)) continue;
+        agent[m] = true;
+        if (mol.bFormulaOnly) {
+          step.conditions.push_back(mol.strText);
+        } else {
+          step.agents.push_back(static_cast<int>(m));
         }
       }
       for (const Annotation& t : m_annotations) {
-        double s = 0.0;
-        double d = 0.0;
-        place(arrows[k], t.x, t.y, s, d);
-        if (s >= 0.0 && s <= 1.0 && d <= kAgentReach)
-          m_out.steps[k].conditions.push_back(t.strText);
+        if (IsBesideArrow(arrows[k], t.x, t.y)) step.conditions.push_back(t.strText);
       }
     }
-    // Every other molecule belongs to the nearest arrow it stands behind (a reactant) and to
-    // the nearest one it stands ahead of (a product), if it is roughly in line with it: no
-    // farther from the arrow's line than from its end, plus 1000 units.
-    for (std::size_t m = 0; m < nMolecules; ++m) {
-      if (agent[m]) continue;
-      const CChemMolecule& mol = m_out.molecules[m];
-      int nBehind = -1;
-      int nAhead = -1;
-      double dBehind = std::numeric_limits<double>::infinity();
-      double dAhead = dBehind;
-      for (std::size_t k = 0; k < arrows.size(); ++k) {
-        const Arrow& a = arrows[k];
-        double s = 0.0;
-        double d = 0.0;
-        place(a, mol.cx, mol.cy, s, d);
-        if (!std::isfinite(s)) continue;
-        const double len = std::sqrt(a.len2);
-        const double along = s < 0.0 ? -s * len : (s - 1.0) * len;
-        if ((s >= 0.0 && s <= 1.0) || d > along + 1000.0) continue;
-        if (s < 0.0) {
-          const double dist = Distance2(mol.cx, mol.cy, a.tx, a.ty);
-          if (dist < dBehind) {
-            dBehind = dist;
-            nBehind = static_cast<int>(k);
-          }
-        } else {
-          const double dist = Distance2(mol.cx, mol.cy, a.hx, a.hy);
-          if (dist < dAhead) {
-            dAhead = dist;
-            nAhead = static_cast<int>(k);
-          }
-        }
+    return agent;
+  }
+
+  // Any molecule other than an agent belongs to the nearest arrow it stands behind (a
+  // reactant) and to the nearest one it stands ahead of (a product), if it is roughly in
+  // line with it: no farther from the arrow's line than from its end, plus 1000 units.
+  void PlaceInReaction(std::size_t m, const std::vector<Arrow>& arrows) {
+    const CChemMolecule& mol = m_out.molecules[m];
+    int nBehind = -1;
+    int nAhead = -1;
+    double dBehind = std::numeric_limits<double>::infinity();
+    double dAhead = dBehind;
+    for (std::size_t k = 0; k < arrows.size(); ++k) {
+      const Arrow& a = arrows[k];
+      double s = 0.0;
+      double d = 0.0;
+      PlaceOnArrow(a, mol.cx, mol.cy, s, d);
+      if (!std::isfinite(s)) continue;
+      const double len = std::sqrt(a.len2);
+      const double along = s < 0.0 ? -s * len : (s - 1.0) * len;
+      if ((s >= 0.0 && s <= 1.0) || d > along + 1000.0) continue;
+      const bool bBehind = s < 0.0;
+      const double dist =
+          bBehind ? Distance2(mol.cx, mol.cy, a.tx, a.ty) : Distance2(mol.cx, mol.cy, a.hx, a.hy);
+      double& dBest = bBehind ? dBehind : dAhead;
+      if (dist < dBest) {
+        dBest = dist;
+        (bBehind ? nBehind : nAhead) = static_cast<int>(k);
       }
-      if ((nBehind >= 0 || nAhead >= 0) && mol.bFormulaOnly) {
-        Warn("formula '" + mol.strText + "' has no structure and is left out of the reaction",
-             m_out.atoms[mol.atoms.front()].pSource);
-        continue;
-      }
-      if (nBehind >= 0) m_out.steps[nBehind].reactants.push_back(static_cast<int>(m));
-      if (nAhead >= 0) m_out.steps[nAhead].products.push_back(static_cast<int>(m));
     }
+    if ((nBehind >= 0 || nAhead >= 0) && mol.bFormulaOnly) {
+      Warn("formula '" + mol.strText + "' has no structure and is left out of the reaction",
+           m_out.atoms[mol.atoms.front()].pSource);
+      return;
+    }
+    if (nBehind >= 0) m_out.steps[nBehind].reactants.push_back(static_cast<int>(m));
+    if (nAhead >= 0) m_out.steps[nAhead].products.push_back(static_cast<int>(m));
   }
 
   struct FreeAtoms {

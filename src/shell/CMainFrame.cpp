@@ -42,7 +42,6 @@
 #include "shell/ExportPicture.h"
 #include "shell/ShellText.h"
 #include "view/CKvillView.h"
-#include "view/commands/CommandTable.h"
 
 namespace {
 
@@ -196,14 +195,13 @@ void CMainFrame::RebuildRecentFiles() {
 }
 
 bool CMainFrame::IsCommandEnabled(int nId) const {
-  if (nId == cmd::kFileMru1) return m_pApp != nullptr && !m_pApp->RecentFiles().isEmpty();
-  if (nId == cmd::kFileUpdate) return m_nSet == res::kSetEmbedded;
-  if (nId == cmd::kEditCleanStructure) return m_pStructure != nullptr && m_pStructure->CanClean();
-  // The frame's other commands can always be chosen; a command the view does not carry out
-  // now is shown disabled.
-  const CommandRow* pRow = FindCommandRow(nId);
-  if (pRow != nullptr && pRow->owner == CommandOwner::Frame) return true;
-  return m_pView->IsCommandEnabled(nId);
+  // The command's row says, the frame's commands too; one that no row carries out is shown
+  // disabled.
+  return m_pView->CanChooseCommand(nId);
+}
+
+bool CMainFrame::HasRecentFiles() const {
+  return m_pApp != nullptr && !m_pApp->RecentFiles().isEmpty();
 }
 
 void CMainFrame::UpdateCommandUi() {
@@ -382,85 +380,32 @@ void CMainFrame::OnCommand(int nId) {
   if (nId == cmd::kViewStatusBar)
     v->Settings().m_bStatusBarVisible = v->Settings().m_bStatusBarVisible ? 0 : 1;
 
-  // The view first, then the frame and the application.
-  if (!v->OnCommand(nId)) RouteToFrame(nId);
+  // The command's row runs it, the frame's own commands included.
+  v->OnCommand(nId);
   UpdateTitle();
   UpdateCommandUi();
 }
 
-bool CMainFrame::RouteToFrame(int nId) {
-  switch (nId) {
-    case cmd::kFileNew:
-      OnFileNew();
-      return true;
-    case cmd::kFileOpen:
-      OnFileOpen();
-      return true;
-    case cmd::kFileSave:
-      OnFileSave();
-      return true;
-    case cmd::kFileSaveAs:
-      SaveAs();
-      return true;
-    case cmd::kFileSaveCopyAs:
-      SaveCopyAs();
-      return true;
-    case cmd::kFileExportPicture:
-      OnFileExportPicture();
-      return true;
-    case cmd::kFileOpenFramework:
-      OnFrameworkOpen();
-      return true;
-    case cmd::kFileSaveFramework:
-      if (m_nSet == res::kSetEmbedded) {
-        m_pView->UpdateContainer();
-      } else {
-        OnFrameworkSave();
-      }
-      return true;
-    case cmd::kViewDrawBar:
-      m_pDrawBar->OnDrawBarCommand();
-      return true;
-    case cmd::kFilePrint:
-    case cmd::kFilePrintDirect:
-      OnFilePrint();
-      return true;
-    case cmd::kFilePrintPreview:
-      OnFilePrintPreview();
-      return true;
-    case cmd::kFilePrintSetup:
-      OnFilePrintSetup();
-      return true;
-    case cmd::kAppAbout:
-      OnAbout();
-      return true;
-    case cmd::kAppExit:
-      close();
-      return true;
-    case cmd::kViewStatusBar:
-      // The bar's own toggle; the filter has already turned the flag.
-      statusBar()->setVisible(statusBar()->isHidden());
-      return true;
-    case cmd::kLanguageCzech:
-    case cmd::kLanguageEnglish:
-      OnLanguage(nId);
-      return true;
-    default:
-      if (nId >= cmd::kFileMru1 && nId <= cmd::kFileMru4) {
-        OnRecentFile(nId - cmd::kFileMru1);
-        return true;
-      }
-      return m_pStructure->OnCommand(nId);
+void CMainFrame::OnFileSaveFramework() {
+  if (m_nSet == res::kSetEmbedded) {
+    m_pView->UpdateContainer();
+  } else {
+    OnFrameworkSave();
   }
+}
+
+void CMainFrame::OnViewStatusBar() {
+  // The bar's own toggle; the filter has already turned the flag.
+  statusBar()->setVisible(statusBar()->isHidden());
 }
 
 bool CMainFrame::SaveModified() { return m_pDoc->SaveModified(); }
 
-void CMainFrame::OnLanguage(int nId) {
+void CMainFrame::OnLanguage(int nLanguageId) {
   // Unlike a plain restart, the drawing is not thrown away unasked: the save question
   // comes first, and Cancel leaves everything as it was.
   if (!SaveModified()) return;
-  m_pView->Settings().m_wLanguageId = nId == cmd::kLanguageCzech ? 1029 : 1033;
+  m_pView->Settings().m_wLanguageId = static_cast<std::uint16_t>(nLanguageId);
   m_pView->Settings().m_bMaximized = isMaximized() ? 1 : 0;
   SaveSettings();
   // A drawing that has a file (opened, or saved just now by the question) comes back in

@@ -46,7 +46,8 @@ class CMainFrame : public QMainWindow {
   res::Language Language() const { return m_lang; }
 
   // Every command of menus, accelerators and toolbar comes here: the filter, then the
-  // routing to the view, the frame and the application.
+  // view, which runs the command's row (the frame's own come back through the view widget
+  // to the handlers below).
   void OnCommand(int nId);
   // Whether a command can be chosen now (items of commands not available are disabled).
   bool IsCommandEnabled(int nId) const;
@@ -94,7 +95,11 @@ class CMainFrame : public QMainWindow {
   QString m_strSuggestedPath;
   void OnFrameworkSave();
   void OnFrameworkOpen();
+  // File > Save Framework: the framework's Save, or in the window of an embedded drawing
+  // the update of the container.
+  void OnFileSaveFramework();
   void OnRecentFile(int nIndex);
+  bool HasRecentFiles() const;
   // Update of the embedded drawing: the container's item writes its native stream into
   // the embedded file and draws its picture beside it (the file's name with ".svg");
   // false (after a message) when either could not be written.
@@ -130,6 +135,16 @@ class CMainFrame : public QMainWindow {
   // Printing: the drawing painted in direct mode with the view's mapping.
   void PrintTo(QPrinter* pPrinter);
   QPrinter& Printer() { return m_printer; }
+  void OnFilePrint();
+  void OnFilePrintPreview();
+  void OnFilePrintSetup();
+
+  void OnAbout();
+  // The status bar shown or hidden, after the command's filter has turned the view's flag.
+  void OnViewStatusBar();
+  // The program starts anew in the language (1029 Czech, 1033 English), after the save
+  // question; Cancel leaves everything as it was.
+  void OnLanguage(int nLanguageId);
 
   // The settings record and the language record from the view's fields (the view's end).
   void SaveSettings();
@@ -157,12 +172,6 @@ class CMainFrame : public QMainWindow {
   CSettingsRecord RecordFromView() const;
   void RebuildRecentFiles();
   void RecordWindowState();
-  bool RouteToFrame(int nId);
-  void OnLanguage(int nId);
-  void OnFilePrint();
-  void OnFilePrintPreview();
-  void OnFilePrintSetup();
-  void OnAbout();
   // Reads a file into the document in place of the drawing and makes it the document's file;
   // a file that cannot be read is reported and changes nothing. A file that holds no
   // complete drawing leaves what was read in an untitled document and returns false.

@@ -24,7 +24,6 @@
 #include "document/CKvillDoc.h"
 #include "objects/CKVObject.h"
 #include "platform/CSafeFile.h"
-#include "resources/CommandIds.h"
 #include "shell/CMainFrame.h"
 #include "shell/CShellUi.h"
 #include "shell/CViewWidget.h"
@@ -51,34 +50,6 @@ CStructureCommands::CStructureCommands(CMainFrame* pFrame, QLabel* pField)
     : QObject(pFrame), m_pFrame(pFrame), m_pField(pField), m_pFieldTimer(new QTimer(this)) {
   m_pFieldTimer->setSingleShot(true);
   connect(m_pFieldTimer, &QTimer::timeout, this, &CStructureCommands::UpdateField);
-}
-
-bool CStructureCommands::IsStructureCommand(int nId) {
-  return nId == cmd::kFileExportStructure || nId == cmd::kEditCopyAsSmiles ||
-         nId == cmd::kEditCopyAsInchi || nId == cmd::kEditCheckStructure ||
-         nId == cmd::kEditCleanStructure;
-}
-
-bool CStructureCommands::OnCommand(int nId) {
-  switch (nId) {
-    case cmd::kFileExportStructure:
-      OnExportStructure();
-      return true;
-    case cmd::kEditCopyAsSmiles:
-      CopyAsSmiles();
-      return true;
-    case cmd::kEditCopyAsInchi:
-      CopyAsInchi();
-      return true;
-    case cmd::kEditCheckStructure:
-      CheckStructure();
-      return true;
-    case cmd::kEditCleanStructure:
-      CleanStructure();
-      return true;
-    default:
-      return false;
-  }
 }
 
 // ---------------------------------------------------------------------------------------

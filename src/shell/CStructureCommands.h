@@ -22,16 +22,13 @@ class QTimer;
 // The drawing as chemistry in the editor: File > Export Structure, Edit > Copy As SMILES and
 // Copy As InChI, Edit > Check Structure with its red frames, and the status bar's field with
 // the formula and average mass of the selected molecules (of the whole drawing when nothing
-// is selected). The frame owns it and routes its commands here.
+// is selected). The frame owns it; the rows of its commands reach it through the view
+// widget.
 class CStructureCommands : public QObject {
   Q_OBJECT
  public:
   // pField is the status bar's field this keeps up to date.
   CStructureCommands(CMainFrame* pFrame, QLabel* pField);
-
-  static bool IsStructureCommand(int nId);
-  // Carries out one of the commands; false for any other.
-  bool OnCommand(int nId);
 
   // File > Export Structure: asks for a file name in the folder and of the type of the last
   // export, remembers both, and writes the file. ExportStructureTo writes it through the

@@ -807,8 +807,7 @@ IClipboard* CViewWidget::GetClipboard() {
     m_pClipboard = std::make_unique<CQtClipboard>(
         ClipboardPicture, ClipboardStructures, [this](const QMimeData* pData, CPoint ptCentre) {
           // Structures from other programs, when the clipboard holds no drawing.
-          CStructureCommands* pStructure =
-              m_pFrame != nullptr ? m_pFrame->StructureCommands() : nullptr;
+          CStructureCommands* pStructure = StructureCommands();
           return pStructure != nullptr ? pStructure->PasteObjects(pData, ptCentre) : CObList{};
         });
   return m_pClipboard.get();
@@ -832,6 +831,108 @@ bool CViewWidget::OpenFileAtStart(const std::string& strPath) {
 
 CDDrawBar* CViewWidget::DrawBar() const {
   return m_pFrame != nullptr ? m_pFrame->DrawBar() : nullptr;
+}
+
+CStructureCommands* CViewWidget::StructureCommands() const {
+  return m_pFrame != nullptr ? m_pFrame->StructureCommands() : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// The frame's commands
+
+void CViewWidget::NewFile() {
+  if (m_pFrame != nullptr) m_pFrame->OnFileNew();
+}
+
+void CViewWidget::OpenFile() {
+  if (m_pFrame != nullptr) m_pFrame->OnFileOpen();
+}
+
+void CViewWidget::SaveFile() {
+  if (m_pFrame != nullptr) m_pFrame->OnFileSave();
+}
+
+void CViewWidget::SaveCopyAs() {
+  if (m_pFrame != nullptr) m_pFrame->SaveCopyAs();
+}
+
+void CViewWidget::OpenRecentFile(int nIndex) {
+  if (m_pFrame != nullptr) m_pFrame->OnRecentFile(nIndex);
+}
+
+bool CViewWidget::HasRecentFiles() { return m_pFrame != nullptr && m_pFrame->HasRecentFiles(); }
+
+void CViewWidget::ExportPicture() {
+  if (m_pFrame != nullptr) m_pFrame->OnFileExportPicture();
+}
+
+void CViewWidget::OpenFramework() {
+  if (m_pFrame != nullptr) m_pFrame->OnFrameworkOpen();
+}
+
+void CViewWidget::SaveFramework() {
+  if (m_pFrame != nullptr) m_pFrame->OnFileSaveFramework();
+}
+
+bool CViewWidget::IsEmbeddedWindow() {
+  return m_pFrame != nullptr && m_pFrame->ResourceSet() == res::kSetEmbedded;
+}
+
+void CViewWidget::PrintSetup() {
+  if (m_pFrame != nullptr) m_pFrame->OnFilePrintSetup();
+}
+
+void CViewWidget::Print() {
+  if (m_pFrame != nullptr) m_pFrame->OnFilePrint();
+}
+
+void CViewWidget::PrintPreview() {
+  if (m_pFrame != nullptr) m_pFrame->OnFilePrintPreview();
+}
+
+void CViewWidget::ShowAbout() {
+  if (m_pFrame != nullptr) m_pFrame->OnAbout();
+}
+
+void CViewWidget::Exit() {
+  if (m_pFrame != nullptr) m_pFrame->close();
+}
+
+void CViewWidget::ToggleStatusBar() {
+  if (m_pFrame != nullptr) m_pFrame->OnViewStatusBar();
+}
+
+void CViewWidget::ToggleDrawBar() {
+  if (CDDrawBar* pBar = DrawBar()) pBar->OnDrawBarCommand();
+}
+
+void CViewWidget::SwitchLanguage(int nLanguageId) {
+  if (m_pFrame != nullptr) m_pFrame->OnLanguage(nLanguageId);
+}
+
+void CViewWidget::ExportStructure() {
+  if (CStructureCommands* p = StructureCommands()) p->OnExportStructure();
+}
+
+void CViewWidget::CopyAsSmiles() {
+  if (CStructureCommands* p = StructureCommands()) p->CopyAsSmiles();
+}
+
+void CViewWidget::CopyAsInchi() {
+  if (CStructureCommands* p = StructureCommands()) p->CopyAsInchi();
+}
+
+void CViewWidget::CheckStructure() {
+  if (CStructureCommands* p = StructureCommands()) p->CheckStructure();
+}
+
+void CViewWidget::CleanStructure() {
+  if (CStructureCommands* p = StructureCommands()) p->CleanStructure();
+}
+
+bool CViewWidget::CanCleanStructure() {
+  CStructureCommands* p = StructureCommands();
+  return p != nullptr && p->CanClean();
 }
 
 void CViewWidget::ResetDrawBar() {

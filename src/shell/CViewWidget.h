@@ -22,6 +22,7 @@ class CQtClipboard;
 class CMainFrame;
 class CInputWatch;
 class CQtDC;
+class CStructureCommands;
 class QDialog;
 class QScrollBar;
 class QTimer;
@@ -113,6 +114,32 @@ class CViewWidget : public QWidget, public IViewHost {
   void ShowToolBar(bool bShow) override;
   bool IsToolBarShown() override;
   void RecordDrawBarPlacement() override;
+  // The frame's commands, carried out by the main frame, its Draw bar and its structure
+  // commands, in place as well (the main frame stays behind the in-place frame).
+  void NewFile() override;
+  void OpenFile() override;
+  void SaveFile() override;
+  void SaveCopyAs() override;
+  void OpenRecentFile(int nIndex) override;
+  bool HasRecentFiles() override;
+  void ExportPicture() override;
+  void OpenFramework() override;
+  void SaveFramework() override;
+  bool IsEmbeddedWindow() override;
+  void PrintSetup() override;
+  void Print() override;
+  void PrintPreview() override;
+  void ShowAbout() override;
+  void Exit() override;
+  void ToggleStatusBar() override;
+  void ToggleDrawBar() override;
+  void SwitchLanguage(int nLanguageId) override;
+  void ExportStructure() override;
+  void CopyAsSmiles() override;
+  void CopyAsInchi() override;
+  void CheckStructure() override;
+  void CleanStructure() override;
+  bool CanCleanStructure() override;
 
   // The picture of one of the program's own cursors (IDI_*_CURSOR) at a device pixel
   // ratio, 32 x 32 logical pixels, and its hot spot in logical pixels.
@@ -145,6 +172,8 @@ class CViewWidget : public QWidget, public IViewHost {
   QSize PixelsOf(QSize logical) const;
   // The Draw bar of the main window, or null before it is made.
   CDDrawBar* DrawBar() const;
+  // The main window's structure commands, or null before they are made.
+  CStructureCommands* StructureCommands() const;
   struct Surface {
     std::unique_ptr<QImage> pOwnImage;  // memory surfaces own their bitmap
     QImage* pImage = nullptr;

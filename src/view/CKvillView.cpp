@@ -1767,19 +1767,24 @@ const CommandRow* ViewRow(int nId) {
 }  // namespace
 
 bool CKvillView::OnCommand(int nId) {
-  const CommandRow* pRow = ViewRow(nId);
+  const CommandRow* pRow = FindCommandRow(nId);
   if (pRow == nullptr || pRow->rest == PaintRest::Ended) Unsettle();
   if (pRow == nullptr) return false;
   // One step of the history per command, recorded here once the handler has changed the
   // drawing, so that no handler has to remember it.
   if (pRow->run(*this, nId) && pRow->undo == UndoStep::Recorded) PushSnapshot();
-  return true;
+  return pRow->owner == CommandOwner::View;
 }
 
 bool CKvillView::IsCommandHandled(int nId) const { return ViewRow(nId) != nullptr; }
 
 bool CKvillView::IsCommandEnabled(int nId) const {
   const CommandRow* pRow = ViewRow(nId);
+  return pRow != nullptr && (pRow->enabled == nullptr || pRow->enabled(*this, nId));
+}
+
+bool CKvillView::CanChooseCommand(int nId) const {
+  const CommandRow* pRow = FindCommandRow(nId);
   return pRow != nullptr && (pRow->enabled == nullptr || pRow->enabled(*this, nId));
 }
 

@@ -140,13 +140,17 @@ class CKvillView : public IDocClient, public IPictureSource {
   void OnPostedMessage(int nMessage, std::intptr_t wParam, std::intptr_t lParam);
   // A command of the menus, keys, buttons or context menus: run by its row of the command
   // table, which also says whether it is one undo step (recorded here, not by the handler).
-  // False for a command that is not the view's (the frame's, or unknown).
+  // The frame's commands run the same way, their rows passing them on to Frame(). True
+  // for the view's own commands; false for the frame's and unknown ones.
   bool OnCommand(int nId);
-  // The commands the view carries out (the frame routes them here first), and whether each
-  // can be chosen now and shows a check mark; the frame's menus and toolbar follow these.
+  // The commands the view carries out itself, and whether each can be chosen now and shows
+  // a check mark; the frame's menus and toolbar follow these.
   bool IsCommandHandled(int nId) const;
   bool IsCommandEnabled(int nId) const;
   bool IsCommandChecked(int nId) const;
+  // Whether a command, the view's or the frame's, can be chosen now; false for an unknown
+  // one.
+  bool CanChooseCommand(int nId) const;
 
   // ======== Coordinates, zoom and scrolling ========
   // Scroll offsets in client pixels: trunc(5 sx / z / z / 100) and trunc(5 sy / z / 100).

@@ -3,8 +3,9 @@
 #include <string>
 
 // What the view asks of the frame around its window: files, start-up, the embedding
-// container, the Draw bar and toolbar, and commands it routes on. The shell's frames provide
-// it (through the view widget); tests use a fake that records every call.
+// container, the Draw bar and toolbar, the commands it routes on and the frame's own
+// commands, which the command table runs through it. The shell's frames provide it
+// (through the view widget); tests use a fake that records every call.
 class IFrameServices {
  public:
   virtual ~IFrameServices() = default;
@@ -45,4 +46,41 @@ class IFrameServices {
   // The framework's handling of a command sent to the view window: the view, then the
   // document, the frame and the application.
   virtual void RouteCommand(int /*nId*/) {}
+
+  // The frame's commands, each run by its row of the command table (a frame without the
+  // command does nothing), and what decides whether some of them can be chosen.
+  // Files (File > Save As is DoFileSaveAs): File > Save asks where to save a drawing that
+  // has no file yet; a recent file is given by its place in the list, 0 the latest.
+  virtual void NewFile() {}
+  virtual void OpenFile() {}
+  virtual void SaveFile() {}
+  virtual void SaveCopyAs() {}
+  virtual void OpenRecentFile(int /*nIndex*/) {}
+  virtual bool HasRecentFiles() { return false; }
+  virtual void ExportPicture() {}
+  // The framework's own Open and Save; in the window of an embedded drawing (one a
+  // container opened in a window of its own) Save updates the container instead.
+  virtual void OpenFramework() {}
+  virtual void SaveFramework() {}
+  virtual bool IsEmbeddedWindow() { return false; }
+  // Printing.
+  virtual void PrintSetup() {}
+  virtual void Print() {}
+  virtual void PrintPreview() {}
+  // The application and the frame's bars: the About box, the end, the status bar and the
+  // Draw bar shown or hidden, and a start anew in another language (1029 Czech, 1033
+  // English).
+  virtual void ShowAbout() {}
+  virtual void Exit() {}
+  virtual void ToggleStatusBar() {}
+  virtual void ToggleDrawBar() {}
+  virtual void SwitchLanguage(int /*nLanguageId*/) {}
+  // The drawing as chemistry; Clean Structure can be chosen when the selection touches a
+  // molecule.
+  virtual void ExportStructure() {}
+  virtual void CopyAsSmiles() {}
+  virtual void CopyAsInchi() {}
+  virtual void CheckStructure() {}
+  virtual void CleanStructure() {}
+  virtual bool CanCleanStructure() { return false; }
 };

@@ -260,7 +260,7 @@ void FakeViewHost::UpdateAllItems() {
 }
 
 bool FakeViewHost::DoFileSaveAs() {
-  m_log.push_back("DoFileSaveAs");
+  FrameCall("DoFileSaveAs");
   ++m_nSaveAsCalls;
   return m_bSaveAsResult;
 }

@@ -155,6 +155,45 @@ class FakeViewHost : public IViewHost {
   bool IsToolBarShown() override { return m_bToolBarShown; }
   void RecordDrawBarPlacement() override { m_log.push_back("RecordDrawBarPlacement"); }
 
+  // The frame's commands: each call is logged and kept, by its name (with its argument),
+  // in m_frameCalls; the questions answer from the flags below.
+  void NewFile() override { FrameCall("NewFile"); }
+  void OpenFile() override { FrameCall("OpenFile"); }
+  void SaveFile() override { FrameCall("SaveFile"); }
+  void SaveCopyAs() override { FrameCall("SaveCopyAs"); }
+  void OpenRecentFile(int nIndex) override {
+    FrameCall("OpenRecentFile " + std::to_string(nIndex));
+  }
+  bool HasRecentFiles() override { return m_bHasRecentFiles; }
+  void ExportPicture() override { FrameCall("ExportPicture"); }
+  void OpenFramework() override { FrameCall("OpenFramework"); }
+  void SaveFramework() override { FrameCall("SaveFramework"); }
+  bool IsEmbeddedWindow() override { return m_bEmbeddedWindow; }
+  void PrintSetup() override { FrameCall("PrintSetup"); }
+  void Print() override { FrameCall("Print"); }
+  void PrintPreview() override { FrameCall("PrintPreview"); }
+  void ShowAbout() override { FrameCall("ShowAbout"); }
+  void Exit() override { FrameCall("Exit"); }
+  void ToggleStatusBar() override { FrameCall("ToggleStatusBar"); }
+  void ToggleDrawBar() override { FrameCall("ToggleDrawBar"); }
+  void SwitchLanguage(int nLanguageId) override {
+    FrameCall("SwitchLanguage " + std::to_string(nLanguageId));
+  }
+  void ExportStructure() override { FrameCall("ExportStructure"); }
+  void CopyAsSmiles() override { FrameCall("CopyAsSmiles"); }
+  void CopyAsInchi() override { FrameCall("CopyAsInchi"); }
+  void CheckStructure() override { FrameCall("CheckStructure"); }
+  void CleanStructure() override { FrameCall("CleanStructure"); }
+  bool CanCleanStructure() override { return m_bCanCleanStructure; }
+  void FrameCall(const std::string& strCall) {
+    m_log.push_back(strCall);
+    m_frameCalls.push_back(strCall);
+  }
+  std::vector<std::string> m_frameCalls;
+  bool m_bHasRecentFiles = false;
+  bool m_bEmbeddedWindow = false;
+  bool m_bCanCleanStructure = false;
+
   std::vector<int> m_keysDown;
   // The popup menus shown: which, where and with which check marks. The answer chosen is
   // delivered as a command sent to the view window when messages are pumped.

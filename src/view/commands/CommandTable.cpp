@@ -111,6 +111,30 @@ bool SetThickness(CKvillView& v, int nId) {
 }
 bool Nudge(CKvillView& v, int nId) { return v.OnNudge(nId); }
 
+// ---- How the frame's commands run and when they can be chosen
+
+// A command the frame carries out; whatever it changes, the frame sees to the history.
+template <auto Handler>
+bool OnFrame(CKvillView& v, int) {
+  (v.Frame().*Handler)();
+  return false;
+}
+
+bool OpenRecentFile(CKvillView& v, int nId) {
+  v.Frame().OpenRecentFile(nId - cmd::kFileMru1);
+  return false;
+}
+bool SwitchLanguage(CKvillView& v, int nId) {
+  v.Frame().SwitchLanguage(nId == cmd::kLanguageCzech ? 1029 : 1033);
+  return false;
+}
+
+// The first entry of the recent files stands for the list: while it is empty its item
+// shows, disabled, where the list would be.
+bool HasRecentFiles(const CKvillView& v, int) { return v.Frame().HasRecentFiles(); }
+bool InEmbeddedWindow(const CKvillView& v, int) { return v.Frame().IsEmbeddedWindow(); }
+bool CanCleanStructure(const CKvillView& v, int) { return v.Frame().CanCleanStructure(); }
+
 // ---- The rows
 
 // A command on the drawing: the resting paint ends before it runs.
@@ -122,7 +146,11 @@ constexpr CommandRow Edit(int nId, CommandRun run, UndoStep undo, CommandState e
 constexpr CommandRow Window(int nId, CommandRun run, CommandState checked = nullptr) {
   return {nId, View, run, nullptr, checked, None, Kept};
 }
-constexpr CommandRow FrameCommand(int nId) { return {nId, Frame}; }
+// A command of the frame's: the resting paint ends before the frame's handler runs.
+constexpr CommandRow FrameCommand(int nId, CommandRun run, CommandState enabled = nullptr,
+                                  UndoStep undo = None) {
+  return {nId, Frame, run, enabled, nullptr, undo, Ended};
+}
 
 const CommandRow kRows[] = {
     // The view and the history
@@ -133,8 +161,9 @@ const CommandRow kRows[] = {
     Window(cmd::kEditRedo, Just<&CKvillView::Redo>),
     Window(cmd::kViewToolbar, ToggleToolBar, ToolBarShown),
     Window(cmd::kCancelInPlace, DeactivateInPlace),
-    // The container is told, and every embedding item shows the drawing as it is now.
-    Window(cmd::kFileUpdate, Just<&CKvillView::UpdateContainer>),
+    // The container is told, and every embedding item shows the drawing as it is now: in
+    // the window of an embedded drawing only.
+    {cmd::kFileUpdate, View, Just<&CKvillView::UpdateContainer>, InEmbeddedWindow},
 
     // The clipboard
     Edit(cmd::kEditCopy, Just<&CKvillView::OnEditCopy>, None),
@@ -191,32 +220,35 @@ const CommandRow kRows[] = {
     Edit(cmd::kCtrlDown, Nudge, Recorded),
 
     // The frame's and the application's
-    FrameCommand(cmd::kFileNew),
-    FrameCommand(cmd::kFileOpen),
-    FrameCommand(cmd::kFileOpenFramework),
-    FrameCommand(cmd::kFileSave),
-    FrameCommand(cmd::kFileSaveFramework),
-    FrameCommand(cmd::kFileSaveAs),
-    FrameCommand(cmd::kFileSaveCopyAs),
-    FrameCommand(cmd::kFileExportPicture),
-    FrameCommand(cmd::kFilePrintSetup),
-    FrameCommand(cmd::kFilePrint),
-    FrameCommand(cmd::kFilePrintPreview),
-    FrameCommand(cmd::kFileMru1),
-    FrameCommand(cmd::kFileMru1 + 1),
-    FrameCommand(cmd::kFileMru1 + 2),
-    FrameCommand(cmd::kFileMru4),
-    FrameCommand(cmd::kAppAbout),
-    FrameCommand(cmd::kAppExit),
-    FrameCommand(cmd::kViewStatusBar),
-    FrameCommand(cmd::kViewDrawBar),
-    FrameCommand(cmd::kLanguageCzech),
-    FrameCommand(cmd::kLanguageEnglish),
-    FrameCommand(cmd::kFileExportStructure),
-    FrameCommand(cmd::kEditCopyAsSmiles),
-    FrameCommand(cmd::kEditCopyAsInchi),
-    FrameCommand(cmd::kEditCheckStructure),
-    FrameCommand(cmd::kEditCleanStructure),
+    FrameCommand(cmd::kFileNew, OnFrame<&IFrameServices::NewFile>),
+    FrameCommand(cmd::kFileOpen, OnFrame<&IFrameServices::OpenFile>),
+    FrameCommand(cmd::kFileOpenFramework, OnFrame<&IFrameServices::OpenFramework>),
+    FrameCommand(cmd::kFileSave, OnFrame<&IFrameServices::SaveFile>),
+    FrameCommand(cmd::kFileSaveFramework, OnFrame<&IFrameServices::SaveFramework>),
+    FrameCommand(cmd::kFileSaveAs, OnFrame<&IFrameServices::DoFileSaveAs>),
+    FrameCommand(cmd::kFileSaveCopyAs, OnFrame<&IFrameServices::SaveCopyAs>),
+    FrameCommand(cmd::kFileExportPicture, OnFrame<&IFrameServices::ExportPicture>),
+    FrameCommand(cmd::kFilePrintSetup, OnFrame<&IFrameServices::PrintSetup>),
+    FrameCommand(cmd::kFilePrint, OnFrame<&IFrameServices::Print>),
+    FrameCommand(cmd::kFilePrintDirect, OnFrame<&IFrameServices::Print>),
+    FrameCommand(cmd::kFilePrintPreview, OnFrame<&IFrameServices::PrintPreview>),
+    FrameCommand(cmd::kFileMru1, OpenRecentFile, HasRecentFiles),
+    FrameCommand(cmd::kFileMru1 + 1, OpenRecentFile),
+    FrameCommand(cmd::kFileMru1 + 2, OpenRecentFile),
+    FrameCommand(cmd::kFileMru4, OpenRecentFile),
+    FrameCommand(cmd::kAppAbout, OnFrame<&IFrameServices::ShowAbout>),
+    FrameCommand(cmd::kAppExit, OnFrame<&IFrameServices::Exit>),
+    FrameCommand(cmd::kViewStatusBar, OnFrame<&IFrameServices::ToggleStatusBar>),
+    FrameCommand(cmd::kViewDrawBar, OnFrame<&IFrameServices::ToggleDrawBar>),
+    FrameCommand(cmd::kLanguageCzech, SwitchLanguage),
+    FrameCommand(cmd::kLanguageEnglish, SwitchLanguage),
+    FrameCommand(cmd::kFileExportStructure, OnFrame<&IFrameServices::ExportStructure>),
+    FrameCommand(cmd::kEditCopyAsSmiles, OnFrame<&IFrameServices::CopyAsSmiles>),
+    FrameCommand(cmd::kEditCopyAsInchi, OnFrame<&IFrameServices::CopyAsInchi>),
+    FrameCommand(cmd::kEditCheckStructure, OnFrame<&IFrameServices::CheckStructure>),
+    // The molecules drawn afresh replace the old ones as one step of the history.
+    FrameCommand(cmd::kEditCleanStructure, OnFrame<&IFrameServices::CleanStructure>,
+                 CanCleanStructure, RecordedByHandler),
 };
 
 }  // namespace

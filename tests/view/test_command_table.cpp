@@ -1,10 +1,12 @@
 // The command table against what the commands do: a row that says it records an undo step
-// records exactly one when its command acts, and every other row records none.
+// records exactly one when its command acts, and every other row records none; a row of
+// the frame's passes its command on to the frame's handler of it, and no other.
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "InteractFixture.h"
 #include "objects/CGroup.h"
@@ -170,20 +172,103 @@ INSTANTIATE_TEST_SUITE_P(EveryViewCommand, CommandTableTest, ::testing::ValuesIn
                            return "Id" + std::to_string(info.param.nId);
                          });
 
-// The cases above are every command the view carries out; every row runs, and no id has
-// two rows.
-TEST(CommandTable, EveryViewRowHasACaseAndEachIdOneRow) {
+// Every command of the frame's: the call that reaches the frame, by the name the fake
+// frame records, and the frame's answer that decides whether it can be chosen (null:
+// always).
+struct FrameCase {
+  int nId;
+  const char* pszCall;
+  bool FakeViewHost::*pAnswer = nullptr;
+};
+
+const FrameCase kFrameCases[] = {
+    {cmd::kFileNew, "NewFile"},
+    {cmd::kFileOpen, "OpenFile"},
+    {cmd::kFileOpenFramework, "OpenFramework"},
+    {cmd::kFileSave, "SaveFile"},
+    {cmd::kFileSaveFramework, "SaveFramework"},
+    {cmd::kFileSaveAs, "DoFileSaveAs"},
+    {cmd::kFileSaveCopyAs, "SaveCopyAs"},
+    {cmd::kFileExportPicture, "ExportPicture"},
+    {cmd::kFilePrintSetup, "PrintSetup"},
+    {cmd::kFilePrint, "Print"},
+    {cmd::kFilePrintDirect, "Print"},
+    {cmd::kFilePrintPreview, "PrintPreview"},
+    {cmd::kFileMru1, "OpenRecentFile 0", &FakeViewHost::m_bHasRecentFiles},
+    {cmd::kFileMru1 + 1, "OpenRecentFile 1"},
+    {cmd::kFileMru1 + 2, "OpenRecentFile 2"},
+    {cmd::kFileMru4, "OpenRecentFile 3"},
+    {cmd::kAppAbout, "ShowAbout"},
+    {cmd::kAppExit, "Exit"},
+    {cmd::kViewStatusBar, "ToggleStatusBar"},
+    {cmd::kViewDrawBar, "ToggleDrawBar"},
+    {cmd::kLanguageCzech, "SwitchLanguage 1029"},
+    {cmd::kLanguageEnglish, "SwitchLanguage 1033"},
+    {cmd::kFileExportStructure, "ExportStructure"},
+    {cmd::kEditCopyAsSmiles, "CopyAsSmiles"},
+    {cmd::kEditCopyAsInchi, "CopyAsInchi"},
+    {cmd::kEditCheckStructure, "CheckStructure"},
+    {cmd::kEditCleanStructure, "CleanStructure", &FakeViewHost::m_bCanCleanStructure},
+};
+
+using FrameCommandTable = InteractFixture;
+
+// Each frame command reaches exactly its handler of the frame, once; the view says it was
+// not its own and records no step for it (what the frame changes, the frame records).
+TEST_F(FrameCommandTable, EachFrameRowRunsItsHandlerOfTheFrame) {
+  view.PushSnapshot();
+  for (const FrameCase& c : kFrameCases) {
+    SCOPED_TRACE(c.pszCall);
+    const CommandRow* pRow = FindCommandRow(c.nId);
+    ASSERT_NE(pRow, nullptr) << c.nId;
+    EXPECT_EQ(pRow->owner, CommandOwner::Frame);
+    host.m_frameCalls.clear();
+    const std::size_t n = Snapshots();
+    EXPECT_FALSE(view.OnCommand(c.nId));
+    EXPECT_EQ(host.m_frameCalls, std::vector<std::string>{c.pszCall});
+    EXPECT_EQ(Snapshots(), n);
+  }
+}
+
+// A frame command can be chosen when the frame's answer for it says so, and always when it
+// has none; the view's own enabled states stay those of its own commands.
+TEST_F(FrameCommandTable, EachFrameRowCanBeChosenAsTheFrameAnswers) {
+  for (const FrameCase& c : kFrameCases) {
+    SCOPED_TRACE(c.pszCall);
+    if (c.pAnswer != nullptr) {
+      host.*c.pAnswer = false;
+      EXPECT_FALSE(view.CanChooseCommand(c.nId));
+      host.*c.pAnswer = true;
+    }
+    EXPECT_TRUE(view.CanChooseCommand(c.nId));
+    EXPECT_FALSE(view.IsCommandEnabled(c.nId));
+  }
+  // File > Update is the view's, in the window of an embedded drawing only.
+  EXPECT_FALSE(view.CanChooseCommand(cmd::kFileUpdate));
+  EXPECT_FALSE(view.IsCommandEnabled(cmd::kFileUpdate));
+  host.m_bEmbeddedWindow = true;
+  EXPECT_TRUE(view.CanChooseCommand(cmd::kFileUpdate));
+  EXPECT_TRUE(view.IsCommandEnabled(cmd::kFileUpdate));
+  // An id no row carries out is never offered.
+  EXPECT_FALSE(view.CanChooseCommand(cmd::kIndicatorCaps));
+}
+
+// The cases above are every command, the view's and the frame's; every row runs, and no
+// id has two rows.
+TEST(CommandTable, EveryRowHasACaseAndEachIdOneRow) {
   std::set<int> cases;
   for (const CommandCase& c : kCases) cases.insert(c.nId);
+  std::set<int> frameCases;
+  for (const FrameCase& c : kFrameCases) frameCases.insert(c.nId);
   std::set<int> ids;
   for (const CommandRow& row : CommandRows()) {
     EXPECT_TRUE(ids.insert(row.nId).second) << "two rows for " << row.nId;
     EXPECT_NE(row.run, nullptr) << row.nId;
-    if (row.owner == CommandOwner::View) {
-      EXPECT_EQ(cases.count(row.nId), 1u) << row.nId;
-    }
+    const std::set<int>& rowCases = row.owner == CommandOwner::View ? cases : frameCases;
+    EXPECT_EQ(rowCases.count(row.nId), 1u) << row.nId;
   }
   EXPECT_EQ(cases.size(), std::size(kCases));
+  EXPECT_EQ(frameCases.size(), std::size(kFrameCases));
 }
 
 }  // namespace

@@ -83,7 +83,17 @@ start_editor() {  # LOG_NAME [ARGUMENTS]
   MAIN=$(xdotool search --all --onlyvisible --pid "$APP" --name ' - Valendra$' | head -1)
   [ -n "$MAIN" ] || fail "no main window"
 }
-stop_editor() { kill "$APP"; wait "$APP" 2>/dev/null; APP=; }
+# Ends the editor with a signal. A drawing it had not saved leaves its recovery file, as
+# after a crash, and the next start would open on the recovery question instead of the
+# drawing; whether the file was written depends on how fast the machine ran the script (5 s
+# without a change). The scripts that stop editors this way are not about recovery: the
+# file goes with the editor.
+stop_editor() {
+  kill "$APP"
+  wait "$APP" 2>/dev/null
+  APP=
+  rm -rf "${XDG_STATE_HOME:?}/valendra"
+}
 
 # Where the drawing's point (0, 0) is on the screen (OX, OY), from the screenshots of an
 # empty drawing and of one whose leftmost and topmost ink is the box of an ellipse 100

@@ -1779,8 +1779,7 @@ bool CKvillView::OnCommand(int nId) {
 bool CKvillView::IsCommandHandled(int nId) const { return ViewRow(nId) != nullptr; }
 
 bool CKvillView::IsCommandEnabled(int nId) const {
-  const CommandRow* pRow = ViewRow(nId);
-  return pRow != nullptr && (pRow->enabled == nullptr || pRow->enabled(*this, nId));
+  return IsCommandHandled(nId) && CanChooseCommand(nId);
 }
 
 bool CKvillView::CanChooseCommand(int nId) const {

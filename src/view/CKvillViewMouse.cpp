@@ -428,7 +428,7 @@ void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
   const bool bHover = (nFlags & MK_LBUTTON) == 0 && !m_bMoving && !m_bRotating && !m_bResizing &&
                       !m_bRubberBand && m_nTool != TOOL_BOND_END && !m_bDirectRender;
   if (bHover) {
-    EndPaintRest();
+    m_painter.EndPaintRest();
   } else {
     Unsettle();
   }

@@ -29,7 +29,7 @@ struct Drawing {
   CKvillView view{&host, &doc};
 
   explicit Drawing(int nRings) {
-    view.m_dZoom = 1.0;
+    view.Viewport().SetZoom(1.0);
     BuildRings(doc, nRings);
     view.OnCommand(32842);  // Select All
     view.Cursor().m_bHoverSuppressed = 0;

@@ -60,7 +60,7 @@ void BuildEditDrawing(CKvillDoc& doc, int nObjects) {
 struct EditScene {
   explicit EditScene(int nObjects) : view(&host, &doc) {
     BuildEditDrawing(doc, nObjects);
-    view.m_dZoom = 1.0 / 2.985984;
+    view.Viewport().SetZoom(1.0 / 2.985984);
     Paint();
     view.PushSnapshot();
     for (const auto& p : doc.m_listObjects) {

@@ -19,7 +19,7 @@ struct Drawing {
   CKvillView view{nullptr, &doc};
 
   explicit Drawing(int nRings) {
-    view.m_dZoom = 1.0;
+    view.Viewport().SetZoom(1.0);
     CKVObject* pPrev = nullptr;
     for (int i = 0; i < nRings; ++i) {
       auto pRing = std::make_unique<CGroup>();

@@ -35,9 +35,9 @@ void Paint(benchmark::State& state, const StreamRecipe& recipe, Frame frame) {
   Load(doc, HostileStream(recipe));
   auto pView = std::make_unique<CKvillView>(&host, &doc);
   // The ordinary drawing fits the window at this zoom; the wild one crosses it.
-  pView->m_dZoom = 0.5;
-  pView->m_nScrollX = -15000;
-  pView->m_nScrollY = 15000;
+  pView->Viewport().SetZoom(0.5);
+  pView->Viewport().SetScrollX(-15000);
+  pView->Viewport().SetScrollY(15000);
   for (int i = 0; i < 3; ++i) {
     CDC* pDC = host.GetDC();
     pView->OnDraw(pDC);
@@ -48,9 +48,9 @@ void Paint(benchmark::State& state, const StreamRecipe& recipe, Frame frame) {
       state.PauseTiming();
       pView.reset();
       pView = std::make_unique<CKvillView>(&host, &doc);
-      pView->m_dZoom = 0.5;
-      pView->m_nScrollX = -15000;
-      pView->m_nScrollY = 15000;
+      pView->Viewport().SetZoom(0.5);
+      pView->Viewport().SetScrollX(-15000);
+      pView->Viewport().SetScrollY(15000);
       state.ResumeTiming();
     }
     CDC* pDC = host.GetDC();

@@ -25,7 +25,7 @@ void Paint(benchmark::State& state, double dZoom, Frame frame) {
   ImageHost host;
   CKvillView view(&host, &doc);
   BuildRings(doc, static_cast<int>(state.range(0)));
-  view.m_dZoom = dZoom;
+  view.Viewport().SetZoom(dZoom);
   view.UpdateView();  // formulas lay themselves out once
   CFormula* pFormula = nullptr;
   for (const auto& p : doc.m_listObjects) {

@@ -44,13 +44,13 @@ bool CCursorFeedback::IsInInnerArea(CPoint pt) const {
     return W.left <= pt.x && pt.x < W.right && W.top <= pt.y && pt.y < W.bottom;
   }
   const CRect F = m_view.m_pWindow->GetMainWindowRect();
-  const std::int64_t right = m_view.m_bVBarShown ? 28 : 12;
+  const std::int64_t right = m_view.Viewport().VBarShown() ? 28 : 12;
   const std::int64_t top = m_view.Settings().m_bToolBarHidden ? 0 : 82;
   std::int64_t bottom = 0;
   if (m_view.Settings().m_bStatusBarVisible) {
-    bottom = m_view.m_bHBarShown ? 47 : 31;
+    bottom = m_view.Viewport().HBarShown() ? 47 : 31;
   } else {
-    bottom = m_view.m_bHBarShown ? 28 : 12;
+    bottom = m_view.Viewport().HBarShown() ? 28 : 12;
   }
   return static_cast<std::int64_t>(F.left) + 12 <= pt.x &&
          pt.x <= static_cast<std::int64_t>(F.right) - right &&
@@ -159,9 +159,9 @@ CCursorFeedback::CInputs CCursorFeedback::Inputs(CPoint ptScreen, bool bCtrl) co
   CInputs in;
   in.ptScreen = ptScreen;
   in.ptClient = v.m_ptLastMouse;
-  in.dZoom = v.m_dZoom;
-  in.nScrollX = v.m_nScrollX;
-  in.nScrollY = v.m_nScrollY;
+  in.dZoom = v.Viewport().Zoom();
+  in.nScrollX = v.Viewport().ScrollX();
+  in.nScrollY = v.Viewport().ScrollY();
   in.nTool = v.m_nTool;
   in.nEditState = v.m_nEditState;
   in.nSelCount = v.SelCount();

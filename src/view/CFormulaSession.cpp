@@ -139,7 +139,7 @@ void CFormulaSession::ShowCaretAt(CDC* pDC, CPoint ptTop, int nHeight) {
   IViewWindow& window = m_view.Window();
   const int dpiY = pDC != nullptr ? pDC->GetDeviceCaps(LOGPIXELSY) : window.GetPixelsPerInchY();
   const std::int64_t h = static_cast<std::int64_t>(nHeight) * dpiY / 1440;
-  window.CreateSolidCaret(0, Trunc32(static_cast<double>(h) / m_view.m_dZoom));
+  window.CreateSolidCaret(0, Trunc32(static_cast<double>(h) / m_view.Viewport().Zoom()));
   window.SetCaretPos(m_view.LogicalToDevice(ptTop, pDC));
   window.ShowCaret();
 }

@@ -26,6 +26,7 @@
 #include "view/CPictureRenderer.h"
 #include "view/CScreenPainter.h"
 #include "view/CUndoHistory.h"
+#include "view/CViewport.h"
 #include "view/IViewHost.h"
 
 class CArchive;
@@ -62,6 +63,8 @@ class CKvillView : public IDocClient, public IPictureSource {
   friend class CCursorFeedback;
   // The screen paint reads the zoom, the scroll position, the tool and the document.
   friend class CScreenPainter;
+  // The zoom and scroll commands repaint through the view.
+  friend class CViewport;
 
  public:
   // pSettings: the application's settings, which outlive the view (null: the view's own).
@@ -109,8 +112,8 @@ class CKvillView : public IDocClient, public IPictureSource {
     if (!m_bPasteReading) UpdateView();
   }
   // Zoom 1.0, scroll position (0, 0) and both scroll bars at 0.
-  void ResetZoomAndScroll() override;
-  void ScheduleScrollRefresh() override;
+  void ResetZoomAndScroll() override { m_viewport.ResetZoomAndScroll(); }
+  void ScheduleScrollRefresh() override { m_viewport.ScheduleScrollRefresh(); }
   void ScheduleHistoryReset() override;
   void ScheduleIncompatibleFileMessage() override;
   void ResetForNewDocument() override;
@@ -155,49 +158,28 @@ class CKvillView : public IDocClient, public IPictureSource {
   bool CanChooseCommand(int nId) const;
 
   // ======== Coordinates, zoom and scrolling ========
-  // Scroll offsets in client pixels: trunc(5 sx / z / z / 100) and trunc(5 sy / z / 100).
-  int ScrollOffsetX() const;
-  int ScrollOffsetY() const;
-  CPoint DeviceToLogical(CPoint ptClient) const;
-  // Drawing units to client pixels, with the pixels per inch of pDC (of the window if null).
-  CPoint LogicalToDevice(CPoint ptLogical, const CDC* pDC = nullptr) const;
-  void OnPrepareDC(CDC* pDC) const;
-  void OnZoomIn();
-  void OnZoomOut();
-  void OnZoomDefault();
-  void OnMouseWheel(int nDelta);
-  void OnSize();
-  void OnHScroll(int nCode, int nPos);
-  void OnVScroll(int nCode, int nPos);
+  // The zoom, the scroll position, the extents and the scroll bars.
+  CViewport& Viewport() { return m_viewport; }
+  const CViewport& Viewport() const { return m_viewport; }
+  // Each is the viewport's.
+  int ScrollOffsetX() const { return m_viewport.ScrollOffsetX(); }
+  int ScrollOffsetY() const { return m_viewport.ScrollOffsetY(); }
+  CPoint DeviceToLogical(CPoint ptClient) const { return m_viewport.DeviceToLogical(ptClient); }
+  CPoint LogicalToDevice(CPoint ptLogical, const CDC* pDC = nullptr) const {
+    return m_viewport.LogicalToDevice(ptLogical, pDC);
+  }
+  void OnPrepareDC(CDC* pDC) const { m_viewport.OnPrepareDC(pDC); }
+  void OnZoomIn() { m_viewport.OnZoomIn(); }
+  void OnZoomOut() { m_viewport.OnZoomOut(); }
+  void OnZoomDefault() { m_viewport.OnZoomDefault(); }
+  void OnMouseWheel(int nDelta) { m_viewport.OnMouseWheel(nDelta); }
+  void OnSize() { m_viewport.OnSize(); }
+  void OnHScroll(int nCode, int nPos) { m_viewport.OnScroll(true, nCode, nPos); }
+  void OnVScroll(int nCode, int nPos) { m_viewport.OnScroll(false, nCode, nPos); }
+  // Brings the selection to the front, repaints what changed, and has the extents and the
+  // scroll bars follow the drawing.
   void UpdateView();
-  void NormalizePosition();
-
-  // Field names and initial values are the program's own.
-  double m_dZoom = 10.0;
-  std::int32_t m_nScrollX = 0;
-  std::int32_t m_nScrollY = 0;
-  // The drawing's extents as the scroll bars measure them, and as the objects span them.
-  std::int32_t m_nExtBottom = 10;
-  std::int32_t m_nExtRight = 10;
-  std::int32_t m_nExtTop = 0;
-  std::int32_t m_nExtLeft = 0;
-  std::int32_t m_nRawBottom = 0;
-  std::int32_t m_nRawTop = 0;
-  std::int32_t m_nRawRight = 0;
-  std::int32_t m_nRawLeft = 0;
-  CRect m_rcWindow;
-  std::int32_t m_nHPage = 0;
-  std::int32_t m_nVPage = 0;
-  // How far the scroll positions may go below 0, so that objects left of or above the
-  // origin can be reached (scroll units, 0 when nothing lies there), and the scroll bars'
-  // lowest positions that stand for them.
-  std::int32_t m_nScrollMinX = 0;
-  std::int32_t m_nScrollMinY = 0;
-  std::int32_t m_nHBarMin = 0;
-  std::int32_t m_nVBarMin = 0;
-  std::int32_t m_bHBarShown = 0;
-  std::int32_t m_bVBarShown = 0;
-  std::int32_t m_nRefreshPending = 0;
+  void NormalizePosition() { m_viewport.NormalizePosition(); }
 
   // ======== Painting ========
   void OnDraw(CDC* pDC);
@@ -218,7 +200,9 @@ class CKvillView : public IDocClient, public IPictureSource {
   std::uint64_t DamageOnlyPaints() const { return m_painter.DamageOnlyPaints(); }
   // How many updates found the drawing's extents from the objects changed since the
   // update before, instead of from every object (tests, benchmarks).
-  std::uint64_t ExtentsFollowedFromChanges() const { return m_nExtentsFollowed; }
+  std::uint64_t ExtentsFollowedFromChanges() const {
+    return m_viewport.ExtentsFollowedFromChanges();
+  }
   // The next paint starts from white paper, whatever the back buffer holds.
   void ForgetBackBuffer() { m_painter.ForgetBackBuffer(); }
   // Whether the view holds an index of where the objects paint, for the paint after a
@@ -499,37 +483,8 @@ class CKvillView : public IDocClient, public IPictureSource {
 
   // Makes the shown document hear of pObj's destruction (and of any object inside it).
   void Watch(CKVObject* pObj) const;
-  // The extents last measured, of which document and up to which index stamp, and the
-  // objects lying on one of their edges with their bounds then (only looked up, never
-  // followed: a holder destroyed forgets the extents). m_extentsChanged: the objects the last paint
-  // after a change brought up to date, while they are the only ones changed since the extents.
-  bool m_bExtentsKnown = false;
-  const CKvillDoc* m_pExtentsDoc = nullptr;
-  std::uint64_t m_nExtentsStamp = 0;
-  std::unordered_map<const CKVObject*, CRect> m_extentHolders;
-  static constexpr std::size_t kMaxExtentHolders = 4096;
-  std::vector<const CKVObject*> m_extentsChanged;
-  bool m_bExtentsChangedReady = false;
-  std::uint64_t m_nExtentsFollowed = 0;
-
   // Whether pObj has a handle at pt (never during a resize), noted in m_nHandle.
   bool NoteHandleAt(CKVObject* pObj, CPoint pt);
-
-  // UpdateView's steps: the selection goes to the front (or, once, to the back); the
-  // extents and the scroll bars follow the drawing.
-  void UpdateExtentsAndScrollBars();
-  // The extents from every object, noting which objects lie on an edge.
-  // False when too many lie on the edges for following the extents to be worth it.
-  bool MeasureAllExtents(std::int32_t& B, std::int32_t& T, std::int32_t& R, std::int32_t& L);
-  // The extents grown by the objects the paint just brought up to date; false when one of
-  // them lay on an edge before (the extents may shrink) or there are too many on the edges.
-  bool FollowExtents(std::int32_t& B, std::int32_t& T, std::int32_t& R, std::int32_t& L);
-  void UpdateScrollBar(int nBar, double dFit, double W, double dExtent, std::int32_t nScroll,
-                       std::int32_t nExt, std::int32_t nBarMin, std::int32_t& nPage,
-                       std::int32_t& bShown);
-  // The reach below scroll position 0 for raw left and top extents L and T: m_nScrollMinX,
-  // m_nScrollMinY and the bars' lowest positions m_nHBarMin, m_nVBarMin.
-  void UpdateScrollReach(std::int32_t L, std::int32_t T);
 
   // The context menu asked for by the keyboard: the object the selection names (null when
   // none), and the screen point of its menu (W: the view window on the screen).
@@ -539,11 +494,9 @@ class CKvillView : public IDocClient, public IPictureSource {
   void SelectAlone(CKVObject* O);
   // Shows the caret of the edited formula again after painting.
   void RestoreEditCaret(CDC* pDC);
-  void OnScroll(bool bHorizontal, int nCode, int nPos);
   // Before a picture pass over the shown drawing: the objects will be drawn and moved
   // elsewhere, so the next screen paint starts from a full one.
   void BeforePicturePass();
-  void ScrollRefresh();
   // Test builds: the records of a snapshot, concatenated, are a full store of the drawing;
   // a difference ends the program with the record that differs.
   void CheckRecordsAgainstFullStore(std::span<const CStoredRecord* const> records);
@@ -553,6 +506,7 @@ class CKvillView : public IDocClient, public IPictureSource {
   CPictureRenderer m_picture{nullptr, nullptr};
   CFormulaSession m_formula{*this};
   CScreenPainter m_painter{*this};
+  CViewport m_viewport{*this};
   CCursorFeedback m_cursor{*this};
   CEmbeddingState m_embedding;
   CAppSettings m_ownSettings;

@@ -122,7 +122,7 @@ CPoint CKvillView::KeyboardMenuPoint(CKVObject* O, const CRect& W) const {
   } else {
     A = CPoint{O->m_rcBounds.left, O->m_rcBounds.bottom};
   }
-  const double z = m_dZoom;
+  const double z = m_viewport.Zoom();
   const int dpiX = std::max(1, m_pWindow->GetPixelsPerInchX());
   const int dpiY = std::max(1, m_pWindow->GetPixelsPerInchY());
   return CPoint{TruncToInt(A.x / (z * 1440.0 / dpiX)) + W.left - ScrollOffsetX(),

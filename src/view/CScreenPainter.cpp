@@ -149,7 +149,7 @@ void CScreenPainter::RenderDrawing(CDC* pDC, CKvillDoc* pDoc) {
 }
 
 void CScreenPainter::PaintThroughBuffer(CDC* pDC, CKvillDoc* pDoc) {
-  const double z = m_view.m_dZoom;
+  const double z = m_view.Viewport().Zoom();
   const int dpiX = std::max(1, pDC->GetDeviceCaps(LOGPIXELSX));
   const int dpiY = std::max(1, pDC->GetDeviceCaps(LOGPIXELSY));
   // The off-screen buffer of the client area; without one, the drawing goes straight to
@@ -173,7 +173,8 @@ void CScreenPainter::PaintThroughBuffer(CDC* pDC, CKvillDoc* pDoc) {
     bool bHostKept = false;
     pBuffer = std::make_unique<CMemoryDC>(*m_view.m_pWindow,
                                           m_view.m_pWindow->OpenBackBuffer(pDC, bw, bh, bHostKept));
-    const CBackBufferKey key{pDoc, z, m_view.m_nScrollX, m_view.m_nScrollY, bw, bh, dpiX, dpiY};
+    const CBackBufferKey key{
+        pDoc, z, m_view.Viewport().ScrollX(), m_view.Viewport().ScrollY(), bw, bh, dpiX, dpiY};
     bKept = bHostKept && m_bBackBufferValid && m_backBufferKey == key;
     m_backBufferKey = key;
     // Until this paint has finished, the buffer holds no whole paint.
@@ -211,8 +212,7 @@ void CScreenPainter::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode
   // Every object starts the paint with its pass flags cleared. Each is cleared just before
   // its turn rather than in a walk of its own: drawing never touches another object's
   // flags, and the object is then still in the cache for its reach and drawing.
-  m_view.m_nExtBottom = 0;
-  m_view.m_nExtRight = 0;
+  m_view.Viewport().MarkExtentsStale();
 
   // On the screen, objects that cannot reach the visible area are left out; the picture
   // is the same without them. A selection-only paint draws objects for the sake of other
@@ -682,8 +682,7 @@ bool CScreenPainter::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode
   processed.clear();
   // Whether the extents were measured at the index stamp this paint starts from: then
   // what it brings up to date is all that changed since.
-  const bool bExtentsFollow = m_view.m_bExtentsKnown && m_view.m_pExtentsDoc == pDoc &&
-                              m_view.m_nExtentsStamp == m_nIndexStamp;
+  const bool bExtentsFollow = m_view.Viewport().ExtentsMeasuredAt(pDoc, m_nIndexStamp);
   if (!CollectChanged(list, m_nIndexStamp, nullptr, processed)) return false;
   ++m_nChangedOnlyPaints;
   CMeasuringDC measure(pTarget);
@@ -735,12 +734,13 @@ bool CScreenPainter::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode
   Reindex(list, processed);
   m_nIndexStamp = CKVObject::LatestChangeStamp();
   if (bExtentsFollow) {
-    m_view.m_extentsChanged.clear();
+    std::vector<const CKVObject*>& changed = m_view.Viewport().ChangedSinceExtents();
+    changed.clear();
     for (std::uint32_t i : processed) {
       CKVObject* pObj = m_paintIndex.ObjectAt(i);
-      if (pObj->GetKind() != KIND_COUPLING) m_view.m_extentsChanged.push_back(pObj);
+      if (pObj->GetKind() != KIND_COUPLING) changed.push_back(pObj);
     }
-    m_view.m_bExtentsChangedReady = true;
+    m_view.Viewport().SetChangedSinceExtentsReady(true);
   }
   if (bMovedByPaint) {
     m_view.m_pWindow->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, white);

@@ -11,8 +11,8 @@ TEST_F(StreamViewSteps, ReplacingLoadResetsTheViewAndStartsTheHistoryTimer) {
   view.m_pCurrent = old;
   view.m_pHover = old;
   view.SetSelCount(9);
-  view.m_dZoom = 2.0;
-  view.m_nScrollX = 500;
+  view.Viewport().SetZoom(2.0);
+  view.Viewport().SetScrollX(500);
   doc.m_bQuietLoad = 0;
   ASSERT_TRUE(LoadDoc(doc, Bytes().header(2).dot(5, 5, 1).end().v));
   EXPECT_EQ(view.m_pCurrent, nullptr);
@@ -21,27 +21,27 @@ TEST_F(StreamViewSteps, ReplacingLoadResetsTheViewAndStartsTheHistoryTimer) {
   EXPECT_EQ(doc.GetSelCount(), 2);
   EXPECT_TRUE(host.IsTimerRunning(TIMER_RESET_HISTORY));
   EXPECT_FALSE(host.IsTimerRunning(TIMER_INCOMPATIBLE_FILE));
-  EXPECT_EQ(view.m_dZoom, 1.0);
-  EXPECT_EQ(view.m_nScrollX, 0);
+  EXPECT_EQ(view.Viewport().Zoom(), 1.0);
+  EXPECT_EQ(view.Viewport().ScrollX(), 0);
 }
 
 TEST_F(StreamViewSteps, UndoKeepsZoomAndScrollAndRunsNoTimer) {
-  view.m_dZoom = 2.0;
-  view.m_nScrollY = 300;
+  view.Viewport().SetZoom(2.0);
+  view.Viewport().SetScrollY(300);
   ASSERT_TRUE(LoadDoc(doc, Bytes().header(0).dot(5, 5).end().v, false,
                       {.bKeepViewOnLoad = true, .bQuietLoad = true}));
-  EXPECT_EQ(view.m_dZoom, 2.0);
-  EXPECT_EQ(view.m_nScrollY, 300);
+  EXPECT_EQ(view.Viewport().Zoom(), 2.0);
+  EXPECT_EQ(view.Viewport().ScrollY(), 300);
   EXPECT_FALSE(host.IsTimerRunning(TIMER_RESET_HISTORY));
 }
 
 TEST_F(StreamViewSteps, PasteRedrawsOnlyAndAFailedLoadSchedulesTheMessage) {
-  view.m_dZoom = 2.0;
+  view.Viewport().SetZoom(2.0);
   doc.m_bQuietLoad = 0;
   // No end marker.
   EXPECT_FALSE(LoadDoc(doc, Bytes().header(0).dot(5, 5).v, false, {.bReplaceOnLoad = false}));
   EXPECT_EQ(doc.m_listObjects.size(), 1u);
-  EXPECT_EQ(view.m_dZoom, 2.0);
+  EXPECT_EQ(view.Viewport().Zoom(), 2.0);
   EXPECT_FALSE(host.IsTimerRunning(TIMER_RESET_HISTORY));
   EXPECT_TRUE(host.IsTimerRunning(TIMER_INCOMPATIBLE_FILE));
 }

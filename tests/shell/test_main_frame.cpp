@@ -146,16 +146,16 @@ TEST_F(MainFrameTest, AcceleratorsReachTheirCommands) {
   CMainFrame* frame = Start().MainFrame();
   CKvillView* view = frame->View();
   QWidget* client = frame->ViewWidget()->Client();
-  const double z0 = view->m_dZoom;
+  const double z0 = view->Viewport().Zoom();
   PressKey(client, Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
-  EXPECT_NE(view->m_dZoom, z0);
+  EXPECT_NE(view->Viewport().Zoom(), z0);
   PressKey(client, Qt::Key_Asterisk, Qt::ControlModifier | Qt::KeypadModifier);
-  EXPECT_DOUBLE_EQ(view->m_dZoom, 1.0);
+  EXPECT_DOUBLE_EQ(view->Viewport().Zoom(), 1.0);
   // The main keyboard's plus zooms too, and Ctrl+0 brings the default zoom back.
   PressKey(client, Qt::Key_Plus, Qt::ControlModifier);
-  EXPECT_NE(view->m_dZoom, 1.0);
+  EXPECT_NE(view->Viewport().Zoom(), 1.0);
   PressKey(client, Qt::Key_0, Qt::ControlModifier);
-  EXPECT_DOUBLE_EQ(view->m_dZoom, 1.0);
+  EXPECT_DOUBLE_EQ(view->Viewport().Zoom(), 1.0);
 
   // Ctrl+S with no path goes to the framework's save dialog straight away, no question.
   PressKey(client, Qt::Key_S, Qt::ControlModifier);
@@ -293,12 +293,12 @@ TEST_F(MainFrameTest, CommandFilter) {
   Store().Write(CSettingsStore::kLanguage, "1033");
   CMainFrame* frame = Start().MainFrame();
   CKvillView* view = frame->View();
-  const double z0 = view->m_dZoom;
+  const double z0 = view->Viewport().Zoom();
   // During a handle drag every command is dropped.
   view->m_bResizing = 1;
   frame->OnCommand(32800);
   frame->OnCommand(59393);
-  EXPECT_DOUBLE_EQ(view->m_dZoom, z0);
+  EXPECT_DOUBLE_EQ(view->Viewport().Zoom(), z0);
   EXPECT_EQ(view->Settings().m_bStatusBarVisible, 1);
   view->m_bResizing = 0;
   // A command ends rotate mode, records one snapshot, and then runs.
@@ -309,7 +309,7 @@ TEST_F(MainFrameTest, CommandFilter) {
   EXPECT_EQ(view->m_bRotating, 0);
   EXPECT_EQ(view->History().Size(), before + 1);
   EXPECT_EQ(frame->View()->Cursor().m_bHoverSuppressed, 0);
-  EXPECT_NE(view->m_dZoom, z0);
+  EXPECT_NE(view->Viewport().Zoom(), z0);
 }
 
 TEST_F(MainFrameTest, CommandsOfLaterWorkAreShownDisabled) {

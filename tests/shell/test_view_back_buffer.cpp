@@ -57,9 +57,10 @@ TEST_F(BackBufferPaint, EveryPaintShowsWhatAWholeRepaintOfTheDrawingShows) {
   for (int nScript = 0; nScript < kScripts; ++nScript) {
     doc.ClearForReplace();
     view.ClearHistory();
-    view.m_nScrollX = view.m_nScrollY = 0;
+    view.Viewport().SetScrollX(0);
+    view.Viewport().SetScrollY(0);
     view.m_nTool = TOOL_SELECT;
-    view.m_dZoom = kZooms[nScript % 3];
+    view.Viewport().SetZoom(kZooms[nScript % 3]);
     RandomEditScript script(view, host, doc, 7000u + static_cast<unsigned>(nScript));
     script.AddHistoryAndTyping('O', '3');
     script.AddMovesInPlace();
@@ -126,7 +127,7 @@ TEST_F(BackBufferPaint, EveryPaintShowsWhatAWholeRepaintOfTheDrawingShows) {
 // places of those it replaces: the paint after it repaints where the replaced ones were and
 // where the new ones are, and nothing of the moved formula stays behind.
 TEST_F(BackBufferPaint, UndoAndRedoRepaintWhereTheReplacedObjectsWere) {
-  view.m_dZoom = 1.0;
+  view.Viewport().SetZoom(1.0);
   DrawingBuilder b(doc);
   for (int k = 0; k < 6; ++k) {
     const int x = 1000 + k * 1500;
@@ -169,9 +170,10 @@ TEST_F(BackBufferPaint, AThickArrowHeadPastItsFarEndIsRepaintedWhereItLies) {
       for (bool bMoveEnd : {true, false}) {
         doc.ClearForReplace();
         view.ClearHistory();
-        view.m_nScrollX = view.m_nScrollY = 0;
+        view.Viewport().SetScrollX(0);
+        view.Viewport().SetScrollY(0);
         // Zoomed out, so that the whole head lies in the window and the damage stays small.
-        view.m_dZoom = 10.0;
+        view.Viewport().SetZoom(10.0);
         DrawingBuilder b(doc);
         CDot* pEnd = b.Dot(3100, -30000);
         CCoupling* pBond = b.Bond(b.Dot(3000, -30000), pEnd, nStyle);
@@ -212,7 +214,7 @@ TEST_F(BackBufferPaint, ObjectsOfAnyStoredThicknessShowInTheWindow) {
   for (double t : kThickness) {
     for (bool bBond : {false, true}) {
       doc.ClearForReplace();
-      view.m_dZoom = 1.0;
+      view.Viewport().SetZoom(1.0);
       DrawingBuilder b(doc);
       if (bBond) {
         b.Bond(b.Dot(3000, -3000), b.Dot(6000, -3000))->m_dThickness = t;

@@ -111,7 +111,7 @@ TEST_F(ViewContextMenuWidget, BondMenuInEnglishWithItsThicknessAndTheChoiceComes
   doc->m_listObjects.push_back(std::move(a));
   doc->m_listObjects.push_back(std::move(b));
   doc->m_listObjects.push_back(std::move(bond));
-  view->m_dZoom = 1.0;
+  view->Viewport().SetZoom(1.0);
   view->UpdateView();
 
   CViewWidget* host = frame->ViewWidget();

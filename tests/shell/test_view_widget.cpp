@@ -93,24 +93,25 @@ TEST_F(ViewWidgetTest, ScrollBarArrowsAndTrackStepTheView) {
   auto* bar = host->findChildren<QScrollBar*>().value(SB_VERT);
   ASSERT_NE(bar, nullptr);
   ASSERT_TRUE(bar->isVisible());
-  ASSERT_EQ(view->m_nScrollY, 0);
+  ASSERT_EQ(view->Viewport().ScrollY(), 0);
   // The arrow adds a line, as often as it is pressed.
   bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_EQ(view->m_nScrollY, 100);
+  EXPECT_EQ(view->Viewport().ScrollY(), 100);
   bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_EQ(view->m_nScrollY, 200);
+  EXPECT_EQ(view->Viewport().ScrollY(), 200);
   bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-  EXPECT_EQ(view->m_nScrollY, 100);
+  EXPECT_EQ(view->Viewport().ScrollY(), 100);
   // A click in the track moves by a window's height.
-  const std::int32_t nBefore = view->m_nScrollY;
+  const std::int32_t nBefore = view->Viewport().ScrollY();
   bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-  const std::int32_t nPage = view->m_nScrollY - nBefore;
-  EXPECT_EQ(nPage, static_cast<std::int32_t>(5.0 * view->m_rcWindow.bottom * view->m_dZoom));
+  const std::int32_t nPage = view->Viewport().ScrollY() - nBefore;
+  EXPECT_EQ(nPage, static_cast<std::int32_t>(5.0 * view->Viewport().WindowRect().bottom *
+                                             view->Viewport().Zoom()));
   // The horizontal arrow the same.
   auto* hbar = host->findChildren<QScrollBar*>().value(SB_HORZ);
   ASSERT_NE(hbar, nullptr);
   hbar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_EQ(view->m_nScrollX, 100);
+  EXPECT_EQ(view->Viewport().ScrollX(), 100);
 }
 
 TEST_F(ViewWidgetTest, MemorySurfacesFillAndCopyInDevicePixels) {
@@ -156,7 +157,7 @@ TEST_F(ViewWidgetTest, PaintShowsTheDrawingFromTheBackBuffer) {
   CViewWidget* host = StartHost();
   CKvillDoc* doc = m_app->Document();
   AddEllipse(doc, CRect{200, -200, 1600, -1000});
-  host->View()->m_dZoom = 1.0;
+  host->View()->Viewport().SetZoom(1.0);
   host->View()->UpdateView();
   host->Invalidate();
   host->Client()->repaint();

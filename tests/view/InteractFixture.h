@@ -75,7 +75,7 @@ class InteractFixture : public ::testing::Test {
  protected:
   InteractFixture() : view(&host, &doc) {
     host.m_pView = &view;
-    view.m_dZoom = 1.0;
+    view.Viewport().SetZoom(1.0);
   }
 
   static CPoint Px(CPoint pt) { return CPoint{pt.x / 15, -pt.y / 15}; }

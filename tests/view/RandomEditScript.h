@@ -140,8 +140,8 @@ class RandomEditScript {
       m_view.UpdateView();
     });
     AddStep("scroll", [this] {
-      m_view.m_nScrollX = Int(0, 3) * 1000;
-      m_view.m_nScrollY = Int(0, 3) * 1000;
+      m_view.Viewport().SetScrollX(Int(0, 3) * 1000);
+      m_view.Viewport().SetScrollY(Int(0, 3) * 1000);
       m_view.UpdateView();
     });
   }

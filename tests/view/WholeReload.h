@@ -81,9 +81,9 @@ struct WholeReload {
   // object (order, kinds, flags, bond ends, the current object, selection count).
   ::testing::AssertionResult Matches(CKvillView& main, FakeViewHost& mainHost, std::size_t i) {
     host.m_rcClient = mainHost.m_rcClient;
-    view.m_dZoom = main.m_dZoom;
-    view.m_nScrollX = main.m_nScrollX;
-    view.m_nScrollY = main.m_nScrollY;
+    view.Viewport().SetZoom(main.Viewport().Zoom());
+    view.Viewport().SetScrollX(main.Viewport().ScrollX());
+    view.Viewport().SetScrollY(main.Viewport().ScrollY());
     view.m_nTool = main.m_nTool;
     CUndoHistory::CReload snapshot;
     snapshot.bModified = main.History().IsModifiedAt(i);

@@ -115,24 +115,24 @@ TEST_F(DocumentNew, NewDocumentResetsZoomScrollAndDrawing) {
   e->m_bSelected = 1;
   view.SetSelCount(1);
   view.m_pCurrent = e;
-  view.m_dZoom = 2.0;
-  view.m_nScrollX = 100;
-  view.m_nScrollY = 200;
+  view.Viewport().SetZoom(2.0);
+  view.Viewport().SetScrollX(100);
+  view.Viewport().SetScrollY(200);
   doc.m_strPathName = "/tmp/old.vld";
   doc.SetModifiedFlag();
   EXPECT_TRUE(doc.OnNewDocument());
-  EXPECT_EQ(view.m_dZoom, 1.0);
-  EXPECT_EQ(view.m_nScrollX, 0);
-  EXPECT_EQ(view.m_nScrollY, 0);
+  EXPECT_EQ(view.Viewport().Zoom(), 1.0);
+  EXPECT_EQ(view.Viewport().ScrollX(), 0);
+  EXPECT_EQ(view.Viewport().ScrollY(), 0);
   EXPECT_TRUE(host.IsTimerRunning(TIMER_SCROLL_REFRESH));
-  EXPECT_EQ(view.m_nRefreshPending, 1);
+  EXPECT_EQ(view.Viewport().RefreshPending(), 1);
   EXPECT_TRUE(doc.m_listObjects.empty());
   EXPECT_EQ(view.m_pCurrent, nullptr);
   EXPECT_EQ(view.SelCount(), 0);
   EXPECT_FALSE(doc.IsModified());
   EXPECT_TRUE(doc.m_strPathName.empty());
   host.FireTimer(TIMER_SCROLL_REFRESH);
-  EXPECT_EQ(view.m_nRefreshPending, 0);
+  EXPECT_EQ(view.Viewport().RefreshPending(), 0);
 }
 
 using DocumentItems = ViewFixture;

@@ -156,8 +156,8 @@ TEST_F(ViewContextMenu, KeyboardWithOneBondOpensItsMenuAtTheMidpoint) {
   // Midpoint (2250, -2257): 150 and 150 pixels from the window's corner (truncated).
   EXPECT_EQ(LastMenuPoint(), (CPoint{100 + 150, 40 + 150}));
   // A scrolled view moves the point with the drawing.
-  view.m_nScrollX = 2000;  // 5 * 2000 / 100 = 100 pixels
-  view.m_nScrollY = 600;   // 30 pixels
+  view.Viewport().SetScrollX(2000);  // 5 * 2000 / 100 = 100 pixels
+  view.Viewport().SetScrollY(600);   // 30 pixels
   MenuKey();
   EXPECT_EQ(LastMenuPoint(), (CPoint{100 + 150 - 100, 40 + 150 - 30}));
 }
@@ -415,8 +415,7 @@ TEST_F(ViewCursorTimer, InnerAreaMarginsFollowTheBars) {
                                       << ", at " << row.pt.x << "," << row.pt.y);
     view.Settings().m_bToolBarHidden = row.bToolBarHidden;
     view.Settings().m_bStatusBarVisible = row.bStatus;
-    view.m_bHBarShown = row.bHBar;
-    view.m_bVBarShown = row.bVBar;
+    view.Viewport().SetBarsShownForTest(row.bHBar != 0, row.bVBar != 0);
     EXPECT_EQ(OutsideAt(row.pt), row.bOutside);
   }
 }

@@ -40,7 +40,8 @@ class EditScripts : public InteractFixture {
     host.m_surfaces.clear();
     host.m_blits.clear();
     host.m_log.clear();
-    view.m_nScrollX = view.m_nScrollY = 0;
+    view.Viewport().SetScrollX(0);
+    view.Viewport().SetScrollY(0);
     view.m_nTool = TOOL_SELECT;
   }
 };
@@ -197,7 +198,7 @@ TEST_F(EditScripts, ThePaintAfterEveryStepKeepsWhatAFullRecomputationGives) {
   for (int nScript = 0; nScript < kScripts; ++nScript) {
     StartScript();
     // The window shows a twentieth of the drawing or so.
-    view.m_dZoom = 0.2;
+    view.Viewport().SetZoom(0.2);
     RandomEditScript script(view, host, doc, 5000u + static_cast<unsigned>(nScript));
     script.AddHistoryAndTyping('O', '3');
     script.AddMovesInPlace();
@@ -226,11 +227,11 @@ TEST_F(EditScripts, TheExtentsGrowAndShrinkWithTheObjectOnTheEdge) {
   b.Formula("OH", CPoint{1000, -1000});
   CFormula* edge = b.Formula("NH", CPoint{60000, -1000});
   CFormula* moving = b.Formula("C", CPoint{3000, -3000});
-  view.m_dZoom = 0.2;
+  view.Viewport().SetZoom(0.2);
   view.UpdateView();
   view.UpdateView();
   const std::int32_t nEdge = edge->m_rcBounds.right;
-  ASSERT_EQ(view.m_nRawRight, nEdge);
+  ASSERT_EQ(view.Viewport().RawRight(), nEdge);
   const std::uint64_t nFollowed = view.ExtentsFollowedFromChanges();
 
   const auto moveTo = [&](std::int32_t x) {
@@ -239,18 +240,18 @@ TEST_F(EditScripts, TheExtentsGrowAndShrinkWithTheObjectOnTheEdge) {
     view.UpdateView();
   };
   moveTo(90000);
-  EXPECT_EQ(view.m_nRawRight, moving->m_rcBounds.right);
-  EXPECT_GT(view.m_nRawRight, nEdge);
+  EXPECT_EQ(view.Viewport().RawRight(), moving->m_rcBounds.right);
+  EXPECT_GT(view.Viewport().RawRight(), nEdge);
   EXPECT_EQ(view.ExtentsFollowedFromChanges(), nFollowed + 1);
   moveTo(3000);
-  EXPECT_EQ(view.m_nRawRight, nEdge);
+  EXPECT_EQ(view.Viewport().RawRight(), nEdge);
   moveTo(4000);
-  EXPECT_EQ(view.m_nRawRight, nEdge);
+  EXPECT_EQ(view.Viewport().RawRight(), nEdge);
   EXPECT_EQ(view.ExtentsFollowedFromChanges(), nFollowed + 2);
   // Deleting the object on the edge shrinks the extents to the next one.
   doc.m_listObjects.remove_if([&](const auto& p) { return p.get() == edge; });
   view.UpdateView();
-  EXPECT_EQ(view.m_nRawRight, moving->m_rcBounds.right);
+  EXPECT_EQ(view.Viewport().RawRight(), moving->m_rcBounds.right);
 }
 
 // The same at the bottom edge: one incremental update puts the raw bottom extent at the
@@ -259,7 +260,7 @@ TEST_F(EditScripts, TheExtentsFollowAnObjectPastTheBottomEdge) {
   DrawingBuilder b(doc);
   b.Formula("OH", CPoint{1000, -1000});
   CFormula* moving = b.Formula("C", CPoint{3000, -3000});
-  view.m_dZoom = 0.2;
+  view.Viewport().SetZoom(0.2);
   view.UpdateView();
   view.UpdateView();
   const std::uint64_t nFollowed = view.ExtentsFollowedFromChanges();
@@ -267,8 +268,8 @@ TEST_F(EditScripts, TheExtentsFollowAnObjectPastTheBottomEdge) {
   moving->MoveTo(CPoint{3000, -90000});
   view.UpdateView();
   EXPECT_EQ(view.ExtentsFollowedFromChanges(), nFollowed + 1);
-  EXPECT_EQ(view.m_nRawBottom, moving->m_rcBounds.bottom);
-  EXPECT_LT(view.m_nRawBottom, -90000);
+  EXPECT_EQ(view.Viewport().RawBottom(), moving->m_rcBounds.bottom);
+  EXPECT_LT(view.Viewport().RawBottom(), -90000);
 }
 
 // An undo that keeps the other objects and the paint index, and puts the object on the
@@ -277,27 +278,27 @@ TEST_F(EditScripts, AnUndoThatTakesTheObjectOnTheEdgeBackShrinksTheExtents) {
   DrawingBuilder b(doc);
   CFormula* last = nullptr;
   for (int i = 0; i < 6; ++i) last = b.Formula("OH", CPoint{1000 + 2000 * i, -1000});
-  view.m_dZoom = 0.2;
+  view.Viewport().SetZoom(0.2);
   view.UpdateView();
   view.ClearHistory();
   view.PushSnapshot();
-  const std::int32_t nBefore = view.m_nRawRight;
+  const std::int32_t nBefore = view.Viewport().RawRight();
   last->ResetDone();
   last->MoveTo(CPoint{90000, -1000});
   view.UpdateView();
   view.PushSnapshot();
-  const std::int32_t nWith = view.m_nRawRight;
+  const std::int32_t nWith = view.Viewport().RawRight();
   ASSERT_GT(nWith, nBefore);
   // The first undo reads the whole drawing; from then on objects a load made are kept.
   view.OnCommand(cmd::kEditUndo);
   view.OnCommand(cmd::kEditRedo);
-  EXPECT_EQ(view.m_nRawRight, nWith);
+  EXPECT_EQ(view.Viewport().RawRight(), nWith);
   view.OnCommand(cmd::kEditUndo);
   ASSERT_GT(doc.m_nKeptByLastReload, 0u);
   ASSERT_TRUE(view.HasPaintIndex());
-  EXPECT_EQ(view.m_nRawRight, nBefore);
+  EXPECT_EQ(view.Viewport().RawRight(), nBefore);
   view.OnCommand(cmd::kEditRedo);
-  EXPECT_EQ(view.m_nRawRight, nWith);
+  EXPECT_EQ(view.Viewport().RawRight(), nWith);
 }
 
 // What the view remembers of its drawing goes with any object of it, a ring's member too;

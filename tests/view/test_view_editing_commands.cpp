@@ -668,8 +668,8 @@ TEST_F(NudgeCommands, WithNothingSelectedArrowsScrollAndFineNudgesStillRecord) {
   doc.SetModifiedFlag(false);
   Run(cmd::kKeyRight);
   Run(cmd::kKeyDown);
-  EXPECT_EQ(view.m_nScrollX, 100);
-  EXPECT_EQ(view.m_nScrollY, 100);
+  EXPECT_EQ(view.Viewport().ScrollX(), 100);
+  EXPECT_EQ(view.Viewport().ScrollY(), 100);
   EXPECT_TRUE(Recorded(0, false));
 
   Run(cmd::kCtrlLeft);

@@ -245,15 +245,15 @@ TEST_F(ViewHistory, AfterClearingTheHistoryTheFirstChangeCannotBeUndone) {
 
 TEST_F(ViewHistory, UndoKeepsZoomAndScrollAndLeavesNoTimer) {
   Change(1000);
-  view.m_dZoom = 2.0;
-  view.m_nScrollX = 400;
-  view.m_nScrollY = 800;
+  view.Viewport().SetZoom(2.0);
+  view.Viewport().SetScrollX(400);
+  view.Viewport().SetScrollY(800);
   host.m_timers.clear();
   view.Undo();
   EXPECT_EQ(Left(), 0);
-  EXPECT_EQ(view.m_dZoom, 2.0);
-  EXPECT_EQ(view.m_nScrollX, 400);
-  EXPECT_EQ(view.m_nScrollY, 800);
+  EXPECT_EQ(view.Viewport().Zoom(), 2.0);
+  EXPECT_EQ(view.Viewport().ScrollX(), 400);
+  EXPECT_EQ(view.Viewport().ScrollY(), 800);
   EXPECT_FALSE(host.IsTimerRunning(TIMER_RESET_HISTORY));
   EXPECT_EQ(doc.m_bReplaceOnLoad, 1);
   EXPECT_EQ(doc.m_bKeepViewOnLoad, 0);
@@ -263,15 +263,15 @@ TEST_F(ViewHistory, UndoKeepsZoomAndScrollAndLeavesNoTimer) {
 TEST_F(ViewHistory, OpeningAFileResetsTheViewAndTheHistory) {
   Change(1000);
   const std::vector<std::uint8_t> bytes = Store(doc);
-  view.m_dZoom = 2.0;
-  view.m_nScrollX = 400;
-  view.m_nScrollY = 800;
+  view.Viewport().SetZoom(2.0);
+  view.Viewport().SetScrollX(400);
+  view.Viewport().SetScrollY(800);
   doc.m_bQuietLoad = 0;
   CArchive ar{std::span<const std::uint8_t>(bytes)};
   doc.Serialize(ar);
-  EXPECT_EQ(view.m_dZoom, 1.0);
-  EXPECT_EQ(view.m_nScrollX, 0);
-  EXPECT_EQ(view.m_nScrollY, 0);
+  EXPECT_EQ(view.Viewport().Zoom(), 1.0);
+  EXPECT_EQ(view.Viewport().ScrollX(), 0);
+  EXPECT_EQ(view.Viewport().ScrollY(), 0);
   ASSERT_TRUE(host.IsTimerRunning(TIMER_RESET_HISTORY));
   host.FireTimer(TIMER_RESET_HISTORY);
   EXPECT_EQ(view.History().Size(), 1u);

@@ -25,7 +25,7 @@ class InPlaceHost : public FakeViewHost {
 struct InPlaceView {
   InPlaceView() : view(&host, &doc) {
     host.m_pView = &view;
-    view.m_dZoom = 1.0;
+    view.Viewport().SetZoom(1.0);
     ellipse = DrawingBuilder(doc).Ellipse(300, -300, 900, -700);
     ellipse->m_bSelected = 1;
     view.Cursor().m_bHoverSuppressed = 0;

@@ -79,7 +79,7 @@ void RingGrid(DrawingBuilder& s) {
 // what cannot show, and the other in a window so large that nothing is left out.
 class ViewLeavingOut : public ViewFixture {
  protected:
-  ViewLeavingOut() { view.m_dZoom = 1.0; }
+  ViewLeavingOut() { view.Viewport().SetZoom(1.0); }
 
   void Build(Scene scene) {
     DrawingBuilder a(doc), b(docFull);
@@ -103,13 +103,13 @@ class ViewLeavingOut : public ViewFixture {
   // The large window starts far up and left of the small one; records are in drawing
   // units, so the scroll position makes no difference to them.
   Records PaintEverything() {
-    const std::int32_t nScrollX = view.m_nScrollX, nScrollY = view.m_nScrollY;
-    const double z = view.m_dZoom;
-    view.m_nScrollX = static_cast<std::int32_t>(-40000.0 * 100.0 * z * z / 5.0);
-    view.m_nScrollY = static_cast<std::int32_t>(-40000.0 * 100.0 * z / 5.0);
+    const std::int32_t nScrollX = view.Viewport().ScrollX(), nScrollY = view.Viewport().ScrollY();
+    const double z = view.Viewport().Zoom();
+    view.Viewport().SetScrollX(static_cast<std::int32_t>(-40000.0 * 100.0 * z * z / 5.0));
+    view.Viewport().SetScrollY(static_cast<std::int32_t>(-40000.0 * 100.0 * z / 5.0));
     Records all = Paint(docFull, 80000, 80000);
-    view.m_nScrollX = nScrollX;
-    view.m_nScrollY = nScrollY;
+    view.Viewport().SetScrollX(nScrollX);
+    view.Viewport().SetScrollY(nScrollY);
     return all;
   }
 
@@ -225,11 +225,11 @@ TEST_F(ViewLeavingOut, EdgeCasesAroundTheWindowPaintAsEverythingDoes) {
 TEST_F(ViewLeavingOut, ScrollingThroughAGridOfRingsShowsTheSameAtEveryStop) {
   Build(RingGrid);
   // Zoomed in, so that the window cuts through rings and formulas at each stop.
-  view.m_dZoom = 0.6;
+  view.Viewport().SetZoom(0.6);
   for (const CPoint scroll :
        {CPoint{0, 0}, CPoint{1100, 700}, CPoint{2513, 1877}, CPoint{4000, 3333}}) {
-    view.m_nScrollX = scroll.x;
-    view.m_nScrollY = scroll.y;
+    view.Viewport().SetScrollX(scroll.x);
+    view.Viewport().SetScrollY(scroll.y);
     SCOPED_TRACE("scroll " + std::to_string(scroll.x) + "," + std::to_string(scroll.y));
     const auto [nSmall, nAll] = ExpectSamePicture();
     EXPECT_LT(nSmall, nAll);
@@ -294,7 +294,7 @@ class ViewRepaintAtRest : public ViewLeavingOut {
 
   void BuildGrid() {
     Build(RingGrid);
-    view.m_dZoom = 0.6;
+    view.Viewport().SetZoom(0.6);
   }
 
   // The formula of ring n in a document built by BuildGrid.
@@ -330,8 +330,8 @@ TEST_F(ViewRepaintAtRest, AnEditFarAwayIsFollowedBeforeRepaintsLeaveObjectsOut) 
   for (const CPoint scroll :
        {CPoint{0, 0}, CPoint{1100, 700}, CPoint{2513, 1877}, CPoint{4000, 3333}, CPoint{0, 0}}) {
     SCOPED_TRACE("scroll " + std::to_string(scroll.x) + "," + std::to_string(scroll.y));
-    view.m_nScrollX = scroll.x;
-    view.m_nScrollY = scroll.y;
+    view.Viewport().SetScrollX(scroll.x);
+    view.Viewport().SetScrollY(scroll.y);
     std::size_t nUnvisited = 0;
     const Records quiet = QuietRepaint(nUnvisited);
     EXPECT_GT(nUnvisited, 0u);

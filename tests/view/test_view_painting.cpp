@@ -94,9 +94,9 @@ TEST_F(ViewPainting, ScreenPaintGoesThroughOneBufferAndOneCopy) {
 
 TEST_F(ViewPainting, VisibleAreaGrowsWithTheScrollOffset) {
   view.OnZoomDefault();
-  view.m_dZoom = 2.0;
-  view.m_nScrollX = 400;  // 5 pixels
-  view.m_nScrollY = 400;  // 10 pixels
+  view.Viewport().SetZoom(2.0);
+  view.Viewport().SetScrollX(400);  // 5 pixels
+  view.Viewport().SetScrollY(400);  // 10 pixels
   view.UpdateView();
   const FakeViewHost::Blit& blit = host.m_blits.back();
   EXPECT_EQ(blit.cx, 805 * 30);
@@ -155,7 +155,7 @@ TEST_F(ViewPainting, SelectedShapesGetMarksAndBondsDoNot) {
 TEST_F(ViewPainting, DirectModeDrawsOnTheSurfaceWithoutMarks) {
   CEllipse* e = AddEllipse(0, 0, 400, -400);
   e->m_bSelected = 1;
-  view.m_dZoom = 1.0;
+  view.Viewport().SetZoom(1.0);
   view.m_bDirectRender = 1;
   CRecordingDC printer;
   printer.SetPixelsPerInch(600);
@@ -180,7 +180,7 @@ TEST_F(ViewPainting, SelectionOnlyDrawsTheEndsOfSelectedBondsAndNothingUnrelated
   pBond->m_bSelected = 1;
   d->m_bSelected = 1;
   doc.m_bSelectionOnly = 1;
-  view.m_dZoom = 1.0;
+  view.Viewport().SetZoom(1.0);
   view.m_bDirectRender = 1;
   CRecordingDC dc;
   view.RenderDrawing(&dc, &doc);
@@ -209,7 +209,7 @@ TEST_F(ViewPainting, SelectionOnlyWithTheRealFormulaAndBond) {
   pBond->m_bSelected = 1;
   d->m_bSelected = 1;
   doc.m_bSelectionOnly = 1;
-  view.m_dZoom = 1.0;
+  view.Viewport().SetZoom(1.0);
   view.m_bDirectRender = 1;
   CRecordingDC dc;
   view.RenderDrawing(&dc, &doc);
@@ -246,9 +246,9 @@ TEST_F(ViewPainting, BitmapModeCutsAroundTheExportExtents) {
   AddEllipse(100, -200, 900, -800);
   AddDot(2000, -1500);  // a junction counts by its anchor
   view.OnZoomDefault();
-  view.m_dZoom = 2.0;
-  view.m_nScrollX = 4000;
-  view.m_nScrollY = 3000;
+  view.Viewport().SetZoom(2.0);
+  view.Viewport().SetScrollX(4000);
+  view.Viewport().SetScrollY(3000);
   host.m_blits.clear();
   const std::size_t nSurfaces = host.m_surfaces.size();
 
@@ -273,9 +273,9 @@ TEST_F(ViewPainting, BitmapModeCutsAroundTheExportExtents) {
   EXPECT_EQ(host.m_surfaces[nSurfaces + 1].szDimension, (CSize{378, 254}));
   // No marks in a bitmap, and zoom and scroll are back.
   EXPECT_EQ(host.m_surfaces[nSurfaces].pDC->Records().size(), 1u);
-  EXPECT_EQ(view.m_dZoom, 2.0);
-  EXPECT_EQ(view.m_nScrollX, 4000);
-  EXPECT_EQ(view.m_nScrollY, 3000);
+  EXPECT_EQ(view.Viewport().Zoom(), 2.0);
+  EXPECT_EQ(view.Viewport().ScrollX(), 4000);
+  EXPECT_EQ(view.Viewport().ScrollY(), 3000);
 }
 
 TEST_F(ViewPainting, BitmapModeStartsHundredFiftyLeftOfAFarObject) {
@@ -340,7 +340,7 @@ TEST_F(ViewPainting, ScreenLeavesOutOnlyWhatCannotShow) {
   EXPECT_EQ(LastBuffer()->RecordsOf(CRecordingDC::Op::Line).size(), 1u);
   EXPECT_EQ(recs.size(), 3u);
   // Scrolled far to the right, the far ellipse shows up.
-  view.m_nScrollX = 50000 * 20 / 15;  // 50000 units at 15 per pixel and 20 per pixel
+  view.Viewport().SetScrollX(50000 * 20 / 15);  // 50000 units at 15 per pixel and 20 per pixel
   view.UpdateView();
   bool bFar = false;
   for (const auto& r : LastBuffer()->RecordsOf(CRecordingDC::Op::Ellipse)) {

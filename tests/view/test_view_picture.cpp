@@ -12,15 +12,15 @@ using ViewPicture = ViewFixture;
 
 TEST_F(ViewPicture, ExtentAddsAHundredUnitMarginAllRound) {
   AddEllipse(500, 3000, 2500, 1000);
-  view.m_dZoom = 2.0;
-  view.m_nScrollX = 300;
-  view.m_nScrollY = 700;
+  view.Viewport().SetZoom(2.0);
+  view.Viewport().SetScrollX(300);
+  view.Viewport().SetScrollY(700);
   EXPECT_EQ(view.GetPictureExtent(), (CSize{2200, -2200}));
   EXPECT_EQ(view.Picture().PictureFrame(), (CRect{0, 0, 2200, -2200}));
   EXPECT_EQ(view.Picture().ExportRect(), (CRect{500, 3000, 2500, 1000}));
-  EXPECT_EQ(view.m_dZoom, 2.0);
-  EXPECT_EQ(view.m_nScrollX, 300);
-  EXPECT_EQ(view.m_nScrollY, 700);
+  EXPECT_EQ(view.Viewport().Zoom(), 2.0);
+  EXPECT_EQ(view.Viewport().ScrollX(), 300);
+  EXPECT_EQ(view.Viewport().ScrollY(), 700);
 }
 
 TEST_F(ViewPicture, DrawingLandsAtTheMarginAndComesBack) {

@@ -6,14 +6,14 @@ using ViewExtents = ViewFixture;
 
 TEST_F(ViewExtents, EmptyDrawingHasExtentsTenAndNoScrollBars) {
   view.OnZoomDefault();
-  EXPECT_EQ(view.m_nExtBottom, 10);
-  EXPECT_EQ(view.m_nExtRight, 10);
-  EXPECT_EQ(view.m_nExtTop, 0);
-  EXPECT_EQ(view.m_nExtLeft, 0);
+  EXPECT_EQ(view.Viewport().ExtBottom(), 10);
+  EXPECT_EQ(view.Viewport().ExtRight(), 10);
+  EXPECT_EQ(view.Viewport().ExtTop(), 0);
+  EXPECT_EQ(view.Viewport().ExtLeft(), 0);
   EXPECT_FALSE(host.m_bars[SB_HORZ].bShown);
   EXPECT_FALSE(host.m_bars[SB_VERT].bShown);
-  EXPECT_EQ(view.m_bHBarShown, 0);
-  EXPECT_EQ(view.m_bVBarShown, 0);
+  EXPECT_EQ(view.Viewport().HBarShown(), 0);
+  EXPECT_EQ(view.Viewport().VBarShown(), 0);
 }
 
 TEST_F(ViewExtents, ReducedExtentsRawExtentsAndBothBars) {
@@ -22,38 +22,38 @@ TEST_F(ViewExtents, ReducedExtentsRawExtentsAndBothBars) {
   bond->m_rcBounds = CRect{-90000, 90000, 90000, -90000};  // bonds never count
   Add(std::move(bond));
   view.OnZoomDefault();
-  EXPECT_EQ(view.m_nRawBottom, -30000);
-  EXPECT_EQ(view.m_nRawTop, 900);
-  EXPECT_EQ(view.m_nRawRight, 30000);
-  EXPECT_EQ(view.m_nRawLeft, -600);
-  EXPECT_EQ(view.m_nExtBottom, 10000);
-  EXPECT_EQ(view.m_nExtRight, 10000);
-  EXPECT_EQ(view.m_nExtTop, -300);
-  EXPECT_EQ(view.m_nExtLeft, -200);
+  EXPECT_EQ(view.Viewport().RawBottom(), -30000);
+  EXPECT_EQ(view.Viewport().RawTop(), 900);
+  EXPECT_EQ(view.Viewport().RawRight(), 30000);
+  EXPECT_EQ(view.Viewport().RawLeft(), -600);
+  EXPECT_EQ(view.Viewport().ExtBottom(), 10000);
+  EXPECT_EQ(view.Viewport().ExtRight(), 10000);
+  EXPECT_EQ(view.Viewport().ExtTop(), -300);
+  EXPECT_EQ(view.Viewport().ExtLeft(), -200);
   EXPECT_TRUE(host.m_bars[SB_HORZ].bShown);
   EXPECT_EQ(host.m_bars[SB_HORZ].nMax, 100);
   EXPECT_EQ(host.m_bars[SB_HORZ].nPage, 8);  // 800 * 100 / 10000
-  EXPECT_EQ(view.m_nHPage, 800);
+  EXPECT_EQ(view.Viewport().HPage(), 800);
   EXPECT_TRUE(host.m_bars[SB_VERT].bShown);
   EXPECT_EQ(host.m_bars[SB_VERT].nPage, 6);
-  EXPECT_EQ(view.m_nVPage, 600);
-  EXPECT_EQ(view.m_bHBarShown, 1);
-  EXPECT_EQ(view.m_bVBarShown, 1);
+  EXPECT_EQ(view.Viewport().VPage(), 600);
+  EXPECT_EQ(view.Viewport().HBarShown(), 1);
+  EXPECT_EQ(view.Viewport().VBarShown(), 1);
 
-  view.m_nScrollX = 5000;
+  view.Viewport().SetScrollX(5000);
   view.UpdateView();
   EXPECT_EQ(host.m_bars[SB_HORZ].nPos, 10);  // 5000 * 100 / 50000
 }
 
 TEST_F(ViewExtents, HorizontalBarComparesWithZoomSquared) {
   AddEllipse(0, 0, 3000, -3000);  // reduced 1000 x 1000, window 800 x 600
-  view.m_dZoom = 1.2;
+  view.Viewport().SetZoom(1.2);
   view.UpdateView();
   // 1000 / 1.44 = 694 <= 800: no horizontal bar; 1000 / 1.2 = 833 > 600: vertical bar.
   EXPECT_FALSE(host.m_bars[SB_HORZ].bShown);
   EXPECT_TRUE(host.m_bars[SB_VERT].bShown);
   // Scrolled, the bar stays whatever the size.
-  view.m_nScrollX = 100;
+  view.Viewport().SetScrollX(100);
   view.UpdateView();
   EXPECT_TRUE(host.m_bars[SB_HORZ].bShown);
 }
@@ -79,57 +79,57 @@ class ViewScrollBig : public ViewFixture {
 
 TEST_F(ViewScrollBig, LineScrollsAddHundredAndNeverGoNegative) {
   view.OnHScroll(SB_LINERIGHT, 0);
-  EXPECT_EQ(view.m_nScrollX, 100);
+  EXPECT_EQ(view.Viewport().ScrollX(), 100);
   view.OnHScroll(SB_LINERIGHT, 0);
-  EXPECT_EQ(view.m_nScrollX, 200);
-  view.m_nScrollX = 50;
+  EXPECT_EQ(view.Viewport().ScrollX(), 200);
+  view.Viewport().SetScrollX(50);
   view.OnHScroll(SB_LINELEFT, 0);
-  EXPECT_EQ(view.m_nScrollX, 0);
+  EXPECT_EQ(view.Viewport().ScrollX(), 0);
   view.OnHScroll(SB_LINELEFT, 0);
-  EXPECT_EQ(view.m_nScrollX, 0);
+  EXPECT_EQ(view.Viewport().ScrollX(), 0);
   view.OnVScroll(SB_LINEDOWN, 0);
-  EXPECT_EQ(view.m_nScrollY, 100);
+  EXPECT_EQ(view.Viewport().ScrollY(), 100);
   view.OnVScroll(SB_LINEUP, 0);
   view.OnVScroll(SB_LINEUP, 0);
-  EXPECT_EQ(view.m_nScrollY, 0);
+  EXPECT_EQ(view.Viewport().ScrollY(), 0);
 }
 
 TEST_F(ViewScrollBig, LineAndPageStopAtTheEndOfTheDrawing) {
-  view.m_nScrollX = 46000;
+  view.Viewport().SetScrollX(46000);
   view.OnHScroll(SB_LINERIGHT, 0);
   // 46100 / 5 + 800 > 10000: (10000 + 100 - 800) * 5.
-  EXPECT_EQ(view.m_nScrollX, 46500);
-  view.m_nScrollX = 0;
+  EXPECT_EQ(view.Viewport().ScrollX(), 46500);
+  view.Viewport().SetScrollX(0);
   view.OnHScroll(SB_PAGERIGHT, 0);
-  EXPECT_EQ(view.m_nScrollX, 4000);
+  EXPECT_EQ(view.Viewport().ScrollX(), 4000);
   view.OnHScroll(SB_PAGELEFT, 0);
-  EXPECT_EQ(view.m_nScrollX, 0);
-  view.m_nScrollX = 44000;
+  EXPECT_EQ(view.Viewport().ScrollX(), 0);
+  view.Viewport().SetScrollX(44000);
   view.OnHScroll(SB_PAGERIGHT, 0);
-  EXPECT_EQ(view.m_nScrollX, 46500);
+  EXPECT_EQ(view.Viewport().ScrollX(), 46500);
   // Vertically k = z: at zoom 2 a page is 5 * 600 * 2.
-  view.m_dZoom = 2.0;
-  view.m_nScrollY = 0;
+  view.Viewport().SetZoom(2.0);
+  view.Viewport().SetScrollY(0);
   view.OnVScroll(SB_PAGEDOWN, 0);
-  EXPECT_EQ(view.m_nScrollY, 6000);
+  EXPECT_EQ(view.Viewport().ScrollY(), 6000);
 }
 
 TEST_F(ViewScrollBig, ThumbPositionsMapToTheExtent) {
   view.OnHScroll(SB_THUMBTRACK, 50);
-  EXPECT_EQ(view.m_nScrollX, 25000);     // 10000 * 50 * 5 / 100
-  view.OnHScroll(SB_THUMBPOSITION, 95);  // beyond 100 - 800 / 100 = 92
-  EXPECT_EQ(view.m_nScrollX, 46500);
+  EXPECT_EQ(view.Viewport().ScrollX(), 25000);  // 10000 * 50 * 5 / 100
+  view.OnHScroll(SB_THUMBPOSITION, 95);         // beyond 100 - 800 / 100 = 92
+  EXPECT_EQ(view.Viewport().ScrollX(), 46500);
   view.OnHScroll(SB_THUMBTRACK, 1);
-  EXPECT_EQ(view.m_nScrollX, 0);
+  EXPECT_EQ(view.Viewport().ScrollX(), 0);
 }
 
 TEST_F(ViewScroll, ScrollingASmallDrawingNeverGivesANegativePosition) {
   AddEllipse(0, 0, 600, -600);
   view.OnZoomDefault();
   view.OnHScroll(SB_LINERIGHT, 0);
-  EXPECT_EQ(view.m_nScrollX, 0);
+  EXPECT_EQ(view.Viewport().ScrollX(), 0);
   view.OnVScroll(SB_PAGEDOWN, 0);
-  EXPECT_EQ(view.m_nScrollY, 0);
+  EXPECT_EQ(view.Viewport().ScrollY(), 0);
 }
 
 // Objects left of and above the origin (older files, other programs, a ring dragged up to
@@ -140,15 +140,15 @@ TEST_F(ViewScroll, WhatLiesLeftOfOrAboveTheOriginCanBeScrolledTo) {
   for (const double z : {1.0, 0.5, 2.0}) {
     SCOPED_TRACE(z);
     view.OnZoomDefault();
-    view.m_dZoom = z;
+    view.Viewport().SetZoom(z);
     view.UpdateView();
     ASSERT_TRUE(host.m_bars[SB_HORZ].bShown);
     ASSERT_TRUE(host.m_bars[SB_VERT].bShown);
     EXPECT_LT(host.m_bars[SB_HORZ].nMin, 0);
     EXPECT_LT(host.m_bars[SB_VERT].nMin, 0);
-    for (int i = 0; i < 1000 && view.m_nScrollX > view.m_nScrollMinX; ++i)
+    for (int i = 0; i < 1000 && view.Viewport().ScrollX() > view.Viewport().ScrollMinX(); ++i)
       view.OnHScroll(SB_LINELEFT, 0);
-    for (int i = 0; i < 1000 && view.m_nScrollY > view.m_nScrollMinY; ++i)
+    for (int i = 0; i < 1000 && view.Viewport().ScrollY() > view.Viewport().ScrollMinY(); ++i)
       view.OnVScroll(SB_PAGEUP, 0);
     const CPoint corner = view.DeviceToLogical(CPoint{0, 0});
     EXPECT_LE(corner.x, -9000);
@@ -173,13 +173,13 @@ TEST_F(ViewScrollBig, ScrollSchedulesOneDeferredRefresh) {
   view.OnHScroll(SB_LINERIGHT, 0);
   EXPECT_TRUE(host.IsTimerRunning(TIMER_SCROLL_REFRESH));
   EXPECT_EQ(host.m_timers[TIMER_SCROLL_REFRESH], 10);
-  EXPECT_EQ(view.m_nRefreshPending, 1);
-  view.m_nScrollX = 25000;
-  view.m_nScrollY = 5000;
+  EXPECT_EQ(view.Viewport().RefreshPending(), 1);
+  view.Viewport().SetScrollX(25000);
+  view.Viewport().SetScrollY(5000);
   const int nBlitsBefore = static_cast<int>(host.m_blits.size());
   EXPECT_TRUE(host.FireTimer(TIMER_SCROLL_REFRESH));
   EXPECT_FALSE(host.IsTimerRunning(TIMER_SCROLL_REFRESH));
-  EXPECT_EQ(view.m_nRefreshPending, 0);
+  EXPECT_EQ(view.Viewport().RefreshPending(), 0);
   // Thumbs placed without redrawing, then the picture painted again.
   EXPECT_EQ(host.CountLog("SetScrollPos 0 50 0"), 1);
   EXPECT_EQ(host.CountLog("SetScrollPos 1 10 0"), 1);
@@ -207,7 +207,7 @@ TEST_F(ViewScroll, TimerAfterASaveOnlyMarksTheSavedSnapshot) {
   view.ScheduleScrollRefresh();
   host.FireTimer(TIMER_SCROLL_REFRESH);
   EXPECT_EQ(doc.m_bJustSaved, 0);
-  EXPECT_EQ(view.m_nRefreshPending, 1);  // the refresh waits for the next tick
+  EXPECT_EQ(view.Viewport().RefreshPending(), 1);  // the refresh waits for the next tick
   EXPECT_EQ(host.CountLog("EndStartingUp"), 0);
   std::vector<int> flags;
   for (std::size_t i = 0; i < view.History().Size(); ++i) {

@@ -55,7 +55,7 @@ class Hand {
   Hand() : view(&host, &doc) {
     host.m_pView = &view;
     host.m_rcClient = CRect{0, 0, 1600, 1200};
-    view.m_dZoom = 1.0;
+    view.Viewport().SetZoom(1.0);
   }
 
   void Tool(int nMessage) {

@@ -370,10 +370,10 @@ bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
 void CMainFrame::OnCommand(int nId) {
   CKvillView* v = m_pView.get();
   // Nothing happens while a selection handle is being dragged.
-  if (v->m_bResizing) return;
+  if (v->Mouse().Resizing()) return;
   // A command ends rotate mode and records the rotation as one undo step.
-  if (v->m_bRotating) {
-    v->m_bRotating = 0;
+  if (v->Mouse().Rotating()) {
+    v->Mouse().SetRotating(0);
     v->PushSnapshot();
     m_pView->Cursor().m_bHoverSuppressed = 0;
   }

@@ -65,9 +65,9 @@ void CCursorFeedback::Update() {
   m_bCursorOutside = 0;
 
   if (!IsInInnerArea(pt)) {
-    if (v.m_bResizing) {
+    if (v.Mouse().Resizing()) {
       // A handle drag is abandoned when the pointer leaves the window's inner area.
-      v.m_bResizing = 0;
+      v.Mouse().SetResizing(0);
       v.m_pCurrent = nullptr;
       v.UpdateView();
     }
@@ -77,7 +77,7 @@ void CCursorFeedback::Update() {
   if (m_bHoverSuppressed || m_bDrawBarActive) return;
   const bool bFromMove = m_bFromMouseMove != 0;
   if (ShowGestureCursor(bFromMove)) return;
-  const bool bCtrl = v.LeftCtrlDown();
+  const bool bCtrl = v.Mouse().LeftCtrlDown();
   // Nothing read below has changed since the last run of the timer: its answer would be
   // the same, and the cursor already shows it.
   std::optional<CInputs> inputs;
@@ -92,29 +92,30 @@ void CCursorFeedback::Update() {
   }
   ++m_nRuns;
   m_lastInputs = inputs;
-  const CPoint P = v.DeviceToLogical(v.m_ptLastMouse);
+  const CPoint P = v.DeviceToLogical(v.Mouse().LastMouse());
   const CObjectHit hit = FindObject(P);
   m_nKindUnderMouse = hit.nKind;
   const bool bOverEdited = v.m_nEditState == 1 && hit.pObj == v.m_pCurrent;
-  if ((hit.nKind != 0 || v.m_nTool == TOOL_FORMULA) && !v.m_bResizing &&
-      (v.m_nTool == TOOL_FORMULA || (hit.nKind != 0 && bOverEdited))) {
+  if ((hit.nKind != 0 || v.Mouse().Tool() == TOOL_FORMULA) && !v.Mouse().Resizing() &&
+      (v.Mouse().Tool() == TOOL_FORMULA || (hit.nKind != 0 && bOverEdited))) {
     v.m_pWindow->SetCursor(IDC_IBEAM);
     return;
   }
-  if (v.m_bResizing) {
-    v.ShowHandleCursor(v.m_pCurrent);
+  if (v.Mouse().Resizing()) {
+    v.Mouse().ShowHandleCursor(v.m_pCurrent);
     return;
   }
   CKVObject* H = FindHandle(P);
-  if (H != nullptr && !bCtrl && !v.m_bRotating && (v.m_nEditState == 0 || v.m_nEditState == 1)) {
-    v.ShowHandleCursor(H);
+  if (H != nullptr && !bCtrl && !v.Mouse().Rotating() &&
+      (v.m_nEditState == 0 || v.m_nEditState == 1)) {
+    v.Mouse().ShowHandleCursor(H);
     return;
   }
-  if (bFromMove && v.m_nTool != TOOL_SELECT && v.m_nTool != TOOL_FORMULA) {
-    v.m_pWindow->SetCursor(IsBondTool(v.m_nTool)     ? IDC_CROSS
-                           : v.m_nTool == TOOL_PLUS  ? IDI_PLUS_CURSOR
-                           : v.m_nTool == TOOL_MINUS ? IDI_MINUS_CURSOR
-                                                     : IDI_TEMPLATE_CURSOR);
+  if (bFromMove && v.Mouse().Tool() != TOOL_SELECT && v.Mouse().Tool() != TOOL_FORMULA) {
+    v.m_pWindow->SetCursor(IsBondTool(v.Mouse().Tool())     ? IDC_CROSS
+                           : v.Mouse().Tool() == TOOL_PLUS  ? IDI_PLUS_CURSOR
+                           : v.Mouse().Tool() == TOOL_MINUS ? IDI_MINUS_CURSOR
+                                                            : IDI_TEMPLATE_CURSOR);
     m_bIBeamShown = 1;
     m_bBondCursor = 1;
     return;
@@ -124,15 +125,15 @@ void CCursorFeedback::Update() {
 
 bool CCursorFeedback::ShowGestureCursor(bool bFromMove) {
   CKvillView& v = m_view;
-  if (v.m_nTool == TOOL_BOND_END) {
+  if (v.Mouse().Tool() == TOOL_BOND_END) {
     if (bFromMove) v.m_pWindow->SetCursor(IDC_CROSS);
     return true;
   }
-  if (v.m_bMoving) {
+  if (v.Mouse().Moving()) {
     if (bFromMove) v.m_pWindow->SetCursor(IDC_SIZEALL);
     return true;
   }
-  if (bFromMove && v.m_bRotating) {
+  if (bFromMove && v.Mouse().Rotating()) {
     v.m_pWindow->SetCursor(IDI_ROTATE_CURSOR);
     return true;
   }
@@ -143,13 +144,14 @@ void CCursorFeedback::ShowSelectCursor(const CObjectHit& hit, bool bCtrl) {
   const CKvillView& v = m_view;
   const bool bNotOverEdited =
       v.m_nEditState == 0 || (v.m_nEditState == 1 && hit.pObj != v.m_pCurrent);
-  if (bCtrl && !v.m_bRotating && hit.nKind != 0 && !m_bIBeamShown && v.m_nTool == TOOL_SELECT &&
-      bNotOverEdited && !v.m_bRubberBand && hit.pObj != nullptr) {
+  if (bCtrl && !v.Mouse().Rotating() && hit.nKind != 0 && !m_bIBeamShown &&
+      v.Mouse().Tool() == TOOL_SELECT && bNotOverEdited && !v.Mouse().RubberBand() &&
+      hit.pObj != nullptr) {
     v.m_pWindow->SetCursor(IDI_COPY_CURSOR);
     return;
   }
-  if (!m_bIBeamShown && v.m_nTool == TOOL_SELECT && bNotOverEdited && !m_bBondCursor &&
-      !v.m_bResizing && !v.m_bRotating) {
+  if (!m_bIBeamShown && v.Mouse().Tool() == TOOL_SELECT && bNotOverEdited && !m_bBondCursor &&
+      !v.Mouse().Resizing() && !v.Mouse().Rotating()) {
     v.m_pWindow->SetCursor(IDC_ARROW);
   }
 }
@@ -158,16 +160,16 @@ CCursorFeedback::CInputs CCursorFeedback::Inputs(CPoint ptScreen, bool bCtrl) co
   const CKvillView& v = m_view;
   CInputs in;
   in.ptScreen = ptScreen;
-  in.ptClient = v.m_ptLastMouse;
+  in.ptClient = v.Mouse().LastMouse();
   in.dZoom = v.Viewport().Zoom();
   in.nScrollX = v.Viewport().ScrollX();
   in.nScrollY = v.Viewport().ScrollY();
-  in.nTool = v.m_nTool;
+  in.nTool = v.Mouse().Tool();
   in.nEditState = v.m_nEditState;
   in.nSelCount = v.SelCount();
-  in.bResizing = v.m_bResizing;
-  in.bRotating = v.m_bRotating;
-  in.bRubberBand = v.m_bRubberBand;
+  in.bResizing = v.Mouse().Resizing();
+  in.bRotating = v.Mouse().Rotating();
+  in.bRubberBand = v.Mouse().RubberBand();
   in.bBondCursor = m_bBondCursor;
   in.bIBeam = m_bIBeamShown;
   in.pCurrent = v.m_pCurrent;
@@ -184,8 +186,8 @@ bool CCursorFeedback::BuildHitIndex(bool bMayBuild) {
   if (m_nHitIndexSerial == m_nDrawingSerial) return true;
   // While the mouse moves objects every step changes the drawing: an index would be built
   // for one look only.
-  if (!bMayBuild || v.m_bMoving || v.m_bRotating || v.m_bResizing || v.m_bRubberBand ||
-      v.m_nTool == TOOL_BOND_END) {
+  if (!bMayBuild || v.Mouse().Moving() || v.Mouse().Rotating() || v.Mouse().Resizing() ||
+      v.Mouse().RubberBand() || v.Mouse().Tool() == TOOL_BOND_END) {
     return false;
   }
   // Building costs a few full searches. The first look at a changed drawing (the tick after

@@ -44,7 +44,7 @@ void CFormulaSession::End() {
   v.Unsettle();
   v.Window().HideCaret();
   v.m_pCurrent = nullptr;
-  v.m_nTool = TOOL_SELECT;
+  v.Mouse().SetTool(TOOL_SELECT);
   v.m_nEditState = 0;
   v.Cursor().m_bBondCursor = 0;
   v.Cursor().m_bIBeamShown = 0;

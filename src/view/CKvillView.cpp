@@ -251,7 +251,7 @@ void CKvillView::ReleaseObjects() {
   EndFormulaEditing();
   m_pCurrent = nullptr;
   m_pHover = nullptr;
-  m_pCtrlToggle = nullptr;
+  m_tracker.SetCtrlToggle(nullptr);
 }
 
 void CKvillView::ScheduleHistoryReset() { m_pWindow->SetTimer(TIMER_RESET_HISTORY, 10); }

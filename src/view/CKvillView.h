@@ -23,6 +23,7 @@
 #include "view/CCursorFeedback.h"
 #include "view/CEmbeddingState.h"
 #include "view/CFormulaSession.h"
+#include "view/CMouseTracker.h"
 #include "view/CPictureRenderer.h"
 #include "view/CScreenPainter.h"
 #include "view/CUndoHistory.h"
@@ -65,6 +66,8 @@ class CKvillView : public IDocClient, public IPictureSource {
   friend class CScreenPainter;
   // The zoom and scroll commands repaint through the view.
   friend class CViewport;
+  // The mouse's gestures work on the drawing, the selection and the formula being typed.
+  friend class CMouseTracker;
 
  public:
   // pSettings: the application's settings, which outlive the view (null: the view's own).
@@ -238,44 +241,34 @@ class CKvillView : public IDocClient, public IPictureSource {
   void DeselectAll();
   void CountSelection();
   void DragSelection(CDC* pDC, CSize offset);
-  // The mouse, with the message's key flags (MK_*) and the client pixel point.
-  void OnLButtonDown(unsigned nFlags, CPoint ptClient);
-  void OnMouseMove(unsigned nFlags, CPoint ptClient);
-  void OnLButtonUp(unsigned nFlags, CPoint ptClient);
-  void OnLButtonDblClk(unsigned nFlags, CPoint ptClient);
+  // The tool and the gesture of the mouse under way.
+  CMouseTracker& Mouse() { return m_tracker; }
+  const CMouseTracker& Mouse() const { return m_tracker; }
+  // The mouse, with the message's key flags (MK_*) and the client pixel point: the
+  // tracker's.
+  void OnLButtonDown(unsigned nFlags, CPoint ptClient) {
+    m_tracker.OnLButtonDown(nFlags, ptClient);
+  }
+  void OnMouseMove(unsigned nFlags, CPoint ptClient) { m_tracker.OnMouseMove(nFlags, ptClient); }
+  void OnLButtonUp(unsigned nFlags, CPoint ptClient) { m_tracker.OnLButtonUp(nFlags, ptClient); }
+  void OnLButtonDblClk(unsigned nFlags, CPoint ptClient) {
+    m_tracker.OnLButtonDblClk(nFlags, ptClient);
+  }
   // Window messages from the Draw bar and the palettes (resources/WindowMessages.h): true
   // if handled.
   bool OnDrawBarMessage(int nMessage);
   // Ends in-place formula editing, if any.
   void EndFormulaEditing();
 
-  std::int32_t m_nTool = TOOL_SELECT;
   std::int32_t m_nEditState = 0;
   CKVObject* m_pCurrent = nullptr;
   // The object under the mouse, which a replacing load lets go of.
   CKVObject* m_pHover = nullptr;
-  std::int32_t m_nHandle = 0;
-  std::int32_t m_bMoving = 0;
-  // The move is that of the copies a Ctrl-drag made: it goes on while Ctrl is held.
-  std::int32_t m_bCopyMoving = 0;
-  // Where the Ctrl-press that may start a copy drag was made, in client pixels.
-  CPoint m_ptCopyPress;
-  // A Ctrl-press on an object already selected: a drag copies the selection with it, so
-  // the Ctrl-click's deselection waits for a release without a drag.
-  CKVObject* m_pCtrlToggle = nullptr;
-  std::int32_t m_bResizing = 0;
-  std::int32_t m_bRotating = 0;
-  std::int32_t m_bRubberBand = 0;
-  std::int32_t m_bSkipNextClick = 0;
   std::int32_t m_bSendToBack = 0;
-  CPoint m_ptDragAnchor;
-  CPoint m_ptDragLast;
-  CRect m_rcDrag;
-  CPoint m_ptLastMouse;
 
   // ======== Editing: formulas, templates and the entry dialogs ========
   // A new formula with its anchor at pt, edited from caret 0.
-  CFormula* CreateFormulaAt(CPoint pt);
+  CFormula* CreateFormulaAt(CPoint pt) { return m_tracker.CreateFormulaAt(pt); }
   // Fills a new group with the template of a template tool at pt.
   void PlaceTemplate(int nTool, CPoint pt, CGroup& group);
   // The polygon messages: ask for the vertex count until it is good or cancelled.
@@ -397,10 +390,7 @@ class CKvillView : public IDocClient, public IPictureSource {
   // Whether a gesture of the mouse is under way (a move, a resize, a rotation, a selection
   // rectangle, a bond whose second end is still to come): the drawing is between two of
   // its states until it ends.
-  bool IsInGesture() const {
-    return m_bMoving || m_bResizing || m_bRotating || m_bRubberBand || m_bDragStart ||
-           m_pLiveBond != nullptr;
-  }
+  bool IsInGesture() const { return m_tracker.IsInGesture(); }
   void Undo();
   void Redo();
   void ClearHistory();
@@ -442,9 +432,6 @@ class CKvillView : public IDocClient, public IPictureSource {
 
  private:
   // ---- State used only inside the view ----
-  std::int32_t m_bDragStart = 0;
-  std::int32_t m_bRubberDone = 0;
-  CRect m_rcDragOld;
   double m_dStartAngle = 0.0;
   // The entry dialog that is open (its template number), or 0.
   int m_nOpenEntryDialog = 0;
@@ -453,33 +440,6 @@ class CKvillView : public IDocClient, public IPictureSource {
   // ---- Helpers of the clipboard ----
   CKvillSrvrItem* NewTransferItem();
   void ReleaseTransferItem();
-
-  // ---- Helpers of drawing with the mouse and the keyboard ----
-  void ShowHandleCursor(CKVObject* pObj);
-  void StartBond(CKVObject* pEnd);
-  void FinishBondOn(CKVObject* pEnd);
-  void FinishBondAtNew(CPoint pt);
-  void EndMove();
-  void TrackRubberBand(CPoint ptClient);
-  void EndRubberBand();
-  void ResizeFeedback(CPoint ptClient);
-  void ResizeRelease();
-  bool LeftCtrlDown();
-  // The press, step by step: a handle starts a resize; the object under the press (inside
-  // a group, the one inside it answers); the tool's cursor; a press on an object (false
-  // when it attached a bond and nothing is created); creation with the tool.
-  bool StartResizeAt(CPoint P);
-  CHit PressedObject(CPoint P);
-  void ShowPressCursor(int nKind, bool bCtrl);
-  bool PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned nFlags, bool bCtrl);
-  void CreateWithTool(int nKind, CPoint P, CPoint ptClient);
-  void StartRubberBand(CPoint ptClient);
-  void PlaceFormula(CPoint ptClient);
-  // A new template group, ellipse or charge of a placing tool at P, in the list; or null.
-  CKVObject* PlaceObjectOfTool(int nTool, CPoint P);
-  // The bond being placed until its second end is placed; not yet in the list.
-  std::unique_ptr<CKVObject> m_pLiveBond;
-  // ----
 
   // Makes the shown document hear of pObj's destruction (and of any object inside it).
   void Watch(CKVObject* pObj) const;
@@ -507,6 +467,7 @@ class CKvillView : public IDocClient, public IPictureSource {
   CFormulaSession m_formula{*this};
   CScreenPainter m_painter{*this};
   CViewport m_viewport{*this};
+  CMouseTracker m_tracker{*this};
   CCursorFeedback m_cursor{*this};
   CEmbeddingState m_embedding;
   CAppSettings m_ownSettings;

@@ -195,7 +195,7 @@ void CKvillView::PlaceStreamAsSelection(std::span<const std::uint8_t> data, CSiz
 void CKvillView::DuplicateSelectionForDrag() {
   CKvillDoc* pDoc = m_pDocument;
   m_cursor.m_bCopyDrag = 0;
-  m_pCtrlToggle = nullptr;
+  m_tracker.SetCtrlToggle(nullptr);
   // The selection as Copy Selection takes it (copied bonds bring their unselected ends),
   // read back in its place: the copies are the selection the drag moves, the originals
   // stay where they are.
@@ -208,6 +208,5 @@ void CKvillView::DuplicateSelectionForDrag() {
   PlaceStreamAsSelection(bytes, CSize{0, 0}, [pDoc](CArchive& ar) {
     pDoc->Serialize(ar, CSerializeOptions{.bReplaceOnLoad = false});
   });
-  m_bMoving = 1;
-  m_bCopyMoving = 1;
+  m_tracker.StartCopyMove();
 }

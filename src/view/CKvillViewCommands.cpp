@@ -122,7 +122,7 @@ std::vector<std::unique_ptr<CKVObject>> CKvillView::RemoveSelected(bool bDestroy
     std::unordered_set<const CKVObject*> gone;
     for (const auto& p : unlinked) AddTree(p.get(), gone);
     if (gone.count(m_pHover) != 0) m_pHover = nullptr;
-    if (gone.count(m_pCtrlToggle) != 0) m_pCtrlToggle = nullptr;
+    if (gone.count(m_tracker.CtrlToggle()) != 0) m_tracker.SetCtrlToggle(nullptr);
     DeleteBondsEndingIn(list, gone);
     unlinked.clear();
     UpdateView();
@@ -184,7 +184,7 @@ bool CKvillView::OnGroup() {
   G->m_bSelected = 1;
   m_pCurrent = G;
   SetSelCount(1);
-  m_nTool = TOOL_SELECT;
+  m_tracker.SetTool(TOOL_SELECT);
   m_bPendingModified = 1;
   UpdateView();
   pDoc->SetModifiedFlag();
@@ -234,7 +234,7 @@ bool CKvillView::OnUngroup(CGroup* G) {
   // A bond that ended on the group itself has nothing left to end on.
   DeleteBondsEndingIn(list, std::unordered_set<const CKVObject*>{G});
   if (m_pHover == G) m_pHover = nullptr;
-  if (m_pCtrlToggle == G) m_pCtrlToggle = nullptr;
+  if (m_tracker.CtrlToggle() == G) m_tracker.SetCtrlToggle(nullptr);
   pGroup.reset();
   m_bPendingModified = 1;
   UpdateView();
@@ -319,7 +319,7 @@ void CKvillView::ReplaceObjects(const std::unordered_set<const CKVObject*>& gone
     }
   }
   if (removed.count(m_pHover) != 0) m_pHover = nullptr;
-  if (removed.count(m_pCtrlToggle) != 0) m_pCtrlToggle = nullptr;
+  if (removed.count(m_tracker.CtrlToggle()) != 0) m_tracker.SetCtrlToggle(nullptr);
   DeleteBondsEndingIn(list, removed);
   unlinked.clear();
   SetSelCount(0);
@@ -461,7 +461,7 @@ bool CKvillView::OnMirror(bool bVertical) {
 void CKvillView::OnRotate() {
   CGroup* pGroup = m_pCurrent != nullptr ? m_pCurrent->AsGroup() : nullptr;
   if (pGroup == nullptr || m_pDocument == nullptr) return;
-  m_bRotating = 1;
+  m_tracker.SetRotating(1);
   pGroup->SaveExact();
   m_pDocument->SetModifiedFlag();
 }

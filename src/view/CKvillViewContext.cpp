@@ -149,7 +149,7 @@ void CKvillView::SelectAlone(CKVObject* O) {
 void CKvillView::OnContextMenu(CPoint s) {
   CKvillDoc* pDoc = m_pDocument;
   // A handle drag in progress is never mixed with a menu command.
-  if (m_bResizing || pDoc == nullptr) return;
+  if (m_tracker.Resizing() || pDoc == nullptr) return;
   const CRect W = m_pWindow->GetWindowRect();
   {
     CScopedWindowDC dc(*m_pWindow);
@@ -157,8 +157,8 @@ void CKvillView::OnContextMenu(CPoint s) {
   }
   Unsettle();
   const CPoint P = DeviceToLogical(CPoint{s.x - W.left, s.y - W.top});
-  if (m_bRotating) PushSnapshot();
-  m_bRotating = 0;
+  if (m_tracker.Rotating()) PushSnapshot();
+  m_tracker.SetRotating(0);
 
   CObList& list = pDoc->m_listObjects;
   CKVObject* O = nullptr;
@@ -185,7 +185,7 @@ void CKvillView::OnContextMenu(CPoint s) {
   }
 
   // The press that closes the menu must not also act on the drawing.
-  m_bSkipNextClick = 1;
+  m_tracker.SetSkipNextClick(1);
 
   CCoupling* pBondO = O->AsBond();
   const bool bBondWithEnds = pBondO != nullptr && O->m_bSelected && pBondO->m_pEndA != nullptr &&
@@ -201,7 +201,7 @@ void CKvillView::OnContextMenu(CPoint s) {
   if (m_pCurrent != nullptr) {
     m_pWindow->HideCaret();
     m_pCurrent = nullptr;
-    m_nTool = TOOL_SELECT;
+    m_tracker.SetTool(TOOL_SELECT);
     m_nEditState = 0;
   }
   DeselectAll();
@@ -220,7 +220,7 @@ void CKvillView::OnContextMenu(CPoint s) {
 }
 
 void CKvillView::OnWindowCommand(int nId) {
-  m_bSkipNextClick = 0;
+  m_tracker.SetSkipNextClick(0);
   m_pFrame->ResetDrawBar();
   m_pFrame->RouteCommand(nId);
 }
@@ -234,7 +234,7 @@ void CKvillView::OnSetFocus() {
   if (m_pSettings->m_bDrawBarPlaced) m_pFrame->RecordDrawBarPlacement();
 }
 
-void CKvillView::OnKillFocus() { m_bSkipNextClick = 0; }
+void CKvillView::OnKillFocus() { m_tracker.SetSkipNextClick(0); }
 
 bool CKvillView::OnCopyData() {
   // The data of the request is not read: whoever asks gets the whole drawing.

@@ -67,11 +67,11 @@ constexpr ToolMessage kToolMessages[] = {
 bool CKvillView::OnDrawBarMessage(int nMessage) {
   Unsettle();
   if (nMessage == msg::kToolFormula) {
-    m_nTool = TOOL_FORMULA;
+    m_tracker.SetTool(TOOL_FORMULA);
     return true;
   }
   if (nMessage == msg::kToolSelect) {
-    m_nTool = TOOL_SELECT;
+    m_tracker.SetTool(TOOL_SELECT);
     return true;
   }
   if (nMessage >= msg::kInsertUpperIndex && nMessage <= msg::kGreekLast) {
@@ -85,10 +85,10 @@ bool CKvillView::OnDrawBarMessage(int nMessage) {
   if (nMessage == msg::kBondsPalette) {
     m_pWindow->HideCaret();
     m_pCurrent = nullptr;
-    m_nTool = TOOL_SELECT;
+    m_tracker.SetTool(TOOL_SELECT);
     m_nEditState = 0;
-    if (m_bRotating) {
-      m_bRotating = 0;
+    if (m_tracker.Rotating()) {
+      m_tracker.SetRotating(0);
       PushSnapshot();
     }
     return true;
@@ -99,7 +99,7 @@ bool CKvillView::OnDrawBarMessage(int nMessage) {
   }
   for (const ToolMessage& t : kToolMessages) {
     if (t.nMessage == nMessage) {
-      m_nTool = t.nTool;
+      m_tracker.SetTool(t.nTool);
       m_pFrame->ClearDrawBarLatches();
       return true;
     }
@@ -206,9 +206,9 @@ void CKvillView::AskVertexCount(int nMessage) {
     }
   }
   if (m_dPolyParsed == 0.0) {
-    m_nTool = TOOL_SELECT;
+    m_tracker.SetTool(TOOL_SELECT);
   } else {
     m_pWindow->SetCursor(IDI_TEMPLATE_CURSOR);
-    m_nTool = nMessage == msg::kAskPolygon ? TOOL_POLYGON : TOOL_AROMATIC_POLYGON;
+    m_tracker.SetTool(nMessage == msg::kAskPolygon ? TOOL_POLYGON : TOOL_AROMATIC_POLYGON);
   }
 }

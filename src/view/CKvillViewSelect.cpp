@@ -46,9 +46,9 @@ CKvillView::CHit CKvillView::FindObjectAt(CPoint pt) {
 }
 
 bool CKvillView::NoteHandleAt(CKVObject* pObj, CPoint pt) {
-  if (m_bResizing) return false;
+  if (m_tracker.Resizing()) return false;
   const int nHandle = pObj->HitHandle(pt);
-  if (nHandle != 0) m_nHandle = nHandle;
+  if (nHandle != 0) m_tracker.SetHandle(nHandle);
   return nHandle != 0;
 }
 
@@ -70,17 +70,17 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDe
   // end, so a click on it keeps a selection it already belongs to.
   const bool bWasSelected = O->IsSelected() != 0;
 
-  if (!bCtrl && !bWasSelected && m_nTool == TOOL_SELECT) {
+  if (!bCtrl && !bWasSelected && m_tracker.Tool() == TOOL_SELECT) {
     m_pCurrent = nullptr;
     DeselectAll();
   }
   if (m_nEditState == 1) {
     m_pFrame->ResetDrawBar();
-    m_nTool = TOOL_SELECT;
+    m_tracker.SetTool(TOOL_SELECT);
     m_nEditState = 0;
     m_pWindow->HideCaret();
   }
-  if (!bWasSelected && m_nTool == TOOL_SELECT) {
+  if (!bWasSelected && m_tracker.Tool() == TOOL_SELECT) {
     O->m_bSelected = 1;
     O->MarkChanged();
     m_pCurrent = O;
@@ -94,9 +94,9 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDe
         }
       }
     }
-  } else if (bCtrl && m_nTool == TOOL_SELECT && bDeferCtrlDeselect) {
-    m_pCtrlToggle = O;
-  } else if (bCtrl && m_nTool == TOOL_SELECT) {
+  } else if (bCtrl && m_tracker.Tool() == TOOL_SELECT && bDeferCtrlDeselect) {
+    m_tracker.SetCtrlToggle(O);
+  } else if (bCtrl && m_tracker.Tool() == TOOL_SELECT) {
     O->SetSelected(0);
     if (!IsBond(O)) AddToSelCount(-1);
     if (O->GetKind() == KIND_GROUP) {
@@ -122,55 +122,6 @@ void CKvillView::ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDe
     if (m_pCurrent != nullptr && !m_pCurrent->IsSelected()) m_pCurrent = nullptr;
   }
   UpdateView();
-}
-
-void CKvillView::TrackRubberBand(CPoint ptClient) {
-  // Without a window surface the rectangle is still tracked, only not shown.
-  CScopedWindowDC dc(*m_pWindow);
-  if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
-  if (m_bDragStart) {
-    if (dc.Get() != nullptr) m_pWindow->DrawDragRect(dc.Get(), m_rcDrag, nullptr);
-    m_bDragStart = 0;
-  }
-  m_ptDragLast = ptClient;
-  m_rcDragOld = m_rcDrag;
-  m_rcDrag = CRect{std::min(m_ptDragAnchor.x, ptClient.x), std::min(m_ptDragAnchor.y, ptClient.y),
-                   std::max(m_ptDragAnchor.x, ptClient.x), std::max(m_ptDragAnchor.y, ptClient.y)};
-  if (dc.Get() != nullptr) m_pWindow->DrawDragRect(dc.Get(), m_rcDrag, &m_rcDragOld);
-  m_bRubberDone = 1;
-}
-
-void CKvillView::EndRubberBand() {
-  m_bRubberBand = 0;
-  // Client pixels have y down; in drawing units the rectangle's top lies above its bottom.
-  const CPoint a = DeviceToLogical(CPoint{m_rcDrag.left, m_rcDrag.top});
-  const CPoint b = DeviceToLogical(CPoint{m_rcDrag.right, m_rcDrag.bottom});
-  const CRect rc{a.x, a.y, b.x, b.y};
-  if (m_pDocument != nullptr) {
-    CObList& list = m_pDocument->m_listObjects;
-    for (const auto& p : list) {
-      if (p->IsInside(rc)) {
-        p->m_bSelected = 1;
-        p->MarkChanged();
-        AddToSelCount(1);
-        m_pCurrent = p.get();
-        m_bRubberDone = 1;
-      }
-    }
-    for (const auto& p : list) {
-      if (!IsBond(p.get())) continue;
-      auto* pBond = static_cast<CCoupling*>(p.get());
-      if (pBond->m_pEndA != nullptr && pBond->m_pEndB != nullptr && pBond->m_pEndA->IsSelected() &&
-          pBond->m_pEndB->IsSelected()) {
-        pBond->m_bSelected = 1;
-        pBond->MarkChanged();
-        AddToSelCount(1);
-        m_bRubberDone = 1;
-      }
-    }
-  }
-  UpdateView();
-  m_bRubberDone = 0;
 }
 
 void CKvillView::OnSelectAll() {

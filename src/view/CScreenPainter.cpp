@@ -263,7 +263,7 @@ void CScreenPainter::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode
   // The bond being placed lies over everything else; it is not part of the drawing the
   // next paint may build on.
   bool bOverlay = false;
-  if (m_view.m_nTool == TOOL_BOND_END && m_view.m_pCurrent != nullptr &&
+  if (m_view.Mouse().Tool() == TOOL_BOND_END && m_view.m_pCurrent != nullptr &&
       m_view.m_pCurrent->GetKind() == KIND_COUPLING) {
     m_view.m_pCurrent->Draw(pTarget);
     bOverlay = true;

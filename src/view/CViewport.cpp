@@ -70,7 +70,7 @@ void CViewport::OnPrepareDC(CDC* pDC) const {
 // Zoom
 
 void CViewport::OnZoomIn() {
-  if (m_view.m_bResizing || !(m_dZoom > 0.2)) return;
+  if (m_view.Mouse().Resizing() || !(m_dZoom > 0.2)) return;
   CScreenPainter::CRedisplayScope redisplay(m_view.m_painter);
   const std::int32_t hOld = m_nHPage, vOld = m_nVPage;
   m_view.m_bPaintEnabled = 0;
@@ -89,7 +89,7 @@ void CViewport::OnZoomIn() {
 }
 
 void CViewport::OnZoomOut() {
-  if (m_view.m_bResizing || !(m_dZoom < 4.0)) return;
+  if (m_view.Mouse().Resizing() || !(m_dZoom < 4.0)) return;
   CScreenPainter::CRedisplayScope redisplay(m_view.m_painter);
   const std::int32_t hOld = m_nHPage, vOld = m_nVPage;
   m_dZoom *= 1.2;

@@ -94,12 +94,12 @@ TEST(ObjectHitHandle, NothingDuringResizeAndNothingOnDots) {
   CKVObject* pCharge = p.get();
   doc.m_listObjects.push_back(std::move(p));
   EXPECT_EQ(view.FindHandleAt(CPoint{1230, 1780}), pCharge);
-  EXPECT_EQ(view.m_nHandle, 1);
-  view.m_nHandle = 0;
-  view.m_bResizing = 1;
+  EXPECT_EQ(view.Mouse().Handle(), 1);
+  view.Mouse().SetHandle(0);
+  view.Mouse().SetResizing(1);
   EXPECT_EQ(view.FindHandleAt(CPoint{1230, 1780}), nullptr);
-  EXPECT_EQ(view.m_nHandle, 0);
-  view.m_bResizing = 0;
+  EXPECT_EQ(view.Mouse().Handle(), 0);
+  view.Mouse().SetResizing(0);
   CDot dot;
   dot.MoveTo(CPoint{0, 0});
   EXPECT_EQ(dot.HitHandle(CPoint{30, -30}), 0);

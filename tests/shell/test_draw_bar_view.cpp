@@ -80,7 +80,7 @@ class DrawBarViewTest : public ::testing::Test {
     view.m_pCurrent = p;
     view.SetSelCount(1);
     view.m_nEditState = 1;
-    view.m_nTool = 0;
+    view.Mouse().SetTool(0);
     return p;
   }
 
@@ -109,10 +109,10 @@ TEST_F(DrawBarViewTest, EveryToolButtonEndsInItsToolCodeAndClearsTheLatches) {
       // The polygon entries ask for the vertex count first; see below.
       if (row.message == 1115 || row.message == 1116) continue;
       SCOPED_TRACE(row.caption);
-      view.m_nTool = 0;
+      view.Mouse().SetTool(0);
       PressPaletteButton(kind, row.id);
       EXPECT_EQ(host.m_delivered, std::vector<int>{row.message});
-      EXPECT_EQ(view.m_nTool, row.tool);
+      EXPECT_EQ(view.Mouse().Tool(), row.tool);
       const int nBarButton = res::DrawBarButtonOf(kind).id;
       EXPECT_EQ(bar->Button(nBarButton)->m_bLatched, 0);
     }
@@ -120,17 +120,17 @@ TEST_F(DrawBarViewTest, EveryToolButtonEndsInItsToolCodeAndClearsTheLatches) {
 }
 
 TEST_F(DrawBarViewTest, PolygonWithTheVertexCountCancelledLeavesTheSelectTool) {
-  view.m_nTool = 5;
+  view.Mouse().SetTool(5);
   PressPaletteButton(PaletteKind::Aromatic, 3076);
   EXPECT_EQ(host.m_delivered, std::vector<int>{1115});
-  EXPECT_EQ(view.m_nTool, 0);
+  EXPECT_EQ(view.Mouse().Tool(), 0);
 }
 
 TEST_F(DrawBarViewTest, FormulaButtonChoosesTheFormulaToolAndStaysLatched) {
   bar->Button(2003)->click();
   host.Pump();
   EXPECT_EQ(host.m_delivered, (std::vector<int>{1095, 1029}));
-  EXPECT_EQ(view.m_nTool, 1);
+  EXPECT_EQ(view.Mouse().Tool(), 1);
   EXPECT_EQ(bar->Button(2003)->m_bLatched, 1);
   EXPECT_TRUE(bar->Button(2003)->GetState());
 }

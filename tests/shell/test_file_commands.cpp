@@ -252,9 +252,9 @@ TEST_F(FileCommandsTest, NewWhileABondIsBeingPlacedLetsGoOfItsJunction) {
   CKvillView* view = frame->View();
   Draw(doc);
   // The single-bond tool pressed on the junction: the bond now hangs from it.
-  view->m_nTool = 2;
+  view->Mouse().SetTool(2);
   view->OnLButtonDown(0, view->LogicalToDevice(CPoint{700, -700}));
-  ASSERT_EQ(view->m_nTool, 3);
+  ASSERT_EQ(view->Mouse().Tool(), 3);
   ASSERT_NE(view->m_pCurrent, nullptr);
   // New, discarding the drawing: the junction is deleted, and the repaint that follows
   // must not reach it through the bond.
@@ -264,7 +264,7 @@ TEST_F(FileCommandsTest, NewWhileABondIsBeingPlacedLetsGoOfItsJunction) {
   EXPECT_EQ(view->m_pCurrent, nullptr);
   // The next press starts afresh rather than finishing the lost bond.
   view->OnLButtonDown(0, view->LogicalToDevice(CPoint{2000, -2000}));
-  EXPECT_NE(view->m_nTool, 3);
+  EXPECT_NE(view->Mouse().Tool(), 3);
   view->OnLButtonUp(0, view->LogicalToDevice(CPoint{2000, -2000}));
 }
 

@@ -329,12 +329,12 @@ TEST_F(InPlaceFrameTest, AChoiceInAPaletteGivesTheFrameTheKeyboardBack) {
   CDDrawBar* bar = m_app->MainFrame()->DrawBar();
   std::vector<std::string> calls;
   bar->SetInPlaceFrame(frame, [&calls] { calls.push_back("keyboard"); });
-  const int toolBefore = m_app->MainFrame()->View()->m_nTool;
+  const int toolBefore = m_app->MainFrame()->View()->Mouse().Tool();
   const res::PaletteTemplate& tmpl = res::Palette(res::PaletteKind::Couple);
   bar->OnPaletteButton(res::PaletteKind::Couple);
   bar->Palette(res::PaletteKind::Couple)->Button(tmpl.buttons[0].id)->click();
   EXPECT_EQ(calls, std::vector<std::string>{"keyboard"});
-  ASSERT_TRUE(PumpUntil([&] { return m_app->MainFrame()->View()->m_nTool != toolBefore; }));
+  ASSERT_TRUE(PumpUntil([&] { return m_app->MainFrame()->View()->Mouse().Tool() != toolBefore; }));
   // Outside in-place editing the palette activates the main window, as it always did.
   bar->SetInPlaceFrame(nullptr);
   bar->OnPaletteButton(res::PaletteKind::Couple);

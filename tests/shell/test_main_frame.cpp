@@ -295,18 +295,18 @@ TEST_F(MainFrameTest, CommandFilter) {
   CKvillView* view = frame->View();
   const double z0 = view->Viewport().Zoom();
   // During a handle drag every command is dropped.
-  view->m_bResizing = 1;
+  view->Mouse().SetResizing(1);
   frame->OnCommand(32800);
   frame->OnCommand(59393);
   EXPECT_DOUBLE_EQ(view->Viewport().Zoom(), z0);
   EXPECT_EQ(view->Settings().m_bStatusBarVisible, 1);
-  view->m_bResizing = 0;
+  view->Mouse().SetResizing(0);
   // A command ends rotate mode, records one snapshot, and then runs.
-  view->m_bRotating = 1;
+  view->Mouse().SetRotating(1);
   frame->View()->Cursor().m_bHoverSuppressed = 1;
   const std::size_t before = view->History().Size();
   frame->OnCommand(32800);
-  EXPECT_EQ(view->m_bRotating, 0);
+  EXPECT_EQ(view->Mouse().Rotating(), 0);
   EXPECT_EQ(view->History().Size(), before + 1);
   EXPECT_EQ(frame->View()->Cursor().m_bHoverSuppressed, 0);
   EXPECT_NE(view->Viewport().Zoom(), z0);
@@ -372,9 +372,9 @@ TEST_F(MainFrameTest, DrawBarCommandShowsHidesAndPlacesTheBarOfTheMainWindow) {
 
   // A tool message from the bar's palette reaches this view; coming back to the view with
   // the focus releases the latched Bonds button and hides its palette.
-  view->m_nTool = 3;
+  view->Mouse().SetTool(3);
   bar->OnPaletteButton(res::PaletteKind::Couple);
-  ASSERT_TRUE(PumpUntil([view] { return view->m_nTool == 0; }));
+  ASSERT_TRUE(PumpUntil([view] { return view->Mouse().Tool() == 0; }));
   CMainButton* bonds = bar->Button(res::DrawBarButtonOf(res::PaletteKind::Couple).id);
   ASSERT_NE(bonds, nullptr);
   EXPECT_EQ(bonds->m_bLatched, 1);

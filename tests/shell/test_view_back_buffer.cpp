@@ -59,7 +59,7 @@ TEST_F(BackBufferPaint, EveryPaintShowsWhatAWholeRepaintOfTheDrawingShows) {
     view.ClearHistory();
     view.Viewport().SetScrollX(0);
     view.Viewport().SetScrollY(0);
-    view.m_nTool = TOOL_SELECT;
+    view.Mouse().SetTool(TOOL_SELECT);
     view.Viewport().SetZoom(kZooms[nScript % 3]);
     RandomEditScript script(view, host, doc, 7000u + static_cast<unsigned>(nScript));
     script.AddHistoryAndTyping('O', '3');

@@ -127,7 +127,7 @@ TEST_F(ViewContextMenuWidget, BondMenuInEnglishWithItsThicknessAndTheChoiceComes
       "  3x",   "  4x",   "  5x",    "  Cu&stom", "-",     "Bring &Front",  "Bring &Back"};
   EXPECT_EQ(menu.items, expected);
   EXPECT_EQ(view->m_pCurrent, pBond);
-  EXPECT_EQ(view->m_bSkipNextClick, 1);
+  EXPECT_EQ(view->Mouse().SkipNextClick(), 1);
 
   // The formula's Edit, chosen, reaches the view through the frame after the menu is gone.
   auto f = std::make_unique<CFormula>();
@@ -146,7 +146,7 @@ TEST_F(ViewContextMenuWidget, BondMenuInEnglishWithItsThicknessAndTheChoiceComes
   EXPECT_EQ(edit.strName, QStringLiteral("ContextMenu303"));
   EXPECT_TRUE(PumpUntil([view] { return view->m_nEditState == 1; }));
   EXPECT_EQ(view->m_pCurrent, pFormula);
-  EXPECT_EQ(view->m_bSkipNextClick, 0);
+  EXPECT_EQ(view->Mouse().SkipNextClick(), 0);
 }
 
 TEST_F(ViewContextMenuWidget, PasteMenuInCzechFromTheKeyboardAtTheWindowCorner) {
@@ -168,10 +168,10 @@ TEST_F(ViewContextMenuWidget, FocusComingAndGoing) {
   CKvillView* view = frame->View();
   CViewWidget* host = frame->ViewWidget();
   frame->View()->Cursor().m_bHoverSuppressed = 0;
-  view->m_bSkipNextClick = 1;
+  view->Mouse().SetSkipNextClick(1);
   QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
   QCoreApplication::sendEvent(host->Client(), &out);
-  EXPECT_EQ(view->m_bSkipNextClick, 0);
+  EXPECT_EQ(view->Mouse().SkipNextClick(), 0);
   QFocusEvent in(QEvent::FocusIn, Qt::OtherFocusReason);
   QCoreApplication::sendEvent(host->Client(), &in);
   EXPECT_EQ(frame->View()->Cursor().m_bHoverSuppressed, 1);

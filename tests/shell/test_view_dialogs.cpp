@@ -74,7 +74,7 @@ TEST_F(ViewDialogsTest, VertexCountIsAskedAgainUntilUsableThenChoosesThePolygonT
   frame->ViewWidget()->PostMessage(1115, 0, 0);
   ASSERT_TRUE(
       PumpUntil([this] { return m_answersLeft.empty() && CViewWidget::EntryDialog() == nullptr; }));
-  EXPECT_EQ(view->m_nTool, 28);
+  EXPECT_EQ(view->Mouse().Tool(), 28);
   EXPECT_EQ(view->m_nPolyVertices, 7);
   ASSERT_EQ(m_messages.size(), 3u);
   EXPECT_EQ(m_messages[0].text, "Error: Entered value cannot be less than three.");
@@ -89,7 +89,7 @@ TEST_F(ViewDialogsTest, VertexCountIsAskedAgainUntilUsableThenChoosesThePolygonT
   frame->ViewWidget()->PostMessage(1116, 0, 0);
   ASSERT_TRUE(
       PumpUntil([this] { return m_answersLeft.empty() && CViewWidget::EntryDialog() == nullptr; }));
-  EXPECT_EQ(view->m_nTool, 0);
+  EXPECT_EQ(view->Mouse().Tool(), 0);
   EXPECT_TRUE(m_messages.empty());
 }
 
@@ -103,7 +103,7 @@ TEST_F(ViewDialogsTest, CzechVertexCountDialog) {
   frame->ViewWidget()->PostMessage(1116, 0, 0);
   ASSERT_TRUE(
       PumpUntil([this] { return m_answersLeft.empty() && CViewWidget::EntryDialog() == nullptr; }));
-  EXPECT_EQ(frame->View()->m_nTool, 29);
+  EXPECT_EQ(frame->View()->Mouse().Tool(), 29);
   EXPECT_EQ(frame->View()->m_nPolyVertices, 5);
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_EQ(m_messages[0].text,

@@ -211,7 +211,7 @@ TEST_F(ViewWidgetTest, TypedFormulaShowsAtOnceAsTheNextFullPaintShowsIt) {
   QWidget* client = host->Client();
   // The Draw bar's Formula button, then a click into the drawing.
   m_app->MainFrame()->DrawBar()->OnFormula();
-  ASSERT_TRUE(PumpUntil([&] { return view->m_nTool == 1; }));
+  ASSERT_TRUE(PumpUntil([&] { return view->Mouse().Tool() == 1; }));
   for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
     QMouseEvent click(type, QPointF(200, 150), QPointF(200, 150), Qt::LeftButton,
                       type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,

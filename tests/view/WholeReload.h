@@ -84,7 +84,7 @@ struct WholeReload {
     view.Viewport().SetZoom(main.Viewport().Zoom());
     view.Viewport().SetScrollX(main.Viewport().ScrollX());
     view.Viewport().SetScrollY(main.Viewport().ScrollY());
-    view.m_nTool = main.m_nTool;
+    view.Mouse().SetTool(main.Mouse().Tool());
     CUndoHistory::CReload snapshot;
     snapshot.bModified = main.History().IsModifiedAt(i);
     snapshot.records = main.History().RecordsAt(i);

@@ -59,7 +59,7 @@ TEST_F(ViewContextMenu, EmptySpaceOffersPasteAndKeepsTheSelection) {
   EXPECT_EQ(e->m_bSelected, 1);
   EXPECT_EQ(view.SelCount(), 1);
   // Paste's menu leaves the next click alone.
-  EXPECT_EQ(view.m_bSkipNextClick, 0);
+  EXPECT_EQ(view.Mouse().SkipNextClick(), 0);
 }
 
 TEST_F(ViewContextMenu, AnUnselectedObjectAmongSelectedOnesIsTheOnlyOneLeft) {
@@ -75,7 +75,7 @@ TEST_F(ViewContextMenu, AnUnselectedObjectAmongSelectedOnesIsTheOnlyOneLeft) {
   EXPECT_EQ(f->m_bSelected, 1);
   EXPECT_EQ(view.SelCount(), 1);
   EXPECT_EQ(view.m_pCurrent, f);
-  EXPECT_EQ(view.m_bSkipNextClick, 1);
+  EXPECT_EQ(view.Mouse().SkipNextClick(), 1);
 }
 
 TEST_F(ViewContextMenu, OneOfSeveralSelectedOffersTheSelectionMenuAndKeepsIt) {
@@ -88,7 +88,7 @@ TEST_F(ViewContextMenu, OneOfSeveralSelectedOffersTheSelectionMenuAndKeepsIt) {
   EXPECT_EQ(a->m_bSelected, 1);
   EXPECT_EQ(b->m_bSelected, 1);
   EXPECT_EQ(view.SelCount(), 2);
-  EXPECT_EQ(view.m_bSkipNextClick, 1);
+  EXPECT_EQ(view.Mouse().SkipNextClick(), 1);
 }
 
 TEST_F(ViewContextMenu, AnUnselectedBondEndsUpAloneInItsMenu) {
@@ -144,7 +144,7 @@ TEST_F(ViewContextMenu, KeyboardWithNothingSelectedOpensPasteAtTheWindowCorner) 
   MenuKey();
   EXPECT_EQ(LastMenu(), 335);
   EXPECT_EQ(LastMenuPoint(), (CPoint{100, 40}));
-  EXPECT_EQ(view.m_bSkipNextClick, 0);
+  EXPECT_EQ(view.Mouse().SkipNextClick(), 0);
 }
 
 TEST_F(ViewContextMenu, KeyboardWithOneBondOpensItsMenuAtTheMidpoint) {
@@ -181,24 +181,24 @@ TEST_F(ViewContextMenu, KeyboardTakesTheGroupsLowerLeftCornerAndTheCurrentObject
 
 TEST_F(ViewContextMenu, NoMenuDuringAHandleDragAndNoneWithoutASurface) {
   CEllipse* e = AddEllipse(300, -300, 900, -900);
-  view.m_bResizing = 1;
+  view.Mouse().SetResizing(1);
   RightClick(CPoint{600, -600});
-  view.m_bResizing = 0;
+  view.Mouse().SetResizing(0);
   host.m_bDCAvailable = false;
   RightClick(CPoint{600, -600});
   MenuKey();
   EXPECT_TRUE(host.m_menus.empty());
   EXPECT_EQ(e->m_bSelected, 0);
-  EXPECT_EQ(view.m_bSkipNextClick, 0);
+  EXPECT_EQ(view.Mouse().SkipNextClick(), 0);
 }
 
 TEST_F(ViewContextMenu, RotateModeEndsWithExactlyOneSnapshot) {
   DrawingBuilder(doc).Ring(CPoint{3000, -3000});
   view.PushSnapshot();
   const std::size_t n = Snapshots();
-  view.m_bRotating = 1;
+  view.Mouse().SetRotating(1);
   RightClick(CPoint{3000, -3000});
-  EXPECT_EQ(view.m_bRotating, 0);
+  EXPECT_EQ(view.Mouse().Rotating(), 0);
   EXPECT_EQ(Snapshots(), n + 1);
   // Out of rotate mode a menu records nothing.
   RightClick(CPoint{3000, -3000});
@@ -253,10 +253,10 @@ TEST_F(ViewContextMenu, TheChosenItemArrivesAsACommandSentToTheView) {
   CFormula* f = AddFormula(6000, -6000, 6600, -6300);
   host.m_nMenuAnswer = cmd::kEditFormula;
   RightClick(CPoint{6300, -6150});
-  EXPECT_EQ(view.m_bSkipNextClick, 1);
+  EXPECT_EQ(view.Mouse().SkipNextClick(), 1);
   const int nResets = host.CountLog("ResetDrawBar");
   host.PumpMessages();
-  EXPECT_EQ(view.m_bSkipNextClick, 0);
+  EXPECT_EQ(view.Mouse().SkipNextClick(), 0);
   EXPECT_EQ(host.CountLog("ResetDrawBar"), nResets + 1);
   ASSERT_EQ(host.m_routed, (std::vector<int>{cmd::kEditFormula}));
   // The routing ran the view's command: the formula is being edited.
@@ -290,12 +290,12 @@ TEST_F(ViewContextMenu, RotateStartsWhereTheMenuWasAskedForAndTheNextMenuEndsIt)
   view.PushSnapshot();
   const std::size_t n = Snapshots();
   Choose(cmd::kRotate, CPoint{3150, -3000});
-  EXPECT_EQ(view.m_bRotating, 1);
+  EXPECT_EQ(view.Mouse().Rotating(), 1);
   EXPECT_EQ(view.m_pCurrent, ring);
   EXPECT_EQ(view.m_ptRotate, (CPoint{3150, -3000}));
   // The next menu ends rotate mode with one snapshot.
   RightClick(CPoint{3000, -3000});
-  EXPECT_EQ(view.m_bRotating, 0);
+  EXPECT_EQ(view.Mouse().Rotating(), 0);
   EXPECT_EQ(Snapshots(), n + 1);
 }
 
@@ -324,9 +324,9 @@ TEST_F(ViewContextMenu, AMenuClosedWithoutAChoiceSwallowsTheNextPressOnly) {
 
 TEST_F(ViewContextMenu, FocusRules) {
   view.Cursor().m_bHoverSuppressed = 0;
-  view.m_bSkipNextClick = 1;
+  view.Mouse().SetSkipNextClick(1);
   view.OnKillFocus();
-  EXPECT_EQ(view.m_bSkipNextClick, 0);
+  EXPECT_EQ(view.Mouse().SkipNextClick(), 0);
 
   view.Settings().m_bDrawBarPlaced = 0;
   view.OnSetFocus();
@@ -422,7 +422,7 @@ TEST_F(ViewCursorTimer, InnerAreaMarginsFollowTheBars) {
 
 TEST_F(ViewCursorTimer, ATickWithNothingChangedLooksAtNoObject) {
   AddEllipse(300, -300, 900, -900);
-  view.m_ptLastMouse = Px(CPoint{600, -600});
+  view.Mouse().SetLastMouse(Px(CPoint{600, -600}));
   Tick(CPoint{500, 400});
   const std::uint64_t nRuns = view.Cursor().Runs();
   host.m_nCursor = 0;
@@ -449,7 +449,7 @@ TEST_F(ViewCursorTimer, ATickWithNothingChangedLooksAtNoObject) {
   Move(CPoint{600, -600}, 0);
   Tick(CPoint{500, 400});
   EXPECT_EQ(view.Cursor().Runs(), nBefore + 3);
-  view.m_nTool = TOOL_FORMULA;
+  view.Mouse().SetTool(TOOL_FORMULA);
   Tick(CPoint{500, 400});
   EXPECT_EQ(host.m_nCursor, IDC_IBEAM);
 }
@@ -482,17 +482,17 @@ TEST_F(ViewCursorTimer, ACursorHitTestFindsWhatTheFullSearchFinds) {
   int nHits = 0;
   for (int i = 0; i < 4000; ++i) {
     const CPoint P{probe(rng) * 15, -probe(rng) * 15};
-    view.m_nHandle = 0;
+    view.Mouse().SetHandle(0);
     const CKvillView::CHit full = view.FindObjectAt(P);
     CKVObject* pHandle = view.FindHandleAt(P);
-    const int nHandle = view.m_nHandle;
+    const int nHandle = view.Mouse().Handle();
     // Through the cursor's path: a move over the point, then a tick there.
-    view.m_nHandle = 0;
+    view.Mouse().SetHandle(0);
     Move(P, 0);
-    ASSERT_EQ(view.DeviceToLogical(view.m_ptLastMouse), P);
+    ASSERT_EQ(view.DeviceToLogical(view.Mouse().LastMouse()), P);
     EXPECT_EQ(view.Cursor().m_nKindUnderMouse, full.nKind) << P.x << "," << P.y;
     if (pHandle != nullptr) {
-      EXPECT_EQ(view.m_nHandle, nHandle);
+      EXPECT_EQ(view.Mouse().Handle(), nHandle);
     }
     nHits += full.nKind != 0 ? 1 : 0;
   }

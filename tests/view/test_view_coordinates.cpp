@@ -145,7 +145,7 @@ TEST_F(ViewZoom, WheelTakesOneStepPerMessageAndNothingWhileResizing) {
   EXPECT_NEAR(view.Viewport().Zoom(), 1 / 1.2, 1e-12);
   view.OnMouseWheel(-360);
   EXPECT_NEAR(view.Viewport().Zoom(), 1.0, 1e-12);
-  view.m_bResizing = 1;
+  view.Mouse().SetResizing(1);
   view.OnMouseWheel(120);
   view.OnCommand(cmd::kZoomOut);
   EXPECT_NEAR(view.Viewport().Zoom(), 1.0, 1e-12);

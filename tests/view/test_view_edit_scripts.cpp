@@ -42,7 +42,7 @@ class EditScripts : public InteractFixture {
     host.m_log.clear();
     view.Viewport().SetScrollX(0);
     view.Viewport().SetScrollY(0);
-    view.m_nTool = TOOL_SELECT;
+    view.Mouse().SetTool(TOOL_SELECT);
   }
 };
 

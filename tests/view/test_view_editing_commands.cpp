@@ -198,7 +198,7 @@ TEST_F(GroupCommand, TwoFormulasJoinedByABondTakeTheBondInsideItFirst) {
   bond->m_bSelected = 1;
   SelectOnly({f1, f2});
   view.SetSelCount(3);  // the bond's own flag counts as well
-  view.m_nTool = TOOL_FORMULA;
+  view.Mouse().SetTool(TOOL_FORMULA);
 
   Run(cmd::kGroup);
 
@@ -215,7 +215,7 @@ TEST_F(GroupCommand, TwoFormulasJoinedByABondTakeTheBondInsideItFirst) {
   EXPECT_EQ(g->m_bSelected, 1);
   EXPECT_EQ(view.m_pCurrent, g);
   EXPECT_EQ(view.SelCount(), 1);
-  EXPECT_EQ(view.m_nTool, TOOL_SELECT);
+  EXPECT_EQ(view.Mouse().Tool(), TOOL_SELECT);
   EXPECT_TRUE(Recorded(1, true));
 }
 
@@ -429,7 +429,7 @@ TEST_F(RotateCommand, StepsUnderADegreeAddUpUntilTheyTurnTheGroup) {
   EXPECT_TRUE(view.IsCommandEnabled(cmd::kRotate));
 
   Run(cmd::kRotate);
-  EXPECT_EQ(view.m_bRotating, 1);
+  EXPECT_EQ(view.Mouse().Rotating(), 1);
   EXPECT_TRUE(doc.IsModified());
 
   Hover(200, -1);  // (3000, 15): 0.29 degrees from where the menu opened
@@ -448,7 +448,7 @@ TEST_F(RotateCommand, StepsUnderADegreeAddUpUntilTheyTurnTheGroup) {
 
   // The next press ends the mode and records the rotation as one step, doing nothing else.
   Press(CPoint{-6000, 3000});
-  EXPECT_EQ(view.m_bRotating, 0);
+  EXPECT_EQ(view.Mouse().Rotating(), 0);
   EXPECT_EQ(view.m_pCurrent, nullptr);
   EXPECT_EQ(Snapshots(), 1u);
   EXPECT_EQ(CountKind(KIND_FORMULA), 0);
@@ -459,7 +459,7 @@ TEST_F(RotateCommand, OnlyAGroupTurns) {
   Pick(e, CPoint{3000, 0});
   doc.SetModifiedFlag(false);
   EXPECT_TRUE(Refused(cmd::kRotate));
-  EXPECT_EQ(view.m_bRotating, 0);
+  EXPECT_EQ(view.Mouse().Rotating(), 0);
   EXPECT_FALSE(doc.IsModified());
 }
 

@@ -34,11 +34,11 @@ struct InPlaceView {
   // pointer at a screen point, and tells whether the drag goes on.
   bool DragSurvivesPointerAt(CPoint ptScreen) {
     view.OnLButtonDown(MK_LBUTTON, CPoint{900 / 15, 690 / 15});
-    EXPECT_EQ(view.m_bResizing, 1);
+    EXPECT_EQ(view.Mouse().Resizing(), 1);
     host.m_ptCursor = ptScreen;
     host.SetTimer(TIMER_CURSOR_FEEDBACK, 10);
     host.FireTimer(TIMER_CURSOR_FEEDBACK);
-    return view.m_bResizing == 1;
+    return view.Mouse().Resizing() == 1;
   }
 
   CKvillDoc doc;

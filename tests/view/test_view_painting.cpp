@@ -228,7 +228,7 @@ TEST_F(ViewPainting, LiveBondIsDrawnAfterEverything) {
   bond->m_bLive = 1;
   bond->m_ptB = CPoint{3000, -700};
   view.m_pCurrent = bond.get();
-  view.m_nTool = 3;
+  view.Mouse().SetTool(3);
   view.OnZoomDefault();
   const auto& recs = LastBuffer()->Records();
   ASSERT_EQ(recs.size(), 2u);
@@ -236,7 +236,7 @@ TEST_F(ViewPainting, LiveBondIsDrawnAfterEverything) {
   EXPECT_EQ(recs[1].op, CRecordingDC::Op::Line);
   EXPECT_EQ(recs[1].pts[1], (CPoint{3000, -700}));
   // With another tool the unplaced bond is not drawn.
-  view.m_nTool = 0;
+  view.Mouse().SetTool(0);
   view.UpdateView();
   EXPECT_EQ(LastBuffer()->Records().size(), 1u);
   view.m_pCurrent = nullptr;

@@ -36,7 +36,7 @@ TEST_F(ViewSelection, FindHandleAtOnlyFindsSelectedObjects) {
   EXPECT_EQ(view.FindHandleAt(CPoint{900, -690}), nullptr);
   e->m_bSelected = 1;
   EXPECT_EQ(view.FindHandleAt(CPoint{900, -690}), e);
-  EXPECT_EQ(view.m_nHandle, 1);
+  EXPECT_EQ(view.Mouse().Handle(), 1);
   EXPECT_EQ(view.FindHandleAt(CPoint{600, -500}), nullptr);
 }
 
@@ -139,7 +139,7 @@ TEST_F(ViewSelection, RectangleSelectsWhatLiesStrictlyInsideAndBondsBetweenSelec
   EXPECT_FALSE(cut->m_bSelected);
   EXPECT_EQ(view.SelCount(), 3);
   EXPECT_EQ(view.m_pCurrent, b);
-  EXPECT_EQ(view.m_bRubberBand, 0);
+  EXPECT_EQ(view.Mouse().RubberBand(), 0);
   // The frame was drawn once alone, then every move erased the old one with the new.
   ASSERT_EQ(host.m_dragRects.size(), 3u);
   EXPECT_FALSE(host.m_dragRects[0].bErase);
@@ -155,7 +155,7 @@ TEST_F(ViewSelection, RectangleDraggedUpAndLeftIsNormalised) {
   Press(CPoint{900, -900});
   Move(CPoint{300, -300});
   Release(CPoint{300, -300});
-  EXPECT_EQ(view.m_rcDrag, (CRect{20, 20, 60, 60}));
+  EXPECT_EQ(view.Mouse().DragRect(), (CRect{20, 20, 60, 60}));
   EXPECT_TRUE(a->m_bSelected);
 }
 

@@ -151,7 +151,7 @@ TEST_F(ViewTemplates, DialogAcceptsANumberFollowedByText) {
   host.m_entries = {{"7x", IDOK}};
   Tool(1115);
   EXPECT_EQ(view.m_nPolyVertices, 7);
-  EXPECT_EQ(view.m_nTool, 28);
+  EXPECT_EQ(view.Mouse().Tool(), 28);
   EXPECT_TRUE(host.m_boxes.empty());
   EXPECT_EQ(host.m_nCursor, IDI_TEMPLATE_CURSOR);
   EXPECT_EQ(host.m_nLatchClears, 1);
@@ -179,7 +179,7 @@ TEST_F(ViewTemplates, DialogRefusesBadCountsAndAsksAgain) {
   }
   EXPECT_EQ(host.m_dialogs.size(), 5u);
   EXPECT_EQ(view.m_nPolyVertices, 5);
-  EXPECT_EQ(view.m_nTool, 29);
+  EXPECT_EQ(view.Mouse().Tool(), 29);
   Press(CPoint{1500, -1500});
   const Parts p = PartsOf(*Last<CGroup>(KIND_GROUP));
   EXPECT_EQ(p.vertices.size(), 5u);
@@ -187,10 +187,10 @@ TEST_F(ViewTemplates, DialogRefusesBadCountsAndAsksAgain) {
 }
 
 TEST_F(ViewTemplates, CancelLeavesTheSelectTool) {
-  view.m_nTool = 8;
+  view.Mouse().SetTool(8);
   host.m_entries = {{"2", IDOK}, {"9", IDCANCEL}};
   Tool(1115);
-  EXPECT_EQ(view.m_nTool, 0);
+  EXPECT_EQ(view.Mouse().Tool(), 0);
   EXPECT_EQ(view.m_dPolyParsed, 0.0);
   EXPECT_EQ(host.m_boxes.size(), 1u);
 }
@@ -207,7 +207,7 @@ TEST_F(ViewTemplates, CzechMessagesAndDialog) {
   EXPECT_EQ(host.m_dialogs[0].strCaption, "Mnohoúhelník");
   EXPECT_EQ(host.m_dialogs[0].strPrompt, "Zadejte počet vrcholů:");
   EXPECT_EQ(host.m_dialogs[0].strCancel, "Zrušit");
-  EXPECT_EQ(view.m_nTool, 0);
+  EXPECT_EQ(view.Mouse().Tool(), 0);
 }
 
 TEST_F(ViewTemplates, VertexFieldParsing) {

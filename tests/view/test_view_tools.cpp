@@ -8,17 +8,17 @@ class ViewTools : public InteractFixture {};
 
 TEST_F(ViewTools, ToolMessagesSetTheToolAndClearTheLatches) {
   Tool(1086);
-  EXPECT_EQ(view.m_nTool, 2);
+  EXPECT_EQ(view.Mouse().Tool(), 2);
   Tool(1134);
-  EXPECT_EQ(view.m_nTool, 36);
+  EXPECT_EQ(view.Mouse().Tool(), 36);
   Tool(1111);
-  EXPECT_EQ(view.m_nTool, 24);
+  EXPECT_EQ(view.Mouse().Tool(), 24);
   EXPECT_EQ(host.m_nLatchClears, 3);
   // The formula button and the Greek-letter buttons leave the latches alone.
   Tool(1029);
-  EXPECT_EQ(view.m_nTool, 1);
+  EXPECT_EQ(view.Mouse().Tool(), 1);
   Tool(1094);
-  EXPECT_EQ(view.m_nTool, 0);
+  EXPECT_EQ(view.Mouse().Tool(), 0);
   EXPECT_EQ(host.m_nLatchClears, 3);
 }
 
@@ -27,7 +27,7 @@ TEST_F(ViewTools, SingleBondFromAFormulaToEmptySpace) {
   view.UpdateView();
   Tool(1086);
   Press(CPoint{330, -330});
-  EXPECT_EQ(view.m_nTool, 3);
+  EXPECT_EQ(view.Mouse().Tool(), 3);
   ASSERT_NE(view.m_pCurrent, nullptr);
   auto* live = static_cast<CCoupling*>(view.m_pCurrent);
   EXPECT_EQ(live->m_pEndA, f);
@@ -49,7 +49,7 @@ TEST_F(ViewTools, SingleBondFromAFormulaToEmptySpace) {
   EXPECT_EQ(bond->m_bLive, 0);
   EXPECT_TRUE(bond->m_bSelected && f->m_bSelected && end->m_bSelected);
   EXPECT_EQ(view.SelCount(), 3);
-  EXPECT_EQ(view.m_nTool, 0);
+  EXPECT_EQ(view.Mouse().Tool(), 0);
   EXPECT_EQ(view.m_pCurrent, nullptr);
   EXPECT_EQ(Snapshots(), 1u);
   EXPECT_TRUE(doc.IsModified());
@@ -164,7 +164,7 @@ TEST_F(ViewTools, FormulaToolCreatesAFormulaEvenOnAnObject) {
   EXPECT_EQ(f->GetAnchor(), (CPoint{600, -480}));
   EXPECT_EQ(view.m_nEditState, 1);
   EXPECT_EQ(view.m_pCurrent, f);
-  EXPECT_EQ(view.m_nTool, 0);
+  EXPECT_EQ(view.Mouse().Tool(), 0);
   EXPECT_TRUE(f->m_bSelected);
   EXPECT_FALSE(e->m_bSelected);
   EXPECT_EQ(f->m_nCaret, 0);
@@ -182,7 +182,7 @@ TEST_F(ViewTools, EllipseToolMakesA181UnitCircleAndSetsSixVertices) {
   EXPECT_EQ(view.m_nPolyVertices, 6);
   EXPECT_TRUE(e->m_bSelected);
   EXPECT_EQ(view.SelCount(), 1);
-  EXPECT_EQ(view.m_nTool, 0);
+  EXPECT_EQ(view.Mouse().Tool(), 0);
   EXPECT_EQ(host.m_nReleases, 1);
   EXPECT_EQ(Snapshots(), 1u);
 }
@@ -202,25 +202,25 @@ TEST_F(ViewTools, ChargesAreCreatedAroundThePress) {
 
 TEST_F(ViewTools, TemplatePressPlacesOneSelectedGroup) {
   Tool(1093);
-  EXPECT_EQ(view.m_nTool, 10);
+  EXPECT_EQ(view.Mouse().Tool(), 10);
   Press(CPoint{1500, -1500});
   ASSERT_EQ(CountKind(KIND_GROUP), 1);
   auto* ring = Last<CGroup>(KIND_GROUP);
   EXPECT_EQ(ring->m_listChildren.size(), 13u);  // six junctions, six bonds, the circle
   EXPECT_TRUE(ring->m_bSelected);
   EXPECT_EQ(ring->m_pParent, nullptr);
-  EXPECT_EQ(view.m_nTool, 0);
+  EXPECT_EQ(view.Mouse().Tool(), 0);
   EXPECT_EQ(view.SelCount(), 1);
   EXPECT_EQ(Snapshots(), 1u);
 }
 
 TEST_F(ViewTools, PressRightAfterAContextMenuIsIgnored) {
   Tool(1125);
-  view.m_bSkipNextClick = 1;
+  view.Mouse().SetSkipNextClick(1);
   Press(CPoint{1500, -1500});
   EXPECT_EQ(CountKind(KIND_ELLIPSE), 0);
-  EXPECT_EQ(view.m_bSkipNextClick, 0);
-  EXPECT_EQ(view.m_nTool, 31);
+  EXPECT_EQ(view.Mouse().SkipNextClick(), 0);
+  EXPECT_EQ(view.Mouse().Tool(), 31);
   Press(CPoint{1500, -1500});
   EXPECT_EQ(CountKind(KIND_ELLIPSE), 1);
 }
@@ -228,14 +228,14 @@ TEST_F(ViewTools, PressRightAfterAContextMenuIsIgnored) {
 TEST_F(ViewTools, DraggingMovesTheSelectionAndRecordsOneSnapshot) {
   CEllipse* e = AddEllipse(600, -600, 900, -900);
   Press(CPoint{750, -750});
-  EXPECT_EQ(view.m_bMoving, 1);
+  EXPECT_EQ(view.Mouse().Moving(), 1);
   EXPECT_EQ(host.m_nCursor, IDC_SIZEALL);
   Move(CPoint{900, -900});
   Move(CPoint{1050, -1050});
   EXPECT_EQ(e->m_rcBounds, (CRect{900, -900, 1200, -1200}));
   EXPECT_EQ(Snapshots(), 0u);
   Release(CPoint{1050, -1050});
-  EXPECT_EQ(view.m_bMoving, 0);
+  EXPECT_EQ(view.Mouse().Moving(), 0);
   EXPECT_EQ(Snapshots(), 1u);
   EXPECT_TRUE(doc.IsModified());
 }
@@ -244,7 +244,7 @@ TEST_F(ViewTools, MoveWithoutTheButtonEndsTheDrag) {
   AddEllipse(600, -600, 900, -900);
   Press(CPoint{750, -750});
   Move(CPoint{900, -900}, 0);
-  EXPECT_EQ(view.m_bMoving, 0);
+  EXPECT_EQ(view.Mouse().Moving(), 0);
   EXPECT_EQ(Snapshots(), 1u);
 }
 
@@ -253,14 +253,14 @@ TEST_F(ViewTools, LockedEllipseKeepsTwoHundredUnitsOnItsDrivingSide) {
   e->m_bKeepAspect = 1;
   e->m_bSelected = 1;
   Press(CPoint{900, -690});
-  ASSERT_EQ(view.m_bResizing, 1);
-  EXPECT_EQ(view.m_nHandle, 1);
+  ASSERT_EQ(view.Mouse().Resizing(), 1);
+  EXPECT_EQ(view.Mouse().Handle(), 1);
   EXPECT_EQ(host.m_nCursor, IDC_SIZENWSE);
   // Far to the left: the width, which drives, stops at 200 and the height follows it.
   Move(CPoint{315, -690});
-  EXPECT_EQ(view.m_rcDrag, (CRect{300, -300, 500, -433}));
-  EXPECT_EQ(view.m_ptDragLast, (CPoint{500, -433}));
-  EXPECT_EQ(view.m_ptDragAnchor, (CPoint{900, -700}));
+  EXPECT_EQ(view.Mouse().DragRect(), (CRect{300, -300, 500, -433}));
+  EXPECT_EQ(view.Mouse().DragLast(), (CPoint{500, -433}));
+  EXPECT_EQ(view.Mouse().DragAnchor(), (CPoint{900, -700}));
 }
 
 TEST_F(ViewTools, UnlockedGroupTopLeftHandleBeyondTheRightEdge) {
@@ -278,14 +278,14 @@ TEST_F(ViewTools, UnlockedGroupTopLeftHandleBeyondTheRightEdge) {
   view.UpdateView();
   ASSERT_EQ(group->m_rcBounds, (CRect{270, -270, 1230, -930}));
   Press(CPoint{300, -300});
-  ASSERT_EQ(view.m_bResizing, 1);
-  EXPECT_EQ(view.m_nHandle, 5);
+  ASSERT_EQ(view.Mouse().Resizing(), 1);
+  EXPECT_EQ(view.Mouse().Handle(), 5);
   EXPECT_EQ(host.m_nCursor, IDC_SIZENWSE);
   Move(CPoint{1500, -300});
   // The feedback's left edge stops 20 units short of the right edge.
-  EXPECT_EQ(view.m_rcDrag, (CRect{1210, -300, 1230, -930}));
+  EXPECT_EQ(view.Mouse().DragRect(), (CRect{1210, -300, 1230, -930}));
   Release(CPoint{1500, -300});
-  EXPECT_EQ(view.m_bResizing, 0);
+  EXPECT_EQ(view.Mouse().Resizing(), 0);
   group->RecalcBounds();
   EXPECT_EQ(group->m_rcBounds.left, 1210);
   EXPECT_EQ(group->m_rcBounds.right, 1230);
@@ -320,7 +320,7 @@ TEST_F(ViewTools, DoubleClickOnAFormulaStartsEditingAtTheClick) {
   EXPECT_EQ(view.SelCount(), 1);
   // The press that follows puts the caret at the nearer stop, before the C.
   EXPECT_EQ(f->m_nCaret, 0);
-  EXPECT_EQ(view.m_bMoving, 0);
+  EXPECT_EQ(view.Mouse().Moving(), 0);
 }
 
 TEST_F(ViewTools, DoubleClickOnEmptySpaceDeselects) {
@@ -333,10 +333,10 @@ TEST_F(ViewTools, DoubleClickOnEmptySpaceDeselects) {
 
 TEST_F(ViewTools, BondsPaletteMessageDropsTheToolAndEndsRotation) {
   Tool(1086);
-  view.m_bRotating = 1;
+  view.Mouse().SetRotating(1);
   Tool(1096);
-  EXPECT_EQ(view.m_nTool, 0);
-  EXPECT_EQ(view.m_bRotating, 0);
+  EXPECT_EQ(view.Mouse().Tool(), 0);
+  EXPECT_EQ(view.Mouse().Rotating(), 0);
   EXPECT_EQ(Snapshots(), 1u);
 }
 
@@ -346,7 +346,7 @@ TEST_F(ViewTools, BondsPaletteMessageDropsTheToolAndEndsRotation) {
 class ViewCursorFeedback : public InteractFixture {
  protected:
   void Hover(CPoint pt) {
-    view.m_ptLastMouse = Px(pt);
+    view.Mouse().SetLastMouse(Px(pt));
     host.m_ptCursor = CPoint{Px(pt).x + 20, Px(pt).y + 90};
     host.SetTimer(1123, 10);
     host.FireTimer(1123);
@@ -394,11 +394,11 @@ TEST_F(ViewCursorFeedback, LeavingTheInnerAreaAbandonsAResize) {
   e->m_bSelected = 1;
   view.Cursor().m_bHoverSuppressed = 0;
   Press(CPoint{900, -690});
-  ASSERT_EQ(view.m_bResizing, 1);
+  ASSERT_EQ(view.Mouse().Resizing(), 1);
   host.m_ptCursor = CPoint{2, 2};  // over the main window's frame
   host.SetTimer(1123, 10);
   host.FireTimer(1123);
-  EXPECT_EQ(view.m_bResizing, 0);
+  EXPECT_EQ(view.Mouse().Resizing(), 0);
   EXPECT_EQ(view.Cursor().m_bCursorOutside, 1);
   Release(CPoint{300, -300});
   EXPECT_EQ(e->m_rcBounds, (CRect{300, -300, 900, -700}));

@@ -1,5 +1,7 @@
 // Tools and the mouse: the press, move, release and double click of the left button,
-// object creation, bond placement, moves and handle resizes, and the cursor feedback.
+// object creation, bond placement, moves, handle resizes and the selection rectangle.
+
+#include "view/CMouseTracker.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,52 +53,56 @@ void MoveHandleEdges(int nHandle, std::int64_t L, std::int64_t T, std::int64_t R
 
 }  // namespace
 
+CMouseTracker::CMouseTracker(CKvillView& view) : m_view(view) {}
+
+CMouseTracker::~CMouseTracker() = default;
+
 // ---------------------------------------------------------------------------------------
 // Small helpers
 
-bool CKvillView::LeftCtrlDown() { return m_pWindow->IsKeyDown(VK_LCONTROL); }
+bool CMouseTracker::LeftCtrlDown() { return m_view.m_pWindow->IsKeyDown(VK_LCONTROL); }
 
-void CKvillView::ShowHandleCursor(CKVObject* pObj) {
+void CMouseTracker::ShowHandleCursor(CKVObject* pObj) {
   if (pObj == nullptr) return;
   if (!HasFreeHandles(pObj)) {
-    m_pWindow->SetCursor(IDC_SIZENWSE);
+    m_view.m_pWindow->SetCursor(IDC_SIZENWSE);
     return;
   }
   switch (m_nHandle) {
     case 1:
     case 5:
-      m_pWindow->SetCursor(IDC_SIZENWSE);
+      m_view.m_pWindow->SetCursor(IDC_SIZENWSE);
       break;
     case 2:
     case 6:
-      m_pWindow->SetCursor(IDC_SIZENS);
+      m_view.m_pWindow->SetCursor(IDC_SIZENS);
       break;
     case 3:
     case 7:
-      m_pWindow->SetCursor(IDC_SIZENESW);
+      m_view.m_pWindow->SetCursor(IDC_SIZENESW);
       break;
     case 4:
     case 8:
-      m_pWindow->SetCursor(IDC_SIZEWE);
+      m_view.m_pWindow->SetCursor(IDC_SIZEWE);
       break;
     default:
       break;
   }
 }
 
-CFormula* CKvillView::CreateFormulaAt(CPoint pt) {
-  Unsettle();
-  if (m_pDocument == nullptr) return nullptr;
+CFormula* CMouseTracker::CreateFormulaAt(CPoint pt) {
+  m_view.Unsettle();
+  if (m_view.m_pDocument == nullptr) return nullptr;
   auto pNew = std::make_unique<CFormula>();
   CFormula* pFormula = pNew.get();
-  m_pDocument->m_listObjects.push_back(std::move(pNew));
+  m_view.m_pDocument->m_listObjects.push_back(std::move(pNew));
   pFormula->m_bSelected = 1;
   pFormula->MoveTo(pt);
-  m_nEditState = 1;
-  m_pCurrent = pFormula;
-  if (const std::unique_ptr<CDC> pDC = GetWindowSurface()) {
+  m_view.m_nEditState = 1;
+  m_view.m_pCurrent = pFormula;
+  if (const std::unique_ptr<CDC> pDC = m_view.GetWindowSurface()) {
     CPoint ptCentre;
-    pFormula->LocateCaret(pDC.get(), 1, 0, &ptCentre, &m_formula);
+    pFormula->LocateCaret(pDC.get(), 1, 0, &ptCentre, &m_view.m_formula);
   }
   return pFormula;
 }
@@ -104,7 +110,7 @@ CFormula* CKvillView::CreateFormulaAt(CPoint pt) {
 // ---------------------------------------------------------------------------------------
 // Bond placement
 
-void CKvillView::StartBond(CKVObject* pEnd) {
+void CMouseTracker::StartBond(CKVObject* pEnd) {
   const BondTool* pTool = FindBondTool(m_nTool);
   if (pTool == nullptr || pEnd == nullptr) return;
   auto pBond = std::make_unique<CCoupling>();
@@ -117,14 +123,14 @@ void CKvillView::StartBond(CKVObject* pEnd) {
   pBond->m_bSelected = 0;
   pBond->m_ptA = pEnd->GetAnchor();
   pBond->m_ptB = pBond->m_ptA;
-  m_pCurrent = pBond.get();
+  m_view.m_pCurrent = pBond.get();
   m_pLiveBond = std::move(pBond);
   m_nTool = TOOL_BOND_END;
   m_bMoving = 0;
   m_bDragStart = 1;
 }
 
-void CKvillView::FinishBondOn(CKVObject* pEnd) {
+void CMouseTracker::FinishBondOn(CKVObject* pEnd) {
   auto* pBond = static_cast<CCoupling*>(m_pLiveBond.get());
   pBond->MarkChanged();
   pBond->m_pEndB = pEnd;
@@ -134,76 +140,77 @@ void CKvillView::FinishBondOn(CKVObject* pEnd) {
   pBond->m_bLive = 0;
   if (!pBond->m_bSelected) {
     pBond->m_bSelected = 1;
-    AddToSelCount(1);
+    m_view.AddToSelCount(1);
   }
-  m_pCurrent = nullptr;
-  m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
+  m_view.m_pCurrent = nullptr;
+  m_view.m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
   m_nTool = TOOL_SELECT;
-  m_pFrame->ReleaseDrawBarButtons();
-  m_bPendingModified = 1;
+  m_view.m_pFrame->ReleaseDrawBarButtons();
+  m_view.m_bPendingModified = 1;
   for (CKVObject* p : {pBond->m_pEndA, pBond->m_pEndB}) {
     if (!p->IsSelected()) {
       p->SetSelected(1);
-      AddToSelCount(1);
+      m_view.AddToSelCount(1);
     }
   }
   // The update finds where the bond meets its ends; the step records what it finds.
-  UpdateView();
-  PushSnapshot();
+  m_view.UpdateView();
+  m_view.PushSnapshot();
   m_bMoving = 0;
 }
 
-void CKvillView::FinishBondAtNew(CPoint pt) {
+void CMouseTracker::FinishBondAtNew(CPoint pt) {
   auto* pBond = static_cast<CCoupling*>(m_pLiveBond.get());
   auto pNew = std::make_unique<CDot>();
   CDot* pDot = pNew.get();
   pDot->MoveTo(pt);
-  m_pDocument->m_listObjects.push_back(std::move(pNew));
+  m_view.m_pDocument->m_listObjects.push_back(std::move(pNew));
   pBond->MarkChanged();
   pDot->MarkChanged();
   pBond->m_pEndB = pDot;
   pBond->m_dScale = pBond->m_pEndA->m_dScale;
   pDot->m_dScale = pBond->m_pEndA->m_dScale;
   pBond->m_bLive = 0;
-  m_pCurrent = nullptr;
-  m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
+  m_view.m_pCurrent = nullptr;
+  m_view.m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
   m_nTool = TOOL_SELECT;
   m_bMoving = 0;
-  m_bPendingModified = 1;
+  m_view.m_bPendingModified = 1;
   if (!pBond->m_bSelected) {
     pBond->m_bSelected = 1;
-    AddToSelCount(1);
+    m_view.AddToSelCount(1);
   }
   for (CKVObject* p : {pBond->m_pEndA, pBond->m_pEndB}) {
     if (!p->IsSelected()) {
       p->SetSelected(1);
-      AddToSelCount(1);
+      m_view.AddToSelCount(1);
     }
   }
-  UpdateView();
-  m_pFrame->ReleaseDrawBarButtons();
-  PushSnapshot();
+  m_view.UpdateView();
+  m_view.m_pFrame->ReleaseDrawBarButtons();
+  m_view.PushSnapshot();
 }
 
 // ---------------------------------------------------------------------------------------
 // The press
 
-void CKvillView::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
-  Unsettle();
-  const CPoint P = DeviceToLogical(ptClient);
+void CMouseTracker::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
+  m_view.Unsettle();
+  const CPoint P = m_view.DeviceToLogical(ptClient);
   if (m_bSkipNextClick) {
     m_bSkipNextClick = 0;
     return;
   }
-  CKvillDoc* pDoc = m_pDocument;
+  CKvillDoc* pDoc = m_view.m_pDocument;
   if (pDoc == nullptr) return;
   // A bond in placement that lost its object (a load or an undo replaced the drawing, or
   // editing ended) cannot be finished: the press starts afresh with the select tool.
-  if (m_nTool == TOOL_BOND_END && (m_pLiveBond == nullptr || m_pCurrent != m_pLiveBond.get())) {
+  if (m_nTool == TOOL_BOND_END &&
+      (m_pLiveBond == nullptr || m_view.m_pCurrent != m_pLiveBond.get())) {
     m_pLiveBond.reset();
     m_nTool = TOOL_SELECT;
   }
-  CountSelection();
+  m_view.CountSelection();
 
   // A handle of a selected object starts a resize.
   if (m_nTool != TOOL_BOND_END && StartResizeAt(P)) return;
@@ -211,10 +218,10 @@ void CKvillView::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
   CHit hit = PressedObject(P);
   if (m_bRotating) {
     // The press ends rotate mode and records the rotation as one step.
-    NormalizePosition();
-    PushSnapshot();
+    m_view.NormalizePosition();
+    m_view.PushSnapshot();
     m_bRotating = 0;
-    m_pCurrent = nullptr;
+    m_view.m_pCurrent = nullptr;
     return;
   }
 
@@ -226,36 +233,37 @@ void CKvillView::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
       hit.nKind == 0 || m_nTool == TOOL_FORMULA || PressOnObject(hit, P, ptClient, nFlags, bCtrl);
   if (bCreate) CreateWithTool(hit.nKind, P, ptClient);
 
-  if (m_bPendingModified) pDoc->SetModifiedFlag();
+  if (m_view.m_bPendingModified) pDoc->SetModifiedFlag();
 }
 
-bool CKvillView::StartResizeAt(CPoint P) {
-  CKVObject* O = FindHandleAt(P);
-  if (O == nullptr || LeftCtrlDown() || m_bRotating || (m_nEditState == 1 && O == m_pCurrent)) {
+bool CMouseTracker::StartResizeAt(CPoint P) {
+  CKVObject* O = m_view.FindHandleAt(P);
+  if (O == nullptr || LeftCtrlDown() || m_bRotating ||
+      (m_view.m_nEditState == 1 && O == m_view.m_pCurrent)) {
     return false;
   }
   ShowHandleCursor(O);
-  m_pCurrent = O;
+  m_view.m_pCurrent = O;
   O->m_bSelected = 1;
   O->MarkChanged();
-  SetSelCount(1);
+  m_view.SetSelCount(1);
   m_bResizing = 1;
   m_ptDragAnchor = P;
   m_ptDragLast = P;
   m_bDragStart = 1;
-  UpdateView();
-  m_bPendingModified = 0;
+  m_view.UpdateView();
+  m_view.m_bPendingModified = 0;
   return true;
 }
 
-CKvillView::CHit CKvillView::PressedObject(CPoint P) {
-  CHit hit = FindObjectAt(P);
-  m_cursor.m_nKindUnderMouse = hit.nKind;
-  m_cursor.m_bIBeamShown = 0;
+CMouseTracker::CHit CMouseTracker::PressedObject(CPoint P) {
+  CHit hit = m_view.FindObjectAt(P);
+  m_view.m_cursor.m_nKindUnderMouse = hit.nKind;
+  m_view.m_cursor.m_bIBeamShown = 0;
   if (hit.nKind == 0) return hit;
-  if (m_nEditState == 1 && hit.pObj->IsSelected() && hit.nKind == KIND_FORMULA) {
-    m_pWindow->SetCursor(IDC_IBEAM);
-    m_cursor.m_bIBeamShown = 1;
+  if (m_view.m_nEditState == 1 && hit.pObj->IsSelected() && hit.nKind == KIND_FORMULA) {
+    m_view.m_pWindow->SetCursor(IDC_IBEAM);
+    m_view.m_cursor.m_bIBeamShown = 1;
   } else if (hit.nKind == KIND_GROUP) {
     // Inside a group the object under the press answers for it.
     if (CKVObject* pInner = hit.pObj->ObjectAt(P)) {
@@ -266,26 +274,27 @@ CKvillView::CHit CKvillView::PressedObject(CPoint P) {
   return hit;
 }
 
-void CKvillView::ShowPressCursor(int nKind, bool bCtrl) {
-  m_cursor.m_bBondCursor = 0;
+void CMouseTracker::ShowPressCursor(int nKind, bool bCtrl) {
+  m_view.m_cursor.m_bBondCursor = 0;
   if (IsBondTool(m_nTool)) {
-    m_pWindow->SetCursor(IDC_CROSS);
-    m_cursor.m_bBondCursor = 1;
+    m_view.m_pWindow->SetCursor(IDC_CROSS);
+    m_view.m_cursor.m_bBondCursor = 1;
   } else if (IsTemplateTool(m_nTool) || IsSingleObjectTool(m_nTool)) {
-    if (nKind == 0 && !bCtrl) m_pWindow->SetCursor(IDI_TEMPLATE_CURSOR);
+    if (nKind == 0 && !bCtrl) m_view.m_pWindow->SetCursor(IDI_TEMPLATE_CURSOR);
   } else if (m_nTool == TOOL_FORMULA) {
-    m_pWindow->SetCursor(IDC_IBEAM);
-    m_cursor.m_bIBeamShown = 1;
+    m_view.m_pWindow->SetCursor(IDC_IBEAM);
+    m_view.m_cursor.m_bIBeamShown = 1;
   }
 }
 
-bool CKvillView::PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned nFlags, bool bCtrl) {
+bool CMouseTracker::PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned nFlags,
+                                  bool bCtrl) {
   CKVObject* O = hit.pObj;
   m_ptDragAnchor = P;
-  if (m_nEditState == 1 && O->IsSelected() && hit.nKind == KIND_FORMULA) {
+  if (m_view.m_nEditState == 1 && O->IsSelected() && hit.nKind == KIND_FORMULA) {
     // Without a surface of the window the caret stays where it is.
-    if (const std::unique_ptr<CDC> pDC = GetWindowSurface())
-      static_cast<CFormula*>(O)->PlaceCaretAtPoint(pDC.get(), P, &m_formula);
+    if (const std::unique_ptr<CDC> pDC = m_view.GetWindowSurface())
+      static_cast<CFormula*>(O)->PlaceCaretAtPoint(pDC.get(), P, &m_view.m_formula);
     m_bMoving = 0;
     return true;
   }
@@ -303,24 +312,24 @@ bool CKvillView::PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned nF
     return true;
   }
   bool bCopyPress = false;
-  if (m_nTool == TOOL_SELECT && !m_cursor.m_bBondCursor) {
+  if (m_nTool == TOOL_SELECT && !m_view.m_cursor.m_bBondCursor) {
     if (bCtrl) {
       // The copy cursor promises a copy: dragged, the press duplicates the selection.
-      m_pWindow->SetCursor(IDI_COPY_CURSOR);
-      m_cursor.m_bCopyDrag = 1;
+      m_view.m_pWindow->SetCursor(IDI_COPY_CURSOR);
+      m_view.m_cursor.m_bCopyDrag = 1;
       m_ptCopyPress = ptClient;
       bCopyPress = true;
     } else {
-      m_pCurrent = nullptr;
-      m_pWindow->SetCursor(IDC_SIZEALL);
+      m_view.m_pCurrent = nullptr;
+      m_view.m_pWindow->SetCursor(IDC_SIZEALL);
       m_bMoving = 1;
     }
   }
-  ClickSelect(O, nFlags, bCopyPress);
+  m_view.ClickSelect(O, nFlags, bCopyPress);
   return true;
 }
 
-void CKvillView::CreateWithTool(int nKind, CPoint P, CPoint ptClient) {
+void CMouseTracker::CreateWithTool(int nKind, CPoint P, CPoint ptClient) {
   const int nTool = m_nTool;
   if (nTool == TOOL_SELECT) {
     if (nKind == 0) StartRubberBand(ptClient);
@@ -330,62 +339,62 @@ void CKvillView::CreateWithTool(int nKind, CPoint P, CPoint ptClient) {
     auto pDot = std::make_unique<CDot>();
     CDot* pEnd = pDot.get();
     pDot->MoveTo(P);
-    m_pDocument->m_listObjects.push_back(std::move(pDot));
+    m_view.m_pDocument->m_listObjects.push_back(std::move(pDot));
     StartBond(pEnd);
   } else if (nTool == TOOL_BOND_END) {
     FinishBondAtNew(P);
   } else if (CKVObject* pNew = PlaceObjectOfTool(nTool, P)) {
     m_nTool = TOOL_SELECT;
-    m_nEditState = 0;
-    m_pFrame->ReleaseDrawBarButtons();
-    m_bPendingModified = 1;
+    m_view.m_nEditState = 0;
+    m_view.m_pFrame->ReleaseDrawBarButtons();
+    m_view.m_bPendingModified = 1;
     pNew->m_bSelected = 1;
     pNew->MarkChanged();
-    AddToSelCount(1);
-    UpdateView();
-    PushSnapshot();
+    m_view.AddToSelCount(1);
+    m_view.UpdateView();
+    m_view.PushSnapshot();
   }
 }
 
-void CKvillView::StartRubberBand(CPoint ptClient) {
-  DeselectAll();
-  UpdateView();
-  m_pWindow->HideCaret();
-  m_nEditState = 0;
+void CMouseTracker::StartRubberBand(CPoint ptClient) {
+  m_view.DeselectAll();
+  m_view.UpdateView();
+  m_view.m_pWindow->HideCaret();
+  m_view.m_nEditState = 0;
   m_bRubberBand = 1;
   m_bRubberDone = 0;
-  m_pCurrent = nullptr;
+  m_view.m_pCurrent = nullptr;
   m_ptDragAnchor = ptClient;
   m_ptDragLast = ptClient;
   m_rcDrag = CRect{ptClient.x, ptClient.y, ptClient.x, ptClient.y};
   m_bDragStart = 1;
 }
 
-void CKvillView::PlaceFormula(CPoint ptClient) {
+void CMouseTracker::PlaceFormula(CPoint ptClient) {
   // The anchor is the top-left of the first text cell: 8 pixels up, the text sits about on
   // the pointer.
-  CreateFormulaAt(DeviceToLogical(CPoint{ptClient.x, SatAdd(ptClient.y, -8)}));
+  CreateFormulaAt(m_view.DeviceToLogical(CPoint{ptClient.x, SatAdd(ptClient.y, -8)}));
   m_nTool = TOOL_SELECT;
-  m_bPendingModified = 1;
-  AddToSelCount(1);
-  UpdateView();
-  PushSnapshot();
+  m_view.m_bPendingModified = 1;
+  m_view.AddToSelCount(1);
+  m_view.UpdateView();
+  m_view.PushSnapshot();
 }
 
-CKVObject* CKvillView::PlaceObjectOfTool(int nTool, CPoint P) {
-  CObList& list = m_pDocument->m_listObjects;
+CKVObject* CMouseTracker::PlaceObjectOfTool(int nTool, CPoint P) {
+  CObList& list = m_view.m_pDocument->m_listObjects;
   if (IsTemplateTool(nTool)) {
     auto pGroup = std::make_unique<CGroup>();
     CGroup* pRing = pGroup.get();
     list.push_back(std::move(pGroup));
-    PlaceTemplate(nTool, P, *pRing);
+    m_view.PlaceTemplate(nTool, P, *pRing);
     return pRing;
   }
   if (nTool == TOOL_ELLIPSE) {
     auto pEllipse = std::make_unique<CEllipse>();
     CEllipse* p = pEllipse.get();
     list.push_back(std::move(pEllipse));
-    m_nPolyVertices = 6;
+    m_view.m_nPolyVertices = 6;
     p->MoveTo(P);
     const int h = static_cast<int>(std::floor(std::cos(3.14159265 / 6) * 210));
     p->SetHalfSize(h, h);
@@ -412,74 +421,76 @@ CKVObject* CKvillView::PlaceObjectOfTool(int nTool, CPoint P) {
 // ---------------------------------------------------------------------------------------
 // The move
 
-void CKvillView::EndMove() {
-  NormalizePosition();
+void CMouseTracker::EndMove() {
+  m_view.NormalizePosition();
   m_bMoving = 0;
   m_bCopyMoving = 0;
-  m_bPendingModified = 1;
-  UpdateView();
-  PushSnapshot();
+  m_view.m_bPendingModified = 1;
+  m_view.UpdateView();
+  m_view.PushSnapshot();
 }
 
-void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
-  m_cursor.NoteMouseMove();
+void CMouseTracker::OnMouseMove(unsigned nFlags, CPoint ptClient) {
+  m_view.m_cursor.NoteMouseMove();
   // The pointer passing over the drawing changes nothing in it, so what the cursor's hit
   // tests know stays good; everything else a move does may change objects.
   const bool bHover = (nFlags & MK_LBUTTON) == 0 && !m_bMoving && !m_bRotating && !m_bResizing &&
-                      !m_bRubberBand && m_nTool != TOOL_BOND_END && !m_bDirectRender;
+                      !m_bRubberBand && m_nTool != TOOL_BOND_END && !m_view.m_bDirectRender;
   if (bHover) {
-    m_painter.EndPaintRest();
+    m_view.m_painter.EndPaintRest();
   } else {
-    Unsettle();
+    m_view.Unsettle();
   }
-  if (m_bDirectRender) {
-    m_bDirectRender = 0;
-    UpdateView();
+  if (m_view.m_bDirectRender) {
+    m_view.m_bDirectRender = 0;
+    m_view.UpdateView();
   }
   m_ptLastMouse = ptClient;
-  CKvillDoc* pDoc = m_pDocument;
+  CKvillDoc* pDoc = m_view.m_pDocument;
   if (pDoc == nullptr) return;
-  m_cursor.m_bHoverSuppressed = 0;
-  m_cursor.m_bDrawBarActive = 0;
-  const CPoint P = DeviceToLogical(ptClient);
-  m_cursor.m_nKindUnderMouse = m_cursor.FindObject(P).nKind;
-  m_cursor.m_bIBeamShown = 0;
-  m_cursor.m_bBondCursor = 0;
+  m_view.m_cursor.m_bHoverSuppressed = 0;
+  m_view.m_cursor.m_bDrawBarActive = 0;
+  const CPoint P = m_view.DeviceToLogical(ptClient);
+  m_view.m_cursor.m_nKindUnderMouse = m_view.m_cursor.FindObject(P).nKind;
+  m_view.m_cursor.m_bIBeamShown = 0;
+  m_view.m_cursor.m_bBondCursor = 0;
 
   const bool bButton = (nFlags & MK_LBUTTON) != 0;
   if (m_bMoving && !bButton) EndMove();
 
-  m_cursor.m_bFromMouseMove = 1;
-  m_cursor.Update();
-  m_cursor.m_bFromMouseMove = 0;
-  if (m_bRotating) RotateStep(P);
+  m_view.m_cursor.m_bFromMouseMove = 1;
+  m_view.m_cursor.Update();
+  m_view.m_cursor.m_bFromMouseMove = 0;
+  if (m_bRotating) m_view.RotateStep(P);
 
-  if (m_nTool == TOOL_BOND_END && m_pCurrent != nullptr && m_pCurrent == m_pLiveBond.get()) {
-    static_cast<CCoupling*>(m_pCurrent)->m_ptB = P;
-    m_pCurrent->MarkChanged();
-    UpdateView();
+  if (m_nTool == TOOL_BOND_END && m_view.m_pCurrent != nullptr &&
+      m_view.m_pCurrent == m_pLiveBond.get()) {
+    static_cast<CCoupling*>(m_view.m_pCurrent)->m_ptB = P;
+    m_view.m_pCurrent->MarkChanged();
+    m_view.UpdateView();
   }
 
   // A Ctrl-press dragged further than a click's jitter copies the selection; the copies
   // then move as any selection does, Ctrl held or not.
-  if (m_cursor.m_bCopyDrag && bButton && m_nTool == TOOL_SELECT &&
+  if (m_view.m_cursor.m_bCopyDrag && bButton && m_nTool == TOOL_SELECT &&
       (std::abs(static_cast<std::int64_t>(ptClient.x) - m_ptCopyPress.x) > kClickSlop ||
        std::abs(static_cast<std::int64_t>(ptClient.y) - m_ptCopyPress.y) > kClickSlop)) {
-    DuplicateSelectionForDrag();
+    m_view.DuplicateSelectionForDrag();
   }
   if (m_bMoving && bButton && (!LeftCtrlDown() || m_bCopyMoving)) {
-    m_pCurrent = nullptr;
-    CScopedWindowDC dc(*m_pWindow);
-    if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
-    const CPoint P2 = DeviceToLogical(ptClient);
-    if (m_nEditState == 1) {
-      m_pWindow->HideCaret();
-      m_nEditState = 0;
+    m_view.m_pCurrent = nullptr;
+    CScopedWindowDC dc(*m_view.m_pWindow);
+    if (dc.Get() != nullptr) m_view.OnPrepareDC(dc.Get());
+    const CPoint P2 = m_view.DeviceToLogical(ptClient);
+    if (m_view.m_nEditState == 1) {
+      m_view.m_pWindow->HideCaret();
+      m_view.m_nEditState = 0;
     }
-    DragSelection(dc.Get(), CSize{Clamp32(static_cast<std::int64_t>(P2.x) - m_ptDragAnchor.x),
-                                  Clamp32(static_cast<std::int64_t>(P2.y) - m_ptDragAnchor.y)});
+    m_view.DragSelection(dc.Get(),
+                         CSize{Clamp32(static_cast<std::int64_t>(P2.x) - m_ptDragAnchor.x),
+                               Clamp32(static_cast<std::int64_t>(P2.y) - m_ptDragAnchor.y)});
     m_ptDragAnchor = P2;
-    UpdateView();
+    m_view.UpdateView();
   }
 
   if (m_bRubberBand && bButton) TrackRubberBand(ptClient);
@@ -489,14 +500,14 @@ void CKvillView::OnMouseMove(unsigned nFlags, CPoint ptClient) {
 // ---------------------------------------------------------------------------------------
 // Resizing with a handle
 
-void CKvillView::ResizeFeedback(CPoint ptClient) {
-  CKVObject* O = m_pCurrent;
+void CMouseTracker::ResizeFeedback(CPoint ptClient) {
+  CKVObject* O = m_view.m_pCurrent;
   if (O == nullptr) return;
   const std::int64_t L = O->m_rcBounds.left, T = O->m_rcBounds.top, R = O->m_rcBounds.right,
                      B = O->m_rcBounds.bottom;
-  CScopedWindowDC dc(*m_pWindow);
-  if (dc.Get() != nullptr) OnPrepareDC(dc.Get());
-  m_ptDragLast = DeviceToLogical(ptClient);
+  CScopedWindowDC dc(*m_view.m_pWindow);
+  if (dc.Get() != nullptr) m_view.OnPrepareDC(dc.Get());
+  m_ptDragLast = m_view.DeviceToLogical(ptClient);
   if (m_bDragStart) {
     m_rcDragOld = O->GetSelectionFrame();
     m_ptDragAnchor = CPoint{O->m_rcBounds.right, O->m_rcBounds.bottom};
@@ -543,10 +554,10 @@ void CKvillView::ResizeFeedback(CPoint ptClient) {
   m_bDragStart = 0;
 }
 
-void CKvillView::ResizeRelease() {
+void CMouseTracker::ResizeRelease() {
   m_bResizing = 0;
-  ResetAllDone();
-  CKVObject* O = m_pCurrent;
+  m_view.ResetAllDone();
+  CKVObject* O = m_view.m_pCurrent;
   // Without a feedback step the anchor is still the press point rather than the box's
   // corner, and the rules below would move a clicked edge; a click alone resizes nothing.
   if (O != nullptr && !m_bDragStart) {
@@ -612,70 +623,120 @@ void CKvillView::ResizeRelease() {
       Resize(Qx - Ax, Qy - Ay);
     }
   }
-  m_pCurrent = nullptr;
-  m_bPendingModified = 1;
-  UpdateView();
-  PushSnapshot();
+  m_view.m_pCurrent = nullptr;
+  m_view.m_bPendingModified = 1;
+  m_view.UpdateView();
+  m_view.PushSnapshot();
 }
 
 // ---------------------------------------------------------------------------------------
 // The release and the double click
 
-void CKvillView::OnLButtonUp(unsigned, CPoint ptClient) {
-  Unsettle();
-  CKvillDoc* pDoc = m_pDocument;
+void CMouseTracker::OnLButtonUp(unsigned, CPoint ptClient) {
+  m_view.Unsettle();
+  CKvillDoc* pDoc = m_view.m_pDocument;
   if (pDoc == nullptr) return;
-  const CPoint P = DeviceToLogical(ptClient);
-  const CHit hit = FindObjectAt(P);
-  m_cursor.m_nKindUnderMouse = hit.nKind;
+  const CPoint P = m_view.DeviceToLogical(ptClient);
+  const CHit hit = m_view.FindObjectAt(P);
+  m_view.m_cursor.m_nKindUnderMouse = hit.nKind;
 
-  if (m_cursor.m_bCopyDrag) {
+  if (m_view.m_cursor.m_bCopyDrag) {
     // A Ctrl-click that was not dragged copies nothing and records nothing; a selected
     // object it was made on leaves the selection now.
-    m_cursor.m_bCopyDrag = 0;
+    m_view.m_cursor.m_bCopyDrag = 0;
     if (CKVObject* pToggle = std::exchange(m_pCtrlToggle, nullptr))
-      ClickSelect(pToggle, MK_CONTROL);
+      m_view.ClickSelect(pToggle, MK_CONTROL);
   }
 
   const bool bCtrl = LeftCtrlDown();
   if (m_nTool != TOOL_SELECT && m_nTool != TOOL_FORMULA && !m_bResizing) {
     if (IsBondTool(m_nTool) || m_nTool == TOOL_BOND_END) {
-      m_pWindow->SetCursor(IDC_CROSS);
+      m_view.m_pWindow->SetCursor(IDC_CROSS);
     } else if (hit.nKind == 0 && !bCtrl) {
-      m_pWindow->SetCursor(IDI_TEMPLATE_CURSOR);
+      m_view.m_pWindow->SetCursor(IDI_TEMPLATE_CURSOR);
     }
   }
   if (m_nTool == TOOL_FORMULA) {
-    m_pWindow->SetCursor(IDC_IBEAM);
-    m_cursor.m_bIBeamShown = 1;
-  } else if (bCtrl && !m_bRotating && hit.nKind != 0 && !m_cursor.m_bIBeamShown &&
-             m_nTool != TOOL_BOND_END && (m_nEditState != 1 || hit.pObj != m_pCurrent)) {
-    m_pWindow->SetCursor(IDI_COPY_CURSOR);
+    m_view.m_pWindow->SetCursor(IDC_IBEAM);
+    m_view.m_cursor.m_bIBeamShown = 1;
+  } else if (bCtrl && !m_bRotating && hit.nKind != 0 && !m_view.m_cursor.m_bIBeamShown &&
+             m_nTool != TOOL_BOND_END &&
+             (m_view.m_nEditState != 1 || hit.pObj != m_view.m_pCurrent)) {
+    m_view.m_pWindow->SetCursor(IDI_COPY_CURSOR);
   }
 
   if (m_bMoving) EndMove();
   if (m_bRubberBand) EndRubberBand();
   if (m_bResizing) ResizeRelease();
-  if (hit.nKind == KIND_FORMULA && m_nEditState == 1 && hit.pObj->IsSelected()) {
-    m_pWindow->SetCursor(IDC_IBEAM);
+  if (hit.nKind == KIND_FORMULA && m_view.m_nEditState == 1 && hit.pObj->IsSelected()) {
+    m_view.m_pWindow->SetCursor(IDC_IBEAM);
   }
-  if (m_bPendingModified) pDoc->SetModifiedFlag();
+  if (m_view.m_bPendingModified) pDoc->SetModifiedFlag();
 }
 
-void CKvillView::OnLButtonDblClk(unsigned nFlags, CPoint ptClient) {
-  Unsettle();
-  const CPoint P = DeviceToLogical(ptClient);
-  const CHit hit = FindObjectAt(P);
+void CMouseTracker::OnLButtonDblClk(unsigned nFlags, CPoint ptClient) {
+  m_view.Unsettle();
+  const CPoint P = m_view.DeviceToLogical(ptClient);
+  const CHit hit = m_view.FindObjectAt(P);
   if (hit.nKind == 0) {
-    m_pCurrent = nullptr;
-    DeselectAll();
-    UpdateView();
+    m_view.m_pCurrent = nullptr;
+    m_view.DeselectAll();
+    m_view.UpdateView();
   } else if (hit.nKind == KIND_FORMULA) {
     m_nTool = TOOL_SELECT;
-    m_nEditState = 0;
-    m_cursor.m_bIBeamShown = 0;
-    m_pCurrent = hit.pObj;
-    OnEditFormula();
+    m_view.m_nEditState = 0;
+    m_view.m_cursor.m_bIBeamShown = 0;
+    m_view.m_pCurrent = hit.pObj;
+    m_view.OnEditFormula();
   }
   OnLButtonDown(nFlags, ptClient);
+}
+
+void CMouseTracker::TrackRubberBand(CPoint ptClient) {
+  // Without a window surface the rectangle is still tracked, only not shown.
+  CScopedWindowDC dc(*m_view.m_pWindow);
+  if (dc.Get() != nullptr) m_view.OnPrepareDC(dc.Get());
+  if (m_bDragStart) {
+    if (dc.Get() != nullptr) m_view.m_pWindow->DrawDragRect(dc.Get(), m_rcDrag, nullptr);
+    m_bDragStart = 0;
+  }
+  m_ptDragLast = ptClient;
+  m_rcDragOld = m_rcDrag;
+  m_rcDrag = CRect{std::min(m_ptDragAnchor.x, ptClient.x), std::min(m_ptDragAnchor.y, ptClient.y),
+                   std::max(m_ptDragAnchor.x, ptClient.x), std::max(m_ptDragAnchor.y, ptClient.y)};
+  if (dc.Get() != nullptr) m_view.m_pWindow->DrawDragRect(dc.Get(), m_rcDrag, &m_rcDragOld);
+  m_bRubberDone = 1;
+}
+
+void CMouseTracker::EndRubberBand() {
+  m_bRubberBand = 0;
+  // Client pixels have y down; in drawing units the rectangle's top lies above its bottom.
+  const CPoint a = m_view.DeviceToLogical(CPoint{m_rcDrag.left, m_rcDrag.top});
+  const CPoint b = m_view.DeviceToLogical(CPoint{m_rcDrag.right, m_rcDrag.bottom});
+  const CRect rc{a.x, a.y, b.x, b.y};
+  if (m_view.m_pDocument != nullptr) {
+    CObList& list = m_view.m_pDocument->m_listObjects;
+    for (const auto& p : list) {
+      if (p->IsInside(rc)) {
+        p->m_bSelected = 1;
+        p->MarkChanged();
+        m_view.AddToSelCount(1);
+        m_view.m_pCurrent = p.get();
+        m_bRubberDone = 1;
+      }
+    }
+    for (const auto& p : list) {
+      if (p->GetKind() != KIND_COUPLING) continue;
+      auto* pBond = static_cast<CCoupling*>(p.get());
+      if (pBond->m_pEndA != nullptr && pBond->m_pEndB != nullptr && pBond->m_pEndA->IsSelected() &&
+          pBond->m_pEndB->IsSelected()) {
+        pBond->m_bSelected = 1;
+        pBond->MarkChanged();
+        m_view.AddToSelCount(1);
+        m_bRubberDone = 1;
+      }
+    }
+  }
+  m_view.UpdateView();
+  m_bRubberDone = 0;
 }

@@ -65,7 +65,7 @@ void BM_Paste(benchmark::State& state) {
     view.OnCommand(cmd::kEditPaste);
     state.PauseTiming();
     view.DeselectAll();
-    view.m_pCurrent = nullptr;
+    view.SetCurrent(nullptr);
     while (doc.m_listObjects.size() > nObjects) doc.m_listObjects.pop_back();
     view.ClearHistory();
     state.ResumeTiming();

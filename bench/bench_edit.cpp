@@ -195,7 +195,7 @@ void BM_TypeInFormula(benchmark::State& state) {
     view.OnEndEdit();
     scene.pFormula->m_strText = "CH";
     MarkChanged(scene.pFormula);
-    view.m_pCurrent = scene.pFormula;
+    view.SetCurrent(scene.pFormula);
     view.OnEditFormula();
     scene.Paint();
     scene.RestartHistory();

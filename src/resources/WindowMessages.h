@@ -4,7 +4,7 @@
 
 // The window messages that the Draw bar and its palettes post to the view, and the tool
 // codes the view's tools are known by. The numbers are the ones the program has always
-// used: tool codes are kept in the view's m_nTool, and the palettes, the formula engine,
+// used: tool codes are kept as the mouse tracker's tool, and the palettes, the formula engine,
 // the view and the shell must agree on both. Like CommandIds.h this header needs nothing
 // else, so that every layer may use it.
 namespace msg {
@@ -77,7 +77,7 @@ inline constexpr int kToolHarmonic = 1134;
 
 }  // namespace msg
 
-// The view's tools, by the code m_nTool holds.
+// The view's tools, by the code the mouse tracker's Tool() holds.
 enum ToolCode : std::int32_t {
   TOOL_SELECT = 0,
   TOOL_FORMULA = 1,

@@ -603,7 +603,7 @@ void CMainFrame::ResetToNewDocument() {
   m_pDoc->ClearForReplace();
   m_pView->ClearHistory();
   m_pDoc->SetModifiedFlag(false);
-  m_pView->m_nEditState = 0;
+  m_pView->SetEditState(0);
   m_pViewWidget->HideCaret();
   m_pView->UpdateView();
   // The framework's new document: re-initialised, no path, the default title.

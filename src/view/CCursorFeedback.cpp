@@ -68,7 +68,7 @@ void CCursorFeedback::Update() {
     if (v.Mouse().Resizing()) {
       // A handle drag is abandoned when the pointer leaves the window's inner area.
       v.Mouse().SetResizing(0);
-      v.m_pCurrent = nullptr;
+      v.SetCurrent(nullptr);
       v.UpdateView();
     }
     m_bCursorOutside = 1;
@@ -95,19 +95,19 @@ void CCursorFeedback::Update() {
   const CPoint P = v.DeviceToLogical(v.Mouse().LastMouse());
   const CObjectHit hit = FindObject(P);
   m_nKindUnderMouse = hit.nKind;
-  const bool bOverEdited = v.m_nEditState == 1 && hit.pObj == v.m_pCurrent;
+  const bool bOverEdited = v.EditState() == 1 && hit.pObj == v.Current();
   if ((hit.nKind != 0 || v.Mouse().Tool() == TOOL_FORMULA) && !v.Mouse().Resizing() &&
       (v.Mouse().Tool() == TOOL_FORMULA || (hit.nKind != 0 && bOverEdited))) {
     v.m_pWindow->SetCursor(IDC_IBEAM);
     return;
   }
   if (v.Mouse().Resizing()) {
-    v.Mouse().ShowHandleCursor(v.m_pCurrent);
+    v.Mouse().ShowHandleCursor(v.Current());
     return;
   }
   CKVObject* H = FindHandle(P);
   if (H != nullptr && !bCtrl && !v.Mouse().Rotating() &&
-      (v.m_nEditState == 0 || v.m_nEditState == 1)) {
+      (v.EditState() == 0 || v.EditState() == 1)) {
     v.Mouse().ShowHandleCursor(H);
     return;
   }
@@ -142,8 +142,7 @@ bool CCursorFeedback::ShowGestureCursor(bool bFromMove) {
 
 void CCursorFeedback::ShowSelectCursor(const CObjectHit& hit, bool bCtrl) {
   const CKvillView& v = m_view;
-  const bool bNotOverEdited =
-      v.m_nEditState == 0 || (v.m_nEditState == 1 && hit.pObj != v.m_pCurrent);
+  const bool bNotOverEdited = v.EditState() == 0 || (v.EditState() == 1 && hit.pObj != v.Current());
   if (bCtrl && !v.Mouse().Rotating() && hit.nKind != 0 && !m_bIBeamShown &&
       v.Mouse().Tool() == TOOL_SELECT && bNotOverEdited && !v.Mouse().RubberBand() &&
       hit.pObj != nullptr) {
@@ -165,14 +164,14 @@ CCursorFeedback::CInputs CCursorFeedback::Inputs(CPoint ptScreen, bool bCtrl) co
   in.nScrollX = v.Viewport().ScrollX();
   in.nScrollY = v.Viewport().ScrollY();
   in.nTool = v.Mouse().Tool();
-  in.nEditState = v.m_nEditState;
+  in.nEditState = v.EditState();
   in.nSelCount = v.SelCount();
   in.bResizing = v.Mouse().Resizing();
   in.bRotating = v.Mouse().Rotating();
   in.bRubberBand = v.Mouse().RubberBand();
   in.bBondCursor = m_bBondCursor;
   in.bIBeam = m_bIBeamShown;
-  in.pCurrent = v.m_pCurrent;
+  in.pCurrent = v.Current();
   in.bCtrl = bCtrl;
   in.nDpiX = v.m_pWindow->GetPixelsPerInchX();
   in.nDpiY = v.m_pWindow->GetPixelsPerInchY();

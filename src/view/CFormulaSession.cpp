@@ -10,8 +10,8 @@
 #include "view/IViewHost.h"
 
 CFormula* CFormulaSession::EditedFormula() const {
-  CKVObject* pCurrent = m_view.m_pCurrent;
-  if (m_view.m_nEditState != 1 || pCurrent == nullptr || pCurrent->GetKind() != KIND_FORMULA) {
+  CKVObject* pCurrent = m_view.Current();
+  if (m_view.EditState() != 1 || pCurrent == nullptr || pCurrent->GetKind() != KIND_FORMULA) {
     return nullptr;
   }
   return static_cast<CFormula*>(pCurrent);
@@ -23,15 +23,15 @@ CFormula* CFormulaSession::EditedFormula() const {
 void CFormulaSession::Begin() {
   CKvillView& v = m_view;
   v.Unsettle();
-  if (v.m_pCurrent == nullptr || v.m_pCurrent->GetKind() != KIND_FORMULA) return;
-  auto* pFormula = static_cast<CFormula*>(v.m_pCurrent);
+  if (v.Current() == nullptr || v.Current()->GetKind() != KIND_FORMULA) return;
+  auto* pFormula = static_cast<CFormula*>(v.Current());
   v.DeselectAll();
   pFormula->m_nCaret = static_cast<std::int32_t>(pFormula->m_strText.size());
   if (const std::unique_ptr<CDC> pDC = v.GetWindowSurface()) {
     CPoint pt;
     pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt, this);
   }
-  v.m_nEditState = 1;
+  v.SetEditState(1);
   pFormula->m_bSelected = 1;
   pFormula->MarkChanged();
   v.SetSelCount(1);
@@ -43,9 +43,9 @@ void CFormulaSession::End() {
   CKvillView& v = m_view;
   v.Unsettle();
   v.Window().HideCaret();
-  v.m_pCurrent = nullptr;
+  v.SetCurrent(nullptr);
   v.Mouse().SetTool(TOOL_SELECT);
-  v.m_nEditState = 0;
+  v.SetEditState(0);
   v.Cursor().m_bBondCursor = 0;
   v.Cursor().m_bIBeamShown = 0;
   v.Cursor().m_bDrawBarActive = 0;

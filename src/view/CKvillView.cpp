@@ -91,10 +91,7 @@ void CKvillView::SetHost(IViewHost* pHost) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Coordinates
-
-// ---------------------------------------------------------------------------------------
-// UpdateView and NormalizePosition
+// UpdateView
 
 void CKvillView::UpdateView() {
   m_cursor.NoteDrawingChanged();
@@ -107,7 +104,7 @@ void CKvillView::UpdateView() {
   if (pDoc != nullptr) m_painter.KeepSelectionInFront(pDoc->m_listObjects);
   m_bSendToBack = 0;
   // Only this update's paint tells the extents what changed.
-  m_viewport.SetChangedSinceExtentsReady(false);
+  m_viewport.ForgetChangedSinceExtents();
 
   if (m_bPaintEnabled) {
     CScopedWindowDC dc(*m_pWindow);

@@ -221,13 +221,13 @@ class CKvillView : public IDocClient, public IPictureSource {
   using CHit = CObjectHit;
   // Hit testing and selection. Non-bonds win over bonds; among equals the last one wins.
   CHit FindObjectAt(CPoint pt);
-  // The first selected top-level object with a handle at pt; m_nHandle says which. Every
+  // The first selected top-level object with a handle at pt; Mouse().Handle() says which. Every
   // handle met on the way is noted there, and none is found while a resize goes on.
   CKVObject* FindHandleAt(CPoint pt);
   // A click with the select tool (or a template tool) on an object, with the message's
   // key flags.
   // The click selection. With bDeferCtrlDeselect, a Ctrl-click on a selected object only
-  // remembers it (m_pCtrlToggle) for the release instead of deselecting it now.
+  // remembers it (the tracker's CtrlToggle()) for the release instead of deselecting it now.
   void ClickSelect(CKVObject* pObj, unsigned nFlags, bool bDeferCtrlDeselect = false);
   void OnSelectAll();  // the Select All command records the step
 
@@ -260,10 +260,18 @@ class CKvillView : public IDocClient, public IPictureSource {
   // Ends in-place formula editing, if any.
   void EndFormulaEditing();
 
-  std::int32_t m_nEditState = 0;
-  CKVObject* m_pCurrent = nullptr;
+  // The current object: the one selected alone, the formula being typed in (edit state
+  // 1, the caret shown in it), or the bond being placed (held by the mouse tracker, not
+  // yet in the drawing); otherwise null or an object of the shown drawing. Whatever takes
+  // an object out of the drawing lets go of it first.
+  CKVObject* Current() const { return m_pCurrent; }
+  void SetCurrent(CKVObject* pObj) { m_pCurrent = pObj; }
+  std::int32_t EditState() const { return m_nEditState; }
+  void SetEditState(std::int32_t nState) { m_nEditState = nState; }
   // The object under the mouse, which a replacing load lets go of.
-  CKVObject* m_pHover = nullptr;
+  CKVObject* Hover() const { return m_pHover; }
+  void SetHoverForTest(CKVObject* pObj) { m_pHover = pObj; }
+
   std::int32_t m_bSendToBack = 0;
 
   // ======== Editing: formulas, templates and the entry dialogs ========
@@ -376,11 +384,6 @@ class CKvillView : public IDocClient, public IPictureSource {
   // A Ctrl-press on an object is dragged: the selection is copied in its place, and the
   // copies, selected, are what the drag moves; the release records the one undo step.
   void DuplicateSelectionForDrag();
-  // The server item of the latest copy or paste; the one before it goes when a new one is
-  // made, so that items do not pile up over a session.
-  CKvillSrvrItem* m_pTransferItem = nullptr;
-  // Set while the paste routine reads the clipboard's stream.
-  std::int32_t m_bPasteReading = 0;
 
   // ======== History ========
   // The view writes and reloads the snapshots the history keeps.
@@ -431,7 +434,15 @@ class CKvillView : public IDocClient, public IPictureSource {
   unsigned m_cfNative = 0;
 
  private:
-  // ---- State used only inside the view ----
+  // ---- State used only inside the view and its parts ----
+  std::int32_t m_nEditState = 0;
+  CKVObject* m_pCurrent = nullptr;
+  CKVObject* m_pHover = nullptr;
+  // The server item of the latest copy or paste; the one before it goes when a new one is
+  // made, so that items do not pile up over a session.
+  CKvillSrvrItem* m_pTransferItem = nullptr;
+  // Set while the paste routine reads the clipboard's stream.
+  std::int32_t m_bPasteReading = 0;
   double m_dStartAngle = 0.0;
   // The entry dialog that is open (its template number), or 0.
   int m_nOpenEntryDialog = 0;
@@ -443,7 +454,7 @@ class CKvillView : public IDocClient, public IPictureSource {
 
   // Makes the shown document hear of pObj's destruction (and of any object inside it).
   void Watch(CKVObject* pObj) const;
-  // Whether pObj has a handle at pt (never during a resize), noted in m_nHandle.
+  // Whether pObj has a handle at pt (never during a resize), noted as the tracker's handle.
   bool NoteHandleAt(CKVObject* pObj, CPoint pt);
 
   // The context menu asked for by the keyboard: the object the selection names (null when

@@ -1,5 +1,5 @@
 // Hit testing and selection: which object lies under the mouse, clicks with and without
-// Ctrl, the selection rectangle and Select All.
+// Ctrl, and Select All.
 
 #include <vector>
 

@@ -98,8 +98,8 @@ CFormula* CMouseTracker::CreateFormulaAt(CPoint pt) {
   m_view.m_pDocument->m_listObjects.push_back(std::move(pNew));
   pFormula->m_bSelected = 1;
   pFormula->MoveTo(pt);
-  m_view.m_nEditState = 1;
-  m_view.m_pCurrent = pFormula;
+  m_view.SetEditState(1);
+  m_view.SetCurrent(pFormula);
   if (const std::unique_ptr<CDC> pDC = m_view.GetWindowSurface()) {
     CPoint ptCentre;
     pFormula->LocateCaret(pDC.get(), 1, 0, &ptCentre, &m_view.m_formula);
@@ -123,7 +123,7 @@ void CMouseTracker::StartBond(CKVObject* pEnd) {
   pBond->m_bSelected = 0;
   pBond->m_ptA = pEnd->GetAnchor();
   pBond->m_ptB = pBond->m_ptA;
-  m_view.m_pCurrent = pBond.get();
+  m_view.SetCurrent(pBond.get());
   m_pLiveBond = std::move(pBond);
   m_nTool = TOOL_BOND_END;
   m_bMoving = 0;
@@ -142,7 +142,7 @@ void CMouseTracker::FinishBondOn(CKVObject* pEnd) {
     pBond->m_bSelected = 1;
     m_view.AddToSelCount(1);
   }
-  m_view.m_pCurrent = nullptr;
+  m_view.SetCurrent(nullptr);
   m_view.m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
   m_nTool = TOOL_SELECT;
   m_view.m_pFrame->ReleaseDrawBarButtons();
@@ -171,7 +171,7 @@ void CMouseTracker::FinishBondAtNew(CPoint pt) {
   pBond->m_dScale = pBond->m_pEndA->m_dScale;
   pDot->m_dScale = pBond->m_pEndA->m_dScale;
   pBond->m_bLive = 0;
-  m_view.m_pCurrent = nullptr;
+  m_view.SetCurrent(nullptr);
   m_view.m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
   m_nTool = TOOL_SELECT;
   m_bMoving = 0;
@@ -206,7 +206,7 @@ void CMouseTracker::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
   // A bond in placement that lost its object (a load or an undo replaced the drawing, or
   // editing ended) cannot be finished: the press starts afresh with the select tool.
   if (m_nTool == TOOL_BOND_END &&
-      (m_pLiveBond == nullptr || m_view.m_pCurrent != m_pLiveBond.get())) {
+      (m_pLiveBond == nullptr || m_view.Current() != m_pLiveBond.get())) {
     m_pLiveBond.reset();
     m_nTool = TOOL_SELECT;
   }
@@ -221,7 +221,7 @@ void CMouseTracker::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
     m_view.NormalizePosition();
     m_view.PushSnapshot();
     m_bRotating = 0;
-    m_view.m_pCurrent = nullptr;
+    m_view.SetCurrent(nullptr);
     return;
   }
 
@@ -239,11 +239,11 @@ void CMouseTracker::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
 bool CMouseTracker::StartResizeAt(CPoint P) {
   CKVObject* O = m_view.FindHandleAt(P);
   if (O == nullptr || LeftCtrlDown() || m_bRotating ||
-      (m_view.m_nEditState == 1 && O == m_view.m_pCurrent)) {
+      (m_view.EditState() == 1 && O == m_view.Current())) {
     return false;
   }
   ShowHandleCursor(O);
-  m_view.m_pCurrent = O;
+  m_view.SetCurrent(O);
   O->m_bSelected = 1;
   O->MarkChanged();
   m_view.SetSelCount(1);
@@ -261,7 +261,7 @@ CMouseTracker::CHit CMouseTracker::PressedObject(CPoint P) {
   m_view.m_cursor.m_nKindUnderMouse = hit.nKind;
   m_view.m_cursor.m_bIBeamShown = 0;
   if (hit.nKind == 0) return hit;
-  if (m_view.m_nEditState == 1 && hit.pObj->IsSelected() && hit.nKind == KIND_FORMULA) {
+  if (m_view.EditState() == 1 && hit.pObj->IsSelected() && hit.nKind == KIND_FORMULA) {
     m_view.m_pWindow->SetCursor(IDC_IBEAM);
     m_view.m_cursor.m_bIBeamShown = 1;
   } else if (hit.nKind == KIND_GROUP) {
@@ -291,7 +291,7 @@ bool CMouseTracker::PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned
                                   bool bCtrl) {
   CKVObject* O = hit.pObj;
   m_ptDragAnchor = P;
-  if (m_view.m_nEditState == 1 && O->IsSelected() && hit.nKind == KIND_FORMULA) {
+  if (m_view.EditState() == 1 && O->IsSelected() && hit.nKind == KIND_FORMULA) {
     // Without a surface of the window the caret stays where it is.
     if (const std::unique_ptr<CDC> pDC = m_view.GetWindowSurface())
       static_cast<CFormula*>(O)->PlaceCaretAtPoint(pDC.get(), P, &m_view.m_formula);
@@ -320,7 +320,7 @@ bool CMouseTracker::PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned
       m_ptCopyPress = ptClient;
       bCopyPress = true;
     } else {
-      m_view.m_pCurrent = nullptr;
+      m_view.SetCurrent(nullptr);
       m_view.m_pWindow->SetCursor(IDC_SIZEALL);
       m_bMoving = 1;
     }
@@ -345,7 +345,7 @@ void CMouseTracker::CreateWithTool(int nKind, CPoint P, CPoint ptClient) {
     FinishBondAtNew(P);
   } else if (CKVObject* pNew = PlaceObjectOfTool(nTool, P)) {
     m_nTool = TOOL_SELECT;
-    m_view.m_nEditState = 0;
+    m_view.SetEditState(0);
     m_view.m_pFrame->ReleaseDrawBarButtons();
     m_view.m_bPendingModified = 1;
     pNew->m_bSelected = 1;
@@ -360,10 +360,10 @@ void CMouseTracker::StartRubberBand(CPoint ptClient) {
   m_view.DeselectAll();
   m_view.UpdateView();
   m_view.m_pWindow->HideCaret();
-  m_view.m_nEditState = 0;
+  m_view.SetEditState(0);
   m_bRubberBand = 1;
   m_bRubberDone = 0;
-  m_view.m_pCurrent = nullptr;
+  m_view.SetCurrent(nullptr);
   m_ptDragAnchor = ptClient;
   m_ptDragLast = ptClient;
   m_rcDrag = CRect{ptClient.x, ptClient.y, ptClient.x, ptClient.y};
@@ -463,10 +463,10 @@ void CMouseTracker::OnMouseMove(unsigned nFlags, CPoint ptClient) {
   m_view.m_cursor.m_bFromMouseMove = 0;
   if (m_bRotating) m_view.RotateStep(P);
 
-  if (m_nTool == TOOL_BOND_END && m_view.m_pCurrent != nullptr &&
-      m_view.m_pCurrent == m_pLiveBond.get()) {
-    static_cast<CCoupling*>(m_view.m_pCurrent)->m_ptB = P;
-    m_view.m_pCurrent->MarkChanged();
+  if (m_nTool == TOOL_BOND_END && m_view.Current() != nullptr &&
+      m_view.Current() == m_pLiveBond.get()) {
+    static_cast<CCoupling*>(m_view.Current())->m_ptB = P;
+    m_view.Current()->MarkChanged();
     m_view.UpdateView();
   }
 
@@ -478,13 +478,13 @@ void CMouseTracker::OnMouseMove(unsigned nFlags, CPoint ptClient) {
     m_view.DuplicateSelectionForDrag();
   }
   if (m_bMoving && bButton && (!LeftCtrlDown() || m_bCopyMoving)) {
-    m_view.m_pCurrent = nullptr;
+    m_view.SetCurrent(nullptr);
     CScopedWindowDC dc(*m_view.m_pWindow);
     if (dc.Get() != nullptr) m_view.OnPrepareDC(dc.Get());
     const CPoint P2 = m_view.DeviceToLogical(ptClient);
-    if (m_view.m_nEditState == 1) {
+    if (m_view.EditState() == 1) {
       m_view.m_pWindow->HideCaret();
-      m_view.m_nEditState = 0;
+      m_view.SetEditState(0);
     }
     m_view.DragSelection(dc.Get(),
                          CSize{Clamp32(static_cast<std::int64_t>(P2.x) - m_ptDragAnchor.x),
@@ -501,7 +501,7 @@ void CMouseTracker::OnMouseMove(unsigned nFlags, CPoint ptClient) {
 // Resizing with a handle
 
 void CMouseTracker::ResizeFeedback(CPoint ptClient) {
-  CKVObject* O = m_view.m_pCurrent;
+  CKVObject* O = m_view.Current();
   if (O == nullptr) return;
   const std::int64_t L = O->m_rcBounds.left, T = O->m_rcBounds.top, R = O->m_rcBounds.right,
                      B = O->m_rcBounds.bottom;
@@ -557,7 +557,7 @@ void CMouseTracker::ResizeFeedback(CPoint ptClient) {
 void CMouseTracker::ResizeRelease() {
   m_bResizing = 0;
   m_view.ResetAllDone();
-  CKVObject* O = m_view.m_pCurrent;
+  CKVObject* O = m_view.Current();
   // Without a feedback step the anchor is still the press point rather than the box's
   // corner, and the rules below would move a clicked edge; a click alone resizes nothing.
   if (O != nullptr && !m_bDragStart) {
@@ -623,7 +623,7 @@ void CMouseTracker::ResizeRelease() {
       Resize(Qx - Ax, Qy - Ay);
     }
   }
-  m_view.m_pCurrent = nullptr;
+  m_view.SetCurrent(nullptr);
   m_view.m_bPendingModified = 1;
   m_view.UpdateView();
   m_view.PushSnapshot();
@@ -661,14 +661,14 @@ void CMouseTracker::OnLButtonUp(unsigned, CPoint ptClient) {
     m_view.m_cursor.m_bIBeamShown = 1;
   } else if (bCtrl && !m_bRotating && hit.nKind != 0 && !m_view.m_cursor.m_bIBeamShown &&
              m_nTool != TOOL_BOND_END &&
-             (m_view.m_nEditState != 1 || hit.pObj != m_view.m_pCurrent)) {
+             (m_view.EditState() != 1 || hit.pObj != m_view.Current())) {
     m_view.m_pWindow->SetCursor(IDI_COPY_CURSOR);
   }
 
   if (m_bMoving) EndMove();
   if (m_bRubberBand) EndRubberBand();
   if (m_bResizing) ResizeRelease();
-  if (hit.nKind == KIND_FORMULA && m_view.m_nEditState == 1 && hit.pObj->IsSelected()) {
+  if (hit.nKind == KIND_FORMULA && m_view.EditState() == 1 && hit.pObj->IsSelected()) {
     m_view.m_pWindow->SetCursor(IDC_IBEAM);
   }
   if (m_view.m_bPendingModified) pDoc->SetModifiedFlag();
@@ -679,14 +679,14 @@ void CMouseTracker::OnLButtonDblClk(unsigned nFlags, CPoint ptClient) {
   const CPoint P = m_view.DeviceToLogical(ptClient);
   const CHit hit = m_view.FindObjectAt(P);
   if (hit.nKind == 0) {
-    m_view.m_pCurrent = nullptr;
+    m_view.SetCurrent(nullptr);
     m_view.DeselectAll();
     m_view.UpdateView();
   } else if (hit.nKind == KIND_FORMULA) {
     m_nTool = TOOL_SELECT;
-    m_view.m_nEditState = 0;
+    m_view.SetEditState(0);
     m_view.m_cursor.m_bIBeamShown = 0;
-    m_view.m_pCurrent = hit.pObj;
+    m_view.SetCurrent(hit.pObj);
     m_view.OnEditFormula();
   }
   OnLButtonDown(nFlags, ptClient);
@@ -721,7 +721,7 @@ void CMouseTracker::EndRubberBand() {
         p->m_bSelected = 1;
         p->MarkChanged();
         m_view.AddToSelCount(1);
-        m_view.m_pCurrent = p.get();
+        m_view.SetCurrent(p.get());
         m_bRubberDone = 1;
       }
     }

@@ -47,7 +47,7 @@ class CMouseTracker {
   std::int32_t Handle() const { return m_nHandle; }
   void SetHandle(std::int32_t nHandle) { m_nHandle = nHandle; }
   std::int32_t Moving() const { return m_bMoving; }
-  void SetMoving(std::int32_t b) { m_bMoving = b; }
+  void SetMovingForTest(std::int32_t b) { m_bMoving = b; }
   // The move is that of the copies a Ctrl-drag made: it goes on while Ctrl is held.
   void StartCopyMove() {
     m_bMoving = 1;
@@ -72,7 +72,7 @@ class CMouseTracker {
   const CRect& DragRect() const { return m_rcDrag; }
   // The pointer's last place in the window (client pixels).
   CPoint LastMouse() const { return m_ptLastMouse; }
-  void SetLastMouse(CPoint pt) { m_ptLastMouse = pt; }
+  void SetLastMouseForTest(CPoint pt) { m_ptLastMouse = pt; }
 
   // Shared with the cursor feedback: the resize cursor of the handle noted on pObj, and
   // whether the left Ctrl key is down.

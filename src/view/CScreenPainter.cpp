@@ -212,6 +212,7 @@ void CScreenPainter::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode
   // Every object starts the paint with its pass flags cleared. Each is cleared just before
   // its turn rather than in a walk of its own: drawing never touches another object's
   // flags, and the object is then still in the cache for its reach and drawing.
+  // Until the update after this paint, the scroll extents are not known.
   m_view.Viewport().MarkExtentsStale();
 
   // On the screen, objects that cannot reach the visible area are left out; the picture
@@ -263,9 +264,9 @@ void CScreenPainter::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode
   // The bond being placed lies over everything else; it is not part of the drawing the
   // next paint may build on.
   bool bOverlay = false;
-  if (m_view.Mouse().Tool() == TOOL_BOND_END && m_view.m_pCurrent != nullptr &&
-      m_view.m_pCurrent->GetKind() == KIND_COUPLING) {
-    m_view.m_pCurrent->Draw(pTarget);
+  if (m_view.Mouse().Tool() == TOOL_BOND_END && m_view.Current() != nullptr &&
+      m_view.Current()->GetKind() == KIND_COUPLING) {
+    m_view.Current()->Draw(pTarget);
     bOverlay = true;
   }
   m_bBackBufferValid = bLeaveOut && !bOverlay;
@@ -734,13 +735,11 @@ bool CScreenPainter::PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode
   Reindex(list, processed);
   m_nIndexStamp = CKVObject::LatestChangeStamp();
   if (bExtentsFollow) {
-    std::vector<const CKVObject*>& changed = m_view.Viewport().ChangedSinceExtents();
-    changed.clear();
+    std::vector<const CKVObject*>& changed = m_view.Viewport().BeginChangedSinceExtents();
     for (std::uint32_t i : processed) {
       CKVObject* pObj = m_paintIndex.ObjectAt(i);
       if (pObj->GetKind() != KIND_COUPLING) changed.push_back(pObj);
     }
-    m_view.Viewport().SetChangedSinceExtentsReady(true);
   }
   if (bMovedByPaint) {
     m_view.m_pWindow->FillSolidRect(pTarget, CRect{0, 0, szVisible.cx, szVisible.cy}, white);

@@ -145,9 +145,8 @@ class CScreenPainter {
   // in a row have brought every object's drawing state to rest and nothing has changed
   // since, such a repaint visits only the objects the window can show, found in an
   // index of where each object paints.
-  // After a full screen paint of pDoc: counts it towards rest and, at rest, indexes
-  // where the objects paint.
-  // Indexes the drawing after a full screen paint that began at change stamp nStart.
+  // After a full screen paint of pDoc that began at change stamp nStart: counts it towards
+  // rest and indexes where the objects paint.
   void NoteFullPaint(CKvillDoc* pDoc, std::uint64_t nStart, CDC* pDC, CMeasuringDC& measure);
   // Records pDoc's list as the one the resting paints are of.
   void NoteRestingDrawing(const CKvillDoc* pDoc);
@@ -161,8 +160,6 @@ class CScreenPainter {
   // stamps), so a later screen paint of the same list brings up to date only the objects
   // changed since, and those that depend on them (bonds on changed ends, groups holding
   // such bonds), draws what the window shows and files the new reaches in the index.
-  // Paints the document that way; false, having done nothing, when the list is not the
-  // indexed one object for object.
   // The places in the indexed list of the objects changed after stamp nSince or depending
   // on one that did, ascending: of all objects (false when the list is not the indexed
   // one), or only of those at the places pAmong.
@@ -255,8 +252,9 @@ class CScreenPainter {
   // The screen paint through the window's back buffer (or, for a copied selection, a buffer
   // of its own), copied to pDC.
   void PaintThroughBuffer(CDC* pDC, CKvillDoc* pDoc);
-  // The paint after a change (see CollectChanged below); with bKept, only the damaged
-  // area of the kept buffer.
+  // The paint after a change (see "The paint after a change" above): false, having done
+  // nothing, when the list is not the indexed one object for object; with bKept, only the
+  // damaged area of the kept buffer.
   bool PaintChanged(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, const CRect& rcVisible,
                     CSize szVisible, bool bKept);
   // On the kept buffer only the damaged area is painted again: where the changed objects

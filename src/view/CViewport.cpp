@@ -309,9 +309,9 @@ void CViewport::NormalizePosition() {
       m_nExtLeft = std::min(m_nExtLeft, rc.left);
     }
   }
-  if (m_view.m_nEditState == 1) {
+  if (m_view.EditState() == 1) {
     m_view.m_pWindow->HideCaret();
-    m_view.m_nEditState = 0;
+    m_view.SetEditState(0);
   }
   m_nExtLeft = std::min(m_nExtLeft, 0);
   m_nExtTop = std::max(m_nExtTop, 0);

@@ -62,16 +62,22 @@ class CViewport {
   }
   // The objects the paint of this update brought up to date, filled by the paint, and that
   // they are all that changed since the extents (until the update ends).
-  std::vector<const CKVObject*>& ChangedSinceExtents() { return m_extentsChanged; }
-  void SetChangedSinceExtentsReady(bool bReady) { m_bExtentsChangedReady = bReady; }
+  // Begin: an empty list to fill, ready for this update; Forget: nothing gathered (an
+  // update begins, or an object went).
+  std::vector<const CKVObject*>& BeginChangedSinceExtents() {
+    m_extentsChanged.clear();
+    m_bExtentsChangedReady = true;
+    return m_extentsChanged;
+  }
+  void ForgetChangedSinceExtents() { m_bExtentsChangedReady = false; }
   // An object is destroyed: what the paint gathered no longer holds, and the extents are
   // measured anew when it lay on an edge.
   void ObjectDestroyed(const CKVObject* pObj) {
     m_bExtentsChangedReady = false;
     if (m_bExtentsKnown && m_extentHolders.count(pObj) != 0) m_bExtentsKnown = false;
   }
-  // A whole paint or a picture pass is under way: the scroll extents read 0 until the
-  // update after it measures them (a scroll before then updates first).
+  // A paint or a picture pass is under way: the scroll extents read 0 until the update
+  // after it measures them (a scroll before then updates first).
   void MarkExtentsStale() {
     m_nExtBottom = 0;
     m_nExtRight = 0;
@@ -101,8 +107,8 @@ class CViewport {
   // origin can be reached (scroll units, 0 when nothing lies there).
   std::int32_t ScrollMinX() const { return m_nScrollMinX; }
   std::int32_t ScrollMinY() const { return m_nScrollMinY; }
-  bool HBarShown() const { return m_bHBarShown != 0; }
-  bool VBarShown() const { return m_bVBarShown != 0; }
+  std::int32_t HBarShown() const { return m_bHBarShown; }
+  std::int32_t VBarShown() const { return m_bVBarShown; }
   // Scroll refreshes scheduled and not yet run.
   std::int32_t RefreshPending() const { return m_nRefreshPending; }
   // How many updates found the drawing's extents from the objects changed since the

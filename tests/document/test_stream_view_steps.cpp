@@ -8,15 +8,15 @@ using StreamViewSteps = ViewFixture;
 
 TEST_F(StreamViewSteps, ReplacingLoadResetsTheViewAndStartsTheHistoryTimer) {
   CDot* old = AddDot(0, 0);
-  view.m_pCurrent = old;
-  view.m_pHover = old;
+  view.SetCurrent(old);
+  view.SetHoverForTest(old);
   view.SetSelCount(9);
   view.Viewport().SetZoom(2.0);
   view.Viewport().SetScrollX(500);
   doc.m_bQuietLoad = 0;
   ASSERT_TRUE(LoadDoc(doc, Bytes().header(2).dot(5, 5, 1).end().v));
-  EXPECT_EQ(view.m_pCurrent, nullptr);
-  EXPECT_EQ(view.m_pHover, nullptr);
+  EXPECT_EQ(view.Current(), nullptr);
+  EXPECT_EQ(view.Hover(), nullptr);
   EXPECT_EQ(view.SelCount(), 2);
   EXPECT_EQ(doc.GetSelCount(), 2);
   EXPECT_TRUE(host.IsTimerRunning(TIMER_RESET_HISTORY));

@@ -77,9 +77,9 @@ class DrawBarViewTest : public ::testing::Test {
     f->m_bSelected = 1;
     CFormula* p = f.get();
     doc.m_listObjects.push_back(std::move(f));
-    view.m_pCurrent = p;
+    view.SetCurrent(p);
     view.SetSelCount(1);
-    view.m_nEditState = 1;
+    view.SetEditState(1);
     view.Mouse().SetTool(0);
     return p;
   }
@@ -139,12 +139,12 @@ TEST_F(DrawBarViewTest, BondsButtonEndsAnEditGreekButtonKeepsIt) {
   StartEdit();
   bar->Button(2007)->click();
   host.Pump();
-  EXPECT_EQ(view.m_nEditState, 1);
+  EXPECT_EQ(view.EditState(), 1);
   EXPECT_TRUE(bar->Palette(PaletteKind::Symbol1)->IsVisible());
   bar->Button(2005)->click();
   host.Pump();
-  EXPECT_EQ(view.m_nEditState, 0);
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.EditState(), 0);
+  EXPECT_EQ(view.Current(), nullptr);
   EXPECT_TRUE(bar->Button(2005)->GetState());
   EXPECT_FALSE(bar->Button(2007)->GetState());
   EXPECT_FALSE(bar->Palette(PaletteKind::Symbol1)->IsVisible());
@@ -158,7 +158,7 @@ TEST_F(DrawBarViewTest, GreekLetterChosenDuringAnEditGoesIntoTheFormula) {
   PressPaletteButton(PaletteKind::Symbol1, 1021);  // Pi
   EXPECT_EQ(host.m_delivered, std::vector<int>{1049});
   EXPECT_EQ(f->m_strText, "<p>");
-  EXPECT_EQ(view.m_nEditState, 1);
+  EXPECT_EQ(view.EditState(), 1);
   PressPaletteButton(PaletteKind::Symbol2, 6053);  // capital Zeta
   EXPECT_EQ(f->m_strText, "<p><Z>");
 }

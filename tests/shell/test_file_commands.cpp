@@ -255,13 +255,13 @@ TEST_F(FileCommandsTest, NewWhileABondIsBeingPlacedLetsGoOfItsJunction) {
   view->Mouse().SetTool(2);
   view->OnLButtonDown(0, view->LogicalToDevice(CPoint{700, -700}));
   ASSERT_EQ(view->Mouse().Tool(), 3);
-  ASSERT_NE(view->m_pCurrent, nullptr);
+  ASSERT_NE(view->Current(), nullptr);
   // New, discarding the drawing: the junction is deleted, and the repaint that follows
   // must not reach it through the bond.
   m_answers = {CShellUi::kIdYes, CShellUi::kIdNo};
   frame->OnCommand(57600);
   EXPECT_TRUE(doc->m_listObjects.empty());
-  EXPECT_EQ(view->m_pCurrent, nullptr);
+  EXPECT_EQ(view->Current(), nullptr);
   // The next press starts afresh rather than finishing the lost bond.
   view->OnLButtonDown(0, view->LogicalToDevice(CPoint{2000, -2000}));
   EXPECT_NE(view->Mouse().Tool(), 3);

@@ -148,13 +148,13 @@ TEST_F(RecoveryTest, AModifiedDrawingIsKeptInIdleTimeUntilItIsSaved) {
 
   // While a gesture is under way nothing is written; when it ends, it is.
   Draw(frame, 1, 9000);
-  frame->View()->Mouse().SetMoving(1);
+  frame->View()->Mouse().SetMovingForTest(1);
   const int nBefore = keeper->WritesDone();
   QElapsedTimer waited;
   waited.start();
   ASSERT_TRUE(PumpUntil([&] { return waited.elapsed() > 1200; }));
   EXPECT_EQ(keeper->WritesDone(), nBefore);
-  frame->View()->Mouse().SetMoving(0);
+  frame->View()->Mouse().SetMovingForTest(0);
   ASSERT_TRUE(PumpUntil([&] { return keeper->WritesDone() > nBefore; }));
 
   // Saved: the file goes.

@@ -126,7 +126,7 @@ TEST_F(ViewContextMenuWidget, BondMenuInEnglishWithItsThicknessAndTheChoiceComes
       "  0.1x", "  0.2x", "  0.5x",  "  0.75x",   "  1x",  "  [x] 1.5x",    "  2x",
       "  3x",   "  4x",   "  5x",    "  Cu&stom", "-",     "Bring &Front",  "Bring &Back"};
   EXPECT_EQ(menu.items, expected);
-  EXPECT_EQ(view->m_pCurrent, pBond);
+  EXPECT_EQ(view->Current(), pBond);
   EXPECT_EQ(view->Mouse().SkipNextClick(), 1);
 
   // The formula's Edit, chosen, reaches the view through the frame after the menu is gone.
@@ -144,8 +144,8 @@ TEST_F(ViewContextMenuWidget, BondMenuInEnglishWithItsThicknessAndTheChoiceComes
       view->LogicalToDevice(CPoint{(fb.left + fb.right) / 2, (fb.top + fb.bottom) / 2});
   const ShownMenu edit = OpenMenu(view, CPoint{W.left + fpx.x, W.top + fpx.y}, cmd::kEditFormula);
   EXPECT_EQ(edit.strName, QStringLiteral("ContextMenu303"));
-  EXPECT_TRUE(PumpUntil([view] { return view->m_nEditState == 1; }));
-  EXPECT_EQ(view->m_pCurrent, pFormula);
+  EXPECT_TRUE(PumpUntil([view] { return view->EditState() == 1; }));
+  EXPECT_EQ(view->Current(), pFormula);
   EXPECT_EQ(view->Mouse().SkipNextClick(), 0);
 }
 

@@ -167,7 +167,7 @@ TEST_F(ColourDialogTest, TheChosenColourGoesToTheObjectCancelLeavesIt) {
   view->UpdateView();
   const std::size_t nSnapshots = view->History().Size();
 
-  view->m_pCurrent = bond;
+  view->SetCurrent(bond);
   AnswerColourDialog(QColor(200, 100, 0));
   frame->OnCommand(cmd::kChangeColor);
   ASSERT_TRUE(PumpUntil([this] { return m_bAnswered; }));
@@ -177,14 +177,14 @@ TEST_F(ColourDialogTest, TheChosenColourGoesToTheObjectCancelLeavesIt) {
   EXPECT_EQ(view->History().Size(), nSnapshots + 1);
   EXPECT_EQ(frame->View()->Cursor().m_bHoverSuppressed, 0);
 
-  view->m_pCurrent = bond;
+  view->SetCurrent(bond);
   AnswerColourDialog(std::nullopt);
   frame->OnCommand(cmd::kChangeColor);
   ASSERT_TRUE(PumpUntil([this] { return m_bAnswered; }));
   EXPECT_EQ(m_opened.at(1), QColor(200, 100, 0));
   EXPECT_EQ(bond->m_crColor, RGB(200, 100, 0));
   EXPECT_EQ(view->History().Size(), nSnapshots + 1);
-  EXPECT_EQ(view->m_pCurrent, nullptr);
+  EXPECT_EQ(view->Current(), nullptr);
 }
 
 }  // namespace

@@ -218,8 +218,8 @@ TEST_F(ViewWidgetTest, TypedFormulaShowsAtOnceAsTheNextFullPaintShowsIt) {
                       Qt::NoModifier);
     QCoreApplication::sendEvent(client, &click);
   }
-  ASSERT_EQ(view->m_nEditState, 1);
-  auto* formula = dynamic_cast<CFormula*>(view->m_pCurrent);
+  ASSERT_EQ(view->EditState(), 1);
+  auto* formula = dynamic_cast<CFormula*>(view->Current());
   ASSERT_NE(formula, nullptr);
 
   // What the window shows after each key, before anything else is painted, against a full

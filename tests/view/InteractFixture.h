@@ -130,7 +130,7 @@ class InteractFixture : public ::testing::Test {
     view.DeselectAll();
     pObj->m_bSelected = 1;
     view.SetSelCount(1);
-    view.m_pCurrent = pObj;
+    view.SetCurrent(pObj);
     view.m_ptRotate = pt;
     view.UpdateView();
   }

@@ -163,7 +163,7 @@ class RandomEditScript {
     p->m_bSelected = 1;
     p->MarkChanged();
     m_view.SetSelCount(1);
-    m_view.m_pCurrent = p;
+    m_view.SetCurrent(p);
     m_view.m_ptRotate = RandomPoint();
     m_view.UpdateView();
   }

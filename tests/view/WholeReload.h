@@ -94,8 +94,8 @@ struct WholeReload {
     if (StoreDoc(mainDoc, CSerializeOptions::SaveWhole()) !=
         StoreDoc(doc, CSerializeOptions::SaveWhole()))
       return ::testing::AssertionFailure() << "the stream differs from a whole reload's";
-    const std::vector<std::string> got = DescribeDrawing(mainDoc, main.m_pCurrent);
-    const std::vector<std::string> want = DescribeDrawing(doc, view.m_pCurrent);
+    const std::vector<std::string> got = DescribeDrawing(mainDoc, main.Current());
+    const std::vector<std::string> want = DescribeDrawing(doc, view.Current());
     for (std::size_t n = 0; n < std::max(got.size(), want.size()); ++n) {
       const std::string a = n < got.size() ? got[n] : "(nothing)";
       const std::string b = n < want.size() ? want[n] : "(nothing)";

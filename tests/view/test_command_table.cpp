@@ -127,7 +127,7 @@ class CommandTableTest : public InteractFixture, public ::testing::WithParamInte
         view.DeselectAll();
         c->m_bSelected = d->m_bSelected = 1;
         view.SetSelCount(2);
-        view.m_pCurrent = nullptr;
+        view.SetCurrent(nullptr);
         if (state == Group) {
           ASSERT_TRUE(view.OnGroup());
         }

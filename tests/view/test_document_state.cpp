@@ -114,7 +114,7 @@ TEST_F(DocumentNew, NewDocumentResetsZoomScrollAndDrawing) {
   CEllipse* e = AddEllipse(0, 0, 400, -400);
   e->m_bSelected = 1;
   view.SetSelCount(1);
-  view.m_pCurrent = e;
+  view.SetCurrent(e);
   view.Viewport().SetZoom(2.0);
   view.Viewport().SetScrollX(100);
   view.Viewport().SetScrollY(200);
@@ -127,7 +127,7 @@ TEST_F(DocumentNew, NewDocumentResetsZoomScrollAndDrawing) {
   EXPECT_TRUE(host.IsTimerRunning(TIMER_SCROLL_REFRESH));
   EXPECT_EQ(view.Viewport().RefreshPending(), 1);
   EXPECT_TRUE(doc.m_listObjects.empty());
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.Current(), nullptr);
   EXPECT_EQ(view.SelCount(), 0);
   EXPECT_FALSE(doc.IsModified());
   EXPECT_TRUE(doc.m_strPathName.empty());

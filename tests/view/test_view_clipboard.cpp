@@ -169,7 +169,7 @@ TEST_F(ViewClipboard, APastedBondArrivesWithItsEndsSelectedAndMoved) {
   }
   EXPECT_EQ(Selected(), (std::vector<CKVObject*>{all[3], all[4], all[5]}));
   EXPECT_EQ(view.SelCount(), 3);
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.Current(), nullptr);
   // 1000 to the right and 1000 down from where they were copied.
   EXPECT_EQ(all[3]->m_ptAnchor, (CPoint{2000, -2000}));
   EXPECT_EQ(all[4]->m_ptAnchor, (CPoint{4000, -3000}));
@@ -211,12 +211,12 @@ TEST_F(ViewClipboard, ALonePastedObjectBecomesTheCurrentOne) {
   AddDot(2000, -2000);
   e->m_bSelected = 1;
   view.SetSelCount(1);
-  view.m_pCurrent = e;
+  view.SetCurrent(e);
   view.OnCommand(cmd::kEditCopySelection);
   view.OnCommand(cmd::kEditPaste);
   ASSERT_EQ(doc.m_listObjects.size(), 3u);
   CKVObject* pasted = Order().back();
-  EXPECT_EQ(view.m_pCurrent, pasted);
+  EXPECT_EQ(view.Current(), pasted);
   EXPECT_EQ(pasted->m_rcBounds, (CRect{1000, -1000, 1400, -1400}));
   EXPECT_EQ(e->m_bSelected, 0);
 }
@@ -259,7 +259,7 @@ TEST_F(ViewClipboard, AnotherProgramsDrawingIsPastedAsOurs) {
   view.OnCommand(cmd::kEditPaste);
   ASSERT_EQ(doc.m_listObjects.size(), 1u);
   EXPECT_EQ(Order()[0]->m_rcBounds, (CRect{1100, -1100, 1300, -1300}));
-  EXPECT_EQ(view.m_pCurrent, Order()[0]);
+  EXPECT_EQ(view.Current(), Order()[0]);
 }
 
 TEST_F(ViewClipboard, StructuresFromOtherProgramsArePastedSelectedInTheMiddleInOneStep) {

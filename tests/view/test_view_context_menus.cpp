@@ -74,7 +74,7 @@ TEST_F(ViewContextMenu, AnUnselectedObjectAmongSelectedOnesIsTheOnlyOneLeft) {
   EXPECT_EQ(b->m_bSelected, 0);
   EXPECT_EQ(f->m_bSelected, 1);
   EXPECT_EQ(view.SelCount(), 1);
-  EXPECT_EQ(view.m_pCurrent, f);
+  EXPECT_EQ(view.Current(), f);
   EXPECT_EQ(view.Mouse().SkipNextClick(), 1);
 }
 
@@ -99,7 +99,7 @@ TEST_F(ViewContextMenu, AnUnselectedBondEndsUpAloneInItsMenu) {
   EXPECT_EQ(bond->m_pEndA->m_bSelected, 0);
   EXPECT_EQ(bond->m_pEndB->m_bSelected, 0);
   EXPECT_EQ(view.SelCount(), 1);
-  EXPECT_EQ(view.m_pCurrent, bond);
+  EXPECT_EQ(view.Current(), bond);
 }
 
 TEST_F(ViewContextMenu, ABondSelectedWithItsEndsCountsAsOneObject) {
@@ -135,7 +135,7 @@ TEST_F(ViewContextMenu, EachKindHasItsMenu) {
     const CRect f = c.p->GetSelectionFrame();
     RightClick(CPoint{(f.left + f.right) / 2 / 15 * 15, (f.top + f.bottom) / 2 / 15 * 15});
     EXPECT_EQ(LastMenu(), c.nMenu);
-    EXPECT_EQ(view.m_pCurrent, c.p);
+    EXPECT_EQ(view.Current(), c.p);
   }
 }
 
@@ -174,7 +174,7 @@ TEST_F(ViewContextMenu, KeyboardTakesTheGroupsLowerLeftCornerAndTheCurrentObject
   // With one object selected, the current object is the one the menu is for.
   a->m_bSelected = 1;
   ring->m_bSelected = 0;
-  view.m_pCurrent = ring;
+  view.SetCurrent(ring);
   MenuKey();
   EXPECT_EQ(LastMenu(), 300);
 }
@@ -260,8 +260,8 @@ TEST_F(ViewContextMenu, TheChosenItemArrivesAsACommandSentToTheView) {
   EXPECT_EQ(host.CountLog("ResetDrawBar"), nResets + 1);
   ASSERT_EQ(host.m_routed, (std::vector<int>{cmd::kEditFormula}));
   // The routing ran the view's command: the formula is being edited.
-  EXPECT_EQ(view.m_nEditState, 1);
-  EXPECT_EQ(view.m_pCurrent, f);
+  EXPECT_EQ(view.EditState(), 1);
+  EXPECT_EQ(view.Current(), f);
 }
 
 // The items chosen run the editing commands on the object the menu was opened on.
@@ -291,7 +291,7 @@ TEST_F(ViewContextMenu, RotateStartsWhereTheMenuWasAskedForAndTheNextMenuEndsIt)
   const std::size_t n = Snapshots();
   Choose(cmd::kRotate, CPoint{3150, -3000});
   EXPECT_EQ(view.Mouse().Rotating(), 1);
-  EXPECT_EQ(view.m_pCurrent, ring);
+  EXPECT_EQ(view.Current(), ring);
   EXPECT_EQ(view.m_ptRotate, (CPoint{3150, -3000}));
   // The next menu ends rotate mode with one snapshot.
   RightClick(CPoint{3000, -3000});
@@ -422,7 +422,7 @@ TEST_F(ViewCursorTimer, InnerAreaMarginsFollowTheBars) {
 
 TEST_F(ViewCursorTimer, ATickWithNothingChangedLooksAtNoObject) {
   AddEllipse(300, -300, 900, -900);
-  view.Mouse().SetLastMouse(Px(CPoint{600, -600}));
+  view.Mouse().SetLastMouseForTest(Px(CPoint{600, -600}));
   Tick(CPoint{500, 400});
   const std::uint64_t nRuns = view.Cursor().Runs();
   host.m_nCursor = 0;

@@ -17,7 +17,7 @@ TEST_F(ViewState, ConstructionStateAndDocumentClient) {
   EXPECT_EQ(view.m_bPendingModified, 1);
   EXPECT_TRUE(view.Embedding().IsKillArmed());
   EXPECT_EQ(view.SelCount(), 0);
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.Current(), nullptr);
   EXPECT_TRUE(view.History().IsEmpty());
   EXPECT_EQ(view.History().Position(), std::nullopt);
   EXPECT_EQ(view.Settings().m_bEnglish, 1);

@@ -28,14 +28,14 @@ TEST_F(RemoveSelectedTest, DeletingAnObjectDeletesEveryBondOnItSelectedOrNot) {
   CCoupling* kept = b.Bond(d, e);
   f->m_bSelected = 1;
   view.SetSelCount(1);
-  view.m_pCurrent = f;
+  view.SetCurrent(f);
   doc.SetModifiedFlag(false);
 
   EXPECT_TRUE(view.RemoveSelected(true).empty());
 
   EXPECT_EQ(Order(), (std::vector<CKVObject*>{d, e, kept}));
   EXPECT_EQ(view.SelCount(), 0);
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.Current(), nullptr);
   EXPECT_TRUE(doc.IsModified());
 }
 
@@ -124,7 +124,7 @@ class EditingCommands : public InteractFixture {
     view.DeselectAll();
     for (CKVObject* p : objects) p->m_bSelected = 1;
     view.SetSelCount(static_cast<std::int32_t>(objects.size()));
-    view.m_pCurrent = nullptr;
+    view.SetCurrent(nullptr);
   }
   std::vector<CKVObject*> Order() const {
     std::vector<CKVObject*> out;
@@ -213,7 +213,7 @@ TEST_F(GroupCommand, TwoFormulasJoinedByABondTakeTheBondInsideItFirst) {
   }
   EXPECT_EQ(g->m_pParent, nullptr);
   EXPECT_EQ(g->m_bSelected, 1);
-  EXPECT_EQ(view.m_pCurrent, g);
+  EXPECT_EQ(view.Current(), g);
   EXPECT_EQ(view.SelCount(), 1);
   EXPECT_EQ(view.Mouse().Tool(), TOOL_SELECT);
   EXPECT_TRUE(Recorded(1, true));
@@ -295,7 +295,7 @@ TEST_F(UngroupCommand, AGroupSelectedByAClickOrLeftSelectedByAnUndoComesApart) {
   Move(CPoint{3015, -3000});
   Release(CPoint{3015, -3000});
   ASSERT_TRUE(g->m_bSelected);
-  ASSERT_EQ(view.m_pCurrent, nullptr);
+  ASSERT_EQ(view.Current(), nullptr);
   EXPECT_TRUE(view.IsCommandEnabled(cmd::kUngroup));
   Run(cmd::kUngroup);
   EXPECT_EQ(CountKind(KIND_GROUP), 0);
@@ -303,7 +303,7 @@ TEST_F(UngroupCommand, AGroupSelectedByAClickOrLeftSelectedByAnUndoComesApart) {
 
   view.Undo();
   ASSERT_EQ(CountKind(KIND_GROUP), 1);
-  ASSERT_EQ(view.m_pCurrent, nullptr);
+  ASSERT_EQ(view.Current(), nullptr);
   EXPECT_TRUE(view.IsCommandEnabled(cmd::kUngroup));
   Run(cmd::kUngroup);
   EXPECT_EQ(CountKind(KIND_GROUP), 0);
@@ -449,7 +449,7 @@ TEST_F(RotateCommand, StepsUnderADegreeAddUpUntilTheyTurnTheGroup) {
   // The next press ends the mode and records the rotation as one step, doing nothing else.
   Press(CPoint{-6000, 3000});
   EXPECT_EQ(view.Mouse().Rotating(), 0);
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.Current(), nullptr);
   EXPECT_EQ(Snapshots(), 1u);
   EXPECT_EQ(CountKind(KIND_FORMULA), 0);
 }
@@ -472,7 +472,7 @@ TEST_F(ObjectCommands, LockAspectRatioTogglesAndRecordsNothing) {
   EXPECT_TRUE(view.IsCommandChecked(cmd::kLockAspect));
   Run(cmd::kLockAspect);
   EXPECT_EQ(e->m_bKeepAspect, 0);
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.Current(), nullptr);
   Pick(e);
   EXPECT_FALSE(view.IsCommandChecked(cmd::kLockAspect));
   Run(cmd::kLockAspect);
@@ -494,7 +494,7 @@ TEST_F(ObjectCommands, ColourFromTheDialogWithHoverFeedbackSuppressedWhileItIsOp
   EXPECT_EQ(host.m_bHoverDuringColor, (std::vector<bool>{true}));
   EXPECT_EQ(bond->m_crColor, RGB(255, 0, 0));
   EXPECT_EQ(view.Cursor().m_bHoverSuppressed, 0);
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.Current(), nullptr);
   EXPECT_TRUE(Recorded(1, true));
 }
 
@@ -504,7 +504,7 @@ TEST_F(ObjectCommands, ACancelledColourDialogChangesNothingAGroupColoursItsMembe
   host.m_colorAnswers.push_back(std::nullopt);
   Run(cmd::kChangeColor);
   EXPECT_EQ(Snapshots(), 0u);
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.Current(), nullptr);
   EXPECT_EQ(view.Cursor().m_bHoverSuppressed, 0);
 
   Pick(g);
@@ -525,7 +525,7 @@ TEST_F(ObjectCommands, ThicknessPresetsWriteTheirValueOnBondsEllipsesAndCharges)
   EXPECT_FALSE(view.IsCommandChecked(cmd::kThicknessCustom));
   Run(cmd::kThickness2);
   EXPECT_EQ(e->m_dThickness, 2.0);
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.Current(), nullptr);
   EXPECT_EQ(Snapshots(), 1u);
 
   Pick(m);
@@ -534,7 +534,7 @@ TEST_F(ObjectCommands, ThicknessPresetsWriteTheirValueOnBondsEllipsesAndCharges)
   Pick(m);
   Run(cmd::kThickness01);
   EXPECT_EQ(m->m_dThickness, 0.1);
-  EXPECT_TRUE(view.IsCommandChecked(cmd::kThickness01) || view.m_pCurrent == nullptr);
+  EXPECT_TRUE(view.IsCommandChecked(cmd::kThickness01) || view.Current() == nullptr);
 
   // A formula has no line thickness: the commands are off and do nothing.
   Pick(f);
@@ -560,7 +560,7 @@ TEST_F(ObjectCommands, CustomThicknessRefusesZeroAndNegativeUntilAPositiveNumber
   ASSERT_FALSE(host.m_fieldTexts.empty());
   EXPECT_EQ(host.m_fieldTexts.front(), "1.50");
   EXPECT_EQ(e->m_dThickness, 2.5);
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.Current(), nullptr);
   EXPECT_EQ(Snapshots(), 1u);
 
   Pick(e);
@@ -682,10 +682,10 @@ TEST_F(NudgeCommands, AFineNudgeEndsTheEditAndMovesTheEditedFormula) {
   ASSERT_NE(f, nullptr);
   f->m_strText = "CO";
   f->m_nCaret = 2;
-  ASSERT_EQ(view.m_nEditState, 1);
+  ASSERT_EQ(view.EditState(), 1);
   const CPoint before = f->m_ptAnchor;
   Run(cmd::kCtrlRight);
-  EXPECT_EQ(view.m_nEditState, 0);
+  EXPECT_EQ(view.EditState(), 0);
   EXPECT_EQ(f->m_ptAnchor, (CPoint{before.x + 10, before.y}));
   EXPECT_EQ(f->m_strText, "CO");
 }

@@ -31,7 +31,7 @@ TEST_F(ViewFormulaEditing, WaterWithTheLowerIndexTemplate) {
   EXPECT_EQ(f->m_nCaret, 11);
   Type("O");
   EXPECT_EQ(f->m_strText, "H#idown 2# O");
-  EXPECT_EQ(view.m_nEditState, 1);
+  EXPECT_EQ(view.EditState(), 1);
   EXPECT_GE(host.m_nReleases, 1);  // the palette insertion released the Draw bar's buttons
 }
 
@@ -134,10 +134,10 @@ TEST_F(ViewFormulaEditing, TypingWithoutAnEditChangesNothing) {
 TEST_F(ViewFormulaEditing, EscapeOnANewEmptyFormulaLeavesItsFrame) {
   CFormula* f = NewFormula();
   view.OnKeyDown(VK_ESCAPE);
-  EXPECT_EQ(view.m_nEditState, 1);  // posted, not yet handled
+  EXPECT_EQ(view.EditState(), 1);  // posted, not yet handled
   host.PumpMessages();
-  EXPECT_EQ(view.m_nEditState, 0);
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.EditState(), 0);
+  EXPECT_EQ(view.Current(), nullptr);
   EXPECT_EQ(view.SelCount(), 0);
   EXPECT_FALSE(f->m_bSelected);
   ASSERT_EQ(CountKind(KIND_FORMULA), 1);
@@ -164,9 +164,9 @@ TEST_F(ViewFormulaEditing, EditCommandPutsTheCaretAtTheEnd) {
   CFormula* f = AddFormula(300, -300, 420, -570, "NaCl");
   CEllipse* e = AddEllipse(900, -300, 1200, -600);
   e->m_bSelected = 1;
-  view.m_pCurrent = f;
+  view.SetCurrent(f);
   view.OnCommand(32791);
-  EXPECT_EQ(view.m_nEditState, 1);
+  EXPECT_EQ(view.EditState(), 1);
   EXPECT_EQ(f->m_nCaret, 4);
   EXPECT_TRUE(f->m_bSelected);
   EXPECT_FALSE(e->m_bSelected);
@@ -188,6 +188,6 @@ TEST_F(ViewFormulaEditing, ClickOnAnotherObjectEndsTheEdit) {
   CEllipse* e = AddEllipse(300, -300, 600, -600);
   NewFormula();
   Click(CPoint{450, -450});
-  EXPECT_EQ(view.m_nEditState, 0);
+  EXPECT_EQ(view.EditState(), 0);
   EXPECT_TRUE(e->m_bSelected);
 }

@@ -148,7 +148,7 @@ TEST_F(ViewHistory, AnUnrelatedUndoKeepsAnEllipsesThickness) {
   auto* e = static_cast<CEllipse*>(doc.m_listObjects.front().get());
   e->m_bSelected = 1;
   view.SetSelCount(1);
-  view.m_pCurrent = e;
+  view.SetCurrent(e);
   view.OnCommand(cmd::kThickness5);
   ASSERT_EQ(e->m_dThickness, 5.0);
   CFormula* f = view.CreateFormulaAt(CPoint{3000, -3000});

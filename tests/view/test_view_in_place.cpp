@@ -64,7 +64,7 @@ TEST(ViewInPlace, TheInPlaceEscGoesToTheHostAndTheMainEscDoesNot) {
   v.host.PumpMessages();
   v.view.OnLButtonDown(MK_LBUTTON, CPoint{100, 100});
   v.view.OnChar('C');
-  ASSERT_EQ(v.view.m_nEditState, 1);
+  ASSERT_EQ(v.view.EditState(), 1);
   EXPECT_TRUE(v.view.OnCommand(cmd::kCancelInPlace));
   EXPECT_EQ(v.host.m_nDeactivations, 2);
 }

@@ -227,7 +227,7 @@ TEST_F(ViewPainting, LiveBondIsDrawnAfterEverything) {
   bond->m_pEndA = a;
   bond->m_bLive = 1;
   bond->m_ptB = CPoint{3000, -700};
-  view.m_pCurrent = bond.get();
+  view.SetCurrent(bond.get());
   view.Mouse().SetTool(3);
   view.OnZoomDefault();
   const auto& recs = LastBuffer()->Records();
@@ -239,7 +239,7 @@ TEST_F(ViewPainting, LiveBondIsDrawnAfterEverything) {
   view.Mouse().SetTool(0);
   view.UpdateView();
   EXPECT_EQ(LastBuffer()->Records().size(), 1u);
-  view.m_pCurrent = nullptr;
+  view.SetCurrent(nullptr);
 }
 
 TEST_F(ViewPainting, BitmapModeCutsAroundTheExportExtents) {
@@ -303,8 +303,8 @@ TEST_F(ViewPainting, EditedFormulaLosesAndRegainsItsCaretAroundAPaint) {
   auto formula = std::make_unique<CFormula>();
   formula->m_strText = "CH4";
   formula->m_nCaret = 1;
-  view.m_pCurrent = Add(std::move(formula));
-  view.m_nEditState = 1;
+  view.SetCurrent(Add(std::move(formula)));
+  view.SetEditState(1);
   view.OnZoomDefault();
   EXPECT_EQ(host.m_nCaretHidden, 1);
   EXPECT_EQ(host.m_nCaretShown, 1);
@@ -318,8 +318,8 @@ TEST_F(ViewPainting, EditedFormulaLosesAndRegainsItsCaretAroundAPaint) {
                           std::to_string(view.FormulaSession().CaretHeight() * 96 / 1440)),
             2);
   EXPECT_EQ(host.m_ptCaret, view.LogicalToDevice(view.FormulaSession().CaretTop()));
-  view.m_nEditState = 0;
-  view.m_pCurrent = nullptr;
+  view.SetEditState(0);
+  view.SetCurrent(nullptr);
 }
 
 TEST_F(ViewPainting, ScreenLeavesOutOnlyWhatCannotShow) {

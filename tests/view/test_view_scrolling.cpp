@@ -258,9 +258,9 @@ TEST_F(ViewNormalize, HighTopShiftsDownToMinusFiveHundred) {
 TEST_F(ViewNormalize, EditingEndsAndLargeDrawingsScheduleARefresh) {
   AddEllipse(0, 0, 30000, -30000);
   view.OnZoomDefault();
-  view.m_nEditState = 1;
+  view.SetEditState(1);
   view.NormalizePosition();
-  EXPECT_EQ(view.m_nEditState, 0);
+  EXPECT_EQ(view.EditState(), 0);
   EXPECT_GE(host.m_nCaretHidden, 1);
   EXPECT_TRUE(host.IsTimerRunning(TIMER_SCROLL_REFRESH));
 }

@@ -120,7 +120,7 @@ TEST_F(ViewSelection, ClickInsideAGroupSelectsTheGroup) {
   CGroup* group = Add(std::move(pGroup));
   Click(CPoint{300, -300});
   EXPECT_TRUE(group->m_bSelected);
-  EXPECT_EQ(view.m_pCurrent, group);
+  EXPECT_EQ(view.Current(), group);
   EXPECT_EQ(view.SelCount(), 1);
 }
 
@@ -138,7 +138,7 @@ TEST_F(ViewSelection, RectangleSelectsWhatLiesStrictlyInsideAndBondsBetweenSelec
   EXPECT_TRUE(bond->m_bSelected);
   EXPECT_FALSE(cut->m_bSelected);
   EXPECT_EQ(view.SelCount(), 3);
-  EXPECT_EQ(view.m_pCurrent, b);
+  EXPECT_EQ(view.Current(), b);
   EXPECT_EQ(view.Mouse().RubberBand(), 0);
   // The frame was drawn once alone, then every move erased the old one with the new.
   ASSERT_EQ(host.m_dragRects.size(), 3u);

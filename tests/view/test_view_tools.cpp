@@ -28,8 +28,8 @@ TEST_F(ViewTools, SingleBondFromAFormulaToEmptySpace) {
   Tool(1086);
   Press(CPoint{330, -330});
   EXPECT_EQ(view.Mouse().Tool(), 3);
-  ASSERT_NE(view.m_pCurrent, nullptr);
-  auto* live = static_cast<CCoupling*>(view.m_pCurrent);
+  ASSERT_NE(view.Current(), nullptr);
+  auto* live = static_cast<CCoupling*>(view.Current());
   EXPECT_EQ(live->m_pEndA, f);
   EXPECT_EQ(live->m_bLive, 1);
   // While placed, the bond follows the mouse and is not yet in the drawing.
@@ -50,7 +50,7 @@ TEST_F(ViewTools, SingleBondFromAFormulaToEmptySpace) {
   EXPECT_TRUE(bond->m_bSelected && f->m_bSelected && end->m_bSelected);
   EXPECT_EQ(view.SelCount(), 3);
   EXPECT_EQ(view.Mouse().Tool(), 0);
-  EXPECT_EQ(view.m_pCurrent, nullptr);
+  EXPECT_EQ(view.Current(), nullptr);
   EXPECT_EQ(Snapshots(), 1u);
   EXPECT_TRUE(doc.IsModified());
 }
@@ -132,7 +132,7 @@ TEST_F(ViewTools, BondPressOnAnEllipseStartsOnANewJunction) {
   ASSERT_EQ(CountKind(KIND_DOT), 1);
   CDot* start = Last<CDot>(KIND_DOT);
   EXPECT_EQ(start->GetAnchor(), (CPoint{600, -600}));
-  auto* live = static_cast<CCoupling*>(view.m_pCurrent);
+  auto* live = static_cast<CCoupling*>(view.Current());
   ASSERT_NE(live, nullptr);
   EXPECT_EQ(live->m_pEndA, start);
   EXPECT_NE(live->m_pEndA, e);
@@ -146,7 +146,7 @@ TEST_F(ViewTools, BondFromARingVertexStartsOnItsJunction) {
   // Vertex 0 of the benzene "0°" ring lies at (+260, +150) from the press.
   Tool(1086);
   Press(CPoint{1755, -1350});
-  auto* live = static_cast<CCoupling*>(view.m_pCurrent);
+  auto* live = static_cast<CCoupling*>(view.Current());
   ASSERT_NE(live, nullptr);
   EXPECT_EQ(live->m_pEndA, ring->m_listChildren.front().get());
   Press(CPoint{2700, -600});
@@ -162,8 +162,8 @@ TEST_F(ViewTools, FormulaToolCreatesAFormulaEvenOnAnObject) {
   ASSERT_NE(f, nullptr);
   // 8 pixels above the press: 120 units at zoom 1 and 96 pixels per inch.
   EXPECT_EQ(f->GetAnchor(), (CPoint{600, -480}));
-  EXPECT_EQ(view.m_nEditState, 1);
-  EXPECT_EQ(view.m_pCurrent, f);
+  EXPECT_EQ(view.EditState(), 1);
+  EXPECT_EQ(view.Current(), f);
   EXPECT_EQ(view.Mouse().Tool(), 0);
   EXPECT_TRUE(f->m_bSelected);
   EXPECT_FALSE(e->m_bSelected);
@@ -314,8 +314,8 @@ TEST_F(ViewTools, DoubleClickOnAFormulaStartsEditingAtTheClick) {
   CFormula* f = AddFormula(300, -300, 420, -570, "CH");
   view.UpdateView();
   view.OnLButtonDblClk(MK_LBUTTON, Px(CPoint{315, -390}));
-  EXPECT_EQ(view.m_nEditState, 1);
-  EXPECT_EQ(view.m_pCurrent, f);
+  EXPECT_EQ(view.EditState(), 1);
+  EXPECT_EQ(view.Current(), f);
   EXPECT_TRUE(f->m_bSelected);
   EXPECT_EQ(view.SelCount(), 1);
   // The press that follows puts the caret at the nearer stop, before the C.
@@ -346,7 +346,7 @@ TEST_F(ViewTools, BondsPaletteMessageDropsTheToolAndEndsRotation) {
 class ViewCursorFeedback : public InteractFixture {
  protected:
   void Hover(CPoint pt) {
-    view.Mouse().SetLastMouse(Px(pt));
+    view.Mouse().SetLastMouseForTest(Px(pt));
     host.m_ptCursor = CPoint{Px(pt).x + 20, Px(pt).y + 90};
     host.SetTimer(1123, 10);
     host.FireTimer(1123);

@@ -26,22 +26,22 @@ bool Just(CKvillView& v, int) {
 // ---- When a command can be chosen and when it shows a check mark
 
 bool HasSelection(const CKvillView& v, int) { return v.SelCount() > 0; }
-bool HasCurrent(const CKvillView& v, int) { return v.m_pCurrent != nullptr; }
+bool HasCurrent(const CKvillView& v, int) { return v.Current() != nullptr; }
 bool CurrentIsGroup(const CKvillView& v, int) {
-  return v.m_pCurrent != nullptr && v.m_pCurrent->AsGroup() != nullptr;
+  return v.Current() != nullptr && v.Current()->AsGroup() != nullptr;
 }
 bool CurrentHasThickness(const CKvillView& v, int) {
-  return LineThicknessOf(v.m_pCurrent) != nullptr;
+  return LineThicknessOf(v.Current()) != nullptr;
 }
 
 bool ThicknessIsPreset(const CKvillView& v, int nId) {
-  const double* pThickness = LineThicknessOf(v.m_pCurrent);
+  const double* pThickness = LineThicknessOf(v.Current());
   return pThickness != nullptr && *pThickness == FindThicknessPreset(nId)->dValue;
 }
 
 // Custom is checked when the thickness is none of the presets, exactly.
 bool ThicknessIsCustom(const CKvillView& v, int) {
-  const double* pThickness = LineThicknessOf(v.m_pCurrent);
+  const double* pThickness = LineThicknessOf(v.Current());
   return pThickness != nullptr &&
          std::none_of(std::begin(kThicknessPresets), std::end(kThicknessPresets),
                       [&](const ThicknessPreset& t) { return *pThickness == t.dValue; });
@@ -56,10 +56,10 @@ bool CurrentGroupAlone(const CKvillView& v, int n) {
   return CurrentIsGroup(v, n) && v.SelCount() == 1;
 }
 bool CurrentIsBond(const CKvillView& v, int) {
-  return v.m_pCurrent != nullptr && v.m_pCurrent->AsBond() != nullptr;
+  return v.Current() != nullptr && v.Current()->AsBond() != nullptr;
 }
 bool KeepsAspect(const CKvillView& v, int) {
-  return v.m_pCurrent != nullptr && v.m_pCurrent->m_bKeepAspect != 0;
+  return v.Current() != nullptr && v.Current()->m_bKeepAspect != 0;
 }
 
 bool ToolBarShown(const CKvillView& v, int) {
@@ -100,7 +100,7 @@ bool Delete(CKvillView& v, int) { return v.OnEditDelete(); }
 bool Group(CKvillView& v, int) { return v.OnGroup(); }
 bool Ungroup(CKvillView& v, int) { return v.OnUngroup(v.GroupToUngroup()); }
 bool UngroupCurrent(CKvillView& v, int) {
-  return v.OnUngroup(v.m_pCurrent != nullptr ? v.m_pCurrent->AsGroup() : nullptr);
+  return v.OnUngroup(v.Current() != nullptr ? v.Current()->AsGroup() : nullptr);
 }
 bool MirrorVertical(CKvillView& v, int) { return v.OnMirror(true); }
 bool MirrorHorizontal(CKvillView& v, int) { return v.OnMirror(false); }

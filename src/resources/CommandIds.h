@@ -68,6 +68,8 @@ inline constexpr int kEditCopyAsSmiles = 32896;
 inline constexpr int kEditCopyAsInchi = 32897;
 inline constexpr int kEditCheckStructure = 32898;
 inline constexpr int kEditCleanStructure = 32899;
+// View > Zoom to Fit: the whole drawing in the window, centred.
+inline constexpr int kZoomToFit = 32900;
 inline constexpr int kEscapeShadowed = 1078;  // a second Esc entry that never takes effect
 // The context menus' Cut, Copy (of the selection) and Paste.
 inline constexpr int kCutContext = 32782;

@@ -53,12 +53,13 @@ constexpr std::array kAccelCommon = {
 
 // The keys other Linux programs use for these commands, where they mean nothing else here:
 // Redo, and zooming from the main keyboard (Ctrl++ is Ctrl+Shift+= on many layouts and a
-// key of its own on others). They come after the table's own entries.
+// key of its own on others); and the key of Zoom to Fit, a command of ours. They come
+// after the table's own entries.
 constexpr std::array kAccelAliases = {
     Key(Qt::Key_Y, kCtrl, cmd::kEditRedo),    Key(Qt::Key_Z, kCtrl | kShift, cmd::kEditRedo),
     Key(Qt::Key_Plus, kCtrl, cmd::kZoomIn),   Key(Qt::Key_Plus, kCtrl | kShift, cmd::kZoomIn),
     Key(Qt::Key_Equal, kCtrl, cmd::kZoomIn),  Key(Qt::Key_Minus, kCtrl, cmd::kZoomOut),
-    Key(Qt::Key_0, kCtrl, cmd::kZoomDefault),
+    Key(Qt::Key_0, kCtrl, cmd::kZoomDefault), Key(Qt::Key_F, kCtrl | kShift, cmd::kZoomToFit),
 };
 
 constexpr auto kAccel128 = Join(

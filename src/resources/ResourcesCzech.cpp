@@ -69,6 +69,8 @@ constexpr MenuItem kView[] = {
     Cmd("&Nástroje", cmd::kViewToolbar),
     Cmd("&Stavový řádek", cmd::kViewStatusBar),
     Cmd("&Kreslení", cmd::kViewDrawBar),
+    Sep(),
+    Cmd("&Přizpůsobit oknu\tCtrl+Shift+F", cmd::kZoomToFit),
 };
 
 constexpr MenuItem kLanguageItems[] = {
@@ -147,6 +149,7 @@ constexpr NumberedString kPrompts[] = {
     {cmd::kViewToolbar, "Zobrazit / skrýt základní nástroje"},
     {cmd::kViewStatusBar, "Zobrazit / skrýt stavový řádek"},
     {cmd::kViewDrawBar, "Zobrazit / skrýt Kreslení"},
+    {cmd::kZoomToFit, "Zvětšit tak, aby se celá kresba vešla do okna\nPřizpůsobit oknu"},
     {cmd::kAppAbout, "Zobrazit základní informace\nO aplikaci"},
 };
 

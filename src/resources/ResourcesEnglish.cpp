@@ -69,6 +69,8 @@ constexpr MenuItem kView[] = {
     Cmd("&Toolbar", cmd::kViewToolbar),
     Cmd("&Status Bar", cmd::kViewStatusBar),
     Cmd("&Draw Bar", cmd::kViewDrawBar),
+    Sep(),
+    Cmd("Zoom to &Fit\tCtrl+Shift+F", cmd::kZoomToFit),
 };
 
 // The English menu has always spelt the Czech item without its accent.
@@ -146,6 +148,7 @@ constexpr NumberedString kPrompts[] = {
     {cmd::kViewToolbar, "Show or hide the toolba\nToggle ToolBar"},
     {cmd::kViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
     {cmd::kViewDrawBar, "Show or hide draw bar\nToggle ToolBar1"},
+    {cmd::kZoomToFit, "Zoom so that the whole drawing fits the window\nZoom to fit"},
     {cmd::kAppAbout, "Display program information and version\nAbout"},
 };
 

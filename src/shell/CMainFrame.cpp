@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <cmath>
 #include <cstdio>
 
 #include "document/CKvillDoc.h"
@@ -151,6 +152,10 @@ void CMainFrame::BuildStatusBar() {
   m_pStructureField->setObjectName(QStringLiteral("StructureField"));
   m_pStructureField->setAccessibleDescription(QStringLiteral("formula and mass"));
   bar->addPermanentWidget(m_pStructureField);
+  m_pZoomField = new QLabel(bar);
+  m_pZoomField->setObjectName(QStringLiteral("ZoomField"));
+  m_pZoomField->setAccessibleDescription(QStringLiteral("zoom"));
+  bar->addPermanentWidget(m_pZoomField);
   for (int id : {cmd::kIndicatorCaps, cmd::kIndicatorNum, cmd::kIndicatorScroll}) {
     auto* pane = new QLabel(Utf8(res::LoadString(id, m_lang)), bar);
     pane->setFrameShape(QFrame::Panel);
@@ -159,6 +164,14 @@ void CMainFrame::BuildStatusBar() {
     pane->setEnabled(false);
     bar->addPermanentWidget(pane);
   }
+}
+
+void CMainFrame::ShowZoom(double dZoom) {
+  // Every update reports the zoom: the label changes only when the percent does.
+  const long nPercent = dZoom > 0.0 && std::isfinite(dZoom) ? std::lround(100.0 / dZoom) : 0;
+  if (nPercent == m_nZoomShown) return;
+  m_nZoomShown = nPercent;
+  m_pZoomField->setText(QStringLiteral("%1 %").arg(nPercent));
 }
 
 QAction* CMainFrame::MenuAction(int nId) const {

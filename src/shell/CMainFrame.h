@@ -67,6 +67,9 @@ class CMainFrame : public QMainWindow {
   // The drawing as chemistry: its commands and the status bar's formula field.
   CStructureCommands* StructureCommands() const { return m_pStructure; }
   QLabel* StructureField() const { return m_pStructureField; }
+  // The status bar's zoom pane: the view's zoom in percent (100 / zoom, rounded).
+  QLabel* ZoomField() const { return m_pZoomField; }
+  void ShowZoom(double dZoom);
   QLabel* MessagePane() const { return m_pMessagePane; }
   bool IsEnglish() const;
   const res::MessageTexts& Messages() const;
@@ -191,6 +194,8 @@ class CMainFrame : public QMainWindow {
   std::unique_ptr<CDDrawBar> m_pDrawBar;
   QToolBar* m_pToolBar = nullptr;
   QLabel* m_pMessagePane = nullptr;
+  QLabel* m_pZoomField = nullptr;
+  long m_nZoomShown = -1;  // the percent the zoom pane shows
   QLabel* m_pStructureField = nullptr;
   CStructureCommands* m_pStructure = nullptr;  // a child of the frame
   QMenu* m_pFileMenu = nullptr;

@@ -930,6 +930,10 @@ void CViewWidget::CleanStructure() {
   if (CStructureCommands* p = StructureCommands()) p->CleanStructure();
 }
 
+void CViewWidget::ShowZoom(double dZoom) {
+  if (m_pFrame != nullptr) m_pFrame->ShowZoom(dZoom);
+}
+
 bool CViewWidget::CanCleanStructure() {
   CStructureCommands* p = StructureCommands();
   return p != nullptr && p->CanClean();

@@ -123,6 +123,7 @@ void CKvillView::UpdateView() {
   if (m_bPendingModified && pDoc != nullptr) pDoc->SetModifiedFlag();
   m_bPendingModified = 0;
   m_viewport.UpdateExtentsAndScrollBars();
+  m_pFrame->ShowZoom(m_viewport.Zoom());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -175,6 +175,7 @@ class CKvillView : public IDocClient, public IPictureSource {
   void OnZoomIn() { m_viewport.OnZoomIn(); }
   void OnZoomOut() { m_viewport.OnZoomOut(); }
   void OnZoomDefault() { m_viewport.OnZoomDefault(); }
+  void OnZoomToFit() { m_viewport.OnZoomToFit(); }
   void OnMouseWheel(int nDelta) { m_viewport.OnMouseWheel(nDelta); }
   void OnSize() { m_viewport.OnSize(); }
   void OnHScroll(int nCode, int nPos) { m_viewport.OnScroll(true, nCode, nPos); }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "document/CKvillDoc.h"
 #include "objects/CKVObject.h"
@@ -112,6 +113,69 @@ void CViewport::OnZoomDefault() {
   m_dZoom = 1.0;
   m_nScrollX = 0;
   m_nScrollY = 0;
+  m_view.UpdateView();
+}
+
+namespace {
+
+// The box everything the list's objects paint takes (strokes at their widths, a bond's
+// heads and a curve's bulge included), top and left the smaller; nothing for an empty list.
+std::optional<CRect> SpanOfObjects(const CObList& list) {
+  std::optional<CRect> span;
+  for (const auto& p : list) {
+    const CRect rc = PaintReach(p.get());
+    const CRect box{std::min(rc.left, rc.right), std::min(rc.top, rc.bottom),
+                    std::max(rc.left, rc.right), std::max(rc.top, rc.bottom)};
+    if (!span) {
+      span = box;
+      continue;
+    }
+    span->left = std::min(span->left, box.left);
+    span->top = std::min(span->top, box.top);
+    span->right = std::max(span->right, box.right);
+    span->bottom = std::max(span->bottom, box.bottom);
+  }
+  return span;
+}
+
+}  // namespace
+
+void CViewport::OnZoomToFit() {
+  if (m_view.Mouse().Resizing()) return;
+  // A paint first: formulas lay themselves out and bonds follow their ends, so the boxes
+  // are those the window will show.
+  m_view.UpdateView();
+  const std::optional<CRect> span = m_view.m_pDocument != nullptr
+                                        ? SpanOfObjects(m_view.m_pDocument->m_listObjects)
+                                        : std::nullopt;
+  const CRect rcClient = m_view.m_pWindow->GetClientRect();
+  const double cw = static_cast<double>(rcClient.right) - rcClient.left;
+  const double ch = static_cast<double>(rcClient.bottom) - rcClient.top;
+  if (!span || !(cw > 0.0) || !(ch > 0.0)) {
+    OnZoomDefault();
+    return;
+  }
+  // The smallest and largest zoom the zoom commands reach, and the window's margin.
+  constexpr double kMinZoom = 0.2 / 1.2, kMaxZoom = 4.0 * 1.2, kMarginPixels = 16.0;
+  const double dpiX = std::max(1, m_view.m_pWindow->GetPixelsPerInchX());
+  const double dpiY = std::max(1, m_view.m_pWindow->GetPixelsPerInchY());
+  const double uw = std::max(1.0, cw - 2.0 * kMarginPixels);
+  const double uh = std::max(1.0, ch - 2.0 * kMarginPixels);
+  // Drawing units per pixel are 1440 z / dpi: the zoom at which the span just fits.
+  const double zx = (static_cast<double>(span->right) - span->left) * dpiX / (1440.0 * uw);
+  const double zy = (static_cast<double>(span->bottom) - span->top) * dpiY / (1440.0 * uh);
+  const double z = std::clamp(std::max(zx, zy), kMinZoom, kMaxZoom);
+  // The span's centre on the window's centre. A client pixel x shows drawing x' with
+  // x = x' dpi / (1440 z) - ScrollOffsetX, and y = -y' dpi / (1440 z) - ScrollOffsetY;
+  // the offsets are 5 sx / z / z / 100 and 5 sy / z / 100.
+  const double cx = (static_cast<double>(span->left) + span->right) / 2.0;
+  const double cy = (static_cast<double>(span->top) + span->bottom) / 2.0;
+  const double dOffsetX = cx * dpiX / (1440.0 * z) - cw / 2.0;
+  const double dOffsetY = -cy * dpiY / (1440.0 * z) - ch / 2.0;
+  CScreenPainter::CRedisplayScope redisplay(m_view.m_painter);
+  m_dZoom = z;
+  m_nScrollX = Clamp32(std::llround(dOffsetX * 100.0 * z * z / 5.0));
+  m_nScrollY = Clamp32(std::llround(dOffsetY * 100.0 * z / 5.0));
   m_view.UpdateView();
 }
 

@@ -41,6 +41,10 @@ class CViewport {
   void OnZoomIn();
   void OnZoomOut();
   void OnZoomDefault();
+  // The zoom and scroll position that show every object in the window, centred, with a
+  // margin; within the zoom the Zoom In and Zoom Out commands can reach (a drawing too
+  // large for the smallest scale is centred at it). Default Zoom for an empty drawing.
+  void OnZoomToFit();
   // One zoom step per message, however far the wheel turned; the wheel never scrolls.
   void OnMouseWheel(int nDelta);
   void OnSize();

@@ -83,4 +83,6 @@ class IFrameServices {
   virtual void CheckStructure() {}
   virtual void CleanStructure() {}
   virtual bool CanCleanStructure() { return false; }
+  // After every update of the view: the zoom it shows at (1.0 is 100 %), for the status bar.
+  virtual void ShowZoom(double /*dZoom*/) {}
 };

@@ -10,11 +10,13 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
+#include <cmath>
 
 #include "document/CKvillDoc.h"
 #include "objects/CEllipse.h"
 #include "objects/CKVObject.h"
 #include "platform/CSettingsRecord.h"
+#include "resources/CommandIds.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CDDrawBar.h"
 #include "shell/CMainButton.h"
@@ -94,6 +96,31 @@ TEST_F(MainFrameTest, EnglishMainWindowShowsSet128) {
   std::vector<QString> texts;
   for (const QLabel* l : labels) texts.push_back(l->text());
   EXPECT_EQ(texts, (std::vector<QString>{"Ready", "", "CAP", "NUM", "SCRL"}));
+}
+
+// The status bar's zoom pane follows every change of the zoom, from the menu, the keys and
+// Zoom to Fit, in percent (100 at the default zoom, larger when zoomed in).
+TEST_F(MainFrameTest, ZoomPaneShowsTheZoomInPercent) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  CMainFrame* frame = Start().MainFrame();
+  CKvillView* view = frame->View();
+  QLabel* pane = frame->ZoomField();
+  ASSERT_NE(pane, nullptr);
+  frame->OnCommand(cmd::kZoomDefault);
+  EXPECT_EQ(pane->text(), "100 %");
+  frame->OnCommand(cmd::kZoomIn);
+  EXPECT_EQ(pane->text(), "120 %");
+  frame->OnCommand(cmd::kZoomOut);
+  frame->OnCommand(cmd::kZoomOut);
+  EXPECT_EQ(pane->text(), "83 %");
+  auto e = std::make_unique<CEllipse>();
+  e->m_rcBounds = CRect{0, 0, 90000, -40000};
+  e->m_ptAnchor = CPoint{0, 0};
+  frame->Document()->m_listObjects.push_back(std::move(e));
+  frame->OnCommand(cmd::kZoomToFit);
+  const double z = view->Viewport().Zoom();
+  EXPECT_NE(pane->text(), "83 %");
+  EXPECT_EQ(pane->text(), QStringLiteral("%1 %").arg(std::lround(100.0 / z)));
 }
 
 TEST_F(MainFrameTest, CzechMainWindowShowsCzechSet128) {

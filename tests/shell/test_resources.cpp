@@ -281,6 +281,7 @@ TEST(ResourceAccelerators, LinuxAliasesForRedoAndZoom) {
     EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_Equal, ctrl), cmd::kZoomIn);
     EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_Minus, ctrl), cmd::kZoomOut);
     EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_0, ctrl), cmd::kZoomDefault);
+    EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_F, ctrl | shift), cmd::kZoomToFit);
     // Ctrl+Z stays Undo; the keypad's keys are unchanged.
     EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_Z, ctrl), cmd::kEditUndo);
     EXPECT_EQ(res::TranslateAccelerator(nSet, Qt::Key_Minus, ctrl | Qt::KeypadModifier),

@@ -47,6 +47,7 @@ const CommandCase kCases[] = {
     {cmd::kZoomIn, None, Nothing},
     {cmd::kZoomOut, None, Nothing},
     {cmd::kZoomDefault, None, Nothing},
+    {cmd::kZoomToFit, None, Nothing},
     {cmd::kEditUndo, None, Nothing},
     {cmd::kEditRedo, None, Nothing},
     {cmd::kViewToolbar, None, Nothing},

@@ -41,6 +41,7 @@ constexpr int kAllCommands[] = {
     cmd::kZoomIn,
     cmd::kZoomOut,
     cmd::kZoomDefault,
+    cmd::kZoomToFit,
     cmd::kKeyLeft,
     cmd::kKeyRight,
     cmd::kKeyUp,
@@ -99,7 +100,8 @@ TEST_F(ViewCommands, HandledCommandsAreTheOnesTheRoutingTakes) {
       EXPECT_FALSE(view.IsCommandEnabled(id));
     }
   }
-  for (int id : {cmd::kZoomIn, cmd::kZoomOut, cmd::kZoomDefault, cmd::kEditUndo, cmd::kEditRedo}) {
+  for (int id : {cmd::kZoomIn, cmd::kZoomOut, cmd::kZoomDefault, cmd::kZoomToFit, cmd::kEditUndo,
+                 cmd::kEditRedo}) {
     EXPECT_TRUE(view.IsCommandEnabled(id)) << id;
   }
   // The frame's own commands are not the view's.

@@ -157,6 +157,7 @@ const CommandRow kRows[] = {
     Window(cmd::kZoomIn, Just<&CKvillView::OnZoomIn>),
     Window(cmd::kZoomOut, Just<&CKvillView::OnZoomOut>),
     Window(cmd::kZoomDefault, Just<&CKvillView::OnZoomDefault>),
+    Window(cmd::kZoomToFit, Just<&CKvillView::OnZoomToFit>),
     Window(cmd::kEditUndo, Just<&CKvillView::Undo>),
     Window(cmd::kEditRedo, Just<&CKvillView::Redo>),
     Window(cmd::kViewToolbar, ToggleToolBar, ToolBarShown),

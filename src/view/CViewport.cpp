@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 #include "document/CKvillDoc.h"
+#include "objects/CCoupling.h"
 #include "objects/CKVObject.h"
 #include "view/CKvillView.h"
-#include "view/PaintReach.h"
 
 namespace {
 
@@ -118,22 +119,34 @@ void CViewport::OnZoomDefault() {
 
 namespace {
 
-// The box everything the list's objects paint takes (strokes at their widths, a bond's
-// heads and a curve's bulge included), top and left the smaller; nothing for an empty list.
+// The box the list's objects take: each object's box, and for a bond the boxes of its two
+// ends (its own box is not kept for a bond the paint left out). Top and left the smaller;
+// nothing for an empty list. The paint's reach would hold everything too, but it is
+// generous by design (a curve's possible bulge) and would leave the drawing small.
 std::optional<CRect> SpanOfObjects(const CObList& list) {
   std::optional<CRect> span;
-  for (const auto& p : list) {
-    const CRect rc = PaintReach(p.get());
+  const auto add = [&span](const CRect& rc) {
     const CRect box{std::min(rc.left, rc.right), std::min(rc.top, rc.bottom),
                     std::max(rc.left, rc.right), std::max(rc.top, rc.bottom)};
     if (!span) {
       span = box;
-      continue;
+      return;
     }
     span->left = std::min(span->left, box.left);
     span->top = std::min(span->top, box.top);
     span->right = std::max(span->right, box.right);
     span->bottom = std::max(span->bottom, box.bottom);
+  };
+  for (const auto& p : list) {
+    if (p->GetKind() != KIND_COUPLING) {
+      add(p->m_rcBounds);
+      continue;
+    }
+    const auto* pBond = static_cast<const CCoupling*>(p.get());
+    for (const auto& [pEnd, pt] :
+         {std::pair{pBond->m_pEndA, pBond->m_ptA}, std::pair{pBond->m_pEndB, pBond->m_ptB}}) {
+      add(pEnd != nullptr ? pEnd->m_rcBounds : CRect{pt.x, pt.y, pt.x, pt.y});
+    }
   }
   return span;
 }

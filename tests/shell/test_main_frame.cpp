@@ -90,12 +90,12 @@ TEST_F(MainFrameTest, EnglishMainWindowShowsSet128) {
   EXPECT_EQ(frame->MenuAction(57600)->statusTip(), "Create a new document");
 
   // The status bar: the idle text, the formula of the drawing (empty: there is no molecule),
-  // then CAP, NUM and SCRL.
+  // the zoom, then CAP, NUM and SCRL.
   const auto labels =
       frame->statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
   std::vector<QString> texts;
   for (const QLabel* l : labels) texts.push_back(l->text());
-  EXPECT_EQ(texts, (std::vector<QString>{"Ready", "", "CAP", "NUM", "SCRL"}));
+  EXPECT_EQ(texts, (std::vector<QString>{"Ready", "", "100 %", "CAP", "NUM", "SCRL"}));
 }
 
 // The status bar's zoom pane follows every change of the zoom, from the menu, the keys and

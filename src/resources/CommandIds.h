@@ -70,6 +70,12 @@ inline constexpr int kEditCheckStructure = 32898;
 inline constexpr int kEditCleanStructure = 32899;
 // View > Zoom to Fit: the whole drawing in the window, centred.
 inline constexpr int kZoomToFit = 32900;
+// View > Drawing Aids: each turns one aid on or off.
+inline constexpr int kAidStandardBonds = 32901;
+inline constexpr int kAidClickAddsBond = 32902;
+inline constexpr int kAidFuseRings = 32903;
+inline constexpr int kAidKeepTools = 32904;
+inline constexpr int kAidTypingMakesLabels = 32905;
 inline constexpr int kEscapeShadowed = 1078;  // a second Esc entry that never takes effect
 // The context menus' Cut, Copy (of the selection) and Paste.
 inline constexpr int kCutContext = 32782;

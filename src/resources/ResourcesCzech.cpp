@@ -65,12 +65,21 @@ constexpr MenuItem kEdit[] = {
     Cmd("V&yčistit strukturu", cmd::kEditCleanStructure),
 };
 
+constexpr MenuItem kDrawingAidItems[] = {
+    Cmd("&Standardní vazby", cmd::kAidStandardBonds),
+    Cmd("&Vazba kliknutím", cmd::kAidClickAddsBond),
+    Cmd("&Přikládání kruhů", cmd::kAidFuseRings),
+    Cmd("&Ponechat nástroj", cmd::kAidKeepTools),
+    Cmd("Psaní &značek na atomy", cmd::kAidTypingMakesLabels),
+};
+
 constexpr MenuItem kView[] = {
     Cmd("&Nástroje", cmd::kViewToolbar),
     Cmd("&Stavový řádek", cmd::kViewStatusBar),
     Cmd("&Kreslení", cmd::kViewDrawBar),
     Sep(),
     Cmd("&Přizpůsobit oknu\tCtrl+Shift+F", cmd::kZoomToFit),
+    Popup("P&omůcky pro kreslení", kDrawingAidItems),
 };
 
 constexpr MenuItem kLanguageItems[] = {
@@ -150,6 +159,16 @@ constexpr NumberedString kPrompts[] = {
     {cmd::kViewStatusBar, "Zobrazit / skrýt stavový řádek"},
     {cmd::kViewDrawBar, "Zobrazit / skrýt Kreslení"},
     {cmd::kZoomToFit, "Zvětšit tak, aby se celá kresba vešla do okna\nPřizpůsobit oknu"},
+    {cmd::kAidStandardBonds,
+     "Volný konec vazby na standardní délku a po 15 stupních (Shift: volně)\nStandardní vazby"},
+    {cmd::kAidClickAddsBond,
+     "Kliknutí nástrojem vazby na uzel nebo vzorec k němu přidá vazbu\nVazba kliknutím"},
+    {cmd::kAidFuseRings,
+     "Šablona kruhu stisknutá na vazbě nebo uzlu se k nim přiloží\nPřikládání kruhů"},
+    {cmd::kAidKeepTools,
+     "Nástroj zůstane vybrán i po vytvoření objektu, až do Esc\nPonechat nástroj"},
+    {cmd::kAidTypingMakesLabels,
+     "Psaní nad uzlem vytvoří značku, číslice a náboje jdou do indexů\nPsaní značek na atomy"},
     {cmd::kAppAbout, "Zobrazit základní informace\nO aplikaci"},
 };
 

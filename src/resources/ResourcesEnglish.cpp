@@ -65,12 +65,21 @@ constexpr MenuItem kEdit[] = {
     Cmd("C&lean Structure", cmd::kEditCleanStructure),
 };
 
+constexpr MenuItem kDrawingAidItems[] = {
+    Cmd("&Standard Bonds", cmd::kAidStandardBonds),
+    Cmd("&Click Adds a Bond", cmd::kAidClickAddsBond),
+    Cmd("&Fuse Rings", cmd::kAidFuseRings),
+    Cmd("&Keep Tools", cmd::kAidKeepTools),
+    Cmd("&Type Labels on Atoms", cmd::kAidTypingMakesLabels),
+};
+
 constexpr MenuItem kView[] = {
     Cmd("&Toolbar", cmd::kViewToolbar),
     Cmd("&Status Bar", cmd::kViewStatusBar),
     Cmd("&Draw Bar", cmd::kViewDrawBar),
     Sep(),
     Cmd("Zoom to &Fit\tCtrl+Shift+F", cmd::kZoomToFit),
+    Popup("Drawing &Aids", kDrawingAidItems),
 };
 
 // The English menu has always spelt the Czech item without its accent.
@@ -149,6 +158,17 @@ constexpr NumberedString kPrompts[] = {
     {cmd::kViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
     {cmd::kViewDrawBar, "Show or hide draw bar\nToggle ToolBar1"},
     {cmd::kZoomToFit, "Zoom so that the whole drawing fits the window\nZoom to fit"},
+    {cmd::kAidStandardBonds,
+     "Snap a bond's free end to the standard length and to steps of 15 degrees (Shift: free)\n"
+     "Standard bonds"},
+    {cmd::kAidClickAddsBond,
+     "A click with a bond tool on a junction or formula adds a bond from it\nClick adds a bond"},
+    {cmd::kAidFuseRings,
+     "A ring template pressed on a bond or junction is built onto it\nFuse rings"},
+    {cmd::kAidKeepTools, "Keep the tool chosen after it created an object, until Esc\nKeep tools"},
+    {cmd::kAidTypingMakesLabels,
+     "Typing over a junction makes a label there, with indices for digits and charges\n"
+     "Type labels on atoms"},
     {cmd::kAppAbout, "Display program information and version\nAbout"},
 };
 

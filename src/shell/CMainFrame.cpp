@@ -129,6 +129,9 @@ void CMainFrame::BuildMenus() {
                  cmd::kViewDrawBar}) {
     for (QAction* a : m_actions[id]) a->setCheckable(true);
   }
+  for (const DrawingAidRow& aid : kDrawingAidRows) {
+    for (QAction* a : m_actions[aid.nCommand]) a->setCheckable(true);
+  }
   RebuildRecentFiles();
 }
 
@@ -172,6 +175,10 @@ void CMainFrame::ShowZoom(double dZoom) {
   if (nPercent == m_nZoomShown) return;
   m_nZoomShown = nPercent;
   m_pZoomField->setText(QStringLiteral("%1 %").arg(nPercent));
+}
+
+void CMainFrame::KeepSetting(const char* pszRecord, const char* pszValue) {
+  if (m_pApp != nullptr) m_pApp->WriteSetting(pszRecord, pszValue);
 }
 
 QAction* CMainFrame::MenuAction(int nId) const {
@@ -275,6 +282,10 @@ void CMainFrame::ReadSettings() {
     v->Settings().m_bMaximized = 0;
     v->Settings().m_bToolBarHidden = 0;
     v->Settings().m_bStatusBarVisible = 1;
+  }
+  for (const DrawingAidRow& aid : kDrawingAidRows) {
+    const auto value = store.Read(aid.pszRecord);
+    v->Settings().m_aids.*aid.pFlag = value && *value == "1" ? 1 : 0;
   }
   const auto language = store.Read(CSettingsStore::kLanguage);
   std::uint16_t wId = language ? ParseLanguageRecord(*language) : 0;

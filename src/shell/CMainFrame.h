@@ -70,6 +70,8 @@ class CMainFrame : public QMainWindow {
   // The status bar's zoom pane: the view's zoom in percent (100 / zoom, rounded).
   QLabel* ZoomField() const { return m_pZoomField; }
   void ShowZoom(double dZoom);
+  // Writes one settings record now (a failure is reported once, as for every record).
+  void KeepSetting(const char* pszRecord, const char* pszValue);
   QLabel* MessagePane() const { return m_pMessagePane; }
   bool IsEnglish() const;
   const res::MessageTexts& Messages() const;

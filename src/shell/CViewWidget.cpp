@@ -934,6 +934,10 @@ void CViewWidget::ShowZoom(double dZoom) {
   if (m_pFrame != nullptr) m_pFrame->ShowZoom(dZoom);
 }
 
+void CViewWidget::KeepSetting(const char* pszRecord, const char* pszValue) {
+  if (m_pFrame != nullptr) m_pFrame->KeepSetting(pszRecord, pszValue);
+}
+
 bool CViewWidget::CanCleanStructure() {
   CStructureCommands* p = StructureCommands();
   return p != nullptr && p->CanClean();

@@ -141,6 +141,7 @@ class CViewWidget : public QWidget, public IViewHost {
   void CleanStructure() override;
   bool CanCleanStructure() override;
   void ShowZoom(double dZoom) override;
+  void KeepSetting(const char* pszRecord, const char* pszValue) override;
 
   // The picture of one of the program's own cursors (IDI_*_CURSOR) at a device pixel
   // ratio, 32 x 32 logical pixels, and its hot spot in logical pixels.

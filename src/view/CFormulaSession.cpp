@@ -42,8 +42,12 @@ void CFormulaSession::Begin() {
 void CFormulaSession::End() {
   CKvillView& v = m_view;
   v.Unsettle();
+  FinishLabel();
   v.Window().HideCaret();
   v.SetCurrent(nullptr);
+  // A tool kept after creating is given up here (Esc): its Draw bar button goes up too.
+  if (v.Settings().m_aids.m_bKeepTools && v.Mouse().Tool() != TOOL_SELECT)
+    v.Frame().ReleaseDrawBarButtons();
   v.Mouse().SetTool(TOOL_SELECT);
   v.SetEditState(0);
   v.Cursor().m_bBondCursor = 0;
@@ -64,15 +68,23 @@ void CFormulaSession::Type(int nChar) {
   v.m_bPendingModified = 0;
   CFormula* pFormula = EditedFormula();
   const bool bSkipped = TakeSkippedChar();
-  if (!bSkipped && pFormula != nullptr && pDC != nullptr) {
+  if (!bSkipped && pFormula == nullptr && pDC != nullptr &&
+      StartLabelOverJunction(pDC.get(), nChar))
+    pFormula = EditedFormula();
+  if (!bSkipped && pFormula != nullptr && pFormula == m_label.pFormula &&
+      (nChar == '\r' || nChar == '\n')) {
+    // Return ends a label as Esc does.
+    v.Window().PostMessage(msg::kEndEdit, 0, 0);
+  } else if (!bSkipped && pFormula != nullptr && pDC != nullptr) {
     if (nChar < 0 || nChar > 255) {
       // The formula's bytes are read in the interface's code page; a character outside
       // it would be stored as some other character, so it is refused.
       v.Window().MessageBeep();
     } else {
-      pFormula->InsertText(std::string(1, static_cast<char>(nChar)));
+      InsertTyped(*pFormula, static_cast<char>(nChar));
       CPoint pt;
       pFormula->LocateCaret(pDC.get(), 1, pFormula->m_nCaret, &pt, this);
+      if (pFormula == m_label.pFormula && !m_label.bCentred) CentreLabelOnJunction(pDC.get());
       v.m_bPendingModified = 1;
       v.UpdateView();
       v.PushSnapshot();

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "objects/CDC.h"
 #include "objects/Geometry.h"
 #include "objects/ICaretSink.h"
 
 class CFormula;
+class CGroup;
+class CKVObject;
 class CKvillView;
 
 // Typing in a formula on the window: the edit's start and end, the characters, keys and
@@ -16,7 +20,9 @@ class CKvillView;
 // the picture's mapping, so it is neither remapped nor is a caret shown.
 class CFormulaSession : public ICaretSink {
  public:
-  explicit CFormulaSession(CKvillView& view) : m_view(view) {}
+  // Out of line: a label's junction is destroyed where objects are complete.
+  explicit CFormulaSession(CKvillView& view);
+  ~CFormulaSession() override;
   CFormulaSession(const CFormulaSession&) = delete;
   CFormulaSession& operator=(const CFormulaSession&) = delete;
 
@@ -33,6 +39,15 @@ class CFormulaSession : public ICaretSink {
   void KeyDown(int nVirtualKey);
   // An index template or a Greek letter of the palettes goes in at the caret.
   void InsertFromPalette(int nMessage);
+
+  // A label typed over a junction (Type Labels on Atoms) is one undo step, settled when it
+  // ends: before the history moves, and when another change is recorded after it.
+  bool IsTypingLabel() const { return m_label.pFormula != nullptr; }
+  // A label whose formula is no longer the one typed in (a click ended it, not Esc).
+  bool IsLabelLeft() const { return IsTypingLabel() && EditedFormula() != m_label.pFormula; }
+  void SettleLabel();
+  // The document is about to drop its objects: the label's formula with them.
+  void ForgetLabel();
 
   void PrepareSurface(CDC* pDC) override;
   // The formula's request to show the caret: a bar nHeight drawing units high whose top is
@@ -56,6 +71,25 @@ class CFormulaSession : public ICaretSink {
 
  private:
   bool IsRenderingPicture() const;
+  // With the select tool and the pointer over a junction, a letter typed replaces the
+  // junction by a formula there, edited; false when that is not so.
+  bool StartLabelOverJunction(CDC* pDC, int nChar);
+  // Puts the label's first letter where the junction was.
+  void CentreLabelOnJunction(CDC* pDC);
+  // The label's end: an empty one gives the junction back, else its steps become one.
+  void FinishLabel();
+  // The byte typed into the formula, with the indices the label aid makes.
+  void InsertTyped(CFormula& formula, char c);
+
+  // The label being typed over a junction: its formula, the junction taken out of the
+  // drawing (kept until the label ends) and the history's length before the label.
+  struct CLabel {
+    CFormula* pFormula = nullptr;
+    std::unique_ptr<CKVObject> pJunction;
+    std::size_t nHistory = 0;
+    bool bCentred = false;
+  };
+  CLabel m_label;
 
   CKvillView& m_view;
   CPoint m_ptCaretTop;

@@ -245,7 +245,14 @@ void CKvillView::EndFormulaEditing() {
   m_nEditState = 0;
 }
 
+void CKvillView::ForgetObject(const CKVObject* pObj) {
+  if (m_pCurrent == pObj) m_pCurrent = nullptr;
+  if (m_pHover == pObj) m_pHover = nullptr;
+  if (m_tracker.CtrlToggle() == pObj) m_tracker.SetCtrlToggle(nullptr);
+}
+
 void CKvillView::ReleaseObjects() {
+  m_formula.ForgetLabel();
   EndFormulaEditing();
   m_pCurrent = nullptr;
   m_pHover = nullptr;
@@ -375,6 +382,8 @@ bool CKvillView::IsCommandChecked(int nId) const {
 void CKvillView::PushSnapshot() {
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc == nullptr) return;
+  // A label ended by some other change than Esc or Return is one step before that change's.
+  if (m_formula.IsLabelLeft()) m_formula.SettleLabel();
   try {
     // Only the objects changed since the last snapshot write their records again.
     const std::vector<const CStoredRecord*> records = pDoc->StoreRecords();
@@ -391,11 +400,13 @@ void CKvillView::PushSnapshot() {
 
 void CKvillView::Undo() {
   Unsettle();
+  m_formula.SettleLabel();
   if (const auto snapshot = m_history.Undo()) ReloadFrom(*snapshot);
 }
 
 void CKvillView::Redo() {
   Unsettle();
+  m_formula.SettleLabel();
   if (const auto snapshot = m_history.Redo()) ReloadFrom(*snapshot);
 }
 

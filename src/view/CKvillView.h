@@ -391,6 +391,9 @@ class CKvillView : public IDocClient, public IPictureSource {
   CUndoHistory& History() { return m_history; }
   const CUndoHistory& History() const { return m_history; }
   void PushSnapshot();
+  // An object about to leave the drawing while the view goes on (a junction a typed label
+  // replaces): nothing the view holds may point at it.
+  void ForgetObject(const CKVObject* pObj);
   // Whether a gesture of the mouse is under way (a move, a resize, a rotation, a selection
   // rectangle, a bond whose second end is still to come): the drawing is between two of
   // its states until it ends.

@@ -90,6 +90,17 @@ void CMouseTracker::ShowHandleCursor(CKVObject* pObj) {
   }
 }
 
+bool CMouseTracker::KeepsTools() const { return m_view.Settings().m_aids.m_bKeepTools != 0; }
+
+void CMouseTracker::EndCreationTool(std::int32_t nToolUsed) {
+  if (KeepsTools() || std::exchange(m_bKeepToolOnce, 0) != 0) {
+    m_nTool = nToolUsed;
+    return;
+  }
+  m_nTool = TOOL_SELECT;
+  m_view.m_pFrame->ReleaseDrawBarButtons();
+}
+
 CFormula* CMouseTracker::CreateFormulaAt(CPoint pt) {
   m_view.Unsettle();
   if (m_view.m_pDocument == nullptr) return nullptr;
@@ -110,9 +121,12 @@ CFormula* CMouseTracker::CreateFormulaAt(CPoint pt) {
 // ---------------------------------------------------------------------------------------
 // Bond placement
 
-void CMouseTracker::StartBond(CKVObject* pEnd) {
+void CMouseTracker::StartBond(CKVObject* pEnd, bool bOnExisting) {
   const BondTool* pTool = FindBondTool(m_nTool);
   if (pTool == nullptr || pEnd == nullptr) return;
+  m_nBondTool = m_nTool;
+  m_bBondFromPress = 1;
+  m_bBondPressOnEnd = bOnExisting ? 1 : 0;
   auto pBond = std::make_unique<CCoupling>();
   pBond->m_nStyle = pTool->nStyle;
   pBond->m_nPenStyle = pTool->nPenStyle;
@@ -144,8 +158,7 @@ void CMouseTracker::FinishBondOn(CKVObject* pEnd) {
   }
   m_view.SetCurrent(nullptr);
   m_view.m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
-  m_nTool = TOOL_SELECT;
-  m_view.m_pFrame->ReleaseDrawBarButtons();
+  EndCreationTool(m_nBondTool);
   m_view.m_bPendingModified = 1;
   for (CKVObject* p : {pBond->m_pEndA, pBond->m_pEndB}) {
     if (!p->IsSelected()) {
@@ -173,7 +186,7 @@ void CMouseTracker::FinishBondAtNew(CPoint pt) {
   pBond->m_bLive = 0;
   m_view.SetCurrent(nullptr);
   m_view.m_pDocument->m_listObjects.push_back(std::move(m_pLiveBond));
-  m_nTool = TOOL_SELECT;
+  EndCreationTool(m_nBondTool);
   m_bMoving = 0;
   m_view.m_bPendingModified = 1;
   if (!pBond->m_bSelected) {
@@ -187,7 +200,6 @@ void CMouseTracker::FinishBondAtNew(CPoint pt) {
     }
   }
   m_view.UpdateView();
-  m_view.m_pFrame->ReleaseDrawBarButtons();
   m_view.PushSnapshot();
 }
 
@@ -203,6 +215,9 @@ void CMouseTracker::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
   }
   CKvillDoc* pDoc = m_view.m_pDocument;
   if (pDoc == nullptr) return;
+  m_bBondFromPress = 0;
+  m_ptPressClient = ptClient;
+  m_nPressFlags = nFlags;
   // A bond in placement that lost its object (a load or an undo replaced the drawing, or
   // editing ended) cannot be finished: the press starts afresh with the select tool.
   if (m_nTool == TOOL_BOND_END &&
@@ -227,11 +242,19 @@ void CMouseTracker::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
 
   const bool bCtrl = LeftCtrlDown();
   ShowPressCursor(hit.nKind, bCtrl);
+  if (IsTemplateTool(m_nTool) && m_view.Settings().m_aids.m_bFuseRings && hit.nKind != 0 &&
+      FuseRing(hit, P)) {
+    if (m_view.m_bPendingModified) pDoc->SetModifiedFlag();
+    return;
+  }
   // A press on an object selects it or attaches a bond to it; what is left creates with
-  // the tool, in empty space and with the formula tool everywhere.
-  const bool bCreate =
-      hit.nKind == 0 || m_nTool == TOOL_FORMULA || PressOnObject(hit, P, ptClient, nFlags, bCtrl);
-  if (bCreate) CreateWithTool(hit.nKind, P, ptClient);
+  // the tool, in empty space and with the formula tool everywhere (but a kept formula tool
+  // pressed in the formula being typed places the caret there).
+  const bool bCaretOnly = KeepsTools() && m_nTool == TOOL_FORMULA && hit.pObj != nullptr &&
+                          hit.pObj == m_view.Current() && m_view.EditState() == 1;
+  const bool bCreate = hit.nKind == 0 || (m_nTool == TOOL_FORMULA && !bCaretOnly) ||
+                       PressOnObject(hit, P, ptClient, nFlags, bCtrl);
+  if (bCreate && !bCaretOnly) CreateWithTool(hit.nKind, P, ptClient);
 
   if (m_view.m_bPendingModified) pDoc->SetModifiedFlag();
 }
@@ -303,7 +326,7 @@ bool CMouseTracker::PressOnObject(CHit& hit, CPoint P, CPoint ptClient, unsigned
       if (m_nTool == TOOL_BOND_END) {
         FinishBondOn(O);
       } else {
-        StartBond(O);
+        StartBond(O, true);
       }
       return false;
     }
@@ -340,13 +363,12 @@ void CMouseTracker::CreateWithTool(int nKind, CPoint P, CPoint ptClient) {
     CDot* pEnd = pDot.get();
     pDot->MoveTo(P);
     m_view.m_pDocument->m_listObjects.push_back(std::move(pDot));
-    StartBond(pEnd);
+    StartBond(pEnd, false);
   } else if (nTool == TOOL_BOND_END) {
-    FinishBondAtNew(P);
+    FinishBondAtNew(BondEndAt(P, m_nPressFlags));
   } else if (CKVObject* pNew = PlaceObjectOfTool(nTool, P)) {
-    m_nTool = TOOL_SELECT;
+    EndCreationTool(nTool);
     m_view.SetEditState(0);
-    m_view.m_pFrame->ReleaseDrawBarButtons();
     m_view.m_bPendingModified = 1;
     pNew->m_bSelected = 1;
     pNew->MarkChanged();
@@ -374,7 +396,8 @@ void CMouseTracker::PlaceFormula(CPoint ptClient) {
   // The anchor is the top-left of the first text cell: 8 pixels up, the text sits about on
   // the pointer.
   CreateFormulaAt(m_view.DeviceToLogical(CPoint{ptClient.x, SatAdd(ptClient.y, -8)}));
-  m_nTool = TOOL_SELECT;
+  // The Draw bar's formula button does not latch: only the tool is kept or given up.
+  if (!KeepsTools()) m_nTool = TOOL_SELECT;
   m_view.m_bPendingModified = 1;
   m_view.AddToSelCount(1);
   m_view.UpdateView();
@@ -465,7 +488,7 @@ void CMouseTracker::OnMouseMove(unsigned nFlags, CPoint ptClient) {
 
   if (m_nTool == TOOL_BOND_END && m_view.Current() != nullptr &&
       m_view.Current() == m_pLiveBond.get()) {
-    static_cast<CCoupling*>(m_view.Current())->m_ptB = P;
+    static_cast<CCoupling*>(m_view.Current())->m_ptB = BondEndAt(P, nFlags);
     m_view.Current()->MarkChanged();
     m_view.UpdateView();
   }
@@ -632,7 +655,7 @@ void CMouseTracker::ResizeRelease() {
 // ---------------------------------------------------------------------------------------
 // The release and the double click
 
-void CMouseTracker::OnLButtonUp(unsigned, CPoint ptClient) {
+void CMouseTracker::OnLButtonUp(unsigned nFlags, CPoint ptClient) {
   m_view.Unsettle();
   CKvillDoc* pDoc = m_view.m_pDocument;
   if (pDoc == nullptr) return;
@@ -671,6 +694,7 @@ void CMouseTracker::OnLButtonUp(unsigned, CPoint ptClient) {
   if (hit.nKind == KIND_FORMULA && m_view.EditState() == 1 && hit.pObj->IsSelected()) {
     m_view.m_pWindow->SetCursor(IDC_IBEAM);
   }
+  if (std::exchange(m_bBondFromPress, 0)) FinishBondOnRelease(nFlags, ptClient, P);
   if (m_view.m_bPendingModified) pDoc->SetModifiedFlag();
 }
 

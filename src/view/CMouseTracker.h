@@ -81,7 +81,8 @@ class CMouseTracker {
 
  private:
   using CHit = CObjectHit;
-  void StartBond(CKVObject* pEnd);
+  // pEnd is the junction or formula pressed on, or a junction the press has just made.
+  void StartBond(CKVObject* pEnd, bool bOnExisting);
   void FinishBondOn(CKVObject* pEnd);
   void FinishBondAtNew(CPoint pt);
   void EndMove();
@@ -101,6 +102,26 @@ class CMouseTracker {
   void PlaceFormula(CPoint ptClient);
   // A new template group, ellipse or charge of a placing tool at P, in the list; or null.
   CKVObject* PlaceObjectOfTool(int nTool, CPoint P);
+  // After an object was created: the select tool with the Draw bar's buttons released, or,
+  // with Keep Tools, the tool that made it still chosen.
+  void EndCreationTool(std::int32_t nToolUsed);
+  bool KeepsTools() const;
+
+  // ---- The drawing aids
+  // Where the free end of the bond being placed goes for the pointer at P: P itself, or
+  // with Standard Bonds (Shift not held, not over a junction or formula) the standard
+  // length and angle from the bond's start.
+  CPoint BondEndAt(CPoint P, unsigned nFlags);
+  // The junction or formula at P (inside a group, the one inside it), or null.
+  CKVObject* BondEndObjectAt(CPoint P);
+  // The release of the press that started a bond: a drag places its end (Standard Bonds),
+  // a click on a junction or formula adds a bond from it (Click Adds a Bond).
+  void FinishBondOnRelease(unsigned nFlags, CPoint ptClient, CPoint P);
+  void AddChainBond();
+  // A ring template pressed on a junction or a bond (a template's too, which a press hits
+  // as its group), built onto it (Fuse Rings); false when the press is on neither or the
+  // tool places a ring system, which are placed as usual.
+  bool FuseRing(const CHit& hit, CPoint P);
 
   CKvillView& m_view;
   std::int32_t m_nTool = TOOL_SELECT;
@@ -123,4 +144,14 @@ class CMouseTracker {
   CRect m_rcDragOld;
   // The bond being placed until its second end is placed; not yet in the list.
   std::unique_ptr<CKVObject> m_pLiveBond;
+  // The bond tool the bond being placed came from.
+  std::int32_t m_nBondTool = TOOL_SELECT;
+  // The last press started the bond being placed: where (client pixels), its key flags, and
+  // whether it was on a junction or formula that was there before.
+  std::int32_t m_bBondFromPress = 0;
+  std::int32_t m_bBondPressOnEnd = 0;
+  CPoint m_ptPressClient;
+  unsigned m_nPressFlags = 0;
+  // The next creation keeps its tool whatever Keep Tools says (a bond a click added).
+  std::int32_t m_bKeepToolOnce = 0;
 };

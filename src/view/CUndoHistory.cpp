@@ -58,6 +58,21 @@ void CUndoHistory::PushRecords(std::span<const CStoredRecord* const> records, bo
   ++m_nChanges;
 }
 
+void CUndoHistory::MergeAfter(std::size_t nKeep) {
+  if (m_posHistory != m_listHistory.end() || m_listHistory.size() <= nKeep + 1) return;
+  m_listHistory.erase(std::next(m_listHistory.begin(), static_cast<std::ptrdiff_t>(nKeep)),
+                      std::prev(m_listHistory.end()));
+  ++m_nChanges;
+}
+
+void CUndoHistory::DropAfter(std::size_t nKeep) {
+  if (m_posHistory != m_listHistory.end() || m_listHistory.size() <= nKeep) return;
+  m_listHistory.erase(std::next(m_listHistory.begin(), static_cast<std::ptrdiff_t>(nKeep)),
+                      m_listHistory.end());
+  m_posHistory = m_listHistory.end();
+  ++m_nChanges;
+}
+
 CUndoHistory::CReload CUndoHistory::Select(Iterator it) {
   m_posHistory = it;
   m_bHistoryAtOldest = 0;

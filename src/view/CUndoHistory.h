@@ -62,6 +62,11 @@ class CUndoHistory {
   // document's flag again.
   void MarkSaved();
   void Clear();
+  // The steps of one edit made of several (a label typed letter by letter): the snapshots
+  // after the first nKeep become one, the newest, so one Undo takes them all back; or they
+  // go, when the edit left the drawing as it was. Only while the newest one is shown.
+  void MergeAfter(std::size_t nKeep);
+  void DropAfter(std::size_t nKeep);
 
   // Whether Undo and Redo would hand back a snapshot.
   bool CanUndo() const;

@@ -85,4 +85,7 @@ class IFrameServices {
   virtual bool CanCleanStructure() { return false; }
   // After every update of the view: the zoom it shows at (1.0 is 100 %), for the status bar.
   virtual void ShowZoom(double /*dZoom*/) {}
+  // A setting the user changed in the view (a drawing aid), to be kept in the settings file
+  // under the record's name at once.
+  virtual void KeepSetting(const char* /*pszRecord*/, const char* /*pszValue*/) {}
 };

@@ -177,6 +177,18 @@ constexpr CTemplateTool kTemplateTools[] = {
 
 }  // namespace
 
+bool FusibleRingOf(int nTool, int nPolyVertices, FusibleRing& ring) {
+  for (const CTemplateTool& t : kTemplateTools) {
+    if (t.nTool != nTool) continue;
+    if (t.shape == TemplateShape::Fused) return false;
+    ring.nVertices = t.nVertices != 0 ? t.nVertices : nPolyVertices;
+    ring.bCircle = t.shape == TemplateShape::Aromatic;
+    ring.bAlternating = t.shape == TemplateShape::Kekule;
+    return ring.nVertices >= 3;
+  }
+  return false;
+}
+
 void CKvillView::PlaceTemplate(int nTool, CPoint pt, CGroup& group) {
   for (const CTemplateTool& t : kTemplateTools) {
     if (t.nTool != nTool) continue;

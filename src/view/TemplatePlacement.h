@@ -17,3 +17,14 @@ void PlaceKekuleBenzene(CPoint pt, CGroup& group, double dStartAngle);
 // The fused ring systems, built from hexagons of circumradius 300 standing on a vertex.
 enum class FusedTemplate { Naphthalene, Anthracene, Tetracene, Phenanthrene, Chrysene };
 void PlaceFused(CPoint pt, CGroup& group, FusedTemplate which);
+
+// The single ring a template tool places, as it is built onto a bond or a junction: its
+// vertex count (nPolyVertices for the polygon tools: the count last asked for), and whether
+// it has an inner circle or alternating double bonds. False for the ring systems, which are
+// always placed whole.
+struct FusibleRing {
+  int nVertices = 0;
+  bool bCircle = false;
+  bool bAlternating = false;
+};
+bool FusibleRingOf(int nTool, int nPolyVertices, FusibleRing& ring);

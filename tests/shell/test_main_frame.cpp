@@ -2,6 +2,7 @@
 // the settings and language records at start-up and at the end, and the command filter.
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -26,6 +27,7 @@
 #include "tests/shell/MenuExpectations.h"
 #include "tests/shell/ShellFixture.h"
 #include "view/CKvillView.h"
+#include "view/DrawingAids.h"
 
 namespace {
 
@@ -568,4 +570,40 @@ TEST_F(MainFrameTest, CzechInterfaceShowsQtsOwnButtonsInCzech) {
   Store().Write(CSettingsStore::kLanguage, "1033");
   Start();
   EXPECT_EQ(buttonTexts(), (QStringList{"&Yes", "&No", "Cancel"}));
+}
+
+// The drawing aids are read from the settings file's DrawingAids group at start-up, shown
+// checked in View > Drawing Aids, and written back the moment one is turned on or off: the
+// menu item's own trigger goes through the command.
+TEST_F(MainFrameTest, DrawingAidsComeFromTheSettingsAndAreKeptWhenChanged) {
+  Store().Write(CSettingsStore::kLanguage, "1033");
+  Store().Write("DrawingAids\\KeepTools", "1");
+  Store().Write("DrawingAids\\FuseRings", "0");
+  CMainFrame* frame = Start().MainFrame();
+  CKvillView* view = frame->View();
+  EXPECT_EQ(view->Settings().m_aids.m_bKeepTools, 1);
+  EXPECT_EQ(view->Settings().m_aids.m_bFuseRings, 0);
+  EXPECT_EQ(view->Settings().m_aids.m_bStandardBonds, 0);
+  frame->UpdateCommandUi();
+  for (const DrawingAidRow& aid : kDrawingAidRows) {
+    QAction* a = frame->MenuAction(aid.nCommand);
+    ASSERT_NE(a, nullptr) << aid.pszRecord;
+    EXPECT_TRUE(a->isCheckable());
+    EXPECT_EQ(a->isChecked(), aid.nCommand == cmd::kAidKeepTools) << aid.pszRecord;
+  }
+  frame->MenuAction(cmd::kAidStandardBonds)->trigger();
+  frame->MenuAction(cmd::kAidKeepTools)->trigger();
+  EXPECT_EQ(view->Settings().m_aids.m_bStandardBonds, 1);
+  EXPECT_EQ(view->Settings().m_aids.m_bKeepTools, 0);
+  EXPECT_EQ(Store().Read("DrawingAids\\StandardBonds").value_or(""), "1");
+  EXPECT_EQ(Store().Read("DrawingAids\\KeepTools").value_or(""), "0");
+  frame->UpdateCommandUi();
+  EXPECT_TRUE(frame->MenuAction(cmd::kAidStandardBonds)->isChecked());
+  EXPECT_FALSE(frame->MenuAction(cmd::kAidKeepTools)->isChecked());
+  // The file has the group a user can read and edit.
+  QFile file(Store().FilePath());
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray text = file.readAll();
+  EXPECT_TRUE(text.contains("[DrawingAids]\n")) << text.constData();
+  EXPECT_TRUE(text.contains("\nStandardBonds=1\n")) << text.constData();
 }

@@ -57,6 +57,9 @@ class InteractHost : public FakeViewHost {
   }
   void FocusEntryField() override { ++m_nFieldFocus; }
   void SetEntryFieldText(const std::string& strText) override { m_fieldTexts.push_back(strText); }
+  void KeepSetting(const char* pszRecord, const char* pszValue) override {
+    m_keptSettings.push_back(std::string(pszRecord) + "=" + pszValue);
+  }
 
   int m_nLatchClears = 0;
   int m_nReleases = 0;
@@ -67,6 +70,7 @@ class InteractHost : public FakeViewHost {
   std::vector<CEntryDialogText> m_dialogs;
   std::vector<bool> m_bHoverDuringDialog;
   std::vector<std::string> m_fieldTexts;
+  std::vector<std::string> m_keptSettings;
 };
 
 // A document, the fake window and the view at zoom 1, where one client pixel at 96 pixels

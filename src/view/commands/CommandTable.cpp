@@ -7,6 +7,7 @@
 #include "resources/CommandIds.h"
 #include "resources/WindowMessages.h"
 #include "view/CKvillView.h"
+#include "view/DrawingAids.h"
 #include "view/IViewHost.h"
 #include "view/commands/LineThickness.h"
 
@@ -69,7 +70,23 @@ bool ToolBarShown(const CKvillView& v, int) {
                                      : v.Settings().m_bToolBarHidden == 0;
 }
 
+bool AidOn(const CKvillView& v, int nId) {
+  const DrawingAidRow* pAid = FindDrawingAid(nId);
+  return pAid != nullptr && v.Settings().m_aids.*pAid->pFlag != 0;
+}
+
 // ---- How the view's commands run
+
+// A drawing aid turned on or off, and kept so at once: the next start, or another window
+// started now, draws with it as this one does.
+bool ToggleAid(CKvillView& v, int nId) {
+  const DrawingAidRow* pAid = FindDrawingAid(nId);
+  if (pAid == nullptr) return false;
+  std::int32_t& bOn = v.Settings().m_aids.*pAid->pFlag;
+  bOn = bOn ? 0 : 1;
+  v.Frame().KeepSetting(pAid->pszRecord, bOn ? "1" : "0");
+  return false;
+}
 
 bool ToggleToolBar(CKvillView& v, int) {
   if (v.Frame().IsInPlaceActive()) {
@@ -158,6 +175,11 @@ const CommandRow kRows[] = {
     Window(cmd::kZoomOut, Just<&CKvillView::OnZoomOut>),
     Window(cmd::kZoomDefault, Just<&CKvillView::OnZoomDefault>),
     Window(cmd::kZoomToFit, Just<&CKvillView::OnZoomToFit>),
+    Window(cmd::kAidStandardBonds, ToggleAid, AidOn),
+    Window(cmd::kAidClickAddsBond, ToggleAid, AidOn),
+    Window(cmd::kAidFuseRings, ToggleAid, AidOn),
+    Window(cmd::kAidKeepTools, ToggleAid, AidOn),
+    Window(cmd::kAidTypingMakesLabels, ToggleAid, AidOn),
     Window(cmd::kEditUndo, Just<&CKvillView::Undo>),
     Window(cmd::kEditRedo, Just<&CKvillView::Redo>),
     Window(cmd::kViewToolbar, ToggleToolBar, ToolBarShown),

@@ -34,10 +34,10 @@ class CMouseTracker {
   CFormula* CreateFormulaAt(CPoint pt);
   // Whether a gesture of the mouse is under way (a move, a resize, a rotation, a selection
   // rectangle, a bond whose second end is still to come): the drawing is between two of
-  // its states until it ends.
+  // its states until it ends. (The first-step flag of a drag is no gesture of its own: a
+  // click that never dragged leaves it set.)
   bool IsInGesture() const {
-    return m_bMoving || m_bResizing || m_bRotating || m_bRubberBand || m_bDragStart ||
-           m_pLiveBond != nullptr;
+    return m_bMoving || m_bResizing || m_bRotating || m_bRubberBand || m_pLiveBond != nullptr;
   }
 
   // ---- State: the tool and the gesture ----

@@ -1,6 +1,8 @@
 // Hit testing and selection: what a click finds, clicks with and without Ctrl, the
 // selection rectangle and Select All.
 
+#include <functional>
+
 #include "InteractFixture.h"
 
 class ViewSelection : public InteractFixture {};
@@ -343,4 +345,66 @@ TEST_F(ViewSelection, CtrlDragOfABondCopiesItWithItsEnds) {
   EXPECT_NE(copy->m_pEndA, a);
   EXPECT_EQ(a->m_ptAnchor, (CPoint{300, -600}));
   EXPECT_EQ(bond->m_pEndB, b);
+}
+
+// A gesture holds back what waits for the drawing to be between changes (the recovery
+// file's writes); one that ended, or a click that never dragged, must not go on doing so.
+TEST_F(ViewSelection, NoGestureOutlivesTheClickOrDragThatMadeIt) {
+  CEllipse* e = AddEllipse(0, 0, 600, -600);
+  view.UpdateView();
+  struct Step {
+    const char* pszWhat;
+    std::function<void()> act;
+    bool bInGesture;
+  };
+  const Step steps[] = {
+      {"a click on empty paper",
+       [&] {
+         Click(CPoint{3000, -3000});
+       },
+       false},
+      {"a press on empty paper",
+       [&] {
+         Press(CPoint{3000, -3000});
+       },
+       true},
+      {"... released after a drag",
+       [&] {
+         Move(CPoint{3300, -3300});
+         Release(CPoint{3300, -3300});
+       },
+       false},
+      {"a bond's first click",
+       [&] {
+         view.Mouse().SetTool(TOOL_SINGLE_BOND);
+         Click(CPoint{4500, 0});
+       },
+       true},
+      {"its second click",
+       [&] {
+         Click(CPoint{4800, 0});
+       },
+       false},
+      {"a press on an object",
+       [&] {
+         Press(CPoint{300, -300});
+       },
+       true},
+      {"... released",
+       [&] {
+         Release(CPoint{300, -300});
+       },
+       false},
+      {"a click on a selected object's handle",
+       [&] {
+         Pick(e);
+         const CRect f = e->GetSelectionFrame();
+         Click(CPoint{f.right, f.bottom});
+       },
+       false},
+  };
+  for (const Step& s : steps) {
+    s.act();
+    EXPECT_EQ(view.IsInGesture(), s.bInGesture) << s.pszWhat;
+  }
 }

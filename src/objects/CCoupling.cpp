@@ -160,6 +160,11 @@ CPoint CCoupling::AttachCentre(CDC* pDC, CKVObject& F) {
   return CPoint{SatAdd(m_rcBounds.left, m_nAttachDx), SatAdd(m_rcBounds.top, -m_nAttachDy)};
 }
 
+CPoint CCoupling::AttachCentreOf(CDC* pDC, CKVObject& F) {
+  CCoupling probe;
+  return probe.AttachCentre(pDC, F);
+}
+
 CPoint CCoupling::AttachPoint(CDC* pDC, CKVObject& F, CPoint T) {
   const CPoint S = AttachCentre(pDC, F);
   return ClipRay(S, T, m_rcBounds);

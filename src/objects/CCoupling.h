@@ -28,6 +28,9 @@ class CCoupling : public CKVObject {
   void ComputeEndPoints(CDC* pDC);
   // Where the ray from S toward T leaves the box.
   static CPoint ClipRay(CPoint S, CPoint T, const CRect& rc);
+  // The point bonds ending on formula F head for (the middle of its first letter): where a
+  // label typed over a junction puts the junction's point.
+  static CPoint AttachCentreOf(CDC* pDC, CKVObject& F);
 
  private:
   // ComputeEndPoints without telling whether the stored fields moved.

@@ -7,6 +7,7 @@
 
 #include "document/CKvillDoc.h"
 #include "formula/CFormula.h"
+#include "objects/CCoupling.h"
 #include "objects/CGroup.h"
 #include "objects/GroupWalk.h"
 #include "view/CFormulaSession.h"
@@ -79,6 +80,7 @@ bool CFormulaSession::StartLabelOverJunction(CDC* pDC, int nChar) {
   pFormula->m_pParent = pParent;
   pFormula->m_dScale = pDot->m_dScale;
   pFormula->MoveTo(pDot->GetAnchor());
+  pFormula->ResetDone();
   pFormula->m_bSelected = 1;
   RedirectBondEnds(pDoc->m_listObjects, pDot, pFormula);
   v.ForgetObject(pDot);
@@ -106,16 +108,15 @@ void CFormulaSession::CentreLabelOnJunction(CDC* pDC) {
   CFormula* pFormula = m_label.pFormula;
   if (pFormula == nullptr || m_label.pJunction == nullptr) return;
   m_label.bCentred = true;
-  // A bond meets a formula at the middle of its first letter, half a letter below the
-  // anchor's height: that point goes where the junction was.
-  const CBondAttachment at = pFormula->GetBondAttachment(pDC).value_or(CBondAttachment{});
+  // The point the bonds head for goes where the junction was, so they keep their lines.
+  const CPoint centre = CCoupling::AttachCentreOf(pDC, *pFormula);
   const CPoint target = m_label.pJunction->GetAnchor();
   const CPoint anchor = pFormula->m_ptAnchor;
-  const std::int64_t dx = static_cast<std::int64_t>(target.x) - at.x;
-  const std::int64_t dy = static_cast<std::int64_t>(target.y) -
-                          (static_cast<std::int64_t>(anchor.y) - at.szLetter.cy / 2);
+  const std::int64_t dx = static_cast<std::int64_t>(target.x) - centre.x;
+  const std::int64_t dy = static_cast<std::int64_t>(target.y) - centre.y;
   if (dx == 0 && dy == 0) return;
   pFormula->MoveTo(CPoint{SatAdd(anchor.x, dx), SatAdd(anchor.y, dy)});
+  pFormula->ResetDone();
   CPoint pt;
   pFormula->LocateCaret(pDC, 1, pFormula->m_nCaret, &pt, this);
 }

@@ -3,6 +3,8 @@
 
   vld_records.py write FILE      two formulas, CH3 and OH, joined by a single bond
   vld_records.py formulas FILE   one line per formula in stream order: depth, text, x, y
+  vld_records.py bonds FILE      one line per bond in stream order: depth, its drawn ends
+                                 (xa ya xb yb) and the anchors of its two end objects
 
 The reader knows the records of this format that the test's drawings hold: formulas,
 junctions, ellipses, charges, bonds and groups."""
@@ -44,7 +46,7 @@ class Reader:
     COMMON = struct.calcsize('<iidiiiiiiI')
 
     def __init__(self, data):
-        self.data, self.pos, self.formulas = data, 0, []
+        self.data, self.pos, self.formulas, self.bonds = data, 0, [], []
 
     def take(self, fmt):
         values = struct.unpack_from(fmt, self.data, self.pos)
@@ -67,14 +69,15 @@ class Reader:
             elif kind in (KIND_PLUS, KIND_MINUS):
                 self.take('<d')
             elif kind == KIND_COUPLING:
-                self.take('<12i6i6id')
+                values = self.take('<12i6i6id')
+                self.bonds.append((depth,) + values[3:7] + values[12:14] + values[18:20])
             elif kind == KIND_GROUP:
                 self.records(depth + 1)
             elif kind not in (KIND_DOT, KIND_ELLIPSE):
                 sys.exit(f'unknown record {kind} at {self.pos}')
 
 
-def formulas(path):
+def read(path):
     with open(path, 'rb') as f:
         data = f.read()
     if not data.startswith(MAGIC):
@@ -82,11 +85,21 @@ def formulas(path):
     reader = Reader(data)
     reader.pos = len(MAGIC) + 4
     reader.records(0)
-    for depth, text, x, y in reader.formulas:
+    return reader
+
+
+def formulas(path):
+    for depth, text, x, y in read(path).formulas:
         print(depth, text.replace(' ', '_'), x, y)
 
 
+def bonds(path):
+    for values in read(path).bonds:
+        print(*values)
+
+
 if __name__ == '__main__':
-    if len(sys.argv) != 3 or sys.argv[1] not in ('write', 'formulas'):
+    commands = {'write': write, 'formulas': formulas, 'bonds': bonds}
+    if len(sys.argv) != 3 or sys.argv[1] not in commands:
         sys.exit(__doc__)
-    write(sys.argv[2]) if sys.argv[1] == 'write' else formulas(sys.argv[2])
+    commands[sys.argv[1]](sys.argv[2])

@@ -547,11 +547,16 @@ TEST_F(TypedLabels, ALetterOverAJunctionMakesALabelThereThatIsOneUndoStep) {
   ASSERT_NE(pLabel, nullptr);
   EXPECT_EQ(pLabel->m_strText, "CH#idown 3# ");
   EXPECT_EQ(pBond->m_pEndB, pLabel);
-  // Its first letter over the junction's point.
+  // Its first letter over the junction's point: the bond, drawn to the letter's frame, still
+  // runs along the line from A to where B was, and stops short of it.
+  view.UpdateView();
   const CRect& rc = pLabel->m_rcBounds;
-  EXPECT_TRUE(rc.left <= 300 && 300 <= rc.left + (rc.right - rc.left) / 2 && rc.bottom <= 0 &&
-              0 <= rc.top)
+  EXPECT_TRUE(rc.left < 300 && 300 < rc.left + (rc.right - rc.left) / 2 && rc.bottom < 0 &&
+              0 < rc.top)
       << rc.left << " " << rc.top << " " << rc.right << " " << rc.bottom;
+  EXPECT_NEAR(pBond->m_ptB.y, 0, 1);
+  EXPECT_GT(pBond->m_ptB.x, 100);
+  EXPECT_LT(pBond->m_ptB.x, 300);
   EXPECT_EQ(view.EditState(), 0);
   EXPECT_EQ(Snapshots(), 2u);
   view.Undo();

@@ -48,11 +48,23 @@ std::vector<CKVObject*> NeighboursOf(CObList& list, const CKVObject* pEnd) {
   return neighbours;
 }
 
-std::vector<CPoint> AnchorsOf(const std::vector<CKVObject*>& objects,
-                              const CKVObject* pExcept = nullptr) {
+// Where bonds meet pObj: a junction's point, or the middle of a formula's first letter (a
+// label typed over a junction has it where the junction was).
+CPoint BondPointOf(CKvillView& view, CKVObject* pObj) {
+  if (pObj->GetKind() == KIND_FORMULA) {
+    if (const std::unique_ptr<CDC> pDC = view.GetWindowSurface()) {
+      view.OnPrepareDC(pDC.get());
+      return CCoupling::AttachCentreOf(pDC.get(), *pObj);
+    }
+  }
+  return pObj->GetAnchor();
+}
+
+std::vector<CPoint> BondPointsOf(CKvillView& view, const std::vector<CKVObject*>& objects,
+                                 const CKVObject* pExcept = nullptr) {
   std::vector<CPoint> points;
   for (CKVObject* p : objects) {
-    if (p != pExcept) points.push_back(p->GetAnchor());
+    if (p != pExcept) points.push_back(BondPointOf(view, p));
   }
   return points;
 }
@@ -139,7 +151,7 @@ CPoint CMouseTracker::BondEndAt(CPoint P, unsigned nFlags) {
   if (pBond == nullptr || pBond->m_pEndA == nullptr) return P;
   // Over a junction or formula the end attaches to it, as without the aid.
   if (BondEndObjectAt(P) != nullptr) return P;
-  return aids::SnapBondEnd(pBond->m_pEndA->GetAnchor(), P);
+  return aids::SnapBondEnd(BondPointOf(m_view, pBond->m_pEndA), P);
 }
 
 void CMouseTracker::FinishBondOnRelease(unsigned nFlags, CPoint ptClient, CPoint P) {
@@ -170,10 +182,11 @@ void CMouseTracker::AddChainBond() {
   CKVObject* pStart = static_cast<CCoupling*>(m_pLiveBond.get())->m_pEndA;
   CObList& list = m_view.m_pDocument->m_listObjects;
   const std::vector<CKVObject*> neighbours = NeighboursOf(list, pStart);
-  const std::vector<CPoint> others = AnchorsOf(neighbours);
+  const std::vector<CPoint> others = BondPointsOf(m_view, neighbours);
   std::vector<CPoint> beyond;
-  if (neighbours.size() == 1) beyond = AnchorsOf(NeighboursOf(list, neighbours[0]), pStart);
-  const CPoint j = pStart->GetAnchor();
+  if (neighbours.size() == 1)
+    beyond = BondPointsOf(m_view, NeighboursOf(list, neighbours[0]), pStart);
+  const CPoint j = BondPointOf(m_view, pStart);
   const double dAngle = aids::NewBondAngle(j, others, beyond);
   // The tool stays, so that a click on the new end goes on with the chain.
   m_bKeepToolOnce = 1;
@@ -196,13 +209,15 @@ bool CMouseTracker::FuseRing(const CHit& hit, CPoint P) {
   if (pShared != nullptr) {
     CKVObject* pA = pShared->m_pEndA;
     CKVObject* pB = pShared->m_pEndB;
-    if (pA == nullptr || pB == nullptr || pA->GetAnchor() == pB->GetAnchor()) return false;
-    points = aids::RingOnBond(pA->GetAnchor(), pB->GetAnchor(), P, ring.nVertices);
-    vertices = points[0] == pA->GetAnchor() ? std::vector{pA, pB} : std::vector{pB, pA};
+    if (pA == nullptr || pB == nullptr) return false;
+    const CPoint a = BondPointOf(m_view, pA), b = BondPointOf(m_view, pB);
+    if (a == b) return false;
+    points = aids::RingOnBond(a, b, P, ring.nVertices);
+    vertices = points[0] == a ? std::vector{pA, pB} : std::vector{pB, pA};
   } else {
-    const CPoint j = pOn->GetAnchor();
-    points = aids::RingOnJunction(j, aids::FreeAngle(j, AnchorsOf(NeighboursOf(list, pOn))),
-                                  ring.nVertices);
+    const CPoint j = BondPointOf(m_view, pOn);
+    points = aids::RingOnJunction(
+        j, aids::FreeAngle(j, BondPointsOf(m_view, NeighboursOf(list, pOn))), ring.nVertices);
     vertices = {pOn};
   }
   const std::size_t nShared = vertices.size();

@@ -62,9 +62,12 @@ double ZigzagAngle(CPoint j, CPoint n, std::span<const CPoint> beyond) {
     const double s1 = Side(n, j, j.x + std::cos(c1), j.y + std::sin(c1));
     if (sm != 0) return (s1 > 0) != (sm > 0) ? c1 : c2;
   }
+  // Else nearer the horizontal, then further right, then lower (a chain begun by a bond
+  // up to the right goes on down to the right).
   const double h1 = std::abs(std::sin(c1)), h2 = std::abs(std::sin(c2));
   if (std::abs(h1 - h2) > 1e-9) return h1 < h2 ? c1 : c2;
-  return std::cos(c1) >= std::cos(c2) ? c1 : c2;
+  if (std::abs(std::cos(c1) - std::cos(c2)) > 1e-9) return std::cos(c1) > std::cos(c2) ? c1 : c2;
+  return std::sin(c1) < std::sin(c2) ? c1 : c2;
 }
 
 }  // namespace

@@ -46,9 +46,9 @@ CPoint SnapBondEnd(CPoint a, CPoint p);
 // The direction (radians) of a new bond from the junction at j, whose bonds go to the points
 // in `others`: 30 degrees up to the right with no bond; with one, 120 degrees from it, on the
 // side away from `beyond` (the far ends of the neighbour's other bonds) so that a chain
-// zigzags, else the side nearer the horizontal; with more, the bisector of the largest free
-// angle. A direction within 3 degrees of a multiple of 15 is taken as that multiple, so
-// that the rounding of existing junctions does not tilt what is built on them.
+// zigzags, else the side nearer the horizontal (then the right, then the lower); with more, the
+// bisector of the largest free angle. A direction within 3 degrees of a multiple of 15 is taken as
+// that multiple, so that the rounding of existing junctions does not tilt what is built on them.
 // The bisector of the largest free angle between the bonds from j to `others` (away from a
 // single bond); straight up when there are none. Snapped as NewBondAngle's.
 double FreeAngle(CPoint j, std::span<const CPoint> others);

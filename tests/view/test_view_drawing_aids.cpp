@@ -78,6 +78,8 @@ TEST(DrawingAidGeometry, NewBondDirections) {
       {"no bond: up to the right", {}, {}, 30},
       {"one bond, a chain's first: the side nearer the horizontal", {At(210)}, {}, 330},
       {"one bond, rounded ends still give a whole step", {CPoint{740, 850}}, {}, 330},
+      {"one bond level: the lower side", {At(180)}, {}, 300},
+      {"one bond straight down: the right side", {At(270)}, {}, 30},
       // M-N-J zigzag: the new end leaves on the side away from M.
       {"one bond of a chain: zigzag", {At(150)}, {At(150) + CSize{-260, -150}}, 30},
       {"one bond of a chain, other way", {At(150)}, {At(150) + CSize{0, 300}}, 270},
@@ -619,4 +621,21 @@ TEST_F(TypedLabels, OffTypingOverAJunctionDoesNothing) {
   EXPECT_EQ(CountKind(KIND_FORMULA), 0);
   EXPECT_EQ(pBond->m_pEndB, pB);
   EXPECT_EQ(Snapshots(), 1u);
+}
+
+TEST_F(TypedLabels, AChainGoesOnFromALabelAsFromTheJunctionItReplaced) {
+  Aids().m_bClickAddsBond = 1;
+  Move(CPoint{300, 0}, 0);
+  Type("CH3");
+  Escape();
+  auto* pLabel = Last<CFormula>(KIND_FORMULA);
+  ASSERT_NE(pLabel, nullptr);
+  UseTool(TOOL_SINGLE_BOND);
+  Click(CPoint{300, 0});
+  CCoupling* b = Last<CCoupling>(KIND_COUPLING);
+  ASSERT_NE(b, pBond);
+  EXPECT_EQ(b->m_pEndA, pLabel);
+  // One bond to the left: 120 degrees on from it, the lower side; 300 units from the
+  // junction's point, not from the label's corner.
+  EXPECT_EQ(b->m_pEndB->GetAnchor(), (CPoint{450, -260}));
 }

@@ -69,7 +69,7 @@ constexpr MenuItem kDrawingAidItems[] = {
     Cmd("&Standardní vazby", cmd::kAidStandardBonds),
     Cmd("&Vazba kliknutím", cmd::kAidClickAddsBond),
     Cmd("&Přikládání kruhů", cmd::kAidFuseRings),
-    Cmd("&Ponechat nástroj", cmd::kAidKeepTools),
+    Cmd("Po&nechat nástroj", cmd::kAidKeepTools),
     Cmd("Psaní &značek na atomy", cmd::kAidTypingMakesLabels),
 };
 

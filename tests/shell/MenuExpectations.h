@@ -126,7 +126,7 @@ inline const std::vector<std::string> kCzech128 = {
     "    &Standardní vazby = 32901",
     "    &Vazba kliknutím = 32902",
     "    &Přikládání kruhů = 32903",
-    "    &Ponechat nástroj = 32904",
+    "    Po&nechat nástroj = 32904",
     "    Psaní &značek na atomy = 32905",
     "&Nápověda",
     "  &O aplikaci Valendra... = 57664",

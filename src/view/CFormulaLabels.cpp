@@ -64,6 +64,8 @@ bool CFormulaSession::StartLabelOverJunction(CDC* pDC, int nChar) {
       v.Mouse().Tool() != TOOL_SELECT || v.EditState() == 1 || v.Mouse().IsInGesture()) {
     return false;
   }
+  // A label left by a click (or by nothing yet) ends before the next one starts.
+  FinishLabel();
   const CPoint P = v.DeviceToLogical(v.Mouse().LastMouse());
   CObjectHit hit = v.FindObjectAt(P);
   if (hit.nKind == KIND_GROUP) {
@@ -78,6 +80,8 @@ bool CFormulaSession::StartLabelOverJunction(CDC* pDC, int nChar) {
   auto pNew = std::make_unique<CFormula>();
   CFormula* pFormula = pNew.get();
   pFormula->m_pParent = pParent;
+  // At the top level the label answers to the document as the junction did.
+  if (pParent == nullptr) pFormula->m_pWatcher = pDot->m_pWatcher;
   pFormula->m_dScale = pDot->m_dScale;
   pFormula->MoveTo(pDot->GetAnchor());
   pFormula->ResetDone();
@@ -85,12 +89,22 @@ bool CFormulaSession::StartLabelOverJunction(CDC* pDC, int nChar) {
   RedirectBondEnds(pDoc->m_listObjects, pDot, pFormula);
   v.ForgetObject(pDot);
   // The junction leaves the drawing whole, to come back if the label stays empty; out of
-  // its group, it answers to the document directly.
+  // its group, it answers to the document directly, which hears when it goes.
   m_label.pJunction = std::exchange(*slot, std::move(pNew));
-  m_label.pJunction->m_pWatcher = pFormula->GetTop()->m_pWatcher;
+  m_label.pJunction->m_pWatcher = pDoc;
   m_label.pJunction->m_pParent = nullptr;
   m_label.pFormula = pFormula;
-  m_label.nHistory = v.History().Size();
+  // The snapshots the label's first step keeps: after an undo, it drops those undone.
+  const CUndoHistory& history = v.History();
+  if (history.IsEmpty()) {
+    m_label.nHistory = 0;
+  } else if (history.IsAtOldest()) {
+    m_label.nHistory = 1;
+  } else if (const auto position = history.Position()) {
+    m_label.nHistory = *position + 1;
+  } else {
+    m_label.nHistory = history.Size();
+  }
   m_label.bCentred = false;
   pFormula->MarkChanged();
 
@@ -138,17 +152,11 @@ void CFormulaSession::FinishLabel() {
   pJunction->m_pParent = label.pFormula->m_pParent;
   if (pJunction->m_pParent != nullptr) pJunction->m_pWatcher = nullptr;
   RedirectBondEnds(pDoc->m_listObjects, label.pFormula, pJunction);
+  if (v.Current() == label.pFormula) v.EndFormulaEditing();
   v.ForgetObject(label.pFormula);
   *slot = std::move(label.pJunction);
   pJunction->MarkChanged();
   v.History().DropAfter(label.nHistory);
-}
-
-void CFormulaSession::SettleLabel() {
-  if (m_label.pFormula == nullptr) return;
-  const std::size_t nHistory = m_label.nHistory;
-  m_label = CLabel{};
-  m_view.History().MergeAfter(nHistory);
 }
 
 void CFormulaSession::ForgetLabel() { m_label = CLabel{}; }

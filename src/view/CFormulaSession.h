@@ -41,11 +41,13 @@ class CFormulaSession : public ICaretSink {
   void InsertFromPalette(int nMessage);
 
   // A label typed over a junction (Type Labels on Atoms) is one undo step, settled when it
-  // ends: before the history moves, and when another change is recorded after it.
+  // ends: by Esc or Return, before the history moves, before the next label, and when
+  // another change is recorded after a click left it. Left empty, it gives the junction
+  // back and leaves no step.
   bool IsTypingLabel() const { return m_label.pFormula != nullptr; }
   // A label whose formula is no longer the one typed in (a click ended it, not Esc).
   bool IsLabelLeft() const { return IsTypingLabel() && EditedFormula() != m_label.pFormula; }
-  void SettleLabel();
+  void FinishLabel();
   // The document is about to drop its objects: the label's formula with them.
   void ForgetLabel();
 
@@ -76,8 +78,6 @@ class CFormulaSession : public ICaretSink {
   bool StartLabelOverJunction(CDC* pDC, int nChar);
   // Puts the label's first letter where the junction was.
   void CentreLabelOnJunction(CDC* pDC);
-  // The label's end: an empty one gives the junction back, else its steps become one.
-  void FinishLabel();
   // The byte typed into the formula, with the indices the label aid makes.
   void InsertTyped(CFormula& formula, char c);
 

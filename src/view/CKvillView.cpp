@@ -383,7 +383,7 @@ void CKvillView::PushSnapshot() {
   CKvillDoc* pDoc = m_pDocument;
   if (pDoc == nullptr) return;
   // A label ended by some other change than Esc or Return is one step before that change's.
-  if (m_formula.IsLabelLeft()) m_formula.SettleLabel();
+  if (m_formula.IsLabelLeft()) m_formula.FinishLabel();
   try {
     // Only the objects changed since the last snapshot write their records again.
     const std::vector<const CStoredRecord*> records = pDoc->StoreRecords();
@@ -400,13 +400,13 @@ void CKvillView::PushSnapshot() {
 
 void CKvillView::Undo() {
   Unsettle();
-  m_formula.SettleLabel();
+  m_formula.FinishLabel();
   if (const auto snapshot = m_history.Undo()) ReloadFrom(*snapshot);
 }
 
 void CKvillView::Redo() {
   Unsettle();
-  m_formula.SettleLabel();
+  m_formula.FinishLabel();
   if (const auto snapshot = m_history.Redo()) ReloadFrom(*snapshot);
 }
 

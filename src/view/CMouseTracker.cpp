@@ -93,7 +93,9 @@ void CMouseTracker::ShowHandleCursor(CKVObject* pObj) {
 bool CMouseTracker::KeepsTools() const { return m_view.Settings().m_aids.m_bKeepTools != 0; }
 
 void CMouseTracker::EndCreationTool(std::int32_t nToolUsed) {
-  if (KeepsTools() || std::exchange(m_bKeepToolOnce, 0) != 0) {
+  // The one-creation hold goes with this creation, whatever Keep Tools says.
+  const bool bOnce = std::exchange(m_bKeepToolOnce, 0) != 0;
+  if (KeepsTools() || bOnce) {
     m_nTool = nToolUsed;
     return;
   }

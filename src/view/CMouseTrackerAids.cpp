@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <numbers>
 #include <vector>
 
 #include "document/CKvillDoc.h"
@@ -132,6 +133,60 @@ bool Bonded(CObList& list, const CKVObject* pA, const CKVObject* pB) {
   return bFound;
 }
 
+// The ring's new objects, appended to the list: a junction at each point past the shared
+// vertices (or the junction already there), the bonds around it but the shared one and any
+// already there, and an aromatic ring's inner circle. The objects made, in list order.
+std::vector<CKVObject*> AddRing(CObList& list, std::vector<CKVObject*> vertices,
+                                const std::vector<CPoint>& points, bool bOnBond,
+                                const FusibleRing& ring, double dScale) {
+  std::vector<CKVObject*> created;
+  for (std::size_t k = vertices.size(); k < points.size(); ++k) {
+    if (CKVObject* pThere = JunctionNear(list, points[k])) {
+      vertices.push_back(pThere);
+      continue;
+    }
+    auto pDot = std::make_unique<CDot>();
+    pDot->MoveTo(points[k]);
+    pDot->m_dScale = dScale;
+    vertices.push_back(pDot.get());
+    created.push_back(pDot.get());
+    list.push_back(std::move(pDot));
+  }
+  const std::size_t n = vertices.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if ((bOnBond && i == 0) || Bonded(list, vertices[i], vertices[(i + 1) % n])) continue;
+    auto pBond = std::make_unique<CCoupling>();
+    pBond->m_pEndA = vertices[i];
+    pBond->m_pEndB = vertices[(i + 1) % n];
+    // Alternating around the new ring: never a second double bond at the shared bond's
+    // ends (on a bond the shared one counts as the ring's first), one at the shared junction.
+    const bool bDouble = ring.bAlternating && (bOnBond ? i % 2 == 0 : i % 2 == 1);
+    pBond->m_nStyle = bDouble ? 2 : 1;
+    pBond->m_nSide = bDouble ? 2 : 1;
+    pBond->m_nPenStyle = PS_SOLID;
+    pBond->m_dScale = dScale;
+    created.push_back(pBond.get());
+    list.push_back(std::move(pBond));
+  }
+  if (ring.bCircle) {
+    double cx = 0, cy = 0;
+    for (const CPoint& p : points) cx += p.x, cy += p.y;
+    const double dn = static_cast<double>(n);
+    // The templates' circle, 0.7 of the circumradius times cos(pi / n), for this ring's edge.
+    const double dEdge = std::hypot(static_cast<double>(points[1].x) - points[0].x,
+                                    static_cast<double>(points[1].y) - points[0].y);
+    const double dRadius = dEdge / (2 * std::sin(std::numbers::pi / dn));
+    const int h = static_cast<int>(std::floor(0.7 * dRadius * std::cos(std::numbers::pi / dn)));
+    auto pCircle = std::make_unique<CEllipse>();
+    // As the aromatic templates place it: 5 units right of and below the ring's centre.
+    pCircle->MoveTo(CPoint{SatAdd(Round32(cx / dn), 5), SatAdd(Round32(cy / dn), -5)});
+    pCircle->SetHalfSize(h, h);
+    created.push_back(pCircle.get());
+    list.push_back(std::move(pCircle));
+  }
+  return created;
+}
+
 }  // namespace
 
 CKVObject* CMouseTracker::BondEndObjectAt(CPoint P) {
@@ -220,49 +275,9 @@ bool CMouseTracker::FuseRing(const CHit& hit, CPoint P) {
         j, aids::FreeAngle(j, BondPointsOf(m_view, NeighboursOf(list, pOn))), ring.nVertices);
     vertices = {pOn};
   }
-  const std::size_t nShared = vertices.size();
-  std::vector<CKVObject*> created;
-  for (std::size_t k = nShared; k < points.size(); ++k) {
-    if (CKVObject* pThere = JunctionNear(list, points[k])) {
-      vertices.push_back(pThere);
-      continue;
-    }
-    auto pDot = std::make_unique<CDot>();
-    pDot->MoveTo(points[k]);
-    vertices.push_back(pDot.get());
-    created.push_back(pDot.get());
-    list.push_back(std::move(pDot));
-  }
-  const std::size_t n = vertices.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    // The shared bond, and any other the ring meets, is kept as it is.
-    if ((pShared != nullptr && i == 0) || Bonded(list, vertices[i], vertices[(i + 1) % n]))
-      continue;
-    auto pBond = std::make_unique<CCoupling>();
-    pBond->m_pEndA = vertices[i];
-    pBond->m_pEndB = vertices[(i + 1) % n];
-    // Alternating around the new ring: never a second double bond at the shared bond's
-    // ends (on a bond the shared one counts as the ring's first), one at the shared junction.
-    const bool bDouble = ring.bAlternating && (pShared != nullptr ? i % 2 == 0 : i % 2 == 1);
-    pBond->m_nStyle = bDouble ? 2 : 1;
-    pBond->m_nSide = bDouble ? 2 : 1;
-    pBond->m_nPenStyle = PS_SOLID;
-    created.push_back(pBond.get());
-    list.push_back(std::move(pBond));
-  }
-  if (ring.bCircle) {
-    double cx = 0, cy = 0;
-    for (const CPoint& p : points) cx += p.x, cy += p.y;
-    const double kPi = 3.14159265;
-    const int h = static_cast<int>(std::floor(std::cos(kPi / static_cast<double>(n)) * 210));
-    auto pCircle = std::make_unique<CEllipse>();
-    // As the aromatic templates place it: 5 units right of and below the ring's centre.
-    pCircle->MoveTo(CPoint{SatAdd(Round32(cx / static_cast<double>(n)), 5),
-                           SatAdd(Round32(cy / static_cast<double>(n)), -5)});
-    pCircle->SetHalfSize(h, h);
-    created.push_back(pCircle.get());
-    list.push_back(std::move(pCircle));
-  }
+  const double dScale = pOn->m_dScale;
+  const std::vector<CKVObject*> created =
+      AddRing(list, std::move(vertices), points, pShared != nullptr, ring, dScale);
   for (CKVObject* p : created) {
     p->m_bSelected = 1;
     p->MarkChanged();

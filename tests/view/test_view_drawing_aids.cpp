@@ -639,3 +639,79 @@ TEST_F(TypedLabels, AChainGoesOnFromALabelAsFromTheJunctionItReplaced) {
   // junction's point, not from the label's corner.
   EXPECT_EQ(b->m_pEndB->GetAnchor(), (CPoint{450, -260}));
 }
+
+TEST_F(TypedLabels, EachLabelIsOneStepAfterAnUndoAndWhenAClickEndsIt) {
+  // A step, undone: the label's first letter drops the undone step, and the label is still
+  // one step of its own.
+  Pick(pA);
+  ASSERT_TRUE(view.OnCommand(cmd::kKeyRight));
+  view.Undo();
+  Move(CPoint{300, 0}, 0);
+  Type("CH3");
+  Escape();
+  EXPECT_EQ(Snapshots(), 2u);
+  view.Undo();
+  EXPECT_EQ(CountKind(KIND_FORMULA), 0);
+  view.Redo();
+  ASSERT_EQ(CountKind(KIND_FORMULA), 1);
+
+  // A label ended by a click on the paper, then another: two steps, undone one by one. (The
+  // undo and redo made the drawing's objects anew: the junction at 0, 0 is found again.)
+  CKVObject* pAgain = nullptr;
+  for (const auto& p : doc.m_listObjects)
+    if (p->GetKind() == KIND_DOT && p->GetAnchor() == CPoint{0, 0}) pAgain = p.get();
+  ASSERT_NE(pAgain, nullptr);
+  AddBond(AddDot(-300, 0), pAgain);
+  view.UpdateView();
+  view.PushSnapshot();
+  const std::size_t nBefore = Snapshots();
+  Move(CPoint{-300, 0}, 0);
+  Type("OH");
+  Click(CPoint{3000, -3000});
+  Move(CPoint{0, 0}, 0);
+  Type("N");
+  Escape();
+  EXPECT_EQ(Snapshots(), nBefore + 2);
+  EXPECT_EQ(CountKind(KIND_FORMULA), 3);
+  view.Undo();
+  EXPECT_EQ(CountKind(KIND_FORMULA), 2);
+  view.Undo();
+  EXPECT_EQ(CountKind(KIND_FORMULA), 1);
+}
+
+TEST_F(TypedLabels, AnEmptyLabelLeftByAClickGivesTheJunctionBackAtTheNextStep) {
+  Move(CPoint{300, 0}, 0);
+  Type("C");
+  view.OnKeyDown(VK_BACK);
+  view.OnChar(VK_BACK);
+  Click(CPoint{3000, -3000});
+  Pick(pA);
+  ASSERT_TRUE(view.OnCommand(cmd::kKeyRight));
+  EXPECT_EQ(CountKind(KIND_FORMULA), 0);
+  EXPECT_EQ(pBond->m_pEndB, pB);
+  // The label left no step: one undo takes back the nudge, the next one nothing more.
+  EXPECT_EQ(Snapshots(), 2u);
+}
+
+TEST_F(RingFusion, ARingOnAShortBondIsItsSizeWithItsCircleInsideAndItsScale) {
+  Aids().m_bFuseRings = 1;
+  CDot* a = AddDot(0, 0);
+  CDot* b = AddDot(210, 0);
+  CCoupling* bond = AddBond(a, b);
+  for (CKVObject* p :
+       {static_cast<CKVObject*>(a), static_cast<CKVObject*>(b), static_cast<CKVObject*>(bond)})
+    p->m_dScale = 0.5;
+  view.UpdateView();
+  UseTool(TOOL_AROMATIC_BENZENE);
+  Click(CPoint{105, 15});
+  ASSERT_EQ(TopDots().size(), 6u);
+  for (CKVObject* d : TopDots()) EXPECT_EQ(d->m_dScale, 0.5);
+  auto* pCircle = Last<CEllipse>(KIND_ELLIPSE);
+  ASSERT_NE(pCircle, nullptr);
+  // Inside the ring: its radius below the apothem (105 tan 60 = 182), 0.7 of the
+  // circumradius's share as the templates have it.
+  const int h = (pCircle->m_rcBounds.right - pCircle->m_rcBounds.left) / 2;
+  EXPECT_EQ(h, static_cast<int>(std::floor(0.7 * 210 * std::cos(kPi / 6))));
+  EXPECT_LT(h, 182);
+  EXPECT_GT(pCircle->m_rcBounds.bottom, 0);
+}

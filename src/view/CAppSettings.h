@@ -5,10 +5,11 @@
 #include "objects/Geometry.h"
 
 // What the application keeps between runs and across its windows: the interface language,
-// the main window's placement, the bars' placement and visibility. The settings record and
-// the language record are read into it at start-up and written from it; the view reads the
-// language for its messages and typing, and the bars' visibility for where the cursor
-// feedback runs. Plain values: each one stands for itself, with nothing to keep in step.
+// the main window's placement, the bars' placement and visibility, how a drawing prints.
+// The settings record and the language record are read into it at start-up and written
+// from it; the view reads the language for its messages and typing, and the bars'
+// visibility for where the cursor feedback runs. Plain values: each one stands for itself, with
+// nothing to keep in step.
 struct CAppSettings {
   // The language of the program's messages (set from the loaded menus at the first idle).
   std::int32_t m_bEnglish = 1;
@@ -23,4 +24,7 @@ struct CAppSettings {
   std::int32_t m_bMainRectValid = 0;
   // The main window is to be shown as the record says once start-up is over.
   std::int32_t m_bApplyShowState = 0;
+  // Print and Print Preview scale the whole drawing to the printable area of the page
+  // instead of printing it at the window's zoom and scroll position (Page Setup).
+  std::int32_t m_bFitToPage = 0;
 };

@@ -62,11 +62,12 @@ class ImageHostOn : public Base {
   bool ClipToPixels(CDC* pDC, const std::vector<CRect>& rects) override {
     return static_cast<CQtDC*>(pDC)->ClipToPixels(rects);
   }
-  void FillSolidRect(CDC* pDC, const CRect& rc, COLORREF) override {
+  void FillSolidRect(CDC* pDC, const CRect& rc, COLORREF cr) override {
     QPainter* p = static_cast<CQtDC*>(pDC)->GetPainter();
     p->save();
     p->resetTransform();
-    p->fillRect(QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top), Qt::white);
+    p->fillRect(QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top),
+                QColor(GetRValue(cr), GetGValue(cr), GetBValue(cr)));
     p->restore();
   }
   void BitBlt(CDC* pDest, int x, int y, int cx, int cy, CDC* pSrc, int xs, int ys) override {

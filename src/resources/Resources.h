@@ -108,6 +108,7 @@ struct MessageTexts {
   const char* pasteNothing;       // "%1" the reader's reason: clipboard text that is no structure
   const char* pasteTooLarge;      // clipboard text beyond what a paste reads
   const char* notCleaned;         // "%1" the reason: Clean Structure left a molecule as it was
+  const char* fitToPage;          // Page Setup's check box: print the drawing fitted to the page
 };
 const MessageTexts& Messages(Language lang);
 

@@ -221,6 +221,7 @@ constexpr MessageTexts kMessages = {
     "Není co vložit: %1",
     "Nic nevloženo: schránka obsahuje více než 10 MB textu.",
     "Nevyčištěno: %1",
+    "Přizpůsobit kresbu stránce",
 };
 
 constexpr const char* kAbout[] = {

@@ -221,6 +221,7 @@ constexpr MessageTexts kMessages = {
     "Nothing to paste: %1",
     "Nothing pasted: the clipboard holds more than 10 MB of text.",
     "Not cleaned: %1",
+    "Fit drawing to page",
 };
 
 constexpr const char* kAbout[] = {

@@ -1,7 +1,10 @@
 #include "shell/CMainFrame.h"
 
 #include <QApplication>
+#include <QBoxLayout>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -20,6 +23,7 @@
 #include <QToolBar>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "document/CKvillDoc.h"
 #include "document/CKvillSrvrItem.h"
@@ -47,6 +51,25 @@
 namespace {
 
 QString Utf8(const char* psz) { return QString::fromUtf8(psz); }
+
+// A check box added to a dialog of Qt's, above its buttons. Qt's own page dialog on Linux
+// stacks its page widget and its buttons in a box layout; should a dialog be laid out
+// otherwise, what it has goes into a widget of its own with the check box below.
+QCheckBox* AddCheckBoxAboveButtons(QDialog& dlg, const QString& strText) {
+  auto* pCheck = new QCheckBox(strText, &dlg);
+  if (auto* pBox = qobject_cast<QBoxLayout*>(dlg.layout())) {
+    const auto* pButtons = dlg.findChild<QDialogButtonBox*>();
+    const int nAt = pButtons != nullptr ? pBox->indexOf(pButtons) : -1;
+    pBox->insertWidget(nAt, pCheck);
+    return pCheck;
+  }
+  auto* pInner = new QWidget(&dlg);
+  if (QLayout* pLayout = dlg.layout()) pInner->setLayout(pLayout);
+  auto* pOuter = new QVBoxLayout(&dlg);
+  pOuter->addWidget(pInner);
+  pOuter->addWidget(pCheck);
+  return pCheck;
+}
 
 }  // namespace
 
@@ -291,6 +314,8 @@ void CMainFrame::ReadSettings() {
   std::uint16_t wId = language ? ParseLanguageRecord(*language) : 0;
   if (wId == 0) wId = static_cast<std::uint16_t>(CViewWidget::SystemUiLanguage());
   v->Settings().m_wLanguageId = wId;
+  const auto fitToPage = store.Read(kFitToPageKey);
+  v->Settings().m_bFitToPage = fitToPage && *fitToPage == "1" ? 1 : 0;
   v->Settings().m_bApplyShowState = 1;
   m_pViewWidget->SetTimer(TIMER_SCROLL_REFRESH, 10);
 }
@@ -928,6 +953,24 @@ void CMainFrame::PrintTo(QPrinter* pPrinter) {
   if (!painter.isActive()) return;
   CQtDC dc(&painter);
   m_pView->m_bDirectRender = 1;
+  // Fitted to the page, the drawing prints at a zoom and scroll position of its own, which
+  // the window gets back at once; it does not paint in between.
+  std::optional<CViewport::CMappingScope> fitted;
+  const std::optional<CRect> span =
+      FitToPage() ? m_pView->Viewport().DrawingSpan() : std::optional<CRect>();
+  if (span) {
+    CViewport::CFitArea page;
+    page.cx = painter.device()->width();
+    page.cy = painter.device()->height();
+    page.dpiX = std::max(1, dc.GetDeviceCaps(LOGPIXELSX));
+    page.dpiY = std::max(1, dc.GetDeviceCaps(LOGPIXELSY));
+    // An eighth of an inch keeps the strokes of the objects on the edges on the paper.
+    page.dMargin = std::min(page.dpiX, page.dpiY) / 8.0;
+    // A tiny drawing is magnified no more than Zoom In can; a large one shrinks as needed.
+    page.dMinZoom = CViewport::kMinZoom;
+    page.bWholeScale = true;
+    fitted.emplace(m_pView->Viewport(), CViewport::FitSpan(*span, page));
+  }
   m_pView->OnDraw(&dc);
 }
 
@@ -946,5 +989,16 @@ void CMainFrame::OnFilePrintPreview() {
 
 void CMainFrame::OnFilePrintSetup() {
   QPageSetupDialog dlg(&m_printer, this);
-  dlg.exec();
+  QCheckBox* pFit = AddCheckBoxAboveButtons(dlg, Utf8(res::Messages(m_lang).fitToPage));
+  pFit->setChecked(FitToPage());
+  if (dlg.exec() == QDialog::Accepted) SetFitToPage(pFit->isChecked());
+}
+
+bool CMainFrame::FitToPage() const { return m_pView->Settings().m_bFitToPage != 0; }
+
+void CMainFrame::SetFitToPage(bool bOn) {
+  std::int32_t& bFit = m_pView->Settings().m_bFitToPage;
+  if ((bFit != 0) == bOn) return;
+  bFit = bOn ? 1 : 0;
+  m_pApp->WriteSetting(kFitToPageKey, bOn ? "1" : "0");
 }

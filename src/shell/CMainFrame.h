@@ -137,12 +137,20 @@ class CMainFrame : public QMainWindow {
   // Files dropped on the window: each is opened by name, after the save question.
   void OpenDroppedFiles(const QList<QUrl>& urls);
 
-  // Printing: the drawing painted in direct mode with the view's mapping.
+  // Printing: the drawing painted in direct mode, with the view's mapping or, with Fit
+  // Drawing to Page on, scaled whole into the printable area and centred there.
   void PrintTo(QPrinter* pPrinter);
   QPrinter& Printer() { return m_printer; }
   void OnFilePrint();
   void OnFilePrintPreview();
+  // Page Setup: Qt's page dialog with the Fit Drawing to Page check box; what is chosen
+  // counts when the dialog is accepted.
   void OnFilePrintSetup();
+  bool FitToPage() const;
+  // Page Setup accepted: the option as chosen, recorded in the settings when it changed.
+  void SetFitToPage(bool bOn);
+  // The setting of Fit Drawing to Page: "1" on, anything else or none off.
+  static constexpr const char* kFitToPageKey = "Printing\\FitToPage";
 
   void OnAbout();
   // The status bar shown or hidden, after the command's filter has turned the view's flag.

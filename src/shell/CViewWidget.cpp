@@ -445,6 +445,9 @@ void CViewWidget::PaintClient(QPaintEvent*) {
   if (m_bRenderPending && m_pView != nullptr && rc.right > 0 && rc.bottom > 0 && !IsBusy()) {
     m_bRenderPending = false;
     CDC* pDC = GetDC();
+    // Mapped as every surface the view draws on, so that the copy of its buffer lands on
+    // the window (what was drawn over the last one, such as the hover frame, goes).
+    m_pView->OnPrepareDC(pDC);
     m_pView->OnDraw(pDC);
     FreeWindowSurface(pDC);
   }
@@ -1152,6 +1155,9 @@ bool CViewWidget::eventFilter(QObject* pWatched, QEvent* pEvent) {
       }
       return true;
     }
+    case QEvent::Leave:
+      if (m_pView != nullptr) m_pView->OnMouseLeave();
+      return false;
     case QEvent::KeyPress:
       OnKeyPress(static_cast<QKeyEvent*>(pEvent));
       return true;

@@ -6,11 +6,11 @@
 #include "view/DrawingAids.h"
 
 // What the application keeps between runs and across its windows: the interface language,
-// the main window's placement, the bars' placement and visibility, the drawing aids. The
-// settings records are read into it at start-up and written from it; the view reads the
-// language for its messages and typing, the bars' visibility for where the cursor feedback
-// runs, and the aids as it draws. Plain values: each one stands for itself, with nothing to keep in
-// step.
+// the main window's placement, the bars' placement and visibility, the drawing aids, how a
+// drawing prints. The settings records are read into it at start-up and written from it;
+// the view reads the language for its messages and typing, the bars' visibility for where
+// the cursor feedback runs, and the aids as it draws. Plain values: each one stands for
+// itself, with nothing to keep in step.
 struct CAppSettings {
   // The language of the program's messages (set from the loaded menus at the first idle).
   std::int32_t m_bEnglish = 1;
@@ -27,4 +27,7 @@ struct CAppSettings {
   std::int32_t m_bApplyShowState = 0;
   // View > Drawing Aids, kept in the settings file's DrawingAids group.
   CDrawingAids m_aids;
+  // Print and Print Preview scale the whole drawing to the printable area of the page
+  // instead of printing it at the window's zoom and scroll position (Page Setup).
+  std::int32_t m_bFitToPage = 0;
 };

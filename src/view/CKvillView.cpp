@@ -185,8 +185,37 @@ void CKvillView::Unsettle() {
 
 void CKvillView::ObjectDestroyed(const CKVObject* pObj) {
   Unsettle();
+  if (pObj == m_pHover) m_pHover = nullptr;
   m_viewport.ObjectDestroyed(pObj);
   m_painter.ObjectDestroyed(pObj);
+}
+
+void CKvillView::SetHover(CKVObject* pObj) {
+  if (pObj == m_pHover) return;
+  // Held until it goes: its destruction lets go of it, drawn or not.
+  if (pObj != nullptr) Watch(pObj);
+  m_pHover = pObj;
+  m_pWindow->Invalidate();
+}
+
+std::optional<CRect> CKvillView::HoverFrame(const CDC* pDC) const {
+  // Paper and pictures never show it, nor does a window busy with a gesture or typing.
+  if (m_pHover == nullptr || m_bDirectRender || m_nEditState == 1 || m_tracker.GestureUnderWay()) {
+    return std::nullopt;
+  }
+  CPoint a{m_pHover->m_rcBounds.left, m_pHover->m_rcBounds.top};
+  CPoint b{m_pHover->m_rcBounds.right, m_pHover->m_rcBounds.bottom};
+  // A bond keeps no box of its own worth showing: the one of its two end points.
+  if (m_pHover->GetKind() == KIND_COUPLING) {
+    const auto* pBond = static_cast<const CCoupling*>(m_pHover);
+    a = pBond->m_ptA;
+    b = pBond->m_ptB;
+  }
+  const CPoint p = m_viewport.LogicalToDevice(a, pDC);
+  const CPoint q = m_viewport.LogicalToDevice(b, pDC);
+  return CRect{
+      SatAdd(std::min(p.x, q.x), -kHoverFrameGap), SatAdd(std::min(p.y, q.y), -kHoverFrameGap),
+      SatAdd(std::max(p.x, q.x), kHoverFrameGap), SatAdd(std::max(p.y, q.y), kHoverFrameGap)};
 }
 
 void CKvillView::Watch(CKVObject* pObj) const {

@@ -269,9 +269,20 @@ class CKvillView : public IDocClient, public IPictureSource {
   void SetCurrent(CKVObject* pObj) { m_pCurrent = pObj; }
   std::int32_t EditState() const { return m_nEditState; }
   void SetEditState(std::int32_t nState) { m_nEditState = nState; }
-  // The object under the mouse, which a replacing load lets go of.
+  // The object under the mouse, which a replacing load lets go of. While no button is
+  // held and no gesture is under way the window shows a light frame around it, drawn over
+  // the window's picture after each paint and never into a picture, a print or the back
+  // buffer.
   CKVObject* Hover() const { return m_pHover; }
   void SetHoverForTest(CKVObject* pObj) { m_pHover = pObj; }
+  // The pointer left the window: nothing is under it.
+  void OnMouseLeave() { SetHover(nullptr); }
+  // The frame around the object under the pointer, in client pixels of pDC (left, top,
+  // right, bottom, all drawn); nothing when the window shows none now.
+  std::optional<CRect> HoverFrame(const CDC* pDC) const;
+  static constexpr COLORREF kHoverFrameColour = RGB(150, 180, 230);
+  // How far the frame stands off the object's box, in pixels.
+  static constexpr int kHoverFrameGap = 2;
 
   std::int32_t m_bSendToBack = 0;
 
@@ -442,6 +453,8 @@ class CKvillView : public IDocClient, public IPictureSource {
   std::int32_t m_nEditState = 0;
   CKVObject* m_pCurrent = nullptr;
   CKVObject* m_pHover = nullptr;
+  // A new object under the pointer (or none): the window repaints, so the frame follows.
+  void SetHover(CKVObject* pObj);
   // The server item of the latest copy or paste; the one before it goes when a new one is
   // made, so that items do not pile up over a session.
   CKvillSrvrItem* m_pTransferItem = nullptr;

@@ -210,6 +210,8 @@ void CMouseTracker::FinishBondAtNew(CPoint pt) {
 
 void CMouseTracker::OnLButtonDown(unsigned nFlags, CPoint ptClient) {
   m_view.Unsettle();
+  // Whatever the press starts, the pointer no longer merely passes over the object.
+  m_view.SetHover(nullptr);
   const CPoint P = m_view.DeviceToLogical(ptClient);
   if (m_bSkipNextClick) {
     m_bSkipNextClick = 0;
@@ -459,8 +461,7 @@ void CMouseTracker::OnMouseMove(unsigned nFlags, CPoint ptClient) {
   m_view.m_cursor.NoteMouseMove();
   // The pointer passing over the drawing changes nothing in it, so what the cursor's hit
   // tests know stays good; everything else a move does may change objects.
-  const bool bHover = (nFlags & MK_LBUTTON) == 0 && !m_bMoving && !m_bRotating && !m_bResizing &&
-                      !m_bRubberBand && m_nTool != TOOL_BOND_END && !m_view.m_bDirectRender;
+  const bool bHover = (nFlags & MK_LBUTTON) == 0 && !GestureUnderWay() && !m_view.m_bDirectRender;
   if (bHover) {
     m_view.m_painter.EndPaintRest();
   } else {
@@ -476,7 +477,10 @@ void CMouseTracker::OnMouseMove(unsigned nFlags, CPoint ptClient) {
   m_view.m_cursor.m_bHoverSuppressed = 0;
   m_view.m_cursor.m_bDrawBarActive = 0;
   const CPoint P = m_view.DeviceToLogical(ptClient);
-  m_view.m_cursor.m_nKindUnderMouse = m_view.m_cursor.FindObject(P).nKind;
+  const CObjectHit hit = m_view.m_cursor.FindObject(P);
+  m_view.m_cursor.m_nKindUnderMouse = hit.nKind;
+  // The frame marks what a press would take while the pointer only passes over.
+  m_view.SetHover(bHover && m_view.EditState() != 1 ? hit.pObj : nullptr);
   m_view.m_cursor.m_bIBeamShown = 0;
   m_view.m_cursor.m_bBondCursor = 0;
 

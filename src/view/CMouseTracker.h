@@ -59,6 +59,10 @@ class CMouseTracker {
   std::int32_t Rotating() const { return m_bRotating; }
   void SetRotating(std::int32_t b) { m_bRotating = b; }
   std::int32_t RubberBand() const { return m_bRubberBand; }
+  // A move, resize, rotation, selection rectangle or bond placement is under way.
+  bool GestureUnderWay() const {
+    return m_bMoving || m_bRotating || m_bResizing || m_bRubberBand || m_nTool == TOOL_BOND_END;
+  }
   // A context menu's choice came with a click the release must not act on.
   std::int32_t SkipNextClick() const { return m_bSkipNextClick; }
   void SetSkipNextClick(std::int32_t b) { m_bSkipNextClick = b; }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -204,6 +205,25 @@ void CScreenPainter::PaintThroughBuffer(CDC* pDC, CKvillDoc* pDoc) {
       std::max(0, Trunc32(-static_cast<double>(m_view.ScrollOffsetY()) * 1440.0 * z / dpiY));
   m_view.m_pWindow->BitBlt(pDC, x0, y0, Clamp32(static_cast<std::int64_t>(Lw) - x0),
                            Clamp32(-static_cast<std::int64_t>(Lh) - y0), pTarget, x0, y0);
+  // The frame around the object under the pointer goes on the window alone: the buffer,
+  // which the next paint builds on, never holds it, and the next copy covers it.
+  if (bWindow) DrawHoverFrame(pDC, szVisible);
+}
+
+void CScreenPainter::DrawHoverFrame(CDC* pDC, CSize szClient) {
+  const std::optional<CRect> frame = m_view.HoverFrame(pDC);
+  if (!frame) return;
+  // Edges far outside the window are drawn just outside it.
+  const auto x = [&](std::int32_t n) { return std::clamp(n, -2, SatAdd(szClient.cx, 2)); };
+  const auto y = [&](std::int32_t n) { return std::clamp(n, -2, SatAdd(szClient.cy, 2)); };
+  const std::int32_t l = x(frame->left), t = y(frame->top), r = x(frame->right),
+                     b = y(frame->bottom);
+  const COLORREF cr = CKvillView::kHoverFrameColour;
+  IViewWindow& window = *m_view.m_pWindow;
+  window.FillSolidRect(pDC, CRect{l, t, r + 1, t + 1}, cr);
+  window.FillSolidRect(pDC, CRect{l, b, r + 1, b + 1}, cr);
+  window.FillSolidRect(pDC, CRect{l, t, l + 1, b + 1}, cr);
+  window.FillSolidRect(pDC, CRect{r, t, r + 1, b + 1}, cr);
 }
 
 void CScreenPainter::PaintObjects(CDC* pTarget, CKvillDoc* pDoc, RenderMode mode, CSize szVisible,

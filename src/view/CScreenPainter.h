@@ -252,6 +252,9 @@ class CScreenPainter {
   // The screen paint through the window's back buffer (or, for a copied selection, a buffer
   // of its own), copied to pDC.
   void PaintThroughBuffer(CDC* pDC, CKvillDoc* pDoc);
+  // The light frame around the object under the pointer, on the window's surface pDC of
+  // szClient pixels, when the window shows one.
+  void DrawHoverFrame(CDC* pDC, CSize szClient);
   // The paint after a change (see "The paint after a change" above): false, having done
   // nothing, when the list is not the indexed one object for object; with bKept, only the
   // damaged area of the kept buffer.

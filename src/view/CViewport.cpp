@@ -153,14 +153,43 @@ std::optional<CRect> SpanOfObjects(const CObList& list) {
 
 }  // namespace
 
+std::optional<CRect> CViewport::DrawingSpan() const {
+  if (m_view.m_pDocument == nullptr) return std::nullopt;
+  return SpanOfObjects(m_view.m_pDocument->m_listObjects);
+}
+
+CViewport::CMapping CViewport::FitSpan(const CRect& rcSpan, const CFitArea& area) {
+  const double uw = std::max(1.0, area.cx - 2.0 * area.dMargin);
+  const double uh = std::max(1.0, area.cy - 2.0 * area.dMargin);
+  // Drawing units per pixel are 1440 z / dpi: the zoom at which the span just fits.
+  const double zx = (static_cast<double>(rcSpan.right) - rcSpan.left) * area.dpiX / (1440.0 * uw);
+  const double zy = (static_cast<double>(rcSpan.bottom) - rcSpan.top) * area.dpiY / (1440.0 * uh);
+  double z = std::clamp(std::max(zx, zy), area.dMinZoom, area.dMaxZoom);
+  // A span without width or height fits at any zoom; 0 would map nothing anywhere.
+  if (!(z > 0.0) || !std::isfinite(z)) z = std::clamp(1.0, area.dMinZoom, area.dMaxZoom);
+  if (area.bWholeScale) {
+    const double w = std::ceil(z * 1440.0 - 1e-6);
+    z = w / 1440.0;
+    // The mapping truncates z 1440: it must not fall a hair short of the whole number.
+    while (z * 1440.0 < w) z = std::nextafter(z, 1e300);
+  }
+  // The span's centre on the area's centre. A device pixel x shows drawing x' with
+  // x = x' dpi / (1440 z) - ScrollOffsetX, and y = -y' dpi / (1440 z) - ScrollOffsetY;
+  // the offsets are 5 sx / z / z / 100 and 5 sy / z / 100.
+  const double cx = (static_cast<double>(rcSpan.left) + rcSpan.right) / 2.0;
+  const double cy = (static_cast<double>(rcSpan.top) + rcSpan.bottom) / 2.0;
+  const double dOffsetX = cx * area.dpiX / (1440.0 * z) - area.cx / 2.0;
+  const double dOffsetY = -cy * area.dpiY / (1440.0 * z) - area.cy / 2.0;
+  return CMapping{z, Clamp32(std::llround(dOffsetX * 100.0 * z * z / 5.0)),
+                  Clamp32(std::llround(dOffsetY * 100.0 * z / 5.0))};
+}
+
 void CViewport::OnZoomToFit() {
   if (m_view.Mouse().Resizing()) return;
   // A paint first: formulas lay themselves out and bonds follow their ends, so the boxes
   // are those the window will show.
   m_view.UpdateView();
-  const std::optional<CRect> span = m_view.m_pDocument != nullptr
-                                        ? SpanOfObjects(m_view.m_pDocument->m_listObjects)
-                                        : std::nullopt;
+  const std::optional<CRect> span = DrawingSpan();
   const CRect rcClient = m_view.m_pWindow->GetClientRect();
   const double cw = static_cast<double>(rcClient.right) - rcClient.left;
   const double ch = static_cast<double>(rcClient.bottom) - rcClient.top;
@@ -168,27 +197,18 @@ void CViewport::OnZoomToFit() {
     OnZoomDefault();
     return;
   }
-  // The smallest and largest zoom the zoom commands reach, and the window's margin.
-  constexpr double kMinZoom = 0.2 / 1.2, kMaxZoom = 4.0 * 1.2, kMarginPixels = 16.0;
-  const double dpiX = std::max(1, m_view.m_pWindow->GetPixelsPerInchX());
-  const double dpiY = std::max(1, m_view.m_pWindow->GetPixelsPerInchY());
-  const double uw = std::max(1.0, cw - 2.0 * kMarginPixels);
-  const double uh = std::max(1.0, ch - 2.0 * kMarginPixels);
-  // Drawing units per pixel are 1440 z / dpi: the zoom at which the span just fits.
-  const double zx = (static_cast<double>(span->right) - span->left) * dpiX / (1440.0 * uw);
-  const double zy = (static_cast<double>(span->bottom) - span->top) * dpiY / (1440.0 * uh);
-  const double z = std::clamp(std::max(zx, zy), kMinZoom, kMaxZoom);
-  // The span's centre on the window's centre. A client pixel x shows drawing x' with
-  // x = x' dpi / (1440 z) - ScrollOffsetX, and y = -y' dpi / (1440 z) - ScrollOffsetY;
-  // the offsets are 5 sx / z / z / 100 and 5 sy / z / 100.
-  const double cx = (static_cast<double>(span->left) + span->right) / 2.0;
-  const double cy = (static_cast<double>(span->top) + span->bottom) / 2.0;
-  const double dOffsetX = cx * dpiX / (1440.0 * z) - cw / 2.0;
-  const double dOffsetY = -cy * dpiY / (1440.0 * z) - ch / 2.0;
+  // Within the zoom the zoom commands reach, with a margin of 16 pixels in the window.
+  CFitArea area;
+  area.cx = cw;
+  area.cy = ch;
+  area.dpiX = std::max(1, m_view.m_pWindow->GetPixelsPerInchX());
+  area.dpiY = std::max(1, m_view.m_pWindow->GetPixelsPerInchY());
+  area.dMargin = 16.0;
+  area.dMinZoom = kMinZoom;
+  area.dMaxZoom = kMaxZoom;
+  const CMapping fit = FitSpan(*span, area);
   CScreenPainter::CRedisplayScope redisplay(m_view.m_painter);
-  m_dZoom = z;
-  m_nScrollX = Clamp32(std::llround(dOffsetX * 100.0 * z * z / 5.0));
-  m_nScrollY = Clamp32(std::llround(dOffsetY * 100.0 * z / 5.0));
+  SetMapping(fit);
   m_view.UpdateView();
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -38,6 +39,9 @@ class CViewport {
   void OnPrepareDC(CDC* pDC) const;
 
   // ---- Zoom and scrolling ----
+  // The smallest and largest zoom the Zoom In and Zoom Out commands reach.
+  static constexpr double kMinZoom = 0.2 / 1.2;
+  static constexpr double kMaxZoom = 4.0 * 1.2;
   void OnZoomIn();
   void OnZoomOut();
   void OnZoomDefault();
@@ -45,6 +49,46 @@ class CViewport {
   // margin; within the zoom the Zoom In and Zoom Out commands can reach (a drawing too
   // large for the smallest scale is centred at it). Default Zoom for an empty drawing.
   void OnZoomToFit();
+  // The box the shown drawing's objects take, as Zoom to Fit and a printout fitted to its
+  // page measure it (top and left the smaller values); nothing for an empty drawing.
+  std::optional<CRect> DrawingSpan() const;
+  // A zoom and scroll position, and the one that shows a span of drawing units centred in
+  // an area of cx x cy device pixels at dpiX x dpiY pixels per inch, as large as fits
+  // inside a margin of dMargin pixels, the zoom kept within [dMinZoom, dMaxZoom]. With
+  // bWholeScale the zoom is rounded up to a whole number of drawing units per inch, which
+  // a surface's mapping (whole window extents) takes without rounding.
+  struct CMapping {
+    double dZoom = 1.0;
+    std::int32_t nScrollX = 0;
+    std::int32_t nScrollY = 0;
+  };
+  struct CFitArea {
+    double cx = 0.0, cy = 0.0, dpiX = 96.0, dpiY = 96.0, dMargin = 0.0;
+    double dMinZoom = 0.0, dMaxZoom = 1e300;
+    bool bWholeScale = false;
+  };
+  static CMapping FitSpan(const CRect& rcSpan, const CFitArea& area);
+  CMapping Mapping() const { return CMapping{m_dZoom, m_nScrollX, m_nScrollY}; }
+
+  // Sets a zoom and scroll position for its life and gives back the ones before at its
+  // end, whatever way the scope is left: a surface can be prepared at another mapping
+  // (paper) while the window keeps its own. Nothing is repainted either way; the window
+  // must not paint while the scope lives.
+  class CMappingScope {
+   public:
+    CMappingScope(CViewport& viewport, const CMapping& mapping)
+        : m_viewport(viewport), m_before(viewport.Mapping()) {
+      viewport.SetMapping(mapping);
+    }
+    ~CMappingScope() { m_viewport.SetMapping(m_before); }
+    CMappingScope(const CMappingScope&) = delete;
+    CMappingScope& operator=(const CMappingScope&) = delete;
+
+   private:
+    CViewport& m_viewport;
+    CMapping m_before;
+  };
+
   // One zoom step per message, however far the wheel turned; the wheel never scrolls.
   void OnMouseWheel(int nDelta);
   void OnSize();
@@ -94,6 +138,11 @@ class CViewport {
   std::int32_t ScrollY() const { return m_nScrollY; }
   void SetScrollX(std::int32_t n) { m_nScrollX = n; }
   void SetScrollY(std::int32_t n) { m_nScrollY = n; }
+  void SetMapping(const CMapping& mapping) {
+    m_dZoom = mapping.dZoom;
+    m_nScrollX = mapping.nScrollX;
+    m_nScrollY = mapping.nScrollY;
+  }
   // The drawing's extents as the scroll bars measure them, and as the objects span them.
   std::int32_t ExtBottom() const { return m_nExtBottom; }
   std::int32_t ExtRight() const { return m_nExtRight; }

@@ -16,8 +16,6 @@
 
 namespace {
 
-bool IsLetter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 // The list element that holds pObj, searched for in the whole drawing (the object's own
 // parent link is not trusted: an edit since may have ungrouped or deleted it); null when it
 // is not in the drawing.
@@ -60,7 +58,7 @@ void CFormulaSession::InsertTyped(CFormula& formula, char c) {
 bool CFormulaSession::StartLabelOverJunction(CDC* pDC, int nChar) {
   CKvillView& v = m_view;
   CKvillDoc* pDoc = v.GetDocument();
-  if (!v.Settings().m_aids.m_bTypingMakesLabels || !IsLetter(nChar) || pDoc == nullptr ||
+  if (!v.Settings().m_aids.m_bTypingMakesLabels || !IsLabelLetter(nChar) || pDoc == nullptr ||
       v.Mouse().Tool() != TOOL_SELECT || v.EditState() == 1 || v.Mouse().IsInGesture()) {
     return false;
   }

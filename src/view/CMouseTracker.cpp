@@ -24,9 +24,6 @@
 
 namespace {
 
-// How far a press may wander, in pixels, and still be a click rather than a drag.
-constexpr std::int64_t kClickSlop = 3;
-
 // The groups, ellipses and charges whose free aspect lets every handle drive its own edges.
 bool HasFreeHandles(CKVObject* p) {
   const int k = p->GetKind();
@@ -502,8 +499,7 @@ void CMouseTracker::OnMouseMove(unsigned nFlags, CPoint ptClient) {
   // A Ctrl-press dragged further than a click's jitter copies the selection; the copies
   // then move as any selection does, Ctrl held or not.
   if (m_view.m_cursor.m_bCopyDrag && bButton && m_nTool == TOOL_SELECT &&
-      (std::abs(static_cast<std::int64_t>(ptClient.x) - m_ptCopyPress.x) > kClickSlop ||
-       std::abs(static_cast<std::int64_t>(ptClient.y) - m_ptCopyPress.y) > kClickSlop)) {
+      !WithinClickSlop(ptClient, m_ptCopyPress)) {
     m_view.DuplicateSelectionForDrag();
   }
   if (m_bMoving && bButton && (!LeftCtrlDown() || m_bCopyMoving)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "objects/Geometry.h"
@@ -35,9 +36,11 @@ class CMouseTracker {
   // Whether a gesture of the mouse is under way (a move, a resize, a rotation, a selection
   // rectangle, a bond whose second end is still to come): the drawing is between two of
   // its states until it ends. (The first-step flag of a drag is no gesture of its own: a
-  // click that never dragged leaves it set.)
+  // click that never dragged leaves it set; nor is a bond left behind when Esc or another
+  // tool ended its placement, which the next press drops.)
   bool IsInGesture() const {
-    return m_bMoving || m_bResizing || m_bRotating || m_bRubberBand || m_pLiveBond != nullptr;
+    return m_bMoving || m_bResizing || m_bRotating || m_bRubberBand ||
+           (m_pLiveBond != nullptr && m_nTool == TOOL_BOND_END);
   }
 
   // ---- State: the tool and the gesture ----
@@ -60,9 +63,8 @@ class CMouseTracker {
   void SetRotating(std::int32_t b) { m_bRotating = b; }
   std::int32_t RubberBand() const { return m_bRubberBand; }
   // A move, resize, rotation, selection rectangle or bond placement is under way.
-  bool GestureUnderWay() const {
-    return m_bMoving || m_bRotating || m_bResizing || m_bRubberBand || m_nTool == TOOL_BOND_END;
-  }
+  // (The bond tool's second end waits even for a bond a reload took away.)
+  bool GestureUnderWay() const { return IsInGesture() || m_nTool == TOOL_BOND_END; }
   // A context menu's choice came with a click the release must not act on.
   std::int32_t SkipNextClick() const { return m_bSkipNextClick; }
   void SetSkipNextClick(std::int32_t b) { m_bSkipNextClick = b; }
@@ -85,6 +87,12 @@ class CMouseTracker {
 
  private:
   using CHit = CObjectHit;
+  // How far a press may wander, in pixels, and still be a click rather than a drag.
+  static constexpr std::int64_t kClickSlop = 3;
+  static bool WithinClickSlop(CPoint a, CPoint b) {
+    return std::abs(static_cast<std::int64_t>(a.x) - b.x) <= kClickSlop &&
+           std::abs(static_cast<std::int64_t>(a.y) - b.y) <= kClickSlop;
+  }
   // pEnd is the junction or formula pressed on, or a junction the press has just made.
   void StartBond(CKVObject* pEnd, bool bOnExisting);
   void FinishBondOn(CKVObject* pEnd);

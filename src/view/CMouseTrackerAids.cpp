@@ -70,8 +70,6 @@ std::vector<CPoint> BondPointsOf(CKvillView& view, const std::vector<CKVObject*>
   return points;
 }
 
-constexpr std::int64_t kClickSlop = 3;
-
 // A junction of the drawing within a few units of pt (a ring built into a bay meets
 // junctions that are there already), or null.
 CKVObject* JunctionNear(CObList& list, CPoint pt) {
@@ -214,9 +212,7 @@ void CMouseTracker::FinishBondOnRelease(unsigned nFlags, CPoint ptClient, CPoint
     return;
   }
   const CDrawingAids& aids = m_view.Settings().m_aids;
-  const bool bClick =
-      std::abs(static_cast<std::int64_t>(ptClient.x) - m_ptPressClient.x) <= kClickSlop &&
-      std::abs(static_cast<std::int64_t>(ptClient.y) - m_ptPressClient.y) <= kClickSlop;
+  const bool bClick = WithinClickSlop(ptClient, m_ptPressClient);
   if (bClick) {
     if (aids.m_bClickAddsBond && m_bBondPressOnEnd) AddChainBond();
     return;

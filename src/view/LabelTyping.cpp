@@ -12,7 +12,6 @@ constexpr std::string_view kUpperOpen = "#iup ";
 constexpr std::string_view kClose = "# ";
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // Where the index of kind `open` ends text before nEnd ("...#idown 42# " with nEnd after
 // its last space): the start of its contents, or npos. The contents must satisfy `accept`.
@@ -54,7 +53,8 @@ bool TypeDigit(std::string& text, int& nCaret, char c) {
   }
   if (nAt == 0) return false;
   const char before = text[nAt - 1];
-  if (!IsLetter(before) && before != ')' && before != ']') return false;
+  if (!IsLabelLetter(static_cast<unsigned char>(before)) && before != ')' && before != ']')
+    return false;
   const std::string ins = Index(kLowerOpen, std::string_view(&c, 1));
   text.insert(nAt, ins);
   nCaret += static_cast<int>(ins.size());
@@ -104,6 +104,8 @@ bool InsideMarkup(std::string_view text, int nCaret) {
 }
 
 }  // namespace
+
+bool IsLabelLetter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 bool TypeLabelByte(std::string& text, int& nCaret, char c) {
   if (nCaret < 0 || static_cast<std::size_t>(nCaret) > text.size()) return false;

@@ -11,3 +11,5 @@
 // Applies the byte c typed at nCaret in text; false when c is typed as it is (the caller
 // inserts it), true when text and nCaret have been changed here.
 bool TypeLabelByte(std::string& text, int& nCaret, char c);
+// A letter that may begin or continue a symbol (ASCII A-Z, a-z).
+bool IsLabelLetter(int c);

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "InteractFixture.h"
+#include "resources/CommandIds.h"
 
 class ViewSelection : public InteractFixture {};
 
@@ -383,6 +384,14 @@ TEST_F(ViewSelection, NoGestureOutlivesTheClickOrDragThatMadeIt) {
       {"its second click",
        [&] {
          Click(CPoint{4800, 0});
+       },
+       false},
+      {"a bond's first click, then Esc",
+       [&] {
+         view.Mouse().SetTool(TOOL_SINGLE_BOND);
+         Click(CPoint{4500, 600});
+         view.OnCommand(cmd::kEscape);
+         host.PumpMessages();
        },
        false},
       {"a press on an object",
